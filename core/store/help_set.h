@@ -1,0 +1,148 @@
+#pragma once
+// The three article files of a help set and the in-memory article index.
+//
+//   .PGH  sequence of 16-byte index records, any order:
+//           0 i32 number   4 u32 textOffset   8 u32 linkOffset   12 u32 linkCount
+//   .PGD  data records at the offsets the index gives:
+//           0 u32 titleLength, title bytes (Windows-1252), u32 textLength, text bytes (RTF)
+//   .PGL  16-byte link records, an article's records consecutive from its linkOffset:
+//           0 i32 first   4 i32 last (inclusive)   8 i32 target   12 i32 reserved
+//
+// All integers little-endian. No header, no magic, no checksum.
+
+#include "core/store/result.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mirelda {
+
+struct ArticleEntry {
+    std::int32_t number = 0;
+    std::uint32_t textOffset = 0;
+    std::uint32_t linkOffset = 0;
+    std::uint32_t linkCount = 0;
+    friend bool operator==(const ArticleEntry&, const ArticleEntry&) = default;
+};
+
+// Hash map from article number to its entry: 17 buckets of singly linked chains, new
+// entries at the head of their chain, bucket = (unsigned(number) >> 4) % 17. A number
+// inserted again overwrites its entry in place. Enumeration runs bucket by bucket, and
+// within a bucket from the head (newest first): the search over all articles follows it.
+class ArticleIndex {
+public:
+    static constexpr std::uint32_t kBucketCount = 17;
+    static std::uint32_t BucketOf(std::int32_t number);
+
+    void Insert(const ArticleEntry& entry);
+    const ArticleEntry* FindArticle(std::int32_t number) const;
+    std::size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+
+    // Calls visit(const ArticleEntry&) for every entry in enumeration order.
+    template <class Visit>
+    void ForEach(Visit&& visit) const
+    {
+        for (const auto& head : buckets_)
+            for (const Node* n = head; n; n = n->next) visit(n->entry);
+    }
+
+private:
+    struct Node {
+        ArticleEntry entry;
+        Node* next = nullptr;
+    };
+    // Nodes live in blocks so that lookups walk compact memory; pointers stay stable.
+    std::vector<std::unique_ptr<Node[]>> blocks_;
+    std::size_t usedInLastBlock_ = 0;
+    std::vector<Node*> buckets_;  // empty until the first insertion
+    std::size_t count_ = 0;
+};
+
+struct LinkRecord {
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    std::int32_t target = 0;
+    std::int32_t reserved = 0;
+    friend bool operator==(const LinkRecord&, const LinkRecord&) = default;
+};
+
+// The links of one article, in file order.
+class LinkTable {
+public:
+    LinkTable() = default;
+    explicit LinkTable(std::vector<LinkRecord> records) : records_(std::move(records)) {}
+
+    // The first record whose range holds the position (first <= position <= last), or null.
+    const LinkRecord* LinkAt(std::int32_t position) const;
+
+    const std::vector<LinkRecord>& records() const { return records_; }
+    bool empty() const { return records_.empty(); }
+    void clear() { records_.clear(); }
+
+private:
+    std::vector<LinkRecord> records_;
+};
+
+struct Article {
+    std::string title;  // Windows-1252
+    std::string text;   // RTF bytes
+};
+
+// A damage that did not stop reading (the records before it were kept).
+struct FileProblem {
+    std::string path;
+    std::uint64_t offset = 0;
+    std::string message;
+};
+
+// Reads every record of a .PGH. A trailing partial record is ignored and reported in
+// `problems` when given. Fails only when the file cannot be opened or read.
+Result<ArticleIndex> LoadArticleIndex(const std::filesystem::path& pghPath,
+                                      std::vector<FileProblem>* problems = nullptr);
+
+// Reads data records from one open .PGD; for reading many articles in one pass.
+// A title or text length larger than what remains of the file is Truncated, never an
+// allocation.
+class ArticleDataReader {
+public:
+    static Result<ArticleDataReader> Open(const std::filesystem::path& pgdPath);
+    std::uint64_t fileSize() const { return size_; }
+    Result<Article> Read(const ArticleEntry& entry);
+    Result<std::string> ReadTitle(const ArticleEntry& entry);  // title only, text not read
+
+private:
+    std::filesystem::path path_;
+    std::ifstream file_;
+    std::uint64_t size_ = 0;
+};
+
+// Opens the .PGD, reads one article, closes the file.
+Result<Article> ReadArticle(const std::filesystem::path& pgdPath, const ArticleEntry& entry);
+
+// Opens the .PGL, reads the entry's linkCount records from its linkOffset, closes the file.
+// A count running past the end of the file is Truncated.
+Result<LinkTable> ReadLinks(const std::filesystem::path& pglPath, const ArticleEntry& entry);
+
+// A pop-up article's title is empty or begins with "#".
+bool IsPopupTitle(std::string_view title);
+// The title without a leading "#POPUP:" (exact, case-sensitive); any other title whole.
+std::string_view PopupCaption(std::string_view title);
+
+// Writes a whole help set's three article files (tests, benchmarks, the compiler).
+// Articles are written in the order given; the index lists them in that order too.
+struct ArticleSource {
+    std::int32_t number = 0;
+    std::string title;  // Windows-1252
+    std::string text;   // RTF
+    std::vector<LinkRecord> links;
+};
+Status WriteArticleFiles(const std::filesystem::path& pghPath, const std::filesystem::path& pgdPath,
+                         const std::filesystem::path& pglPath, const std::vector<ArticleSource>& articles);
+
+}  // namespace mirelda

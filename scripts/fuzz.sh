@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for SECONDS (default 60).
+# Usage: scripts/fuzz.sh [SECONDS] [TARGET...]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-60}; shift || true
+build="$top/build/fuzz"
+CC=clang CXX=clang++ "$top/scripts/setup.sh" "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DMIRELDA_BUILD_UI=OFF -DMIRELDA_BUILD_TESTS=OFF -DMIRELDA_FUZZ=ON
+cmake --build "$build" -j 2
+targets=("$@")
+if ((${#targets[@]} == 0)); then
+  for f in "$build"/tests/fuzz/fuzz_*; do [[ -x "$f" ]] && targets+=("$(basename "$f" | sed 's/^fuzz_//')"); done
+fi
+for t in "${targets[@]}"; do
+  corpus="$top/build/fuzz-corpus/$t"; mkdir -p "$corpus"
+  seeds="$top/tests/fuzz/seeds/$t"
+  echo "== fuzz_$t for ${seconds}s"
+  args=("$corpus"); [[ -d "$seeds" ]] && args+=("$seeds")
+  "$build/tests/fuzz/fuzz_$t" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 \
+    -timeout=10 -print_final_stats=1 "${args[@]}" 2>&1 | tail -n 12
+done

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Sets everything up, builds and runs the whole test suite:
+#  1. the core tests under AddressSanitizer and UndefinedBehaviorSanitizer (no Qt in that build);
+#  2. every test (core, tool, windows on Qt's offscreen platform), ending with CTest's summary.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+jobs=${MIRELDA_JOBS:-2}
+
+"$top/scripts/setup.sh"
+
+echo "== core tests under ASan + UBSan"
+asan="$top/build/asan"
+"$top/scripts/setup.sh" "$asan" -DCMAKE_BUILD_TYPE=Debug -DMIRELDA_BUILD_UI=OFF \
+  -DMIRELDA_SANITIZE=ON -DMIRELDA_WERROR=ON
+cmake --build "$asan" -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir "$asan" -j "$jobs" --output-on-failure --no-tests=error | tail -n 5
+
+echo "== all tests"
+main="$top/build/ci"
+"$top/scripts/setup.sh" "$main" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRELDA_WERROR=ON
+cmake --build "$main" -j "$jobs"
+ctest --test-dir "$main" -j "$jobs" --output-on-failure --no-tests=error

@@ -1,0 +1,7 @@
+#include <cstdio>
+
+int main()
+{
+    std::puts("mirelda-tool " MIRELDA_VERSION);
+    return 0;
+}
