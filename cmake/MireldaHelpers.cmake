@@ -37,6 +37,7 @@ endfunction()
 function(mirelda_add_ui_module name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp")
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")  # the program's entry is not library code
   file(GLOB headers CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.h")
   set(target mirelda_ui_${name})
   if(sources)
