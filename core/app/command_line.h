@@ -1,0 +1,47 @@
+#pragma once
+// The viewer's command line: which help set to open, which article to show first, and
+// whether to close a running viewer instead of starting.
+//
+//   /D:PATH   help set base path (any separator character after the letter: /D:x, /D=x, -dx)
+//   /P:N      start article N
+//   /F        close the running viewer of the same help set and open nothing
+//
+// A switch starts with "/" or "-"; its first letter (any case) selects the action and the
+// character after it is a separator that is skipped without being looked at. Later
+// switches replace earlier ones; arguments that are not switches are ignored.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mirelda {
+
+inline constexpr std::string_view kDefaultWindowClassName = "MireldaView0110";
+
+struct StartOptions {
+    // The D value as typed. Only comparisons and derived names (class name, title) use its
+    // upper-cased form: on a case-sensitive file system the typed case is needed to open files.
+    std::string helpSetBase;
+    std::string windowClassName = std::string(kDefaultWindowClassName);
+    bool hasStartArticle = false;
+    std::int32_t startArticle = 0;
+    bool closeRunning = false;
+};
+
+// One argument. For a switch, `param` is its text without the leading "/" or "-".
+void ParseParam(StartOptions& options, std::string_view param, bool isSwitch);
+
+// The whole command line, without the program name. Arguments beginning with "--" are the
+// program's own long options (--help, --version) and are left to it.
+//
+// Note: a Linux absolute path starts with "/", so `mirelda /home/x` is the switch "home/x"
+// (letter H) and is ignored, while `mirelda /data/x` is a D switch with the value "ta/x" and
+// `mirelda /foo` an F switch. Help sets are named with /D:PATH, never by a bare path.
+StartOptions ParseCommandLine(const std::vector<std::string>& args);
+
+// The P value: leading white space, an optional sign, then decimal digits up to the first
+// other character; 0 when there are no digits. Values beyond 32 bits saturate at the limits.
+std::int32_t ParseArticleNumber(std::string_view text);
+
+}  // namespace mirelda

@@ -1,0 +1,212 @@
+#include "core/app/help_set_location.h"
+
+#include "core/app/help_title.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <system_error>
+
+namespace mirelda {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::array<std::string_view, 4> kHelpSetExtensions = {".FIC", ".PGH", ".PGD", ".PGL"};
+
+bool IsHelpSetExtension(std::string_view extension)
+{
+    const std::string upper = UpperAscii(extension);
+    return std::find(kHelpSetExtensions.begin(), kHelpSetExtensions.end(), upper) != kHelpSetExtensions.end();
+}
+
+std::string LowerAscii(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+bool IsRegularFile(const fs::path& path)
+{
+    std::error_code ec;
+    return fs::is_regular_file(path, ec);
+}
+
+// File names in a folder, sorted byte-wise; an unreadable folder has none.
+std::vector<std::string> SortedNames(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) names.push_back(it->path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// FNV-1a: stable across runs and builds, unlike std::hash.
+std::uint64_t StableHash(std::string_view bytes)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : bytes) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+fs::path AbsoluteFolder(const fs::path& folder)
+{
+    const fs::path f = folder.empty() ? fs::path(".") : folder;
+    std::error_code ec;
+    fs::path canonical = fs::weakly_canonical(f, ec);
+    if (!ec) return canonical;
+    canonical = fs::absolute(f, ec);
+    return ec ? f : canonical.lexically_normal();
+}
+
+}  // namespace
+
+fs::path StripHelpSetExtension(const fs::path& base)
+{
+    if (base.has_filename() && base.has_stem() && IsHelpSetExtension(base.extension().string()) &&
+        base.stem() != "." && base.stem() != "..")
+        return base.parent_path() / base.stem();
+    return base;
+}
+
+fs::path FindDefaultHelpSet(const fs::path& programDir, const std::vector<fs::path>& extraDirs)
+{
+    std::vector<fs::path> folders{programDir};
+    folders.insert(folders.end(), extraDirs.begin(), extraDirs.end());
+    for (const fs::path& folder : folders) {
+        for (const std::string& name : SortedNames(folder)) {
+            if (name.size() <= 4 || UpperAscii(name.substr(name.size() - 4)) != ".PGD") continue;
+            const fs::path file = folder / name;
+            if (!IsRegularFile(file)) continue;
+            return folder / name.substr(0, name.size() - 4);
+        }
+    }
+    return {};
+}
+
+HelpSetFiles ResolveHelpSetFiles(const fs::path& given)
+{
+    const fs::path base = StripHelpSetExtension(given);
+    const std::string baseText = base.native();
+    const std::string stem = base.filename().native();
+    HelpSetFiles files;
+    std::vector<std::string> names;  // the folder's listing, read only when needed
+    bool listed = false;
+
+    const auto resolve = [&](std::string_view extension) -> fs::path {
+        const fs::path upper = baseText + std::string(extension);
+        if (stem.empty()) {
+            files.missing.push_back(upper);
+            return upper;
+        }
+        if (IsRegularFile(upper)) return upper;
+        const fs::path lower = baseText + LowerAscii(extension);
+        if (IsRegularFile(lower)) return lower;
+        if (!listed) {
+            names = SortedNames(base.parent_path());
+            listed = true;
+        }
+        for (const std::string& name : names) {
+            if (name.size() != stem.size() + extension.size() || !name.starts_with(stem)) continue;
+            const std::string_view tail = std::string_view(name).substr(stem.size());
+            if (UpperAscii(tail) != extension) continue;
+            const fs::path other = baseText + std::string(tail);
+            if (IsRegularFile(other)) return other;
+        }
+        files.missing.push_back(upper);
+        return upper;
+    };
+    files.fic = resolve(".FIC");
+    files.pgh = resolve(".PGH");
+    files.pgd = resolve(".PGD");
+    files.pgl = resolve(".PGL");
+    return files;
+}
+
+bool CheckHelpSet(const fs::path& base)
+{
+    return !ResolveHelpSetFiles(base).complete();
+}
+
+fs::path UserDataHome(const char* xdgDataHome, const char* home)
+{
+    // A relative XDG_DATA_HOME is invalid and must be ignored.
+    if (xdgDataHome && *xdgDataHome && fs::path(xdgDataHome).is_absolute()) return xdgDataHome;
+    if (home && *home) return fs::path(home) / ".local" / "share";
+    return {};
+}
+
+bool IsFolderWritable(const fs::path& folder)
+{
+    const fs::path f = folder.empty() ? fs::path(".") : folder;
+    // Creating and renaming a file needs both write and search permission on the folder.
+    return ::access(f.c_str(), W_OK | X_OK) == 0;
+}
+
+UserFiles ResolveUserFiles(const fs::path& given, const fs::path& dataHome)
+{
+    return ResolveUserFiles(given, dataHome, IsFolderWritable(StripHelpSetExtension(given).parent_path()));
+}
+
+UserFiles ResolveUserFiles(const fs::path& given, const fs::path& dataHome, bool helpSetFolderWritable)
+{
+    const fs::path base = StripHelpSetExtension(given);
+    const HelpSetFiles helpSet = ResolveHelpSetFiles(base);
+
+    // The extension case of the help set's own files: all lower-case gives lower-case.
+    bool lowerCase = false;
+    for (const fs::path* file : {&helpSet.pgd, &helpSet.pgh, &helpSet.pgl, &helpSet.fic}) {
+        if (std::find(helpSet.missing.begin(), helpSet.missing.end(), *file) != helpSet.missing.end()) continue;
+        const std::string extension = file->native().substr(base.native().size());
+        lowerCase = extension == LowerAscii(extension);
+        break;
+    }
+    const auto withCase = [lowerCase](std::string_view extension) {
+        return lowerCase ? LowerAscii(extension) : std::string(extension);
+    };
+
+    UserFiles files;
+    fs::path userBase = base;
+    if (!helpSetFolderWritable && !dataHome.empty()) {
+        char hash[17];
+        std::snprintf(hash, sizeof hash, "%016llx",
+                      static_cast<unsigned long long>(StableHash(AbsoluteFolder(base.parent_path()).native())));
+        const std::string stem = base.filename().native();
+        files.folder = dataHome / "mirelda" / (stem + "-" + std::string(hash, 12));
+        files.besideHelpSet = false;
+        userBase = files.folder / stem;
+    } else {
+        files.folder = base.parent_path();
+    }
+    files.bookmarks = userBase.native() + withCase(".SIG");
+    files.annotations = userBase.native() + withCase(".NOT");
+    files.scratch = userBase.native() + withCase(".NO$");
+    return files;
+}
+
+Status PrepareUserFileFolder(const UserFiles& files)
+{
+    if (files.besideHelpSet || files.folder.empty()) return Done{};
+    std::error_code ec;
+    const bool created = fs::create_directories(files.folder, ec);
+    if (ec)
+        return FileError{FileErrorKind::CannotWrite, files.folder.string(), 0,
+                         "cannot create the folder: " + ec.message()};
+    // Annotations are personal: the folder created for them is the user's alone.
+    if (created) fs::permissions(files.folder, fs::perms::owner_all, ec);
+    return Done{};
+}
+
+}  // namespace mirelda
