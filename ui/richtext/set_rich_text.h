@@ -1,0 +1,23 @@
+#pragma once
+// SetRichText: the one way the program replaces a text control's content with RTF.
+
+#include "ui/richtext/position_map.h"
+
+#include <string>
+#include <string_view>
+
+class QTextEdit;
+
+namespace mirelda {
+
+// What a control holds after SetRichText, in the model's numbering.
+struct LoadedRichText {
+    std::u16string text;  // one unit per position, hidden text included
+    PositionMap map;      // model <-> QTextDocument positions
+};
+
+// Reads `rtf` and replaces the whole content of `target` with it, without showing any
+// intermediate state. The document is built apart and swapped in.
+LoadedRichText SetRichText(QTextEdit& target, std::string_view rtf);
+
+}  // namespace mirelda

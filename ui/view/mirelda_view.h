@@ -1,0 +1,97 @@
+#pragma once
+// The article view: the read-only rich-text view that shows the current article, turns the
+// ranges of its link table into hyperlinks, and owns ShowArticle.
+//
+// Every position at this class's interface (ShowArticle's topPosition, FirstVisiblePosition,
+// find results, selections, link hit tests) is in the rich-text model's numbering, hidden
+// text included, whatever the QTextDocument leaves out.
+
+#include "core/store/help_set.h"
+#include "ui/richtext/set_rich_text.h"
+
+#include <QPoint>
+#include <QString>
+#include <QTextEdit>
+
+#include <cstdint>
+#include <string>
+
+class QPrinter;
+class ViewHost;
+
+class CMireldaView : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit CMireldaView(ViewHost& host, QWidget* parent = nullptr);
+    ~CMireldaView() override;
+
+    // Shows article `number` with the line holding `topPosition` as first visible line.
+    // True when shown, already current, or opened as a pop-up; false for 0, negative or
+    // unknown numbers (the last with the message box), or when the article could not be read.
+    bool ShowArticle(std::int32_t number, std::int32_t topPosition);
+
+    // Position of the first character of the first visible line.
+    std::int32_t FirstVisiblePosition() const;
+    // Scrolls so that the line holding `position` becomes the first visible line (as far as
+    // the text can scroll).
+    void ScrollToPosition(std::int32_t position);
+
+    // Collapses the selection to 0, then FindNextInArticle.
+    std::int32_t FindInArticle(const QString& text, bool matchCase, bool wholeWord);
+    // Forward from the selection's start (one further when the selection is not empty), no
+    // wrap; selects the match and returns its first position, or -1 leaving the selection.
+    std::int32_t FindNextInArticle(const QString& text, bool matchCase, bool wholeWord);
+
+    void SelectAll();  // command 32787
+
+    // Selection in model positions: [selectionStart, selectionEnd).
+    std::int32_t selectionStart() const;
+    std::int32_t selectionEnd() const;
+    void setSelection(std::int32_t first, std::int32_t end);
+
+    // The character under a viewport point (model position), or -1 for an empty view.
+    std::int32_t positionAt(QPoint viewportPoint) const;
+    // The rectangle of the character at a model position, in viewport coordinates.
+    QRect characterRect(std::int32_t position) const;
+
+    std::int32_t currentArticle() const { return currentArticle_; }
+    QString currentTitle() const;                                    // decoded
+    const std::string& currentTitleBytes() const { return currentTitle_; }  // Windows-1252
+    const mirelda::ArticleEntry& currentEntry() const { return currentEntry_; }
+    const mirelda::LinkTable& linkTable() const { return links_; }
+    // The model text of the current article (one unit per position, hidden text included).
+    const std::u16string& articleText() const { return content_.text; }
+
+    // Screen point of the last left click on a link; (0, 0) before the first one.
+    QPoint lastLinkClickPoint() const { return lastLinkClick_; }
+
+public slots:
+    void printArticle(QPrinter* printer) const;
+    void FilePrint();         // 57607: print dialog, then print
+    void FilePrintDirect();   // 57608: default printer, no dialog
+    void FilePrintPreview();  // 57609
+
+protected:
+    bool event(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void updateLinkCursor(QPoint viewportPoint);
+    void showMissingArticle(std::int32_t number);
+    int documentPosition(std::int32_t modelPosition) const;
+
+    ViewHost& host_;
+    std::int32_t currentArticle_ = 0;
+    std::string currentTitle_;
+    mirelda::LinkTable links_;
+    mirelda::ArticleEntry currentEntry_;
+    mirelda::LoadedRichText content_;
+    QPoint lastLinkClick_;
+};
