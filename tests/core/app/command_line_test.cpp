@@ -1,0 +1,131 @@
+#include "core/app/command_line.h"
+#include "core/app/help_title.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace mirelda {
+namespace {
+
+StartOptions Parse(std::vector<std::string> args)
+{
+    return ParseCommandLine(args);
+}
+
+TEST(CommandLine, noArguments_keepsDefaults)
+{
+    const StartOptions o = Parse({});
+    EXPECT_EQ(o.helpSetBase, "");
+    EXPECT_EQ(o.windowClassName, "MireldaView0110");
+    EXPECT_FALSE(o.hasStartArticle);
+    EXPECT_EQ(o.startArticle, 0);
+    EXPECT_FALSE(o.closeRunning);
+}
+
+TEST(CommandLine, startArticle_secondCharacterIsSkippedUnread)
+{
+    EXPECT_EQ(Parse({"/P25"}).startArticle, 5);
+    EXPECT_EQ(Parse({"/P:25"}).startArticle, 25);
+    EXPECT_EQ(Parse({"/P=25"}).startArticle, 25);
+    EXPECT_EQ(Parse({"-p:7"}).startArticle, 7);
+    const StartOptions letters = Parse({"/P:abc"});
+    EXPECT_TRUE(letters.hasStartArticle);
+    EXPECT_EQ(letters.startArticle, 0);
+    const StartOptions bare = Parse({"/P"});
+    EXPECT_TRUE(bare.hasStartArticle);
+    EXPECT_EQ(bare.startArticle, 0);
+}
+
+TEST(CommandLine, articleNumber_readLikeAtoi)
+{
+    EXPECT_EQ(ParseArticleNumber("  \t42"), 42);
+    EXPECT_EQ(ParseArticleNumber("-12"), -12);
+    EXPECT_EQ(ParseArticleNumber("+12"), 12);
+    EXPECT_EQ(ParseArticleNumber("12abc"), 12);
+    EXPECT_EQ(ParseArticleNumber("12 34"), 12);
+    EXPECT_EQ(ParseArticleNumber("- 5"), 0);
+    EXPECT_EQ(ParseArticleNumber("--5"), 0);
+    EXPECT_EQ(ParseArticleNumber(""), 0);
+    EXPECT_EQ(ParseArticleNumber("2147483647"), 2147483647);
+    EXPECT_EQ(ParseArticleNumber("-2147483648"), std::numeric_limits<std::int32_t>::min());
+}
+
+TEST(CommandLine, articleNumber_overflowSaturates)
+{
+    EXPECT_EQ(ParseArticleNumber("2147483648"), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(ParseArticleNumber("-2147483649"), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(ParseArticleNumber(std::string(5000, '9')), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(ParseArticleNumber("-" + std::string(5000, '9')), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(ParseArticleNumber("0000000000000000000000042"), 42);
+}
+
+TEST(CommandLine, helpSet_keepsTypedCaseAndNamesTheClassFromUpperCase)
+{
+    const StartOptions o = Parse({"/d:/home/ana/hlp/guide2"});
+    EXPECT_EQ(o.helpSetBase, "/home/ana/hlp/guide2");
+    EXPECT_EQ(o.windowClassName, "NAHLPGUIDE");  // last ten letters of HOMEANAHLPGUIDE
+    EXPECT_EQ(Parse({"/D:C:\\HLP\\GUIDE2"}).windowClassName, "ACHLPGUIDE");
+    EXPECT_EQ(Parse({"/D:12/34"}).windowClassName, "AAAAAAAAAA");
+}
+
+TEST(CommandLine, laterSwitchesWin_nonSwitchesIgnored)
+{
+    const StartOptions o = Parse({"/D:one", "stray", "/P:3", "-D=two", "/P:9", "file.pgd"});
+    EXPECT_EQ(o.helpSetBase, "two");
+    EXPECT_EQ(o.windowClassName, "AAAAAAATWO");
+    EXPECT_EQ(o.startArticle, 9);
+    EXPECT_FALSE(o.closeRunning);
+}
+
+TEST(CommandLine, closeSwitch_restNotRead)
+{
+    EXPECT_TRUE(Parse({"/F"}).closeRunning);
+    EXPECT_TRUE(Parse({"-fermer"}).closeRunning);
+    const StartOptions o = Parse({"/F", "/D:x"});
+    EXPECT_TRUE(o.closeRunning);
+    EXPECT_EQ(o.helpSetBase, "x");
+}
+
+TEST(CommandLine, otherSwitchesAndLongOptionsIgnored)
+{
+    const StartOptions o = Parse({"/home/ana", "-x", "/", "-", "", "--help", "--version", "--debug=/P:4"});
+    EXPECT_EQ(o.helpSetBase, "");
+    EXPECT_FALSE(o.hasStartArticle);
+    EXPECT_FALSE(o.closeRunning);
+    EXPECT_EQ(o.windowClassName, "MireldaView0110");
+}
+
+TEST(CommandLine, emptyHelpSetValue_givesPaddedClassName)
+{
+    const StartOptions o = Parse({"/D"});
+    EXPECT_EQ(o.helpSetBase, "");
+    EXPECT_EQ(o.windowClassName, "AAAAAAAAAA");
+}
+
+TEST(ClassName, lastTenLettersPaddedWithA)
+{
+    EXPECT_EQ(BuildClassName(""), "AAAAAAAAAA");
+    EXPECT_EQ(BuildClassName("C:\\HLP\\GUIDE2"), "ACHLPGUIDE");
+    EXPECT_EQ(BuildClassName("ABCDEFGHIJKLMNOP"), "GHIJKLMNOP");
+    EXPECT_EQ(BuildClassName("a1b2c3"), "AAAAAAAabc");                   // case kept as given
+    EXPECT_EQ(BuildClassName("\xC3\xA9t\xC3\xA9\xE9Z"), "AAAAAAAAtZ");  // bytes above 127 skipped
+}
+
+TEST(HelpTitle, rowsTriedInOrderOnUpperCasedPath)
+{
+    EXPECT_EQ(HelpTitle(""), "Aide");
+    EXPECT_EQ(HelpTitle("/opt/vornelas/GUIDE"), "Aide VORNELAS");
+    EXPECT_EQ(HelpTitle("/x/QuilMorv"), "Aide Quil Morvante");
+    EXPECT_EQ(HelpTitle("/fendal/aide"), "Aide");                // FENDA alone is not enough
+    EXPECT_EQ(HelpTitle("/fendal/rux"), "Aide Fendal Ruxanore");  // substrings in directory names
+    EXPECT_EQ(HelpTitle("/fendal/rux/vorne"), "Aide VORNELAS");   // row 1 before row 3
+    EXPECT_EQ(HelpTitle("/fendal/rux/quilmo"), "Aide Quil Morvante");
+    EXPECT_EQ(HelpTitle("mildane"), "Aide Mildane");
+    EXPECT_EQ(HelpTitle("PROSKEL"), "Aide Dorvins Proskelane");
+    EXPECT_EQ(HelpTitle("a/estix"), "Aide Gulavera/Estixorandi");
+    EXPECT_EQ(HelpTitle("a/gulav"), "Aide Gulavera/Estixorandi");
+}
+
+}  // namespace
+}  // namespace mirelda

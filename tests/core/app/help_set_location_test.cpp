@@ -1,0 +1,236 @@
+#include "core/app/help_set_location.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+
+namespace mirelda {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempDir {
+public:
+    TempDir()
+    {
+        std::string pattern = (fs::temp_directory_path() / "mirelda-app-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        path_ = pattern;
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(path_, ec);
+    }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+void Touch(const fs::path& file)
+{
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << "x";
+}
+
+void TouchHelpSet(const fs::path& base, std::string_view fic = ".FIC", std::string_view pgh = ".PGH",
+                  std::string_view pgd = ".PGD", std::string_view pgl = ".PGL")
+{
+    for (std::string_view extension : {fic, pgh, pgd, pgl}) Touch(base.string() + std::string(extension));
+}
+
+TEST(FindDefaultHelpSet, takesFirstPgdByteOrderWithoutExtension)
+{
+    TempDir dir;
+    Touch(dir.path() / "zeta.PGD");
+    Touch(dir.path() / "Beta.pgd");
+    Touch(dir.path() / "alpha.Pgd");
+    Touch(dir.path() / "AAA.PGH");
+    EXPECT_EQ(FindDefaultHelpSet(dir.path()), dir.path() / "Beta");
+}
+
+TEST(FindDefaultHelpSet, skipsFoldersAndBareExtension_thenTriesExtraFolders)
+{
+    TempDir dir;
+    fs::create_directories(dir.path() / "prog" / "A.PGD");
+    Touch(dir.path() / "prog" / ".PGD");
+    Touch(dir.path() / "share" / "GUIDE.PGD");
+    EXPECT_EQ(FindDefaultHelpSet(dir.path() / "prog", {dir.path() / "missing", dir.path() / "share"}),
+              dir.path() / "share" / "GUIDE");
+    EXPECT_EQ(FindDefaultHelpSet(dir.path() / "prog"), fs::path());
+}
+
+TEST(ResolveHelpSetFiles, findsEachExtensionWhateverItsCase)
+{
+    TempDir dir;
+    const fs::path base = dir.path() / "Guide";
+    TouchHelpSet(base, ".fic", ".PGH", ".Pgd", ".pgL");
+    const HelpSetFiles files = ResolveHelpSetFiles(base);
+    EXPECT_TRUE(files.complete());
+    EXPECT_EQ(files.fic, dir.path() / "Guide.fic");
+    EXPECT_EQ(files.pgh, dir.path() / "Guide.PGH");
+    EXPECT_EQ(files.pgd, dir.path() / "Guide.Pgd");
+    EXPECT_EQ(files.pgl, dir.path() / "Guide.pgL");
+    EXPECT_FALSE(CheckHelpSet(base));
+    // The typed case of the base is kept: another spelling of the name finds nothing.
+    EXPECT_TRUE(CheckHelpSet(dir.path() / "GUIDE"));
+}
+
+TEST(ResolveHelpSetFiles, prefersUpperThenLowerCaseSpelling)
+{
+    TempDir dir;
+    const fs::path base = dir.path() / "g";
+    Touch(base.string() + ".pgd");
+    Touch(base.string() + ".PGD");
+    Touch(base.string() + ".Pgh");
+    Touch(base.string() + ".pgh");
+    Touch(base.string() + ".PgL");
+    Touch(base.string() + ".pGL");
+    const HelpSetFiles files = ResolveHelpSetFiles(base);
+    EXPECT_EQ(files.pgd, dir.path() / "g.PGD");
+    EXPECT_EQ(files.pgh, dir.path() / "g.pgh");
+    EXPECT_EQ(files.pgl, dir.path() / "g.PgL");  // neither spelling: first in byte order
+    ASSERT_EQ(files.missing.size(), 1u);
+    EXPECT_EQ(files.missing[0], dir.path() / "g.FIC");
+    EXPECT_EQ(files.fic, dir.path() / "g.FIC");
+}
+
+TEST(ResolveHelpSetFiles, baseGivenWithAnyHelpSetExtension)
+{
+    TempDir dir;
+    const fs::path base = dir.path() / "GUIDE";
+    TouchHelpSet(base);
+    EXPECT_FALSE(CheckHelpSet(dir.path() / "GUIDE.PGD"));
+    EXPECT_FALSE(CheckHelpSet(dir.path() / "GUIDE.pgl"));
+    EXPECT_EQ(ResolveHelpSetFiles(dir.path() / "GUIDE.fic").pgh, dir.path() / "GUIDE.PGH");
+    EXPECT_EQ(StripHelpSetExtension("a/b.c"), fs::path("a/b.c"));
+    EXPECT_EQ(StripHelpSetExtension("GUIDE.Pgd"), fs::path("GUIDE"));
+}
+
+TEST(CheckHelpSet, anyMissingFileOrEmptyBaseFails)
+{
+    TempDir dir;
+    const fs::path base = dir.path() / "H";
+    TouchHelpSet(base);
+    EXPECT_FALSE(CheckHelpSet(base));
+    fs::remove(base.string() + ".PGL");
+    EXPECT_TRUE(CheckHelpSet(base));
+    fs::create_directory(base.string() + ".PGL");  // a folder is not a help-set file
+    EXPECT_TRUE(CheckHelpSet(base));
+    EXPECT_TRUE(CheckHelpSet(""));
+    EXPECT_EQ(ResolveHelpSetFiles("").missing.size(), 4u);
+    EXPECT_TRUE(CheckHelpSet(dir.path() / ""));
+}
+
+TEST(UserDataHome, xdgWhenAbsoluteElseHomeLocalShare)
+{
+    EXPECT_EQ(UserDataHome("/x/data", "/home/a"), fs::path("/x/data"));
+    EXPECT_EQ(UserDataHome("relative", "/home/a"), fs::path("/home/a/.local/share"));
+    EXPECT_EQ(UserDataHome("", "/home/a"), fs::path("/home/a/.local/share"));
+    EXPECT_EQ(UserDataHome(nullptr, "/home/a"), fs::path("/home/a/.local/share"));
+    EXPECT_EQ(UserDataHome(nullptr, nullptr), fs::path());
+}
+
+TEST(ResolveUserFiles, besideWritableHelpSetWithItsExtensionCase)
+{
+    TempDir dir;
+    TouchHelpSet(dir.path() / "guide", ".fic", ".pgh", ".pgd", ".pgl");
+    TouchHelpSet(dir.path() / "AIDE");
+    const UserFiles lower = ResolveUserFiles(dir.path() / "guide.pgd", dir.path() / "data", true);
+    EXPECT_TRUE(lower.besideHelpSet);
+    EXPECT_EQ(lower.bookmarks, dir.path() / "guide.sig");
+    EXPECT_EQ(lower.annotations, dir.path() / "guide.not");
+    EXPECT_EQ(lower.scratch, dir.path() / "guide.no$");
+    const UserFiles upper = ResolveUserFiles(dir.path() / "AIDE", dir.path() / "data", true);
+    EXPECT_EQ(upper.bookmarks, dir.path() / "AIDE.SIG");
+    EXPECT_EQ(upper.scratch, dir.path() / "AIDE.NO$");
+}
+
+TEST(ResolveUserFiles, readOnlyFolder_usesOneDataFolderPerHelpSet)
+{
+    TempDir dir;
+    TouchHelpSet(dir.path() / "one" / "GUIDE");
+    TouchHelpSet(dir.path() / "two" / "GUIDE");
+    const fs::path data = dir.path() / "data";
+    const UserFiles one = ResolveUserFiles(dir.path() / "one" / "GUIDE", data, false);
+    const UserFiles two = ResolveUserFiles(dir.path() / "two" / "GUIDE", data, false);
+    EXPECT_FALSE(one.besideHelpSet);
+    EXPECT_EQ(one.folder.parent_path(), data / "mirelda");
+    EXPECT_TRUE(one.folder.filename().string().starts_with("GUIDE-"));
+    EXPECT_EQ(one.bookmarks, one.folder / "GUIDE.SIG");
+    EXPECT_EQ(one.annotations, one.folder / "GUIDE.NOT");
+    EXPECT_NE(one.folder, two.folder);
+    // The same help set reached by another spelling of its folder shares the place.
+    const UserFiles again = ResolveUserFiles(dir.path() / "two" / ".." / "one" / "GUIDE.PGD", data, false);
+    EXPECT_EQ(again.bookmarks, one.bookmarks);
+
+    EXPECT_FALSE(fs::exists(one.folder));
+    ASSERT_TRUE(PrepareUserFileFolder(one).ok());
+    EXPECT_TRUE(fs::is_directory(one.folder));
+    EXPECT_TRUE(PrepareUserFileFolder(one).ok());  // already there
+}
+
+TEST(ResolveUserFiles, noDataHome_staysBeside)
+{
+    TempDir dir;
+    TouchHelpSet(dir.path() / "G");
+    const UserFiles files = ResolveUserFiles(dir.path() / "G", fs::path(), false);
+    EXPECT_TRUE(files.besideHelpSet);
+    EXPECT_EQ(files.bookmarks, dir.path() / "G.SIG");
+}
+
+// Runs `check` as an ordinary user: directly, or in a child that gives up the superuser's
+// rights (which would make every folder writable). Returns what `check` returned.
+template <class Check>
+bool AsOrdinaryUser(Check check)
+{
+    if (::geteuid() != 0) return check();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+        ::_exit(check() ? 1 : 0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 2) << "could not drop privileges";
+    return WIFEXITED(status) && WEXITSTATUS(status) == 1;
+}
+
+TEST(ResolveUserFiles, asksTheFileSystemWhetherTheFolderIsWritable)
+{
+    TempDir dir;
+    fs::permissions(dir.path(), fs::perms::all & ~(fs::perms::group_write | fs::perms::others_write));
+    const fs::path folder = dir.path() / "ro";
+    TouchHelpSet(folder / "G");
+    const fs::path data = dir.path() / "data";
+    EXPECT_TRUE(IsFolderWritable(folder));
+    EXPECT_TRUE(ResolveUserFiles(folder / "G", data).besideHelpSet);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    EXPECT_FALSE(AsOrdinaryUser([&] { return IsFolderWritable(folder); }));
+    EXPECT_TRUE(AsOrdinaryUser([&] {
+        const UserFiles files = ResolveUserFiles(folder / "G", data);
+        return !files.besideHelpSet && files.bookmarks.parent_path().parent_path() == data / "mirelda";
+    }));
+}
+
+TEST(PrepareUserFileFolder, reportsAFolderThatCannotBeCreated)
+{
+    TempDir dir;
+    Touch(dir.path() / "file");
+    UserFiles files;
+    files.besideHelpSet = false;
+    files.folder = dir.path() / "file" / "sub";
+    const Status status = PrepareUserFileFolder(files);
+    ASSERT_FALSE(status.ok());
+    EXPECT_EQ(status.error().kind, FileErrorKind::CannotWrite);
+}
+
+}  // namespace
+}  // namespace mirelda
