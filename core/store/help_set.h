@@ -38,6 +38,11 @@ class ArticleIndex {
 public:
     static constexpr std::uint32_t kBucketCount = 17;
     static std::uint32_t BucketOf(std::int32_t number);
+    static constexpr std::size_t kBlockSize = 10;  // entries allocated together
+
+    ArticleIndex() = default;
+    ArticleIndex(ArticleIndex&& other) noexcept;
+    ArticleIndex& operator=(ArticleIndex&& other) noexcept;
 
     void Insert(const ArticleEntry& entry);
     const ArticleEntry* FindArticle(std::int32_t number) const;

@@ -1,0 +1,285 @@
+#include "core/store/help_set.h"
+
+#include "core/store/binary_file.h"
+
+#include <limits>
+#include <utility>
+
+namespace mirelda {
+
+namespace {
+
+constexpr std::size_t kIndexRecordSize = 16;
+constexpr std::size_t kLinkRecordSize = 16;
+
+std::string Hex(std::uint64_t value)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    do {
+        out.insert(out.begin(), digits[value & 0xF]);
+        value >>= 4;
+    } while (value);
+    return "0x" + out;
+}
+
+}  // namespace
+
+// ---- ArticleIndex ----------------------------------------------------------------------
+
+std::uint32_t ArticleIndex::BucketOf(std::int32_t number)
+{
+    return (static_cast<std::uint32_t>(number) >> 4) % kBucketCount;
+}
+
+ArticleIndex::ArticleIndex(ArticleIndex&& other) noexcept
+    : blocks_(std::move(other.blocks_)),
+      usedInLastBlock_(std::exchange(other.usedInLastBlock_, 0)),
+      buckets_(std::move(other.buckets_)),
+      count_(std::exchange(other.count_, 0))
+{
+    other.blocks_.clear();
+    other.buckets_.clear();
+}
+
+ArticleIndex& ArticleIndex::operator=(ArticleIndex&& other) noexcept
+{
+    if (this != &other) {
+        blocks_ = std::move(other.blocks_);
+        usedInLastBlock_ = std::exchange(other.usedInLastBlock_, 0);
+        buckets_ = std::move(other.buckets_);
+        count_ = std::exchange(other.count_, 0);
+        other.blocks_.clear();
+        other.buckets_.clear();
+    }
+    return *this;
+}
+
+void ArticleIndex::Insert(const ArticleEntry& entry)
+{
+    if (buckets_.empty())
+        buckets_.assign(kBucketCount, nullptr);
+    Node*& head = buckets_[BucketOf(entry.number)];
+    for (Node* n = head; n; n = n->next) {
+        if (n->entry.number == entry.number) {
+            n->entry = entry;  // a later record for the same number wins
+            return;
+        }
+    }
+    if (blocks_.empty() || usedInLastBlock_ == kBlockSize) {
+        blocks_.push_back(std::make_unique<Node[]>(kBlockSize));
+        usedInLastBlock_ = 0;
+    }
+    Node* node = &blocks_.back()[usedInLastBlock_++];
+    node->entry = entry;
+    node->next = head;
+    head = node;
+    ++count_;
+}
+
+const ArticleEntry* ArticleIndex::FindArticle(std::int32_t number) const
+{
+    if (buckets_.empty())
+        return nullptr;
+    for (const Node* n = buckets_[BucketOf(number)]; n; n = n->next)
+        if (n->entry.number == number)
+            return &n->entry;
+    return nullptr;
+}
+
+// ---- .PGH ------------------------------------------------------------------------------
+
+Result<ArticleIndex> LoadArticleIndex(const std::filesystem::path& pghPath,
+                                      std::vector<FileProblem>* problems)
+{
+    auto file = InputFile::Open(pghPath);
+    if (!file)
+        return file.error();
+    BinaryReader in = file->reader();
+    ArticleIndex index;
+    while (in.remaining() >= kIndexRecordSize) {
+        unsigned char record[kIndexRecordSize];
+        if (auto done = in.ReadExact(record, sizeof record); !done)
+            return done.error();
+        index.Insert(ArticleEntry{LoadI32(record), LoadU32(record + 4), LoadU32(record + 8),
+                                  LoadU32(record + 12)});
+    }
+    if (!in.atEnd() && problems)
+        problems->push_back(FileProblem{in.path(), in.position(),
+                                        "partial index record of " + std::to_string(in.remaining()) +
+                                            " bytes at the end of the file, ignored"});
+    return index;
+}
+
+// ---- .PGD ------------------------------------------------------------------------------
+
+Result<ArticleDataReader> ArticleDataReader::Open(const std::filesystem::path& pgdPath)
+{
+    ArticleDataReader reader;
+    reader.path_ = pgdPath;
+    auto size = OpenForReading(reader.file_, pgdPath);
+    if (!size)
+        return size.error();
+    reader.size_ = *size;
+    return reader;
+}
+
+namespace {
+
+// The record's title; leaves `in` just after it.
+Result<std::string> ReadTitleField(BinaryReader& in, const ArticleEntry& entry)
+{
+    in.Seek(entry.textOffset);
+    if (in.remaining() < 4)
+        return in.Error(FileErrorKind::Truncated, entry.textOffset,
+                        "article " + std::to_string(entry.number) + ": data record at " +
+                            Hex(entry.textOffset) + " lies past the end of the file");
+    auto title = in.ReadLengthPrefixed();
+    if (!title) {
+        FileError error = title.error();
+        error.message = "article " + std::to_string(entry.number) + ": title " + error.message;
+        return error;
+    }
+    return title;
+}
+
+}  // namespace
+
+Result<Article> ArticleDataReader::Read(const ArticleEntry& entry)
+{
+    BinaryReader in(file_, size_, path_.string());
+    auto title = ReadTitleField(in, entry);
+    if (!title)
+        return title.error();
+    auto text = in.ReadLengthPrefixed();
+    if (!text) {
+        FileError error = text.error();
+        error.message = "article " + std::to_string(entry.number) + ": text " + error.message;
+        return error;
+    }
+    return Article{std::move(*title), std::move(*text)};
+}
+
+Result<std::string> ArticleDataReader::ReadTitle(const ArticleEntry& entry)
+{
+    BinaryReader in(file_, size_, path_.string());
+    return ReadTitleField(in, entry);
+}
+
+Result<Article> ReadArticle(const std::filesystem::path& pgdPath, const ArticleEntry& entry)
+{
+    auto reader = ArticleDataReader::Open(pgdPath);
+    if (!reader)
+        return reader.error();
+    return reader->Read(entry);
+}
+
+// ---- .PGL ------------------------------------------------------------------------------
+
+Result<LinkTable> ReadLinks(const std::filesystem::path& pglPath, const ArticleEntry& entry)
+{
+    // The file is opened even for an article without links, so that a missing link file is
+    // noticed on the first article rather than on the first one with links.
+    auto file = InputFile::Open(pglPath);
+    if (!file)
+        return file.error();
+    if (entry.linkCount == 0)
+        return LinkTable{};
+    BinaryReader in = file->reader();
+    in.Seek(entry.linkOffset);
+    const std::uint64_t bytes = std::uint64_t{entry.linkCount} * kLinkRecordSize;
+    if (bytes > in.remaining())
+        return in.Error(FileErrorKind::Truncated, entry.linkOffset,
+                        "article " + std::to_string(entry.number) + ": " +
+                            std::to_string(entry.linkCount) + " link records at " +
+                            Hex(entry.linkOffset) + " run past the end of the file");
+    std::vector<LinkRecord> records;
+    records.reserve(entry.linkCount);
+    for (std::uint32_t i = 0; i < entry.linkCount; ++i) {
+        unsigned char record[kLinkRecordSize];
+        if (auto done = in.ReadExact(record, sizeof record); !done)
+            return done.error();
+        records.push_back(LinkRecord{LoadI32(record), LoadI32(record + 4), LoadI32(record + 8),
+                                     LoadI32(record + 12)});
+    }
+    return LinkTable(std::move(records));
+}
+
+const LinkRecord* LinkTable::LinkAt(std::int32_t position) const
+{
+    for (const LinkRecord& r : records_)
+        if (r.first <= position && position <= r.last)
+            return &r;
+    return nullptr;
+}
+
+// ---- Titles ----------------------------------------------------------------------------
+
+bool IsPopupTitle(std::string_view title)
+{
+    return title.empty() || title.front() == '#';
+}
+
+std::string_view PopupCaption(std::string_view title)
+{
+    constexpr std::string_view prefix = "#POPUP:";
+    if (title.substr(0, prefix.size()) == prefix)
+        title.remove_prefix(prefix.size());
+    return title;
+}
+
+// ---- Writers ---------------------------------------------------------------------------
+
+namespace {
+
+Status WriteWhole(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out)
+        return FileError{FileErrorKind::CannotWrite, path.string(), 0, "cannot create the file"};
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out)
+        return FileError{FileErrorKind::CannotWrite, path.string(), 0, "cannot write the file"};
+    return Done{};
+}
+
+}  // namespace
+
+Status WriteArticleFiles(const std::filesystem::path& pghPath, const std::filesystem::path& pgdPath,
+                         const std::filesystem::path& pglPath, const std::vector<ArticleSource>& articles)
+{
+    constexpr std::uint64_t kMax = std::numeric_limits<std::uint32_t>::max();
+    std::string pgh, pgd, pgl;
+    pgh.reserve(articles.size() * kIndexRecordSize);
+    for (const ArticleSource& a : articles) {
+        // Offsets and lengths are 32-bit in the files: refuse what they cannot express.
+        if (pgd.size() > kMax || a.title.size() > kMax || a.text.size() > kMax || pgl.size() > kMax ||
+            a.links.size() > kMax)
+            return FileError{FileErrorKind::CannotWrite, pgdPath.string(), pgd.size(),
+                             "article " + std::to_string(a.number) + " does not fit the 32-bit offsets"};
+        StoreI32(pgh, a.number);
+        StoreU32(pgh, static_cast<std::uint32_t>(pgd.size()));
+        StoreU32(pgh, static_cast<std::uint32_t>(pgl.size()));
+        StoreU32(pgh, static_cast<std::uint32_t>(a.links.size()));
+
+        StoreU32(pgd, static_cast<std::uint32_t>(a.title.size()));
+        pgd += a.title;
+        StoreU32(pgd, static_cast<std::uint32_t>(a.text.size()));
+        pgd += a.text;
+
+        for (const LinkRecord& l : a.links) {
+            StoreI32(pgl, l.first);
+            StoreI32(pgl, l.last);
+            StoreI32(pgl, l.target);
+            StoreI32(pgl, l.reserved);
+        }
+    }
+    if (auto done = WriteWhole(pghPath, pgh); !done)
+        return done;
+    if (auto done = WriteWhole(pgdPath, pgd); !done)
+        return done;
+    return WriteWhole(pglPath, pgl);
+}
+
+}  // namespace mirelda
