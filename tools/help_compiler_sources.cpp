@@ -1,0 +1,226 @@
+// The two plain-text sources of a help set: the article list and the contents tree.
+
+#include "tools/help_compiler.h"
+
+#include "core/store/cp1252.h"
+
+#include <charconv>
+#include <limits>
+
+namespace mirelda::helpc {
+namespace {
+
+constexpr std::size_t kMaxContentsTitle = 79;  // the .FIC title field is 80 bytes with its NUL
+
+// Calls f(lineText, lineNumber) for each line, without its CR/LF; a leading UTF-8 BOM goes.
+template <class F>
+void ForEachLine(std::string_view text, F&& f)
+{
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    std::size_t line = 0;
+    while (!text.empty()) {
+        ++line;
+        std::size_t end = text.find('\n');
+        std::string_view l = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
+        f(l, line);
+    }
+}
+
+std::string_view Trim(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+bool IsComment(std::string_view line)
+{
+    std::string_view t = Trim(line);
+    return t.empty() || t.front() == ';';
+}
+
+bool IsValidName(std::string_view name)
+{
+    if (name.empty()) return false;
+    bool allDigits = true;
+    for (char c : name) {
+        bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+                  c == '-';
+        if (!ok) return false;
+        if (c < '0' || c > '9') allDigits = false;
+    }
+    // An all-digit name would read as an article number in a link target.
+    return !allDigits;
+}
+
+}  // namespace
+
+bool Utf8ToCp1252Strict(std::string_view utf8, std::string& out, std::string& why)
+{
+    out.clear();
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        auto b0 = static_cast<unsigned char>(utf8[i]);
+        char32_t cp = 0;
+        std::size_t len = 0;
+        if (b0 < 0x80) {
+            cp = b0, len = 1;
+        } else if ((b0 & 0xE0) == 0xC0) {
+            cp = b0 & 0x1F, len = 2;
+        } else if ((b0 & 0xF0) == 0xE0) {
+            cp = b0 & 0x0F, len = 3;
+        } else if ((b0 & 0xF8) == 0xF0) {
+            cp = b0 & 0x07, len = 4;
+        } else {
+            why = "not valid UTF-8";
+            return false;
+        }
+        if (i + len > utf8.size()) {
+            why = "not valid UTF-8";
+            return false;
+        }
+        for (std::size_t k = 1; k < len; ++k) {
+            auto b = static_cast<unsigned char>(utf8[i + k]);
+            if ((b & 0xC0) != 0x80) {
+                why = "not valid UTF-8";
+                return false;
+            }
+            cp = (cp << 6) | (b & 0x3F);
+        }
+        static constexpr char32_t kMinForLength[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < kMinForLength[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            why = "not valid UTF-8";
+            return false;
+        }
+        if (cp < 0x20 || cp == 0x7F) {
+            why = "contains a control character";
+            return false;
+        }
+        int byte = -1;
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+            byte = static_cast<int>(cp);
+        } else {
+            for (int b = 0x80; b <= 0x9F; ++b)
+                if (Cp1252ToUnicode(static_cast<unsigned char>(b)) == cp) byte = b;
+        }
+        if (byte < 0) {
+            why = "has a character with no Windows-1252 byte: \"" + std::string(utf8.substr(i, len)) + "\"";
+            return false;
+        }
+        out.push_back(static_cast<char>(byte));
+        i += len;
+    }
+    return true;
+}
+
+std::vector<ArticleLine> ParseArticleList(std::string_view text, const std::string& file, Diagnostics& diags)
+{
+    std::vector<ArticleLine> result;
+    ForEachLine(text, [&](std::string_view line, std::size_t n) {
+        if (IsComment(line)) return;
+        auto bad = [&](std::string msg) { diags.push_back({file, n, std::move(msg)}); };
+        std::size_t tab1 = line.find('\t');
+        std::size_t tab2 = tab1 == std::string_view::npos ? tab1 : line.find('\t', tab1 + 1);
+        if (tab2 == std::string_view::npos) {
+            bad("expected number<TAB>name<TAB>title");
+            return;
+        }
+        std::string_view numberText = Trim(line.substr(0, tab1));
+        std::string_view name = Trim(line.substr(tab1 + 1, tab2 - tab1 - 1));
+        std::string_view title = line.substr(tab2 + 1);
+
+        ArticleLine a;
+        a.line = n;
+        std::int64_t number = 0;
+        auto [end, ec] = std::from_chars(numberText.data(), numberText.data() + numberText.size(), number);
+        if (numberText.empty() || ec != std::errc() || end != numberText.data() + numberText.size() ||
+            number <= 0 || number > std::numeric_limits<std::int32_t>::max()) {
+            bad("article number \"" + std::string(numberText) + "\" is not a number from 1 to 2147483647");
+            return;
+        }
+        a.number = static_cast<std::int32_t>(number);
+        if (!IsValidName(name)) {
+            bad("article name \"" + std::string(name) +
+                "\" must be letters, digits, \"_\" or \"-\", and not only digits");
+            return;
+        }
+        a.name = std::string(name);
+        std::string why;
+        if (!Utf8ToCp1252Strict(title, a.title, why)) {
+            bad("title " + why);
+            return;
+        }
+        result.push_back(std::move(a));
+    });
+    return result;
+}
+
+std::vector<ContentsLine> ParseContents(std::string_view text, const std::string& file, Diagnostics& diags)
+{
+    std::vector<ContentsLine> result;
+    int previousDepth = -1;
+    ForEachLine(text, [&](std::string_view line, std::size_t n) {
+        if (IsComment(line)) return;
+        auto bad = [&](std::string msg) { diags.push_back({file, n, std::move(msg)}); };
+        std::size_t spaces = 0;
+        while (spaces < line.size() && line[spaces] == ' ') ++spaces;
+        if (spaces < line.size() && line[spaces] == '\t') {
+            bad("indent with spaces (2 a level), not tabs");
+            return;
+        }
+        if (spaces % 2 != 0) {
+            bad("indentation must be a multiple of 2 spaces");
+            return;
+        }
+        ContentsLine c;
+        c.line = n;
+        c.depth = static_cast<int>(spaces / 2);
+        if (c.depth > previousDepth + 1) {
+            bad(previousDepth < 0 ? "the first entry must not be indented"
+                                  : "indented more than one level below the entry above");
+            return;
+        }
+        std::string_view rest = line.substr(spaces);
+        if (rest.size() < 2 || (rest[0] != '+' && rest[0] != '-') || rest[1] != ' ') {
+            bad("expected \"+ Book title\" or \"- Page title = article\"");
+            return;
+        }
+        c.book = rest[0] == '+';
+        rest = Trim(rest.substr(2));
+        std::string_view title = rest;
+        if (!c.book) {
+            std::size_t eq = rest.rfind(" = ");
+            if (eq == std::string_view::npos) {
+                bad("a page needs \" = article\" after its title");
+                return;
+            }
+            title = Trim(rest.substr(0, eq));
+            c.target = std::string(Trim(rest.substr(eq + 3)));
+            if (c.target.empty()) {
+                bad("a page needs an article after \" = \"");
+                return;
+            }
+        }
+        if (title.empty()) {
+            bad("an entry needs a title");
+            return;
+        }
+        std::string why;
+        if (!Utf8ToCp1252Strict(title, c.title, why)) {
+            bad("title " + why);
+            return;
+        }
+        if (c.title.size() > kMaxContentsTitle) {
+            bad("title is " + std::to_string(c.title.size()) + " bytes in Windows-1252; at most " +
+                std::to_string(kMaxContentsTitle));
+            return;
+        }
+        previousDepth = c.depth;
+        result.push_back(std::move(c));
+    });
+    return result;
+}
+
+}  // namespace mirelda::helpc
