@@ -1,0 +1,170 @@
+// `check`: every damage of the four help-set files, one problem per line
+// (file, byte offset, description), so that an author can fix them all in one pass.
+
+#include "core/store/binary_file.h"
+#include "core/tree/contents_file.h"
+#include "tools/commands.h"
+#include "tools/tool_common.h"
+
+#include <algorithm>
+
+namespace mirelda::tool {
+
+namespace {
+
+class ProblemList {
+public:
+    void Add(const std::filesystem::path& file, std::uint64_t offset, std::string message)
+    {
+        WriteRecord({file.string(), OffsetText(offset), std::move(message)});
+        ++count_;
+    }
+    void Add(const FileError& error) { Add(error.path, error.offset, error.message); }
+    void Add(const FileProblem& problem) { Add(problem.path, problem.offset, problem.message); }
+    std::size_t count() const { return count_; }
+
+private:
+    std::size_t count_ = 0;
+};
+
+std::string ArticleName(std::int32_t number)
+{
+    return "article " + std::to_string(number);
+}
+
+// Index entries by article number, for output that does not depend on the hash order.
+std::vector<ArticleEntry> SortedEntries(const ArticleIndex& index)
+{
+    std::vector<ArticleEntry> entries;
+    entries.reserve(index.size());
+    index.ForEach([&entries](const ArticleEntry& e) { entries.push_back(e); });
+    std::sort(entries.begin(), entries.end(),
+              [](const ArticleEntry& a, const ArticleEntry& b) { return a.number < b.number; });
+    return entries;
+}
+
+// Numbers 0 and below name no article: no link, tree entry or command line can reach them.
+void CheckIndexNumbers(const HelpSetFiles& files, ProblemList& problems)
+{
+    auto file = InputFile::Open(files.pgh);
+    if (!file) return;  // already reported by the index loader
+    BinaryReader in = file->reader();
+    while (in.remaining() >= sizeof(ArticleEntry)) {
+        const std::uint64_t at = in.position();
+        auto number = in.ReadI32();
+        if (!number) break;
+        if (*number <= 0) problems.Add(files.pgh, at, ArticleName(*number) + ": article numbers must be above 0");
+        if (!in.Seek(at + sizeof(ArticleEntry))) break;
+    }
+}
+
+void CheckArticleData(const std::vector<ArticleEntry>& entries, const HelpSetFiles& files, ProblemList& problems)
+{
+    auto data = ArticleDataReader::Open(files.pgd);
+    if (!data) {
+        problems.Add(data.error());
+        return;
+    }
+    for (const ArticleEntry& e : entries) {
+        auto article = data->Read(e);
+        if (!article) problems.Add(article.error());
+    }
+}
+
+void CheckLinks(const std::vector<ArticleEntry>& entries, const ArticleIndex& index, const HelpSetFiles& files,
+                ProblemList& problems)
+{
+    auto file = InputFile::Open(files.pgl);
+    if (!file) {
+        problems.Add(file.error());
+        return;
+    }
+    constexpr std::uint64_t kRecord = sizeof(LinkRecord);
+    if (file->size() % kRecord != 0)
+        problems.Add(files.pgl, file->size() - file->size() % kRecord,
+                     "partial link record of " + std::to_string(file->size() % kRecord) +
+                         " bytes at the end of the file");
+    BinaryReader in = file->reader();
+    for (const ArticleEntry& e : entries) {
+        if (e.linkCount == 0) continue;
+        const std::uint64_t end = std::uint64_t{e.linkOffset} + kRecord * e.linkCount;
+        if (end > file->size())
+            problems.Add(files.pgl, e.linkOffset,
+                         ArticleName(e.number) + ": " + std::to_string(e.linkCount) +
+                             " link records run past the end of the file (" + std::to_string(file->size()) +
+                             " bytes)");
+        in.Seek(e.linkOffset);
+        for (std::uint32_t i = 0; i < e.linkCount && in.remaining() >= kRecord; ++i) {
+            const std::uint64_t at = in.position();
+            unsigned char record[kRecord];
+            if (auto read = in.ReadExact(record, sizeof record); !read) {
+                problems.Add(read.error());
+                break;
+            }
+            const std::int32_t first = LoadI32(record), last = LoadI32(record + 4), target = LoadI32(record + 8);
+            const std::string link = ArticleName(e.number) + ", link " + std::to_string(i + 1) + " (" +
+                                     std::to_string(first) + ".." + std::to_string(last) + ")";
+            if (first < 0 || last < 0) problems.Add(files.pgl, at, link + ": negative position");
+            if (first > last) problems.Add(files.pgl, at, link + ": first position after the last");
+            if (!index.FindArticle(target) || target <= 0)
+                problems.Add(files.pgl, at, link + ": target article " + std::to_string(target) + " is not in the index");
+        }
+    }
+}
+
+void CheckTree(const ArticleIndex* index, const HelpSetFiles& files, ProblemList& problems)
+{
+    MemoryContentsTree tree;
+    std::unordered_map<ContentsTree::Item, std::int32_t> articles;
+    auto report = LoadTree(files.fic, tree, articles);
+    if (!report) {
+        problems.Add(report.error());
+        return;
+    }
+    for (const FileProblem& p : report->problems) problems.Add(p);
+    if (!index) return;
+    // Items are numbered in insertion order, which is the order of the records.
+    for (std::size_t item = 1; item <= tree.size(); ++item) {
+        const auto found = articles.find(item);
+        const std::int32_t article = found == articles.end() ? 0 : found->second;
+        if (article != 0 && !index->FindArticle(article))
+            problems.Add(files.fic, (item - 1) * ContentsRecord::kSize,
+                         "tree entry " + std::to_string(item) + ": " + ArticleName(article) + " is not in the index");
+    }
+}
+
+}  // namespace
+
+int RunCheck(const std::vector<std::string>& args)
+{
+    const auto split = SplitArguments("check", args, 1, 1);
+    if (!split) return kExitUsage;
+    const HelpSetFiles files = ResolveHelpSetFiles(split->positional[0]);
+    ProblemList problems;
+    const auto missing = [&files](const std::filesystem::path& p) {
+        return std::find(files.missing.begin(), files.missing.end(), p) != files.missing.end();
+    };
+    for (const auto& path : files.missing) problems.Add(path, 0, "file not found");
+
+    std::optional<ArticleIndex> index;
+    if (!missing(files.pgh)) {
+        std::vector<FileProblem> indexProblems;
+        auto loaded = LoadArticleIndex(files.pgh, &indexProblems);
+        if (loaded) {
+            index = std::move(*loaded);
+        } else {
+            problems.Add(loaded.error());
+        }
+        for (const FileProblem& p : indexProblems) problems.Add(p);
+    }
+    if (index) {
+        const std::vector<ArticleEntry> entries = SortedEntries(*index);
+        CheckIndexNumbers(files, problems);
+        if (!missing(files.pgd)) CheckArticleData(entries, files, problems);
+        if (!missing(files.pgl)) CheckLinks(entries, *index, files, problems);
+    }
+    if (!missing(files.fic)) CheckTree(index ? &*index : nullptr, files, problems);
+    return problems.count() == 0 ? kExitOk : kExitDamaged;
+}
+
+}  // namespace mirelda::tool
