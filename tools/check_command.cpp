@@ -16,7 +16,7 @@ class ProblemList {
 public:
     void Add(const std::filesystem::path& file, std::uint64_t offset, std::string message)
     {
-        WriteRecord({file.string(), OffsetText(offset), std::move(message)});
+        WriteRecord({file.string(), OffsetText(offset), MessageText(message)});
         ++count_;
     }
     void Add(const FileError& error) { Add(error.path, error.offset, error.message); }

@@ -49,8 +49,8 @@ int UsageError(std::string_view command, std::string_view message)
 
 void ReportProblem(std::string_view file, std::string_view message)
 {
-    std::fprintf(stderr, "mirelda-tool: %.*s: %.*s\n", static_cast<int>(file.size()), file.data(),
-                 static_cast<int>(message.size()), message.data());
+    const std::string text = MessageText(message);
+    std::fprintf(stderr, "mirelda-tool: %.*s: %s\n", static_cast<int>(file.size()), file.data(), text.c_str());
 }
 
 void ReportError(const FileError& error)
@@ -95,6 +95,14 @@ std::string FieldText(std::string_view cp1252)
     std::string utf8 = Utf16ToUtf8(DecodeCp1252(cp1252));
     std::replace_if(utf8.begin(), utf8.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
     return utf8;
+}
+
+std::string MessageText(std::string_view text)
+{
+    const std::string utf8(text);
+    // Valid UTF-8 survives the round trip unchanged; anything else is Windows-1252.
+    if (Utf16ToUtf8(Utf8ToUtf16(utf8)) == utf8) return utf8;
+    return Utf16ToUtf8(DecodeCp1252(text));
 }
 
 void WriteRecord(const std::vector<std::string>& fields)

@@ -47,6 +47,9 @@ std::optional<HelpSetFiles> OpenHelpSet(const std::string& base);
 // become spaces so that a record stays on one line.
 std::string FieldText(std::string_view cp1252);
 
+// A message from the readers as UTF-8: texts quoted from the files are Windows-1252.
+std::string MessageText(std::string_view text);
+
 // Writes the fields joined by tabs, then a line feed.
 void WriteRecord(const std::vector<std::string>& fields);
 
