@@ -1,0 +1,96 @@
+#include "core/lists/bookmarks.h"
+
+#include "core/store/binary_file.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace mirelda {
+
+std::size_t BookmarkList::Add(Bookmark bookmark)
+{
+    std::size_t at = order_.InsertPosition(
+        items_.size(), [this](std::size_t i) { return items_[i].name; }, bookmark.name);
+    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(bookmark));
+    return at;
+}
+
+void BookmarkList::Remove(std::size_t i)
+{
+    if (i < items_.size())
+        items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(i));
+}
+
+std::size_t BookmarkList::Rename(std::size_t i, std::string newName)
+{
+    Bookmark moved{std::move(newName), items_.at(i).article};
+    Remove(i);
+    return Add(std::move(moved));
+}
+
+LoadedBookmarks ParseBookmarks(std::string_view bytes, const std::string& path)
+{
+    LoadedBookmarks loaded;
+    auto damage = [&](FileErrorKind kind, std::size_t offset, std::string message) {
+        loaded.damage = FileError{kind, path, offset, std::move(message)};
+    };
+    if (bytes.size() < 4) {
+        damage(FileErrorKind::Truncated, 0, "no room for the bookmark count");
+        return loaded;
+    }
+    const std::int32_t count = LoadI32(bytes.data());
+    if (count < 0) {
+        damage(FileErrorKind::Malformed, 0, "negative bookmark count " + std::to_string(count));
+        return loaded;
+    }
+    std::size_t pos = 4;
+    for (std::int32_t i = 0; i < count; ++i) {
+        if (bytes.size() - pos < 8) {
+            damage(FileErrorKind::Truncated, pos,
+                   "the file ends after " + std::to_string(i) + " of " + std::to_string(count) + " bookmarks");
+            return loaded;
+        }
+        const std::int32_t article = LoadI32(bytes.data() + pos);
+        const std::int32_t length = LoadI32(bytes.data() + pos + 4);
+        if (length < 0 || static_cast<std::size_t>(length) > bytes.size() - pos - 8) {
+            damage(FileErrorKind::Truncated, pos + 4,
+                   "name length " + std::to_string(length) + " runs past the end of the file");
+            return loaded;
+        }
+        loaded.bookmarks.push_back({std::string(bytes.substr(pos + 8, static_cast<std::size_t>(length))), article});
+        pos += 8 + static_cast<std::size_t>(length);
+    }
+    return loaded;
+}
+
+std::string SerializeBookmarks(const std::vector<Bookmark>& bookmarks)
+{
+    std::string out;
+    StoreI32(out, static_cast<std::int32_t>(bookmarks.size()));
+    for (const Bookmark& b : bookmarks) {
+        StoreI32(out, b.article);
+        StoreI32(out, static_cast<std::int32_t>(b.name.size()));
+        out += b.name;
+    }
+    return out;
+}
+
+Result<LoadedBookmarks> LoadBookmarks(const std::filesystem::path& path)
+{
+    // A bookmark file is small; reading it whole costs no more than its size.
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return FileError{FileErrorKind::CannotOpen, path.string(), 0, "cannot open the bookmark file"};
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad())
+        return FileError{FileErrorKind::ReadFailed, path.string(), 0, "reading the bookmark file failed"};
+    return ParseBookmarks(bytes, path.string());
+}
+
+Status SaveBookmarks(const std::filesystem::path& path, const std::vector<Bookmark>& bookmarks,
+                     const WriteStepHook& hook)
+{
+    return WriteFileAtomically(path, SerializeBookmarks(bookmarks), hook);
+}
+
+}  // namespace mirelda

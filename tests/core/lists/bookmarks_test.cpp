@@ -1,0 +1,174 @@
+#include "core/lists/bookmarks.h"
+#include "core/store/binary_file.h"
+
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace mirelda {
+namespace {
+
+using testing::ReadAll;
+using testing::TempDir;
+using testing::WriteAll;
+
+std::vector<std::string> Names(const BookmarkList& list)
+{
+    std::vector<std::string> out;
+    for (const Bookmark& b : list.items())
+        out.push_back(b.name);
+    return out;
+}
+
+std::string Record(std::int32_t article, std::int32_t length, const std::string& name)
+{
+    std::string out;
+    StoreI32(out, article);
+    StoreI32(out, length);
+    return out + name;
+}
+
+std::string Count(std::int32_t n)
+{
+    std::string out;
+    StoreI32(out, n);
+    return out;
+}
+
+TEST(ListOrder, ignoresCaseKeepsAccentsUnderTheLocale)
+{
+    ListOrder order("fr_FR");
+    EXPECT_LT(order.CompareCp1252("alpha", "Beta"), 0);
+    EXPECT_LT(order.CompareCp1252("Beta", "zeta"), 0);
+    EXPECT_EQ(order.CompareCp1252("ALPHA", "alpha"), 0);
+    // Windows-1252 bytes: "é" sorts with "e", before "f", not after "z" as its byte would.
+    EXPECT_LT(order.CompareCp1252("\xE9t\xE9", "fin"), 0);
+    EXPECT_LT(order.CompareCp1252("ete", "\xE9t\xE9"), 0);
+}
+
+TEST(BookmarkList, zetaAlphaBeta_listedAndSavedAsAlphaBetaZeta)
+{
+    TempDir dir;
+    BookmarkList list(ListOrder("fr_FR"));
+    list.Add({"Zeta", 3});
+    list.Add({"alpha", 1});
+    list.Add({"Beta", 2});
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"alpha", "Beta", "Zeta"}));
+
+    auto path = dir / "AIDE.SIG";
+    ASSERT_TRUE(SaveBookmarks(path, list.items()));
+    EXPECT_EQ(ReadAll(path), Count(3) + Record(1, 5, "alpha") + Record(2, 4, "Beta") + Record(3, 4, "Zeta"));
+    auto loaded = LoadBookmarks(path);
+    ASSERT_TRUE(loaded);
+    EXPECT_FALSE(loaded->damage);
+    EXPECT_EQ(loaded->bookmarks, list.items());
+}
+
+TEST(BookmarkList, duplicatesAndEmptyNames_allKeptAndRoundTripped)
+{
+    TempDir dir;
+    BookmarkList list(ListOrder("fr_FR"));
+    list.Add({"Index", 4});
+    list.Add({"", 9});
+    list.Add({"index", 4});
+    list.Add({"Index", 5});
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"", "Index", "index", "Index"}));
+    EXPECT_EQ(list.at(3).article, 5);  // equal names keep the order they were added in
+
+    auto path = dir / "a.SIG";
+    ASSERT_TRUE(SaveBookmarks(path, list.items()));
+    auto loaded = LoadBookmarks(path);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->bookmarks, list.items());
+    EXPECT_EQ(ReadAll(path).substr(4, 8), Record(9, 0, ""));  // an empty name: length 0, no bytes
+}
+
+TEST(BookmarkList, renameMovesToNewPlaceKeepingArticle)
+{
+    BookmarkList list(ListOrder("fr_FR"));
+    list.Add({"alpha", 1});
+    list.Add({"Beta", 2});
+    list.Add({"gamma", 3});
+    std::size_t at = list.Rename(0, "Omega");
+    EXPECT_EQ(at, 2u);
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"Beta", "gamma", "Omega"}));
+    EXPECT_EQ(list.at(2).article, 1);
+    list.Remove(0);
+    list.Remove(7);  // nothing there: nothing happens
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"gamma", "Omega"}));
+}
+
+TEST(LoadBookmarks, emptyAndMissingFiles)
+{
+    TempDir dir;
+    EXPECT_FALSE(LoadBookmarks(dir / "none.SIG"));
+
+    ASSERT_TRUE(SaveBookmarks(dir / "zero.SIG", {}));
+    EXPECT_EQ(ReadAll(dir / "zero.SIG"), Count(0));
+    auto loaded = LoadBookmarks(dir / "zero.SIG");
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(loaded->bookmarks.empty());
+    EXPECT_FALSE(loaded->damage);
+}
+
+TEST(ParseBookmarks, damagedFiles_keepRecordsBeforeTheDamage)
+{
+    const std::string two = Record(1, 3, "one") + Record(2, 3, "two");
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::size_t kept;
+        std::uint64_t offset;
+    };
+    const Case cases[] = {
+        {"empty file", "", 0, 0},
+        {"count cut short", "\x01\x00", 0, 0},
+        {"count larger than the records", Count(5) + two, 2, 26},
+        {"huge count", Count(0x7FFFFFFF) + two, 2, 26},
+        {"negative count", Count(-1) + two, 0, 0},
+        {"record header cut", Count(2) + Record(1, 3, "one") + "\x02\x00\x00", 1, 15},
+        {"name runs past the end", Count(2) + Record(1, 3, "one") + Record(2, 1000, "tw"), 1, 19},
+        {"huge name length", Count(1) + Record(1, 0x7FFFFFFF, "x"), 0, 8},
+        {"negative name length", Count(1) + Record(1, -4, "abcd"), 0, 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LoadedBookmarks loaded = ParseBookmarks(c.bytes, "x.SIG");
+        ASSERT_TRUE(loaded.damage);
+        EXPECT_EQ(loaded.damage->offset, c.offset);
+        EXPECT_EQ(loaded.bookmarks.size(), c.kept);
+        if (c.kept > 0) {
+            EXPECT_EQ(loaded.bookmarks[0], (Bookmark{"one", 1}));
+        }
+    }
+    // Bytes after the last announced record are not damage.
+    LoadedBookmarks extra = ParseBookmarks(Count(1) + two, "x.SIG");
+    EXPECT_FALSE(extra.damage);
+    EXPECT_EQ(extra.bookmarks.size(), 1u);
+}
+
+TEST(SaveBookmarks, failureAtAnyStep_keepsThePreviousFile)
+{
+    TempDir dir;
+    auto path = dir / "AIDE.SIG";
+    const std::vector<Bookmark> old{{"ancien", 1}};
+    ASSERT_TRUE(SaveBookmarks(path, old));
+    const std::string before = ReadAll(path);
+
+    for (WriteStep step : {WriteStep::Create, WriteStep::Write, WriteStep::Flush, WriteStep::Rename}) {
+        SCOPED_TRACE(WriteStepName(step));
+        Status saved = SaveBookmarks(path, {{"nouveau", 2}, {"autre", 3}},
+                                     [step](WriteStep s) { return s != step; });
+        ASSERT_FALSE(saved);
+        EXPECT_EQ(saved.error().kind, FileErrorKind::CannotWrite);
+        EXPECT_EQ(ReadAll(path), before);
+        EXPECT_EQ(testing::CountFiles(dir.path()), 1u);  // no temporary file left behind
+    }
+    // A failed folder sync comes after the rename: the new file is in place, and it is said.
+    Status late = SaveBookmarks(path, {{"nouveau", 2}}, [](WriteStep s) { return s != WriteStep::SyncFolder; });
+    EXPECT_FALSE(late);
+    EXPECT_EQ(LoadBookmarks(path)->bookmarks, (std::vector<Bookmark>{{"nouveau", 2}}));
+}
+
+}  // namespace
+}  // namespace mirelda
