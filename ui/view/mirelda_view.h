@@ -86,6 +86,7 @@ private:
     void updateLinkCursor(QPoint viewportPoint);
     void showMissingArticle(std::int32_t number);
     int documentPosition(std::int32_t modelPosition) const;
+    std::int32_t modelPosition(int documentPosition) const;
 
     ViewHost& host_;
     std::int32_t currentArticle_ = 0;
@@ -94,4 +95,13 @@ private:
     mirelda::ArticleEntry currentEntry_;
     mirelda::LoadedRichText content_;
     QPoint lastLinkClick_;
+    // The model range last selected through setSelection, while the document's selection
+    // is still the one it made.
+    struct ModelSelection {
+        bool valid = false;
+        int documentStart = 0;
+        int documentEnd = 0;
+        std::int32_t modelStart = 0;
+        std::int32_t modelEnd = 0;
+    } lastFind_;
 };

@@ -1,0 +1,33 @@
+#include "ui/richtext/set_rich_text.h"
+
+#include "core/richtext/rtf_reader.h"
+#include "ui/richtext/text_document_builder.h"
+
+#include <QTextDocument>
+#include <QTextEdit>
+
+namespace mirelda {
+
+LoadedRichText SetRichText(QTextEdit& target, std::string_view rtf)
+{
+    RichDocument model = ReadRtf(rtf);
+
+    // Built apart from the control, the document is laid out once, after it is complete,
+    // and the control never paints a half-filled text.
+    auto* document = new QTextDocument(&target);
+    document->setDefaultFont(target.font());
+    LoadedRichText loaded;
+    loaded.map = BuildTextDocument(model, *document);
+    loaded.text = std::move(model.text);
+
+    QTextDocument* old = target.document();
+    const bool updates = target.updatesEnabled();
+    target.setUpdatesEnabled(false);
+    target.setDocument(document);
+    target.setUpdatesEnabled(updates);
+    if (old && old != document && old->parent() == &target)
+        delete old;
+    return loaded;
+}
+
+}  // namespace mirelda

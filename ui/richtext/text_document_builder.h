@@ -1,0 +1,25 @@
+#pragma once
+// Builds a QTextDocument from the rich-text model.
+//
+// Numbering: the document holds the model's shown characters in the model's order, one
+// document position for each: a paragraph mark is a block separator, a line break U+2028, a
+// tab a tab, a picture one object character. Hidden text is left out; the returned map
+// translates positions both ways. The final paragraph mark is the document's last block
+// separator.
+
+#include "core/richtext/document.h"
+#include "ui/richtext/position_map.h"
+
+#include <QChar>
+
+class QTextDocument;
+
+namespace mirelda {
+
+// Fills `target`, which must be empty (a new document). Edits run in one block, without undo.
+PositionMap BuildTextDocument(const RichDocument& model, QTextDocument& target);
+
+// The character the document holds for a shown model character.
+QChar DocumentCharacter(char16_t modelCharacter);
+
+}  // namespace mirelda

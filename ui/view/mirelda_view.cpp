@@ -1,0 +1,438 @@
+#include "ui/view/mirelda_view.h"
+
+#include "core/richtext/text_find.h"
+#include "core/store/cp1252.h"
+#include "ui/view/view_host.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QtMath>
+
+#include <algorithm>
+
+namespace {
+
+// The wait cursor for as long as a scope runs.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+struct LineRef {
+    QTextBlock block;
+    int line = -1;  // index in block.layout(), -1 when the document has no line at all
+};
+
+// The line that shows document height `y`: the first line whose bottom lies below it, so
+// that a point in the space between paragraphs belongs to the line that follows, and a
+// point below the text to the last line.
+LineRef LineAtY(const QTextDocument& doc, qreal y)
+{
+    QAbstractTextDocumentLayout* layout = doc.documentLayout();
+    int pos = layout->hitTest(QPointF(0, y), Qt::FuzzyHit);
+    QTextBlock block = doc.findBlock(std::max(0, pos));
+    if (!block.isValid())
+        block = doc.firstBlock();
+    while (block.isValid() && block.previous().isValid() &&
+           layout->blockBoundingRect(block).top() > y)
+        block = block.previous();
+    LineRef last;
+    for (; block.isValid(); block = block.next()) {
+        const QTextLayout* tl = block.layout();
+        if (!tl || !block.isVisible())
+            continue;
+        const qreal top = tl->position().y();
+        for (int i = 0; i < tl->lineCount(); ++i) {
+            last = {block, i};
+            if (top + tl->lineAt(i).rect().bottom() > y)
+                return last;
+        }
+    }
+    return last;
+}
+
+}  // namespace
+
+CMireldaView::CMireldaView(ViewHost& host, QWidget* parent) : QTextEdit(parent), host_(host)
+{
+    setObjectName(QStringLiteral("articleView"));
+    setReadOnly(true);
+    // Selectable by mouse only: with no keyboard interaction the control draws no caret.
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setCursorWidth(0);
+    setUndoRedoEnabled(false);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setTabChangesFocus(false);
+    viewport()->setMouseTracking(true);
+    viewport()->setCursor(Qt::ArrowCursor);
+    content_.text = std::u16string(1, u'\r');
+}
+
+CMireldaView::~CMireldaView() = default;
+
+// ---- ShowArticle --------------------------------------------------------------------------
+
+bool CMireldaView::ShowArticle(std::int32_t number, std::int32_t topPosition)
+{
+    const mirelda::ArticleEntry* found = host_.articleIndex().FindArticle(number);
+    if (found)
+        currentEntry_ = *found;
+    if (number <= 0)
+        return false;
+    if (number == currentArticle_)
+        return true;
+    if (!found) {
+        showMissingArticle(number);
+        return false;
+    }
+    const mirelda::ArticleEntry entry = *found;
+
+    mirelda::Article article;
+    {
+        WaitCursor wait;
+        auto read = mirelda::ReadArticle(host_.dataFile(), entry);
+        if (!read.ok()) {
+            host_.reportFileError(read.error());
+            return false;
+        }
+        article = std::move(read.value());
+    }
+
+    if (mirelda::IsPopupTitle(article.title)) {
+        host_.showPopup(article.title, article.text, lastLinkClick_);
+        return true;
+    }
+
+    WaitCursor wait;
+    host_.storeArticleAnnotation(currentArticle_);
+    host_.showArticleAnnotation(number);
+    if (currentArticle_ != 0)
+        host_.updateHeadPosition(currentArticle_, FirstVisiblePosition());
+    currentArticle_ = number;
+    currentTitle_ = std::move(article.title);
+    host_.recordArticle(number, 0);
+    host_.setMainCaption(host_.helpTitle() + QStringLiteral(" - ") + currentTitle());
+
+    content_ = mirelda::SetRichText(*this, article.text);
+    lastFind_ = {};
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    if (topPosition != 0)
+        ScrollToPosition(topPosition);
+
+    // The old links belong to the old text: never keep them past a failed read.
+    links_.clear();
+    auto links = mirelda::ReadLinks(host_.linkFile(), entry);
+    if (!links.ok()) {
+        // The article is shown and current; only its links are missing.
+        host_.reportFileError(links.error());
+        return true;
+    }
+    links_ = std::move(links.value());
+    return true;
+}
+
+void CMireldaView::showMissingArticle(std::int32_t number)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("KEL-Info"),
+                    QStringLiteral("Cet article n'existe pas ! (ER%1)").arg(number), QMessageBox::Ok,
+                    this);
+    box.setObjectName(QStringLiteral("missingArticleMessage"));
+    box.exec();
+}
+
+QString CMireldaView::currentTitle() const
+{
+    return QString::fromStdU16String(mirelda::DecodeCp1252(currentTitle_));
+}
+
+// ---- Positions ----------------------------------------------------------------------------
+
+int CMireldaView::documentPosition(std::int32_t modelPosition) const
+{
+    const int last = std::max(0, document()->characterCount() - 1);
+    return std::clamp(content_.map.toDocument(std::max(0, modelPosition)), 0, last);
+}
+
+std::int32_t CMireldaView::modelPosition(int documentPosition) const
+{
+    const auto last = static_cast<std::int32_t>(content_.text.size()) - 1;
+    return std::clamp(content_.map.toModel(std::max(0, documentPosition)), 0, std::max(0, last));
+}
+
+std::int32_t CMireldaView::FirstVisiblePosition() const
+{
+    const LineRef line = LineAtY(*document(), verticalScrollBar()->value());
+    if (line.line < 0)
+        return 0;
+    return modelPosition(line.block.position() + line.block.layout()->lineAt(line.line).textStart());
+}
+
+void CMireldaView::ScrollToPosition(std::int32_t position)
+{
+    QTextDocument* doc = document();
+    // Lay the whole text out so that the scroll range reaches the line.
+    doc->documentLayout()->documentSize();
+    const int at = documentPosition(position);
+    const QTextBlock block = doc->findBlock(at);
+    const QTextLayout* layout = block.isValid() ? block.layout() : nullptr;
+    if (!layout)
+        return;
+    const QTextLine line = layout->lineForTextPosition(at - block.position());
+    if (!line.isValid())
+        return;
+    verticalScrollBar()->setValue(qCeil(layout->position().y() + line.y()));
+}
+
+std::int32_t CMireldaView::positionAt(QPoint viewportPoint) const
+{
+    const QPointF point(viewportPoint.x() + horizontalScrollBar()->value(),
+                        viewportPoint.y() + verticalScrollBar()->value());
+    const LineRef ref = LineAtY(*document(), point.y());
+    if (ref.line < 0)
+        return -1;
+    const QTextLayout* layout = ref.block.layout();
+    const QTextLine line = layout->lineAt(ref.line);
+    int inBlock = line.xToCursor(point.x() - layout->position().x(), QTextLine::CursorOnCharacter);
+    // Past the end of a wrapped line the point is over that line's last character, not over
+    // the first character of the next line.
+    const int lineEnd = line.textStart() + line.textLength();
+    if (ref.line + 1 < layout->lineCount() && inBlock >= lineEnd)
+        inBlock = lineEnd - 1;
+    inBlock = std::clamp(inBlock, line.textStart(), std::max(line.textStart(), lineEnd));
+    return modelPosition(ref.block.position() + inBlock);
+}
+
+QRect CMireldaView::characterRect(std::int32_t position) const
+{
+    const int at = documentPosition(position);
+    const QTextBlock block = document()->findBlock(at);
+    const QTextLayout* layout = block.isValid() ? block.layout() : nullptr;
+    if (!layout)
+        return {};
+    const int inBlock = at - block.position();
+    const QTextLine line = layout->lineForTextPosition(inBlock);
+    if (!line.isValid())
+        return {};
+    const qreal x1 = line.cursorToX(inBlock);
+    qreal x2 = inBlock + 1 < line.textStart() + line.textLength() + 1 ? line.cursorToX(inBlock + 1) : x1;
+    if (inBlock + 1 > line.textStart() + line.textLength() || qFuzzyCompare(x1, x2))
+        x2 = x1 + 4;  // a paragraph mark or line end: a narrow box after the text
+    const QRectF r(layout->position().x() + std::min(x1, x2), layout->position().y() + line.y(),
+                   std::abs(x2 - x1), line.height());
+    return r.translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value()).toRect();
+}
+
+// ---- Selection and find -------------------------------------------------------------------
+
+std::int32_t CMireldaView::selectionStart() const
+{
+    const QTextCursor c = textCursor();
+    if (lastFind_.valid && c.selectionStart() == lastFind_.documentStart &&
+        c.selectionEnd() == lastFind_.documentEnd)
+        return lastFind_.modelStart;
+    return modelPosition(c.selectionStart());
+}
+
+std::int32_t CMireldaView::selectionEnd() const
+{
+    const QTextCursor c = textCursor();
+    if (lastFind_.valid && c.selectionStart() == lastFind_.documentStart &&
+        c.selectionEnd() == lastFind_.documentEnd)
+        return lastFind_.modelEnd;
+    if (!c.hasSelection())
+        return selectionStart();
+    return modelPosition(c.selectionEnd());
+}
+
+void CMireldaView::setSelection(std::int32_t first, std::int32_t end)
+{
+    const auto size = static_cast<std::int32_t>(content_.text.size());
+    first = std::clamp(first, 0, size);
+    end = std::clamp(end, first, size);
+    QTextCursor c(document());
+    const int docFirst = documentPosition(first);
+    const int docEnd = std::max(docFirst, documentPosition(end));
+    c.setPosition(docFirst);
+    c.setPosition(docEnd, QTextCursor::KeepAnchor);
+    setTextCursor(c);
+    // Hidden text at either end has no document position of its own: remember the model
+    // range so that the next find starts where this one said.
+    lastFind_ = {true, docFirst, docEnd, first, end};
+}
+
+std::int32_t CMireldaView::FindInArticle(const QString& text, bool matchCase, bool wholeWord)
+{
+    setSelection(0, 0);
+    return FindNextInArticle(text, matchCase, wholeWord);
+}
+
+std::int32_t CMireldaView::FindNextInArticle(const QString& text, bool matchCase, bool wholeWord)
+{
+    const std::u16string what = text.toStdU16String();
+    std::int32_t from = selectionStart();
+    if (selectionEnd() != from)
+        ++from;
+    const std::int32_t found = mirelda::FindText(content_.text, what, from, matchCase, wholeWord);
+    if (found < 0)
+        return -1;
+    setSelection(found, found + static_cast<std::int32_t>(what.size()));
+    ensureCursorVisible();
+    return found;
+}
+
+void CMireldaView::SelectAll()
+{
+    setSelection(0, static_cast<std::int32_t>(content_.text.size()));
+}
+
+// ---- Events -------------------------------------------------------------------------------
+
+bool CMireldaView::event(QEvent* e)
+{
+    // Shortcuts belong to the frame's command table (copy, select all...): the control must
+    // not claim them as typing.
+    if (e->type() == QEvent::ShortcutOverride) {
+        e->ignore();
+        return true;
+    }
+    return QTextEdit::event(e);
+}
+
+void CMireldaView::keyPressEvent(QKeyEvent* e)
+{
+    QScrollBar* v = verticalScrollBar();
+    QScrollBar* h = horizontalScrollBar();
+    switch (e->key()) {
+    case Qt::Key_Escape: host_.minimizeMainWindow(); break;
+    case Qt::Key_PageUp: v->triggerAction(QAbstractSlider::SliderPageStepSub); break;
+    case Qt::Key_PageDown: v->triggerAction(QAbstractSlider::SliderPageStepAdd); break;
+    case Qt::Key_End:
+        v->triggerAction(QAbstractSlider::SliderToMaximum);
+        h->triggerAction(QAbstractSlider::SliderToMinimum);
+        break;
+    case Qt::Key_Home:
+        v->triggerAction(QAbstractSlider::SliderToMinimum);
+        h->triggerAction(QAbstractSlider::SliderToMinimum);
+        break;
+    case Qt::Key_Left: h->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
+    case Qt::Key_Up: v->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
+    case Qt::Key_Right: h->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
+    case Qt::Key_Down: v->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
+    default: break;
+    }
+    // Never passed on: typing does nothing in the view.
+    e->accept();
+}
+
+void CMireldaView::keyReleaseEvent(QKeyEvent* e)
+{
+    e->accept();
+}
+
+void CMireldaView::inputMethodEvent(QInputMethodEvent* e)
+{
+    e->accept();
+}
+
+bool CMireldaView::focusNextPrevChild(bool)
+{
+    // Tab is a key like any other here: it neither types nor moves the focus.
+    return false;
+}
+
+void CMireldaView::focusInEvent(QFocusEvent* e)
+{
+    QTextEdit::focusInEvent(e);
+    setCursorWidth(0);
+}
+
+void CMireldaView::mouseMoveEvent(QMouseEvent* e)
+{
+    QTextEdit::mouseMoveEvent(e);
+    updateLinkCursor(e->position().toPoint());
+}
+
+void CMireldaView::updateLinkCursor(QPoint viewportPoint)
+{
+    const std::int32_t position = positionAt(viewportPoint);
+    const bool overLink = position >= 0 && links_.LinkAt(position) != nullptr;
+    viewport()->setCursor(overLink ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void CMireldaView::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::RightButton) {
+        if (QMenu* menu = host_.viewContextMenu())
+            menu->exec(QCursor::pos());
+        QTextEdit::mousePressEvent(e);
+        return;
+    }
+    if (e->button() == Qt::LeftButton) {
+        const std::int32_t position = positionAt(e->position().toPoint());
+        if (const mirelda::LinkRecord* link = position >= 0 ? links_.LinkAt(position) : nullptr) {
+            // The click follows the link and leaves the text and its selection alone.
+            const std::int32_t target = link->target;
+            lastLinkClick_ = e->globalPosition().toPoint();
+            e->accept();
+            ShowArticle(target, 0);
+            return;
+        }
+    }
+    QTextEdit::mousePressEvent(e);
+}
+
+void CMireldaView::contextMenuEvent(QContextMenuEvent* e)
+{
+    // The menu opens on the right button press; the menu key is a key like any other.
+    e->accept();
+}
+
+// ---- Printing -----------------------------------------------------------------------------
+
+void CMireldaView::printArticle(QPrinter* printer) const
+{
+    document()->print(printer);
+}
+
+void CMireldaView::FilePrint()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (textCursor().hasSelection())
+        dialog.setOption(QAbstractPrintDialog::PrintSelection);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    print(&printer);
+}
+
+void CMireldaView::FilePrintDirect()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printArticle(&printer);
+}
+
+void CMireldaView::FilePrintPreview()
+{
+    QPrintPreviewDialog preview(this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* printer) { printArticle(printer); });
+    preview.exec();
+}
