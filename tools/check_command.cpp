@@ -12,8 +12,9 @@ namespace mirelda::tool {
 
 namespace {
 
-class ProblemList {
-public:
+class ProblemList
+{
+  public:
     void Add(const std::filesystem::path& file, std::uint64_t offset, std::string message)
     {
         WriteRecord({file.string(), OffsetText(offset), MessageText(message)});
@@ -23,7 +24,7 @@ public:
     void Add(const FileProblem& problem) { Add(problem.path, problem.offset, problem.message); }
     std::size_t count() const { return count_; }
 
-private:
+  private:
     std::size_t count_ = 0;
 };
 
@@ -47,18 +48,23 @@ std::vector<ArticleEntry> SortedEntries(const ArticleIndex& index)
 void CheckIndexNumbers(const HelpSetFiles& files, ProblemList& problems)
 {
     auto file = InputFile::Open(files.pgh);
-    if (!file) return;  // already reported by the index loader
+    if (!file)
+        return; // already reported by the index loader
     BinaryReader in = file->reader();
     while (in.remaining() >= sizeof(ArticleEntry)) {
         const std::uint64_t at = in.position();
         auto number = in.ReadI32();
-        if (!number) break;
-        if (*number <= 0) problems.Add(files.pgh, at, ArticleName(*number) + ": article numbers must be above 0");
-        if (!in.Seek(at + sizeof(ArticleEntry))) break;
+        if (!number)
+            break;
+        if (*number <= 0)
+            problems.Add(files.pgh, at, ArticleName(*number) + ": article numbers must be above 0");
+        if (!in.Seek(at + sizeof(ArticleEntry)))
+            break;
     }
 }
 
-void CheckArticleData(const std::vector<ArticleEntry>& entries, const HelpSetFiles& files, ProblemList& problems)
+void CheckArticleData(const std::vector<ArticleEntry>& entries, const HelpSetFiles& files,
+                      ProblemList& problems)
 {
     auto data = ArticleDataReader::Open(files.pgd);
     if (!data) {
@@ -67,12 +73,13 @@ void CheckArticleData(const std::vector<ArticleEntry>& entries, const HelpSetFil
     }
     for (const ArticleEntry& e : entries) {
         auto article = data->Read(e);
-        if (!article) problems.Add(article.error());
+        if (!article)
+            problems.Add(article.error());
     }
 }
 
-void CheckLinks(const std::vector<ArticleEntry>& entries, const ArticleIndex& index, const HelpSetFiles& files,
-                ProblemList& problems)
+void CheckLinks(const std::vector<ArticleEntry>& entries, const ArticleIndex& index,
+                const HelpSetFiles& files, ProblemList& problems)
 {
     auto file = InputFile::Open(files.pgl);
     if (!file) {
@@ -86,7 +93,8 @@ void CheckLinks(const std::vector<ArticleEntry>& entries, const ArticleIndex& in
                          " bytes at the end of the file");
     BinaryReader in = file->reader();
     for (const ArticleEntry& e : entries) {
-        if (e.linkCount == 0) continue;
+        if (e.linkCount == 0)
+            continue;
         const std::uint64_t end = std::uint64_t{e.linkOffset} + kRecord * e.linkCount;
         if (end > file->size())
             problems.Add(files.pgl, e.linkOffset,
@@ -101,13 +109,17 @@ void CheckLinks(const std::vector<ArticleEntry>& entries, const ArticleIndex& in
                 problems.Add(read.error());
                 break;
             }
-            const std::int32_t first = LoadI32(record), last = LoadI32(record + 4), target = LoadI32(record + 8);
+            const std::int32_t first = LoadI32(record), last = LoadI32(record + 4),
+                               target = LoadI32(record + 8);
             const std::string link = ArticleName(e.number) + ", link " + std::to_string(i + 1) + " (" +
                                      std::to_string(first) + ".." + std::to_string(last) + ")";
-            if (first < 0 || last < 0) problems.Add(files.pgl, at, link + ": negative position");
-            if (first > last) problems.Add(files.pgl, at, link + ": first position after the last");
+            if (first < 0 || last < 0)
+                problems.Add(files.pgl, at, link + ": negative position");
+            if (first > last)
+                problems.Add(files.pgl, at, link + ": first position after the last");
             if (!index.FindArticle(target) || target <= 0)
-                problems.Add(files.pgl, at, link + ": target article " + std::to_string(target) + " is not in the index");
+                problems.Add(files.pgl, at,
+                             link + ": target article " + std::to_string(target) + " is not in the index");
         }
     }
 }
@@ -121,30 +133,35 @@ void CheckTree(const ArticleIndex* index, const HelpSetFiles& files, ProblemList
         problems.Add(report.error());
         return;
     }
-    for (const FileProblem& p : report->problems) problems.Add(p);
-    if (!index) return;
+    for (const FileProblem& p : report->problems)
+        problems.Add(p);
+    if (!index)
+        return;
     // Items are numbered in insertion order, which is the order of the records.
     for (std::size_t item = 1; item <= tree.size(); ++item) {
         const auto found = articles.find(item);
         const std::int32_t article = found == articles.end() ? 0 : found->second;
         if (article != 0 && !index->FindArticle(article))
             problems.Add(files.fic, (item - 1) * ContentsRecord::kSize,
-                         "tree entry " + std::to_string(item) + ": " + ArticleName(article) + " is not in the index");
+                         "tree entry " + std::to_string(item) + ": " + ArticleName(article) +
+                             " is not in the index");
     }
 }
 
-}  // namespace
+} // namespace
 
 int RunCheck(const std::vector<std::string>& args)
 {
     const auto split = SplitArguments("check", args, 1, 1);
-    if (!split) return kExitUsage;
+    if (!split)
+        return kExitUsage;
     const HelpSetFiles files = ResolveHelpSetFiles(split->positional[0]);
     ProblemList problems;
     const auto missing = [&files](const std::filesystem::path& p) {
         return std::find(files.missing.begin(), files.missing.end(), p) != files.missing.end();
     };
-    for (const auto& path : files.missing) problems.Add(path, 0, "file not found");
+    for (const auto& path : files.missing)
+        problems.Add(path, 0, "file not found");
 
     std::optional<ArticleIndex> index;
     if (!missing(files.pgh)) {
@@ -155,16 +172,20 @@ int RunCheck(const std::vector<std::string>& args)
         } else {
             problems.Add(loaded.error());
         }
-        for (const FileProblem& p : indexProblems) problems.Add(p);
+        for (const FileProblem& p : indexProblems)
+            problems.Add(p);
     }
     if (index) {
         const std::vector<ArticleEntry> entries = SortedEntries(*index);
         CheckIndexNumbers(files, problems);
-        if (!missing(files.pgd)) CheckArticleData(entries, files, problems);
-        if (!missing(files.pgl)) CheckLinks(entries, *index, files, problems);
+        if (!missing(files.pgd))
+            CheckArticleData(entries, files, problems);
+        if (!missing(files.pgl))
+            CheckLinks(entries, *index, files, problems);
     }
-    if (!missing(files.fic)) CheckTree(index ? &*index : nullptr, files, problems);
+    if (!missing(files.fic))
+        CheckTree(index ? &*index : nullptr, files, problems);
     return problems.count() == 0 ? kExitOk : kExitDamaged;
 }
 
-}  // namespace mirelda::tool
+} // namespace mirelda::tool

@@ -14,4 +14,4 @@ int RunArticle(const std::vector<std::string>& args);
 int RunLinks(const std::vector<std::string>& args);
 int RunTree(const std::vector<std::string>& args);
 
-}  // namespace mirelda::tool
+} // namespace mirelda::tool

@@ -17,7 +17,8 @@ namespace {
 const ArticleEntry* FindOrReport(const ArticleIndex& index, const HelpSetFiles& files, std::int32_t number)
 {
     const ArticleEntry* entry = index.FindArticle(number);
-    if (!entry) ReportProblem(files.pgh.string(), "article " + std::to_string(number) + " is not in the index");
+    if (!entry)
+        ReportProblem(files.pgh.string(), "article " + std::to_string(number) + " is not in the index");
     return entry;
 }
 
@@ -26,20 +27,24 @@ const ArticleEntry* FindOrReport(const ArticleIndex& index, const HelpSetFiles& 
 std::string PositionText(std::string_view rtf)
 {
     std::u16string text = ExtractPlainText(rtf);
-    if (!text.empty() && text.back() == u'\r') text.pop_back();
+    if (!text.empty() && text.back() == u'\r')
+        text.pop_back();
     for (char16_t& c : text)
-        if (c == u'\r') c = u'\n';
+        if (c == u'\r')
+            c = u'\n';
     return Utf16ToUtf8(text);
 }
 
-}  // namespace
+} // namespace
 
 int RunInfo(const std::vector<std::string>& args)
 {
     const auto split = SplitArguments("info", args, 1, 1);
-    if (!split) return kExitUsage;
+    if (!split)
+        return kExitUsage;
     const auto files = OpenHelpSet(split->positional[0]);
-    if (!files) return kExitDamaged;
+    if (!files)
+        return kExitDamaged;
 
     int exitCode = kExitOk;
     const auto fail = [&exitCode](const FileError& error) {
@@ -87,9 +92,11 @@ int RunInfo(const std::vector<std::string>& args)
 int RunIndex(const std::vector<std::string>& args)
 {
     const auto split = SplitArguments("index", args, 1, 1);
-    if (!split) return kExitUsage;
+    if (!split)
+        return kExitUsage;
     const auto files = OpenHelpSet(split->positional[0]);
-    if (!files) return kExitDamaged;
+    if (!files)
+        return kExitDamaged;
     std::vector<FileProblem> problems;
     auto index = LoadArticleIndex(files->pgh, &problems);
     if (!index) {
@@ -100,19 +107,24 @@ int RunIndex(const std::vector<std::string>& args)
         WriteRecord({std::to_string(e.number), std::to_string(e.textOffset), std::to_string(e.linkOffset),
                      std::to_string(e.linkCount)});
     });
-    for (const FileProblem& p : problems) ReportProblem(p.path, "at offset " + OffsetText(p.offset) + ": " + p.message);
+    for (const FileProblem& p : problems)
+        ReportProblem(p.path, "at offset " + OffsetText(p.offset) + ": " + p.message);
     return problems.empty() ? kExitOk : kExitDamaged;
 }
 
 int RunArticle(const std::vector<std::string>& args)
 {
     const auto split = SplitArguments("article", args, 2, 2, {"--rtf", "--text"});
-    if (!split) return kExitUsage;
-    if (split->Has("--rtf") && split->Has("--text")) return UsageError("article", "--rtf and --text exclude each other");
+    if (!split)
+        return kExitUsage;
+    if (split->Has("--rtf") && split->Has("--text"))
+        return UsageError("article", "--rtf and --text exclude each other");
     const auto number = ParseArticleArgument(split->positional[1]);
-    if (!number) return UsageError("article", "not an article number: " + split->positional[1]);
+    if (!number)
+        return UsageError("article", "not an article number: " + split->positional[1]);
     const auto files = OpenHelpSet(split->positional[0]);
-    if (!files) return kExitDamaged;
+    if (!files)
+        return kExitDamaged;
 
     auto index = LoadArticleIndex(files->pgh);
     if (!index) {
@@ -120,7 +132,8 @@ int RunArticle(const std::vector<std::string>& args)
         return kExitDamaged;
     }
     const ArticleEntry* entry = FindOrReport(*index, *files, *number);
-    if (!entry) return kExitDamaged;
+    if (!entry)
+        return kExitDamaged;
     auto article = ReadArticle(files->pgd, *entry);
     if (!article) {
         ReportError(article.error());
@@ -140,11 +153,14 @@ int RunArticle(const std::vector<std::string>& args)
 int RunLinks(const std::vector<std::string>& args)
 {
     const auto split = SplitArguments("links", args, 2, 2);
-    if (!split) return kExitUsage;
+    if (!split)
+        return kExitUsage;
     const auto number = ParseArticleArgument(split->positional[1]);
-    if (!number) return UsageError("links", "not an article number: " + split->positional[1]);
+    if (!number)
+        return UsageError("links", "not an article number: " + split->positional[1]);
     const auto files = OpenHelpSet(split->positional[0]);
-    if (!files) return kExitDamaged;
+    if (!files)
+        return kExitDamaged;
 
     auto index = LoadArticleIndex(files->pgh);
     if (!index) {
@@ -152,7 +168,8 @@ int RunLinks(const std::vector<std::string>& args)
         return kExitDamaged;
     }
     const ArticleEntry* entry = FindOrReport(*index, *files, *number);
-    if (!entry) return kExitDamaged;
+    if (!entry)
+        return kExitDamaged;
     auto links = ReadLinks(files->pgl, *entry);
     if (!links) {
         ReportError(links.error());
@@ -166,9 +183,11 @@ int RunLinks(const std::vector<std::string>& args)
 int RunTree(const std::vector<std::string>& args)
 {
     const auto split = SplitArguments("tree", args, 1, 1);
-    if (!split) return kExitUsage;
+    if (!split)
+        return kExitUsage;
     const auto files = OpenHelpSet(split->positional[0]);
-    if (!files) return kExitDamaged;
+    if (!files)
+        return kExitDamaged;
 
     MemoryContentsTree tree;
     std::unordered_map<ContentsTree::Item, std::int32_t> articles;
@@ -188,4 +207,4 @@ int RunTree(const std::vector<std::string>& args)
     return report->problems.empty() ? kExitOk : kExitDamaged;
 }
 
-}  // namespace mirelda::tool
+} // namespace mirelda::tool

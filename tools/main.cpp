@@ -17,7 +17,8 @@ namespace {
 
 using namespace mirelda::tool;
 
-struct Command {
+struct Command
+{
     std::string_view name;
     std::string_view synopsis;
     int (*run)(const std::vector<std::string>& args);
@@ -29,38 +30,42 @@ constexpr Command kCommands[] = {
     {"info", "info BASE                  counts of articles, pop-up articles, link records, tree entries",
      RunInfo},
     {"check", "check BASE                 every damage of the four files, one per line", RunCheck},
-    {"index", "index BASE                 number, textOffset, linkOffset, linkCount in index order", RunIndex},
+    {"index", "index BASE                 number, textOffset, linkOffset, linkCount in index order",
+     RunIndex},
     {"article", "article BASE N [--rtf|--text]  the title; the raw RTF; the text by character position",
      RunArticle},
     {"links", "links BASE N               first, last, target of each link, in file order", RunLinks},
     {"tree", "tree BASE                  the contents tree: indented title, image, article", RunTree},
 };
 
-void PrintHelp()
+void PrintHelp(std::FILE* to)
 {
-    std::puts("Usage: mirelda-tool COMMAND ARGUMENTS...\n"
-              "Inspects a Mirelda help set (BASE.FIC, BASE.PGH, BASE.PGD, BASE.PGL).\n"
-              "BASE is the path without extension, or with one of the four (GUIDE or GUIDE.PGD).\n"
-              "\nCommands:");
-    for (const Command& c : kCommands) std::printf("  %.*s\n", static_cast<int>(c.synopsis.size()), c.synopsis.data());
-    std::puts("\nOutput: UTF-8, one record per line, fields separated by tabs.\n"
-              "Exit status: 0 success, 1 help set damaged or article missing, 2 usage error.\n"
-              "  --help     this text\n"
-              "  --version  the version");
+    std::fputs("Usage: mirelda-tool COMMAND ARGUMENTS...\n"
+               "Inspects a Mirelda help set (BASE.FIC, BASE.PGH, BASE.PGD, BASE.PGL).\n"
+               "BASE is the path without extension, or with one of the four (GUIDE or GUIDE.PGD).\n"
+               "\nCommands:\n",
+               to);
+    for (const Command& c : kCommands)
+        std::fprintf(to, "  %.*s\n", static_cast<int>(c.synopsis.size()), c.synopsis.data());
+    std::fputs("\nOutput: UTF-8, one record per line, fields separated by tabs.\n"
+               "Exit status: 0 success, 1 help set damaged or article missing, 2 usage error.\n"
+               "  --help     this text\n"
+               "  --version  the version\n",
+               to);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
     const std::vector<std::string> all(argv + (argc > 0 ? 1 : 0), argv + argc);
     if (all.empty()) {
-        PrintHelp();
+        PrintHelp(stderr);
         return kExitUsage;
     }
     const std::string& name = all.front();
     if (name == "--help" || name == "-h") {
-        PrintHelp();
+        PrintHelp(stdout);
         return kExitOk;
     }
     if (name == "--version") {

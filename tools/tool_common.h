@@ -15,11 +15,12 @@
 namespace mirelda::tool {
 
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitDamaged = 1;  // a help-set file is missing or damaged, an article missing
+inline constexpr int kExitDamaged = 1; // a help-set file is missing or damaged, an article missing
 inline constexpr int kExitUsage = 2;
 
 // A subcommand's arguments: options are the words beginning with "--", wherever they stand.
-struct Arguments {
+struct Arguments
+{
     std::vector<std::string> positional;
     std::vector<std::string> options;
     bool Has(std::string_view option) const;
@@ -55,4 +56,4 @@ void WriteRecord(const std::vector<std::string>& fields);
 
 std::string OffsetText(std::uint64_t offset);
 
-}  // namespace mirelda::tool
+} // namespace mirelda::tool

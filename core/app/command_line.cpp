@@ -25,12 +25,13 @@ std::string_view ValueOf(std::string_view param)
     return param.size() > 2 ? param.substr(2) : std::string_view{};
 }
 
-}  // namespace
+} // namespace
 
 std::int32_t ParseArticleNumber(std::string_view text)
 {
     std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) ++i;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
@@ -41,7 +42,8 @@ std::int32_t ParseArticleNumber(std::string_view text)
     constexpr std::int64_t kMaxMagnitude = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
     std::int64_t magnitude = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        if (magnitude <= kMaxMagnitude) magnitude = magnitude * 10 + (text[i] - '0');
+        if (magnitude <= kMaxMagnitude)
+            magnitude = magnitude * 10 + (text[i] - '0');
     }
     if (negative) {
         return magnitude >= kMaxMagnitude ? std::numeric_limits<std::int32_t>::min()
@@ -53,7 +55,8 @@ std::int32_t ParseArticleNumber(std::string_view text)
 
 void ParseParam(StartOptions& options, std::string_view param, bool isSwitch)
 {
-    if (!isSwitch || param.empty()) return;
+    if (!isSwitch || param.empty())
+        return;
     switch (UpperLetter(param.front())) {
     case 'P':
         options.startArticle = ParseArticleNumber(ValueOf(param));
@@ -77,11 +80,12 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args)
 {
     StartOptions options;
     for (const std::string& arg : args) {
-        if (arg.starts_with("--")) continue;
+        if (arg.starts_with("--"))
+            continue;
         const bool isSwitch = !arg.empty() && (arg.front() == '/' || arg.front() == '-');
         ParseParam(options, isSwitch ? std::string_view(arg).substr(1) : std::string_view(arg), isSwitch);
     }
     return options;
 }
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -19,7 +19,8 @@ namespace mirelda {
 
 inline constexpr std::string_view kDefaultWindowClassName = "MireldaView0110";
 
-struct StartOptions {
+struct StartOptions
+{
     // The D value as typed. Only comparisons and derived names (class name, title) use its
     // upper-cased form: on a case-sensitive file system the typed case is needed to open files.
     std::string helpSetBase;
@@ -44,4 +45,4 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args);
 // other character; 0 when there are no digits. Values beyond 32 bits saturate at the limits.
 std::int32_t ParseArticleNumber(std::string_view text);
 
-}  // namespace mirelda
+} // namespace mirelda

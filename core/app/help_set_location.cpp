@@ -29,7 +29,8 @@ std::string LowerAscii(std::string_view text)
 {
     std::string lower(text);
     for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     return lower;
 }
 
@@ -45,7 +46,8 @@ std::vector<std::string> SortedNames(const fs::path& folder)
     std::vector<std::string> names;
     std::error_code ec;
     fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec);
-    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) names.push_back(it->path().filename().string());
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec))
+        names.push_back(it->path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -66,12 +68,13 @@ fs::path AbsoluteFolder(const fs::path& folder)
     const fs::path f = folder.empty() ? fs::path(".") : folder;
     std::error_code ec;
     fs::path canonical = fs::weakly_canonical(f, ec);
-    if (!ec) return canonical;
+    if (!ec)
+        return canonical;
     canonical = fs::absolute(f, ec);
     return ec ? f : canonical.lexically_normal();
 }
 
-}  // namespace
+} // namespace
 
 fs::path StripHelpSetExtension(const fs::path& base)
 {
@@ -87,9 +90,11 @@ fs::path FindDefaultHelpSet(const fs::path& programDir, const std::vector<fs::pa
     folders.insert(folders.end(), extraDirs.begin(), extraDirs.end());
     for (const fs::path& folder : folders) {
         for (const std::string& name : SortedNames(folder)) {
-            if (name.size() <= 4 || UpperAscii(name.substr(name.size() - 4)) != ".PGD") continue;
+            if (name.size() <= 4 || UpperAscii(name.substr(name.size() - 4)) != ".PGD")
+                continue;
             const fs::path file = folder / name;
-            if (!IsRegularFile(file)) continue;
+            if (!IsRegularFile(file))
+                continue;
             return folder / name.substr(0, name.size() - 4);
         }
     }
@@ -102,7 +107,7 @@ HelpSetFiles ResolveHelpSetFiles(const fs::path& given)
     const std::string baseText = base.native();
     const std::string stem = base.filename().native();
     HelpSetFiles files;
-    std::vector<std::string> names;  // the folder's listing, read only when needed
+    std::vector<std::string> names; // the folder's listing, read only when needed
     bool listed = false;
 
     const auto resolve = [&](std::string_view extension) -> fs::path {
@@ -111,19 +116,24 @@ HelpSetFiles ResolveHelpSetFiles(const fs::path& given)
             files.missing.push_back(upper);
             return upper;
         }
-        if (IsRegularFile(upper)) return upper;
+        if (IsRegularFile(upper))
+            return upper;
         const fs::path lower = baseText + LowerAscii(extension);
-        if (IsRegularFile(lower)) return lower;
+        if (IsRegularFile(lower))
+            return lower;
         if (!listed) {
             names = SortedNames(base.parent_path());
             listed = true;
         }
         for (const std::string& name : names) {
-            if (name.size() != stem.size() + extension.size() || !name.starts_with(stem)) continue;
+            if (name.size() != stem.size() + extension.size() || !name.starts_with(stem))
+                continue;
             const std::string_view tail = std::string_view(name).substr(stem.size());
-            if (UpperAscii(tail) != extension) continue;
+            if (UpperAscii(tail) != extension)
+                continue;
             const fs::path other = baseText + std::string(tail);
-            if (IsRegularFile(other)) return other;
+            if (IsRegularFile(other))
+                return other;
         }
         files.missing.push_back(upper);
         return upper;
@@ -143,8 +153,10 @@ bool CheckHelpSet(const fs::path& base)
 fs::path UserDataHome(const char* xdgDataHome, const char* home)
 {
     // A relative XDG_DATA_HOME is invalid and must be ignored.
-    if (xdgDataHome && *xdgDataHome && fs::path(xdgDataHome).is_absolute()) return xdgDataHome;
-    if (home && *home) return fs::path(home) / ".local" / "share";
+    if (xdgDataHome && *xdgDataHome && fs::path(xdgDataHome).is_absolute())
+        return xdgDataHome;
+    if (home && *home)
+        return fs::path(home) / ".local" / "share";
     return {};
 }
 
@@ -168,7 +180,8 @@ UserFiles ResolveUserFiles(const fs::path& given, const fs::path& dataHome, bool
     // The extension case of the help set's own files: all lower-case gives lower-case.
     bool lowerCase = false;
     for (const fs::path* file : {&helpSet.pgd, &helpSet.pgh, &helpSet.pgl, &helpSet.fic}) {
-        if (std::find(helpSet.missing.begin(), helpSet.missing.end(), *file) != helpSet.missing.end()) continue;
+        if (std::find(helpSet.missing.begin(), helpSet.missing.end(), *file) != helpSet.missing.end())
+            continue;
         const std::string extension = file->native().substr(base.native().size());
         lowerCase = extension == LowerAscii(extension);
         break;
@@ -181,8 +194,9 @@ UserFiles ResolveUserFiles(const fs::path& given, const fs::path& dataHome, bool
     fs::path userBase = base;
     if (!helpSetFolderWritable && !dataHome.empty()) {
         char hash[17];
-        std::snprintf(hash, sizeof hash, "%016llx",
-                      static_cast<unsigned long long>(StableHash(AbsoluteFolder(base.parent_path()).native())));
+        std::snprintf(
+            hash, sizeof hash, "%016llx",
+            static_cast<unsigned long long>(StableHash(AbsoluteFolder(base.parent_path()).native())));
         const std::string stem = base.filename().native();
         files.folder = dataHome / "mirelda" / (stem + "-" + std::string(hash, 12));
         files.besideHelpSet = false;
@@ -198,15 +212,17 @@ UserFiles ResolveUserFiles(const fs::path& given, const fs::path& dataHome, bool
 
 Status PrepareUserFileFolder(const UserFiles& files)
 {
-    if (files.besideHelpSet || files.folder.empty()) return Done{};
+    if (files.besideHelpSet || files.folder.empty())
+        return Done{};
     std::error_code ec;
     const bool created = fs::create_directories(files.folder, ec);
     if (ec)
         return FileError{FileErrorKind::CannotWrite, files.folder.string(), 0,
                          "cannot create the folder: " + ec.message()};
     // Annotations are personal: the folder created for them is the user's alone.
-    if (created) fs::permissions(files.folder, fs::perms::owner_all, ec);
+    if (created)
+        fs::permissions(files.folder, fs::perms::owner_all, ec);
     return Done{};
 }
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -27,7 +27,8 @@ std::filesystem::path StripHelpSetExtension(const std::filesystem::path& base);
 std::filesystem::path FindDefaultHelpSet(const std::filesystem::path& programDir,
                                          const std::vector<std::filesystem::path>& extraDirs = {});
 
-struct HelpSetFiles {
+struct HelpSetFiles
+{
     std::filesystem::path fic, pgh, pgd, pgl;
     // The files that were not found, by their upper-case name; their members above hold
     // that same name so that opening them reports a sensible path.
@@ -41,11 +42,12 @@ HelpSetFiles ResolveHelpSetFiles(const std::filesystem::path& base);
 // True when at least one of the four files is missing (an empty base misses them all).
 bool CheckHelpSet(const std::filesystem::path& base);
 
-struct UserFiles {
-    std::filesystem::path bookmarks;    // .SIG
-    std::filesystem::path annotations;  // .NOT
-    std::filesystem::path scratch;      // .NO$
-    std::filesystem::path folder;       // the folder that holds the three
+struct UserFiles
+{
+    std::filesystem::path bookmarks;   // .SIG
+    std::filesystem::path annotations; // .NOT
+    std::filesystem::path scratch;     // .NO$
+    std::filesystem::path folder;      // the folder that holds the three
     bool besideHelpSet = true;
 };
 
@@ -70,4 +72,4 @@ UserFiles ResolveUserFiles(const std::filesystem::path& base, const std::filesys
 // writers call it before writing.
 Status PrepareUserFileFolder(const UserFiles& files);
 
-}  // namespace mirelda
+} // namespace mirelda

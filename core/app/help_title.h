@@ -17,4 +17,4 @@ std::string HelpTitle(std::string_view helpSetBase);
 // ASCII upper-casing; bytes above 127 are left alone so that UTF-8 paths stay intact.
 std::string UpperAscii(std::string_view text);
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -27,11 +27,13 @@ void WriteBytes(const fs::path& file, const std::string& bytes)
 std::string Record(std::initializer_list<std::int32_t> values)
 {
     std::string out;
-    for (std::int32_t v : values) StoreI32(out, v);
+    for (std::int32_t v : values)
+        StoreI32(out, v);
     return out;
 }
 
-struct Problem {
+struct Problem
+{
     std::string file;
     std::string offset;
     std::string message;
@@ -44,7 +46,8 @@ std::vector<Problem> Problems(const std::string& out)
         const auto tab1 = line.find('\t');
         const auto tab2 = line.find('\t', tab1 + 1);
         EXPECT_NE(tab2, std::string::npos) << line;
-        if (tab2 == std::string::npos) continue;
+        if (tab2 == std::string::npos)
+            continue;
         problems.push_back({fs::path(line.substr(0, tab1)).filename().string(),
                             line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1)});
     }
@@ -63,7 +66,8 @@ bool Has(const std::vector<Problem>& problems, const std::string& file, const st
 std::string Dump(const std::vector<Problem>& problems)
 {
     std::string text;
-    for (const Problem& p : problems) text += p.file + " " + p.offset + " " + p.message + "\n";
+    for (const Problem& p : problems)
+        text += p.file + " " + p.offset + " " + p.message + "\n";
     return text;
 }
 
@@ -96,13 +100,13 @@ TEST(ToolCheck, damagedHelpSet_reportsEveryProblemWithFileAndOffset)
     pgd += "abc";
     WriteBytes(b + ".PGD", pgd);
 
-    WriteBytes(b + ".PGH", Record({1, 0, 0, 3}) +     // three links from 0
+    WriteBytes(b + ".PGH", Record({1, 0, 0, 3}) +        // three links from 0
                                Record({2, 18, 48, 2}) +  // title past the end; links past the end
                                Record({3, 5000, 0, 0}) + // data record past the end
                                Record({0, 0, 0, 0}) +    // no article may be numbered 0
                                "12345");                 // partial record
 
-    WriteBytes(b + ".PGL", Record({0, 4, 2, 0}) +    // sound
+    WriteBytes(b + ".PGL", Record({0, 4, 2, 0}) +       // sound
                                Record({5, 3, 2, 0}) +   // first after last
                                Record({-1, 2, 99, 0}) + // negative, target missing
                                Record({0, 1, 1, 0}) +   // article 2's first link, sound
@@ -113,7 +117,7 @@ TEST(ToolCheck, damagedHelpSet_reportsEveryProblemWithFileAndOffset)
                                                {"C", "Perdu", "ZZ", 0, 0, 0},
                                                {"D", "Manque", "A", 42, 0, 0}})
                     .ok());
-    fs::resize_file(b + ".FIC", 4 * ContentsRecord::kSize);  // cut the end record off
+    fs::resize_file(b + ".FIC", 4 * ContentsRecord::kSize); // cut the end record off
 
     const ToolRun run = RunTool({"check", b}, dir.path());
     EXPECT_EQ(run.exitCode, 1);
@@ -138,7 +142,8 @@ TEST(ToolCheck, missingFiles_listedAndTheOthersStillChecked)
 {
     TempDir dir;
     const std::string base = (dir.path() / "HALF").string();
-    ASSERT_TRUE(WriteArticleFiles(base + ".PGH", base + ".PGD", base + ".PGL", {{1, "Un", "", {{0, 1, 7, 0}}}}).ok());
+    ASSERT_TRUE(
+        WriteArticleFiles(base + ".PGH", base + ".PGD", base + ".PGL", {{1, "Un", "", {{0, 1, 7, 0}}}}).ok());
     fs::remove(base + ".PGD");
     const ToolRun run = RunTool({"check", base + ".PGH"}, dir.path());
     EXPECT_EQ(run.exitCode, 1);
@@ -149,5 +154,5 @@ TEST(ToolCheck, missingFiles_listedAndTheOthersStillChecked)
     EXPECT_EQ(p.size(), 3u) << Dump(p);
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda

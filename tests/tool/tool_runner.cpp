@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 TempDir::TempDir()
 {
     std::string pattern = (fs::temp_directory_path() / "mirelda-tool-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
 }
 
@@ -40,7 +41,8 @@ std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
 }
 
@@ -51,7 +53,8 @@ ToolRun RunTool(const std::vector<std::string>& args, const fs::path& scratch)
     std::vector<std::string> argv{MIRELDA_TOOL};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> raw;
-    for (std::string& a : argv) raw.push_back(a.data());
+    for (std::string& a : argv)
+        raw.push_back(a.data());
     raw.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
@@ -61,7 +64,8 @@ ToolRun RunTool(const std::vector<std::string>& args, const fs::path& scratch)
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, MIRELDA_TOOL, &actions, nullptr, raw.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) throw std::runtime_error("cannot start " MIRELDA_TOOL);
+    if (spawned != 0)
+        throw std::runtime_error("cannot start " MIRELDA_TOOL);
 
     int status = 0;
     ::waitpid(pid, &status, 0);
@@ -72,4 +76,4 @@ ToolRun RunTool(const std::vector<std::string>& args, const fs::path& scratch)
     return run;
 }
 
-}  // namespace mirelda::testing
+} // namespace mirelda::testing

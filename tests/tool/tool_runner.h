@@ -7,7 +7,8 @@
 
 namespace mirelda::testing {
 
-struct ToolRun {
+struct ToolRun
+{
     int exitCode = -1;
     std::string out;
     std::string err;
@@ -18,19 +19,20 @@ struct ToolRun {
 ToolRun RunTool(const std::vector<std::string>& args, const std::filesystem::path& scratch);
 
 // A fresh temporary folder, removed with the object.
-class TempDir {
-public:
+class TempDir
+{
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 std::string ReadWhole(const std::filesystem::path& file);
 std::vector<std::string> Lines(const std::string& text);
 
-}  // namespace mirelda::testing
+} // namespace mirelda::testing

@@ -64,7 +64,7 @@ TEST(CommandLine, helpSet_keepsTypedCaseAndNamesTheClassFromUpperCase)
 {
     const StartOptions o = Parse({"/d:/home/ana/hlp/guide2"});
     EXPECT_EQ(o.helpSetBase, "/home/ana/hlp/guide2");
-    EXPECT_EQ(o.windowClassName, "NAHLPGUIDE");  // last ten letters of HOMEANAHLPGUIDE
+    EXPECT_EQ(o.windowClassName, "NAHLPGUIDE"); // last ten letters of HOMEANAHLPGUIDE
     EXPECT_EQ(Parse({"/D:C:\\HLP\\GUIDE2"}).windowClassName, "ACHLPGUIDE");
     EXPECT_EQ(Parse({"/D:12/34"}).windowClassName, "AAAAAAAAAA");
 }
@@ -108,8 +108,8 @@ TEST(ClassName, lastTenLettersPaddedWithA)
     EXPECT_EQ(BuildClassName(""), "AAAAAAAAAA");
     EXPECT_EQ(BuildClassName("C:\\HLP\\GUIDE2"), "ACHLPGUIDE");
     EXPECT_EQ(BuildClassName("ABCDEFGHIJKLMNOP"), "GHIJKLMNOP");
-    EXPECT_EQ(BuildClassName("a1b2c3"), "AAAAAAAabc");                   // case kept as given
-    EXPECT_EQ(BuildClassName("\xC3\xA9t\xC3\xA9\xE9Z"), "AAAAAAAAtZ");  // bytes above 127 skipped
+    EXPECT_EQ(BuildClassName("a1b2c3"), "AAAAAAAabc");                 // case kept as given
+    EXPECT_EQ(BuildClassName("\xC3\xA9t\xC3\xA9\xE9Z"), "AAAAAAAAtZ"); // bytes above 127 skipped
 }
 
 TEST(HelpTitle, rowsTriedInOrderOnUpperCasedPath)
@@ -118,8 +118,8 @@ TEST(HelpTitle, rowsTriedInOrderOnUpperCasedPath)
     EXPECT_EQ(HelpTitle("/opt/vornelas/GUIDE"), "Aide VORNELAS");
     EXPECT_EQ(HelpTitle("/x/QuilMorv"), "Aide Quil Morvante");
     EXPECT_EQ(HelpTitle("/fendal/aide"), "Aide");                // FENDA alone is not enough
-    EXPECT_EQ(HelpTitle("/fendal/rux"), "Aide Fendal Ruxanore");  // substrings in directory names
-    EXPECT_EQ(HelpTitle("/fendal/rux/vorne"), "Aide VORNELAS");   // row 1 before row 3
+    EXPECT_EQ(HelpTitle("/fendal/rux"), "Aide Fendal Ruxanore"); // substrings in directory names
+    EXPECT_EQ(HelpTitle("/fendal/rux/vorne"), "Aide VORNELAS");  // row 1 before row 3
     EXPECT_EQ(HelpTitle("/fendal/rux/quilmo"), "Aide Quil Morvante");
     EXPECT_EQ(HelpTitle("mildane"), "Aide Mildane");
     EXPECT_EQ(HelpTitle("PROSKEL"), "Aide Dorvins Proskelane");
@@ -127,5 +127,5 @@ TEST(HelpTitle, rowsTriedInOrderOnUpperCasedPath)
     EXPECT_EQ(HelpTitle("a/gulav"), "Aide Gulavera/Estixorandi");
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda

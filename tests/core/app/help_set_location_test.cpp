@@ -13,12 +13,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir {
-public:
+class TempDir
+{
+  public:
     TempDir()
     {
         std::string pattern = (fs::temp_directory_path() / "mirelda-app-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
     }
     ~TempDir()
@@ -29,7 +31,7 @@ public:
     }
     const fs::path& path() const { return path_; }
 
-private:
+  private:
     fs::path path_;
 };
 
@@ -42,7 +44,8 @@ void Touch(const fs::path& file)
 void TouchHelpSet(const fs::path& base, std::string_view fic = ".FIC", std::string_view pgh = ".PGH",
                   std::string_view pgd = ".PGD", std::string_view pgl = ".PGL")
 {
-    for (std::string_view extension : {fic, pgh, pgd, pgl}) Touch(base.string() + std::string(extension));
+    for (std::string_view extension : {fic, pgh, pgd, pgl})
+        Touch(base.string() + std::string(extension));
 }
 
 TEST(FindDefaultHelpSet, takesFirstPgdByteOrderWithoutExtension)
@@ -95,7 +98,7 @@ TEST(ResolveHelpSetFiles, prefersUpperThenLowerCaseSpelling)
     const HelpSetFiles files = ResolveHelpSetFiles(base);
     EXPECT_EQ(files.pgd, dir.path() / "g.PGD");
     EXPECT_EQ(files.pgh, dir.path() / "g.pgh");
-    EXPECT_EQ(files.pgl, dir.path() / "g.PgL");  // neither spelling: first in byte order
+    EXPECT_EQ(files.pgl, dir.path() / "g.PgL"); // neither spelling: first in byte order
     ASSERT_EQ(files.missing.size(), 1u);
     EXPECT_EQ(files.missing[0], dir.path() / "g.FIC");
     EXPECT_EQ(files.fic, dir.path() / "g.FIC");
@@ -121,7 +124,7 @@ TEST(CheckHelpSet, anyMissingFileOrEmptyBaseFails)
     EXPECT_FALSE(CheckHelpSet(base));
     fs::remove(base.string() + ".PGL");
     EXPECT_TRUE(CheckHelpSet(base));
-    fs::create_directory(base.string() + ".PGL");  // a folder is not a help-set file
+    fs::create_directory(base.string() + ".PGL"); // a folder is not a help-set file
     EXPECT_TRUE(CheckHelpSet(base));
     EXPECT_TRUE(CheckHelpSet(""));
     EXPECT_EQ(ResolveHelpSetFiles("").missing.size(), 4u);
@@ -173,7 +176,7 @@ TEST(ResolveUserFiles, readOnlyFolder_usesOneDataFolderPerHelpSet)
     EXPECT_FALSE(fs::exists(one.folder));
     ASSERT_TRUE(PrepareUserFileFolder(one).ok());
     EXPECT_TRUE(fs::is_directory(one.folder));
-    EXPECT_TRUE(PrepareUserFileFolder(one).ok());  // already there
+    EXPECT_TRUE(PrepareUserFileFolder(one).ok()); // already there
 }
 
 TEST(ResolveUserFiles, noDataHome_staysBeside)
@@ -187,13 +190,14 @@ TEST(ResolveUserFiles, noDataHome_staysBeside)
 
 // Runs `check` as an ordinary user: directly, or in a child that gives up the superuser's
 // rights (which would make every folder writable). Returns what `check` returned.
-template <class Check>
-bool AsOrdinaryUser(Check check)
+template <class Check> bool AsOrdinaryUser(Check check)
 {
-    if (::geteuid() != 0) return check();
+    if (::geteuid() != 0)
+        return check();
     const pid_t child = ::fork();
     if (child == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(2);
         ::_exit(check() ? 1 : 0);
     }
     int status = 0;
@@ -232,5 +236,5 @@ TEST(PrepareUserFileFolder, reportsAFolderThatCannotBeCreated)
     EXPECT_EQ(status.error().kind, FileErrorKind::CannotWrite);
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda
