@@ -1,12 +1,14 @@
 // `check`: every damage of the four help-set files, one problem per line
 // (file, byte offset, description), so that an author can fix them all in one pass.
 
+#include "core/richtext/plain_text.h"
 #include "core/store/binary_file.h"
 #include "core/tree/contents_file.h"
 #include "tools/commands.h"
 #include "tools/tool_common.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace mirelda::tool {
 
@@ -63,23 +65,30 @@ void CheckIndexNumbers(const HelpSetFiles& files, ProblemList& problems)
     }
 }
 
-void CheckArticleData(const std::vector<ArticleEntry>& entries, const HelpSetFiles& files,
-                      ProblemList& problems)
+// Reads every article; gives the length of each readable article's text in character
+// positions, for the links to be checked against.
+std::unordered_map<std::int32_t, std::size_t>
+CheckArticleData(const std::vector<ArticleEntry>& entries, const HelpSetFiles& files, ProblemList& problems)
 {
+    std::unordered_map<std::int32_t, std::size_t> lengths;
     auto data = ArticleDataReader::Open(files.pgd);
     if (!data) {
         problems.Add(data.error());
-        return;
+        return lengths;
     }
     for (const ArticleEntry& e : entries) {
         auto article = data->Read(e);
         if (!article)
             problems.Add(article.error());
+        else
+            lengths[e.number] = ExtractPlainText(article->text).size();
     }
+    return lengths;
 }
 
 void CheckLinks(const std::vector<ArticleEntry>& entries, const ArticleIndex& index,
-                const HelpSetFiles& files, ProblemList& problems)
+                const std::unordered_map<std::int32_t, std::size_t>& textLengths, const HelpSetFiles& files,
+                ProblemList& problems)
 {
     auto file = InputFile::Open(files.pgl);
     if (!file) {
@@ -101,6 +110,7 @@ void CheckLinks(const std::vector<ArticleEntry>& entries, const ArticleIndex& in
                          ArticleName(e.number) + ": " + std::to_string(e.linkCount) +
                              " link records run past the end of the file (" + std::to_string(file->size()) +
                              " bytes)");
+        const auto length = textLengths.find(e.number);
         in.Seek(e.linkOffset);
         for (std::uint32_t i = 0; i < e.linkCount && in.remaining() >= kRecord; ++i) {
             const std::uint64_t at = in.position();
@@ -117,6 +127,11 @@ void CheckLinks(const std::vector<ArticleEntry>& entries, const ArticleIndex& in
                 problems.Add(files.pgl, at, link + ": negative position");
             if (first > last)
                 problems.Add(files.pgl, at, link + ": first position after the last");
+            else if (length != textLengths.end() && last >= 0 &&
+                     static_cast<std::size_t>(last) >= length->second)
+                problems.Add(files.pgl, at,
+                             link + ": runs past the end of the article's text (" +
+                                 std::to_string(length->second) + " positions)");
             if (!index.FindArticle(target) || target <= 0)
                 problems.Add(files.pgl, at,
                              link + ": target article " + std::to_string(target) + " is not in the index");
@@ -178,10 +193,11 @@ int RunCheck(const std::vector<std::string>& args)
     if (index) {
         const std::vector<ArticleEntry> entries = SortedEntries(*index);
         CheckIndexNumbers(files, problems);
+        std::unordered_map<std::int32_t, std::size_t> textLengths;
         if (!missing(files.pgd))
-            CheckArticleData(entries, files, problems);
+            textLengths = CheckArticleData(entries, files, problems);
         if (!missing(files.pgl))
-            CheckLinks(entries, *index, files, problems);
+            CheckLinks(entries, *index, textLengths, files, problems);
     }
     if (!missing(files.fic))
         CheckTree(index ? &*index : nullptr, files, problems);

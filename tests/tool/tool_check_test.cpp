@@ -90,23 +90,24 @@ TEST(ToolCheck, damagedHelpSet_reportsEveryProblemWithFileAndOffset)
     const fs::path base = dir.path() / "BAD";
     const std::string b = base.string();
 
-    // .PGD: article 1 sound (18 bytes), then a record whose title length runs past the end.
+    // .PGD: article 1 sound (27 bytes, 11 positions of text), then a record whose title
+    // length runs past the end.
     std::string pgd;
     StoreU32(pgd, 1);
     pgd += "A";
-    StoreU32(pgd, 9);
-    pgd += "{\\rtf1 x}";
+    StoreU32(pgd, 18);
+    pgd += "{\\rtf1 xxxxxxxxxx}";
     StoreU32(pgd, 1000);
     pgd += "abc";
     WriteBytes(b + ".PGD", pgd);
 
     WriteBytes(b + ".PGH", Record({1, 0, 0, 3}) +        // three links from 0
-                               Record({2, 18, 48, 2}) +  // title past the end; links past the end
+                               Record({2, 27, 48, 2}) +  // title past the end; links past the end
                                Record({3, 5000, 0, 0}) + // data record past the end
                                Record({0, 0, 0, 0}) +    // no article may be numbered 0
                                "12345");                 // partial record
 
-    WriteBytes(b + ".PGL", Record({0, 4, 2, 0}) +       // sound
+    WriteBytes(b + ".PGL", Record({0, 40, 2, 0}) +      // past the end of the text
                                Record({5, 3, 2, 0}) +   // first after last
                                Record({-1, 2, 99, 0}) + // negative, target missing
                                Record({0, 1, 1, 0}) +   // article 2's first link, sound
@@ -125,9 +126,10 @@ TEST(ToolCheck, damagedHelpSet_reportsEveryProblemWithFileAndOffset)
     const std::string all = Dump(p);
     EXPECT_TRUE(Has(p, "BAD.PGH", "64", "partial")) << all;
     EXPECT_TRUE(Has(p, "BAD.PGH", "48", "article 0")) << all;
-    EXPECT_TRUE(Has(p, "BAD.PGD", "18", "article 2")) << all;
+    EXPECT_TRUE(Has(p, "BAD.PGD", "27", "article 2")) << all;
     EXPECT_TRUE(Has(p, "BAD.PGD", "5000", "article 3")) << all;
     EXPECT_TRUE(Has(p, "BAD.PGL", "64", "partial")) << all;
+    EXPECT_TRUE(Has(p, "BAD.PGL", "0", "past the end of the article's text (11")) << all;
     EXPECT_TRUE(Has(p, "BAD.PGL", "16", "first position after the last")) << all;
     EXPECT_TRUE(Has(p, "BAD.PGL", "32", "negative")) << all;
     EXPECT_TRUE(Has(p, "BAD.PGL", "32", "target article 99")) << all;
@@ -135,7 +137,7 @@ TEST(ToolCheck, damagedHelpSet_reportsEveryProblemWithFileAndOffset)
     EXPECT_TRUE(Has(p, "BAD.FIC", "232", "ZZ")) << all;
     EXPECT_TRUE(Has(p, "BAD.FIC", "348", "article 42")) << all;
     EXPECT_TRUE(Has(p, "BAD.FIC", "464", "end record")) << all;
-    EXPECT_EQ(p.size(), 12u) << all;
+    EXPECT_EQ(p.size(), 13u) << all;
 }
 
 TEST(ToolCheck, missingFiles_listedAndTheOthersStillChecked)
