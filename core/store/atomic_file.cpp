@@ -61,6 +61,7 @@ AtomicFile::AtomicFile(AtomicFile&& other) noexcept
       temp_(std::move(other.temp_)),
       fd_(std::exchange(other.fd_, -1)),
       failed_(other.failed_),
+      replaced_(other.replaced_),
       hook_(std::move(other.hook_))
 {
     other.temp_.clear();
@@ -75,6 +76,7 @@ AtomicFile& AtomicFile::operator=(AtomicFile&& other) noexcept
         other.temp_.clear();
         fd_ = std::exchange(other.fd_, -1);
         failed_ = other.failed_;
+        replaced_ = other.replaced_;
         hook_ = std::move(other.hook_);
     }
     return *this;
@@ -162,6 +164,7 @@ Status AtomicFile::Commit()
     if (::rename(temp_.c_str(), target_.c_str()) != 0)
         return Fail(WriteStep::Rename, errno);
     temp_.clear();  // it is the target now
+    replaced_ = true;
     failed_ = true;  // nothing more to write
     if (!Allowed(WriteStep::SyncFolder))
         return WriteError(target_, WriteStep::SyncFolder, EIO);

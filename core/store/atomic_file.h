@@ -54,6 +54,8 @@ public:
     Status Commit();
 
     const std::filesystem::path& target() const { return target_; }
+    // The new file has taken the target's name (Commit got past its rename).
+    bool replaced() const { return replaced_; }
 
 private:
     AtomicFile(std::filesystem::path target, std::filesystem::path temp, int fd, WriteStepHook hook);
@@ -65,6 +67,7 @@ private:
     std::filesystem::path temp_;
     int fd_ = -1;
     bool failed_ = false;
+    bool replaced_ = false;
     WriteStepHook hook_;
 };
 

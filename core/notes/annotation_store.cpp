@@ -1,0 +1,369 @@
+#include "core/notes/annotation_store.h"
+
+#include "core/store/binary_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace fs = std::filesystem;
+
+namespace mirelda {
+
+namespace {
+
+constexpr char kTagMagic[4] = {'A', 'N', 'N', 'O'};
+constexpr std::uint32_t kTagLength = 8;
+
+FileError CannotWriteScratch(const fs::path& path, int error)
+{
+    return FileError{FileErrorKind::CannotWrite, path.string(), 0,
+                     std::string("cannot append to the scratch file: ") + std::strerror(error)};
+}
+
+}  // namespace
+
+std::string ToFileLineEnds(std::string_view editText)
+{
+    std::string out;
+    out.reserve(editText.size() + editText.size() / 16);
+    for (std::size_t i = 0; i < editText.size(); ++i) {
+        char c = editText[i];
+        if (c == '\r' || c == '\n') {
+            out += "\r\n";
+            if (c == '\r' && i + 1 < editText.size() && editText[i + 1] == '\n')
+                ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string ToEditLineEnds(std::string_view fileText)
+{
+    std::string out;
+    out.reserve(fileText.size());
+    for (std::size_t i = 0; i < fileText.size(); ++i) {
+        char c = fileText[i];
+        if (c == '\r') {
+            out += '\n';
+            if (i + 1 < fileText.size() && fileText[i + 1] == '\n')
+                ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+AnnotationStore::AnnotationStore(fs::path savedPath, fs::path scratchPath)
+    : savedPath_(std::move(savedPath)), scratchPath_(std::move(scratchPath))
+{
+}
+
+void AnnotationStore::RemoveQuietly(const fs::path& path)
+{
+    std::error_code ignored;
+    fs::remove(path, ignored);
+}
+
+Result<std::string> AnnotationStore::ReadText(const fs::path& path, std::uint64_t offset)
+{
+    auto file = InputFile::Open(path);
+    if (!file)
+        return file.error();
+    BinaryReader reader = file->reader();
+    if (auto sought = reader.Seek(offset); !sought)
+        return sought.error();
+    return reader.ReadLengthPrefixed();
+}
+
+AnnotationStore::LoadReport AnnotationStore::LoadIndex()
+{
+    LoadReport report;
+    shown_.clear();
+    savedIndex_.clear();
+    scratchTable_.clear();
+    unwritten_.clear();
+    report.savedDamage = LoadSavedIndex();
+    report.recovered = RecoverScratch(report.scratchDamage);
+    return report;
+}
+
+// Walks the records, noting where each text's length field is; texts are skipped, not read.
+std::optional<FileError> AnnotationStore::LoadSavedIndex()
+{
+    auto file = InputFile::Open(savedPath_);
+    if (!file)
+        return std::nullopt;  // no saved annotations
+    BinaryReader reader = file->reader();
+    auto count = reader.ReadU32();
+    if (!count)
+        return count.error();
+    // Each record takes at least 8 bytes, so a hostile count cannot keep this loop going
+    // past the end of the file.
+    for (std::uint32_t i = 0; i < *count; ++i) {
+        const std::uint64_t recordStart = reader.position();
+        auto article = reader.ReadI32();
+        if (!article)
+            return reader.Error(FileErrorKind::Truncated, recordStart,
+                                "the file ends after " + std::to_string(i) + " of " + std::to_string(*count) +
+                                    " annotations");
+        const std::uint64_t lengthAt = reader.position();
+        auto length = reader.ReadU32();
+        if (!length || *length > reader.remaining())
+            return reader.Error(FileErrorKind::Truncated, lengthAt,
+                                "the text of article " + std::to_string(*article) + " runs past the end of the file");
+        reader.Seek(reader.position() + *length);
+        savedIndex_[*article] = lengthAt;  // an article found twice keeps the later record
+    }
+    return std::nullopt;
+}
+
+// Takes back the (tag, text) pairs a previous run appended to .NO$, later ones overriding
+// earlier ones, and cuts the file after the last whole pair so that new changes follow it.
+std::size_t AnnotationStore::RecoverScratch(std::optional<FileError>& damage)
+{
+    std::uint64_t goodEnd = 0;
+    std::uint64_t size = 0;
+    std::map<std::int32_t, std::uint64_t> recovered;
+    {
+        auto file = InputFile::Open(scratchPath_);
+        if (!file)
+            return 0;
+        size = file->size();
+        BinaryReader reader = file->reader();
+        while (!reader.atEnd()) {
+            const std::uint64_t pairStart = reader.position();
+            char tag[kTagLength];
+            auto tagLength = reader.ReadU32();
+            if (!tagLength || *tagLength != kTagLength || !reader.ReadExact(tag, sizeof tag) ||
+                std::memcmp(tag, kTagMagic, sizeof kTagMagic) != 0) {
+                damage = reader.Error(FileErrorKind::Malformed, pairStart, "not a change written by this program");
+                break;
+            }
+            const std::uint64_t textAt = reader.position();
+            auto textLength = reader.ReadU32();
+            if (!textLength || *textLength > reader.remaining()) {
+                damage = reader.Error(FileErrorKind::Truncated, textAt, "a change cut short");
+                break;
+            }
+            reader.Seek(reader.position() + *textLength);
+            recovered[LoadI32(tag + 4)] = textAt;
+            goodEnd = reader.position();
+        }
+    }
+    if (goodEnd == 0) {
+        RemoveQuietly(scratchPath_);
+        return 0;
+    }
+    if (goodEnd < size && ::truncate(scratchPath_.c_str(), static_cast<off_t>(goodEnd)) != 0) {
+        // The tail cannot be cut: start a clean file rather than append after garbage. The
+        // recovered texts then stay readable only in memory, so take them in now.
+        for (const auto& [article, offset] : recovered) {
+            auto text = ReadText(scratchPath_, offset);
+            if (text)
+                unwritten_[article] = *text;
+        }
+        RemoveQuietly(scratchPath_);
+        return recovered.size();
+    }
+    for (const auto& [article, offset] : recovered)
+        scratchTable_[article] = offset;
+    return recovered.size();
+}
+
+std::string AnnotationStore::ShowAnnotation(std::int32_t article)
+{
+    std::string text;
+    if (auto kept = unwritten_.find(article); kept != unwritten_.end()) {
+        text = kept->second;
+    } else if (auto changed = scratchTable_.find(article); changed != scratchTable_.end()) {
+        if (auto read = ReadText(scratchPath_, changed->second))
+            text = std::move(*read);
+    } else if (auto saved = savedIndex_.find(article); saved != savedIndex_.end()) {
+        if (auto read = ReadText(savedPath_, saved->second))
+            text = std::move(*read);
+    }
+    shown_ = text;
+    return text;
+}
+
+Status AnnotationStore::StoreAnnotation(std::int32_t article, std::string_view text)
+{
+    if (article == 0)
+        return Done{};
+    std::string fileText = ToFileLineEnds(text);
+    if (fileText == ToFileLineEnds(shown_))
+        return Done{};
+    auto offset = AppendText(article, fileText);
+    if (!offset) {
+        unwritten_[article] = std::move(fileText);
+        return offset.error();
+    }
+    scratchTable_[article] = *offset;
+    unwritten_.erase(article);
+    return Done{};
+}
+
+Result<std::uint64_t> AnnotationStore::AppendText(std::int32_t article, std::string_view text)
+{
+    std::string bytes;
+    StoreU32(bytes, kTagLength);
+    bytes.append(kTagMagic, sizeof kTagMagic);
+    StoreI32(bytes, article);
+    StoreU32(bytes, static_cast<std::uint32_t>(text.size()));
+    bytes.append(text);
+
+    int fd = ::open(scratchPath_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return CannotWriteScratch(scratchPath_, errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        int error = errno;
+        ::close(fd);
+        return CannotWriteScratch(scratchPath_, error);
+    }
+    const std::uint64_t start = static_cast<std::uint64_t>(st.st_size);
+    std::string_view rest = bytes;
+    int error = 0;
+    while (!rest.empty()) {
+        ssize_t n = ::write(fd, rest.data(), rest.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            break;
+        }
+        rest.remove_prefix(static_cast<std::size_t>(n));
+    }
+    // On disk before the user moves on: this is the only copy of the change until close.
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (error != 0) {
+        // Leave no half change behind for the next one to follow.
+        (void)!::ftruncate(fd, static_cast<off_t>(start));
+        ::close(fd);
+        return CannotWriteScratch(scratchPath_, error);
+    }
+    ::close(fd);
+    return start + 4 + kTagLength;
+}
+
+std::vector<std::int32_t> AnnotationStore::Articles() const
+{
+    std::set<std::int32_t> all;
+    for (const auto& [article, offset] : savedIndex_)
+        all.insert(article);
+    for (const auto& [article, offset] : scratchTable_)
+        all.insert(article);
+    for (const auto& [article, text] : unwritten_)
+        all.insert(article);
+    return {all.begin(), all.end()};
+}
+
+// Unlike a delete-then-write, the old .NOT stays in place until the new one, complete and on
+// disk, is renamed over it; .NO$ goes only after that. A failure or a crash at any moment
+// leaves the old or the new .NOT whole, and .NO$ still holds the run's changes.
+Status AnnotationStore::SaveAnnotations(const WriteStepHook& hook)
+{
+    enum class From { Saved, Scratch, Memory };
+    struct Source {
+        From from;
+        std::uint64_t offset = 0;
+        std::uint32_t length = 0;
+    };
+    std::map<std::int32_t, Source> all;  // written in article order
+    for (const auto& [article, offset] : savedIndex_)
+        all[article] = {From::Saved, offset};
+    for (const auto& [article, offset] : scratchTable_)
+        all[article] = {From::Scratch, offset};
+    for (const auto& [article, text] : unwritten_)
+        all[article] = {From::Memory, 0};
+
+    std::optional<InputFile> saved, scratch;
+    auto reader = [&](From from) -> Result<BinaryReader> {
+        std::optional<InputFile>& file = from == From::Saved ? saved : scratch;
+        if (!file) {
+            auto opened = InputFile::Open(from == From::Saved ? savedPath_ : scratchPath_);
+            if (!opened)
+                return opened.error();
+            file.emplace(std::move(*opened));
+        }
+        return file->reader();
+    };
+
+    // First the lengths, to leave out deleted annotations and know the count.
+    std::uint32_t count = 0;
+    for (auto& [article, source] : all) {
+        if (source.from == From::Memory) {
+            source.length = static_cast<std::uint32_t>(unwritten_[article].size());
+        } else {
+            auto r = reader(source.from);
+            if (!r)
+                return r.error();
+            r->Seek(source.offset);
+            auto length = r->ReadU32();
+            if (!length)
+                return length.error();
+            if (*length > r->remaining())
+                return r->Error(FileErrorKind::Truncated, source.offset, "an annotation runs past the end of the file");
+            source.length = *length;
+        }
+        if (source.length > 0)
+            ++count;
+    }
+
+    auto out = AtomicFile::Create(savedPath_, hook);
+    if (!out)
+        return out.error();
+    std::string header;
+    StoreU32(header, count);
+    if (auto w = out->Write(header); !w)
+        return w.error();
+    for (const auto& [article, source] : all) {
+        if (source.length == 0)
+            continue;
+        std::string text;
+        if (source.from == From::Memory) {
+            text = unwritten_[article];
+        } else {
+            auto r = reader(source.from);
+            if (!r)
+                return r.error();
+            r->Seek(source.offset + 4);
+            auto bytes = r->ReadBytes(source.length);
+            if (!bytes)
+                return bytes.error();
+            text = std::move(*bytes);
+        }
+        std::string record;
+        StoreI32(record, article);
+        StoreU32(record, source.length);
+        record += text;
+        if (auto w = out->Write(record); !w)
+            return w.error();
+    }
+    saved.reset();
+    scratch.reset();
+    Status committed = out->Commit();
+    if (!out->replaced())
+        return committed;
+
+    // The new .NOT has its name. Should the folder sync have failed (the rename might not
+    // survive a power cut), .NO$ is kept: its changes, taken back at the next start over
+    // whichever .NOT is there, give the same annotations. Either way nothing is lost.
+    if (committed && (!hook || hook(WriteStep::Cleanup)))
+        RemoveQuietly(scratchPath_);
+    std::string shown = std::move(shown_);
+    LoadIndex();
+    shown_ = std::move(shown);
+    return Done{};
+}
+
+}  // namespace mirelda

@@ -1,0 +1,378 @@
+#include "core/notes/annotation_store.h"
+#include "core/store/binary_file.h"
+
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace mirelda {
+namespace {
+
+using testing::ReadAll;
+using testing::TempDir;
+using testing::WriteAll;
+namespace fs = std::filesystem;
+
+using Notes = std::map<std::int32_t, std::string>;
+
+std::string NotFile(const std::vector<std::pair<std::int32_t, std::string>>& records, std::int64_t count = -1)
+{
+    std::string out;
+    StoreU32(out, static_cast<std::uint32_t>(count < 0 ? records.size() : count));
+    for (const auto& [article, text] : records) {
+        StoreI32(out, article);
+        StoreU32(out, static_cast<std::uint32_t>(text.size()));
+        out += text;
+    }
+    return out;
+}
+
+// What the .NOT file holds, read independently of the store.
+Notes ParseNot(const std::string& bytes)
+{
+    Notes notes;
+    std::size_t pos = 4;
+    for (std::uint32_t i = 0, n = LoadU32(bytes.data()); i < n; ++i) {
+        std::int32_t article = LoadI32(bytes.data() + pos);
+        std::uint32_t length = LoadU32(bytes.data() + pos + 4);
+        EXPECT_TRUE(notes.emplace(article, bytes.substr(pos + 8, length)).second) << "article twice";
+        EXPECT_GT(length, 0u) << "empty text written";
+        pos += 8 + length;
+    }
+    EXPECT_EQ(pos, bytes.size());
+    return notes;
+}
+
+// Visiting an article as the frame does: store the one left, show the new one.
+struct Session {
+    AnnotationStore store;
+    std::int32_t current = 0;
+    std::string edit;  // the edit control
+
+    explicit Session(const TempDir& dir) : store(dir / "AIDE.NOT", dir / "AIDE.NO$") { store.LoadIndex(); }
+    void Visit(std::int32_t article)
+    {
+        if (current != 0) {
+            EXPECT_TRUE(store.StoreAnnotation(current, edit));
+        }
+        edit = store.ShowAnnotation(article);
+        current = article;
+    }
+    Status Close()
+    {
+        store.StoreAnnotation(current, edit);
+        return store.SaveAnnotations();
+    }
+    std::uint64_t ScratchSize() const
+    {
+        std::error_code ec;
+        auto n = fs::file_size(store.scratchPath(), ec);
+        return ec ? 0 : n;
+    }
+};
+
+TEST(LineEnds, editAndFileFormsConvertBothWays)
+{
+    EXPECT_EQ(ToFileLineEnds("a\nb\n"), "a\r\nb\r\n");
+    EXPECT_EQ(ToFileLineEnds("a\r\nb"), "a\r\nb");  // already file form
+    EXPECT_EQ(ToFileLineEnds("a\rb"), "a\r\nb");
+    EXPECT_EQ(ToEditLineEnds("a\r\nb\r\n\r\n"), "a\nb\n\n");
+    EXPECT_EQ(ToEditLineEnds("a\rb\n"), "a\nb\n");
+    const std::string typed = "Ligne 1\n\nLigne \xE9t\xE9\n";
+    EXPECT_EQ(ToEditLineEnds(ToFileLineEnds(typed)), typed);
+}
+
+TEST(AnnotationStore, closingWithNothing_writesCountZeroAndNoScratch)
+{
+    TempDir dir;
+    Session s(dir);
+    s.Visit(1);
+    s.Visit(2);
+    ASSERT_TRUE(s.Close());
+    EXPECT_EQ(ReadAll(dir / "AIDE.NOT"), NotFile({}));
+    EXPECT_FALSE(fs::exists(dir / "AIDE.NO$"));
+}
+
+TEST(AnnotationStore, typedText_readBackFromScratchAfterVisitingAnother)
+{
+    TempDir dir;
+    Session s(dir);
+    s.Visit(12);
+    s.edit = "Voir aussi\nla page 30";
+    s.Visit(30);
+    EXPECT_EQ(s.edit, "");
+    EXPECT_GT(s.ScratchSize(), 0u);
+    s.Visit(12);
+    EXPECT_EQ(s.edit, "Voir aussi\r\nla page 30");
+    EXPECT_EQ(ToEditLineEnds(s.edit), "Voir aussi\nla page 30");
+}
+
+TEST(AnnotationStore, twoChanges_twoScratchEntriesOneRecord)
+{
+    TempDir dir;
+    Session s(dir);
+    s.Visit(12);
+    s.edit = "first";
+    s.Visit(30);
+    const auto afterFirst = s.ScratchSize();
+    s.Visit(12);
+    s.edit = "second";
+    s.Visit(30);
+    EXPECT_GT(s.ScratchSize(), afterFirst);
+    ASSERT_TRUE(s.Close());
+    EXPECT_EQ(ParseNot(ReadAll(dir / "AIDE.NOT")), (Notes{{12, "second"}}));
+}
+
+TEST(AnnotationStore, unchangedOrRestoredText_appendsNothing)
+{
+    TempDir dir;
+    WriteAll(dir / "AIDE.NOT", NotFile({{5, "line\r\nend"}}));
+    Session s(dir);
+    s.Visit(5);
+    s.Visit(6);  // left unchanged
+    s.Visit(5);
+    s.edit = "typed over";
+    s.edit = "line\nend";  // back to what was shown, as the edit control gives it
+    s.Visit(6);
+    EXPECT_EQ(s.ScratchSize(), 0u);
+}
+
+TEST(AnnotationStore, clearedAnnotation_showsEmptyAndIsDroppedAtClose)
+{
+    TempDir dir;
+    WriteAll(dir / "AIDE.NOT", NotFile({{7, "old note"}, {8, "kept"}}));
+    Session s(dir);
+    s.Visit(7);
+    EXPECT_EQ(s.edit, "old note");
+    s.edit.clear();
+    s.Visit(8);
+    EXPECT_EQ(s.store.ShowAnnotation(7), "");
+    s.edit = s.store.ShowAnnotation(8);
+    s.current = 8;
+    ASSERT_TRUE(s.Close());
+    EXPECT_EQ(ParseNot(ReadAll(dir / "AIDE.NOT")), (Notes{{8, "kept"}}));
+}
+
+TEST(AnnotationStore, untouchedAnnotationsCopiedUnchanged_blankTextsKept)
+{
+    TempDir dir;
+    const std::string binary("\0\x01\xFF\r\n", 5);
+    WriteAll(dir / "AIDE.NOT", NotFile({{3, binary}, {-4, "negative article"}, {9, "nine"}}));
+    Session s(dir);
+    s.Visit(20);
+    s.edit = "   \n";  // only blanks and a line end: still an annotation
+    s.Visit(21);
+    ASSERT_TRUE(s.Close());
+    EXPECT_EQ(ParseNot(ReadAll(dir / "AIDE.NOT")),
+              (Notes{{3, binary}, {-4, "negative article"}, {9, "nine"}, {20, "   \r\n"}}));
+}
+
+TEST(AnnotationStore, duplicateArticleInFile_laterRecordWins)
+{
+    TempDir dir;
+    WriteAll(dir / "AIDE.NOT", NotFile({{4, "earlier"}, {4, "later"}}));
+    Session s(dir);
+    s.Visit(4);
+    EXPECT_EQ(s.edit, "later");
+    ASSERT_TRUE(s.Close());
+    EXPECT_EQ(ParseNot(ReadAll(dir / "AIDE.NOT")), (Notes{{4, "later"}}));
+}
+
+TEST(AnnotationStore, damagedNotFiles_keepRecordsRead)
+{
+    const std::string two = NotFile({{1, "one"}, {2, "two"}});
+    struct Case {
+        const char* what;
+        std::string bytes;
+        Notes kept;
+        bool damaged;
+    };
+    std::string longer = NotFile({{1, "one"}}, 2);
+    StoreI32(longer, 2);
+    StoreU32(longer, 0xFFFFFFF0u);  // a length far past the end
+    longer += "xy";
+    const Case cases[] = {
+        {"empty file", "", {}, true},
+        {"count larger than the records", NotFile({{1, "one"}, {2, "two"}}, 1000), {{1, "one"}, {2, "two"}}, true},
+        {"huge count", NotFile({{1, "one"}}, 0xFFFFFFFF), {{1, "one"}}, true},
+        {"record cut in its header", two.substr(0, two.size() - 8), {{1, "one"}}, true},
+        {"text cut short", two.substr(0, two.size() - 1), {{1, "one"}}, true},
+        {"length past the end", longer, {{1, "one"}}, true},
+        {"extra bytes after the records", two + "junk", {{1, "one"}, {2, "two"}}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        WriteAll(dir / "AIDE.NOT", c.bytes);
+        AnnotationStore store(dir / "AIDE.NOT", dir / "AIDE.NO$");
+        auto report = store.LoadIndex();
+        EXPECT_EQ(report.savedDamage.has_value(), c.damaged);
+        Notes shown;
+        for (std::int32_t a : store.Articles())
+            shown[a] = store.ShowAnnotation(a);
+        EXPECT_EQ(shown, c.kept);
+        // Saving keeps what was readable and writes a sound file.
+        ASSERT_TRUE(store.SaveAnnotations());
+        EXPECT_EQ(ParseNot(ReadAll(dir / "AIDE.NOT")), c.kept);
+    }
+}
+
+TEST(AnnotationStore, leftoverScratchOfInterruptedRun_isTakenBack)
+{
+    TempDir dir;
+    WriteAll(dir / "AIDE.NOT", NotFile({{1, "saved one"}, {2, "saved two"}}));
+    {
+        Session crashed(dir);
+        crashed.Visit(1);
+        crashed.edit = "changed one";
+        crashed.Visit(2);
+        crashed.edit = "";
+        crashed.Visit(3);
+        crashed.edit = "new three";
+        crashed.Visit(1);
+        // The run ends here without saving: the process died.
+    }
+    const auto scratch = ReadAll(dir / "AIDE.NO$");
+    WriteAll(dir / "AIDE.NO$", scratch + std::string("\x08\x00\x00\x00" "ANN", 7));  // cut mid-append
+
+    auto report = AnnotationStore(dir / "AIDE.NOT", dir / "AIDE.NO$").LoadIndex();
+    EXPECT_EQ(report.recovered, 3u);
+    EXPECT_TRUE(report.scratchDamage);
+    EXPECT_EQ(ReadAll(dir / "AIDE.NO$"), scratch);  // the torn tail is cut off
+
+    Session next(dir);
+    next.Visit(1);
+    EXPECT_EQ(next.edit, "changed one");
+    next.edit = "changed again";
+    next.Visit(2);
+    EXPECT_EQ(next.edit, "");
+    ASSERT_TRUE(next.Close());
+    EXPECT_EQ(ParseNot(ReadAll(dir / "AIDE.NOT")), (Notes{{1, "changed again"}, {3, "new three"}}));
+    EXPECT_FALSE(fs::exists(dir / "AIDE.NO$"));
+}
+
+TEST(AnnotationStore, foreignScratchFile_isDiscardedUnread)
+{
+    TempDir dir;
+    WriteAll(dir / "AIDE.NOT", NotFile({{1, "saved"}}));
+    std::string foreign;
+    StoreU32(foreign, 5);
+    foreign += "hello";
+    WriteAll(dir / "AIDE.NO$", foreign);
+    AnnotationStore store(dir / "AIDE.NOT", dir / "AIDE.NO$");
+    auto report = store.LoadIndex();
+    EXPECT_EQ(report.recovered, 0u);
+    EXPECT_TRUE(report.scratchDamage);
+    EXPECT_FALSE(fs::exists(dir / "AIDE.NO$"));
+    EXPECT_EQ(store.ShowAnnotation(1), "saved");
+}
+
+TEST(AnnotationStore, unwritableScratch_changeKeptAndSavedElsewhere)
+{
+    TempDir dir;
+    Session s(dir);
+    fs::create_directory(dir / "AIDE.NO$");  // the scratch file cannot be opened for writing
+    s.Visit(1);
+    s.edit = "note";
+    Status stored = s.store.StoreAnnotation(1, s.edit);
+    ASSERT_FALSE(stored);
+    EXPECT_EQ(stored.error().kind, FileErrorKind::CannotWrite);
+    EXPECT_EQ(s.store.ShowAnnotation(1), "note");
+    ASSERT_TRUE(s.store.SaveAnnotations());
+    EXPECT_EQ(ParseNot(ReadAll(dir / "AIDE.NOT")), (Notes{{1, "note"}}));
+}
+
+struct SaveFixture {
+    TempDir dir;
+    const Notes before{{1, "saved one"}, {2, "saved two"}};
+    const Notes after{{1, "saved one"}, {2, "changed two"}, {3, "new three"}};
+
+    SaveFixture() { WriteAll(dir / "AIDE.NOT", NotFile({{1, "saved one"}, {2, "saved two"}})); }
+    void Edit(AnnotationStore& store)
+    {
+        store.LoadIndex();
+        store.ShowAnnotation(2);
+        ASSERT_TRUE(store.StoreAnnotation(2, "changed two"));
+        store.ShowAnnotation(3);
+        ASSERT_TRUE(store.StoreAnnotation(3, "new three"));
+    }
+    Notes NextStart()
+    {
+        AnnotationStore store(dir / "AIDE.NOT", dir / "AIDE.NO$");
+        store.LoadIndex();
+        Notes notes;
+        for (std::int32_t a : store.Articles())
+            if (auto t = store.ShowAnnotation(a); !t.empty())
+                notes[a] = t;
+        return notes;
+    }
+};
+
+TEST(SaveAnnotations, failureAtEachStep_keepsOldFileAndChanges)
+{
+    for (WriteStep step : {WriteStep::Create, WriteStep::Write, WriteStep::Flush, WriteStep::Rename}) {
+        SCOPED_TRACE(WriteStepName(step));
+        SaveFixture f;
+        AnnotationStore store(f.dir / "AIDE.NOT", f.dir / "AIDE.NO$");
+        f.Edit(store);
+        Status saved = store.SaveAnnotations([step](WriteStep s) { return s != step; });
+        ASSERT_FALSE(saved);
+        EXPECT_EQ(saved.error().kind, FileErrorKind::CannotWrite);
+        EXPECT_EQ(ParseNot(ReadAll(f.dir / "AIDE.NOT")), f.before);
+        EXPECT_TRUE(fs::exists(f.dir / "AIDE.NO$"));
+        // Still usable: the changes are there and a second attempt succeeds.
+        EXPECT_EQ(store.ShowAnnotation(3), "new three");
+        ASSERT_TRUE(store.SaveAnnotations());
+        EXPECT_EQ(ParseNot(ReadAll(f.dir / "AIDE.NOT")), f.after);
+        EXPECT_FALSE(fs::exists(f.dir / "AIDE.NO$"));
+        EXPECT_EQ(testing::CountFiles(f.dir.path()), 1u);
+    }
+    // Failures after the rename: the new file is in place; a kept .NO$ changes nothing.
+    for (WriteStep step : {WriteStep::SyncFolder, WriteStep::Cleanup}) {
+        SCOPED_TRACE(WriteStepName(step));
+        SaveFixture f;
+        AnnotationStore store(f.dir / "AIDE.NOT", f.dir / "AIDE.NO$");
+        f.Edit(store);
+        EXPECT_TRUE(store.SaveAnnotations([step](WriteStep s) { return s != step; }));
+        EXPECT_EQ(ParseNot(ReadAll(f.dir / "AIDE.NOT")), f.after);
+        EXPECT_EQ(f.NextStart(), f.after);
+    }
+}
+
+// The process dies at each step of closing: the next start finds every annotation, old or
+// changed, never neither.
+TEST(SaveAnnotations, crashAtEachStep_nextStartFindsEveryAnnotation)
+{
+    for (WriteStep step : {WriteStep::Create, WriteStep::Write, WriteStep::Flush, WriteStep::Rename,
+                           WriteStep::SyncFolder, WriteStep::Cleanup}) {
+        SCOPED_TRACE(WriteStepName(step));
+        SaveFixture f;
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            AnnotationStore store(f.dir / "AIDE.NOT", f.dir / "AIDE.NO$");
+            f.Edit(store);
+            (void)store.SaveAnnotations([step](WriteStep s) {
+                if (s == step)
+                    ::_exit(0);
+                return true;
+            });
+            ::_exit(1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        const Notes onDisk = ParseNot(ReadAll(f.dir / "AIDE.NOT"));
+        EXPECT_TRUE(onDisk == f.before || onDisk == f.after);
+        EXPECT_EQ(f.NextStart(), f.after);
+    }
+}
+
+}  // namespace
+}  // namespace mirelda
