@@ -1,0 +1,278 @@
+// The QTextDocument built from the rich-text model answers in the model's numbering: every
+// shown character sits where the position map says, hidden text is left out, and formats,
+// pictures and lists come through.
+
+#include "core/richtext/rtf_reader.h"
+#include "ui/richtext/position_map.h"
+#include "ui/richtext/set_rich_text.h"
+#include "ui/richtext/text_document_builder.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextImageFormat>
+#include <QTextList>
+#include <QtTest>
+
+using namespace mirelda;
+
+namespace {
+
+QChar Expected(char16_t c)
+{
+    if (c == u'\r')
+        return QChar(QChar::ParagraphSeparator);
+    if (c == u'\v')
+        return QChar(QChar::LineSeparator);
+    return DocumentCharacter(c);
+}
+
+bool IsHidden(const RichDocument& model, std::int32_t p)
+{
+    const CharRun* run = RunAt(model, p);
+    return run && run->format.hidden;
+}
+
+// Walks the model and the document side by side; returns an empty string when they agree,
+// else the first disagreement.
+QString Compare(const RichDocument& model, const QTextDocument& doc, const PositionMap& map)
+{
+    const auto size = static_cast<std::int32_t>(model.text.size());
+    int expectedDoc = 0;
+    for (std::int32_t p = 0; p < size; ++p) {
+        const int d = map.toDocument(p);
+        if (IsHidden(model, p)) {
+            if (d != expectedDoc)
+                return QStringLiteral("hidden model %1 maps to %2, expected %3").arg(p).arg(d).arg(expectedDoc);
+            continue;
+        }
+        if (d != expectedDoc)
+            return QStringLiteral("model %1 maps to %2, expected %3").arg(p).arg(d).arg(expectedDoc);
+        if (map.toModel(d) != p)
+            return QStringLiteral("document %1 maps back to %2, expected %3").arg(d).arg(map.toModel(d)).arg(p);
+        const QChar got = doc.characterAt(d);
+        if (got != Expected(model.text[static_cast<std::size_t>(p)]))
+            return QStringLiteral("model %1: document has U+%2, model U+%3")
+                .arg(p)
+                .arg(got.unicode(), 4, 16, QLatin1Char('0'))
+                .arg(static_cast<unsigned>(model.text[static_cast<std::size_t>(p)]), 4, 16, QLatin1Char('0'));
+        ++expectedDoc;
+    }
+    // The document ends with its own final separator; when the model's final mark is hidden
+    // that separator is the only extra position.
+    const int extra = IsHidden(model, size - 1) ? 1 : 0;
+    if (doc.characterCount() != expectedDoc + extra)
+        return QStringLiteral("document has %1 positions, expected %2").arg(doc.characterCount()).arg(expectedDoc + extra);
+    return {};
+}
+
+QByteArray PngHex()
+{
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png.toHex();
+}
+
+std::string Rtf(const QByteArray& body)
+{
+    const QByteArray all = QByteArrayLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0"
+                                             "{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}"
+                                             "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}") +
+                           body + "}";
+    return all.toStdString();
+}
+
+}  // namespace
+
+class RichTextAdapterTest : public QObject {
+    Q_OBJECT
+private slots:
+    void positionMap_translatesAroundHiddenSpans();
+    void everySample_documentMatchesModelCharacterByCharacter();
+    void hiddenText_leftOutAndCountedInModel_data();
+    void hiddenText_leftOutAndCountedInModel();
+    void formats_reachTheDocument();
+    void pictures_oneObjectCharacterEach();
+    void lists_showMarkersWithoutPositions();
+    void setRichText_replacesContentAndOldDocument();
+};
+
+void RichTextAdapterTest::positionMap_translatesAroundHiddenSpans()
+{
+    // Hidden: [0,2), [5,8), [8,9) (adjacent, merged), [12,13).
+    const PositionMap map({{8, 1}, {0, 2}, {5, 3}, {12, 1}, {20, 0}});
+    QCOMPARE(map.hiddenSpans().size(), 3u);
+    // Shown model positions and their document places.
+    const std::vector<std::pair<int, int>> shown = {{2, 0}, {3, 1}, {4, 2}, {9, 3}, {10, 4}, {11, 5}, {13, 6}, {14, 7}};
+    for (auto [model, doc] : shown) {
+        QCOMPARE(map.toDocument(model), doc);
+        QCOMPARE(map.toModel(doc), model);
+    }
+    // Hidden positions go to the next shown character.
+    QCOMPARE(map.toDocument(0), 0);
+    QCOMPARE(map.toDocument(1), 0);
+    QCOMPARE(map.toDocument(5), 3);
+    QCOMPARE(map.toDocument(8), 3);
+    QCOMPARE(map.toDocument(12), 6);
+
+    const PositionMap identity;
+    QVERIFY(identity.identity());
+    QCOMPARE(identity.toDocument(7), 7);
+    QCOMPARE(identity.toModel(7), 7);
+}
+
+void RichTextAdapterTest::everySample_documentMatchesModelCharacterByCharacter()
+{
+    const QDir dir(QStringLiteral(MIRELDA_SOURCE_DIR "/tests/data/rtf"));
+    const QStringList files = dir.entryList({QStringLiteral("*.rtf"), QStringLiteral("*.RTF")}, QDir::Files, QDir::Name);
+    QVERIFY2(!files.isEmpty(), "no RTF samples under tests/data/rtf");
+    for (const QString& name : files) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const RichDocument model = ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        QTextDocument doc;
+        const PositionMap map = BuildTextDocument(model, doc);
+        const QString problem = Compare(model, doc, map);
+        QVERIFY2(problem.isEmpty(), qPrintable(name + QStringLiteral(": ") + problem));
+        // Every hyperlink covers the same shown text in both.
+        for (const RichHyperlink& link : model.hyperlinks) {
+            QString modelText;
+            for (std::int32_t p = link.first; p <= link.last; ++p)
+                if (!IsHidden(model, p))
+                    modelText += Expected(model.text[static_cast<std::size_t>(p)]);
+            QTextCursor c(&doc);
+            c.setPosition(map.toDocument(link.first));
+            c.setPosition(map.toDocument(link.last + 1), QTextCursor::KeepAnchor);
+            QString docText = c.selectedText();
+            QVERIFY2(docText == modelText, qPrintable(name));
+        }
+    }
+}
+
+void RichTextAdapterTest::hiddenText_leftOutAndCountedInModel_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("middle") << QByteArray("ab{\\v cd}ef\\par") << QStringLiteral("abef");
+    QTest::newRow("start") << QByteArray("{\\v xx}abc\\par") << QStringLiteral("abc");
+    QTest::newRow("across a paragraph mark") << QByteArray("ab{\\v c\\par d}e\\par f\\par")
+                                               << QStringLiteral("abe\u2029f");
+    QTest::newRow("end of text, final mark hidden") << QByteArray("ab\\par {\\v cd}") << QStringLiteral("ab\u2029");
+    QTest::newRow("v0 ends it") << QByteArray("a\\v b\\v0 c\\line d\\tab e\\par") << QStringLiteral("ac\u2028d\te");
+}
+
+void RichTextAdapterTest::hiddenText_leftOutAndCountedInModel()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, shown);
+    const RichDocument model = ReadRtf(Rtf(body));
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QCOMPARE(Compare(model, doc, map), QString());
+    QString all;
+    for (int d = 0; d < doc.characterCount() - 1; ++d)
+        all += doc.characterAt(d);
+    QCOMPARE(all, shown);
+    QVERIFY(!map.identity());
+}
+
+void RichTextAdapterTest::formats_reachTheDocument()
+{
+    const RichDocument model = ReadRtf(Rtf(
+        "\\pard\\qc\\li1440\\sb240 {\\b bold}{\\i ital}{\\ul und}{\\strike st}{\\cf1 red}{\\super s}"
+        "{\\f1\\fs40 big}{\\caps cap}\\par"
+        "\\pard\\tx2880 a\\tab b\\par"));
+    QTextDocument doc;
+    BuildTextDocument(model, doc);
+    auto formatAt = [&](int p) {
+        QTextCursor c(&doc);
+        c.setPosition(p + 1);  // the format of the character before the cursor
+        return c.charFormat();
+    };
+    QCOMPARE(formatAt(0).fontWeight(), int(QFont::Bold));
+    QVERIFY(!formatAt(4).font().bold());
+    QVERIFY(formatAt(4).fontItalic());
+    QVERIFY(formatAt(8).fontUnderline());
+    QVERIFY(formatAt(11).fontStrikeOut());
+    QCOMPARE(formatAt(13).foreground().color(), QColor(255, 0, 0));
+    QCOMPARE(formatAt(16).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    QCOMPARE(formatAt(17).fontPointSize(), 20.0);
+    QVERIFY(formatAt(17).fontFamilies().toStringList().contains(QStringLiteral("Courier New")));
+    QCOMPARE(formatAt(20).fontCapitalization(), QFont::AllUppercase);
+    const QTextBlockFormat first = doc.firstBlock().blockFormat();
+    QCOMPARE(first.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    QCOMPARE(first.leftMargin(), 96.0);
+    QCOMPARE(first.topMargin(), 16.0);
+    const QTextBlockFormat second = doc.firstBlock().next().blockFormat();
+    QCOMPARE(second.tabPositions().size(), 1);
+    QCOMPARE(second.tabPositions().first().position, 192.0);
+}
+
+void RichTextAdapterTest::pictures_oneObjectCharacterEach()
+{
+    const QByteArray body = "a{\\pict\\pngblip\\picwgoal600\\pichgoal450 " + PngHex() +
+                            "}b{\\pict\\wmetafile8\\picw100\\pich50 0102}c\\par";
+    const RichDocument model = ReadRtf(Rtf(body));
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QCOMPARE(Compare(model, doc, map), QString());
+    QCOMPARE(doc.characterCount(), 6);
+    for (int p : {1, 3}) {
+        QCOMPARE(doc.characterAt(p), QChar(QChar::ObjectReplacementCharacter));
+        QTextCursor c(&doc);
+        c.setPosition(p + 1);
+        const QTextImageFormat image = c.charFormat().toImageFormat();
+        QVERIFY(image.isValid());
+        const QVariant resource = doc.resource(QTextDocument::ImageResource, QUrl(image.name()));
+        QVERIFY(!resource.value<QImage>().isNull());
+        if (p == 1) {
+            QCOMPARE(image.width(), 40.0);  // 600 twips
+            QCOMPARE(image.height(), 30.0);
+            QCOMPARE(resource.value<QImage>().size(), QSize(4, 3));
+        }
+    }
+}
+
+void RichTextAdapterTest::lists_showMarkersWithoutPositions()
+{
+    const RichDocument model = ReadRtf(Rtf(
+        "{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pntxta .}one\\par"
+        "{\\pntext 2.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pntxta .}two\\par"
+        "\\pard plain\\par"));
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QCOMPARE(Compare(model, doc, map), QString());
+    QCOMPARE(doc.blockCount(), 3);
+    const QTextBlock one = doc.firstBlock();
+    QVERIFY(one.textList());
+    QCOMPARE(one.textList(), one.next().textList());
+    QCOMPARE(one.textList()->itemText(one.next()), QStringLiteral("2."));
+    QVERIFY(!one.next().next().textList());
+}
+
+void RichTextAdapterTest::setRichText_replacesContentAndOldDocument()
+{
+    QTextEdit edit;
+    QPointer<QTextDocument> first = edit.document();
+    LoadedRichText loaded = SetRichText(edit, Rtf("one{\\v two}\\par"));
+    QCOMPARE(loaded.text, std::u16string(u"onetwo\r"));
+    QCOMPARE(edit.toPlainText(), QStringLiteral("one"));
+    QPointer<QTextDocument> second = edit.document();
+    loaded = SetRichText(edit, Rtf("three\\par"));
+    QCOMPARE(edit.toPlainText(), QStringLiteral("three"));
+    QVERIFY(second.isNull());  // the replaced document does not linger
+    QVERIFY(loaded.map.identity());
+}
+
+QTEST_MAIN(RichTextAdapterTest)
+#include "richtext_adapter.moc"

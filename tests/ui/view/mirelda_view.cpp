@@ -1,0 +1,386 @@
+// The article view on a real help set: ShowArticle's rules, links under the mouse, keys,
+// scrolling to a saved position and find, all in the model's numbering.
+
+#define QTEST_QPA_MOUSE_HANDLING  // mouse events go through the window, as a user's would
+
+#include "core/store/help_set.h"
+#include "ui/view/mirelda_view.h"
+#include "ui/view/view_host.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+using namespace mirelda;
+
+namespace {
+
+// Stands for the main frame: records what the view asks of it.
+class RecordingHost : public ViewHost {
+public:
+    ArticleIndex index;
+    std::filesystem::path pgd, pgl;
+    QString caption;
+    QStringList calls;
+    int minimized = 0;
+    std::string popupTitle;
+    QPoint popupPoint;
+
+    const ArticleIndex& articleIndex() const override { return index; }
+    std::filesystem::path dataFile() const override { return pgd; }
+    std::filesystem::path linkFile() const override { return pgl; }
+    QString helpTitle() const override { return QStringLiteral("Aide Test"); }
+    void setMainCaption(const QString& c) override { caption = c; }
+    void storeArticleAnnotation(std::int32_t a) override { calls << QStringLiteral("store %1").arg(a); }
+    void showArticleAnnotation(std::int32_t a) override { calls << QStringLiteral("show %1").arg(a); }
+    void updateHeadPosition(std::int32_t a, std::int32_t p) override
+    {
+        calls << QStringLiteral("head %1 %2").arg(a).arg(p);
+    }
+    void recordArticle(std::int32_t a, std::int32_t p) override { calls << QStringLiteral("record %1 %2").arg(a).arg(p); }
+    void showPopup(const std::string& title, const std::string&, QPoint at) override
+    {
+        popupTitle = title;
+        popupPoint = at;
+        calls << QStringLiteral("popup");
+    }
+    void minimizeMainWindow() override { ++minimized; }
+    QMenu* viewContextMenu() override { return nullptr; }
+    void reportFileError(const FileError& e) override { calls << QStringLiteral("error ") + QString::fromStdString(e.path); }
+};
+
+// Answers every message box that opens while it lives, remembering caption and text.
+class MessageBoxCloser : public QObject {
+public:
+    QStringList seen;
+    MessageBoxCloser()
+    {
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                seen << box->windowTitle() + QStringLiteral("|") + box->text();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        timer_.start(10);
+    }
+
+private:
+    QTimer timer_;
+};
+
+std::string Rtf(const std::string& body)
+{
+    return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\fs20 " + body + "}";
+}
+
+// Article 1: "0123456789LINKS after" — the link covers positions 10..14 and leads to 2.
+// Article 5: hidden text first, so that its link at model 10..14 has other document places.
+std::vector<ArticleSource> Articles()
+{
+    std::string longBody;
+    for (int i = 0; i < 300; ++i)
+        longBody += "Paragraphe " + std::to_string(i) + " du long article.\\par ";
+    return {
+        {1, "G\xE9n\xE9ralit\xE9s", Rtf("0123456789LINKS after POPUP and GONE.\\par chat et chien, le chat.\\par"),
+         {{10, 14, 2, 0}, {22, 26, 3, 0}, {32, 35, 4711, 0}}},
+        {2, "Second", Rtf(longBody), {}},
+        {3, "#POPUP:Glossaire", Rtf("Une d\\'e9finition.\\par"), {}},
+        {5, "Cach\xE9", Rtf("{\\v hidden} ab LINKS chat\\par"), {{10, 14, 1, 0}}},
+    };
+}
+
+}  // namespace
+
+class MireldaViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void showArticle_zeroAndNegative_falseWithoutMessage();
+    void showArticle_ordinary_callsHostInOrderAndSetsCaption();
+    void showArticle_current_reloadsNothing();
+    void showArticle_missing_showsMessageAndKeepsArticle();
+    void showArticle_popup_leavesCurrentArticleAlone();
+    void linkHitTest_firstLastAndNeighbours();
+    void linkClick_popup_keepsSelectionAndPassesScreenPoint();
+    void dragFromOutsideOverLink_doesNotFollow();
+    void links_inModelNumberingPastHiddenText();
+    void scroll_savedPositionReadsBack();
+    void keys_typingChangesNothing_navigationScrolls();
+    void find_firstThenNextThenNothing();
+    void find_options_andHiddenText();
+
+private:
+    QPoint centerOf(std::int32_t position) const { return view->characterRect(position).center(); }
+    void moveTo(std::int32_t position)
+    {
+        QTest::mouseMove(view->viewport(), centerOf(position));
+    }
+
+    QTemporaryDir dir;
+    RecordingHost host;
+    std::unique_ptr<CMireldaView> view;
+};
+
+void MireldaViewTest::init()
+{
+    QVERIFY(dir.isValid());
+    const std::filesystem::path base = std::filesystem::path(dir.path().toStdString()) / "TEST";
+    host = RecordingHost();
+    host.pgd = base.string() + ".PGD";
+    host.pgl = base.string() + ".PGL";
+    const std::filesystem::path pgh = base.string() + ".PGH";
+    QVERIFY(WriteArticleFiles(pgh, host.pgd, host.pgl, Articles()).ok());
+    auto index = LoadArticleIndex(pgh);
+    QVERIFY(index.ok());
+    host.index = std::move(index.value());
+    view = std::make_unique<CMireldaView>(host);
+    view->resize(400, 300);
+    view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+}
+
+void MireldaViewTest::cleanup()
+{
+    view.reset();
+}
+
+void MireldaViewTest::showArticle_zeroAndNegative_falseWithoutMessage()
+{
+    MessageBoxCloser closer;
+    QVERIFY(!view->ShowArticle(0, 0));
+    QVERIFY(!view->ShowArticle(-3, 0));
+    QVERIFY(closer.seen.isEmpty());
+    QVERIFY(host.calls.isEmpty());
+    QCOMPARE(view->currentArticle(), 0);
+}
+
+void MireldaViewTest::showArticle_ordinary_callsHostInOrderAndSetsCaption()
+{
+    QVERIFY(view->ShowArticle(1, 0));
+    QCOMPARE(host.calls, (QStringList{QStringLiteral("store 0"), QStringLiteral("show 1"), QStringLiteral("record 1 0")}));
+    QCOMPARE(host.caption, QStringLiteral("Aide Test - Généralités"));
+    QCOMPARE(view->currentTitle(), QStringLiteral("Généralités"));
+    QCOMPARE(view->currentTitleBytes(), std::string("G\xE9n\xE9ralit\xE9s"));
+    QCOMPARE(view->linkTable().records().size(), 3u);
+    QVERIFY(view->toPlainText().startsWith(QStringLiteral("0123456789LINKS")));
+
+    host.calls.clear();
+    QVERIFY(view->ShowArticle(2, 0));
+    QCOMPARE(host.calls, (QStringList{QStringLiteral("store 1"), QStringLiteral("show 2"), QStringLiteral("head 1 0"),
+                                      QStringLiteral("record 2 0")}));
+    QCOMPARE(host.caption, QStringLiteral("Aide Test - Second"));
+    QVERIFY(view->linkTable().empty());
+    QCOMPARE(view->currentEntry().number, 2);
+}
+
+void MireldaViewTest::showArticle_current_reloadsNothing()
+{
+    QVERIFY(view->ShowArticle(2, 0));
+    view->verticalScrollBar()->setValue(40);
+    const std::int32_t top = view->FirstVisiblePosition();
+    QTextDocument* doc = view->document();
+    host.calls.clear();
+    QVERIFY(view->ShowArticle(2, 5000));
+    QCOMPARE(view->document(), doc);
+    QCOMPARE(view->FirstVisiblePosition(), top);
+    QVERIFY(host.calls.isEmpty());
+}
+
+void MireldaViewTest::showArticle_missing_showsMessageAndKeepsArticle()
+{
+    QVERIFY(view->ShowArticle(1, 0));
+    host.calls.clear();
+    const QString caption = host.caption;
+    {
+        MessageBoxCloser closer;
+        QVERIFY(!view->ShowArticle(4711, 0));
+        QCOMPARE(closer.seen, QStringList{QStringLiteral("KEL-Info|Cet article n'existe pas ! (ER4711)")});
+    }
+    QCOMPARE(view->currentArticle(), 1);
+    QCOMPARE(host.caption, caption);
+    QVERIFY(host.calls.isEmpty());
+
+    // A link to an article that does not exist: the same message, the view stays.
+    MessageBoxCloser closer;
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centerOf(33));
+    QCOMPARE(closer.seen, QStringList{QStringLiteral("KEL-Info|Cet article n'existe pas ! (ER4711)")});
+    QCOMPARE(view->currentArticle(), 1);
+}
+
+void MireldaViewTest::showArticle_popup_leavesCurrentArticleAlone()
+{
+    QVERIFY(view->ShowArticle(1, 0));
+    host.calls.clear();
+    QTextDocument* doc = view->document();
+    QVERIFY(view->ShowArticle(3, 0));
+    QCOMPARE(host.calls, QStringList{QStringLiteral("popup")});
+    QCOMPARE(host.popupTitle, std::string("#POPUP:Glossaire"));
+    QCOMPARE(view->currentArticle(), 1);
+    QCOMPARE(view->document(), doc);
+    QCOMPARE(host.caption, QStringLiteral("Aide Test - Généralités"));
+    QCOMPARE(view->linkTable().records().size(), 3u);
+    host.calls.clear();
+    QVERIFY(view->ShowArticle(1, 0));
+    QVERIFY(host.calls.isEmpty());
+}
+
+void MireldaViewTest::linkHitTest_firstLastAndNeighbours()
+{
+    QVERIFY(view->ShowArticle(1, 0));
+    for (std::int32_t p : {9, 10, 12, 14, 15}) {
+        moveTo(p);
+        QCOMPARE(view->positionAt(centerOf(p)), p);
+        const bool onLink = p >= 10 && p <= 14;
+        QVERIFY2(view->viewport()->cursor().shape() == (onLink ? Qt::PointingHandCursor : Qt::ArrowCursor),
+                 qPrintable(QString::number(p)));
+    }
+    // A click beside the link is the control's own (no article change)...
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centerOf(15));
+    QCOMPARE(view->currentArticle(), 1);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centerOf(9));
+    QCOMPARE(view->currentArticle(), 1);
+    // ...one on its last character follows it.
+    const QPoint at = centerOf(14);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(view->currentArticle(), 2);
+    QCOMPARE(view->lastLinkClickPoint(), view->viewport()->mapToGlobal(at));
+}
+
+void MireldaViewTest::linkClick_popup_keepsSelectionAndPassesScreenPoint()
+{
+    QVERIFY(view->ShowArticle(1, 0));
+    view->setSelection(2, 5);
+    const QPoint at = centerOf(24);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(host.popupTitle, std::string("#POPUP:Glossaire"));
+    QCOMPARE(host.popupPoint, view->viewport()->mapToGlobal(at));
+    QCOMPARE(view->selectionStart(), 2);
+    QCOMPARE(view->selectionEnd(), 5);
+    QCOMPARE(view->currentArticle(), 1);
+}
+
+void MireldaViewTest::dragFromOutsideOverLink_doesNotFollow()
+{
+    QVERIFY(view->ShowArticle(1, 0));
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, centerOf(3));
+    QTest::mouseMove(view->viewport(), centerOf(12));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, centerOf(12));
+    QCOMPARE(view->currentArticle(), 1);
+    QVERIFY(view->textCursor().hasSelection());
+}
+
+void MireldaViewTest::links_inModelNumberingPastHiddenText()
+{
+    QVERIFY(view->ShowArticle(5, 0));
+    QVERIFY(view->toPlainText().startsWith(QStringLiteral(" ab LINKS")));
+    for (std::int32_t p : {9, 10, 14, 15}) {
+        moveTo(p);
+        QCOMPARE(view->positionAt(centerOf(p)), p);
+        const bool onLink = p >= 10 && p <= 14;
+        QVERIFY2(view->viewport()->cursor().shape() == (onLink ? Qt::PointingHandCursor : Qt::ArrowCursor),
+                 qPrintable(QString::number(p)));
+    }
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centerOf(10));
+    QCOMPARE(view->currentArticle(), 1);
+}
+
+void MireldaViewTest::scroll_savedPositionReadsBack()
+{
+    QVERIFY(view->ShowArticle(2, 0));
+    QCOMPARE(view->FirstVisiblePosition(), 0);
+    const std::u16string& text = view->articleText();
+    const auto paragraph150 = static_cast<std::int32_t>(text.find(u"Paragraphe 150 "));
+    view->ScrollToPosition(paragraph150);
+    QCOMPARE(view->FirstVisiblePosition(), paragraph150);
+    // A position inside a line brings that line's start to the top.
+    view->ScrollToPosition(paragraph150 + 5);
+    QCOMPARE(view->FirstVisiblePosition(), paragraph150);
+
+    // Leaving records the reading position; coming back with it restores the same line.
+    host.calls.clear();
+    QVERIFY(view->ShowArticle(1, 0));
+    QVERIFY(host.calls.contains(QStringLiteral("head 2 %1").arg(paragraph150)));
+    QVERIFY(view->ShowArticle(2, paragraph150 + 3));
+    QCOMPARE(view->FirstVisiblePosition(), paragraph150);
+}
+
+void MireldaViewTest::keys_typingChangesNothing_navigationScrolls()
+{
+    QVERIFY(view->ShowArticle(2, 0));
+    view->setFocus();
+    const QString before = view->toPlainText();
+    QTest::keyClicks(view.get(), QStringLiteral("abc"));
+    QTest::keyClick(view.get(), Qt::Key_Tab);
+    QTest::keyClick(view.get(), Qt::Key_Return);
+    QTest::keyClick(view.get(), Qt::Key_Delete);
+    QCOMPARE(view->toPlainText(), before);
+    QCOMPARE(view->verticalScrollBar()->value(), 0);
+
+    QScrollBar* v = view->verticalScrollBar();
+    QTest::keyClick(view.get(), Qt::Key_Down);
+    QCOMPARE(v->value(), v->singleStep());
+    QTest::keyClick(view.get(), Qt::Key_PageDown);
+    QCOMPARE(v->value(), v->singleStep() + v->pageStep());
+    QTest::keyClick(view.get(), Qt::Key_Up);
+    QCOMPARE(v->value(), v->pageStep());
+    QTest::keyClick(view.get(), Qt::Key_End);
+    QCOMPARE(v->value(), v->maximum());
+    QTest::keyClick(view.get(), Qt::Key_Home);
+    QCOMPARE(v->value(), 0);
+    QCOMPARE(view->horizontalScrollBar()->value(), 0);
+
+    QTest::keyClick(view.get(), Qt::Key_Escape);
+    QCOMPARE(host.minimized, 1);
+    QCOMPARE(view->currentArticle(), 2);
+    QCOMPARE(view->textInteractionFlags(), Qt::TextSelectableByMouse);  // no caret to show
+}
+
+void MireldaViewTest::find_firstThenNextThenNothing()
+{
+    QVERIFY(view->ShowArticle(1, 0));
+    // "0123456789LINKS after POPUP and GONE.\r" is 38 positions; "chat" follows at 38 and 56.
+    QCOMPARE(view->FindInArticle(QStringLiteral("chat"), false, false), 38);
+    QCOMPARE(view->textCursor().selectedText(), QStringLiteral("chat"));
+    QCOMPARE(view->FindNextInArticle(QStringLiteral("chat"), false, false), 56);
+    QCOMPARE(view->selectionStart(), 56);
+    QCOMPARE(view->selectionEnd(), 60);
+    QCOMPARE(view->FindNextInArticle(QStringLiteral("chat"), false, false), -1);
+    QCOMPARE(view->selectionStart(), 56);  // a failed find leaves the selection
+    // FindInArticle starts over from the top.
+    QCOMPARE(view->FindInArticle(QStringLiteral("chat"), false, false), 38);
+    // An empty selection is a starting point of its own: no step past it.
+    view->setSelection(56, 56);
+    QCOMPARE(view->FindNextInArticle(QStringLiteral("chat"), false, false), 56);
+}
+
+void MireldaViewTest::find_options_andHiddenText()
+{
+    QVERIFY(view->ShowArticle(1, 0));
+    QCOMPARE(view->FindInArticle(QStringLiteral("CHAT"), true, false), -1);
+    QCOMPARE(view->FindInArticle(QStringLiteral("CHAT"), false, false), 38);
+    QCOMPARE(view->FindInArticle(QStringLiteral("ha"), false, true), -1);
+    QCOMPARE(view->FindInArticle(QStringLiteral("link"), false, false), 10);
+
+    QVERIFY(view->ShowArticle(5, 0));
+    // Hidden text counts in the positions but is never selected on screen.
+    QCOMPARE(view->FindInArticle(QStringLiteral("chat"), false, false), 16);
+    QCOMPARE(view->textCursor().selectedText(), QStringLiteral("chat"));
+    QCOMPARE(view->FindInArticle(QStringLiteral("hidden"), false, false), 0);
+    QCOMPARE(view->selectionStart(), 0);
+    QCOMPARE(view->FindNextInArticle(QStringLiteral("hidden"), false, false), -1);
+    view->SelectAll();
+    QCOMPARE(view->selectionStart(), 0);
+    QCOMPARE(view->selectionEnd(), static_cast<std::int32_t>(view->articleText().size()));
+}
+
+QTEST_MAIN(MireldaViewTest)
+#include "mirelda_view.moc"
