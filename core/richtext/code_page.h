@@ -1,0 +1,54 @@
+#pragma once
+// Decoding the 8-bit bytes of RTF text (\'hh and raw bytes) with a Windows code page.
+// Internal to core/richtext.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+struct UConverter;
+
+namespace mirelda::rtf {
+
+using ByteTable = std::array<char16_t, 256>;
+
+// Windows-1252, built in: it is the code page of nearly every article, and the hot path.
+extern const ByteTable kCp1252;
+
+// The code pages the reader decodes; any other number is read as 1252 so that a hostile
+// \cpg or \ansicpg can neither open arbitrary converters nor lose the text.
+int SupportedCodePage(int codePage);
+
+// The code page of a font's \fcharset, or 0 for "the document's" (ANSI default, unknown).
+int CodePageOfCharset(int charset);
+
+bool IsMultiByteCodePage(int codePage);
+
+// Tables and ICU converters opened during one read, closed with it.
+class CodePageCache {
+public:
+    CodePageCache() = default;
+    CodePageCache(const CodePageCache&) = delete;
+    CodePageCache& operator=(const CodePageCache&) = delete;
+    ~CodePageCache();
+
+    // The byte → unit table of a single-byte code page. Bytes the code page leaves undefined
+    // become U+FFFD.
+    const ByteTable& SingleByte(int codePage);
+
+    // Appends the decoding of `bytes` in a multi-byte code page; an invalid sequence gives
+    // U+FFFD. Never appends more units than there are bytes.
+    void DecodeMultiByte(int codePage, std::string_view bytes, std::u16string& out);
+
+private:
+    UConverter* Converter(int codePage);
+
+    std::vector<std::pair<int, std::unique_ptr<ByteTable>>> tables_;
+    std::vector<std::pair<int, UConverter*>> converters_;
+};
+
+}  // namespace mirelda::rtf
