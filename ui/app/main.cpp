@@ -1,9 +1,9 @@
-#include <QApplication>
-#include <QTextStream>
+#include "ui/app/mirelda_app.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QTextStream(stdout) << QStringLiteral("mirelda ") + QLatin1String(MIRELDA_VERSION) << Qt::endl;
-    return 0;
+    if (const auto code = CMireldaApp::HandleLongOptions(argc, argv))
+        return *code;
+    CMireldaApp app(argc, argv);
+    return app.Run();
 }

@@ -1,0 +1,45 @@
+#include "ui/app/about_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#ifndef MIRELDA_VERSION
+#define MIRELDA_VERSION "0.1.0"
+#endif
+
+CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("aboutDialog"));
+    setWindowTitle(QStringLiteral("A propos de Mirelda"));
+
+    auto* icon = new QLabel(this);
+    icon->setPixmap(QIcon(QStringLiteral(":/icons/mirelda-256.png")).pixmap(QSize(32, 32)));
+    icon->setAlignment(Qt::AlignTop);
+    auto* name = new QLabel(QStringLiteral("Mirelda version ") + QLatin1String(MIRELDA_VERSION), this);
+    name->setObjectName(QStringLiteral("aboutVersion"));
+    auto* line2 = new QLabel(QStringLiteral("Visionneuse d'aide en ligne"), this);
+    line2->setObjectName(QStringLiteral("aboutLine2"));
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("aboutOk"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(name);
+    texts->addWidget(line2);
+    texts->addStretch();
+    auto* top = new QHBoxLayout;
+    top->addWidget(icon);
+    top->addSpacing(12);
+    top->addLayout(texts, 1);
+    top->addWidget(ok, 0, Qt::AlignTop);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    setLayout(layout);
+    setSizeGripEnabled(false);
+}

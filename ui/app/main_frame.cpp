@@ -1,0 +1,220 @@
+#include "ui/app/main_frame.h"
+
+#include "ui/app/mirelda_app.h"
+#include "ui/app/process_probe.h"
+#include "ui/view/mirelda_view.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QScrollBar>
+#include <QTimer>
+
+CMainFrame::CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasStartArticle,
+                       std::int32_t startArticle, QWidget* parent)
+    : QMainWindow(parent),
+      app_(app),
+      files_(std::move(files)),
+      hasStartArticle_(hasStartArticle),
+      startArticle_(startArticle)
+{
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowTitle(app_.HelpTitle());
+    setWindowIcon(QIcon(QStringLiteral(":/icons/mirelda-256.png")));
+    resize(800, 600);
+
+    view_ = new CMireldaView(*this, this);
+    setCentralWidget(view_);
+
+    // Creation order: toolbar, status bar, then the bars (tree bar, annotation bar).
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    setDockNestingEnabled(false);
+    CreateBars();
+    WireFrameCommands();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QString CMainFrame::helpTitle() const { return app_.HelpTitle(); }
+
+void CMainFrame::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!firstActivation_)
+        return;
+    // The load is posted, not run here, so that the window is on screen before any help-set
+    // file is read.
+    firstActivation_ = false;
+    QTimer::singleShot(0, this, &CMainFrame::LoadHelpSet);
+    view_->setFocus();
+}
+
+void CMainFrame::LoadHelpSet()
+{
+    if (loaded_)
+        return;
+    loaded_ = true;
+    LoadTree();
+    if (auto index = mirelda::LoadArticleIndex(files_.pgh))
+        index_ = std::move(*index);
+    // An unreadable index is left empty: the start article then reports itself missing.
+    if (hasStartArticle_) {
+        if (view_->ShowArticle(startArticle_, 0))
+            SelectTreeArticle(startArticle_);
+        else
+            view_->ShowArticle(1, 0);
+    } else {
+        view_->ShowArticle(1, 0);
+    }
+    UpdateCommands();
+    emit helpSetLoadedChanged();
+}
+
+void CMainFrame::ShowArticleRequest(std::int32_t article)
+{
+    LoadHelpSet();  // a request that overtakes the posted load must still find an index
+    if (!app_.GoToArticle(article, 0))
+        app_.GoToArticle(1, 0);
+}
+
+void CMainFrame::ActivateFrame()
+{
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (!closeSequenceDone_) {
+        // The only place where the user's files are written, in this order.
+        closeSequenceDone_ = true;
+        storeArticleAnnotation(view_->currentArticle());
+        SaveAnnotations();
+        app_.SaveBookmarks();
+    }
+    event->accept();
+    emit closed();
+}
+
+void CMainFrame::keyPressEvent(QKeyEvent* event)
+{
+    QScrollBar* v = view_->verticalScrollBar();
+    QScrollBar* h = view_->horizontalScrollBar();
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        minimizeMainWindow();
+        break;
+    case Qt::Key_PageDown:
+        v->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        break;
+    case Qt::Key_End:
+        v->triggerAction(QAbstractSlider::SliderToMaximum);
+        h->triggerAction(QAbstractSlider::SliderToMaximum);
+        break;
+    case Qt::Key_Home:
+        v->triggerAction(QAbstractSlider::SliderToMinimum);
+        h->triggerAction(QAbstractSlider::SliderToMinimum);
+        break;
+    case Qt::Key_Left:
+        h->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Up:
+        v->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Right:
+        h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    case Qt::Key_Down:
+        v->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    default:
+        break;  // every other key, Page Up included, does nothing here
+    }
+    event->accept();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    // The tree bar's width first, then the annotation bar's height.
+    ApplyBarWidth();
+    ApplyBarHeight();
+    QMainWindow::resizeEvent(event);
+}
+
+void CMainFrame::RecalcLayout()
+{
+    // The reverse of the size-change order: the layout, the annotation bar, the tree bar.
+    if (layout())
+        layout()->activate();
+    ApplyBarHeight();
+    ApplyBarWidth();
+}
+
+// --- ViewHost ------------------------------------------------------------------------------
+
+void CMainFrame::setMainCaption(const QString& caption)
+{
+    setWindowTitle(caption);
+    ProcessProbe::Report(QStringLiteral("article %1 %2").arg(view_->currentArticle()).arg(caption));
+}
+
+void CMainFrame::storeArticleAnnotation(std::int32_t article)
+{
+    if (article != 0)
+        StoreAnnotation(article);
+}
+
+void CMainFrame::showArticleAnnotation(std::int32_t article)
+{
+    UpdateAnnotationButton(ShowAnnotation(article));
+}
+
+void CMainFrame::updateHeadPosition(std::int32_t article, std::int32_t position)
+{
+    app_.history().UpdateHeadPosition(article, position);
+}
+
+void CMainFrame::recordArticle(std::int32_t article, std::int32_t position)
+{
+    app_.history().RecordArticle(article, position);
+    UpdateCommands();  // "Article précédent" follows the history's length
+}
+
+void CMainFrame::showPopup(const std::string& title, const std::string& rtf, QPoint clickScreen)
+{
+    // The pop-up window joins here (CPopupWnd); until then a pop-up article shows nothing.
+    Q_UNUSED(title);
+    Q_UNUSED(rtf);
+    Q_UNUSED(clickScreen);
+}
+
+void CMainFrame::minimizeMainWindow() { showMinimized(); }
+
+void CMainFrame::reportFileError(const mirelda::FileError& error)
+{
+    const QString path = QString::fromStdString(error.path);
+    QString text;
+    switch (error.kind) {
+    case mirelda::FileErrorKind::CannotOpen:
+        text = QStringLiteral("Impossible d'ouvrir le fichier %1.").arg(path);
+        break;
+    case mirelda::FileErrorKind::Truncated:
+    case mirelda::FileErrorKind::Malformed:
+        text = QStringLiteral("Le fichier %1 est endommagé.").arg(path);
+        break;
+    case mirelda::FileErrorKind::CannotWrite:
+        text = QStringLiteral("Impossible d'écrire le fichier %1.").arg(path);
+        break;
+    case mirelda::FileErrorKind::ReadFailed:
+        text = QStringLiteral("Une erreur s'est produite lors de la lecture du fichier %1.").arg(path);
+        break;
+    }
+    app_.ShowMessage(text, QMessageBox::Warning);
+}

@@ -1,0 +1,141 @@
+#pragma once
+// The viewer's only top-level window: toolbar, status bar, the docked contents tree (left)
+// and annotation bar (bottom), and the article view in the middle. It owns the article
+// index, loads the help set once just after it is first shown, answers the show-article
+// request of a second start, and runs the close sequence that writes the user's files.
+//
+// The file is split by concern: main_frame.cpp (creation, load, keys, close sequence,
+// ViewHost), frame_commands.cpp (command routing and update passes), frame_menus.cpp (menus,
+// toolbar and status bar built from the command table), frame_bars.cpp (the docked bars).
+
+#include "core/app/help_set_location.h"
+#include "core/store/help_set.h"
+#include "ui/view/view_host.h"
+
+#include <QHash>
+#include <QIcon>
+#include <QMainWindow>
+
+#include <cstdint>
+#include <functional>
+#include <unordered_map>
+
+class CMireldaApp;
+class CMireldaView;
+class CLockPanes;
+class QAction;
+class QMenu;
+class QToolBar;
+
+class CMainFrame : public QMainWindow, public ViewHost {
+    Q_OBJECT
+public:
+    // `files` are the help set's four files; `startArticle` is the P switch (or none).
+    CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasStartArticle,
+               std::int32_t startArticle, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    CMireldaView* view() const { return view_; }
+    QToolBar* toolBar() const { return toolBar_; }
+    bool helpSetLoaded() const { return loaded_; }
+
+    // --- commands -------------------------------------------------------------------------
+    // Every command of the table has one action (objectName "cmd<id>"), shared by the main
+    // menu, the context menu, the toolbar and the accelerators. A command without a handler
+    // is disabled, as the framework did for commands nobody answers.
+    QAction* action(int id) const { return actions_.value(id); }
+    void SetCommandHandler(int id, std::function<void()> handler);
+    // Runs at each update pass after the enable-from-handler rule; may enable, check...
+    void SetUpdateRule(int id, std::function<void(QAction&)> rule);
+    // A modeless window shown and hidden by command `id`, checked while visible.
+    void RegisterToggleWindow(int id, QWidget* window);
+    // The update pass: menus run it when they open; anything that changes a command's state
+    // (the history, a window's visibility, the annotation edit) runs it too.
+    void UpdateCommands();
+
+    // --- operations offered to the rest of the program ------------------------------------
+    // The private show-article request of a second start: the article, else article 1.
+    void ShowArticleRequest(std::int32_t article);
+    // The help-set load; runs once (later calls do nothing). Normally posted by the first show.
+    void LoadHelpSet();
+    // The annotation toolbar button: annotation-present image when `present`.
+    void UpdateAnnotationButton(bool present);
+    bool annotationButtonShowsPresent() const { return annotationImageShown_; }
+    // Lays the bars out again after one was shown or hidden (annotation toggle).
+    void RecalcLayout();
+    void ActivateFrame();  // bring forward: restore when minimised, raise, activate
+
+    // --- ViewHost -------------------------------------------------------------------------
+    const mirelda::ArticleIndex& articleIndex() const override { return index_; }
+    std::filesystem::path dataFile() const override { return files_.pgd; }
+    std::filesystem::path linkFile() const override { return files_.pgl; }
+    QString helpTitle() const override;
+    void setMainCaption(const QString& caption) override;
+    void storeArticleAnnotation(std::int32_t article) override;
+    void showArticleAnnotation(std::int32_t article) override;
+    void updateHeadPosition(std::int32_t article, std::int32_t position) override;
+    void recordArticle(std::int32_t article, std::int32_t position) override;
+    void showPopup(const std::string& title, const std::string& rtf, QPoint clickScreen) override;
+    void minimizeMainWindow() override;
+    QMenu* viewContextMenu() override { return contextMenu_; }
+    void reportFileError(const mirelda::FileError& error) override;
+
+signals:
+    void helpSetLoadedChanged();  // the load has run
+    void closed();                // the close sequence has run and the window is closing
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // frame_menus.cpp
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    // frame_bars.cpp: the docked bars, and what the frame asks of them.
+    void CreateBars();
+    void LoadTree();
+    void SelectTreeArticle(std::int32_t article);
+    bool StoreAnnotation(std::int32_t article);
+    bool ShowAnnotation(std::int32_t article);
+    bool AnnotationEditEmpty() const;
+    void SaveAnnotations();
+    void ApplyBarWidth();
+    void ApplyBarHeight();
+    void ToggleAnnotationBar();
+    // frame_commands.cpp
+    void WireFrameCommands();  // the view's and the frame's own commands
+    void RunCommand(int id);
+
+    CMireldaApp& app_;
+    mirelda::HelpSetFiles files_;
+    bool hasStartArticle_;
+    std::int32_t startArticle_;
+
+    mirelda::ArticleIndex index_;
+    // The docked bars join here: the annotation bar, then the tree bar (see frame_bars.cpp).
+    QToolBar* toolBar_ = nullptr;
+    CLockPanes* lockPanes_ = nullptr;
+    QIcon normalImage_;
+    QIcon annotationImage_;
+    bool annotationImageShown_ = false;
+    CMireldaView* view_ = nullptr;
+    QMenu* contextMenu_ = nullptr;
+
+    QHash<int, QAction*> actions_;
+    // Context-menu items whose text differs from the main menu's ("&Annoter..."): their own
+    // actions, run as the command and kept in step with it by the update pass.
+    QList<QPair<QAction*, int>> contextAliases_;
+    std::unordered_map<int, std::function<void()>> handlers_;
+    std::unordered_map<int, std::function<void(QAction&)>> updateRules_;
+    QHash<QObject*, int> toggleWindows_;
+
+    bool firstActivation_ = true;
+    bool loaded_ = false;
+    bool closeSequenceDone_ = false;
+};

@@ -1,0 +1,235 @@
+#include "ui/app/mirelda_app.h"
+
+#include "core/app/help_title.h"
+#include "ui/app/about_dialog.h"
+#include "ui/app/command_table.h"
+#include "ui/app/main_frame.h"
+#include "ui/app/process_probe.h"
+#include "ui/app/single_instance.h"
+#include "ui/view/mirelda_view.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#ifndef MIRELDA_VERSION
+#define MIRELDA_VERSION "0.1.0"
+#endif
+
+namespace {
+
+std::filesystem::path ToPath(const QString& path) { return std::filesystem::path(QFile::encodeName(path).toStdString()); }
+
+const char kUsage[] =
+    "Utilisation : mirelda [/D:JEU] [/P:N] [/F]\n"
+    "\n"
+    "Visionneuse d'aide en ligne.\n"
+    "\n"
+    "  /D:JEU     ouvre le jeu d'aide JEU (chemin sans extension, par exemple\n"
+    "             /D:/usr/share/mirelda/GUIDE pour GUIDE.PGD, GUIDE.PGH...)\n"
+    "  /P:N       affiche d'abord l'article N\n"
+    "  /F         ferme la visionneuse ouverte sur ce jeu d'aide, sans rien ouvrir\n"
+    "  --help     affiche cette aide\n"
+    "  --version  affiche la version\n"
+    "\n"
+    "Les commutateurs commencent par « / » ou « - », en majuscules ou en minuscules.\n"
+    "Sans /D, le premier fichier .PGD trouvé à côté du programme (ou dans\n"
+    "share/mirelda de son installation) est ouvert. Une visionneuse déjà ouverte sur le\n"
+    "même jeu d'aide reçoit la demande (/P, /F) au lieu d'en ouvrir une seconde.\n";
+
+}  // namespace
+
+CMireldaApp::CMireldaApp(int& argc, char** argv)
+{
+    if (!QCoreApplication::instance())
+        ownApplication_ = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("mirelda"));
+    QCoreApplication::setApplicationVersion(QLatin1String(MIRELDA_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("mirelda"));
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/mirelda-256.png")));
+    for (int i = 1; i < argc; ++i)
+        arguments_.emplace_back(argv[i]);
+    LoadTranslations();
+    ProcessProbe::Install(*qApp);
+}
+
+CMireldaApp::~CMireldaApp()
+{
+    // The windows go before the QApplication that they need.
+    frame_.reset();
+    instance_.reset();
+    if (qtTranslator_)
+        QCoreApplication::removeTranslator(qtTranslator_.get());
+}
+
+void CMireldaApp::LoadTranslations()
+{
+    // The program speaks French whatever the locale: so must Qt's own buttons and dialogs.
+    qtTranslator_ = std::make_unique<QTranslator>();
+    if (qtTranslator_->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qtTranslator_.get());
+}
+
+std::optional<int> CMireldaApp::HandleLongOptions(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--", 2) != 0)
+            continue;
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("mirelda %s\n", MIRELDA_VERSION);
+            return 0;
+        }
+        std::fprintf(stderr, "mirelda : option inconnue « %s » (voir mirelda --help)\n", argv[i]);
+        return 2;
+    }
+    return std::nullopt;
+}
+
+bool CMireldaApp::InitInstance()
+{
+    // 1-3: defaults, an empty history, the command line.
+    options_ = mirelda::StartOptions{};
+    history_.ClearHistory();
+    options_ = mirelda::ParseCommandLine(arguments_);
+
+    // 4: discovery beside the program, then in the installed data folder.
+    if (options_.helpSetBase.empty()) {
+        const std::filesystem::path programDir = ToPath(QCoreApplication::applicationDirPath());
+        const std::filesystem::path installed = programDir / ".." / "share" / "mirelda";
+        options_.helpSetBase = mirelda::FindDefaultHelpSet(programDir, {installed.lexically_normal()}).string();
+    }
+
+    // 5: all four files, or nothing. This comes before the single-instance test, so that a
+    // start with a bad help set says so even while a viewer runs.
+    if (mirelda::CheckHelpSet(options_.helpSetBase)) {
+        ShowMessage(QStringLiteral("Impossible de trouver une source de données !"), QMessageBox::Warning);
+        exitCode_ = 1;
+        return false;
+    }
+    files_ = mirelda::ResolveHelpSetFiles(options_.helpSetBase);
+    userFiles_ = mirelda::ResolveUserFiles(options_.helpSetBase,
+                                           mirelda::UserDataHome(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
+
+    // 6: hand over to a running viewer of the same class; F never opens a window.
+    using Kind = mirelda::InstanceRequest::Kind;
+    mirelda::InstanceRequest request{Kind::Activate, 0};
+    if (options_.closeRunning)
+        request = {Kind::Close, 0};
+    else if (options_.hasStartArticle)
+        request = {Kind::Show, options_.startArticle};
+    instance_ = std::make_unique<CSingleInstance>(QString::fromStdString(options_.windowClassName));
+    switch (instance_->Start(request, !options_.closeRunning)) {
+    case CSingleInstance::Outcome::First:
+        break;
+    case CSingleInstance::Outcome::HandedOver:
+    case CSingleInstance::Outcome::NoneRunning:
+        return false;
+    case CSingleInstance::Outcome::Failed:
+        std::fprintf(stderr, "mirelda : la visionneuse déjà ouverte n'a pas répondu (%s)\n",
+                     qPrintable(instance_->error()));
+        exitCode_ = 1;
+        return false;
+    }
+
+    // 9-10: the frame and its view, shown; the frame posts itself the help-set load.
+    frame_ = std::make_unique<CMainFrame>(*this, files_, options_.hasStartArticle, options_.startArticle);
+    connect(frame_.get(), &CMainFrame::closed, this, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+    WireCommands();
+    frame_->show();
+
+    // 11: the modeless windows.
+    CreateModelessWindows();
+
+    instance_->SetHandler([this](const mirelda::InstanceRequest& r) { HandleInstanceRequest(r); });
+    return true;
+}
+
+void CMireldaApp::CreateModelessWindows()
+{
+    // Created hidden, owned by the main window, in this order: the search dialog, then the
+    // history (mode 1), search-results (mode 2) and bookmark (mode 3) list windows; creating
+    // the bookmark window loads the bookmarks. Each registers its toggle with the frame
+    // (RegisterToggleWindow) so that its command shows and hides it and carries the check.
+}
+
+void CMireldaApp::SaveBookmarks()
+{
+    // The bookmark list window writes its list here once it exists.
+}
+
+void CMireldaApp::WireCommands()
+{
+    using namespace mirelda::cmd;
+    frame_->SetCommandHandler(kAbout, [this] { ShowAbout(); });
+    frame_->SetCommandHandler(kHomePage, [this] { GoToArticle(1, 0); });
+    frame_->SetCommandHandler(kPreviousArticle, [this] {
+        history_.GoBack([this](std::int32_t article, std::int32_t position) { return GoToArticle(article, position); });
+    });
+    frame_->SetUpdateRule(kPreviousArticle, [this](QAction& a) { a.setEnabled(history_.CanGoBack()); });
+}
+
+void CMireldaApp::ShowAbout()
+{
+    CAboutDialog about(frame_.get());
+    about.exec();
+}
+
+void CMireldaApp::HandleInstanceRequest(const mirelda::InstanceRequest& request)
+{
+    if (!frame_)
+        return;
+    switch (request.kind) {
+    case mirelda::InstanceRequest::Kind::Close:
+        frame_->close();  // the close sequence; the application ends when control returns
+        break;
+    case mirelda::InstanceRequest::Kind::Show:
+        frame_->ActivateFrame();
+        frame_->ShowArticleRequest(request.article);
+        break;
+    default:
+        frame_->ActivateFrame();
+        break;
+    }
+}
+
+int CMireldaApp::ExitInstance()
+{
+    instance_.reset();  // stops listening and removes the socket
+    return 0;
+}
+
+int CMireldaApp::Run()
+{
+    if (!InitInstance()) {
+        ExitInstance();
+        return exitCode_;
+    }
+    QApplication::exec();
+    return ExitInstance();
+}
+
+QString CMireldaApp::HelpTitle() const { return QString::fromStdString(mirelda::HelpTitle(options_.helpSetBase)); }
+
+QMessageBox::StandardButton CMireldaApp::ShowMessage(const QString& text, QMessageBox::Icon icon,
+                                                     QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(icon, HelpTitle(), text, buttons, frame_.get());
+    box.setObjectName(QStringLiteral("messageBox"));
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+bool CMireldaApp::GoToArticle(std::int32_t article, std::int32_t position)
+{
+    return frame_ && frame_->view()->ShowArticle(article, position);
+}

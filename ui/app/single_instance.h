@@ -1,0 +1,64 @@
+#pragma once
+// One viewer per window class and user. The first viewer listens on a local socket named
+// from the window class name and the user id, in the user's private runtime folder, readable
+// by its owner only; a later start connects, hands over its request (see instance_request.h),
+// waits until the first viewer has handled it, and ends.
+//
+// The connect-or-listen decision is made under a lock file, so that two starts at the same
+// moment end with exactly one viewer. A socket left by a viewer that crashed refuses
+// connections; it is removed and replaced.
+
+#include "ui/app/instance_request.h"
+
+#include <QByteArray>
+#include <QLocalServer>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QLocalSocket;
+
+class CSingleInstance : public QObject {
+    Q_OBJECT
+public:
+    enum class Outcome {
+        First,        // no viewer ran: this process goes on starting (and now listens)
+        HandedOver,   // a running viewer took the request and answered
+        NoneRunning,  // no viewer ran and this process was not to become one (close request)
+        Failed,       // a viewer runs but the hand-over failed (see error())
+    };
+
+    explicit CSingleInstance(const QString& windowClassName, QObject* parent = nullptr);
+    ~CSingleInstance() override;
+
+    // The socket's full path for a window class: <runtime folder>/mirelda-<class>-<uid>.
+    static QString ServerPath(const QString& windowClassName);
+
+    // Sends `request` to a running viewer; without one, listens when `becomeFirst` is true.
+    Outcome Start(const mirelda::InstanceRequest& request, bool becomeFirst);
+    QString error() const { return error_; }
+    bool isListening() const { return server_.isListening(); }
+
+    // Called by the first viewer for each well-formed request; the answer is sent after it
+    // returns. Requests that arrive before a handler is set are answered "error".
+    using Handler = std::function<void(const mirelda::InstanceRequest&)>;
+    void SetHandler(Handler handler) { handler_ = std::move(handler); }
+
+    // Milliseconds a second start waits for the answer (the close sequence may ask the user).
+    static constexpr int kAnswerTimeoutMs = 120000;
+    // Milliseconds a peer may take to send its request line.
+    static constexpr int kRequestTimeoutMs = 5000;
+
+private:
+    Outcome HandOver(QLocalSocket& socket, const mirelda::InstanceRequest& request);
+    bool Listen();
+    void Accept();
+    void Receive(QLocalSocket* socket);
+    static void Answer(QLocalSocket* socket, const char* answer);
+
+    QString path_;
+    QLocalServer server_;
+    Handler handler_;
+    QString error_;
+};
