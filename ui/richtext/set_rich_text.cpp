@@ -3,6 +3,7 @@
 #include "core/richtext/rtf_reader.h"
 #include "ui/richtext/text_document_builder.h"
 
+#include <QPointer>
 #include <QTextDocument>
 #include <QTextEdit>
 
@@ -20,12 +21,13 @@ LoadedRichText SetRichText(QTextEdit& target, std::string_view rtf)
     loaded.map = BuildTextDocument(model, *document);
     loaded.text = std::move(model.text);
 
-    QTextDocument* old = target.document();
+    // The control deletes a document it created itself when another replaces it.
+    QPointer<QTextDocument> old = target.document();
     const bool updates = target.updatesEnabled();
     target.setUpdatesEnabled(false);
     target.setDocument(document);
     target.setUpdatesEnabled(updates);
-    if (old && old != document && old->parent() == &target)
+    if (old && old.data() != document && old->parent() == &target)
         delete old;
     return loaded;
 }
