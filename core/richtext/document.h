@@ -7,7 +7,8 @@
 //   u'\r'    paragraph mark (\par, \sect, \page, a table row's \row, and the final mark)
 //   u'\v'    line break (\line)
 //   u'\t'    tab (\tab, and the \cell that separates two cells of a table row)
-//   U+FFFC   an embedded picture (one position each, whatever its kind)
+//   U+FFFC   an embedded picture (one position each, whatever its kind); a U+FFFC written as
+//            text in the RTF becomes U+FFFD, so that every U+FFFC has its RichPicture
 //   others   the text itself; a character outside the BMP is two positions (a surrogate pair)
 // The text always ends with exactly one final paragraph mark: the document's last \par merges
 // into it, and a document without any \par still gets one. So text.size() >= 1.
@@ -195,5 +196,10 @@ std::vector<TextSpan> HiddenSpans(const RichDocument& document);
 
 // The run that holds position `position`, or nullptr when it lies outside the text.
 const CharRun* RunAt(const RichDocument& document, std::int32_t position);
+
+// Empty when `document` keeps every promise of this header (tiling runs and paragraphs, a
+// picture behind each U+FFFC and only there, links and indexes in range); otherwise the first
+// broken one, for tests and fuzzing.
+std::string CheckDocument(const RichDocument& document);
 
 }  // namespace mirelda

@@ -883,7 +883,7 @@ void Parser<Rich>::Put(char16_t unit) {
                 if (unit == kTab) EmitUnit(kTab);  // other control characters show nothing
                 return;
             }
-            EmitUnit(unit);
+            EmitUnit(unit == kObjectMark ? u'\uFFFD' : unit);  // U+FFFC stands for pictures only
             return;
         case Dest::FontTable:
             if (unit == u';') {
