@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextCursor>
@@ -53,7 +54,8 @@ public:
         calls << QStringLiteral("popup");
     }
     void minimizeMainWindow() override { ++minimized; }
-    QMenu* viewContextMenu() override { return nullptr; }
+    QMenu* menu = nullptr;
+    QMenu* viewContextMenu() override { return menu; }
     void reportFileError(const FileError& e) override { calls << QStringLiteral("error ") + QString::fromStdString(e.path); }
 };
 
@@ -117,6 +119,8 @@ private slots:
     void keys_typingChangesNothing_navigationScrolls();
     void find_firstThenNextThenNothing();
     void find_options_andHiddenText();
+    void rightClick_showsHostMenuAtMouse();
+    void print_writesTheArticle();
 
 private:
     QPoint centerOf(std::int32_t position) const { return view->characterRect(position).center(); }
@@ -380,6 +384,41 @@ void MireldaViewTest::find_options_andHiddenText()
     view->SelectAll();
     QCOMPARE(view->selectionStart(), 0);
     QCOMPARE(view->selectionEnd(), static_cast<std::int32_t>(view->articleText().size()));
+}
+
+void MireldaViewTest::rightClick_showsHostMenuAtMouse()
+{
+    QVERIFY(view->ShowArticle(1, 0));
+    QMenu menu;
+    menu.addAction(QStringLiteral("&Copier\tCtrl+C"));
+    host.menu = &menu;
+    bool shown = false;
+    QTimer::singleShot(50, &menu, [&] {
+        shown = QApplication::activePopupWidget() == &menu;
+        menu.close();
+    });
+    const QPoint at = centerOf(3);
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, at);
+    QVERIFY(shown);
+    QCOMPARE(view->currentArticle(), 1);
+    host.menu = nullptr;
+}
+
+void MireldaViewTest::print_writesTheArticle()
+{
+    QVERIFY(view->ShowArticle(2, 0));
+    const QString pdf = dir.filePath(QStringLiteral("article.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    view->printArticle(&printer);
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.startsWith("%PDF"));
+    // The long article runs over several pages.
+    const auto pages = bytes.count("/Type /Page") - bytes.count("/Type /Pages");
+    QVERIFY2(pages >= 2, qPrintable(QString::number(pages)));
 }
 
 QTEST_MAIN(MireldaViewTest)
