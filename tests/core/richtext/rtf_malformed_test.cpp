@@ -1,0 +1,114 @@
+// Damaged and hostile RTF: whatever comes in, the reader ends with a well-formed model, the
+// same text both ways, and no more positions than input bytes.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "rtf_test_support.h"
+
+namespace mirelda {
+namespace {
+
+using testing::Read;
+using testing::TextOf;
+
+std::string Repeat(std::string_view s, std::size_t n)
+{
+    std::string out;
+    out.reserve(s.size() * n);
+    for (std::size_t i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+TEST(RtfMalformed, unbalancedBraces_closeAtTheEndOrStopTheDocument)
+{
+    EXPECT_EQ(TextOf("{\\rtf1 {\\b a"), u"a\r");
+    EXPECT_EQ(TextOf("{\\rtf1 a}}}b"), u"a\r");
+    EXPECT_EQ(TextOf("{\\rtf1 {{{"), u"\r");
+    EXPECT_EQ(TextOf("{\\rtf1 {\\*\\skipped a\\par b"), u"\r");
+    EXPECT_EQ(TextOf("{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt ab"), u"ab\r");
+    EXPECT_EQ(Read("{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt ab").hyperlinks.size(), 1u);
+    EXPECT_EQ(TextOf("{\\rtf1 {\\pict\\pngblip 89504e47"), u"\uFFFC\r");
+}
+
+TEST(RtfMalformed, truncatedAnywhere_readsWhatCameBefore)
+{
+    EXPECT_EQ(TextOf("{\\rtf1 a\\"), u"a\r");
+    EXPECT_EQ(TextOf("{\\rtf1 a\\'e"), u"a\r");  // one hex digit: byte 0x0E, a control character
+    EXPECT_EQ(TextOf("{\\rtf1 a\\u"), u"a\r");
+    EXPECT_EQ(TextOf("{\\rtf1 a\\u-"), u"a-\r");  // a "-" without digits is no parameter
+    EXPECT_EQ(TextOf("{\\rtf1 a\\u8364"), u"a€\r");
+    // Every prefix of a real document.
+    std::ifstream file(MIRELDA_SOURCE_DIR "/tests/data/rtf/libreoffice_article.rtf", std::ios::binary);
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    const std::string sample = bytes.str();
+    ASSERT_GT(sample.size(), 1000u);
+    for (std::size_t n = 0; n <= sample.size(); ++n) {
+        const std::string_view prefix(sample.data(), n);
+        const RichDocument doc = ReadRtf(prefix);
+        ASSERT_EQ(CheckDocument(doc), "") << n;
+        ASSERT_EQ(ExtractPlainText(prefix), doc.text) << n;
+    }
+}
+
+TEST(RtfMalformed, badHex_isTextNotAnEscape)
+{
+    EXPECT_EQ(TextOf("{\\rtf1 \\'zz\\'g1}"), u"zzg1\r");
+    EXPECT_EQ(TextOf("{\\rtf1 \\'4}"), u"\r");
+    EXPECT_EQ(TextOf("{\\rtf1 {\\pict\\pngblip 8g9z5}x}"), u"\uFFFCx\r");
+}
+
+TEST(RtfMalformed, hugeNumbers_areClamped)
+{
+    const RichDocument doc = Read("{\\rtf1\\fs99999999999999999999\\li-99999999999999999\\cf4294967297"
+                                  "\\f99999999999999 a\\pard\\tx99999999999999999 b\\uc999999999999 \\u8364 xyz}");
+    EXPECT_EQ(doc.text, u"ab€\r");
+    EXPECT_EQ(doc.runs[0].format.halfPoints, 3276);
+    EXPECT_EQ(doc.paragraphs[0].format.tabs.size(), 1u);
+    EXPECT_GT(doc.paragraphs[0].format.tabs[0].position, 0);
+    EXPECT_EQ(TextOf("{\\rtf1 a\\bin99999999999999999999 bcd}"), u"a\r");
+    EXPECT_EQ(TextOf("{\\rtf1\\ansicpg-1 \\'e9}"), u"é\r");
+}
+
+TEST(RtfMalformed, tooManyTabsAndCells_areCapped)
+{
+    const RichDocument doc = Read("{\\rtf1 " + Repeat("\\tx100", 1) + [] {
+        std::string s;
+        for (int i = 1; i <= 100; ++i) s += "\\tx" + std::to_string(i * 10);
+        for (int i = 1; i <= 100; ++i) s += "\\cellx" + std::to_string(i * 10);
+        return s;
+    }() + "\\intbl a\\row}");
+    EXPECT_EQ(doc.paragraphs[0].format.tabs.size(), 32u);
+    EXPECT_EQ(doc.paragraphs[0].format.cellEdges.size(), 64u);
+}
+
+TEST(RtfMalformed, deepNesting_keepsTextAndRestoresFormattingAfterwards)
+{
+    constexpr std::size_t kDeep = 50'000;
+    const RichDocument doc = Read("{\\rtf1 a" + Repeat("{", kDeep) + "\\b b\\line{\\*\\x no}{\\fldinst no}"
+                                  "{\\pict 00}c" + Repeat("}", kDeep) + "d}");
+    EXPECT_EQ(doc.text, u"ab\v\uFFFCcd\r");
+    EXPECT_FALSE(RunAt(doc, 5)->format.bold);
+    // Unclosed: the input just ends.
+    EXPECT_EQ(TextOf("{\\rtf1" + Repeat("{\\i x", kDeep)), std::u16string(kDeep, u'x') + u"\r");
+    // Deep inside a skipped destination nothing is pushed, and the text after it is read.
+    EXPECT_EQ(TextOf("{\\rtf1 {\\*\\x" + Repeat("{", kDeep) + Repeat("}", kDeep) + "}y}"), u"y\r");
+    // Deep inside the colour table (read by one reader only), then back to text.
+    EXPECT_EQ(TextOf("{\\rtf1{\\colortbl" + Repeat("{\\pict ", 2000) + Repeat("}", 2000) + "}z}"), u"z\r");
+}
+
+TEST(RtfMalformed, fieldAndListWordsOutOfPlace_changeNothing)
+{
+    EXPECT_EQ(TextOf("{\\rtf1 \\fldrslt a{\\fldinst b}{\\pntxtb c}{\\pntext d}e}"), u"ae\r");
+    EXPECT_EQ(TextOf("{\\rtf1{\\fonttbl{\\f0{\\field{\\fldrslt x}}Arial;}}y}"), u"y\r");
+    // A font table inside a field instruction must not change the code page of the text.
+    EXPECT_EQ(TextOf("{\\rtf1\\deff0{\\fonttbl{\\f0 Arial;}}{\\field{\\*\\fldinst {\\fonttbl{\\f0\\fcharset204 X;}}"
+                     "{\\ansicpg1251}}{\\fldrslt \\'e9}}}"),
+              u"é\r");
+}
+
+}  // namespace
+}  // namespace mirelda

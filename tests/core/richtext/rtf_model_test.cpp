@@ -1,0 +1,228 @@
+// What the rich reader keeps beside the text: formatting runs, paragraphs, tables of fonts and
+// colours, pictures, links and list markers.
+
+#include <gtest/gtest.h>
+
+#include "rtf_test_support.h"
+
+namespace mirelda {
+namespace {
+
+using testing::Read;
+using testing::Rtf;
+
+const CharFormat& FormatAt(const RichDocument& doc, std::int32_t position)
+{
+    const CharRun* run = RunAt(doc, position);
+    EXPECT_NE(run, nullptr) << position;
+    static const CharFormat none;
+    return run ? run->format : none;
+}
+
+TEST(RtfModel, characterFormatting_followsGroupsAndToggles)
+{
+    const RichDocument doc = Read(Rtf("a{\\b b{\\i c}}\\ul d\\ul0 e\\uldb f\\ulnone\\strike g\\strike0"
+                                      "\\super h\\nosupersub\\sub i\\plain\\caps j\\scaps k\\fs40 l"));
+    ASSERT_EQ(doc.text, u"abcdefghijkl\r");
+    EXPECT_FALSE(FormatAt(doc, 0).bold);
+    EXPECT_TRUE(FormatAt(doc, 1).bold);
+    EXPECT_FALSE(FormatAt(doc, 1).italic);
+    EXPECT_TRUE(FormatAt(doc, 2).bold && FormatAt(doc, 2).italic);
+    EXPECT_FALSE(FormatAt(doc, 3).bold);
+    EXPECT_EQ(FormatAt(doc, 3).underline, UnderlineKind::Single);
+    EXPECT_EQ(FormatAt(doc, 4).underline, UnderlineKind::None);
+    EXPECT_EQ(FormatAt(doc, 5).underline, UnderlineKind::Double);
+    EXPECT_TRUE(FormatAt(doc, 6).strike);
+    EXPECT_EQ(FormatAt(doc, 7).vertical, VerticalAlign::Superscript);
+    EXPECT_EQ(FormatAt(doc, 8).vertical, VerticalAlign::Subscript);
+    EXPECT_TRUE(FormatAt(doc, 9).caps);
+    EXPECT_EQ(FormatAt(doc, 9).vertical, VerticalAlign::Baseline);  // \plain reset it
+    EXPECT_TRUE(FormatAt(doc, 10).smallCaps);
+    EXPECT_EQ(FormatAt(doc, 10).halfPoints, 24);
+    EXPECT_EQ(FormatAt(doc, 11).halfPoints, 40);
+    // The final mark takes the formatting in force at the end.
+    EXPECT_EQ(FormatAt(doc, 12).halfPoints, 40);
+}
+
+TEST(RtfModel, fontsAndColours_areResolvedToTableIndexes)
+{
+    const RichDocument doc = Read(
+        "{\\rtf1\\ansi\\deff2{\\fonttbl{\\f2\\froman\\fprq2\\fcharset0 Times New Roman;}"
+        "{\\f5\\fswiss\\fcharset204 Arial Cyr;}{\\f9\\fnil\\fcharset2 Symbol;}}"
+        "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green128\\blue0;}"
+        "a\\f5 b\\f9 c\\f77 d\\f2\\cf1 e\\cf2\\highlight1 f\\cf0\\cb0 g\\cf9 h}");
+    ASSERT_EQ(doc.fonts.size(), 3u);
+    EXPECT_EQ(doc.fonts[0].number, 2);
+    EXPECT_EQ(doc.fonts[0].name, u"Times New Roman");
+    EXPECT_EQ(doc.fonts[0].family, FontFamily::Roman);
+    EXPECT_EQ(doc.fonts[0].pitch, 2);
+    EXPECT_EQ(doc.fonts[1].codePage, 1251);
+    EXPECT_EQ(doc.fonts[2].charset, 2);
+    EXPECT_EQ(doc.defaultFont, 0);
+    ASSERT_EQ(doc.colors.size(), 3u);
+    EXPECT_TRUE(doc.colors[0].automatic);
+    EXPECT_EQ(doc.colors[1].red, 255);
+    EXPECT_EQ(doc.colors[2].green, 128);
+    EXPECT_FALSE(doc.colors[2].automatic);
+
+    EXPECT_EQ(FormatAt(doc, 0).font, -1);  // the default font
+    EXPECT_EQ(FormatAt(doc, 1).font, 1);
+    EXPECT_EQ(FormatAt(doc, 2).font, 2);
+    EXPECT_EQ(FormatAt(doc, 3).font, -1);  // no such font
+    EXPECT_EQ(FormatAt(doc, 4).foreground, 1);
+    EXPECT_EQ(FormatAt(doc, 5).foreground, 2);
+    EXPECT_EQ(FormatAt(doc, 5).background, 1);
+    EXPECT_EQ(FormatAt(doc, 6).foreground, -1);  // entry 0 is the automatic colour
+    EXPECT_EQ(FormatAt(doc, 6).background, -1);
+    EXPECT_EQ(FormatAt(doc, 7).foreground, -1);  // out of the table
+}
+
+TEST(RtfModel, paragraphFormatting_appliesToTheParagraphItEnds)
+{
+    const RichDocument doc = Read(Rtf("\\qc\\li720\\ri360\\fi-360\\sb120\\sa240\\sl-300 centred\\par"
+                                      "\\pard\\tqr\\tldot\\tx5000\\tx1000\\tb3000\\sl360\\slmult1\\keepn second\\par"
+                                      "\\pard\\qj{\\qr grouped}\\page after a page"));
+    ASSERT_EQ(doc.paragraphs.size(), 4u);
+    const ParagraphFormat& a = doc.paragraphs[0].format;
+    EXPECT_EQ(a.alignment, Alignment::Center);
+    EXPECT_EQ(a.leftIndent, 720);
+    EXPECT_EQ(a.rightIndent, 360);
+    EXPECT_EQ(a.firstIndent, -360);
+    EXPECT_EQ(a.spaceBefore, 120);
+    EXPECT_EQ(a.spaceAfter, 240);
+    EXPECT_EQ(a.lineSpacing, -300);
+    EXPECT_FALSE(a.lineMultiple);
+
+    const ParagraphFormat& b = doc.paragraphs[1].format;
+    EXPECT_EQ(b.alignment, Alignment::Left);
+    EXPECT_EQ(b.leftIndent, 0);
+    EXPECT_EQ(b.lineSpacing, 360);
+    EXPECT_TRUE(b.lineMultiple);
+    EXPECT_TRUE(b.keepWithNext);
+    const std::vector<TabStop> tabs = {{1000, TabKind::Left, TabLeader::None},
+                                       {3000, TabKind::Bar, TabLeader::None},
+                                       {5000, TabKind::Right, TabLeader::Dots}};
+    EXPECT_EQ(b.tabs, tabs);
+
+    // Paragraph properties are group-scoped: the \qr inside the group is gone at the \par.
+    EXPECT_EQ(doc.paragraphs[2].format.alignment, Alignment::Justify);
+    EXPECT_TRUE(doc.paragraphs[3].format.pageBreakBefore);
+    EXPECT_FALSE(doc.paragraphs[2].format.pageBreakBefore);
+    EXPECT_EQ(doc.paragraphs[3].start, 23);
+    EXPECT_EQ(doc.paragraphs[3].mark, 35);
+}
+
+TEST(RtfModel, pictures_keepPngAndJpegDataAndGoalSize)
+{
+    const RichDocument doc = Read(
+        "{\\rtf1 {\\*\\shppict{\\pict{\\*\\picprop{\\sp{\\sn a}{\\sv 1}}}\\picw16\\pich8\\picwgoal240\\pichgoal120"
+        "\\picscalex50\\pngblip 89504e470d0a1a0a\r\n0000}}{\\nonshppict{\\pict\\wmetafile8 0102}}"
+        "{\\pict\\jpegblip\\picwgoal10\\pichgoal20 ffd8ffe0}"
+        "{\\pict\\pngblip 00112233}"                     // claims PNG, is not
+        "{\\pict\\jpegblip\\bin4 \xff\xd8\xff\x01}"      // binary data
+        "{\\pict\\wmetafile8 0100}}");
+    ASSERT_EQ(doc.text, u"\uFFFC\uFFFC\uFFFC\uFFFC\uFFFC\r");
+    ASSERT_EQ(doc.pictures.size(), 5u);
+    const RichPicture& png = doc.pictures[0];
+    EXPECT_EQ(png.kind, PictureKind::Png);
+    EXPECT_EQ(png.bytes, (std::vector<std::uint8_t>{0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a, 0, 0}));
+    EXPECT_EQ(png.goalWidth, 240);
+    EXPECT_EQ(png.goalHeight, 120);
+    EXPECT_EQ(png.pixelWidth, 16);
+    EXPECT_EQ(png.scaleX, 50);
+    EXPECT_EQ(png.scaleY, 100);
+    EXPECT_EQ(doc.pictures[1].kind, PictureKind::Jpeg);
+    EXPECT_EQ(doc.pictures[1].position, 1);
+    EXPECT_EQ(doc.pictures[1].goalHeight, 20);
+    EXPECT_EQ(doc.pictures[2].kind, PictureKind::Other);
+    EXPECT_TRUE(doc.pictures[2].bytes.empty());
+    EXPECT_EQ(doc.pictures[3].kind, PictureKind::Jpeg);
+    EXPECT_EQ(doc.pictures[3].bytes.size(), 4u);
+    EXPECT_EQ(doc.pictures[4].kind, PictureKind::Other);
+}
+
+TEST(RtfModel, hyperlinks_coverTheirResultWithTargetAndAnchor)
+{
+    const RichDocument doc = Read(
+        "{\\rtf1 {\\field{\\*\\fldinst {HYPERLINK }{\"Art 12\"}}{\\fldrslt {A}{B}}}-"
+        "{\\field{\\*\\fldinst HYPERLINK \\\\l \"sec\" \\\\o \"tip\"}{\\fldrslt C}}-"
+        "{\\field{\\*\\fldinst hyperlink bare \\\\t \"_top\"}{\\fldrslt D\\par E}}-"
+        "{\\field{\\*\\fldinst HYPERLINK \"empty\"}{\\fldrslt }}"
+        "{\\field{\\*\\fldinst HYPERLINK \"outer\"}{\\fldrslt x{\\field{\\*\\fldinst HYPERLINK \"inner\"}"
+        "{\\fldrslt y}}z}}}");
+    ASSERT_EQ(doc.text, u"AB-C-D\rE-xyz\r");
+    ASSERT_EQ(doc.hyperlinks.size(), 5u);  // the empty result is no link
+    EXPECT_EQ(doc.hyperlinks[0].first, 0);
+    EXPECT_EQ(doc.hyperlinks[0].last, 1);
+    EXPECT_EQ(doc.hyperlinks[0].target, u"Art 12");
+    EXPECT_EQ(doc.hyperlinks[1].first, 3);
+    EXPECT_EQ(doc.hyperlinks[1].target, u"");
+    EXPECT_EQ(doc.hyperlinks[1].anchor, u"sec");
+    EXPECT_EQ(doc.hyperlinks[2].target, u"bare");
+    EXPECT_EQ(doc.hyperlinks[2].first, 5);
+    EXPECT_EQ(doc.hyperlinks[2].last, 7);
+    // Nested fields: in position order, each with its own range.
+    EXPECT_EQ(doc.hyperlinks[3].target, u"outer");
+    EXPECT_EQ(doc.hyperlinks[3].first, 9);
+    EXPECT_EQ(doc.hyperlinks[3].last, 11);
+    EXPECT_EQ(doc.hyperlinks[4].target, u"inner");
+    EXPECT_EQ(doc.hyperlinks[4].first, 10);
+    EXPECT_EQ(doc.hyperlinks[4].last, 10);
+}
+
+TEST(RtfModel, tableRows_areMarkedWithTheirCellEdges)
+{
+    const RichDocument doc = Read("{\\rtf1\\trowd\\cellx1500\\cellx4000\\intbl a\\cell b\\cell\\row"
+                                  "\\trowd\\cellx2000\\intbl c\\cell\\row\\pard d}");
+    ASSERT_EQ(doc.paragraphs.size(), 3u);
+    EXPECT_TRUE(doc.paragraphs[0].format.tableRow);
+    EXPECT_EQ(doc.paragraphs[0].format.cellEdges, (std::vector<std::int32_t>{1500, 4000}));
+    EXPECT_EQ(doc.paragraphs[1].format.cellEdges, (std::vector<std::int32_t>{2000}));
+    EXPECT_FALSE(doc.paragraphs[2].format.tableRow);
+}
+
+TEST(RtfModel, numberedAndBulletedParagraphs_getTheirMarkerText)
+{
+    const std::string pnDec = "{\\*\\pn\\pnlvlbody\\pnindent360\\pnstart1\\pndec{\\pntxta.}}";
+    const RichDocument doc = Read(
+        "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}"
+        "\\pard{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}one\\par"
+        "\\pard" + pnDec + "two\\par" + pnDec + "three\\par"
+        "\\pard{\\*\\pn\\pnlvlcont}cont\\par"
+        "\\pard" + pnDec + "four\\par"
+        "\\pard plain\\par"
+        "\\pard{\\*\\pn\\pnlvlbody\\pnucrm\\pnstart4{\\pntxtb(}{\\pntxta)}}roman\\par"
+        "\\pard{\\*\\pn\\pnlvlbody\\pnlcltr\\pnstart27}letters\\par"
+        "\\pard\\ls2{\\listtext 3)\\tab}from list text\\par}");
+    ASSERT_EQ(doc.paragraphs.size(), 9u);
+    const auto marker = [&](std::size_t i) { return doc.paragraphs[i].format.list; };
+    EXPECT_EQ(marker(0).kind, ListKind::Bullet);
+    EXPECT_EQ(marker(0).text, u"\u2022");
+    EXPECT_EQ(marker(0).font, 1);
+    EXPECT_EQ(marker(1).kind, ListKind::Decimal);
+    EXPECT_EQ(marker(1).text, u"1.");
+    EXPECT_EQ(marker(1).indent, 360);
+    EXPECT_EQ(marker(2).text, u"2.");
+    EXPECT_EQ(marker(3).kind, ListKind::None);  // continuation: no marker, the count goes on
+    EXPECT_EQ(marker(4).text, u"3.");
+    EXPECT_EQ(marker(4).number, 3);
+    EXPECT_EQ(marker(5).kind, ListKind::None);
+    EXPECT_EQ(marker(6).text, u"(IV)");
+    EXPECT_EQ(marker(7).text, u"aa");
+    EXPECT_EQ(marker(8).kind, ListKind::Decimal);
+    EXPECT_EQ(marker(8).text, u"3)");
+}
+
+TEST(RtfModel, hiddenRuns_areIdentifiable)
+{
+    const RichDocument doc = Read("{\\rtf1 ab{\\v cd}ef\\v gh\\par ij}");
+    ASSERT_EQ(doc.text, u"abcdefgh\rij\r");
+    const std::vector<TextSpan> spans = {{2, 2}, {6, 6}};  // the mark and what follows are hidden too
+    EXPECT_EQ(HiddenSpans(doc), spans);
+    EXPECT_TRUE(FormatAt(doc, 8).hidden);
+    EXPECT_EQ(RunAt(doc, 12), nullptr);
+    EXPECT_EQ(RunAt(doc, -1), nullptr);
+}
+
+}  // namespace
+}  // namespace mirelda
