@@ -68,6 +68,24 @@ LineRef LineAtY(const QTextDocument& doc, qreal y)
     return last;
 }
 
+qreal LineTop(const LineRef& ref)
+{
+    return ref.block.layout()->position().y() + ref.block.layout()->lineAt(ref.line).y();
+}
+
+// The line after or before `ref`, across paragraphs; line -1 when there is none.
+LineRef NextLine(LineRef ref, int step)
+{
+    ref.line += step;
+    while (ref.block.isValid() && (ref.line < 0 || ref.line >= ref.block.layout()->lineCount())) {
+        ref.block = step > 0 ? ref.block.next() : ref.block.previous();
+        if (!ref.block.isValid() || !ref.block.layout())
+            return {};
+        ref.line = step > 0 ? 0 : ref.block.layout()->lineCount() - 1;
+    }
+    return ref.block.isValid() ? ref : LineRef{};
+}
+
 }  // namespace
 
 CMireldaView::CMireldaView(ViewHost& host, QWidget* parent) : QTextEdit(parent), host_(host)
@@ -333,13 +351,30 @@ void CMireldaView::keyPressEvent(QKeyEvent* e)
         h->triggerAction(QAbstractSlider::SliderToMinimum);
         break;
     case Qt::Key_Left: h->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
-    case Qt::Key_Up: v->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
+    case Qt::Key_Up: scrollOneLine(-1); break;
     case Qt::Key_Right: h->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
-    case Qt::Key_Down: v->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
+    case Qt::Key_Down: scrollOneLine(1); break;
     default: break;
     }
     // Never passed on: typing does nothing in the view.
     e->accept();
+}
+
+void CMireldaView::scrollOneLine(int step)
+{
+    // One text line, whatever its height: the next line (or the previous one, or the top of a
+    // line shown only in part) becomes the first visible line.
+    QScrollBar* v = verticalScrollBar();
+    const LineRef first = LineAtY(*document(), v->value());
+    if (first.line < 0)
+        return;
+    if (step < 0 && LineTop(first) < v->value()) {
+        v->setValue(qFloor(LineTop(first)));
+        return;
+    }
+    const LineRef target = NextLine(first, step);
+    if (target.line >= 0)
+        v->setValue(qCeil(LineTop(target)));
 }
 
 void CMireldaView::keyReleaseEvent(QKeyEvent* e)

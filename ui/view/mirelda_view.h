@@ -84,6 +84,7 @@ protected:
 
 private:
     void updateLinkCursor(QPoint viewportPoint);
+    void scrollOneLine(int step);
     void showMissingArticle(std::int32_t number);
     int documentPosition(std::int32_t modelPosition) const;
     std::int32_t modelPosition(int documentPosition) const;

@@ -330,12 +330,20 @@ void MireldaViewTest::keys_typingChangesNothing_navigationScrolls()
     QCOMPARE(view->verticalScrollBar()->value(), 0);
 
     QScrollBar* v = view->verticalScrollBar();
+    const std::u16string& text = view->articleText();
+    const auto second = static_cast<std::int32_t>(text.find(u"Paragraphe 1 "));
+    const auto third = static_cast<std::int32_t>(text.find(u"Paragraphe 2 "));
     QTest::keyClick(view.get(), Qt::Key_Down);
-    QCOMPARE(v->value(), v->singleStep());
-    QTest::keyClick(view.get(), Qt::Key_PageDown);
-    QCOMPARE(v->value(), v->singleStep() + v->pageStep());
+    QCOMPARE(view->FirstVisiblePosition(), second);
+    QTest::keyClick(view.get(), Qt::Key_Down);
+    QCOMPARE(view->FirstVisiblePosition(), third);
     QTest::keyClick(view.get(), Qt::Key_Up);
-    QCOMPARE(v->value(), v->pageStep());
+    QCOMPARE(view->FirstVisiblePosition(), second);
+    const int start = v->value();
+    QTest::keyClick(view.get(), Qt::Key_PageDown);
+    QCOMPARE(v->value(), start + v->pageStep());
+    QTest::keyClick(view.get(), Qt::Key_PageUp);
+    QCOMPARE(v->value(), start);
     QTest::keyClick(view.get(), Qt::Key_End);
     QCOMPARE(v->value(), v->maximum());
     QTest::keyClick(view.get(), Qt::Key_Home);
