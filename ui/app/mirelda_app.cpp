@@ -144,7 +144,7 @@ bool CMireldaApp::InitInstance()
 
     // 9-10: the frame and its view, shown; the frame posts itself the help-set load.
     frame_ = std::make_unique<CMainFrame>(*this, files_, options_.hasStartArticle, options_.startArticle);
-    connect(frame_.get(), &CMainFrame::closed, this, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+    connect(frame_.get(), &CMainFrame::closed, this, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     WireCommands();
     frame_->show();
 

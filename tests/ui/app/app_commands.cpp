@@ -1,0 +1,254 @@
+// The command vocabulary as the user meets it: menus 128 and 165, toolbar 128, status
+// prompts and tool tips, accelerators, and the enable and check rules that exist.
+
+#include "app_test_support.h"
+
+#include "ui/app/command_table.h"
+#include "ui/app/main_frame.h"
+#include "ui/view/mirelda_view.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+
+using apptest::InProcessViewer;
+
+namespace {
+
+// The texts of a menu, separators as "-".
+QStringList Texts(const QList<QAction*>& actions)
+{
+    QStringList texts;
+    for (const QAction* a : actions)
+        texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return texts;
+}
+
+}  // namespace
+
+class AppCommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(root_.isValid());
+        apptest::IsolateUserFolders(root_.path());
+        base_ = apptest::WriteHelpSet(root_.path() + QStringLiteral("/set"), QStringLiteral("GUIDE"));
+        QVERIFY(!base_.isEmpty());
+        viewer_ = std::make_unique<InProcessViewer>(QStringList{QStringLiteral("/D:") + base_});
+        QVERIFY(viewer_->app->InitInstance());
+        frame_ = viewer_->app->mainFrame();
+        QTRY_VERIFY(frame_->helpSetLoaded());
+    }
+
+    void cleanupTestCase() { viewer_.reset(); }
+
+    void mainMenu_hasTheFourMenusInOrder()
+    {
+        const QList<QAction*> menus = frame_->menuBar()->actions();
+        QCOMPARE(Texts(menus), (QStringList{QStringLiteral("A&rticle"), QStringLiteral("&Edition"),
+                                            QStringLiteral("&Affichage"), QStringLiteral("Ai&de")}));
+        QCOMPARE(Texts(menus[0]->menu()->actions()),
+                 (QStringList{QStringLiteral("Page d'&accueil"), QStringLiteral("Article &précédent"),
+                              QStringLiteral("&Synchroniser l'article"), QStringLiteral("-"),
+                              QStringLiteral("&Définir signet"), QStringLiteral("-"), QStringLiteral("&Quitter")}));
+        QCOMPARE(Texts(menus[1]->menu()->actions()),
+                 (QStringList{QStringLiteral("&Copier\tCtrl+C"), QStringLiteral("&Tout sélectionner\tCtrl+A"),
+                              QStringLiteral("-"), QStringLiteral("&Rechercher...\tCtrl+F"), QStringLiteral("-"),
+                              QStringLiteral("&Annotation")}));
+        QCOMPARE(Texts(menus[2]->menu()->actions()),
+                 (QStringList{QStringLiteral("&Barre d'outils"), QStringLiteral("Barre d'é&tat"), QStringLiteral("-"),
+                              QStringLiteral("&Historique"), QStringLiteral("Liste des &signets"),
+                              QStringLiteral("&Résultats de la recherche"), QStringLiteral("-"),
+                              QStringLiteral("Bulles d'&aide")}));
+        QCOMPARE(Texts(menus[3]->menu()->actions()), QStringList{QStringLiteral("&A propos...")});
+    }
+
+    void contextMenu_hasItsOwnAnnotationText()
+    {
+        QMenu* menu = frame_->viewContextMenu();
+        QVERIFY(menu);
+        QCOMPARE(menu->title(), QStringLiteral("CLIC_DROIT_SUR_VUE"));
+        QCOMPARE(Texts(menu->actions()),
+                 (QStringList{QStringLiteral("&Copier\tCtrl+C"), QStringLiteral("&Tout sélectionner\tCtrl+A"),
+                              QStringLiteral("-"), QStringLiteral("&Rechercher...\tCtrl+F"), QStringLiteral("-"),
+                              QStringLiteral("&Historique"), QStringLiteral("Liste des &signets"), QStringLiteral("-"),
+                              QStringLiteral("&Annoter...")}));
+        // The same commands as the main menu's: shared actions, except the annotation alias.
+        QCOMPARE(menu->actions()[0], frame_->action(mirelda::cmd::kCopy));
+        QCOMPARE(menu->actions()[5], frame_->action(mirelda::cmd::kHistory));
+    }
+
+    void toolBar_followsResource128()
+    {
+        QToolBar* bar = frame_->toolBar();
+        QCOMPARE(bar->windowTitle(), QStringLiteral("Outils de visualisation"));
+        QCOMPARE(bar->allowedAreas(), Qt::TopToolBarArea);
+        QCOMPARE(frame_->toolBarArea(bar), Qt::TopToolBarArea);
+        QStringList layout;
+        for (const QAction* a : bar->actions())
+            layout << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+        // Button 18, the annotation-present image holder, never becomes a button.
+        QCOMPARE(layout, (QStringList{QStringLiteral("cmd32774"), QStringLiteral("-"), QStringLiteral("cmd57634"),
+                                      QStringLiteral("-"), QStringLiteral("cmd32773"), QStringLiteral("cmd32775"),
+                                      QStringLiteral("-"), QStringLiteral("cmd32788"), QStringLiteral("-"),
+                                      QStringLiteral("cmd32789"), QStringLiteral("cmd32790"), QStringLiteral("-"),
+                                      QStringLiteral("cmd32791"), QStringLiteral("cmd32792"), QStringLiteral("-"),
+                                      QStringLiteral("cmd32793"), QStringLiteral("-"), QStringLiteral("cmd57664")}));
+        for (const QAction* a : bar->actions())
+            QVERIFY2(a->isSeparator() || !a->icon().isNull(), qPrintable(a->objectName()));
+    }
+
+    void promptsAndToolTips_comeFromOneString()
+    {
+        QAction* home = frame_->action(mirelda::cmd::kHomePage);
+        QCOMPARE(home->statusTip(), QStringLiteral("Retourne à la page d'accueil"));
+        QCOMPARE(home->toolTip(), QStringLiteral("Page d'accueil"));
+        QAction* about = frame_->action(mirelda::cmd::kAbout);
+        QCOMPARE(about->statusTip(),
+                 QStringLiteral("Affiche des informations sur le programme, le numéro de version et le copyright"));
+        QCOMPARE(about->toolTip(), QStringLiteral("A propos de"));
+        // Stored with a slash instead of a line break: the whole string is the prompt.
+        QCOMPARE(frame_->action(mirelda::cmd::kSelectAll)->statusTip(),
+                 QStringLiteral("Sélectionne le document entier/nTout sélectionner"));
+        QCOMPARE(frame_->action(mirelda::cmd::kToolTips)->statusTip(),
+                 QStringLiteral("Affiche ou non les info-bulles au survol du curseur."));
+
+        // The prompt reaches the status bar's message pane when the item is hovered.
+        frame_->action(mirelda::cmd::kSearch)->showStatusText(frame_);
+        QCOMPARE(frame_->statusBar()->currentMessage(), QStringLiteral("Effectue la recherche d'un mot ou d'un texte"));
+    }
+
+    void statusBar_hasTheThreeLockPanes()
+    {
+        QStringList panes;
+        for (const char* name : {"capsLockPane", "numLockPane", "scrollLockPane"}) {
+            auto* label = frame_->statusBar()->findChild<QLabel*>(QLatin1String(name));
+            QVERIFY(label);
+            panes << label->text();
+        }
+        QCOMPARE(panes, (QStringList{QStringLiteral("MAJ"), QStringLiteral("NUM"), QStringLiteral("DEF")}));
+    }
+
+    void accelerators_reachTheirCommands()
+    {
+        QCOMPARE(frame_->action(mirelda::cmd::kSearch)->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
+        QCOMPARE(frame_->action(mirelda::cmd::kCopy)->shortcuts(),
+                 (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+C")), QKeySequence(QStringLiteral("Ctrl+Ins"))}));
+        QCOMPARE(frame_->action(mirelda::cmd::kFrameworkSelectAll)->shortcut(), QKeySequence(QStringLiteral("Ctrl+A")));
+        QCOMPARE(frame_->action(mirelda::cmd::kUndo)->shortcuts().size(), 2);
+        QCOMPARE(frame_->action(mirelda::cmd::kPreviousPane)->shortcut(), QKeySequence(QStringLiteral("Shift+F6")));
+
+        // Ctrl+A in the frame selects the whole article through the framework's select-all.
+        frame_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame_));
+        frame_->view()->setSelection(0, 0);
+        QTest::keyClick(frame_, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(frame_->view()->selectionStart(), 0);
+        QCOMPARE(frame_->view()->selectionEnd(), static_cast<std::int32_t>(frame_->view()->articleText().size()));
+    }
+
+    void enableRules()
+    {
+        frame_->UpdateCommands();
+        QVERIFY(!frame_->action(mirelda::cmd::kToolTips)->isEnabled());  // nobody answers it
+        QVERIFY(frame_->action(mirelda::cmd::kAbout)->isEnabled());
+        QVERIFY(frame_->action(mirelda::cmd::kHomePage)->isEnabled());
+
+        // "Article précédent" needs two history entries.
+        CMireldaApp& app = *viewer_->app;
+        QVERIFY(app.GoToArticle(1, 0));
+        QCOMPARE(app.history().size(), std::size_t{1});
+        QVERIFY(!frame_->action(mirelda::cmd::kPreviousArticle)->isEnabled());
+        QVERIFY(app.GoToArticle(2, 0));
+        QVERIFY(frame_->action(mirelda::cmd::kPreviousArticle)->isEnabled());
+        frame_->action(mirelda::cmd::kPreviousArticle)->trigger();
+        QCOMPARE(frame_->view()->currentArticle(), 1);
+        QVERIFY(!frame_->action(mirelda::cmd::kPreviousArticle)->isEnabled());
+
+        // Copy follows the selection.
+        frame_->view()->setSelection(0, 0);
+        frame_->UpdateCommands();
+        QVERIFY(!frame_->action(mirelda::cmd::kCopy)->isEnabled());
+        frame_->view()->SelectAll();
+        frame_->UpdateCommands();
+        QVERIFY(frame_->action(mirelda::cmd::kCopy)->isEnabled());
+    }
+
+    void homePage_addsNoEntryWhenArticleOneIsCurrent()
+    {
+        CMireldaApp& app = *viewer_->app;
+        QVERIFY(app.GoToArticle(3, 0));
+        const std::size_t before = app.history().size();
+        frame_->action(mirelda::cmd::kHomePage)->trigger();
+        QCOMPARE(frame_->view()->currentArticle(), 1);
+        QCOMPARE(app.history().size(), before + 1);
+        frame_->action(mirelda::cmd::kHomePage)->trigger();
+        QCOMPARE(app.history().size(), before + 1);
+    }
+
+    void barToggles_hideAndShowAndCarryTheCheck()
+    {
+        for (const auto& [id, bar] : {std::pair<int, QWidget*>{mirelda::cmd::kToolBar, frame_->toolBar()},
+                                      {mirelda::cmd::kStatusBar, frame_->statusBar()}}) {
+            QAction* toggle = frame_->action(id);
+            frame_->UpdateCommands();
+            QVERIFY(toggle->isChecked());
+            toggle->trigger();
+            QVERIFY(bar->isHidden());
+            QVERIFY(!toggle->isChecked());
+            toggle->trigger();
+            QVERIFY(!bar->isHidden());
+            QVERIFY(toggle->isChecked());
+        }
+    }
+
+    void toggleWindow_showsHidesAndChecks()
+    {
+        // The list windows and the search dialog register this way.
+        QWidget window(frame_, Qt::Tool);
+        frame_->RegisterToggleWindow(mirelda::cmd::kHistory, &window);
+        QAction* toggle = frame_->action(mirelda::cmd::kHistory);
+        QVERIFY(toggle->isEnabled());
+        QVERIFY(!toggle->isChecked());
+        toggle->trigger();
+        QVERIFY(window.isVisible());
+        QVERIFY(toggle->isChecked());
+        window.hide();  // the close box or Escape hide it: the check follows
+        QVERIFY(!toggle->isChecked());
+        frame_->SetCommandHandler(mirelda::cmd::kHistory, nullptr);
+        frame_->SetUpdateRule(mirelda::cmd::kHistory, nullptr);
+    }
+
+    void about_closesWithOk()
+    {
+        bool sawOk = false;
+        QTimer::singleShot(0, this, [&sawOk] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog);
+            QCOMPARE(dialog->objectName(), QStringLiteral("aboutDialog"));
+            auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("aboutOk"));
+            QVERIFY(ok);
+            sawOk = ok->text() == QStringLiteral("OK");
+            ok->click();
+        });
+        frame_->action(mirelda::cmd::kAbout)->trigger();
+        QVERIFY(sawOk);
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    }
+
+private:
+    QTemporaryDir root_{QDir::tempPath() + QStringLiteral("/mirelda-XXXXXX")};
+    QString base_;
+    std::unique_ptr<InProcessViewer> viewer_;
+    CMainFrame* frame_ = nullptr;
+};
+
+QTEST_MAIN(AppCommandsTest)
+#include "app_commands.moc"

@@ -1,0 +1,310 @@
+// One viewer per help set: the request parser, then the hand-over between real processes of
+// the built program (show, show with a missing article, activate, close, close with nobody
+// there, a crashed viewer's socket, two starts at once, hostile peers).
+//
+// The viewers run with MIRELDA_PROBE=1: they print "article N caption" for each article that
+// becomes current and answer their own message boxes, printing them.
+
+#include "app_test_support.h"
+
+#include "core/app/command_line.h"
+#include "ui/app/instance_request.h"
+#include "ui/app/single_instance.h"
+
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+
+using mirelda::InstanceRequest;
+using Kind = mirelda::InstanceRequest::Kind;
+
+namespace {
+
+const QString kProgram = QStringLiteral(MIRELDA_BINARY_DIR "/mirelda");
+constexpr int kWaitMs = 20000;
+
+// A viewer process whose standard output is kept line by line.
+class Viewer {
+public:
+    explicit Viewer(const QStringList& args)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("MIRELDA_PROBE"), QStringLiteral("1"));
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        process.start(kProgram, args);
+    }
+    ~Viewer()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+
+    // Waits for a line that starts with `prefix`; lines read on the way are kept.
+    bool WaitForLine(const QString& prefix, int ms = kWaitMs)
+    {
+        QDeadlineTimer deadline(ms);
+        while (true) {
+            Drain();
+            for (; consumed < lines.size(); ++consumed)
+                if (lines[consumed].startsWith(prefix)) {
+                    ++consumed;
+                    return true;
+                }
+            if (deadline.hasExpired() || process.state() == QProcess::NotRunning)
+                return false;
+            process.waitForReadyRead(100);
+        }
+    }
+    // Lines printed since the last WaitForLine match.
+    QStringList Unread()
+    {
+        Drain();
+        return lines.mid(consumed);
+    }
+    bool Ends(int ms = kWaitMs) { return process.state() == QProcess::NotRunning || process.waitForFinished(ms); }
+
+    QProcess process;
+    QStringList lines;
+    qsizetype consumed = 0;
+
+private:
+    void Drain()
+    {
+        // What the viewer has written so far is in the pipe: take all of it without waiting.
+        while (process.state() == QProcess::Running && process.waitForReadyRead(0)) {
+        }
+        buffer_ += process.readAllStandardOutput();
+        qsizetype end;
+        while ((end = buffer_.indexOf('\n')) >= 0) {
+            lines << QString::fromUtf8(buffer_.left(end));
+            buffer_.remove(0, end + 1);
+        }
+    }
+    QByteArray buffer_;
+};
+
+}  // namespace
+
+class AppInstanceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(root_.isValid());
+        QVERIFY2(QFileInfo::exists(kProgram), "build the mirelda target before this test");
+        apptest::IsolateUserFolders(root_.path());  // the children inherit the private runtime folder
+        base_ = apptest::WriteHelpSet(root_.path() + QStringLiteral("/set"), QStringLiteral("MILDA"));
+        QVERIFY(!base_.isEmpty());
+        dSwitch_ = QStringLiteral("/D:") + base_;
+    }
+
+    void parser_acceptsExactlyTheThreeRequests_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("article");
+        auto row = [](const char* name, QByteArray bytes, Kind kind, int article = 0) {
+            QTest::newRow(name) << bytes << static_cast<int>(kind) << article;
+        };
+        row("activate", "activate\n", Kind::Activate);
+        row("close", "close\n", Kind::Close);
+        row("show", "show 25\n", Kind::Show, 25);
+        row("show zero", "show 0\n", Kind::Show, 0);
+        row("show negative", "show -7\n", Kind::Show, -7);
+        row("show int max", "show 2147483647\n", Kind::Show, 2147483647);
+        row("show int min", "show -2147483648\n", Kind::Show, -2147483647 - 1);
+        row("partial", "show 2", Kind::Incomplete);
+        row("empty", "", Kind::Incomplete);
+        row("beyond 32 bits", "show 2147483648\n", Kind::Malformed);
+        row("eleven digits", "show 00000000001\n", Kind::Malformed);
+        row("no number", "show \n", Kind::Malformed);
+        row("sign only", "show -\n", Kind::Malformed);
+        row("letters", "show 1a\n", Kind::Malformed);
+        row("plus sign", "show +1\n", Kind::Malformed);
+        row("two spaces", "show  1\n", Kind::Malformed);
+        row("carriage return", "close\r\n", Kind::Malformed);
+        row("upper case", "CLOSE\n", Kind::Malformed);
+        row("two requests", "show 3\nclose\n", Kind::Malformed);
+        row("nul inside", QByteArray("clo\0se\n", 7), Kind::Malformed);
+        row("unknown", "quit\n", Kind::Malformed);
+        row("too long without end", QByteArray(64, 'x'), Kind::Malformed);
+        row("too long with end", QByteArray(64, 'x') + '\n', Kind::Malformed);
+    }
+
+    void parser_acceptsExactlyTheThreeRequests()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, kind);
+        QFETCH(int, article);
+        const InstanceRequest r = mirelda::ParseInstanceRequest(std::string_view(bytes.constData(), bytes.size()));
+        QCOMPARE(static_cast<int>(r.kind), kind);
+        QCOMPARE(r.article, article);
+        if (r.kind == Kind::Show || r.kind == Kind::Close || r.kind == Kind::Activate) {
+            const std::string line = mirelda::FormatInstanceRequest(r);  // what a second start sends
+            QCOMPARE(static_cast<int>(mirelda::ParseInstanceRequest(line).kind), kind);
+        }
+    }
+
+    void closeWithNobodyRunning_opensNothing()
+    {
+        Viewer lone({dSwitch_, QStringLiteral("/F")});
+        QVERIFY(lone.Ends());
+        QCOMPARE(lone.process.exitCode(), 0);
+        QVERIFY2(lone.Unread().isEmpty(), qPrintable(lone.Unread().join(u'\n')));
+    }
+
+    void secondStart_handsOverShowAndClose()
+    {
+        Viewer first({dSwitch_});
+        QVERIFY(first.WaitForLine(QStringLiteral("article 1 Aide Mildane - Généralités")));
+
+        Viewer show({dSwitch_, QStringLiteral("/P:3")});
+        QVERIFY(show.Ends());
+        QCOMPARE(show.process.exitCode(), 0);
+        // The second start ends only once the first has shown the article.
+        QVERIFY(first.WaitForLine(QStringLiteral("article 3 Aide Mildane - Article 3"), 0));
+
+        Viewer missing({dSwitch_, QStringLiteral("/P:4711")});
+        QVERIFY(missing.Ends());
+        QCOMPARE(missing.process.exitCode(), 0);
+        QVERIFY(first.WaitForLine(QStringLiteral("message KEL-Info|Cet article n'existe pas ! (ER4711)"), 0));
+        QVERIFY(first.WaitForLine(QStringLiteral("article 1 "), 0));
+
+        Viewer activate({dSwitch_});  // no P: brought forward, nothing shown
+        QVERIFY(activate.Ends());
+        QCOMPARE(activate.process.exitCode(), 0);
+        QVERIFY(activate.Unread().isEmpty());
+        QVERIFY(first.Unread().isEmpty());
+
+        Viewer close({dSwitch_, QStringLiteral("/F")});
+        QVERIFY(close.Ends());
+        QCOMPARE(close.process.exitCode(), 0);
+        QVERIFY(first.Ends(5000));
+        QCOMPARE(first.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(first.process.exitCode(), 0);
+    }
+
+    void otherHelpSet_isAnotherViewer()
+    {
+        const QString other = apptest::WriteHelpSet(root_.path() + QStringLiteral("/other"), QStringLiteral("QUILMO"));
+        Viewer first({dSwitch_});
+        QVERIFY(first.WaitForLine(QStringLiteral("article 1 ")));
+        Viewer second({QStringLiteral("/D:") + other, QStringLiteral("/P:2")});
+        QVERIFY(second.WaitForLine(QStringLiteral("article 2 Aide Quil Morvante - Article 2")));
+        QVERIFY(first.Unread().isEmpty());
+        Viewer closeSecond({QStringLiteral("/D:") + other, QStringLiteral("/F")});
+        QVERIFY(closeSecond.Ends());
+        QVERIFY(second.Ends(5000));
+        QCOMPARE(first.process.state(), QProcess::Running);
+    }
+
+    void crashedViewer_doesNotBlockTheNextStart()
+    {
+        {
+            Viewer crashed({dSwitch_});
+            QVERIFY(crashed.WaitForLine(QStringLiteral("article 1 ")));
+            crashed.process.kill();  // SIGKILL: its socket file stays behind
+            QVERIFY(crashed.Ends());
+        }
+        QVERIFY(QFileInfo::exists(ServerPath()));
+        Viewer next({dSwitch_, QStringLiteral("/P:2")});
+        QVERIFY(next.WaitForLine(QStringLiteral("article 2 ")));
+        Viewer close({dSwitch_, QStringLiteral("/F")});
+        QVERIFY(close.Ends());
+        QVERIFY(next.Ends(5000));
+    }
+
+    void simultaneousStarts_endWithOneViewer()
+    {
+        std::vector<std::unique_ptr<Viewer>> viewers;
+        for (int i = 0; i < 3; ++i)
+            viewers.push_back(std::make_unique<Viewer>(QStringList{dSwitch_}));
+        int running = 0;
+        for (auto& v : viewers) {
+            if (v->WaitForLine(QStringLiteral("article 1 "), 10000))
+                ++running;
+            else
+                QVERIFY(v->Ends() && v->process.exitCode() == 0);
+        }
+        QCOMPARE(running, 1);
+        Viewer close({dSwitch_, QStringLiteral("/F")});
+        QVERIFY(close.Ends());
+        for (auto& v : viewers)
+            QVERIFY(v->Ends(5000));
+    }
+
+    void hostilePeers_areAnsweredErrorAndIgnored()
+    {
+        Viewer first({dSwitch_});
+        QVERIFY(first.WaitForLine(QStringLiteral("article 1 ")));
+        const QList<QByteArray> requests{"show 3\nclose\n", "close now\n", QByteArray(200, 'x'), "show 99999999999\n"};
+        for (const QByteArray& request : requests) {
+            QLocalSocket socket;
+            socket.connectToServer(ServerPath());
+            QVERIFY(socket.waitForConnected(5000));
+            socket.write(request);
+            QByteArray answer;
+            while (!answer.endsWith('\n') && socket.waitForReadyRead(5000))
+                answer += socket.readAll();
+            QCOMPARE(answer, QByteArray("error\n"));
+        }
+        // A peer that says nothing is cut off instead of holding the viewer.
+        QLocalSocket silent;
+        silent.connectToServer(ServerPath());
+        QVERIFY(silent.waitForConnected(5000));
+        QVERIFY(silent.waitForReadyRead(CSingleInstance::kRequestTimeoutMs + 5000));
+        QCOMPARE(silent.readAll(), QByteArray("error\n"));
+
+        QCOMPARE(first.process.state(), QProcess::Running);
+        QVERIFY(first.Unread().isEmpty());  // nothing was shown, nothing closed
+        Viewer close({dSwitch_, QStringLiteral("/F")});
+        QVERIFY(close.Ends());
+        QVERIFY(first.Ends(5000));
+    }
+
+    void socket_isTheOwnersOnly()
+    {
+        Viewer first({dSwitch_});
+        QVERIFY(first.WaitForLine(QStringLiteral("article 1 ")));
+        const QFile::Permissions p = QFileInfo(ServerPath()).permissions();
+        QVERIFY(!(p & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther)));
+        Viewer close({dSwitch_, QStringLiteral("/F")});
+        QVERIFY(close.Ends());
+        QVERIFY(first.Ends(5000));
+    }
+
+    void longOptions_printAndEnd()
+    {
+        QProcess help;
+        help.start(kProgram, {QStringLiteral("--help")});
+        QVERIFY(help.waitForFinished(kWaitMs));
+        QCOMPARE(help.exitCode(), 0);
+        QVERIFY(help.readAllStandardOutput().startsWith("Utilisation : mirelda"));
+        QProcess version;
+        version.start(kProgram, {QStringLiteral("--version")});
+        QVERIFY(version.waitForFinished(kWaitMs));
+        QCOMPARE(version.exitCode(), 0);
+        QVERIFY(version.readAllStandardOutput().startsWith("mirelda "));
+    }
+
+private:
+    QString ServerPath() const
+    {
+        const mirelda::StartOptions options = mirelda::ParseCommandLine({dSwitch_.toStdString()});
+        return CSingleInstance::ServerPath(QString::fromStdString(options.windowClassName));
+    }
+
+    QTemporaryDir root_{QDir::tempPath() + QStringLiteral("/mirelda-XXXXXX")};
+    QString base_;
+    QString dSwitch_;
+};
+
+QTEST_MAIN(AppInstanceTest)
+#include "app_instance.moc"
