@@ -27,9 +27,13 @@ constexpr double kTwipsPerPixel = 15.0;
 // No picture is laid out larger than this, whatever its goal size says.
 constexpr double kMaxPictureSide = 8000.0;
 
-double Pixels(std::int32_t twips)
+// No indent, spacing or tab stop reaches beyond this (about 50 inches): a damaged number
+// must not make a page of absurd size.
+constexpr double kMaxLength = 5000.0;
+
+double Pixels(double twips)
 {
-    return twips / kTwipsPerPixel;
+    return std::clamp(twips / kTwipsPerPixel, -kMaxLength, kMaxLength);
 }
 
 QString ToQString(const std::u16string& s)
@@ -154,12 +158,12 @@ QTextBlockFormat Builder::BlockFormatOf(const ParagraphFormat& f) const
     out.setBottomMargin(std::max(0.0, Pixels(f.spaceAfter)));
     if (f.lineSpacing != 0) {
         if (f.lineMultiple) {
-            const double percent = std::clamp(std::abs(f.lineSpacing) * 100.0 / 240.0, 50.0, 500.0);
+            const double percent = std::clamp(std::abs(double(f.lineSpacing)) * 100.0 / 240.0, 50.0, 500.0);
             out.setLineHeight(percent, QTextBlockFormat::ProportionalHeight);
         } else if (f.lineSpacing > 0) {
             out.setLineHeight(std::min(Pixels(f.lineSpacing), 1000.0), QTextBlockFormat::MinimumHeight);
         } else {
-            out.setLineHeight(std::min(Pixels(-f.lineSpacing), 1000.0), QTextBlockFormat::FixedHeight);
+            out.setLineHeight(std::min(Pixels(-double(f.lineSpacing)), 1000.0), QTextBlockFormat::FixedHeight);
         }
     }
     QList<QTextOption::Tab> tabs;
@@ -242,8 +246,8 @@ void Builder::InsertPicture(std::int32_t position, const QTextCharFormat& format
     double width = 0;
     double height = 0;
     if (picture && picture->goalWidth > 0 && picture->goalHeight > 0) {
-        width = Pixels(picture->goalWidth) * std::clamp(picture->scaleX, 1, 1000) / 100.0;
-        height = Pixels(picture->goalHeight) * std::clamp(picture->scaleY, 1, 1000) / 100.0;
+        width = picture->goalWidth / kTwipsPerPixel * std::clamp(picture->scaleX, 1, 1000) / 100.0;
+        height = picture->goalHeight / kTwipsPerPixel * std::clamp(picture->scaleY, 1, 1000) / 100.0;
     } else if (!image.isNull()) {
         width = image.width();
         height = image.height();
@@ -286,7 +290,8 @@ PositionMap Builder::Run()
     cursor_.beginEditBlock();
     for (const CharRun& run : model_.runs) {
         const std::int32_t start = std::clamp(run.start, 0, textSize);
-        const std::int32_t end = std::clamp(run.start + run.length, start, textSize);
+        const auto end = static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(std::int64_t{run.start} + run.length, start, textSize));
         if (start == end)
             continue;
         if (run.format.hidden) {

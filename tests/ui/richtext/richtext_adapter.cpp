@@ -101,6 +101,8 @@ private slots:
     void everySample_documentMatchesModelCharacterByCharacter();
     void hiddenText_leftOutAndCountedInModel_data();
     void hiddenText_leftOutAndCountedInModel();
+    void damagedInput_stillAgrees_data();
+    void damagedInput_stillAgrees();
     void formats_reachTheDocument();
     void pictures_oneObjectCharacterEach();
     void lists_showMarkersWithoutPositions();
@@ -204,6 +206,35 @@ void RichTextAdapterTest::hiddenText_leftOutAndCountedInModel()
         all += doc.characterAt(d);
     QCOMPARE(all, shown);
     QVERIFY(!map.identity());
+}
+
+void RichTextAdapterTest::damagedInput_stillAgrees_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::newRow("not rtf") << QByteArray("plain\r\nlines\n");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("truncated") << QByteArray("{\\rtf1 {\\b abc");
+    QTest::newRow("deep nesting") << QByteArray("{\\rtf1 ") + QByteArray(20000, '{') + "x" + QByteArray(20000, '}') + "}";
+    QTest::newRow("absurd sizes") << QByteArray("{\\rtf1 \\fs0 a\\fs999999 b\\li-99999999\\sl-2147483648 c\\par"
+                                                "\\sb2147483647\\li2147483647 d\\par\\sb2147483647 e\\par}");
+    QTest::newRow("picture claims a huge size") << QByteArray("{\\rtf1 {\\pict\\pngblip\\picwgoal2147483647\\pichgoal2147483647 0011}\\par}");
+    QTest::newRow("broken jpeg") << QByteArray("{\\rtf1 {\\pict\\jpegblip\\picscalex0 ffd8ffe0}x\\par}");
+    QTest::newRow("control characters") << QByteArray("{\\rtf1 a\\u10 b\\u8233 c\\u65532 d\\u64976 e\\par}");
+    QTest::newRow("all hidden") << QByteArray("{\\rtf1\\v a\\par b\\par}");
+    QTest::newRow("numbers not from one") << QByteArray(
+        "{\\rtf1 {\\*\\pn\\pnlvlbody\\pndec\\pnstart7}seven\\par{\\*\\pn\\pnlvlbody\\pnlcrm\\pnstart4}iv\\par}");
+}
+
+void RichTextAdapterTest::damagedInput_stillAgrees()
+{
+    QFETCH(QByteArray, rtf);
+    const RichDocument model = ReadRtf(std::string_view(rtf.constData(), static_cast<std::size_t>(rtf.size())));
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QCOMPARE(Compare(model, doc, map), QString());
+    // Laid out without runaway sizes.
+    QVERIFY(doc.size().width() < 40000);
+    QVERIFY(doc.size().height() < 100000);
 }
 
 void RichTextAdapterTest::formats_reachTheDocument()
