@@ -16,31 +16,37 @@ namespace {
 constexpr std::size_t kNone = std::string_view::npos;
 
 // One {...} group of the source, by byte offsets.
-struct Group {
-    std::size_t open = 0;           // offset of "{"
-    std::size_t close = kNone;      // offset of the matching "}", kNone when never closed
-    std::size_t contentStart = 0;   // after the first control word and its delimiter
+struct Group
+{
+    std::size_t open = 0;         // offset of "{"
+    std::size_t close = kNone;    // offset of the matching "}", kNone when never closed
+    std::size_t contentStart = 0; // after the first control word and its delimiter
     std::size_t parent = kNone;
-    std::string word;               // first control word ("field", "fldinst"...), may be empty
-    bool star = false;              // {\* ...}: an ignorable destination
-    bool skipped = false;           // this group or an enclosing one never reaches the text
+    std::string word;     // first control word ("field", "fldinst"...), may be empty
+    bool star = false;    // {\* ...}: an ignorable destination
+    bool skipped = false; // this group or an enclosing one never reaches the text
     bool firstTokenSeen = false;
 };
 
 bool IsSkippedDestination(std::string_view w)
 {
     static constexpr std::array<std::string_view, 22> kWords = {
-        "fonttbl", "colortbl", "stylesheet", "info",   "header",     "headerl",    "headerr", "headerf",
-        "footer",  "footerl",  "footerr",    "footerf", "pict",      "nonshppict", "fldinst", "listtable",
-        "listoverridetable", "revtbl", "rsidtbl", "pntext", "listtext", "themedata"};
+        "fonttbl",  "colortbl",  "stylesheet",        "info",    "header",  "headerl", "headerr",
+        "headerf",  "footer",    "footerl",           "footerr", "footerf", "pict",    "nonshppict",
+        "fldinst",  "listtable", "listoverridetable", "revtbl",  "rsidtbl", "pntext",  "listtext",
+        "themedata"};
     return std::find(kWords.begin(), kWords.end(), w) != kWords.end();
 }
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 // A control word at src[i] == '\\' followed by a letter: its name, end offset (after the
 // delimiter space if any) and numeric parameter.
-struct ControlWord {
+struct ControlWord
+{
     std::string_view name;
     std::size_t end = 0;
     bool hasParam = false;
@@ -51,32 +57,39 @@ ControlWord ReadControlWord(std::string_view src, std::size_t i)
 {
     ControlWord cw;
     std::size_t j = i + 1;
-    while (j < src.size() && IsLetter(src[j]) && j - i <= 32) ++j;
+    while (j < src.size() && IsLetter(src[j]) && j - i <= 32)
+        ++j;
     cw.name = src.substr(i + 1, j - i - 1);
     std::size_t k = j;
     bool negative = k < src.size() && src[k] == '-';
-    if (negative) ++k;
+    if (negative)
+        ++k;
     std::size_t digits = k;
     while (k < src.size() && src[k] >= '0' && src[k] <= '9') {
-        if (k - digits < 10) cw.param = cw.param * 10 + (src[k] - '0');
+        if (k - digits < 10)
+            cw.param = cw.param * 10 + (src[k] - '0');
         ++k;
     }
     if (k > digits) {
         cw.hasParam = true;
-        if (negative) cw.param = -cw.param;
+        if (negative)
+            cw.param = -cw.param;
         j = k;
     }
-    if (j < src.size() && src[j] == ' ') ++j;
+    if (j < src.size() && src[j] == ' ')
+        ++j;
     cw.end = j;
     return cw;
 }
 
-class LineMap {
-public:
+class LineMap
+{
+  public:
     explicit LineMap(std::string_view src)
     {
         for (std::size_t i = 0; i < src.size(); ++i)
-            if (src[i] == '\n') starts_.push_back(i + 1);
+            if (src[i] == '\n')
+                starts_.push_back(i + 1);
     }
     std::size_t LineOf(std::size_t offset) const
     {
@@ -84,7 +97,7 @@ public:
                                         starts_.begin());
     }
 
-private:
+  private:
     std::vector<std::size_t> starts_{0};
 };
 
@@ -95,9 +108,11 @@ std::vector<Group> ScanGroups(std::string_view src, const std::string& file, con
     std::vector<Group> groups;
     std::size_t current = kNone;
     auto firstToken = [&](std::string_view word, bool isStar, std::size_t end) {
-        if (current == kNone) return;
+        if (current == kNone)
+            return;
         Group& g = groups[current];
-        if (g.firstTokenSeen) return;
+        if (g.firstTokenSeen)
+            return;
         if (isStar) {
             g.star = true;
             return;
@@ -105,13 +120,15 @@ std::vector<Group> ScanGroups(std::string_view src, const std::string& file, con
         g.firstTokenSeen = true;
         g.word = std::string(word);
         g.contentStart = end;
-        if (g.star || IsSkippedDestination(g.word)) g.skipped = true;
+        if (g.star || IsSkippedDestination(g.word))
+            g.skipped = true;
     };
     std::size_t i = 0;
     while (i < src.size()) {
         char c = src[i];
         if (c == '{') {
-            if (current != kNone) groups[current].firstTokenSeen = true;
+            if (current != kNone)
+                groups[current].firstTokenSeen = true;
             Group g;
             g.open = i;
             g.contentStart = i + 1;
@@ -140,7 +157,8 @@ std::vector<Group> ScanGroups(std::string_view src, const std::string& file, con
             i = std::min(i, src.size());
             firstToken({}, isStar, i);
         } else {
-            if (current != kNone && c != '\r' && c != '\n') groups[current].firstTokenSeen = true;
+            if (current != kNone && c != '\r' && c != '\n')
+                groups[current].firstTokenSeen = true;
             ++i;
         }
     }
@@ -192,11 +210,13 @@ std::string InstructionText(std::string_view src, const std::vector<Group>& grou
                     --skipFallback;
                 } else if (i + 3 < end && std::isxdigit(static_cast<unsigned char>(src[i + 2])) &&
                            std::isxdigit(static_cast<unsigned char>(src[i + 3]))) {
-                    out.push_back(static_cast<char>(std::stoi(std::string(src.substr(i + 2, 2)), nullptr, 16)));
+                    out.push_back(
+                        static_cast<char>(std::stoi(std::string(src.substr(i + 2, 2)), nullptr, 16)));
                 }
                 i += 4;
             } else {
-                if (s == '\\' || s == '{' || s == '}') out.push_back(s);
+                if (s == '\\' || s == '{' || s == '}')
+                    out.push_back(s);
                 i += 2;
             }
         } else {
@@ -220,12 +240,14 @@ std::vector<std::string> InstructionWords(std::string_view text)
             ++i;
         } else if (text[i] == '"') {
             std::size_t end = text.find('"', i + 1);
-            if (end == kNone) end = text.size();
+            if (end == kNone)
+                end = text.size();
             words.emplace_back(text.substr(i + 1, end - i - 1));
             i = end + 1;
         } else {
             std::size_t end = i;
-            while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end]))) ++end;
+            while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end])))
+                ++end;
             words.emplace_back(text.substr(i, end - i));
             i = end;
         }
@@ -236,7 +258,8 @@ std::vector<std::string> InstructionWords(std::string_view text)
 bool EqualsNoCase(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+               return std::toupper(static_cast<unsigned char>(x)) ==
+                      std::toupper(static_cast<unsigned char>(y));
            });
 }
 
@@ -245,14 +268,16 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
 bool HyperlinkTarget(std::string_view instruction, std::string& target)
 {
     std::vector<std::string> words = InstructionWords(instruction);
-    if (words.empty() || !EqualsNoCase(words[0], "HYPERLINK")) return false;
+    if (words.empty() || !EqualsNoCase(words[0], "HYPERLINK"))
+        return false;
     std::string main, local;
     for (std::size_t k = 1; k < words.size(); ++k) {
         const std::string& w = words[k];
         if (w.size() == 2 && w[0] == '\\') {
             char sw = static_cast<char>(std::tolower(static_cast<unsigned char>(w[1])));
             if ((sw == 'l' || sw == 'o' || sw == 't') && k + 1 < words.size()) {
-                if (sw == 'l') local = words[k + 1];
+                if (sw == 'l')
+                    local = words[k + 1];
                 ++k;
             }
         } else if (main.empty()) {
@@ -263,14 +288,26 @@ bool HyperlinkTarget(std::string_view instruction, std::string& target)
     return true;
 }
 
-struct Edit {
-    std::size_t from = 0;  // replace [from, to) by text
+struct Edit
+{
+    std::size_t from = 0; // replace [from, to) by text
     std::size_t to = 0;
     std::string text;
 };
 
-// Formatting written on the field group itself, before its first child group, so that the
-// result keeps its look; the field's own flags (\fldedit, \fldlock...) and stray text go.
+bool IsCharacterFormatting(std::string_view w)
+{
+    static constexpr std::array<std::string_view, 34> kWords = {
+        "plain",    "b",    "i",         "ul",     "uld",  "uldb",       "ulw",     "uldash", "uldashd",
+        "uldashdd", "ulth", "ulwave",    "ulnone", "ulc",  "strike",     "striked", "f",      "fs",
+        "cf",       "cb",   "highlight", "super",  "sub",  "nosupersub", "caps",    "scaps",  "v",
+        "cs",       "lang", "langfe",    "loch",   "hich", "dbch",       "insrsid"};
+    return std::find(kWords.begin(), kWords.end(), w) != kWords.end();
+}
+
+// Character formatting written on the field group itself, before its first child group, so
+// that the result keeps its look; the field's own flags (\fldedit, \fldlock...) and anything
+// that could add characters go.
 std::string FieldFormatting(std::string_view src, const Group& field, std::size_t firstChild)
 {
     std::string out;
@@ -279,9 +316,10 @@ std::string FieldFormatting(std::string_view src, const Group& field, std::size_
         if (src[i] == '\\' && i + 1 < firstChild && IsLetter(src[i + 1])) {
             ControlWord cw = ReadControlWord(src, i);
             std::size_t end = std::min(cw.end, firstChild);
-            if (cw.name.substr(0, 3) != "fld" && cw.name != "bin") {
+            if (IsCharacterFormatting(cw.name)) {
                 std::string_view word = src.substr(i, end - i);
-                while (!word.empty() && word.back() == ' ') word.remove_suffix(1);
+                while (!word.empty() && word.back() == ' ')
+                    word.remove_suffix(1);
                 out += word;
             }
             i = end;
@@ -289,11 +327,12 @@ std::string FieldFormatting(std::string_view src, const Group& field, std::size_
             ++i;
         }
     }
-    if (!out.empty()) out += ' ';
+    if (!out.empty())
+        out += ' ';
     return out;
 }
 
-}  // namespace
+} // namespace
 
 StrippedRtf StripLinkFields(std::string_view rtf, const std::string& file, Diagnostics& diags)
 {
@@ -308,20 +347,25 @@ StrippedRtf StripLinkFields(std::string_view rtf, const std::string& file, Diagn
 
     std::vector<std::vector<std::size_t>> children(groups.size());
     for (std::size_t g = 0; g < groups.size(); ++g)
-        if (groups[g].parent != kNone) children[groups[g].parent].push_back(g);
+        if (groups[g].parent != kNone)
+            children[groups[g].parent].push_back(g);
 
     std::vector<Edit> edits;
-    std::vector<std::size_t> linkGroups;  // to find links nested in links
+    std::vector<std::size_t> linkGroups; // to find links nested in links
     for (std::size_t g = 0; g < groups.size(); ++g) {
         const Group& field = groups[g];
-        if (field.word != "field" || field.skipped) continue;
+        if (field.word != "field" || field.skipped)
+            continue;
         std::size_t inst = kNone, rslt = kNone;
         for (std::size_t ch : children[g]) {
-            if (groups[ch].word == "fldinst" && inst == kNone) inst = ch;
-            if (groups[ch].word == "fldrslt" && rslt == kNone) rslt = ch;
+            if (groups[ch].word == "fldinst" && inst == kNone)
+                inst = ch;
+            if (groups[ch].word == "fldrslt" && rslt == kNone)
+                rslt = ch;
         }
         std::string target;
-        if (inst == kNone || !HyperlinkTarget(InstructionText(rtf, groups, groups[inst]), target)) continue;
+        if (inst == kNone || !HyperlinkTarget(InstructionText(rtf, groups, groups[inst]), target))
+            continue;
 
         std::size_t line = lines.LineOf(field.open);
         for (std::size_t outer = field.parent; outer != kNone; outer = groups[outer].parent) {
@@ -339,9 +383,11 @@ StrippedRtf StripLinkFields(std::string_view rtf, const std::string& file, Diagn
             edits.push_back({field.open, field.close + 1, {}});
         } else {
             const Group& r = groups[rslt];
-            link.resultRtf = "{\\rtf1 " + std::string(rtf.substr(r.contentStart, r.close - r.contentStart)) + "}";
+            link.resultRtf =
+                "{\\rtf1 " + std::string(rtf.substr(r.contentStart, r.close - r.contentStart)) + "}";
             std::size_t firstChild = groups[children[g].front()].open;
-            edits.push_back({field.open, groups[rslt].contentStart, "{" + FieldFormatting(rtf, field, firstChild)});
+            edits.push_back(
+                {field.open, groups[rslt].contentStart, "{" + FieldFormatting(rtf, field, firstChild)});
             edits.push_back({groups[rslt].close, field.close + 1, "}"});
         }
         result.links.push_back(std::move(link));
@@ -350,7 +396,8 @@ StrippedRtf StripLinkFields(std::string_view rtf, const std::string& file, Diagn
     std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.from < b.from; });
     std::size_t at = 0;
     for (const Edit& e : edits) {
-        if (e.from < at) continue;  // inside a field already removed whole
+        if (e.from < at)
+            continue; // inside a field already removed whole
         result.rtf.append(rtf.substr(at, e.from - at));
         result.rtf += e.text;
         at = e.to;
@@ -359,4 +406,4 @@ StrippedRtf StripLinkFields(std::string_view rtf, const std::string& file, Diagn
     return result;
 }
 
-}  // namespace mirelda::helpc
+} // namespace mirelda::helpc

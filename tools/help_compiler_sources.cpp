@@ -10,28 +10,31 @@
 namespace mirelda::helpc {
 namespace {
 
-constexpr std::size_t kMaxContentsTitle = 79;  // the .FIC title field is 80 bytes with its NUL
+constexpr std::size_t kMaxContentsTitle = 79; // the .FIC title field is 80 bytes with its NUL
 
 // Calls f(lineText, lineNumber) for each line, without its CR/LF; a leading UTF-8 BOM goes.
-template <class F>
-void ForEachLine(std::string_view text, F&& f)
+template <class F> void ForEachLine(std::string_view text, F&& f)
 {
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
     std::size_t line = 0;
     while (!text.empty()) {
         ++line;
         std::size_t end = text.find('\n');
         std::string_view l = text.substr(0, end);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
+        if (!l.empty() && l.back() == '\r')
+            l.remove_suffix(1);
         f(l, line);
     }
 }
 
 std::string_view Trim(std::string_view s)
 {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -43,19 +46,22 @@ bool IsComment(std::string_view line)
 
 bool IsValidName(std::string_view name)
 {
-    if (name.empty()) return false;
+    if (name.empty())
+        return false;
     bool allDigits = true;
     for (char c : name) {
         bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
                   c == '-';
-        if (!ok) return false;
-        if (c < '0' || c > '9') allDigits = false;
+        if (!ok)
+            return false;
+        if (c < '0' || c > '9')
+            allDigits = false;
     }
     // An all-digit name would read as an article number in a link target.
     return !allDigits;
 }
 
-}  // namespace
+} // namespace
 
 bool Utf8ToCp1252Strict(std::string_view utf8, std::string& out, std::string& why)
 {
@@ -103,7 +109,8 @@ bool Utf8ToCp1252Strict(std::string_view utf8, std::string& out, std::string& wh
             byte = static_cast<int>(cp);
         } else {
             for (int b = 0x80; b <= 0x9F; ++b)
-                if (Cp1252ToUnicode(static_cast<unsigned char>(b)) == cp) byte = b;
+                if (Cp1252ToUnicode(static_cast<unsigned char>(b)) == cp)
+                    byte = b;
         }
         if (byte < 0) {
             why = "has a character with no Windows-1252 byte: \"" + std::string(utf8.substr(i, len)) + "\"";
@@ -119,7 +126,8 @@ std::vector<ArticleLine> ParseArticleList(std::string_view text, const std::stri
 {
     std::vector<ArticleLine> result;
     ForEachLine(text, [&](std::string_view line, std::size_t n) {
-        if (IsComment(line)) return;
+        if (IsComment(line))
+            return;
         auto bad = [&](std::string msg) { diags.push_back({file, n, std::move(msg)}); };
         std::size_t tab1 = line.find('\t');
         std::size_t tab2 = tab1 == std::string_view::npos ? tab1 : line.find('\t', tab1 + 1);
@@ -162,10 +170,12 @@ std::vector<ContentsLine> ParseContents(std::string_view text, const std::string
     std::vector<ContentsLine> result;
     int previousDepth = -1;
     ForEachLine(text, [&](std::string_view line, std::size_t n) {
-        if (IsComment(line)) return;
+        if (IsComment(line))
+            return;
         auto bad = [&](std::string msg) { diags.push_back({file, n, std::move(msg)}); };
         std::size_t spaces = 0;
-        while (spaces < line.size() && line[spaces] == ' ') ++spaces;
+        while (spaces < line.size() && line[spaces] == ' ')
+            ++spaces;
         if (spaces < line.size() && line[spaces] == '\t') {
             bad("indent with spaces (2 a level), not tabs");
             return;
@@ -223,4 +233,4 @@ std::vector<ContentsLine> ParseContents(std::string_view text, const std::string
     return result;
 }
 
-}  // namespace mirelda::helpc
+} // namespace mirelda::helpc

@@ -5,6 +5,7 @@
 // to standard error and name the file and the problem.
 
 #include "tools/commands.h"
+#include "tools/help_compiler.h"
 #include "tools/tool_common.h"
 
 #include <cstdio>
@@ -36,6 +37,7 @@ constexpr Command kCommands[] = {
      RunArticle},
     {"links", "links BASE N               first, last, target of each link, in file order", RunLinks},
     {"tree", "tree BASE                  the contents tree: indented title, image, article", RunTree},
+    {"build", "build SOURCE_DIR BASE      compile a help set from its sources (see the README)", mirelda::RunBuildCommand},
 };
 
 void PrintHelp(std::FILE* to)

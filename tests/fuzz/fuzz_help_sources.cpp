@@ -16,10 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     mirelda::helpc::ParseArticleList(input, "articles.txt", diags);
     auto contents = mirelda::helpc::ParseContents(input, "contents.txt", diags);
     for (const auto& c : contents)
-        if (c.title.empty() || c.title.size() > 79) std::abort();
+        if (c.title.empty() || c.title.size() > 79)
+            std::abort();
     auto stripped = mirelda::helpc::StripLinkFields(input, "a.rtf", diags);
-    if (stripped.rtf.size() > input.size()) std::abort();
+    if (stripped.rtf.size() > input.size())
+        std::abort();
     for (const auto& d : diags)
-        if (d.line > size + 1) std::abort();
+        if (d.line > size + 1)
+            std::abort();
     return 0;
 }

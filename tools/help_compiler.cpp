@@ -1,0 +1,346 @@
+// `mirelda-tool build`: reads a help set's sources, checks them as a whole, and only when
+// nothing is wrong writes the four files, each to a temporary name first, so that a failed
+// build leaves the previous help set as it was.
+
+#include "tools/help_compiler.h"
+
+#include "core/richtext/plain_text.h"
+#include "core/richtext/rtf_reader.h"
+#include "core/store/cp1252.h"
+#include "core/store/help_set.h"
+#include "core/tree/contents_file.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <system_error>
+
+namespace mirelda {
+namespace {
+
+namespace fs = std::filesystem;
+using helpc::Diagnostics;
+
+constexpr std::uintmax_t kMaxSourceFile = 256u << 20; // far above any article; keeps memory sane
+
+constexpr const char* kUsage =
+    "usage: mirelda-tool build SOURCE_DIR OUTPUT_BASE\n"
+    "  Compiles SOURCE_DIR/articles.txt, SOURCE_DIR/articles/*.rtf and SOURCE_DIR/contents.txt\n"
+    "  into OUTPUT_BASE.PGH, .PGD, .PGL and .FIC.\n";
+
+std::optional<std::string> ReadWholeFile(const fs::path& path, std::string& why)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) {
+        why = fs::exists(path, ec) ? "is not a regular file" : "does not exist";
+        return std::nullopt;
+    }
+    std::uintmax_t size = fs::file_size(path, ec);
+    if (ec || size > kMaxSourceFile) {
+        why = ec ? "cannot be read" : "is too large";
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::string data(static_cast<std::size_t>(size), '\0');
+    if (!in || !in.read(data.data(), static_cast<std::streamsize>(data.size()))) {
+        why = "cannot be read";
+        return std::nullopt;
+    }
+    return data;
+}
+
+bool AllDigits(std::string_view s)
+{
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+class ArticleTable
+{
+  public:
+    void Add(const helpc::ArticleLine& a)
+    {
+        byName_.emplace(a.name, a.number);
+        numbers_.emplace(a.number, a.line);
+    }
+    // A link or contents target: a name, "#name", or a decimal article number.
+    std::optional<std::int32_t> Resolve(std::string_view target) const
+    {
+        if (!target.empty() && target.front() == '#')
+            target.remove_prefix(1);
+        if (AllDigits(target)) {
+            if (target.size() > 10)
+                return std::nullopt;
+            long long n = std::stoll(std::string(target));
+            auto it = numbers_.find(static_cast<std::int32_t>(n));
+            if (n > 0 && n <= 0x7FFFFFFF && it != numbers_.end())
+                return static_cast<std::int32_t>(n);
+            return std::nullopt;
+        }
+        auto it = byName_.find(std::string(target));
+        if (it == byName_.end())
+            return std::nullopt;
+        return it->second;
+    }
+
+  private:
+    std::map<std::string, std::int32_t> byName_;
+    std::map<std::int32_t, std::size_t> numbers_;
+};
+
+std::string Display(const fs::path& p)
+{
+    return p.generic_string();
+}
+
+// The article's RTF with its links stripped, and its link records; problems go to diags.
+ArticleSource CompileArticle(const helpc::ArticleLine& a, const std::string& rtf, const std::string& file,
+                             const ArticleTable& table, Diagnostics& diags)
+{
+    ArticleSource out;
+    out.number = a.number;
+    out.title = a.title;
+    std::size_t errorsBefore = diags.size();
+    helpc::StrippedRtf stripped = helpc::StripLinkFields(rtf, file, diags);
+    if (diags.size() != errorsBefore)
+        return out;
+
+    // The reader names the positions; the fields it drops are those whose result is empty.
+    RichDocument original = ReadRtf(rtf);
+    std::vector<const helpc::LinkField*> shown;
+    std::vector<std::u16string> shownText; // each link's text read on its own
+    for (const helpc::LinkField& link : stripped.links) {
+        if (!link.emptyResult) {
+            std::u16string resultText = ExtractPlainText(link.resultRtf);
+            if (resultText.size() > 1) {
+                resultText.pop_back(); // the final paragraph mark of the little document
+                shown.push_back(&link);
+                shownText.push_back(std::move(resultText));
+                continue;
+            }
+        }
+        diags.push_back({file, link.line, "the link to \"" + link.target + "\" has no text"});
+    }
+    if (shown.size() != original.hyperlinks.size()) {
+        diags.push_back({file, 0,
+                         "found " + std::to_string(shown.size()) +
+                             " links with text but the RTF reader places " +
+                             std::to_string(original.hyperlinks.size()) +
+                             "; is a link inside a header, footer or other hidden destination?"});
+        return out;
+    }
+    for (std::size_t k = 0; k < shown.size(); ++k) {
+        const helpc::LinkField& link = *shown[k];
+        const RichHyperlink& placed = original.hyperlinks[k];
+        std::u16string readerTarget = placed.target.empty() ? placed.anchor : placed.target;
+        if (Utf16ToUtf8(readerTarget) != link.target) {
+            diags.push_back({file, link.line,
+                             "the RTF reader reads this link's target as \"" + Utf16ToUtf8(readerTarget) +
+                                 "\", not \"" + link.target + "\""});
+            continue;
+        }
+        std::optional<std::int32_t> target = table.Resolve(link.target);
+        if (!target) {
+            diags.push_back({file, link.line, "link to unknown article \"" + link.target + "\""});
+            continue;
+        }
+        // A hot spot that does not cover exactly the link's text would make a wrong link in
+        // every viewer; refuse it rather than write it.
+        std::u16string covered;
+        if (placed.first >= 0 && placed.first <= placed.last &&
+            static_cast<std::size_t>(placed.last) < original.text.size())
+            covered = original.text.substr(static_cast<std::size_t>(placed.first),
+                                           static_cast<std::size_t>(placed.last - placed.first + 1));
+        if (covered != shownText[k] && covered != shownText[k] + kParagraphMark) {
+            diags.push_back({file, link.line,
+                             "the RTF reader places this link on \"" + Utf16ToUtf8(covered) +
+                                 "\", not on its text \"" + Utf16ToUtf8(shownText[k]) + "\""});
+            continue;
+        }
+        out.links.push_back(LinkRecord{placed.first, placed.last, *target, 0});
+    }
+
+    // Stripping must not move a single character: the hot spots were measured on the original.
+    if (ExtractPlainText(stripped.rtf) != original.text) {
+        diags.push_back({file, 0, "removing the link fields changed the text; please report this file"});
+        return out;
+    }
+    out.text = std::move(stripped.rtf);
+    return out;
+}
+
+std::vector<ContentsRecord> CompileContents(const std::vector<helpc::ContentsLine>& lines,
+                                            const std::string& file, const ArticleTable& table,
+                                            Diagnostics& diags)
+{
+    std::vector<ContentsRecord> records;
+    std::vector<std::string> keyAtDepth; // the key of the latest entry at each depth
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const helpc::ContentsLine& c = lines[k];
+        ContentsRecord r;
+        r.key = "K" + std::to_string(k + 1);
+        r.title = c.title;
+        r.linkKey = c.depth == 0 ? std::string("0") : keyAtDepth[static_cast<std::size_t>(c.depth - 1)];
+        r.linkKind = 1;
+        if (!c.book) {
+            std::optional<std::int32_t> number = table.Resolve(c.target);
+            if (!number)
+                diags.push_back({file, c.line, "no article \"" + c.target + "\""});
+            r.article = number.value_or(0);
+        }
+        keyAtDepth.resize(static_cast<std::size_t>(c.depth));
+        keyAtDepth.push_back(r.key);
+        records.push_back(std::move(r));
+    }
+    return records;
+}
+
+// Prints every diagnostic and the count; the build then stops with status 1.
+int Fail(const Diagnostics& diags)
+{
+    for (const helpc::Diagnostic& d : diags) {
+        if (d.line > 0)
+            std::fprintf(stderr, "%s:%zu: %s\n", d.file.c_str(), d.line, d.message.c_str());
+        else
+            std::fprintf(stderr, "%s: %s\n", d.file.c_str(), d.message.c_str());
+    }
+    std::fprintf(stderr, "%zu error%s; nothing written\n", diags.size(), diags.size() == 1 ? "" : "s");
+    return 1;
+}
+
+// Writes the four files under temporary names, then renames them over the old ones.
+bool WriteHelpSet(const std::string& base, const std::vector<ArticleSource>& articles,
+                  const std::vector<ContentsRecord>& contents)
+{
+    const char* exts[] = {".PGH", ".PGD", ".PGL", ".FIC"};
+    std::vector<fs::path> finals, temps;
+    for (const char* e : exts) {
+        finals.emplace_back(base + e);
+        temps.emplace_back(base + e + ".build-tmp");
+    }
+    auto removeTemps = [&] {
+        std::error_code ec;
+        for (const fs::path& t : temps)
+            fs::remove(t, ec);
+    };
+    std::error_code ec;
+    fs::path parent = finals[0].parent_path();
+    if (!parent.empty())
+        fs::create_directories(parent, ec);
+
+    Status written = WriteArticleFiles(temps[0], temps[1], temps[2], articles);
+    if (written)
+        written = WriteContentsFile(temps[3], contents);
+    if (!written) {
+        std::fprintf(stderr, "%s: %s\n", written.error().path.c_str(), written.error().message.c_str());
+        removeTemps();
+        return false;
+    }
+    for (std::size_t k = 0; k < finals.size(); ++k) {
+        fs::rename(temps[k], finals[k], ec);
+        if (ec) {
+            std::fprintf(stderr, "%s: cannot rename into place: %s\n", Display(finals[k]).c_str(),
+                         ec.message().c_str());
+            removeTemps();
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int RunBuildCommand(const std::vector<std::string>& args)
+{
+    if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (args.size() != 2 || args[0].empty() || args[1].empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const fs::path source = args[0];
+    std::string base = args[1];
+    // As the other commands take it: BASE, or BASE with one of the four extensions.
+    if (base.size() > 4) {
+        std::string ext = UpperCp1252(std::string_view(base).substr(base.size() - 4));
+        if (ext == ".PGH" || ext == ".PGD" || ext == ".PGL" || ext == ".FIC")
+            base.resize(base.size() - 4);
+    }
+    Diagnostics diags;
+
+    // Article list.
+    const std::string listFile = Display(source / "articles.txt");
+    std::string why;
+    std::optional<std::string> listText = ReadWholeFile(source / "articles.txt", why);
+    if (!listText) {
+        diags.push_back({listFile, 0, why});
+        return Fail(diags);
+    }
+    std::vector<helpc::ArticleLine> list = helpc::ParseArticleList(*listText, listFile, diags);
+    ArticleTable table;
+    {
+        std::map<std::int32_t, std::size_t> numberLine;
+        std::map<std::string, std::size_t> nameLine;
+        std::vector<helpc::ArticleLine> unique;
+        for (helpc::ArticleLine& a : list) {
+            auto [n, newNumber] = numberLine.emplace(a.number, a.line);
+            auto [m, newName] = nameLine.emplace(a.name, a.line);
+            if (!newNumber)
+                diags.push_back({listFile, a.line,
+                                 "article number " + std::to_string(a.number) + " is already used on line " +
+                                     std::to_string(n->second)});
+            if (!newName)
+                diags.push_back(
+                    {listFile, a.line,
+                     "article name \"" + a.name + "\" is already used on line " + std::to_string(m->second)});
+            if (newNumber && newName)
+                unique.push_back(std::move(a));
+        }
+        list = std::move(unique);
+    }
+    for (const helpc::ArticleLine& a : list)
+        table.Add(a);
+    if (list.empty() && diags.empty())
+        diags.push_back({listFile, 0, "lists no article"});
+
+    // Articles.
+    std::vector<ArticleSource> articles;
+    std::size_t linkCount = 0;
+    for (const helpc::ArticleLine& a : list) {
+        fs::path rtfPath = source / "articles" / (a.name + ".rtf");
+        std::optional<std::string> rtf = ReadWholeFile(rtfPath, why);
+        if (!rtf) {
+            diags.push_back({listFile, a.line, "article file " + Display(rtfPath) + " " + why});
+            continue;
+        }
+        articles.push_back(CompileArticle(a, *rtf, Display(rtfPath), table, diags));
+        linkCount += articles.back().links.size();
+    }
+
+    // Contents.
+    const std::string contentsFile = Display(source / "contents.txt");
+    std::vector<ContentsRecord> contents;
+    if (std::optional<std::string> text = ReadWholeFile(source / "contents.txt", why)) {
+        contents =
+            CompileContents(helpc::ParseContents(*text, contentsFile, diags), contentsFile, table, diags);
+    } else {
+        diags.push_back({contentsFile, 0, why});
+    }
+
+    if (!diags.empty())
+        return Fail(diags);
+    if (!table.Resolve("1"))
+        std::fprintf(stderr, "%s: warning: no article 1; the viewer opens article 1 first\n",
+                     listFile.c_str());
+    if (!WriteHelpSet(base, articles, contents))
+        return 1;
+    std::printf("%s: %zu articles, %zu links, %zu contents entries\n", base.c_str(), articles.size(),
+                linkCount, contents.size());
+    return 0;
+}
+
+} // namespace mirelda
