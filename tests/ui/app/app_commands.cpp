@@ -4,10 +4,12 @@
 #include "app_test_support.h"
 
 #include "ui/app/command_table.h"
+#include "ui/app/lock_panes.h"
 #include "ui/app/main_frame.h"
 #include "ui/view/mirelda_view.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -152,6 +154,30 @@ private slots:
         QTest::keyClick(frame_, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(frame_->view()->selectionStart(), 0);
         QCOMPARE(frame_->view()->selectionEnd(), static_cast<std::int32_t>(frame_->view()->articleText().size()));
+
+        // Ctrl+C with the view focused reaches the copy command, not the text control.
+        QGuiApplication::clipboard()->clear();
+        frame_->view()->setFocus();
+        QTest::keyClick(frame_->view(), Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith(QStringLiteral("Accueil.")));
+    }
+
+    void lockPanes_readTheKeyboardLeds()
+    {
+        QTemporaryDir leds;
+        auto led = [&leds](const char* name, const char* brightness) {
+            QDir(leds.path()).mkpath(QLatin1String(name));
+            QFile file(leds.path() + QLatin1Char('/') + QLatin1String(name) + QStringLiteral("/brightness"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(brightness);
+        };
+        QCOMPARE(CLockPanes::ReadLed(leds.path(), CLockPanes::Caps), std::nullopt);  // unknowable
+        led("input3::capslock", "0\n");
+        led("input7::capslock", "1\n");  // two keyboards: either lit means on
+        led("input3::numlock", "0\n");
+        QCOMPARE(CLockPanes::ReadLed(leds.path(), CLockPanes::Caps), std::optional<bool>(true));
+        QCOMPARE(CLockPanes::ReadLed(leds.path(), CLockPanes::Num), std::optional<bool>(false));
+        QCOMPARE(CLockPanes::ReadLed(leds.path(), CLockPanes::Scroll), std::nullopt);
     }
 
     void enableRules()

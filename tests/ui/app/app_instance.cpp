@@ -28,14 +28,14 @@ constexpr int kWaitMs = 20000;
 // A viewer process whose standard output is kept line by line.
 class Viewer {
 public:
-    explicit Viewer(const QStringList& args)
+    explicit Viewer(const QStringList& args, const QString& program = kProgram)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("MIRELDA_PROBE"), QStringLiteral("1"));
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start(kProgram, args);
+        process.start(program, args);
     }
     ~Viewer()
     {
@@ -278,6 +278,28 @@ private slots:
         Viewer close({dSwitch_, QStringLiteral("/F")});
         QVERIFY(close.Ends());
         QVERIFY(first.Ends(5000));
+    }
+
+    void discovery_besideTheProgramThenInItsInstalledDataFolder()
+    {
+        // An installed layout: <prefix>/bin/mirelda and <prefix>/share/mirelda/GUIDE.*.
+        const QString prefix = root_.path() + QStringLiteral("/prefix");
+        QVERIFY(QDir().mkpath(prefix + QStringLiteral("/bin")));
+        const QString program = prefix + QStringLiteral("/bin/mirelda");
+        QVERIFY(QFile::copy(kProgram, program));
+        QVERIFY(!apptest::WriteHelpSet(prefix + QStringLiteral("/share/mirelda"), QStringLiteral("PROSK")).isEmpty());
+        {
+            Viewer installed({}, program);
+            QVERIFY(installed.WaitForLine(QStringLiteral("article 1 Aide Dorvins Proskelane - ")));
+            installed.process.kill();
+            QVERIFY(installed.Ends());
+        }
+        // A help set beside the program comes first.
+        QVERIFY(!apptest::WriteHelpSet(prefix + QStringLiteral("/bin"), QStringLiteral("ESTIX")).isEmpty());
+        Viewer beside({}, program);
+        QVERIFY(beside.WaitForLine(QStringLiteral("article 1 Aide Gulavera/Estixorandi - ")));
+        beside.process.kill();
+        QVERIFY(beside.Ends());
     }
 
     void longOptions_printAndEnd()
