@@ -145,6 +145,7 @@ struct RichExtra {
     int hexHigh = -1;
     RichColor color;
     bool colorHasValue = false;
+    bool colorTableSeen = false;
     PnState pn;                    // the \pn group being read
     std::u16string listText;
     std::vector<std::int32_t> cellEdges;
@@ -659,11 +660,12 @@ void Parser<Rich>::Word(Kw kw, bool has, std::int32_t value) {
         // Destinations only the rich reader reads; the plain reader skips them
         case Kw::k_colortbl:
             if constexpr (Rich) {
-                s.dest = Dest::ColorTable;
-                extra_.doc.colors.clear();
-                extra_.colorHasValue = false;
-                extra_.color = RichColor{};
-                return;
+                // Only the first table counts: runs already hold indexes into it.
+                if (!extra_.colorTableSeen) {
+                    extra_.colorTableSeen = true;
+                    s.dest = Dest::ColorTable;
+                    return;
+                }
             }
             SkipRestOfGroup();
             return;

@@ -100,6 +100,14 @@ TEST(RtfMalformed, deepNesting_keepsTextAndRestoresFormattingAfterwards)
     EXPECT_EQ(TextOf("{\\rtf1{\\colortbl" + Repeat("{\\pict ", 2000) + Repeat("}", 2000) + "}z}"), u"z\r");
 }
 
+TEST(RtfMalformed, secondColourTable_isIgnored)
+{
+    // Runs already point into the first table; a shorter second one must not strand them.
+    const RichDocument doc = Read("{\\rtf1{\\colortbl;\\red1;\\red2;\\red3;}\\cf3 a{\\colortbl;}b}");
+    EXPECT_EQ(doc.colors.size(), 4u);
+    EXPECT_EQ(RunAt(doc, 1)->format.foreground, 3);
+}
+
 TEST(RtfMalformed, fieldAndListWordsOutOfPlace_changeNothing)
 {
     EXPECT_EQ(TextOf("{\\rtf1 \\fldrslt a{\\fldinst b}{\\pntxtb c}{\\pntext d}e}"), u"ae\r");
