@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPrinter>
@@ -120,6 +121,8 @@ private slots:
     void find_firstThenNextThenNothing();
     void find_options_andHiddenText();
     void rightClick_showsHostMenuAtMouse();
+    void fileErrors_reportedThroughHost();
+    void copy_givesTheShownSelection();
     void print_writesTheArticle();
 
 private:
@@ -427,6 +430,33 @@ void MireldaViewTest::print_writesTheArticle()
     // The long article runs over several pages.
     const auto pages = bytes.count("/Type /Page") - bytes.count("/Type /Pages");
     QVERIFY2(pages >= 2, qPrintable(QString::number(pages)));
+}
+
+void MireldaViewTest::fileErrors_reportedThroughHost()
+{
+    QVERIFY(view->ShowArticle(1, 0));
+    // Without the links file the article still shows, with no links and the error told.
+    QVERIFY(std::filesystem::remove(host.pgl));
+    host.calls.clear();
+    QVERIFY(view->ShowArticle(5, 0));
+    QCOMPARE(view->currentArticle(), 5);
+    QVERIFY(view->linkTable().empty());
+    QCOMPARE(host.calls.last(), QStringLiteral("error ") + QString::fromStdString(host.pgl.string()));
+    // Without the data file nothing changes but the message.
+    QVERIFY(std::filesystem::remove(host.pgd));
+    host.calls.clear();
+    QVERIFY(!view->ShowArticle(1, 0));
+    QCOMPARE(host.calls, QStringList{QStringLiteral("error ") + QString::fromStdString(host.pgd.string())});
+    QCOMPARE(view->currentArticle(), 5);
+    QCOMPARE(host.caption, QStringLiteral("Aide Test - Caché"));
+}
+
+void MireldaViewTest::copy_givesTheShownSelection()
+{
+    QVERIFY(view->ShowArticle(5, 0));
+    view->SelectAll();
+    view->copy();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral(" ab LINKS chat"));
 }
 
 QTEST_MAIN(MireldaViewTest)
