@@ -16,11 +16,40 @@
 
 namespace {
 
-const char* const kWords[] = {
-    "le", "la", "les", "des", "une", "article", "fen\\'eatre", "aide", "cliquez", "sur", "bouton",
-    "param\\'e8tres", "affichage", "ouvrir", "fichier", "la barre", "d'outils", "s\\'e9lection",
-    "pr\\'e9c\\'e9dent", "signet", "recherche", "annotation", "\\u8217\\'92", "texte", "menu",
-    "\\'e0", "pour", "avec", "sommaire", "lien", "imprimer", "options", "Mirelda", "\\'e9l\\'e9ment"};
+const char* const kWords[] = {"le",
+                              "la",
+                              "les",
+                              "des",
+                              "une",
+                              "article",
+                              "fen\\'eatre",
+                              "aide",
+                              "cliquez",
+                              "sur",
+                              "bouton",
+                              "param\\'e8tres",
+                              "affichage",
+                              "ouvrir",
+                              "fichier",
+                              "la barre",
+                              "d'outils",
+                              "s\\'e9lection",
+                              "pr\\'e9c\\'e9dent",
+                              "signet",
+                              "recherche",
+                              "annotation",
+                              "\\u8217\\'92",
+                              "texte",
+                              "menu",
+                              "\\'e0",
+                              "pour",
+                              "avec",
+                              "sommaire",
+                              "lien",
+                              "imprimer",
+                              "options",
+                              "Mirelda",
+                              "\\'e9l\\'e9ment"};
 
 std::string Header()
 {
@@ -47,11 +76,21 @@ std::string MakeArticle(std::size_t bytes)
             const int words = 6 + static_cast<int>(rng() % 12);
             for (int w = 0; w < words; ++w) {
                 switch (rng() % 16) {
-                    case 0: rtf += "{\\b " + word() + "}"; break;
-                    case 1: rtf += "{\\i " + word() + " " + word() + "}"; break;
-                    case 2: rtf += "\\cf2\\ul " + word() + " " + word() + "\\cf0\\ulnone"; break;  // a link
-                    case 3: rtf += "{\\v " + word() + "}"; break;
-                    default: rtf += word(); break;
+                case 0:
+                    rtf += "{\\b " + word() + "}";
+                    break;
+                case 1:
+                    rtf += "{\\i " + word() + " " + word() + "}";
+                    break;
+                case 2:
+                    rtf += "\\cf2\\ul " + word() + " " + word() + "\\cf0\\ulnone";
+                    break; // a link
+                case 3:
+                    rtf += "{\\v " + word() + "}";
+                    break;
+                default:
+                    rtf += word();
+                    break;
                 }
                 rtf += ' ';
             }
@@ -59,7 +98,8 @@ std::string MakeArticle(std::size_t bytes)
         }
         rtf += "\\par\r\n";
         if (paragraph % 7 == 0) {
-            rtf += "{\\pntext\\f2\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent0{\\pntxtb\\'B7}}\\fi-360\\li720 " +
+            rtf += "{\\pntext\\f2\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent0{\\pntxtb\\'B7}}\\fi-"
+                   "360\\li720 " +
                    word() + " " + word() + "\\par\r\n";
         }
         if (paragraph % 11 == 0) {
@@ -68,8 +108,9 @@ std::string MakeArticle(std::size_t bytes)
         }
         if (paragraph == 5) {
             rtf += "{\\*\\shppict{\\pict\\picwgoal1440\\pichgoal720\\pngblip\r\n";
-            for (int line = 0; line < 32; ++line) {  // 1 KB of picture
-                for (int i = 0; i < 32; ++i) rtf += "0123456789abcdef"[rng() % 16], rtf += "0123456789abcdef"[rng() % 16];
+            for (int line = 0; line < 32; ++line) { // 1 KB of picture
+                for (int i = 0; i < 32; ++i)
+                    rtf += "0123456789abcdef"[rng() % 16], rtf += "0123456789abcdef"[rng() % 16];
                 rtf += "\r\n";
             }
             rtf += "}}{\\nonshppict{\\pict\\wmetafile8 0100090000}}\\par\r\n";
@@ -113,6 +154,6 @@ void BM_FindText(benchmark::State& state)
 }
 BENCHMARK(BM_FindText)->Arg(0)->Arg(1);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

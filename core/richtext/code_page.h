@@ -29,8 +29,9 @@ int CodePageOfCharset(int charset);
 bool IsMultiByteCodePage(int codePage);
 
 // Tables and ICU converters opened during one read, closed with it.
-class CodePageCache {
-public:
+class CodePageCache
+{
+  public:
     CodePageCache() = default;
     CodePageCache(const CodePageCache&) = delete;
     CodePageCache& operator=(const CodePageCache&) = delete;
@@ -44,11 +45,11 @@ public:
     // U+FFFD. Never appends more units than there are bytes.
     void DecodeMultiByte(int codePage, std::string_view bytes, std::u16string& out);
 
-private:
+  private:
     UConverter* Converter(int codePage);
 
     std::vector<std::pair<int, std::unique_ptr<ByteTable>>> tables_;
     std::vector<std::pair<int, UConverter*>> converters_;
 };
 
-}  // namespace mirelda::rtf
+} // namespace mirelda::rtf

@@ -31,50 +31,63 @@ inline constexpr char16_t kObjectMark = u'\uFFFC';
 
 enum class FontFamily : std::uint8_t { Nil, Roman, Swiss, Modern, Script, Decor, Tech, Bidi };
 
-struct RichFont {
-    std::int32_t number = 0;    // the RTF font number (\fN) that the document refers to
-    std::u16string name;        // without the trailing ';', alternate names dropped
+struct RichFont
+{
+    std::int32_t number = 0; // the RTF font number (\fN) that the document refers to
+    std::u16string name;     // without the trailing ';', alternate names dropped
     FontFamily family = FontFamily::Nil;
-    std::int32_t charset = -1;  // \fcharsetN, -1 when absent
-    std::int32_t codePage = 0;  // code page used for this font's \'hh bytes (from \cpg, else
-                                // \fcharset, else the document's \ansicpg)
-    std::int32_t pitch = 0;     // \fprqN: 0 default, 1 fixed, 2 variable
+    std::int32_t charset = -1; // \fcharsetN, -1 when absent
+    std::int32_t codePage = 0; // code page used for this font's \'hh bytes (from \cpg, else
+                               // \fcharset, else the document's \ansicpg)
+    std::int32_t pitch = 0;    // \fprqN: 0 default, 1 fixed, 2 variable
 };
 
-struct RichColor {
+struct RichColor
+{
     std::uint8_t red = 0;
     std::uint8_t green = 0;
     std::uint8_t blue = 0;
-    bool automatic = false;  // an empty entry (";"), conventionally entry 0: the default colour
+    bool automatic = false; // an empty entry (";"), conventionally entry 0: the default colour
 };
 
 // ---- Character formatting ---------------------------------------------------------------
 
 enum class UnderlineKind : std::uint8_t {
-    None, Single, Words, Double, Dotted, Dash, DashDot, DashDotDot, Thick, Wave
+    None,
+    Single,
+    Words,
+    Double,
+    Dotted,
+    Dash,
+    DashDot,
+    DashDotDot,
+    Thick,
+    Wave
 };
 
 enum class VerticalAlign : std::uint8_t { Baseline, Superscript, Subscript };
 
-struct CharFormat {
+struct CharFormat
+{
     bool bold = false;
     bool italic = false;
-    bool strike = false;      // \strike and \striked1
-    bool hidden = false;      // \v: counted in the numbering, never shown
-    bool caps = false;        // \caps: shown in capitals; the text keeps its own case
-    bool smallCaps = false;   // \scaps
+    bool strike = false;    // \strike and \striked1
+    bool hidden = false;    // \v: counted in the numbering, never shown
+    bool caps = false;      // \caps: shown in capitals; the text keeps its own case
+    bool smallCaps = false; // \scaps
     UnderlineKind underline = UnderlineKind::None;
     VerticalAlign vertical = VerticalAlign::Baseline;
-    std::int32_t font = -1;        // index into RichDocument::fonts; -1: the default font
-    std::int32_t halfPoints = 24;  // \fsN; RTF's default is 12 pt
-    std::int32_t foreground = -1;  // index into RichDocument::colors; -1: automatic
-    std::int32_t background = -1;  // \cb / \highlight; -1: none
+    std::int32_t font = -1;       // index into RichDocument::fonts; -1: the default font
+    std::int32_t halfPoints = 24; // \fsN; RTF's default is 12 pt
+    std::int32_t foreground = -1; // index into RichDocument::colors; -1: automatic
+    std::int32_t background = -1; // \cb / \highlight; -1: none
 
     friend bool operator==(const CharFormat&, const CharFormat&) = default;
 };
 
 // `length` positions from `start` share one format. Adjacent runs always differ.
-struct CharRun {
+struct CharRun
+{
     std::int32_t start = 0;
     std::int32_t length = 0;
     CharFormat format;
@@ -87,8 +100,9 @@ enum class Alignment : std::uint8_t { Left, Center, Right, Justify };
 enum class TabKind : std::uint8_t { Left, Center, Right, Decimal, Bar };
 enum class TabLeader : std::uint8_t { None, Dots, Hyphens, Underline, Thick, Equals };
 
-struct TabStop {
-    std::int32_t position = 0;  // twips from the left indent's origin (the text margin)
+struct TabStop
+{
+    std::int32_t position = 0; // twips from the left indent's origin (the text margin)
     TabKind kind = TabKind::Left;
     TabLeader leader = TabLeader::None;
 
@@ -98,35 +112,43 @@ struct TabStop {
 // The old-style \pn paragraph numbering (and, for writers that only give \ls lists, the text
 // of their \listtext). It is shown before the paragraph but takes no character position.
 enum class ListKind : std::uint8_t {
-    None, Bullet, Decimal, LowerLetter, UpperLetter, LowerRoman, UpperRoman
+    None,
+    Bullet,
+    Decimal,
+    LowerLetter,
+    UpperLetter,
+    LowerRoman,
+    UpperRoman
 };
 
-struct ListMarker {
+struct ListMarker
+{
     ListKind kind = ListKind::None;
-    std::u16string text;           // the marker as shown, already numbered: u"•", u"3.", u"(c)"
-    std::int32_t font = -1;        // index into fonts for the marker (\pnf), -1: the paragraph's
-    std::int32_t indent = 0;       // \pnindent, twips
-    std::int32_t number = 0;       // the ordinal for numbered kinds (1-based), 0 for bullets
+    std::u16string text;     // the marker as shown, already numbered: u"•", u"3.", u"(c)"
+    std::int32_t font = -1;  // index into fonts for the marker (\pnf), -1: the paragraph's
+    std::int32_t indent = 0; // \pnindent, twips
+    std::int32_t number = 0; // the ordinal for numbered kinds (1-based), 0 for bullets
 
     friend bool operator==(const ListMarker&, const ListMarker&) = default;
 };
 
-struct ParagraphFormat {
+struct ParagraphFormat
+{
     Alignment alignment = Alignment::Left;
-    std::int32_t leftIndent = 0;    // \li, twips
-    std::int32_t rightIndent = 0;   // \ri
-    std::int32_t firstIndent = 0;   // \fi, relative to leftIndent (may be negative)
-    std::int32_t spaceBefore = 0;   // \sb
-    std::int32_t spaceAfter = 0;    // \sa
+    std::int32_t leftIndent = 0;  // \li, twips
+    std::int32_t rightIndent = 0; // \ri
+    std::int32_t firstIndent = 0; // \fi, relative to leftIndent (may be negative)
+    std::int32_t spaceBefore = 0; // \sb
+    std::int32_t spaceAfter = 0;  // \sa
     // \slN: 0 single (automatic); N > 0 at least N twips; N < 0 exactly -N twips.
     // With lineMultiple (\slmult1), N/240 lines instead.
     std::int32_t lineSpacing = 0;
     bool lineMultiple = false;
-    bool keepTogether = false;      // \keep
-    bool keepWithNext = false;      // \keepn
-    bool pageBreakBefore = false;   // \pagebb, and the paragraph that follows a \page
-    std::vector<TabStop> tabs;      // in increasing position
-    ListMarker list;                // kind None: no marker
+    bool keepTogether = false;    // \keep
+    bool keepWithNext = false;    // \keepn
+    bool pageBreakBefore = false; // \pagebb, and the paragraph that follows a \page
+    std::vector<TabStop> tabs;    // in increasing position
+    ListMarker list;              // kind None: no marker
     // A table row: its cells are separated by tabs; `cellEdges` holds each cell's right edge
     // (\cellxN, twips) so that a view can lay the row out on matching tab stops.
     bool tableRow = false;
@@ -136,7 +158,8 @@ struct ParagraphFormat {
 };
 
 // Positions [start, mark]; text[mark] is the paragraph's u'\r'.
-struct RichParagraph {
+struct RichParagraph
+{
     std::int32_t start = 0;
     std::int32_t mark = 0;
     ParagraphFormat format;
@@ -146,44 +169,48 @@ struct RichParagraph {
 
 enum class PictureKind : std::uint8_t { Png, Jpeg, Other };
 
-struct RichPicture {
-    std::int32_t position = 0;          // text[position] == kObjectMark
+struct RichPicture
+{
+    std::int32_t position = 0; // text[position] == kObjectMark
     PictureKind kind = PictureKind::Other;
-    std::vector<std::uint8_t> bytes;    // the PNG or JPEG file; empty for Other
-    std::int32_t goalWidth = 0;         // \picwgoal (twips), 0 when unknown
-    std::int32_t goalHeight = 0;        // \pichgoal
-    std::int32_t scaleX = 100;          // \picscalex, percent
+    std::vector<std::uint8_t> bytes; // the PNG or JPEG file; empty for Other
+    std::int32_t goalWidth = 0;      // \picwgoal (twips), 0 when unknown
+    std::int32_t goalHeight = 0;     // \pichgoal
+    std::int32_t scaleX = 100;       // \picscalex, percent
     std::int32_t scaleY = 100;
-    std::int32_t pixelWidth = 0;        // \picw / \pich as written (pixels for bitmaps)
+    std::int32_t pixelWidth = 0; // \picw / \pich as written (pixels for bitmaps)
     std::int32_t pixelHeight = 0;
 };
 
 // A HYPERLINK field. [first, last] are the inclusive positions of its result (the text shown);
 // fields with an empty result are not kept.
-struct RichHyperlink {
+struct RichHyperlink
+{
     std::int32_t first = 0;
     std::int32_t last = 0;
-    std::u16string target;  // the instruction's first argument, quotes removed; may be empty
-    std::u16string anchor;  // the \l "bookmark" argument, empty when none
+    std::u16string target; // the instruction's first argument, quotes removed; may be empty
+    std::u16string anchor; // the \l "bookmark" argument, empty when none
 };
 
 // ---- The document -----------------------------------------------------------------------
 
-struct RichDocument {
-    std::u16string text;                 // see the numbering at the top of this file
-    std::vector<RichFont> fonts;         // in table order
-    std::vector<RichColor> colors;       // in table order, so that \cfN is colors[N]
-    std::vector<CharRun> runs;           // tile [0, text.size())
-    std::vector<RichParagraph> paragraphs;  // tile [0, text.size()); the last one's mark is
-                                            // the final paragraph mark
-    std::vector<RichPicture> pictures;   // in position order
-    std::vector<RichHyperlink> hyperlinks;  // in position order
-    std::int32_t defaultFont = -1;       // index into fonts of \deffN, -1 when absent
-    std::int32_t codePage = 1252;        // \ansicpgN (\mac 10000, \pc 437, \pca 850)
+struct RichDocument
+{
+    std::u16string text;                   // see the numbering at the top of this file
+    std::vector<RichFont> fonts;           // in table order
+    std::vector<RichColor> colors;         // in table order, so that \cfN is colors[N]
+    std::vector<CharRun> runs;             // tile [0, text.size())
+    std::vector<RichParagraph> paragraphs; // tile [0, text.size()); the last one's mark is
+                                           // the final paragraph mark
+    std::vector<RichPicture> pictures;     // in position order
+    std::vector<RichHyperlink> hyperlinks; // in position order
+    std::int32_t defaultFont = -1;         // index into fonts of \deffN, -1 when absent
+    std::int32_t codePage = 1252;          // \ansicpgN (\mac 10000, \pc 437, \pca 850)
 };
 
 // A stretch of positions [first, first + length).
-struct TextSpan {
+struct TextSpan
+{
     std::int32_t first = 0;
     std::int32_t length = 0;
 
@@ -202,4 +229,4 @@ const CharRun* RunAt(const RichDocument& document, std::int32_t position);
 // broken one, for tests and fuzzing.
 std::string CheckDocument(const RichDocument& document);
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -4,10 +4,11 @@
 
 namespace mirelda {
 
-std::u16string ExtractPlainText(std::string_view rtf) {
+std::u16string ExtractPlainText(std::string_view rtf)
+{
     rtf::Parser<false> parser(rtf);
     parser.Run();
     return std::move(parser.Text());
 }
 
-}  // namespace mirelda
+} // namespace mirelda

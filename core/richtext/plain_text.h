@@ -9,4 +9,4 @@ namespace mirelda {
 
 std::u16string ExtractPlainText(std::string_view rtf);
 
-}  // namespace mirelda
+} // namespace mirelda

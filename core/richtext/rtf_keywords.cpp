@@ -6,14 +6,15 @@
 namespace mirelda::rtf {
 namespace {
 
-struct Entry {
+struct Entry
+{
     std::string_view name;
     Kw kw;
 };
 
 constexpr Entry kEntries[] = {
 #define MIRELDA_RTF_ENTRY(name) {#name, Kw::k_##name},
-    MIRELDA_RTF_KEYWORDS(MIRELDA_RTF_ENTRY)
+    MIRELDA_RTF_KEYWORDS(MIRELDA_RTF_ENTRY) MIRELDA_RTF_SKIPPED_DESTINATIONS(MIRELDA_RTF_ENTRY)
 #undef MIRELDA_RTF_ENTRY
 };
 
@@ -22,7 +23,8 @@ constexpr Entry kEntries[] = {
 constexpr std::size_t kSlots = 1024;
 static_assert(std::size(kEntries) * 3 < kSlots);
 
-constexpr std::uint32_t Hash(std::string_view s) {
+constexpr std::uint32_t Hash(std::string_view s)
+{
     std::uint32_t h = 2166136261u;
     for (char c : s) {
         h ^= static_cast<unsigned char>(c);
@@ -31,13 +33,16 @@ constexpr std::uint32_t Hash(std::string_view s) {
     return h;
 }
 
-struct Table {
-    std::array<std::int16_t, kSlots> slot{};  // index into kEntries + 1; 0 is empty
+struct Table
+{
+    std::array<std::int16_t, kSlots> slot{}; // index into kEntries + 1; 0 is empty
 
-    constexpr Table() {
+    constexpr Table()
+    {
         for (std::size_t i = 0; i < std::size(kEntries); ++i) {
             std::size_t s = Hash(kEntries[i].name) & (kSlots - 1);
-            while (slot[s] != 0) s = (s + 1) & (kSlots - 1);
+            while (slot[s] != 0)
+                s = (s + 1) & (kSlots - 1);
             slot[s] = static_cast<std::int16_t>(i + 1);
         }
     }
@@ -45,16 +50,18 @@ struct Table {
 
 constexpr Table kTable{};
 
-}  // namespace
+} // namespace
 
-Kw LookupKeyword(std::string_view letters) {
+Kw LookupKeyword(std::string_view letters)
+{
     std::size_t s = Hash(letters) & (kSlots - 1);
     while (kTable.slot[s] != 0) {
         const Entry& e = kEntries[kTable.slot[s] - 1];
-        if (e.name == letters) return e.kw;
+        if (e.name == letters)
+            return e.kw;
         s = (s + 1) & (kSlots - 1);
     }
     return Kw::Unknown;
 }
 
-}  // namespace mirelda::rtf
+} // namespace mirelda::rtf

@@ -6,25 +6,13 @@
 
 namespace mirelda::rtf {
 
+// clang-format off
 // Every control word the reader knows. A word that is not here is ignored (and makes a
 // {\* ...} group skipped).
 #define MIRELDA_RTF_KEYWORDS(X)                                                               \
     /* document */ X(rtf) X(ansi) X(mac) X(pc) X(pca) X(ansicpg) X(deff) X(uc) X(u) X(bin)    \
     /* destinations read */ X(fonttbl) X(colortbl) X(pict) X(shppict) X(field) X(fldinst)    \
-    X(fldrslt) X(pn) X(pntxtb) X(pntxta) X(pntext) X(listtext)                                \
-    /* destinations skipped */ X(nonshppict) X(stylesheet) X(info) X(header) X(headerl)      \
-    X(headerr) X(headerf) X(footer) X(footerl) X(footerr) X(footerf) X(footnote)              \
-    X(annotation) X(atnid) X(atnauthor) X(atndate) X(atnicn) X(atnref) X(atrfstart)           \
-    X(atrfend) X(themedata) X(colorschememapping) X(latentstyles) X(datastore) X(xmlnstbl)    \
-    X(listtable) X(listoverridetable) X(rsidtbl) X(generator) X(filetbl) X(revtbl)            \
-    X(private) X(pgdsctbl) X(template) X(userprops) X(docvar) X(ftnsep) X(ftnsepc) X(ftncn)   \
-    X(aftnsep) X(aftnsepc) X(aftncn) X(xe) X(tc) X(txe) X(bkmkstart) X(bkmkend) X(comment)    \
-    X(author) X(operator) X(title) X(subject) X(keywords) X(doccomm) X(company) X(category)    \
-    X(nonesttables) X(upr) X(objdata) X(objclass) X(objname) X(shpinst) X(falt) X(panose)     \
-    X(listpicture) X(fchars) X(lchars) X(pgptbl) X(protusertbl) X(mmathPr) X(defchp)          \
-    X(defpap) X(wgrffmtfilter) X(blipuid) X(picprop) X(background) X(passwordhash)            \
-    X(expandedcolortbl) X(do) X(sp) X(sn) X(sv) X(fname) X(pnseclvl) X(leveltext)             \
-    X(levelnumbers) X(revision) X(rxe) X(object) X(result) X(shp) X(shprslt)                  \
+    X(fldrslt) X(pn) X(pntxtb) X(pntxta) X(listtext) X(object) X(result) X(shp) X(shprslt)    \
     /* font table */ X(f) X(fnil) X(froman) X(fswiss) X(fmodern) X(fscript) X(fdecor)         \
     X(ftech) X(fbidi) X(fcharset) X(fprq) X(cpg)                                              \
     /* colour table */ X(red) X(green) X(blue)                                                \
@@ -47,14 +35,36 @@ namespace mirelda::rtf {
     X(enspace) X(qmspace) X(bullet) X(lquote) X(rquote) X(ldblquote) X(rdblquote) X(zwj)      \
     X(zwnj) X(ltrmark) X(rtlmark)
 
+// Destinations whose content no reader shows: skipped whole wherever they appear.
+#define MIRELDA_RTF_SKIPPED_DESTINATIONS(X)                                                   \
+    X(pntext) X(nonshppict) X(stylesheet) X(info) X(header) X(headerl) X(headerr) X(headerf)  \
+    X(footer) X(footerl) X(footerr) X(footerf) X(footnote) X(annotation) X(atnid)             \
+    X(atnauthor) X(atndate) X(atnicn) X(atnref) X(atrfstart) X(atrfend) X(themedata)          \
+    X(colorschememapping) X(latentstyles) X(datastore) X(xmlnstbl) X(listtable)               \
+    X(listoverridetable) X(rsidtbl) X(generator) X(filetbl) X(revtbl) X(private) X(pgdsctbl)  \
+    X(template) X(userprops) X(docvar) X(ftnsep) X(ftnsepc) X(ftncn) X(aftnsep) X(aftnsepc)   \
+    X(aftncn) X(xe) X(tc) X(txe) X(bkmkstart) X(bkmkend) X(comment) X(author) X(operator)     \
+    X(title) X(subject) X(keywords) X(doccomm) X(company) X(category) X(nonesttables) X(upr)  \
+    X(objdata) X(objclass) X(objname) X(shpinst) X(falt) X(panose) X(listpicture) X(fchars)   \
+    X(lchars) X(pgptbl) X(protusertbl) X(mmathPr) X(defchp) X(defpap) X(wgrffmtfilter)        \
+    X(blipuid) X(picprop) X(background) X(passwordhash) X(expandedcolortbl) X(do) X(sp)       \
+    X(sn) X(sv) X(fname) X(pnseclvl) X(leveltext) X(levelnumbers) X(revision) X(rxe)
+// clang-format on
+
 enum class Kw : std::uint16_t {
     Unknown,
 #define MIRELDA_RTF_ENUM(name) k_##name,
-    MIRELDA_RTF_KEYWORDS(MIRELDA_RTF_ENUM)
+    MIRELDA_RTF_KEYWORDS(MIRELDA_RTF_ENUM) FirstSkipped,
+    MIRELDA_RTF_SKIPPED_DESTINATIONS(MIRELDA_RTF_ENUM) LastSkipped,
 #undef MIRELDA_RTF_ENUM
 };
+
+inline bool IsSkippedDestination(Kw kw)
+{
+    return kw > Kw::FirstSkipped && kw < Kw::LastSkipped;
+}
 
 // The keyword spelled by `letters` (case-sensitive, as RTF is), or Kw::Unknown.
 Kw LookupKeyword(std::string_view letters);
 
-}  // namespace mirelda::rtf
+} // namespace mirelda::rtf

@@ -3,30 +3,43 @@
 namespace mirelda::rtf {
 namespace {
 
-bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v'; }
+bool IsSpace(char16_t c)
+{
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v';
+}
 
-char16_t AsciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
+char16_t AsciiUpper(char16_t c)
+{
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+}
 
-}  // namespace
+} // namespace
 
 // HYPERLINK "target" [\l "anchor"] [\o "tip"] [\t "frame"] [\m] [\n] [\h]
-bool ParseHyperlink(std::u16string_view s, HyperlinkTarget& out) {
+bool ParseHyperlink(std::u16string_view s, HyperlinkTarget& out)
+{
     std::size_t i = 0;
     const std::size_t n = s.size();
-    while (i < n && IsSpace(s[i])) ++i;
+    while (i < n && IsSpace(s[i]))
+        ++i;
     constexpr std::u16string_view kName = u"HYPERLINK";
-    if (n - i < kName.size()) return false;
+    if (n - i < kName.size())
+        return false;
     for (std::size_t k = 0; k < kName.size(); ++k) {
-        if (AsciiUpper(s[i + k]) != kName[k]) return false;
+        if (AsciiUpper(s[i + k]) != kName[k])
+            return false;
     }
     i += kName.size();
-    if (i < n && !IsSpace(s[i])) return false;
+    if (i < n && !IsSpace(s[i]))
+        return false;
     out = HyperlinkTarget{};
     bool haveTarget = false;
-    char16_t expecting = 0;  // the switch whose argument comes next
+    char16_t expecting = 0; // the switch whose argument comes next
     while (true) {
-        while (i < n && IsSpace(s[i])) ++i;
-        if (i >= n) break;
+        while (i < n && IsSpace(s[i]))
+            ++i;
+        if (i >= n)
+            break;
         if (s[i] == u'\\' && i + 1 < n && s[i + 1] != u'"') {
             const char16_t sw = s[i + 1];
             i += 2;
@@ -37,12 +50,15 @@ bool ParseHyperlink(std::u16string_view s, HyperlinkTarget& out) {
         if (s[i] == u'"') {
             ++i;
             while (i < n && s[i] != u'"') {
-                if (s[i] == u'\\' && i + 1 < n && (s[i + 1] == u'"' || s[i + 1] == u'\\')) ++i;
+                if (s[i] == u'\\' && i + 1 < n && (s[i + 1] == u'"' || s[i + 1] == u'\\'))
+                    ++i;
                 token.push_back(s[i++]);
             }
-            if (i < n) ++i;
+            if (i < n)
+                ++i;
         } else {
-            while (i < n && !IsSpace(s[i])) token.push_back(s[i++]);
+            while (i < n && !IsSpace(s[i]))
+                token.push_back(s[i++]);
         }
         if (expecting == u'l') {
             out.anchor = std::move(token);
@@ -55,39 +71,43 @@ bool ParseHyperlink(std::u16string_view s, HyperlinkTarget& out) {
     return true;
 }
 
-std::u16string FormatListNumber(std::int32_t number, ListKind kind) {
+std::u16string FormatListNumber(std::int32_t number, ListKind kind)
+{
     const auto decimal = [](std::int32_t v) {
         const std::string digits = std::to_string(v);
         return std::u16string(digits.begin(), digits.end());
     };
     switch (kind) {
-        case ListKind::LowerLetter:
-        case ListKind::UpperLetter: {
-            if (number < 1 || number > 26 * 8) return decimal(number);
-            const char16_t base = kind == ListKind::LowerLetter ? u'a' : u'A';
-            // a..z, then aa..zz, as word processors count
-            return std::u16string(static_cast<std::size_t>((number - 1) / 26 + 1),
-                                  static_cast<char16_t>(base + (number - 1) % 26));
-        }
-        case ListKind::LowerRoman:
-        case ListKind::UpperRoman: {
-            if (number < 1 || number > 3999) return decimal(number);
-            static constexpr std::pair<int, const char*> kParts[] = {
-                {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"},
-                {50, "l"},   {40, "xl"},  {10, "x"},  {9, "ix"},  {5, "v"},   {4, "iv"}, {1, "i"}};
-            std::u16string out;
-            for (const auto& [value, letters] : kParts) {
-                while (number >= value) {
-                    for (const char* c = letters; *c; ++c) {
-                        out.push_back(kind == ListKind::UpperRoman ? AsciiUpper(*c) : char16_t(*c));
-                    }
-                    number -= value;
+    case ListKind::LowerLetter:
+    case ListKind::UpperLetter: {
+        if (number < 1 || number > 26 * 8)
+            return decimal(number);
+        const char16_t base = kind == ListKind::LowerLetter ? u'a' : u'A';
+        // a..z, then aa..zz, as word processors count
+        return std::u16string(static_cast<std::size_t>((number - 1) / 26 + 1),
+                              static_cast<char16_t>(base + (number - 1) % 26));
+    }
+    case ListKind::LowerRoman:
+    case ListKind::UpperRoman: {
+        if (number < 1 || number > 3999)
+            return decimal(number);
+        static constexpr std::pair<int, const char*> kParts[] = {
+            {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+            {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
+        std::u16string out;
+        for (const auto& [value, letters] : kParts) {
+            while (number >= value) {
+                for (const char* c = letters; *c; ++c) {
+                    out.push_back(kind == ListKind::UpperRoman ? AsciiUpper(*c) : char16_t(*c));
                 }
+                number -= value;
             }
-            return out;
         }
-        default: return decimal(number);
+        return out;
+    }
+    default:
+        return decimal(number);
     }
 }
 
-}  // namespace mirelda::rtf
+} // namespace mirelda::rtf

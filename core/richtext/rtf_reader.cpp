@@ -6,7 +6,8 @@
 
 namespace mirelda {
 
-RichDocument ReadRtf(std::string_view rtf) {
+RichDocument ReadRtf(std::string_view rtf)
+{
     rtf::Parser<true> parser(rtf);
     parser.Run();
     RichDocument doc = std::move(parser.Extra().doc);
@@ -22,11 +23,12 @@ RichDocument ReadRtf(std::string_view rtf) {
             font.codePage = fromCharset != 0 ? fromCharset : doc.codePage;
         }
     }
-    if (parser.DefaultFontNumber() >= 0) doc.defaultFont = parser.FontIndex(parser.DefaultFontNumber());
+    if (parser.DefaultFontNumber() >= 0)
+        doc.defaultFont = parser.FontIndex(parser.DefaultFontNumber());
     // Inner fields end first; keep the links in position order.
     std::stable_sort(doc.hyperlinks.begin(), doc.hyperlinks.end(),
                      [](const RichHyperlink& a, const RichHyperlink& b) { return a.first < b.first; });
     return doc;
 }
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -14,4 +14,4 @@ namespace mirelda {
 
 RichDocument ReadRtf(std::string_view rtf);
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -15,7 +15,7 @@ namespace mirelda {
 // With wholeWord an occurrence counts only when neither the unit before it nor the unit after
 // it is a letter or digit; the ends of the text are boundaries, so are punctuation and '_'.
 // Paragraph marks and hidden text are ordinary units: an occurrence may span them.
-std::int32_t FindText(std::u16string_view text, std::u16string_view what, std::int32_t from,
-                      bool matchCase, bool wholeWord);
+std::int32_t FindText(std::u16string_view text, std::u16string_view what, std::int32_t from, bool matchCase,
+                      bool wholeWord);
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -12,9 +12,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view rtf(reinterpret_cast<const char*>(data), size);
     const mirelda::RichDocument doc = mirelda::ReadRtf(rtf);
-    if (mirelda::ExtractPlainText(rtf) != doc.text) std::abort();
-    if (!mirelda::CheckDocument(doc).empty()) std::abort();
-    if (doc.text.size() > size + 1) std::abort();
+    if (mirelda::ExtractPlainText(rtf) != doc.text)
+        std::abort();
+    if (!mirelda::CheckDocument(doc).empty())
+        std::abort();
+    if (doc.text.size() > size + 1)
+        std::abort();
 
     // A stretch of the text, looked for from the start, is found at or before where it is.
     const std::u16string_view text = doc.text;
@@ -24,11 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto limit = static_cast<std::int32_t>(at);
     for (const bool matchCase : {false, true}) {
         const std::int32_t found = mirelda::FindText(text, what, 0, matchCase, false);
-        if (found < 0 || found > limit) std::abort();
+        if (found < 0 || found > limit)
+            std::abort();
         const std::int32_t later = mirelda::FindText(text, what, limit + 1, matchCase, false);
-        if (later != -1 && later <= limit) std::abort();
+        if (later != -1 && later <= limit)
+            std::abort();
         const std::int32_t word = mirelda::FindText(text, what, 0, matchCase, true);
-        if (word != -1 && (word < found || (matchCase && text.substr(word, what.size()) != what))) std::abort();
+        if (word != -1 && (word < found || (matchCase && text.substr(word, what.size()) != what)))
+            std::abort();
     }
     return 0;
 }

@@ -18,7 +18,8 @@ std::string Repeat(std::string_view s, std::size_t n)
 {
     std::string out;
     out.reserve(s.size() * n);
-    for (std::size_t i = 0; i < n; ++i) out += s;
+    for (std::size_t i = 0; i < n; ++i)
+        out += s;
     return out;
 }
 
@@ -36,9 +37,9 @@ TEST(RtfMalformed, unbalancedBraces_closeAtTheEndOrStopTheDocument)
 TEST(RtfMalformed, truncatedAnywhere_readsWhatCameBefore)
 {
     EXPECT_EQ(TextOf("{\\rtf1 a\\"), u"a\r");
-    EXPECT_EQ(TextOf("{\\rtf1 a\\'e"), u"a\r");  // one hex digit: byte 0x0E, a control character
+    EXPECT_EQ(TextOf("{\\rtf1 a\\'e"), u"a\r"); // one hex digit: byte 0x0E, a control character
     EXPECT_EQ(TextOf("{\\rtf1 a\\u"), u"a\r");
-    EXPECT_EQ(TextOf("{\\rtf1 a\\u-"), u"a-\r");  // a "-" without digits is no parameter
+    EXPECT_EQ(TextOf("{\\rtf1 a\\u-"), u"a-\r"); // a "-" without digits is no parameter
     EXPECT_EQ(TextOf("{\\rtf1 a\\u8364"), u"a€\r");
     // Every prefix of a real document.
     std::ifstream file(MIRELDA_SOURCE_DIR "/tests/data/rtf/libreoffice_article.rtf", std::ios::binary);
@@ -63,8 +64,9 @@ TEST(RtfMalformed, badHex_isTextNotAnEscape)
 
 TEST(RtfMalformed, hugeNumbers_areClamped)
 {
-    const RichDocument doc = Read("{\\rtf1\\fs99999999999999999999\\li-99999999999999999\\cf4294967297"
-                                  "\\f99999999999999 a\\pard\\tx99999999999999999 b\\uc999999999999 \\u8364 xyz}");
+    const RichDocument doc =
+        Read("{\\rtf1\\fs99999999999999999999\\li-99999999999999999\\cf4294967297"
+             "\\f99999999999999 a\\pard\\tx99999999999999999 b\\uc999999999999 \\u8364 xyz}");
     EXPECT_EQ(doc.text, u"ab€\r");
     EXPECT_EQ(doc.runs[0].format.halfPoints, 3276);
     EXPECT_EQ(doc.paragraphs[0].format.tabs.size(), 1u);
@@ -77,8 +79,10 @@ TEST(RtfMalformed, tooManyTabsAndCells_areCapped)
 {
     const RichDocument doc = Read("{\\rtf1 " + Repeat("\\tx100", 1) + [] {
         std::string s;
-        for (int i = 1; i <= 100; ++i) s += "\\tx" + std::to_string(i * 10);
-        for (int i = 1; i <= 100; ++i) s += "\\cellx" + std::to_string(i * 10);
+        for (int i = 1; i <= 100; ++i)
+            s += "\\tx" + std::to_string(i * 10);
+        for (int i = 1; i <= 100; ++i)
+            s += "\\cellx" + std::to_string(i * 10);
         return s;
     }() + "\\intbl a\\row}");
     EXPECT_EQ(doc.paragraphs[0].format.tabs.size(), 32u);
@@ -88,8 +92,10 @@ TEST(RtfMalformed, tooManyTabsAndCells_areCapped)
 TEST(RtfMalformed, deepNesting_keepsTextAndRestoresFormattingAfterwards)
 {
     constexpr std::size_t kDeep = 50'000;
-    const RichDocument doc = Read("{\\rtf1 a" + Repeat("{", kDeep) + "\\b b\\line{\\*\\x no}{\\fldinst no}"
-                                  "{\\pict 00}c" + Repeat("}", kDeep) + "d}");
+    const RichDocument doc = Read("{\\rtf1 a" + Repeat("{", kDeep) +
+                                  "\\b b\\line{\\*\\x no}{\\fldinst no}"
+                                  "{\\pict 00}c" +
+                                  Repeat("}", kDeep) + "d}");
     EXPECT_EQ(doc.text, u"ab\v\uFFFCcd\r");
     EXPECT_FALSE(RunAt(doc, 5)->format.bold);
     // Unclosed: the input just ends.
@@ -113,10 +119,11 @@ TEST(RtfMalformed, fieldAndListWordsOutOfPlace_changeNothing)
     EXPECT_EQ(TextOf("{\\rtf1 \\fldrslt a{\\fldinst b}{\\pntxtb c}{\\pntext d}e}"), u"ae\r");
     EXPECT_EQ(TextOf("{\\rtf1{\\fonttbl{\\f0{\\field{\\fldrslt x}}Arial;}}y}"), u"y\r");
     // A font table inside a field instruction must not change the code page of the text.
-    EXPECT_EQ(TextOf("{\\rtf1\\deff0{\\fonttbl{\\f0 Arial;}}{\\field{\\*\\fldinst {\\fonttbl{\\f0\\fcharset204 X;}}"
-                     "{\\ansicpg1251}}{\\fldrslt \\'e9}}}"),
-              u"é\r");
+    EXPECT_EQ(
+        TextOf("{\\rtf1\\deff0{\\fonttbl{\\f0 Arial;}}{\\field{\\*\\fldinst {\\fonttbl{\\f0\\fcharset204 X;}}"
+               "{\\ansicpg1251}}{\\fldrslt \\'e9}}}"),
+        u"é\r");
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda

@@ -36,7 +36,7 @@ TEST(RtfModel, characterFormatting_followsGroupsAndToggles)
     EXPECT_EQ(FormatAt(doc, 7).vertical, VerticalAlign::Superscript);
     EXPECT_EQ(FormatAt(doc, 8).vertical, VerticalAlign::Subscript);
     EXPECT_TRUE(FormatAt(doc, 9).caps);
-    EXPECT_EQ(FormatAt(doc, 9).vertical, VerticalAlign::Baseline);  // \plain reset it
+    EXPECT_EQ(FormatAt(doc, 9).vertical, VerticalAlign::Baseline); // \plain reset it
     EXPECT_TRUE(FormatAt(doc, 10).smallCaps);
     EXPECT_EQ(FormatAt(doc, 10).halfPoints, 24);
     EXPECT_EQ(FormatAt(doc, 11).halfPoints, 40);
@@ -46,11 +46,11 @@ TEST(RtfModel, characterFormatting_followsGroupsAndToggles)
 
 TEST(RtfModel, fontsAndColours_areResolvedToTableIndexes)
 {
-    const RichDocument doc = Read(
-        "{\\rtf1\\ansi\\deff2{\\fonttbl{\\f2\\froman\\fprq2\\fcharset0 Times New Roman;}"
-        "{\\f5\\fswiss\\fcharset204 Arial Cyr;}{\\f9\\fnil\\fcharset2 Symbol;}}"
-        "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green128\\blue0;}"
-        "a\\f5 b\\f9 c\\f77 d\\f2\\cf1 e\\cf2\\highlight1 f\\cf0\\cb0 g\\cf9 h}");
+    const RichDocument doc =
+        Read("{\\rtf1\\ansi\\deff2{\\fonttbl{\\f2\\froman\\fprq2\\fcharset0 Times New Roman;}"
+             "{\\f5\\fswiss\\fcharset204 Arial Cyr;}{\\f9\\fnil\\fcharset2 Symbol;}}"
+             "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green128\\blue0;}"
+             "a\\f5 b\\f9 c\\f77 d\\f2\\cf1 e\\cf2\\highlight1 f\\cf0\\cb0 g\\cf9 h}");
     ASSERT_EQ(doc.fonts.size(), 3u);
     EXPECT_EQ(doc.fonts[0].number, 2);
     EXPECT_EQ(doc.fonts[0].name, u"Times New Roman");
@@ -65,23 +65,24 @@ TEST(RtfModel, fontsAndColours_areResolvedToTableIndexes)
     EXPECT_EQ(doc.colors[2].green, 128);
     EXPECT_FALSE(doc.colors[2].automatic);
 
-    EXPECT_EQ(FormatAt(doc, 0).font, -1);  // the default font
+    EXPECT_EQ(FormatAt(doc, 0).font, -1); // the default font
     EXPECT_EQ(FormatAt(doc, 1).font, 1);
     EXPECT_EQ(FormatAt(doc, 2).font, 2);
-    EXPECT_EQ(FormatAt(doc, 3).font, -1);  // no such font
+    EXPECT_EQ(FormatAt(doc, 3).font, -1); // no such font
     EXPECT_EQ(FormatAt(doc, 4).foreground, 1);
     EXPECT_EQ(FormatAt(doc, 5).foreground, 2);
     EXPECT_EQ(FormatAt(doc, 5).background, 1);
-    EXPECT_EQ(FormatAt(doc, 6).foreground, -1);  // entry 0 is the automatic colour
+    EXPECT_EQ(FormatAt(doc, 6).foreground, -1); // entry 0 is the automatic colour
     EXPECT_EQ(FormatAt(doc, 6).background, -1);
-    EXPECT_EQ(FormatAt(doc, 7).foreground, -1);  // out of the table
+    EXPECT_EQ(FormatAt(doc, 7).foreground, -1); // out of the table
 }
 
 TEST(RtfModel, paragraphFormatting_appliesToTheParagraphItEnds)
 {
-    const RichDocument doc = Read(Rtf("\\qc\\li720\\ri360\\fi-360\\sb120\\sa240\\sl-300 centred\\par"
-                                      "\\pard\\tqr\\tldot\\tx5000\\tx1000\\tb3000\\sl360\\slmult1\\keepn second\\par"
-                                      "\\pard\\qj{\\qr grouped}\\page after a page"));
+    const RichDocument doc =
+        Read(Rtf("\\qc\\li720\\ri360\\fi-360\\sb120\\sa240\\sl-300 centred\\par"
+                 "\\pard\\tqr\\tldot\\tx5000\\tx1000\\tb3000\\sl360\\slmult1\\keepn second\\par"
+                 "\\pard\\qj{\\qr grouped}\\page after a page"));
     ASSERT_EQ(doc.paragraphs.size(), 4u);
     const ParagraphFormat& a = doc.paragraphs[0].format;
     EXPECT_EQ(a.alignment, Alignment::Center);
@@ -114,13 +115,14 @@ TEST(RtfModel, paragraphFormatting_appliesToTheParagraphItEnds)
 
 TEST(RtfModel, pictures_keepPngAndJpegDataAndGoalSize)
 {
-    const RichDocument doc = Read(
-        "{\\rtf1 {\\*\\shppict{\\pict{\\*\\picprop{\\sp{\\sn a}{\\sv 1}}}\\picw16\\pich8\\picwgoal240\\pichgoal120"
-        "\\picscalex50\\pngblip 89504e470d0a1a0a\r\n0000}}{\\nonshppict{\\pict\\wmetafile8 0102}}"
-        "{\\pict\\jpegblip\\picwgoal10\\pichgoal20 ffd8ffe0}"
-        "{\\pict\\pngblip 00112233}"                     // claims PNG, is not
-        "{\\pict\\jpegblip\\bin4 \xff\xd8\xff\x01}"      // binary data
-        "{\\pict\\wmetafile8 0100}}");
+    const RichDocument doc =
+        Read("{\\rtf1 {\\*\\shppict{\\pict{\\*\\picprop{\\sp{\\sn a}{\\sv "
+             "1}}}\\picw16\\pich8\\picwgoal240\\pichgoal120"
+             "\\picscalex50\\pngblip 89504e470d0a1a0a\r\n0000}}{\\nonshppict{\\pict\\wmetafile8 0102}}"
+             "{\\pict\\jpegblip\\picwgoal10\\pichgoal20 ffd8ffe0}"
+             "{\\pict\\pngblip 00112233}"                // claims PNG, is not
+             "{\\pict\\jpegblip\\bin4 \xff\xd8\xff\x01}" // binary data
+             "{\\pict\\wmetafile8 0100}}");
     ASSERT_EQ(doc.text, u"\uFFFC\uFFFC\uFFFC\uFFFC\uFFFC\r");
     ASSERT_EQ(doc.pictures.size(), 5u);
     const RichPicture& png = doc.pictures[0];
@@ -151,7 +153,7 @@ TEST(RtfModel, hyperlinks_coverTheirResultWithTargetAndAnchor)
         "{\\field{\\*\\fldinst HYPERLINK \"outer\"}{\\fldrslt x{\\field{\\*\\fldinst HYPERLINK \"inner\"}"
         "{\\fldrslt y}}z}}}");
     ASSERT_EQ(doc.text, u"AB-C-D\rE-xyz\r");
-    ASSERT_EQ(doc.hyperlinks.size(), 5u);  // the empty result is no link
+    ASSERT_EQ(doc.hyperlinks.size(), 5u); // the empty result is no link
     EXPECT_EQ(doc.hyperlinks[0].first, 0);
     EXPECT_EQ(doc.hyperlinks[0].last, 1);
     EXPECT_EQ(doc.hyperlinks[0].target, u"Art 12");
@@ -184,16 +186,20 @@ TEST(RtfModel, tableRows_areMarkedWithTheirCellEdges)
 TEST(RtfModel, numberedAndBulletedParagraphs_getTheirMarkerText)
 {
     const std::string pnDec = "{\\*\\pn\\pnlvlbody\\pnindent360\\pnstart1\\pndec{\\pntxta.}}";
-    const RichDocument doc = Read(
-        "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}"
-        "\\pard{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}one\\par"
-        "\\pard" + pnDec + "two\\par" + pnDec + "three\\par"
-        "\\pard{\\*\\pn\\pnlvlcont}cont\\par"
-        "\\pard" + pnDec + "four\\par"
-        "\\pard plain\\par"
-        "\\pard{\\*\\pn\\pnlvlbody\\pnucrm\\pnstart4{\\pntxtb(}{\\pntxta)}}roman\\par"
-        "\\pard{\\*\\pn\\pnlvlbody\\pnlcltr\\pnstart27}letters\\par"
-        "\\pard\\ls2{\\listtext 3)\\tab}from list text\\par}");
+    const RichDocument doc =
+        Read("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}"
+             "\\pard{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}one\\par"
+             "\\pard" +
+             pnDec + "two\\par" + pnDec +
+             "three\\par"
+             "\\pard{\\*\\pn\\pnlvlcont}cont\\par"
+             "\\pard" +
+             pnDec +
+             "four\\par"
+             "\\pard plain\\par"
+             "\\pard{\\*\\pn\\pnlvlbody\\pnucrm\\pnstart4{\\pntxtb(}{\\pntxta)}}roman\\par"
+             "\\pard{\\*\\pn\\pnlvlbody\\pnlcltr\\pnstart27}letters\\par"
+             "\\pard\\ls2{\\listtext 3)\\tab}from list text\\par}");
     ASSERT_EQ(doc.paragraphs.size(), 9u);
     const auto marker = [&](std::size_t i) { return doc.paragraphs[i].format.list; };
     EXPECT_EQ(marker(0).kind, ListKind::Bullet);
@@ -203,7 +209,7 @@ TEST(RtfModel, numberedAndBulletedParagraphs_getTheirMarkerText)
     EXPECT_EQ(marker(1).text, u"1.");
     EXPECT_EQ(marker(1).indent, 360);
     EXPECT_EQ(marker(2).text, u"2.");
-    EXPECT_EQ(marker(3).kind, ListKind::None);  // continuation: no marker, the count goes on
+    EXPECT_EQ(marker(3).kind, ListKind::None); // continuation: no marker, the count goes on
     EXPECT_EQ(marker(4).text, u"3.");
     EXPECT_EQ(marker(4).number, 3);
     EXPECT_EQ(marker(5).kind, ListKind::None);
@@ -217,12 +223,12 @@ TEST(RtfModel, hiddenRuns_areIdentifiable)
 {
     const RichDocument doc = Read("{\\rtf1 ab{\\v cd}ef\\v gh\\par ij}");
     ASSERT_EQ(doc.text, u"abcdefgh\rij\r");
-    const std::vector<TextSpan> spans = {{2, 2}, {6, 6}};  // the mark and what follows are hidden too
+    const std::vector<TextSpan> spans = {{2, 2}, {6, 6}}; // the mark and what follows are hidden too
     EXPECT_EQ(HiddenSpans(doc), spans);
     EXPECT_TRUE(FormatAt(doc, 8).hidden);
     EXPECT_EQ(RunAt(doc, 12), nullptr);
     EXPECT_EQ(RunAt(doc, -1), nullptr);
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda

@@ -17,7 +17,7 @@ TEST(RtfNumbering, finalParagraphMark_mergesWithLastParAndIsAlwaysThere)
     EXPECT_EQ(TextOf("{\\rtf1 a\\par\\par}"), u"a\r\r");
     EXPECT_EQ(TextOf("{\\rtf1 a\\par b}"), u"a\rb\r");
     EXPECT_EQ(TextOf("{\\rtf1}"), u"\r");
-    EXPECT_EQ(TextOf("{\\rtf1 a\\par {\\v b}}"), u"a\rb\r");  // hidden text after the last \par
+    EXPECT_EQ(TextOf("{\\rtf1 a\\par {\\v b}}"), u"a\rb\r"); // hidden text after the last \par
     EXPECT_EQ(TextOf("{\\rtf1 a\\sect}"), u"a\r");
 }
 
@@ -41,7 +41,7 @@ TEST(RtfNumbering, breaksAndSpecialCharacters_onePositionEach)
     EXPECT_EQ(TextOf("{\\rtf1 \\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote}"),
               u"\u2014\u2013\u2022\u2018\u2019\u201C\u201D\r");
     EXPECT_EQ(TextOf("{\\rtf1 \\emspace\\enspace\\qmspace\\zwj\\zwnj}"), u"\u2003\u2002\u2005\u200D\u200C\r");
-    EXPECT_EQ(TextOf("{\\rtf1 a\tb}"), u"a\tb\r");  // a raw tab byte is a tab
+    EXPECT_EQ(TextOf("{\\rtf1 a\tb}"), u"a\tb\r"); // a raw tab byte is a tab
     // Control characters show nothing, whatever way they are written.
     EXPECT_EQ(TextOf("{\\rtf1 a\\'00\\'0d\\u11 \x01 b}"), u"a b\r");
     // A U+FFFC written as text would pass for a picture.
@@ -53,8 +53,9 @@ TEST(RtfNumbering, hexBytes_decodedWithDocumentOrFontCodePage)
     EXPECT_EQ(TextOf(Rtf("caf\\'e9 \\'80 \\'92")), u"café € ’\r");
     EXPECT_EQ(TextOf("{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8}"), u"При\r");
     // The font's \fcharset wins over \ansicpg; \plain returns to the default font.
-    const std::string fonts = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset204 Arial Cyr;}"
-                              "{\\f2\\fcharset161 Arial Greek;}{\\f3\\cpg1250 Arial CE;}}";
+    const std::string fonts =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset204 Arial Cyr;}"
+        "{\\f2\\fcharset161 Arial Greek;}{\\f3\\cpg1250 Arial CE;}}";
     EXPECT_EQ(TextOf(fonts + "\\f1\\'cf\\f0\\'e9\\f2\\'e1\\f3\\'9a\\plain\\'e9}"), u"Пéαšé\r");
     // Raw 8-bit bytes are text in the current code page too.
     EXPECT_EQ(TextOf(fonts + "\\f1 \xcf\xf0\\f0  \xe9}"), u"Пр é\r");
@@ -78,7 +79,7 @@ TEST(RtfNumbering, doubleByteCharacter_isOnePosition)
 TEST(RtfNumbering, unicodeEscapes_skipTheirFallback)
 {
     EXPECT_EQ(TextOf("{\\rtf1 \\u8364?x}"), u"€x\r");
-    EXPECT_EQ(TextOf("{\\rtf1 \\u233\\'e9x}"), u"éx\r");  // the fallback as a hex byte
+    EXPECT_EQ(TextOf("{\\rtf1 \\u233\\'e9x}"), u"éx\r"); // the fallback as a hex byte
     EXPECT_EQ(TextOf("{\\rtf1\\uc2 \\u8364\\'80\\'80x}"), u"€x\r");
     EXPECT_EQ(TextOf("{\\rtf1\\uc0 \\u8364 x}"), u"€x\r");
     // \uc is scoped by groups; a group end stops the skipping.
@@ -121,7 +122,7 @@ TEST(RtfNumbering, fields_resultCountsInstructionDoesNot)
         "{\\rtf1 See {\\field{\\*\\fldinst HYPERLINK \"target\" }{\\fldrslt {\\ul the link}}} and "
         "{\\field{\\fldinst { PAGE }}{\\fldrslt 7}}.}");
     EXPECT_EQ(doc.text, u"See the link and 7.\r");
-    ASSERT_EQ(doc.hyperlinks.size(), 1u);  // PAGE is not a link
+    ASSERT_EQ(doc.hyperlinks.size(), 1u); // PAGE is not a link
     EXPECT_EQ(doc.hyperlinks[0].first, 4);
     EXPECT_EQ(doc.hyperlinks[0].last, 11);
     EXPECT_EQ(doc.hyperlinks[0].target, u"target");
@@ -129,11 +130,14 @@ TEST(RtfNumbering, fields_resultCountsInstructionDoesNot)
 
 TEST(RtfNumbering, pictures_onePositionEachWhateverTheirKind)
 {
-    EXPECT_EQ(TextOf("{\\rtf1 a{\\*\\shppict{\\pict\\pngblip 89504e47}}{\\nonshppict{\\pict\\wmetafile8 0102}}b}"),
-              u"a\uFFFCb\r");
-    EXPECT_EQ(TextOf("{\\rtf1 a{\\pict\\wmetafile8\\picw10 0102}b{\\pict\\emfblip 01}}"), u"a\uFFFCb\uFFFC\r");
-    EXPECT_EQ(TextOf("{\\rtf1 {\\object\\objemb{\\*\\objclass Paint}{\\*\\objdata 0102}{\\result{\\pict 00}}}}"),
-              u"\uFFFC\r");
+    EXPECT_EQ(
+        TextOf("{\\rtf1 a{\\*\\shppict{\\pict\\pngblip 89504e47}}{\\nonshppict{\\pict\\wmetafile8 0102}}b}"),
+        u"a\uFFFCb\r");
+    EXPECT_EQ(TextOf("{\\rtf1 a{\\pict\\wmetafile8\\picw10 0102}b{\\pict\\emfblip 01}}"),
+              u"a\uFFFCb\uFFFC\r");
+    EXPECT_EQ(
+        TextOf("{\\rtf1 {\\object\\objemb{\\*\\objclass Paint}{\\*\\objdata 0102}{\\result{\\pict 00}}}}"),
+        u"\uFFFC\r");
     EXPECT_EQ(TextOf("{\\rtf1 a{\\pict\\bin4 {{{{}b}"), u"a\uFFFCb\r");
 }
 
@@ -174,8 +178,8 @@ TEST(RtfNumbering, inputThatIsNotRtf_isPlainWindows1252Text)
     EXPECT_EQ(TextOf("line\r\n"), u"line\r");
     EXPECT_EQ(TextOf(""), u"\r");
     EXPECT_EQ(TextOf("{\\rt"), u"{\\rt\r");
-    EXPECT_EQ(TextOf("  \r\n{\\rtf1 x}"), u"x\r");  // blank lines before the document
+    EXPECT_EQ(TextOf("  \r\n{\\rtf1 x}"), u"x\r"); // blank lines before the document
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda

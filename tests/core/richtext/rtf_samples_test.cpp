@@ -26,7 +26,8 @@ TEST(RtfSamples, everySample_readsToItsExpectedText)
     const std::filesystem::path dir = MIRELDA_SOURCE_DIR "/tests/data/rtf";
     int samples = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        if (entry.path().extension() != ".rtf") continue;
+        if (entry.path().extension() != ".rtf")
+            continue;
         ++samples;
         SCOPED_TRACE(entry.path().filename().string());
         std::filesystem::path expectedPath = entry.path();
@@ -34,7 +35,8 @@ TEST(RtfSamples, everySample_readsToItsExpectedText)
         ASSERT_TRUE(std::filesystem::exists(expectedPath));
         std::u16string expected = Utf8ToUtf16(ReadBytes(expectedPath));
         for (char16_t& c : expected) {
-            if (c == u'\n') c = kParagraphMark;
+            if (c == u'\n')
+                c = kParagraphMark;
         }
         expected += kParagraphMark;
         const RichDocument doc = testing::Read(ReadBytes(entry.path()));
@@ -45,9 +47,12 @@ TEST(RtfSamples, everySample_readsToItsExpectedText)
 
 TEST(RtfSamples, libreOfficeArticle_linksListsTablePictureAndHiddenText)
 {
-    const RichDocument doc = testing::Read(ReadBytes(MIRELDA_SOURCE_DIR "/tests/data/rtf/libreoffice_article.rtf"));
+    const RichDocument doc =
+        testing::Read(ReadBytes(MIRELDA_SOURCE_DIR "/tests/data/rtf/libreoffice_article.rtf"));
     ASSERT_EQ(doc.hyperlinks.size(), 2u);
-    const auto textOf = [&](const RichHyperlink& l) { return doc.text.substr(l.first, l.last - l.first + 1); };
+    const auto textOf = [&](const RichHyperlink& l) {
+        return doc.text.substr(l.first, l.last - l.first + 1);
+    };
     EXPECT_EQ(textOf(doc.hyperlinks[0]), u"la page des polices");
     EXPECT_EQ(doc.hyperlinks[0].target, u"polices");
     EXPECT_EQ(textOf(doc.hyperlinks[1]), u"les marges");
@@ -68,9 +73,12 @@ TEST(RtfSamples, libreOfficeArticle_linksListsTablePictureAndHiddenText)
 
     int bullets = 0, numbers = 0, rows = 0;
     for (const RichParagraph& p : doc.paragraphs) {
-        if (p.format.list.kind == ListKind::Bullet && p.format.list.text == u"\u2022") ++bullets;
-        if (p.format.list.kind == ListKind::Decimal) ++numbers;
-        if (p.format.tableRow) ++rows;
+        if (p.format.list.kind == ListKind::Bullet && p.format.list.text == u"\u2022")
+            ++bullets;
+        if (p.format.list.kind == ListKind::Decimal)
+            ++numbers;
+        if (p.format.tableRow)
+            ++rows;
     }
     EXPECT_EQ(bullets, 2);
     EXPECT_EQ(numbers, 2);
@@ -80,5 +88,5 @@ TEST(RtfSamples, libreOfficeArticle_linksListsTablePictureAndHiddenText)
     EXPECT_EQ(doc.fonts[doc.defaultFont].name, u"Liberation Sans");
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda

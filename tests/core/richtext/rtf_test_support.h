@@ -21,7 +21,10 @@ inline RichDocument Read(std::string_view rtf)
     return doc;
 }
 
-inline std::u16string TextOf(std::string_view rtf) { return Read(rtf).text; }
+inline std::u16string TextOf(std::string_view rtf)
+{
+    return Read(rtf).text;
+}
 
 // A body wrapped as a minimal document.
 inline std::string Rtf(std::string_view body)
@@ -29,4 +32,4 @@ inline std::string Rtf(std::string_view body)
     return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}" + std::string(body) + "}";
 }
 
-}  // namespace mirelda::testing
+} // namespace mirelda::testing

@@ -19,7 +19,7 @@ TEST(TextFind, forwardFromPosition_withoutWrapping)
     EXPECT_EQ(Find(text, u"mot"), 3);
     EXPECT_EQ(Find(text, u"mot", 3), 3);
     EXPECT_EQ(Find(text, u"mot", 4), 13);
-    EXPECT_EQ(Find(text, u"mot", 14), -1);  // no wrap to the first one
+    EXPECT_EQ(Find(text, u"mot", 14), -1); // no wrap to the first one
     EXPECT_EQ(Find(text, u"mot", -5), 3);
     EXPECT_EQ(Find(text, u"mots", 13), 13);
     EXPECT_EQ(Find(text, u"s", static_cast<std::int32_t>(text.size())), -1);
@@ -50,10 +50,10 @@ TEST(TextFind, ignoringCase_keepsAccents)
 TEST(TextFind, wholeWord_needsNoLetterOrDigitAround)
 {
     EXPECT_EQ(Find(u"motif mot mots", u"mot", 0, false, true), 6);
-    EXPECT_EQ(Find(u"mot", u"mot", 0, false, true), 0);       // text ends are boundaries
-    EXPECT_EQ(Find(u"x_mot_y", u"mot", 0, false, true), 2);   // underscore is a boundary
+    EXPECT_EQ(Find(u"mot", u"mot", 0, false, true), 0);     // text ends are boundaries
+    EXPECT_EQ(Find(u"x_mot_y", u"mot", 0, false, true), 2); // underscore is a boundary
     EXPECT_EQ(Find(u"(mot).", u"MOT", 0, false, true), 1);
-    EXPECT_EQ(Find(u"mot2 2mot", u"mot", 0, false, true), -1);  // digits are word characters
+    EXPECT_EQ(Find(u"mot2 2mot", u"mot", 0, false, true), -1); // digits are word characters
     EXPECT_EQ(Find(u"émot motà mot", u"mot", 0, false, true), 10);
     EXPECT_EQ(Find(u"a\rmot\vb", u"mot", 0, false, true), 2);
     EXPECT_EQ(Find(u"mot mot", u"mot", 1, true, true), 4);
@@ -65,5 +65,5 @@ TEST(TextFind, runsAcrossParagraphMarksAndBreaks)
     EXPECT_EQ(Find(u"a\tb", u"A\tB"), 0);
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda

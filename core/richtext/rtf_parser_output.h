@@ -1,0 +1,144 @@
+#pragma once
+// What the rich reader builds at paragraph marks, picture ends and field ends. Internal to core/richtext;
+// included by rtf_parser.h only.
+
+#include "core/richtext/rtf_parser.h"
+
+namespace mirelda::rtf {
+
+// ---- Rich output -------------------------------------------------------------------------
+
+template <bool Rich> ListMarker Parser<Rich>::MakeMarker(const ParaState& para)
+{
+    ListMarker marker;
+    if constexpr (Rich) {
+        RichExtra& x = extra_;
+        const PnState& pn = para.pn;
+        if (pn.present) {
+            if (pn.cont)
+                return marker; // a continuation paragraph: no marker, list goes on
+            marker.font = pn.fontNumber < 0 ? -1 : FontIndex(pn.fontNumber);
+            marker.indent = pn.indent;
+            const std::u16string before(pn.before.data(), pn.beforeLength);
+            const std::u16string after(pn.after.data(), pn.afterLength);
+            if (pn.bullet) {
+                marker.kind = ListKind::Bullet;
+                // Bullets come as a byte of a symbol font (Symbol's 0xB7); show the bullet.
+                const bool symbolFont = marker.font >= 0 && fonts_[marker.font].charset == 2;
+                marker.text = before.empty() || symbolFont ? std::u16string(u"\u2022") : before;
+                x.previousListed = false;
+                return marker;
+            }
+            marker.kind = pn.style;
+            const bool continues =
+                x.previousListed && x.previousKind == pn.style && x.previousLevel == pn.level;
+            marker.number = continues ? x.previousNumber + 1 : pn.start;
+            marker.text = before + FormatListNumber(marker.number, marker.kind) + after;
+            x.previousListed = true;
+            x.previousKind = pn.style;
+            x.previousLevel = pn.level;
+            x.previousNumber = marker.number;
+            return marker;
+        }
+        x.previousListed = false;
+        if (para.hasListOverride && !x.listText.empty()) {
+            std::u16string text = x.listText;
+            while (!text.empty() && (text.back() == u' ' || text.back() == kTab))
+                text.pop_back();
+            if (text.empty())
+                return marker;
+            const bool numbered =
+                std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+            marker.kind = numbered ? ListKind::Decimal : ListKind::Bullet;
+            if (!numbered && (text == u"\u00B7" || text == u"\uF0B7"))
+                text = u"\u2022";
+            if (numbered) {
+                for (char16_t c : text) {
+                    if (c >= u'0' && c <= u'9' && marker.number < 100'000)
+                        marker.number = marker.number * 10 + (c - u'0');
+                }
+            }
+            marker.text = std::move(text);
+        }
+    }
+    return marker;
+}
+
+template <bool Rich> void Parser<Rich>::AddParagraph(std::int32_t mark, bool rowEnd)
+{
+    if constexpr (Rich) {
+        RichExtra& x = extra_;
+        const State& s = Top();
+        const ParaState& p = s.rich.para;
+        RichParagraph paragraph;
+        paragraph.start = x.paragraphStart;
+        paragraph.mark = mark;
+        ParagraphFormat& f = paragraph.format;
+        f.alignment = p.alignment;
+        f.leftIndent = p.leftIndent;
+        f.rightIndent = p.rightIndent;
+        f.firstIndent = p.firstIndent;
+        f.spaceBefore = p.spaceBefore;
+        f.spaceAfter = p.spaceAfter;
+        f.lineSpacing = p.lineSpacing;
+        f.lineMultiple = p.lineMultiple;
+        f.keepTogether = p.keep;
+        f.keepWithNext = p.keepNext;
+        f.pageBreakBefore = p.pageBreakBefore || x.pageBreakPending;
+        x.pageBreakPending = false;
+        f.tabs.assign(p.tabs.begin(), p.tabs.begin() + p.tabCount);
+        f.list = MakeMarker(p);
+        f.tableRow = rowEnd || s.inTable;
+        if (f.tableRow)
+            f.cellEdges = x.cellEdges;
+        x.doc.paragraphs.push_back(std::move(paragraph));
+        x.paragraphStart = mark + 1;
+        x.listText.clear();
+    }
+}
+
+template <bool Rich> void Parser<Rich>::FinishPicture()
+{
+    if constexpr (Rich) {
+        RichPicture& pic = extra_.doc.pictures[extra_.picture];
+        const auto& b = pic.bytes;
+        const bool png = b.size() >= 8 && b[0] == 0x89 && b[1] == 'P' && b[2] == 'N' && b[3] == 'G';
+        const bool jpeg = b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF;
+        // Data that is not what the picture claims to be is shown as a placeholder.
+        if (!((pic.kind == PictureKind::Png && png) || (pic.kind == PictureKind::Jpeg && jpeg))) {
+            pic.kind = PictureKind::Other;
+            pic.bytes.clear();
+            pic.bytes.shrink_to_fit();
+        }
+        extra_.picture = -1;
+        extra_.hexHigh = -1;
+    }
+}
+
+template <bool Rich> void Parser<Rich>::FinishField(FieldState& field)
+{
+    if constexpr (Rich) {
+        if (field.resultStart < 0 || field.resultEnd <= field.resultStart)
+            return;
+        HyperlinkTarget target;
+        if (!ParseHyperlink(field.instruction, target))
+            return;
+        RichHyperlink link;
+        link.first = field.resultStart;
+        link.last = field.resultEnd - 1;
+        link.target = std::move(target.target);
+        link.anchor = std::move(target.anchor);
+        extra_.doc.hyperlinks.push_back(std::move(link));
+    }
+}
+
+template <bool Rich> void Parser<Rich>::FinishRuns()
+{
+    if constexpr (Rich) {
+        const std::int32_t end = Position();
+        if (end > extra_.runStart)
+            extra_.doc.runs.push_back({extra_.runStart, end - extra_.runStart, extra_.runFormat});
+    }
+}
+
+} // namespace mirelda::rtf
