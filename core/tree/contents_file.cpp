@@ -1,6 +1,7 @@
 #include "core/tree/contents_file.h"
 
 #include "core/store/binary_file.h"
+#include "core/store/cp1252.h"
 
 #include <fstream>
 
@@ -15,6 +16,12 @@ constexpr std::size_t kArticleOffset = 104;
 constexpr std::size_t kReservedOffset = 108;
 constexpr std::size_t kLinkKindOffset = 112;
 constexpr std::int32_t kSiblingLink = 2;
+
+// File texts quoted in problem messages, which are UTF-8 like the rest of the message.
+std::string Quoted(std::string_view cp1252)
+{
+    return "\"" + Utf16ToUtf8(DecodeCp1252(cp1252)) + "\"";
+}
 
 static_assert(kLinkKindOffset + 4 == ContentsRecord::kSize);
 
@@ -83,7 +90,7 @@ Status WriteContentsFile(const std::filesystem::path& ficPath, const std::vector
             !PutField(bytes, at + kTitleOffset, r.title, ContentsRecord::kTitleWidth) ||
             !PutField(bytes, at + kLinkKeyOffset, r.linkKey, ContentsRecord::kKeyWidth))
             return FileError{FileErrorKind::CannotWrite, ficPath.string(), at,
-                             "a text of entry \"" + r.title + "\" is longer than its field"};
+                             "a text of entry " + Quoted(r.title) + " is longer than its field"};
         PutI32(bytes, at + kArticleOffset, r.article);
         PutI32(bytes, at + kReservedOffset, r.reserved);
         PutI32(bytes, at + kLinkKindOffset, r.linkKind);
@@ -128,8 +135,8 @@ Result<TreeLoadReport> LoadTree(const std::filesystem::path& ficPath, ContentsTr
                 // Only a damaged file names a key that no earlier record has: rather than
                 // attach the entry to some unrelated item, show it at the top level.
                 report.problems.push_back(FileProblem{ficPath.string(), offset,
-                                                      "entry \"" + r.title + "\": link key \"" + r.linkKey +
-                                                          "\" names no earlier entry; shown at the top level"});
+                                                      "entry " + Quoted(r.title) + ": link key " + Quoted(r.linkKey) +
+                                                          " names no earlier entry; shown at the top level"});
             } else if (r.linkKind == kSiblingLink) {
                 parent = tree.ParentOf(found->second);
                 if (image == 0 && parent != ContentsTree::kNone)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace mirelda {
 namespace {
 
@@ -158,9 +160,14 @@ TEST(LoadTree, keysAreCaseSensitiveAndUnknownKeysGoToTopLevel)
         Rec("x", "Wrong case", "A", 4),
         Rec("y", "Nothing", "missing", 0, 2),
         Rec("z", "Itself", "z"),  // its own key is not known before it is inserted
+        Rec("w", "\xC9t\xE9", "cl\xE9"),
     });
-    EXPECT_EQ(l.lines, (Lines{"Book\t0\t0", "Wrong case\t10\t4", "Nothing\t0\t0", "Itself\t0\t0"}));
-    ASSERT_EQ(l.report.problems.size(), 3u);
+    EXPECT_EQ(l.lines, (Lines{"Book\t0\t0", "Wrong case\t10\t4", "Nothing\t0\t0", "Itself\t0\t0",
+                               "\xC9t\xE9\t0\t0"}));
+    ASSERT_EQ(l.report.problems.size(), 4u);
+    // Messages are UTF-8 whatever the file's code page.
+    EXPECT_NE(l.report.problems[3].message.find("\"\xC3\x89t\xC3\xA9\""), std::string::npos);
+    EXPECT_NE(l.report.problems[3].message.find("\"cl\xC3\xA9\""), std::string::npos);
     EXPECT_EQ(l.report.problems[0].offset, ContentsRecord::kSize);
     EXPECT_EQ(l.report.problems[2].offset, 3 * ContentsRecord::kSize);
 }
@@ -226,13 +233,22 @@ TEST(LoadTree, appendsWithoutClearingAndKeysDoNotCarryOver)
 TEST(LoadTree, veryDeepChainIsWalkedWithoutRecursion)
 {
     std::vector<ContentsRecord> records{Rec("k0", "t", "0")};
-    constexpr int kDepth = 20000;
-    for (int i = 1; i < kDepth; ++i)
+    constexpr std::size_t kDepth = 20000;
+    for (std::size_t i = 1; i < kDepth; ++i)
         records.push_back(Rec("k" + std::to_string(i), "t", "k" + std::to_string(i - 1)));
-    const Loaded l = LoadRecords(records);
-    ASSERT_EQ(l.lines.size(), static_cast<std::size_t>(kDepth));
-    EXPECT_EQ(l.lines.back().size(), 2u * (kDepth - 1) + 5);
-    EXPECT_EQ(l.tree.ImageOf(kDepth), (kDepth - 1) % 5);
+    TempDir dir;
+    ASSERT_TRUE(WriteContentsFile(dir / "DEEP.FIC", records));
+    MemoryContentsTree tree;
+    std::unordered_map<Item, std::int32_t> articles;
+    ASSERT_TRUE(LoadTree(dir / "DEEP.FIC", tree, articles));
+    std::size_t visited = 0, deepest = 0;
+    tree.ForEachInDisplayOrder([&](Item, std::size_t depth) {
+        ++visited;
+        deepest = std::max(deepest, depth);
+    });
+    EXPECT_EQ(visited, kDepth);
+    EXPECT_EQ(deepest, kDepth - 1);
+    EXPECT_EQ(tree.ImageOf(kDepth), static_cast<int>((kDepth - 1) % 5));
 }
 
 }  // namespace
