@@ -1,0 +1,124 @@
+#include "ui/tree/dlg_bar.h"
+
+#include <QLayout>
+#include <QMainWindow>
+#include <QMouseEvent>
+#include <QResizeEvent>
+
+CDlgBar::CDlgBar(QWidget* parent) : QDockWidget(parent)
+{
+    // Never dragged off its side, floated or closed by the user; no title bar at all.
+    setFeatures(QDockWidget::NoDockWidgetFeatures);
+    setTitleBarWidget(new QWidget(this));
+}
+
+CDlgBar::~CDlgBar() = default;
+
+QSize CDlgBar::DialogUnitsToPixels(int x, int y)
+{
+    // Base units of the bars' 8-point sans-serif font: 6 by 13 pixels.
+    return QSize((x * 6 + 2) / 4, (y * 13 + 4) / 8);
+}
+
+bool CDlgBar::Create(QMainWindow* frame, Qt::DockWidgetArea area, QSize templateSize, int controlId, bool resizable)
+{
+    if (!frame)
+        return false;
+    frame_ = frame;
+    area_ = area;
+    controlId_ = controlId;
+    resizable_ = resizable;
+    if (parentWidget() != frame)
+        setParent(frame);
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("barClient%1").arg(controlId));
+    client_->resize(templateSize);
+    client_->installEventFilter(this);
+    setWidget(client_);
+    docked_ = templateSize;
+    floating_ = templateSize;
+    return true;
+}
+
+QSize CDlgBar::CalcDynamicLayout(int length, unsigned mode)
+{
+    if (mode & (LM_HORZDOCK | LM_VERTDOCK)) {
+        if (mode & LM_STRETCH)
+            return (mode & LM_HORZ) ? QSize(kStretched, docked_.height()) : QSize(docked_.width(), kStretched);
+        return docked_;
+    }
+    if (mode & LM_MRUWIDTH)
+        return floating_;
+    if (mode & LM_LENGTHY) {
+        if (resizable_)
+            docked_.setHeight(length);
+        floating_.setHeight(length);
+        return QSize(floating_.width(), length);
+    }
+    if (resizable_)
+        docked_.setWidth(length);
+    floating_.setWidth(length);
+    return QSize(length, floating_.height());
+}
+
+void CDlgBar::SetDockedSize(QSize size)
+{
+    docked_ = size;
+    const bool horizontal = area_ == Qt::TopDockWidgetArea || area_ == Qt::BottomDockWidgetArea;
+    const QSize answer = CalcDynamicLayout(-1, LM_STRETCH | (horizontal ? LM_HORZ | LM_HORZDOCK : LM_VERTDOCK));
+    // The stretched dimension is the frame's to choose; the other one is the bar's.
+    if (horizontal) {
+        setMinimumWidth(0);
+        setMaximumWidth(QWIDGETSIZE_MAX);
+        setFixedHeight(answer.height());
+    } else {
+        setMinimumHeight(0);
+        setMaximumHeight(QWIDGETSIZE_MAX);
+        setFixedWidth(answer.width());
+    }
+}
+
+QRect CDlgBar::StripBarWindowOnScreen() const { return QRect(mapToGlobal(QPoint(0, 0)), size()); }
+
+mirelda::StripDragLimits CDlgBar::StripLimits() const
+{
+    if (!frame_)
+        return {};
+    const QPoint origin = frame_->mapToGlobal(QPoint(0, 0));
+    const mirelda::PixelRect client{origin.x(), origin.y(), origin.x() + frame_->width(),
+                                    origin.y() + frame_->height()};
+    int top = client.top;
+    int bottom = client.bottom;
+    for (CDlgBar* bar : frame_->findChildren<CDlgBar*>(Qt::FindDirectChildrenOnly)) {
+        if (!bar->isVisible() || bar->isFloating())
+            continue;
+        const QRect r = bar->StripBarWindowOnScreen();
+        const Qt::DockWidgetArea side = frame_->dockWidgetArea(bar);
+        if (side == Qt::LeftDockWidgetArea)
+            top = r.y();
+        else if (side == Qt::BottomDockWidgetArea)
+            bottom = r.y() + r.height();
+    }
+    return mirelda::StripDragLimitsFor(client, top, bottom);
+}
+
+void CDlgBar::RecalcFrameLayout()
+{
+    if (recalcLayout_)
+        recalcLayout_();
+    else if (frame_ && frame_->layout())
+        frame_->layout()->activate();
+}
+
+QWidget* CDlgBar::StripOutlineSurface() const { return frame_; }
+
+bool CDlgBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == client_ && event->type() == QEvent::Resize && !isFloating())
+        ClientResized(static_cast<QResizeEvent*>(event)->size());
+    return QDockWidget::eventFilter(watched, event);
+}
+
+// Clicks on the bar's own area are not passed on, so that nothing starts a drag of the bar.
+void CDlgBar::mousePressEvent(QMouseEvent* event) { event->accept(); }
+void CDlgBar::mouseDoubleClickEvent(QMouseEvent* event) { event->accept(); }

@@ -1,0 +1,176 @@
+#include "ui/view/popup_wnd.h"
+
+#include "core/store/cp1252.h"
+#include "core/store/help_set.h"
+#include "core/view/popup_geometry.h"
+#include "ui/richtext/set_rich_text.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QWindow>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// The mouse cursor stays hidden while the pop-up is made and placed.
+class HiddenCursor {
+public:
+    HiddenCursor() { QApplication::setOverrideCursor(Qt::BlankCursor); }
+    ~HiddenCursor() { QApplication::restoreOverrideCursor(); }
+    HiddenCursor(const HiddenCursor&) = delete;
+    HiddenCursor& operator=(const HiddenCursor&) = delete;
+};
+
+}  // namespace
+
+CPopupWnd* CPopupWnd::ShowPopup(std::string_view titleCp1252, std::string_view rtf, QPoint clickScreen, QWidget* owner)
+{
+    HiddenCursor hidden;
+    auto* popup = new CPopupWnd(owner);
+    popup->CreatePopup(titleCp1252, rtf, clickScreen);
+    popup->FitToText();
+    popup->PlaceNearPoint();
+    popup->show();
+    return popup;
+}
+
+CPopupWnd::CPopupWnd(QWidget* owner) : QWidget(owner, Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    // A pop-up window takes the keyboard and mouse while it is open, leaves the main window's
+    // caption as it was, and is closed by the application at a click anywhere else.
+    setObjectName(QStringLiteral("popupWnd"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::ArrowCursor);
+    setGeometry(0, 0, 100, 100);
+
+    text_ = new QTextEdit(this);
+    text_->setObjectName(QStringLiteral("popupText%1").arg(kTextControlId));
+    text_->setGeometry(0, 0, 100, 100);
+    text_->setReadOnly(true);
+    text_->setTextInteractionFlags(Qt::NoTextInteraction);
+    text_->setFocusPolicy(Qt::NoFocus);
+    text_->setContextMenuPolicy(Qt::NoContextMenu);
+    text_->setFrameStyle(QFrame::Box | QFrame::Plain);
+    text_->setLineWidth(1);
+    text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    text_->viewport()->setCursor(Qt::ArrowCursor);
+    text_->installEventFilter(this);
+    text_->viewport()->installEventFilter(this);
+
+    // Another window taking the focus, or the application losing it, closes the pop-up.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
+        if (!isVisible() || !focus)
+            return;
+        const QWidget* ownerWindow = parentWidget() ? parentWidget()->window() : nullptr;
+        if (focus != windowHandle() && !(ownerWindow && focus == ownerWindow->windowHandle()))
+            ClosePopup();
+    });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (isVisible() && state != Qt::ApplicationActive)
+            ClosePopup();
+    });
+}
+
+CPopupWnd::~CPopupWnd() = default;
+
+bool CPopupWnd::CreatePopup(std::string_view titleCp1252, std::string_view rtf, QPoint clickScreen)
+{
+    click_ = clickScreen;
+    setWindowTitle(QString::fromStdU16String(mirelda::DecodeCp1252(mirelda::PopupCaption(titleCp1252))));
+    mirelda::SetRichText(*text_, rtf);
+    return true;
+}
+
+QRect CPopupWnd::screenArea() const
+{
+    QScreen* screen = QGuiApplication::screenAt(click_);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 640, 480);
+}
+
+void CPopupWnd::FitToText()
+{
+    const QRect area = screenArea();
+    const mirelda::PixelRect screen{area.x(), area.y(), area.x() + area.width(), area.y() + area.height()};
+    // Measured on a copy: the control relays its own document out whenever it is resized.
+    std::unique_ptr<QTextDocument> probe(text_->document()->clone());
+    const int border = 2 * text_->frameWidth();
+    const mirelda::PixelSize size = mirelda::PopupSizeForText(screen, [&](std::int32_t width) {
+        probe->setTextWidth(std::max(width - border, 1));
+        return static_cast<std::int32_t>(std::ceil(probe->documentLayout()->documentSize().height()));
+    });
+    resize(size.width, size.height);
+}
+
+void CPopupWnd::PlaceNearPoint()
+{
+    const QRect area = screenArea();
+    const mirelda::PixelRect screen{area.x(), area.y(), area.x() + area.width(), area.y() + area.height()};
+    const mirelda::PopupPlacement placement =
+        mirelda::PopupPositionNearPoint({click_.x(), click_.y()}, screen, {width(), height()});
+    move(placement.position.x, placement.position.y);
+}
+
+void CPopupWnd::ClosePopup()
+{
+    if (closing_)
+        return;
+    closing_ = true;
+    if (QWidget::mouseGrabber() == this)
+        releaseMouse();
+    close();
+}
+
+void CPopupWnd::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (text_)
+        text_->setGeometry(rect());
+}
+
+void CPopupWnd::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        ClosePopup();
+    else
+        QWidget::mousePressEvent(event);
+}
+
+void CPopupWnd::keyPressEvent(QKeyEvent* event)
+{
+    event->accept();
+    ClosePopup();
+}
+
+bool CPopupWnd::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowDeactivate && isVisible())
+        ClosePopup();
+    return QWidget::event(event);
+}
+
+bool CPopupWnd::eventFilter(QObject* watched, QEvent* event)
+{
+    if (text_ && (watched == text_ || watched == text_->viewport())) {
+        if (event->type() == QEvent::MouseButtonPress &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            ClosePopup();
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress) {
+            ClosePopup();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
