@@ -250,9 +250,10 @@ QRect CMireldaView::characterRect(std::int32_t position) const
     if (!line.isValid())
         return {};
     const qreal x1 = line.cursorToX(inBlock);
-    qreal x2 = inBlock + 1 < line.textStart() + line.textLength() + 1 ? line.cursorToX(inBlock + 1) : x1;
-    if (inBlock + 1 > line.textStart() + line.textLength() || qFuzzyCompare(x1, x2))
-        x2 = x1 + 4;  // a paragraph mark or line end: a narrow box after the text
+    const int lineEnd = line.textStart() + line.textLength();
+    qreal x2 = inBlock < lineEnd ? line.cursorToX(inBlock + 1) : x1;
+    if (qFuzzyCompare(x1, x2))
+        x2 = x1 + 4;  // a paragraph mark: a narrow box after the text
     const QRectF r(layout->position().x() + std::min(x1, x2), layout->position().y() + line.y(),
                    std::abs(x2 - x1), line.height());
     return r.translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value()).toRect();
