@@ -1,0 +1,55 @@
+#pragma once
+// A test on an article's raw RTF bytes that proves, without reading the RTF, that its text
+// cannot hold a searched string. It never rejects an article whose text holds it, so the
+// search may skip reading the RTF of every article it rejects.
+//
+// Why it is exact. Let the string start with an ASCII letter or digit c (after case folding),
+// and look at how the RTF reader can produce the unit c in the text:
+//   - a literal byte of c (or its other case) in a run of plain ASCII text, where the reader
+//     turns each byte into one unit; the next byte then either ends the run (it is '\\', '{',
+//     '}', a control byte or a byte >= 0x80) or becomes the next unit, so it must be the
+//     next character of the string;
+//   - \'hh, when the byte hh decodes to c: in every single-byte code page the reader knows,
+//     bytes below 0x80 are ASCII and bytes from 0x80 decode to no ASCII letter or digit;
+//   - \uN with N naming c (as a signed or unsigned 16-bit value);
+//   - nothing else: the reader's other characters (\tab, \bullet, \~, quotes...) are no
+//     letters or digits.
+// So if none of these appears, nothing can match. Multi-byte code pages (which may combine a
+// byte >= 0x80 with an ASCII byte), non-RTF input (read as plain text), and a first character
+// that a non-ASCII character folds to (dotless i, long s) are not judged: MayContain is true.
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace mirelda {
+
+class RtfPrefilter {
+public:
+    // `what` is the searched string as the text test sees it (UTF-16).
+    RtfPrefilter(std::u16string_view what, bool matchCase);
+
+    // False only when the text of `rtf` certainly does not hold the string.
+    bool MayContain(std::string_view rtf) const;
+
+    // The same answer from a plain byte loop (the reference for the vector scan).
+    bool MayContainByteByByte(std::string_view rtf) const;
+
+    // Whether the filter can reject anything for this string.
+    bool active() const { return active_; }
+
+private:
+    bool ScanFrom(const unsigned char* p, const unsigned char* end) const;
+    bool At(const unsigned char* p, const unsigned char* end) const;
+    bool LiteralAt(const unsigned char* p, const unsigned char* end) const;
+    bool EscapeAt(const unsigned char* p, const unsigned char* end) const;
+
+    bool active_ = false;
+    std::u16string what_;                // folded to upper case unless matchCase
+    bool matchCase_ = false;
+    std::array<bool, 256> firstByte_{};  // literal bytes that give the first unit
+    std::array<bool, 256> startByte_{};  // firstByte_ plus '\\'
+    std::array<unsigned char, 2> variants_{};  // the bytes of firstByte_ (one twice if alone)
+};
+
+}  // namespace mirelda

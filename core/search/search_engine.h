@@ -1,0 +1,67 @@
+#pragma once
+// The search over all articles of a help set.
+//
+// Each index entry is visited once, in the index's enumeration order (bucket by bucket,
+// newest first within a bucket): that order decides which articles are kept when more than
+// kSearchResultLimit match. An article matches when it is not hidden (empty title or one
+// beginning with '#') and
+//   - the title test (inTitle): the string occurs in the title, compared byte for byte after
+//     Windows-1252 upper-casing unless matchCase (accents kept: "ecole" finds "ECOLE" and
+//     "Ecole", not "École"); whole word plays no part in it;
+//   - or, only when the title did not match, the text test (inText): the rich-text find
+//     (FindText, with matchCase and wholeWord) over the article's text as the view numbers
+//     it, hidden text included, never over its RTF markup.
+// The text is read only for the text test. An empty string matches nothing.
+
+#include "core/store/help_set.h"
+#include "core/store/result.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mirelda {
+
+inline constexpr std::size_t kSearchResultLimit = 1000;
+
+struct SearchRequest {
+    std::string text;  // Windows-1252
+    bool matchCase = false;
+    bool wholeWord = false;
+    bool inTitle = true;
+    bool inText = true;
+};
+
+struct SearchHit {
+    std::int32_t number = 0;
+    std::string title;  // Windows-1252
+    friend bool operator==(const SearchHit&, const SearchHit&) = default;
+};
+
+// The matching articles in enumeration order, at most kSearchResultLimit. Reads the .PGD in
+// one pass, opened once; keeps no text once the call returns. A read error (missing file, a
+// record running past the end of the file) ends the search with that error, unless the
+// limit was reached before the damaged record in enumeration order.
+Result<std::vector<SearchHit>> FindMatchingArticles(const ArticleIndex& index, const std::filesystem::path& pgdPath,
+                                                    const SearchRequest& request);
+
+// What the search-results window offers the search (the Qt list window implements it).
+class SearchResultsSink {
+public:
+    virtual ~SearchResultsSink() = default;
+    virtual void Clear() = 0;
+    virtual void SetSearch(std::string_view textCp1252, bool matchCase, bool wholeWord) = 0;
+    virtual void AddItem(std::int32_t article, std::string_view titleCp1252) = 0;
+    virtual void Show() = 0;
+};
+
+// The whole operation as the viewer runs it: Clear, SetSearch, then the scan; on success,
+// AddItem for each match (in enumeration order; the window sorts) and Show when there was
+// one. Returns whether anything was found. On a read error the window is left cleared,
+// nothing is added or shown, and the error is returned for the caller to report.
+Result<bool> SearchArticles(const ArticleIndex& index, const std::filesystem::path& pgdPath,
+                            const SearchRequest& request, SearchResultsSink& results);
+
+}  // namespace mirelda
