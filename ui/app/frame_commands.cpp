@@ -32,6 +32,15 @@ void CMainFrame::RegisterToggleWindow(int id, QWidget* window)
 {
     toggleWindows_.insert(window, id);
     window->installEventFilter(this);  // its shows and hides move the check mark
+    // A window that goes away takes its command with it.
+    connect(window, &QObject::destroyed, this, [this, window, id] {
+        toggleWindows_.remove(window);
+        handlers_.erase(id);
+        updateRules_.erase(id);
+        if (QAction* a = action(id))
+            a->setChecked(false);
+        UpdateCommands();
+    });
     if (QAction* a = action(id))
         a->setCheckable(true);
     SetUpdateRule(id, [window](QAction& a) { a.setChecked(window->isVisible()); });

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -36,7 +37,19 @@ CMainFrame::CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasSt
     WireFrameCommands();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    // Children die after this body, when the members they could reach through signals and
+    // event filters are gone already: cut those ties first.
+    for (QObject* window : toggleWindows_.keys()) {
+        window->removeEventFilter(this);
+        window->disconnect(this);
+    }
+    toggleWindows_.clear();
+    view_->disconnect(this);
+    for (QMenu* menu : findChildren<QMenu*>())
+        menu->disconnect(this);
+}
 
 QString CMainFrame::helpTitle() const { return app_.HelpTitle(); }
 

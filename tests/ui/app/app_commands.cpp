@@ -248,8 +248,19 @@ private slots:
         QVERIFY(toggle->isChecked());
         window.hide();  // the close box or Escape hide it: the check follows
         QVERIFY(!toggle->isChecked());
-        frame_->SetCommandHandler(mirelda::cmd::kHistory, nullptr);
-        frame_->SetUpdateRule(mirelda::cmd::kHistory, nullptr);
+    }
+
+    void toggleWindow_goneTakesItsCommandAlong()
+    {
+        auto* window = new QWidget(frame_, Qt::Tool);
+        frame_->RegisterToggleWindow(mirelda::cmd::kBookmarkList, window);
+        QAction* toggle = frame_->action(mirelda::cmd::kBookmarkList);
+        toggle->trigger();
+        QVERIFY(toggle->isChecked());
+        delete window;
+        QVERIFY(!toggle->isEnabled());
+        QVERIFY(!toggle->isChecked());
+        toggle->trigger();  // nothing left to show: no crash, nothing happens
     }
 
     void about_closesWithOk()
