@@ -1,0 +1,140 @@
+// The raw-RTF pre-filter may only reject articles whose text cannot hold the string.
+
+#include "core/search/rtf_prefilter.h"
+
+#include "core/richtext/code_page.h"
+#include "core/richtext/plain_text.h"
+#include "core/richtext/text_find.h"
+#include "core/store/cp1252.h"
+
+#include <gtest/gtest.h>
+#include <unicode/uchar.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace mirelda {
+namespace {
+
+std::string Rtf(std::string_view body) { return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 " + std::string(body) + "}"; }
+
+bool Finds(std::string_view rtf, std::u16string_view what, bool matchCase)
+{
+    return FindText(ExtractPlainText(rtf), what, 0, matchCase, false) >= 0;
+}
+
+TEST(RtfPrefilter, everyWayOfWritingTheFirstCharacter_isKept)
+{
+    const RtfPrefilter filter(u"xylo", false);
+    ASSERT_TRUE(filter.active());
+    for (const char* body : {"la xylo", "la XYLO", "la x{\\b ylo}", "la x\r\nylo", "\\'78ylo", "\\'58ylo",
+                             "\\u120?ylo", "\\u88 ?ylo", "{\\v x}ylo", "x{\\*\\bkmkstart a}ylo"}) {
+        ASSERT_TRUE(Finds(Rtf(body), u"xylo", false)) << body;
+        EXPECT_TRUE(filter.MayContain(Rtf(body))) << body;
+    }
+    // Kept without holding it: a literal x that ends a run of plain text, or one in a
+    // destination that is not shown.
+    for (const char* body : {"deux\\par ylo", "{\\b deux} \\'e9t\\'e9s", "{\\*\\bkmkstart xylo}"}) {
+        ASSERT_FALSE(Finds(Rtf(body), u"xylo", false)) << body;
+        EXPECT_TRUE(filter.MayContain(Rtf(body))) << body;
+    }
+}
+
+TEST(RtfPrefilter, textsWithoutTheString_areRejected)
+{
+    const RtfPrefilter filter(u"xylo", false);
+    for (const char* body : {"un exemple de texte", "{\\b deu}s \\'e9t\\'e9s", "\\u233?t\\u233?", "xyl ophone",
+                             "{\\*\\bkmkstart lo}", "xyz"})
+        EXPECT_FALSE(filter.MayContain(Rtf(body))) << body;
+    EXPECT_FALSE(RtfPrefilter(u"Xylo", true).MayContain(Rtf("la xylo")));
+}
+
+TEST(RtfPrefilter, inputsItCannotJudge_areKept)
+{
+    const RtfPrefilter filter(u"xylo", false);
+    EXPECT_TRUE(filter.MayContain("xylo sans RTF"));
+    // Multi-byte code pages may make an ASCII letter out of a trail byte.
+    EXPECT_TRUE(filter.MayContain("{\\rtf1\\ansi\\ansicpg932 rien}"));
+    EXPECT_TRUE(filter.MayContain("{\\rtf1{\\fonttbl{\\f0\\fcharset128 MS Mincho;}} rien}"));
+    EXPECT_TRUE(filter.MayContain("{\\rtf1{\\fonttbl{\\f0\\cpg936 F;}} rien}"));
+    EXPECT_FALSE(filter.MayContain("{\\rtf1{\\fonttbl{\\f0\\fcharset238 F;}} rien}"));
+    // A first character that a non-ASCII one folds to (dotless i is I), or not a letter.
+    EXPECT_FALSE(RtfPrefilter(u"ile", false).active());
+    EXPECT_TRUE(RtfPrefilter(u"ile", false).MayContain(Rtf("rien")));
+    EXPECT_FALSE(RtfPrefilter(u"\u00E9t\u00E9", false).active());
+    EXPECT_FALSE(RtfPrefilter(u"", false).MayContain(Rtf("rien")));
+}
+
+// The proof leans on the code pages: in each single-byte one, a byte decodes to an ASCII
+// letter or digit only when it is that very byte, and a non-ASCII character folds to one only
+// for the letters on which the filter stays inactive (dotless i, in Turkish code pages).
+TEST(RtfPrefilter, singleByteCodePages_makeNoAsciiAlnumFromOtherBytes)
+{
+    const auto isAlnum = [](UChar32 c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    rtf::CodePageCache cache;
+    int checked = 0;
+    for (int cp = 1; cp < 70000; ++cp) {
+        if (rtf::SupportedCodePage(cp) != cp || rtf::IsMultiByteCodePage(cp)) continue;
+        const rtf::ByteTable& table = cache.SingleByte(cp);
+        for (int b = 0; b < 256; ++b) {
+            if (isAlnum(table[b])) {
+                EXPECT_EQ(table[b], b) << "code page " << cp << " byte " << b;
+            }
+            const UChar32 folded = u_toupper(table[b]);
+            if (table[b] >= 0x80 && isAlnum(folded)) {
+                EXPECT_FALSE(RtfPrefilter(std::u16string(1, static_cast<char16_t>(folded)), false).active())
+                    << "code page " << cp << " byte " << b;
+            }
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 10);
+    for (int charset = 0; charset < 256; ++charset) {
+        const int cp = rtf::CodePageOfCharset(charset);
+        EXPECT_TRUE(cp == 0 || rtf::SupportedCodePage(cp) == cp) << charset;
+    }
+}
+
+// Random RTF built from the pieces that produce, hide or split text; strings taken from the
+// text itself so that most of them are there. Never a rejected article that holds the string.
+TEST(RtfPrefilter, randomDocuments_neverRejectATextThatHoldsTheString)
+{
+    std::mt19937 rng(12345);
+    const std::vector<std::string> pieces = {
+        "xy", "Xylo", "lo", "ph", "e", " ", "x", "\\'78", "\\'58", "\\'79", "\\'e9", "\\u120?", "\\u88 ",
+        "\\u-3?", "\\uc0 ", "\\uc2 ", "{\\b ", "}", "{", "{\\*\\x xylo}", "{\\v ", "\\par ", "\\tab ", "\\~",
+        "\r\n", "\\\\", "\\{", "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt ", "}}", "\\bin2 xy", "\x9e", "\x7f",
+        "{\\pict ab}", "\\'7", "\\u", "\\line "};
+    int kept = 0, rejected = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string body;
+        const int count = 1 + static_cast<int>(rng() % 14);
+        for (int i = 0; i < count; ++i) body += pieces[rng() % pieces.size()];
+        const std::string rtf = Rtf(body);
+        const std::u16string text = ExtractPlainText(rtf);
+        std::u16string what;
+        if (rng() % 4 == 0 || text.size() < 2) {
+            what = rng() % 2 ? u"xylo" : u"Xy";
+        } else {
+            const std::size_t at = rng() % (text.size() - 1);
+            what = text.substr(at, 1 + rng() % std::min<std::size_t>(6, text.size() - at));
+        }
+        const bool matchCase = rng() % 2;
+        const RtfPrefilter filter(what, matchCase);
+        const bool may = filter.MayContain(rtf);
+        ASSERT_EQ(may, filter.MayContainByteByByte(rtf)) << rtf;
+        if (FindText(text, what, 0, matchCase, false) >= 0) {
+            ASSERT_TRUE(may) << rtf << " / " << Utf16ToUtf8(what);
+            ++kept;
+        } else if (!may) {
+            ++rejected;
+        }
+    }
+    EXPECT_GT(kept, 1000);
+    EXPECT_GT(rejected, 1000);  // and it does reject
+}
+
+}  // namespace
+}  // namespace mirelda

@@ -1,0 +1,270 @@
+// The search over all articles, on small help sets written into temporary folders.
+
+#include "core/search/search_engine.h"
+
+#include "core/store/binary_file.h"
+#include "core/store/help_set.h"
+#include "tests/core/store/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace mirelda {
+namespace {
+
+std::string Rtf(std::string_view body)
+{
+    return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red0\\green0\\blue255;}"
+           "\\pard\\f0\\fs20 " +
+           std::string(body) + "\\par}";
+}
+
+class HelpSet {
+public:
+    explicit HelpSet(const std::vector<ArticleSource>& articles)
+    {
+        EXPECT_TRUE(WriteArticleFiles(dir_ / "T.PGH", dir_ / "T.PGD", dir_ / "T.PGL", articles).ok());
+        Reload();
+    }
+
+    void Reload()
+    {
+        auto loaded = LoadArticleIndex(dir_ / "T.PGH");
+        ASSERT_TRUE(loaded.ok());
+        index_ = std::move(*loaded);
+    }
+
+    std::filesystem::path pgd() const { return dir_ / "T.PGD"; }
+    const ArticleIndex& index() const { return index_; }
+
+    // Overwrites 4 bytes of the .PGD: the title length (field 0) or the text length (field 1)
+    // of an article's record.
+    void DamageLength(std::int32_t number, int field, std::uint32_t value)
+    {
+        std::string data = test::ReadFile(pgd());
+        std::uint64_t at = index_.FindArticle(number)->textOffset;
+        if (field == 1) at += 4 + LoadU32(data.data() + at);
+        std::string bytes;
+        StoreU32(bytes, value);
+        data.replace(at, 4, bytes);
+        test::WriteFile(pgd(), data);
+    }
+
+    std::vector<std::int32_t> Find(const SearchRequest& request) const
+    {
+        auto hits = FindMatchingArticles(index_, pgd(), request);
+        EXPECT_TRUE(hits.ok()) << (hits.ok() ? "" : hits.error().message);
+        std::vector<std::int32_t> numbers;
+        if (hits.ok())
+            for (const SearchHit& h : *hits) numbers.push_back(h.number);
+        std::sort(numbers.begin(), numbers.end());
+        return numbers;
+    }
+
+private:
+    test::TempDir dir_;
+    ArticleIndex index_;
+};
+
+SearchRequest Request(std::string text, bool matchCase = false, bool wholeWord = false, bool inTitle = true,
+                      bool inText = true)
+{
+    return {std::move(text), matchCase, wholeWord, inTitle, inText};
+}
+
+using Numbers = std::vector<std::int32_t>;
+
+TEST(SearchArticles, moreThanTheLimitMatch_keepsTheFirstThousandInEnumerationOrder)
+{
+    std::vector<ArticleSource> articles;
+    for (std::int32_t n = 1; n <= 1300; ++n)
+        articles.push_back({n, "Page " + std::to_string(n), Rtf("un mot ici"), {}});
+    HelpSet set(articles);
+    std::vector<std::int32_t> enumeration;
+    set.index().ForEach([&](const ArticleEntry& e) { enumeration.push_back(e.number); });
+    Numbers expected(enumeration.begin(), enumeration.begin() + 1000);
+    std::sort(expected.begin(), expected.end());
+    ASSERT_NE(expected.back(), 1000);  // the enumeration order is not the numbers' order
+
+    // By title, by text (texts read in offset order, block by block), and with both.
+    EXPECT_EQ(set.Find(Request("page", false, false, true, false)), expected);
+    EXPECT_EQ(set.Find(Request("mot", false, true, false, true)), expected);
+    EXPECT_EQ(set.Find(Request("ici")), expected);
+
+    auto hits = FindMatchingArticles(set.index(), set.pgd(), Request("page"));
+    ASSERT_TRUE(hits.ok());
+    ASSERT_EQ(hits->size(), kSearchResultLimit);
+    EXPECT_EQ(hits->front().number, enumeration.front());  // handed over in enumeration order
+    EXPECT_EQ(hits->front().title, "Page " + std::to_string(enumeration.front()));
+}
+
+TEST(SearchArticles, hiddenArticles_areNeverListed)
+{
+    HelpSet set({{1, "Accueil", Rtf("rien"), {}},
+                 {2, "#POPUP:mot", Rtf("le mot"), {}},
+                 {3, "", Rtf("le mot"), {}},
+                 {4, "#mot", Rtf("mot"), {}},
+                 {5, "Un mot", Rtf("mot"), {}}});
+    EXPECT_EQ(set.Find(Request("mot")), (Numbers{5}));
+    EXPECT_EQ(set.Find(Request("#")), (Numbers{}));
+}
+
+TEST(SearchArticles, titleCase_upperCasesWindows1252AndKeepsAccents)
+{
+    HelpSet set({{1, "ECOLE primaire", Rtf("x"), {}},
+                 {2, "Ecole du soir", Rtf("x"), {}},
+                 {3, "\xC9" "cole normale", Rtf("x"), {}},   // École
+                 {4, "\xE9" "cole buissonni\xE8re", Rtf("x"), {}},  // école
+                 {5, "Une ecole", Rtf("x"), {}}});
+    const auto titles = [](std::string text, bool matchCase) {
+        return Request(std::move(text), matchCase, false, true, false);
+    };
+    EXPECT_EQ(set.Find(titles("ecole", false)), (Numbers{1, 2, 5}));
+    EXPECT_EQ(set.Find(titles("Ecole", true)), (Numbers{2}));
+    EXPECT_EQ(set.Find(titles("\xE9" "COLE", false)), (Numbers{3, 4}));  // é upper-cases to É
+    EXPECT_EQ(set.Find(titles("\xE9" "cole", true)), (Numbers{4}));
+}
+
+TEST(SearchArticles, textCase_followsTheTextFind)
+{
+    HelpSet set({{1, "Un", Rtf("l'ECOLE"), {}},
+                 {2, "Deux", Rtf("l'Ecole"), {}},
+                 {3, "Trois", Rtf("l'\\'c9cole"), {}},
+                 {4, "Quatre", Rtf("l'\\'e9cole"), {}},
+                 {5, "Cinq", Rtf("l'\\u233?cole"), {}}});
+    EXPECT_EQ(set.Find(Request("ecole")), (Numbers{1, 2}));
+    EXPECT_EQ(set.Find(Request("\xE9" "cole")), (Numbers{3, 4, 5}));
+    EXPECT_EQ(set.Find(Request("\xE9" "cole", true)), (Numbers{4, 5}));
+    EXPECT_EQ(set.Find(Request("Ecole", true)), (Numbers{2}));
+}
+
+TEST(SearchArticles, wholeWord_restrictsTextMatchesOnly)
+{
+    HelpSet set({{1, "Le motif", Rtf("rien"), {}},
+                 {2, "Deux", Rtf("un motif"), {}},
+                 {3, "Trois", Rtf("le mot juste"), {}},
+                 {4, "Quatre", Rtf("mot."), {}}});
+    EXPECT_EQ(set.Find(Request("mot", false, true)), (Numbers{1, 3, 4}));
+    EXPECT_EQ(set.Find(Request("mot", false, true, false, true)), (Numbers{3, 4}));
+    EXPECT_EQ(set.Find(Request("mot", false, false, false, true)), (Numbers{2, 3, 4}));
+    EXPECT_EQ(set.Find(Request("mot", false, false, true, false)), (Numbers{1}));
+    EXPECT_EQ(set.Find(Request("mot", false, false, false, false)), (Numbers{}));
+    EXPECT_EQ(set.Find(Request("", false, false)), (Numbers{}));
+}
+
+TEST(SearchArticles, titleMatch_doesNotReadTheText)
+{
+    HelpSet set({{1, "Mot de passe", Rtf("texte"), {}}, {2, "Autre", Rtf("texte"), {}}});
+    set.DamageLength(1, 1, 0xFFFFFFF0u);  // its text would run far past the end of the file
+    EXPECT_EQ(set.Find(Request("mot")), (Numbers{1}));
+    EXPECT_EQ(set.Find(Request("texte", false, false, true, false)), (Numbers{}));  // text not searched
+
+    // A text that has to be read is read, and its damage is reported.
+    auto hits = FindMatchingArticles(set.index(), set.pgd(), Request("texte"));
+    ASSERT_FALSE(hits.ok());
+    EXPECT_EQ(hits.error().kind, FileErrorKind::Truncated);
+    EXPECT_NE(hits.error().message.find("article 1"), std::string::npos);
+}
+
+TEST(SearchArticles, textTest_seesTheDisplayedTextNotTheMarkup)
+{
+    HelpSet set({{1, "Un", Rtf("{\\b gras} et {\\i italique}"), {}},
+                 {2, "Deux", Rtf("mo{\\b ti}f d\\'e9coup\\'e9"), {}},
+                 {3, "Trois", Rtf("visible{\\v cach\\'e9}"), {}},
+                 {4, "Quatre", Rtf("{\\field{\\*\\fldinst HYPERLINK \"cible\"}{\\fldrslt lien}}"), {}},
+                 {5, "Cinq", Rtf("prix \\u8364? net\\tab fin"), {}},
+                 {6, "Six", Rtf("{\\*\\bkmkstart ancre}fin"), {}}});
+    for (const char* markup : {"fonttbl", "par", "Arial", "rtf", "HYPERLINK", "cible", "bkmkstart", "ancre", "red0"})
+        EXPECT_EQ(set.Find(Request(markup, false, false, false, true)), (Numbers{})) << markup;
+    EXPECT_EQ(set.Find(Request("gras et italique")), (Numbers{1}));
+    EXPECT_EQ(set.Find(Request("motif d\xE9" "coup\xE9")), (Numbers{2}));
+    EXPECT_EQ(set.Find(Request("visiblecach\xE9")), (Numbers{3}));  // hidden text counts
+    EXPECT_EQ(set.Find(Request("lien")), (Numbers{4}));
+    EXPECT_EQ(set.Find(Request("\x80 net\tfin")), (Numbers{5}));  // € from \u8364, tab from \tab
+    EXPECT_EQ(set.Find(Request("fin", false, false, false, true)), (Numbers{5, 6}));
+}
+
+TEST(SearchArticles, damagedRecords_endTheSearchWithAnError)
+{
+    HelpSet set({{1, "Un", Rtf("a"), {}}, {2, "Deux", Rtf("b"), {}}});
+    set.DamageLength(2, 0, 0x7FFFFFFFu);
+    auto hits = FindMatchingArticles(set.index(), set.pgd(), Request("un"));
+    ASSERT_FALSE(hits.ok());
+    EXPECT_EQ(hits.error().kind, FileErrorKind::Truncated);
+
+    std::filesystem::remove(set.pgd());
+    hits = FindMatchingArticles(set.index(), set.pgd(), Request("un"));
+    ASSERT_FALSE(hits.ok());
+    EXPECT_EQ(hits.error().kind, FileErrorKind::CannotOpen);
+}
+
+TEST(SearchArticles, damageBeyondTheLimit_isNeverReached)
+{
+    std::vector<ArticleSource> articles;
+    for (std::int32_t n = 1; n <= 1001; ++n) articles.push_back({n, "Page", Rtf("texte"), {}});
+    HelpSet set(articles);
+    std::int32_t last = 0;
+    set.index().ForEach([&](const ArticleEntry& e) { last = e.number; });
+    set.DamageLength(last, 0, 0x7FFFFFFFu);
+    auto hits = FindMatchingArticles(set.index(), set.pgd(), Request("page"));
+    ASSERT_TRUE(hits.ok());
+    EXPECT_EQ(hits->size(), kSearchResultLimit);
+
+    // One match fewer before it, and the scan reaches the damage.
+    std::int32_t first = 0;
+    set.index().ForEach([&](const ArticleEntry& e) { first = first ? first : e.number; });
+    set.DamageLength(first, 0, 0);  // an empty title: hidden, no longer a match
+    hits = FindMatchingArticles(set.index(), set.pgd(), Request("page"));
+    ASSERT_FALSE(hits.ok());
+    EXPECT_EQ(hits.error().kind, FileErrorKind::Truncated);
+}
+
+// What the results window sees.
+class RecordingSink : public SearchResultsSink {
+public:
+    std::vector<std::string> calls;
+    void Clear() override { calls.push_back("Clear"); }
+    void SetSearch(std::string_view text, bool matchCase, bool wholeWord) override
+    {
+        calls.push_back("SetSearch " + std::string(text) + (matchCase ? " case" : "") + (wholeWord ? " word" : ""));
+    }
+    void AddItem(std::int32_t article, std::string_view title) override
+    {
+        calls.push_back("AddItem " + std::to_string(article) + " " + std::string(title));
+    }
+    void Show() override { calls.push_back("Show"); }
+};
+
+TEST(SearchArticles, resultsWindow_isClearedGivenTheRequestFilledAndShown)
+{
+    HelpSet set({{1, "Accueil", Rtf("bienvenue"), {}}, {2, "Bienvenue", Rtf("x"), {}}});
+    RecordingSink sink;
+    auto found = SearchArticles(set.index(), set.pgd(), Request("bienvenue", false, true), sink);
+    ASSERT_TRUE(found.ok());
+    EXPECT_TRUE(*found);
+    ASSERT_EQ(sink.calls.size(), 5u);
+    EXPECT_EQ(sink.calls[0], "Clear");
+    EXPECT_EQ(sink.calls[1], "SetSearch bienvenue word");
+    EXPECT_EQ((std::set<std::string>{sink.calls[2], sink.calls[3]}),
+              (std::set<std::string>{"AddItem 1 Accueil", "AddItem 2 Bienvenue"}));
+    EXPECT_EQ(sink.calls[4], "Show");
+
+    sink.calls.clear();
+    found = SearchArticles(set.index(), set.pgd(), Request("absent", true), sink);
+    ASSERT_TRUE(found.ok());
+    EXPECT_FALSE(*found);
+    EXPECT_EQ(sink.calls, (std::vector<std::string>{"Clear", "SetSearch absent case"}));
+
+    sink.calls.clear();
+    std::filesystem::remove(set.pgd());
+    found = SearchArticles(set.index(), set.pgd(), Request("bienvenue"), sink);
+    EXPECT_FALSE(found.ok());
+    EXPECT_EQ(sink.calls, (std::vector<std::string>{"Clear", "SetSearch bienvenue"}));
+}
+
+}  // namespace
+}  // namespace mirelda
