@@ -1,0 +1,188 @@
+#include "ui/notes/annotation_bar.h"
+
+#include "core/view/bar_geometry.h"
+#include "ui/notes/annotation_edit.h"
+
+#include <QFile>
+#include <QIcon>
+#include <QLabel>
+#include <QMainWindow>
+
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+namespace {
+
+constexpr int kIconSize = 32;
+
+QString Path(const std::filesystem::path& path) { return QFile::decodeName(QByteArray::fromStdString(path.string())); }
+
+// "12", "12 et 30", "12, 30 et 41".
+QString ArticleList(const std::set<std::int32_t>& articles)
+{
+    QStringList numbers;
+    for (const std::int32_t article : articles)
+        numbers << QString::number(article);
+    if (numbers.size() == 1)
+        return numbers.first();
+    const QString last = numbers.takeLast();
+    return numbers.join(QStringLiteral(", ")) + QStringLiteral(" et ") + last;
+}
+
+bool HoldsSomething(const std::filesystem::path& path)
+{
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) > 0 && !ec;
+}
+
+}  // namespace
+
+CAnnotationBar::CAnnotationBar(mirelda::UserFiles files, Host host, QWidget* parent)
+    : CDlgBar(parent), files_(std::move(files)), host_(std::move(host)), store_(files_.annotations, files_.scratch)
+{
+    setObjectName(QStringLiteral("annotationBar"));
+}
+
+CAnnotationBar::~CAnnotationBar() = default;
+
+bool CAnnotationBar::Create(QMainWindow* frame)
+{
+    if (!CDlgBar::Create(frame, Qt::BottomDockWidgetArea, DialogUnitsToPixels(186, 33), kBarId, true))
+        return false;
+
+    icon_ = new QLabel(client());
+    icon_->setObjectName(QStringLiteral("icon%1").arg(kIconId));
+    QIcon picture;
+    picture.addFile(QStringLiteral(":/icons/annotation_bar.png"), QSize(kIconSize, kIconSize));
+    picture.addFile(QStringLiteral(":/icons/annotation_bar@2x.png"), QSize(2 * kIconSize, 2 * kIconSize));
+    icon_->setPixmap(picture.pixmap(QSize(kIconSize, kIconSize), devicePixelRatioF()));
+    const QSize iconAt = DialogUnitsToPixels(3, 4);
+    icon_->setGeometry(iconAt.width(), iconAt.height(), kIconSize, kIconSize);
+
+    edit_ = new CAnnotationEdit(client());
+    const QSize editAt = DialogUnitsToPixels(28, 1);
+    edit_->setGeometry(QRect(QPoint(editAt.width(), editAt.height()), DialogUnitsToPixels(69, 24)));
+    connect(edit_, &QPlainTextEdit::textChanged, this, &CAnnotationBar::textChanged);
+
+    // Without its strip the bar still works, at its minimum height.
+    strip_ = CSplitterStrip::Create(client(), this, kStripId, mirelda::StripOrientation::Horizontal,
+                                    mirelda::bars::kInitialAnnotationHeight);
+
+    ReportLoad(store_.LoadIndex());
+    ApplyHeight();
+    return true;
+}
+
+void CAnnotationBar::ReportLoad(const mirelda::AnnotationStore::LoadReport& report)
+{
+    // Neither is worth stopping the start for: the notes that could be read are all there.
+    QStringList notes;
+    if (report.recovered == 1)
+        notes << QStringLiteral("Une annotation modifiée lors de la séance précédente, interrompue, a été reprise.");
+    else if (report.recovered > 1)
+        notes << QStringLiteral("%1 annotations modifiées lors de la séance précédente, interrompue, ont été reprises.")
+                     .arg(report.recovered);
+    if (report.savedDamage)
+        notes << QStringLiteral("Le fichier d'annotations « %1 » est endommagé : les annotations lues avant "
+                                "l'endroit endommagé sont gardées.")
+                     .arg(Path(files_.annotations));
+    if (!notes.isEmpty() && host_.showStatus)
+        host_.showStatus(notes.join(QLatin1Char(' ')));
+}
+
+// --- the store ----------------------------------------------------------------------------
+
+bool CAnnotationBar::ShowAnnotation(std::int32_t article)
+{
+    const std::string text = store_.ShowAnnotation(article);
+    edit_->SetTextCp1252(mirelda::ToEditLineEnds(text));
+    return !text.empty();
+}
+
+bool CAnnotationBar::StoreAnnotation(std::int32_t article)
+{
+    if (article == 0)
+        return true;
+    (void)mirelda::PrepareUserFileFolder(files_);  // a failure shows in the append below
+    const mirelda::Status stored = store_.StoreAnnotation(article, edit_->TextCp1252());
+    if (stored) {
+        memoryOnly_.erase(article);
+        return true;
+    }
+    memoryOnly_.insert(article);
+    const QString text = QStringLiteral("Impossible d'écrire l'annotation de l'article %1 dans « %2 ». Elle est "
+                                        "gardée en mémoire et sera enregistrée à la fermeture du programme.")
+                             .arg(article)
+                             .arg(Path(files_.scratch));
+    // Said once in a box; after that the status bar is enough.
+    if (!scratchFailureTold_ && host_.showMessage) {
+        scratchFailureTold_ = true;
+        host_.showMessage(text);
+    } else if (host_.showStatus) {
+        host_.showStatus(text);
+    }
+    return false;
+}
+
+bool CAnnotationBar::SaveAnnotations()
+{
+    mirelda::Status saved = mirelda::PrepareUserFileFolder(files_);
+    if (saved)
+        saved = store_.SaveAnnotations();
+    if (saved) {
+        memoryOnly_.clear();
+        return true;
+    }
+    if (host_.showMessage)
+        host_.showMessage(SaveFailureText());
+    return false;
+}
+
+QString CAnnotationBar::SaveFailureText() const
+{
+    QString text = QStringLiteral("Impossible d'enregistrer les annotations dans « %1 ».").arg(Path(files_.annotations));
+    const bool inScratch = HoldsSomething(files_.scratch);
+    if (inScratch)
+        text += QStringLiteral("\nLes modifications de cette séance restent dans « %1 » et seront reprises au "
+                               "prochain démarrage.")
+                    .arg(Path(files_.scratch));
+    if (memoryOnly_.size() == 1)
+        text += QStringLiteral("\nLa modification de l'annotation de l'article %1 n'a pu être écrite nulle part : "
+                               "elle sera perdue.")
+                    .arg(ArticleList(memoryOnly_));
+    else if (memoryOnly_.size() > 1)
+        text += QStringLiteral("\nLes modifications des annotations des articles %1 n'ont pu être écrites nulle "
+                               "part : elles seront perdues.")
+                    .arg(ArticleList(memoryOnly_));
+    if (!inScratch && memoryOnly_.empty())
+        text += QStringLiteral("\nLes annotations déjà enregistrées restent inchangées.");
+    return text;
+}
+
+bool CAnnotationBar::IsEmpty() const { return !edit_ || edit_->IsEmpty(); }
+
+// --- sizes --------------------------------------------------------------------------------
+
+void CAnnotationBar::ApplyHeight()
+{
+    QMainWindow* f = frame();
+    if (!f)
+        return;
+    const float value = strip_ ? strip_->value() : mirelda::bars::kInitialAnnotationHeight;
+    const mirelda::PixelSize size = mirelda::AnnotationBarDockedSize(f->frameGeometry().width(), value);
+    SetDockedSize(QSize(size.width, size.height));
+}
+
+void CAnnotationBar::ClientResized(QSize size)
+{
+    if (edit_) {
+        const mirelda::PixelRect r = mirelda::AnnotationEditRect({size.width(), size.height()}, edit_->x());
+        edit_->setGeometry(r.left, r.top, r.width(), r.height());
+    }
+    if (strip_) {
+        strip_->Reposition();
+        // The value follows the bar, whatever resized it.
+        strip_->setValue(static_cast<float>(height()));
+    }
+}

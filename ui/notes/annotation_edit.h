@@ -1,0 +1,37 @@
+#pragma once
+// The annotation bar's multi-line edit (control 1010): plain text, Enter starts a new line.
+//
+// Annotations are stored as Windows-1252 bytes, so the edit holds only characters that have
+// a byte there: what the user sees is exactly what is saved and read back. A typed character
+// without one is refused (with a beep); pasted or dropped text has each such character
+// replaced by "?" as it comes in, visibly.
+
+#include <QPlainTextEdit>
+
+#include <string>
+#include <string_view>
+
+class CAnnotationEdit : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    static constexpr int kControlId = 1010;
+
+    explicit CAnnotationEdit(QWidget* parent = nullptr);
+
+    // The text as Windows-1252 bytes, lines separated by LF.
+    std::string TextCp1252() const;
+    // Replaces the whole text; `text` is Windows-1252, lines separated by LF.
+    void SetTextCp1252(std::string_view text);
+    bool IsEmpty() const;
+
+    // Whether every character of `text` has a Windows-1252 byte (line separators count as
+    // line feeds).
+    static bool Representable(const QString& text);
+    // `text` with every character that has no Windows-1252 byte replaced by "?".
+    static QString Representable1252(const QString& text);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+};
