@@ -5,13 +5,16 @@
 // Numbering: `text` holds one UTF-16 unit per character position. Every position the
 // control counts is in it, hidden text included, and nothing else:
 //   u'\r'    paragraph mark (\par, \sect, \page, a table row's \row, and the final mark)
-//   u'\v'    line break (\line)
-//   u'\t'    tab (\tab, and the \cell that separates two cells of a table row)
+//   u'\v'    line break (\line, and a \par inside a table row, so that a row stays one
+//            paragraph)
+//   u'\t'    tab (\tab, and the \cell that separates two cells of a table row: a row of n cells
+//            has n - 1 tabs, its last \cell before \row adds nothing)
 //   U+FFFC   an embedded picture (one position each, whatever its kind); a U+FFFC written as
 //            text in the RTF becomes U+FFFD, so that every U+FFFC has its RichPicture
 //   others   the text itself; a character outside the BMP is two positions (a surrogate pair)
-// The text always ends with exactly one final paragraph mark: the document's last \par merges
-// into it, and a document without any \par still gets one. So text.size() >= 1.
+// The text always ends with the final paragraph mark: the document's last \par merges into it
+// ("a\par" reads "a\r", "a\par\par" reads "a\r\r"), and a document without any \par still gets
+// one. So text.size() >= 1.
 //
 // Every range below is in these positions. The runs and the paragraphs each tile the whole
 // text, in order, without gaps or overlaps.
