@@ -43,7 +43,7 @@ constexpr Known kKnown[] = {
     {950, "windows-950"},      {1250, "windows-1250"},    {1251, "windows-1251"},
     {1252, "windows-1252"},    {1253, "windows-1253"},    {1254, "windows-1254"},
     {1255, "windows-1255"},    {1256, "windows-1256"},    {1257, "windows-1257"},
-    {1258, "windows-1258"},    {1361, "ibm-1361"},        {10000, "macintosh"},
+    {1258, "windows-1258"},    {10000, "macintosh"},
     {10006, "x-mac-greek"},    {10007, "x-mac-cyrillic"}, {10029, "x-mac-centraleurroman"},
     {10081, "x-mac-turkish"},
 };
@@ -80,8 +80,6 @@ int CodePageOfCharset(int charset)
         return 932; // Shift-JIS
     case 129:
         return 949; // Hangul
-    case 130:
-        return 1361; // Johab
     case 134:
         return 936; // GB2312
     case 136:
@@ -115,7 +113,7 @@ int CodePageOfCharset(int charset)
 
 bool IsMultiByteCodePage(int codePage)
 {
-    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361;
+    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
 }
 
 CodePageCache::~CodePageCache()

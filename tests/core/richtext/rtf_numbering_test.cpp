@@ -61,6 +61,14 @@ TEST(RtfNumbering, hexBytes_decodedWithDocumentOrFontCodePage)
     EXPECT_EQ(TextOf(fonts + "\\f1 \xcf\xf0\\f0  \xe9}"), u"Пр é\r");
     // A font that is not yet in the table when the default font is named.
     EXPECT_EQ(TextOf("{\\rtf1\\ansi\\deff1{\\fonttbl{\\f1\\fcharset204 Cyr;}}\\'cf}"), u"П\r");
+    // Each code page through its own converter.
+    EXPECT_EQ(TextOf("{\\rtf1\\ansi\\ansicpg1250 \\'9a}"), u"š\r");
+    EXPECT_EQ(TextOf("{\\rtf1\\ansi\\ansicpg1253 \\'e1}"), u"α\r");
+    EXPECT_EQ(TextOf("{\\rtf1\\pc \\'82}"), u"é\r");
+    EXPECT_EQ(TextOf("{\\rtf1\\mac \\'8e}"), u"é\r");
+    EXPECT_EQ(TextOf("{\\rtf1\\ansi\\ansicpg874 \\'a1}"), u"ก\r");
+    EXPECT_EQ(TextOf("{\\rtf1\\ansi\\ansicpg949 \\'b0\\'a1}"), u"가\r");
+    EXPECT_EQ(TextOf("{\\rtf1\\ansi\\ansicpg950 \\'a4\\'a4}"), u"中\r");
     // An unknown code page reads as 1252 rather than losing the text.
     EXPECT_EQ(TextOf("{\\rtf1\\ansi\\ansicpg99999 \\'e9}"), u"é\r");
 }
