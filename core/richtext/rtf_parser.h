@@ -41,6 +41,7 @@ inline constexpr std::int32_t kParamLimit = 1'000'000'000;
 inline constexpr std::int32_t kTwipsLimit = 1 << 20;
 inline constexpr std::size_t kMaxTabs = 32; // the rich-edit control keeps 32 tab stops
 inline constexpr std::size_t kMaxCells = 64;
+inline constexpr std::size_t kMaxFonts = 4096;
 inline constexpr std::size_t kMaxMarkerText = 16; // \pntxtb / \pntxta
 inline constexpr std::size_t kMaxCapture = 256;   // font names, \listtext
 inline constexpr std::size_t kMaxInstruction = 4096;

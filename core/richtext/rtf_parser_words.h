@@ -395,6 +395,10 @@ template <bool Rich> void Parser<Rich>::SetFont(std::int32_t number)
 template <bool Rich> void Parser<Rich>::BeginFont(std::int32_t number)
 {
     CommitFont();
+    if (fonts_.size() >= kMaxFonts) { // a real table has tens; the rest use the default font
+        lastFont_ = -1;
+        return;
+    }
     RichFont font;
     font.number = number;
     fonts_.push_back(std::move(font));

@@ -75,7 +75,7 @@ TEST(RtfMalformed, hugeNumbers_areClamped)
     EXPECT_EQ(TextOf("{\\rtf1\\ansicpg-1 \\'e9}"), u"é\r");
 }
 
-TEST(RtfMalformed, tooManyTabsAndCells_areCapped)
+TEST(RtfMalformed, tooManyTabsCellsAndFonts_areCapped)
 {
     const RichDocument doc = Read("{\\rtf1 " + Repeat("\\tx100", 1) + [] {
         std::string s;
@@ -87,6 +87,11 @@ TEST(RtfMalformed, tooManyTabsAndCells_areCapped)
     }() + "\\intbl a\\row}");
     EXPECT_EQ(doc.paragraphs[0].format.tabs.size(), 32u);
     EXPECT_EQ(doc.paragraphs[0].format.cellEdges.size(), 64u);
+
+    const RichDocument fonts =
+        Read("{\\rtf1{\\fonttbl" + Repeat("{\\f1 A;}", 5000) + "{\\f2\\fcharset204 C;}}\\f2\\'e9}");
+    EXPECT_EQ(fonts.fonts.size(), 4096u);
+    EXPECT_EQ(fonts.text, u"é\r"); // font 2 came too late to count
 }
 
 TEST(RtfMalformed, deepNesting_keepsTextAndRestoresFormattingAfterwards)
