@@ -6,6 +6,7 @@
 
 #include "tools/commands.h"
 #include "tools/help_compiler.h"
+#include "tools/search_command.h"
 #include "tools/tool_common.h"
 
 #include <cstdio>
@@ -37,6 +38,7 @@ constexpr Command kCommands[] = {
      RunArticle},
     {"links", "links BASE N               first, last, target of each link, in file order", RunLinks},
     {"tree", "tree BASE                  the contents tree: indented title, image, article", RunTree},
+    {"search", "search BASE TEXT [--case] [--word] [--no-title] [--no-text]  articles found, sorted by title", RunSearch},
     {"build", "build SOURCE_DIR BASE      compile a help set from its sources (see the README)", mirelda::RunBuildCommand},
 };
 

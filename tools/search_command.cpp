@@ -1,0 +1,65 @@
+// The search over all articles from the command line: the same engine as the viewer, the
+// results sorted as the results window sorts them (case-insensitive alphabetical order of
+// the titles under the user's locale; equal titles in the order the search found them).
+// Nothing found is not a failure: the exit status is 0 and the count on stderr says 0.
+
+#include "tools/search_command.h"
+
+#include "core/lists/list_order.h"
+#include "core/search/search_engine.h"
+#include "core/store/cp1252.h"
+#include "tools/tool_common.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace mirelda::tool {
+
+int RunSearch(const std::vector<std::string>& args)
+{
+    const auto split = SplitArguments("search", args, 2, 2, {"--case", "--word", "--no-title", "--no-text"});
+    if (!split)
+        return kExitUsage;
+    SearchRequest request;
+    request.matchCase = split->Has("--case");
+    request.wholeWord = split->Has("--word");
+    request.inTitle = !split->Has("--no-title");
+    request.inText = !split->Has("--no-text");
+    if (!request.inTitle && !request.inText)
+        return UsageError("search", "--no-title and --no-text leave nothing to search in");
+
+    // The viewer searches Windows-1252 strings: a character without a byte there could only
+    // be searched as '?', which is not what was asked for.
+    const std::u16string wanted = Utf8ToUtf16(split->positional[1]);
+    request.text = EncodeCp1252(wanted);
+    if (request.text.empty())
+        return UsageError("search", "the text to search for is empty");
+    if (DecodeCp1252(request.text) != wanted)
+        return UsageError("search", "the text to search for has characters that Windows-1252 cannot hold");
+
+    const auto files = OpenHelpSet(split->positional[0]);
+    if (!files)
+        return kExitDamaged;
+    auto index = LoadArticleIndex(files->pgh);
+    if (!index) {
+        ReportError(index.error());
+        return kExitDamaged;
+    }
+    auto hits = FindMatchingArticles(*index, files->pgd, request);
+    if (!hits) {
+        ReportError(hits.error());
+        return kExitDamaged;
+    }
+
+    const ListOrder order;
+    std::stable_sort(hits->begin(), hits->end(), [&order](const SearchHit& a, const SearchHit& b) {
+        return order.CompareCp1252(a.title, b.title) < 0;
+    });
+    for (const SearchHit& hit : *hits)
+        WriteRecord({std::to_string(hit.number), FieldText(hit.title)});
+    std::fprintf(stderr, "%zu article%s found%s\n", hits->size(), hits->size() == 1 ? "" : "s",
+                 hits->size() == kSearchResultLimit ? " (the limit: more may match)" : "");
+    return kExitOk;
+}
+
+} // namespace mirelda::tool
