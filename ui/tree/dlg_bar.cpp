@@ -5,11 +5,33 @@
 #include <QMouseEvent>
 #include <QResizeEvent>
 
+namespace {
+
+// Takes the dock widget's title bar's place, and no room.
+class NoTitleBar : public QWidget {
+public:
+    using QWidget::QWidget;
+    QSize sizeHint() const override { return QSize(0, 0); }
+    QSize minimumSizeHint() const override { return QSize(0, 0); }
+};
+
+// The surface of the bar's controls; it asks the frame's layout for the bar's docked size.
+class BarClient : public QWidget {
+public:
+    explicit BarClient(CDlgBar* bar) : QWidget(bar), bar_(bar) {}
+    QSize sizeHint() const override { return bar_->dockedSize(); }
+
+private:
+    CDlgBar* bar_;
+};
+
+}  // namespace
+
 CDlgBar::CDlgBar(QWidget* parent) : QDockWidget(parent)
 {
     // Never dragged off its side, floated or closed by the user; no title bar at all.
     setFeatures(QDockWidget::NoDockWidgetFeatures);
-    setTitleBarWidget(new QWidget(this));
+    setTitleBarWidget(new NoTitleBar(this));
 }
 
 CDlgBar::~CDlgBar() = default;
@@ -30,7 +52,7 @@ bool CDlgBar::Create(QMainWindow* frame, Qt::DockWidgetArea area, QSize template
     resizable_ = resizable;
     if (parentWidget() != frame)
         setParent(frame);
-    client_ = new QWidget(this);
+    client_ = new BarClient(this);
     client_->setObjectName(QStringLiteral("barClient%1").arg(controlId));
     client_->resize(templateSize);
     client_->installEventFilter(this);

@@ -1,0 +1,265 @@
+// The contents tree bar in a frame: the tree built from a real .FIC, the image rules, the
+// open rules for books and pages, synchronising, and the bar's sizes.
+
+#define QTEST_QPA_MOUSE_HANDLING  // mouse events go through the window, as a user's would
+
+#include "core/tree/contents_file.h"
+#include "ui/tree/tree_bar.h"
+
+#include <QMainWindow>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <memory>
+
+using mirelda::ContentsRecord;
+
+namespace {
+
+// The frame around the bar: records what the bar asks of it.
+struct Frame {
+    QMainWindow window;
+    QTextEdit* view = nullptr;
+    std::unique_ptr<CTreeBar> bar;
+    QList<std::int32_t> shown;
+    QStringList messages;
+    int minimized = 0;
+
+    Frame()
+    {
+        view = new QTextEdit(&window);
+        window.setCentralWidget(view);
+        CTreeBar::Host host;
+        host.showArticle = [this](std::int32_t a) {
+            shown << a;
+            return true;
+        };
+        host.showMessage = [this](const QString& t) { messages << t; };
+        host.minimizeMainWindow = [this] { ++minimized; };
+        bar = std::make_unique<CTreeBar>(host, &window);
+        if (bar->Create(&window))
+            window.addDockWidget(Qt::LeftDockWidgetArea, bar.get());
+        window.resize(800, 600);
+    }
+};
+
+QTreeWidgetItem* Find(QTreeWidget* tree, const QString& text)
+{
+    const auto found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+}  // namespace
+
+class TreeBarTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir dir_;
+    std::filesystem::path fic_;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir_.isValid());
+        fic_ = std::filesystem::path(dir_.filePath(QStringLiteral("GUIDE.FIC")).toStdString());
+        const std::vector<ContentsRecord> records{
+            {"B0", "Livre 0", "0", 0, 0, 0},
+            {"B1", "Livre 1", "B0", 0, 0, 0},
+            {"B2", "Livre 2", "B1", 0, 0, 0},
+            {"B3", "Livre 3", "B2", 0, 0, 0},
+            {"B4", "Livre 4", "B3", 0, 0, 0},
+            {"B5", "Livre 5", "B4", 0, 0, 0},
+            {"P7", "G\xe9n\xe9ralit\xe9s", "B2", 7, 0, 0},  // Windows-1252
+            {"BP", "Livre sous page", "P7", 0, 0, 0},
+            {"P8", "Page sous livre", "BP", 8, 0, 0},
+            {"S0", "Voisin du haut", "B0", 0, 0, 2},       // sibling of a top-level book
+            {"S1", "Voisin du livre 1", "B1", 0, 0, 2},    // sibling: under B0
+            {"T9", "Haut, lien 2", "0", 9, 0, 2},          // "0" wins over the link kind
+            {"P4", "Page profonde", "B5", 4, 0, 0},
+        };
+        QVERIFY(mirelda::WriteContentsFile(fic_, records).ok());
+    }
+
+    void loadTree_imagesByDepthAndLinkKinds()
+    {
+        Frame f;
+        const auto report = f.bar->LoadTree(fic_);
+        QVERIFY(report.ok());
+        QCOMPARE(report->entries, std::size_t(13));
+        QTreeWidget* tree = f.bar->tree();
+        QCOMPARE(tree->topLevelItemCount(), 3);
+        QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("Livre 0"));
+        QCOMPARE(tree->topLevelItem(1)->text(0), QStringLiteral("Voisin du haut"));
+        QCOMPARE(tree->topLevelItem(2)->text(0), QStringLiteral("Haut, lien 2"));
+
+        const QList<QPair<QString, int>> images{
+            {QStringLiteral("Livre 0"), 0}, {QStringLiteral("Livre 1"), 1}, {QStringLiteral("Livre 2"), 2},
+            {QStringLiteral("Livre 3"), 3}, {QStringLiteral("Livre 4"), 4}, {QStringLiteral("Livre 5"), 0},
+            {QStringLiteral("Généralités"), 10}, {QStringLiteral("Livre sous page"), 1},
+            {QStringLiteral("Voisin du haut"), 0}, {QStringLiteral("Voisin du livre 1"), 1},
+            {QStringLiteral("Haut, lien 2"), 10},
+        };
+        for (const auto& [text, image] : images) {
+            QTreeWidgetItem* item = Find(tree, text);
+            QVERIFY2(item, qPrintable(text));
+            QCOMPARE(CTreeBar::ImageIndexOf(item), image);
+            QVERIFY2(!item->icon(0).isNull(), qPrintable(text));
+            QVERIFY(!item->isExpanded());
+        }
+        // The sibling link puts S1 after B1 under B0; the page under the book under the page.
+        QTreeWidgetItem* b0 = tree->topLevelItem(0);
+        QCOMPARE(b0->childCount(), 2);
+        QCOMPARE(b0->child(1)->text(0), QStringLiteral("Voisin du livre 1"));
+        QCOMPARE(Find(tree, QStringLiteral("Page sous livre"))->parent()->parent()->text(0),
+                 QStringLiteral("Généralités"));
+        // Pages carry their article, books 0.
+        QCOMPARE(f.bar->ArticleOf(Find(tree, QStringLiteral("Généralités"))), 7);
+        QCOMPARE(f.bar->ArticleOf(Find(tree, QStringLiteral("Haut, lien 2"))), 9);
+        QCOMPARE(f.bar->ArticleOf(b0), 0);
+        QCOMPARE(f.bar->ArticleOf(nullptr), 0);
+    }
+
+    void expandCollapse_switchesBookImages_pageKeepsItsImage()
+    {
+        Frame f;
+        QVERIFY(f.bar->LoadTree(fic_).ok());
+        QTreeWidget* tree = f.bar->tree();
+        QTreeWidgetItem* b2 = Find(tree, QStringLiteral("Livre 2"));
+        b2->setExpanded(true);
+        QCOMPARE(CTreeBar::ImageIndexOf(b2), 7);
+        b2->setExpanded(false);
+        QCOMPARE(CTreeBar::ImageIndexOf(b2), 2);
+        QTreeWidgetItem* page = Find(tree, QStringLiteral("Généralités"));
+        page->setExpanded(true);
+        QCOMPARE(CTreeBar::ImageIndexOf(page), 10);
+        page->setExpanded(false);
+        QCOMPARE(CTreeBar::ImageIndexOf(page), 10);
+        QVERIFY(!f.bar->tree()->topLevelItem(0)->icon(0).isNull());
+    }
+
+    void openRules_doubleClickEnterSpaceEscape()
+    {
+        Frame f;
+        QVERIFY(f.bar->LoadTree(fic_).ok());
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+        QTreeWidget* tree = f.bar->tree();
+        tree->setFocus();
+
+        QTreeWidgetItem* book = tree->topLevelItem(0);
+        QTreeWidgetItem* page = tree->topLevelItem(2);  // article 9
+        const QPoint bookAt = tree->visualItemRect(book).center();
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, bookAt);
+        QVERIFY(f.shown.isEmpty());
+        QVERIFY(book->isExpanded());  // the tree's own double click still opens the book
+        QCOMPARE(CTreeBar::ImageIndexOf(book), 5);
+
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(page).center());
+        QCOMPARE(f.shown, QList<std::int32_t>{9});
+
+        f.shown.clear();
+        tree->setCurrentItem(book);
+        QTest::keyClick(tree, Qt::Key_Return);
+        QVERIFY(f.shown.isEmpty());
+        QVERIFY(!book->isExpanded());  // Enter on a book closes (or opens) it
+        QTest::keyClick(tree, Qt::Key_Space);
+        QVERIFY(f.shown.isEmpty());
+        QCOMPARE(tree->currentItem(), book);
+
+        tree->setCurrentItem(page);
+        QTest::keyClick(tree, Qt::Key_Return);
+        QTest::keyClick(tree, Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::keyClick(tree, Qt::Key_Space);
+        QCOMPARE(f.shown, (QList<std::int32_t>{9, 9, 9}));
+        QVERIFY(!f.bar->OpenItem(nullptr));
+
+        QCOMPARE(f.minimized, 0);
+        QTest::keyClick(tree, Qt::Key_Escape);
+        QCOMPARE(f.minimized, 1);
+    }
+
+    void selectArticle_insideClosedBooks_expandsAndSelectsWithoutOpening()
+    {
+        Frame f;
+        QVERIFY(f.bar->LoadTree(fic_).ok());
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+        QTreeWidget* tree = f.bar->tree();
+
+        f.bar->SelectArticle(8);  // Livre 0 > Livre 1 > Livre 2 > Généralités > Livre sous page > here
+        QTreeWidgetItem* target = Find(tree, QStringLiteral("Page sous livre"));
+        QCOMPARE(tree->currentItem(), target);
+        QVERIFY(target->isSelected());
+        for (QTreeWidgetItem* up = target->parent(); up; up = up->parent())
+            QVERIFY2(up->isExpanded(), qPrintable(up->text(0)));
+        QCOMPARE(CTreeBar::ImageIndexOf(Find(tree, QStringLiteral("Livre 1"))), 6);
+        QVERIFY(tree->viewport()->rect().intersects(tree->visualItemRect(target)));
+        QVERIFY(f.shown.isEmpty());
+
+        f.bar->SelectArticle(12345);  // no entry opens it
+        f.bar->SelectArticle(0);
+        QCOMPARE(tree->currentItem(), target);
+        QVERIFY(f.shown.isEmpty());
+    }
+
+    void applyWidth_isTheFractionOfTheFrameWidth_atLeastTen()
+    {
+        Frame f;
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+        QVERIFY(f.messages.isEmpty());  // the strip was made
+        QCOMPARE(f.bar->strip()->value(), 0.25f);
+        f.bar->ApplyWidth();
+        QCOMPARE(f.bar->dockedSize().width(), 200);
+        QTRY_COMPARE(f.bar->width(), 200);
+        QCOMPARE(f.bar->dockedSize().height(), f.view->height());
+
+        f.bar->strip()->setValue(0.01f);  // 8 pixels
+        f.bar->ApplyWidth();
+        QCOMPARE(f.bar->dockedSize().width(), 10);
+        QTRY_COMPARE(f.bar->width(), 10);
+    }
+
+    void treeGeometry_leavesRoomForTheStrip()
+    {
+        Frame f;
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+        f.bar->client()->resize(150, 400);
+        QCOMPARE(f.bar->tree()->geometry(), QRect(1, 1, 145, 398));
+        QCOMPARE(f.bar->strip()->geometry(), QRect(144, 0, 4, 400));
+        QCOMPARE(f.bar->strip()->cursor().shape(), Qt::SplitHCursor);
+    }
+
+    void dynamicLayout_answersForEachMode()
+    {
+        Frame f;  // resizable, docked size 200 x 300 after this
+        f.bar->SetDockedSize(QSize(200, 300));
+        const QSize floating = f.bar->floatingSize();
+        QCOMPARE(f.bar->CalcDynamicLayout(0, CDlgBar::LM_VERTDOCK | CDlgBar::LM_STRETCH), QSize(200, 32767));
+        QCOMPARE(f.bar->CalcDynamicLayout(0, CDlgBar::LM_HORZDOCK | CDlgBar::LM_STRETCH | CDlgBar::LM_HORZ),
+                 QSize(32767, 300));
+        QCOMPARE(f.bar->CalcDynamicLayout(0, CDlgBar::LM_VERTDOCK), QSize(200, 300));
+        QCOMPARE(f.bar->CalcDynamicLayout(0, CDlgBar::LM_MRUWIDTH), floating);
+        QCOMPARE(f.bar->CalcDynamicLayout(120, CDlgBar::LM_LENGTHY), QSize(floating.width(), 120));
+        QCOMPARE(f.bar->dockedSize(), QSize(200, 120));  // resizable: the docked height follows
+        QCOMPARE(f.bar->CalcDynamicLayout(90, 0), QSize(90, 120));
+        QCOMPARE(f.bar->dockedSize(), QSize(90, 120));
+        QCOMPARE(f.bar->floatingSize(), QSize(90, 120));
+    }
+
+    void bar_cannotBeDraggedFloatedOrClosed()
+    {
+        Frame f;
+        QCOMPARE(f.bar->features(), QDockWidget::NoDockWidgetFeatures);
+        QVERIFY(f.bar->titleBarWidget());
+        QCOMPARE(f.window.dockWidgetArea(f.bar.get()), Qt::LeftDockWidgetArea);
+        CTreeBar orphan(CTreeBar::Host{});
+        QVERIFY(!orphan.Create(nullptr));
+    }
+};
+
+QTEST_MAIN(TreeBarTest)
+#include "tree_bar.moc"
