@@ -33,7 +33,7 @@ CMainFrame::CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasSt
     CreateToolBar();
     CreateStatusBar();
     setDockNestingEnabled(false);
-    CreateBars();
+    created_ = CreateBars();
     WireFrameCommands();
 }
 
@@ -198,14 +198,6 @@ void CMainFrame::recordArticle(std::int32_t article, std::int32_t position)
 {
     app_.history().RecordArticle(article, position);
     UpdateCommands();  // "Article précédent" follows the history's length
-}
-
-void CMainFrame::showPopup(const std::string& title, const std::string& rtf, QPoint clickScreen)
-{
-    // The pop-up window joins here (CPopupWnd); until then a pop-up article shows nothing.
-    Q_UNUSED(title);
-    Q_UNUSED(rtf);
-    Q_UNUSED(clickScreen);
 }
 
 void CMainFrame::minimizeMainWindow() { showMinimized(); }

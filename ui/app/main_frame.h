@@ -23,6 +23,7 @@
 class CMireldaApp;
 class CMireldaView;
 class CLockPanes;
+class CTreeBar;
 class QAction;
 class QMenu;
 class QToolBar;
@@ -38,6 +39,9 @@ public:
     CMireldaView* view() const { return view_; }
     QToolBar* toolBar() const { return toolBar_; }
     bool helpSetLoaded() const { return loaded_; }
+    // False when a bar could not be made: the start-up then ends.
+    bool created() const { return created_; }
+    CTreeBar* treeBar() const { return treeBar_; }
 
     // --- commands -------------------------------------------------------------------------
     // Every command of the table has one action (objectName "cmd<id>"), shared by the main
@@ -98,7 +102,7 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     // frame_bars.cpp: the docked bars, and what the frame asks of them.
-    void CreateBars();
+    bool CreateBars();  // false: a bar could not be made, the frame is unusable
     void LoadTree();
     void SelectTreeArticle(std::int32_t article);
     bool StoreAnnotation(std::int32_t article);
@@ -118,7 +122,8 @@ private:
     std::int32_t startArticle_;
 
     mirelda::ArticleIndex index_;
-    // The docked bars join here: the annotation bar, then the tree bar (see frame_bars.cpp).
+    // The docked bars (see frame_bars.cpp); the annotation bar joins before the tree bar.
+    CTreeBar* treeBar_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     CLockPanes* lockPanes_ = nullptr;
     QIcon normalImage_;
@@ -135,6 +140,7 @@ private:
     std::unordered_map<int, std::function<void(QAction&)>> updateRules_;
     QHash<QObject*, int> toggleWindows_;
 
+    bool created_ = false;
     bool firstActivation_ = true;
     bool loaded_ = false;
     bool closeSequenceDone_ = false;

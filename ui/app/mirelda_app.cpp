@@ -6,6 +6,8 @@
 #include "ui/app/main_frame.h"
 #include "ui/app/process_probe.h"
 #include "ui/app/single_instance.h"
+#include "ui/lists/bookmark_name_dlg.h"
+#include "ui/lists/list_dlg.h"
 #include "ui/view/mirelda_view.h"
 
 #include <QAction>
@@ -144,6 +146,11 @@ bool CMireldaApp::InitInstance()
 
     // 9-10: the frame and its view, shown; the frame posts itself the help-set load.
     frame_ = std::make_unique<CMainFrame>(*this, files_, options_.hasStartArticle, options_.startArticle);
+    if (!frame_->created()) {
+        frame_.reset();
+        exitCode_ = 1;
+        return false;
+    }
     connect(frame_.get(), &CMainFrame::closed, this, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     WireCommands();
     frame_->show();
@@ -157,15 +164,76 @@ bool CMireldaApp::InitInstance()
 
 void CMireldaApp::CreateModelessWindows()
 {
-    // Created hidden, owned by the main window, in this order: the search dialog, then the
-    // history (mode 1), search-results (mode 2) and bookmark (mode 3) list windows; creating
-    // the bookmark window loads the bookmarks. Each registers its toggle with the frame
-    // (RegisterToggleWindow) so that its command shows and hides it and carries the check.
+    // Created hidden, owned by the main window, in this order: the search dialog (it joins
+    // here), then the history (mode 1), search-results (mode 2) and bookmark (mode 3) list
+    // windows; creating the bookmark window loads the bookmarks. Each command shows and hides
+    // its window and carries the check.
+    using namespace mirelda::cmd;
+    listOrder_ = std::make_unique<mirelda::ListOrder>();
+    const std::pair<QPointer<CListDlg>*, int> lists[] = {
+        {&historyWindow_, CListDlg::HistoryMode}, {&resultsWindow_, CListDlg::ResultsMode}, {&bookmarkWindow_, CListDlg::BookmarksMode}};
+    const int commands[] = {kHistory, kSearchResults, kBookmarkList};
+    for (int i = 0; i < 3; ++i) {
+        auto* window = new CListDlg(*this, frame_.get());
+        window->Create(lists[i].second);
+        *lists[i].first = window;
+        frame_->RegisterToggleWindow(commands[i], window);
+    }
+    history_.SetObserver({[this](std::int32_t article) {
+                              if (historyWindow_)
+                                  historyWindow_->InsertTop(article);
+                          },
+                          [this] {
+                              if (historyWindow_)
+                                  historyWindow_->RemoveTop();
+                          }});
+    frame_->SetCommandHandler(kDefineBookmark, [this] { DefineBookmark(); });
+}
+
+void CMireldaApp::DefineBookmark()
+{
+    if (!bookmarkWindow_)
+        return;
+    const CMireldaView* view = frame_->view();
+    CBookmarkNameDlg dialog(QStringLiteral("Ajouter un signet"), view->currentTitle(), frame_.get());
+    if (dialog.exec() == QDialog::Accepted)
+        bookmarkWindow_->AddItem(view->currentArticle(), dialog.name());
 }
 
 void CMireldaApp::SaveBookmarks()
 {
-    // The bookmark list window writes its list here once it exists.
+    // A bookmark file that exists but could not be read is left alone: writing the list
+    // over it would lose every bookmark it holds.
+    if (!bookmarkWindow_ || bookmarkWindow_->bookmarkFileUnreadable())
+        return;
+    mirelda::Status prepared = mirelda::PrepareUserFileFolder(userFiles_);
+    mirelda::Status saved = prepared.ok() ? mirelda::SaveBookmarks(userFiles_.bookmarks, bookmarkWindow_->Bookmarks())
+                                          : prepared;
+    if (!saved.ok())
+        reportFileError(saved.error());
+}
+
+const mirelda::ArticleIndex& CMireldaApp::articleIndex() const
+{
+    static const mirelda::ArticleIndex kEmpty;
+    return frame_ ? frame_->articleIndex() : kEmpty;
+}
+
+std::optional<QPoint> CMireldaApp::highlightInArticle(const QString& text, bool matchCase, bool wholeWord)
+{
+    if (!frame_)
+        return std::nullopt;
+    CMireldaView* view = frame_->view();
+    const std::int32_t found = view->FindInArticle(text, matchCase, wholeWord);
+    if (found < 0)
+        return std::nullopt;
+    return view->viewport()->mapToGlobal(view->characterRect(found).topLeft());
+}
+
+void CMireldaApp::reportFileError(const mirelda::FileError& error)
+{
+    if (frame_)
+        frame_->reportFileError(error);
 }
 
 void CMireldaApp::WireCommands()

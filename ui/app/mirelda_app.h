@@ -7,10 +7,14 @@
 #include "core/app/command_line.h"
 #include "core/app/help_set_location.h"
 #include "core/lists/history.h"
+#include "core/lists/list_order.h"
 #include "ui/app/instance_request.h"
+#include "ui/lists/list_dlg.h"
+#include "ui/lists/list_host.h"
 
 #include <QMessageBox>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <cstdint>
@@ -19,12 +23,13 @@
 #include <string>
 #include <vector>
 
+class CListDlg;
 class CMainFrame;
 class CSingleInstance;
 class QApplication;
 class QTranslator;
 
-class CMireldaApp : public QObject {
+class CMireldaApp : public QObject, public ListHost {
     Q_OBJECT
 public:
     // Creates the QApplication unless one exists already (tests create their own). The
@@ -56,8 +61,29 @@ public:
 
     int exitCode() const { return exitCode_; }
 
-    // Close sequence step 3: writes the bookmark file (when the bookmark window exists).
+    // Close sequence step 3: writes the bookmark file.
     void SaveBookmarks();
+    // Command 32789: names a bookmark on the current article.
+    void DefineBookmark();
+
+    CListDlg* historyWindow() const { return historyWindow_; }
+    CListDlg* resultsWindow() const { return resultsWindow_; }
+    CListDlg* bookmarkWindow() const { return bookmarkWindow_; }
+
+    // --- ListHost ---------------------------------------------------------------------------
+    const mirelda::ArticleIndex& articleIndex() const override;
+    std::filesystem::path dataFile() const override { return files_.pgd; }
+    const mirelda::History& history() const override { return history_; }
+    const mirelda::ListOrder& listOrder() const override { return *listOrder_; }
+    std::filesystem::path bookmarkFile() const override { return userFiles_.bookmarks; }
+    bool goToArticle(std::int32_t article, std::int32_t position) override { return GoToArticle(article, position); }
+    std::optional<QPoint> highlightInArticle(const QString& text, bool matchCase, bool wholeWord) override;
+    QMessageBox::StandardButton showMessage(const QString& text, QMessageBox::Icon icon,
+                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok) override
+    {
+        return ShowMessage(text, icon, buttons);
+    }
+    void reportFileError(const mirelda::FileError& error) override;
 
 private:
     void LoadTranslations();
@@ -74,8 +100,12 @@ private:
     mirelda::UserFiles userFiles_;
     mirelda::History history_;
 
-    // The modeless windows join here, in this order: the search dialog, then the history,
-    // search-results and bookmark list windows (see CreateModelessWindows).
+    std::unique_ptr<mirelda::ListOrder> listOrder_;
+    // The modeless windows, owned by the main window, in this order: the search dialog (it
+    // joins here), then the history, search-results and bookmark list windows.
+    QPointer<CListDlg> historyWindow_;
+    QPointer<CListDlg> resultsWindow_;
+    QPointer<CListDlg> bookmarkWindow_;
 
     std::unique_ptr<QTranslator> qtTranslator_;
     std::unique_ptr<CSingleInstance> instance_;

@@ -6,12 +6,14 @@
 
 #include "ui/app/command_table.h"
 #include "ui/app/main_frame.h"
+#include "ui/tree/tree_bar.h"
 #include "ui/view/mirelda_view.h"
 
 #include <QAction>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 using apptest::InProcessViewer;
 using apptest::MessageAnswerer;
@@ -84,6 +86,28 @@ private slots:
             QCOMPARE(answers.seen.size(), 1);
             QCOMPARE(answers.seen[0].text, message);
         }
+    }
+
+    void tree_selectsTheStartArticleThenOnlyOnSynchronise()
+    {
+        InProcessViewer viewer({QStringLiteral("/D:") + base_, QStringLiteral("/P:3")});
+        QVERIFY(viewer.app->InitInstance());
+        CMainFrame* frame = viewer.app->mainFrame();
+        QTRY_VERIFY(frame->helpSetLoaded());
+        QTreeWidget* tree = frame->treeBar()->tree();
+        QCOMPARE(tree->topLevelItemCount(), 1);
+        QCOMPARE(frame->dockWidgetArea(frame->treeBar()), Qt::LeftDockWidgetArea);
+        QVERIFY(tree->currentItem());
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Article 3"));
+
+        QVERIFY(viewer.app->GoToArticle(1, 0));
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Article 3"));  // the tree does not follow
+        frame->action(mirelda::cmd::kSynchronise)->trigger();
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Généralités"));
+
+        // An entry opened from the tree shows in the frame's view.
+        QVERIFY(frame->treeBar()->OpenItem(tree->topLevelItem(0)->child(1)));
+        QCOMPARE(frame->view()->currentArticle(), 3);
     }
 
     void showArticleRequest_fallsBackToArticleOne()
