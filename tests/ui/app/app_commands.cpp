@@ -6,6 +6,7 @@
 #include "ui/app/command_table.h"
 #include "ui/app/lock_panes.h"
 #include "ui/app/main_frame.h"
+#include "ui/lists/list_dlg.h"
 #include "ui/view/mirelda_view.h"
 
 #include <QAction>
@@ -235,32 +236,55 @@ private slots:
         }
     }
 
-    void toggleWindow_showsHidesAndChecks()
+    void listToggles_showHideAndCarryTheCheck()
     {
-        // The list windows and the search dialog register this way.
-        QWidget window(frame_, Qt::Tool);
-        frame_->RegisterToggleWindow(mirelda::cmd::kHistory, &window);
-        QAction* toggle = frame_->action(mirelda::cmd::kHistory);
-        QVERIFY(toggle->isEnabled());
-        QVERIFY(!toggle->isChecked());
-        toggle->trigger();
-        QVERIFY(window.isVisible());
-        QVERIFY(toggle->isChecked());
-        window.hide();  // the close box or Escape hide it: the check follows
-        QVERIFY(!toggle->isChecked());
+        const std::pair<int, CListDlg*> toggles[] = {{mirelda::cmd::kHistory, viewer_->app->historyWindow()},
+                                                     {mirelda::cmd::kSearchResults, viewer_->app->resultsWindow()},
+                                                     {mirelda::cmd::kBookmarkList, viewer_->app->bookmarkWindow()}};
+        for (const auto& [id, window] : toggles) {
+            QVERIFY(window);
+            QVERIFY(!window->isVisible());  // created hidden
+            QAction* toggle = frame_->action(id);
+            frame_->UpdateCommands();
+            QVERIFY(toggle->isEnabled());
+            QVERIFY(!toggle->isChecked());
+            toggle->trigger();
+            QVERIFY(window->isVisible());
+            QVERIFY(toggle->isChecked());
+            toggle->trigger();
+            QVERIFY(!window->isVisible());
+            QVERIFY(!toggle->isChecked());
+            window->show();
+            QVERIFY(toggle->isChecked());
+            QTest::keyClick(window, Qt::Key_Escape);  // Escape only hides: the check follows
+            QVERIFY(!toggle->isChecked());
+        }
+        // The context menu's items are the same commands.
+        frame_->viewContextMenu()->actions()[5]->trigger();
+        QVERIFY(viewer_->app->historyWindow()->isVisible());
+        frame_->viewContextMenu()->actions()[5]->trigger();
+        QVERIFY(!viewer_->app->historyWindow()->isVisible());
     }
 
-    void toggleWindow_goneTakesItsCommandAlong()
+    void historyWindow_mirrorsTheHistory()
     {
-        auto* window = new QWidget(frame_, Qt::Tool);
-        frame_->RegisterToggleWindow(mirelda::cmd::kBookmarkList, window);
-        QAction* toggle = frame_->action(mirelda::cmd::kBookmarkList);
-        toggle->trigger();
-        QVERIFY(toggle->isChecked());
-        delete window;
+        CMireldaApp& app = *viewer_->app;
+        const int before = app.historyWindow()->GetCount();
+        QCOMPARE(static_cast<std::size_t>(before), app.history().size());
+        QVERIFY(app.GoToArticle(4, 0));
+        QCOMPARE(app.historyWindow()->GetCount(), before + 1);
+        QCOMPARE(app.historyWindow()->GetItemText(0), QStringLiteral("Article 4"));
+        frame_->action(mirelda::cmd::kPreviousArticle)->trigger();
+        QCOMPARE(app.historyWindow()->GetCount(), before);
+    }
+
+    void windowGone_takesItsCommandAlong()
+    {
+        QAction* toggle = frame_->action(mirelda::cmd::kSearchResults);
+        delete viewer_->app->resultsWindow();
         QVERIFY(!toggle->isEnabled());
         QVERIFY(!toggle->isChecked());
-        toggle->trigger();  // nothing left to show: no crash, nothing happens
+        toggle->trigger();  // nothing left to show: nothing happens
     }
 
     void about_closesWithOk()

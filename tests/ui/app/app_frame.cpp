@@ -6,10 +6,12 @@
 
 #include "ui/app/command_table.h"
 #include "ui/app/main_frame.h"
+#include "ui/lists/list_dlg.h"
 #include "ui/tree/tree_bar.h"
 #include "ui/view/mirelda_view.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -200,6 +202,38 @@ private slots:
         QVERIFY(!viewer.app->InitInstance());
         QCOMPARE(answers.seen.size(), 1);
         QCOMPARE(answers.seen[0].caption, QStringLiteral("Aide"));
+    }
+
+    void bookmark_definedThenSavedAtCloseThenLoadedAgain()
+    {
+        const QString base = apptest::WriteHelpSet(root_.path() + QStringLiteral("/marks"), QStringLiteral("SET"));
+        {
+            InProcessViewer viewer({QStringLiteral("/D:") + base, QStringLiteral("/P:3")});
+            QVERIFY(viewer.app->InitInstance());
+            CMainFrame* frame = viewer.app->mainFrame();
+            QTRY_VERIFY(frame->helpSetLoaded());
+            QString preset;
+            QTimer::singleShot(0, this, [&preset] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                QVERIFY(dialog);
+                QCOMPARE(dialog->windowTitle(), QStringLiteral("Ajouter un signet"));
+                preset = dialog->findChild<QLineEdit*>()->text();
+                for (QPushButton* b : dialog->findChildren<QPushButton*>())
+                    if (b->text() == QStringLiteral("&Valider"))
+                        b->click();
+            });
+            frame->action(mirelda::cmd::kDefineBookmark)->trigger();
+            QCOMPARE(preset, QStringLiteral("Article 3"));
+            QCOMPARE(viewer.app->bookmarkWindow()->GetCount(), 1);
+            QVERIFY(!QFileInfo::exists(base + QStringLiteral(".SIG")));  // user files are written only at close
+            frame->close();
+            QVERIFY(QFileInfo::exists(base + QStringLiteral(".SIG")));
+        }
+        InProcessViewer again({QStringLiteral("/D:") + base});
+        QVERIFY(again.app->InitInstance());
+        QCOMPARE(again.app->bookmarkWindow()->GetCount(), 1);
+        QCOMPARE(again.app->bookmarkWindow()->GetItemText(0), QStringLiteral("Article 3"));
+        QCOMPARE(again.app->bookmarkWindow()->GetItemArticle(0), 3);
     }
 
     void quit_runsTheCloseSequenceOnce()
