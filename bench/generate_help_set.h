@@ -26,11 +26,12 @@ namespace mirelda::bench {
 // A word that no generated article contains except the few chosen for it, and one that most
 // articles contain: the benchmark's rare and frequent searches.
 inline constexpr std::string_view kRareWord = "xylographie";
-inline constexpr std::string_view kFrequentWord = "fenêtre";  // UTF-8; \'ea in the RTF
-inline constexpr std::uint32_t kRareEvery = 997;              // one article in 997 holds it
+inline constexpr std::string_view kFrequentWord = "fenêtre"; // UTF-8; \'ea in the RTF
+inline constexpr std::uint32_t kRareEvery = 997;             // one article in 997 holds it
 
-class SplitMix {
-public:
+class SplitMix
+{
+  public:
     explicit SplitMix(std::uint64_t seed) : state_(seed) {}
     std::uint64_t Next()
     {
@@ -43,7 +44,7 @@ public:
     std::uint32_t Below(std::uint32_t n) { return n ? static_cast<std::uint32_t>(Next() % n) : 0; }
     bool Chance(std::uint32_t percent) { return Below(100) < percent; }
 
-private:
+  private:
     std::uint64_t state_;
 };
 
@@ -54,25 +55,30 @@ inline const std::vector<std::string>& Vocabulary()
 {
     static const std::vector<std::string> words = [] {
         constexpr std::string_view kWords[] = {
-            "le", "la", "les", "un", "une", "des", "du", "de", "et", "ou", "dans", "pour", "avec",
-            "sur", "par", "ce", "cette", "qui", "que", "est", "sont", "peut", "doit", "vous",
-            "nous", "il", "elle", "article", "aide", "document", "fichier", "dossier", "menu",
-            "commande", "bouton", "liste", "barre", "outils", "signet", "historique", "recherche",
-            "résultat", "élément", "écran", "défaut", "réglage", "paramètre", "sélection",
-            "clavier", "souris", "cliquez", "choisissez", "ouvrez", "fermez", "enregistrez",
-            "affiche", "montre", "première", "dernière", "étape", "procédure", "exemple",
-            "remarque", "conseil", "attention", "système", "répertoire", "données", "mémoire",
-            "impression", "aperçu", "page", "texte", "police", "caractère", "paragraphe", "ligne",
-            "colonne", "tableau", "image", "lien", "hypertexte", "sommaire", "livre", "chapitre",
-            "à", "où", "déjà", "très", "après", "avant", "lorsque", "ensuite", "enfin", "ainsi",
-            "également", "noté", "créé", "modifié", "supprimé", "copié", "déplacé", "activé",
-            "désactivé", "propriété", "préférence", "boîte", "dialogue", "onglet", "zone", "champ",
-            "saisie", "valeur", "numéro", "titre", "contenu", "annotation", "note", "glossaire",
-            "définition", "terme", "mot", "phrase", "école", "cœur", "œuvre", "garçon", "français",
-            "façon", "reçu", "naïf", "Noël", "maïs", "hôtel", "forêt", "île", "côté", "bientôt",
+            "le",         "la",        "les",        "un",         "une",        "des",         "du",
+            "de",         "et",        "ou",         "dans",       "pour",       "avec",        "sur",
+            "par",        "ce",        "cette",      "qui",        "que",        "est",         "sont",
+            "peut",       "doit",      "vous",       "nous",       "il",         "elle",        "article",
+            "aide",       "document",  "fichier",    "dossier",    "menu",       "commande",    "bouton",
+            "liste",      "barre",     "outils",     "signet",     "historique", "recherche",   "résultat",
+            "élément",    "écran",     "défaut",     "réglage",    "paramètre",  "sélection",   "clavier",
+            "souris",     "cliquez",   "choisissez", "ouvrez",     "fermez",     "enregistrez", "affiche",
+            "montre",     "première",  "dernière",   "étape",      "procédure",  "exemple",     "remarque",
+            "conseil",    "attention", "système",    "répertoire", "données",    "mémoire",     "impression",
+            "aperçu",     "page",      "texte",      "police",     "caractère",  "paragraphe",  "ligne",
+            "colonne",    "tableau",   "image",      "lien",       "hypertexte", "sommaire",    "livre",
+            "chapitre",   "à",         "où",         "déjà",       "très",       "après",       "avant",
+            "lorsque",    "ensuite",   "enfin",      "ainsi",      "également",  "noté",        "créé",
+            "modifié",    "supprimé",  "copié",      "déplacé",    "activé",     "désactivé",   "propriété",
+            "préférence", "boîte",     "dialogue",   "onglet",     "zone",       "champ",       "saisie",
+            "valeur",     "numéro",    "titre",      "contenu",    "annotation", "note",        "glossaire",
+            "définition", "terme",     "mot",        "phrase",     "école",      "cœur",        "œuvre",
+            "garçon",     "français",  "façon",      "reçu",       "naïf",       "Noël",        "maïs",
+            "hôtel",      "forêt",     "île",        "côté",       "bientôt",
         };
         std::vector<std::string> out;
-        for (std::string_view w : kWords) out.push_back(EncodeCp1252(Utf8ToUtf16(w)));
+        for (std::string_view w : kWords)
+            out.push_back(EncodeCp1252(Utf8ToUtf16(w)));
         return out;
     }();
     return words;
@@ -101,14 +107,18 @@ inline void AppendEscaped(std::string& rtf, std::string_view cp1252, SplitMix& r
     }
 }
 
-inline std::string Word(SplitMix& rng) { return Vocabulary()[rng.Below(static_cast<std::uint32_t>(Vocabulary().size()))]; }
+inline std::string Word(SplitMix& rng)
+{
+    return Vocabulary()[rng.Below(static_cast<std::uint32_t>(Vocabulary().size()))];
+}
 
 inline std::string Title(SplitMix& rng, std::uint32_t number)
 {
     std::string title = Word(rng);
     title[0] = UpperCp1252(title[0]);
     const std::uint32_t words = 1 + rng.Below(4);
-    for (std::uint32_t i = 0; i < words; ++i) title += ' ' + Word(rng);
+    for (std::uint32_t i = 0; i < words; ++i)
+        title += ' ' + Word(rng);
     title += ' ' + std::to_string(number);
     return title;
 }
@@ -122,30 +132,34 @@ inline void AppendPicture(std::string& rtf, SplitMix& rng)
         const auto b = static_cast<std::uint8_t>(rng.Next());
         rtf += kHex[b >> 4];
         rtf += kHex[b & 15];
-        if (i % 64 == 63) rtf += '\n';
+        if (i % 64 == 63)
+            rtf += '\n';
     }
     rtf += "}}";
 }
 
 // One article body of about `target` bytes.
-inline std::string ArticleText(SplitMix& rng, std::uint32_t number, std::uint32_t articleCount, std::size_t target,
-                               bool rare, bool frequent, std::vector<LinkRecord>& links)
+inline std::string ArticleText(SplitMix& rng, std::uint32_t number, std::uint32_t articleCount,
+                               std::size_t target, bool rare, bool frequent, std::vector<LinkRecord>& links)
 {
     std::string rtf =
         "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1036{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"
         "{\\f1\\froman\\fcharset0 Times New Roman;}{\\f2\\fmodern\\fcharset0 Courier New;}}\n"
         "{\\colortbl ;\\red0\\green0\\blue255;\\red128\\green0\\blue0;}\n"
         "{\\*\\generator Mirelda bench;}\\viewkind4\\uc1\\pard\\sa120\\f0\\fs20 ";
-    std::int32_t position = 0;  // approximate: enough for plausible link records
+    std::int32_t position = 0; // approximate: enough for plausible link records
     rtf += "{\\b\\fs28 ";
     AppendEscaped(rtf, Title(rng, number), rng);
     rtf += "}\\par\n";
     std::uint32_t paragraph = 0;
     while (rtf.size() < target) {
         ++paragraph;
-        if (paragraph % 4 == 0) rtf += "\\pard\\li360\\fi-360\\tx360\\sa60 \\'95\\tab ";
-        else if (paragraph % 7 == 0) rtf += "\\pard\\tx2000\\tx4000\\sa60 ";
-        else rtf += "\\pard\\sa120 ";
+        if (paragraph % 4 == 0)
+            rtf += "\\pard\\li360\\fi-360\\tx360\\sa60 \\'95\\tab ";
+        else if (paragraph % 7 == 0)
+            rtf += "\\pard\\tx2000\\tx4000\\sa60 ";
+        else
+            rtf += "\\pard\\sa120 ";
         const std::uint32_t words = 20 + rng.Below(60);
         for (std::uint32_t w = 0; w < words; ++w) {
             const std::uint32_t kind = rng.Below(100);
@@ -182,10 +196,12 @@ inline std::string ArticleText(SplitMix& rng, std::uint32_t number, std::uint32_
                 static const std::string kPhrase = EncodeCp1252(Utf8ToUtf16(" la fenêtre"));
                 AppendEscaped(rtf, kPhrase, rng);
             }
-            if (rare && paragraph == 2 && w == 3) rtf += " xylographie";
+            if (rare && paragraph == 2 && w == 3)
+                rtf += " xylographie";
             rtf += (w + 1 == words) ? ".\\par\n" : (rng.Below(12) == 0 ? ", " : " ");
         }
-        if (rare && paragraph < 2 && rtf.size() >= target) target = rtf.size() + 1;  // reach paragraph 2
+        if (rare && paragraph < 2 && rtf.size() >= target)
+            target = rtf.size() + 1; // reach paragraph 2
         if (rng.Below(200) == 0) {
             AppendPicture(rtf, rng);
             rtf += "\\par\n";
@@ -195,14 +211,15 @@ inline std::string ArticleText(SplitMix& rng, std::uint32_t number, std::uint32_
     return rtf;
 }
 
-}  // namespace detail
+} // namespace detail
 
-struct GeneratedHelpSet {
+struct GeneratedHelpSet
+{
     std::uint32_t articles = 0;
     std::uint32_t popups = 0;
-    std::uint32_t rareArticles = 0;      // ordinary articles holding kRareWord in their text
-    std::uint32_t frequentArticles = 0;  // ordinary articles holding kFrequentWord
-    std::uint64_t dataBytes = 0;         // size of the .PGD
+    std::uint32_t rareArticles = 0;     // ordinary articles holding kRareWord in their text
+    std::uint32_t frequentArticles = 0; // ordinary articles holding kFrequentWord
+    std::uint64_t dataBytes = 0;        // size of the .PGD
 };
 
 // Writes BASE.PGH, .PGD, .PGL and .FIC (BASE = directory + base name, no extension).
@@ -213,7 +230,7 @@ inline Result<GeneratedHelpSet> GenerateHelpSet(const std::filesystem::path& bas
     GeneratedHelpSet summary;
     std::vector<ArticleSource> articles;
     articles.reserve(articleCount);
-    std::vector<std::uint32_t> ordinary;  // numbers of the non-pop-up articles
+    std::vector<std::uint32_t> ordinary; // numbers of the non-pop-up articles
     for (std::uint32_t n = 1; n <= articleCount; ++n) {
         ArticleSource a;
         a.number = static_cast<std::int32_t>(n);
@@ -278,4 +295,4 @@ inline Result<GeneratedHelpSet> GenerateHelpSet(const std::filesystem::path& bas
     return summary;
 }
 
-}  // namespace mirelda::bench
+} // namespace mirelda::bench
