@@ -1,0 +1,240 @@
+#include "ui/search/search_dlg.h"
+
+#include "ui/search/search_host.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+const QString kNotFoundAll = QStringLiteral("La chaîne recherchée n'a pu être trouvée.");
+const QString kNotFoundCurrent = QStringLiteral("Le texte recherché est introuvable.");
+const QString kNoMore = QStringLiteral("La recherche est terminée.");
+
+// Dialog units to pixels for the dialog's own font: a horizontal unit is a quarter of the
+// average letter width, a vertical one an eighth of the line height. Laid out this way the
+// texts fit whatever font the desktop gives the dialog.
+class DialogUnits {
+public:
+    explicit DialogUnits(const QFont& font)
+    {
+        const QFontMetrics fm(font);
+        const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        x_ = fm.horizontalAdvance(letters) / 52.0 / 4.0;
+        y_ = fm.height() / 8.0;
+    }
+    int X(int units) const { return qRound(units * x_); }
+    int Y(int units) const { return qRound(units * y_); }
+    QRect Rect(int x, int y, int w, int h) const { return {X(x), Y(y), X(w), Y(h)}; }
+
+private:
+    double x_ = 1.5;
+    double y_ = 1.625;
+};
+
+}  // namespace
+
+CSearchDlg::CSearchDlg(SearchHost& host, QWidget* mainWindow)
+    : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      host_(host)
+{
+    setObjectName(QStringLiteral("searchDlg"));
+    setWindowTitle(QStringLiteral("Rechercher..."));
+    setModal(false);
+
+    // Created in the dialog's tab order.
+    combo_ = new QComboBox(this);
+    combo_->setObjectName(QStringLiteral("combo1019"));
+    combo_->setEditable(true);
+    // The history is kept by OnSearch alone: Enter must not add entries, and typing must
+    // not be completed from the list behind the user's back.
+    combo_->setInsertPolicy(QComboBox::NoInsert);
+    combo_->setCompleter(nullptr);
+    combo_->setDuplicatesEnabled(true);
+
+    label_ = new QLabel(QStringLiteral("Rechercher:"), this);
+    label_->setBuddy(combo_);
+
+    scopeGroup_ = new QGroupBox(QStringLiteral("Rechercher dans"), this);
+    allArticles_ = new QRadioButton(QStringLiteral("&Tous les articles"), this);
+    allArticles_->setObjectName(QStringLiteral("radio1012"));
+    currentArticle_ = new QRadioButton(QStringLiteral("Article &courant"), this);
+    currentArticle_->setObjectName(QStringLiteral("radio1013"));
+
+    matchCase_ = new QCheckBox(QStringLiteral("&Respecter la casse"), this);
+    matchCase_->setObjectName(QStringLiteral("check1014"));
+    wholeWord_ = new QCheckBox(QStringLiteral("&Mot entier"), this);
+    wholeWord_->setObjectName(QStringLiteral("check1017"));
+    inTitle_ = new QCheckBox(QStringLiteral("Chercher dans le &titre"), this);
+    inTitle_->setObjectName(QStringLiteral("check1015"));
+    inText_ = new QCheckBox(QStringLiteral("Chercher dans le t&exte"), this);
+    inText_->setObjectName(QStringLiteral("check1016"));
+
+    search_ = new QPushButton(QStringLiteral("&Chercher"), this);
+    search_->setObjectName(QStringLiteral("button4"));
+    search_->setDefault(true);
+    next_ = new QPushButton(QStringLiteral("&Suivant"), this);
+    next_->setObjectName(QStringLiteral("button3"));
+    cancel_ = new QPushButton(QStringLiteral("&Annuler"), this);
+    cancel_->setObjectName(QStringLiteral("button2"));
+
+    for (QAbstractButton* b : {static_cast<QAbstractButton*>(allArticles_), static_cast<QAbstractButton*>(currentArticle_),
+                               static_cast<QAbstractButton*>(inTitle_), static_cast<QAbstractButton*>(inText_)})
+        connect(b, &QAbstractButton::clicked, this, &CSearchDlg::UpdateControls);
+    // Typing leaves the list entry chosen before; choosing one from the list copies it in.
+    connect(combo_->lineEdit(), &QLineEdit::textEdited, this, [this] { chosenEntry_ = -1; });
+    connect(combo_, &QComboBox::editTextChanged, this, &CSearchDlg::UpdateControls);
+    connect(combo_, &QComboBox::activated, this, &CSearchDlg::ListEntryChosen);
+    connect(search_, &QPushButton::clicked, this, &CSearchDlg::OnSearch);
+    connect(next_, &QPushButton::clicked, this, &CSearchDlg::OnNext);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+    PlaceControls();
+}
+
+void CSearchDlg::PlaceControls()
+{
+    // The dialog's layout in dialog units (252 × 71), not resizable.
+    const DialogUnits du(font());
+    const auto place = [&](QWidget* w, QRect r) {
+        // A text the desktop's font makes wider than its box keeps its whole width.
+        r.setWidth(std::max(r.width(), w->sizeHint().width()));
+        w->setGeometry(r);
+    };
+    QRect combo = du.Rect(45, 3, 138, 57);
+    combo.setHeight(combo_->sizeHint().height());  // the height given includes the drop-down list
+    combo_->setGeometry(combo);
+    label_->setGeometry(du.Rect(1, 7, 44, 15));
+    scopeGroup_->setGeometry(du.Rect(3, 26, 73, 38));
+    place(allArticles_, du.Rect(5, 38, 65, 11));
+    place(currentArticle_, du.Rect(5, 48, 65, 11));
+    place(matchCase_, du.Rect(84, 22, 88, 11));
+    place(wholeWord_, du.Rect(84, 33, 88, 10));
+    place(inTitle_, du.Rect(84, 43, 88, 10));
+    place(inText_, du.Rect(84, 54, 88, 10));
+    place(search_, du.Rect(192, 3, 58, 14));
+    place(next_, du.Rect(192, 22, 58, 14));
+    place(cancel_, du.Rect(192, 53, 58, 15));
+    scopeGroup_->lower();  // it frames the radio buttons, which stay on top of it
+
+    QRect all = du.Rect(0, 0, 252, 71);
+    for (const QWidget* w : {static_cast<QWidget*>(combo_), static_cast<QWidget*>(inText_),
+                             static_cast<QWidget*>(search_), static_cast<QWidget*>(cancel_)})
+        all = all.united(w->geometry().adjusted(0, 0, du.X(2), du.Y(3)));
+    setFixedSize(all.size());
+}
+
+bool CSearchDlg::Create()
+{
+    found_ = false;
+    allArticles_->setChecked(true);
+    currentArticle_->setChecked(false);
+    matchCase_->setChecked(false);
+    wholeWord_->setChecked(false);
+    inTitle_->setChecked(true);
+    inText_->setChecked(true);
+    UpdateControls();
+    return true;
+}
+
+QString CSearchDlg::SearchText() const { return combo_->currentText(); }
+
+QStringList CSearchDlg::history() const
+{
+    QStringList entries;
+    for (int i = 0; i < combo_->count(); ++i)
+        entries.append(combo_->itemText(i));
+    return entries;
+}
+
+void CSearchDlg::ListEntryChosen(int index)
+{
+    if (index < 0 || index >= combo_->count())
+        return;
+    chosenEntry_ = index;
+    UpdateControls();
+}
+
+void CSearchDlg::UpdateControls()
+{
+    if (chosenEntry_ >= 0 && chosenEntry_ < combo_->count() && combo_->currentText() != combo_->itemText(chosenEntry_)) {
+        const QSignalBlocker block(combo_);
+        combo_->setEditText(combo_->itemText(chosenEntry_));
+    }
+    const bool allScope = allArticles_->isChecked();
+    search_->setEnabled(!SearchText().isEmpty() && (inTitle_->isChecked() || inText_->isChecked()));
+    next_->setEnabled(found_ && !allScope);
+    inTitle_->setEnabled(allScope);
+    inText_->setEnabled(allScope);
+}
+
+void CSearchDlg::OnSearch()
+{
+    const bool allScope = allArticles_->isChecked();
+    const QString s = SearchText();
+    // The button is disabled for an empty string; Enter reaches here only through it.
+    if (s.isEmpty())
+        return;
+    {
+        // Most recent first, each string once whatever its case: 'Maison' after 'maison'
+        // takes its place at the top.
+        const QSignalBlocker block(combo_);
+        for (int i = 0; i < combo_->count(); ++i) {
+            if (combo_->itemText(i).compare(s, Qt::CaseInsensitive) == 0) {
+                combo_->removeItem(i);
+                break;
+            }
+        }
+        combo_->insertItem(0, s);
+        combo_->setCurrentIndex(-1);
+        combo_->setEditText(s);
+    }
+    chosenEntry_ = -1;
+    if (allScope)
+        SearchAll();
+    else
+        SearchCurrent();
+}
+
+void CSearchDlg::SearchAll()
+{
+    const QString s = SearchText();
+    const SearchOutcome outcome =
+        host_.searchArticles(s, matchCase_->isChecked(), wholeWord_->isChecked(), inTitle_->isChecked(),
+                             inText_->isChecked());
+    if (outcome == SearchOutcome::Found)
+        hide();
+    else if (outcome == SearchOutcome::NothingFound)
+        Message(kNotFoundAll);
+    // A read error has been reported already and ends the search there.
+}
+
+void CSearchDlg::SearchCurrent()
+{
+    const std::int32_t at = host_.findInArticle(SearchText(), matchCase_->isChecked(), wholeWord_->isChecked());
+    found_ = at >= 0;
+    if (!found_)
+        Message(kNotFoundCurrent);
+    UpdateControls();
+}
+
+void CSearchDlg::OnNext()
+{
+    const std::int32_t at = host_.findNextInArticle(SearchText(), matchCase_->isChecked(), wholeWord_->isChecked());
+    found_ = at >= 0;
+    if (!found_)
+        Message(kNoMore);
+    UpdateControls();
+}
+
+void CSearchDlg::Message(const QString& text) { host_.showMessage(text, QMessageBox::NoIcon, QMessageBox::Ok); }

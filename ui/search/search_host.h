@@ -1,0 +1,31 @@
+#pragma once
+// What the search dialog needs from the rest of the program. The application implements it;
+// the dialog never reaches the frame, the view or the results window in any other way.
+
+#include <QMessageBox>
+#include <QString>
+
+#include <cstdint>
+
+enum class SearchOutcome {
+    Found,         // at least one article listed; the results window is shown
+    NothingFound,  // the results window was emptied
+    Failed,        // a read error, already reported to the user, ended the search
+};
+
+class SearchHost {
+public:
+    virtual ~SearchHost() = default;
+
+    // The search over all articles, into the search-results window.
+    virtual SearchOutcome searchArticles(const QString& text, bool matchCase, bool wholeWord, bool inTitle,
+                                         bool inText) = 0;
+    // The find in the article on screen (see CMireldaView): the position of the occurrence
+    // selected, or -1 with the selection left as it was.
+    virtual std::int32_t findInArticle(const QString& text, bool matchCase, bool wholeWord) = 0;
+    virtual std::int32_t findNextInArticle(const QString& text, bool matchCase, bool wholeWord) = 0;
+
+    // A message box captioned with the help title.
+    virtual QMessageBox::StandardButton showMessage(const QString& text, QMessageBox::Icon icon,
+                                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok) = 0;
+};
