@@ -1,15 +1,16 @@
 // The frame's docked bars: the contents tree (left) and the annotation bar (bottom), the
-// pop-up window, and what the frame asks of them. The annotation bar arrives with its own
-// window class; until it is there, the frame behaves as it would with an empty annotation:
-// nothing to store, show or save.
+// pop-up window, and what the frame asks of them.
 
 #include "ui/app/main_frame.h"
 
 #include "ui/app/command_table.h"
 #include "ui/app/mirelda_app.h"
+#include "ui/notes/annotation_bar.h"
 #include "ui/tree/tree_bar.h"
 #include "ui/view/mirelda_view.h"
 #include "ui/view/popup_wnd.h"
+
+#include <QStatusBar>
 
 bool CMainFrame::CreateBars()
 {
@@ -26,9 +27,22 @@ bool CMainFrame::CreateBars()
     addDockWidget(Qt::LeftDockWidgetArea, treeBar_);
     SetCommandHandler(mirelda::cmd::kSynchronise, [this] { SelectTreeArticle(view_->currentArticle()); });
 
-    // 2. The annotation bar (Create(frame)), docked only at the bottom and hidden on every
-    //    run, joins here; then its toggle: SetCommandHandler(kAnnotation, ToggleAnnotationBar)
-    //    and the update rule UpdateAnnotationButton(!AnnotationEditEmpty()).
+    // 2. The annotation bar, docked only at the bottom, hidden on every run.
+    CAnnotationBar::Host notesHost;
+    notesHost.showMessage = [this](const QString& text) { app_.ShowMessage(text, QMessageBox::NoIcon); };
+    notesHost.showStatus = [this](const QString& text) { statusBar()->showMessage(text, 5000); };
+    annotationBar_ = new CAnnotationBar(app_.userFiles(), std::move(notesHost), this);
+    if (!annotationBar_->Create(this))
+        return false;
+    annotationBar_->setAllowedAreas(Qt::BottomDockWidgetArea);
+    annotationBar_->SetFrameLayout([this] { RecalcLayout(); });
+    addDockWidget(Qt::BottomDockWidgetArea, annotationBar_);
+    annotationBar_->hide();
+    SetCommandHandler(mirelda::cmd::kAnnotation, [this] { ToggleAnnotationBar(); });
+    // The button image follows the edit as the user types; the command is never checked.
+    SetUpdateRule(mirelda::cmd::kAnnotation, [this](QAction&) { UpdateAnnotationButton(!AnnotationEditEmpty()); });
+    connect(annotationBar_, &CAnnotationBar::textChanged, this,
+            [this] { UpdateAnnotationButton(!AnnotationEditEmpty()); });
     return true;
 }
 
@@ -48,21 +62,13 @@ void CMainFrame::showPopup(const std::string& title, const std::string& rtf, QPo
     CPopupWnd::ShowPopup(title, rtf, clickScreen, this);  // the pop-up owns itself
 }
 
-bool CMainFrame::StoreAnnotation(std::int32_t article)
-{
-    Q_UNUSED(article);
-    return false;
-}
+bool CMainFrame::StoreAnnotation(std::int32_t article) { return annotationBar_->StoreAnnotation(article); }
 
-bool CMainFrame::ShowAnnotation(std::int32_t article)
-{
-    Q_UNUSED(article);
-    return false;
-}
+bool CMainFrame::ShowAnnotation(std::int32_t article) { return annotationBar_->ShowAnnotation(article); }
 
-bool CMainFrame::AnnotationEditEmpty() const { return true; }
+bool CMainFrame::AnnotationEditEmpty() const { return annotationBar_->IsEmpty(); }
 
-void CMainFrame::SaveAnnotations() {}
+void CMainFrame::SaveAnnotations() { annotationBar_->SaveAnnotations(); }
 
 void CMainFrame::ApplyBarWidth()
 {
@@ -70,10 +76,14 @@ void CMainFrame::ApplyBarWidth()
         treeBar_->ApplyWidth();
 }
 
-void CMainFrame::ApplyBarHeight() {}
+void CMainFrame::ApplyBarHeight()
+{
+    if (annotationBar_)
+        annotationBar_->ApplyHeight();
+}
 
 void CMainFrame::ToggleAnnotationBar()
 {
-    // Show or hide the annotation bar, then RecalcLayout() so that both bars are resized.
-    RecalcLayout();
+    annotationBar_->setVisible(annotationBar_->isHidden());
+    RecalcLayout();  // both bars take their sizes again
 }

@@ -2,6 +2,8 @@
 
 #include "ui/app/mirelda_app.h"
 #include "ui/app/process_probe.h"
+#include "ui/notes/annotation_bar.h"
+#include "ui/tree/tree_bar.h"
 #include "ui/view/mirelda_view.h"
 
 #include <QCloseEvent>
@@ -47,6 +49,9 @@ CMainFrame::~CMainFrame()
     }
     toggleWindows_.clear();
     view_->disconnect(this);
+    for (QObject* bar : {static_cast<QObject*>(annotationBar_), static_cast<QObject*>(treeBar_)})
+        if (bar)
+            bar->disconnect(this);
     for (QMenu* menu : findChildren<QMenu*>())
         menu->disconnect(this);
 }

@@ -22,6 +22,7 @@
 
 class CMireldaApp;
 class CMireldaView;
+class CAnnotationBar;
 class CLockPanes;
 class CTreeBar;
 class QAction;
@@ -42,6 +43,7 @@ public:
     // False when a bar could not be made: the start-up then ends.
     bool created() const { return created_; }
     CTreeBar* treeBar() const { return treeBar_; }
+    CAnnotationBar* annotationBar() const { return annotationBar_; }
 
     // --- commands -------------------------------------------------------------------------
     // Every command of the table has one action (objectName "cmd<id>"), shared by the main
@@ -122,7 +124,8 @@ private:
     std::int32_t startArticle_;
 
     mirelda::ArticleIndex index_;
-    // The docked bars (see frame_bars.cpp); the annotation bar joins before the tree bar.
+    // The docked bars (see frame_bars.cpp).
+    CAnnotationBar* annotationBar_ = nullptr;
     CTreeBar* treeBar_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     CLockPanes* lockPanes_ = nullptr;

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 #include <cstdio>
@@ -169,7 +170,10 @@ void CMireldaApp::CreateModelessWindows()
     // windows; creating the bookmark window loads the bookmarks. Each command shows and hides
     // its window and carries the check.
     using namespace mirelda::cmd;
-    listOrder_ = std::make_unique<mirelda::ListOrder>();
+    // Under the C locale ICU sorts in POSIX code-point order, capitals first; the lists ignore
+    // case whatever the locale, so the root order stands in for it there.
+    const bool posix = QLocale::system().name() == QLatin1String("C");
+    listOrder_ = std::make_unique<mirelda::ListOrder>(posix ? std::string("root") : std::string());
     const std::pair<QPointer<CListDlg>*, int> lists[] = {
         {&historyWindow_, CListDlg::HistoryMode}, {&resultsWindow_, CListDlg::ResultsMode}, {&bookmarkWindow_, CListDlg::BookmarksMode}};
     const int commands[] = {kHistory, kSearchResults, kBookmarkList};
@@ -195,6 +199,8 @@ void CMireldaApp::DefineBookmark()
     if (!bookmarkWindow_)
         return;
     const CMireldaView* view = frame_->view();
+    if (view->currentArticle() == 0)
+        return;  // nothing shown yet: nothing to mark
     CBookmarkNameDlg dialog(QStringLiteral("Ajouter un signet"), view->currentTitle(), frame_.get());
     if (dialog.exec() == QDialog::Accepted)
         bookmarkWindow_->AddItem(view->currentArticle(), dialog.name());
@@ -209,8 +215,11 @@ void CMireldaApp::SaveBookmarks()
     mirelda::Status prepared = mirelda::PrepareUserFileFolder(userFiles_);
     mirelda::Status saved = prepared.ok() ? mirelda::SaveBookmarks(userFiles_.bookmarks, bookmarkWindow_->Bookmarks())
                                           : prepared;
-    if (!saved.ok())
-        reportFileError(saved.error());
+    if (!saved.ok()) {
+        const QString path = QFile::decodeName(QByteArray::fromStdString(userFiles_.bookmarks.string()));
+        ShowMessage(QStringLiteral("Impossible d'enregistrer les signets dans le fichier %1.").arg(path),
+                    QMessageBox::Warning);
+    }
 }
 
 const mirelda::ArticleIndex& CMireldaApp::articleIndex() const

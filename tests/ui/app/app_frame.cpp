@@ -7,6 +7,8 @@
 #include "ui/app/command_table.h"
 #include "ui/app/main_frame.h"
 #include "ui/lists/list_dlg.h"
+#include "ui/notes/annotation_bar.h"
+#include "ui/notes/annotation_edit.h"
 #include "ui/tree/tree_bar.h"
 #include "ui/view/mirelda_view.h"
 
@@ -234,6 +236,54 @@ private slots:
         QCOMPARE(again.app->bookmarkWindow()->GetCount(), 1);
         QCOMPARE(again.app->bookmarkWindow()->GetItemText(0), QStringLiteral("Article 3"));
         QCOMPARE(again.app->bookmarkWindow()->GetItemArticle(0), 3);
+    }
+
+    void annotation_barToggleButtonImageAndCloseSequence()
+    {
+        const QString base = apptest::WriteHelpSet(root_.path() + QStringLiteral("/notes"), QStringLiteral("SET"));
+        {
+            InProcessViewer viewer({QStringLiteral("/D:") + base, QStringLiteral("/P:3")});
+            QVERIFY(viewer.app->InitInstance());
+            CMainFrame* frame = viewer.app->mainFrame();
+            QTRY_VERIFY(frame->helpSetLoaded());
+            CAnnotationBar* bar = frame->annotationBar();
+            QVERIFY(bar);
+            QCOMPARE(frame->dockWidgetArea(bar), Qt::BottomDockWidgetArea);
+            QVERIFY(bar->isHidden());  // hidden on every run
+
+            QAction* annotation = frame->action(mirelda::cmd::kAnnotation);
+            const QImage normal = annotation->icon().pixmap(16, 16).toImage();
+            annotation->trigger();
+            QVERIFY(bar->isVisible());
+            QVERIFY(!annotation->isChecked());
+
+            // The button follows the edit as the user types, and back when it is emptied.
+            QTest::keyClicks(bar->edit(), QStringLiteral("Relire"));
+            QVERIFY(annotation->icon().pixmap(16, 16).toImage() != normal);
+            bar->edit()->selectAll();
+            QTest::keyClick(bar->edit(), Qt::Key_Delete);
+            QCOMPARE(annotation->icon().pixmap(16, 16).toImage(), normal);
+            QTest::keyClicks(bar->edit(), QStringLiteral("Relire la fin"));
+
+            // Leaving the article keeps its note; another article shows its own (none).
+            QVERIFY(viewer.app->GoToArticle(2, 0));
+            QCOMPARE(bar->edit()->toPlainText(), QString());
+            QCOMPARE(annotation->icon().pixmap(16, 16).toImage(), normal);
+            QVERIFY(viewer.app->GoToArticle(3, 0));
+            QCOMPARE(bar->edit()->toPlainText(), QStringLiteral("Relire la fin"));
+            QVERIFY(annotation->icon().pixmap(16, 16).toImage() != normal);
+
+            bar->edit()->moveCursor(QTextCursor::End);
+            QTest::keyClicks(bar->edit(), QStringLiteral(" !"));  // still being edited at close
+            annotation->trigger();
+            QVERIFY(bar->isHidden());
+            frame->close();
+        }
+        InProcessViewer again({QStringLiteral("/D:") + base, QStringLiteral("/P:3")});
+        QVERIFY(again.app->InitInstance());
+        QTRY_VERIFY(again.app->mainFrame()->helpSetLoaded());
+        QVERIFY(again.app->mainFrame()->annotationBar()->isHidden());
+        QCOMPARE(again.app->mainFrame()->annotationBar()->edit()->toPlainText(), QStringLiteral("Relire la fin !"));
     }
 
     void quit_runsTheCloseSequenceOnce()
