@@ -516,6 +516,8 @@ template <bool Rich> void Parser<Rich>::Row()
 template <bool Rich> void Parser<Rich>::Picture()
 {
     if constexpr (Rich) {
+        if (extra_.picture >= 0)
+            FinishPicture(); // cannot happen from text; keep each picture sound regardless
         RichPicture picture;
         picture.position = Position() + (pendingCellTab_ ? 1 : 0);
         extra_.doc.pictures.push_back(std::move(picture));

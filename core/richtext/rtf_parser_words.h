@@ -123,8 +123,9 @@ template <bool Rich> void Parser<Rich>::Word(Kw kw, bool has, std::int32_t value
     // Destinations only the rich reader reads; the plain reader skips them
     case Kw::k_colortbl:
         if constexpr (Rich) {
-            // Only the first table counts: runs already hold indexes into it.
-            if (!extra_.colorTableSeen) {
+            // Only the first table counts: runs already hold indexes into it. Like every
+            // destination only this reader reads, it is entered from text alone.
+            if (s.dest == Dest::Text && !extra_.colorTableSeen) {
                 extra_.colorTableSeen = true;
                 s.dest = Dest::ColorTable;
                 return;

@@ -123,6 +123,10 @@ TEST(RtfMalformed, fieldAndListWordsOutOfPlace_changeNothing)
 {
     EXPECT_EQ(TextOf("{\\rtf1 \\fldrslt a{\\fldinst b}{\\pntxtb c}{\\pntext d}e}"), u"ae\r");
     EXPECT_EQ(TextOf("{\\rtf1{\\fonttbl{\\f0{\\field{\\fldrslt x}}Arial;}}y}"), u"y\r");
+    // A colour table inside a picture leaves the picture a picture.
+    const RichDocument pict = Read("{\\rtf1{\\pict\\wmetafile8 0102{\\colortbl;\\red9;}\\colortbl 0304}x}");
+    EXPECT_EQ(pict.text, u"\uFFFCx\r");
+    EXPECT_TRUE(pict.colors.empty());
     // A font table inside a field instruction must not change the code page of the text.
     EXPECT_EQ(
         TextOf("{\\rtf1\\deff0{\\fonttbl{\\f0 Arial;}}{\\field{\\*\\fldinst {\\fonttbl{\\f0\\fcharset204 X;}}"
