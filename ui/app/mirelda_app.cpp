@@ -8,6 +8,7 @@
 #include "ui/app/single_instance.h"
 #include "ui/lists/bookmark_name_dlg.h"
 #include "ui/lists/list_dlg.h"
+#include "ui/search/article_search.h"
 #include "ui/view/mirelda_view.h"
 
 #include <QAction>
@@ -165,11 +166,14 @@ bool CMireldaApp::InitInstance()
 
 void CMireldaApp::CreateModelessWindows()
 {
-    // Created hidden, owned by the main window, in this order: the search dialog (it joins
-    // here), then the history (mode 1), search-results (mode 2) and bookmark (mode 3) list
-    // windows; creating the bookmark window loads the bookmarks. Each command shows and hides
-    // its window and carries the check.
+    // Created hidden, owned by the main window, in this order: the search dialog, then the
+    // history (mode 1), search-results (mode 2) and bookmark (mode 3) list windows; creating
+    // the bookmark window loads the bookmarks. Each command shows and hides its window and
+    // carries the check.
     using namespace mirelda::cmd;
+    searchDialog_ = new CSearchDlg(*this, frame_.get());
+    searchDialog_->Create();
+    frame_->RegisterToggleWindow(kSearch, searchDialog_);
     // Under the C locale ICU sorts in POSIX code-point order, capitals first; the lists ignore
     // case whatever the locale, so the root order stands in for it there.
     const bool posix = QLocale::system().name() == QLatin1String("C");
@@ -237,6 +241,30 @@ std::optional<QPoint> CMireldaApp::highlightInArticle(const QString& text, bool 
     if (found < 0)
         return std::nullopt;
     return view->viewport()->mapToGlobal(view->characterRect(found).topLeft());
+}
+
+SearchOutcome CMireldaApp::searchArticles(const QString& text, bool matchCase, bool wholeWord, bool inTitle,
+                                          bool inText)
+{
+    if (!frame_ || !resultsWindow_)
+        return SearchOutcome::Failed;
+    const auto listed = SearchArticlesInto(*resultsWindow_, frame_->articleIndex(), files_.pgd,
+                                           {text, matchCase, wholeWord, inTitle, inText});
+    if (!listed.ok()) {
+        reportFileError(listed.error());
+        return SearchOutcome::Failed;
+    }
+    return *listed ? SearchOutcome::Found : SearchOutcome::NothingFound;
+}
+
+std::int32_t CMireldaApp::findInArticle(const QString& text, bool matchCase, bool wholeWord)
+{
+    return frame_ ? frame_->view()->FindInArticle(text, matchCase, wholeWord) : -1;
+}
+
+std::int32_t CMireldaApp::findNextInArticle(const QString& text, bool matchCase, bool wholeWord)
+{
+    return frame_ ? frame_->view()->FindNextInArticle(text, matchCase, wholeWord) : -1;
 }
 
 void CMireldaApp::reportFileError(const mirelda::FileError& error)

@@ -11,6 +11,8 @@
 #include "ui/app/instance_request.h"
 #include "ui/lists/list_dlg.h"
 #include "ui/lists/list_host.h"
+#include "ui/search/search_dlg.h"
+#include "ui/search/search_host.h"
 
 #include <QMessageBox>
 #include <QObject>
@@ -29,7 +31,7 @@ class CSingleInstance;
 class QApplication;
 class QTranslator;
 
-class CMireldaApp : public QObject, public ListHost {
+class CMireldaApp : public QObject, public ListHost, public SearchHost {
     Q_OBJECT
 public:
     // Creates the QApplication unless one exists already (tests create their own). The
@@ -66,6 +68,7 @@ public:
     // Command 32789: names a bookmark on the current article.
     void DefineBookmark();
 
+    CSearchDlg* searchDialog() const { return searchDialog_; }
     CListDlg* historyWindow() const { return historyWindow_; }
     CListDlg* resultsWindow() const { return resultsWindow_; }
     CListDlg* bookmarkWindow() const { return bookmarkWindow_; }
@@ -85,6 +88,12 @@ public:
     }
     void reportFileError(const mirelda::FileError& error) override;
 
+    // --- SearchHost (showMessage above serves both) ------------------------------------------
+    SearchOutcome searchArticles(const QString& text, bool matchCase, bool wholeWord, bool inTitle,
+                                 bool inText) override;
+    std::int32_t findInArticle(const QString& text, bool matchCase, bool wholeWord) override;
+    std::int32_t findNextInArticle(const QString& text, bool matchCase, bool wholeWord) override;
+
 private:
     void LoadTranslations();
     void CreateModelessWindows();
@@ -101,8 +110,9 @@ private:
     mirelda::History history_;
 
     std::unique_ptr<mirelda::ListOrder> listOrder_;
-    // The modeless windows, owned by the main window, in this order: the search dialog (it
-    // joins here), then the history, search-results and bookmark list windows.
+    // The modeless windows, owned by the main window, in this order: the search dialog, then
+    // the history, search-results and bookmark list windows.
+    QPointer<CSearchDlg> searchDialog_;
     QPointer<CListDlg> historyWindow_;
     QPointer<CListDlg> resultsWindow_;
     QPointer<CListDlg> bookmarkWindow_;

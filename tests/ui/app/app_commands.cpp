@@ -7,6 +7,7 @@
 #include "ui/app/lock_panes.h"
 #include "ui/app/main_frame.h"
 #include "ui/lists/list_dlg.h"
+#include "ui/search/search_dlg.h"
 #include "ui/view/mirelda_view.h"
 
 #include <QAction>
@@ -238,7 +239,8 @@ private slots:
 
     void listToggles_showHideAndCarryTheCheck()
     {
-        const std::pair<int, CListDlg*> toggles[] = {{mirelda::cmd::kHistory, viewer_->app->historyWindow()},
+        const std::pair<int, QDialog*> toggles[] = {{mirelda::cmd::kSearch, viewer_->app->searchDialog()},
+                                                    {mirelda::cmd::kHistory, viewer_->app->historyWindow()},
                                                      {mirelda::cmd::kSearchResults, viewer_->app->resultsWindow()},
                                                      {mirelda::cmd::kBookmarkList, viewer_->app->bookmarkWindow()}};
         for (const auto& [id, window] : toggles) {
@@ -264,6 +266,17 @@ private slots:
         QVERIFY(viewer_->app->historyWindow()->isVisible());
         frame_->viewContextMenu()->actions()[5]->trigger();
         QVERIFY(!viewer_->app->historyWindow()->isVisible());
+    }
+
+    void search_allArticlesFillTheResultsWindow()
+    {
+        CMireldaApp& app = *viewer_->app;
+        QCOMPARE(app.searchArticles(QStringLiteral("ARTICLE"), false, false, true, false), SearchOutcome::Found);
+        QVERIFY(app.resultsWindow()->isVisible());
+        QCOMPARE(app.resultsWindow()->GetCount(), 4);  // "Article 2..4", "Article long"
+        QVERIFY(frame_->action(mirelda::cmd::kSearchResults)->isChecked());
+        app.resultsWindow()->hide();
+        QCOMPARE(app.searchArticles(QStringLiteral("introuvable"), false, false, true, true), SearchOutcome::NothingFound);
     }
 
     void historyWindow_mirrorsTheHistory()
