@@ -2,6 +2,8 @@
 
 #include "core/store/cp1252.h"
 
+#include <cstring>
+
 #include <unicode/coll.h>
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
@@ -26,6 +28,10 @@ ListOrder::ListOrder(const std::string& locale) : impl_(std::make_unique<Impl>()
 {
     UErrorCode status = U_ZERO_ERROR;
     icu::Locale where = locale.empty() ? icu::Locale::getDefault() : icu::Locale(locale.c_str());
+    // Under LANG=C ICU picks en_US_POSIX, whose collation orders every capital before every
+    // small letter; a user's list must stay case-insensitive, so use the root order there.
+    if (std::strcmp(where.getName(), "en_US_POSIX") == 0 || std::strcmp(where.getLanguage(), "") == 0)
+        where = icu::Locale::getRoot();
     impl_->collator.reset(icu::Collator::createInstance(where, status));
     if (U_FAILURE(status)) {
         impl_->collator.reset();

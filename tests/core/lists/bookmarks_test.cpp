@@ -46,6 +46,15 @@ TEST(ListOrder, ignoresCaseKeepsAccentsUnderTheLocale)
     EXPECT_LT(order.CompareCp1252("ete", "\xE9t\xE9"), 0);
 }
 
+TEST(ListOrder, posixLocaleStillIgnoresCase)
+{
+    // LANG=C gives ICU's POSIX locale, whose own order puts every capital first.
+    ListOrder order("en_US_POSIX");
+    EXPECT_LT(order.CompareCp1252("alpha", "Beta"), 0);
+    EXPECT_LT(order.CompareCp1252("Beta", "zeta"), 0);
+    EXPECT_EQ(order.CompareCp1252("ALPHA", "alpha"), 0);
+}
+
 TEST(BookmarkList, zetaAlphaBeta_listedAndSavedAsAlphaBetaZeta)
 {
     TempDir dir;
