@@ -64,6 +64,8 @@ bool CAnnotationBar::Create(QMainWindow* frame)
     const QSize editAt = DialogUnitsToPixels(28, 1);
     edit_->setGeometry(QRect(QPoint(editAt.width(), editAt.height()), DialogUnitsToPixels(69, 24)));
     connect(edit_, &QPlainTextEdit::textChanged, this, &CAnnotationBar::textChanged);
+    // Until an article is shown a note would belong to no article and be dropped unseen.
+    edit_->setReadOnly(true);
 
     // Without its strip the bar still works, at its minimum height.
     strip_ = CSplitterStrip::Create(client(), this, kStripId, mirelda::StripOrientation::Horizontal,
@@ -97,6 +99,7 @@ bool CAnnotationBar::ShowAnnotation(std::int32_t article)
 {
     const std::string text = store_.ShowAnnotation(article);
     edit_->SetTextCp1252(mirelda::ToEditLineEnds(text));
+    edit_->setReadOnly(article <= 0);
     return !text.empty();
 }
 

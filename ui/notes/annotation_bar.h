@@ -46,7 +46,8 @@ public:
     // then docks it at the bottom and hides it. False only without a frame.
     bool Create(QMainWindow* frame);
 
-    // The article's annotation into the edit; true when it has one.
+    // The article's annotation into the edit; true when it has one. The edit takes typing
+    // only once an article has been shown.
     bool ShowAnnotation(std::int32_t article);
     // Keeps the edit's text as the article's annotation when the user changed it. False when
     // it could not be written to .NO$ (the user has been told; the text is kept in memory

@@ -111,6 +111,12 @@ private slots:
         QCOMPARE(f.bar->width(), f.window.width());
         QCOMPARE(f.bar->strip()->geometry(), QRect(0, 1, f.bar->client()->width(), 4));
         QVERIFY(f.bar->IsEmpty());
+        // No article yet: nothing can be typed that would belong to none.
+        f.Type(QStringLiteral("perdu"));
+        QVERIFY(f.bar->IsEmpty());
+        f.bar->ShowAnnotation(3);
+        f.Type(QStringLiteral("gard\u00e9"));
+        QCOMPARE(f.bar->edit()->toPlainText(), QStringLiteral("gardé"));
     }
 
     void editGeometry_leftOffset40_in600x60()
@@ -187,6 +193,7 @@ private slots:
     {
         Frame f(NewFolder());
         QVERIFY(f.Show());
+        f.bar->ShowAnnotation(3);
         f.Type(QStringLiteral("aΩ€\U0001F600b"));
         QCOMPARE(f.bar->edit()->toPlainText(), QStringLiteral("a€b"));
         // Pasted text comes in with "?" for each such character, a pair of surrogates
