@@ -208,6 +208,7 @@ private slots:
         QVERIFY(!run.frame->isVisible());
         QCOMPARE(answers.seen.size(), 1);
         QCOMPARE(answers.seen[0].caption, run.viewer->app->HelpTitle());
+        QCOMPARE(answers.seen[0].icon, QMessageBox::Warning);
         QVERIFY2(answers.seen[0].text.startsWith(QStringLiteral("Impossible d'enregistrer les annotations dans « ") +
                                                  base + QStringLiteral(".NOT ».")),
                  qPrintable(answers.seen[0].text));
