@@ -29,7 +29,7 @@ bool CMainFrame::CreateBars()
 
     // 2. The annotation bar, docked only at the bottom, hidden on every run.
     CAnnotationBar::Host notesHost;
-    notesHost.showMessage = [this](const QString& text) { app_.ShowMessage(text, QMessageBox::Warning); };  // notes not written
+    notesHost.showMessage = [this](const QString& text) { app_.ShowMessage(text, QMessageBox::Warning); };
     notesHost.showStatus = [this](const QString& text) { statusBar()->showMessage(text, 5000); };
     annotationBar_ = new CAnnotationBar(app_.userFiles(), std::move(notesHost), this);
     if (!annotationBar_->Create(this))
