@@ -8,24 +8,26 @@
 namespace {
 
 // Takes the dock widget's title bar's place, and no room.
-class NoTitleBar : public QWidget {
-public:
+class NoTitleBar : public QWidget
+{
+  public:
     using QWidget::QWidget;
     QSize sizeHint() const override { return QSize(0, 0); }
     QSize minimumSizeHint() const override { return QSize(0, 0); }
 };
 
 // The surface of the bar's controls; it asks the frame's layout for the bar's docked size.
-class BarClient : public QWidget {
-public:
+class BarClient : public QWidget
+{
+  public:
     explicit BarClient(CDlgBar* bar) : QWidget(bar), bar_(bar) {}
     QSize sizeHint() const override { return bar_->dockedSize(); }
 
-private:
+  private:
     CDlgBar* bar_;
 };
 
-}  // namespace
+} // namespace
 
 CDlgBar::CDlgBar(QWidget* parent) : QDockWidget(parent)
 {
@@ -42,7 +44,8 @@ QSize CDlgBar::DialogUnitsToPixels(int x, int y)
     return QSize((x * 6 + 2) / 4, (y * 13 + 4) / 8);
 }
 
-bool CDlgBar::Create(QMainWindow* frame, Qt::DockWidgetArea area, QSize templateSize, int controlId, bool resizable)
+bool CDlgBar::Create(QMainWindow* frame, Qt::DockWidgetArea area, QSize templateSize, int controlId,
+                     bool resizable)
 {
     if (!frame)
         return false;
@@ -66,7 +69,8 @@ QSize CDlgBar::CalcDynamicLayout(int length, unsigned mode)
 {
     if (mode & (LM_HORZDOCK | LM_VERTDOCK)) {
         if (mode & LM_STRETCH)
-            return (mode & LM_HORZ) ? QSize(kStretched, docked_.height()) : QSize(docked_.width(), kStretched);
+            return (mode & LM_HORZ) ? QSize(kStretched, docked_.height())
+                                    : QSize(docked_.width(), kStretched);
         return docked_;
     }
     if (mode & LM_MRUWIDTH)
@@ -87,7 +91,8 @@ void CDlgBar::SetDockedSize(QSize size)
 {
     docked_ = size;
     const bool horizontal = area_ == Qt::TopDockWidgetArea || area_ == Qt::BottomDockWidgetArea;
-    const QSize answer = CalcDynamicLayout(-1, LM_STRETCH | (horizontal ? LM_HORZ | LM_HORZDOCK : LM_VERTDOCK));
+    const QSize answer =
+        CalcDynamicLayout(-1, LM_STRETCH | (horizontal ? LM_HORZ | LM_HORZDOCK : LM_VERTDOCK));
     // The stretched dimension is the frame's to choose; the other one is the bar's.
     if (horizontal) {
         setMinimumWidth(0);
@@ -100,7 +105,10 @@ void CDlgBar::SetDockedSize(QSize size)
     }
 }
 
-QRect CDlgBar::StripBarWindowOnScreen() const { return QRect(mapToGlobal(QPoint(0, 0)), size()); }
+QRect CDlgBar::StripBarWindowOnScreen() const
+{
+    return QRect(mapToGlobal(QPoint(0, 0)), size());
+}
 
 mirelda::StripDragLimits CDlgBar::StripLimits() const
 {
@@ -132,7 +140,10 @@ void CDlgBar::RecalcFrameLayout()
         frame_->layout()->activate();
 }
 
-QWidget* CDlgBar::StripOutlineSurface() const { return frame_; }
+QWidget* CDlgBar::StripOutlineSurface() const
+{
+    return frame_;
+}
 
 bool CDlgBar::eventFilter(QObject* watched, QEvent* event)
 {
@@ -142,5 +153,11 @@ bool CDlgBar::eventFilter(QObject* watched, QEvent* event)
 }
 
 // Clicks on the bar's own area are not passed on, so that nothing starts a drag of the bar.
-void CDlgBar::mousePressEvent(QMouseEvent* event) { event->accept(); }
-void CDlgBar::mouseDoubleClickEvent(QMouseEvent* event) { event->accept(); }
+void CDlgBar::mousePressEvent(QMouseEvent* event)
+{
+    event->accept();
+}
+void CDlgBar::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    event->accept();
+}

@@ -26,9 +26,10 @@
 
 class QMainWindow;
 
-class CDlgBar : public QDockWidget, public SplitterStripHost {
+class CDlgBar : public QDockWidget, public SplitterStripHost
+{
     Q_OBJECT
-public:
+  public:
     // The framework's layout-mode flags of the dynamic-layout query.
     enum LayoutMode : unsigned {
         LM_STRETCH = 1,
@@ -46,7 +47,8 @@ public:
     // Makes the bar's client area (the dialog template's surface) of `templateSize` pixels,
     // and sets both the docked and the floating size to it. False, doing nothing, without a
     // frame. `area` is the one side the bar docks on.
-    bool Create(QMainWindow* frame, Qt::DockWidgetArea area, QSize templateSize, int controlId, bool resizable);
+    bool Create(QMainWindow* frame, Qt::DockWidgetArea area, QSize templateSize, int controlId,
+                bool resizable);
 
     QMainWindow* frame() const { return frame_; }
     QWidget* client() const { return client_; }
@@ -79,7 +81,7 @@ public:
     // pixels per 4 horizontal and 8 vertical units.
     static QSize DialogUnitsToPixels(int x, int y);
 
-protected:
+  protected:
     // The client area changed size while docked: lay the controls out.
     virtual void ClientResized(QSize size) { Q_UNUSED(size); }
 
@@ -87,7 +89,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
-private:
+  private:
     QMainWindow* frame_ = nullptr;
     QWidget* client_ = nullptr;
     Qt::DockWidgetArea area_ = Qt::LeftDockWidgetArea;

@@ -14,11 +14,17 @@
 
 namespace {
 
-constexpr int kImageRole = Qt::UserRole + 1;  // the item's image index in the 15-image list
+constexpr int kImageRole = Qt::UserRole + 1; // the item's image index in the 15-image list
 constexpr int kImageSize = 16;
 
-QTreeWidgetItem* AsItem(mirelda::ContentsTree::Item item) { return reinterpret_cast<QTreeWidgetItem*>(item); }
-mirelda::ContentsTree::Item AsHandle(const QTreeWidgetItem* item) { return reinterpret_cast<mirelda::ContentsTree::Item>(item); }
+QTreeWidgetItem* AsItem(mirelda::ContentsTree::Item item)
+{
+    return reinterpret_cast<QTreeWidgetItem*>(item);
+}
+mirelda::ContentsTree::Item AsHandle(const QTreeWidgetItem* item)
+{
+    return reinterpret_cast<mirelda::ContentsTree::Item>(item);
+}
 
 // A book shows its open image while expanded. A page keeps the page image whether or not it
 // has children: the list has no open page, and a page is still a page when opened.
@@ -33,7 +39,7 @@ int ImageAfterToggle(int image, bool expanded)
     return image;
 }
 
-}  // namespace
+} // namespace
 
 CTreeBar::CTreeBar(Host host, QWidget* parent) : CDlgBar(parent), host_(std::move(host))
 {
@@ -69,14 +75,17 @@ bool CTreeBar::Create(QMainWindow* frame)
     // The selection stays visible while the focus is in the article view.
     QPalette pal = tree_->palette();
     pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
-    pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                 pal.color(QPalette::Active, QPalette::HighlightedText));
     tree_->setPalette(pal);
     // Left offset 1: the tree's right margin is then the 4 pixels the strip needs.
     tree_->setGeometry(QRect(QPoint(1, 1), DialogUnitsToPixels(91, 73)));
     tree_->installEventFilter(this);
     connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { OpenItem(item); });
-    connect(tree_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { ItemToggled(item, true); });
-    connect(tree_, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) { ItemToggled(item, false); });
+    connect(tree_, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem* item) { ItemToggled(item, true); });
+    connect(tree_, &QTreeWidget::itemCollapsed, this,
+            [this](QTreeWidgetItem* item) { ItemToggled(item, false); });
 
     strip_ = CSplitterStrip::Create(client(), this, kStripId, mirelda::StripOrientation::Vertical,
                                     mirelda::bars::kInitialTreeFraction);
@@ -99,7 +108,8 @@ void CTreeBar::LoadImages()
         if (!normal.isNull())
             icon.addPixmap(QPixmap::fromImage(normal.copy(i * kImageSize, 0, kImageSize, kImageSize)));
         if (!doubled.isNull()) {
-            QPixmap big = QPixmap::fromImage(doubled.copy(i * 2 * kImageSize, 0, 2 * kImageSize, 2 * kImageSize));
+            QPixmap big =
+                QPixmap::fromImage(doubled.copy(i * 2 * kImageSize, 0, 2 * kImageSize, 2 * kImageSize));
             big.setDevicePixelRatio(2.0);
             icon.addPixmap(big);
         }
@@ -118,7 +128,10 @@ int CTreeBar::ImageIndexOf(const QTreeWidgetItem* item)
     return item ? item->data(0, kImageRole).toInt() : 0;
 }
 
-float CTreeBar::fraction() const { return strip_ ? strip_->value() : mirelda::bars::kInitialTreeFraction; }
+float CTreeBar::fraction() const
+{
+    return strip_ ? strip_->value() : mirelda::bars::kInitialTreeFraction;
+}
 
 // --- loading ------------------------------------------------------------------------------
 
@@ -144,7 +157,10 @@ mirelda::ContentsTree::Item CTreeBar::ParentOf(Item item) const
     return item == kNone ? kNone : AsHandle(AsItem(item)->parent());
 }
 
-int CTreeBar::ImageOf(Item item) const { return item == kNone ? 0 : ImageIndexOf(AsItem(item)); }
+int CTreeBar::ImageOf(Item item) const
+{
+    return item == kNone ? 0 : ImageIndexOf(AsItem(item));
+}
 
 std::int32_t CTreeBar::ArticleOf(const QTreeWidgetItem* item) const
 {
@@ -197,7 +213,7 @@ bool CTreeBar::TreeKeyPressed(int key)
         return true;
     case Qt::Key_Space:
         OpenItem(current);
-        return false;  // the tree still sees it (selection, incremental search)
+        return false; // the tree still sees it (selection, incremental search)
     case Qt::Key_Escape:
         if (host_.minimizeMainWindow)
             host_.minimizeMainWindow();
@@ -235,7 +251,8 @@ void CTreeBar::ApplyWidth()
 void CTreeBar::ClientResized(QSize size)
 {
     if (tree_) {
-        const mirelda::PixelRect r = mirelda::TreeControlRect({size.width(), size.height()}, tree_->x(), tree_->y());
+        const mirelda::PixelRect r =
+            mirelda::TreeControlRect({size.width(), size.height()}, tree_->x(), tree_->y());
         tree_->setGeometry(r.left, r.top, r.width(), r.height());
     }
     if (strip_)

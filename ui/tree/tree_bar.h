@@ -21,10 +21,12 @@
 class QTreeWidget;
 class QTreeWidgetItem;
 
-class CTreeBar : public CDlgBar, public mirelda::ContentsTree {
+class CTreeBar : public CDlgBar, public mirelda::ContentsTree
+{
     Q_OBJECT
-public:
-    struct Host {
+  public:
+    struct Host
+    {
         // ShowArticle(article, 0) on the frame's article view; its result.
         std::function<bool(std::int32_t article)> showArticle;
         // A message box with an OK button, captioned with the help set's title.
@@ -72,11 +74,11 @@ public:
     // SplitterStripHost
     void ApplyStripValue() override { ApplyWidth(); }
 
-protected:
+  protected:
     void ClientResized(QSize size) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void LoadImages();
     void SetImage(QTreeWidgetItem* item, int image);
     void ItemToggled(QTreeWidgetItem* item, bool expanded);

@@ -21,17 +21,19 @@
 namespace {
 
 // The mouse cursor stays hidden while the pop-up is made and placed.
-class HiddenCursor {
-public:
+class HiddenCursor
+{
+  public:
     HiddenCursor() { QApplication::setOverrideCursor(Qt::BlankCursor); }
     ~HiddenCursor() { QApplication::restoreOverrideCursor(); }
     HiddenCursor(const HiddenCursor&) = delete;
     HiddenCursor& operator=(const HiddenCursor&) = delete;
 };
 
-}  // namespace
+} // namespace
 
-CPopupWnd* CPopupWnd::ShowPopup(std::string_view titleCp1252, std::string_view rtf, QPoint clickScreen, QWidget* owner)
+CPopupWnd* CPopupWnd::ShowPopup(std::string_view titleCp1252, std::string_view rtf, QPoint clickScreen,
+                                QWidget* owner)
 {
     HiddenCursor hidden;
     auto* popup = new CPopupWnd(owner);
@@ -42,7 +44,8 @@ CPopupWnd* CPopupWnd::ShowPopup(std::string_view titleCp1252, std::string_view r
     return popup;
 }
 
-CPopupWnd::CPopupWnd(QWidget* owner) : QWidget(owner, Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+CPopupWnd::CPopupWnd(QWidget* owner)
+    : QWidget(owner, Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     // A pop-up window takes the keyboard and mouse while it is open, leaves the main window's
     // caption as it was, and is closed by the application at a click anywhere else.

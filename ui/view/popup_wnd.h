@@ -15,9 +15,10 @@
 
 class QTextEdit;
 
-class CPopupWnd : public QWidget {
+class CPopupWnd : public QWidget
+{
     Q_OBJECT
-public:
+  public:
     static constexpr int kTextControlId = 107;
 
     // Opens a pop-up for an article: `titleCp1252` as stored (its caption drops "#POPUP:"),
@@ -46,14 +47,14 @@ public:
     // The available area of the screen that holds the click point.
     QRect screenArea() const;
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QTextEdit* text_ = nullptr;
     QPoint click_;
     bool closing_ = false;

@@ -10,10 +10,16 @@ using mirelda::StripOrientation;
 
 namespace {
 
-PixelRect ToPixelRect(const QRect& r) { return {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()}; }
-QRect ToQRect(const PixelRect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
+PixelRect ToPixelRect(const QRect& r)
+{
+    return {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
+}
+QRect ToQRect(const PixelRect& r)
+{
+    return QRect(r.left, r.top, r.width(), r.height());
+}
 
-}  // namespace
+} // namespace
 
 CSplitterStrip* CSplitterStrip::Create(QWidget* parent, SplitterStripHost* host, int id,
                                        StripOrientation orientation, float value)
@@ -40,7 +46,7 @@ void CSplitterStrip::Reposition()
     const QWidget* bar = parentWidget();
     const PixelRect r = mirelda::SplitterStripRect(orientation_, {bar->width(), bar->height()});
     setGeometry(ToQRect(r));
-    raise();  // over the bar's control, which may reach under the strip while it is narrow
+    raise(); // over the bar's control, which may reach under the strip while it is narrow
 }
 
 void CSplitterStrip::paintEvent(QPaintEvent*)
@@ -114,9 +120,10 @@ void CSplitterStrip::mouseReleaseEvent(QMouseEvent* event)
         return;
     EndTracking();
     const QPoint p = event->globalPosition().toPoint();
-    const std::optional<float> v = mirelda::StripValueOnRelease(orientation_, PixelPoint{p.x(), p.y()}, limits_);
+    const std::optional<float> v =
+        mirelda::StripValueOnRelease(orientation_, PixelPoint{p.x(), p.y()}, limits_);
     if (!v)
-        return;  // an empty drag range leaves the value as it was
+        return; // an empty drag range leaves the value as it was
     value_ = *v;
     host_->ApplyStripValue();
     host_->RecalcFrameLayout();

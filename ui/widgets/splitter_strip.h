@@ -23,8 +23,9 @@
 class QRubberBand;
 
 // What a strip asks of the bar that carries it and of the frame around that bar.
-class SplitterStripHost {
-public:
+class SplitterStripHost
+{
+  public:
     virtual ~SplitterStripHost() = default;
     // The bar's own window rectangle, in screen coordinates: the outline spans it.
     virtual QRect StripBarWindowOnScreen() const = 0;
@@ -40,9 +41,10 @@ public:
     virtual QWidget* StripOutlineSurface() const = 0;
 };
 
-class CSplitterStrip : public QWidget {
+class CSplitterStrip : public QWidget
+{
     Q_OBJECT
-public:
+  public:
     // A visible child of `parent` (the bar's client area) with the given id, placed at
     // (0, 0, 2, 2) until Reposition(). Null when there is no parent to carry it: the caller
     // reports that.
@@ -61,13 +63,13 @@ public:
     // The outline now drawn (screen coordinates); empty when not tracking.
     QRect outlineOnScreen() const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     CSplitterStrip(QWidget* parent, SplitterStripHost* host, int id, mirelda::StripOrientation orientation,
                    float value);
     void DrawTracker(QPoint globalPoint);
@@ -80,6 +82,6 @@ private:
     bool tracking_ = false;
     mirelda::StripDragLimits limits_;
     mirelda::PixelRect barWindow_;
-    QPoint last_;  // global position where the outline was last drawn
+    QPoint last_; // global position where the outline was last drawn
     QPointer<QRubberBand> outline_;
 };

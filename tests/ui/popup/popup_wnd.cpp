@@ -1,7 +1,7 @@
 // The pop-up window on the offscreen screen: caption, text, size, placement for each region,
 // and the three ways it closes.
 
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events go through the window, as a user's would
+#define QTEST_QPA_MOUSE_HANDLING // mouse events go through the window, as a user's would
 
 #include "ui/view/popup_wnd.h"
 
@@ -17,7 +17,10 @@
 
 namespace {
 
-std::string Rtf(const std::string& body) { return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 " + body + "}"; }
+std::string Rtf(const std::string& body)
+{
+    return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 " + body + "}";
+}
 
 const std::string kShort = Rtf("Une bulle.\\par");
 
@@ -29,14 +32,15 @@ std::string LongText()
     return Rtf(body + "\\par");
 }
 
-}  // namespace
+} // namespace
 
-class PopupWndTest : public QObject {
+class PopupWndTest : public QObject
+{
     Q_OBJECT
-private:
+  private:
     QRect screen_;
 
-private slots:
+  private slots:
     void initTestCase()
     {
         screen_ = QGuiApplication::primaryScreen()->availableGeometry();
@@ -59,7 +63,7 @@ private slots:
         QVERIFY(p->windowFlags() & Qt::Popup);
         QCOMPARE(p->textControl()->toPlainText(), QStringLiteral("Une bulle."));
         QCOMPARE(p->textControl()->geometry(), p->rect());
-        QVERIFY(!QApplication::overrideCursor());  // shown again once the pop-up is up
+        QVERIFY(!QApplication::overrideCursor()); // shown again once the pop-up is up
         p->ClosePopup();
         QTRY_VERIFY(!p);
 
@@ -78,7 +82,7 @@ private slots:
         const int textWidth = p->width() - 20;
         QVERIFY(textWidth >= 25);
         QCOMPARE((screen_.width() - 25 - textWidth) % 25, 0);
-        QTRY_COMPARE(p->textControl()->verticalScrollBar()->maximum(), 0);  // the whole text shows
+        QTRY_COMPARE(p->textControl()->verticalScrollBar()->maximum(), 0); // the whole text shows
     }
 
     void fitToText_longTextStopsAtTheFirstWideTrial()
@@ -91,20 +95,24 @@ private slots:
 
     void placeNearPoint_eachRegionAndCentred_data()
     {
-        QTest::addColumn<QPoint>("click");  // from the screen's top-left corner
+        QTest::addColumn<QPoint>("click"); // from the screen's top-left corner
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QPoint>("expected");
         const int R = screen_.width();
         const int B = screen_.height();
         // Fits below: centred on the click, the left edge kept at 12.
         QTest::newRow("below") << QPoint(100, 100) << QSize(120, 60) << QPoint(100 - 60, 112);
-        QTest::newRow("below, right edge") << QPoint(R - 10, 100) << QSize(120, 60) << QPoint(R - 120 - 12, 112);
+        QTest::newRow("below, right edge")
+            << QPoint(R - 10, 100) << QSize(120, 60) << QPoint(R - 120 - 12, 112);
         // Near the bottom: left of the point, kept 12 above the bottom edge.
-        QTest::newRow("left") << QPoint(R - 50, B - 20) << QSize(120, 200) << QPoint(R - 50 - 120 - 12, B - 200 - 12);
+        QTest::newRow("left") << QPoint(R - 50, B - 20) << QSize(120, 200)
+                              << QPoint(R - 50 - 120 - 12, B - 200 - 12);
         // Near the left edge, too tall below and too wide on the left: right of the point.
-        QTest::newRow("right") << QPoint(5, B / 2) << QSize(200, B - B / 2 + 10) << QPoint(17, B / 2 - (B - B / 2 + 10) / 2);
+        QTest::newRow("right") << QPoint(5, B / 2) << QSize(200, B - B / 2 + 10)
+                               << QPoint(17, B / 2 - (B - B / 2 + 10) / 2);
         // Too wide for both sides, too tall below: above.
-        QTest::newRow("above") << QPoint(R / 2, B - 20) << QSize(R / 2 + 10, 100) << QPoint(R / 2 - (R / 2 + 10) / 2, B - 20 - 100 - 12);
+        QTest::newRow("above") << QPoint(R / 2, B - 20) << QSize(R / 2 + 10, 100)
+                               << QPoint(R / 2 - (R / 2 + 10) / 2, B - 20 - 100 - 12);
         // Fits nowhere: centred on the screen.
         QTest::newRow("centred") << QPoint(R / 2, B / 2) << QSize(R - 40, B - 40) << QPoint(20, 20);
     }
@@ -144,10 +152,10 @@ private slots:
         QPointer<CPopupWnd> p = CPopupWnd::ShowPopup("#POPUP:Note", kShort, QPoint(200, 200), &main);
         QVERIFY(QTest::qWaitForWindowExposed(p));
         QCOMPARE(QApplication::activePopupWidget(), p.data());
-        QTest::keyClick(main.windowHandle(), Qt::Key_A);  // the pop-up takes the keyboard while it is open
+        QTest::keyClick(main.windowHandle(), Qt::Key_A); // the pop-up takes the keyboard while it is open
         QTRY_VERIFY(!p);
         QVERIFY(!QApplication::activePopupWidget());
-        QVERIFY(main.isVisible());  // only the pop-up went away
+        QVERIFY(main.isVisible()); // only the pop-up went away
     }
 
     void focusGoingElsewhere_closes()

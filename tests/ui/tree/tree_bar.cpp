@@ -1,10 +1,10 @@
 // The contents tree bar in a frame: the tree built from a real .FIC, the image rules, the
 // open rules for books and pages, synchronising, and the bar's sizes.
 
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events go through the window, as a user's would
+#define QTEST_QPA_MOUSE_HANDLING // mouse events go through the window, as a user's would
 
-#include "core/tree/contents_file.h"
 #include "ui/tree/tree_bar.h"
+#include "core/tree/contents_file.h"
 
 #include <QMainWindow>
 #include <QTemporaryDir>
@@ -19,7 +19,8 @@ using mirelda::ContentsRecord;
 namespace {
 
 // The frame around the bar: records what the bar asks of it.
-struct Frame {
+struct Frame
+{
     QMainWindow window;
     QTextEdit* view = nullptr;
     std::unique_ptr<CTreeBar> bar;
@@ -51,15 +52,16 @@ QTreeWidgetItem* Find(QTreeWidget* tree, const QString& text)
     return found.isEmpty() ? nullptr : found.first();
 }
 
-}  // namespace
+} // namespace
 
-class TreeBarTest : public QObject {
+class TreeBarTest : public QObject
+{
     Q_OBJECT
-private:
+  private:
     QTemporaryDir dir_;
     std::filesystem::path fic_;
 
-private slots:
+  private slots:
     void initTestCase()
     {
         QVERIFY(dir_.isValid());
@@ -71,12 +73,12 @@ private slots:
             {"B3", "Livre 3", "B2", 0, 0, 0},
             {"B4", "Livre 4", "B3", 0, 0, 0},
             {"B5", "Livre 5", "B4", 0, 0, 0},
-            {"P7", "G\xe9n\xe9ralit\xe9s", "B2", 7, 0, 0},  // Windows-1252
+            {"P7", "G\xe9n\xe9ralit\xe9s", "B2", 7, 0, 0}, // Windows-1252
             {"BP", "Livre sous page", "P7", 0, 0, 0},
             {"P8", "Page sous livre", "BP", 8, 0, 0},
-            {"S0", "Voisin du haut", "B0", 0, 0, 2},       // sibling of a top-level book
-            {"S1", "Voisin du livre 1", "B1", 0, 0, 2},    // sibling: under B0
-            {"T9", "Haut, lien 2", "0", 9, 0, 2},          // "0" wins over the link kind
+            {"S0", "Voisin du haut", "B0", 0, 0, 2},    // sibling of a top-level book
+            {"S1", "Voisin du livre 1", "B1", 0, 0, 2}, // sibling: under B0
+            {"T9", "Haut, lien 2", "0", 9, 0, 2},       // "0" wins over the link kind
             {"P4", "Page profonde", "B5", 4, 0, 0},
         };
         QVERIFY(mirelda::WriteContentsFile(fic_, records).ok());
@@ -95,9 +97,10 @@ private slots:
         QCOMPARE(tree->topLevelItem(2)->text(0), QStringLiteral("Haut, lien 2"));
 
         const QList<QPair<QString, int>> images{
-            {QStringLiteral("Livre 0"), 0}, {QStringLiteral("Livre 1"), 1}, {QStringLiteral("Livre 2"), 2},
-            {QStringLiteral("Livre 3"), 3}, {QStringLiteral("Livre 4"), 4}, {QStringLiteral("Livre 5"), 0},
-            {QStringLiteral("Généralités"), 10}, {QStringLiteral("Livre sous page"), 1},
+            {QStringLiteral("Livre 0"), 0},        {QStringLiteral("Livre 1"), 1},
+            {QStringLiteral("Livre 2"), 2},        {QStringLiteral("Livre 3"), 3},
+            {QStringLiteral("Livre 4"), 4},        {QStringLiteral("Livre 5"), 0},
+            {QStringLiteral("Généralités"), 10},   {QStringLiteral("Livre sous page"), 1},
             {QStringLiteral("Voisin du haut"), 0}, {QStringLiteral("Voisin du livre 1"), 1},
             {QStringLiteral("Haut, lien 2"), 10},
         };
@@ -149,11 +152,11 @@ private slots:
         tree->setFocus();
 
         QTreeWidgetItem* book = tree->topLevelItem(0);
-        QTreeWidgetItem* page = tree->topLevelItem(2);  // article 9
+        QTreeWidgetItem* page = tree->topLevelItem(2); // article 9
         const QPoint bookAt = tree->visualItemRect(book).center();
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, bookAt);
         QVERIFY(f.shown.isEmpty());
-        QVERIFY(book->isExpanded());  // the tree's own double click still opens the book
+        QVERIFY(book->isExpanded()); // the tree's own double click still opens the book
         QCOMPARE(CTreeBar::ImageIndexOf(book), 5);
 
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(page).center());
@@ -163,7 +166,7 @@ private slots:
         tree->setCurrentItem(book);
         QTest::keyClick(tree, Qt::Key_Return);
         QVERIFY(f.shown.isEmpty());
-        QVERIFY(!book->isExpanded());  // Enter on a book closes (or opens) it
+        QVERIFY(!book->isExpanded()); // Enter on a book closes (or opens) it
         QTest::keyClick(tree, Qt::Key_Space);
         QVERIFY(f.shown.isEmpty());
         QCOMPARE(tree->currentItem(), book);
@@ -188,7 +191,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&f.window));
         QTreeWidget* tree = f.bar->tree();
 
-        f.bar->SelectArticle(8);  // Livre 0 > Livre 1 > Livre 2 > Généralités > Livre sous page > here
+        f.bar->SelectArticle(8); // Livre 0 > Livre 1 > Livre 2 > Généralités > Livre sous page > here
         QTreeWidgetItem* target = Find(tree, QStringLiteral("Page sous livre"));
         QCOMPARE(tree->currentItem(), target);
         QVERIFY(target->isSelected());
@@ -198,7 +201,7 @@ private slots:
         QVERIFY(tree->viewport()->rect().intersects(tree->visualItemRect(target)));
         QVERIFY(f.shown.isEmpty());
 
-        f.bar->SelectArticle(12345);  // no entry opens it
+        f.bar->SelectArticle(12345); // no entry opens it
         f.bar->SelectArticle(0);
         QCOMPARE(tree->currentItem(), target);
         QVERIFY(f.shown.isEmpty());
@@ -209,14 +212,14 @@ private slots:
         Frame f;
         f.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.window));
-        QVERIFY(f.messages.isEmpty());  // the strip was made
+        QVERIFY(f.messages.isEmpty()); // the strip was made
         QCOMPARE(f.bar->strip()->value(), 0.25f);
         f.bar->ApplyWidth();
         QCOMPARE(f.bar->dockedSize().width(), 200);
         QTRY_COMPARE(f.bar->width(), 200);
         QCOMPARE(f.bar->dockedSize().height(), f.view->height());
 
-        f.bar->strip()->setValue(0.01f);  // 8 pixels
+        f.bar->strip()->setValue(0.01f); // 8 pixels
         f.bar->ApplyWidth();
         QCOMPARE(f.bar->dockedSize().width(), 10);
         QTRY_COMPARE(f.bar->width(), 10);
@@ -235,7 +238,7 @@ private slots:
 
     void dynamicLayout_answersForEachMode()
     {
-        Frame f;  // resizable, docked size 200 x 300 after this
+        Frame f; // resizable, docked size 200 x 300 after this
         f.bar->SetDockedSize(QSize(200, 300));
         const QSize floating = f.bar->floatingSize();
         QCOMPARE(f.bar->CalcDynamicLayout(0, CDlgBar::LM_VERTDOCK | CDlgBar::LM_STRETCH), QSize(200, 32767));
@@ -244,7 +247,7 @@ private slots:
         QCOMPARE(f.bar->CalcDynamicLayout(0, CDlgBar::LM_VERTDOCK), QSize(200, 300));
         QCOMPARE(f.bar->CalcDynamicLayout(0, CDlgBar::LM_MRUWIDTH), floating);
         QCOMPARE(f.bar->CalcDynamicLayout(120, CDlgBar::LM_LENGTHY), QSize(floating.width(), 120));
-        QCOMPARE(f.bar->dockedSize(), QSize(200, 120));  // resizable: the docked height follows
+        QCOMPARE(f.bar->dockedSize(), QSize(200, 120)); // resizable: the docked height follows
         QCOMPARE(f.bar->CalcDynamicLayout(90, 0), QSize(90, 120));
         QCOMPARE(f.bar->dockedSize(), QSize(90, 120));
         QCOMPARE(f.bar->floatingSize(), QSize(90, 120));

@@ -1,7 +1,7 @@
 // The tree bar and the pop-up window inside the real viewer: the strip dragged in the frame,
 // the fraction kept when the frame is resized, and a pop-up article opened through the view.
 
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events go through the window, as a user's would
+#define QTEST_QPA_MOUSE_HANDLING // mouse events go through the window, as a user's would
 
 #include "tests/ui/app/app_test_support.h"
 
@@ -17,13 +17,14 @@
 
 using apptest::InProcessViewer;
 
-class TreeInFrameTest : public QObject {
+class TreeInFrameTest : public QObject
+{
     Q_OBJECT
-private:
+  private:
     QTemporaryDir root_;
     QString base_;
 
-private slots:
+  private slots:
     void initTestCase()
     {
         QVERIFY(root_.isValid());
@@ -48,8 +49,9 @@ private slots:
         QTest::mousePress(strip, Qt::LeftButton, {}, strip->rect().center());
         QTest::mouseMove(strip, strip->mapFromGlobal(frame->mapToGlobal(QPoint(middle - 40, 200))));
         QTest::mouseMove(strip, strip->mapFromGlobal(frame->mapToGlobal(QPoint(middle, 200))));
-        QCOMPARE(bar->width(), frame->width() / 4);  // resized on release only
-        QTest::mouseRelease(strip, Qt::LeftButton, {}, strip->mapFromGlobal(frame->mapToGlobal(QPoint(middle, 200))));
+        QCOMPARE(bar->width(), frame->width() / 4); // resized on release only
+        QTest::mouseRelease(strip, Qt::LeftButton, {},
+                            strip->mapFromGlobal(frame->mapToGlobal(QPoint(middle, 200))));
         QCOMPARE(strip->value(), 0.5f);
         QTRY_COMPARE(bar->width(), middle);
         // The view took the rest of the width.

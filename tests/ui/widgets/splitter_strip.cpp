@@ -2,11 +2,11 @@
 // bottom built on the same base as the annotation bar: the outline, its limits, the value
 // on release, the minimum sizes.
 
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events go through the window, as a user's would
+#define QTEST_QPA_MOUSE_HANDLING // mouse events go through the window, as a user's would
 
+#include "ui/widgets/splitter_strip.h"
 #include "core/view/bar_geometry.h"
 #include "ui/tree/tree_bar.h"
-#include "ui/widgets/splitter_strip.h"
 
 #include <QLayout>
 #include <QMainWindow>
@@ -18,8 +18,9 @@ namespace {
 
 // A bar docked at the bottom whose height is its strip's value, at least 46 pixels: what
 // the annotation bar does with its strip.
-class BottomBar : public CDlgBar {
-public:
+class BottomBar : public CDlgBar
+{
+  public:
     CSplitterStrip* strip = nullptr;
     int applied = 0;
 
@@ -37,7 +38,7 @@ public:
         SetDockedSize(QSize(frame()->width(), mirelda::AnnotationBarHeight(strip->value())));
     }
 
-protected:
+  protected:
     void ClientResized(QSize) override
     {
         if (strip)
@@ -45,7 +46,8 @@ protected:
     }
 };
 
-struct Frame {
+struct Frame
+{
     QMainWindow window;
     CTreeBar* tree = nullptr;
     BottomBar* bottom = nullptr;
@@ -72,7 +74,10 @@ struct Frame {
     QPoint origin() const { return window.mapToGlobal(QPoint(0, 0)); }
 };
 
-QPoint Centre(const QWidget* w) { return w->rect().center(); }
+QPoint Centre(const QWidget* w)
+{
+    return w->rect().center();
+}
 
 // A point given in the frame's coordinates, in those of `w`.
 QPoint At(const QWidget* w, const QMainWindow& frame, QPoint inFrame)
@@ -80,11 +85,12 @@ QPoint At(const QWidget* w, const QMainWindow& frame, QPoint inFrame)
     return w->mapFromGlobal(frame.mapToGlobal(inFrame));
 }
 
-}  // namespace
+} // namespace
 
-class SplitterStripTest : public QObject {
+class SplitterStripTest : public QObject
+{
     Q_OBJECT
-private slots:
+  private slots:
     void verticalStrip_outlineClamped_valueOnRelease()
     {
         Frame f;
@@ -102,12 +108,13 @@ private slots:
         // Far past the frame's left edge: the outline stops one pixel inside the client area.
         QTest::mouseMove(strip, At(strip, f.window, QPoint(-80, 300)));
         const QRect barOnScreen(f.tree->mapToGlobal(QPoint(0, 0)), f.tree->size());
-        QCOMPARE(strip->outlineOnScreen(), QRect(f.origin().x(), barOnScreen.top(), 4, barOnScreen.height() - 2));
+        QCOMPARE(strip->outlineOnScreen(),
+                 QRect(f.origin().x(), barOnScreen.top(), 4, barOnScreen.height() - 2));
         QCOMPARE(QRect(f.window.mapToGlobal(outline->pos()), outline->size()), strip->outlineOnScreen());
         // And past the right edge: one pixel inside on that side.
         QTest::mouseMove(strip, At(strip, f.window, QPoint(900, 300)));
         QCOMPARE(strip->outlineOnScreen().left(), f.origin().x() + 799 - 1);
-        QCOMPARE(f.tree->width(), 200);  // nothing is resized while dragging
+        QCOMPARE(f.tree->width(), 200); // nothing is resized while dragging
 
         // Released in the middle of the frame: half of its width.
         QTest::mouseRelease(strip, Qt::LeftButton, {}, At(strip, f.window, QPoint(400, 300)));
@@ -160,10 +167,11 @@ private slots:
                  QRect(bottomOnScreen.left(), treeTop + 1 - 1, bottomOnScreen.width() - 2, 4));
         QTest::mouseMove(strip, strip->mapFromGlobal(QPoint(bottomOnScreen.left() + 50, bottomEdge + 100)));
         QCOMPARE(strip->outlineOnScreen().top(), bottomEdge - 1 - 1);
-        QCOMPARE(f.bottom->applied, 1);  // only the set-up so far
+        QCOMPARE(f.bottom->applied, 1); // only the set-up so far
 
         // Released 150 pixels above the bar's bottom edge: a 150-pixel bar, laid out once.
-        QTest::mouseRelease(strip, Qt::LeftButton, {}, strip->mapFromGlobal(QPoint(bottomOnScreen.left() + 50, bottomEdge - 150)));
+        QTest::mouseRelease(strip, Qt::LeftButton, {},
+                            strip->mapFromGlobal(QPoint(bottomOnScreen.left() + 50, bottomEdge - 150)));
         QCOMPARE(strip->value(), 150.0f);
         QCOMPARE(f.bottom->applied, 2);
         QCOMPARE(f.layouts, 1);
@@ -172,7 +180,8 @@ private slots:
         // Dragged down below its minimum: 46 pixels.
         const int newBottom = f.bottom->mapToGlobal(QPoint(0, f.bottom->height())).y();
         QTest::mousePress(strip, Qt::LeftButton, {}, Centre(strip));
-        QTest::mouseRelease(strip, Qt::LeftButton, {}, strip->mapFromGlobal(QPoint(bottomOnScreen.left() + 50, newBottom - 10)));
+        QTest::mouseRelease(strip, Qt::LeftButton, {},
+                            strip->mapFromGlobal(QPoint(bottomOnScreen.left() + 50, newBottom - 10)));
         QCOMPARE(strip->value(), 10.0f);
         QTRY_COMPARE(f.bottom->height(), 46);
     }
@@ -192,7 +201,8 @@ private slots:
     {
         Frame f;
         QVERIFY(!CSplitterStrip::Create(nullptr, f.tree, 104, mirelda::StripOrientation::Vertical, 0.25f));
-        QVERIFY(!CSplitterStrip::Create(f.tree->client(), nullptr, 104, mirelda::StripOrientation::Vertical, 0.25f));
+        QVERIFY(!CSplitterStrip::Create(f.tree->client(), nullptr, 104, mirelda::StripOrientation::Vertical,
+                                        0.25f));
     }
 };
 
