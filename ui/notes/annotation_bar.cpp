@@ -144,7 +144,8 @@ bool CAnnotationBar::SaveAnnotations()
 
 QString CAnnotationBar::SaveFailureText() const
 {
-    QString text = QStringLiteral("Impossible d'enregistrer les annotations dans « %1 ».").arg(Path(files_.annotations));
+    QString text =
+        QStringLiteral("Impossible d'enregistrer les annotations dans « %1 ».").arg(Path(files_.annotations));
     const bool inScratch = HoldsSomething(files_.scratch);
     if (inScratch)
         text += QStringLiteral("\nLes modifications de cette séance restent dans « %1 » et seront reprises au "

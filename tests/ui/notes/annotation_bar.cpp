@@ -22,7 +22,10 @@
 
 namespace {
 
-std::filesystem::path FsPath(const QString& path) { return std::filesystem::path(QFile::encodeName(path).toStdString()); }
+std::filesystem::path FsPath(const QString& path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
 
 QByteArray ReadAll(const QString& path)
 {
@@ -245,7 +248,8 @@ private slots:
         QVERIFY2(m.startsWith(QStringLiteral("Impossible d'enregistrer les annotations dans « ") + folder +
                               QStringLiteral("/GUIDE.NOT ».")),
                  qPrintable(m));
-        QVERIFY2(m.contains(QStringLiteral("restent dans « ") + folder + QStringLiteral("/GUIDE.NO$ »")), qPrintable(m));
+        QVERIFY2(m.contains(QStringLiteral("restent dans « ") + folder + QStringLiteral("/GUIDE.NO$ »")),
+                 qPrintable(m));
         QVERIFY(!m.contains(QStringLiteral("perdue")));
         QVERIFY(ReadAll(folder + QStringLiteral("/GUIDE.NO$")).contains("note"));
     }

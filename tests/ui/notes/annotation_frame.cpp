@@ -29,7 +29,8 @@ QString WriteNotesHelpSet(const QString& folder, const QString& name)
         std::filesystem::path(QFile::encodeName(folder).toStdString()) / QFile::encodeName(name).toStdString();
     std::vector<mirelda::ArticleSource> articles;
     for (const int n : {1, 2, 12, 30})
-        articles.push_back({n, "Article " + std::to_string(n), apptest::Rtf("Texte " + std::to_string(n) + ".\\par"), {}});
+        articles.push_back(
+            {n, "Article " + std::to_string(n), apptest::Rtf("Texte " + std::to_string(n) + ".\\par"), {}});
     auto path = [&](const char* ext) { return std::filesystem::path(base.string() + ext); };
     if (!mirelda::WriteArticleFiles(path(".PGH"), path(".PGD"), path(".PGL"), articles).ok())
         return {};
