@@ -16,7 +16,10 @@ namespace {
 
 constexpr int kIconSize = 32;
 
-QString Path(const std::filesystem::path& path) { return QFile::decodeName(QByteArray::fromStdString(path.string())); }
+QString Path(const std::filesystem::path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+}
 
 // "12", "12 et 30", "12, 30 et 41".
 QString ArticleList(const std::set<std::int32_t>& articles)
@@ -36,10 +39,11 @@ bool HoldsSomething(const std::filesystem::path& path)
     return std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) > 0 && !ec;
 }
 
-}  // namespace
+} // namespace
 
 CAnnotationBar::CAnnotationBar(mirelda::UserFiles files, Host host, QWidget* parent)
-    : CDlgBar(parent), files_(std::move(files)), host_(std::move(host)), store_(files_.annotations, files_.scratch)
+    : CDlgBar(parent), files_(std::move(files)), host_(std::move(host)),
+      store_(files_.annotations, files_.scratch)
 {
     setObjectName(QStringLiteral("annotationBar"));
 }
@@ -81,9 +85,11 @@ void CAnnotationBar::ReportLoad(const mirelda::AnnotationStore::LoadReport& repo
     // Neither is worth stopping the start for: the notes that could be read are all there.
     QStringList notes;
     if (report.recovered == 1)
-        notes << QStringLiteral("Une annotation modifiée lors de la séance précédente, interrompue, a été reprise.");
+        notes << QStringLiteral(
+            "Une annotation modifiée lors de la séance précédente, interrompue, a été reprise.");
     else if (report.recovered > 1)
-        notes << QStringLiteral("%1 annotations modifiées lors de la séance précédente, interrompue, ont été reprises.")
+        notes << QStringLiteral(
+                     "%1 annotations modifiées lors de la séance précédente, interrompue, ont été reprises.")
                      .arg(report.recovered);
     if (report.savedDamage)
         notes << QStringLiteral("Le fichier d'annotations « %1 » est endommagé : les annotations lues avant "
@@ -107,17 +113,18 @@ bool CAnnotationBar::StoreAnnotation(std::int32_t article)
 {
     if (article == 0)
         return true;
-    (void)mirelda::PrepareUserFileFolder(files_);  // a failure shows in the append below
+    (void)mirelda::PrepareUserFileFolder(files_); // a failure shows in the append below
     const mirelda::Status stored = store_.StoreAnnotation(article, edit_->TextCp1252());
     if (stored) {
         memoryOnly_.erase(article);
         return true;
     }
     memoryOnly_.insert(article);
-    const QString text = QStringLiteral("Impossible d'écrire l'annotation de l'article %1 dans « %2 ». Elle est "
-                                        "gardée en mémoire et sera enregistrée à la fermeture du programme.")
-                             .arg(article)
-                             .arg(Path(files_.scratch));
+    const QString text =
+        QStringLiteral("Impossible d'écrire l'annotation de l'article %1 dans « %2 ». Elle est "
+                       "gardée en mémoire et sera enregistrée à la fermeture du programme.")
+            .arg(article)
+            .arg(Path(files_.scratch));
     // Said once in a box; after that the status bar is enough.
     if (!scratchFailureTold_ && host_.showMessage) {
         scratchFailureTold_ = true;
@@ -148,23 +155,29 @@ QString CAnnotationBar::SaveFailureText() const
         QStringLiteral("Impossible d'enregistrer les annotations dans « %1 ».").arg(Path(files_.annotations));
     const bool inScratch = HoldsSomething(files_.scratch);
     if (inScratch)
-        text += QStringLiteral("\nLes modifications de cette séance restent dans « %1 » et seront reprises au "
-                               "prochain démarrage.")
-                    .arg(Path(files_.scratch));
+        text +=
+            QStringLiteral("\nLes modifications de cette séance restent dans « %1 » et seront reprises au "
+                           "prochain démarrage.")
+                .arg(Path(files_.scratch));
     if (memoryOnly_.size() == 1)
-        text += QStringLiteral("\nLa modification de l'annotation de l'article %1 n'a pu être écrite nulle part : "
-                               "elle sera perdue.")
+        text += QStringLiteral(
+                    "\nLa modification de l'annotation de l'article %1 n'a pu être écrite nulle part : "
+                    "elle sera perdue.")
                     .arg(ArticleList(memoryOnly_));
     else if (memoryOnly_.size() > 1)
-        text += QStringLiteral("\nLes modifications des annotations des articles %1 n'ont pu être écrites nulle "
-                               "part : elles seront perdues.")
-                    .arg(ArticleList(memoryOnly_));
+        text +=
+            QStringLiteral("\nLes modifications des annotations des articles %1 n'ont pu être écrites nulle "
+                           "part : elles seront perdues.")
+                .arg(ArticleList(memoryOnly_));
     if (!inScratch && memoryOnly_.empty())
         text += QStringLiteral("\nLes annotations déjà enregistrées restent inchangées.");
     return text;
 }
 
-bool CAnnotationBar::IsEmpty() const { return !edit_ || edit_->IsEmpty(); }
+bool CAnnotationBar::IsEmpty() const
+{
+    return !edit_ || edit_->IsEmpty();
+}
 
 // --- sizes --------------------------------------------------------------------------------
 

@@ -22,10 +22,12 @@
 class CAnnotationEdit;
 class QLabel;
 
-class CAnnotationBar : public CDlgBar {
+class CAnnotationBar : public CDlgBar
+{
     Q_OBJECT
-public:
-    struct Host {
+  public:
+    struct Host
+    {
         // A message box with an OK button, captioned with the help set's title.
         std::function<void(const QString& text)> showMessage;
         // A passing note in the status bar.
@@ -69,15 +71,15 @@ public:
     // SplitterStripHost
     void ApplyStripValue() override { ApplyHeight(); }
 
-signals:
+  signals:
     // The user changed the edit's text (also when ShowAnnotation replaced it): the frame's
     // annotation button follows.
     void textChanged();
 
-protected:
+  protected:
     void ClientResized(QSize size) override;
 
-private:
+  private:
     void ReportLoad(const mirelda::AnnotationStore::LoadReport& report);
     QString SaveFailureText() const;
 

@@ -12,7 +12,10 @@ namespace {
 constexpr char16_t kParagraphSeparator = 0x2029;
 constexpr char16_t kLineSeparator = 0x2028;
 
-std::u16string ToU16(const QString& text) { return text.toStdU16String(); }
+std::u16string ToU16(const QString& text)
+{
+    return text.toStdU16String();
+}
 
 bool HasByte(char16_t c)
 {
@@ -21,7 +24,7 @@ bool HasByte(char16_t c)
     return mirelda::EncodeCp1252(std::u16string_view(&c, 1)) != "?";
 }
 
-}  // namespace
+} // namespace
 
 CAnnotationEdit::CAnnotationEdit(QWidget* parent) : QPlainTextEdit(parent)
 {
@@ -49,7 +52,7 @@ QString CAnnotationEdit::Representable1252(const QString& text)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            out += u'?';  // one character, one "?"
+            out += u'?'; // one character, one "?"
             ++i;
         } else {
             out += HasByte(c.unicode()) ? c : QChar(u'?');
@@ -73,7 +76,10 @@ void CAnnotationEdit::SetTextCp1252(std::string_view text)
     setPlainText(QString::fromStdU16String(mirelda::DecodeCp1252(text)));
 }
 
-bool CAnnotationEdit::IsEmpty() const { return document()->isEmpty(); }
+bool CAnnotationEdit::IsEmpty() const
+{
+    return document()->isEmpty();
+}
 
 void CAnnotationEdit::keyPressEvent(QKeyEvent* event)
 {

@@ -11,9 +11,10 @@
 #include <string>
 #include <string_view>
 
-class CAnnotationEdit : public QPlainTextEdit {
+class CAnnotationEdit : public QPlainTextEdit
+{
     Q_OBJECT
-public:
+  public:
     static constexpr int kControlId = 1010;
 
     explicit CAnnotationEdit(QWidget* parent = nullptr);
@@ -30,7 +31,7 @@ public:
     // `text` with every character that has no Windows-1252 byte replaced by "?".
     static QString Representable1252(const QString& text);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;

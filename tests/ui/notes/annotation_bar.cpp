@@ -2,14 +2,14 @@
 // keeps only Windows-1252 characters, the store behind it (line ends, bytes, recovery), and
 // what the user is told when the files cannot be written.
 
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events go through the window, as a user's would
+#define QTEST_QPA_MOUSE_HANDLING // mouse events go through the window, as a user's would
 
 #include "ui/notes/annotation_bar.h"
 #include "ui/notes/annotation_edit.h"
 
 #include <QClipboard>
-#include <QKeyEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMimeData>
@@ -34,7 +34,8 @@ QByteArray ReadAll(const QString& path)
 }
 
 // The bar docked at the bottom of a plain main window, recording what it says.
-struct Frame {
+struct Frame
+{
     QMainWindow window;
     std::unique_ptr<CAnnotationBar> bar;
     QStringList messages;
@@ -77,11 +78,12 @@ struct Frame {
     }
 };
 
-}  // namespace
+} // namespace
 
-class AnnotationBarTest : public QObject {
+class AnnotationBarTest : public QObject
+{
     Q_OBJECT
-private:
+  private:
     QTemporaryDir dir_;
     int folders_ = 0;
 
@@ -92,7 +94,7 @@ private:
         return folder;
     }
 
-private slots:
+  private slots:
     void initTestCase() { QVERIFY(dir_.isValid()); }
 
     void create_controlsAndMinimumHeight()
@@ -107,7 +109,7 @@ private slots:
         QCOMPARE(f.bar->strip()->orientation(), mirelda::StripOrientation::Horizontal);
         QCOMPARE(f.bar->strip()->id(), 104);
         QVERIFY(f.messages.isEmpty());
-        QVERIFY(f.statuses.isEmpty());  // nothing saved, nothing to take back
+        QVERIFY(f.statuses.isEmpty()); // nothing saved, nothing to take back
         // 46 pixels high, and the strip's value follows the bar.
         QTRY_COMPARE(f.bar->height(), 46);
         QCOMPARE(f.bar->strip()->value(), 46.0f);
@@ -150,11 +152,11 @@ private slots:
             QTest::mouseMove(strip, at + QPoint(0, dy));
             QTest::mouseRelease(strip, Qt::LeftButton, {}, at + QPoint(0, dy));
         };
-        drag(-100);  // up: a taller bar, the view gives way
+        drag(-100); // up: a taller bar, the view gives way
         QTRY_VERIFY(f.bar->height() > 130);
         const int tall = f.bar->height();
         QVERIFY(f.window.centralWidget()->height() + tall <= f.window.height());
-        drag(tall - 10);  // down to 10 pixels from the bottom: the floor holds
+        drag(tall - 10); // down to 10 pixels from the bottom: the floor holds
         QTRY_COMPARE(f.bar->height(), 46);
         f.bar->strip()->setValue(3.0f);
         f.bar->ApplyHeight();
@@ -176,7 +178,7 @@ private slots:
         QVERIFY(f.bar->StoreAnnotation(12));
         QVERIFY(!f.bar->ShowAnnotation(30));
         QVERIFY(f.bar->IsEmpty());
-        QVERIFY(f.bar->StoreAnnotation(30));  // unchanged: nothing appended
+        QVERIFY(f.bar->StoreAnnotation(30)); // unchanged: nothing appended
         QVERIFY(f.bar->ShowAnnotation(12));
         QCOMPARE(f.bar->edit()->toPlainText().left(9), QStringLiteral("Ligne un\n"));
         QCOMPARE(f.bar->edit()->document()->toRawText(), QStringLiteral("Ligne un\u2029été\u00a0€"));
@@ -209,7 +211,8 @@ private slots:
         QApplication::clipboard()->setText(pasted.text());
         f.bar->edit()->paste();
         QCOMPARE(f.bar->edit()->toPlainText(), QStringLiteral("a€bx?y?z"));
-        QCOMPARE(f.bar->edit()->TextCp1252(), std::string("a\x80" "bx?y?z"));
+        QCOMPARE(f.bar->edit()->TextCp1252(), std::string("a\x80"
+                                                          "bx?y?z"));
         QVERIFY(CAnnotationEdit::Representable(QStringLiteral("àÿŒ\u0081\u2028")));
         QVERIFY(!CAnnotationEdit::Representable(QStringLiteral("ā")));
     }
@@ -267,14 +270,15 @@ private slots:
             f.bar->ShowAnnotation(12);
             f.bar->edit()->setPlainText(QStringLiteral("douze"));
             QVERIFY(!f.bar->StoreAnnotation(12));
-            QCOMPARE(f.messages.size(), 1);  // told once in a box...
-            QVERIFY2(f.messages.first().contains(QStringLiteral("gardée en mémoire")), qPrintable(f.messages.first()));
+            QCOMPARE(f.messages.size(), 1); // told once in a box...
+            QVERIFY2(f.messages.first().contains(QStringLiteral("gardée en mémoire")),
+                     qPrintable(f.messages.first()));
             QVERIFY(!f.bar->ShowAnnotation(30));
             f.bar->edit()->setPlainText(QStringLiteral("trente"));
             QVERIFY(!f.bar->StoreAnnotation(30));
-            QCOMPARE(f.messages.size(), 1);  // ...then in the status bar
+            QCOMPARE(f.messages.size(), 1); // ...then in the status bar
             QCOMPARE(f.statuses.size(), 1);
-            QVERIFY(f.bar->ShowAnnotation(12));  // still there, from memory
+            QVERIFY(f.bar->ShowAnnotation(12)); // still there, from memory
             QCOMPARE(f.bar->edit()->toPlainText(), QStringLiteral("douze"));
             // .NOT can be written: the texts held in memory reach it.
             QVERIFY(f.bar->SaveAnnotations());
@@ -294,7 +298,8 @@ private slots:
         }
         QVERIFY(!f.bar->SaveAnnotations());
         QCOMPARE(f.messages.size(), 2);
-        QVERIFY2(f.messages.last().contains(QStringLiteral("articles 7 et 41")), qPrintable(f.messages.last()));
+        QVERIFY2(f.messages.last().contains(QStringLiteral("articles 7 et 41")),
+                 qPrintable(f.messages.last()));
         QVERIFY(f.messages.last().contains(QStringLiteral("perdues")));
     }
 };

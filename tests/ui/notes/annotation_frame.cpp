@@ -25,8 +25,8 @@ namespace {
 QString WriteNotesHelpSet(const QString& folder, const QString& name)
 {
     QDir().mkpath(folder);
-    const std::filesystem::path base =
-        std::filesystem::path(QFile::encodeName(folder).toStdString()) / QFile::encodeName(name).toStdString();
+    const std::filesystem::path base = std::filesystem::path(QFile::encodeName(folder).toStdString()) /
+                                       QFile::encodeName(name).toStdString();
     std::vector<mirelda::ArticleSource> articles;
     for (const int n : {1, 2, 12, 30})
         articles.push_back(
@@ -46,12 +46,14 @@ QByteArray ReadAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-}  // namespace
+} // namespace
 
-class AnnotationFrameTest : public QObject {
+class AnnotationFrameTest : public QObject
+{
     Q_OBJECT
 
-    struct Running {
+    struct Running
+    {
         std::unique_ptr<InProcessViewer> viewer;
         CMainFrame* frame = nullptr;
         CAnnotationBar* bar = nullptr;
@@ -77,7 +79,7 @@ class AnnotationFrameTest : public QObject {
         }
     }
 
-private slots:
+  private slots:
     void initTestCase()
     {
         QVERIFY(root_.isValid());
@@ -153,7 +155,8 @@ private slots:
 
     void close_writesNotes_restartFindsThem()
     {
-        const QString base = WriteNotesHelpSet(root_.path() + QStringLiteral("/restart"), QStringLiteral("NOTES"));
+        const QString base =
+            WriteNotesHelpSet(root_.path() + QStringLiteral("/restart"), QStringLiteral("NOTES"));
         {
             Running run;
             QVERIFY(Start(base, run));
@@ -161,7 +164,7 @@ private slots:
             QVERIFY(run.viewer->app->GoToArticle(12, 0));
             Type(run.bar, QStringLiteral("douze"));
             QVERIFY(run.viewer->app->GoToArticle(30, 0));
-            Type(run.bar, QStringLiteral("trente"));  // still current at close: stored by the close
+            Type(run.bar, QStringLiteral("trente")); // still current at close: stored by the close
             QSignalSpy closed(run.frame, &CMainFrame::closed);
             run.frame->action(mirelda::cmd::kExit)->trigger();
             QCOMPARE(closed.count(), 1);
@@ -181,11 +184,12 @@ private slots:
 
     void closeBeforeAnyArticle_writesAnEmptyFile()
     {
-        const QString base = WriteNotesHelpSet(root_.path() + QStringLiteral("/early"), QStringLiteral("NOTES"));
+        const QString base =
+            WriteNotesHelpSet(root_.path() + QStringLiteral("/early"), QStringLiteral("NOTES"));
         InProcessViewer viewer({QStringLiteral("/D:") + base});
         QVERIFY(viewer.app->InitInstance());
         CMainFrame* frame = viewer.app->mainFrame();
-        QCOMPARE(frame->view()->currentArticle(), 0);  // the posted load has not run yet
+        QCOMPARE(frame->view()->currentArticle(), 0); // the posted load has not run yet
         frame->close();
         QCOMPARE(ReadAll(base + QStringLiteral(".NOT")), QByteArray("\x00\x00\x00\x00", 4));
         QVERIFY(!QFile::exists(base + QStringLiteral(".NO$")));
@@ -195,7 +199,8 @@ private slots:
     {
         // As root, folder permissions stop nothing: a folder where NOTES.NOT belongs makes the
         // final rename fail instead.
-        const QString base = WriteNotesHelpSet(root_.path() + QStringLiteral("/blocked"), QStringLiteral("NOTES"));
+        const QString base =
+            WriteNotesHelpSet(root_.path() + QStringLiteral("/blocked"), QStringLiteral("NOTES"));
         QVERIFY(QDir().mkpath(base + QStringLiteral(".NOT")));
         MessageAnswerer answers;
         Running run;
@@ -210,14 +215,15 @@ private slots:
         QCOMPARE(answers.seen.size(), 1);
         QCOMPARE(answers.seen[0].caption, run.viewer->app->HelpTitle());
         QCOMPARE(answers.seen[0].icon, QMessageBox::Warning);
-        QVERIFY2(answers.seen[0].text.startsWith(QStringLiteral("Impossible d'enregistrer les annotations dans « ") +
-                                                 base + QStringLiteral(".NOT ».")),
+        QVERIFY2(answers.seen[0].text.startsWith(
+                     QStringLiteral("Impossible d'enregistrer les annotations dans « ") + base +
+                     QStringLiteral(".NOT ».")),
                  qPrintable(answers.seen[0].text));
         // The change waits in the scratch file for the next start.
         QVERIFY(ReadAll(base + QStringLiteral(".NO$")).contains("\xe0 garder"));
     }
 
-private:
+  private:
     QTemporaryDir root_{QDir::tempPath() + QStringLiteral("/mirelda-notes-XXXXXX")};
     QString base_;
 };
