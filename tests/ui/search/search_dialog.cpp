@@ -1,0 +1,473 @@
+// The search dialog in the running viewer: its creation and enable rules, the history of the
+// combo box, the find in the current article with "&Suivant", the search over all articles
+// into the results window, its three messages, opening a result, and a read error.
+
+#include "tests/ui/app/app_test_support.h"
+
+#include "ui/app/command_table.h"
+#include "ui/app/main_frame.h"
+#include "ui/lists/list_dlg.h"
+#include "ui/search/search_dlg.h"
+#include "ui/view/mirelda_view.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QInputMethodEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <filesystem>
+
+using apptest::InProcessViewer;
+using apptest::MessageAnswerer;
+using apptest::Rtf;
+
+namespace {
+
+// 1 "Accueil": "Maison" at 11, "maison" at 21, "MAISON" at 29.
+// 2 "La maison": the string in its title only.
+// 3 "Jardin": "maison" at 4, an omega written as \uN, and a question mark.
+// 4 "Cuisine": "motif" at 0, the word "mot" at 9.
+// 5 a pop-up and 6 an untitled article, both holding "maison": never listed.
+QString WriteSearchHelpSet(const QString& folder)
+{
+    QDir().mkpath(folder);
+    const std::filesystem::path base = std::filesystem::path(QFile::encodeName(folder).toStdString()) / "AIDE";
+    const std::vector<mirelda::ArticleSource> articles{
+        {1, "Accueil", Rtf("Bienvenue. Maison et maison, MAISON.\\par"), {}},
+        {2, "La maison", Rtf("Rien ici.\\par"), {}},
+        {3, "Jardin", Rtf("Une maison au jardin. Omega \\u937? ici. Quoi ?\\par"), {}},
+        {4, "Cuisine", Rtf("motif et mot.\\par"), {}},
+        {5, "#Bulle", Rtf("maison\\par"), {}},
+        {6, "", Rtf("maison\\par"), {}},
+    };
+    auto path = [&](const char* ext) { return std::filesystem::path(base.string() + ext); };
+    if (!mirelda::WriteArticleFiles(path(".PGH"), path(".PGD"), path(".PGL"), articles).ok())
+        return {};
+    const std::vector<mirelda::ContentsRecord> contents{{"B1", "Livre", "0", 0, 0, 0},
+                                                        {"P1", "Accueil", "B1", 1, 0, 0}};
+    if (!mirelda::WriteContentsFile(path(".FIC"), contents).ok())
+        return {};
+    return QFile::decodeName(QByteArray::fromStdString(base.string()));
+}
+
+QStringList Lines(const CListDlg* window)
+{
+    QStringList lines;
+    for (int i = 0; i < window->GetCount(); ++i)
+        lines << window->GetItemText(i);
+    return lines;
+}
+
+int CountIgnoringCase(const QStringList& list, const QString& text)
+{
+    return static_cast<int>(std::count_if(list.begin(), list.end(), [&](const QString& entry) {
+        return entry.compare(text, Qt::CaseInsensitive) == 0;
+    }));
+}
+
+}  // namespace
+
+class SearchDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    template <class T>
+    T* Control(const char* name) const
+    {
+        T* control = dialog_->findChild<T*>(QLatin1String(name));
+        if (!control)
+            qFatal("no control %s", name);
+        return control;
+    }
+    QComboBox* combo() const { return Control<QComboBox>("combo1019"); }
+    QRadioButton* radio(int id) const { return Control<QRadioButton>(id == 1012 ? "radio1012" : "radio1013"); }
+    QCheckBox* check(int id) const
+    {
+        return dialog_->findChild<QCheckBox*>(QStringLiteral("check") + QString::number(id));
+    }
+    QPushButton* button(int id) const
+    {
+        return dialog_->findChild<QPushButton*>(QStringLiteral("button") + QString::number(id));
+    }
+    void click(QAbstractButton* b) const { QTest::mouseClick(b, Qt::LeftButton); }
+    void type(const QString& text) const
+    {
+        QLineEdit* edit = combo()->lineEdit();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        for (const QChar c : text) {
+            // Key events carry Latin-1 only: anything else comes in as an input method's text.
+            if (c.unicode() < 0x80) {
+                QTest::keyClick(edit, c.toLatin1());
+            } else {
+                QInputMethodEvent commit;
+                commit.setCommitString(QString(c));
+                QApplication::sendEvent(edit, &commit);
+            }
+        }
+    }
+    // A fresh dialog state for one test: shown, scope and options as asked, found cleared.
+    void reset(bool allScope, bool matchCase = false, bool wholeWord = false)
+    {
+        dialog_->Create();
+        if (!dialog_->isVisible())
+            frame_->action(mirelda::cmd::kSearch)->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog_));
+        if (!allScope)
+            click(radio(1013));
+        if (matchCase)
+            click(check(1014));
+        if (wholeWord)
+            click(check(1017));
+    }
+    void selectionIs(std::int32_t start, std::int32_t end) const
+    {
+        QCOMPARE(view_->selectionStart(), start);
+        QCOMPARE(view_->selectionEnd(), end);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(root_.isValid());
+        apptest::IsolateUserFolders(root_.path());
+        base_ = WriteSearchHelpSet(root_.path() + QStringLiteral("/set"));
+        QVERIFY(!base_.isEmpty());
+        viewer_ = std::make_unique<InProcessViewer>(QStringList{QStringLiteral("/D:") + base_});
+        QVERIFY(viewer_->app->InitInstance());
+        app_ = viewer_->app.get();
+        frame_ = app_->mainFrame();
+        view_ = frame_->view();
+        QTRY_VERIFY(frame_->helpSetLoaded());
+        dialog_ = app_->searchDialog();
+        QVERIFY(dialog_);
+    }
+
+    void cleanupTestCase() { viewer_.reset(); }
+
+    void creation_hiddenOwnedFirstWithItsInitialStates()
+    {
+        QVERIFY(!dialog_->isVisible());
+        QCOMPARE(dialog_->parentWidget(), frame_);
+        QCOMPARE(dialog_->windowTitle(), QStringLiteral("Rechercher..."));
+        QVERIFY(!dialog_->isModal());
+        QCOMPARE(dialog_->minimumSize(), dialog_->maximumSize());  // not resizable
+        // The first of the modeless windows the frame owns.
+        const QObjectList children = frame_->children();
+        QVERIFY(children.indexOf(dialog_) < children.indexOf(app_->historyWindow()));
+
+        QVERIFY(radio(1012)->isChecked());
+        QVERIFY(!radio(1013)->isChecked());
+        QVERIFY(!check(1014)->isChecked());
+        QVERIFY(!check(1017)->isChecked());
+        for (int id : {1015, 1016}) {
+            QVERIFY(check(id)->isChecked());
+            QVERIFY(check(id)->isEnabled());
+        }
+        QVERIFY(combo()->isEditable());
+        QCOMPARE(combo()->currentText(), QString());
+        QCOMPARE(combo()->count(), 0);
+        QVERIFY(!button(4)->isEnabled());
+        QVERIFY(button(4)->isDefault());
+        QVERIFY(!button(3)->isEnabled());
+        QVERIFY(button(2)->isEnabled());
+        QVERIFY(!dialog_->found());
+        QCOMPARE(button(4)->text(), QStringLiteral("&Chercher"));
+        QCOMPARE(button(3)->text(), QStringLiteral("&Suivant"));
+        QCOMPARE(button(2)->text(), QStringLiteral("&Annuler"));
+    }
+
+    void toggleEscapeAndCloseBox_hideAndKeepTheState()
+    {
+        QAction* action = frame_->action(mirelda::cmd::kSearch);
+        QVERIFY(action->isCheckable());
+        action->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog_));
+        QVERIFY(action->isChecked());
+        type(QStringLiteral("gardé"));
+        click(check(1014));
+        action->trigger();
+        QVERIFY(!dialog_->isVisible());
+        QVERIFY(!action->isChecked());
+
+        action->trigger();
+        QVERIFY(dialog_->isVisible());
+        QCOMPARE(combo()->currentText(), QStringLiteral("gardé"));
+        QVERIFY(check(1014)->isChecked());
+        QTest::keyClick(dialog_, Qt::Key_Escape);
+        QVERIFY(!dialog_->isVisible());
+        QVERIFY(!action->isChecked());
+
+        action->trigger();
+        dialog_->close();  // the close box
+        QVERIFY(!dialog_->isVisible());
+        action->trigger();
+        click(button(2));
+        QVERIFY(!dialog_->isVisible());
+        QVERIFY(app_->searchDialog());  // hidden, never destroyed
+    }
+
+    void enableRules_followTextScopeAndBoxes()
+    {
+        reset(true);
+        type(QString());
+        QVERIFY(!button(4)->isEnabled());
+        type(QStringLiteral("m"));
+        QVERIFY(button(4)->isEnabled());
+        click(check(1015));
+        QVERIFY(button(4)->isEnabled());
+        click(check(1016));
+        QVERIFY(!button(4)->isEnabled());  // nothing to look in
+
+        // The current scope does not use the boxes, yet both unticked still disable it.
+        click(radio(1013));
+        QVERIFY(!check(1015)->isEnabled());
+        QVERIFY(!check(1016)->isEnabled());
+        QVERIFY(!check(1015)->isChecked());
+        QVERIFY(!button(4)->isEnabled());
+        QVERIFY(!button(3)->isEnabled());
+
+        click(radio(1012));
+        QVERIFY(check(1016)->isEnabled());
+        click(check(1016));
+        QVERIFY(button(4)->isEnabled());
+        click(radio(1013));
+        QVERIFY(button(4)->isEnabled());
+        QVERIFY(check(1016)->isChecked());  // kept while disabled
+        QVERIFY(!button(3)->isEnabled());   // until a search here finds something
+        type(QString());
+        QVERIFY(!button(4)->isEnabled());
+        click(check(1015));  // disabled: no effect
+        QVERIFY(!check(1015)->isChecked());
+    }
+
+    void currentArticle_findNextUntilTheEndThenAgainFromTheStart()
+    {
+        QVERIFY(app_->GoToArticle(1, 0));
+        reset(false);
+        MessageAnswerer answers;
+        type(QStringLiteral("maison"));
+        click(button(4));
+        QVERIFY(answers.seen.isEmpty());
+        selectionIs(11, 17);  // "Maison": case not respected
+        QVERIFY(dialog_->found());
+        QVERIFY(button(3)->isEnabled());
+        QVERIFY(dialog_->isVisible());
+
+        click(button(3));
+        selectionIs(21, 27);
+        click(button(3));
+        selectionIs(29, 35);
+        QVERIFY(answers.seen.isEmpty());
+        click(button(3));  // no wrap to the beginning
+        QCOMPARE(answers.seen.size(), 1);
+        QCOMPARE(answers.seen[0].text, QStringLiteral("La recherche est terminée."));
+        QCOMPARE(answers.seen[0].caption, app_->HelpTitle());
+        QCOMPARE(answers.seen[0].icon, QMessageBox::NoIcon);
+        selectionIs(29, 35);  // left on the last occurrence
+        QVERIFY(!dialog_->found());
+        QVERIFY(!button(3)->isEnabled());
+
+        click(button(4));  // from the beginning again
+        selectionIs(11, 17);
+        QVERIFY(button(3)->isEnabled());
+
+        // "&Suivant" takes the field as it is now.
+        type(QStringLiteral("et"));
+        click(button(3));
+        selectionIs(18, 20);
+
+        // Switching to all articles disables "&Suivant" without forgetting `found`.
+        click(radio(1012));
+        QVERIFY(!button(3)->isEnabled());
+        QVERIFY(dialog_->found());
+        click(radio(1013));
+        QVERIFY(button(3)->isEnabled());
+    }
+
+    void currentArticle_caseWholeWordAndNotFound()
+    {
+        QVERIFY(app_->GoToArticle(1, 0));
+        reset(false, true);
+        MessageAnswerer answers;
+        type(QStringLiteral("maison"));
+        click(button(4));
+        selectionIs(21, 27);  // only the same case
+        click(button(3));
+        QCOMPARE(answers.seen.size(), 1);
+        QCOMPARE(answers.seen[0].text, QStringLiteral("La recherche est terminée."));
+
+        type(QStringLiteral("introuvable"));
+        click(button(4));
+        QCOMPARE(answers.seen.size(), 2);
+        QCOMPARE(answers.seen[1].text, QStringLiteral("Le texte recherché est introuvable."));
+        QCOMPARE(answers.seen[1].caption, app_->HelpTitle());
+        QVERIFY(!dialog_->found());
+        QVERIFY(!button(3)->isEnabled());
+        QVERIFY(dialog_->isVisible());
+
+        QVERIFY(app_->GoToArticle(4, 0));
+        reset(false, false, true);
+        type(QStringLiteral("mot"));
+        click(button(4));
+        selectionIs(9, 12);  // not the start of "motif"
+
+        // A character with no Windows-1252 byte is looked for as typed in the text.
+        QVERIFY(app_->GoToArticle(3, 0));
+        reset(false);
+        type(QStringLiteral("Ω"));
+        click(button(4));
+        QCOMPARE(view_->articleText().substr(static_cast<std::size_t>(view_->selectionStart()), 1), u"Ω");
+        QCOMPARE(answers.seen.size(), 2);
+    }
+
+    void history_mostRecentFirstOnceWhateverTheCase()
+    {
+        QVERIFY(app_->GoToArticle(1, 0));
+        reset(false);
+        MessageAnswerer answers;
+        const QStringList before = dialog_->history();
+        const auto search = [&](const QString& text) {
+            type(text);
+            click(button(4));
+        };
+        search(QStringLiteral("maison"));
+        search(QStringLiteral("et"));
+        search(QStringLiteral("maison"));
+        QCOMPARE(dialog_->history().mid(0, 2), (QStringList{QStringLiteral("maison"), QStringLiteral("et")}));
+        search(QStringLiteral("Maison"));  // replaces the older spelling, at the top
+        QCOMPARE(dialog_->history().mid(0, 2), (QStringList{QStringLiteral("Maison"), QStringLiteral("et")}));
+        QCOMPARE(CountIgnoringCase(dialog_->history(), QStringLiteral("maison")), 1);
+        QCOMPARE(dialog_->history().size(), before.size() + 2 - CountIgnoringCase(before, QStringLiteral("maison")) -
+                                                CountIgnoringCase(before, QStringLiteral("et")));
+        QCOMPARE(combo()->currentText(), QStringLiteral("Maison"));
+
+        // Choosing a list entry puts it into the field.
+        type(QString());
+        QVERIFY(!button(4)->isEnabled());
+        combo()->showPopup();
+        QAbstractItemView* list = combo()->view();
+        QTRY_VERIFY(list->isVisible());
+        const QModelIndex second = combo()->model()->index(1, 0);
+        list->setCurrentIndex(second);
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(combo()->currentText(), QStringLiteral("et"));
+        QVERIFY(button(4)->isEnabled());
+
+        // Typing over it keeps what is typed, and Enter searches for that.
+        type(QStringLiteral("MAISON"));
+        QCOMPARE(combo()->currentText(), QStringLiteral("MAISON"));
+        QTest::keyClick(combo()->lineEdit(), Qt::Key_Return);
+        QCOMPARE(dialog_->history().first(), QStringLiteral("MAISON"));
+        QCOMPARE(CountIgnoringCase(dialog_->history(), QStringLiteral("maison")), 1);
+        selectionIs(11, 17);
+        QVERIFY(answers.seen.isEmpty());
+    }
+
+    void allArticles_hidesTheDialogAndShowsTheResults()
+    {
+        QVERIFY(app_->GoToArticle(4, 0));
+        CListDlg* results = app_->resultsWindow();
+        results->hide();
+        reset(true);
+        MessageAnswerer answers;
+        type(QStringLiteral("maison"));
+        click(button(4));
+        QVERIFY(answers.seen.isEmpty());
+        QVERIFY(!dialog_->isVisible());
+        QVERIFY(results->isVisible());
+        // Titles, then texts; never the pop-up nor the untitled article; sorted by title.
+        QCOMPARE(Lines(results), (QStringList{QStringLiteral("Accueil"), QStringLiteral("Jardin"),
+                                              QStringLiteral("La maison")}));
+        QCOMPARE(results->windowTitle(), QStringLiteral("Recherche sur «maison» (3 sujets trouvés)"));
+        QCOMPARE(view_->currentArticle(), 4);  // the search shows nothing by itself
+        QVERIFY(!dialog_->found());
+        QVERIFY(!button(3)->isEnabled());
+
+        // Opening a result selects the first occurrence with the search's options.
+        QVERIFY(QTest::qWaitForWindowExposed(results));
+        QListWidget* list = results->findChild<QListWidget*>(QStringLiteral("list1009"));
+        const QPoint jardin = list->visualItemRect(list->item(1)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, jardin);  // a double click's first click
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, jardin);
+        QCOMPARE(view_->currentArticle(), 3);
+        selectionIs(4, 10);
+
+        // Title only, case respected: "La maison" alone; one result, singular caption.
+        reset(true, true);
+        click(check(1016));
+        type(QStringLiteral("maison"));
+        click(button(4));
+        QCOMPARE(Lines(results), QStringList{QStringLiteral("La maison")});
+        QCOMPARE(results->windowTitle(), QStringLiteral("Recherche sur «maison» (1 sujet trouvé)"));
+        // Text only, whole word: "mot" in Cuisine, not "motif" elsewhere.
+        reset(true, false, true);
+        click(check(1015));
+        type(QStringLiteral("mot"));
+        click(button(4));
+        QCOMPARE(Lines(results), QStringList{QStringLiteral("Cuisine")});
+        QVERIFY(answers.seen.isEmpty());
+    }
+
+    void allArticles_nothingFoundKeepsTheDialogAndEmptiesTheResults()
+    {
+        CListDlg* results = app_->resultsWindow();
+        reset(true);
+        type(QStringLiteral("maison"));
+        click(button(4));
+        QVERIFY(results->GetCount() > 0);
+        reset(true);
+        MessageAnswerer answers;
+        type(QStringLiteral("introuvable"));
+        click(button(4));
+        QCOMPARE(answers.seen.size(), 1);
+        QCOMPARE(answers.seen[0].text, QStringLiteral("La chaîne recherchée n'a pu être trouvée."));
+        QCOMPARE(answers.seen[0].caption, app_->HelpTitle());
+        QCOMPARE(answers.seen[0].icon, QMessageBox::NoIcon);
+        QVERIFY(dialog_->isVisible());
+        QCOMPARE(results->GetCount(), 0);
+        QCOMPARE(combo()->currentText(), QStringLiteral("introuvable"));
+
+        // No byte for omega: never looked for as "?", which "Quoi ?" would match.
+        type(QStringLiteral("Ω"));
+        click(button(4));
+        QCOMPARE(answers.seen.size(), 2);
+        QCOMPARE(answers.seen[1].text, QStringLiteral("La chaîne recherchée n'a pu être trouvée."));
+        QCOMPARE(results->GetCount(), 0);
+    }
+
+    void allArticles_readErrorIsReportedAndEndsTheSearch()
+    {
+        const QString pgd = base_ + QStringLiteral(".PGD");
+        const QString aside = base_ + QStringLiteral(".aside");
+        QVERIFY(QFile::rename(pgd, aside));
+        reset(true);
+        MessageAnswerer answers;
+        type(QStringLiteral("maison"));
+        click(button(4));
+        QVERIFY(QFile::rename(aside, pgd));
+        QCOMPARE(answers.seen.size(), 1);  // the error only, not "not found" after it
+        QVERIFY(answers.seen[0].text.contains(QStringLiteral("AIDE.PGD")));
+        QCOMPARE(answers.seen[0].caption, app_->HelpTitle());
+        QVERIFY(dialog_->isVisible());
+        QCOMPARE(app_->resultsWindow()->GetCount(), 0);
+    }
+
+private:
+    QTemporaryDir root_;
+    QString base_;
+    std::unique_ptr<InProcessViewer> viewer_;
+    CMireldaApp* app_ = nullptr;
+    CMainFrame* frame_ = nullptr;
+    CMireldaView* view_ = nullptr;
+    CSearchDlg* dialog_ = nullptr;
+};
+
+QTEST_MAIN(SearchDialogTest)
+#include "search_dialog.moc"
