@@ -84,7 +84,11 @@ Result<LoadedBookmarks> LoadBookmarks(const std::filesystem::path& path)
     std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad())
         return FileError{FileErrorKind::ReadFailed, path.string(), 0, "reading the bookmark file failed"};
-    return ParseBookmarks(bytes, path.string());
+    LoadedBookmarks loaded = ParseBookmarks(bytes, path.string());
+    // The next save writes only what could be read: keep the whole damaged file aside first.
+    if (loaded.damage)
+        KeepDamagedCopy(path);
+    return loaded;
 }
 
 Status SaveBookmarks(const std::filesystem::path& path, const std::vector<Bookmark>& bookmarks,

@@ -91,6 +91,9 @@ AnnotationStore::LoadReport AnnotationStore::LoadIndex()
     scratchTable_.clear();
     unwritten_.clear();
     report.savedDamage = LoadSavedIndex();
+    // Closing rewrites .NOT from the records read: keep the whole damaged file aside first.
+    if (report.savedDamage)
+        KeepDamagedCopy(savedPath_);
     report.recovered = RecoverScratch(report.scratchDamage);
     return report;
 }

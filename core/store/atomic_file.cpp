@@ -183,4 +183,24 @@ Status WriteFileAtomically(const fs::path& target, std::string_view bytes, const
     return file->Commit();
 }
 
+Result<std::filesystem::path> KeepDamagedCopy(const std::filesystem::path& file)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::file_size(file, ec) == 0 && !ec)
+        return file;  // an empty file holds nothing to keep
+    for (int n = 1; n <= 100; ++n) {
+        fs::path copy = file;
+        copy += n == 1 ? std::string(".damaged") : ".damaged." + std::to_string(n);
+        if (fs::exists(copy, ec))
+            continue;
+        // copy_file with the default options never replaces an existing file.
+        if (fs::copy_file(file, copy, ec))
+            return copy;
+        return FileError{FileErrorKind::CannotWrite, copy.string(), 0,
+                         "cannot keep a copy of the damaged file: " + ec.message()};
+    }
+    return FileError{FileErrorKind::CannotWrite, file.string(), 0, "too many copies of damaged files already"};
+}
+
 }  // namespace mirelda

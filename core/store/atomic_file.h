@@ -71,6 +71,12 @@ private:
     WriteStepHook hook_;
 };
 
+// Copies a user file found damaged to "<name>.damaged" (or ".damaged.2", ".damaged.3"... when
+// that name is taken) before the program rewrites it from the part it could read, so that the
+// unreadable rest stays with the user. Returns the copy's path (the file itself when it is
+// empty: there is nothing to keep).
+Result<std::filesystem::path> KeepDamagedCopy(const std::filesystem::path& file);
+
 // The whole content at once.
 Status WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,
                            const WriteStepHook& hook = {});

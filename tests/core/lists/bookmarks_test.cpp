@@ -120,6 +120,23 @@ TEST(LoadBookmarks, emptyAndMissingFiles)
     EXPECT_FALSE(loaded->damage);
 }
 
+TEST(LoadBookmarks, damagedFile_isKeptAsideBeforeItIsRewritten)
+{
+    TempDir dir;
+    std::string bytes = Count(3);  // three announced, none there
+    bytes += "xyz";
+    WriteAll(dir / "AIDE.SIG", bytes);
+    auto first = LoadBookmarks(dir / "AIDE.SIG");
+    ASSERT_TRUE(first.ok());
+    ASSERT_TRUE(first->damage.has_value());
+    EXPECT_EQ(ReadAll(dir / "AIDE.SIG.damaged"), bytes);
+    // A second damaged load never overwrites the first copy.
+    WriteAll(dir / "AIDE.SIG", bytes + "more");
+    ASSERT_TRUE(LoadBookmarks(dir / "AIDE.SIG").ok());
+    EXPECT_EQ(ReadAll(dir / "AIDE.SIG.damaged"), bytes);
+    EXPECT_EQ(ReadAll(dir / "AIDE.SIG.damaged.2"), bytes + "more");
+}
+
 TEST(ParseBookmarks, damagedFiles_keepRecordsBeforeTheDamage)
 {
     const std::string two = Record(1, 3, "one") + Record(2, 3, "two");

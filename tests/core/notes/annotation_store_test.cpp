@@ -212,6 +212,12 @@ TEST(AnnotationStore, damagedNotFiles_keepRecordsRead)
         AnnotationStore store(dir / "AIDE.NOT", dir / "AIDE.NO$");
         auto report = store.LoadIndex();
         EXPECT_EQ(report.savedDamage.has_value(), c.damaged);
+        // The damaged file is kept aside whole before the save below rewrites it.
+        const bool keepsCopy = c.damaged && !c.bytes.empty();
+        EXPECT_EQ(std::filesystem::exists(dir / "AIDE.NOT.damaged"), keepsCopy);
+        if (keepsCopy) {
+            EXPECT_EQ(ReadAll(dir / "AIDE.NOT.damaged"), c.bytes);
+        }
         Notes shown;
         for (std::int32_t a : store.Articles())
             shown[a] = store.ShowAnnotation(a);
