@@ -56,6 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     mirelda::AnnotationStore store(saved, scratch);
     store.LoadIndex();
+    // A damaged input leaves a copy aside; drop it so copies do not pile up across runs.
+    std::error_code ignored;
+    std::filesystem::remove(Folder() / "F.NOT.damaged", ignored);
     auto before = ShowAll(store);
     store.ShowAnnotation(1);
     if (!store.StoreAnnotation(1, "fuzz\nnote"))
