@@ -11,14 +11,20 @@ namespace {
 // The results window as the engine sees it; the request it stores is the one typed.
 class ResultsWindowSink : public mirelda::SearchResultsSink {
 public:
-    ResultsWindowSink(CListDlg& window, const ArticleSearchRequest& request) : window_(window), request_(request) {}
+    ResultsWindowSink(CListDlg& window, const ArticleSearchRequest& request)
+        : window_(window), request_(request)
+    {
+    }
 
     void Clear() override { window_.Clear(); }
     void SetSearch(std::string_view, bool matchCase, bool wholeWord) override
     {
         window_.SetSearch(request_.text, matchCase, wholeWord);
     }
-    void AddItem(std::int32_t article, std::string_view titleCp1252) override { window_.AddItem(article, titleCp1252); }
+    void AddItem(std::int32_t article, std::string_view titleCp1252) override
+    {
+        window_.AddItem(article, titleCp1252);
+    }
     void Show() override { window_.Show(); }
 
 private:
@@ -46,7 +52,8 @@ std::optional<std::string> ToCp1252Exactly(const QString& text)
 }
 
 mirelda::Result<bool> SearchArticlesInto(CListDlg& results, const mirelda::ArticleIndex& index,
-                                         const std::filesystem::path& dataFile, const ArticleSearchRequest& request)
+                                         const std::filesystem::path& dataFile,
+                                         const ArticleSearchRequest& request)
 {
     const WaitCursor wait;
     ResultsWindowSink sink(results, request);

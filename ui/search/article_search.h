@@ -33,4 +33,5 @@ std::optional<std::string> ToCp1252Exactly(const QString& text);
 // True when at least one article was listed; a read error leaves the window emptied and is
 // returned for the caller to report.
 mirelda::Result<bool> SearchArticlesInto(CListDlg& results, const mirelda::ArticleIndex& index,
-                                         const std::filesystem::path& dataFile, const ArticleSearchRequest& request);
+                                         const std::filesystem::path& dataFile,
+                                         const ArticleSearchRequest& request);

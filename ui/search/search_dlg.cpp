@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 
 namespace {
 
@@ -45,7 +46,8 @@ private:
 }  // namespace
 
 CSearchDlg::CSearchDlg(SearchHost& host, QWidget* mainWindow)
-    : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(mainWindow,
+              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       host_(host)
 {
     setObjectName(QStringLiteral("searchDlg"));
@@ -88,8 +90,8 @@ CSearchDlg::CSearchDlg(SearchHost& host, QWidget* mainWindow)
     cancel_ = new QPushButton(QStringLiteral("&Annuler"), this);
     cancel_->setObjectName(QStringLiteral("button2"));
 
-    for (QAbstractButton* b : {static_cast<QAbstractButton*>(allArticles_), static_cast<QAbstractButton*>(currentArticle_),
-                               static_cast<QAbstractButton*>(inTitle_), static_cast<QAbstractButton*>(inText_)})
+    const std::initializer_list<QAbstractButton*> updating{allArticles_, currentArticle_, inTitle_, inText_};
+    for (QAbstractButton* b : updating)
         connect(b, &QAbstractButton::clicked, this, &CSearchDlg::UpdateControls);
     // Typing leaves the list entry chosen before; choosing one from the list copies it in.
     connect(combo_->lineEdit(), &QLineEdit::textEdited, this, [this] { chosenEntry_ = -1; });
@@ -128,8 +130,7 @@ void CSearchDlg::PlaceControls()
     scopeGroup_->lower();  // it frames the radio buttons, which stay on top of it
 
     QRect all = du.Rect(0, 0, 252, 71);
-    for (const QWidget* w : {static_cast<QWidget*>(combo_), static_cast<QWidget*>(inText_),
-                             static_cast<QWidget*>(search_), static_cast<QWidget*>(cancel_)})
+    for (const QWidget* w : std::initializer_list<const QWidget*>{combo_, inText_, search_, cancel_})
         all = all.united(w->geometry().adjusted(0, 0, du.X(2), du.Y(3)));
     setFixedSize(all.size());
 }
@@ -167,7 +168,8 @@ void CSearchDlg::ListEntryChosen(int index)
 
 void CSearchDlg::UpdateControls()
 {
-    if (chosenEntry_ >= 0 && chosenEntry_ < combo_->count() && combo_->currentText() != combo_->itemText(chosenEntry_)) {
+    if (chosenEntry_ >= 0 && chosenEntry_ < combo_->count() &&
+        combo_->currentText() != combo_->itemText(chosenEntry_)) {
         const QSignalBlocker block(combo_);
         combo_->setEditText(combo_->itemText(chosenEntry_));
     }
@@ -221,7 +223,8 @@ void CSearchDlg::SearchAll()
 
 void CSearchDlg::SearchCurrent()
 {
-    const std::int32_t at = host_.findInArticle(SearchText(), matchCase_->isChecked(), wholeWord_->isChecked());
+    const std::int32_t at =
+        host_.findInArticle(SearchText(), matchCase_->isChecked(), wholeWord_->isChecked());
     found_ = at >= 0;
     if (!found_)
         Message(kNotFoundCurrent);
@@ -230,11 +233,15 @@ void CSearchDlg::SearchCurrent()
 
 void CSearchDlg::OnNext()
 {
-    const std::int32_t at = host_.findNextInArticle(SearchText(), matchCase_->isChecked(), wholeWord_->isChecked());
+    const std::int32_t at =
+        host_.findNextInArticle(SearchText(), matchCase_->isChecked(), wholeWord_->isChecked());
     found_ = at >= 0;
     if (!found_)
         Message(kNoMore);
     UpdateControls();
 }
 
-void CSearchDlg::Message(const QString& text) { host_.showMessage(text, QMessageBox::NoIcon, QMessageBox::Ok); }
+void CSearchDlg::Message(const QString& text)
+{
+    host_.showMessage(text, QMessageBox::NoIcon, QMessageBox::Ok);
+}

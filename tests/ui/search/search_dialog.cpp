@@ -37,7 +37,8 @@ namespace {
 QString WriteSearchHelpSet(const QString& folder)
 {
     QDir().mkpath(folder);
-    const std::filesystem::path base = std::filesystem::path(QFile::encodeName(folder).toStdString()) / "AIDE";
+    const std::filesystem::path base =
+        std::filesystem::path(QFile::encodeName(folder).toStdString()) / "AIDE";
     const std::vector<mirelda::ArticleSource> articles{
         {1, "Accueil", Rtf("Bienvenue. Maison et maison, MAISON.\\par"), {}},
         {2, "La maison", Rtf("Rien ici.\\par"), {}},
@@ -86,7 +87,10 @@ private:
         return control;
     }
     QComboBox* combo() const { return Control<QComboBox>("combo1019"); }
-    QRadioButton* radio(int id) const { return Control<QRadioButton>(id == 1012 ? "radio1012" : "radio1013"); }
+    QRadioButton* radio(int id) const
+    {
+        return Control<QRadioButton>(id == 1012 ? "radio1012" : "radio1013");
+    }
     QCheckBox* check(int id) const
     {
         return dialog_->findChild<QCheckBox*>(QStringLiteral("check") + QString::number(id));
@@ -344,8 +348,9 @@ private slots:
         search(QStringLiteral("Maison"));  // replaces the older spelling, at the top
         QCOMPARE(dialog_->history().mid(0, 2), (QStringList{QStringLiteral("Maison"), QStringLiteral("et")}));
         QCOMPARE(CountIgnoringCase(dialog_->history(), QStringLiteral("maison")), 1);
-        QCOMPARE(dialog_->history().size(), before.size() + 2 - CountIgnoringCase(before, QStringLiteral("maison")) -
-                                                CountIgnoringCase(before, QStringLiteral("et")));
+        const int added = 2 - CountIgnoringCase(before, QStringLiteral("maison")) -
+                          CountIgnoringCase(before, QStringLiteral("et"));
+        QCOMPARE(dialog_->history().size(), before.size() + added);
         QCOMPARE(combo()->currentText(), QStringLiteral("Maison"));
 
         // Choosing a list entry puts it into the field.
