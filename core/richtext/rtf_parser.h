@@ -241,7 +241,7 @@ template <bool Rich> class Parser
     explicit Parser(std::string_view input)
         : p_(reinterpret_cast<const unsigned char*>(input.data())), end_(p_ + input.size())
     {
-        text_.reserve(input.size() / 4 + 16);
+        text_.reserve(input.size() / 2 + 16);
     }
 
     void Run();
