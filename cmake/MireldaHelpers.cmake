@@ -3,6 +3,10 @@
 # Warnings for our own targets only.
 function(mirelda_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    # GCC 12 reports std::string copies inside libstdc++ as overlapping (GCC bug 105329).
+    target_compile_options(${target} PRIVATE -Wno-restrict)
+  endif()
   if(MIRELDA_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()

@@ -99,14 +99,15 @@ public:
     explicit Matcher(const SearchRequest& request)
         : request_(request),
           upperWhat_(request.matchCase ? request.text : UpperCp1252(request.text)),
-          what16_(DecodeCp1252(request.text)),
+          what16_(request.textUtf16.empty() ? DecodeCp1252(request.text) : request.textUtf16),
+          titleCanMatch_(request.textUtf16.empty() || DecodeCp1252(request.text) == request.textUtf16),
           prefilter_(what16_, request.matchCase)
     {
     }
 
     bool TitleMatches(std::string_view title)
     {
-        if (!request_.inTitle) return false;
+        if (!request_.inTitle || !titleCanMatch_) return false;
         if (request_.matchCase) return title.find(request_.text) != std::string_view::npos;
         upperTitle_.assign(title);
         for (char& c : upperTitle_) c = UpperCp1252(c);
@@ -123,6 +124,7 @@ private:
     const SearchRequest& request_;
     std::string upperWhat_;
     std::u16string what16_;
+    bool titleCanMatch_;  // a Windows-1252 title cannot hold a character the code page lacks
     RtfPrefilter prefilter_;
     std::string upperTitle_;
 };
@@ -184,7 +186,7 @@ Result<std::vector<SearchHit>> FindMatchingArticles(const ArticleIndex& index, c
                                                     const SearchRequest& request)
 {
     std::vector<SearchHit> hits;
-    if (request.text.empty() || (!request.inTitle && !request.inText) || index.empty()) return hits;
+    if ((request.text.empty() && request.textUtf16.empty()) || (!request.inTitle && !request.inText) || index.empty()) return hits;
     auto opened = DataWindow::Open(pgdPath);
     if (!opened) return opened.error();
     DataWindow& data = *opened;

@@ -32,6 +32,10 @@ struct SearchRequest {
     bool wholeWord = false;
     bool inTitle = true;
     bool inText = true;
+    // The string as the user typed it, when it holds characters that Windows-1252 lacks:
+    // article texts can still contain them (\uN), titles cannot, so then only the text test
+    // can match. Empty: the text test uses `text` decoded.
+    std::u16string textUtf16;
 };
 
 struct SearchHit {

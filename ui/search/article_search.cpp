@@ -65,9 +65,10 @@ mirelda::Result<bool> SearchArticlesInto(CListDlg& results, const mirelda::Artic
     if (const std::optional<std::string> bytes = ToCp1252Exactly(request.text)) {
         engineRequest.text = *bytes;
     } else {
-        // Nothing can be looked for: the engine then only empties the window and takes the
-        // request, as for any search that finds nothing.
-        engineRequest.text.clear();
+        // No title can hold such a string, but an article's text can (\uN): search the texts
+        // for it as typed; the Windows-1252 form ("?" for what it lacks) is only shown.
+        engineRequest.text = mirelda::EncodeCp1252(request.text.toStdU16String());
+        engineRequest.textUtf16 = request.text.toStdU16String();
     }
     return mirelda::SearchArticles(index, dataFile, engineRequest, sink);
 }

@@ -73,7 +73,13 @@ private:
 SearchRequest Request(std::string text, bool matchCase = false, bool wholeWord = false, bool inTitle = true,
                       bool inText = true)
 {
-    return {std::move(text), matchCase, wholeWord, inTitle, inText};
+    SearchRequest request;
+    request.text = std::move(text);
+    request.matchCase = matchCase;
+    request.wholeWord = wholeWord;
+    request.inTitle = inTitle;
+    request.inText = inText;
+    return request;
 }
 
 using Numbers = std::vector<std::int32_t>;
@@ -140,6 +146,19 @@ TEST(SearchArticles, textCase_followsTheTextFind)
     EXPECT_EQ(set.Find(Request("\xE9" "cole")), (Numbers{3, 4, 5}));
     EXPECT_EQ(set.Find(Request("\xE9" "cole", true)), (Numbers{4, 5}));
     EXPECT_EQ(set.Find(Request("Ecole", true)), (Numbers{2}));
+}
+
+TEST(SearchArticles, stringBeyondWindows1252_isLookedForInTextsOnly)
+{
+    HelpSet set({{1, "Omega ?", Rtf("rien"), {}},
+                 {2, "Deux", Rtf("la lettre \\u937?"), {}},
+                 {3, "Trois", Rtf("la lettre \\u969?"), {}}});
+    SearchRequest omega = Request("?");
+    omega.textUtf16 = u"\u03A9";  // capital omega: no Windows-1252 byte
+    // Not the "?" of the shown form: only the text holding the letter itself.
+    EXPECT_EQ(set.Find(omega), (Numbers{2, 3}));
+    omega.matchCase = true;
+    EXPECT_EQ(set.Find(omega), (Numbers{2}));
 }
 
 TEST(SearchArticles, wholeWord_restrictsTextMatchesOnly)
