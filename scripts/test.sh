@@ -14,7 +14,7 @@ asan="$top/build/asan"
   -DMIRELDA_SANITIZE=ON -DMIRELDA_WERROR=ON
 cmake --build "$asan" -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir "$asan" -j "$jobs" --output-on-failure --no-tests=error | tail -n 5
+  ctest --test-dir "$asan" -j "$jobs" --output-on-failure --no-tests=error
 
 echo "== all tests"
 main="$top/build/ci"
