@@ -24,16 +24,25 @@ namespace {
 
 // Lengths in the model are twips; the document lays out in pixels at 96 per inch.
 constexpr double kTwipsPerPixel = 15.0;
+constexpr double kTwipsPerInch = 1440.0;
+constexpr double kScreenDpi = 96.0;
 // No picture is laid out larger than this, whatever its goal size says.
 constexpr double kMaxPictureSide = 8000.0;
 
 // No indent, spacing or tab stop reaches beyond this (about 50 inches): a damaged number
 // must not make a page of absurd size.
-constexpr double kMaxLength = 5000.0;
+constexpr double kMaxInches = 52.0;
+constexpr double kMaxLength = kMaxInches * kScreenDpi;
 
 double Pixels(double twips)
 {
     return std::clamp(twips / kTwipsPerPixel, -kMaxLength, kMaxLength);
+}
+
+// A horizontal margin or indent at `dpi`: the layout leaves these as they are on any device.
+double DevicePixels(double twips, double dpi)
+{
+    return std::clamp(twips * dpi / kTwipsPerInch, -kMaxInches * dpi, kMaxInches * dpi);
 }
 
 QString ToQString(const std::u16string& s)
@@ -78,7 +87,10 @@ QColor ColorOf(const RichDocument& model, std::int32_t index)
 
 class Builder {
 public:
-    Builder(const RichDocument& model, QTextDocument& doc) : model_(model), doc_(doc), cursor_(&doc) {}
+    Builder(const RichDocument& model, QTextDocument& doc, double dpiX)
+        : model_(model), doc_(doc), cursor_(&doc), dpiX_(dpiX)
+    {
+    }
 
     PositionMap Run();
 
@@ -93,6 +105,7 @@ private:
     const RichDocument& model_;
     QTextDocument& doc_;
     QTextCursor cursor_;
+    const double dpiX_;
     // For each block of the document, the model paragraph whose mark ends it.
     std::vector<const RichParagraph*> blockParagraph_;
     std::vector<QTextCharFormat> blockMarkFormat_;
@@ -149,11 +162,11 @@ QTextBlockFormat Builder::BlockFormatOf(const ParagraphFormat& f) const
     case Alignment::Right: out.setAlignment(Qt::AlignRight); break;
     case Alignment::Justify: out.setAlignment(Qt::AlignJustify); break;
     }
-    out.setLeftMargin(std::max(0.0, Pixels(f.leftIndent)));
-    out.setRightMargin(std::max(0.0, Pixels(f.rightIndent)));
+    out.setLeftMargin(std::max(0.0, DevicePixels(f.leftIndent, dpiX_)));
+    out.setRightMargin(std::max(0.0, DevicePixels(f.rightIndent, dpiX_)));
     // A list's hanging indent is where its marker goes; the list draws the marker itself.
     if (f.list.kind == ListKind::None)
-        out.setTextIndent(Pixels(f.firstIndent));
+        out.setTextIndent(DevicePixels(f.firstIndent, dpiX_));
     out.setTopMargin(std::max(0.0, Pixels(f.spaceBefore)));
     out.setBottomMargin(std::max(0.0, Pixels(f.spaceAfter)));
     if (f.lineSpacing != 0) {
@@ -442,11 +455,13 @@ QChar DocumentCharacter(char16_t modelCharacter)
                                             : DocumentCharacterImpl(modelCharacter);
 }
 
-PositionMap BuildTextDocument(const RichDocument& model, QTextDocument& target)
+PositionMap BuildTextDocument(const RichDocument& model, QTextDocument& target, double deviceDpiX)
 {
+    if (!(deviceDpiX >= 1.0 && deviceDpiX <= 100000.0))
+        deviceDpiX = kScreenDpi;
     const bool undo = target.isUndoRedoEnabled();
     target.setUndoRedoEnabled(false);
-    PositionMap map = Builder(model, target).Run();
+    PositionMap map = Builder(model, target, deviceDpiX).Run();
     target.setUndoRedoEnabled(undo);
     return map;
 }

@@ -17,7 +17,12 @@ class QTextDocument;
 namespace mirelda {
 
 // Fills `target`, which must be empty (a new document). Edits run in one block, without undo.
-PositionMap BuildTextDocument(const RichDocument& model, QTextDocument& target);
+//
+// Lengths are in pixels at 96 per inch. A layout on another device (a printer) scales
+// vertical spacing, line heights, tab stops and pictures to that device itself, but not
+// horizontal margins and first-line indents: for such a document pass the device's
+// horizontal logical resolution as `deviceDpiX`.
+PositionMap BuildTextDocument(const RichDocument& model, QTextDocument& target, double deviceDpiX = 96.0);
 
 // The character the document holds for a shown model character.
 QChar DocumentCharacter(char16_t modelCharacter);

@@ -1,7 +1,9 @@
 #include "ui/view/mirelda_view.h"
 
+#include "core/richtext/rtf_reader.h"
 #include "core/richtext/text_find.h"
 #include "core/store/cp1252.h"
+#include "ui/richtext/text_document_builder.h"
 #include "ui/view/view_host.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -149,6 +151,7 @@ bool CMireldaView::ShowArticle(std::int32_t number, std::int32_t topPosition)
     host_.setMainCaption(host_.helpTitle() + QStringLiteral(" - ") + currentTitle());
 
     content_ = mirelda::SetRichText(*this, article.text);
+    articleRtf_ = std::move(article.text);
     lastFind_ = {};
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -443,9 +446,32 @@ void CMireldaView::contextMenuEvent(QContextMenuEvent* e)
 
 // ---- Printing -----------------------------------------------------------------------------
 
+std::unique_ptr<QTextDocument> CMireldaView::printDocument(const QPrinter& printer) const
+{
+    auto doc = std::make_unique<QTextDocument>();
+    doc->setDefaultFont(document()->defaultFont());
+    mirelda::BuildTextDocument(mirelda::ReadRtf(articleRtf_), *doc, printer.logicalDpiX());
+    const QTextCursor selection = textCursor();
+    if (printer.printRange() == QPrinter::Selection && selection.hasSelection()) {
+        // Built from the same text, the document has the view's positions.
+        QTextCursor c(doc.get());
+        c.beginEditBlock();
+        c.setPosition(std::min(selection.selectionEnd(), doc->characterCount() - 1));
+        c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+        c.setPosition(0);
+        c.setPosition(std::min(selection.selectionStart(), doc->characterCount() - 1),
+                      QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+        c.endEditBlock();
+    }
+    return doc;
+}
+
 void CMireldaView::printArticle(QPrinter* printer) const
 {
-    document()->print(printer);
+    if (printer)
+        printDocument(*printer)->print(printer);
 }
 
 void CMireldaView::FilePrint()
@@ -456,7 +482,7 @@ void CMireldaView::FilePrint()
         dialog.setOption(QAbstractPrintDialog::PrintSelection);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    print(&printer);
+    printArticle(&printer);
 }
 
 void CMireldaView::FilePrintDirect()

@@ -14,9 +14,11 @@
 #include <QTextEdit>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class QPrinter;
+class QTextDocument;
 class ViewHost;
 
 class CMireldaView : public QTextEdit {
@@ -65,6 +67,11 @@ public:
     // Screen point of the last left click on a link; (0, 0) before the first one.
     QPoint lastLinkClickPoint() const { return lastLinkClick_; }
 
+    // What printArticle prints on `printer`: the current article built anew for the
+    // printer's resolution (only the selection when the printer's range says so). The view's
+    // own document is laid out for the screen and stays as it is.
+    std::unique_ptr<QTextDocument> printDocument(const QPrinter& printer) const;
+
 public slots:
     void printArticle(QPrinter* printer) const;
     void FilePrint();         // 57607: print dialog, then print
@@ -95,6 +102,7 @@ private:
     mirelda::LinkTable links_;
     mirelda::ArticleEntry currentEntry_;
     mirelda::LoadedRichText content_;
+    std::string articleRtf_;  // the current article's text, for printing
     QPoint lastLinkClick_;
     // The model range last selected through setSelection, while the document's selection
     // is still the one it made.

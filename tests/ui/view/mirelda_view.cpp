@@ -8,6 +8,7 @@
 #include "ui/view/view_host.h"
 
 #include <QAbstractButton>
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
@@ -15,7 +16,10 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 #include <QtTest>
 
@@ -97,6 +101,7 @@ std::vector<ArticleSource> Articles()
         {2, "Second", Rtf(longBody), {}},
         {3, "#POPUP:Glossaire", Rtf("Une d\\'e9finition.\\par"), {}},
         {5, "Cach\xE9", Rtf("{\\v hidden} ab LINKS chat\\par"), {{10, 14, 1, 0}}},
+        {6, "Retrait", Rtf("\\fs24\\li2880 Deux pouces.\\par Encore.\\par"), {}},
     };
 }
 
@@ -124,6 +129,7 @@ private slots:
     void fileErrors_reportedThroughHost();
     void copy_givesTheShownSelection();
     void print_writesTheArticle();
+    void print_indentsAtPrinterResolutionAndSelection();
 
 private:
     QPoint centerOf(std::int32_t position) const { return view->characterRect(position).center(); }
@@ -430,6 +436,31 @@ void MireldaViewTest::print_writesTheArticle()
     // The long article runs over several pages.
     const auto pages = bytes.count("/Type /Page") - bytes.count("/Type /Pages");
     QVERIFY2(pages >= 2, qPrintable(QString::number(pages)));
+}
+
+void MireldaViewTest::print_indentsAtPrinterResolutionAndSelection()
+{
+    QVERIFY(view->ShowArticle(6, 0));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("indent.pdf")));
+    printer.setResolution(1200);
+    const std::unique_ptr<QTextDocument> doc = view->printDocument(printer);
+    doc->documentLayout()->setPaintDevice(&printer);
+    doc->setPageSize(QSizeF(printer.width(), printer.height()));
+    // Laid out on the printer, the text starts two inches in, in its own point size.
+    const QTextBlock block = doc->firstBlock();
+    QCOMPARE(block.text(), QStringLiteral("Deux pouces."));
+    QCOMPARE(block.layout()->lineAt(0).x(), 2.0 * printer.logicalDpiX());
+    QCOMPARE(QTextCursor(block).charFormat().fontPointSize(), 12.0);
+    // The view's document stays laid out for the screen.
+    QCOMPARE(view->document()->firstBlock().blockFormat().leftMargin(), 192.0);
+
+    view->setSelection(5, 15);
+    printer.setPrintRange(QPrinter::Selection);
+    QCOMPARE(view->printDocument(printer)->toPlainText(), QStringLiteral("pouces.\nEn"));
+    printer.setPrintRange(QPrinter::AllPages);
+    QCOMPARE(view->printDocument(printer)->blockCount(), 2);
 }
 
 void MireldaViewTest::fileErrors_reportedThroughHost()
