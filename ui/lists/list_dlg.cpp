@@ -13,6 +13,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <exception>
 #include <system_error>
 
 namespace {
@@ -233,13 +234,23 @@ void CListDlg::LoadBookmarks()
 {
     const std::filesystem::path path = host_.bookmarkFile();
     bookmarkFileUnreadable_ = false;
-    auto loaded = mirelda::LoadBookmarks(path);
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    mirelda::Result<mirelda::LoadedBookmarks> loaded =
+        mirelda::FileError{mirelda::FileErrorKind::CannotOpen, path.string(), 0, "not a regular file"};
+    if (!error && std::filesystem::is_regular_file(status)) {
+        // The standard stream reports a failed read (an I/O error) by throwing from its
+        // buffer; here that is a file that could not be read, like any other.
+        try {
+            loaded = mirelda::LoadBookmarks(path);
+        } catch (const std::exception& e) {
+            loaded = mirelda::FileError{mirelda::FileErrorKind::ReadFailed, path.string(), 0, e.what()};
+        }
+    }
     if (!loaded) {
         // No file: a first run, nothing to say. A file that is there but cannot be read
         // would be replaced by an empty list at close: say so, and keep it.
-        std::error_code error;
-        const bool exists = std::filesystem::exists(path, error);
-        if (exists || error) {
+        if (std::filesystem::exists(status) || (error && error != std::errc::no_such_file_or_directory)) {
             bookmarkFileUnreadable_ = true;
             host_.showMessage(QStringLiteral("Impossible de lire le fichier des signets %1. "
                                              "Il ne sera pas remplacé à la fermeture.")
@@ -346,6 +357,9 @@ void CListDlg::DeleteSelected()
         return;
     if (row < list_->count())
         delete list_->takeItem(row);
+    // As the desktop's list box does, nothing stays selected after a deletion.
+    list_->setCurrentItem(nullptr);
+    list_->clearSelection();
     UpdateButtons();
 }
 
