@@ -161,6 +161,7 @@ struct RichExtra
     PnState pn; // the \pn group being read
     std::u16string listText;
     std::vector<std::int32_t> cellEdges;
+    CharFormat cellTabFormat; // the format in force at the \cell whose tab is pending
     bool pageBreakPending = false;
     // The numbering sequence of the paragraphs read so far.
     bool previousListed = false;
@@ -263,6 +264,8 @@ template <bool Rich> class Parser
 
     State& Top() { return stack_.back(); }
     std::int32_t Position() const { return static_cast<std::int32_t>(text_.size()); }
+    // Where the next character will land: after a pending cell tab, if any.
+    std::int32_t NextPosition() const { return Position() + (pendingCellTab_ ? 1 : 0); }
 
     void RunPlainText();
     void TextByte();
@@ -280,10 +283,12 @@ template <bool Rich> class Parser
     void Byte8(unsigned char byte);
     void FlushPending();
     void EmitUnit(char16_t unit);
+    void EmitPendingCellTab();
     void EmitMark(bool rowEnd);
     void Append(char16_t unit);
     void AppendAscii(const unsigned char* from, const unsigned char* to);
     void CheckRun();
+    void CheckRun(const CharFormat& format);
     void Paragraph(Kw kw);
     void Cell();
     void Row();

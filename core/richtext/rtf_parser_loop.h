@@ -424,11 +424,20 @@ template <bool Rich> void Parser<Rich>::FlushPending()
 
 template <bool Rich> void Parser<Rich>::EmitUnit(char16_t unit)
 {
-    if (pendingCellTab_) {
-        pendingCellTab_ = false;
-        Append(kTab);
-    }
+    EmitPendingCellTab();
     Append(unit);
+}
+
+// The tab of the last \cell, now that the row goes on. It keeps the format of the cell it
+// closes, so that the next cell's hidden or bold text, or a link that opens it, starts after it.
+template <bool Rich> void Parser<Rich>::EmitPendingCellTab()
+{
+    if (!pendingCellTab_)
+        return;
+    pendingCellTab_ = false;
+    if constexpr (Rich)
+        CheckRun(extra_.cellTabFormat);
+    text_.push_back(kTab);
 }
 
 template <bool Rich> void Parser<Rich>::EmitMark(bool rowEnd)
@@ -449,10 +458,7 @@ template <bool Rich> void Parser<Rich>::Append(char16_t unit)
 
 template <bool Rich> void Parser<Rich>::AppendAscii(const unsigned char* from, const unsigned char* to)
 {
-    if (pendingCellTab_) {
-        pendingCellTab_ = false;
-        Append(kTab);
-    }
+    EmitPendingCellTab();
     if constexpr (Rich)
         CheckRun();
     const std::size_t base = text_.size();
@@ -465,8 +471,13 @@ template <bool Rich> void Parser<Rich>::AppendAscii(const unsigned char* from, c
 
 template <bool Rich> void Parser<Rich>::CheckRun()
 {
+    if constexpr (Rich)
+        CheckRun(Top().rich.chars);
+}
+
+template <bool Rich> void Parser<Rich>::CheckRun(const CharFormat& format)
+{
     if constexpr (Rich) {
-        const CharFormat& format = Top().rich.chars;
         if (format == extra_.runFormat)
             return;
         const std::int32_t here = Position();
@@ -496,14 +507,16 @@ template <bool Rich> void Parser<Rich>::Paragraph(Kw kw)
 }
 
 // Cells are separated by tabs: a \cell's tab is written when more of the row follows, so the
-// row's last \cell before \row adds nothing.
+// row's last \cell before \row adds nothing. Whatever records a position meanwhile (a link's
+// first character, a picture) takes NextPosition(), past the tab still to come.
 template <bool Rich> void Parser<Rich>::Cell()
 {
     if (Top().dest != Dest::Text)
         return;
-    if (pendingCellTab_)
-        Append(kTab);
+    EmitPendingCellTab();
     pendingCellTab_ = true;
+    if constexpr (Rich)
+        extra_.cellTabFormat = Top().rich.chars;
 }
 
 template <bool Rich> void Parser<Rich>::Row()
@@ -519,7 +532,7 @@ template <bool Rich> void Parser<Rich>::Picture()
         if (extra_.picture >= 0)
             FinishPicture(); // cannot happen from text; keep each picture sound regardless
         RichPicture picture;
-        picture.position = Position() + (pendingCellTab_ ? 1 : 0);
+        picture.position = NextPosition();
         extra_.doc.pictures.push_back(std::move(picture));
         EmitUnit(kObjectMark);
         extra_.picture = static_cast<std::int32_t>(extra_.doc.pictures.size()) - 1;

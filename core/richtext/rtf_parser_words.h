@@ -114,7 +114,7 @@ template <bool Rich> void Parser<Rich>::Word(Kw kw, bool has, std::int32_t value
         if constexpr (Rich) {
             if (s.dest == Dest::Text && !extra_.fields.empty()) {
                 extra_.fields.back().resultDepth = stack_.size() - 1;
-                extra_.fields.back().resultStart = Position();
+                extra_.fields.back().resultStart = NextPosition();
                 extra_.fields.back().resultEnd = -1;
             }
         }
@@ -249,7 +249,7 @@ template <bool Rich> void Parser<Rich>::OverflowWord(Kw kw, bool has, std::int32
         if (Top().dest == Dest::Text) {
             if constexpr (Rich) {
                 RichPicture picture;
-                picture.position = Position() + (pendingCellTab_ ? 1 : 0);
+                picture.position = NextPosition();
                 extra_.doc.pictures.push_back(std::move(picture));
             }
             EmitUnit(kObjectMark);

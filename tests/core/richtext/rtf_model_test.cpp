@@ -183,6 +183,38 @@ TEST(RtfModel, tableRows_areMarkedWithTheirCellEdges)
     EXPECT_FALSE(doc.paragraphs[2].format.tableRow);
 }
 
+// A cell's tab is written only once the next cell's text begins; it must still belong to the
+// cell it closes, not to the link or the formatting that opens the next one.
+TEST(RtfModel, cellTabs_belongToTheCellTheyClose)
+{
+    const RichDocument doc = Read(
+        "{\\rtf1\\trowd\\cellx1000\\cellx2000\\cellx3000\\cellx4000 "
+        "{\\b a\\cell}{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt{\\ul b}}}\\cell"
+        "{\\v h}c\\cell{\\field{\\*\\fldinst HYPERLINK \"empty\"}{\\fldrslt \\cell}}\\row"
+        "\\trowd\\cellx1000\\cellx2000\\cellx3000 {\\field{\\*\\fldinst HYPERLINK \"y\"}{\\fldrslt d}}\\cell"
+        "{\\field{\\*\\fldinst HYPERLINK \"z\"}{\\fldrslt e\\cell}}f\\cell\\row}");
+    ASSERT_EQ(doc.text, u"a\tb\thc\t\rd\te\tf\r");
+    // n cells give n - 1 tabs, whatever the cells hold.
+    ASSERT_EQ(doc.hyperlinks.size(), 3u); // a result that would hold only a tab is no link
+    EXPECT_EQ(doc.hyperlinks[0].target, u"x");
+    EXPECT_EQ(doc.hyperlinks[0].first, 2);
+    EXPECT_EQ(doc.hyperlinks[0].last, 2);
+    EXPECT_EQ(doc.hyperlinks[1].first, 8);
+    EXPECT_EQ(doc.hyperlinks[1].last, 8);
+    // A \cell inside the result closes the result's cell; its tab is not in the link.
+    EXPECT_EQ(doc.hyperlinks[2].first, 10);
+    EXPECT_EQ(doc.hyperlinks[2].last, 10);
+    // Each tab has the format in force at its \cell.
+    EXPECT_TRUE(FormatAt(doc, 1).bold);
+    EXPECT_EQ(FormatAt(doc, 1).underline, UnderlineKind::None);
+    EXPECT_EQ(FormatAt(doc, 2).underline, UnderlineKind::Single);
+    EXPECT_FALSE(FormatAt(doc, 3).hidden);
+    EXPECT_EQ(FormatAt(doc, 3).underline, UnderlineKind::None);
+    EXPECT_TRUE(FormatAt(doc, 4).hidden);
+    EXPECT_FALSE(FormatAt(doc, 5).hidden);
+    EXPECT_EQ(HiddenSpans(doc), (std::vector<TextSpan>{{4, 1}}));
+}
+
 TEST(RtfModel, numberedAndBulletedParagraphs_getTheirMarkerText)
 {
     const std::string pnDec = "{\\*\\pn\\pnlvlbody\\pnindent360\\pnstart1\\pndec{\\pntxta.}}";
