@@ -52,9 +52,10 @@ constexpr std::array kCommands{
     CommandInfo{cmd::kSave, {}, {}, {}, {}},
     CommandInfo{cmd::kPrintSetup, {}, {},
                 "Change les options d'imprimante et d'impression\nConfiguration de l'impression"sv, {}},
-    CommandInfo{cmd::kPrint, {}, {}, {}, {}},
+    CommandInfo{cmd::kPrint, "&Imprimer...\tCtrl+P"sv, {}, "Imprime le document actif\nImprimer"sv, {}},
     CommandInfo{cmd::kPrintDirect, {}, {}, {}, {}},
-    CommandInfo{cmd::kPrintPreview, {}, {}, {}, {}},
+    CommandInfo{cmd::kPrintPreview, "Aperçu a&vant impression"sv, {},
+                "Affiche des pages entières\nAperçu avant impression"sv, {}},
     CommandInfo{cmd::kCut, {}, {}, {}, {}},
     CommandInfo{cmd::kPaste, {}, {}, {}, {}},
     CommandInfo{cmd::kFrameworkSelectAll, {}, {}, {}, {}},
@@ -64,7 +65,8 @@ constexpr std::array kCommands{
 };
 
 constexpr std::array kArticleMenu{cmd::kHomePage, cmd::kPreviousArticle, cmd::kSynchronise, 0,
-                                  cmd::kDefineBookmark, 0, cmd::kExit};
+                                  cmd::kDefineBookmark, 0, cmd::kPrint, cmd::kPrintPreview, 0,
+                                  cmd::kExit};
 constexpr std::array kEditMenu{cmd::kCopy, cmd::kSelectAll, 0, cmd::kSearch, 0, cmd::kAnnotation};
 constexpr std::array kViewMenu{cmd::kToolBar, cmd::kStatusBar, 0, cmd::kHistory, cmd::kBookmarkList,
                                cmd::kSearchResults, 0, cmd::kToolTips};

@@ -61,7 +61,13 @@ private slots:
         QCOMPARE(Texts(menus[0]->menu()->actions()),
                  (QStringList{QStringLiteral("Page d'&accueil"), QStringLiteral("Article &précédent"),
                               QStringLiteral("&Synchroniser l'article"), QStringLiteral("-"),
-                              QStringLiteral("&Définir signet"), QStringLiteral("-"), QStringLiteral("&Quitter")}));
+                              QStringLiteral("&Définir signet"), QStringLiteral("-"),
+                              QStringLiteral("&Imprimer...\tCtrl+P"), QStringLiteral("Aperçu a&vant impression"),
+                              QStringLiteral("-"), QStringLiteral("&Quitter")}));
+        QCOMPARE(menus[0]->menu()->actions()[7], frame_->action(mirelda::cmd::kPrintPreview));
+        QCOMPARE(frame_->action(mirelda::cmd::kPrintPreview)->statusTip(), QStringLiteral("Affiche des pages entières"));
+        QCOMPARE(frame_->action(mirelda::cmd::kPrint)->toolTip(), QStringLiteral("Imprimer"));
+        QCOMPARE(frame_->action(mirelda::cmd::kPrint)->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
         QCOMPARE(Texts(menus[1]->menu()->actions()),
                  (QStringList{QStringLiteral("&Copier\tCtrl+C"), QStringLiteral("&Tout sélectionner\tCtrl+A"),
                               QStringLiteral("-"), QStringLiteral("&Rechercher...\tCtrl+F"), QStringLiteral("-"),
