@@ -39,6 +39,12 @@ CBookmarkNameDlg::CBookmarkNameDlg(const QString& caption, const QString& name, 
     UpdateConfirm();
 }
 
-QString CBookmarkNameDlg::name() const { return edit_->text(); }
+QString CBookmarkNameDlg::name() const
+{
+    return edit_->text();
+}
 
-void CBookmarkNameDlg::UpdateConfirm() { confirm_->setEnabled(!edit_->text().trimmed().isEmpty()); }
+void CBookmarkNameDlg::UpdateConfirm()
+{
+    confirm_->setEnabled(!edit_->text().trimmed().isEmpty());
+}

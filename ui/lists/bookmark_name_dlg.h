@@ -12,14 +12,15 @@
 class QLineEdit;
 class QPushButton;
 
-class CBookmarkNameDlg : public QDialog {
+class CBookmarkNameDlg : public QDialog
+{
     Q_OBJECT
-public:
+  public:
     CBookmarkNameDlg(const QString& caption, const QString& name, QWidget* parent = nullptr);
 
     QString name() const;
 
-private:
+  private:
     void UpdateConfirm();
 
     QLineEdit* edit_ = nullptr;

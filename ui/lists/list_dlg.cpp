@@ -19,9 +19,12 @@
 namespace {
 
 constexpr int kArticleRole = Qt::UserRole;
-constexpr int kNameRole = Qt::UserRole + 1;  // the entry's text as Windows-1252 bytes
+constexpr int kNameRole = Qt::UserRole + 1; // the entry's text as Windows-1252 bytes
 
-QString Decode(std::string_view bytes) { return QString::fromStdU16String(mirelda::DecodeCp1252(bytes)); }
+QString Decode(std::string_view bytes)
+{
+    return QString::fromStdU16String(mirelda::DecodeCp1252(bytes));
+}
 
 QString PathText(const std::filesystem::path& path)
 {
@@ -35,7 +38,7 @@ constexpr int kButtonLeft = 4;
 constexpr int kButtonWidth = 66;
 constexpr int kButtonHeight = 20;
 
-}  // namespace
+} // namespace
 
 CListDlg::CListDlg(ListHost& host, QWidget* mainWindow) : QDialog(mainWindow), host_(host)
 {
@@ -76,10 +79,10 @@ bool CListDlg::Create(int mode)
     mode_ = mode;
     ready_ = true;
 
-    const int place = 25 * mode + 50;  // history 75, results 100, bookmarks 125
+    const int place = 25 * mode + 50; // history 75, results 100, bookmarks 125
     move(place, place);
     resize(320, 200);
-    Layout();  // a hidden window gets its resize event only when shown
+    Layout(); // a hidden window gets its resize event only when shown
 
     switch (mode) {
     case HistoryMode:
@@ -147,7 +150,8 @@ void CListDlg::AddItem(std::int32_t article, std::string_view name)
     InsertRow(static_cast<int>(at), bytes, article);
 
     const int n = list_->count();
-    const QString count = n < 2 ? QStringLiteral(" (%1 sujet trouvé)").arg(n) : QStringLiteral(" (%1 sujets trouvés)").arg(n);
+    const QString count =
+        n < 2 ? QStringLiteral(" (%1 sujet trouvé)").arg(n) : QStringLiteral(" (%1 sujets trouvés)").arg(n);
     if (mode_ == ResultsMode)
         setWindowTitle(title_ + count);
     UpdateButtons();
@@ -182,7 +186,10 @@ bool CListDlg::RemoveTop()
     return true;
 }
 
-int CListDlg::GetCount() const { return list_->count(); }
+int CListDlg::GetCount() const
+{
+    return list_->count();
+}
 
 std::int32_t CListDlg::GetItemArticle(int i) const
 {
@@ -262,11 +269,12 @@ void CListDlg::LoadBookmarks()
     for (const mirelda::Bookmark& b : loaded->bookmarks)
         AddItem(b.article, b.name);
     if (loaded->damage) {
-        host_.showMessage(QStringLiteral("Le fichier des signets %1 est endommagé : seuls les %2 premiers signets "
-                                         "ont pu être lus.")
-                              .arg(PathText(path))
-                              .arg(loaded->bookmarks.size()),
-                          QMessageBox::Warning);
+        host_.showMessage(
+            QStringLiteral("Le fichier des signets %1 est endommagé : seuls les %2 premiers signets "
+                           "ont pu être lus.")
+                .arg(PathText(path))
+                .arg(loaded->bookmarks.size()),
+            QMessageBox::Warning);
     }
 }
 
@@ -294,7 +302,8 @@ void CListDlg::ShowSelected()
     if (mode_ != ResultsMode || !shown || searchText_.isEmpty())
         return;
     // An article that matched by its title alone has no occurrence to select.
-    if (const std::optional<QPoint> found = host_.highlightInArticle(searchText_, searchMatchCase_, searchWholeWord_))
+    if (const std::optional<QPoint> found =
+            host_.highlightInArticle(searchText_, searchMatchCase_, searchWholeWord_))
         MoveAwayFrom(*found);
 }
 
@@ -315,9 +324,9 @@ QPoint CListDlg::PlaceAwayFrom(const QRect& window, const QPoint& point, int scr
     if (!window.contains(point))
         return window.topLeft();
     if (window.height() < point.y())
-        return {window.x(), point.y() - 20 - window.height()};  // bottom edge 20 pixels above
+        return {window.x(), point.y() - 20 - window.height()}; // bottom edge 20 pixels above
     if (point.y() + window.height() < screenHeight)
-        return {window.x(), point.y() + 40};  // top edge 40 pixels below
+        return {window.x(), point.y() + 40}; // top edge 40 pixels below
     return window.topLeft();
 }
 
@@ -352,8 +361,10 @@ void CListDlg::DeleteSelected()
     const int row = SelectedRow();
     if (row < 0)
         return;
-    const QString question = QStringLiteral("Voulez-vous supprimer le signet «") + GetItemText(row) + QStringLiteral("» ?");
-    if (host_.showMessage(question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    const QString question =
+        QStringLiteral("Voulez-vous supprimer le signet «") + GetItemText(row) + QStringLiteral("» ?");
+    if (host_.showMessage(question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No) !=
+        QMessageBox::Yes)
         return;
     if (row < list_->count())
         delete list_->takeItem(row);

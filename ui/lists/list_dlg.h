@@ -25,9 +25,10 @@ class ListHost;
 class QListWidget;
 class QPushButton;
 
-class CListDlg : public QDialog {
+class CListDlg : public QDialog
+{
     Q_OBJECT
-public:
+  public:
     enum Mode : int { HistoryMode = 1, ResultsMode = 2, BookmarksMode = 3 };
 
     CListDlg(ListHost& host, QWidget* mainWindow);
@@ -44,7 +45,7 @@ public:
     void SetSearch(const QString& text, bool matchCase, bool wholeWord);
     // Adds an entry at its sorted place. `name` is Windows-1252.
     void AddItem(std::int32_t article, std::string_view name);
-    void AddItem(std::int32_t article, const QString& text);  // encoded to Windows-1252
+    void AddItem(std::int32_t article, const QString& text); // encoded to Windows-1252
     void Show();
 
     // The history mode's mirror of the history; false when there is nothing to do.
@@ -54,7 +55,7 @@ public:
     int GetCount() const;
     std::int32_t GetItemArticle(int i) const;
     QString GetItemText(int i) const;
-    std::string GetItemName(int i) const;  // Windows-1252
+    std::string GetItemName(int i) const; // Windows-1252
 
     // Windows-1252; an article that is not in the index, or whose record cannot be read,
     // gets "Article " and its number.
@@ -76,11 +77,11 @@ public:
     // its current place otherwise, or when it does not cover the point.
     static QPoint PlaceAwayFrom(const QRect& window, const QPoint& point, int screenHeight);
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 
-private:
+  private:
     void LoadBookmarks();
     void Layout();
     void InsertRow(int row, const std::string& name, std::int32_t article);

@@ -17,8 +17,9 @@
 
 class QWidget;
 
-class ListHost {
-public:
+class ListHost
+{
+  public:
     virtual ~ListHost() = default;
 
     // The article index of the open help set and its .PGD, for the titles of history lines.
@@ -37,7 +38,8 @@ public:
     virtual std::optional<QPoint> highlightInArticle(const QString& text, bool matchCase, bool wholeWord) = 0;
 
     // A message box captioned with the help title.
-    virtual QMessageBox::StandardButton showMessage(const QString& text, QMessageBox::Icon icon,
-                                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok) = 0;
+    virtual QMessageBox::StandardButton
+    showMessage(const QString& text, QMessageBox::Icon icon,
+                QMessageBox::StandardButtons buttons = QMessageBox::Ok) = 0;
     virtual void reportFileError(const mirelda::FileError& error) = 0;
 };

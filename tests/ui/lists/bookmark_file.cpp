@@ -23,7 +23,10 @@ using apptest::MessageAnswerer;
 
 namespace {
 
-std::filesystem::path Path(const QString& path) { return std::filesystem::path(QFile::encodeName(path).toStdString()); }
+std::filesystem::path Path(const QString& path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
 
 std::string ReadAll(const std::filesystem::path& path)
 {
@@ -64,12 +67,13 @@ void Quit(CMainFrame* frame)
     QTRY_COMPARE(closed.count(), 1);
 }
 
-}  // namespace
+} // namespace
 
-class BookmarkFileTest : public QObject {
+class BookmarkFileTest : public QObject
+{
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase()
     {
         QVERIFY(root_.isValid());
@@ -88,14 +92,15 @@ private slots:
             QVERIFY(viewer.app->InitInstance());
             CMainFrame* frame = viewer.app->mainFrame();
             QTRY_VERIFY(frame->helpSetLoaded());
-            QCOMPARE(viewer.app->bookmarkWindow()->GetCount(), 0);  // no file yet: empty, no word
-            const struct {
+            QCOMPARE(viewer.app->bookmarkWindow()->GetCount(), 0); // no file yet: empty, no word
+            const struct
+            {
                 std::int32_t article;
                 QString name;
             } defined[] = {{4, QStringLiteral("Zeta")},
                            {2, QStringLiteral("alpha")},
                            {1, QStringLiteral("Beta")},
-                           {3, QStringLiteral("Beta")},  // the same name twice: both kept
+                           {3, QStringLiteral("Beta")}, // the same name twice: both kept
                            {5, QStringLiteral("Déjà vu")}};
             for (const auto& d : defined) {
                 QVERIFY(viewer.app->GoToArticle(d.article, 0));
@@ -116,8 +121,9 @@ private slots:
         QVERIFY(viewer.app->InitInstance());
         QTRY_VERIFY(viewer.app->mainFrame()->helpSetLoaded());
         CListDlg* window = viewer.app->bookmarkWindow();
-        QCOMPARE(Lines(window), (QStringList{QStringLiteral("alpha"), QStringLiteral("Beta"), QStringLiteral("Beta"),
-                                             QStringLiteral("Déjà vu"), QStringLiteral("Zeta")}));
+        QCOMPARE(Lines(window),
+                 (QStringList{QStringLiteral("alpha"), QStringLiteral("Beta"), QStringLiteral("Beta"),
+                              QStringLiteral("Déjà vu"), QStringLiteral("Zeta")}));
         QCOMPARE(window->Bookmarks(), expected);
     }
 
@@ -147,7 +153,7 @@ private slots:
     void damagedFile_keepsWhatWasReadAndSaysSo()
     {
         std::string bytes = mirelda::SerializeBookmarks({{"un", 1}, {"deux", 2}, {"trois", 3}});
-        bytes.resize(bytes.size() - 3);  // the last name cut short
+        bytes.resize(bytes.size() - 3); // the last name cut short
         WriteAll(sig_, bytes);
         MessageAnswerer answerer;
         {
@@ -214,7 +220,7 @@ private slots:
         QVERIFY(std::filesystem::is_directory(sig_));
     }
 
-private:
+  private:
     QTemporaryDir root_;
     QString base_;
     std::filesystem::path sig_;

@@ -34,7 +34,8 @@ void AnswerNextModal(std::function<void(QWidget*)> answer, int triesLeft = 200)
 
 // Answers the next name dialog: what it showed, then `name` typed and "&Valider" (or
 // "&Annuler" when `confirm` is false).
-struct NameDialogSeen {
+struct NameDialogSeen
+{
     QString caption, presetName;
     bool confirmEnabledWhenEmpty = true;
 };
@@ -84,7 +85,10 @@ QStringList Lines(const CListDlg* window)
     return lines;
 }
 
-QListWidget* List(const CListDlg* window) { return window->findChild<QListWidget*>(QStringLiteral("list1009")); }
+QListWidget* List(const CListDlg* window)
+{
+    return window->findChild<QListWidget*>(QStringLiteral("list1009"));
+}
 QPushButton* Button(const CListDlg* window, int id)
 {
     return window->findChild<QPushButton*>(QStringLiteral("button") + QString::number(id));
@@ -99,12 +103,13 @@ void DoubleClickRow(CListDlg* window, int row)
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
 }
 
-}  // namespace
+} // namespace
 
-class ListWindowsTest : public QObject {
+class ListWindowsTest : public QObject
+{
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase()
     {
         QVERIFY(root_.isValid());
@@ -122,7 +127,8 @@ private slots:
 
     void windows_createdHiddenInPlaceWithTheirCaptions()
     {
-        const struct {
+        const struct
+        {
             CListDlg* window;
             int place;
             QString caption;
@@ -155,8 +161,9 @@ private slots:
         QVERIFY(app_->GoToArticle(2, 0));
         QVERIFY(app_->GoToArticle(3, 0));
         QVERIFY(app_->GoToArticle(2, 0));
-        QCOMPARE(Lines(window).mid(0, 4), (QStringList{QStringLiteral("Article 2"), QStringLiteral("Article 3"),
-                                                       QStringLiteral("Article 2"), QStringLiteral("Généralités")}));
+        QCOMPARE(Lines(window).mid(0, 4),
+                 (QStringList{QStringLiteral("Article 2"), QStringLiteral("Article 3"),
+                              QStringLiteral("Article 2"), QStringLiteral("Généralités")}));
         frame_->UpdateCommands();
         QVERIFY(frame_->action(mirelda::cmd::kPreviousArticle)->isEnabled());
 
@@ -164,8 +171,9 @@ private slots:
         frame_->action(mirelda::cmd::kPreviousArticle)->trigger();
         QCOMPARE(frame_->view()->currentArticle(), 3);
         QCOMPARE(window->GetCount(), before + 2);
-        QCOMPARE(Lines(window).mid(0, 3), (QStringList{QStringLiteral("Article 3"), QStringLiteral("Article 2"),
-                                                       QStringLiteral("Généralités")}));
+        QCOMPARE(Lines(window).mid(0, 3),
+                 (QStringList{QStringLiteral("Article 3"), QStringLiteral("Article 2"),
+                              QStringLiteral("Généralités")}));
         QCOMPARE(static_cast<std::size_t>(window->GetCount()), app_->history().size());
     }
 
@@ -196,8 +204,9 @@ private slots:
         QVERIFY(left > 0);
         QVERIFY(app_->GoToArticle(3, 0));
         QVERIFY(app_->GoToArticle(4, 0));
-        QCOMPARE(Lines(window).mid(0, 3), (QStringList{QStringLiteral("Article 4"), QStringLiteral("Article 3"),
-                                                       QStringLiteral("Article long")}));
+        QCOMPARE(Lines(window).mid(0, 3),
+                 (QStringList{QStringLiteral("Article 4"), QStringLiteral("Article 3"),
+                              QStringLiteral("Article long")}));
 
         frame_->action(mirelda::cmd::kHistory)->trigger();
         QVERIFY(window->isVisible());
@@ -214,7 +223,8 @@ private slots:
 
     void toggles_showHideAndCarryTheCheck()
     {
-        const struct {
+        const struct
+        {
             int command;
             CListDlg* window;
         } toggles[] = {{mirelda::cmd::kHistory, app_->historyWindow()},
@@ -278,7 +288,7 @@ private slots:
         CListDlg* window = app_->resultsWindow();
         CMireldaView* view = frame_->view();
         QVERIFY(app_->GoToArticle(1, 0));
-        window->SetSearch(QStringLiteral("ARTICLE"), true, false);  // matches nothing: case counts
+        window->SetSearch(QStringLiteral("ARTICLE"), true, false); // matches nothing: case counts
         window->Clear();
         window->AddItem(3, std::string("Article 3"));
         window->Show();
@@ -324,7 +334,7 @@ private slots:
     {
         CListDlg* window = app_->bookmarkWindow();
         CMireldaView* view = frame_->view();
-        while (window->GetCount() > 0) {  // a clean list for this test
+        while (window->GetCount() > 0) { // a clean list for this test
             List(window)->setCurrentRow(0);
             QString text;
             AnswerMessage(text, QMessageBox::Yes);
@@ -334,14 +344,18 @@ private slots:
         QPushButton* remove = Button(window, 1023);
         QPushButton* rename = Button(window, 1024);
         auto buttonsEnabled = [&] { return show->isEnabled() && remove->isEnabled() && rename->isEnabled(); };
-        auto buttonsDisabled = [&] { return !show->isEnabled() && !remove->isEnabled() && !rename->isEnabled(); };
+        auto buttonsDisabled = [&] {
+            return !show->isEnabled() && !remove->isEnabled() && !rename->isEnabled();
+        };
         QVERIFY(buttonsDisabled());
 
         // Define: the dialog offers the current title; empty names cannot be confirmed.
-        const struct {
+        const struct
+        {
             std::int32_t article;
             QString name;
-        } defined[] = {{4, QStringLiteral("Zeta")}, {2, QStringLiteral("alpha")}, {1, QStringLiteral("Beta")}};
+        } defined[] = {
+            {4, QStringLiteral("Zeta")}, {2, QStringLiteral("alpha")}, {1, QStringLiteral("Beta")}};
         for (const auto& d : defined) {
             QVERIFY(app_->GoToArticle(d.article, 0));
             NameDialogSeen seen;
@@ -355,7 +369,8 @@ private slots:
         NameDialogSeen cancelled;
         AnswerNameDialog(cancelled, QStringLiteral("Omega"), false);
         frame_->action(mirelda::cmd::kDefineBookmark)->trigger();
-        QCOMPARE(Lines(window), (QStringList{QStringLiteral("alpha"), QStringLiteral("Beta"), QStringLiteral("Zeta")}));
+        QCOMPARE(Lines(window),
+                 (QStringList{QStringLiteral("alpha"), QStringLiteral("Beta"), QStringLiteral("Zeta")}));
         QCOMPARE(window->GetItemArticle(0), 2);
         QCOMPARE(window->GetItemArticle(2), 4);
 
@@ -377,7 +392,8 @@ private slots:
         QTest::mouseClick(rename, Qt::LeftButton);
         QCOMPARE(renamed.caption, QStringLiteral("Renommer le signet"));
         QCOMPARE(renamed.presetName, QStringLiteral("Zeta"));
-        QCOMPARE(Lines(window), (QStringList{QStringLiteral("Aaron"), QStringLiteral("alpha"), QStringLiteral("Beta")}));
+        QCOMPARE(Lines(window),
+                 (QStringList{QStringLiteral("Aaron"), QStringLiteral("alpha"), QStringLiteral("Beta")}));
         QCOMPARE(window->GetItemArticle(0), 4);
 
         // Rename cancelled: nothing changes.
@@ -385,7 +401,8 @@ private slots:
         NameDialogSeen kept;
         AnswerNameDialog(kept, QStringLiteral("zzz"), false);
         QTest::mouseClick(rename, Qt::LeftButton);
-        QCOMPARE(Lines(window), (QStringList{QStringLiteral("Aaron"), QStringLiteral("alpha"), QStringLiteral("Beta")}));
+        QCOMPARE(Lines(window),
+                 (QStringList{QStringLiteral("Aaron"), QStringLiteral("alpha"), QStringLiteral("Beta")}));
 
         // Delete: No keeps it, Yes removes it; nothing selected afterwards.
         List(window)->setCurrentRow(1);
@@ -413,7 +430,7 @@ private slots:
             QTRY_COMPARE(window->size(), QSize(400, 300));
             QListWidget* list = List(window);
             QPushButton* show = Button(window, 1020);
-            QCOMPARE(show->geometry().bottom(), 300 - 2);  // its bottom edge 1 pixel above the client's
+            QCOMPARE(show->geometry().bottom(), 300 - 2); // its bottom edge 1 pixel above the client's
             QCOMPARE(list->geometry().topLeft(), QPoint(1, 1));
             QCOMPARE(list->width(), 400 - 2);
             if (window->mode() == CListDlg::BookmarksMode)
@@ -424,7 +441,7 @@ private slots:
         }
     }
 
-private:
+  private:
     QTemporaryDir root_;
     QString base_;
     std::unique_ptr<InProcessViewer> viewer_;
