@@ -1,5 +1,7 @@
 #include "ui/app/about_dialog.h"
 
+#include "ui/app/mirelda_app.h"
+
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -17,7 +19,7 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("A propos de Mirelda"));
 
     auto* icon = new QLabel(this);
-    icon->setPixmap(QIcon(QStringLiteral(":/icons/mirelda-256.png")).pixmap(QSize(32, 32)));
+    icon->setPixmap(CMireldaApp::ApplicationIcon().pixmap(QSize(32, 32)));
     icon->setAlignment(Qt::AlignTop);
     auto* name = new QLabel(QStringLiteral("Mirelda version ") + QLatin1String(MIRELDA_VERSION), this);
     name->setObjectName(QStringLiteral("aboutVersion"));

@@ -23,7 +23,7 @@ CMainFrame::CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasSt
 {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(app_.HelpTitle());
-    setWindowIcon(QIcon(QStringLiteral(":/icons/mirelda-256.png")));
+    setWindowIcon(CMireldaApp::ApplicationIcon());
     resize(800, 600);
 
     view_ = new CMireldaView(*this, this);

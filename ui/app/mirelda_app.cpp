@@ -50,6 +50,14 @@ const char kUsage[] =
 
 }  // namespace
 
+QIcon CMireldaApp::ApplicationIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/mirelda-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 CMireldaApp::CMireldaApp(int& argc, char** argv)
 {
     if (!QCoreApplication::instance())
@@ -57,7 +65,7 @@ CMireldaApp::CMireldaApp(int& argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("mirelda"));
     QCoreApplication::setApplicationVersion(QLatin1String(MIRELDA_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("mirelda"));
-    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/mirelda-256.png")));
+    QGuiApplication::setWindowIcon(ApplicationIcon());
     for (int i = 1; i < argc; ++i)
         arguments_.emplace_back(argv[i]);
     LoadTranslations();

@@ -14,6 +14,7 @@
 #include "ui/search/search_dlg.h"
 #include "ui/search/search_host.h"
 
+#include <QIcon>
 #include <QMessageBox>
 #include <QObject>
 #include <QPointer>
@@ -47,6 +48,10 @@ public:
     // --help and --version (and unknown long options): the exit code when the process is to
     // end at once after printing, nothing otherwise. Needs no QApplication.
     static std::optional<int> HandleLongOptions(int argc, char** argv);
+
+    // The program's icon in every size it is drawn at (16 to 256 pixels), so that a window
+    // manager that asks for a small one gets a drawn one, not the largest scaled down.
+    static QIcon ApplicationIcon();
 
     QString HelpTitle() const;
     // A message box captioned HelpTitle(), owned by the main window once it exists.

@@ -40,6 +40,13 @@ private slots:
         QVERIFY(viewer.app->InitInstance());
         CMainFrame* frame = viewer.app->mainFrame();
         QVERIFY(frame->isVisible());
+        // Every drawn size of the icon, for window managers that pick a small one.
+        for (const QIcon& icon : {frame->windowIcon(), QGuiApplication::windowIcon()}) {
+            const QList<QSize> sizes = icon.availableSizes();
+            QVERIFY2(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(48, 48)) &&
+                         sizes.contains(QSize(256, 256)) && sizes.size() == 8,
+                     qPrintable(QString::number(sizes.size())));
+        }
         // Posted, not run during creation: the window is up before any file is read.
         QVERIFY(!frame->helpSetLoaded());
         QCOMPARE(frame->view()->currentArticle(), 0);
