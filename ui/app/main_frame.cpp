@@ -180,7 +180,11 @@ void CMainFrame::RecalcLayout()
 void CMainFrame::setMainCaption(const QString& caption)
 {
     setWindowTitle(caption);
-    ProcessProbe::Report(QStringLiteral("article %1 %2").arg(view_->currentArticle()).arg(caption));
+}
+
+void CMainFrame::articleShown(std::int32_t article)
+{
+    ProcessProbe::Report(QStringLiteral("article %1 %2").arg(article).arg(windowTitle()));
 }
 
 void CMainFrame::storeArticleAnnotation(std::int32_t article)

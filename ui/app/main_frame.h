@@ -77,6 +77,7 @@ public:
     std::filesystem::path linkFile() const override { return files_.pgl; }
     QString helpTitle() const override;
     void setMainCaption(const QString& caption) override;
+    void articleShown(std::int32_t article) override;
     void storeArticleAnnotation(std::int32_t article) override;
     void showArticleAnnotation(std::int32_t article) override;
     void updateHeadPosition(std::int32_t article, std::int32_t position) override;

@@ -161,12 +161,11 @@ bool CMireldaView::ShowArticle(std::int32_t number, std::int32_t topPosition)
     // The old links belong to the old text: never keep them past a failed read.
     links_.clear();
     auto links = mirelda::ReadLinks(host_.linkFile(), entry);
-    if (!links.ok()) {
-        // The article is shown and current; only its links are missing.
-        host_.reportFileError(links.error());
-        return true;
-    }
-    links_ = std::move(links.value());
+    if (links.ok())
+        links_ = std::move(links.value());
+    else
+        host_.reportFileError(links.error());  // the article is shown; only its links are missing
+    host_.articleShown(number);
     return true;
 }
 

@@ -26,6 +26,8 @@ public:
     // The caption prefix of the main window and of message boxes.
     virtual QString helpTitle() const = 0;
     virtual void setMainCaption(const QString& caption) = 0;
+    // `article` is now current and shown in full: its text, scroll position and links.
+    virtual void articleShown(std::int32_t article) = 0;
 
     // Annotation bar: keep the edited annotation of the article being left (nothing while
     // `article` is 0), then show the new article's annotation and switch the toolbar image.

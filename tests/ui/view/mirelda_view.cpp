@@ -45,6 +45,12 @@ public:
     std::filesystem::path linkFile() const override { return pgl; }
     QString helpTitle() const override { return QStringLiteral("Aide Test"); }
     void setMainCaption(const QString& c) override { caption = c; }
+    // With the start of the text the view holds by then.
+    const QTextEdit* view = nullptr;
+    void articleShown(std::int32_t a) override
+    {
+        calls << QStringLiteral("shown %1 ").arg(a) + (view ? view->toPlainText().left(4) : QString());
+    }
     void storeArticleAnnotation(std::int32_t a) override { calls << QStringLiteral("store %1").arg(a); }
     void showArticleAnnotation(std::int32_t a) override { calls << QStringLiteral("show %1").arg(a); }
     void updateHeadPosition(std::int32_t a, std::int32_t p) override
@@ -156,6 +162,7 @@ void MireldaViewTest::init()
     QVERIFY(index.ok());
     host.index = std::move(index.value());
     view = std::make_unique<CMireldaView>(host);
+    host.view = view.get();
     view->resize(400, 300);
     view->show();
     QVERIFY(QTest::qWaitForWindowExposed(view.get()));
@@ -163,6 +170,7 @@ void MireldaViewTest::init()
 
 void MireldaViewTest::cleanup()
 {
+    host.view = nullptr;
     view.reset();
 }
 
@@ -179,7 +187,8 @@ void MireldaViewTest::showArticle_zeroAndNegative_falseWithoutMessage()
 void MireldaViewTest::showArticle_ordinary_callsHostInOrderAndSetsCaption()
 {
     QVERIFY(view->ShowArticle(1, 0));
-    QCOMPARE(host.calls, (QStringList{QStringLiteral("store 0"), QStringLiteral("show 1"), QStringLiteral("record 1 0")}));
+    QCOMPARE(host.calls, (QStringList{QStringLiteral("store 0"), QStringLiteral("show 1"), QStringLiteral("record 1 0"),
+                                      QStringLiteral("shown 1 0123")}));
     QCOMPARE(host.caption, QStringLiteral("Aide Test - Généralités"));
     QCOMPARE(view->currentTitle(), QStringLiteral("Généralités"));
     QCOMPARE(view->currentTitleBytes(), std::string("G\xE9n\xE9ralit\xE9s"));
@@ -189,7 +198,7 @@ void MireldaViewTest::showArticle_ordinary_callsHostInOrderAndSetsCaption()
     host.calls.clear();
     QVERIFY(view->ShowArticle(2, 0));
     QCOMPARE(host.calls, (QStringList{QStringLiteral("store 1"), QStringLiteral("show 2"), QStringLiteral("head 1 0"),
-                                      QStringLiteral("record 2 0")}));
+                                      QStringLiteral("record 2 0"), QStringLiteral("shown 2 Para")}));
     QCOMPARE(host.caption, QStringLiteral("Aide Test - Second"));
     QVERIFY(view->linkTable().empty());
     QCOMPARE(view->currentEntry().number, 2);
@@ -472,7 +481,9 @@ void MireldaViewTest::fileErrors_reportedThroughHost()
     QVERIFY(view->ShowArticle(5, 0));
     QCOMPARE(view->currentArticle(), 5);
     QVERIFY(view->linkTable().empty());
-    QCOMPARE(host.calls.last(), QStringLiteral("error ") + QString::fromStdString(host.pgl.string()));
+    QCOMPARE(host.calls.mid(host.calls.size() - 2),
+             (QStringList{QStringLiteral("error ") + QString::fromStdString(host.pgl.string()),
+                          QStringLiteral("shown 5  ab ")}));
     // Without the data file nothing changes but the message.
     QVERIFY(std::filesystem::remove(host.pgd));
     host.calls.clear();
