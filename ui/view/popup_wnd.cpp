@@ -11,6 +11,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QWindow>
@@ -29,6 +31,27 @@ class HiddenCursor
     HiddenCursor(const HiddenCursor&) = delete;
     HiddenCursor& operator=(const HiddenCursor&) = delete;
 };
+
+// Leaves nothing below the last line of text: no blank paragraphs at the end and no space
+// after the last one, so that the height measured for the window is the text's own.
+void TrimTail(QTextDocument& doc)
+{
+    QTextBlock keep = doc.lastBlock();
+    while (keep.previous().isValid() && !keep.textList() && keep.text().trimmed().isEmpty())
+        keep = keep.previous();
+    QTextCursor c(&doc);
+    c.beginEditBlock();
+    if (keep != doc.lastBlock()) {
+        c.setPosition(keep.position() + keep.length() - 1);
+        c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+    }
+    c.movePosition(QTextCursor::End);
+    QTextBlockFormat format = c.blockFormat();
+    format.setBottomMargin(0);
+    c.setBlockFormat(format);
+    c.endEditBlock();
+}
 
 } // namespace
 
@@ -90,6 +113,8 @@ bool CPopupWnd::CreatePopup(std::string_view titleCp1252, std::string_view rtf, 
     click_ = clickScreen;
     setWindowTitle(QString::fromStdU16String(mirelda::DecodeCp1252(mirelda::PopupCaption(titleCp1252))));
     mirelda::SetRichText(*text_, rtf);
+    text_->document()->setUndoRedoEnabled(false);
+    TrimTail(*text_->document());
     return true;
 }
 

@@ -10,9 +10,12 @@
 #include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QtTest>
 
+#include <cmath>
 #include <string>
 
 namespace {
@@ -83,6 +86,19 @@ class PopupWndTest : public QObject
         QVERIFY(textWidth >= 25);
         QCOMPARE((screen_.width() - 25 - textWidth) % 25, 0);
         QTRY_COMPARE(p->textControl()->verticalScrollBar()->maximum(), 0); // the whole text shows
+    }
+
+    void fitToText_noBlankBelowTheLastLine()
+    {
+        // Space after the paragraph and blank paragraphs at the end add nothing to the height.
+        QPointer<CPopupWnd> p =
+            CPopupWnd::ShowPopup("#POPUP:Note", Rtf("\\sa240 Une bulle.\\par\\par \\par"), QPoint(0, 0));
+        const QTextDocument* doc = p->textControl()->document();
+        QCOMPARE(doc->blockCount(), 1);
+        const QTextBlock block = doc->firstBlock();
+        const qreal lastLineBottom = block.layout()->position().y() + block.layout()->lineAt(0).rect().bottom();
+        QCOMPARE(p->height(), static_cast<int>(std::ceil(lastLineBottom + doc->documentMargin())) + 30);
+        QTRY_COMPARE(p->textControl()->verticalScrollBar()->maximum(), 0);
     }
 
     void fitToText_longTextStopsAtTheFirstWideTrial()
