@@ -2,8 +2,6 @@
 
 #include "core/store/binary_file.h"
 
-#include <fstream>
-#include <iterator>
 
 namespace mirelda {
 
@@ -77,14 +75,16 @@ std::string SerializeBookmarks(const std::vector<Bookmark>& bookmarks)
 
 Result<LoadedBookmarks> LoadBookmarks(const std::filesystem::path& path)
 {
-    // A bookmark file is small; reading it whole costs no more than its size.
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return FileError{FileErrorKind::CannotOpen, path.string(), 0, "cannot open the bookmark file"};
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad())
+    // A bookmark file is small: read it whole, through the bounded reader, which reports a
+    // folder or an I/O error as a value instead of letting the stream throw.
+    auto file = InputFile::Open(path);
+    if (!file)
+        return file.error();
+    BinaryReader reader = file->reader();
+    auto bytes = reader.ReadBytes(file->size());
+    if (!bytes)
         return FileError{FileErrorKind::ReadFailed, path.string(), 0, "reading the bookmark file failed"};
-    LoadedBookmarks loaded = ParseBookmarks(bytes, path.string());
+    LoadedBookmarks loaded = ParseBookmarks(*bytes, path.string());
     // The next save writes only what could be read: keep the whole damaged file aside first.
     if (loaded.damage)
         KeepDamagedCopy(path);

@@ -120,6 +120,16 @@ TEST(LoadBookmarks, emptyAndMissingFiles)
     EXPECT_FALSE(loaded->damage);
 }
 
+TEST(LoadBookmarks, folderOrMissingFile_isAnErrorNotACrash)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir / "AIDE.SIG");
+    auto folder = LoadBookmarks(dir / "AIDE.SIG");
+    ASSERT_FALSE(folder.ok());
+    EXPECT_FALSE(LoadBookmarks(dir / "NONE.SIG").ok());
+    EXPECT_EQ(LoadBookmarks(dir / "NONE.SIG").error().kind, FileErrorKind::CannotOpen);
+}
+
 TEST(LoadBookmarks, damagedFile_isKeptAsideBeforeItIsRewritten)
 {
     TempDir dir;
