@@ -1,7 +1,7 @@
 // The atomic writer that every user file goes through (bookmarks, annotations).
 #include "core/store/atomic_file.h"
 
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -12,23 +12,23 @@
 namespace mirelda {
 namespace {
 
-using testing::ReadAll;
-using testing::TempDir;
-using testing::WriteAll;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
 
 TEST(AtomicFile, replacesContentAndKeepsPermissions)
 {
     TempDir dir;
     auto path = dir / "f.NOT";
     ASSERT_TRUE(WriteFileAtomically(path, "first"));
-    EXPECT_EQ(ReadAll(path), "first");
+    EXPECT_EQ(ReadFile(path), "first");
     ::chmod(path.c_str(), 0640);
     ASSERT_TRUE(WriteFileAtomically(path, std::string("sec\0nd", 6)));
-    EXPECT_EQ(ReadAll(path), std::string("sec\0nd", 6));
+    EXPECT_EQ(ReadFile(path), std::string("sec\0nd", 6));
     struct stat st {};
     ::stat(path.c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
-    EXPECT_EQ(testing::CountFiles(dir.path()), 1u);
+    EXPECT_EQ(test::CountFiles(dir.path()), 1u);
 }
 
 TEST(AtomicFile, unwritableFolder_failsAndLeavesTargetAlone)
@@ -45,14 +45,14 @@ TEST(AtomicFile, abandonedBeforeCommit_leavesOldFileAndNoTemporary)
 {
     TempDir dir;
     auto path = dir / "f.SIG";
-    WriteAll(path, "old");
+    WriteFile(path, "old");
     {
         auto file = AtomicFile::Create(path);
         ASSERT_TRUE(file);
         ASSERT_TRUE(file->Write("new content"));
     }
-    EXPECT_EQ(ReadAll(path), "old");
-    EXPECT_EQ(testing::CountFiles(dir.path()), 1u);
+    EXPECT_EQ(ReadFile(path), "old");
+    EXPECT_EQ(test::CountFiles(dir.path()), 1u);
 }
 
 // A real crash: the process dies at a step, no destructor runs. The target is then the
@@ -65,7 +65,7 @@ TEST(AtomicFile, crashAtEveryStep_leavesOldOrNewWhole)
         SCOPED_TRACE(WriteStepName(step));
         TempDir dir;
         auto path = dir / "f.NOT";
-        WriteAll(path, oldBytes);
+        WriteFile(path, oldBytes);
         pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -78,11 +78,11 @@ TEST(AtomicFile, crashAtEveryStep_leavesOldOrNewWhole)
         }
         int status = 0;
         ::waitpid(child, &status, 0);
-        std::string now = ReadAll(path);
+        std::string now = ReadFile(path);
         const bool renamed = step == WriteStep::SyncFolder;
         EXPECT_EQ(now, renamed ? newBytes : oldBytes);
         ASSERT_TRUE(WriteFileAtomically(path, "again"));
-        EXPECT_EQ(ReadAll(path), "again");
+        EXPECT_EQ(ReadFile(path), "again");
     }
 }
 

@@ -1,16 +1,16 @@
 #include "core/lists/bookmarks.h"
 #include "core/store/binary_file.h"
 
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 namespace mirelda {
 namespace {
 
-using testing::ReadAll;
-using testing::TempDir;
-using testing::WriteAll;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
 
 std::vector<std::string> Names(const BookmarkList& list)
 {
@@ -66,7 +66,7 @@ TEST(BookmarkList, zetaAlphaBeta_listedAndSavedAsAlphaBetaZeta)
 
     auto path = dir / "AIDE.SIG";
     ASSERT_TRUE(SaveBookmarks(path, list.items()));
-    EXPECT_EQ(ReadAll(path), Count(3) + Record(1, 5, "alpha") + Record(2, 4, "Beta") + Record(3, 4, "Zeta"));
+    EXPECT_EQ(ReadFile(path), Count(3) + Record(1, 5, "alpha") + Record(2, 4, "Beta") + Record(3, 4, "Zeta"));
     auto loaded = LoadBookmarks(path);
     ASSERT_TRUE(loaded);
     EXPECT_FALSE(loaded->damage);
@@ -89,7 +89,7 @@ TEST(BookmarkList, duplicatesAndEmptyNames_allKeptAndRoundTripped)
     auto loaded = LoadBookmarks(path);
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->bookmarks, list.items());
-    EXPECT_EQ(ReadAll(path).substr(4, 8), Record(9, 0, ""));  // an empty name: length 0, no bytes
+    EXPECT_EQ(ReadFile(path).substr(4, 8), Record(9, 0, ""));  // an empty name: length 0, no bytes
 }
 
 TEST(BookmarkList, renameMovesToNewPlaceKeepingArticle)
@@ -113,7 +113,7 @@ TEST(LoadBookmarks, emptyAndMissingFiles)
     EXPECT_FALSE(LoadBookmarks(dir / "none.SIG"));
 
     ASSERT_TRUE(SaveBookmarks(dir / "zero.SIG", {}));
-    EXPECT_EQ(ReadAll(dir / "zero.SIG"), Count(0));
+    EXPECT_EQ(ReadFile(dir / "zero.SIG"), Count(0));
     auto loaded = LoadBookmarks(dir / "zero.SIG");
     ASSERT_TRUE(loaded);
     EXPECT_TRUE(loaded->bookmarks.empty());
@@ -135,16 +135,16 @@ TEST(LoadBookmarks, damagedFile_isKeptAsideBeforeItIsRewritten)
     TempDir dir;
     std::string bytes = Count(3);  // three announced, none there
     bytes += "xyz";
-    WriteAll(dir / "AIDE.SIG", bytes);
+    WriteFile(dir / "AIDE.SIG", bytes);
     auto first = LoadBookmarks(dir / "AIDE.SIG");
     ASSERT_TRUE(first.ok());
     ASSERT_TRUE(first->damage.has_value());
-    EXPECT_EQ(ReadAll(dir / "AIDE.SIG.damaged"), bytes);
+    EXPECT_EQ(ReadFile(dir / "AIDE.SIG.damaged"), bytes);
     // A second damaged load never overwrites the first copy.
-    WriteAll(dir / "AIDE.SIG", bytes + "more");
+    WriteFile(dir / "AIDE.SIG", bytes + "more");
     ASSERT_TRUE(LoadBookmarks(dir / "AIDE.SIG").ok());
-    EXPECT_EQ(ReadAll(dir / "AIDE.SIG.damaged"), bytes);
-    EXPECT_EQ(ReadAll(dir / "AIDE.SIG.damaged.2"), bytes + "more");
+    EXPECT_EQ(ReadFile(dir / "AIDE.SIG.damaged"), bytes);
+    EXPECT_EQ(ReadFile(dir / "AIDE.SIG.damaged.2"), bytes + "more");
 }
 
 TEST(ParseBookmarks, damagedFiles_keepRecordsBeforeTheDamage)
@@ -189,7 +189,7 @@ TEST(SaveBookmarks, failureAtAnyStep_keepsThePreviousFile)
     auto path = dir / "AIDE.SIG";
     const std::vector<Bookmark> old{{"ancien", 1}};
     ASSERT_TRUE(SaveBookmarks(path, old));
-    const std::string before = ReadAll(path);
+    const std::string before = ReadFile(path);
 
     for (WriteStep step : {WriteStep::Create, WriteStep::Write, WriteStep::Flush, WriteStep::Rename}) {
         SCOPED_TRACE(WriteStepName(step));
@@ -197,8 +197,8 @@ TEST(SaveBookmarks, failureAtAnyStep_keepsThePreviousFile)
                                      [step](WriteStep s) { return s != step; });
         ASSERT_FALSE(saved);
         EXPECT_EQ(saved.error().kind, FileErrorKind::CannotWrite);
-        EXPECT_EQ(ReadAll(path), before);
-        EXPECT_EQ(testing::CountFiles(dir.path()), 1u);  // no temporary file left behind
+        EXPECT_EQ(ReadFile(path), before);
+        EXPECT_EQ(test::CountFiles(dir.path()), 1u);  // no temporary file left behind
     }
     // A failed folder sync comes after the rename: the new file is in place, and it is said.
     Status late = SaveBookmarks(path, {{"nouveau", 2}}, [](WriteStep s) { return s != WriteStep::SyncFolder; });

@@ -1,7 +1,7 @@
 #include "core/notes/annotation_store.h"
 #include "core/store/binary_file.h"
 
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,9 @@
 namespace mirelda {
 namespace {
 
-using testing::ReadAll;
-using testing::TempDir;
-using testing::WriteAll;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
 namespace fs = std::filesystem;
 
 using Notes = std::map<std::int32_t, std::string>;
@@ -94,7 +94,7 @@ TEST(AnnotationStore, closingWithNothing_writesCountZeroAndNoScratch)
     s.Visit(1);
     s.Visit(2);
     ASSERT_TRUE(s.Close());
-    EXPECT_EQ(ReadAll(dir / "AIDE.NOT"), NotFile({}));
+    EXPECT_EQ(ReadFile(dir / "AIDE.NOT"), NotFile({}));
     EXPECT_FALSE(fs::exists(dir / "AIDE.NO$"));
 }
 
@@ -125,13 +125,13 @@ TEST(AnnotationStore, twoChanges_twoScratchEntriesOneRecord)
     s.Visit(30);
     EXPECT_GT(s.ScratchSize(), afterFirst);
     ASSERT_TRUE(s.Close());
-    EXPECT_EQ(ParseNot(ReadAll(dir / "AIDE.NOT")), (Notes{{12, "second"}}));
+    EXPECT_EQ(ParseNot(ReadFile(dir / "AIDE.NOT")), (Notes{{12, "second"}}));
 }
 
 TEST(AnnotationStore, unchangedOrRestoredText_appendsNothing)
 {
     TempDir dir;
-    WriteAll(dir / "AIDE.NOT", NotFile({{5, "line\r\nend"}}));
+    WriteFile(dir / "AIDE.NOT", NotFile({{5, "line\r\nend"}}));
     Session s(dir);
     s.Visit(5);
     s.Visit(6);  // left unchanged
@@ -145,7 +145,7 @@ TEST(AnnotationStore, unchangedOrRestoredText_appendsNothing)
 TEST(AnnotationStore, clearedAnnotation_showsEmptyAndIsDroppedAtClose)
 {
     TempDir dir;
-    WriteAll(dir / "AIDE.NOT", NotFile({{7, "old note"}, {8, "kept"}}));
+    WriteFile(dir / "AIDE.NOT", NotFile({{7, "old note"}, {8, "kept"}}));
     Session s(dir);
     s.Visit(7);
     EXPECT_EQ(s.edit, "old note");
@@ -155,32 +155,32 @@ TEST(AnnotationStore, clearedAnnotation_showsEmptyAndIsDroppedAtClose)
     s.edit = s.store.ShowAnnotation(8);
     s.current = 8;
     ASSERT_TRUE(s.Close());
-    EXPECT_EQ(ParseNot(ReadAll(dir / "AIDE.NOT")), (Notes{{8, "kept"}}));
+    EXPECT_EQ(ParseNot(ReadFile(dir / "AIDE.NOT")), (Notes{{8, "kept"}}));
 }
 
 TEST(AnnotationStore, untouchedAnnotationsCopiedUnchanged_blankTextsKept)
 {
     TempDir dir;
     const std::string binary("\0\x01\xFF\r\n", 5);
-    WriteAll(dir / "AIDE.NOT", NotFile({{3, binary}, {-4, "negative article"}, {9, "nine"}}));
+    WriteFile(dir / "AIDE.NOT", NotFile({{3, binary}, {-4, "negative article"}, {9, "nine"}}));
     Session s(dir);
     s.Visit(20);
     s.edit = "   \n";  // only blanks and a line end: still an annotation
     s.Visit(21);
     ASSERT_TRUE(s.Close());
-    EXPECT_EQ(ParseNot(ReadAll(dir / "AIDE.NOT")),
+    EXPECT_EQ(ParseNot(ReadFile(dir / "AIDE.NOT")),
               (Notes{{3, binary}, {-4, "negative article"}, {9, "nine"}, {20, "   \r\n"}}));
 }
 
 TEST(AnnotationStore, duplicateArticleInFile_laterRecordWins)
 {
     TempDir dir;
-    WriteAll(dir / "AIDE.NOT", NotFile({{4, "earlier"}, {4, "later"}}));
+    WriteFile(dir / "AIDE.NOT", NotFile({{4, "earlier"}, {4, "later"}}));
     Session s(dir);
     s.Visit(4);
     EXPECT_EQ(s.edit, "later");
     ASSERT_TRUE(s.Close());
-    EXPECT_EQ(ParseNot(ReadAll(dir / "AIDE.NOT")), (Notes{{4, "later"}}));
+    EXPECT_EQ(ParseNot(ReadFile(dir / "AIDE.NOT")), (Notes{{4, "later"}}));
 }
 
 TEST(AnnotationStore, damagedNotFiles_keepRecordsRead)
@@ -208,7 +208,7 @@ TEST(AnnotationStore, damagedNotFiles_keepRecordsRead)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TempDir dir;
-        WriteAll(dir / "AIDE.NOT", c.bytes);
+        WriteFile(dir / "AIDE.NOT", c.bytes);
         AnnotationStore store(dir / "AIDE.NOT", dir / "AIDE.NO$");
         auto report = store.LoadIndex();
         EXPECT_EQ(report.savedDamage.has_value(), c.damaged);
@@ -216,7 +216,7 @@ TEST(AnnotationStore, damagedNotFiles_keepRecordsRead)
         const bool keepsCopy = c.damaged && !c.bytes.empty();
         EXPECT_EQ(std::filesystem::exists(dir / "AIDE.NOT.damaged"), keepsCopy);
         if (keepsCopy) {
-            EXPECT_EQ(ReadAll(dir / "AIDE.NOT.damaged"), c.bytes);
+            EXPECT_EQ(ReadFile(dir / "AIDE.NOT.damaged"), c.bytes);
         }
         Notes shown;
         for (std::int32_t a : store.Articles())
@@ -224,14 +224,14 @@ TEST(AnnotationStore, damagedNotFiles_keepRecordsRead)
         EXPECT_EQ(shown, c.kept);
         // Saving keeps what was readable and writes a sound file.
         ASSERT_TRUE(store.SaveAnnotations());
-        EXPECT_EQ(ParseNot(ReadAll(dir / "AIDE.NOT")), c.kept);
+        EXPECT_EQ(ParseNot(ReadFile(dir / "AIDE.NOT")), c.kept);
     }
 }
 
 TEST(AnnotationStore, leftoverScratchOfInterruptedRun_isTakenBack)
 {
     TempDir dir;
-    WriteAll(dir / "AIDE.NOT", NotFile({{1, "saved one"}, {2, "saved two"}}));
+    WriteFile(dir / "AIDE.NOT", NotFile({{1, "saved one"}, {2, "saved two"}}));
     {
         Session crashed(dir);
         crashed.Visit(1);
@@ -243,13 +243,13 @@ TEST(AnnotationStore, leftoverScratchOfInterruptedRun_isTakenBack)
         crashed.Visit(1);
         // The run ends here without saving: the process died.
     }
-    const auto scratch = ReadAll(dir / "AIDE.NO$");
-    WriteAll(dir / "AIDE.NO$", scratch + std::string("\x08\x00\x00\x00" "ANN", 7));  // cut mid-append
+    const auto scratch = ReadFile(dir / "AIDE.NO$");
+    WriteFile(dir / "AIDE.NO$", scratch + std::string("\x08\x00\x00\x00" "ANN", 7));  // cut mid-append
 
     auto report = AnnotationStore(dir / "AIDE.NOT", dir / "AIDE.NO$").LoadIndex();
     EXPECT_EQ(report.recovered, 3u);
     EXPECT_TRUE(report.scratchDamage);
-    EXPECT_EQ(ReadAll(dir / "AIDE.NO$"), scratch);  // the torn tail is cut off
+    EXPECT_EQ(ReadFile(dir / "AIDE.NO$"), scratch);  // the torn tail is cut off
 
     Session next(dir);
     next.Visit(1);
@@ -258,18 +258,18 @@ TEST(AnnotationStore, leftoverScratchOfInterruptedRun_isTakenBack)
     next.Visit(2);
     EXPECT_EQ(next.edit, "");
     ASSERT_TRUE(next.Close());
-    EXPECT_EQ(ParseNot(ReadAll(dir / "AIDE.NOT")), (Notes{{1, "changed again"}, {3, "new three"}}));
+    EXPECT_EQ(ParseNot(ReadFile(dir / "AIDE.NOT")), (Notes{{1, "changed again"}, {3, "new three"}}));
     EXPECT_FALSE(fs::exists(dir / "AIDE.NO$"));
 }
 
 TEST(AnnotationStore, foreignScratchFile_isDiscardedUnread)
 {
     TempDir dir;
-    WriteAll(dir / "AIDE.NOT", NotFile({{1, "saved"}}));
+    WriteFile(dir / "AIDE.NOT", NotFile({{1, "saved"}}));
     std::string foreign;
     StoreU32(foreign, 5);
     foreign += "hello";
-    WriteAll(dir / "AIDE.NO$", foreign);
+    WriteFile(dir / "AIDE.NO$", foreign);
     AnnotationStore store(dir / "AIDE.NOT", dir / "AIDE.NO$");
     auto report = store.LoadIndex();
     EXPECT_EQ(report.recovered, 0u);
@@ -290,7 +290,7 @@ TEST(AnnotationStore, unwritableScratch_changeKeptAndSavedElsewhere)
     EXPECT_EQ(stored.error().kind, FileErrorKind::CannotWrite);
     EXPECT_EQ(s.store.ShowAnnotation(1), "note");
     ASSERT_TRUE(s.store.SaveAnnotations());
-    EXPECT_EQ(ParseNot(ReadAll(dir / "AIDE.NOT")), (Notes{{1, "note"}}));
+    EXPECT_EQ(ParseNot(ReadFile(dir / "AIDE.NOT")), (Notes{{1, "note"}}));
 }
 
 struct SaveFixture {
@@ -298,7 +298,7 @@ struct SaveFixture {
     const Notes before{{1, "saved one"}, {2, "saved two"}};
     const Notes after{{1, "saved one"}, {2, "changed two"}, {3, "new three"}};
 
-    SaveFixture() { WriteAll(dir / "AIDE.NOT", NotFile({{1, "saved one"}, {2, "saved two"}})); }
+    SaveFixture() { WriteFile(dir / "AIDE.NOT", NotFile({{1, "saved one"}, {2, "saved two"}})); }
     void Edit(AnnotationStore& store)
     {
         store.LoadIndex();
@@ -329,14 +329,14 @@ TEST(SaveAnnotations, failureAtEachStep_keepsOldFileAndChanges)
         Status saved = store.SaveAnnotations([step](WriteStep s) { return s != step; });
         ASSERT_FALSE(saved);
         EXPECT_EQ(saved.error().kind, FileErrorKind::CannotWrite);
-        EXPECT_EQ(ParseNot(ReadAll(f.dir / "AIDE.NOT")), f.before);
+        EXPECT_EQ(ParseNot(ReadFile(f.dir / "AIDE.NOT")), f.before);
         EXPECT_TRUE(fs::exists(f.dir / "AIDE.NO$"));
         // Still usable: the changes are there and a second attempt succeeds.
         EXPECT_EQ(store.ShowAnnotation(3), "new three");
         ASSERT_TRUE(store.SaveAnnotations());
-        EXPECT_EQ(ParseNot(ReadAll(f.dir / "AIDE.NOT")), f.after);
+        EXPECT_EQ(ParseNot(ReadFile(f.dir / "AIDE.NOT")), f.after);
         EXPECT_FALSE(fs::exists(f.dir / "AIDE.NO$"));
-        EXPECT_EQ(testing::CountFiles(f.dir.path()), 1u);
+        EXPECT_EQ(test::CountFiles(f.dir.path()), 1u);
     }
     // Failures after the rename: the new file is in place; a kept .NO$ changes nothing.
     for (WriteStep step : {WriteStep::SyncFolder, WriteStep::Cleanup}) {
@@ -345,7 +345,7 @@ TEST(SaveAnnotations, failureAtEachStep_keepsOldFileAndChanges)
         AnnotationStore store(f.dir / "AIDE.NOT", f.dir / "AIDE.NO$");
         f.Edit(store);
         EXPECT_TRUE(store.SaveAnnotations([step](WriteStep s) { return s != step; }));
-        EXPECT_EQ(ParseNot(ReadAll(f.dir / "AIDE.NOT")), f.after);
+        EXPECT_EQ(ParseNot(ReadFile(f.dir / "AIDE.NOT")), f.after);
         EXPECT_EQ(f.NextStart(), f.after);
     }
 }
@@ -374,7 +374,7 @@ TEST(SaveAnnotations, crashAtEachStep_nextStartFindsEveryAnnotation)
         ::waitpid(child, &status, 0);
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), 0);
-        const Notes onDisk = ParseNot(ReadAll(f.dir / "AIDE.NOT"));
+        const Notes onDisk = ParseNot(ReadFile(f.dir / "AIDE.NOT"));
         EXPECT_TRUE(onDisk == f.before || onDisk == f.after);
         EXPECT_EQ(f.NextStart(), f.after);
     }
