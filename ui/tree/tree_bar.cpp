@@ -3,9 +3,11 @@
 #include "core/store/cp1252.h"
 #include "core/view/bar_geometry.h"
 
+#include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMainWindow>
+#include <QPainter>
 #include <QPixmap>
 #include <QStyle>
 #include <QStyleFactory>
@@ -39,6 +41,33 @@ int ImageAfterToggle(int image, bool expanded)
     return image;
 }
 
+// The classic style joins every item to the one above with a dotted line, the very first
+// one included, where there is nothing above to join. Its line stops at the +/- box
+// (half the box, 4 pixels, above the middle of the row) or, without a box, at the middle.
+class ContentsTreeWidget : public QTreeWidget
+{
+  public:
+    using QTreeWidget::QTreeWidget;
+    bool classicLines = false;
+
+  protected:
+    void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override
+    {
+        if (!classicLines || !rootIsDecorated() || index.parent().isValid() || index.row() != 0) {
+            QTreeWidget::drawBranches(painter, rect, index);
+            return;
+        }
+        const int middle = rect.top() + rect.height() / 2;
+        const int lineEnd = model()->hasChildren(index) ? middle - 4 : middle;
+        painter->save();
+        painter->setClipRegion(QRegion(rect).subtracted(QRect(rect.left(), rect.top(), rect.width(),
+                                                              lineEnd - rect.top())),
+                               Qt::IntersectClip);
+        QTreeWidget::drawBranches(painter, rect, index);
+        painter->restore();
+    }
+};
+
 } // namespace
 
 CTreeBar::CTreeBar(Host host, QWidget* parent) : CDlgBar(parent), host_(std::move(host))
@@ -53,15 +82,24 @@ bool CTreeBar::Create(QMainWindow* frame)
     if (!CDlgBar::Create(frame, Qt::LeftDockWidgetArea, DialogUnitsToPixels(124, 103), kBarId, true))
         return false;
 
-    tree_ = new QTreeWidget(client());
+    auto* tree = new ContentsTreeWidget(client());
+    tree_ = tree;
     tree_->setObjectName(QStringLiteral("tree%1").arg(kTreeId));
     // Dotted lines, lines at the root and +/- buttons: the classic tree look, where the
     // platform style has one.
     if (QStyle* classic = QStyleFactory::create(QStringLiteral("Windows"))) {
         classic->setParent(tree_);
         tree_->setStyle(classic);
+        tree->classicLines = true;
     }
     tree_->setHeaderHidden(true);
+    // Whole titles: one column as wide as the widest shown title, a horizontal scroll bar
+    // when that is wider than the bar.
+    tree_->setTextElideMode(Qt::ElideNone);
+    tree_->header()->setStretchLastSection(false);
+    tree_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    tree_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    tree_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     tree_->setRootIsDecorated(true);
     tree_->setItemsExpandable(true);
     tree_->setExpandsOnDoubleClick(true);

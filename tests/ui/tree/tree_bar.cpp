@@ -6,7 +6,10 @@
 #include "ui/tree/tree_bar.h"
 #include "core/tree/contents_file.h"
 
+#include <QHeaderView>
+#include <QImage>
 #include <QMainWindow>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTreeWidget>
@@ -251,6 +254,38 @@ class TreeBarTest : public QObject
         QCOMPARE(f.bar->CalcDynamicLayout(90, 0), QSize(90, 120));
         QCOMPARE(f.bar->dockedSize(), QSize(90, 120));
         QCOMPARE(f.bar->floatingSize(), QSize(90, 120));
+    }
+
+    void longTitles_scrollSideways_firstRootHasNoLineAbove()
+    {
+        Frame f;
+        QVERIFY(f.bar->LoadTree(fic_).ok());
+        QTreeWidget* tree = f.bar->tree();
+        tree->topLevelItem(2)->setText(0, QStringLiteral("Un titre bien trop long pour la largeur du sommaire, "
+                                                         "qui se lit en faisant d\u00e9filer"));
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+        // Whole titles, and a horizontal scroll bar to reach their ends.
+        QCOMPARE(tree->textElideMode(), Qt::ElideNone);
+        QTRY_VERIFY(tree->horizontalScrollBar()->maximum() > 0);
+        QVERIFY(tree->header()->sectionSize(0) >
+                tree->indentation() + tree->fontMetrics().horizontalAdvance(tree->topLevelItem(2)->text(0)));
+
+        // The branch column of a root item: the first one has no dotted line above its box,
+        // the next ones have the line that joins them to the one before.
+        const QImage image = tree->viewport()->grab().toImage();
+        const QRgb base = tree->palette().color(QPalette::Base).rgb();
+        const auto marksAbove = [&](QTreeWidgetItem* item) {
+            const QRect r = tree->visualItemRect(item);
+            const int boxTop = r.top() + r.height() / 2 - 4;
+            int marks = 0;
+            for (int y = r.top(); y < boxTop; ++y)
+                for (int x = r.left() - tree->indentation(); x < r.left(); ++x)
+                    marks += image.pixel(x, y) != base;
+            return marks;
+        };
+        QCOMPARE(marksAbove(tree->topLevelItem(0)), 0);
+        QVERIFY(marksAbove(tree->topLevelItem(1)) > 0);
     }
 
     void bar_cannotBeDraggedFloatedOrClosed()
