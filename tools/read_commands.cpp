@@ -126,11 +126,9 @@ int RunArticle(const std::vector<std::string>& args)
     if (!files)
         return kExitDamaged;
 
-    auto index = LoadArticleIndex(files->pgh);
-    if (!index) {
-        ReportError(index.error());
+    auto index = LoadIndexOrReport(*files);
+    if (!index)
         return kExitDamaged;
-    }
     const ArticleEntry* entry = FindOrReport(*index, *files, *number);
     if (!entry)
         return kExitDamaged;
@@ -162,11 +160,9 @@ int RunLinks(const std::vector<std::string>& args)
     if (!files)
         return kExitDamaged;
 
-    auto index = LoadArticleIndex(files->pgh);
-    if (!index) {
-        ReportError(index.error());
+    auto index = LoadIndexOrReport(*files);
+    if (!index)
         return kExitDamaged;
-    }
     const ArticleEntry* entry = FindOrReport(*index, *files, *number);
     if (!entry)
         return kExitDamaged;

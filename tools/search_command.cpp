@@ -28,23 +28,21 @@ int RunSearch(const std::vector<std::string>& args)
     if (!request.inTitle && !request.inText)
         return UsageError("search", "--no-title and --no-text leave nothing to search in");
 
-    // The viewer searches Windows-1252 strings: a character without a byte there could only
-    // be searched as '?', which is not what was asked for.
+    // As in the viewer: a character that Windows-1252 lacks cannot be in a title, but can be in
+    // an article's text (\uN), so such a string is looked for in the texts as typed.
     const std::u16string wanted = Utf8ToUtf16(split->positional[1]);
-    request.text = EncodeCp1252(wanted);
-    if (request.text.empty())
+    if (wanted.empty())
         return UsageError("search", "the text to search for is empty");
+    request.text = EncodeCp1252(wanted);
     if (DecodeCp1252(request.text) != wanted)
-        return UsageError("search", "the text to search for has characters that Windows-1252 cannot hold");
+        request.textUtf16 = wanted;
 
     const auto files = OpenHelpSet(split->positional[0]);
     if (!files)
         return kExitDamaged;
-    auto index = LoadArticleIndex(files->pgh);
-    if (!index) {
-        ReportError(index.error());
+    auto index = LoadIndexOrReport(*files);
+    if (!index)
         return kExitDamaged;
-    }
     auto hits = FindMatchingArticles(*index, files->pgd, request);
     if (!hits) {
         ReportError(hits.error());

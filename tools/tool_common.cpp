@@ -131,4 +131,14 @@ std::string OffsetText(std::uint64_t offset)
     return std::to_string(offset);
 }
 
+std::optional<ArticleIndex> LoadIndexOrReport(const HelpSetFiles& files)
+{
+    auto index = LoadArticleIndex(files.pgh);
+    if (!index) {
+        ReportError(index.error());
+        return std::nullopt;
+    }
+    return std::move(*index);
+}
+
 } // namespace mirelda::tool

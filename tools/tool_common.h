@@ -44,6 +44,9 @@ std::optional<std::int32_t> ParseArticleArgument(std::string_view text);
 // gives nothing.
 std::optional<HelpSetFiles> OpenHelpSet(const std::string& base);
 
+// The help set's article index; a read failure is reported (stderr) and gives nothing.
+std::optional<ArticleIndex> LoadIndexOrReport(const HelpSetFiles& files);
+
 // A Windows-1252 text as UTF-8, for one tab-separated field: tabs and line ends inside it
 // become spaces so that a record stays on one line.
 std::string FieldText(std::string_view cp1252);
