@@ -2,6 +2,7 @@
 
 #include "core/app/help_title.h"
 
+#include <filesystem>
 #include <limits>
 
 namespace mirelda {
@@ -76,13 +77,21 @@ void ParseParam(StartOptions& options, std::string_view param, bool isSwitch)
     }
 }
 
-StartOptions ParseCommandLine(const std::vector<std::string>& args)
+StartOptions ParseCommandLine(const std::vector<std::string>& args,
+                              const std::function<bool(const std::string&)>& isExistingPath)
 {
+    const auto exists = [&isExistingPath](const std::string& arg) {
+        if (isExistingPath)
+            return isExistingPath(arg);
+        std::error_code ignored;
+        return std::filesystem::exists(arg, ignored);
+    };
     StartOptions options;
     for (const std::string& arg : args) {
         if (arg.starts_with("--"))
             continue;
-        const bool isSwitch = !arg.empty() && (arg.front() == '/' || arg.front() == '-');
+        const bool isSwitch =
+            !arg.empty() && (arg.front() == '-' || (arg.front() == '/' && !exists(arg)));
         ParseParam(options, isSwitch ? std::string_view(arg).substr(1) : std::string_view(arg), isSwitch);
     }
     return options;

@@ -11,6 +11,7 @@
 // switches replace earlier ones; arguments that are not switches are ignored.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,10 +37,13 @@ void ParseParam(StartOptions& options, std::string_view param, bool isSwitch);
 // The whole command line, without the program name. Arguments beginning with "--" are the
 // program's own long options (--help, --version) and are left to it.
 //
-// Note: a Linux absolute path starts with "/", so `mirelda /home/x` is the switch "home/x"
-// (letter H) and is ignored, while `mirelda /data/x` is a D switch with the value "ta/x" and
-// `mirelda /foo` an F switch. Help sets are named with /D:PATH, never by a bare path.
-StartOptions ParseCommandLine(const std::vector<std::string>& args);
+// A Linux absolute path also starts with "/": an argument that names an existing file or
+// folder is taken as what the user meant, a path, and ignored like any other non-switch — so
+// `mirelda /data/x` never becomes a D switch with the value "ta/x", nor `mirelda /foo` a
+// close request. Help sets are named with /D:PATH. `isExistingPath` answers for the file
+// system (by default, the real one).
+StartOptions ParseCommandLine(const std::vector<std::string>& args,
+                              const std::function<bool(const std::string&)>& isExistingPath = {});
 
 // The P value: leading white space, an optional sign, then decimal digits up to the first
 // other character; 0 when there are no digits. Values beyond 32 bits saturate at the limits.

@@ -8,9 +8,22 @@
 namespace mirelda {
 namespace {
 
+// No argument names an existing file here, whatever the machine's folders are.
 StartOptions Parse(std::vector<std::string> args)
 {
-    return ParseCommandLine(args);
+    return ParseCommandLine(args, [](const std::string&) { return false; });
+}
+
+TEST(CommandLine, existingPath_isNotASwitch)
+{
+    const auto onlyData = [](const std::string& arg) { return arg == "/data/GUIDE" || arg == "/foo"; };
+    // Read as switches these would be D "ta/GUIDE" and F: a typed path must neither change
+    // the help set nor close the running viewer.
+    const StartOptions o = ParseCommandLine({"/data/GUIDE", "/foo", "/P:3"}, onlyData);
+    EXPECT_EQ(o.helpSetBase, "");
+    EXPECT_FALSE(o.closeRunning);
+    EXPECT_EQ(o.startArticle, 3);
+    EXPECT_TRUE(ParseCommandLine({"/F"}, onlyData).closeRunning);
 }
 
 TEST(CommandLine, noArguments_keepsDefaults)
