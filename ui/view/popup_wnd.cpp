@@ -22,6 +22,17 @@
 
 namespace {
 
+// The frame allowances of the sizing rule, as margins around the text (see the constructor).
+constexpr int kTextMarginX = 10;
+constexpr int kTextMarginY = 12;
+
+// QTextEdit keeps its viewport margins to itself; the pop-up needs them.
+class PopupText : public QTextEdit {
+public:
+    using QTextEdit::QTextEdit;
+    using QTextEdit::setViewportMargins;
+};
+
 // The mouse cursor stays hidden while the pop-up is made and placed.
 class HiddenCursor
 {
@@ -78,7 +89,8 @@ CPopupWnd::CPopupWnd(QWidget* owner)
     setCursor(Qt::ArrowCursor);
     setGeometry(0, 0, 100, 100);
 
-    text_ = new QTextEdit(this);
+    auto* text = new PopupText(this);
+    text_ = text;
     text_->setObjectName(QStringLiteral("popupText%1").arg(kTextControlId));
     text_->setGeometry(0, 0, 100, 100);
     text_->setReadOnly(true);
@@ -88,6 +100,9 @@ CPopupWnd::CPopupWnd(QWidget* owner)
     text_->setFrameStyle(QFrame::Box | QFrame::Plain);
     text_->setLineWidth(1);
     text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The window has no frame of its own: the width and height allowances become margins
+    // around the text, so it is shown at the very width it was measured at (no re-wrap).
+    text->setViewportMargins(kTextMarginX, kTextMarginY, kTextMarginX, kTextMarginY);
     text_->viewport()->setCursor(Qt::ArrowCursor);
     text_->installEventFilter(this);
     text_->viewport()->installEventFilter(this);

@@ -86,6 +86,9 @@ class PopupWndTest : public QObject
         QVERIFY(textWidth >= 25);
         QCOMPARE((screen_.width() - 25 - textWidth) % 25, 0);
         QTRY_COMPARE(p->textControl()->verticalScrollBar()->maximum(), 0); // the whole text shows
+        // Shown at the width it was measured at, so it cannot wrap differently.
+        const QTextEdit* text = p->textControl();
+        QCOMPARE(text->viewport()->width(), textWidth - 2 * text->frameWidth());
     }
 
     void fitToText_noBlankBelowTheLastLine()
