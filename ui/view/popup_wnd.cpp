@@ -103,6 +103,8 @@ CPopupWnd::CPopupWnd(QWidget* owner)
     // The window has no frame of its own: the width and height allowances become margins
     // around the text, so it is shown at the very width it was measured at (no re-wrap).
     text->setViewportMargins(kTextMarginX, kTextMarginY, kTextMarginX, kTextMarginY);
+    text->setBackgroundRole(QPalette::Base);  // the margins look like the rest of the note
+    text->setAutoFillBackground(true);
     text_->viewport()->setCursor(Qt::ArrowCursor);
     text_->installEventFilter(this);
     text_->viewport()->installEventFilter(this);
