@@ -13,13 +13,27 @@ namespace mirelda::tool {
 
 namespace {
 
-// The index entry of the article named on the command line, or a message and nothing.
-const ArticleEntry* FindOrReport(const ArticleIndex& index, const HelpSetFiles& files, std::int32_t number)
+// The help set named by BASE and the index entry of article N, both from the command line;
+// whatever is wrong is reported, and then there is nothing.
+struct LocatedArticle {
+    HelpSetFiles files;
+    ArticleEntry entry;
+};
+
+std::optional<LocatedArticle> LocateArticle(const std::string& base, std::int32_t number)
 {
-    const ArticleEntry* entry = index.FindArticle(number);
-    if (!entry)
-        ReportProblem(files.pgh.string(), "article " + std::to_string(number) + " is not in the index");
-    return entry;
+    const auto files = OpenHelpSet(base);
+    if (!files)
+        return std::nullopt;
+    const auto index = LoadIndexOrReport(*files);
+    if (!index)
+        return std::nullopt;
+    const ArticleEntry* entry = index->FindArticle(number);
+    if (!entry) {
+        ReportProblem(files->pgh.string(), "article " + std::to_string(number) + " is not in the index");
+        return std::nullopt;
+    }
+    return LocatedArticle{*files, *entry};
 }
 
 // The character positions of an article's text as one UTF-8 text: paragraph marks become
@@ -122,17 +136,10 @@ int RunArticle(const std::vector<std::string>& args)
     const auto number = ParseArticleArgument(split->positional[1]);
     if (!number)
         return UsageError("article", "not an article number: " + split->positional[1]);
-    const auto files = OpenHelpSet(split->positional[0]);
-    if (!files)
+    const auto located = LocateArticle(split->positional[0], *number);
+    if (!located)
         return kExitDamaged;
-
-    auto index = LoadIndexOrReport(*files);
-    if (!index)
-        return kExitDamaged;
-    const ArticleEntry* entry = FindOrReport(*index, *files, *number);
-    if (!entry)
-        return kExitDamaged;
-    auto article = ReadArticle(files->pgd, *entry);
+    auto article = ReadArticle(located->files.pgd, located->entry);
     if (!article) {
         ReportError(article.error());
         return kExitDamaged;
@@ -156,17 +163,10 @@ int RunLinks(const std::vector<std::string>& args)
     const auto number = ParseArticleArgument(split->positional[1]);
     if (!number)
         return UsageError("links", "not an article number: " + split->positional[1]);
-    const auto files = OpenHelpSet(split->positional[0]);
-    if (!files)
+    const auto located = LocateArticle(split->positional[0], *number);
+    if (!located)
         return kExitDamaged;
-
-    auto index = LoadIndexOrReport(*files);
-    if (!index)
-        return kExitDamaged;
-    const ArticleEntry* entry = FindOrReport(*index, *files, *number);
-    if (!entry)
-        return kExitDamaged;
-    auto links = ReadLinks(files->pgl, *entry);
+    auto links = ReadLinks(located->files.pgl, located->entry);
     if (!links) {
         ReportError(links.error());
         return kExitDamaged;
