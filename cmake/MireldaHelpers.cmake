@@ -64,18 +64,29 @@ function(mirelda_add_ui_module name)
 endfunction()
 
 # GoogleTest executable `test_<name>` over the given sources, registered with CTest.
+# Every test has a time limit, so that a hang fails the run instead of stalling it.
+# A test may ask for more with TIMEOUT.
+set(MIRELDA_TEST_TIMEOUT 120 CACHE STRING "Default CTest time limit of one test, in seconds")
+
 function(mirelda_add_gtest name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT ${MIRELDA_TEST_TIMEOUT})
+  endif()
   add_executable(test_${name} ${ARG_SOURCES})
   target_link_libraries(test_${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
   target_compile_definitions(test_${name} PRIVATE MIRELDA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   mirelda_warnings(test_${name})
-  gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS core)
+  gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS core TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 
 # QtTest executable `test_<name>` run on the offscreen platform.
 function(mirelda_add_qtest name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT ${MIRELDA_TEST_TIMEOUT})
+  endif()
   add_executable(test_${name} ${ARG_SOURCES})
   target_link_libraries(test_${name} PRIVATE ${ARG_LIBS} mirelda_ui Qt6::Test)
   target_compile_definitions(test_${name} PRIVATE MIRELDA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
@@ -83,7 +94,7 @@ function(mirelda_add_qtest name)
   set_target_properties(test_${name} PROPERTIES AUTOMOC ON)
   mirelda_warnings(test_${name})
   add_test(NAME ${name} COMMAND test_${name})
-  set_tests_properties(${name} PROPERTIES LABELS ui
+  set_tests_properties(${name} PROPERTIES LABELS ui TIMEOUT ${ARG_TIMEOUT}
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_QPA_FONTDIR=/usr/share/fonts/truetype/dejavu")
 endfunction()
 
