@@ -6,12 +6,14 @@
 #include "ui/tree/tree_bar.h"
 #include "ui/view/mirelda_view.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWindow>
 
 CMainFrame::CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasStartArticle,
                        std::int32_t startArticle, QWidget* parent)
@@ -37,10 +39,13 @@ CMainFrame::CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasSt
     setDockNestingEnabled(false);
     created_ = CreateBars();
     WireFrameCommands();
+    activeWindowWatch_ =
+        connect(qApp, &QGuiApplication::focusWindowChanged, this, &CMainFrame::NoteActiveWindow);
 }
 
 CMainFrame::~CMainFrame()
 {
+    disconnect(activeWindowWatch_);
     // Children die after this body, when the members they could reach through signals and
     // event filters are gone already: cut those ties first.
     for (QObject* window : toggleWindows_.keys()) {
@@ -105,7 +110,40 @@ void CMainFrame::ActivateFrame()
     else
         show();
     raise();
-    activateWindow();
+    // The window the user was last in comes forward over it: a list window, the search
+    // dialog or a dialog still open; the main window when it was last itself, or when that
+    // window has been hidden since.
+    QWidget* target = this;
+    if (lastActivePopup_ && lastActivePopup_->isVisible())
+        target = lastActivePopup_;
+    if (target != this)
+        target->raise();
+    target->activateWindow();
+}
+
+void CMainFrame::NoteActiveWindow(QWindow* window)
+{
+    if (!window)
+        return;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->windowHandle() != window)
+            continue;
+        if (top == this) {
+            lastActivePopup_ = nullptr;
+            return;
+        }
+        if (top->windowType() == Qt::Popup || top->windowType() == Qt::ToolTip)
+            return; // menus and pop-up articles close as soon as the user leaves them
+        // A window of this viewer is one that the main window owns, directly or through
+        // another of its windows (the rename dialog of the bookmark window).
+        for (QWidget* owner = top->parentWidget(); owner; owner = owner->parentWidget()) {
+            if (owner == this) {
+                lastActivePopup_ = top;
+                return;
+            }
+        }
+        return;
+    }
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

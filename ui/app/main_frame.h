@@ -15,6 +15,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <cstdint>
 #include <functional>
@@ -28,6 +29,7 @@ class CTreeBar;
 class QAction;
 class QMenu;
 class QToolBar;
+class QWindow;
 
 class CMainFrame : public QMainWindow, public ViewHost {
     Q_OBJECT
@@ -69,7 +71,9 @@ public:
     bool annotationButtonShowsPresent() const { return annotationImageShown_; }
     // Lays the bars out again after one was shown or hidden (annotation toggle).
     void RecalcLayout();
-    void ActivateFrame();  // bring forward: restore when minimised, raise, activate
+    // Brings the viewer forward: restores the main window when minimised, raises it and
+    // activates the window the user was last in.
+    void ActivateFrame();
 
     // --- ViewHost -------------------------------------------------------------------------
     const mirelda::ArticleIndex& articleIndex() const override { return index_; }
@@ -99,6 +103,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void NoteActiveWindow(QWindow* window);
     // frame_menus.cpp
     void CreateActions();
     void CreateMenus();
@@ -143,6 +148,10 @@ private:
     std::unordered_map<int, std::function<void()>> handlers_;
     std::unordered_map<int, std::function<void(QAction&)>> updateRules_;
     QHash<QObject*, int> toggleWindows_;
+    // The main window's own window (list window, search dialog, dialog) that was active
+    // last; null when the main window itself was active since.
+    QPointer<QWidget> lastActivePopup_;
+    QMetaObject::Connection activeWindowWatch_;
 
     bool created_ = false;
     bool firstActivation_ = true;

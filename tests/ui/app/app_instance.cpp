@@ -1,6 +1,7 @@
 // One viewer per help set: the request parser, then the hand-over between real processes of
-// the built program (show, show with a missing article, activate, close, close with nobody
-// there, a crashed viewer's socket, two starts at once, hostile peers).
+// the built program (show, show with a missing article, activate and the window it brings
+// forward, close, close with nobody there, a crashed viewer's socket, two starts at once,
+// hostile peers).
 //
 // The viewers run with MIRELDA_PROBE=1: they print "article N caption" for each article that
 // becomes current and answer their own message boxes, printing them.
@@ -9,7 +10,10 @@
 
 #include "core/app/command_line.h"
 #include "ui/app/instance_request.h"
+#include "ui/app/main_frame.h"
 #include "ui/app/single_instance.h"
+#include "ui/lists/list_dlg.h"
+#include "ui/search/search_dlg.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -189,6 +193,57 @@ private slots:
         QVERIFY(first.Ends(5000));
         QCOMPARE(first.process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(first.process.exitCode(), 0);
+    }
+
+    void handOver_bringsForwardTheWindowLastActive()
+    {
+        // The running viewer is this process, so that its windows can be looked at; the
+        // second start is the real program.
+        apptest::InProcessViewer viewer({dSwitch_});
+        QVERIFY(viewer.app->InitInstance());
+        CMainFrame* frame = viewer.app->mainFrame();
+        QTRY_VERIFY(frame->helpSetLoaded());
+        QWidget elsewhere; // another program's window, active when the second start comes
+        elsewhere.show();
+        auto activate = [](QWidget* w) {
+            w->activateWindow();
+            return QTest::qWaitForWindowActive(w);
+        };
+        auto handOver = [&] {
+            Viewer second({dSwitch_});
+            QDeadlineTimer deadline(kWaitMs);
+            while (second.process.state() != QProcess::NotRunning && !deadline.hasExpired())
+                QTest::qWait(20); // this viewer answers from its event loop
+            return second.process.state() == QProcess::NotRunning && second.process.exitCode() == 0;
+        };
+
+        // The user was in the bookmark window, then in the search dialog, then minimised
+        // the viewer: the window last active comes back, the main window is restored.
+        CListDlg* bookmarks = viewer.app->bookmarkWindow();
+        CSearchDlg* search = viewer.app->searchDialog();
+        for (QWidget* window : {static_cast<QWidget*>(bookmarks), static_cast<QWidget*>(search)}) {
+            window->show();
+            QVERIFY(activate(window));
+            QVERIFY(activate(&elsewhere));
+            frame->showMinimized();
+            QVERIFY(handOver());
+            QTRY_COMPARE(QApplication::activeWindow(), window);
+            QVERIFY(!frame->isMinimized());
+        }
+
+        // Back in the main window since: the main window.
+        QVERIFY(activate(frame));
+        QVERIFY(activate(&elsewhere));
+        QVERIFY(handOver());
+        QTRY_COMPARE(QApplication::activeWindow(), frame);
+
+        // A window closed since is not opened again: the main window.
+        QVERIFY(activate(bookmarks));
+        bookmarks->hide();
+        QVERIFY(activate(&elsewhere));
+        QVERIFY(handOver());
+        QTRY_COMPARE(QApplication::activeWindow(), frame);
+        QVERIFY(!bookmarks->isVisible());
     }
 
     void otherHelpSet_isAnotherViewer()
