@@ -17,15 +17,15 @@ CBookmarkNameDlg::CBookmarkNameDlg(const QString& caption, const QString& name, 
     edit_->setObjectName(QStringLiteral("edit1022"));
     edit_->selectAll();
     label->setBuddy(edit_);
-    confirm_ = new QPushButton(QStringLiteral("&Valider"), this);
-    confirm_->setObjectName(QStringLiteral("confirmButton"));
-    confirm_->setDefault(true);
+    auto* confirm = new QPushButton(QStringLiteral("&Valider"), this);
+    confirm->setObjectName(QStringLiteral("confirmButton"));
+    confirm->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("&Annuler"), this);
     cancel->setObjectName(QStringLiteral("cancelButton"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(confirm_);
+    buttons->addWidget(confirm);
     buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
@@ -33,18 +33,11 @@ CBookmarkNameDlg::CBookmarkNameDlg(const QString& caption, const QString& name, 
     layout->addLayout(buttons);
     setMinimumWidth(320);
 
-    connect(confirm_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(confirm, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(edit_, &QLineEdit::textChanged, this, &CBookmarkNameDlg::UpdateConfirm);
-    UpdateConfirm();
 }
 
 QString CBookmarkNameDlg::name() const
 {
     return edit_->text();
-}
-
-void CBookmarkNameDlg::UpdateConfirm()
-{
-    confirm_->setEnabled(!edit_->text().trimmed().isEmpty());
 }

@@ -2,15 +2,13 @@
 // The bookmark name dialog (162): one edit for the name, "&Valider" and "&Annuler". Used to
 // add a bookmark ("Ajouter un signet") and to rename one ("Renommer le signet").
 //
-// An empty (or blank) name would give a list line that nobody can see or pick, so
-// "&Valider" stays disabled until the name holds something visible. Names read from a
-// bookmark file may still be empty; they are kept as they are.
+// The name is not tested: an empty or blank one is a bookmark like any other, as a name
+// read from a bookmark file may be.
 
 #include <QDialog>
 #include <QString>
 
 class QLineEdit;
-class QPushButton;
 
 class CBookmarkNameDlg : public QDialog
 {
@@ -21,8 +19,5 @@ class CBookmarkNameDlg : public QDialog
     QString name() const;
 
   private:
-    void UpdateConfirm();
-
     QLineEdit* edit_ = nullptr;
-    QPushButton* confirm_ = nullptr;
 };

@@ -349,7 +349,7 @@ class ListWindowsTest : public QObject
         };
         QVERIFY(buttonsDisabled());
 
-        // Define: the dialog offers the current title; empty names cannot be confirmed.
+        // Define: the dialog offers the current title.
         const struct
         {
             std::int32_t article;
@@ -363,7 +363,6 @@ class ListWindowsTest : public QObject
             frame_->action(mirelda::cmd::kDefineBookmark)->trigger();
             QCOMPARE(seen.caption, QStringLiteral("Ajouter un signet"));
             QCOMPARE(seen.presetName, view->currentTitle());
-            QVERIFY(!seen.confirmEnabledWhenEmpty);
         }
         // Cancel adds nothing.
         NameDialogSeen cancelled;
@@ -418,6 +417,63 @@ class ListWindowsTest : public QObject
         QTest::mouseClick(remove, Qt::LeftButton);
         QCOMPARE(Lines(window), (QStringList{QStringLiteral("Aaron"), QStringLiteral("Beta")}));
         QVERIFY(buttonsDisabled());
+        window->hide();
+    }
+
+    void bookmarks_emptyAndBlankNamesAreEntriesLikeAnyOther()
+    {
+        CListDlg* window = app_->bookmarkWindow();
+        QListWidget* list = List(window);
+        while (window->GetCount() > 0) {
+            list->setCurrentRow(0);
+            QString text;
+            AnswerMessage(text, QMessageBox::Yes);
+            window->DeleteSelected();
+        }
+        auto rowOf = [window](std::int32_t article) {
+            for (int i = 0; i < window->GetCount(); ++i)
+                if (window->GetItemArticle(i) == article)
+                    return i;
+            return -1;
+        };
+        // "&Valider" takes an empty or blank name, and each confirmation is a further entry.
+        for (const auto& [article, name] :
+             {std::pair{2, QString()}, std::pair{3, QStringLiteral("   ")}, std::pair{4, QString()}}) {
+            QVERIFY(app_->GoToArticle(article, 0));
+            NameDialogSeen seen;
+            AnswerNameDialog(seen, name);
+            frame_->action(mirelda::cmd::kDefineBookmark)->trigger();
+            QVERIFY(seen.confirmEnabledWhenEmpty);
+            QCOMPARE(window->GetItemText(rowOf(article)), name);
+        }
+        QCOMPARE(window->GetCount(), 3);
+
+        // Each has a line of its own that a click selects and "&Afficher" opens.
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        for (const std::int32_t article : {2, 3, 4}) {
+            const QRect line = list->visualItemRect(list->item(rowOf(article)));
+            QVERIFY(line.height() >= list->fontMetrics().height());
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line.center());
+            QCOMPARE(list->currentRow(), rowOf(article));
+            QTest::mouseClick(Button(window, 1020), Qt::LeftButton);
+            QCOMPARE(frame_->view()->currentArticle(), article);
+        }
+
+        // Renamed and deleted like any other.
+        list->setCurrentRow(rowOf(2));
+        NameDialogSeen renamed;
+        AnswerNameDialog(renamed, QStringLiteral("Nommé"));
+        QTest::mouseClick(Button(window, 1024), Qt::LeftButton);
+        QCOMPARE(renamed.presetName, QString());
+        QCOMPARE(window->GetItemText(rowOf(2)), QStringLiteral("Nommé"));
+        list->setCurrentRow(rowOf(4));
+        QString question;
+        AnswerMessage(question, QMessageBox::Yes);
+        QTest::mouseClick(Button(window, 1023), Qt::LeftButton);
+        QCOMPARE(question, QStringLiteral("Voulez-vous supprimer le signet «» ?"));
+        QCOMPARE(window->GetCount(), 2);
+        QCOMPARE(rowOf(4), -1);
         window->hide();
     }
 
