@@ -195,6 +195,13 @@ struct ByteClasses
 };
 inline constexpr ByteClasses kBytes{};
 
+// "{\\rtf", or "{\\urtf" as the rich-edit control also accepts; what follows is read alike.
+inline bool StartsRtf(const unsigned char* p, const unsigned char* end)
+{
+    const auto n = static_cast<std::size_t>(end - p);
+    return (n >= 5 && std::memcmp(p, "{\\rtf", 5) == 0) || (n >= 6 && std::memcmp(p, "{\\urtf", 6) == 0);
+}
+
 inline int HexValue(unsigned char c)
 {
     if (c >= '0' && c <= '9')

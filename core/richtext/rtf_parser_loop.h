@@ -13,7 +13,7 @@ template <bool Rich> void Parser<Rich>::Run()
     const unsigned char* q = p_;
     while (q < end_ && (*q == ' ' || *q == '\t' || *q == '\r' || *q == '\n'))
         ++q;
-    if (end_ - q < 5 || std::memcmp(q, "{\\rtf", 5) != 0) {
+    if (!StartsRtf(q, end_)) {
         RunPlainText();
         return;
     }
@@ -96,6 +96,11 @@ template <bool Rich> void Parser<Rich>::TextByte()
         if (c == '\t') {
             FlushPending();
             Put(kTab);
+        } else if (c == 0 && Top().dest == Dest::Text) {
+            // A NUL byte keeps its place in the text, as the rich-edit control keeps it, and
+            // shows as a space; the other control bytes show nothing.
+            FlushPending();
+            Put(u' ');
         }
         return;
     }

@@ -307,10 +307,8 @@ template <bool Rich> bool Parser<Rich>::CharacterWord(Kw kw)
         Put(u'\u2013');
         return true;
     case Kw::k_emspace:
-        Put(u'\u2003');
-        return true;
     case Kw::k_enspace:
-        Put(u'\u2002');
+        Put(u' '); // a plain space, as the rich-edit control gives: find and whole words see one
         return true;
     case Kw::k_qmspace:
         Put(u'\u2005');

@@ -95,7 +95,7 @@ bool IsRtf(std::string_view rtf)
 {
     std::size_t i = 0;
     while (i < rtf.size() && (rtf[i] == ' ' || rtf[i] == '\t' || rtf[i] == '\r' || rtf[i] == '\n')) ++i;
-    return rtf.substr(i, 5) == "{\\rtf";
+    return rtf.substr(i, 5) == "{\\rtf" || rtf.substr(i, 6) == "{\\urtf";  // as the reader decides
 }
 
 }  // namespace

@@ -40,12 +40,35 @@ TEST(RtfNumbering, breaksAndSpecialCharacters_onePositionEach)
     EXPECT_EQ(TextOf("{\\rtf1 \\~\\-\\_\\{\\}\\\\}"), u"\u00A0\u00AD\u2011{}\\\r");
     EXPECT_EQ(TextOf("{\\rtf1 \\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote}"),
               u"\u2014\u2013\u2022\u2018\u2019\u201C\u201D\r");
-    EXPECT_EQ(TextOf("{\\rtf1 \\emspace\\enspace\\qmspace\\zwj\\zwnj}"), u"\u2003\u2002\u2005\u200D\u200C\r");
+    // \emspace and \enspace are plain spaces, so that find and whole words see a space.
+    EXPECT_EQ(TextOf("{\\rtf1 \\emspace\\enspace\\qmspace\\zwj\\zwnj}"), u"  \u2005\u200D\u200C\r");
     EXPECT_EQ(TextOf("{\\rtf1 a\tb}"), u"a\tb\r"); // a raw tab byte is a tab
     // Control characters show nothing, whatever way they are written.
     EXPECT_EQ(TextOf("{\\rtf1 a\\'00\\'0d\\u11 \x01 b}"), u"a b\r");
     // A U+FFFC written as text would pass for a picture.
     EXPECT_EQ(TextOf("{\\rtf1 \\u65532 ?}"), u"\uFFFD\r");
+}
+
+TEST(RtfNumbering, nulByte_keepsItsPositionAsASpace)
+{
+    using namespace std::string_literals;
+    EXPECT_EQ(TextOf("{\\rtf1\\ansi{Th\0is\0 is a test}}"s), u"Th is  is a test\r");
+    // Every later position stays where it was: the link starts after the space.
+    const RichDocument doc =
+        testing::Read("{\\rtf1 a\0{\\field{\\*\\fldinst HYPERLINK \"t\"}{\\fldrslt link}}}"s);
+    EXPECT_EQ(doc.text, u"a link\r");
+    ASSERT_EQ(doc.hyperlinks.size(), 1u);
+    EXPECT_EQ(doc.hyperlinks[0].first, 2);
+    // Outside the text (a font name) and as a \u fallback it is nothing, as before.
+    EXPECT_EQ(TextOf("{\\rtf1{\\fonttbl{\\f0 Ar\0ial;}}\\u233\0x}"s), u"\u00E9x\r");
+}
+
+TEST(RtfNumbering, urtfHeader_isReadAsRtf)
+{
+    EXPECT_EQ(TextOf("{\\urtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}{\\b Gras} \\'e9t\\'e9\\par}"),
+              u"Gras \u00E9t\u00E9\r");
+    EXPECT_EQ(TextOf(" \r\n{\\urtf1 a}"), u"a\r");
+    EXPECT_EQ(TextOf("{\\urt a}"), u"{\\urt a}\r"); // anything else is still plain text
 }
 
 TEST(RtfNumbering, hexBytes_decodedWithDocumentOrFontCodePage)

@@ -49,6 +49,9 @@ TEST(RtfPrefilter, textsWithoutTheString_areRejected)
                              "{\\*\\bkmkstart lo}", "xyz"})
         EXPECT_FALSE(filter.MayContain(Rtf(body))) << body;
     EXPECT_FALSE(RtfPrefilter(u"Xylo", true).MayContain(Rtf("la xylo")));
+    // "{\\urtf" is RTF to the reader, and so to the filter.
+    EXPECT_FALSE(filter.MayContain("{\\urtf1 un exemple}"));
+    EXPECT_TRUE(filter.MayContain("{\\urtf1 un xylo}"));
 }
 
 TEST(RtfPrefilter, inputsItCannotJudge_areKept)
@@ -106,7 +109,7 @@ TEST(RtfPrefilter, randomDocuments_neverRejectATextThatHoldsTheString)
         "xy", "Xylo", "lo", "ph", "e", " ", "x", "\\'78", "\\'58", "\\'79", "\\'e9", "\\u120?", "\\u88 ",
         "\\u-3?", "\\uc0 ", "\\uc2 ", "{\\b ", "}", "{", "{\\*\\x xylo}", "{\\v ", "\\par ", "\\tab ", "\\~",
         "\r\n", "\\\\", "\\{", "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt ", "}}", "\\bin2 xy", "\x9e", "\x7f",
-        "{\\pict ab}", "\\'7", "\\u", "\\line "};
+        "{\\pict ab}", "\\'7", "\\u", "\\line ", std::string(1, '\0'), "\\emspace "};
     int kept = 0, rejected = 0;
     for (int round = 0; round < 20000; ++round) {
         std::string body;

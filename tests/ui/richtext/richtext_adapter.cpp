@@ -220,6 +220,7 @@ void RichTextAdapterTest::damagedInput_stillAgrees_data()
     QTest::newRow("picture claims a huge size") << QByteArray("{\\rtf1 {\\pict\\pngblip\\picwgoal2147483647\\pichgoal2147483647 0011}\\par}");
     QTest::newRow("broken jpeg") << QByteArray("{\\rtf1 {\\pict\\jpegblip\\picscalex0 ffd8ffe0}x\\par}");
     QTest::newRow("control characters") << QByteArray("{\\rtf1 a\\u10 b\\u8233 c\\u65532 d\\u64976 e\\par}");
+    QTest::newRow("nul bytes") << QByteArray("{\\rtf1\\ansi{Th\0is\0 is a test}}", 30); // a space each
     QTest::newRow("all hidden") << QByteArray("{\\rtf1\\v a\\par b\\par}");
     QTest::newRow("numbers not from one") << QByteArray(
         "{\\rtf1 {\\*\\pn\\pnlvlbody\\pndec\\pnstart7}seven\\par{\\*\\pn\\pnlvlbody\\pnlcrm\\pnstart4}iv\\par}");
