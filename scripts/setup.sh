@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-dejavu-core
+  appstream desktop-file-utils file dpkg-dev
 )
 
 missing=()
