@@ -7,7 +7,8 @@
 //   group      '{' ... '}'          saves and restores the formatting state
 //   word       '\' letters [-]digits [' ']   e.g. \par, \fs24, \u8364
 //   symbol     '\' one non-letter    \~ \- \_ \{ \} \\ \* \'hh
-//   text       any other byte; raw CR and LF are ignored
+//   text       any other byte; raw CR and LF are ignored, a NUL is a space, a tab a tab,
+//              other control bytes nothing
 //
 // One position is emitted only while the current destination is Text. Every destination that
 // only the rich reader interprets (colour table, picture data, field instruction, numbering,
