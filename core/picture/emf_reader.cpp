@@ -166,7 +166,9 @@ void TextRecord(Player& p, bool wide, RecordReader& r)
     const std::uint32_t options = r.U32(44);
     Rect rect = Rectl(r, 48);
     const std::uint32_t offDx = r.U32(64);
-    if (r.Failed() || offString < 8 || chars > r.Size())
+    // Glyph indices name glyphs of a font this machine may not have: such runs are left out.
+    constexpr std::uint32_t kGlyphIndex = 0x10, kPairs = 0x2000;
+    if (r.Failed() || offString < 8 || chars > r.Size() || (options & kGlyphIndex))
         return;
     const std::size_t unit = wide ? 2 : 1;
     if (!r.Has(offString - 8, chars * unit))
@@ -180,9 +182,11 @@ void TextRecord(Player& p, bool wide, RecordReader& r)
         text = p.Decode(r.Bytes(offString - 8, chars));
     }
     std::vector<double> dx;
-    if (offDx >= 8 && text.size() == chars && r.Has(offDx - 8, chars * 4)) {
+    // With kPairs the spacing gives (dx, dy) for each character; only dx is kept.
+    const std::size_t stride = (options & kPairs) ? 8 : 4;
+    if (offDx >= 8 && text.size() == chars && r.Has(offDx - 8, chars * stride)) {
         for (std::size_t i = 0; i < chars; ++i)
-            dx.push_back(r.I32(offDx - 8 + i * 4));
+            dx.push_back(r.I32(offDx - 8 + i * stride));
     }
     p.TextOut(x, y, std::move(text), std::move(dx), options, &rect);
 }

@@ -137,11 +137,6 @@ struct Wmf
     }
 };
 
-Bytes ColorRef(std::uint8_t r, std::uint8_t g, std::uint8_t b)
-{
-    return Bytes{r, g, b, 0};
-}
-
 const Item* OnlyShape(const std::optional<Metafile>& m)
 {
     if (!m || m->list.items.size() != 1 || m->list.items[0].kind != Item::Kind::Shape)
@@ -179,7 +174,8 @@ TEST(Picture, wmf_laterWindowChangesScaleWhatFollows)
     w.Record(0x020C, {50, 50}); // half the window: everything twice as large
     w.Record(0x020B, {10, 10}); // and moved
     w.Record(0x041B, {30, 30, 20, 20});
-    const Item* rect = OnlyShape(ReadWmf(w.File(), 8));
+    const std::optional<Metafile> m = ReadWmf(w.File(), 8);
+    const Item* rect = OnlyShape(m);
     ASSERT_TRUE(rect);
     EXPECT_EQ(rect->path.points[0].x, 20); // (20 - 10) * 2
     EXPECT_EQ(rect->path.points[2].y, 40); // (30 - 10) * 2
@@ -194,7 +190,8 @@ TEST(Picture, wmf_countsBeyondTheirRecordAreRejected)
     w.Record(0x0A32, {10, 10, 500, 0, 'a'});                          // text longer than its record
     w.Record(0x0F43, {0x20, 0xCC, 0, 8, 8, 0, 0, 5, 5, 0, 0, 40, 0}); // DIB header cut short
     w.Record(0x0418, {90, 90, 10, 10});                               // an ellipse still drawn
-    const Item* ellipse = OnlyShape(ReadWmf(w.File(), 8));
+    const std::optional<Metafile> m = ReadWmf(w.File(), 8);
+    const Item* ellipse = OnlyShape(m);
     ASSERT_TRUE(ellipse);
     EXPECT_EQ(ellipse->path.verbs.size(), 6u); // move, 4 quarter curves, close
 

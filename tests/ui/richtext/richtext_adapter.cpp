@@ -386,6 +386,13 @@ void RichTextAdapterTest::pictures_drawnInTheirColoursOnEveryDevice()
     const auto near = [](int a, int b) { return qAbs(a - b) <= 8; };
     QVERIFY2(near(got.red(), colour.red()) && near(got.green(), colour.green()) && near(got.blue(), colour.blue()),
              qPrintable(QStringLiteral("%1 at (%2, %3)").arg(got.name()).arg(pixel.x()).arg(pixel.y())));
+
+    // The view's control keeps the document's layout, and with it the metafile handler.
+    if (format.objectType() == kMetafileObjectType) {
+        QTextEdit edit;
+        SetRichText(edit, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        QVERIFY(edit.document()->documentLayout()->handlerForObject(kMetafileObjectType));
+    }
 }
 
 void RichTextAdapterTest::lists_showMarkersWithoutPositions()
