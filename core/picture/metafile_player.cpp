@@ -746,12 +746,20 @@ void Player::PatBlt(const Rect& dest, std::uint32_t rop)
 
 void Player::AddClipStep(ClipMode mode, Path devicePath)
 {
-    Clip clip;
-    if (mode != ClipMode::Replace && dc_.clip >= 0)
-        clip = out_.clips[static_cast<std::size_t>(dc_.clip)];
-    if (clip.steps.size() >= kMaxClipSteps || out_.clips.size() >= kMaxClips ||
-        !Spend(devicePath.points.size()))
+    const Clip* base = mode != ClipMode::Replace && dc_.clip >= 0
+                           ? &out_.clips[static_cast<std::size_t>(dc_.clip)]
+                           : nullptr;
+    // Each clip keeps a copy of the steps before it: the copies count against the budget too.
+    std::size_t points = devicePath.points.size();
+    if (base) {
+        if (base->steps.size() >= kMaxClipSteps)
+            return;
+        for (const ClipStep& step : base->steps)
+            points += step.area.points.size();
+    }
+    if (out_.clips.size() >= kMaxClips || !Spend(points))
         return;
+    Clip clip = base ? *base : Clip{};
     clip.steps.push_back(ClipStep{mode, std::move(devicePath)});
     out_.clips.push_back(std::move(clip));
     openLine_ = -1;

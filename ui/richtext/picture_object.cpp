@@ -5,8 +5,11 @@
 #include "ui/richtext/picture_painter.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QByteArray>
 #include <QColor>
 #include <QImage>
+#include <QImageReader>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QTextCursor>
@@ -14,6 +17,7 @@
 #include <QTextImageFormat>
 #include <QTextObjectInterface>
 #include <QUrl>
+#include <QVariant>
 
 #include <algorithm>
 #include <memory>
@@ -101,14 +105,45 @@ QImage PlaceholderImage(int width, int height)
     return image;
 }
 
-QImage DecodeBitmap(const RichPicture& picture)
+// A compressed bitmap can claim a huge size in a few bytes: a document decodes no more than
+// this many pixels of bitmaps in all, the rest are placeholders.
+constexpr std::int64_t kDocumentPixelBudget = 64LL * 1024 * 1024;
+const char* const kBudgetProperty = "mireldaPixelBudget";
+
+std::int64_t PixelBudget(const QTextDocument& document)
+{
+    const QVariant left = document.property(kBudgetProperty);
+    return left.isValid() ? left.toLongLong() : kDocumentPixelBudget;
+}
+
+void SetPixelBudget(QTextDocument& document, std::int64_t left)
+{
+    document.setProperty(kBudgetProperty, QVariant::fromValue<qlonglong>(left));
+}
+
+QImage Decode(QTextDocument& document, const std::uint8_t* data, std::size_t size, const char* format)
+{
+    QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer, format);
+    const QSize dimensions = reader.size();
+    const std::int64_t budget = PixelBudget(document);
+    const std::int64_t pixels = std::int64_t{dimensions.width()} * dimensions.height();
+    if (dimensions.isEmpty() || pixels > budget)
+        return {};
+    SetPixelBudget(document, budget - pixels);
+    return reader.read();
+}
+
+QImage DecodeBitmap(QTextDocument& document, const RichPicture& picture)
 {
     std::optional<std::vector<std::uint8_t>> bmp;
     switch (picture.kind) {
     case PictureKind::Png:
     case PictureKind::Jpeg:
-        return QImage::fromData(picture.bytes.data(), static_cast<int>(picture.bytes.size()),
-                                picture.kind == PictureKind::Png ? "PNG" : "JPEG");
+        return Decode(document, picture.bytes.data(), picture.bytes.size(),
+                      picture.kind == PictureKind::Png ? "PNG" : "JPEG");
     case PictureKind::Dib:
         bmp = picture::BmpFromDib(picture.bytes);
         break;
@@ -122,7 +157,7 @@ QImage DecodeBitmap(const RichPicture& picture)
     }
     if (!bmp)
         return {};
-    return QImage::fromData(bmp->data(), static_cast<int>(bmp->size()), "BMP");
+    return Decode(document, bmp->data(), bmp->size(), "BMP");
 }
 
 std::optional<picture::Metafile> ReadMetafile(const RichPicture& picture)
@@ -151,7 +186,7 @@ void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const Ric
         if (picture->kind == PictureKind::Wmf || picture->kind == PictureKind::Emf)
             metafile = ReadMetafile(*picture);
         else
-            image = DecodeBitmap(*picture);
+            image = DecodeBitmap(document, *picture);
     }
 
     // The whole picture's size in twips: its goal size, else its own.
@@ -198,8 +233,10 @@ void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const Ric
     imageFormat.setWidth(width);
     imageFormat.setHeight(height);
     if (metafile) {
+        std::int64_t budget = PixelBudget(document);
         auto entry = std::make_unique<MetafileEntry>(
-            MetafileEntry{DrawnPicture(std::move(metafile->list)), cropL, cropT, cropR, cropB});
+            MetafileEntry{DrawnPicture(std::move(metafile->list), budget), cropL, cropT, cropR, cropB});
+        SetPixelBudget(document, budget);
         imageFormat.setObjectType(kMetafileObjectType);
         imageFormat.setProperty(kPictureIndex, HandlerOf(document).Add(std::move(entry)));
         cursor.insertText(QString(QChar::ObjectReplacementCharacter), imageFormat);

@@ -1,8 +1,11 @@
 #include "ui/richtext/picture_painter.h"
 
 #include <QBrush>
+#include <QBuffer>
+#include <QByteArray>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QImageReader>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
@@ -310,12 +313,21 @@ class Painting
 
 } // namespace
 
-DrawnPicture::DrawnPicture(picture::DisplayList list) : list_(std::move(list))
+DrawnPicture::DrawnPicture(picture::DisplayList list, std::int64_t& budget) : list_(std::move(list))
 {
     const auto decode = [&](const picture::Bytes& file) {
         if (!file || images_.count(file.get()))
             return;
-        QImage image = QImage::fromData(file->data(), static_cast<int>(file->size()), "BMP");
+        QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(file->data()),
+                                                   static_cast<qsizetype>(file->size()));
+        QBuffer buffer(&bytes);
+        QImageReader reader(&buffer, "BMP");
+        const QSize size = reader.size();
+        const std::int64_t pixels = std::int64_t{size.width()} * size.height();
+        if (size.isEmpty() || pixels > budget)
+            return;
+        budget -= pixels;
+        QImage image = reader.read();
         if (!image.isNull())
             images_.emplace(file.get(), std::move(image));
     };

@@ -16,8 +16,9 @@ namespace mirelda {
 class DrawnPicture
 {
   public:
-    // Decodes the list's bitmaps once; one that cannot be decoded is left out.
-    explicit DrawnPicture(picture::DisplayList list);
+    // Decodes the list's bitmaps once, taking their pixels from `pixelBudget`; one that cannot
+    // be decoded, or would overdraw the budget, is left out.
+    DrawnPicture(picture::DisplayList list, std::int64_t& pixelBudget);
 
     // Maps the list's frame onto `target` (painter coordinates) and draws it there; nothing
     // is drawn outside `clip`.
