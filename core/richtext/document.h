@@ -184,8 +184,9 @@ struct RichPicture
     std::int32_t goalHeight = 0;     // \pichgoal
     std::int32_t scaleX = 100;       // \picscalex, percent
     std::int32_t scaleY = 100;
-    std::int32_t pixelWidth = 0; // \picw / \pich as written (pixels for bitmaps, 0.01 mm for
-    std::int32_t pixelHeight = 0; // metafiles)
+    // \picw / \pich as written: pixels for bitmaps, 0.01 mm for metafiles.
+    std::int32_t pixelWidth = 0;
+    std::int32_t pixelHeight = 0;
     // \piccropl, t, r, b: twips cut off each side of the goal size (negative: added).
     std::int32_t cropLeft = 0;
     std::int32_t cropTop = 0;

@@ -109,13 +109,26 @@ template <bool Rich> void Parser<Rich>::FinishPicture()
         // hold their header.
         bool fits = false;
         switch (pic.kind) {
-        case PictureKind::Png: fits = png; break;
-        case PictureKind::Jpeg: fits = jpeg; break;
-        case PictureKind::Dib: fits = b.size() >= 12; break;
-        case PictureKind::DeviceBitmap: fits = !b.empty(); break;
-        case PictureKind::Wmf: fits = b.size() >= 18; break;
-        case PictureKind::Emf: fits = b.size() >= 88; break;
-        case PictureKind::Other: break;
+        case PictureKind::Png:
+            fits = png;
+            break;
+        case PictureKind::Jpeg:
+            fits = jpeg;
+            break;
+        case PictureKind::Dib:
+            fits = b.size() >= 12;
+            break;
+        case PictureKind::DeviceBitmap:
+            fits = !b.empty();
+            break;
+        case PictureKind::Wmf:
+            fits = b.size() >= 18;
+            break;
+        case PictureKind::Emf:
+            fits = b.size() >= 88;
+            break;
+        case PictureKind::Other:
+            break;
         }
         if (!fits) {
             pic.kind = PictureKind::Other;
