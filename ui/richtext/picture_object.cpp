@@ -20,6 +20,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -129,8 +130,9 @@ QImage Decode(QTextDocument& document, const std::uint8_t* data, std::size_t siz
     QImageReader reader(&buffer, format);
     const QSize dimensions = reader.size();
     const std::int64_t budget = PixelBudget(document);
-    const std::int64_t pixels = std::int64_t{dimensions.width()} * dimensions.height();
-    if (dimensions.isEmpty() || pixels > budget)
+    // A top-down BMP tells a negative height.
+    const std::int64_t pixels = std::abs(std::int64_t{dimensions.width()} * dimensions.height());
+    if (pixels == 0 || pixels > budget)
         return {};
     SetPixelBudget(document, budget - pixels);
     return reader.read();

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <optional>
 
 namespace mirelda {
@@ -323,8 +324,9 @@ DrawnPicture::DrawnPicture(picture::DisplayList list, std::int64_t& budget) : li
         QBuffer buffer(&bytes);
         QImageReader reader(&buffer, "BMP");
         const QSize size = reader.size();
-        const std::int64_t pixels = std::int64_t{size.width()} * size.height();
-        if (size.isEmpty() || pixels > budget)
+        // A top-down BMP tells a negative height.
+        const std::int64_t pixels = std::abs(std::int64_t{size.width()} * size.height());
+        if (pixels == 0 || pixels > budget)
             return;
         budget -= pixels;
         QImage image = reader.read();

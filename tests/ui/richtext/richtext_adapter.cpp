@@ -9,6 +9,7 @@
 #include "ui/richtext/text_document_builder.h"
 
 #include <QBuffer>
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QAbstractTextDocumentLayout>
@@ -111,6 +112,7 @@ private slots:
     void pictures_oneObjectCharacterEach();
     void pictures_drawnInTheirColoursOnEveryDevice_data();
     void pictures_drawnInTheirColoursOnEveryDevice();
+    void pictures_decodedPixelsAreBoundedPerDocument();
     void lists_showMarkersWithoutPositions();
     void setRichText_replacesContentAndOldDocument();
 };
@@ -392,6 +394,30 @@ void RichTextAdapterTest::pictures_drawnInTheirColoursOnEveryDevice()
         QTextEdit edit;
         SetRichText(edit, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         QVERIFY(edit.document()->documentLayout()->handlerForObject(kMetafileObjectType));
+    }
+}
+
+void RichTextAdapterTest::pictures_decodedPixelsAreBoundedPerDocument()
+{
+    // A run-length coded DIB of 4096 x 4096 pixels in 46 bytes: 8 bits, RLE8, one colour, and
+    // only the end-of-bitmap code. Four fill the document's budget; the fifth is a placeholder.
+    QByteArray dib;
+    QDataStream out(&dib, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint32(40) << qint32(4096) << qint32(4096) << quint16(1) << quint16(8) << quint32(1) << quint32(2)
+        << qint32(0) << qint32(0) << quint32(1) << quint32(0) << quint32(0x00FF0000) << quint8(0) << quint8(1);
+    QByteArray body;
+    for (int i = 0; i < 5; ++i)
+        body += "{\\pict\\dibitmap0 " + dib.toHex() + "}";
+    const RichDocument model = ReadRtf(Rtf(body));
+    QCOMPARE(model.pictures.size(), std::size_t{5});
+    QTextDocument doc;
+    BuildTextDocument(model, doc);
+    for (int p = 0; p < 5; ++p) {
+        QTextCursor c(&doc);
+        c.setPosition(p + 1);
+        const QImage image = doc.resource(QTextDocument::ImageResource, QUrl(c.charFormat().toImageFormat().name())).value<QImage>();
+        QCOMPARE(image.width(), p < 4 ? 4096 : 32); // the placeholder
     }
 }
 
