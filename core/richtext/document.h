@@ -170,19 +170,33 @@ struct RichParagraph
 
 // ---- Embedded objects and fields --------------------------------------------------------
 
-enum class PictureKind : std::uint8_t { Png, Jpeg, Other };
+// Png, Jpeg: the file. Dib: a device-independent bitmap (\dibitmap, a BMP file without its
+// file header). DeviceBitmap: \wbitmap's rows of device pixels. Wmf, Emf: the metafile
+// (\wmetafile, \emfblip). Other: a placeholder, without data.
+enum class PictureKind : std::uint8_t { Png, Jpeg, Other, Dib, DeviceBitmap, Wmf, Emf };
 
 struct RichPicture
 {
     std::int32_t position = 0; // text[position] == kObjectMark
     PictureKind kind = PictureKind::Other;
-    std::vector<std::uint8_t> bytes; // the PNG or JPEG file; empty for Other
+    std::vector<std::uint8_t> bytes; // the picture's data as its kind says; empty for Other
     std::int32_t goalWidth = 0;      // \picwgoal (twips), 0 when unknown
     std::int32_t goalHeight = 0;     // \pichgoal
     std::int32_t scaleX = 100;       // \picscalex, percent
     std::int32_t scaleY = 100;
-    std::int32_t pixelWidth = 0; // \picw / \pich as written (pixels for bitmaps)
+    // \picw / \pich as written: pixels for bitmaps, 0.01 mm for metafiles.
+    std::int32_t pixelWidth = 0;
     std::int32_t pixelHeight = 0;
+    // \piccropl, t, r, b: twips cut off each side of the goal size (negative: added).
+    std::int32_t cropLeft = 0;
+    std::int32_t cropTop = 0;
+    std::int32_t cropRight = 0;
+    std::int32_t cropBottom = 0;
+    std::int32_t mappingMode = 8; // \wmetafileN
+    // DeviceBitmap: \wbmwidthbytes (0 when absent), \wbmbitspixel, \wbmplanes.
+    std::int32_t widthBytes = 0;
+    std::int32_t bitsPerPixel = 1;
+    std::int32_t planes = 1;
 };
 
 // A HYPERLINK field. [first, last] are the inclusive positions of its result (the text shown);

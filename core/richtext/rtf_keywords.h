@@ -30,7 +30,8 @@ namespace mirelda::rtf {
     X(pnindent)                                                                               \
     /* pictures */ X(pngblip) X(jpegblip) X(emfblip) X(wmetafile) X(macpict) X(dibitmap)      \
     X(wbitmap) X(pmmetafile) X(picw) X(pich) X(picwgoal) X(pichgoal) X(picscalex)             \
-    X(picscaley)                                                                              \
+    X(picscaley) X(piccropl) X(piccropt) X(piccropr) X(piccropb) X(wbmbitspixel) X(wbmplanes) \
+    X(wbmwidthbytes) X(picbpp)                                                                \
     /* characters */ X(par) X(sect) X(page) X(line) X(tab) X(emdash) X(endash) X(emspace)     \
     X(enspace) X(qmspace) X(bullet) X(lquote) X(rquote) X(ldblquote) X(rdblquote) X(zwj)      \
     X(zwnj) X(ltrmark) X(rtlmark)

@@ -104,8 +104,33 @@ template <bool Rich> void Parser<Rich>::FinishPicture()
         const auto& b = pic.bytes;
         const bool png = b.size() >= 8 && b[0] == 0x89 && b[1] == 'P' && b[2] == 'N' && b[3] == 'G';
         const bool jpeg = b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF;
-        // Data that is not what the picture claims to be is shown as a placeholder.
-        if (!((pic.kind == PictureKind::Png && png) || (pic.kind == PictureKind::Jpeg && jpeg))) {
+        // Data that is not what the picture claims to be is shown as a placeholder. Bitmaps
+        // and metafiles are checked record by record when drawn; here only whether they can
+        // hold their header.
+        bool fits = false;
+        switch (pic.kind) {
+        case PictureKind::Png:
+            fits = png;
+            break;
+        case PictureKind::Jpeg:
+            fits = jpeg;
+            break;
+        case PictureKind::Dib:
+            fits = b.size() >= 12;
+            break;
+        case PictureKind::DeviceBitmap:
+            fits = !b.empty();
+            break;
+        case PictureKind::Wmf:
+            fits = b.size() >= 18;
+            break;
+        case PictureKind::Emf:
+            fits = b.size() >= 88;
+            break;
+        case PictureKind::Other:
+            break;
+        }
+        if (!fits) {
             pic.kind = PictureKind::Other;
             pic.bytes.clear();
             pic.bytes.shrink_to_fit();

@@ -764,12 +764,43 @@ template <bool Rich> void Parser<Rich>::PictureWord(Kw kw, std::int32_t value)
             pic.kind = PictureKind::Jpeg;
             break;
         case Kw::k_emfblip:
+            pic.kind = PictureKind::Emf;
+            break;
         case Kw::k_wmetafile:
-        case Kw::k_macpict:
+            pic.kind = PictureKind::Wmf;
+            pic.mappingMode = value >= 1 && value <= 8 ? value : 8;
+            break;
         case Kw::k_dibitmap:
+            pic.kind = PictureKind::Dib;
+            break;
         case Kw::k_wbitmap:
+            pic.kind = PictureKind::DeviceBitmap;
+            break;
+        case Kw::k_macpict:
         case Kw::k_pmmetafile:
             pic.kind = PictureKind::Other;
+            break;
+        case Kw::k_piccropl:
+            pic.cropLeft = ClampTwips(value);
+            break;
+        case Kw::k_piccropt:
+            pic.cropTop = ClampTwips(value);
+            break;
+        case Kw::k_piccropr:
+            pic.cropRight = ClampTwips(value);
+            break;
+        case Kw::k_piccropb:
+            pic.cropBottom = ClampTwips(value);
+            break;
+        case Kw::k_wbmwidthbytes:
+            pic.widthBytes = std::clamp(value, 0, 1 << 20);
+            break;
+        case Kw::k_wbmbitspixel:
+        case Kw::k_picbpp:
+            pic.bitsPerPixel = std::clamp(value, 1, 64);
+            break;
+        case Kw::k_wbmplanes:
+            pic.planes = std::clamp(value, 1, 64);
             break;
         case Kw::k_picw:
             pic.pixelWidth = size;

@@ -1,5 +1,7 @@
 #include "ui/richtext/text_document_builder.h"
 
+#include "ui/richtext/picture_object.h"
+
 #include <QBrush>
 #include <QColor>
 #include <QFont>
@@ -26,8 +28,6 @@ namespace {
 constexpr double kTwipsPerPixel = 15.0;
 constexpr double kTwipsPerInch = 1440.0;
 constexpr double kScreenDpi = 96.0;
-// No picture is laid out larger than this, whatever its goal size says.
-constexpr double kMaxPictureSide = 8000.0;
 
 // No indent, spacing or tab stop reaches beyond this (about 50 inches): a damaged number
 // must not make a page of absurd size.
@@ -231,18 +231,6 @@ void Builder::Flush(std::int32_t from, std::int32_t to, const QTextCharFormat& f
     cursor_.insertText(chunk, format);
 }
 
-QImage PlaceholderImage(int width, int height)
-{
-    QImage image(std::max(width, 8), std::max(height, 8), QImage::Format_RGB32);
-    image.fill(QColor(0xE8, 0xE8, 0xE8));
-    QPainter painter(&image);
-    painter.setPen(QColor(0x90, 0x90, 0x90));
-    painter.drawRect(0, 0, image.width() - 1, image.height() - 1);
-    painter.drawLine(0, 0, image.width() - 1, image.height() - 1);
-    painter.drawLine(0, image.height() - 1, image.width() - 1, 0);
-    return image;
-}
-
 void Builder::InsertPicture(std::int32_t position, const QTextCharFormat& format)
 {
     while (nextPicture_ < model_.pictures.size() && model_.pictures[nextPicture_].position < position)
@@ -250,40 +238,7 @@ void Builder::InsertPicture(std::int32_t position, const QTextCharFormat& format
     const RichPicture* picture = nullptr;
     if (nextPicture_ < model_.pictures.size() && model_.pictures[nextPicture_].position == position)
         picture = &model_.pictures[nextPicture_];
-
-    QImage image;
-    if (picture && picture->kind != PictureKind::Other && !picture->bytes.empty()) {
-        image.loadFromData(picture->bytes.data(), static_cast<int>(picture->bytes.size()),
-                           picture->kind == PictureKind::Png ? "PNG" : "JPEG");
-    }
-    double width = 0;
-    double height = 0;
-    if (picture && picture->goalWidth > 0 && picture->goalHeight > 0) {
-        width = picture->goalWidth / kTwipsPerPixel * std::clamp(picture->scaleX, 1, 1000) / 100.0;
-        height = picture->goalHeight / kTwipsPerPixel * std::clamp(picture->scaleY, 1, 1000) / 100.0;
-    } else if (!image.isNull()) {
-        width = image.width();
-        height = image.height();
-    } else if (picture && picture->pixelWidth > 0 && picture->pixelHeight > 0) {
-        width = picture->pixelWidth;
-        height = picture->pixelHeight;
-    } else {
-        width = height = 32;
-    }
-    width = std::clamp(width, 1.0, kMaxPictureSide);
-    height = std::clamp(height, 1.0, kMaxPictureSide);
-    if (image.isNull())
-        image = PlaceholderImage(static_cast<int>(std::min(width, 256.0)),
-                                 static_cast<int>(std::min(height, 256.0)));
-
-    const QUrl name(QStringLiteral("mirelda-picture:%1").arg(pictureCount_++));
-    doc_.addResource(QTextDocument::ImageResource, name, image);
-    QTextImageFormat imageFormat;
-    imageFormat.merge(format);
-    imageFormat.setName(name.toString());
-    imageFormat.setWidth(width);
-    imageFormat.setHeight(height);
-    cursor_.insertImage(imageFormat);
+    InsertPictureObject(doc_, cursor_, picture, format, pictureCount_++);
 }
 
 const RichParagraph* Builder::ParagraphOfMark(std::int32_t mark) const

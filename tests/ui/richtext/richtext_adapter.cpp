@@ -3,16 +3,21 @@
 // pictures and lists come through.
 
 #include "core/richtext/rtf_reader.h"
+#include "ui/richtext/picture_object.h"
 #include "ui/richtext/position_map.h"
 #include "ui/richtext/set_rich_text.h"
 #include "ui/richtext/text_document_builder.h"
 
 #include <QBuffer>
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
+#include <QAbstractTextDocumentLayout>
 #include <QImage>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLayout>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextImageFormat>
@@ -105,6 +110,9 @@ private slots:
     void damagedInput_stillAgrees();
     void formats_reachTheDocument();
     void pictures_oneObjectCharacterEach();
+    void pictures_drawnInTheirColoursOnEveryDevice_data();
+    void pictures_drawnInTheirColoursOnEveryDevice();
+    void pictures_decodedPixelsAreBoundedPerDocument();
     void lists_showMarkersWithoutPositions();
     void setRichText_replacesContentAndOldDocument();
 };
@@ -171,13 +179,13 @@ void RichTextAdapterTest::everySample_documentMatchesModelCharacterByCharacter()
         c.setPosition(map.toDocument(link.last + 1), QTextCursor::KeepAnchor);
         QCOMPARE(c.selectedText(), modelText);
     }
-    // Every picture is an image in the document.
+    // Every picture is a picture object in the document.
     for (const RichPicture& picture : model.pictures) {
         if (IsHidden(model, picture.position))
             continue;
         QTextCursor c(&doc);
         c.setPosition(map.toDocument(picture.position) + 1);
-        QVERIFY(c.charFormat().isImageFormat());
+        QVERIFY(IsPictureFormat(c.charFormat()));
     }
 }
 
@@ -292,6 +300,125 @@ void RichTextAdapterTest::pictures_oneObjectCharacterEach()
             QCOMPARE(image.height(), 30.0);
             QCOMPARE(resource.value<QImage>().size(), QSize(4, 3));
         }
+    }
+}
+
+void RichTextAdapterTest::pictures_drawnInTheirColoursOnEveryDevice_data()
+{
+    // A sample, which of its pictures, a point inside it (share of its width and height) and
+    // the colour drawn there; on a screen at pixel ratio 1 and 2, and on a 300-dpi device as
+    // a printer is.
+    QTest::addColumn<QString>("sample");
+    QTest::addColumn<int>("picture");
+    QTest::addColumn<QPointF>("at");
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<double>("ratio");
+    QTest::addColumn<int>("dpi");
+    const QColor red(255, 0, 0), green(0, 255, 0), blue(0, 0, 255), white(255, 255, 255), black(0, 0, 0);
+    struct Row
+    {
+        const char* name;
+        const char* sample;
+        int picture;
+        QPointF at;
+        QColor colour;
+    };
+    const Row rows[] = {
+        {"wmf rectangle", "libreoffice_pictures", 0, {0.5, 0.5}, red},
+        {"wmf margin", "libreoffice_pictures", 0, {0.05, 0.05}, white},
+        {"dib rle8", "libreoffice_pictures", 1, {0.5, 0.5}, blue},
+        {"dib 24 bottom-up", "libreoffice_pictures", 2, {0.5, 0.5}, blue},
+        {"dib 8 top-down", "libreoffice_pictures", 3, {0.5, 0.5}, blue},
+        {"device bitmap", "libreoffice_pictures", 4, {0.5, 0.5}, black},
+        {"emf rectangle", "word_pictures", 0, {0.5, 0.5}, green},
+        {"emf margin", "word_pictures", 0, {0.05, 0.95}, white},
+        {"dib 24 top-down scaled", "word_pictures", 1, {0.5, 0.5}, blue},
+        {"wmf with dib inside", "wordpad_pictures", 0, {0.5, 0.5}, blue},
+        {"wmf around the dib", "wordpad_pictures", 0, {0.2, 0.2}, red},
+    };
+    for (const Row& row : rows) {
+        for (const auto& [device, ratio, dpi] : {std::tuple{"1x", 1.0, 96}, {"2x", 2.0, 96}, {"300 dpi", 1.0, 300}}) {
+            QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(QLatin1String(row.name), QLatin1String(device))))
+                << QString::fromLatin1(row.sample) << row.picture << row.at << row.colour << ratio << dpi;
+        }
+    }
+}
+
+void RichTextAdapterTest::pictures_drawnInTheirColoursOnEveryDevice()
+{
+    QFETCH(QString, sample);
+    QFETCH(int, picture);
+    QFETCH(QPointF, at);
+    QFETCH(QColor, colour);
+    QFETCH(double, ratio);
+    QFETCH(int, dpi);
+    QFile file(QStringLiteral(MIRELDA_SOURCE_DIR "/tests/data/rtf/") + sample + QStringLiteral(".rtf"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const RichDocument model = ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    QVERIFY(picture < static_cast<int>(model.pictures.size()));
+
+    const double scale = dpi / 96.0;
+    QImage image(QSize(900, 700) * scale * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    image.fill(Qt::white);
+    QTextDocument doc;
+    doc.documentLayout()->setPaintDevice(&image);
+    const PositionMap map = BuildTextDocument(model, doc, dpi);
+    doc.setTextWidth(image.width() / ratio);
+    QPainter painter(&image);
+    doc.drawContents(&painter);
+    painter.end();
+
+    // The picture's rectangle: it stands on its line's baseline.
+    const int position = map.toDocument(model.pictures[static_cast<std::size_t>(picture)].position);
+    const QTextBlock block = doc.findBlock(position);
+    const QTextLayout* layout = block.layout();
+    const QTextLine line = layout->lineForTextPosition(position - block.position());
+    QTextCursor c(&doc);
+    c.setPosition(position + 1);
+    QVERIFY(IsPictureFormat(c.charFormat()));
+    const QTextImageFormat format = c.charFormat().toImageFormat();
+    const QSizeF size(format.width() * scale, format.height() * scale);
+    const QPointF topLeft = layout->position() +
+                            QPointF(line.cursorToX(position - block.position()), line.y() + line.ascent() - size.height());
+    const QPoint pixel = ((topLeft + QPointF(size.width() * at.x(), size.height() * at.y())) * ratio).toPoint();
+    const QColor got = image.pixelColor(pixel);
+    const auto near = [](int a, int b) { return qAbs(a - b) <= 8; };
+    QVERIFY2(near(got.red(), colour.red()) && near(got.green(), colour.green()) && near(got.blue(), colour.blue()),
+             qPrintable(QStringLiteral("%1 at (%2, %3)").arg(got.name()).arg(pixel.x()).arg(pixel.y())));
+
+    // The view's control keeps the document's layout, and with it the metafile handler.
+    if (format.objectType() == kMetafileObjectType) {
+        QTextEdit edit;
+        SetRichText(edit, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        QVERIFY(edit.document()->documentLayout()->handlerForObject(kMetafileObjectType));
+    }
+}
+
+void RichTextAdapterTest::pictures_decodedPixelsAreBoundedPerDocument()
+{
+    // A run-length coded DIB of 4096 x 4096 pixels in 46 bytes: 8 bits, RLE8, one colour, and
+    // only the end-of-bitmap code. Four fill the document's budget; the fifth is a placeholder.
+    QByteArray dib;
+    QDataStream out(&dib, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint32(40) << qint32(4096) << qint32(4096) << quint16(1) << quint16(8) << quint32(1) << quint32(2)
+        << qint32(0) << qint32(0) << quint32(1) << quint32(0) << quint32(0x00FF0000) << quint8(0) << quint8(1);
+    QByteArray body;
+    for (int i = 0; i < 5; ++i)
+        body += "{\\pict\\dibitmap0 " + dib.toHex() + "}";
+    const RichDocument model = ReadRtf(Rtf(body));
+    QCOMPARE(model.pictures.size(), std::size_t{5});
+    QTextDocument doc;
+    BuildTextDocument(model, doc);
+    for (int p = 0; p < 5; ++p) {
+        QTextCursor c(&doc);
+        c.setPosition(p + 1);
+        const QImage image = doc.resource(QTextDocument::ImageResource, QUrl(c.charFormat().toImageFormat().name())).value<QImage>();
+        QCOMPARE(image.width(), p < 4 ? 4096 : 32); // the placeholder
     }
 }
 

@@ -1,0 +1,516 @@
+// EMF as RTF's \emfblip carries it: records of type u32, size u32 (bytes, a multiple of 4,
+// with these 8 bytes), then parameters. The first is the header:
+//   8 bounds RECTL (device pixels), 24 frame RECTL (0.01 mm), 40 signature " EMF",
+//   44 version, 48 bytes, 52 records, 56 handles u16, 58 reserved, 60 description length,
+//   64 description offset, 68 palette entries, 72 reference device SIZEL (pixels),
+//   80 reference device SIZEL (millimetres)
+// Coordinates are i32 (POINTL, RECTL: left, top, right, bottom), or i16 in the "16" records.
+#include "core/picture/dib.h"
+#include "core/picture/metafile.h"
+#include "core/picture/metafile_player.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace mirelda::picture {
+
+namespace {
+
+constexpr std::uint32_t kSignature = 0x464D4520;
+
+Rect Rectl(RecordReader& r, std::size_t at)
+{
+    return Rect{static_cast<double>(r.I32(at)), static_cast<double>(r.I32(at + 4)),
+                static_cast<double>(r.I32(at + 8)), static_cast<double>(r.I32(at + 12))};
+}
+
+std::vector<Point> Points(RecordReader& r, std::size_t at, std::size_t count, bool small)
+{
+    std::vector<Point> points;
+    const std::size_t size = small ? 4 : 8;
+    if (count > r.Size() / size || !r.Has(at, count * size))
+        return points;
+    points.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (small)
+            points.push_back(
+                {static_cast<double>(r.I16(at + i * 4)), static_cast<double>(r.I16(at + i * 4 + 2))});
+        else
+            points.push_back(
+                {static_cast<double>(r.I32(at + i * 8)), static_cast<double>(r.I32(at + i * 8 + 4))});
+    }
+    return points;
+}
+
+void Xform(RecordReader& r, std::size_t at, double m[6])
+{
+    for (int i = 0; i < 6; ++i)
+        m[i] = r.F32(at + static_cast<std::size_t>(i) * 4);
+}
+
+PenStyle PenStyleOf(std::uint32_t style)
+{
+    switch (style & 0xF) {
+    case 1:
+        return PenStyle::Dash;
+    case 2:
+        return PenStyle::Dot;
+    case 3:
+        return PenStyle::DashDot;
+    case 4:
+        return PenStyle::DashDotDot;
+    case 5:
+        return PenStyle::Null;
+    default:
+        return PenStyle::Solid;
+    }
+}
+
+Brush BrushOf(std::uint32_t style, std::uint32_t color, std::uint32_t hatch)
+{
+    Brush b;
+    b.color = ColorRef(color);
+    b.style = style == 1 ? BrushStyle::Null : style == 2 ? BrushStyle::Hatched : BrushStyle::Solid;
+    b.hatch = static_cast<Hatch>(std::min<std::uint32_t>(hatch, 5));
+    return b;
+}
+
+// A DIB given as (offset, size) of its info and of its pixels inside the record; the offsets
+// count from the record's start, 8 bytes before the parameters.
+std::optional<std::vector<std::uint8_t>> Dib(RecordReader& r, std::uint32_t offInfo, std::uint32_t cbInfo,
+                                             std::uint32_t offBits, std::uint32_t cbBits, DibLayout& layout)
+{
+    if (offInfo < 8 || offBits < 8 || !r.Has(offInfo - 8, cbInfo) || !r.Has(offBits - 8, cbBits))
+        return std::nullopt;
+    const std::span<const std::uint8_t> info = r.Bytes(offInfo - 8, cbInfo);
+    const std::span<const std::uint8_t> bits = r.Bytes(offBits - 8, cbBits);
+    const std::optional<DibLayout> d = ReadDibLayout(info, bits.size());
+    if (!d)
+        return std::nullopt;
+    layout = *d;
+    return BmpFromDib(info, bits);
+}
+
+void DrawDib(Player& p, RecordReader& r, std::uint32_t offInfo, std::uint32_t cbInfo, std::uint32_t offBits,
+             std::uint32_t cbBits, const Rect& dest, double sx, double sy, double sw, double sh,
+             std::uint32_t rop)
+{
+    DibLayout layout;
+    std::optional<std::vector<std::uint8_t>> bmp = Dib(r, offInfo, cbInfo, offBits, cbBits, layout);
+    if (!bmp) {
+        if (cbInfo == 0)
+            p.PatBlt(dest, rop);
+        return;
+    }
+    p.DrawBitmap(std::make_shared<const std::vector<std::uint8_t>>(std::move(*bmp)), layout.width,
+                 layout.height, dest, sx, sy, sw, sh, rop);
+}
+
+void PolyRecord(Player& p, std::uint32_t type, RecordReader& r)
+{
+    // bounds RECTL, count, points; the 16-bit variants have the same layout with POINTS.
+    const bool small = type >= 85;
+    const std::uint32_t base = small ? type - 83 : type;
+    const std::vector<Point> points = Points(r, 20, r.U32(16), small);
+    if (points.empty())
+        return;
+    switch (base) {
+    case 2:
+        p.PolyBezier(points, false);
+        break;
+    case 3:
+        p.Poly(points, true);
+        break;
+    case 4:
+        p.Poly(points, false);
+        break;
+    case 5:
+        p.PolyBezier(points, true);
+        break;
+    case 6:
+        p.PolylineTo(points);
+        break;
+    default:
+        break;
+    }
+}
+
+void PolyPolyRecord(Player& p, std::uint32_t type, RecordReader& r)
+{
+    // bounds RECTL, polygons, total points, counts, points
+    const bool small = type >= 90;
+    const std::size_t polygons = r.U32(16);
+    const std::size_t total = r.U32(20);
+    if (polygons > r.Size() / 4 || !r.Has(24, polygons * 4))
+        return;
+    std::vector<std::uint32_t> counts;
+    std::size_t sum = 0;
+    for (std::size_t i = 0; i < polygons; ++i) {
+        counts.push_back(r.U32(24 + i * 4));
+        sum += counts.back();
+    }
+    if (sum != total)
+        return;
+    const std::vector<Point> points = Points(r, 24 + polygons * 4, total, small);
+    if (points.size() == total)
+        p.PolyPolygon(points, counts, type == 8 || type == 91);
+}
+
+void TextRecord(Player& p, bool wide, RecordReader& r)
+{
+    // bounds, graphics mode, x scale, y scale, then EMRTEXT: reference POINTL, characters,
+    // string offset, options, rectangle RECTL, dx offset (offsets from the record's start)
+    const double x = r.I32(28), y = r.I32(32);
+    const std::size_t chars = r.U32(36);
+    const std::uint32_t offString = r.U32(40);
+    const std::uint32_t options = r.U32(44);
+    Rect rect = Rectl(r, 48);
+    const std::uint32_t offDx = r.U32(64);
+    // Glyph indices name glyphs of a font this machine may not have: such runs are left out.
+    constexpr std::uint32_t kGlyphIndex = 0x10, kPairs = 0x2000;
+    if (r.Failed() || offString < 8 || chars > r.Size() || (options & kGlyphIndex))
+        return;
+    const std::size_t unit = wide ? 2 : 1;
+    if (!r.Has(offString - 8, chars * unit))
+        return;
+    std::u16string text;
+    if (wide) {
+        text.reserve(chars);
+        for (std::size_t i = 0; i < chars; ++i)
+            text.push_back(static_cast<char16_t>(r.U16(offString - 8 + i * 2)));
+    } else {
+        text = p.Decode(r.Bytes(offString - 8, chars));
+    }
+    std::vector<double> dx;
+    // With kPairs the spacing gives (dx, dy) for each character; only dx is kept.
+    const std::size_t stride = (options & kPairs) ? 8 : 4;
+    if (offDx >= 8 && text.size() == chars && r.Has(offDx - 8, chars * stride)) {
+        for (std::size_t i = 0; i < chars; ++i)
+            dx.push_back(r.I32(offDx - 8 + i * stride));
+    }
+    p.TextOut(x, y, std::move(text), std::move(dx), options, &rect);
+}
+
+void Play(Player& p, std::uint32_t type, RecordReader& r)
+{
+    switch (type) {
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 85:
+    case 86:
+    case 87:
+    case 88:
+    case 89:
+        PolyRecord(p, type, r);
+        break;
+    case 7:
+    case 8:
+    case 90:
+    case 91:
+        PolyPolyRecord(p, type, r);
+        break;
+    case 9:
+        p.SetWindowExt(r.I32(0), r.I32(4));
+        break;
+    case 10:
+        p.SetWindowOrg(r.I32(0), r.I32(4));
+        break;
+    case 11:
+        p.SetViewportExt(r.I32(0), r.I32(4));
+        break;
+    case 12:
+        p.SetViewportOrg(r.I32(0), r.I32(4));
+        break;
+    case 17:
+        p.SetMapMode(static_cast<std::int32_t>(r.U32(0)));
+        break;
+    case 18:
+        p.SetBkMode(r.U32(0));
+        break;
+    case 19:
+        p.SetPolyFillMode(r.U32(0));
+        break;
+    case 22:
+        p.SetTextAlign(r.U32(0));
+        break;
+    case 24:
+        p.SetTextColor(ColorRef(r.U32(0)));
+        break;
+    case 25:
+        p.SetBkColor(ColorRef(r.U32(0)));
+        break;
+    case 27:
+        p.MoveTo(r.I32(0), r.I32(4));
+        break;
+    case 29:
+        p.ExcludeClipRect(Rectl(r, 0));
+        break;
+    case 30:
+        p.IntersectClipRect(Rectl(r, 0));
+        break;
+    case 31:
+        p.ScaleViewportExt(r.I32(0), r.I32(4), r.I32(8), r.I32(12));
+        break;
+    case 32:
+        p.ScaleWindowExt(r.I32(0), r.I32(4), r.I32(8), r.I32(12));
+        break;
+    case 33:
+        p.SaveDc();
+        break;
+    case 34:
+        p.RestoreDc(r.I32(0));
+        break;
+    case 35: {
+        double m[6];
+        Xform(r, 0, m);
+        if (!r.Failed())
+            p.SetWorldTransform(m);
+        break;
+    }
+    case 36: {
+        double m[6];
+        Xform(r, 0, m);
+        if (!r.Failed())
+            p.ModifyWorldTransform(m, r.U32(24));
+        break;
+    }
+    case 37:
+        p.SelectObject(r.U32(0));
+        break;
+    case 38: { // CreatePen: index, style, width POINTL, colour
+        GdiObject o;
+        o.kind = GdiObject::Kind::Pen;
+        o.pen = LogPen{PenStyleOf(r.U32(4)), static_cast<double>(r.I32(8)), ColorRef(r.U32(16))};
+        if (!r.Failed())
+            p.CreateObjectAt(r.U32(0), std::move(o));
+        break;
+    }
+    case 95: { // ExtCreatePen: index, 4 DIB fields, style, width, brush style, colour, hatch
+        GdiObject o;
+        o.kind = GdiObject::Kind::Pen;
+        o.pen = LogPen{PenStyleOf(r.U32(20)), static_cast<double>(r.U32(24)), ColorRef(r.U32(32))};
+        if (r.U32(28) == 1)
+            o.pen.style = PenStyle::Null; // a pen of the null brush
+        // A geometric pen keeps its width; a cosmetic one is one pixel whatever it says.
+        if ((r.U32(20) & 0x00010000) == 0)
+            o.pen.width = 0;
+        if (!r.Failed())
+            p.CreateObjectAt(r.U32(0), std::move(o));
+        break;
+    }
+    case 39: { // CreateBrushIndirect: index, style, colour, hatch
+        GdiObject o;
+        o.kind = GdiObject::Kind::Brush;
+        o.brush = BrushOf(r.U32(4), r.U32(8), r.U32(12));
+        if (!r.Failed())
+            p.CreateObjectAt(r.U32(0), std::move(o));
+        break;
+    }
+    case 93:   // CreateDIBPatternBrushPt: index, usage, info offset/size, bits offset/size
+    case 94: { // CreateMonoBrush: the same
+        GdiObject o;
+        o.kind = GdiObject::Kind::Brush;
+        o.brush.color = Color{128, 128, 128};
+        DibLayout layout;
+        if (auto bmp = Dib(r, r.U32(8), r.U32(12), r.U32(16), r.U32(20), layout)) {
+            o.brush.style = BrushStyle::Pattern;
+            o.brush.pattern = std::make_shared<const std::vector<std::uint8_t>>(std::move(*bmp));
+        }
+        p.CreateObjectAt(r.U32(0), std::move(o));
+        break;
+    }
+    case 82: { // ExtCreateFontIndirectW: index, LOGFONTW (height, width, escapement,
+               // orientation, weight i32; italic, underline, strike-out, charset, 4 bytes;
+               // face: 32 UTF-16 units)
+        GdiObject o;
+        o.kind = GdiObject::Kind::Font;
+        LogFont& f = o.font;
+        f.height = r.I32(4);
+        f.escapement = r.I32(12);
+        f.weight = r.I32(20);
+        f.italic = r.U8(24) != 0;
+        f.underline = r.U8(25) != 0;
+        f.strikeOut = r.U8(26) != 0;
+        f.charset = r.U8(27);
+        for (std::size_t i = 0; i < 32 && r.Has(32 + i * 2, 2); ++i) {
+            const char16_t c = static_cast<char16_t>(r.U16(32 + i * 2));
+            if (c == 0)
+                break;
+            f.face.push_back(c);
+        }
+        if (!r.Failed())
+            p.CreateObjectAt(r.U32(0), std::move(o));
+        break;
+    }
+    case 40:
+        p.DeleteObject(r.U32(0));
+        break;
+    case 42:
+        p.Ellipse(Rectl(r, 0));
+        break;
+    case 43:
+        p.Rectangle(Rectl(r, 0));
+        break;
+    case 44:
+        p.RoundRect(Rectl(r, 0), r.I32(16), r.I32(20));
+        break;
+    case 45:
+    case 46:
+    case 47:
+    case 55: {
+        const ArcKind kind = type == 45   ? ArcKind::Arc
+                             : type == 46 ? ArcKind::Chord
+                             : type == 47 ? ArcKind::Pie
+                                          : ArcKind::ArcTo;
+        if (r.Has(0, 32))
+            p.ArcShape(kind, Rectl(r, 0), r.I32(16), r.I32(20), r.I32(24), r.I32(28));
+        break;
+    }
+    case 54:
+        p.LineTo(r.I32(0), r.I32(4));
+        break;
+    case 57:
+        p.SetArcDirection(r.U32(0));
+        break;
+    case 59:
+        p.BeginPath();
+        break;
+    case 60:
+        p.EndPath();
+        break;
+    case 61:
+        p.CloseFigure();
+        break;
+    case 62:
+        p.DrawPath(true, false);
+        break;
+    case 63:
+        p.DrawPath(true, true);
+        break;
+    case 64:
+        p.DrawPath(false, true);
+        break;
+    case 67:
+        p.SelectClipPath(r.U32(0));
+        break;
+    case 68:
+        p.AbortPath();
+        break;
+    case 75: { // ExtSelectClipRgn: data size, mode, RGNDATA (32-byte header, rectangles)
+        const std::uint32_t size = r.U32(0);
+        const std::uint32_t mode = r.U32(4);
+        if (size < 32) {
+            if (mode == 5)
+                p.ClearClip();
+            break;
+        }
+        const std::size_t count = r.U32(16);
+        if (count > 256 || !r.Has(40, count * 16))
+            break;
+        std::vector<Rect> rects;
+        for (std::size_t i = 0; i < count; ++i)
+            rects.push_back(Rectl(r, 40 + i * 16));
+        p.SelectClipRegion(rects, mode);
+        break;
+    }
+    case 76:   // BitBlt: bounds, xDest, yDest, cxDest, cyDest, rop, xSrc, ySrc, XFORM,
+    case 77: { // background, usage, info off/size, bits off/size [, cxSrc, cySrc]
+        const double x = r.I32(16), y = r.I32(20), w = r.I32(24), h = r.I32(28);
+        const std::uint32_t rop = r.U32(32);
+        const double sx = r.I32(36), sy = r.I32(40);
+        const std::uint32_t offInfo = r.U32(76), cbInfo = r.U32(80), offBits = r.U32(84), cbBits = r.U32(88);
+        double sw = w, sh = h;
+        if (type == 77) {
+            sw = r.I32(92);
+            sh = r.I32(96);
+        }
+        if (!r.Failed())
+            DrawDib(p, r, offInfo, cbInfo, offBits, cbBits, Rect{x, y, x + w, y + h}, sx, sy, sw, sh, rop);
+        break;
+    }
+    case 80: { // SetDIBitsToDevice: bounds, xDest, yDest, xSrc, ySrc, cxSrc, cySrc, info
+               // off/size, bits off/size, usage, first scan, scans
+        const double x = r.I32(16), y = r.I32(20), sx = r.I32(24), sy = r.I32(28), w = r.I32(32),
+                     h = r.I32(36);
+        const std::uint32_t offInfo = r.U32(40), cbInfo = r.U32(44), offBits = r.U32(48), cbBits = r.U32(52);
+        if (!r.Failed() && cbInfo > 0)
+            DrawDib(p, r, offInfo, cbInfo, offBits, cbBits, Rect{x, y, x + w, y + h}, sx, sy, w, h,
+                    0x00CC0020);
+        break;
+    }
+    case 81: { // StretchDIBits: bounds, xDest, yDest, xSrc, ySrc, cxSrc, cySrc, info off/size,
+               // bits off/size, usage, rop, cxDest, cyDest
+        const double x = r.I32(16), y = r.I32(20), sx = r.I32(24), sy = r.I32(28), sw = r.I32(32),
+                     sh = r.I32(36);
+        const std::uint32_t offInfo = r.U32(40), cbInfo = r.U32(44), offBits = r.U32(48), cbBits = r.U32(52);
+        const std::uint32_t rop = r.U32(60);
+        const double w = r.I32(64), h = r.I32(68);
+        if (!r.Failed())
+            DrawDib(p, r, offInfo, cbInfo, offBits, cbBits, Rect{x, y, x + w, y + h}, sx, sy, sw, sh, rop);
+        break;
+    }
+    case 83:
+        TextRecord(p, false, r);
+        break;
+    case 84:
+        TextRecord(p, true, r);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+std::optional<Metafile> ReadEmf(std::span<const std::uint8_t> data)
+{
+    RecordReader whole(data);
+    if (!whole.Has(0, 88) || whole.U32(0) != 1 || whole.U32(40) != kSignature)
+        return std::nullopt;
+    const std::uint32_t headerSize = whole.U32(4);
+    if (headerSize < 88 || headerSize % 4 != 0 || headerSize > data.size())
+        return std::nullopt;
+    const Rect bounds{static_cast<double>(whole.I32(8)), static_cast<double>(whole.I32(12)),
+                      static_cast<double>(whole.I32(16)), static_cast<double>(whole.I32(20))};
+    const Rect frameMm{static_cast<double>(whole.I32(24)), static_cast<double>(whole.I32(28)),
+                       static_cast<double>(whole.I32(32)), static_cast<double>(whole.I32(36))};
+    const double devW = whole.I32(72), devH = whole.I32(76), mmW = whole.I32(80), mmH = whole.I32(84);
+
+    Metafile result;
+    Player player;
+    player.SetObjectCapacity(whole.U16(56));
+    std::optional<Rect> frame;
+    if (devW > 0 && devH > 0 && mmW > 0 && mmH > 0) {
+        // The frame, in 0.01 mm, in reference-device pixels.
+        const double px = devW / mmW / 100.0, py = devH / mmH / 100.0;
+        player.SetDevicePixelsPerMm(devW / mmW, devH / mmH);
+        if (frameMm.right > frameMm.left && frameMm.bottom > frameMm.top) {
+            frame = Rect{frameMm.left * px, frameMm.top * py, frameMm.right * px, frameMm.bottom * py};
+            result.naturalWidth = frameMm.right - frameMm.left;
+            result.naturalHeight = frameMm.bottom - frameMm.top;
+        }
+    }
+    if (!frame && bounds.right > bounds.left && bounds.bottom > bounds.top)
+        frame = Rect{bounds.left, bounds.top, bounds.right + 1, bounds.bottom + 1};
+
+    std::size_t at = headerSize;
+    for (std::size_t n = 0; n < kMaxRecords && player.Going() && whole.Has(at, 8); ++n) {
+        const std::uint32_t type = whole.U32(at);
+        const std::uint32_t size = whole.U32(at + 4);
+        if (size < 8 || size % 4 != 0 || size > data.size() - at || type == 14)
+            break;
+        RecordReader r(data.subspan(at + 8, size - 8));
+        at += size;
+        Play(player, type, r);
+    }
+    std::optional<DisplayList> list = player.Finish(frame);
+    if (!list)
+        return std::nullopt;
+    result.list = std::move(*list);
+    return result;
+}
+
+} // namespace mirelda::picture

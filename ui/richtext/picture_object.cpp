@@ -1,0 +1,268 @@
+#include "ui/richtext/picture_object.h"
+
+#include "core/picture/dib.h"
+#include "core/picture/metafile.h"
+#include "ui/richtext/picture_painter.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QImageReader>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <QTextObjectInterface>
+#include <QUrl>
+#include <QVariant>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+namespace mirelda {
+
+namespace {
+
+constexpr double kTwipsPerPixel = 15.0;
+// No picture is laid out larger than this, whatever its goal size says.
+constexpr double kMaxPictureSide = 8000.0;
+constexpr int kPictureIndex = QTextFormat::UserProperty + 0x4D50;
+
+// A metafile as laid out: the drawing and the share of each side its crop cuts off.
+struct MetafileEntry
+{
+    DrawnPicture drawing;
+    double cropLeft = 0, cropTop = 0, cropRight = 0, cropBottom = 0;
+};
+
+// Draws the metafiles of one document; it belongs to the document and is registered on its
+// layout (a print copy of the document shares it).
+class MetafileHandler : public QObject, public QTextObjectInterface
+{
+    Q_OBJECT
+    Q_INTERFACES(QTextObjectInterface)
+
+  public:
+    explicit MetafileHandler(QObject* parent) : QObject(parent) {}
+
+    int Add(std::unique_ptr<MetafileEntry> entry)
+    {
+        entries_.push_back(std::move(entry));
+        return static_cast<int>(entries_.size()) - 1;
+    }
+
+    QSizeF intrinsicSize(QTextDocument* doc, int, const QTextFormat& format) override
+    {
+        const QTextImageFormat f = format.toImageFormat();
+        QSizeF size(f.width(), f.height());
+        // The layout of a print copy runs in the printer's units: the size given is at 96 dpi.
+        if (doc && doc->documentLayout())
+            if (const QPaintDevice* device = doc->documentLayout()->paintDevice())
+                size *= device->logicalDpiY() / 96.0;
+        return size;
+    }
+
+    void drawObject(QPainter* painter, const QRectF& rect, QTextDocument*, int,
+                    const QTextFormat& format) override
+    {
+        const int index = format.intProperty(kPictureIndex);
+        if (!painter || index < 0 || index >= static_cast<int>(entries_.size()))
+            return;
+        const MetafileEntry& e = *entries_[static_cast<std::size_t>(index)];
+        // The whole picture, of which the rectangle shows the part the crop leaves.
+        const double shownW = 1 - e.cropLeft - e.cropRight, shownH = 1 - e.cropTop - e.cropBottom;
+        const double fullW = rect.width() / shownW, fullH = rect.height() / shownH;
+        const QRectF full(rect.left() - e.cropLeft * fullW, rect.top() - e.cropTop * fullH, fullW, fullH);
+        e.drawing.Paint(*painter, full, rect);
+    }
+
+  private:
+    std::vector<std::unique_ptr<MetafileEntry>> entries_;
+};
+
+MetafileHandler& HandlerOf(QTextDocument& document)
+{
+    if (auto* handler = document.findChild<MetafileHandler*>(QString(), Qt::FindDirectChildrenOnly))
+        return *handler;
+    auto* handler = new MetafileHandler(&document);
+    document.documentLayout()->registerHandler(kMetafileObjectType, handler);
+    return *handler;
+}
+
+QImage PlaceholderImage(int width, int height)
+{
+    QImage image(std::max(width, 8), std::max(height, 8), QImage::Format_RGB32);
+    image.fill(QColor(0xE8, 0xE8, 0xE8));
+    QPainter painter(&image);
+    painter.setPen(QColor(0x90, 0x90, 0x90));
+    painter.drawRect(0, 0, image.width() - 1, image.height() - 1);
+    painter.drawLine(0, 0, image.width() - 1, image.height() - 1);
+    painter.drawLine(0, image.height() - 1, image.width() - 1, 0);
+    return image;
+}
+
+// A compressed bitmap can claim a huge size in a few bytes: a document decodes no more than
+// this many pixels of bitmaps in all, the rest are placeholders.
+constexpr std::int64_t kDocumentPixelBudget = 64LL * 1024 * 1024;
+const char* const kBudgetProperty = "mireldaPixelBudget";
+
+std::int64_t PixelBudget(const QTextDocument& document)
+{
+    const QVariant left = document.property(kBudgetProperty);
+    return left.isValid() ? left.toLongLong() : kDocumentPixelBudget;
+}
+
+void SetPixelBudget(QTextDocument& document, std::int64_t left)
+{
+    document.setProperty(kBudgetProperty, QVariant::fromValue<qlonglong>(left));
+}
+
+QImage Decode(QTextDocument& document, const std::uint8_t* data, std::size_t size, const char* format)
+{
+    QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer, format);
+    const QSize dimensions = reader.size();
+    const std::int64_t budget = PixelBudget(document);
+    // A top-down BMP tells a negative height.
+    const std::int64_t pixels = std::abs(std::int64_t{dimensions.width()} * dimensions.height());
+    if (pixels == 0 || pixels > budget)
+        return {};
+    SetPixelBudget(document, budget - pixels);
+    return reader.read();
+}
+
+QImage DecodeBitmap(QTextDocument& document, const RichPicture& picture)
+{
+    std::optional<std::vector<std::uint8_t>> bmp;
+    switch (picture.kind) {
+    case PictureKind::Png:
+    case PictureKind::Jpeg:
+        return Decode(document, picture.bytes.data(), picture.bytes.size(),
+                      picture.kind == PictureKind::Png ? "PNG" : "JPEG");
+    case PictureKind::Dib:
+        bmp = picture::BmpFromDib(picture.bytes);
+        break;
+    case PictureKind::DeviceBitmap:
+        bmp = picture::BmpFromDeviceBitmap(picture.bytes,
+                                           {picture.pixelWidth, picture.pixelHeight, picture.widthBytes,
+                                            picture.bitsPerPixel, picture.planes});
+        break;
+    default:
+        return {};
+    }
+    if (!bmp)
+        return {};
+    return Decode(document, bmp->data(), bmp->size(), "BMP");
+}
+
+std::optional<picture::Metafile> ReadMetafile(const RichPicture& picture)
+{
+    if (picture.kind == PictureKind::Wmf)
+        return picture::ReadWmf(picture.bytes, picture.mappingMode);
+    if (picture.kind == PictureKind::Emf)
+        return picture::ReadEmf(picture.bytes);
+    return std::nullopt;
+}
+
+// The share of the whole picture a crop of `crop` twips cuts off a side `full` twips long.
+double CropShare(double crop, double full)
+{
+    return full > 0 ? std::clamp(crop / full, 0.0, 0.45) : 0.0;
+}
+
+} // namespace
+
+void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const RichPicture* picture,
+                         const QTextCharFormat& format, int serial)
+{
+    QImage image;
+    std::optional<picture::Metafile> metafile;
+    if (picture && !picture->bytes.empty()) {
+        if (picture->kind == PictureKind::Wmf || picture->kind == PictureKind::Emf)
+            metafile = ReadMetafile(*picture);
+        else
+            image = DecodeBitmap(document, *picture);
+    }
+
+    // The whole picture's size in twips: its goal size, else its own.
+    double fullW = 0, fullH = 0;
+    if (picture && picture->goalWidth > 0 && picture->goalHeight > 0) {
+        fullW = picture->goalWidth;
+        fullH = picture->goalHeight;
+    } else if (!image.isNull()) {
+        fullW = image.width() * kTwipsPerPixel;
+        fullH = image.height() * kTwipsPerPixel;
+    } else if (metafile && picture->kind == PictureKind::Wmf && picture->pixelWidth > 0 &&
+               picture->pixelHeight > 0) {
+        // A metafile's \picw and \pich are in 0.01 mm.
+        fullW = picture->pixelWidth * 1440.0 / 2540.0;
+        fullH = picture->pixelHeight * 1440.0 / 2540.0;
+    } else if (metafile && metafile->naturalWidth > 0 && metafile->naturalHeight > 0) {
+        fullW = metafile->naturalWidth * 1440.0 / 2540.0;
+        fullH = metafile->naturalHeight * 1440.0 / 2540.0;
+    } else if (metafile) {
+        fullW = std::abs(metafile->list.width) * kTwipsPerPixel;
+        fullH = std::abs(metafile->list.height) * kTwipsPerPixel;
+    } else if (picture && picture->pixelWidth > 0 && picture->pixelHeight > 0) {
+        fullW = picture->pixelWidth * kTwipsPerPixel;
+        fullH = picture->pixelHeight * kTwipsPerPixel;
+    } else {
+        fullW = fullH = 32 * kTwipsPerPixel;
+    }
+    double cropL = 0, cropT = 0, cropR = 0, cropB = 0;
+    if (picture) {
+        cropL = CropShare(picture->cropLeft, fullW);
+        cropT = CropShare(picture->cropTop, fullH);
+        cropR = CropShare(picture->cropRight, fullW);
+        cropB = CropShare(picture->cropBottom, fullH);
+    }
+    const double scaleX = picture ? std::clamp(picture->scaleX, 1, 1000) / 100.0 : 1.0;
+    const double scaleY = picture ? std::clamp(picture->scaleY, 1, 1000) / 100.0 : 1.0;
+    const double width =
+        std::clamp(fullW * (1 - cropL - cropR) * scaleX / kTwipsPerPixel, 1.0, kMaxPictureSide);
+    const double height =
+        std::clamp(fullH * (1 - cropT - cropB) * scaleY / kTwipsPerPixel, 1.0, kMaxPictureSide);
+
+    QTextImageFormat imageFormat;
+    imageFormat.merge(format);
+    imageFormat.setWidth(width);
+    imageFormat.setHeight(height);
+    if (metafile) {
+        std::int64_t budget = PixelBudget(document);
+        auto entry = std::make_unique<MetafileEntry>(
+            MetafileEntry{DrawnPicture(std::move(metafile->list), budget), cropL, cropT, cropR, cropB});
+        SetPixelBudget(document, budget);
+        imageFormat.setObjectType(kMetafileObjectType);
+        imageFormat.setProperty(kPictureIndex, HandlerOf(document).Add(std::move(entry)));
+        cursor.insertText(QString(QChar::ObjectReplacementCharacter), imageFormat);
+        return;
+    }
+    if (image.isNull()) {
+        image = PlaceholderImage(static_cast<int>(std::min(width, 256.0)),
+                                 static_cast<int>(std::min(height, 256.0)));
+    } else if (cropL + cropT + cropR + cropB > 0) {
+        image = image.copy(QRectF(image.width() * cropL, image.height() * cropT,
+                                  image.width() * (1 - cropL - cropR), image.height() * (1 - cropT - cropB))
+                               .toRect());
+    }
+    const QUrl name(QStringLiteral("mirelda-picture:%1").arg(serial));
+    document.addResource(QTextDocument::ImageResource, name, image);
+    imageFormat.setName(name.toString());
+    cursor.insertImage(imageFormat);
+}
+
+bool IsPictureFormat(const QTextFormat& format)
+{
+    return format.isImageFormat() || format.objectType() == kMetafileObjectType;
+}
+
+} // namespace mirelda
+
+#include "picture_object.moc"

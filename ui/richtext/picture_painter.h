@@ -1,0 +1,32 @@
+#pragma once
+// Draws a metafile's display list with QPainter: the same strokes on a screen of any pixel
+// ratio, in a print preview and on paper, because every length is mapped at paint time.
+
+#include "core/picture/display_list.h"
+
+#include <QImage>
+#include <QRectF>
+
+#include <unordered_map>
+
+class QPainter;
+
+namespace mirelda {
+
+class DrawnPicture
+{
+  public:
+    // Decodes the list's bitmaps once, taking their pixels from `pixelBudget`; one that cannot
+    // be decoded, or would overdraw the budget, is left out.
+    DrawnPicture(picture::DisplayList list, std::int64_t& pixelBudget);
+
+    // Maps the list's frame onto `target` (painter coordinates) and draws it there; nothing
+    // is drawn outside `clip`.
+    void Paint(QPainter& painter, const QRectF& target, const QRectF& clip) const;
+
+  private:
+    picture::DisplayList list_;
+    std::unordered_map<const std::vector<std::uint8_t>*, QImage> images_;
+};
+
+} // namespace mirelda
