@@ -5,7 +5,7 @@
 // to standard error and name the file and the problem.
 
 #include "tools/commands.h"
-#include "tools/help_compiler.h"
+#include "core/authoring/help_compiler.h"
 #include "tools/search_command.h"
 #include "tools/tool_common.h"
 

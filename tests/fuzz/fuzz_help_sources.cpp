@@ -2,8 +2,8 @@
 // stripper) on any bytes. The stripper must only ever remove bytes: what it returns is never
 // longer than the input plus the braces it puts back around each link result.
 // The parsers live in mirelda-tool, not in a library: their sources are compiled in here.
-#include "tools/help_compiler_fields.cpp"
-#include "tools/help_compiler_sources.cpp"
+#include "core/authoring/link_fields.cpp"
+#include "core/authoring/source_files.cpp"
 
 #include <cstdint>
 #include <cstdlib>

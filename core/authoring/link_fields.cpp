@@ -2,7 +2,7 @@
 // the stored RTF shows the link text with its look and at the same character positions, while
 // the link itself goes to the .PGL file.
 
-#include "tools/help_compiler.h"
+#include "core/authoring/help_compiler.h"
 
 #include "core/store/cp1252.h"
 

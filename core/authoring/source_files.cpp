@@ -1,6 +1,6 @@
 // The two plain-text sources of a help set: the article list and the contents tree.
 
-#include "tools/help_compiler.h"
+#include "core/authoring/help_compiler.h"
 
 #include "core/store/cp1252.h"
 

@@ -2,7 +2,7 @@
 // nothing is wrong writes the four files, each to a temporary name first, so that a failed
 // build leaves the previous help set as it was.
 
-#include "tools/help_compiler.h"
+#include "core/authoring/help_compiler.h"
 
 #include "core/richtext/plain_text.h"
 #include "core/richtext/rtf_reader.h"
