@@ -13,5 +13,6 @@ int RunIndex(const std::vector<std::string>& args);
 int RunArticle(const std::vector<std::string>& args);
 int RunLinks(const std::vector<std::string>& args);
 int RunTree(const std::vector<std::string>& args);
+int RunBuild(const std::vector<std::string>& args);
 
 } // namespace mirelda::tool
