@@ -14,5 +14,6 @@ int RunArticle(const std::vector<std::string>& args);
 int RunLinks(const std::vector<std::string>& args);
 int RunTree(const std::vector<std::string>& args);
 int RunBuild(const std::vector<std::string>& args);
+int RunDecompile(const std::vector<std::string>& args);
 
 } // namespace mirelda::tool

@@ -39,6 +39,8 @@ constexpr Command kCommands[] = {
     {"tree", "tree BASE                  the contents tree: indented title, image, article", RunTree},
     {"search", "search BASE TEXT [--case] [--word] [--no-title] [--no-text]  articles found, sorted by title", RunSearch},
     {"build", "build SOURCE_DIR BASE      compile a help set from its sources (see the README)", RunBuild},
+    {"decompile", "decompile BASE SOURCE_DIR  write the sources of a help set (SOURCE_DIR new or empty)",
+     RunDecompile},
 };
 
 void PrintHelp(std::FILE* to)

@@ -3,6 +3,8 @@
 
 #include "core/authoring/help_compiler.h"
 
+#include "core/authoring/markdown.h"
+
 #include "core/richtext/plain_text.h"
 #include "core/richtext/rtf_reader.h"
 #include "core/store/cp1252.h"
@@ -274,13 +276,36 @@ CompiledHelpSet CompileHelpSet(const fs::path& source, Diagnostics& diags)
 
     // Articles.
     for (const ArticleLine& a : list) {
-        fs::path rtfPath = source / "articles" / (a.name + ".rtf");
-        std::optional<std::string> rtf = ReadWholeFile(rtfPath, why);
-        if (!rtf) {
-            diags.push_back({listFile, a.line, "article file " + Display(rtfPath) + " " + why});
+        const fs::path rtfPath = source / "articles" / (a.name + ".rtf");
+        const fs::path mdPath = source / "articles" / (a.name + ".md");
+        std::error_code ec;
+        const bool markdown = fs::exists(mdPath, ec);
+        if (markdown && fs::exists(rtfPath, ec)) {
+            diags.push_back({listFile, a.line,
+                             "article \"" + a.name + "\" has both " + Display(rtfPath) + " and " +
+                                 Display(mdPath) + "; keep one"});
             continue;
         }
-        help.articles.push_back(CompileArticle(a, *rtf, Display(rtfPath), table, diags));
+        const fs::path path = markdown ? mdPath : rtfPath;
+        std::optional<std::string> body = ReadWholeFile(path, why);
+        if (!body) {
+            diags.push_back({listFile, a.line, "article file " + Display(path) + " " + why});
+            continue;
+        }
+        if (markdown) {
+            const std::size_t errorsBefore = diags.size();
+            const fs::path folder = path.parent_path();
+            *body = MarkdownToRtf(
+                *body, Display(path),
+                [&folder](const std::string& name) {
+                    std::string ignored;
+                    return ReadWholeFile(folder / name, ignored);
+                },
+                diags);
+            if (diags.size() != errorsBefore)
+                continue;
+        }
+        help.articles.push_back(CompileArticle(a, *body, Display(path), table, diags));
         help.linkCount += help.articles.back().links.size();
     }
 
