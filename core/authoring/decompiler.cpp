@@ -2,6 +2,7 @@
 
 #include "core/authoring/decompiler.h"
 
+#include "core/richtext/plain_text.h"
 #include "core/store/binary_file.h"
 #include "core/store/cp1252.h"
 #include "core/store/help_set.h"
@@ -213,8 +214,23 @@ Result<DecompiledSources> DecompileHelpSet(const HelpSetFiles& files)
         }
         if (!sorted)
             warn(files.pgl.string(), what + ": its links are written in the order of the text");
-        out.bodies.emplace_back(item.name, PutBackLinks(item.article.text, std::move(placed),
-                                                        files.pgd.string() + ": " + what, out.warnings));
+        // HYPERLINK fields in the stored RTF are only text to the viewer; left in the sources
+        // they would become links. Replaced by their result, as the compiler does.
+        std::string text = std::move(item.article.text);
+        Diagnostics ignored;
+        StrippedRtf stripped = StripLinkFields(text, what, ignored);
+        if (!stripped.links.empty()) {
+            if (ignored.empty() && ExtractPlainText(stripped.rtf) == ExtractPlainText(text)) {
+                text = std::move(stripped.rtf);
+                warn(files.pgd.string(), what + ": its RTF holds HYPERLINK fields, which the viewer shows as "
+                                                "text; written as their text");
+            } else {
+                warn(files.pgd.string(), what + ": its RTF holds HYPERLINK fields that cannot be removed "
+                                                "safely; rebuilding will make links of them");
+            }
+        }
+        out.bodies.emplace_back(
+            item.name, PutBackLinks(text, std::move(placed), files.pgd.string(), what, out.warnings));
     }
 
     // The tree, as the viewer shows it.

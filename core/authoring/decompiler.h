@@ -34,15 +34,15 @@ Status WriteSources(const std::filesystem::path& folder, const DecompiledSources
 // One article's RTF with each link put back as a HYPERLINK field around exactly the
 // characters [first, last] it covers; `targets` are the field targets, one per link. Links the
 // RTF cannot hold (overlapping, starting on a paragraph mark) are left out or shortened and
-// reported in `warnings` under `what`.
+// reported in `warnings` as "file: warning: what: ...".
 struct PlacedLink
 {
     std::int32_t first = 0;
     std::int32_t last = 0;
     std::string target;
 };
-std::string PutBackLinks(std::string_view rtf, std::vector<PlacedLink> links, const std::string& what,
-                         Diagnostics& warnings);
+std::string PutBackLinks(std::string_view rtf, std::vector<PlacedLink> links, const std::string& file,
+                         const std::string& what, Diagnostics& warnings);
 
 // An ASCII article name made from a title (letters, digits, "_"; never only digits).
 std::string NameFromTitle(std::string_view titleCp1252, std::int32_t number);

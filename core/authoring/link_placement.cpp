@@ -324,15 +324,17 @@ class Placer
 
 } // namespace
 
-std::string PutBackLinks(std::string_view rtf, std::vector<PlacedLink> links, const std::string& what,
-                         Diagnostics& warnings)
+std::string PutBackLinks(std::string_view rtf, std::vector<PlacedLink> links, const std::string& file,
+                         const std::string& what, Diagnostics& warnings)
 {
     if (links.empty())
         return std::string(rtf);
     std::vector<std::uint32_t> offsets;
     const RichDocument doc = ReadRtf(rtf, &offsets);
     const auto size = static_cast<std::int32_t>(doc.text.size());
-    auto warn = [&](std::string message) { warnings.push_back({what, 0, "warning: " + std::move(message)}); };
+    auto warn = [&](std::string message) {
+        warnings.push_back({file, 0, "warning: " + what + ": " + std::move(message)});
+    };
     std::stable_sort(links.begin(), links.end(),
                      [](const PlacedLink& a, const PlacedLink& b) { return a.first < b.first; });
     Placer placer(rtf, offsets);
