@@ -24,9 +24,11 @@ constexpr int kIndentStep = 360;  // twips a list or quote level indents
 constexpr int kTableWidth = 9000; // twips shared among a table's columns
 constexpr int kHeadingSizes[] = {36, 32, 28, 26, 24, 22}; // half-points, levels 1 to 6
 
+// One line: the RTF keeps each block and link on the line of its Markdown source, so that the
+// compiler's own messages about a link name the Markdown line.
 constexpr const char* kHeader = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"
-                                "{\\f1\\fmodern\\fcharset0 Courier New;}}\n"
-                                "{\\colortbl ;\\red0\\green0\\blue255;}\n\\uc1\n";
+                                "{\\f1\\fmodern\\fcharset0 Courier New;}}"
+                                "{\\colortbl ;\\red0\\green0\\blue255;}\\uc1 ";
 
 std::string TypeName(cmark_node* node)
 {
@@ -120,12 +122,24 @@ class Writer
     }
 
   private:
-    void Error(cmark_node* node, std::string message)
+    static std::size_t LineOf(cmark_node* node)
     {
         int line = 0;
         for (cmark_node* n = node; n && line <= 0; n = cmark_node_parent(n))
             line = cmark_node_get_start_line(n);
-        diags_.push_back({file_, static_cast<std::size_t>(std::max(1, line)), std::move(message)});
+        return static_cast<std::size_t>(std::max(1, line));
+    }
+
+    void Error(cmark_node* node, std::string message)
+    {
+        diags_.push_back({file_, LineOf(node), std::move(message)});
+    }
+
+    // Line feeds (which RTF ignores) up to the node's source line.
+    void PadTo(cmark_node* node)
+    {
+        for (const std::size_t line = LineOf(node); line_ < line; ++line_)
+            out_ += '\n';
     }
 
     // Starts a paragraph: \pard with the current indents, then the body font.
@@ -138,7 +152,7 @@ class Writer
         out_ += "\\sa120\\plain\\f0\\fs20 ";
     }
 
-    void EndParagraph() { out_ += "\\par\n"; }
+    void EndParagraph() { out_ += "\\par "; }
 
     void Blocks(cmark_node* parent, int depth)
     {
@@ -153,6 +167,7 @@ class Writer
             return;
         }
         const std::string type = TypeName(node);
+        PadTo(node);
         switch (cmark_node_get_type(node)) {
         case CMARK_NODE_PARAGRAPH:
             StartParagraph(TakeLabel());
@@ -239,7 +254,6 @@ class Writer
                 out_ += "\\trleft" + std::to_string(left_);
             for (int c = 1; c <= columns; ++c)
                 out_ += "\\cellx" + std::to_string(left_ + c * width);
-            out_ += "\n";
             int c = 0;
             for (cmark_node* cell = cmark_node_first_child(row); cell; cell = cmark_node_next(cell), ++c) {
                 out_ += "\\pard\\intbl";
@@ -249,11 +263,11 @@ class Writer
                 if (header)
                     out_ += "\\b ";
                 Inlines(cell, depth + 1);
-                out_ += "\\cell\n";
+                out_ += "\\cell ";
             }
-            out_ += "\\row\n";
+            out_ += "\\row ";
         }
-        out_ += "\\pard\n";
+        out_ += "\\pard ";
     }
 
     void Inlines(cmark_node* parent, int depth)
@@ -331,6 +345,7 @@ class Writer
             Error(node, "the link to \"" + url + "\" has no text");
             return;
         }
+        PadTo(node);
         out_ += "{\\field{\\*\\fldinst HYPERLINK \"";
         AppendText(out_, url);
         out_ += "\"}{\\fldrslt {\\cf1\\ul ";
@@ -341,7 +356,7 @@ class Writer
     void Image(cmark_node* node)
     {
         const std::string name = cmark_node_get_url(node) ? cmark_node_get_url(node) : "";
-        if (name.empty() || name.find(':') != std::string::npos) {
+        if (name.empty() || name.find_first_of(":/\\") != std::string::npos || name == "." || name == "..") {
             Error(node, "image \"" + name + "\": an image is a PNG or JPEG file beside the article");
             return;
         }
@@ -359,14 +374,12 @@ class Writer
         // Shown at 96 dots per inch: 15 twips a pixel.
         out_ += std::string("{\\pict") + (png ? "\\pngblip" : "\\jpegblip") + "\\picw" +
                 std::to_string(width) + "\\pich" + std::to_string(height) + "\\picwgoal" +
-                std::to_string(width * 15) + "\\pichgoal" + std::to_string(height * 15) + "\n";
+                std::to_string(width * 15) + "\\pichgoal" + std::to_string(height * 15) + " ";
         static const char hex[] = "0123456789abcdef";
         for (std::size_t i = 0; i < data->size(); ++i) {
             const auto b = static_cast<unsigned char>((*data)[i]);
             out_ += hex[b >> 4];
             out_ += hex[b & 15];
-            if (i % 64 == 63)
-                out_ += '\n';
         }
         out_ += "}";
     }
@@ -375,6 +388,7 @@ class Writer
     const ImageLoader& loadImage_;
     Diagnostics& diags_;
     std::string out_;
+    std::size_t line_ = 1; // the line out_ ends on
     int left_ = 0;
     std::string label_; // the list label of the next paragraph
 };
