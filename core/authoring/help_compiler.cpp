@@ -293,7 +293,6 @@ CompiledHelpSet CompileHelpSet(const fs::path& source, Diagnostics& diags)
             continue;
         }
         if (markdown) {
-            const std::size_t errorsBefore = diags.size();
             const fs::path folder = path.parent_path();
             *body = MarkdownToRtf(
                 *body, Display(path),
@@ -302,8 +301,6 @@ CompiledHelpSet CompileHelpSet(const fs::path& source, Diagnostics& diags)
                     return ReadWholeFile(folder / name, ignored);
                 },
                 diags);
-            if (diags.size() != errorsBefore)
-                continue;
         }
         help.articles.push_back(CompileArticle(a, *body, Display(path), table, diags));
         help.linkCount += help.articles.back().links.size();
