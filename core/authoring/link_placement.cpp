@@ -329,6 +329,13 @@ std::string PutBackLinks(std::string_view rtf, std::vector<PlacedLink> links, co
 {
     if (links.empty())
         return std::string(rtf);
+    const std::size_t lead = rtf.find_first_not_of(" \t\r\n");
+    if (lead == std::string_view::npos || rtf.substr(lead, 5) != "{\\rtf") {
+        warnings.push_back({file, 0,
+                            "warning: " + what + ": its text is not RTF, so it cannot hold links; its " +
+                                std::to_string(links.size()) + " links are left out"});
+        return std::string(rtf);
+    }
     std::vector<std::uint32_t> offsets;
     const RichDocument doc = ReadRtf(rtf, &offsets);
     const auto size = static_cast<std::int32_t>(doc.text.size());

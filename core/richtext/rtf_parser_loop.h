@@ -49,14 +49,16 @@ template <bool Rich> void Parser<Rich>::Run()
 
 // The positions the token at `token` added start at its first byte; a run of plain text
 // gives one position per byte (a pending cell tab written before it takes the run's start).
-template <bool Rich> void Parser<Rich>::NoteOffsets(const unsigned char* token, std::size_t before, bool plain)
+template <bool Rich>
+void Parser<Rich>::NoteOffsets(const unsigned char* token, std::size_t before, bool plain)
 {
     const std::size_t added = text_.size() - before;
     const std::size_t run = static_cast<std::size_t>(p_ - token);
     const auto at = static_cast<std::uint32_t>(token - begin_);
     offsets_->resize(before, at);
     for (std::size_t k = 0; k < added; ++k)
-        offsets_->push_back(plain && k + run >= added ? at + static_cast<std::uint32_t>(k + run - added) : at);
+        offsets_->push_back(plain && k + run >= added ? at + static_cast<std::uint32_t>(k + run - added)
+                                                      : at);
 }
 
 // Input that is not RTF: Windows-1252 text, each CR LF, CR or LF a paragraph mark.
