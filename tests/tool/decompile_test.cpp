@@ -58,9 +58,16 @@ ToolRun RoundTrip(const std::string& base, const ScratchDir& scratch, std::strin
     return decompiled;
 }
 
+// The guide (RTF and Markdown articles), and the compiler's test sources: links in formatted
+// groups, hidden text, \'hh and \u escapes, a pop-up, and here a page holding two levels.
 TEST(Decompile, compiledSourcesComeBackByteForByte)
 {
-    for (const fs::path& sources : {fs::path(MIRELDA_SOURCE_DIR) / "help" / "guide", TestData("basic")}) {
+    ScratchDir basic;
+    const fs::path withPages = CopySources(TestData("basic"), basic.path() / "basic");
+    WriteFileBytes(withPages / "contents.txt", ReadFileBytes(withPages / "contents.txt") +
+                                                   "- Page m\xC3\xA8re = accueil\n  - Enfant = rtf_lo\n"
+                                                   "    - Petit-enfant = 3\n  - Fin = vide\n");
+    for (const fs::path& sources : {fs::path(MIRELDA_SOURCE_DIR) / "help" / "guide", withPages}) {
         SCOPED_TRACE(sources.string());
         ScratchDir scratch;
         const std::string base = (scratch.path() / "FIRST").string();
