@@ -1,6 +1,7 @@
 // `check`: every damage of the four help-set files, one problem per line
 // (file, byte offset, description), so that an author can fix them all in one pass.
 
+#include "core/authoring/author_checks.h"
 #include "core/richtext/plain_text.h"
 #include "core/store/binary_file.h"
 #include "core/tree/contents_file.h"
@@ -9,7 +10,6 @@
 
 #include <algorithm>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace mirelda::tool {
 
@@ -47,12 +47,11 @@ std::vector<ArticleEntry> SortedEntries(const ArticleIndex& index)
     return entries;
 }
 
-// What an author wants to know beyond damage: which articles the reader can reach.
+// What the author checks need, gathered while the files are checked.
 struct Reach
 {
     std::unordered_map<std::int32_t, std::uint64_t> recordAt; // first index record of each number
-    std::unordered_set<std::int32_t> popups;
-    std::unordered_set<std::int32_t> reached; // by a tree entry or a link from another article
+    authoring::HelpSetOutline outline;
 };
 
 // Numbers 0 and below name no article: no link, tree entry or command line can reach them.
@@ -94,7 +93,7 @@ std::unordered_map<std::int32_t, std::size_t> CheckArticleData(const std::vector
         else
             lengths[e.number] = ExtractPlainText(article->text).size();
         if (article && IsPopupTitle(article->title))
-            reach.popups.insert(e.number);
+            reach.outline.popups.insert(e.number);
     }
     return lengths;
 }
@@ -148,8 +147,8 @@ void CheckLinks(const std::vector<ArticleEntry>& entries, const ArticleIndex& in
             if (!index.FindArticle(target) || target <= 0)
                 problems.Add(files.pgl, at,
                              link + ": target article " + std::to_string(target) + " is not in the index");
-            else if (target != e.number)
-                reach.reached.insert(target);
+            else
+                reach.outline.links.emplace_back(e.number, target);
         }
     }
 }
@@ -175,24 +174,25 @@ void CheckTree(const ArticleIndex* index, const HelpSetFiles& files, ProblemList
             problems.Add(files.fic, (item - 1) * ContentsRecord::kSize,
                          "tree entry " + std::to_string(item) + ": " + ArticleName(article) +
                              " is not in the index");
-        else if (reach.popups.count(article))
-            problems.Add(files.fic, (item - 1) * ContentsRecord::kSize,
-                         "tree entry " + std::to_string(item) + ": opens pop-up " + ArticleName(article) +
-                             ", which shows as an ordinary article from the tree");
-        if (article != 0)
-            reach.reached.insert(article);
+        reach.outline.treeArticles.push_back(article);
     }
 }
 
-// Article 1 is where the viewer starts; any other article needs a tree entry or a link.
-void CheckReached(const std::vector<ArticleEntry>& entries, const HelpSetFiles& files, ProblemList& problems,
-                  const Reach& reach)
+void CheckAuthorView(const std::vector<ArticleEntry>& entries, const HelpSetFiles& files,
+                     ProblemList& problems, Reach& reach)
 {
     for (const ArticleEntry& e : entries)
-        if (e.number > 1 && !reach.reached.count(e.number))
-            problems.Add(files.pgh, reach.recordAt.count(e.number) ? reach.recordAt.at(e.number) : 0,
-                         ArticleName(e.number) +
-                             ": nothing reaches it (no tree entry, no link from another article)");
+        reach.outline.articles.push_back(e.number);
+    const authoring::AuthorFindings found = authoring::FindAuthorProblems(reach.outline);
+    for (std::size_t k : found.popupEntries)
+        problems.Add(files.fic, k * ContentsRecord::kSize,
+                     "tree entry " + std::to_string(k + 1) + ": opens pop-up " +
+                         ArticleName(reach.outline.treeArticles[k]) +
+                         ", which shows as an ordinary article from the tree");
+    for (std::int32_t number : found.unreached)
+        problems.Add(files.pgh, reach.recordAt.count(number) ? reach.recordAt.at(number) : 0,
+                     ArticleName(number) +
+                         ": nothing reaches it (no tree entry, no link from another article)");
 }
 
 } // namespace
@@ -236,7 +236,7 @@ int RunCheck(const std::vector<std::string>& args)
     if (!missing(files.fic))
         CheckTree(index ? &*index : nullptr, files, problems, reach);
     if (files.complete())
-        CheckReached(entries, files, problems, reach);
+        CheckAuthorView(entries, files, problems, reach);
     return problems.count() == 0 ? kExitOk : kExitDamaged;
 }
 
