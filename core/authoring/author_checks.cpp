@@ -20,7 +20,7 @@ AuthorFindings FindAuthorProblems(const HelpSetOutline& outline)
             found.popupEntries.push_back(k);
     }
     for (std::int32_t number : outline.articles)
-        if (!reached.count(number))
+        if (number > 0 && !reached.count(number)) // 0 and below are damage, reported as such
             found.unreached.push_back(number);
     std::sort(found.unreached.begin(), found.unreached.end());
     return found;
