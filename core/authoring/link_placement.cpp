@@ -212,6 +212,8 @@ class Placer
     // Adds the edits for one link over bytes [s, e).
     void Place(std::size_t s, std::size_t e, const std::string& target)
     {
+        s = std::min(s, src_.size());
+        e = std::min(std::max(e, s), src_.size());
         const std::string open = "{\\field{\\*\\fldinst HYPERLINK \"" + target + "\"}{\\fldrslt ";
         // Widen to whole groups while that takes no other character.
         for (;;) {
@@ -219,8 +221,9 @@ class Placer
             if (g == kNone || layout_.DepthAt(e) != layout_.DepthAt(s) || layout_.group(g).depth <= 1)
                 break;
             const Group& grp = layout_.group(g);
-            if (e > grp.close || HasPositionIn(grp.open, s) || HasPositionIn(e, grp.close))
-                break;
+            if (grp.close >= src_.size() || e > grp.close || HasPositionIn(grp.open, s) ||
+                HasPositionIn(e, grp.close))
+                break; // a group never closed stays as it is
             if (!Balanced(s, e))
                 break;
             s = grp.open;
@@ -261,6 +264,8 @@ class Placer
         edits_.push_back({s, s, 1, before});
         edits_.push_back({e, e, 0, after});
     }
+
+    void Clear() { edits_.clear(); }
 
     std::string Apply()
     {
@@ -345,6 +350,7 @@ std::string PutBackLinks(std::string_view rtf, std::vector<PlacedLink> links, co
     std::stable_sort(links.begin(), links.end(),
                      [](const PlacedLink& a, const PlacedLink& b) { return a.first < b.first; });
     Placer placer(rtf, offsets);
+    std::vector<PlacedLink> kept;
     std::int32_t previousLast = -1;
     for (PlacedLink& link : links) {
         const std::string range = std::to_string(link.first) + "-" + std::to_string(link.last);
@@ -374,12 +380,43 @@ std::string PutBackLinks(std::string_view rtf, std::vector<PlacedLink> links, co
         }
         if (link.last < link.first)
             continue;
-        const std::size_t s = placer.Span(offsets[static_cast<std::size_t>(link.first)]).first;
-        const std::size_t e = placer.Span(offsets[static_cast<std::size_t>(link.last)]).second;
-        placer.Place(s, e, link.target);
+        kept.push_back(link);
         previousLast = link.last;
     }
-    return placer.Apply();
+
+    // Each field must show exactly the text it covers. RTF a word processor writes always
+    // allows it; damaged or unusual RTF may not (a "\*" with no word after it): the links that
+    // would change the text are left out, one by one.
+    const auto render = [&](const std::vector<PlacedLink>& placed) {
+        placer.Clear();
+        for (const PlacedLink& link : placed)
+            placer.Place(placer.Span(offsets[static_cast<std::size_t>(link.first)]).first,
+                         placer.Span(offsets[static_cast<std::size_t>(link.last)]).second, link.target);
+        return placer.Apply();
+    };
+    const auto exact = [&](const std::string& out, const std::vector<PlacedLink>& placed) {
+        const RichDocument again = ReadRtf(out);
+        if (again.text != doc.text || again.hyperlinks.size() != doc.hyperlinks.size() + placed.size())
+            return false;
+        return std::all_of(placed.begin(), placed.end(), [&](const PlacedLink& link) {
+            return std::any_of(again.hyperlinks.begin(), again.hyperlinks.end(), [&](const RichHyperlink& h) {
+                return h.first == link.first && h.last == link.last;
+            });
+        });
+    };
+    std::string out = render(kept);
+    if (exact(out, kept))
+        return out;
+    std::vector<PlacedLink> sound;
+    for (const PlacedLink& link : kept) {
+        sound.push_back(link);
+        if (!exact(render(sound), sound)) {
+            sound.pop_back();
+            warn("link " + std::to_string(link.first) + "-" + std::to_string(link.last) + " to \"" +
+                 link.target + "\" cannot be written into this RTF without changing its text; left out");
+        }
+    }
+    return render(sound);
 }
 
 } // namespace mirelda::authoring
