@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  libicu-dev
+  libicu-dev libcmark-gfm-dev libcmark-gfm-extensions-dev
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev qt6-image-formats-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev

@@ -1,6 +1,7 @@
 // `check`: every damage of the four help-set files, one problem per line
 // (file, byte offset, description), so that an author can fix them all in one pass.
 
+#include "core/authoring/author_checks.h"
 #include "core/richtext/plain_text.h"
 #include "core/store/binary_file.h"
 #include "core/tree/contents_file.h"
@@ -46,8 +47,15 @@ std::vector<ArticleEntry> SortedEntries(const ArticleIndex& index)
     return entries;
 }
 
+// What the author checks need, gathered while the files are checked.
+struct Reach
+{
+    std::unordered_map<std::int32_t, std::uint64_t> recordAt; // first index record of each number
+    authoring::HelpSetOutline outline;
+};
+
 // Numbers 0 and below name no article: no link, tree entry or command line can reach them.
-void CheckIndexNumbers(const HelpSetFiles& files, ProblemList& problems)
+void CheckIndexNumbers(const HelpSetFiles& files, ProblemList& problems, Reach& reach)
 {
     auto file = InputFile::Open(files.pgh);
     if (!file)
@@ -60,6 +68,7 @@ void CheckIndexNumbers(const HelpSetFiles& files, ProblemList& problems)
             break;
         if (*number <= 0)
             problems.Add(files.pgh, at, ArticleName(*number) + ": article numbers must be above 0");
+        reach.recordAt.emplace(*number, at);
         if (!in.Seek(at + sizeof(ArticleEntry)))
             break;
     }
@@ -67,8 +76,9 @@ void CheckIndexNumbers(const HelpSetFiles& files, ProblemList& problems)
 
 // Reads every article; gives the length of each readable article's text in character
 // positions, for the links to be checked against.
-std::unordered_map<std::int32_t, std::size_t>
-CheckArticleData(const std::vector<ArticleEntry>& entries, const HelpSetFiles& files, ProblemList& problems)
+std::unordered_map<std::int32_t, std::size_t> CheckArticleData(const std::vector<ArticleEntry>& entries,
+                                                               const HelpSetFiles& files,
+                                                               ProblemList& problems, Reach& reach)
 {
     std::unordered_map<std::int32_t, std::size_t> lengths;
     auto data = ArticleDataReader::Open(files.pgd);
@@ -82,13 +92,15 @@ CheckArticleData(const std::vector<ArticleEntry>& entries, const HelpSetFiles& f
             problems.Add(article.error());
         else
             lengths[e.number] = ExtractPlainText(article->text).size();
+        if (article && IsPopupTitle(article->title))
+            reach.outline.popups.insert(e.number);
     }
     return lengths;
 }
 
 void CheckLinks(const std::vector<ArticleEntry>& entries, const ArticleIndex& index,
                 const std::unordered_map<std::int32_t, std::size_t>& textLengths, const HelpSetFiles& files,
-                ProblemList& problems)
+                ProblemList& problems, Reach& reach)
 {
     auto file = InputFile::Open(files.pgl);
     if (!file) {
@@ -135,11 +147,13 @@ void CheckLinks(const std::vector<ArticleEntry>& entries, const ArticleIndex& in
             if (!index.FindArticle(target) || target <= 0)
                 problems.Add(files.pgl, at,
                              link + ": target article " + std::to_string(target) + " is not in the index");
+            else
+                reach.outline.links.emplace_back(e.number, target);
         }
     }
 }
 
-void CheckTree(const ArticleIndex* index, const HelpSetFiles& files, ProblemList& problems)
+void CheckTree(const ArticleIndex* index, const HelpSetFiles& files, ProblemList& problems, Reach& reach)
 {
     MemoryContentsTree tree;
     std::unordered_map<ContentsTree::Item, std::int32_t> articles;
@@ -160,7 +174,25 @@ void CheckTree(const ArticleIndex* index, const HelpSetFiles& files, ProblemList
             problems.Add(files.fic, (item - 1) * ContentsRecord::kSize,
                          "tree entry " + std::to_string(item) + ": " + ArticleName(article) +
                              " is not in the index");
+        reach.outline.treeArticles.push_back(article);
     }
+}
+
+void CheckAuthorView(const std::vector<ArticleEntry>& entries, const HelpSetFiles& files,
+                     ProblemList& problems, Reach& reach)
+{
+    for (const ArticleEntry& e : entries)
+        reach.outline.articles.push_back(e.number);
+    const authoring::AuthorFindings found = authoring::FindAuthorProblems(reach.outline);
+    for (std::size_t k : found.popupEntries)
+        problems.Add(files.fic, k * ContentsRecord::kSize,
+                     "tree entry " + std::to_string(k + 1) + ": opens pop-up " +
+                         ArticleName(reach.outline.treeArticles[k]) +
+                         ", which shows as an ordinary article from the tree");
+    for (std::int32_t number : found.unreached)
+        problems.Add(files.pgh, reach.recordAt.count(number) ? reach.recordAt.at(number) : 0,
+                     ArticleName(number) +
+                         ": nothing reaches it (no tree entry, no link from another article)");
 }
 
 } // namespace
@@ -179,6 +211,8 @@ int RunCheck(const std::vector<std::string>& args)
         problems.Add(path, 0, "file not found");
 
     std::optional<ArticleIndex> index;
+    Reach reach;
+    std::vector<ArticleEntry> entries;
     if (!missing(files.pgh)) {
         std::vector<FileProblem> indexProblems;
         auto loaded = LoadArticleIndex(files.pgh, &indexProblems);
@@ -191,16 +225,18 @@ int RunCheck(const std::vector<std::string>& args)
             problems.Add(p);
     }
     if (index) {
-        const std::vector<ArticleEntry> entries = SortedEntries(*index);
-        CheckIndexNumbers(files, problems);
+        entries = SortedEntries(*index);
+        CheckIndexNumbers(files, problems, reach);
         std::unordered_map<std::int32_t, std::size_t> textLengths;
         if (!missing(files.pgd))
-            textLengths = CheckArticleData(entries, files, problems);
+            textLengths = CheckArticleData(entries, files, problems, reach);
         if (!missing(files.pgl))
-            CheckLinks(entries, *index, textLengths, files, problems);
+            CheckLinks(entries, *index, textLengths, files, problems, reach);
     }
     if (!missing(files.fic))
-        CheckTree(index ? &*index : nullptr, files, problems);
+        CheckTree(index ? &*index : nullptr, files, problems, reach);
+    if (files.complete())
+        CheckAuthorView(entries, files, problems, reach);
     return problems.count() == 0 ? kExitOk : kExitDamaged;
 }
 

@@ -13,5 +13,7 @@ int RunIndex(const std::vector<std::string>& args);
 int RunArticle(const std::vector<std::string>& args);
 int RunLinks(const std::vector<std::string>& args);
 int RunTree(const std::vector<std::string>& args);
+int RunBuild(const std::vector<std::string>& args);
+int RunDecompile(const std::vector<std::string>& args);
 
 } // namespace mirelda::tool

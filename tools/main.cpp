@@ -5,7 +5,6 @@
 // to standard error and name the file and the problem.
 
 #include "tools/commands.h"
-#include "tools/help_compiler.h"
 #include "tools/search_command.h"
 #include "tools/tool_common.h"
 
@@ -39,7 +38,9 @@ constexpr Command kCommands[] = {
     {"links", "links BASE N               first, last, target of each link, in file order", RunLinks},
     {"tree", "tree BASE                  the contents tree: indented title, image, article", RunTree},
     {"search", "search BASE TEXT [--case] [--word] [--no-title] [--no-text]  articles found, sorted by title", RunSearch},
-    {"build", "build SOURCE_DIR BASE      compile a help set from its sources (see the README)", mirelda::RunBuildCommand},
+    {"build", "build SOURCE_DIR BASE      compile a help set from its sources (see the README)", RunBuild},
+    {"decompile", "decompile BASE SOURCE_DIR  write the sources of a help set (SOURCE_DIR new or empty)",
+     RunDecompile},
 };
 
 void PrintHelp(std::FILE* to)

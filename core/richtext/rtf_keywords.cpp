@@ -64,4 +64,12 @@ Kw LookupKeyword(std::string_view letters)
     return Kw::Unknown;
 }
 
+bool IsDestinationWithoutText(std::string_view word)
+{
+    const Kw kw = LookupKeyword(word);
+    return IsSkippedDestination(kw) || kw == Kw::k_fonttbl || kw == Kw::k_colortbl || kw == Kw::k_pict ||
+           kw == Kw::k_fldinst || kw == Kw::k_listtext || kw == Kw::k_pn || kw == Kw::k_pntxtb ||
+           kw == Kw::k_pntxta;
+}
+
 } // namespace mirelda::rtf

@@ -68,4 +68,9 @@ inline bool IsSkippedDestination(Kw kw)
 // The keyword spelled by `letters` (case-sensitive, as RTF is), or Kw::Unknown.
 Kw LookupKeyword(std::string_view letters);
 
+// A destination none of whose content takes a text position: the skipped ones and those the
+// reader interprets (font and colour tables, pictures, field instructions, list labels). The
+// help-set compiler leaves what is inside them alone, so it sees exactly the reader's text.
+bool IsDestinationWithoutText(std::string_view word);
+
 } // namespace mirelda::rtf

@@ -247,8 +247,10 @@ inline std::int32_t ClampTwips(std::int32_t v)
 template <bool Rich> class Parser
 {
   public:
-    explicit Parser(std::string_view input)
-        : p_(reinterpret_cast<const unsigned char*>(input.data())), end_(p_ + input.size())
+    // offsets, when given, receives the byte offset in `input` of the token behind each position.
+    explicit Parser(std::string_view input, std::vector<std::uint32_t>* offsets = nullptr)
+        : p_(reinterpret_cast<const unsigned char*>(input.data())), end_(p_ + input.size()), begin_(p_),
+          offsets_(offsets)
     {
         text_.reserve(input.size() / 2 + 16);
     }
@@ -276,6 +278,7 @@ template <bool Rich> class Parser
     std::int32_t NextPosition() const { return Position() + (pendingCellTab_ ? 1 : 0); }
 
     void RunPlainText();
+    void NoteOffsets(const unsigned char* token, std::size_t before, bool plain);
     void TextByte();
     void ControlSequence();
     void Word(Kw kw, bool has, std::int32_t value);
@@ -326,6 +329,8 @@ template <bool Rich> class Parser
 
     const unsigned char* p_;
     const unsigned char* end_;
+    const unsigned char* begin_;
+    std::vector<std::uint32_t>* offsets_;
     std::u16string text_;
     std::vector<State> stack_;
     std::size_t overflow_ = 0;    // groups opened beyond kMaxDepth, still open

@@ -15,6 +15,8 @@ template <bool Rich> void Parser<Rich>::Run()
         ++q;
     if (!StartsRtf(q, end_)) {
         RunPlainText();
+        if (offsets_)
+            offsets_->assign(text_.size(), 0); // not RTF: nothing to place links in
         return;
     }
     p_ = q;
@@ -22,6 +24,8 @@ template <bool Rich> void Parser<Rich>::Run()
     stack_.emplace_back();
     while (p_ < end_ && !done_) {
         const unsigned char c = *p_;
+        const unsigned char* token = p_;
+        const std::size_t before = text_.size();
         if (c == '\\') {
             ++p_;
             ControlSequence();
@@ -34,9 +38,27 @@ template <bool Rich> void Parser<Rich>::Run()
         } else {
             TextByte();
         }
+        if (offsets_)
+            NoteOffsets(token, before, c != '\\' && c != '{' && c != '}');
     }
     if (!done_)
         Finish();
+    if (offsets_)
+        offsets_->resize(text_.size(), static_cast<std::uint32_t>(end_ - begin_));
+}
+
+// The positions the token at `token` added start at its first byte; a run of plain text
+// gives one position per byte (a pending cell tab written before it takes the run's start).
+template <bool Rich>
+void Parser<Rich>::NoteOffsets(const unsigned char* token, std::size_t before, bool plain)
+{
+    const std::size_t added = text_.size() - before;
+    const std::size_t run = static_cast<std::size_t>(p_ - token);
+    const auto at = static_cast<std::uint32_t>(token - begin_);
+    offsets_->resize(before, at);
+    for (std::size_t k = 0; k < added; ++k)
+        offsets_->push_back(plain && k + run >= added ? at + static_cast<std::uint32_t>(k + run - added)
+                                                      : at);
 }
 
 // Input that is not RTF: Windows-1252 text, each CR LF, CR or LF a paragraph mark.

@@ -8,7 +8,12 @@ namespace mirelda {
 
 RichDocument ReadRtf(std::string_view rtf)
 {
-    rtf::Parser<true> parser(rtf);
+    return ReadRtf(rtf, nullptr);
+}
+
+RichDocument ReadRtf(std::string_view rtf, std::vector<std::uint32_t>* positionOffsets)
+{
+    rtf::Parser<true> parser(rtf, positionOffsets);
     parser.Run();
     RichDocument doc = std::move(parser.Extra().doc);
     doc.text = std::move(parser.Text());

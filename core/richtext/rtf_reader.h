@@ -6,12 +6,19 @@
 // Time is linear in the input; the model's size is bounded by the input's (text.size() is at
 // most input size + 1).
 
+#include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "core/richtext/document.h"
 
 namespace mirelda {
 
 RichDocument ReadRtf(std::string_view rtf);
+
+// The same, and for each position of the text the byte offset in `rtf` of what produced it
+// (the character, escape or control word; the end of the input for the final paragraph mark).
+// For the help-set decompiler, which puts links back around exactly their characters.
+RichDocument ReadRtf(std::string_view rtf, std::vector<std::uint32_t>* positionOffsets);
 
 } // namespace mirelda

@@ -124,6 +124,23 @@ Result<InputFile> InputFile::Open(const std::filesystem::path& path)
     return file;
 }
 
+MemoryInput::MemoryInput(std::string_view bytes, std::string name)
+    : stream_(std::string(bytes), std::ios::in | std::ios::binary), size_(bytes.size()), name_(std::move(name))
+{
+}
+
+Status WriteWholeFile(const std::filesystem::path& path, std::string_view bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out)
+        return FileError{FileErrorKind::CannotWrite, path.string(), 0, "cannot create the file"};
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out)
+        return FileError{FileErrorKind::CannotWrite, path.string(), 0, "cannot write the file"};
+    return Done{};
+}
+
 std::string_view FixedFieldText(const char* field, std::size_t width)
 {
     const void* nul = std::memchr(field, '\0', width);

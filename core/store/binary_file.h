@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <istream>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -72,6 +73,22 @@ private:
     std::uint64_t size_ = 0;
     std::string path_;
 };
+
+// Reads `bytes` held in memory as if they were a file named `name` (tests, fuzzing, files
+// already read whole). The bytes must outlive the object.
+class MemoryInput {
+public:
+    MemoryInput(std::string_view bytes, std::string name);
+    BinaryReader reader() { return BinaryReader(stream_, size_, name_); }
+
+private:
+    std::istringstream stream_;
+    std::uint64_t size_ = 0;
+    std::string name_;
+};
+
+// Writes `bytes` as the whole content of `path` (created or truncated); not atomic.
+Status WriteWholeFile(const std::filesystem::path& path, std::string_view bytes);
 
 // The text of a fixed-width field: up to its first NUL, or the whole width if it has none.
 std::string_view FixedFieldText(const char* field, std::size_t width);

@@ -18,14 +18,16 @@ constexpr std::array<char16_t, 32> kHighBlock = {
 
 constexpr char kNoByte = '?';
 
+}  // namespace
+
+int Cp1252ByteOf(char32_t c);
+
+namespace {
+
 char EncodeOne(char16_t c)
 {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return static_cast<char>(c);
-    for (std::size_t i = 0; i < kHighBlock.size(); ++i)
-        if (kHighBlock[i] == c)
-            return static_cast<char>(0x80 + i);
-    return kNoByte;
+    const int byte = Cp1252ByteOf(c);
+    return byte < 0 ? kNoByte : static_cast<char>(byte);
 }
 
 }  // namespace
@@ -121,64 +123,93 @@ std::string Utf16ToUtf8(std::u16string_view text)
     return out;
 }
 
+Utf8Char DecodeUtf8Char(std::string_view text, std::size_t at)
+{
+    const auto byteAt = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char b = byteAt(at);
+    if (b < 0x80)
+        return {b, 1, true};
+    std::size_t need = 0;
+    char32_t c = 0;
+    unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+    if (b >= 0xC2 && b <= 0xDF) {
+        need = 1;
+        c = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        need = 2;
+        c = b & 0x0F;
+        if (b == 0xE0) lo = 0xA0;
+        if (b == 0xED) hi = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        need = 3;
+        c = b & 0x07;
+        if (b == 0xF0) lo = 0x90;
+        if (b == 0xF4) hi = 0x8F;
+    } else {
+        return {0xFFFD, 1, false};
+    }
+    std::size_t k = 1;
+    for (; k <= need && at + k < text.size(); ++k) {
+        const unsigned char t = byteAt(at + k);
+        if (k == 1 ? (t < lo || t > hi) : (t < 0x80 || t > 0xBF))
+            break;
+        c = (c << 6) | (t & 0x3F);
+    }
+    if (k <= need)
+        return {0xFFFD, k, false};  // the lead byte and the valid continuation bytes seen so far
+    return {c, need + 1, true};
+}
+
 std::u16string Utf8ToUtf16(std::string_view text)
 {
-    // Strict decoding: overlong forms, surrogates and code points past U+10FFFF are invalid.
-    // Each maximal invalid run that starts a sequence gives one U+FFFD, as ICU and browsers do.
     std::u16string out;
     out.reserve(text.size());
-    const auto byteAt = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char b = byteAt(i);
-        if (b < 0x80) {
-            out.push_back(b);
-            ++i;
-            continue;
-        }
-        std::size_t need = 0;
-        char32_t c = 0;
-        unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
-        if (b >= 0xC2 && b <= 0xDF) {
-            need = 1;
-            c = b & 0x1F;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            need = 2;
-            c = b & 0x0F;
-            if (b == 0xE0) lo = 0xA0;
-            if (b == 0xED) hi = 0x9F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            need = 3;
-            c = b & 0x07;
-            if (b == 0xF0) lo = 0x90;
-            if (b == 0xF4) hi = 0x8F;
-        } else {
-            out.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
-        std::size_t k = 1;
-        for (; k <= need && i + k < text.size(); ++k) {
-            const unsigned char t = byteAt(i + k);
-            if (k == 1 ? (t < lo || t > hi) : (t < 0x80 || t > 0xBF))
-                break;
-            c = (c << 6) | (t & 0x3F);
-        }
-        if (k <= need) {
-            out.push_back(0xFFFD);
-            i += k;  // the lead byte and the valid continuation bytes seen so far
-            continue;
-        }
-        if (c >= 0x10000) {
-            c -= 0x10000;
+    for (std::size_t i = 0; i < text.size();) {
+        const Utf8Char ch = DecodeUtf8Char(text, i);
+        i += ch.length;
+        if (ch.code >= 0x10000) {
+            const char32_t c = ch.code - 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
             out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
         } else {
-            out.push_back(static_cast<char16_t>(c));
+            out.push_back(static_cast<char16_t>(ch.code));
         }
-        i += need + 1;
     }
     return out;
+}
+
+int Cp1252ByteOf(char32_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return static_cast<int>(c);
+    for (std::size_t i = 0; i < kHighBlock.size(); ++i)
+        if (kHighBlock[i] == c)
+            return static_cast<int>(0x80 + i);
+    return -1;
+}
+
+bool Utf8ToCp1252Strict(std::string_view utf8, std::string& out, std::string& why)
+{
+    out.clear();
+    for (std::size_t i = 0; i < utf8.size();) {
+        const Utf8Char ch = DecodeUtf8Char(utf8, i);
+        if (!ch.valid) {
+            why = "not valid UTF-8";
+            return false;
+        }
+        if (ch.code < 0x20 || ch.code == 0x7F) {
+            why = "contains a control character";
+            return false;
+        }
+        const int byte = Cp1252ByteOf(ch.code);
+        if (byte < 0) {
+            why = "has a character with no Windows-1252 byte: \"" + std::string(utf8.substr(i, ch.length)) + "\"";
+            return false;
+        }
+        out.push_back(static_cast<char>(byte));
+        i += ch.length;
+    }
+    return true;
 }
 
 }  // namespace mirelda

@@ -1,6 +1,7 @@
 #pragma once
 // Windows-1252, the code page of every text in the help-set and user files.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -20,8 +21,25 @@ std::string EncodeCp1252(std::u16string_view text);
 char UpperCp1252(char byte);
 std::string UpperCp1252(std::string_view bytes);
 
+// The byte of a character in Windows-1252, or -1 when it has none.
+int Cp1252ByteOf(char32_t c);
+
 // UTF-8 <-> UTF-16 for the command-line tool and file names; invalid input becomes U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
 std::u16string Utf8ToUtf16(std::string_view text);
+
+// The character that starts at text[at]. Strict: overlong forms, surrogates and code points
+// past U+10FFFF are ill-formed; an ill-formed sequence takes its maximal invalid part (at
+// least one byte), as ICU and browsers count it.
+struct Utf8Char {
+    char32_t code = 0;
+    std::size_t length = 1;
+    bool valid = false;
+};
+Utf8Char DecodeUtf8Char(std::string_view text, std::size_t at);
+
+// UTF-8 to Windows-1252 for the texts an author writes into a help set (titles): refuses
+// ill-formed UTF-8, control characters and characters with no byte; `why` says which.
+bool Utf8ToCp1252Strict(std::string_view utf8, std::string& out, std::string& why);
 
 }  // namespace mirelda

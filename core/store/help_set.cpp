@@ -89,13 +89,10 @@ const ArticleEntry* ArticleIndex::FindArticle(std::int32_t number) const
 
 // ---- .PGH ------------------------------------------------------------------------------
 
-Result<ArticleIndex> LoadArticleIndex(const std::filesystem::path& pghPath,
-                                      std::vector<FileProblem>* problems)
+namespace {
+
+Result<ArticleIndex> ReadIndex(BinaryReader in, std::vector<FileProblem>* problems)
 {
-    auto file = InputFile::Open(pghPath);
-    if (!file)
-        return file.error();
-    BinaryReader in = file->reader();
     ArticleIndex index;
     while (in.remaining() >= kIndexRecordSize) {
         unsigned char record[kIndexRecordSize];
@@ -109,6 +106,23 @@ Result<ArticleIndex> LoadArticleIndex(const std::filesystem::path& pghPath,
                                         "partial index record of " + std::to_string(in.remaining()) +
                                             " bytes at the end of the file, ignored"});
     return index;
+}
+
+}  // namespace
+
+Result<ArticleIndex> LoadArticleIndex(const std::filesystem::path& pghPath,
+                                      std::vector<FileProblem>* problems)
+{
+    auto file = InputFile::Open(pghPath);
+    if (!file)
+        return file.error();
+    return ReadIndex(file->reader(), problems);
+}
+
+Result<ArticleIndex> ParseArticleIndex(std::string_view pghBytes, const std::string& name,
+                                       std::vector<FileProblem>* problems)
+{
+    return ReadIndex(MemoryInput(pghBytes, name).reader(), problems);
 }
 
 // ---- .PGD ------------------------------------------------------------------------------
@@ -143,11 +157,8 @@ Result<std::string> ReadTitleField(BinaryReader& in, const ArticleEntry& entry)
     return title;
 }
 
-}  // namespace
-
-Result<Article> ArticleDataReader::Read(const ArticleEntry& entry)
+Result<Article> ReadRecord(BinaryReader in, const ArticleEntry& entry)
 {
-    BinaryReader in(file_, size_, path_.string());
     auto title = ReadTitleField(in, entry);
     if (!title)
         return title.error();
@@ -158,6 +169,19 @@ Result<Article> ArticleDataReader::Read(const ArticleEntry& entry)
         return error;
     }
     return Article{std::move(*title), std::move(*text)};
+}
+
+}  // namespace
+
+Result<Article> ArticleDataReader::Read(const ArticleEntry& entry)
+{
+    return ReadRecord(BinaryReader(file_, size_, path_.string()), entry);
+}
+
+Result<Article> ParseArticle(std::string_view pgdBytes, const std::string& name, const ArticleEntry& entry)
+{
+    MemoryInput input(pgdBytes, name);
+    return ReadRecord(input.reader(), entry);
 }
 
 Result<std::string> ArticleDataReader::ReadTitle(const ArticleEntry& entry)
@@ -176,6 +200,10 @@ Result<Article> ReadArticle(const std::filesystem::path& pgdPath, const ArticleE
 
 // ---- .PGL ------------------------------------------------------------------------------
 
+namespace {
+Result<LinkTable> ReadLinkRecords(BinaryReader in, const ArticleEntry& entry);
+}  // namespace
+
 Result<LinkTable> ReadLinks(const std::filesystem::path& pglPath, const ArticleEntry& entry)
 {
     // The file is opened even for an article without links, so that a missing link file is
@@ -183,9 +211,21 @@ Result<LinkTable> ReadLinks(const std::filesystem::path& pglPath, const ArticleE
     auto file = InputFile::Open(pglPath);
     if (!file)
         return file.error();
+    return ReadLinkRecords(file->reader(), entry);
+}
+
+Result<LinkTable> ParseLinks(std::string_view pglBytes, const std::string& name, const ArticleEntry& entry)
+{
+    MemoryInput input(pglBytes, name);
+    return ReadLinkRecords(input.reader(), entry);
+}
+
+namespace {
+
+Result<LinkTable> ReadLinkRecords(BinaryReader in, const ArticleEntry& entry)
+{
     if (entry.linkCount == 0)
         return LinkTable{};
-    BinaryReader in = file->reader();
     in.Seek(entry.linkOffset);
     const std::uint64_t bytes = std::uint64_t{entry.linkCount} * kLinkRecordSize;
     if (bytes > in.remaining())
@@ -204,6 +244,8 @@ Result<LinkTable> ReadLinks(const std::filesystem::path& pglPath, const ArticleE
     }
     return LinkTable(std::move(records));
 }
+
+}  // namespace
 
 const LinkRecord* LinkTable::LinkAt(std::int32_t position) const
 {
@@ -229,22 +271,6 @@ std::string_view PopupCaption(std::string_view title)
 }
 
 // ---- Writers ---------------------------------------------------------------------------
-
-namespace {
-
-Status WriteWhole(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return FileError{FileErrorKind::CannotWrite, path.string(), 0, "cannot create the file"};
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out)
-        return FileError{FileErrorKind::CannotWrite, path.string(), 0, "cannot write the file"};
-    return Done{};
-}
-
-}  // namespace
 
 Status WriteArticleFiles(const std::filesystem::path& pghPath, const std::filesystem::path& pgdPath,
                          const std::filesystem::path& pglPath, const std::vector<ArticleSource>& articles)
@@ -275,11 +301,11 @@ Status WriteArticleFiles(const std::filesystem::path& pghPath, const std::filesy
             StoreI32(pgl, l.reserved);
         }
     }
-    if (auto done = WriteWhole(pghPath, pgh); !done)
+    if (auto done = WriteWholeFile(pghPath, pgh); !done)
         return done;
-    if (auto done = WriteWhole(pgdPath, pgd); !done)
+    if (auto done = WriteWholeFile(pgdPath, pgd); !done)
         return done;
-    return WriteWhole(pglPath, pgl);
+    return WriteWholeFile(pglPath, pgl);
 }
 
 }  // namespace mirelda

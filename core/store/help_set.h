@@ -111,6 +111,10 @@ struct FileProblem {
 Result<ArticleIndex> LoadArticleIndex(const std::filesystem::path& pghPath,
                                       std::vector<FileProblem>* problems = nullptr);
 
+// The .PGH reader on the file's bytes in memory; `name` stands for the path in messages.
+Result<ArticleIndex> ParseArticleIndex(std::string_view pghBytes, const std::string& name,
+                                       std::vector<FileProblem>* problems = nullptr);
+
 // Reads data records from one open .PGD; for reading many articles in one pass.
 // A title or text length larger than what remains of the file is Truncated, never an
 // allocation.
@@ -129,6 +133,10 @@ private:
 
 // Opens the .PGD, reads one article, closes the file.
 Result<Article> ReadArticle(const std::filesystem::path& pgdPath, const ArticleEntry& entry);
+
+// The same two readers on the file's bytes in memory; `name` stands for the path in messages.
+Result<Article> ParseArticle(std::string_view pgdBytes, const std::string& name, const ArticleEntry& entry);
+Result<LinkTable> ParseLinks(std::string_view pglBytes, const std::string& name, const ArticleEntry& entry);
 
 // Opens the .PGL, reads the entry's linkCount records from its linkOffset, closes the file.
 // A count running past the end of the file is Truncated.

@@ -54,12 +54,10 @@ void PutI32(std::string& out, std::size_t at, std::int32_t value)
 
 }  // namespace
 
-Result<ContentsFile> ReadContentsRecords(const std::filesystem::path& ficPath)
+namespace {
+
+Result<ContentsFile> ReadRecords(BinaryReader in)
 {
-    auto file = InputFile::Open(ficPath);
-    if (!file)
-        return file.error();
-    BinaryReader in = file->reader();
     ContentsFile contents;
     while (in.remaining() >= ContentsRecord::kSize) {
         char bytes[ContentsRecord::kSize];
@@ -79,6 +77,21 @@ Result<ContentsFile> ReadContentsRecords(const std::filesystem::path& ficPath)
     return contents;
 }
 
+}  // namespace
+
+Result<ContentsFile> ReadContentsRecords(const std::filesystem::path& ficPath)
+{
+    auto file = InputFile::Open(ficPath);
+    if (!file)
+        return file.error();
+    return ReadRecords(file->reader());
+}
+
+Result<ContentsFile> ParseContentsRecords(std::string_view ficBytes, const std::string& name)
+{
+    return ReadRecords(MemoryInput(ficBytes, name).reader());
+}
+
 Status WriteContentsFile(const std::filesystem::path& ficPath, const std::vector<ContentsRecord>& records)
 {
     std::string bytes;
@@ -96,15 +109,7 @@ Status WriteContentsFile(const std::filesystem::path& ficPath, const std::vector
         PutI32(bytes, at + kLinkKindOffset, r.linkKind);
     }
     bytes.append(ContentsRecord::kSize, '\0');  // the end record
-
-    std::ofstream out(ficPath, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return FileError{FileErrorKind::CannotWrite, ficPath.string(), 0, "cannot create the file"};
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out)
-        return FileError{FileErrorKind::CannotWrite, ficPath.string(), 0, "cannot write the file"};
-    return Done{};
+    return WriteWholeFile(ficPath, bytes);
 }
 
 Result<TreeLoadReport> LoadTree(const std::filesystem::path& ficPath, ContentsTree& tree,
@@ -113,10 +118,15 @@ Result<TreeLoadReport> LoadTree(const std::filesystem::path& ficPath, ContentsTr
     auto contents = ReadContentsRecords(ficPath);
     if (!contents)
         return contents.error();
+    return LoadTree(std::move(*contents), ficPath.string(), tree, itemArticles);
+}
 
+TreeLoadReport LoadTree(ContentsFile contents, const std::string& name, ContentsTree& tree,
+                        std::unordered_map<ContentsTree::Item, std::int32_t>& itemArticles)
+{
     TreeLoadReport report;
-    report.endRecordSeen = contents->endRecordSeen;
-    report.problems = std::move(contents->problems);
+    report.endRecordSeen = contents.endRecordSeen;
+    report.problems = std::move(contents.problems);
 
     // A book one level below P takes the next of the five colours.
     const auto childBookImage = [&tree](ContentsTree::Item parent) {
@@ -126,7 +136,7 @@ Result<TreeLoadReport> LoadTree(const std::filesystem::path& ficPath, ContentsTr
 
     std::unordered_map<std::string, ContentsTree::Item> keys;  // this load only
     std::uint64_t offset = 0;
-    for (const ContentsRecord& r : contents->records) {
+    for (const ContentsRecord& r : contents.records) {
         int image = r.article != 0 ? kPageImage : 0;
         ContentsTree::Item parent = ContentsTree::kNone;
         if (r.linkKey != "0") {
@@ -134,7 +144,7 @@ Result<TreeLoadReport> LoadTree(const std::filesystem::path& ficPath, ContentsTr
             if (found == keys.end()) {
                 // Only a damaged file names a key that no earlier record has: rather than
                 // attach the entry to some unrelated item, show it at the top level.
-                report.problems.push_back(FileProblem{ficPath.string(), offset,
+                report.problems.push_back(FileProblem{name, offset,
                                                       "entry " + Quoted(r.title) + ": link key " + Quoted(r.linkKey) +
                                                           " names no earlier entry; shown at the top level"});
             } else if (r.linkKind == kSiblingLink) {

@@ -48,6 +48,8 @@ struct ContentsFile {
 // with a short last record, keeps the records read so far and reports it in `problems`.
 // Fails only when the file cannot be opened or read.
 Result<ContentsFile> ReadContentsRecords(const std::filesystem::path& ficPath);
+// The same on the file's bytes in memory; `name` stands for the path in messages.
+Result<ContentsFile> ParseContentsRecords(std::string_view ficBytes, const std::string& name);
 
 // Writes the records followed by an end record. A text longer than its field is refused
 // (CannotWrite); one of exactly the field's width is written without NUL.
@@ -82,6 +84,9 @@ constexpr int kPageImage = 10;
 // the entry at the top level and is reported.
 Result<TreeLoadReport> LoadTree(const std::filesystem::path& ficPath, ContentsTree& tree,
                                 std::unordered_map<ContentsTree::Item, std::int32_t>& itemArticles);
+// The same from records already read; `name` stands for the file in messages.
+TreeLoadReport LoadTree(ContentsFile contents, const std::string& name, ContentsTree& tree,
+                        std::unordered_map<ContentsTree::Item, std::int32_t>& itemArticles);
 
 // A plain in-memory tree: for tests and for mirelda-tool. Items are numbered from 1 in
 // insertion order.

@@ -4,37 +4,17 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
-
-#include <unistd.h>
-
-namespace {
-
-std::filesystem::path InputFile(const std::uint8_t* data, std::size_t size)
-{
-    // A memory-backed folder when there is one: a disk write per input is a hundred times slower.
-    static const std::filesystem::path path =
-        (std::filesystem::is_directory("/dev/shm") ? std::filesystem::path("/dev/shm")
-                                                   : std::filesystem::temp_directory_path()) /
-        ("fuzz-fic-" + std::to_string(::getpid()) + ".FIC");
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    return path;
-}
-
-}  // namespace
+#include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    auto contents = mirelda::ParseContentsRecords({reinterpret_cast<const char*>(data), size}, "fuzz.FIC");
+    if (!contents)
+        std::abort(); // bytes in memory are always read: only damage reports, never failure
     mirelda::MemoryContentsTree tree;
     std::unordered_map<mirelda::ContentsTree::Item, std::int32_t> articles;
-    auto report = mirelda::LoadTree(InputFile(data, size), tree, articles);
-    if (!report)
-        std::abort();
-    if (report->entries != tree.size() || articles.size() != tree.size())
-        std::abort();
+    const mirelda::TreeLoadReport report =
+        mirelda::LoadTree(std::move(*contents), "fuzz.FIC", tree, articles);
     std::size_t seen = 0;
     tree.ForEachInDisplayOrder([&](mirelda::ContentsTree::Item item, std::size_t) {
         const int image = tree.ImageOf(item);
@@ -42,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         ++seen;
     });
-    if (seen != tree.size())
+    if (report.entries != tree.size() || articles.size() != tree.size() || seen != tree.size())
         std::abort();
     return 0;
 }

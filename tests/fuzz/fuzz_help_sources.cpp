@@ -1,9 +1,7 @@
 // The help-set compiler's source parsers (articles.txt, contents.txt, the link-field
 // stripper) on any bytes. The stripper must only ever remove bytes: what it returns is never
 // longer than the input plus the braces it puts back around each link result.
-// The parsers live in mirelda-tool, not in a library: their sources are compiled in here.
-#include "tools/help_compiler_fields.cpp"
-#include "tools/help_compiler_sources.cpp"
+#include "core/authoring/help_compiler.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -12,14 +10,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    mirelda::helpc::Diagnostics diags;
-    mirelda::helpc::ParseArticleList(input, "articles.txt", diags);
-    auto contents = mirelda::helpc::ParseContents(input, "contents.txt", diags);
-    for (const auto& c : contents)
+    mirelda::authoring::Diagnostics diags;
+    mirelda::authoring::ParseArticleList(input, "articles.txt", diags);
+    for (const auto& c : mirelda::authoring::ParseContents(input, "contents.txt", diags))
         if (c.title.empty() || c.title.size() > 79)
             std::abort();
-    auto stripped = mirelda::helpc::StripLinkFields(input, "a.rtf", diags);
-    if (stripped.rtf.size() > input.size())
+    if (mirelda::authoring::StripLinkFields(input, "a.rtf", diags).rtf.size() > input.size())
         std::abort();
     for (const auto& d : diags)
         if (d.line > size + 1)

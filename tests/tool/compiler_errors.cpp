@@ -140,6 +140,19 @@ const BrokenSources kBroken[] = {
       "contents.txt:15: a page needs \" = article\" after its title",
       "contents.txt:16: expected \"+ Book title\" or \"- Page title = article\"",
       "contents.txt:17: title is 80 bytes in Windows-1252; at most 79"}},
+    {"rtfAndMarkdownForOneArticle",
+     [](const fs::path& s) { WriteFileBytes(s / "articles/vide.md", "Vide.\n"); },
+     {"articles.txt:8: article \"vide\" has both {src}/articles/vide.rtf and {src}/articles/vide.md; keep "
+      "one"}},
+    {"markdownLinks",
+     [](const fs::path& s) {
+         fs::remove(s / "articles/vide.rtf");
+         WriteFileBytes(s / "articles/vide.md", "# Vide\n\nUn [lien](accueil) et\n[un autre](ailleurs).\n\n"
+                                                "[Le site](https://exemple.org)\n");
+     },
+     {"articles/vide.md:4: link to unknown article \"ailleurs\"",
+      "articles/vide.md:6: link to \"https://exemple.org\": a link names an article (name, #name or number); "
+      "the viewer opens no outside address"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Sources, CompilerErrors, ::testing::ValuesIn(kBroken),

@@ -137,7 +137,29 @@ TEST(ToolCheck, damagedHelpSet_reportsEveryProblemWithFileAndOffset)
     EXPECT_TRUE(Has(p, "BAD.FIC", "232", "ZZ")) << all;
     EXPECT_TRUE(Has(p, "BAD.FIC", "348", "article 42")) << all;
     EXPECT_TRUE(Has(p, "BAD.FIC", "464", "end record")) << all;
-    EXPECT_EQ(p.size(), 13u) << all;
+    EXPECT_TRUE(Has(p, "BAD.PGH", "32", "article 3: nothing reaches it")) << all;
+    EXPECT_EQ(p.size(), 14u) << all;
+}
+
+TEST(ToolCheck, forAuthors_articlesNothingReachesAndTreeEntriesOpeningPopups)
+{
+    TempDir dir;
+    const std::string base = (dir.path() / "AUTH").string();
+    // 1 links to 2 and to itself; 3 is only linked from itself; 4 is a pop-up in the tree.
+    ASSERT_TRUE(WriteArticleFiles(base + ".PGH", base + ".PGD", base + ".PGL",
+                                  {{1, "Un", "{\\rtf1 un deux}", {{0, 1, 2, 0}, {3, 6, 1, 0}}},
+                                   {2, "Deux", "", {}},
+                                   {3, "Trois", "{\\rtf1 trois}", {{0, 4, 3, 0}}},
+                                   {4, "#POPUP:Quatre", "", {}}})
+                    .ok());
+    ASSERT_TRUE(
+        WriteContentsFile(base + ".FIC", {{"a", "Deux", "0", 2, 0, 0}, {"b", "Quatre", "0", 4, 0, 0}}).ok());
+    const ToolRun run = RunTool({"check", base}, dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    const std::vector<Problem> p = Problems(run.out);
+    EXPECT_TRUE(Has(p, "AUTH.PGH", "32", "article 3: nothing reaches it")) << Dump(p);
+    EXPECT_TRUE(Has(p, "AUTH.FIC", "116", "opens pop-up article 4")) << Dump(p);
+    EXPECT_EQ(p.size(), 2u) << Dump(p);
 }
 
 TEST(ToolCheck, missingFiles_listedAndTheOthersStillChecked)

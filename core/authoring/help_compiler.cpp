@@ -1,8 +1,9 @@
-// `mirelda-tool build`: reads a help set's sources, checks them as a whole, and only when
-// nothing is wrong writes the four files, each to a temporary name first, so that a failed
-// build leaves the previous help set as it was.
+// The help-set compiler: reads a help set's sources and checks them as a whole; the four files
+// are written only from a compilation without errors.
 
-#include "tools/help_compiler.h"
+#include "core/authoring/help_compiler.h"
+
+#include "core/authoring/markdown.h"
 
 #include "core/richtext/plain_text.h"
 #include "core/richtext/rtf_reader.h"
@@ -11,25 +12,18 @@
 #include "core/tree/contents_file.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
 #include <system_error>
 
-namespace mirelda {
+namespace mirelda::authoring {
 namespace {
 
 namespace fs = std::filesystem;
-using helpc::Diagnostics;
 
 constexpr std::uintmax_t kMaxSourceFile = 256u << 20; // far above any article; keeps memory sane
-
-constexpr const char* kUsage =
-    "usage: mirelda-tool build SOURCE_DIR OUTPUT_BASE\n"
-    "  Compiles SOURCE_DIR/articles.txt, SOURCE_DIR/articles/*.rtf and SOURCE_DIR/contents.txt\n"
-    "  into OUTPUT_BASE.PGH, .PGD, .PGL and .FIC.\n";
 
 std::optional<std::string> ReadWholeFile(const fs::path& path, std::string& why)
 {
@@ -60,7 +54,7 @@ bool AllDigits(std::string_view s)
 class ArticleTable
 {
   public:
-    void Add(const helpc::ArticleLine& a)
+    void Add(const ArticleLine& a)
     {
         byName_.emplace(a.name, a.number);
         numbers_.emplace(a.number, a.line);
@@ -96,22 +90,22 @@ std::string Display(const fs::path& p)
 }
 
 // The article's RTF with its links stripped, and its link records; problems go to diags.
-ArticleSource CompileArticle(const helpc::ArticleLine& a, const std::string& rtf, const std::string& file,
+ArticleSource CompileArticle(const ArticleLine& a, const std::string& rtf, const std::string& file,
                              const ArticleTable& table, Diagnostics& diags)
 {
     ArticleSource out;
     out.number = a.number;
     out.title = a.title;
     std::size_t errorsBefore = diags.size();
-    helpc::StrippedRtf stripped = helpc::StripLinkFields(rtf, file, diags);
+    StrippedRtf stripped = StripLinkFields(rtf, file, diags);
     if (diags.size() != errorsBefore)
         return out;
 
     // The reader names the positions; the fields it drops are those whose result is empty.
     RichDocument original = ReadRtf(rtf);
-    std::vector<const helpc::LinkField*> shown;
+    std::vector<const LinkField*> shown;
     std::vector<std::u16string> shownText; // each link's text read on its own
-    for (const helpc::LinkField& link : stripped.links) {
+    for (const LinkField& link : stripped.links) {
         if (!link.emptyResult) {
             std::u16string resultText = ExtractPlainText(link.resultRtf);
             if (resultText.size() > 1) {
@@ -132,7 +126,7 @@ ArticleSource CompileArticle(const helpc::ArticleLine& a, const std::string& rtf
         return out;
     }
     for (std::size_t k = 0; k < shown.size(); ++k) {
-        const helpc::LinkField& link = *shown[k];
+        const LinkField& link = *shown[k];
         const RichHyperlink& placed = original.hyperlinks[k];
         std::u16string readerTarget = placed.target.empty() ? placed.anchor : placed.target;
         if (Utf16ToUtf8(readerTarget) != link.target) {
@@ -171,14 +165,13 @@ ArticleSource CompileArticle(const helpc::ArticleLine& a, const std::string& rtf
     return out;
 }
 
-std::vector<ContentsRecord> CompileContents(const std::vector<helpc::ContentsLine>& lines,
-                                            const std::string& file, const ArticleTable& table,
-                                            Diagnostics& diags)
+std::vector<ContentsRecord> CompileContents(const std::vector<ContentsLine>& lines, const std::string& file,
+                                            const ArticleTable& table, Diagnostics& diags)
 {
     std::vector<ContentsRecord> records;
     std::vector<std::string> keyAtDepth; // the key of the latest entry at each depth
     for (std::size_t k = 0; k < lines.size(); ++k) {
-        const helpc::ContentsLine& c = lines[k];
+        const ContentsLine& c = lines[k];
         ContentsRecord r;
         r.key = "K" + std::to_string(k + 1);
         r.title = c.title;
@@ -197,28 +190,22 @@ std::vector<ContentsRecord> CompileContents(const std::vector<helpc::ContentsLin
     return records;
 }
 
-// Prints every diagnostic and the count; the build then stops with status 1.
-int Fail(const Diagnostics& diags)
+} // namespace
+
+std::string FormatDiagnostic(const Diagnostic& d)
 {
-    for (const helpc::Diagnostic& d : diags) {
-        if (d.line > 0)
-            std::fprintf(stderr, "%s:%zu: %s\n", d.file.c_str(), d.line, d.message.c_str());
-        else
-            std::fprintf(stderr, "%s: %s\n", d.file.c_str(), d.message.c_str());
-    }
-    std::fprintf(stderr, "%zu error%s; nothing written\n", diags.size(), diags.size() == 1 ? "" : "s");
-    return 1;
+    if (d.line > 0)
+        return d.file + ":" + std::to_string(d.line) + ": " + d.message;
+    return d.file + ": " + d.message;
 }
 
-// Writes the four files under temporary names, then renames them over the old ones.
-bool WriteHelpSet(const std::string& base, const std::vector<ArticleSource>& articles,
-                  const std::vector<ContentsRecord>& contents)
+Status WriteHelpSet(const fs::path& base, const CompiledHelpSet& help)
 {
     const char* exts[] = {".PGH", ".PGD", ".PGL", ".FIC"};
     std::vector<fs::path> finals, temps;
     for (const char* e : exts) {
-        finals.emplace_back(base + e);
-        temps.emplace_back(base + e + ".build-tmp");
+        finals.emplace_back(base.string() + e);
+        temps.emplace_back(base.string() + e + ".build-tmp");
     }
     auto removeTemps = [&] {
         std::error_code ec;
@@ -230,47 +217,27 @@ bool WriteHelpSet(const std::string& base, const std::vector<ArticleSource>& art
     if (!parent.empty())
         fs::create_directories(parent, ec);
 
-    Status written = WriteArticleFiles(temps[0], temps[1], temps[2], articles);
+    Status written = WriteArticleFiles(temps[0], temps[1], temps[2], help.articles);
     if (written)
-        written = WriteContentsFile(temps[3], contents);
+        written = WriteContentsFile(temps[3], help.contents);
     if (!written) {
-        std::fprintf(stderr, "%s: %s\n", written.error().path.c_str(), written.error().message.c_str());
         removeTemps();
-        return false;
+        return written;
     }
     for (std::size_t k = 0; k < finals.size(); ++k) {
         fs::rename(temps[k], finals[k], ec);
         if (ec) {
-            std::fprintf(stderr, "%s: cannot rename into place: %s\n", Display(finals[k]).c_str(),
-                         ec.message().c_str());
             removeTemps();
-            return false;
+            return FileError{FileErrorKind::CannotWrite, Display(finals[k]), 0,
+                             "cannot rename into place: " + ec.message()};
         }
     }
-    return true;
+    return Done{};
 }
 
-} // namespace
-
-int RunBuildCommand(const std::vector<std::string>& args)
+CompiledHelpSet CompileHelpSet(const fs::path& source, Diagnostics& diags)
 {
-    if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-    if (args.size() != 2 || args[0].empty() || args[1].empty()) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    const fs::path source = args[0];
-    std::string base = args[1];
-    // As the other commands take it: BASE, or BASE with one of the four extensions.
-    if (base.size() > 4) {
-        std::string ext = UpperCp1252(std::string_view(base).substr(base.size() - 4));
-        if (ext == ".PGH" || ext == ".PGD" || ext == ".PGL" || ext == ".FIC")
-            base.resize(base.size() - 4);
-    }
-    Diagnostics diags;
+    CompiledHelpSet help;
 
     // Article list.
     const std::string listFile = Display(source / "articles.txt");
@@ -278,15 +245,15 @@ int RunBuildCommand(const std::vector<std::string>& args)
     std::optional<std::string> listText = ReadWholeFile(source / "articles.txt", why);
     if (!listText) {
         diags.push_back({listFile, 0, why});
-        return Fail(diags);
+        return help;
     }
-    std::vector<helpc::ArticleLine> list = helpc::ParseArticleList(*listText, listFile, diags);
+    std::vector<ArticleLine> list = ParseArticleList(*listText, listFile, diags);
     ArticleTable table;
     {
         std::map<std::int32_t, std::size_t> numberLine;
         std::map<std::string, std::size_t> nameLine;
-        std::vector<helpc::ArticleLine> unique;
-        for (helpc::ArticleLine& a : list) {
+        std::vector<ArticleLine> unique;
+        for (ArticleLine& a : list) {
             auto [n, newNumber] = numberLine.emplace(a.number, a.line);
             auto [m, newName] = nameLine.emplace(a.name, a.line);
             if (!newNumber)
@@ -302,45 +269,55 @@ int RunBuildCommand(const std::vector<std::string>& args)
         }
         list = std::move(unique);
     }
-    for (const helpc::ArticleLine& a : list)
+    for (const ArticleLine& a : list)
         table.Add(a);
     if (list.empty() && diags.empty())
         diags.push_back({listFile, 0, "lists no article"});
 
     // Articles.
-    std::vector<ArticleSource> articles;
-    std::size_t linkCount = 0;
-    for (const helpc::ArticleLine& a : list) {
-        fs::path rtfPath = source / "articles" / (a.name + ".rtf");
-        std::optional<std::string> rtf = ReadWholeFile(rtfPath, why);
-        if (!rtf) {
-            diags.push_back({listFile, a.line, "article file " + Display(rtfPath) + " " + why});
+    for (const ArticleLine& a : list) {
+        const fs::path rtfPath = source / "articles" / (a.name + ".rtf");
+        const fs::path mdPath = source / "articles" / (a.name + ".md");
+        std::error_code ec;
+        const bool markdown = fs::exists(mdPath, ec);
+        if (markdown && fs::exists(rtfPath, ec)) {
+            diags.push_back({listFile, a.line,
+                             "article \"" + a.name + "\" has both " + Display(rtfPath) + " and " +
+                                 Display(mdPath) + "; keep one"});
             continue;
         }
-        articles.push_back(CompileArticle(a, *rtf, Display(rtfPath), table, diags));
-        linkCount += articles.back().links.size();
+        const fs::path path = markdown ? mdPath : rtfPath;
+        std::optional<std::string> body = ReadWholeFile(path, why);
+        if (!body) {
+            diags.push_back({listFile, a.line, "article file " + Display(path) + " " + why});
+            continue;
+        }
+        if (markdown) {
+            const fs::path folder = path.parent_path();
+            *body = MarkdownToRtf(
+                *body, Display(path),
+                [&folder](const std::string& name) {
+                    std::string ignored;
+                    return ReadWholeFile(folder / name, ignored);
+                },
+                diags);
+        }
+        help.articles.push_back(CompileArticle(a, *body, Display(path), table, diags));
+        help.linkCount += help.articles.back().links.size();
     }
 
     // Contents.
     const std::string contentsFile = Display(source / "contents.txt");
-    std::vector<ContentsRecord> contents;
     if (std::optional<std::string> text = ReadWholeFile(source / "contents.txt", why)) {
-        contents =
-            CompileContents(helpc::ParseContents(*text, contentsFile, diags), contentsFile, table, diags);
+        help.contents =
+            CompileContents(ParseContents(*text, contentsFile, diags), contentsFile, table, diags);
     } else {
         diags.push_back({contentsFile, 0, why});
     }
 
-    if (!diags.empty())
-        return Fail(diags);
     if (!table.Resolve("1"))
-        std::fprintf(stderr, "%s: warning: no article 1; the viewer opens article 1 first\n",
-                     listFile.c_str());
-    if (!WriteHelpSet(base, articles, contents))
-        return 1;
-    std::printf("%s: %zu articles, %zu links, %zu contents entries\n", base.c_str(), articles.size(),
-                linkCount, contents.size());
-    return 0;
+        help.warnings.push_back({listFile, 0, "warning: no article 1; the viewer opens article 1 first"});
+    return help;
 }
 
-} // namespace mirelda
+} // namespace mirelda::authoring

@@ -1,25 +1,23 @@
 #pragma once
-// `mirelda-tool build SOURCE_DIR OUTPUT_BASE`: compiles a help set from sources an author can
-// keep in version control (see the README, "Writing a help set") into .PGH/.PGD/.PGL/.FIC.
+// The help-set compiler: turns sources an author can keep in version control (see the README,
+// "Writing a help set") into the .PGH/.PGD/.PGL/.FIC files of a help set.
 //
 //   SOURCE_DIR/articles.txt        number<TAB>name<TAB>title, one article a line
 //   SOURCE_DIR/articles/<name>.rtf the article body; links are RTF HYPERLINK fields
 //   SOURCE_DIR/contents.txt        the contents tree: "+ Book" / "- Page = name", 2 spaces a level
 
+#include "core/store/help_set.h"
+#include "core/store/result.h"
+#include "core/tree/contents_file.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace mirelda {
-
-// args are the words after "build". Returns the process exit code: 0 built, 1 the sources
-// are wrong or the output could not be written (messages on stderr name file and line),
-// 2 the command line is wrong.
-int RunBuildCommand(const std::vector<std::string>& args);
-
-namespace helpc {
+namespace mirelda::authoring {
 
 // One complaint about the sources, printed as "file:line: message" (line 0: the whole file).
 struct Diagnostic
@@ -29,6 +27,26 @@ struct Diagnostic
     std::string message;
 };
 using Diagnostics = std::vector<Diagnostic>;
+
+// "file:line: message", or "file: message" for the whole file.
+std::string FormatDiagnostic(const Diagnostic& d);
+
+// A help set compiled in memory, ready to be written.
+struct CompiledHelpSet
+{
+    std::vector<ArticleSource> articles; // in articles.txt order
+    std::vector<ContentsRecord> contents;
+    std::size_t linkCount = 0;
+    Diagnostics warnings; // what is allowed but probably not meant
+};
+
+// Reads and checks every source of `sourceDir` as a whole. Every problem goes to `errors`;
+// the result is complete only when `errors` is empty.
+CompiledHelpSet CompileHelpSet(const std::filesystem::path& sourceDir, Diagnostics& errors);
+
+// Writes the four files `base`.PGH/.PGD/.PGL/.FIC, each under a temporary name first, then
+// renames them into place, so that a failed write leaves the previous help set as it was.
+Status WriteHelpSet(const std::filesystem::path& base, const CompiledHelpSet& help);
 
 struct ArticleLine
 {
@@ -53,9 +71,6 @@ struct ContentsLine
 // Parses contents.txt: indentation, entry kind, title length and code page.
 std::vector<ContentsLine> ParseContents(std::string_view text, const std::string& file, Diagnostics& diags);
 
-// UTF-8 to Windows-1252; false when a byte sequence is not UTF-8 or a character has no byte.
-bool Utf8ToCp1252Strict(std::string_view utf8, std::string& out, std::string& why);
-
 // A HYPERLINK field found in an article's RTF.
 struct LinkField
 {
@@ -76,5 +91,4 @@ struct StrippedRtf
 // fields inside skipped destinations stay untouched.
 StrippedRtf StripLinkFields(std::string_view rtf, const std::string& file, Diagnostics& diags);
 
-} // namespace helpc
-} // namespace mirelda
+} // namespace mirelda::authoring

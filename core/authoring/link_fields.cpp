@@ -2,15 +2,15 @@
 // the stored RTF shows the link text with its look and at the same character positions, while
 // the link itself goes to the .PGL file.
 
-#include "tools/help_compiler.h"
+#include "core/authoring/help_compiler.h"
 
-#include "core/store/cp1252.h"
+#include "core/richtext/rtf_keywords.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 
-namespace mirelda::helpc {
+namespace mirelda::authoring {
 namespace {
 
 constexpr std::size_t kNone = std::string_view::npos;
@@ -27,16 +27,6 @@ struct Group
     bool skipped = false; // this group or an enclosing one never reaches the text
     bool firstTokenSeen = false;
 };
-
-bool IsSkippedDestination(std::string_view w)
-{
-    static constexpr std::array<std::string_view, 22> kWords = {
-        "fonttbl",  "colortbl",  "stylesheet",        "info",    "header",  "headerl", "headerr",
-        "headerf",  "footer",    "footerl",           "footerr", "footerf", "pict",    "nonshppict",
-        "fldinst",  "listtable", "listoverridetable", "revtbl",  "rsidtbl", "pntext",  "listtext",
-        "themedata"};
-    return std::find(kWords.begin(), kWords.end(), w) != kWords.end();
-}
 
 bool IsLetter(char c)
 {
@@ -120,7 +110,7 @@ std::vector<Group> ScanGroups(std::string_view src, const std::string& file, con
         g.firstTokenSeen = true;
         g.word = std::string(word);
         g.contentStart = end;
-        if (g.star || IsSkippedDestination(g.word))
+        if (g.star || rtf::IsDestinationWithoutText(g.word))
             g.skipped = true;
     };
     std::size_t i = 0;
@@ -406,4 +396,4 @@ StrippedRtf StripLinkFields(std::string_view rtf, const std::string& file, Diagn
     return result;
 }
 
-} // namespace mirelda::helpc
+} // namespace mirelda::authoring

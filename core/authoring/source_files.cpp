@@ -1,13 +1,13 @@
 // The two plain-text sources of a help set: the article list and the contents tree.
 
-#include "tools/help_compiler.h"
+#include "core/authoring/help_compiler.h"
 
 #include "core/store/cp1252.h"
 
 #include <charconv>
 #include <limits>
 
-namespace mirelda::helpc {
+namespace mirelda::authoring {
 namespace {
 
 constexpr std::size_t kMaxContentsTitle = 79; // the .FIC title field is 80 bytes with its NUL
@@ -62,65 +62,6 @@ bool IsValidName(std::string_view name)
 }
 
 } // namespace
-
-bool Utf8ToCp1252Strict(std::string_view utf8, std::string& out, std::string& why)
-{
-    out.clear();
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        auto b0 = static_cast<unsigned char>(utf8[i]);
-        char32_t cp = 0;
-        std::size_t len = 0;
-        if (b0 < 0x80) {
-            cp = b0, len = 1;
-        } else if ((b0 & 0xE0) == 0xC0) {
-            cp = b0 & 0x1F, len = 2;
-        } else if ((b0 & 0xF0) == 0xE0) {
-            cp = b0 & 0x0F, len = 3;
-        } else if ((b0 & 0xF8) == 0xF0) {
-            cp = b0 & 0x07, len = 4;
-        } else {
-            why = "not valid UTF-8";
-            return false;
-        }
-        if (i + len > utf8.size()) {
-            why = "not valid UTF-8";
-            return false;
-        }
-        for (std::size_t k = 1; k < len; ++k) {
-            auto b = static_cast<unsigned char>(utf8[i + k]);
-            if ((b & 0xC0) != 0x80) {
-                why = "not valid UTF-8";
-                return false;
-            }
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        static constexpr char32_t kMinForLength[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (cp < kMinForLength[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            why = "not valid UTF-8";
-            return false;
-        }
-        if (cp < 0x20 || cp == 0x7F) {
-            why = "contains a control character";
-            return false;
-        }
-        int byte = -1;
-        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-            byte = static_cast<int>(cp);
-        } else {
-            for (int b = 0x80; b <= 0x9F; ++b)
-                if (Cp1252ToUnicode(static_cast<unsigned char>(b)) == cp)
-                    byte = b;
-        }
-        if (byte < 0) {
-            why = "has a character with no Windows-1252 byte: \"" + std::string(utf8.substr(i, len)) + "\"";
-            return false;
-        }
-        out.push_back(static_cast<char>(byte));
-        i += len;
-    }
-    return true;
-}
 
 std::vector<ArticleLine> ParseArticleList(std::string_view text, const std::string& file, Diagnostics& diags)
 {
@@ -233,4 +174,4 @@ std::vector<ContentsLine> ParseContents(std::string_view text, const std::string
     return result;
 }
 
-} // namespace mirelda::helpc
+} // namespace mirelda::authoring

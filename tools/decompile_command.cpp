@@ -1,0 +1,45 @@
+// `mirelda-tool decompile BASE SOURCE_DIR`: the command-line front end of the help-set
+// decompiler (core/authoring).
+
+#include "tools/commands.h"
+#include "tools/tool_common.h"
+
+#include "core/authoring/decompiler.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace mirelda::tool {
+
+int RunDecompile(const std::vector<std::string>& args)
+{
+    auto split = SplitArguments("decompile", args, 2, 2);
+    if (!split)
+        return kExitUsage;
+    const std::filesystem::path folder = split->positional[1];
+    std::error_code ec;
+    if (std::filesystem::exists(folder, ec) &&
+        !(std::filesystem::is_directory(folder, ec) && std::filesystem::is_empty(folder, ec))) {
+        ReportProblem(folder.string(), "exists and is not an empty folder; nothing written");
+        return kExitDamaged;
+    }
+    auto files = OpenHelpSet(split->positional[0]);
+    if (!files)
+        return kExitDamaged;
+    auto sources = authoring::DecompileHelpSet(*files);
+    if (!sources) {
+        ReportError(sources.error());
+        return kExitDamaged;
+    }
+    for (const authoring::Diagnostic& d : sources->warnings)
+        std::fprintf(stderr, "%s\n", MessageText(authoring::FormatDiagnostic(d)).c_str());
+    if (Status written = authoring::WriteSources(folder, *sources); !written) {
+        ReportError(written.error());
+        return kExitDamaged;
+    }
+    std::printf("%s: %zu articles, %zu warnings\n", folder.string().c_str(), sources->bodies.size(),
+                sources->warnings.size());
+    return kExitOk;
+}
+
+} // namespace mirelda::tool
