@@ -213,6 +213,8 @@ struct RichTableRow
     std::vector<TableCell> cells;          // in \cellx order
     std::int32_t origin = 0;               // \trleftN: where the row starts, twips
     std::int32_t gap = 0;                  // \trgaphN: half the space between cells' text
+    std::int32_t paddingLeft = -1;         // \trpaddlN, \trpaddrN: the cells' inner margins, twips;
+    std::int32_t paddingRight = -1;        // -1: `gap`
     std::int32_t height = 0;               // \trrhN: > 0 at least, < 0 exactly -N, 0 automatic
     Alignment alignment = Alignment::Left; // \trql, \trqc, \trqr
     // \trbrdrt, l, b, r, h (between rows), v (between cells): for cell sides without their own.

@@ -761,6 +761,12 @@ template <bool Rich> bool Parser<Rich>::TableWord(Kw kw, bool has, std::int32_t 
         case Kw::k_trgaph:
             row.gap = std::clamp(value, 0, 1440 * 4);
             break;
+        case Kw::k_trpaddl:
+            row.paddingLeft = std::clamp(value, 0, 1440 * 4);
+            break;
+        case Kw::k_trpaddr:
+            row.paddingRight = std::clamp(value, 0, 1440 * 4);
+            break;
         case Kw::k_trleft:
             row.origin = twips;
             break;

@@ -32,4 +32,4 @@ LoadedRichText SetRichText(QTextEdit& target, std::string_view rtf)
     return loaded;
 }
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -190,7 +190,7 @@ TEST(RtfModel, tableRows_keepTheirDefinitionAndCellSeparators)
 {
     const RichDocument doc =
         Read("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red255\\green255\\blue0;}"
-             "\\trowd\\trgaph108\\trleft-108\\trrh-400\\trqc\\trbrdrb\\brdrs\\brdrw15"
+             "\\trowd\\trgaph108\\trpaddl100\\trleft-108\\trrh-400\\trqc\\trbrdrb\\brdrs\\brdrw15"
              "\\clbrdrt\\brdrdb\\brdrw20\\brdrcf1\\clbrdrl\\brdrs\\clcbpat2\\clvertalc\\clmgf\\cellx1500"
              "\\clmrg\\clcfpat1\\clshdng2500\\cellx3000\\clvertalb\\brdrt\\brdrs\\cellx4000"
              "\\pard\\intbl\\qc a\\tab b\\cell\\pard\\intbl\\cell x\\nestcell y\\par z\\cell\\row"
@@ -206,6 +206,8 @@ TEST(RtfModel, tableRows_keepTheirDefinitionAndCellSeparators)
               (std::vector<Alignment>{Alignment::Center, Alignment::Left, Alignment::Left}));
     EXPECT_EQ(row.origin, -108);
     EXPECT_EQ(row.gap, 108);
+    EXPECT_EQ(row.paddingLeft, 100);
+    EXPECT_EQ(row.paddingRight, -1);
     EXPECT_EQ(row.height, -400);
     EXPECT_EQ(row.alignment, Alignment::Center);
     EXPECT_EQ(row.bottom, (CellBorder{BorderStyle::Single, 15, -1}));
