@@ -621,6 +621,10 @@ void Builder::ApplyParagraphFormats()
         }
         c.setBlockCharFormat(entry.markFormat);
         if (!paragraph) {
+            // The block a table that ends the text leaves after it: no line of its own.
+            QTextBlockFormat none;
+            none.setLineHeight(0, QTextBlockFormat::FixedHeight);
+            c.setBlockFormat(none);
             bullets = nullptr;
             continue;
         }

@@ -1,10 +1,10 @@
 // The article view on a real help set: ShowArticle's rules, links under the mouse, keys,
 // scrolling to a saved position and find, all in the model's numbering.
 
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events go through the window, as a user's would
+#define QTEST_QPA_MOUSE_HANDLING // mouse events go through the window, as a user's would
 
-#include "core/store/help_set.h"
 #include "ui/view/mirelda_view.h"
+#include "core/store/help_set.h"
 #include "ui/view/view_host.h"
 
 #include <QAbstractButton>
@@ -30,8 +30,9 @@ using namespace mirelda;
 namespace {
 
 // Stands for the main frame: records what the view asks of it.
-class RecordingHost : public ViewHost {
-public:
+class RecordingHost : public ViewHost
+{
+  public:
     ArticleIndex index;
     std::filesystem::path pgd, pgl;
     QString caption;
@@ -57,7 +58,10 @@ public:
     {
         calls << QStringLiteral("head %1 %2").arg(a).arg(p);
     }
-    void recordArticle(std::int32_t a, std::int32_t p) override { calls << QStringLiteral("record %1 %2").arg(a).arg(p); }
+    void recordArticle(std::int32_t a, std::int32_t p) override
+    {
+        calls << QStringLiteral("record %1 %2").arg(a).arg(p);
+    }
     void showPopup(const std::string& title, const std::string&, QPoint at) override
     {
         popupTitle = title;
@@ -67,12 +71,16 @@ public:
     void minimizeMainWindow() override { ++minimized; }
     QMenu* menu = nullptr;
     QMenu* viewContextMenu() override { return menu; }
-    void reportFileError(const FileError& e) override { calls << QStringLiteral("error ") + QString::fromStdString(e.path); }
+    void reportFileError(const FileError& e) override
+    {
+        calls << QStringLiteral("error ") + QString::fromStdString(e.path);
+    }
 };
 
 // Answers every message box that opens while it lives, remembering caption and text.
-class MessageBoxCloser : public QObject {
-public:
+class MessageBoxCloser : public QObject
+{
+  public:
     QStringList seen;
     MessageBoxCloser()
     {
@@ -85,13 +93,29 @@ public:
         timer_.start(10);
     }
 
-private:
+  private:
     QTimer timer_;
 };
 
 std::string Rtf(const std::string& body)
 {
     return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\fs20 " + body + "}";
+}
+
+// Article 7: 20 lines "Ligne." (0..139), then a table: "Nom" (140) | "Voir LINKS ici" (144,
+// the link 149..153), row mark 158; "chat" (159) | "chien" (164), a second paragraph "chat"
+// (170) in the same cell, row mark 174; then "Apres." and 20 lines "Fin.".
+std::string TableArticle()
+{
+    std::string body;
+    for (int i = 0; i < 20; ++i)
+        body += "Ligne.\\par ";
+    const std::string row = "\\trowd\\trgaph100\\cellx1500\\cellx4500\\intbl ";
+    body += row + "Nom\\cell Voir LINKS ici\\cell\\row" + row +
+            "chat\\cell chien\\par chat\\cell\\row\\pard Apres.\\par ";
+    for (int i = 0; i < 20; ++i)
+        body += "Fin.\\par ";
+    return Rtf(body);
 }
 
 // Article 1: "0123456789LINKS after" — the link covers positions 10..14 and leads to 2.
@@ -102,20 +126,24 @@ std::vector<ArticleSource> Articles()
     for (int i = 0; i < 300; ++i)
         longBody += "Paragraphe " + std::to_string(i) + " du long article.\\par ";
     return {
-        {1, "G\xE9n\xE9ralit\xE9s", Rtf("0123456789LINKS after POPUP and GONE.\\par chat et chien, le chat.\\par"),
+        {1,
+         "G\xE9n\xE9ralit\xE9s",
+         Rtf("0123456789LINKS after POPUP and GONE.\\par chat et chien, le chat.\\par"),
          {{10, 14, 2, 0}, {22, 26, 3, 0}, {32, 35, 4711, 0}}},
         {2, "Second", Rtf(longBody), {}},
         {3, "#POPUP:Glossaire", Rtf("Une d\\'e9finition.\\par"), {}},
         {5, "Cach\xE9", Rtf("{\\v hidden} ab LINKS chat\\par"), {{10, 14, 1, 0}}},
         {6, "Retrait", Rtf("\\fs24\\li2880 Deux pouces.\\par Encore.\\par"), {}},
+        {7, "Tableau", TableArticle(), {{149, 153, 2, 0}}},
     };
 }
 
-}  // namespace
+} // namespace
 
-class MireldaViewTest : public QObject {
+class MireldaViewTest : public QObject
+{
     Q_OBJECT
-private slots:
+  private slots:
     void init();
     void cleanup();
     void showArticle_zeroAndNegative_falseWithoutMessage();
@@ -134,15 +162,13 @@ private slots:
     void rightClick_showsHostMenuAtMouse();
     void fileErrors_reportedThroughHost();
     void copy_givesTheShownSelection();
+    void table_linksFindCopyAndScrollInModelNumbering();
     void print_writesTheArticle();
     void print_indentsAtPrinterResolutionAndSelection();
 
-private:
+  private:
     QPoint centerOf(std::int32_t position) const { return view->characterRect(position).center(); }
-    void moveTo(std::int32_t position)
-    {
-        QTest::mouseMove(view->viewport(), centerOf(position));
-    }
+    void moveTo(std::int32_t position) { QTest::mouseMove(view->viewport(), centerOf(position)); }
 
     QTemporaryDir dir;
     RecordingHost host;
@@ -187,8 +213,8 @@ void MireldaViewTest::showArticle_zeroAndNegative_falseWithoutMessage()
 void MireldaViewTest::showArticle_ordinary_callsHostInOrderAndSetsCaption()
 {
     QVERIFY(view->ShowArticle(1, 0));
-    QCOMPARE(host.calls, (QStringList{QStringLiteral("store 0"), QStringLiteral("show 1"), QStringLiteral("record 1 0"),
-                                      QStringLiteral("shown 1 0123")}));
+    QCOMPARE(host.calls, (QStringList{QStringLiteral("store 0"), QStringLiteral("show 1"),
+                                      QStringLiteral("record 1 0"), QStringLiteral("shown 1 0123")}));
     QCOMPARE(host.caption, QStringLiteral("Aide Test - Généralités"));
     QCOMPARE(view->currentTitle(), QStringLiteral("Généralités"));
     QCOMPARE(view->currentTitleBytes(), std::string("G\xE9n\xE9ralit\xE9s"));
@@ -197,8 +223,9 @@ void MireldaViewTest::showArticle_ordinary_callsHostInOrderAndSetsCaption()
 
     host.calls.clear();
     QVERIFY(view->ShowArticle(2, 0));
-    QCOMPARE(host.calls, (QStringList{QStringLiteral("store 1"), QStringLiteral("show 2"), QStringLiteral("head 1 0"),
-                                      QStringLiteral("record 2 0"), QStringLiteral("shown 2 Para")}));
+    QCOMPARE(host.calls,
+             (QStringList{QStringLiteral("store 1"), QStringLiteral("show 2"), QStringLiteral("head 1 0"),
+                          QStringLiteral("record 2 0"), QStringLiteral("shown 2 Para")}));
     QCOMPARE(host.caption, QStringLiteral("Aide Test - Second"));
     QVERIFY(view->linkTable().empty());
     QCOMPARE(view->currentEntry().number, 2);
@@ -371,7 +398,7 @@ void MireldaViewTest::keys_typingChangesNothing_navigationScrolls()
     QTest::keyClick(view.get(), Qt::Key_Escape);
     QCOMPARE(host.minimized, 1);
     QCOMPARE(view->currentArticle(), 2);
-    QCOMPARE(view->textInteractionFlags(), Qt::TextSelectableByMouse);  // no caret to show
+    QCOMPARE(view->textInteractionFlags(), Qt::TextSelectableByMouse); // no caret to show
 }
 
 void MireldaViewTest::find_firstThenNextThenNothing()
@@ -384,7 +411,7 @@ void MireldaViewTest::find_firstThenNextThenNothing()
     QCOMPARE(view->selectionStart(), 56);
     QCOMPARE(view->selectionEnd(), 60);
     QCOMPARE(view->FindNextInArticle(QStringLiteral("chat"), false, false), -1);
-    QCOMPARE(view->selectionStart(), 56);  // a failed find leaves the selection
+    QCOMPARE(view->selectionStart(), 56); // a failed find leaves the selection
     // FindInArticle starts over from the top.
     QCOMPARE(view->FindInArticle(QStringLiteral("chat"), false, false), 38);
     // An empty selection is a starting point of its own: no step past it.
@@ -499,6 +526,42 @@ void MireldaViewTest::copy_givesTheShownSelection()
     view->SelectAll();
     view->copy();
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral(" ab LINKS chat"));
+}
+
+void MireldaViewTest::table_linksFindCopyAndScrollInModelNumbering()
+{
+    QVERIFY(view->ShowArticle(7, 0));
+    QCOMPARE(view->articleText().substr(140, 35),
+             std::u16string(u"Nom\tVoir LINKS ici\rchat\tchien\vchat\r"));
+    // Each cell's characters are found where they are drawn, side by side.
+    view->ScrollToPosition(140);
+    QCOMPARE(view->FirstVisiblePosition(), 140);
+    for (std::int32_t p : {140, 148, 149, 153, 154, 159, 164, 170}) {
+        moveTo(p);
+        QCOMPARE(view->positionAt(centerOf(p)), p);
+        const bool onLink = p >= 149 && p <= 153;
+        QVERIFY2(view->viewport()->cursor().shape() == (onLink ? Qt::PointingHandCursor : Qt::ArrowCursor),
+                 qPrintable(QString::number(p)));
+    }
+    // The second cell's text starts right of the first cell's edge (1500 twips, 100 px).
+    QVERIFY(view->characterRect(164).left() > view->characterRect(159).left() + 90);
+    QCOMPARE(view->characterRect(170).left(), view->characterRect(164).left());
+    // Found text is selected inside its cell, never across cells.
+    QCOMPARE(view->FindInArticle(QStringLiteral("chat"), false, false), 159);
+    QCOMPARE(view->FindNextInArticle(QStringLiteral("chat"), false, false), 170);
+    QCOMPARE(view->textCursor().selectedText(), QStringLiteral("chat"));
+    QVERIFY(!view->textCursor().hasComplexSelection());
+    QCOMPARE(view->FindInArticle(QStringLiteral("ici"), false, false), 155);
+    QCOMPARE(view->textCursor().selectedText(), QStringLiteral("ici"));
+    QCOMPARE(view->selectionEnd(), 158);
+    // Copy keeps the model's text: cells separated by tabs, rows ended by line ends.
+    view->setSelection(133, 181);
+    view->copy();
+    QCOMPARE(QApplication::clipboard()->text(),
+             QStringLiteral("Ligne.\nNom\tVoir LINKS ici\nchat\tchien\nchat\nApres."));
+    // A click on the link inside the cell follows it.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centerOf(151));
+    QCOMPARE(view->currentArticle(), 2);
 }
 
 QTEST_MAIN(MireldaViewTest)
