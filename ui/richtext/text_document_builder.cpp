@@ -56,38 +56,25 @@ QString ToQString(const std::u16string& s)
 QFont::StyleHint StyleHintOf(FontFamily family)
 {
     switch (family) {
-    case FontFamily::Roman:
-        return QFont::Serif;
-    case FontFamily::Swiss:
-        return QFont::SansSerif;
-    case FontFamily::Modern:
-        return QFont::TypeWriter;
-    case FontFamily::Script:
-        return QFont::Cursive;
-    case FontFamily::Decor:
-        return QFont::Decorative;
-    default:
-        return QFont::AnyStyle;
+    case FontFamily::Roman: return QFont::Serif;
+    case FontFamily::Swiss: return QFont::SansSerif;
+    case FontFamily::Modern: return QFont::TypeWriter;
+    case FontFamily::Script: return QFont::Cursive;
+    case FontFamily::Decor: return QFont::Decorative;
+    default: return QFont::AnyStyle;
     }
 }
 
 QTextCharFormat::UnderlineStyle UnderlineStyleOf(UnderlineKind kind)
 {
     switch (kind) {
-    case UnderlineKind::None:
-        return QTextCharFormat::NoUnderline;
-    case UnderlineKind::Dotted:
-        return QTextCharFormat::DotLine;
-    case UnderlineKind::Dash:
-        return QTextCharFormat::DashUnderline;
-    case UnderlineKind::DashDot:
-        return QTextCharFormat::DashDotLine;
-    case UnderlineKind::DashDotDot:
-        return QTextCharFormat::DashDotDotLine;
-    case UnderlineKind::Wave:
-        return QTextCharFormat::WaveUnderline;
-    default:
-        return QTextCharFormat::SingleUnderline; // words, double, thick: nearest look
+    case UnderlineKind::None: return QTextCharFormat::NoUnderline;
+    case UnderlineKind::Dotted: return QTextCharFormat::DotLine;
+    case UnderlineKind::Dash: return QTextCharFormat::DashUnderline;
+    case UnderlineKind::DashDot: return QTextCharFormat::DashDotLine;
+    case UnderlineKind::DashDotDot: return QTextCharFormat::DashDotDotLine;
+    case UnderlineKind::Wave: return QTextCharFormat::WaveUnderline;
+    default: return QTextCharFormat::SingleUnderline;  // words, double, thick: nearest look
     }
 }
 
@@ -101,9 +88,8 @@ QColor ColorOf(const RichDocument& model, std::int32_t index)
     return QColor(c.red, c.green, c.blue);
 }
 
-class Builder
-{
-  public:
+class Builder {
+public:
     Builder(const RichDocument& model, QTextDocument& doc, double dpiX)
         : model_(model), doc_(doc), cursor_(&doc), dpiX_(dpiX)
     {
@@ -111,25 +97,23 @@ class Builder
 
     PositionMap Run();
 
-  private:
+private:
     // A block of the document and the model paragraph whose format it takes.
-    struct Entry
-    {
+    struct Entry {
         QTextBlock block;
         const RichParagraph* paragraph = nullptr;
         QTextCharFormat markFormat;
-        const RichTableRow* row = nullptr; // set for a table cell's block
+        const RichTableRow* row = nullptr;  // set for a table cell's block
         int textCell = 0;
     };
     // Where the model's table structure steers the cursor.
     enum class EventKind { TableStart, CellEnd, RowEnd };
-    struct Event
-    {
+    struct Event {
         std::int32_t position = 0;
         EventKind kind = EventKind::TableStart;
         std::size_t table = 0;
-        std::size_t row = 0; // index in the planned table
-        int textCell = 0;    // CellEnd: the text cell that ends here
+        std::size_t row = 0;  // index in the planned table
+        int textCell = 0;     // CellEnd: the text cell that ends here
     };
 
     QTextCharFormat CharFormatOf(const CharFormat& f) const;
@@ -156,8 +140,8 @@ class Builder
     int pictureCount_ = 0;
     std::vector<PlannedTable> tables_;
     std::vector<Event> events_;
-    QTextTable* table_ = nullptr; // the table being filled
-    int cellRow_ = -1;            // its cell the cursor is in
+    QTextTable* table_ = nullptr;  // the table being filled
+    int cellRow_ = -1;             // its cell the cursor is in
     int cellColumn_ = -1;
     // Numbered paragraphs whose number a QTextList cannot show (it counts from 1): their
     // number is drawn as text in front of the paragraph.
@@ -208,18 +192,10 @@ QTextBlockFormat Builder::BlockFormatOf(const ParagraphFormat& f) const
 {
     QTextBlockFormat out;
     switch (f.alignment) {
-    case Alignment::Left:
-        out.setAlignment(Qt::AlignLeft);
-        break;
-    case Alignment::Center:
-        out.setAlignment(Qt::AlignHCenter);
-        break;
-    case Alignment::Right:
-        out.setAlignment(Qt::AlignRight);
-        break;
-    case Alignment::Justify:
-        out.setAlignment(Qt::AlignJustify);
-        break;
+    case Alignment::Left: out.setAlignment(Qt::AlignLeft); break;
+    case Alignment::Center: out.setAlignment(Qt::AlignHCenter); break;
+    case Alignment::Right: out.setAlignment(Qt::AlignRight); break;
+    case Alignment::Justify: out.setAlignment(Qt::AlignJustify); break;
     }
     out.setLeftMargin(std::max(0.0, DevicePixels(f.leftIndent, dpiX_)));
     out.setRightMargin(std::max(0.0, DevicePixels(f.rightIndent, dpiX_)));
@@ -235,29 +211,21 @@ QTextBlockFormat Builder::BlockFormatOf(const ParagraphFormat& f) const
         } else if (f.lineSpacing > 0) {
             out.setLineHeight(std::min(Pixels(f.lineSpacing), 1000.0), QTextBlockFormat::MinimumHeight);
         } else {
-            out.setLineHeight(std::min(Pixels(-double(f.lineSpacing)), 1000.0),
-                              QTextBlockFormat::FixedHeight);
+            out.setLineHeight(std::min(Pixels(-double(f.lineSpacing)), 1000.0), QTextBlockFormat::FixedHeight);
         }
     }
     QList<QTextOption::Tab> tabs;
-    if (!f.tableRow) { // a row's cells are a table's, its tab stops the cells' own
+    if (!f.tableRow) {  // a row's cells are a table's, its tab stops the cells' own
         for (const TabStop& t : f.tabs) {
             const double x = Pixels(t.position);
             switch (t.kind) {
-            case TabKind::Left:
-                tabs.append(QTextOption::Tab(x, QTextOption::LeftTab));
-                break;
-            case TabKind::Center:
-                tabs.append(QTextOption::Tab(x, QTextOption::CenterTab));
-                break;
-            case TabKind::Right:
-                tabs.append(QTextOption::Tab(x, QTextOption::RightTab));
-                break;
+            case TabKind::Left: tabs.append(QTextOption::Tab(x, QTextOption::LeftTab)); break;
+            case TabKind::Center: tabs.append(QTextOption::Tab(x, QTextOption::CenterTab)); break;
+            case TabKind::Right: tabs.append(QTextOption::Tab(x, QTextOption::RightTab)); break;
             case TabKind::Decimal:
                 tabs.append(QTextOption::Tab(x, QTextOption::DelimiterTab, QLatin1Char('.')));
                 break;
-            case TabKind::Bar:
-                break; // a drawn rule, not a stop
+            case TabKind::Bar: break;  // a drawn rule, not a stop
             }
         }
     }
@@ -271,18 +239,14 @@ QTextBlockFormat Builder::BlockFormatOf(const ParagraphFormat& f) const
 QChar DocumentCharacterImpl(char16_t c)
 {
     switch (c) {
-    case kLineBreak:
-        return QChar::LineSeparator;
+    case kLineBreak: return QChar::LineSeparator;
     // Characters the document would turn into block or frame boundaries, or object slots
     // without an object, keep their one position as harmless look-alikes.
     case u'\n':
-    case u'\u2029':
-        return QChar::LineSeparator;
+    case u'\u2029': return QChar::LineSeparator;
     case u'\uFDD0':
-    case u'\uFDD1':
-        return QChar::ReplacementCharacter;
-    default:
-        return QChar(c);
+    case u'\uFDD1': return QChar::ReplacementCharacter;
+    default: return QChar(c);
     }
 }
 
@@ -419,7 +383,7 @@ void Builder::EnterCell(std::size_t table, std::size_t row, int textCell)
         std::clamp(textCell, 0, static_cast<int>(planned.cellOfTextCell.size()) - 1))];
     const int column = planned.cells[static_cast<std::size_t>(index)].column;
     if (cellRow_ == static_cast<int>(row) && cellColumn_ == column)
-        return; // merged cells: the next one's text follows in the same cell
+        return;  // merged cells: the next one's text follows in the same cell
     cellRow_ = static_cast<int>(row);
     cellColumn_ = column;
     cursor_.setPosition(table_->cellAt(cellRow_, column).firstCursorPosition().position());
@@ -433,7 +397,7 @@ void Builder::HandleEvent(const Event& event)
     switch (event.kind) {
     case EventKind::TableStart: {
         if (cursor_.positionInBlock() != 0)
-            cursor_.insertBlock(); // a document-only break: a table starts a block
+            cursor_.insertBlock();  // a document-only break: a table starts a block
         const auto rows = static_cast<int>(table.rows.size());
         const auto columns = static_cast<int>(table.edges.size()) - 1;
         table_ = cursor_.insertTable(rows, columns, TableFormatOf(model_, table));
@@ -450,9 +414,7 @@ void Builder::HandleEvent(const Event& event)
         EnterCell(event.table, 0, 0);
         break;
     }
-    case EventKind::CellEnd:
-        EnterCell(event.table, event.row, event.textCell + 1);
-        break;
+    case EventKind::CellEnd: EnterCell(event.table, event.row, event.textCell + 1); break;
     case EventKind::RowEnd:
         if (event.row + 1 < table.rows.size()) {
             EnterCell(event.table, event.row + 1, 0);
@@ -497,12 +459,12 @@ PositionMap Builder::Run()
             while (nextEvent < events_.size() && events_[nextEvent].position <= p) {
                 const Event& event = events_[nextEvent++];
                 if (event.position < p)
-                    continue; // cannot happen: events lie inside the text, in order
+                    continue;  // cannot happen: events lie inside the text, in order
                 if (!hidden)
                     Flush(pending, p, format);
                 pending = p;
                 if (event.kind != EventKind::TableStart) {
-                    consumed = true; // the separator tab or the row's mark: no character
+                    consumed = true;  // the separator tab or the row's mark: no character
                     pending = p + 1;
                 }
                 HandleEvent(event);
@@ -548,18 +510,12 @@ PositionMap Builder::Run()
 QTextListFormat::Style ListStyleOf(ListKind kind)
 {
     switch (kind) {
-    case ListKind::Decimal:
-        return QTextListFormat::ListDecimal;
-    case ListKind::LowerLetter:
-        return QTextListFormat::ListLowerAlpha;
-    case ListKind::UpperLetter:
-        return QTextListFormat::ListUpperAlpha;
-    case ListKind::LowerRoman:
-        return QTextListFormat::ListLowerRoman;
-    case ListKind::UpperRoman:
-        return QTextListFormat::ListUpperRoman;
-    default:
-        return QTextListFormat::ListDisc;
+    case ListKind::Decimal: return QTextListFormat::ListDecimal;
+    case ListKind::LowerLetter: return QTextListFormat::ListLowerAlpha;
+    case ListKind::UpperLetter: return QTextListFormat::ListUpperAlpha;
+    case ListKind::LowerRoman: return QTextListFormat::ListLowerRoman;
+    case ListKind::UpperRoman: return QTextListFormat::ListUpperRoman;
+    default: return QTextListFormat::ListDisc;
     }
 }
 
@@ -568,8 +524,7 @@ QTextListFormat::Style ListStyleOf(ListKind kind)
 QString Numeral(ListKind kind, int number)
 {
     switch (kind) {
-    case ListKind::Decimal:
-        return QString::number(number);
+    case ListKind::Decimal: return QString::number(number);
     case ListKind::LowerLetter:
     case ListKind::UpperLetter: {
         QString s;
@@ -580,8 +535,8 @@ QString Numeral(ListKind kind, int number)
     case ListKind::LowerRoman:
     case ListKind::UpperRoman: {
         static const std::pair<int, const char*> table[] = {
-            {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
-            {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
+            {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"},
+            {50, "l"},   {40, "xl"},  {10, "x"},  {9, "ix"},   {5, "v"},   {4, "iv"}, {1, "i"}};
         QString s;
         int n = std::clamp(number, 0, 4999);
         for (const auto& [value, text] : table)
@@ -589,8 +544,7 @@ QString Numeral(ListKind kind, int number)
                 s += QLatin1String(text);
         return kind == ListKind::UpperRoman ? s.toUpper() : s;
     }
-    default:
-        return {};
+    default: return {};
     }
 }
 
@@ -599,8 +553,7 @@ void Builder::ApplyParagraphFormats()
     // Bullets: one list per run of consecutive bulleted paragraphs. Numbers: a paragraph joins
     // the open list of its kind whose next number is its own, even across unnumbered
     // paragraphs, and number 1 opens a list; other numbers are drawn as text (StartBlock).
-    struct OpenList
-    {
+    struct OpenList {
         QTextList* list = nullptr;
         int next = 1;
     };
@@ -698,7 +651,7 @@ QTextBlockFormat Builder::CellBlockFormat(const ParagraphFormat& f, const RichTa
     return out;
 }
 
-} // namespace
+}  // namespace
 
 QChar DocumentCharacter(char16_t modelCharacter)
 {
@@ -717,4 +670,4 @@ PositionMap BuildTextDocument(const RichDocument& model, QTextDocument& target, 
     return map;
 }
 
-} // namespace mirelda
+}  // namespace mirelda

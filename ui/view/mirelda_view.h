@@ -22,10 +22,9 @@ class QPrinter;
 class QTextDocument;
 class ViewHost;
 
-class CMireldaView : public QTextEdit
-{
+class CMireldaView : public QTextEdit {
     Q_OBJECT
-  public:
+public:
     explicit CMireldaView(ViewHost& host, QWidget* parent = nullptr);
     ~CMireldaView() override;
 
@@ -46,7 +45,7 @@ class CMireldaView : public QTextEdit
     // wrap; selects the match and returns its first position, or -1 leaving the selection.
     std::int32_t FindNextInArticle(const QString& text, bool matchCase, bool wholeWord);
 
-    void SelectAll(); // command 32787
+    void SelectAll();  // command 32787
 
     // Selection in model positions: [selectionStart, selectionEnd).
     std::int32_t selectionStart() const;
@@ -59,8 +58,8 @@ class CMireldaView : public QTextEdit
     QRect characterRect(std::int32_t position) const;
 
     std::int32_t currentArticle() const { return currentArticle_; }
-    QString currentTitle() const;                                          // decoded
-    const std::string& currentTitleBytes() const { return currentTitle_; } // Windows-1252
+    QString currentTitle() const;                                    // decoded
+    const std::string& currentTitleBytes() const { return currentTitle_; }  // Windows-1252
     const mirelda::ArticleEntry& currentEntry() const { return currentEntry_; }
     const mirelda::LinkTable& linkTable() const { return links_; }
     // The model text of the current article (one unit per position, hidden text included).
@@ -74,13 +73,13 @@ class CMireldaView : public QTextEdit
     // own document is laid out for the screen and stays as it is.
     std::unique_ptr<QTextDocument> printDocument(const QPrinter& printer) const;
 
-  public slots:
+public slots:
     void printArticle(QPrinter* printer) const;
-    void FilePrint();        // 57607: print dialog, then print
-    void FilePrintDirect();  // 57608: default printer, no dialog
-    void FilePrintPreview(); // 57609
+    void FilePrint();         // 57607: print dialog, then print
+    void FilePrintDirect();   // 57608: default printer, no dialog
+    void FilePrintPreview();  // 57609
 
-  protected:
+protected:
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
@@ -92,7 +91,7 @@ class CMireldaView : public QTextEdit
     bool focusNextPrevChild(bool next) override;
     QMimeData* createMimeDataFromSelection() const override;
 
-  private:
+private:
     void updateLinkCursor(QPoint viewportPoint);
     void scrollOneLine(int step);
     void showMissingArticle(std::int32_t number);
@@ -105,12 +104,11 @@ class CMireldaView : public QTextEdit
     mirelda::LinkTable links_;
     mirelda::ArticleEntry currentEntry_;
     mirelda::LoadedRichText content_;
-    std::string articleRtf_; // the current article's text, for printing
+    std::string articleRtf_;  // the current article's text, for printing
     QPoint lastLinkClick_;
     // The model range last selected through setSelection, while the document's selection
     // is still the one it made.
-    struct ModelSelection
-    {
+    struct ModelSelection {
         bool valid = false;
         int documentStart = 0;
         int documentEnd = 0;

@@ -119,20 +119,18 @@ QByteArray PngHex()
 
 std::string Rtf(const QByteArray& body)
 {
-    const QByteArray all =
-        QByteArrayLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0"
-                          "{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}"
-                          "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}") +
-        body + "}";
+    const QByteArray all = QByteArrayLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0"
+                                             "{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}"
+                                             "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}") +
+                           body + "}";
     return all.toStdString();
 }
 
-} // namespace
+}  // namespace
 
-class RichTextAdapterTest : public QObject
-{
+class RichTextAdapterTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void positionMap_translatesAroundHiddenSpans();
     void everySample_documentMatchesModelCharacterByCharacter_data();
     void everySample_documentMatchesModelCharacterByCharacter();
@@ -193,10 +191,8 @@ void RichTextAdapterTest::everySample_documentMatchesModelCharacterByCharacter_d
     int count = 0;
     for (const char* folder : {"/tests/data/rtf", "/help/guide/articles"}) {
         const QDir dir(QStringLiteral(MIRELDA_SOURCE_DIR) + QLatin1String(folder));
-        for (const QString& name :
-             dir.entryList({QStringLiteral("*.rtf"), QStringLiteral("*.RTF")}, QDir::Files, QDir::Name)) {
-            QTest::newRow(qPrintable(QLatin1String(folder + 1) + QLatin1Char('/') + name))
-                << dir.filePath(name);
+        for (const QString& name : dir.entryList({QStringLiteral("*.rtf"), QStringLiteral("*.RTF")}, QDir::Files, QDir::Name)) {
+            QTest::newRow(qPrintable(QLatin1String(folder + 1) + QLatin1Char('/') + name)) << dir.filePath(name);
             ++count;
         }
     }
@@ -209,8 +205,7 @@ void RichTextAdapterTest::everySample_documentMatchesModelCharacterByCharacter()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
-    const RichDocument model =
-        ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const RichDocument model = ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     QTextDocument doc;
     const PositionMap map = BuildTextDocument(model, doc);
     const QString problem = Compare(model, doc, map);
@@ -243,12 +238,10 @@ void RichTextAdapterTest::hiddenText_leftOutAndCountedInModel_data()
     QTest::addColumn<QString>("shown");
     QTest::newRow("middle") << QByteArray("ab{\\v cd}ef\\par") << QStringLiteral("abef");
     QTest::newRow("start") << QByteArray("{\\v xx}abc\\par") << QStringLiteral("abc");
-    QTest::newRow("across a paragraph mark")
-        << QByteArray("ab{\\v c\\par d}e\\par f\\par") << QStringLiteral("abe\u2029f");
-    QTest::newRow("end of text, final mark hidden")
-        << QByteArray("ab\\par {\\v cd}") << QStringLiteral("ab\u2029");
-    QTest::newRow("v0 ends it") << QByteArray("a\\v b\\v0 c\\line d\\tab e\\par")
-                                << QStringLiteral("ac\u2028d\te");
+    QTest::newRow("across a paragraph mark") << QByteArray("ab{\\v c\\par d}e\\par f\\par")
+                                               << QStringLiteral("abe\u2029f");
+    QTest::newRow("end of text, final mark hidden") << QByteArray("ab\\par {\\v cd}") << QStringLiteral("ab\u2029");
+    QTest::newRow("v0 ends it") << QByteArray("a\\v b\\v0 c\\line d\\tab e\\par") << QStringLiteral("ac\u2028d\te");
 }
 
 void RichTextAdapterTest::hiddenText_leftOutAndCountedInModel()
@@ -272,26 +265,21 @@ void RichTextAdapterTest::damagedInput_stillAgrees_data()
     QTest::newRow("not rtf") << QByteArray("plain\r\nlines\n");
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("truncated") << QByteArray("{\\rtf1 {\\b abc");
-    QTest::newRow("deep nesting") << QByteArray("{\\rtf1 ") + QByteArray(20000, '{') + "x" +
-                                         QByteArray(20000, '}') + "}";
-    QTest::newRow("absurd sizes") << QByteArray(
-        "{\\rtf1 \\fs0 a\\fs999999 b\\li-99999999\\sl-2147483648 c\\par"
-        "\\sb2147483647\\li2147483647 d\\par\\sb2147483647 e\\par}");
-    QTest::newRow("picture claims a huge size")
-        << QByteArray("{\\rtf1 {\\pict\\pngblip\\picwgoal2147483647\\pichgoal2147483647 0011}\\par}");
+    QTest::newRow("deep nesting") << QByteArray("{\\rtf1 ") + QByteArray(20000, '{') + "x" + QByteArray(20000, '}') + "}";
+    QTest::newRow("absurd sizes") << QByteArray("{\\rtf1 \\fs0 a\\fs999999 b\\li-99999999\\sl-2147483648 c\\par"
+                                                "\\sb2147483647\\li2147483647 d\\par\\sb2147483647 e\\par}");
+    QTest::newRow("picture claims a huge size") << QByteArray("{\\rtf1 {\\pict\\pngblip\\picwgoal2147483647\\pichgoal2147483647 0011}\\par}");
     QTest::newRow("broken jpeg") << QByteArray("{\\rtf1 {\\pict\\jpegblip\\picscalex0 ffd8ffe0}x\\par}");
     QTest::newRow("control characters") << QByteArray("{\\rtf1 a\\u10 b\\u8233 c\\u65532 d\\u64976 e\\par}");
     QTest::newRow("all hidden") << QByteArray("{\\rtf1\\v a\\par b\\par}");
     QTest::newRow("numbers not from one") << QByteArray(
-        "{\\rtf1 "
-        "{\\*\\pn\\pnlvlbody\\pndec\\pnstart7}seven\\par{\\*\\pn\\pnlvlbody\\pnlcrm\\pnstart4}iv\\par}");
+        "{\\rtf1 {\\*\\pn\\pnlvlbody\\pndec\\pnstart7}seven\\par{\\*\\pn\\pnlvlbody\\pnlcrm\\pnstart4}iv\\par}");
 }
 
 void RichTextAdapterTest::damagedInput_stillAgrees()
 {
     QFETCH(QByteArray, rtf);
-    const RichDocument model =
-        ReadRtf(std::string_view(rtf.constData(), static_cast<std::size_t>(rtf.size())));
+    const RichDocument model = ReadRtf(std::string_view(rtf.constData(), static_cast<std::size_t>(rtf.size())));
     QTextDocument doc;
     const PositionMap map = BuildTextDocument(model, doc);
     QCOMPARE(Compare(model, doc, map), QString());
@@ -302,15 +290,15 @@ void RichTextAdapterTest::damagedInput_stillAgrees()
 
 void RichTextAdapterTest::formats_reachTheDocument()
 {
-    const RichDocument model = ReadRtf(
-        Rtf("\\pard\\qc\\li1440\\sb240 {\\b bold}{\\i ital}{\\ul und}{\\strike st}{\\cf1 red}{\\super s}"
-            "{\\f1\\fs40 big}{\\caps cap}\\par"
-            "\\pard\\tx2880 a\\tab b\\par"));
+    const RichDocument model = ReadRtf(Rtf(
+        "\\pard\\qc\\li1440\\sb240 {\\b bold}{\\i ital}{\\ul und}{\\strike st}{\\cf1 red}{\\super s}"
+        "{\\f1\\fs40 big}{\\caps cap}\\par"
+        "\\pard\\tx2880 a\\tab b\\par"));
     QTextDocument doc;
     BuildTextDocument(model, doc);
     auto formatAt = [&](int p) {
         QTextCursor c(&doc);
-        c.setPosition(p + 1); // the format of the character before the cursor
+        c.setPosition(p + 1);  // the format of the character before the cursor
         return c.charFormat();
     };
     QCOMPARE(formatAt(0).fontWeight(), int(QFont::Bold));
@@ -350,7 +338,7 @@ void RichTextAdapterTest::pictures_oneObjectCharacterEach()
         const QVariant resource = doc.resource(QTextDocument::ImageResource, QUrl(image.name()));
         QVERIFY(!resource.value<QImage>().isNull());
         if (p == 1) {
-            QCOMPARE(image.width(), 40.0); // 600 twips
+            QCOMPARE(image.width(), 40.0);  // 600 twips
             QCOMPARE(image.height(), 30.0);
             QCOMPARE(resource.value<QImage>().size(), QSize(4, 3));
         }
@@ -359,10 +347,10 @@ void RichTextAdapterTest::pictures_oneObjectCharacterEach()
 
 void RichTextAdapterTest::lists_showMarkersWithoutPositions()
 {
-    const RichDocument model =
-        ReadRtf(Rtf("{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pntxta .}one\\par"
-                    "{\\pntext 2.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pntxta .}two\\par"
-                    "\\pard plain\\par"));
+    const RichDocument model = ReadRtf(Rtf(
+        "{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pntxta .}one\\par"
+        "{\\pntext 2.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pntxta .}two\\par"
+        "\\pard plain\\par"));
     QTextDocument doc;
     const PositionMap map = BuildTextDocument(model, doc);
     QCOMPARE(Compare(model, doc, map), QString());
@@ -384,7 +372,7 @@ void RichTextAdapterTest::setRichText_replacesContentAndOldDocument()
     QPointer<QTextDocument> second = edit.document();
     loaded = SetRichText(edit, Rtf("three\\par"));
     QCOMPARE(edit.toPlainText(), QStringLiteral("three"));
-    QVERIFY(second.isNull()); // the replaced document does not linger
+    QVERIFY(second.isNull());  // the replaced document does not linger
     QVERIFY(loaded.map.identity());
 }
 

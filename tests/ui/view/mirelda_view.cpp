@@ -1,10 +1,10 @@
 // The article view on a real help set: ShowArticle's rules, links under the mouse, keys,
 // scrolling to a saved position and find, all in the model's numbering.
 
-#define QTEST_QPA_MOUSE_HANDLING // mouse events go through the window, as a user's would
+#define QTEST_QPA_MOUSE_HANDLING  // mouse events go through the window, as a user's would
 
-#include "ui/view/mirelda_view.h"
 #include "core/store/help_set.h"
+#include "ui/view/mirelda_view.h"
 #include "ui/view/view_host.h"
 
 #include <QAbstractButton>
@@ -30,9 +30,8 @@ using namespace mirelda;
 namespace {
 
 // Stands for the main frame: records what the view asks of it.
-class RecordingHost : public ViewHost
-{
-  public:
+class RecordingHost : public ViewHost {
+public:
     ArticleIndex index;
     std::filesystem::path pgd, pgl;
     QString caption;
@@ -58,10 +57,7 @@ class RecordingHost : public ViewHost
     {
         calls << QStringLiteral("head %1 %2").arg(a).arg(p);
     }
-    void recordArticle(std::int32_t a, std::int32_t p) override
-    {
-        calls << QStringLiteral("record %1 %2").arg(a).arg(p);
-    }
+    void recordArticle(std::int32_t a, std::int32_t p) override { calls << QStringLiteral("record %1 %2").arg(a).arg(p); }
     void showPopup(const std::string& title, const std::string&, QPoint at) override
     {
         popupTitle = title;
@@ -71,16 +67,12 @@ class RecordingHost : public ViewHost
     void minimizeMainWindow() override { ++minimized; }
     QMenu* menu = nullptr;
     QMenu* viewContextMenu() override { return menu; }
-    void reportFileError(const FileError& e) override
-    {
-        calls << QStringLiteral("error ") + QString::fromStdString(e.path);
-    }
+    void reportFileError(const FileError& e) override { calls << QStringLiteral("error ") + QString::fromStdString(e.path); }
 };
 
 // Answers every message box that opens while it lives, remembering caption and text.
-class MessageBoxCloser : public QObject
-{
-  public:
+class MessageBoxCloser : public QObject {
+public:
     QStringList seen;
     MessageBoxCloser()
     {
@@ -93,7 +85,7 @@ class MessageBoxCloser : public QObject
         timer_.start(10);
     }
 
-  private:
+private:
     QTimer timer_;
 };
 
@@ -126,9 +118,7 @@ std::vector<ArticleSource> Articles()
     for (int i = 0; i < 300; ++i)
         longBody += "Paragraphe " + std::to_string(i) + " du long article.\\par ";
     return {
-        {1,
-         "G\xE9n\xE9ralit\xE9s",
-         Rtf("0123456789LINKS after POPUP and GONE.\\par chat et chien, le chat.\\par"),
+        {1, "G\xE9n\xE9ralit\xE9s", Rtf("0123456789LINKS after POPUP and GONE.\\par chat et chien, le chat.\\par"),
          {{10, 14, 2, 0}, {22, 26, 3, 0}, {32, 35, 4711, 0}}},
         {2, "Second", Rtf(longBody), {}},
         {3, "#POPUP:Glossaire", Rtf("Une d\\'e9finition.\\par"), {}},
@@ -138,12 +128,11 @@ std::vector<ArticleSource> Articles()
     };
 }
 
-} // namespace
+}  // namespace
 
-class MireldaViewTest : public QObject
-{
+class MireldaViewTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void init();
     void cleanup();
     void showArticle_zeroAndNegative_falseWithoutMessage();
@@ -166,9 +155,12 @@ class MireldaViewTest : public QObject
     void print_writesTheArticle();
     void print_indentsAtPrinterResolutionAndSelection();
 
-  private:
+private:
     QPoint centerOf(std::int32_t position) const { return view->characterRect(position).center(); }
-    void moveTo(std::int32_t position) { QTest::mouseMove(view->viewport(), centerOf(position)); }
+    void moveTo(std::int32_t position)
+    {
+        QTest::mouseMove(view->viewport(), centerOf(position));
+    }
 
     QTemporaryDir dir;
     RecordingHost host;
@@ -213,8 +205,8 @@ void MireldaViewTest::showArticle_zeroAndNegative_falseWithoutMessage()
 void MireldaViewTest::showArticle_ordinary_callsHostInOrderAndSetsCaption()
 {
     QVERIFY(view->ShowArticle(1, 0));
-    QCOMPARE(host.calls, (QStringList{QStringLiteral("store 0"), QStringLiteral("show 1"),
-                                      QStringLiteral("record 1 0"), QStringLiteral("shown 1 0123")}));
+    QCOMPARE(host.calls, (QStringList{QStringLiteral("store 0"), QStringLiteral("show 1"), QStringLiteral("record 1 0"),
+                                      QStringLiteral("shown 1 0123")}));
     QCOMPARE(host.caption, QStringLiteral("Aide Test - Généralités"));
     QCOMPARE(view->currentTitle(), QStringLiteral("Généralités"));
     QCOMPARE(view->currentTitleBytes(), std::string("G\xE9n\xE9ralit\xE9s"));
@@ -223,9 +215,8 @@ void MireldaViewTest::showArticle_ordinary_callsHostInOrderAndSetsCaption()
 
     host.calls.clear();
     QVERIFY(view->ShowArticle(2, 0));
-    QCOMPARE(host.calls,
-             (QStringList{QStringLiteral("store 1"), QStringLiteral("show 2"), QStringLiteral("head 1 0"),
-                          QStringLiteral("record 2 0"), QStringLiteral("shown 2 Para")}));
+    QCOMPARE(host.calls, (QStringList{QStringLiteral("store 1"), QStringLiteral("show 2"), QStringLiteral("head 1 0"),
+                                      QStringLiteral("record 2 0"), QStringLiteral("shown 2 Para")}));
     QCOMPARE(host.caption, QStringLiteral("Aide Test - Second"));
     QVERIFY(view->linkTable().empty());
     QCOMPARE(view->currentEntry().number, 2);
@@ -398,7 +389,7 @@ void MireldaViewTest::keys_typingChangesNothing_navigationScrolls()
     QTest::keyClick(view.get(), Qt::Key_Escape);
     QCOMPARE(host.minimized, 1);
     QCOMPARE(view->currentArticle(), 2);
-    QCOMPARE(view->textInteractionFlags(), Qt::TextSelectableByMouse); // no caret to show
+    QCOMPARE(view->textInteractionFlags(), Qt::TextSelectableByMouse);  // no caret to show
 }
 
 void MireldaViewTest::find_firstThenNextThenNothing()
@@ -411,7 +402,7 @@ void MireldaViewTest::find_firstThenNextThenNothing()
     QCOMPARE(view->selectionStart(), 56);
     QCOMPARE(view->selectionEnd(), 60);
     QCOMPARE(view->FindNextInArticle(QStringLiteral("chat"), false, false), -1);
-    QCOMPARE(view->selectionStart(), 56); // a failed find leaves the selection
+    QCOMPARE(view->selectionStart(), 56);  // a failed find leaves the selection
     // FindInArticle starts over from the top.
     QCOMPARE(view->FindInArticle(QStringLiteral("chat"), false, false), 38);
     // An empty selection is a starting point of its own: no step past it.
