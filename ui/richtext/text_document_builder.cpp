@@ -587,13 +587,13 @@ void Builder::ApplyParagraphFormats()
         const bool drawn = index < drawnNumber_.size() && drawnNumber_[index];
         if (drawn) {
             // The number and its tab hang in the first-line indent, the text starts at the
-            // left indent, as the list would show it.
-            // (Tab stops count from the text margin, in lengths the layout scales itself.)
+            // left indent, as the list would show it. (The tab stop counts from the line's
+            // start, in a length the layout scales itself.)
             const double hang = -std::min(0.0, DevicePixels(paragraph->format.firstIndent, dpiX_));
             blockFormat.setTextIndent(-hang);
             if (hang > 0)
-                blockFormat.setTabPositions({QTextOption::Tab(
-                    std::max(0.0, Pixels(paragraph->format.leftIndent)), QTextOption::LeftTab)});
+                blockFormat.setTabPositions(
+                    {QTextOption::Tab(Pixels(-double(paragraph->format.firstIndent)), QTextOption::LeftTab)});
         }
         c.setBlockFormat(blockFormat);
         if (marker.kind != ListKind::Bullet)

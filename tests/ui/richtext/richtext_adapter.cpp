@@ -10,7 +10,9 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QAbstractTextDocumentLayout>
 #include <QImage>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -141,6 +143,9 @@ private slots:
     void formats_reachTheDocument();
     void pictures_oneObjectCharacterEach();
     void lists_showMarkersWithoutPositions();
+    void lists_notFromOne_drawTheirNumber();
+    void tables_cellsShadedBorderedAndInColumns_data();
+    void tables_cellsShadedBorderedAndInColumns();
     void setRichText_replacesContentAndOldDocument();
 };
 
@@ -272,6 +277,15 @@ void RichTextAdapterTest::damagedInput_stillAgrees_data()
     QTest::newRow("broken jpeg") << QByteArray("{\\rtf1 {\\pict\\jpegblip\\picscalex0 ffd8ffe0}x\\par}");
     QTest::newRow("control characters") << QByteArray("{\\rtf1 a\\u10 b\\u8233 c\\u65532 d\\u64976 e\\par}");
     QTest::newRow("all hidden") << QByteArray("{\\rtf1\\v a\\par b\\par}");
+    QByteArray manyCells("{\\rtf1\\trowd\\cellx100000000\\cellx5\\cellx-7\\intbl ");
+    for (int i = 0; i < 200; ++i)
+        manyCells += "c\\cell ";
+    QTest::newRow("table: many cells, edges out of order") << manyCells + "\\row}";
+    QTest::newRow("table: first and last, hidden marks and tabs")
+        << QByteArray("{\\rtf1\\trowd\\clmrg\\cellx500\\clmrg\\cellx900\\intbl a{\\v\\cell b\\row}c\\cell"
+                      "\\row\\trowd\\trleft400\\cellx800\\intbl{\\v x}\\cell\\row}");
+    QTest::newRow("table: cells without rows, rows without cells")
+        << QByteArray("{\\rtf1 a\\cell b\\par\\row\\row\\intbl c\\par\\pard d\\nestcell e\\nestrow\\cell\\row}");
     QTest::newRow("numbers not from one") << QByteArray(
         "{\\rtf1 {\\*\\pn\\pnlvlbody\\pndec\\pnstart7}seven\\par{\\*\\pn\\pnlvlbody\\pnlcrm\\pnstart4}iv\\par}");
 }
@@ -360,6 +374,94 @@ void RichTextAdapterTest::lists_showMarkersWithoutPositions()
     QCOMPARE(one.textList(), one.next().textList());
     QCOMPARE(one.textList()->itemText(one.next()), QStringLiteral("2."));
     QVERIFY(!one.next().next().textList());
+}
+
+void RichTextAdapterTest::lists_notFromOne_drawTheirNumber()
+{
+    // The old numbering starting at 3, a list of the new kind whose text says 3., then 1.
+    const RichDocument model = ReadRtf(Rtf(
+        "{\\*\\pn\\pnlvlbody\\pndec\\pnstart3\\pnindent360{\\pntxta .}}\\fi-360\\li720 three\\par"
+        "{\\*\\pn\\pnlvlbody\\pndec\\pnstart3\\pnindent360{\\pntxta .}}four\\par\\pard "
+        "{\\listtext 7.\\tab}\\ls1\\fi-360\\li720 seven\\par\\pard "
+        "{\\*\\pn\\pnlvlbody\\pndec\\pnstart1{\\pntxta .}}one\\par"));
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QCOMPARE(Compare(model, doc, map), QString());
+    const QTextBlock three = doc.firstBlock();
+    QCOMPARE(three.text(), QStringLiteral("3.\tthree"));
+    QVERIFY(!three.textList());
+    QCOMPARE(three.next().text(), QStringLiteral("4.\tfour"));
+    QCOMPARE(three.next().next().text(), QStringLiteral("7.\tseven"));
+    QVERIFY(three.next().next().next().textList());  // 1 is the list's own
+    // The number takes no model position: the paragraph's text starts after it.
+    QCOMPARE(map.toDocument(0), 3);
+    QCOMPARE(map.toModel(0), 0);
+    // The text starts at the left indent, the number hangs before it.
+    doc.setTextWidth(400);
+    doc.documentLayout()->documentSize();  // lays everything out
+    const QTextLine line = three.layout()->lineAt(0);
+    QVERIFY(qAbs(line.cursorToX(3) - 48) < 1.5);  // 720 twips
+    QVERIFY(line.cursorToX(0) < 30);
+}
+
+void RichTextAdapterTest::tables_cellsShadedBorderedAndInColumns_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("1x") << qreal(1);
+    QTest::newRow("2x") << qreal(2);
+}
+
+// Yellow cells with a black top border over the whole row; the second cell's text starts at
+// the first cell's edge (3000 twips, 200 px) plus the gap, and its second paragraph stays there.
+void RichTextAdapterTest::tables_cellsShadedBorderedAndInColumns()
+{
+    QFETCH(qreal, ratio);
+    const std::string rtf =
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red255\\green255\\blue0;\\red0\\green0\\blue0;}"
+        "\\trowd\\trgaph100\\trleft-100"
+        "\\clbrdrt\\brdrs\\brdrw30\\brdrcf2\\clcbpat1\\cellx3000\\clbrdrt\\brdrs\\brdrw30\\brdrcf2\\clcbpat1\\cellx6000"
+        "\\intbl A\\cell B\\par Second\\cell\\row\\pard after\\par}";
+    const RichDocument model = ReadRtf(rtf);
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QCOMPARE(Compare(model, doc, map), QString());
+    doc.setTextWidth(600);
+    doc.documentLayout()->documentSize();
+    QImage image(QSize(600, 200) * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        doc.drawContents(&painter);
+    }
+    const auto place = [&](std::int32_t model) {  // where the model character is drawn
+        const QTextBlock block = doc.findBlock(map.toDocument(model));
+        const QRectF rect = doc.documentLayout()->blockBoundingRect(block);
+        const QTextLine line = block.layout()->lineForTextPosition(map.toDocument(model) - block.position());
+        return QPointF(rect.left() + line.cursorToX(map.toDocument(model) - block.position()), rect.top() + line.y());
+    };
+    const auto pixel = [&](qreal x, qreal y) { return image.pixelColor(QPoint(qRound(x * ratio), qRound(y * ratio))); };
+    const QPointF a = place(0);       // "A\tB\vSecond\r"
+    const QPointF b = place(2);
+    const QPointF second = place(4);
+    QVERIFY2(qAbs(b.x() - (4 + 200 + 100 / 15.0)) < 2, qPrintable(QString::number(b.x())));
+    QCOMPARE(second.x(), b.x());
+    QVERIFY(second.y() > b.y());
+    QCOMPARE(a.y(), b.y());
+    // Shading, away from the text, in both cells.
+    for (qreal x : {150.0, 390.0})
+        QCOMPARE(pixel(x, second.y() + 5), QColor(255, 255, 0));
+    // The top border: dark from the row's left edge to its right edge, just above the text.
+    int dark = 0;
+    for (qreal x = 6; x <= 402; x += 1) {
+        bool found = false;
+        for (qreal y = a.y() - 4; y <= a.y() + 1 && !found; y += 0.5)
+            found = pixel(x, y).lightness() < 80;
+        dark += found ? 1 : 0;
+    }
+    QCOMPARE(dark, 397);
+    // Below the table the text is no longer shaded.
+    QCOMPARE(pixel(150, place(11).y() + 5), QColor(Qt::white));
 }
 
 void RichTextAdapterTest::setRichText_replacesContentAndOldDocument()
