@@ -394,6 +394,8 @@ void Builder::EnterCell(std::size_t table, std::size_t row, int textCell)
 void Builder::HandleEvent(const Event& event)
 {
     const PlannedTable& table = tables_[event.table];
+    if (event.kind != EventKind::TableStart && !table_)
+        return;  // a table always opens first; never steer into nothing
     switch (event.kind) {
     case EventKind::TableStart: {
         if (cursor_.positionInBlock() != 0)

@@ -550,6 +550,19 @@ void MireldaViewTest::table_linksFindCopyAndScrollInModelNumbering()
     view->copy();
     QCOMPARE(QApplication::clipboard()->text(),
              QStringLiteral("Ligne.\nNom\tVoir LINKS ici\nchat\tchien\nchat\nApres."));
+    // On paper the cells keep their widths: "Voir" starts 1500 twips right of "Nom".
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("table.pdf")));
+    printer.setResolution(1200);
+    const std::unique_ptr<QTextDocument> doc = view->printDocument(printer);
+    doc->documentLayout()->setPaintDevice(&printer);
+    doc->setPageSize(QSizeF(printer.width(), printer.height()));
+    const auto left = [&](const QString& text) {
+        return doc->documentLayout()->blockBoundingRect(doc->find(text).block()).left();
+    };
+    QVERIFY2(qAbs(left(QStringLiteral("Voir")) - left(QStringLiteral("Nom")) - 1250) < 30,
+             qPrintable(QString::number(left(QStringLiteral("Voir")) - left(QStringLiteral("Nom")))));
     // A click on the link inside the cell follows it.
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centerOf(151));
     QCOMPARE(view->currentArticle(), 2);
