@@ -35,6 +35,57 @@ const CharRun* RunAt(const RichDocument& document, std::int32_t position)
 
 namespace mirelda {
 
+namespace {
+
+bool ColorInRange(const RichDocument& d, std::int32_t index)
+{
+    return index >= -1 && index < static_cast<std::int64_t>(d.colors.size());
+}
+
+bool BorderInRange(const RichDocument& d, const CellBorder& b)
+{
+    return ColorInRange(d, b.color) && b.width >= 0;
+}
+
+// Each table-row paragraph has its row, in order; separators are tabs inside it.
+std::string CheckTableRows(const RichDocument& d)
+{
+    std::size_t next = 0;
+    for (const RichParagraph& p : d.paragraphs) {
+        if (!p.format.tableRow)
+            continue;
+        if (next >= d.tableRows.size())
+            return "table-row paragraph without its row";
+        const RichTableRow& row = d.tableRows[next++];
+        if (row.start != p.start || row.mark != p.mark)
+            return "table row does not match its paragraph";
+        std::int32_t previous = row.start - 1;
+        for (std::int32_t s : row.separators) {
+            if (s <= previous || s >= row.mark || d.text[static_cast<std::size_t>(s)] != kTab)
+                return "cell separator out of its row or not a tab";
+            previous = s;
+        }
+        if (row.cellAlignments.size() > row.separators.size() + 1)
+            return "more cell alignments than cells";
+        for (const TableCell& c : row.cells) {
+            if (!ColorInRange(d, c.background) || !ColorInRange(d, c.pattern) || c.shading < 0 ||
+                c.shading > 10000 || !BorderInRange(d, c.top) || !BorderInRange(d, c.left) ||
+                !BorderInRange(d, c.bottom) || !BorderInRange(d, c.right))
+                return "table cell colour or border out of range";
+        }
+        for (const CellBorder* b :
+             {&row.top, &row.left, &row.bottom, &row.right, &row.horizontal, &row.vertical}) {
+            if (!BorderInRange(d, *b))
+                return "table row border out of range";
+        }
+    }
+    if (next != d.tableRows.size())
+        return "table row without its paragraph";
+    return {};
+}
+
+} // namespace
+
 std::string CheckDocument(const RichDocument& d)
 {
     const auto size = static_cast<std::int64_t>(d.text.size());
@@ -98,7 +149,7 @@ std::string CheckDocument(const RichDocument& d)
         if (p.format.list.font < -1 || p.format.list.font >= static_cast<std::int64_t>(d.fonts.size()))
             return "list marker font out of range";
     }
-    return {};
+    return CheckTableRows(d);
 }
 
 } // namespace mirelda

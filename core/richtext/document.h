@@ -168,6 +168,64 @@ struct RichParagraph
     ParagraphFormat format;
 };
 
+// ---- Tables -----------------------------------------------------------------------------
+
+enum class BorderStyle : std::uint8_t { None, Single, Thick, Double, Dotted, Dashed };
+
+struct CellBorder
+{
+    BorderStyle style = BorderStyle::None;
+    std::int32_t width = 0;  // \brdrwN, twips; 0: the thinnest line
+    std::int32_t color = -1; // \brdrcfN, index into RichDocument::colors; -1: automatic
+
+    friend bool operator==(const CellBorder&, const CellBorder&) = default;
+};
+
+enum class CellAlignment : std::uint8_t { Top, Center, Bottom };
+
+// One cell as the row defines it (the words before its \cellx).
+struct TableCell
+{
+    std::int32_t edge = 0; // \cellxN: the cell's right edge, twips from the text margin
+    CellBorder top;        // \clbrdrt ...
+    CellBorder left;
+    CellBorder bottom;
+    CellBorder right;
+    std::int32_t background = -1; // \clcbpatN, colour index; -1: none
+    std::int32_t pattern = -1;    // \clcfpatN, colour of the shading; -1: automatic (black)
+    std::int32_t shading = 0;     // \clshdngN: hundredths of a percent of `pattern` over `background`
+    CellAlignment vertical = CellAlignment::Top;
+    bool mergeFirst = false; // \clmgf: the first of horizontally merged cells
+    bool merged = false;     // \clmrg: merged into the cell before it
+
+    friend bool operator==(const TableCell&, const TableCell&) = default;
+};
+
+// A table row: the paragraph [start, mark] with `tableRow` set. Its text cells are separated
+// by the tabs at `separators`; `cells` is the row's definition, which a damaged or hand-made
+// row may make longer or shorter than its text cells.
+struct RichTableRow
+{
+    std::int32_t start = 0;
+    std::int32_t mark = 0;
+    std::vector<std::int32_t> separators;  // increasing, in (start, mark); text[s] == kTab
+    std::vector<Alignment> cellAlignments; // paragraph alignment at each \cell, in order
+    std::vector<TableCell> cells;          // in \cellx order
+    std::int32_t origin = 0;               // \trleftN: where the row starts, twips
+    std::int32_t gap = 0;                  // \trgaphN: half the space between cells' text
+    std::int32_t paddingLeft = -1;         // \trpaddlN, \trpaddrN: the cells' inner margins, twips;
+    std::int32_t paddingRight = -1;        // -1: `gap`
+    std::int32_t height = 0;               // \trrhN: > 0 at least, < 0 exactly -N, 0 automatic
+    Alignment alignment = Alignment::Left; // \trql, \trqc, \trqr
+    // \trbrdrt, l, b, r, h (between rows), v (between cells): for cell sides without their own.
+    CellBorder top;
+    CellBorder left;
+    CellBorder bottom;
+    CellBorder right;
+    CellBorder horizontal;
+    CellBorder vertical;
+};
+
 // ---- Embedded objects and fields --------------------------------------------------------
 
 // Png, Jpeg: the file. Dib: a device-independent bitmap (\dibitmap, a BMP file without its
@@ -221,6 +279,7 @@ struct RichDocument
                                            // the final paragraph mark
     std::vector<RichPicture> pictures;     // in position order
     std::vector<RichHyperlink> hyperlinks; // in position order
+    std::vector<RichTableRow> tableRows;   // one for each table-row paragraph, in order
     std::int32_t defaultFont = -1;         // index into fonts of \deffN, -1 when absent
     std::int32_t codePage = 1252;          // \ansicpgN (\mac 10000, \pc 437, \pca 850)
 };

@@ -24,7 +24,13 @@ namespace mirelda::rtf {
     /* paragraph formatting */ X(pard) X(ql) X(qc) X(qr) X(qj) X(qd) X(li) X(lin) X(ri)      \
     X(rin) X(fi) X(sb) X(sa) X(sl) X(slmult) X(keep) X(keepn) X(pagebb) X(tx) X(tb) X(tqr)    \
     X(tqc) X(tqdec) X(tldot) X(tlhyph) X(tlul) X(tlth) X(tleq) X(intbl) X(itap) X(ls)         \
-    /* tables */ X(trowd) X(cellx) X(cell) X(row) X(nestcell) X(nestrow)                      \
+    /* tables */ X(trowd) X(cellx) X(cell) X(row) X(nestcell) X(nestrow) X(trgaph) X(trleft)  \
+    X(trrh) X(trql) X(trqc) X(trqr) X(trbrdrt) X(trbrdrl) X(trbrdrb) X(trbrdrr) X(trbrdrh)    \
+    X(trbrdrv) X(clbrdrt) X(clbrdrl) X(clbrdrb) X(clbrdrr) X(clcbpat) X(clcfpat) X(clshdng)   \
+    X(clvertalt) X(clvertalc) X(clvertalb) X(clmgf) X(clmrg) X(trpaddl) X(trpaddr)              \
+    /* borders */ X(brdrt) X(brdrl) X(brdrb) X(brdrr) X(brdrbtw) X(brdrbar) X(box) X(chbrdr)  \
+    X(brdrs) X(brdrth) X(brdrsh) X(brdrdb) X(brdrtriple) X(brdrdot) X(brdrdash) X(brdrdashsm) \
+    X(brdrhair) X(brdrnone) X(brdrw) X(brdrcf)                                                \
     /* numbering */ X(pnlvlblt) X(pnlvlbody) X(pnlvlcont) X(pnlvl) X(pndec) X(pncard)         \
     X(pnord) X(pnordt) X(pnucltr) X(pnlcltr) X(pnucrm) X(pnlcrm) X(pnstart) X(pnf)           \
     X(pnindent)                                                                               \

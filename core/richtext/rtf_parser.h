@@ -125,6 +125,21 @@ struct NoState
 {
 };
 
+// What \brdrs, \brdrw, \brdrcf... apply to: the side last named by \clbrdrX or \trbrdrX.
+enum class BorderTarget : std::uint8_t {
+    None, // a paragraph or character border, which the reader does not keep
+    CellTop,
+    CellLeft,
+    CellBottom,
+    CellRight,
+    RowTop,
+    RowLeft,
+    RowBottom,
+    RowRight,
+    RowHorizontal,
+    RowVertical,
+};
+
 template <bool Rich> struct GroupState
 {
     Dest dest = Dest::Text;
@@ -162,7 +177,15 @@ struct RichExtra
     PnState pn; // the \pn group being read
     std::u16string listText;
     std::vector<std::int32_t> cellEdges;
-    CharFormat cellTabFormat; // the format in force at the \cell whose tab is pending
+    CharFormat cellTabFormat;       // the format in force at the \cell whose tab is pending
+    bool pendingCellNested = false; // that \cell was a \nestcell: no cell of the row ends there
+    // The row definition in force (\trowd ... \cellx) and the cell being defined.
+    RichTableRow rowDefinition;
+    TableCell nextCell;
+    BorderTarget border = BorderTarget::None;
+    // The cells of the paragraph being read.
+    std::vector<std::int32_t> separators;
+    std::vector<Alignment> cellAlignments;
     bool pageBreakPending = false;
     // The numbering sequence of the paragraphs read so far.
     bool previousListed = false;
@@ -301,7 +324,7 @@ template <bool Rich> class Parser
     void CheckRun();
     void CheckRun(const CharFormat& format);
     void Paragraph(Kw kw);
-    void Cell();
+    void Cell(bool nested);
     void Row();
     void Picture();
     void Binary(std::int32_t count);
@@ -315,6 +338,7 @@ template <bool Rich> class Parser
     void FontWord(Kw kw, std::int32_t value);
     void CharWord(Kw kw, bool has, std::int32_t value);
     void ParaWord(Kw kw, bool has, std::int32_t value);
+    bool TableWord(Kw kw, bool has, std::int32_t value);
     void NumberingWord(Kw kw, bool has, std::int32_t value);
     void PictureWord(Kw kw, std::int32_t value);
     std::int32_t ColorIndex(std::int32_t value) const;

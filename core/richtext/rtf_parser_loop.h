@@ -462,8 +462,11 @@ template <bool Rich> void Parser<Rich>::EmitPendingCellTab()
     if (!pendingCellTab_)
         return;
     pendingCellTab_ = false;
-    if constexpr (Rich)
+    if constexpr (Rich) {
         CheckRun(extra_.cellTabFormat);
+        if (!extra_.pendingCellNested)
+            extra_.separators.push_back(Position());
+    }
     text_.push_back(kTab);
 }
 
@@ -536,14 +539,18 @@ template <bool Rich> void Parser<Rich>::Paragraph(Kw kw)
 // Cells are separated by tabs: a \cell's tab is written when more of the row follows, so the
 // row's last \cell before \row adds nothing. Whatever records a position meanwhile (a link's
 // first character, a picture) takes NextPosition(), past the tab still to come.
-template <bool Rich> void Parser<Rich>::Cell()
+template <bool Rich> void Parser<Rich>::Cell(bool nested)
 {
     if (Top().dest != Dest::Text)
         return;
     EmitPendingCellTab();
     pendingCellTab_ = true;
-    if constexpr (Rich)
+    if constexpr (Rich) {
         extra_.cellTabFormat = Top().rich.chars;
+        extra_.pendingCellNested = nested;
+        if (!nested)
+            extra_.cellAlignments.push_back(Top().rich.para.alignment);
+    }
 }
 
 template <bool Rich> void Parser<Rich>::Row()

@@ -89,8 +89,19 @@ template <bool Rich> void Parser<Rich>::AddParagraph(std::int32_t mark, bool row
         f.tabs.assign(p.tabs.begin(), p.tabs.begin() + p.tabCount);
         f.list = MakeMarker(p);
         f.tableRow = rowEnd || s.inTable;
-        if (f.tableRow)
+        if (f.tableRow) {
             f.cellEdges = x.cellEdges;
+            RichTableRow row = x.rowDefinition;
+            row.start = x.paragraphStart;
+            row.mark = mark;
+            row.separators = std::move(x.separators);
+            row.cellAlignments = std::move(x.cellAlignments);
+            if (row.cellAlignments.size() > row.separators.size() + 1)
+                row.cellAlignments.resize(row.separators.size() + 1);
+            x.doc.tableRows.push_back(std::move(row));
+        }
+        x.separators.clear();
+        x.cellAlignments.clear();
         x.doc.paragraphs.push_back(std::move(paragraph));
         x.paragraphStart = mark + 1;
         x.listText.clear();

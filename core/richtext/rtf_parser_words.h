@@ -289,7 +289,7 @@ template <bool Rich> bool Parser<Rich>::CharacterWord(Kw kw)
         return true;
     case Kw::k_cell:
     case Kw::k_nestcell:
-        Cell();
+        Cell(kw == Kw::k_nestcell);
         return true;
     case Kw::k_row:
         Row();
@@ -686,17 +686,203 @@ template <bool Rich> void Parser<Rich>::ParaWord(Kw kw, bool has, std::int32_t v
         case Kw::k_tb:
             AddTab(value, TabKind::Bar);
             break;
-        case Kw::k_trowd:
-            extra_.cellEdges.clear();
-            break;
-        case Kw::k_cellx:
-            if (extra_.cellEdges.size() < kMaxCells)
-                extra_.cellEdges.push_back(twips);
-            break;
         default:
+            TableWord(kw, has, value);
             break;
         }
     }
+}
+
+// Row definition words; true when `kw` is one.
+template <bool Rich> bool Parser<Rich>::TableWord(Kw kw, bool has, std::int32_t value)
+{
+    if constexpr (Rich) {
+        RichExtra& x = extra_;
+        RichTableRow& row = x.rowDefinition;
+        TableCell& cell = x.nextCell;
+        const std::int32_t twips = ClampTwips(value);
+        CellBorder* border = nullptr;
+        switch (x.border) {
+        case BorderTarget::CellTop:
+            border = &cell.top;
+            break;
+        case BorderTarget::CellLeft:
+            border = &cell.left;
+            break;
+        case BorderTarget::CellBottom:
+            border = &cell.bottom;
+            break;
+        case BorderTarget::CellRight:
+            border = &cell.right;
+            break;
+        case BorderTarget::RowTop:
+            border = &row.top;
+            break;
+        case BorderTarget::RowLeft:
+            border = &row.left;
+            break;
+        case BorderTarget::RowBottom:
+            border = &row.bottom;
+            break;
+        case BorderTarget::RowRight:
+            border = &row.right;
+            break;
+        case BorderTarget::RowHorizontal:
+            border = &row.horizontal;
+            break;
+        case BorderTarget::RowVertical:
+            border = &row.vertical;
+            break;
+        case BorderTarget::None:
+            break;
+        }
+        const auto style = [&](BorderStyle s) {
+            if (border)
+                border->style = s;
+        };
+        switch (kw) {
+        case Kw::k_trowd:
+            x.cellEdges.clear();
+            row = RichTableRow{};
+            cell = TableCell{};
+            x.border = BorderTarget::None;
+            break;
+        case Kw::k_cellx:
+            if (x.cellEdges.size() < kMaxCells) {
+                x.cellEdges.push_back(twips);
+                cell.edge = twips;
+                row.cells.push_back(cell);
+            }
+            cell = TableCell{};
+            x.border = BorderTarget::None;
+            break;
+        case Kw::k_trgaph:
+            row.gap = std::clamp(value, 0, 1440 * 4);
+            break;
+        case Kw::k_trpaddl:
+            row.paddingLeft = std::clamp(value, 0, 1440 * 4);
+            break;
+        case Kw::k_trpaddr:
+            row.paddingRight = std::clamp(value, 0, 1440 * 4);
+            break;
+        case Kw::k_trleft:
+            row.origin = twips;
+            break;
+        case Kw::k_trrh:
+            row.height = twips;
+            break;
+        case Kw::k_trql:
+            row.alignment = Alignment::Left;
+            break;
+        case Kw::k_trqc:
+            row.alignment = Alignment::Center;
+            break;
+        case Kw::k_trqr:
+            row.alignment = Alignment::Right;
+            break;
+        case Kw::k_clcbpat:
+            cell.background = ColorIndex(value);
+            break;
+        case Kw::k_clcfpat:
+            cell.pattern = ColorIndex(value);
+            break;
+        case Kw::k_clshdng:
+            cell.shading = std::clamp(value, 0, 10000);
+            break;
+        case Kw::k_clvertalt:
+            cell.vertical = CellAlignment::Top;
+            break;
+        case Kw::k_clvertalc:
+            cell.vertical = CellAlignment::Center;
+            break;
+        case Kw::k_clvertalb:
+            cell.vertical = CellAlignment::Bottom;
+            break;
+        case Kw::k_clmgf:
+            cell.mergeFirst = true;
+            break;
+        case Kw::k_clmrg:
+            cell.merged = true;
+            break;
+        case Kw::k_clbrdrt:
+            x.border = BorderTarget::CellTop;
+            break;
+        case Kw::k_clbrdrl:
+            x.border = BorderTarget::CellLeft;
+            break;
+        case Kw::k_clbrdrb:
+            x.border = BorderTarget::CellBottom;
+            break;
+        case Kw::k_clbrdrr:
+            x.border = BorderTarget::CellRight;
+            break;
+        case Kw::k_trbrdrt:
+            x.border = BorderTarget::RowTop;
+            break;
+        case Kw::k_trbrdrl:
+            x.border = BorderTarget::RowLeft;
+            break;
+        case Kw::k_trbrdrb:
+            x.border = BorderTarget::RowBottom;
+            break;
+        case Kw::k_trbrdrr:
+            x.border = BorderTarget::RowRight;
+            break;
+        case Kw::k_trbrdrh:
+            x.border = BorderTarget::RowHorizontal;
+            break;
+        case Kw::k_trbrdrv:
+            x.border = BorderTarget::RowVertical;
+            break;
+        case Kw::k_brdrt:
+        case Kw::k_brdrl:
+        case Kw::k_brdrb:
+        case Kw::k_brdrr:
+        case Kw::k_brdrbtw:
+        case Kw::k_brdrbar:
+        case Kw::k_box:
+        case Kw::k_chbrdr:
+            x.border = BorderTarget::None;
+            break;
+        case Kw::k_brdrs:
+        case Kw::k_brdrsh:
+        case Kw::k_brdrhair:
+            style(BorderStyle::Single);
+            break;
+        case Kw::k_brdrth:
+            style(BorderStyle::Thick);
+            break;
+        case Kw::k_brdrdb:
+        case Kw::k_brdrtriple:
+            style(BorderStyle::Double);
+            break;
+        case Kw::k_brdrdot:
+            style(BorderStyle::Dotted);
+            break;
+        case Kw::k_brdrdash:
+        case Kw::k_brdrdashsm:
+            style(BorderStyle::Dashed);
+            break;
+        case Kw::k_brdrnone:
+            style(BorderStyle::None);
+            break;
+        case Kw::k_brdrw:
+            if (border)
+                border->width = std::clamp(value, 0, 255);
+            break;
+        case Kw::k_brdrcf:
+            if (border)
+                border->color = ColorIndex(value);
+            break;
+        default:
+            return false;
+        }
+        return true;
+    }
+    static_cast<void>(kw);
+    static_cast<void>(has);
+    static_cast<void>(value);
+    return false;
 }
 
 template <bool Rich> void Parser<Rich>::NumberingWord(Kw kw, bool has, std::int32_t value)

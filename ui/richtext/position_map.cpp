@@ -4,53 +4,89 @@
 
 namespace mirelda {
 
-PositionMap::PositionMap(std::vector<TextSpan> hiddenSpans)
+void PositionMap::addShown(std::int32_t modelPosition, std::int32_t documentPosition, std::int32_t length)
 {
-    // Keep only real spans, sorted and merged, so that both lookups can bisect.
-    std::erase_if(hiddenSpans, [](const TextSpan& s) { return s.length <= 0 || s.first < 0; });
-    std::sort(hiddenSpans.begin(), hiddenSpans.end(),
-              [](const TextSpan& a, const TextSpan& b) { return a.first < b.first; });
-    for (const TextSpan& s : hiddenSpans) {
-        if (!spans_.empty() && s.first <= spans_.back().first + spans_.back().length) {
-            TextSpan& last = spans_.back();
-            last.length = std::max(last.first + last.length, s.first + s.length) - last.first;
-        } else {
-            spans_.push_back(s);
+    identity_ = false;
+    if (length <= 0)
+        return;
+    if (!segments_.empty()) {
+        Segment& last = segments_.back();
+        // Out of order: a builder fault; keep the map searchable rather than wrong everywhere.
+        if (modelPosition < last.model + last.length || documentPosition < last.document + last.length)
+            return;
+        if (modelPosition == last.model + last.length && documentPosition == last.document + last.length) {
+            last.length += length;
+            return;
         }
     }
-    documentStart_.reserve(spans_.size());
-    std::int32_t hiddenBefore = 0;
-    for (const TextSpan& s : spans_) {
-        documentStart_.push_back(s.first - hiddenBefore);
-        hiddenBefore += s.length;
-    }
+    segments_.push_back({modelPosition, documentPosition, length});
+}
+
+void PositionMap::finish(std::int32_t modelLength, std::int32_t documentLength)
+{
+    modelLength_ = std::max(modelLength, 0);
+    documentLength_ = std::max(documentLength, 0);
+    identity_ = modelLength_ == documentLength_ &&
+                (segments_.empty() ? modelLength_ == 0
+                                   : segments_.size() == 1 && segments_[0].model == 0 &&
+                                         segments_[0].document == 0 && segments_[0].length == modelLength_);
+}
+
+std::ptrdiff_t PositionMap::segmentAt(std::int32_t position, bool model, bool before) const
+{
+    const auto start = [model](const Segment& s) { return model ? s.model : s.document; };
+    const std::int32_t key = before ? position - 1 : position;
+    auto it = std::upper_bound(segments_.begin(), segments_.end(), key,
+                               [&](std::int32_t p, const Segment& s) { return p < start(s); });
+    return (it - segments_.begin()) - 1;
 }
 
 std::int32_t PositionMap::toDocument(std::int32_t modelPosition) const
 {
-    // Spans that start at or before the position: all of them hide characters before it,
-    // except that the last may hold the position itself.
-    auto it = std::upper_bound(spans_.begin(), spans_.end(), modelPosition,
-                               [](std::int32_t p, const TextSpan& s) { return p < s.first; });
-    if (it == spans_.begin())
+    if (identity_)
         return modelPosition;
-    const auto index = static_cast<std::size_t>(it - spans_.begin()) - 1;
-    const TextSpan& s = spans_[index];
-    if (modelPosition < s.first + s.length)
-        return documentStart_[index];
-    return modelPosition - (s.first - documentStart_[index]) - s.length;
+    const std::ptrdiff_t i = segmentAt(modelPosition, true, false);
+    if (i >= 0 && modelPosition < segments_[i].model + segments_[i].length)
+        return segments_[i].document + (modelPosition - segments_[i].model);
+    const auto next = static_cast<std::size_t>(i + 1);
+    if (next < segments_.size())
+        return segments_[next].document;
+    return std::max(0, documentLength_ - 1);
+}
+
+std::int32_t PositionMap::toDocumentEnd(std::int32_t modelPosition) const
+{
+    if (identity_)
+        return modelPosition;
+    const std::ptrdiff_t i = segmentAt(modelPosition, true, true);
+    if (i < 0)
+        return toDocument(modelPosition);
+    const Segment& s = segments_[i];
+    return s.document + std::min(modelPosition - s.model, s.length);
 }
 
 std::int32_t PositionMap::toModel(std::int32_t documentPosition) const
 {
-    // A span whose document place is at or before the position lies wholly before the
-    // character there.
-    auto it = std::upper_bound(documentStart_.begin(), documentStart_.end(), documentPosition);
-    if (it == documentStart_.begin())
+    if (identity_)
         return documentPosition;
-    const auto index = static_cast<std::size_t>(it - documentStart_.begin()) - 1;
-    const TextSpan& s = spans_[index];
-    return documentPosition + (s.first - documentStart_[index]) + s.length;
+    const std::ptrdiff_t i = segmentAt(documentPosition, false, false);
+    if (i >= 0 && documentPosition < segments_[i].document + segments_[i].length)
+        return segments_[i].model + (documentPosition - segments_[i].document);
+    const auto next = static_cast<std::size_t>(i + 1);
+    if (next < segments_.size())
+        return segments_[next].model;
+    return std::max(0, modelLength_ - 1);
 }
 
-}  // namespace mirelda
+std::int32_t PositionMap::toModelEnd(std::int32_t documentPosition) const
+{
+    if (identity_)
+        return documentPosition;
+    const std::ptrdiff_t i = segmentAt(documentPosition, false, true);
+    if (i < 0)
+        return toModel(documentPosition);
+    const Segment& s = segments_[i];
+    return s.model + std::min(documentPosition - s.document, s.length);
+}
+
+} // namespace mirelda

@@ -19,6 +19,7 @@ LoadedRichText SetRichText(QTextEdit& target, std::string_view rtf)
     document->setDefaultFont(target.font());
     LoadedRichText loaded;
     loaded.map = BuildTextDocument(model, *document);
+    loaded.hidden = HiddenSpans(model);
     loaded.text = std::move(model.text);
 
     // The control deletes a document it created itself when another replaces it.

@@ -1,10 +1,12 @@
 #pragma once
 // SetRichText: the one way the program replaces a text control's content with RTF.
 
+#include "core/richtext/document.h"
 #include "ui/richtext/position_map.h"
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QTextEdit;
 
@@ -12,8 +14,9 @@ namespace mirelda {
 
 // What a control holds after SetRichText, in the model's numbering.
 struct LoadedRichText {
-    std::u16string text;  // one unit per position, hidden text included
-    PositionMap map;      // model <-> QTextDocument positions
+    std::u16string text;           // one unit per position, hidden text included
+    PositionMap map;               // model <-> QTextDocument positions
+    std::vector<TextSpan> hidden;  // the hidden stretches of `text`, in order
 };
 
 // Reads `rtf` and replaces the whole content of `target` with it, without showing any

@@ -1,20 +1,17 @@
 #include "ui/richtext/text_document_builder.h"
 
 #include "ui/richtext/picture_object.h"
+#include "ui/richtext/table_plan.h"
 
-#include <QBrush>
 #include <QColor>
 #include <QFont>
-#include <QImage>
-#include <QPainter>
 #include <QString>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextImageFormat>
 #include <QTextList>
 #include <QTextListFormat>
-#include <QUrl>
+#include <QTextTable>
 
 #include <algorithm>
 #include <cmath>
@@ -95,22 +92,54 @@ public:
     PositionMap Run();
 
 private:
+    // A block of the document and the model paragraph whose format it takes.
+    struct Entry {
+        QTextBlock block;
+        const RichParagraph* paragraph = nullptr;
+        QTextCharFormat markFormat;
+        const RichTableRow* row = nullptr;  // set for a table cell's block
+        int textCell = 0;
+    };
+    // Where the model's table structure steers the cursor.
+    enum class EventKind { TableStart, CellEnd, RowEnd };
+    struct Event {
+        std::int32_t position = 0;
+        EventKind kind = EventKind::TableStart;
+        std::size_t table = 0;
+        std::size_t row = 0;  // index in the planned table
+        int textCell = 0;     // CellEnd: the text cell that ends here
+    };
+
     QTextCharFormat CharFormatOf(const CharFormat& f) const;
     QTextBlockFormat BlockFormatOf(const ParagraphFormat& f) const;
     void Flush(std::int32_t from, std::int32_t to, const QTextCharFormat& format);
     void InsertPicture(std::int32_t position, const QTextCharFormat& format);
     void ApplyParagraphFormats();
     const RichParagraph* ParagraphOfMark(std::int32_t mark) const;
+    void PlanEvents();
+    void PlanDrawnNumbers();
+    void StartBlock(std::int32_t paragraphStart);
+    void HandleEvent(const Event& event);
+    void EnterCell(std::size_t table, std::size_t row, int textCell);
+    QTextBlockFormat CellBlockFormat(const ParagraphFormat& f, const RichTableRow& row, int textCell) const;
 
     const RichDocument& model_;
     QTextDocument& doc_;
     QTextCursor cursor_;
     const double dpiX_;
-    // For each block of the document, the model paragraph whose mark ends it.
-    std::vector<const RichParagraph*> blockParagraph_;
-    std::vector<QTextCharFormat> blockMarkFormat_;
+    PositionMap map_;
+    std::vector<Entry> entries_;
+    QTextCharFormat lastFormat_;
     std::size_t nextPicture_ = 0;
     int pictureCount_ = 0;
+    std::vector<PlannedTable> tables_;
+    std::vector<Event> events_;
+    QTextTable* table_ = nullptr;  // the table being filled
+    int cellRow_ = -1;             // its cell the cursor is in
+    int cellColumn_ = -1;
+    // Numbered paragraphs whose number a QTextList cannot show (it counts from 1): their
+    // number is drawn as text in front of the paragraph.
+    std::vector<bool> drawnNumber_;
 };
 
 QTextCharFormat Builder::CharFormatOf(const CharFormat& f) const
@@ -180,12 +209,7 @@ QTextBlockFormat Builder::BlockFormatOf(const ParagraphFormat& f) const
         }
     }
     QList<QTextOption::Tab> tabs;
-    if (f.tableRow) {
-        // Cells are separated by tabs: each cell starts at the right edge of the one before.
-        for (std::size_t i = 0; i + 1 < f.cellEdges.size(); ++i)
-            if (f.cellEdges[i] > 0)
-                tabs.append(QTextOption::Tab(Pixels(f.cellEdges[i]), QTextOption::LeftTab));
-    } else {
+    if (!f.tableRow) {  // a row's cells are a table's, its tab stops the cells' own
         for (const TabStop& t : f.tabs) {
             const double x = Pixels(t.position);
             switch (t.kind) {
@@ -228,6 +252,7 @@ void Builder::Flush(std::int32_t from, std::int32_t to, const QTextCharFormat& f
     QChar* out = chunk.data();
     for (std::int32_t p = from; p < to; ++p)
         *out++ = DocumentCharacterImpl(model_.text[static_cast<std::size_t>(p)]);
+    map_.addShown(from, cursor_.position(), to - from);
     cursor_.insertText(chunk, format);
 }
 
@@ -248,55 +273,189 @@ const RichParagraph* Builder::ParagraphOfMark(std::int32_t mark) const
     return it == model_.paragraphs.end() ? nullptr : &*it;
 }
 
+void Builder::PlanEvents()
+{
+    tables_ = PlanTables(model_);
+    for (std::size_t t = 0; t < tables_.size(); ++t) {
+        const PlannedTable& table = tables_[t];
+        for (std::size_t r = 0; r < table.rows.size(); ++r) {
+            const RichTableRow& row = model_.tableRows[table.rows[r].row];
+            if (r == 0)
+                events_.push_back({row.start, EventKind::TableStart, t, 0, 0});
+            for (std::size_t k = 0; k < row.separators.size(); ++k)
+                events_.push_back({row.separators[k], EventKind::CellEnd, t, r, static_cast<int>(k)});
+            events_.push_back({row.mark, EventKind::RowEnd, t, r, 0});
+        }
+    }
+}
+
+void Builder::PlanDrawnNumbers()
+{
+    // A numbered paragraph joins the open list of its kind when its number is that list's
+    // next one, and opens a list when it is 1; any other number is drawn by us.
+    std::map<ListKind, int> next;
+    drawnNumber_.assign(model_.paragraphs.size(), false);
+    for (std::size_t i = 0; i < model_.paragraphs.size(); ++i) {
+        const ParagraphFormat& f = model_.paragraphs[i].format;
+        const ListMarker& marker = f.list;
+        if (f.tableRow || marker.kind == ListKind::None || marker.kind == ListKind::Bullet)
+            continue;
+        const int number = std::max(1, marker.number);
+        int& open = next[marker.kind];
+        if (open == number || number == 1)
+            open = number + 1;
+        else
+            drawnNumber_[i] = true;
+    }
+}
+
+// At the start of a new block: a number the list cannot draw goes in front of the text, as
+// document-only characters.
+void Builder::StartBlock(std::int32_t paragraphStart)
+{
+    auto it = std::lower_bound(model_.paragraphs.begin(), model_.paragraphs.end(), paragraphStart,
+                               [](const RichParagraph& p, std::int32_t s) { return p.start < s; });
+    if (it == model_.paragraphs.end() || it->start != paragraphStart ||
+        !drawnNumber_[static_cast<std::size_t>(it - model_.paragraphs.begin())])
+        return;
+    const CharRun* run = RunAt(model_, paragraphStart);
+    CharFormat marker = run ? run->format : CharFormat{};
+    if (it->format.list.font >= 0)
+        marker.font = it->format.list.font;
+    cursor_.insertText(ToQString(it->format.list.text) + QLatin1Char('\t'), CharFormatOf(marker));
+}
+
+void Builder::EnterCell(std::size_t table, std::size_t row, int textCell)
+{
+    const PlannedRow& planned = tables_[table].rows[row];
+    const int index = planned.cellOfTextCell[static_cast<std::size_t>(
+        std::clamp(textCell, 0, static_cast<int>(planned.cellOfTextCell.size()) - 1))];
+    const int column = planned.cells[static_cast<std::size_t>(index)].column;
+    if (cellRow_ == static_cast<int>(row) && cellColumn_ == column)
+        return;  // merged cells: the next one's text follows in the same cell
+    cellRow_ = static_cast<int>(row);
+    cellColumn_ = column;
+    cursor_.setPosition(table_->cellAt(cellRow_, column).firstCursorPosition().position());
+    const RichTableRow& model = model_.tableRows[planned.row];
+    entries_.push_back({cursor_.block(), ParagraphOfMark(model.mark), lastFormat_, &model, textCell});
+}
+
+void Builder::HandleEvent(const Event& event)
+{
+    const PlannedTable& table = tables_[event.table];
+    if (event.kind != EventKind::TableStart && !table_)
+        return;  // a table always opens first; never steer into nothing
+    switch (event.kind) {
+    case EventKind::TableStart: {
+        if (cursor_.positionInBlock() != 0)
+            cursor_.insertBlock();  // a document-only break: a table starts a block
+        const auto rows = static_cast<int>(table.rows.size());
+        const auto columns = static_cast<int>(table.edges.size()) - 1;
+        table_ = cursor_.insertTable(rows, columns, TableFormatOf(model_, table));
+        for (std::size_t r = 0; r < table.rows.size(); ++r) {
+            const auto& cells = table.rows[r].cells;
+            for (std::size_t c = 0; c < cells.size(); ++c) {
+                if (cells[c].span > 1)
+                    table_->mergeCells(static_cast<int>(r), cells[c].column, 1, cells[c].span);
+                table_->cellAt(static_cast<int>(r), cells[c].column)
+                    .setFormat(CellFormatOf(model_, table, r, c));
+            }
+        }
+        cellRow_ = cellColumn_ = -1;
+        EnterCell(event.table, 0, 0);
+        break;
+    }
+    case EventKind::CellEnd: EnterCell(event.table, event.row, event.textCell + 1); break;
+    case EventKind::RowEnd:
+        if (event.row + 1 < table.rows.size()) {
+            EnterCell(event.table, event.row + 1, 0);
+        } else {
+            cursor_.setPosition(table_->lastPosition() + 1);
+            table_ = nullptr;
+            cellRow_ = cellColumn_ = -1;
+            StartBlock(model_.tableRows[table.rows[event.row].row].mark + 1);
+        }
+        break;
+    }
+}
+
 PositionMap Builder::Run()
 {
-    std::vector<TextSpan> hidden;
     const auto textSize = static_cast<std::int32_t>(model_.text.size());
     const std::int32_t finalMark = textSize - 1;
-    QTextCharFormat lastFormat;
+    bool finalHidden = true;
+    PlanEvents();
+    PlanDrawnNumbers();
+    std::size_t nextEvent = 0;
 
     cursor_.beginEditBlock();
+    StartBlock(0);
     for (const CharRun& run : model_.runs) {
         const std::int32_t start = std::clamp(run.start, 0, textSize);
         const auto end = static_cast<std::int32_t>(
             std::clamp<std::int64_t>(std::int64_t{run.start} + run.length, start, textSize));
         if (start == end)
             continue;
-        if (run.format.hidden) {
-            if (!hidden.empty() && hidden.back().first + hidden.back().length == start)
-                hidden.back().length += end - start;
-            else
-                hidden.push_back({start, end - start});
-            continue;
+        // Hidden text is left out, but the table structure it holds still steers the cursor.
+        const bool hidden = run.format.hidden;
+        const QTextCharFormat format = hidden ? QTextCharFormat() : CharFormatOf(run.format);
+        if (!hidden) {
+            lastFormat_ = format;
+            if (end == textSize)
+                finalHidden = false;
         }
-        const QTextCharFormat format = CharFormatOf(run.format);
-        lastFormat = format;
         std::int32_t pending = start;
         for (std::int32_t p = start; p < end; ++p) {
+            bool consumed = false;
+            while (nextEvent < events_.size() && events_[nextEvent].position <= p) {
+                const Event& event = events_[nextEvent++];
+                if (event.position < p)
+                    continue;  // cannot happen: events lie inside the text, in order
+                if (!hidden)
+                    Flush(pending, p, format);
+                pending = p;
+                if (event.kind != EventKind::TableStart) {
+                    consumed = true;  // the separator tab or the row's mark: no character
+                    pending = p + 1;
+                }
+                HandleEvent(event);
+            }
+            if (consumed || hidden)
+                continue;
             const char16_t c = model_.text[static_cast<std::size_t>(p)];
             if (c != kParagraphMark && c != kObjectMark)
                 continue;
             Flush(pending, p, format);
             pending = p + 1;
             if (c == kObjectMark) {
+                map_.addShown(p, cursor_.position(), 1);
                 InsertPicture(p, format);
             } else {
-                blockParagraph_.push_back(ParagraphOfMark(p));
-                blockMarkFormat_.push_back(format);
-                if (p != finalMark)
+                entries_.push_back({cursor_.block(), ParagraphOfMark(p), format, nullptr, 0});
+                if (p != finalMark) {
+                    map_.addShown(p, cursor_.position(), 1);
                     cursor_.insertBlock();
+                    StartBlock(p + 1);
+                }
             }
         }
-        Flush(pending, end, format);
+        if (!hidden)
+            Flush(pending, end, format);
     }
-    // The document's last block ends at the final mark even when that mark is hidden.
-    if (blockParagraph_.size() < static_cast<std::size_t>(doc_.blockCount())) {
-        blockParagraph_.push_back(model_.paragraphs.empty() ? nullptr : &model_.paragraphs.back());
-        blockMarkFormat_.push_back(lastFormat);
+    // The document's last block ends at the final mark even when that mark is hidden; after
+    // a table that ends the text it holds nothing of the model.
+    if (entries_.empty() || entries_.back().block != doc_.lastBlock()) {
+        const bool afterTable = !model_.paragraphs.empty() && model_.paragraphs.back().format.tableRow;
+        entries_.push_back({doc_.lastBlock(),
+                            model_.paragraphs.empty() || afterTable ? nullptr : &model_.paragraphs.back(),
+                            lastFormat_, nullptr, 0});
     }
     ApplyParagraphFormats();
     cursor_.endEditBlock();
-    return PositionMap(std::move(hidden));
+    if (!finalHidden)
+        map_.addShown(finalMark, doc_.characterCount() - 1, 1);
+    map_.finish(textSize, doc_.characterCount());
+    return std::move(map_);
 }
 
 QTextListFormat::Style ListStyleOf(ListKind kind)
@@ -342,11 +501,9 @@ QString Numeral(ListKind kind, int number)
 
 void Builder::ApplyParagraphFormats()
 {
-    // Bullets: one list per run of consecutive bulleted paragraphs. Numbers: the list counts
-    // its items from 1, so a paragraph joins the open list of its kind whose next number is
-    // its own, even across unnumbered paragraphs; a list starts anew at number 1. (This Qt
-    // cannot start a list at another number: such a paragraph joins or opens a list of its
-    // kind and may show a different ordinal.)
+    // Bullets: one list per run of consecutive bulleted paragraphs. Numbers: a paragraph joins
+    // the open list of its kind whose next number is its own, even across unnumbered
+    // paragraphs, and number 1 opens a list; other numbers are drawn as text (StartBlock).
     struct OpenList {
         QTextList* list = nullptr;
         int next = 1;
@@ -354,25 +511,50 @@ void Builder::ApplyParagraphFormats()
     std::map<ListKind, OpenList> numbered;
     QTextList* bullets = nullptr;
 
-    QTextBlock block = doc_.begin();
-    for (std::size_t i = 0; block.isValid() && i < blockParagraph_.size(); ++i, block = block.next()) {
-        const RichParagraph* paragraph = blockParagraph_[i];
-        QTextCursor c(block);
-        c.setBlockCharFormat(blockMarkFormat_[i]);
-        if (!paragraph) {
+    for (const Entry& entry : entries_) {
+        const RichParagraph* paragraph = entry.paragraph;
+        QTextCursor c(entry.block);
+        if (entry.row) {
+            // A cell's first block starts with the cell's own boundary, which holds the
+            // cell's format: merge, never replace.
+            c.mergeBlockCharFormat(entry.markFormat);
+            if (paragraph)
+                c.setBlockFormat(CellBlockFormat(paragraph->format, *entry.row, entry.textCell));
             bullets = nullptr;
             continue;
         }
-        c.setBlockFormat(BlockFormatOf(paragraph->format));
+        c.setBlockCharFormat(entry.markFormat);
+        if (!paragraph) {
+            // The block a table that ends the text leaves after it: no line of its own.
+            QTextBlockFormat none;
+            none.setLineHeight(0, QTextBlockFormat::FixedHeight);
+            c.setBlockFormat(none);
+            bullets = nullptr;
+            continue;
+        }
+        QTextBlockFormat blockFormat = BlockFormatOf(paragraph->format);
         const ListMarker& marker = paragraph->format.list;
+        const auto index = static_cast<std::size_t>(paragraph - model_.paragraphs.data());
+        const bool drawn = index < drawnNumber_.size() && drawnNumber_[index];
+        if (drawn) {
+            // The number and its tab hang in the first-line indent, the text starts at the
+            // left indent, as the list would show it. (The tab stop counts from the line's
+            // start, in a length the layout scales itself.)
+            const double hang = -std::min(0.0, DevicePixels(paragraph->format.firstIndent, dpiX_));
+            blockFormat.setTextIndent(-hang);
+            if (hang > 0)
+                blockFormat.setTabPositions(
+                    {QTextOption::Tab(Pixels(-double(paragraph->format.firstIndent)), QTextOption::LeftTab)});
+        }
+        c.setBlockFormat(blockFormat);
         if (marker.kind != ListKind::Bullet)
             bullets = nullptr;
-        if (marker.kind == ListKind::None)
+        if (marker.kind == ListKind::None || drawn)
             continue;
 
         if (marker.kind == ListKind::Bullet) {
             if (bullets) {
-                bullets->add(block);
+                bullets->add(entry.block);
             } else {
                 QTextListFormat format;
                 format.setStyle(QTextListFormat::ListDisc);
@@ -383,8 +565,8 @@ void Builder::ApplyParagraphFormats()
         }
         const int number = std::max(1, marker.number);
         OpenList& open = numbered[marker.kind];
-        if (open.list && (open.next == number || number != 1)) {
-            open.list->add(block);
+        if (open.list && open.next == number) {
+            open.list->add(entry.block);
         } else {
             QTextListFormat format;
             format.setStyle(ListStyleOf(marker.kind));
@@ -400,6 +582,24 @@ void Builder::ApplyParagraphFormats()
         }
         open.next = number + 1;
     }
+}
+
+// A table cell's paragraph: the row's paragraph format with the cell's own alignment, and the
+// row's height as the height of its lines.
+QTextBlockFormat Builder::CellBlockFormat(const ParagraphFormat& f, const RichTableRow& row,
+                                          int textCell) const
+{
+    QTextBlockFormat out = BlockFormatOf(f);
+    if (textCell >= 0 && static_cast<std::size_t>(textCell) < row.cellAlignments.size()) {
+        ParagraphFormat own = f;
+        own.alignment = row.cellAlignments[static_cast<std::size_t>(textCell)];
+        out.setAlignment(BlockFormatOf(own).alignment());
+    }
+    if (row.height > 0)
+        out.setLineHeight(std::min(Pixels(row.height), 1000.0), QTextBlockFormat::MinimumHeight);
+    else if (row.height < 0)
+        out.setLineHeight(std::min(Pixels(-double(row.height)), 1000.0), QTextBlockFormat::FixedHeight);
+    return out;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -22,6 +23,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextTable>
 #include <QtMath>
 
 #include <algorithm>
@@ -36,6 +38,13 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
+
+// Where a block's layout sits in the document: a table cell's block is laid out relative to
+// its cell, so its own layout position says nothing about the document.
+QPointF Origin(const QTextBlock& block)
+{
+    return block.document()->documentLayout()->blockBoundingRect(block).topLeft();
+}
 
 struct LineRef {
     QTextBlock block;
@@ -60,7 +69,7 @@ LineRef LineAtY(const QTextDocument& doc, qreal y)
         const QTextLayout* tl = block.layout();
         if (!tl || !block.isVisible())
             continue;
-        const qreal top = tl->position().y();
+        const qreal top = Origin(block).y();
         for (int i = 0; i < tl->lineCount(); ++i) {
             last = {block, i};
             if (top + tl->lineAt(i).rect().bottom() > y)
@@ -72,7 +81,7 @@ LineRef LineAtY(const QTextDocument& doc, qreal y)
 
 qreal LineTop(const LineRef& ref)
 {
-    return ref.block.layout()->position().y() + ref.block.layout()->lineAt(ref.line).y();
+    return Origin(ref.block).y() + ref.block.layout()->lineAt(ref.line).y();
 }
 
 // The line after or before `ref`, across paragraphs; line -1 when there is none.
@@ -218,19 +227,38 @@ void CMireldaView::ScrollToPosition(std::int32_t position)
     const QTextLine line = layout->lineForTextPosition(at - block.position());
     if (!line.isValid())
         return;
-    verticalScrollBar()->setValue(qCeil(layout->position().y() + line.y()));
+    verticalScrollBar()->setValue(qCeil(Origin(block).y() + line.y()));
 }
 
 std::int32_t CMireldaView::positionAt(QPoint viewportPoint) const
 {
     const QPointF point(viewportPoint.x() + horizontalScrollBar()->value(),
                         viewportPoint.y() + verticalScrollBar()->value());
-    const LineRef ref = LineAtY(*document(), point.y());
+    LineRef ref = LineAtY(*document(), point.y());
     if (ref.line < 0)
         return -1;
+    // Inside a table the lines side by side belong to different cells: the cell under the
+    // point decides.
+    const int hit = document()->documentLayout()->hitTest(point, Qt::FuzzyHit);
+    QTextCursor atHit(document());
+    atHit.setPosition(std::clamp(hit, 0, document()->characterCount() - 1));
+    if (hit >= 0 && (atHit.currentTable() || QTextCursor(ref.block).currentTable())) {
+        ref.block = atHit.block();
+        const QTextLayout* tl = ref.block.layout();
+        const qreal top = Origin(ref.block).y();
+        ref.line = tl && tl->lineCount() > 0 ? tl->lineCount() - 1 : -1;
+        for (int i = 0; tl && i < tl->lineCount(); ++i) {
+            if (top + tl->lineAt(i).rect().bottom() > point.y()) {
+                ref.line = i;
+                break;
+            }
+        }
+        if (ref.line < 0)
+            return modelPosition(ref.block.position());
+    }
     const QTextLayout* layout = ref.block.layout();
     const QTextLine line = layout->lineAt(ref.line);
-    int inBlock = line.xToCursor(point.x() - layout->position().x(), QTextLine::CursorOnCharacter);
+    int inBlock = line.xToCursor(point.x() - Origin(ref.block).x(), QTextLine::CursorOnCharacter);
     // Past the end of a wrapped line the point is over that line's last character, not over
     // the first character of the next line.
     const int lineEnd = line.textStart() + line.textLength();
@@ -256,8 +284,9 @@ QRect CMireldaView::characterRect(std::int32_t position) const
     qreal x2 = inBlock < lineEnd ? line.cursorToX(inBlock + 1) : x1;
     if (qFuzzyCompare(x1, x2))
         x2 = x1 + 4;  // a paragraph mark: a narrow box after the text
-    const QRectF r(layout->position().x() + std::min(x1, x2), layout->position().y() + line.y(),
-                   std::abs(x2 - x1), line.height());
+    const QPointF origin = Origin(block);
+    const QRectF r(origin.x() + std::min(x1, x2), origin.y() + line.y(), std::abs(x2 - x1),
+                   line.height());
     return r.translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value()).toRect();
 }
 
@@ -280,7 +309,8 @@ std::int32_t CMireldaView::selectionEnd() const
         return lastFind_.modelEnd;
     if (!c.hasSelection())
         return selectionStart();
-    return modelPosition(c.selectionEnd());
+    const auto last = static_cast<std::int32_t>(content_.text.size()) - 1;
+    return std::clamp(content_.map.toModelEnd(c.selectionEnd()), 0, std::max(0, last));
 }
 
 void CMireldaView::setSelection(std::int32_t first, std::int32_t end)
@@ -290,7 +320,8 @@ void CMireldaView::setSelection(std::int32_t first, std::int32_t end)
     end = std::clamp(end, first, size);
     QTextCursor c(document());
     const int docFirst = documentPosition(first);
-    const int docEnd = std::max(docFirst, documentPosition(end));
+    const int lastDoc = std::max(0, document()->characterCount() - 1);
+    const int docEnd = std::max(docFirst, std::clamp(content_.map.toDocumentEnd(end), 0, lastDoc));
     c.setPosition(docFirst);
     c.setPosition(docEnd, QTextCursor::KeepAnchor);
     setTextCursor(c);
@@ -322,6 +353,39 @@ std::int32_t CMireldaView::FindNextInArticle(const QString& text, bool matchCase
 void CMireldaView::SelectAll()
 {
     setSelection(0, static_cast<std::int32_t>(content_.text.size()));
+}
+
+// The copied text is the model's: cells separated by tabs and rows ended by line ends, as
+// the article holds them, hidden text left out. The rich flavour stays the control's.
+QMimeData* CMireldaView::createMimeDataFromSelection() const
+{
+    // The control's own data fills its plain text late from the document: copy its rich
+    // flavour into data of our own.
+    const std::unique_ptr<QMimeData> rich(QTextEdit::createMimeDataFromSelection());
+    auto* data = new QMimeData;
+    if (rich && rich->hasHtml())
+        data->setHtml(rich->html());
+    const auto size = static_cast<std::int32_t>(content_.text.size());
+    const std::int32_t first = std::clamp(selectionStart(), 0, size);
+    const std::int32_t end = std::clamp(selectionEnd(), first, std::max(0, size - 1));
+    QString text;
+    std::size_t span = 0;
+    for (std::int32_t p = first; p < end; ++p) {
+        const auto& hidden = content_.hidden;
+        while (span < hidden.size() && hidden[span].first + hidden[span].length <= p)
+            ++span;
+        if (span < hidden.size() && hidden[span].first <= p)
+            continue;
+        const char16_t c = content_.text[static_cast<std::size_t>(p)];
+        if (c == u'\r' || c == u'\v')
+            text += QLatin1Char('\n');
+        else if (c == u'\u00A0')
+            text += QLatin1Char(' ');
+        else
+            text += QChar(c);
+    }
+    data->setText(text);
+    return data;
 }
 
 // ---- Events -------------------------------------------------------------------------------

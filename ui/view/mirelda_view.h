@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 
+class QMimeData;
 class QPrinter;
 class QTextDocument;
 class ViewHost;
@@ -88,6 +89,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     bool focusNextPrevChild(bool next) override;
+    QMimeData* createMimeDataFromSelection() const override;
 
 private:
     void updateLinkCursor(QPoint viewportPoint);

@@ -27,8 +27,9 @@ constexpr int kTextMarginX = 10;
 constexpr int kTextMarginY = 12;
 
 // QTextEdit keeps its viewport margins to itself; the pop-up needs them.
-class PopupText : public QTextEdit {
-public:
+class PopupText : public QTextEdit
+{
+  public:
     using QTextEdit::QTextEdit;
     using QTextEdit::setViewportMargins;
 };
@@ -48,7 +49,9 @@ class HiddenCursor
 void TrimTail(QTextDocument& doc)
 {
     QTextBlock keep = doc.lastBlock();
-    while (keep.previous().isValid() && !keep.textList() && keep.text().trimmed().isEmpty())
+    // A table's cells stay whole: the trimming stops at the block after it.
+    while (keep.previous().isValid() && !keep.textList() && keep.text().trimmed().isEmpty() &&
+           !QTextCursor(keep.previous()).currentTable())
         keep = keep.previous();
     QTextCursor c(&doc);
     c.beginEditBlock();
@@ -103,7 +106,7 @@ CPopupWnd::CPopupWnd(QWidget* owner)
     // The window has no frame of its own: the width and height allowances become margins
     // around the text, so it is shown at the very width it was measured at (no re-wrap).
     text->setViewportMargins(kTextMarginX, kTextMarginY, kTextMarginX, kTextMarginY);
-    text->setBackgroundRole(QPalette::Base);  // the margins look like the rest of the note
+    text->setBackgroundRole(QPalette::Base); // the margins look like the rest of the note
     text->setAutoFillBackground(true);
     text_->viewport()->setCursor(Qt::ArrowCursor);
     text_->installEventFilter(this);

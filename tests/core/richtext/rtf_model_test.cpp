@@ -183,6 +183,58 @@ TEST(RtfModel, tableRows_areMarkedWithTheirCellEdges)
     EXPECT_FALSE(doc.paragraphs[2].format.tableRow);
 }
 
+// The row definition (widths, borders, shading, merges, alignment, height) is kept per row, and
+// the row knows which of its tabs close cells: a \tab or a nested table's cell inside a cell
+// does not.
+TEST(RtfModel, tableRows_keepTheirDefinitionAndCellSeparators)
+{
+    const RichDocument doc =
+        Read("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red255\\green255\\blue0;}"
+             "\\trowd\\trgaph108\\trpaddl100\\trleft-108\\trrh-400\\trqc\\trbrdrb\\brdrs\\brdrw15"
+             "\\clbrdrt\\brdrdb\\brdrw20\\brdrcf1\\clbrdrl\\brdrs\\clcbpat2\\clvertalc\\clmgf\\cellx1500"
+             "\\clmrg\\clcfpat1\\clshdng2500\\cellx3000\\clvertalb\\brdrt\\brdrs\\cellx4000"
+             "\\pard\\intbl\\qc a\\tab b\\cell\\pard\\intbl\\cell x\\nestcell y\\par z\\cell\\row"
+             "\\pard d\\par"
+             "{\\trowd\\cellx900\\intbl e\\cell\\row}}");
+    ASSERT_EQ(doc.text, u"a\tb\t\tx\ty\vz\rd\re\r");
+    ASSERT_EQ(doc.tableRows.size(), 2u);
+    const RichTableRow& row = doc.tableRows[0];
+    EXPECT_EQ(row.start, 0);
+    EXPECT_EQ(row.mark, 10);
+    EXPECT_EQ(row.separators, (std::vector<std::int32_t>{3, 4}));
+    EXPECT_EQ(row.cellAlignments,
+              (std::vector<Alignment>{Alignment::Center, Alignment::Left, Alignment::Left}));
+    EXPECT_EQ(row.origin, -108);
+    EXPECT_EQ(row.gap, 108);
+    EXPECT_EQ(row.paddingLeft, 100);
+    EXPECT_EQ(row.paddingRight, -1);
+    EXPECT_EQ(row.height, -400);
+    EXPECT_EQ(row.alignment, Alignment::Center);
+    EXPECT_EQ(row.bottom, (CellBorder{BorderStyle::Single, 15, -1}));
+    ASSERT_EQ(row.cells.size(), 3u);
+    const TableCell& first = row.cells[0];
+    EXPECT_EQ(first.edge, 1500);
+    EXPECT_EQ(first.top, (CellBorder{BorderStyle::Double, 20, 1}));
+    EXPECT_EQ(first.left, (CellBorder{BorderStyle::Single, 0, -1}));
+    EXPECT_EQ(first.right.style, BorderStyle::None);
+    EXPECT_EQ(first.background, 2);
+    EXPECT_EQ(first.vertical, CellAlignment::Center);
+    EXPECT_TRUE(first.mergeFirst);
+    const TableCell& second = row.cells[1];
+    EXPECT_TRUE(second.merged);
+    EXPECT_EQ(second.top.style, BorderStyle::None); // definitions do not leak into the next cell
+    EXPECT_EQ(second.pattern, 1);
+    EXPECT_EQ(second.shading, 2500);
+    // A paragraph border between cell definitions is not a cell border.
+    EXPECT_EQ(row.cells[2].top.style, BorderStyle::None);
+    EXPECT_EQ(row.cells[2].vertical, CellAlignment::Bottom);
+    // \trowd starts a new definition; the row ended in its own group keeps it.
+    EXPECT_EQ(doc.tableRows[1].start, 13);
+    ASSERT_EQ(doc.tableRows[1].cells.size(), 1u);
+    EXPECT_EQ(doc.tableRows[1].cells[0].edge, 900);
+    EXPECT_EQ(doc.tableRows[1].bottom.style, BorderStyle::None);
+}
+
 // A cell's tab is written only once the next cell's text begins; it must still belong to the
 // cell it closes, not to the link or the formatting that opens the next one.
 TEST(RtfModel, cellTabs_belongToTheCellTheyClose)

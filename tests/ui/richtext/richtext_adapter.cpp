@@ -43,36 +43,71 @@ bool IsHidden(const RichDocument& model, std::int32_t p)
     return run && run->format.hidden;
 }
 
+// Model positions the document has no character for: hidden text, the tabs between table
+// cells and the marks that end table rows (but the final mark, the document's own end).
+std::vector<bool> LeftOut(const RichDocument& model)
+{
+    std::vector<bool> out(model.text.size(), false);
+    for (std::size_t p = 0; p < out.size(); ++p)
+        out[p] = IsHidden(model, static_cast<std::int32_t>(p));
+    for (const RichTableRow& row : model.tableRows) {
+        for (std::int32_t s : row.separators)
+            out[static_cast<std::size_t>(s)] = true;
+        if (static_cast<std::size_t>(row.mark) + 1 < out.size())
+            out[static_cast<std::size_t>(row.mark)] = true;
+    }
+    return out;
+}
+
 // Walks the model and the document side by side; returns an empty string when they agree,
-// else the first disagreement.
+// else the first disagreement. The document's own characters (table and cell boundaries,
+// a block break before a table, a number drawn in front of a paragraph) stand for the model
+// character shown after them.
 QString Compare(const RichDocument& model, const QTextDocument& doc, const PositionMap& map)
 {
     const auto size = static_cast<std::int32_t>(model.text.size());
-    int expectedDoc = 0;
+    const std::vector<bool> leftOut = LeftOut(model);
+    std::vector<std::int32_t> modelOf(static_cast<std::size_t>(doc.characterCount()), -1);
+    int previous = -1;
     for (std::int32_t p = 0; p < size; ++p) {
         const int d = map.toDocument(p);
-        if (IsHidden(model, p)) {
-            if (d != expectedDoc)
-                return QStringLiteral("hidden model %1 maps to %2, expected %3").arg(p).arg(d).arg(expectedDoc);
+        if (leftOut[static_cast<std::size_t>(p)])
             continue;
-        }
-        if (d != expectedDoc)
-            return QStringLiteral("model %1 maps to %2, expected %3").arg(p).arg(d).arg(expectedDoc);
+        if (d <= previous || d >= doc.characterCount())
+            return QStringLiteral("model %1 maps to %2, after %3").arg(p).arg(d).arg(previous);
         if (map.toModel(d) != p)
-            return QStringLiteral("document %1 maps back to %2, expected %3").arg(d).arg(map.toModel(d)).arg(p);
+            return QStringLiteral("document %1 maps back to %2, expected %3")
+                .arg(d)
+                .arg(map.toModel(d))
+                .arg(p);
         const QChar got = doc.characterAt(d);
         if (got != Expected(model.text[static_cast<std::size_t>(p)]))
             return QStringLiteral("model %1: document has U+%2, model U+%3")
                 .arg(p)
                 .arg(got.unicode(), 4, 16, QLatin1Char('0'))
                 .arg(static_cast<unsigned>(model.text[static_cast<std::size_t>(p)]), 4, 16, QLatin1Char('0'));
-        ++expectedDoc;
+        modelOf[static_cast<std::size_t>(d)] = p;
+        previous = d;
     }
-    // The document ends with its own final separator; when the model's final mark is hidden
-    // that separator is the only extra position.
-    const int extra = IsHidden(model, size - 1) ? 1 : 0;
-    if (doc.characterCount() != expectedDoc + extra)
-        return QStringLiteral("document has %1 positions, expected %2").arg(doc.characterCount()).arg(expectedDoc + extra);
+    std::int32_t next = size - 1; // the model character shown after a document-only one
+    for (int d = doc.characterCount() - 1; d >= 0; --d) {
+        if (modelOf[static_cast<std::size_t>(d)] >= 0) {
+            next = modelOf[static_cast<std::size_t>(d)];
+            continue;
+        }
+        const QChar c = doc.characterAt(d);
+        const QTextBlock block = doc.findBlock(d);
+        const bool drawnNumber = d - block.position() <= block.text().indexOf(QLatin1Char('\t'));
+        if (c != QChar(0xFDD0) && c != QChar(0xFDD1) && c != QChar(QChar::ParagraphSeparator) && !drawnNumber)
+            return QStringLiteral("document %1 (U+%2) shows no model character")
+                .arg(d)
+                .arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        if (map.toModel(d) != next)
+            return QStringLiteral("document-only %1 maps to %2, expected %3")
+                .arg(d)
+                .arg(map.toModel(d))
+                .arg(next);
+    }
     return {};
 }
 
@@ -114,31 +149,49 @@ private slots:
     void pictures_drawnInTheirColoursOnEveryDevice();
     void pictures_decodedPixelsAreBoundedPerDocument();
     void lists_showMarkersWithoutPositions();
+    void lists_notFromOne_drawTheirNumber();
+    void tables_cellsShadedBorderedAndInColumns_data();
+    void tables_cellsShadedBorderedAndInColumns();
     void setRichText_replacesContentAndOldDocument();
 };
 
 void RichTextAdapterTest::positionMap_translatesAroundHiddenSpans()
 {
-    // Hidden: [0,2), [5,8), [8,9) (adjacent, merged), [12,13).
-    const PositionMap map({{8, 1}, {0, 2}, {5, 3}, {12, 1}, {20, 0}});
-    QCOMPARE(map.hiddenSpans().size(), 3u);
-    // Shown model positions and their document places.
-    const std::vector<std::pair<int, int>> shown = {{2, 0}, {3, 1}, {4, 2}, {9, 3}, {10, 4}, {11, 5}, {13, 6}, {14, 7}};
+    // Model 0..14: [0,2) hidden, [5,9) hidden, 12 a cell's tab; the document has a cell
+    // boundary of its own at 6.
+    PositionMap map;
+    map.addShown(2, 0, 3);  // 2 3 4 -> 0 1 2
+    map.addShown(9, 3, 3);  // 9 10 11 -> 3 4 5
+    map.addShown(13, 7, 2); // 13 14 -> 7 8
+    map.finish(15, 9);
+    QVERIFY(!map.identity());
+    const std::vector<std::pair<int, int>> shown = {{2, 0}, {4, 2}, {9, 3}, {11, 5}, {13, 7}, {14, 8}};
     for (auto [model, doc] : shown) {
         QCOMPARE(map.toDocument(model), doc);
         QCOMPARE(map.toModel(doc), model);
     }
-    // Hidden positions go to the next shown character.
+    // Left-out model positions go to the next shown character; as a range's end, to just
+    // after the last one before them, so that a range never reaches into the next cell.
     QCOMPARE(map.toDocument(0), 0);
-    QCOMPARE(map.toDocument(1), 0);
     QCOMPARE(map.toDocument(5), 3);
-    QCOMPARE(map.toDocument(8), 3);
-    QCOMPARE(map.toDocument(12), 6);
+    QCOMPARE(map.toDocument(12), 7);
+    QCOMPARE(map.toDocumentEnd(12), 6);
+    QCOMPARE(map.toDocumentEnd(13), 6);
+    QCOMPARE(map.toDocumentEnd(11), 5);
+    // The document's own character goes to the next shown model character, or ends a range
+    // after the last one before it.
+    QCOMPARE(map.toModel(6), 13);
+    QCOMPARE(map.toModelEnd(6), 12);
+    QCOMPARE(map.toModelEnd(7), 12);
 
     const PositionMap identity;
     QVERIFY(identity.identity());
     QCOMPARE(identity.toDocument(7), 7);
     QCOMPARE(identity.toModel(7), 7);
+    PositionMap same;
+    same.addShown(0, 0, 5);
+    same.finish(5, 5);
+    QVERIFY(same.identity());
 }
 
 void RichTextAdapterTest::everySample_documentMatchesModelCharacterByCharacter_data()
@@ -169,14 +222,15 @@ void RichTextAdapterTest::everySample_documentMatchesModelCharacterByCharacter()
     const QString problem = Compare(model, doc, map);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
     // Every hyperlink covers the same shown text in both.
+    const std::vector<bool> leftOut = LeftOut(model);
     for (const RichHyperlink& link : model.hyperlinks) {
         QString modelText;
         for (std::int32_t p = link.first; p <= link.last; ++p)
-            if (!IsHidden(model, p))
+            if (!leftOut[static_cast<std::size_t>(p)])
                 modelText += Expected(model.text[static_cast<std::size_t>(p)]);
         QTextCursor c(&doc);
         c.setPosition(map.toDocument(link.first));
-        c.setPosition(map.toDocument(link.last + 1), QTextCursor::KeepAnchor);
+        c.setPosition(map.toDocumentEnd(link.last + 1), QTextCursor::KeepAnchor);
         QCOMPARE(c.selectedText(), modelText);
     }
     // Every picture is a picture object in the document.
@@ -230,6 +284,15 @@ void RichTextAdapterTest::damagedInput_stillAgrees_data()
     QTest::newRow("control characters") << QByteArray("{\\rtf1 a\\u10 b\\u8233 c\\u65532 d\\u64976 e\\par}");
     QTest::newRow("nul bytes") << QByteArray("{\\rtf1\\ansi{Th\0is\0 is a test}}", 30); // a space each
     QTest::newRow("all hidden") << QByteArray("{\\rtf1\\v a\\par b\\par}");
+    QByteArray manyCells("{\\rtf1\\trowd\\cellx100000000\\cellx5\\cellx-7\\intbl ");
+    for (int i = 0; i < 200; ++i)
+        manyCells += "c\\cell ";
+    QTest::newRow("table: many cells, edges out of order") << manyCells + "\\row}";
+    QTest::newRow("table: first and last, hidden marks and tabs")
+        << QByteArray("{\\rtf1\\trowd\\clmrg\\cellx500\\clmrg\\cellx900\\intbl a{\\v\\cell b\\row}c\\cell"
+                      "\\row\\trowd\\trleft400\\cellx800\\intbl{\\v x}\\cell\\row}");
+    QTest::newRow("table: cells without rows, rows without cells")
+        << QByteArray("{\\rtf1 a\\cell b\\par\\row\\row\\intbl c\\par\\pard d\\nestcell e\\nestrow\\cell\\row}");
     QTest::newRow("numbers not from one") << QByteArray(
         "{\\rtf1 {\\*\\pn\\pnlvlbody\\pndec\\pnstart7}seven\\par{\\*\\pn\\pnlvlbody\\pnlcrm\\pnstart4}iv\\par}");
 }
@@ -437,6 +500,94 @@ void RichTextAdapterTest::lists_showMarkersWithoutPositions()
     QCOMPARE(one.textList(), one.next().textList());
     QCOMPARE(one.textList()->itemText(one.next()), QStringLiteral("2."));
     QVERIFY(!one.next().next().textList());
+}
+
+void RichTextAdapterTest::lists_notFromOne_drawTheirNumber()
+{
+    // The old numbering starting at 3, a list of the new kind whose text says 3., then 1.
+    const RichDocument model = ReadRtf(Rtf(
+        "{\\*\\pn\\pnlvlbody\\pndec\\pnstart3\\pnindent360{\\pntxta .}}\\fi-360\\li720 three\\par"
+        "{\\*\\pn\\pnlvlbody\\pndec\\pnstart3\\pnindent360{\\pntxta .}}four\\par\\pard "
+        "{\\listtext 7.\\tab}\\ls1\\fi-360\\li720 seven\\par\\pard "
+        "{\\*\\pn\\pnlvlbody\\pndec\\pnstart1{\\pntxta .}}one\\par"));
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QCOMPARE(Compare(model, doc, map), QString());
+    const QTextBlock three = doc.firstBlock();
+    QCOMPARE(three.text(), QStringLiteral("3.\tthree"));
+    QVERIFY(!three.textList());
+    QCOMPARE(three.next().text(), QStringLiteral("4.\tfour"));
+    QCOMPARE(three.next().next().text(), QStringLiteral("7.\tseven"));
+    QVERIFY(three.next().next().next().textList());  // 1 is the list's own
+    // The number takes no model position: the paragraph's text starts after it.
+    QCOMPARE(map.toDocument(0), 3);
+    QCOMPARE(map.toModel(0), 0);
+    // The text starts at the left indent, the number hangs before it.
+    doc.setTextWidth(400);
+    doc.documentLayout()->documentSize();  // lays everything out
+    const QTextLine line = three.layout()->lineAt(0);
+    QVERIFY(qAbs(line.cursorToX(3) - 48) < 1.5);  // 720 twips
+    QVERIFY(line.cursorToX(0) < 30);
+}
+
+void RichTextAdapterTest::tables_cellsShadedBorderedAndInColumns_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("1x") << qreal(1);
+    QTest::newRow("2x") << qreal(2);
+}
+
+// Yellow cells with a black top border over the whole row; the second cell's text starts at
+// the first cell's edge (3000 twips, 200 px) plus the gap, and its second paragraph stays there.
+void RichTextAdapterTest::tables_cellsShadedBorderedAndInColumns()
+{
+    QFETCH(qreal, ratio);
+    const std::string rtf =
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red255\\green255\\blue0;\\red0\\green0\\blue0;}"
+        "\\trowd\\trgaph100\\trleft-100"
+        "\\clbrdrt\\brdrs\\brdrw30\\brdrcf2\\clcbpat1\\cellx3000\\clbrdrt\\brdrs\\brdrw30\\brdrcf2\\clcbpat1\\cellx6000"
+        "\\intbl A\\cell B\\par Second\\cell\\row\\pard after\\par}";
+    const RichDocument model = ReadRtf(rtf);
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QCOMPARE(Compare(model, doc, map), QString());
+    doc.setTextWidth(600);
+    doc.documentLayout()->documentSize();
+    QImage image(QSize(600, 200) * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        doc.drawContents(&painter);
+    }
+    const auto place = [&](std::int32_t model) {  // where the model character is drawn
+        const QTextBlock block = doc.findBlock(map.toDocument(model));
+        const QRectF rect = doc.documentLayout()->blockBoundingRect(block);
+        const QTextLine line = block.layout()->lineForTextPosition(map.toDocument(model) - block.position());
+        return QPointF(rect.left() + line.cursorToX(map.toDocument(model) - block.position()), rect.top() + line.y());
+    };
+    const auto pixel = [&](qreal x, qreal y) { return image.pixelColor(QPoint(qRound(x * ratio), qRound(y * ratio))); };
+    const QPointF a = place(0);       // "A\tB\vSecond\r"
+    const QPointF b = place(2);
+    const QPointF second = place(4);
+    QVERIFY2(qAbs(b.x() - (4 + 200 + 100 / 15.0)) < 2, qPrintable(QString::number(b.x())));
+    QCOMPARE(second.x(), b.x());
+    QVERIFY(second.y() > b.y());
+    QCOMPARE(a.y(), b.y());
+    // Shading, away from the text, in both cells.
+    for (qreal x : {150.0, 390.0})
+        QCOMPARE(pixel(x, second.y() + 5), QColor(255, 255, 0));
+    // The top border: dark from the row's left edge to its right edge, just above the text.
+    int dark = 0;
+    for (qreal x = 6; x <= 402; x += 1) {
+        bool found = false;
+        for (qreal y = a.y() - 4; y <= a.y() + 1 && !found; y += 0.5)
+            found = pixel(x, y).lightness() < 80;
+        dark += found ? 1 : 0;
+    }
+    QCOMPARE(dark, 397);
+    // Below the table the text is no longer shaded.
+    QCOMPARE(pixel(150, place(11).y() + 5), QColor(Qt::white));
 }
 
 void RichTextAdapterTest::setRichText_replacesContentAndOldDocument()

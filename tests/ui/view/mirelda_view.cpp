@@ -94,6 +94,22 @@ std::string Rtf(const std::string& body)
     return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\fs20 " + body + "}";
 }
 
+// Article 7: 20 lines "Ligne." (0..139), then a table: "Nom" (140) | "Voir LINKS ici" (144,
+// the link 149..153), row mark 158; "chat" (159) | "chien" (164), a second paragraph "chat"
+// (170) in the same cell, row mark 174; then "Apres." and 20 lines "Fin.".
+std::string TableArticle()
+{
+    std::string body;
+    for (int i = 0; i < 20; ++i)
+        body += "Ligne.\\par ";
+    const std::string row = "\\trowd\\trgaph100\\cellx1500\\cellx4500\\intbl ";
+    body += row + "Nom\\cell Voir LINKS ici\\cell\\row" + row +
+            "chat\\cell chien\\par chat\\cell\\row\\pard Apres.\\par ";
+    for (int i = 0; i < 20; ++i)
+        body += "Fin.\\par ";
+    return Rtf(body);
+}
+
 // Article 1: "0123456789LINKS after" — the link covers positions 10..14 and leads to 2.
 // Article 5: hidden text first, so that its link at model 10..14 has other document places.
 std::vector<ArticleSource> Articles()
@@ -108,6 +124,7 @@ std::vector<ArticleSource> Articles()
         {3, "#POPUP:Glossaire", Rtf("Une d\\'e9finition.\\par"), {}},
         {5, "Cach\xE9", Rtf("{\\v hidden} ab LINKS chat\\par"), {{10, 14, 1, 0}}},
         {6, "Retrait", Rtf("\\fs24\\li2880 Deux pouces.\\par Encore.\\par"), {}},
+        {7, "Tableau", TableArticle(), {{149, 153, 2, 0}}},
     };
 }
 
@@ -134,6 +151,7 @@ private slots:
     void rightClick_showsHostMenuAtMouse();
     void fileErrors_reportedThroughHost();
     void copy_givesTheShownSelection();
+    void table_linksFindCopyAndScrollInModelNumbering();
     void print_writesTheArticle();
     void print_indentsAtPrinterResolutionAndSelection();
 
@@ -499,6 +517,55 @@ void MireldaViewTest::copy_givesTheShownSelection()
     view->SelectAll();
     view->copy();
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral(" ab LINKS chat"));
+}
+
+void MireldaViewTest::table_linksFindCopyAndScrollInModelNumbering()
+{
+    QVERIFY(view->ShowArticle(7, 0));
+    QCOMPARE(view->articleText().substr(140, 35),
+             std::u16string(u"Nom\tVoir LINKS ici\rchat\tchien\vchat\r"));
+    // Each cell's characters are found where they are drawn, side by side.
+    view->ScrollToPosition(140);
+    QCOMPARE(view->FirstVisiblePosition(), 140);
+    for (std::int32_t p : {140, 148, 149, 153, 154, 159, 164, 170}) {
+        moveTo(p);
+        QCOMPARE(view->positionAt(centerOf(p)), p);
+        const bool onLink = p >= 149 && p <= 153;
+        QVERIFY2(view->viewport()->cursor().shape() == (onLink ? Qt::PointingHandCursor : Qt::ArrowCursor),
+                 qPrintable(QString::number(p)));
+    }
+    // The second cell's text starts right of the first cell's edge (1500 twips, 100 px).
+    QVERIFY(view->characterRect(164).left() > view->characterRect(159).left() + 90);
+    QCOMPARE(view->characterRect(170).left(), view->characterRect(164).left());
+    // Found text is selected inside its cell, never across cells.
+    QCOMPARE(view->FindInArticle(QStringLiteral("chat"), false, false), 159);
+    QCOMPARE(view->FindNextInArticle(QStringLiteral("chat"), false, false), 170);
+    QCOMPARE(view->textCursor().selectedText(), QStringLiteral("chat"));
+    QVERIFY(!view->textCursor().hasComplexSelection());
+    QCOMPARE(view->FindInArticle(QStringLiteral("ici"), false, false), 155);
+    QCOMPARE(view->textCursor().selectedText(), QStringLiteral("ici"));
+    QCOMPARE(view->selectionEnd(), 158);
+    // Copy keeps the model's text: cells separated by tabs, rows ended by line ends.
+    view->setSelection(133, 181);
+    view->copy();
+    QCOMPARE(QApplication::clipboard()->text(),
+             QStringLiteral("Ligne.\nNom\tVoir LINKS ici\nchat\tchien\nchat\nApres."));
+    // On paper the cells keep their widths: "Voir" starts 1500 twips right of "Nom".
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("table.pdf")));
+    printer.setResolution(1200);
+    const std::unique_ptr<QTextDocument> doc = view->printDocument(printer);
+    doc->documentLayout()->setPaintDevice(&printer);
+    doc->setPageSize(QSizeF(printer.width(), printer.height()));
+    const auto left = [&](const QString& text) {
+        return doc->documentLayout()->blockBoundingRect(doc->find(text).block()).left();
+    };
+    QVERIFY2(qAbs(left(QStringLiteral("Voir")) - left(QStringLiteral("Nom")) - 1250) < 30,
+             qPrintable(QString::number(left(QStringLiteral("Voir")) - left(QStringLiteral("Nom")))));
+    // A click on the link inside the cell follows it.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centerOf(151));
+    QCOMPARE(view->currentArticle(), 2);
 }
 
 QTEST_MAIN(MireldaViewTest)
