@@ -70,6 +70,9 @@ public:
     // Lays the bars out again after one was shown or hidden (annotation toggle).
     void RecalcLayout();
     void ActivateFrame();  // bring forward: restore when minimised, raise, activate
+    // What the close sequence writes (the current annotation, the annotations, the
+    // bookmarks), in its order; also asked by the session manager, without closing.
+    void SaveUserFiles();
 
     // --- ViewHost -------------------------------------------------------------------------
     const mirelda::ArticleIndex& articleIndex() const override { return index_; }
