@@ -368,7 +368,7 @@ private slots:
     {
         const QString base =
             apptest::WriteHelpSet(root_.path() + QStringLiteral("/lockednotes"), QStringLiteral("SET"));
-        const QByteArray saved("\x01\x00\x00\x00\x02\x00\x00\x00\x03\x00\x00\x00abc", 15);
+        const QByteArray saved("\x01\x00\x00\x00\x02\x00\x00\x00\x03\x00\x00\x00" "abc", 15);
         WriteBytes(base + QStringLiteral(".NOT"), saved);
         MessageAnswerer answers;
         {
