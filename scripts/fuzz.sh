@@ -10,9 +10,12 @@ CC=clang CXX=clang++ "$top/scripts/setup.sh" "$build" -DCMAKE_BUILD_TYPE=RelWith
 cmake --build "$build" -j 2
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  for f in "$build"/tests/fuzz/fuzz_*; do [[ -x "$f" ]] && targets+=("$(basename "$f" | sed 's/^fuzz_//')"); done
+  # Every target that has a source, so that one that failed to build is not skipped unseen:
+  # pgh pgd pgl fic sig not rtf help_sources instance_request command_line search_prefilter
+  for f in "$top"/tests/fuzz/fuzz_*.cpp; do targets+=("$(basename "$f" .cpp | sed 's/^fuzz_//')"); done
 fi
 for t in "${targets[@]}"; do
+  if [[ ! -x "$build/tests/fuzz/fuzz_$t" ]]; then echo "no fuzz target fuzz_$t" >&2; exit 1; fi
   corpus="$top/build/fuzz-corpus/$t"; mkdir -p "$corpus"
   seeds="$top/tests/fuzz/seeds/$t"
   echo "== fuzz_$t for ${seconds}s"

@@ -86,8 +86,10 @@ Result<LoadedBookmarks> LoadBookmarks(const std::filesystem::path& path)
         return FileError{FileErrorKind::ReadFailed, path.string(), 0, "reading the bookmark file failed"};
     LoadedBookmarks loaded = ParseBookmarks(*bytes, path.string());
     // The next save writes only what could be read: keep the whole damaged file aside first.
-    if (loaded.damage)
-        KeepDamagedCopy(path);
+    if (loaded.damage) {
+        if (auto copy = KeepDamagedCopy(path); !copy)
+            loaded.copyFailure = copy.error();
+    }
     return loaded;
 }
 

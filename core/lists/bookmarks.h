@@ -58,6 +58,9 @@ struct LoadedBookmarks {
     // Set when the file is damaged (shorter than its count announces, a hostile count or
     // length); the records before the damage are in `bookmarks`.
     std::optional<FileError> damage;
+    // Set when the damaged file could not be copied aside: it must then not be rewritten,
+    // or its unread rest would be lost.
+    std::optional<FileError> copyFailure;
 };
 
 // Reads every whole record, stopping at the first incomplete one. Never allocates more than

@@ -1,6 +1,7 @@
 #include "core/notes/annotation_store.h"
 
 #include "core/store/binary_file.h"
+#include "core/store/file_faults.h"
 
 #include <cerrno>
 #include <cstring>
@@ -23,6 +24,18 @@ FileError CannotWriteScratch(const fs::path& path, int error)
 {
     return FileError{FileErrorKind::CannotWrite, path.string(), 0,
                      std::string("cannot append to the scratch file: ") + std::strerror(error)};
+}
+
+// One change as .NO$ holds it: the tag entry, then the text entry.
+std::string ChangeBytes(std::int32_t article, std::string_view text)
+{
+    std::string bytes;
+    StoreU32(bytes, kTagLength);
+    bytes.append(kTagMagic, sizeof kTagMagic);
+    StoreI32(bytes, article);
+    StoreU32(bytes, static_cast<std::uint32_t>(text.size()));
+    bytes.append(text);
+    return bytes;
 }
 
 }  // namespace
@@ -90,20 +103,32 @@ AnnotationStore::LoadReport AnnotationStore::LoadIndex()
     savedIndex_.clear();
     scratchTable_.clear();
     unwritten_.clear();
-    report.savedDamage = LoadSavedIndex();
-    // Closing rewrites .NOT from the records read: keep the whole damaged file aside first.
-    if (report.savedDamage)
-        KeepDamagedCopy(savedPath_);
+    shownArticle_ = 0;
+    savedKept_.reset();
+    report.savedDamage = LoadSavedIndex(savedKept_);
+    // Closing rewrites .NOT from the records read: keep the whole damaged file aside first,
+    // and when that cannot be done, leave .NOT alone.
+    if (report.savedDamage) {
+        if (auto copy = KeepDamagedCopy(savedPath_); !copy)
+            savedKept_ = copy.error();
+    }
+    report.savedKept = savedKept_;
     report.recovered = RecoverScratch(report.scratchDamage);
     return report;
 }
 
 // Walks the records, noting where each text's length field is; texts are skipped, not read.
-std::optional<FileError> AnnotationStore::LoadSavedIndex()
+std::optional<FileError> AnnotationStore::LoadSavedIndex(std::optional<FileError>& unreadable)
 {
     auto file = InputFile::Open(savedPath_);
-    if (!file)
-        return std::nullopt;  // no saved annotations
+    if (!file) {
+        // Only a file that is not there means "no saved annotations"; one that is there but
+        // cannot be read holds notes that writing a new file would destroy.
+        std::error_code ec;
+        if (fs::symlink_status(savedPath_, ec).type() != fs::file_type::not_found)
+            unreadable = file.error();
+        return std::nullopt;
+    }
     BinaryReader reader = file->reader();
     auto count = reader.ReadU32();
     if (!count)
@@ -165,15 +190,26 @@ std::size_t AnnotationStore::RecoverScratch(std::optional<FileError>& damage)
         RemoveQuietly(scratchPath_);
         return 0;
     }
-    if (goodEnd < size && ::truncate(scratchPath_.c_str(), static_cast<off_t>(goodEnd)) != 0) {
-        // The tail cannot be cut: start a clean file rather than append after garbage. The
-        // recovered texts then stay readable only in memory, so take them in now.
-        for (const auto& [article, offset] : recovered) {
-            auto text = ReadText(scratchPath_, offset);
-            if (text)
-                unwritten_[article] = *text;
+    if (goodEnd < size && (!FileOperationAllowed(FileOperation::Truncate, scratchPath_) ||
+                           ::truncate(scratchPath_.c_str(), static_cast<off_t>(goodEnd)) != 0)) {
+        // The tail cannot be cut: rather than append after garbage, put the recovered changes
+        // into a fresh .NO$ that replaces the old one whole, so they stay on disk.
+        std::map<std::int32_t, std::string> texts;
+        for (const auto& [article, offset] : recovered)
+            if (auto text = ReadText(scratchPath_, offset))
+                texts[article] = std::move(*text);
+        std::string bytes;
+        std::map<std::int32_t, std::uint64_t> offsets;
+        for (const auto& [article, text] : texts) {
+            offsets[article] = bytes.size() + 4 + kTagLength;
+            bytes += ChangeBytes(article, text);
         }
-        RemoveQuietly(scratchPath_);
+        if (WriteFileAtomically(scratchPath_, bytes)) {
+            scratchTable_.insert(offsets.begin(), offsets.end());
+        } else {
+            RemoveQuietly(scratchPath_);
+            unwritten_ = std::move(texts);  // only memory holds them now; saved at close
+        }
         return recovered.size();
     }
     for (const auto& [article, offset] : recovered)
@@ -194,6 +230,7 @@ std::string AnnotationStore::ShowAnnotation(std::int32_t article)
             text = std::move(*read);
     }
     shown_ = text;
+    shownArticle_ = article;
     return text;
 }
 
@@ -204,6 +241,8 @@ Status AnnotationStore::StoreAnnotation(std::int32_t article, std::string_view t
     std::string fileText = ToFileLineEnds(text);
     if (fileText == ToFileLineEnds(shown_))
         return Done{};
+    if (article == shownArticle_)
+        shown_ = fileText;
     auto offset = AppendText(article, fileText);
     if (!offset) {
         unwritten_[article] = std::move(fileText);
@@ -216,13 +255,7 @@ Status AnnotationStore::StoreAnnotation(std::int32_t article, std::string_view t
 
 Result<std::uint64_t> AnnotationStore::AppendText(std::int32_t article, std::string_view text)
 {
-    std::string bytes;
-    StoreU32(bytes, kTagLength);
-    bytes.append(kTagMagic, sizeof kTagMagic);
-    StoreI32(bytes, article);
-    StoreU32(bytes, static_cast<std::uint32_t>(text.size()));
-    bytes.append(text);
-
+    const std::string bytes = ChangeBytes(article, text);
     int fd = ::open(scratchPath_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     if (fd < 0)
         return CannotWriteScratch(scratchPath_, errno);
@@ -275,6 +308,17 @@ std::vector<std::int32_t> AnnotationStore::Articles() const
 // leaves the old or the new .NOT whole, and .NO$ still holds the run's changes.
 Status AnnotationStore::SaveAnnotations(const WriteStepHook& hook)
 {
+    if (savedKept_) {
+        // .NOT stays as it is; .NO$ is where this run's changes wait for the next start.
+        for (auto it = unwritten_.begin(); it != unwritten_.end();) {
+            auto offset = AppendText(it->first, it->second);
+            if (!offset)
+                return offset.error();
+            scratchTable_[it->first] = *offset;
+            it = unwritten_.erase(it);
+        }
+        return *savedKept_;
+    }
     enum class From { Saved, Scratch, Memory };
     struct Source {
         From from;
@@ -364,8 +408,10 @@ Status AnnotationStore::SaveAnnotations(const WriteStepHook& hook)
     if (committed && (!hook || hook(WriteStep::Cleanup)))
         RemoveQuietly(scratchPath_);
     std::string shown = std::move(shown_);
+    const std::int32_t shownArticle = shownArticle_;
     LoadIndex();
     shown_ = std::move(shown);
+    shownArticle_ = shownArticle;
     return Done{};
 }
 

@@ -48,6 +48,10 @@ public:
         // Part of a leftover .NO$ that could not be read back (cut short by the crash, or
         // not written by this program); it is dropped.
         std::optional<FileError> scratchDamage;
+        // .NOT is there but cannot be read, or is damaged and no copy of it could be kept
+        // aside: it is left as it is for this whole run. Changes stay in .NO$, taken back at
+        // the next start.
+        std::optional<FileError> savedKept;
     };
     // Reads the saved index from .NOT and takes back the changes an interrupted run left in
     // .NO$. The shown text becomes empty.
@@ -59,6 +63,8 @@ public:
 
     // Records `text` as the article's annotation when it differs from the shown text (line
     // ends aside). An empty text deletes the annotation. Nothing happens for article 0.
+    // For the shown article the recorded text becomes the shown text, so that it may be
+    // stored again and again while the user types.
     // When .NO$ cannot be written the text is still kept (in memory) and still saved at close,
     // but the error is returned so the user can be told.
     Status StoreAnnotation(std::int32_t article, std::string_view text);
@@ -66,6 +72,8 @@ public:
     // Writes the new .NOT (every non-empty annotation, changed or not) atomically, then
     // removes .NO$. On failure nothing is lost: the old .NOT and .NO$ stay as they were and
     // the store keeps working. The store is reloaded from the new file on success.
+    // While .NOT is kept (see LoadReport::savedKept) nothing is written over it: the changes
+    // held only in memory go to .NO$, and the reason is returned.
     Status SaveAnnotations(const WriteStepHook& hook = {});
 
     // The text whose length field is at `offset` in `path`.
@@ -82,7 +90,7 @@ public:
 private:
     // Appends a change to .NO$ and returns the offset of its text entry.
     Result<std::uint64_t> AppendText(std::int32_t article, std::string_view text);
-    std::optional<FileError> LoadSavedIndex();
+    std::optional<FileError> LoadSavedIndex(std::optional<FileError>& unreadable);
     std::size_t RecoverScratch(std::optional<FileError>& damage);
 
     std::filesystem::path savedPath_;
@@ -92,6 +100,8 @@ private:
     // Changes that could not be appended to .NO$.
     std::map<std::int32_t, std::string> unwritten_;
     std::string shown_;
+    std::int32_t shownArticle_ = 0;
+    std::optional<FileError> savedKept_;
 };
 
 }  // namespace mirelda

@@ -1,5 +1,7 @@
 #include "core/store/atomic_file.h"
 
+#include "core/store/file_faults.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -118,12 +120,14 @@ Result<AtomicFile> AtomicFile::Create(const fs::path& target, WriteStepHook hook
     int fd = ::mkstemp(name.data());
     if (fd < 0)
         return WriteError(target, WriteStep::Create, errno);
-    // The new file keeps the permissions of the one it replaces.
+    // The new file keeps the permissions of the one it replaces, but stays readable and
+    // writable by its owner whatever the old one had (a copy of mode 000 would lock the user
+    // out of his own notes). A new file is the owner's alone: these are private notes.
     struct stat old {};
-    if (::stat(target.c_str(), &old) == 0)
-        ::fchmod(fd, old.st_mode & 07777);
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+        ::fchmod(fd, (old.st_mode & 07777) | S_IRUSR | S_IWUSR);
     else
-        ::fchmod(fd, 0644);
+        ::fchmod(fd, S_IRUSR | S_IWUSR);
     return AtomicFile(target, fs::path(name), fd, std::move(hook));
 }
 
@@ -195,7 +199,9 @@ Result<std::filesystem::path> KeepDamagedCopy(const std::filesystem::path& file)
         if (fs::exists(copy, ec))
             continue;
         // copy_file with the default options never replaces an existing file.
-        if (fs::copy_file(file, copy, ec))
+        if (!FileOperationAllowed(FileOperation::Copy, copy))
+            ec = std::make_error_code(std::errc::permission_denied);
+        else if (fs::copy_file(file, copy, ec))
             return copy;
         return FileError{FileErrorKind::CannotWrite, copy.string(), 0,
                          "cannot keep a copy of the damaged file: " + ec.message()};

@@ -74,7 +74,7 @@ private:
 // Copies a user file found damaged to "<name>.damaged" (or ".damaged.2", ".damaged.3"... when
 // that name is taken) before the program rewrites it from the part it could read, so that the
 // unreadable rest stays with the user. Returns the copy's path (the file itself when it is
-// empty: there is nothing to keep).
+// empty: there is nothing to keep). When it fails the caller must leave the file as it is.
 Result<std::filesystem::path> KeepDamagedCopy(const std::filesystem::path& file);
 
 // The whole content at once.

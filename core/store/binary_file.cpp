@@ -1,5 +1,7 @@
 #include "core/store/binary_file.h"
 
+#include "core/store/file_faults.h"
+
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -101,6 +103,9 @@ Result<std::uint64_t> OpenForReading(std::ifstream& stream, const std::filesyste
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec))
         return FileError{FileErrorKind::CannotOpen, path.string(), 0, "is a folder, not a file"};
+    if (!FileOperationAllowed(FileOperation::OpenForReading, path))
+        return FileError{FileErrorKind::CannotOpen, path.string(), 0,
+                         std::string("cannot open: ") + std::strerror(EACCES)};
     stream.open(path, std::ios::binary);
     if (!stream)
         return FileError{FileErrorKind::CannotOpen, path.string(), 0,

@@ -83,7 +83,8 @@ void CMainFrame::LoadHelpSet()
     LoadTree();
     if (auto index = mirelda::LoadArticleIndex(files_.pgh))
         index_ = std::move(*index);
-    // An unreadable index is left empty: the start article then reports itself missing.
+    else
+        reportFileError(index.error()); // the index stays empty: every article is missing
     if (hasStartArticle_) {
         if (view_->ShowArticle(startArticle_, 0))
             SelectTreeArticle(startArticle_);
@@ -149,14 +150,19 @@ void CMainFrame::NoteActiveWindow(QWindow* window)
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
     if (!closeSequenceDone_) {
-        // The only place where the user's files are written, in this order.
+        // Once, however the close comes (the window, a second start, the end of the session).
         closeSequenceDone_ = true;
-        storeArticleAnnotation(view_->currentArticle());
-        SaveAnnotations();
-        app_.SaveBookmarks();
+        SaveUserFiles();
     }
     event->accept();
     emit closed();
+}
+
+void CMainFrame::SaveUserFiles()
+{
+    storeArticleAnnotation(view_->currentArticle());
+    SaveAnnotations();
+    app_.SaveBookmarks();
 }
 
 void CMainFrame::keyPressEvent(QKeyEvent* event)

@@ -74,6 +74,9 @@ public:
     // Brings the viewer forward: restores the main window when minimised, raises it and
     // activates the window the user was last in.
     void ActivateFrame();
+    // What the close sequence writes (the current annotation, the annotations, the
+    // bookmarks), in its order; also asked by the session manager, without closing.
+    void SaveUserFiles();
 
     // --- ViewHost -------------------------------------------------------------------------
     const mirelda::ArticleIndex& articleIndex() const override { return index_; }

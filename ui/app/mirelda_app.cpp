@@ -6,22 +6,29 @@
 #include "ui/app/main_frame.h"
 #include "ui/app/process_probe.h"
 #include "ui/app/single_instance.h"
+#include "ui/app/termination_signals.h"
 #include "ui/lists/bookmark_name_dlg.h"
 #include "ui/lists/list_dlg.h"
+#include "ui/notes/annotation_bar.h"
+#include "ui/notes/annotation_edit.h"
 #include "ui/search/article_search.h"
 #include "ui/view/mirelda_view.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
 #include <QFile>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QSessionManager>
+#include <QTimer>
 #include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #ifndef MIRELDA_VERSION
 #define MIRELDA_VERSION "0.1.0"
@@ -143,6 +150,14 @@ bool CMireldaApp::InitInstance()
     instance_ = std::make_unique<CSingleInstance>(QString::fromStdString(options_.windowClassName));
     switch (instance_->Start(request, !options_.closeRunning)) {
     case CSingleInstance::Outcome::First:
+        starting_ = true;
+        if (!instance_->isListening())
+            ShowMessage(
+                QStringLiteral("Impossible d'annoncer cette visionneuse aux démarrages suivants (%1). Un "
+                               "nouveau démarrage sur ce jeu d'aide ouvrira une seconde visionneuse : "
+                               "fermez l'une avant de modifier signets ou annotations dans l'autre.")
+                    .arg(instance_->error()),
+                QMessageBox::Warning);
         break;
     case CSingleInstance::Outcome::HandedOver:
     case CSingleInstance::Outcome::NoneRunning:
@@ -159,6 +174,7 @@ bool CMireldaApp::InitInstance()
     if (!frame_->created()) {
         frame_.reset();
         exitCode_ = 1;
+        ShowStartMessages();
         return false;
     }
     connect(frame_.get(), &CMainFrame::closed, this, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
@@ -169,7 +185,44 @@ bool CMireldaApp::InitInstance()
     CreateModelessWindows();
 
     instance_->SetHandler([this](const mirelda::InstanceRequest& r) { HandleInstanceRequest(r); });
+#ifndef QT_NO_SESSIONMANAGER
+    // The session may still be cancelled: save what closing saves, and stay open.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
+        if (frame_)
+            frame_->SaveUserFiles();
+    });
+#endif
+    ProcessProbe::SetCommandHandler([this](const QString& line) { RunProbeCommand(line); });
+    starting_ = false;
+    if (!startMessages_.isEmpty())
+        QTimer::singleShot(0, this, &CMireldaApp::ShowStartMessages);
     return true;
+}
+
+void CMireldaApp::ShowStartMessages()
+{
+    starting_ = false;
+    const auto messages = std::exchange(startMessages_, {});
+    for (const auto& [text, icon] : messages)
+        ShowMessage(text, icon);
+}
+
+void CMireldaApp::EndSession()
+{
+    if (frame_)
+        frame_->close(); // the close sequence, as when the user closes the window
+    QCoreApplication::exit(0);
+}
+
+void CMireldaApp::RunProbeCommand(const QString& line)
+{
+    // What a user's hands would do, for the tests that drive the real program.
+    if (!frame_)
+        return;
+    if (line.startsWith(QLatin1String("note ")))
+        frame_->annotationBar()->edit()->insertPlainText(line.mid(5));
+    else if (line.startsWith(QLatin1String("bookmark ")))
+        AddBookmark(line.mid(9));
 }
 
 void CMireldaApp::CreateModelessWindows()
@@ -215,7 +268,15 @@ void CMireldaApp::DefineBookmark()
         return;  // nothing shown yet: nothing to mark
     CBookmarkNameDlg dialog(QStringLiteral("Ajouter un signet"), view->currentTitle(), frame_.get());
     if (dialog.exec() == QDialog::Accepted)
-        bookmarkWindow_->AddItem(view->currentArticle(), dialog.name());
+        AddBookmark(dialog.name());
+}
+
+void CMireldaApp::AddBookmark(const QString& name)
+{
+    if (!bookmarkWindow_ || !frame_ || frame_->view()->currentArticle() == 0)
+        return;
+    bookmarkWindow_->AddItem(frame_->view()->currentArticle(), name);
+    SaveBookmarks();
 }
 
 void CMireldaApp::SaveBookmarks()
@@ -328,6 +389,12 @@ int CMireldaApp::Run()
         ExitInstance();
         return exitCode_;
     }
+    // From here on the user's files are open: ending the session closes them as a normal
+    // close does. (Before, nothing is lost by the default action, and a second start waiting
+    // for the first viewer's answer must still end on SIGTERM.)
+    terminationSignals_ = std::make_unique<CTerminationSignals>();
+    connect(terminationSignals_.get(), &CTerminationSignals::terminationRequested, this,
+            &CMireldaApp::EndSession);
     QApplication::exec();
     return ExitInstance();
 }
@@ -337,9 +404,22 @@ QString CMireldaApp::HelpTitle() const { return QString::fromStdString(mirelda::
 QMessageBox::StandardButton CMireldaApp::ShowMessage(const QString& text, QMessageBox::Icon icon,
                                                      QMessageBox::StandardButtons buttons)
 {
+    if (starting_ && buttons == QMessageBox::Ok) {
+        startMessages_.append({text, icon});
+        return QMessageBox::Ok;
+    }
     QMessageBox box(icon, HelpTitle(), text, buttons, frame_.get());
     box.setObjectName(QStringLiteral("messageBox"));
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    // No busy cursor over a box: whatever was under way waits for the answer.
+    QList<QCursor> lifted;
+    while (const QCursor* cursor = QGuiApplication::overrideCursor()) {
+        lifted.prepend(*cursor);
+        QGuiApplication::restoreOverrideCursor();
+    }
+    const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
+    for (const QCursor& cursor : lifted)
+        QGuiApplication::setOverrideCursor(cursor);
+    return answer;
 }
 
 bool CMireldaApp::GoToArticle(std::int32_t article, std::int32_t position)

@@ -15,6 +15,7 @@
 #include "ui/search/search_host.h"
 
 #include <QIcon>
+#include <QList>
 #include <QMessageBox>
 #include <QObject>
 #include <QPointer>
@@ -29,6 +30,7 @@
 class CListDlg;
 class CMainFrame;
 class CSingleInstance;
+class CTerminationSignals;
 class QApplication;
 class QTranslator;
 
@@ -68,10 +70,15 @@ public:
 
     int exitCode() const { return exitCode_; }
 
-    // Close sequence step 3: writes the bookmark file.
+    // Close sequence step 3: writes the bookmark file. Also run at every change of the
+    // bookmarks, so that a run that is killed loses none.
     void SaveBookmarks();
     // Command 32789: names a bookmark on the current article.
     void DefineBookmark();
+    // Adds a bookmark with that name on the current article and writes the bookmark file.
+    void AddBookmark(const QString& name);
+    // The end of the session (SIGTERM, SIGHUP, SIGINT): the close sequence, then the end.
+    void EndSession();
 
     CSearchDlg* searchDialog() const { return searchDialog_; }
     CListDlg* historyWindow() const { return historyWindow_; }
@@ -92,6 +99,7 @@ public:
         return ShowMessage(text, icon, buttons);
     }
     void reportFileError(const mirelda::FileError& error) override;
+    void bookmarksChanged() override { SaveBookmarks(); }
 
     // --- SearchHost (showMessage above serves both) ------------------------------------------
     SearchOutcome searchArticles(const QString& text, bool matchCase, bool wholeWord, bool inTitle,
@@ -105,6 +113,8 @@ private:
     void WireCommands();
     void HandleInstanceRequest(const mirelda::InstanceRequest& request);
     void ShowAbout();
+    void ShowStartMessages();
+    void RunProbeCommand(const QString& line);
 
     std::unique_ptr<QApplication> ownApplication_;
     int exitCode_ = 0;  // of a start that ends in InitInstance: 1 when it failed
@@ -122,7 +132,13 @@ private:
     QPointer<CListDlg> resultsWindow_;
     QPointer<CListDlg> bookmarkWindow_;
 
+    // Warnings of the start-up (a file that cannot be read...) wait for the event loop: a
+    // box shown while the windows are still being made would run the posted load early.
+    bool starting_ = false;
+    QList<QPair<QString, QMessageBox::Icon>> startMessages_;
+
     std::unique_ptr<QTranslator> qtTranslator_;
+    std::unique_ptr<CTerminationSignals> terminationSignals_;
     std::unique_ptr<CSingleInstance> instance_;
     std::unique_ptr<CMainFrame> frame_;
 };

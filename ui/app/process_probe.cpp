@@ -3,9 +3,12 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -51,6 +54,30 @@ void Install(QApplication& application)
 {
     if (Enabled())
         application.installEventFilter(new MessageBoxAnswerer(&application));
+}
+
+void SetCommandHandler(std::function<void(const QString& line)> handler)
+{
+    if (!Enabled() || !qApp)
+        return;
+    auto* input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, qApp);
+    auto buffer = std::make_shared<QByteArray>();
+    QObject::connect(input, &QSocketNotifier::activated, input, [input, buffer, handler] {
+        char bytes[512];
+        const ssize_t n = ::read(STDIN_FILENO, bytes, sizeof bytes);
+        if (n <= 0) {
+            input->setEnabled(false);  // the test closed its end
+            return;
+        }
+        buffer->append(bytes, n);
+        qsizetype end;
+        while ((end = buffer->indexOf('\n')) >= 0) {
+            const QString line = QString::fromUtf8(buffer->left(end));
+            buffer->remove(0, end + 1);
+            handler(line);
+            Report(QStringLiteral("done ") + line);
+        }
+    });
 }
 
 }  // namespace ProcessProbe

@@ -66,8 +66,11 @@ CSingleInstance::Outcome CSingleInstance::Start(const InstanceRequest& request, 
     if (!becomeFirst)
         return Outcome::NoneRunning;
     // Nobody accepts connections there: whatever socket file remains is a crashed viewer's.
-    if (!Listen())
-        qWarning("mirelda: cannot listen on %s: %s", qPrintable(path_), qPrintable(server_.errorString()));
+    if (!Listen()) {
+        // The viewer still starts; the caller tells the user that a later start will not find it.
+        error_ = server_.errorString();
+        qWarning("mirelda: cannot listen on %s: %s", qPrintable(path_), qPrintable(error_));
+    }
     return Outcome::First;
 }
 

@@ -23,7 +23,8 @@ class CSingleInstance : public QObject {
     Q_OBJECT
 public:
     enum class Outcome {
-        First,        // no viewer ran: this process goes on starting (and now listens)
+        First,        // no viewer ran: this process goes on starting (and listens, unless
+                      // isListening() says otherwise: error() then says why)
         HandedOver,   // a running viewer took the request and answered
         NoneRunning,  // no viewer ran and this process was not to become one (close request)
         Failed,       // a viewer runs but the hand-over failed (see error())

@@ -268,7 +268,15 @@ void CListDlg::LoadBookmarks()
     }
     for (const mirelda::Bookmark& b : loaded->bookmarks)
         AddItem(b.article, b.name);
-    if (loaded->damage) {
+    if (loaded->damage && loaded->copyFailure) {
+        bookmarkFileUnreadable_ = true;
+        host_.showMessage(
+            QStringLiteral("Le fichier des signets %1 est endommagé : seuls les %2 premiers signets "
+                           "ont pu être lus. Aucune copie n'a pu en être gardée : il ne sera pas remplacé.")
+                .arg(PathText(path))
+                .arg(loaded->bookmarks.size()),
+            QMessageBox::Warning);
+    } else if (loaded->damage) {
         host_.showMessage(
             QStringLiteral("Le fichier des signets %1 est endommagé : seuls les %2 premiers signets "
                            "ont pu être lus.")
@@ -354,6 +362,7 @@ void CListDlg::RenameSelected()
         }
     }
     UpdateButtons();
+    host_.bookmarksChanged();
 }
 
 void CListDlg::DeleteSelected()
@@ -372,6 +381,7 @@ void CListDlg::DeleteSelected()
     list_->setCurrentItem(nullptr);
     list_->clearSelection();
     UpdateButtons();
+    host_.bookmarksChanged();
 }
 
 void CListDlg::UpdateButtons()

@@ -63,8 +63,8 @@ class CListDlg : public QDialog
 
     // The bookmarks, in list order (bookmarks mode).
     std::vector<mirelda::Bookmark> Bookmarks() const;
-    // The bookmark file exists but could not be read: writing the list over it would lose
-    // every bookmark in it, so the close sequence leaves it alone.
+    // The bookmark file exists but could not be read (or is damaged and could not be copied
+    // aside): writing the list over it would lose what it holds, so it is left alone.
     bool bookmarkFileUnreadable() const { return bookmarkFileUnreadable_; }
 
     void ShowSelected();

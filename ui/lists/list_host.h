@@ -42,4 +42,6 @@ class ListHost
     showMessage(const QString& text, QMessageBox::Icon icon,
                 QMessageBox::StandardButtons buttons = QMessageBox::Ok) = 0;
     virtual void reportFileError(const mirelda::FileError& error) = 0;
+    // The user renamed or deleted a bookmark: the bookmark file is written again at once.
+    virtual void bookmarksChanged() {}
 };

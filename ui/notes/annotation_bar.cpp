@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QMainWindow>
+#include <QTimer>
 
 #include <filesystem>
 #include <system_error>
@@ -68,6 +69,15 @@ bool CAnnotationBar::Create(QMainWindow* frame)
     const QSize editAt = DialogUnitsToPixels(28, 1);
     edit_->setGeometry(QRect(QPoint(editAt.width(), editAt.height()), DialogUnitsToPixels(69, 24)));
     connect(edit_, &QPlainTextEdit::textChanged, this, &CAnnotationBar::textChanged);
+    idleWrite_ = new QTimer(this);
+    idleWrite_->setSingleShot(true);
+    idleWrite_->setInterval(kIdleWriteMs);
+    connect(idleWrite_, &QTimer::timeout, this, &CAnnotationBar::StoreShown);
+    connect(edit_, &QPlainTextEdit::textChanged, idleWrite_, [this] {
+        if (!edit_->isReadOnly())
+            idleWrite_->start();
+    });
+    connect(edit_, &CAnnotationEdit::focusLost, this, &CAnnotationBar::StoreShown);
     // Until an article is shown a note would belong to no article and be dropped unseen.
     edit_->setReadOnly(true);
 
@@ -91,12 +101,33 @@ void CAnnotationBar::ReportLoad(const mirelda::AnnotationStore::LoadReport& repo
         notes << QStringLiteral(
                      "%1 annotations modifiées lors de la séance précédente, interrompue, ont été reprises.")
                      .arg(report.recovered);
-    if (report.savedDamage)
+    if (report.savedDamage && !report.savedKept)
         notes << QStringLiteral("Le fichier d'annotations « %1 » est endommagé : les annotations lues avant "
                                 "l'endroit endommagé sont gardées.")
                      .arg(Path(files_.annotations));
     if (!notes.isEmpty() && host_.showStatus)
         host_.showStatus(notes.join(QLatin1Char(' ')));
+    // A file that cannot be read, or cannot be kept aside before it is rewritten, holds notes
+    // that this run must not destroy: the user has to know where this run's notes go.
+    if (report.savedKept && host_.showMessage) {
+        const QString what =
+            report.savedDamage
+                ? QStringLiteral("Le fichier d'annotations « %1 » est endommagé et aucune copie "
+                                 "n'a pu en être gardée.")
+                : QStringLiteral("Impossible de lire le fichier d'annotations « %1 ».");
+        host_.showMessage(
+            what.arg(Path(files_.annotations)) +
+            QStringLiteral(" Il ne sera pas remplacé : les annotations modifiées pendant cette "
+                           "séance seront gardées dans « %1 » et reprises au prochain démarrage.")
+                .arg(Path(files_.scratch)));
+    }
+}
+
+void CAnnotationBar::StoreShown()
+{
+    idleWrite_->stop();
+    if (shownArticle_ > 0 && !edit_->isReadOnly())
+        StoreAnnotation(shownArticle_);
 }
 
 // --- the store ----------------------------------------------------------------------------
@@ -105,6 +136,8 @@ bool CAnnotationBar::ShowAnnotation(std::int32_t article)
 {
     const std::string text = store_.ShowAnnotation(article);
     edit_->SetTextCp1252(mirelda::ToEditLineEnds(text));
+    idleWrite_->stop(); // nothing typed yet
+    shownArticle_ = article;
     edit_->setReadOnly(article <= 0);
     return !text.empty();
 }
@@ -113,6 +146,8 @@ bool CAnnotationBar::StoreAnnotation(std::int32_t article)
 {
     if (article == 0)
         return true;
+    if (article == shownArticle_)
+        idleWrite_->stop();
     (void)mirelda::PrepareUserFileFolder(files_); // a failure shows in the append below
     const mirelda::Status stored = store_.StoreAnnotation(article, edit_->TextCp1252());
     if (stored) {

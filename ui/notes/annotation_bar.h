@@ -5,7 +5,9 @@
 //
 // The bar owns the annotation store: the text the user types is handed to the store when
 // another article is shown (StoreAnnotation, then ShowAnnotation for the new one) and when
-// the frame closes (StoreAnnotation, then SaveAnnotations). Nothing is written elsewhere.
+// the frame closes (StoreAnnotation, then SaveAnnotations). It is also handed over about a
+// second after the typing stops and when the edit loses the focus, so that a run that is
+// killed loses at most the last second of typing (.NO$ is taken back at the next start).
 // Whatever cannot be written is said to the user through the Host, in French; the store
 // keeps it (in .NO$, or in memory) until a save succeeds.
 
@@ -21,6 +23,7 @@
 
 class CAnnotationEdit;
 class QLabel;
+class QTimer;
 
 class CAnnotationBar : public CDlgBar
 {
@@ -38,6 +41,8 @@ class CAnnotationBar : public CDlgBar
     static constexpr int kEditId = 1010;
     static constexpr int kStripId = 104;
     static constexpr int kIconId = 156;
+    // Milliseconds after the last keystroke at which the text goes to .NO$.
+    static constexpr int kIdleWriteMs = 1000;
 
     // `files` says where the annotation files (.NOT, .NO$) are.
     CAnnotationBar(mirelda::UserFiles files, Host host, QWidget* parent = nullptr);
@@ -89,7 +94,11 @@ class CAnnotationBar : public CDlgBar
     CAnnotationEdit* edit_ = nullptr;
     QLabel* icon_ = nullptr;
     CSplitterStrip* strip_ = nullptr;
+    void StoreShown();
+
     // Articles whose last change could not be written to .NO$: only memory holds them.
     std::set<std::int32_t> memoryOnly_;
+    std::int32_t shownArticle_ = 0;
+    QTimer* idleWrite_ = nullptr;
     bool scratchFailureTold_ = false;
 };

@@ -35,6 +35,12 @@ CAnnotationEdit::CAnnotationEdit(QWidget* parent) : QPlainTextEdit(parent)
     setFocusPolicy(Qt::StrongFocus);
 }
 
+void CAnnotationEdit::focusOutEvent(QFocusEvent* event)
+{
+    QPlainTextEdit::focusOutEvent(event);
+    emit focusLost();
+}
+
 bool CAnnotationEdit::Representable(const QString& text)
 {
     for (const QChar c : text) {

@@ -31,7 +31,12 @@ class CAnnotationEdit : public QPlainTextEdit
     // `text` with every character that has no Windows-1252 byte replaced by "?".
     static QString Representable1252(const QString& text);
 
+  signals:
+    // The keyboard focus went elsewhere: what was typed is worth keeping now.
+    void focusLost();
+
   protected:
+    void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;

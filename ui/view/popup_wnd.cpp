@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QStyleHints>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -78,6 +79,7 @@ CPopupWnd* CPopupWnd::ShowPopup(std::string_view titleCp1252, std::string_view r
     popup->FitToText();
     popup->PlaceNearPoint();
     popup->show();
+    popup->opened_.start();
     return popup;
 }
 
@@ -186,12 +188,31 @@ void CPopupWnd::resizeEvent(QResizeEvent* event)
         text_->setGeometry(rect());
 }
 
+bool CPopupWnd::EndsOpeningDoubleClick(const QMouseEvent& event) const
+{
+    const QStyleHints* hints = QGuiApplication::styleHints();
+    return opened_.isValid() && opened_.elapsed() < hints->mouseDoubleClickInterval() &&
+           (event.globalPosition().toPoint() - click_).manhattanLength() <= hints->mouseDoubleClickDistance();
+}
+
+bool CPopupWnd::ClosesOnPress(const QMouseEvent& event) const
+{
+    return event.button() == Qt::LeftButton && !EndsOpeningDoubleClick(event);
+}
+
 void CPopupWnd::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
+    if (ClosesOnPress(*event))
         ClosePopup();
+    else if (event->button() == Qt::LeftButton)
+        event->accept();
     else
         QWidget::mousePressEvent(event);
+}
+
+void CPopupWnd::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    mousePressEvent(event);
 }
 
 void CPopupWnd::keyPressEvent(QKeyEvent* event)
@@ -210,10 +231,11 @@ bool CPopupWnd::event(QEvent* event)
 bool CPopupWnd::eventFilter(QObject* watched, QEvent* event)
 {
     if (text_ && (watched == text_ || watched == text_->viewport())) {
-        if (event->type() == QEvent::MouseButtonPress &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-            ClosePopup();
-            return true;
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (ClosesOnPress(*mouse))
+                ClosePopup();
+            return mouse->button() == Qt::LeftButton;
         }
         if (event->type() == QEvent::KeyPress) {
             ClosePopup();

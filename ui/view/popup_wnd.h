@@ -7,6 +7,7 @@
 // Each pop-up is made for one article and deletes itself when it closes; nothing keeps a
 // pointer to it.
 
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QWidget>
 
@@ -50,12 +51,19 @@ class CPopupWnd : public QWidget
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The press that ends a double click on the link that opened the pop-up: close to the
+    // link and soon after it. It must not close what the first click opened.
+    bool EndsOpeningDoubleClick(const QMouseEvent& event) const;
+    bool ClosesOnPress(const QMouseEvent& event) const;
+
     QTextEdit* text_ = nullptr;
     QPoint click_;
     bool closing_ = false;
+    QElapsedTimer opened_;
 };

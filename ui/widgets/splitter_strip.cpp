@@ -90,6 +90,7 @@ void CSplitterStrip::mousePressEvent(QMouseEvent* event)
     barWindow_ = ToPixelRect(host_->StripBarWindowOnScreen());
     limits_ = host_->StripLimits();
     tracking_ = true;
+    window()->installEventFilter(this);
     DrawTracker(event->globalPosition().toPoint());
     // The press grabs the mouse implicitly: moves and the release come here wherever the
     // mouse goes.
@@ -100,6 +101,10 @@ void CSplitterStrip::mouseMoveEvent(QMouseEvent* event)
 {
     if (!tracking_)
         return;
+    if (!(event->buttons() & Qt::LeftButton)) {
+        CancelTracking(); // the release went elsewhere
+        return;
+    }
     const QPoint p = event->globalPosition().toPoint();
     // A move across the drag axis only leaves the outline where it is.
     const bool along = orientation_ == StripOrientation::Vertical ? p.x() != last_.x() : p.y() != last_.y();
@@ -110,8 +115,42 @@ void CSplitterStrip::mouseMoveEvent(QMouseEvent* event)
 void CSplitterStrip::EndTracking()
 {
     tracking_ = false;
+    window()->removeEventFilter(this);
     if (outline_)
         outline_->hide();
+}
+
+void CSplitterStrip::CancelTracking()
+{
+    if (tracking_)
+        EndTracking();
+}
+
+bool CSplitterStrip::event(QEvent* event)
+{
+    if (event->type() == QEvent::UngrabMouse)
+        CancelTracking();
+    return QWidget::event(event);
+}
+
+bool CSplitterStrip::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::WindowBlocked:
+    case QEvent::WindowDeactivate:
+    case QEvent::Hide:
+        CancelTracking();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CSplitterStrip::hideEvent(QHideEvent* event)
+{
+    CancelTracking();
+    QWidget::hideEvent(event);
 }
 
 void CSplitterStrip::mouseReleaseEvent(QMouseEvent* event)

@@ -6,7 +6,9 @@
 // annotation bar's top edge) is dragged up and down; its value is the bar's height in pixels.
 // While the button is held a dotted outline follows the mouse, clamped to the drag limits;
 // nothing is resized until the release. Then the strip stores the new value, asks its bar
-// to apply it and asks the frame to lay itself out again: the bars are resized once.
+// to apply it and asks the frame to lay itself out again: the bars are resized once. A drag
+// that loses the mouse before the release (a message box opens, the window is hidden or
+// deactivated) is cancelled: the outline goes and the value stays.
 //
 // Using it from a bar (the tree bar and the annotation bar both do this):
 //   1. implement SplitterStripHost (CDlgBar already does, except ApplyStripValue);
@@ -64,6 +66,9 @@ class CSplitterStrip : public QWidget
     QRect outlineOnScreen() const;
 
   protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -74,6 +79,9 @@ class CSplitterStrip : public QWidget
                    float value);
     void DrawTracker(QPoint globalPoint);
     void EndTracking();
+    // The drag lost the mouse (a box opened, the window went away...): the outline goes and
+    // nothing is resized.
+    void CancelTracking();
 
     SplitterStripHost* host_;
     int id_;

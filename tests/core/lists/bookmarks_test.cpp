@@ -1,6 +1,7 @@
 #include "core/lists/bookmarks.h"
 #include "core/store/binary_file.h"
 
+#include "tests/support/file_faults.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -145,6 +146,13 @@ TEST(LoadBookmarks, damagedFile_isKeptAsideBeforeItIsRewritten)
     ASSERT_TRUE(LoadBookmarks(dir / "AIDE.SIG").ok());
     EXPECT_EQ(ReadFile(dir / "AIDE.SIG.damaged"), bytes);
     EXPECT_EQ(ReadFile(dir / "AIDE.SIG.damaged.2"), bytes + "more");
+    EXPECT_FALSE(first->copyFailure);
+    // No copy can be made: the caller is told, so that it leaves the file alone.
+    test::RefusedFileOperation refused(FileOperation::Copy);
+    auto uncopied = LoadBookmarks(dir / "AIDE.SIG");
+    ASSERT_TRUE(uncopied.ok());
+    EXPECT_TRUE(uncopied->copyFailure);
+    EXPECT_FALSE(std::filesystem::exists(dir / "AIDE.SIG.damaged.3"));
 }
 
 TEST(ParseBookmarks, damagedFiles_keepRecordsBeforeTheDamage)

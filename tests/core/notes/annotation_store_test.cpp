@@ -1,6 +1,7 @@
 #include "core/notes/annotation_store.h"
 #include "core/store/binary_file.h"
 
+#include "tests/support/file_faults.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -291,6 +292,97 @@ TEST(AnnotationStore, unwritableScratch_changeKeptAndSavedElsewhere)
     EXPECT_EQ(s.store.ShowAnnotation(1), "note");
     ASSERT_TRUE(s.store.SaveAnnotations());
     EXPECT_EQ(ParseNot(ReadFile(dir / "AIDE.NOT")), (Notes{{1, "note"}}));
+}
+
+// Typing goes to .NO$ at every pause: typing on, or going back to the text that was there,
+// must leave the last text typed as the annotation.
+TEST(AnnotationStore, storedWhileTyping_lastTextWins)
+{
+    TempDir dir;
+    WriteFile(dir / "AIDE.NOT", NotFile({{1, "saved"}}));
+    Session s(dir);
+    s.Visit(1);
+    ASSERT_TRUE(s.store.StoreAnnotation(1, "saved and more"));
+    ASSERT_TRUE(s.store.StoreAnnotation(1, "saved")); // typed back to what was there
+    s.edit = "saved";
+    s.Visit(2);
+    EXPECT_EQ(s.store.ShowAnnotation(1), "saved");
+}
+
+// A .NOT that is there but cannot be read (or is damaged and cannot be copied aside) is never
+// written over; the run's changes wait in .NO$ and come back once the file can be read.
+TEST(AnnotationStore, unreadableOrUncopiableNot_isKeptAndChangesWaitInScratch)
+{
+    const std::string saved = NotFile({{1, "saved one"}});
+    const std::string damaged = NotFile({{1, "saved one"}}, 2); // one record short
+    for (const bool unreadable : {true, false}) {
+        SCOPED_TRACE(unreadable ? "unreadable" : "damaged, no copy");
+        TempDir dir;
+        const std::string bytes = unreadable ? saved : damaged;
+        WriteFile(dir / "AIDE.NOT", bytes);
+        {
+            test::RefusedFileOperation refused(unreadable ? FileOperation::OpenForReading
+                                                          : FileOperation::Copy,
+                                               unreadable ? dir / "AIDE.NOT" : fs::path());
+            Session s(dir);
+            s.Visit(2);
+            s.edit = "new two";
+            ASSERT_FALSE(s.Close());
+        }
+        EXPECT_EQ(ReadFile(dir / "AIDE.NOT"), bytes);
+        EXPECT_FALSE(fs::exists(dir / "AIDE.NOT.damaged"));
+        Session next(dir);
+        next.Visit(2);
+        EXPECT_EQ(next.edit, "new two");
+        ASSERT_TRUE(next.Close());
+        EXPECT_EQ(ParseNot(ReadFile(dir / "AIDE.NOT")), (Notes{{1, "saved one"}, {2, "new two"}}));
+    }
+}
+
+// A new .NOT is the owner's alone; one replaced keeps its mode, but never locks its owner out.
+TEST(AnnotationStore, savedFileMode_privateWhenNewNeverUnusable)
+{
+    TempDir dir;
+    ASSERT_TRUE(AnnotationStore(dir / "AIDE.NOT", dir / "AIDE.NO$").SaveAnnotations());
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::stat((dir / "AIDE.NOT").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ::chmod((dir / "AIDE.NOT").c_str(), 0);
+    Session s(dir);
+    s.Visit(1);
+    s.edit = "note";
+    ASSERT_TRUE(s.Close());
+    ASSERT_EQ(::stat((dir / "AIDE.NOT").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+// A leftover .NO$ whose torn tail cannot be cut: its changes go to a fresh .NO$ at once, so a
+// second crash before closing still finds them.
+TEST(AnnotationStore, leftoverScratchThatCannotBeCut_changesRewrittenOnDisk)
+{
+    TempDir dir;
+    {
+        Session crashed(dir);
+        crashed.Visit(1);
+        crashed.edit = "one";
+        crashed.Visit(2);
+        crashed.edit = "two";
+        crashed.Visit(3);
+    }
+    WriteFile(dir / "AIDE.NO$", ReadFile(dir / "AIDE.NO$") + std::string("\x08\x00", 2));
+    {
+        test::RefusedFileOperation refused(FileOperation::Truncate);
+        auto report = AnnotationStore(dir / "AIDE.NOT", dir / "AIDE.NO$").LoadIndex();
+        EXPECT_EQ(report.recovered, 2u);
+    }
+    AnnotationStore again(dir / "AIDE.NOT", dir / "AIDE.NO$");
+    auto report = again.LoadIndex();
+    EXPECT_EQ(report.recovered, 2u);
+    EXPECT_FALSE(report.scratchDamage);
+    EXPECT_EQ(again.ShowAnnotation(1), "one");
+    EXPECT_EQ(again.ShowAnnotation(2), "two");
 }
 
 struct SaveFixture {

@@ -4,6 +4,9 @@
 
 #include "app_test_support.h"
 
+#include "core/lists/bookmarks.h"
+#include "core/notes/annotation_store.h"
+#include "tests/support/file_faults.h"
 #include "ui/app/command_table.h"
 #include "ui/app/main_frame.h"
 #include "ui/lists/list_dlg.h"
@@ -234,7 +237,11 @@ private slots:
             frame->action(mirelda::cmd::kDefineBookmark)->trigger();
             QCOMPARE(preset, QStringLiteral("Article 3"));
             QCOMPARE(viewer.app->bookmarkWindow()->GetCount(), 1);
-            QVERIFY(!QFileInfo::exists(base + QStringLiteral(".SIG")));  // user files are written only at close
+            // Written at once, not only at close: a run that is killed keeps it.
+            const auto onDisk =
+                mirelda::LoadBookmarks(QFile::encodeName(base + QStringLiteral(".SIG")).toStdString());
+            QVERIFY(onDisk.ok());
+            QCOMPARE(onDisk->bookmarks.size(), std::size_t{1});
             frame->close();
             QVERIFY(QFileInfo::exists(base + QStringLiteral(".SIG")));
         }
@@ -293,6 +300,110 @@ private slots:
         QCOMPARE(again.app->mainFrame()->annotationBar()->edit()->toPlainText(), QStringLiteral("Relire la fin !"));
     }
 
+    // A warning of the start-up waits for the event loop: shown while the windows are still
+    // being made, its box would run the posted load before the history window exists.
+    // The damaged .SIG here cannot be copied aside either, so it is never rewritten.
+    void startWarning_waitsForTheLoop_damagedSigWithoutCopyKept()
+    {
+        const QString base =
+            apptest::WriteHelpSet(root_.path() + QStringLiteral("/damagedsig"), QStringLiteral("SET"));
+        const QByteArray damaged("\x03\x00\x00\x00xyz", 7);
+        WriteBytes(base + QStringLiteral(".SIG"), damaged);
+        MessageAnswerer answers;
+        {
+            mirelda::test::RefusedFileOperation refused(mirelda::FileOperation::Copy);
+            InProcessViewer viewer({QStringLiteral("/D:") + base});
+            QVERIFY(viewer.app->InitInstance());
+            QVERIFY(answers.seen.isEmpty());
+            QTRY_COMPARE(answers.seen.size(), 1);
+            QVERIFY(viewer.app->mainFrame()->helpSetLoaded());
+            QCOMPARE(viewer.app->historyWindow()->GetCount(), 1);
+            QVERIFY2(answers.seen[0].text.contains(QStringLiteral("ne sera pas remplacé")),
+                     qPrintable(answers.seen[0].text));
+            viewer.app->AddBookmark(QStringLiteral("Nouveau"));
+            viewer.app->mainFrame()->close();
+        }
+        QCOMPARE(ReadBytes(base + QStringLiteral(".SIG")), damaged);
+        QVERIFY(!QFileInfo::exists(base + QStringLiteral(".SIG.damaged")));
+    }
+
+    // An index that is there but cannot be read is a file error like any other, not a
+    // missing article.
+    void unreadableIndex_isReportedAsAFileError()
+    {
+        const QString base =
+            apptest::WriteHelpSet(root_.path() + QStringLiteral("/noindex"), QStringLiteral("SET"));
+        mirelda::test::RefusedFileOperation refused(
+            mirelda::FileOperation::OpenForReading,
+            QFile::encodeName(base + QStringLiteral(".PGH")).toStdString());
+        MessageAnswerer answers;
+        InProcessViewer viewer({QStringLiteral("/D:") + base});
+        QVERIFY(viewer.app->InitInstance());
+        QTRY_VERIFY(viewer.app->mainFrame()->helpSetLoaded());
+        QVERIFY(!answers.seen.isEmpty());
+        QCOMPARE(answers.seen[0].text, QStringLiteral("Impossible d'ouvrir le fichier %1.PGH.").arg(base));
+    }
+
+    // The wait cursor of ShowArticle is lifted over a box (here the links file that went away).
+    void fileErrorWhileShowing_boxWithoutWaitCursor()
+    {
+        const QString base =
+            apptest::WriteHelpSet(root_.path() + QStringLiteral("/nolinks"), QStringLiteral("SET"));
+        InProcessViewer viewer({QStringLiteral("/D:") + base});
+        QVERIFY(viewer.app->InitInstance());
+        QTRY_VERIFY(viewer.app->mainFrame()->helpSetLoaded());
+        QVERIFY(QFile::remove(base + QStringLiteral(".PGL")));
+        MessageAnswerer answers;
+        QVERIFY(viewer.app->GoToArticle(2, 0));
+        QCOMPARE(answers.seen.size(), 1);
+        QVERIFY(answers.seen[0].text.contains(QStringLiteral(".PGL")));
+        QVERIFY(!answers.seen[0].busyCursor);
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    // A .NOT that cannot be read is said at start and never replaced; the run's notes wait in
+    // .NO$, and the user is told so again at close. What is typed reaches .NO$ after a pause,
+    // without leaving the article; the session manager's save writes without closing.
+    void notes_unreadableFileKept_typingWrittenAfterAPause()
+    {
+        const QString base =
+            apptest::WriteHelpSet(root_.path() + QStringLiteral("/lockednotes"), QStringLiteral("SET"));
+        const QByteArray saved("\x01\x00\x00\x00\x02\x00\x00\x00\x03\x00\x00\x00" "abc", 15);
+        WriteBytes(base + QStringLiteral(".NOT"), saved);
+        MessageAnswerer answers;
+        {
+            mirelda::test::RefusedFileOperation refused(
+                mirelda::FileOperation::OpenForReading,
+                QFile::encodeName(base + QStringLiteral(".NOT")).toStdString());
+            InProcessViewer viewer({QStringLiteral("/D:") + base, QStringLiteral("/P:3")});
+            QVERIFY(viewer.app->InitInstance());
+            CMainFrame* frame = viewer.app->mainFrame();
+            QTRY_COMPARE(answers.seen.size(), 1);
+            QVERIFY(answers.seen[0].text.contains(base + QStringLiteral(".NO$")));
+            frame->action(mirelda::cmd::kAnnotation)->trigger();
+            QTest::keyClicks(frame->annotationBar()->edit(), QStringLiteral("Note"));
+            QTRY_VERIFY(QFileInfo(base + QStringLiteral(".NO$")).size() > 0);
+            frame->close();
+            QCOMPARE(answers.seen.size(), 2);
+            QVERIFY(answers.seen[1].text.contains(base + QStringLiteral(".NO$")));
+        }
+        QCOMPARE(ReadBytes(base + QStringLiteral(".NOT")), saved);
+        InProcessViewer again({QStringLiteral("/D:") + base, QStringLiteral("/P:3")});
+        QVERIFY(again.app->InitInstance());
+        CMainFrame* frame = again.app->mainFrame();
+        QTRY_VERIFY(frame->helpSetLoaded());
+        QCOMPARE(frame->annotationBar()->edit()->toPlainText(), QStringLiteral("Note"));
+        frame->annotationBar()->edit()->moveCursor(QTextCursor::End);
+        QTest::keyClicks(frame->annotationBar()->edit(), QStringLiteral(" bis"));
+        frame->SaveUserFiles();
+        QVERIFY(frame->isVisible());
+        mirelda::AnnotationStore store(QFile::encodeName(base + QStringLiteral(".NOT")).toStdString(),
+                                       QFile::encodeName(base + QStringLiteral(".NO$")).toStdString());
+        store.LoadIndex();
+        QCOMPARE(store.ShowAnnotation(2), std::string("abc"));
+        QCOMPARE(store.ShowAnnotation(3), std::string("Note bis"));
+    }
+
     void quit_runsTheCloseSequenceOnce()
     {
         InProcessViewer viewer({QStringLiteral("/D:") + base_});
@@ -306,6 +417,18 @@ private slots:
     }
 
 private:
+    static void WriteBytes(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    static QByteArray ReadBytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
     QTemporaryDir root_{QDir::tempPath() + QStringLiteral("/mirelda-XXXXXX")};
     QString base_;
 };

@@ -9,6 +9,8 @@
 #include "app_test_support.h"
 
 #include "core/app/command_line.h"
+#include "core/lists/bookmarks.h"
+#include "core/notes/annotation_store.h"
 #include "ui/app/instance_request.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/single_instance.h"
@@ -70,6 +72,12 @@ public:
     {
         Drain();
         return lines.mid(consumed);
+    }
+    // Hands a line to the viewer's probe (what a user would do) and waits until it is done.
+    bool Command(const QString& line)
+    {
+        process.write(line.toUtf8() + '\n');
+        return WaitForLine(QStringLiteral("done ") + line);
     }
     bool Ends(int ms = kWaitMs) { return process.state() == QProcess::NotRunning || process.waitForFinished(ms); }
 
@@ -357,6 +365,59 @@ private slots:
         QVERIFY(beside.Ends());
     }
 
+    // The end of the session (SIGTERM at logout or shutdown) runs the close sequence.
+    void sessionEnd_keepsTheNoteAndTheBookmark()
+    {
+        const UserFiles files = HelpSet(QStringLiteral("term"), QStringLiteral("TERMA"));
+        Viewer viewer({files.dSwitch, QStringLiteral("/P:3")});
+        QVERIFY(viewer.WaitForLine(QStringLiteral("article 3 ")));
+        QVERIFY(viewer.Command(QStringLiteral("note Relire")));
+        QVERIFY(viewer.Command(QStringLiteral("bookmark Repère")));
+        viewer.process.terminate();
+        QVERIFY(viewer.Ends());
+        QCOMPARE(viewer.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(viewer.process.exitCode(), 0);
+        QVERIFY(!QFileInfo::exists(files.scratch)); // a normal close
+        QCOMPARE(files.Note(3), std::string("Relire"));
+        QCOMPARE(files.Bookmarks(), (std::vector<mirelda::Bookmark>{{"Rep\xe8re", 3}}));
+    }
+
+    // A kill that no program can catch, once the typing has paused: the note is in .NO$ and
+    // the next start takes it back; the bookmark was written when it was made.
+    void killAfterAPause_keepsTheNoteAndTheBookmark()
+    {
+        const UserFiles files = HelpSet(QStringLiteral("kill"), QStringLiteral("KILLA"));
+        Viewer viewer({files.dSwitch, QStringLiteral("/P:2")});
+        QVERIFY(viewer.WaitForLine(QStringLiteral("article 2 ")));
+        QVERIFY(viewer.Command(QStringLiteral("note Tapée")));
+        QVERIFY(viewer.Command(QStringLiteral("bookmark Marque")));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(files.scratch).size() > 0, kWaitMs);
+        viewer.process.kill();
+        QVERIFY(viewer.Ends());
+        QCOMPARE(files.Note(2), std::string("Tap\xe9"
+                                            "e"));
+        QCOMPARE(files.Bookmarks(), (std::vector<mirelda::Bookmark>{{"Marque", 2}}));
+    }
+
+    // A viewer that cannot listen for later starts still opens, and says that a later start
+    // will open a second viewer.
+    void unannouncedViewer_saysSo()
+    {
+        const UserFiles files = HelpSet(QStringLiteral("solo"), QStringLiteral("SOLO"));
+        const mirelda::StartOptions options = mirelda::ParseCommandLine({files.dSwitch.toStdString()});
+        const QString socket = CSingleInstance::ServerPath(QString::fromStdString(options.windowClassName));
+        QVERIFY(QDir().mkpath(socket)); // a folder where the socket goes: nobody can listen there
+        Viewer viewer({files.dSwitch});
+        QVERIFY(viewer.WaitForLine(QStringLiteral("article 1 ")));
+        QVERIFY(viewer.WaitForLine(QStringLiteral("message ")));
+        QVERIFY2(
+            viewer.lines[viewer.consumed - 1].contains(QStringLiteral("ouvrira une seconde visionneuse")),
+            qPrintable(viewer.lines[viewer.consumed - 1]));
+        viewer.process.terminate();
+        QVERIFY(viewer.Ends());
+        QVERIFY(QDir().rmdir(socket));
+    }
+
     void longOptions_printAndEnd()
     {
         QProcess help;
@@ -372,6 +433,30 @@ private slots:
     }
 
 private:
+    struct UserFiles
+    {
+        QString dSwitch, notes, scratch, bookmarks;
+        std::string Note(std::int32_t article) const
+        {
+            mirelda::AnnotationStore store(QFile::encodeName(notes).toStdString(),
+                                           QFile::encodeName(scratch).toStdString());
+            store.LoadIndex();
+            return store.ShowAnnotation(article);
+        }
+        std::vector<mirelda::Bookmark> Bookmarks() const
+        {
+            auto loaded = mirelda::LoadBookmarks(QFile::encodeName(bookmarks).toStdString());
+            return loaded.ok() ? loaded->bookmarks : std::vector<mirelda::Bookmark>{};
+        }
+    };
+    // A help set of its own, in a writable folder: its user files lie beside it.
+    UserFiles HelpSet(const QString& folder, const QString& name) const
+    {
+        const QString base = apptest::WriteHelpSet(root_.path() + QLatin1Char('/') + folder, name);
+        return {QStringLiteral("/D:") + base, base + QStringLiteral(".NOT"), base + QStringLiteral(".NO$"),
+                base + QStringLiteral(".SIG")};
+    }
+
     QString ServerPath() const
     {
         const mirelda::StartOptions options = mirelda::ParseCommandLine({dSwitch_.toStdString()});

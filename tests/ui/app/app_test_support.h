@@ -82,6 +82,7 @@ public:
         QString caption, text;
         QMessageBox::Icon icon;
         bool hadParent;
+        bool busyCursor; // an override cursor (the wait cursor) was over the box
     };
     QList<Seen> seen;
 
@@ -94,7 +95,8 @@ protected:
         auto* box = qobject_cast<QMessageBox*>(watched);
         if (box && event->type() == QEvent::Show && !box->property("answered").toBool()) {
             box->setProperty("answered", true);
-            seen.append({box->windowTitle(), box->text(), box->icon(), box->parentWidget() != nullptr});
+            seen.append({box->windowTitle(), box->text(), box->icon(), box->parentWidget() != nullptr,
+                         QGuiApplication::overrideCursor() != nullptr});
             QTimer::singleShot(0, box, [box] {
                 if (QAbstractButton* b = box->defaultButton())
                     b->click();

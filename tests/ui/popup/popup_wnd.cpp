@@ -162,6 +162,20 @@ class PopupWndTest : public QObject
         QTRY_VERIFY(!p);
     }
 
+    void doubleClickOnTheLink_leavesThePopupOpen()
+    {
+        // The first click of a double click on the link opened the pop-up; the second lands on
+        // the same spot and must not close it. A click elsewhere still does.
+        const QPoint link(200, 200);
+        QPointer<CPopupWnd> p = CPopupWnd::ShowPopup("#POPUP:Note", kShort, link);
+        QVERIFY(QTest::qWaitForWindowExposed(p));
+        QTest::mouseDClick(p->windowHandle(), Qt::LeftButton, {}, p->mapFromGlobal(link));
+        QTest::qWait(0);
+        QVERIFY(p && p->isVisible());
+        QTest::mouseClick(p->windowHandle(), Qt::LeftButton, {}, p->rect().center());
+        QTRY_VERIFY(!p);
+    }
+
     void keyPress_closes()
     {
         QWidget main;

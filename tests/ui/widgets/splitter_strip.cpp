@@ -10,6 +10,7 @@
 
 #include <QLayout>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QRubberBand>
 #include <QTextEdit>
 #include <QtTest>
@@ -129,6 +130,31 @@ class SplitterStripTest : public QObject
         QTest::mouseRelease(strip, Qt::LeftButton, {}, At(strip, f.window, QPoint(-30, 300)));
         QCOMPARE(strip->value(), 1.0f / 800.0f);
         QTRY_COMPARE(f.tree->width(), 10);
+    }
+
+    void drag_cancelledWhenABoxTakesTheMouse()
+    {
+        Frame f;
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+        QTRY_COMPARE(f.tree->width(), 200);
+        CSplitterStrip* strip = f.tree->strip();
+        const float before = strip->value();
+        QTest::mousePress(strip, Qt::LeftButton, {}, Centre(strip));
+        QTest::mouseMove(strip, At(strip, f.window, QPoint(400, 300)));
+        auto* outline = f.window.findChild<QRubberBand*>(QStringLiteral("stripOutline"));
+        QVERIFY(outline && outline->isVisible());
+
+        // A second start's message opens mid-drag; the release then goes to the box.
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("KEL"), QStringLiteral("message"),
+                        QMessageBox::Ok, &f.window);
+        QTimer::singleShot(0, &box, &QDialog::accept);
+        box.exec();
+        QVERIFY(!strip->tracking());
+        QVERIFY(!outline->isVisible());
+        QTest::mouseRelease(strip, Qt::LeftButton, {}, At(strip, f.window, QPoint(400, 300)));
+        QCOMPARE(strip->value(), before);
+        QCOMPARE(f.tree->width(), 200);
     }
 
     void verticalStrip_releaseWithoutMove_appliesTheReleasePoint()
