@@ -3,6 +3,7 @@
 #include "core/store/binary_file.h"
 #include "core/store/cp1252.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace mirelda {
@@ -52,30 +53,59 @@ void PutI32(std::string& out, std::size_t at, std::int32_t value)
     out.replace(at, 4, bytes);
 }
 
-}  // namespace
+} // namespace
 
-Result<ContentsFile> ReadContentsRecords(const std::filesystem::path& ficPath)
+namespace {
+
+// Calls visit(const ContentsRecord&, std::uint64_t offset) for each record up to the end
+// record, reading many records per call. Missing end record and short last record go to
+// `problems`; `endRecordSeen` tells whether the end record was met.
+template <class Visit>
+Status ForEachContentsRecord(const std::filesystem::path& ficPath, bool& endRecordSeen,
+                             std::vector<FileProblem>& problems, Visit&& visit)
 {
     auto file = InputFile::Open(ficPath);
     if (!file)
         return file.error();
     BinaryReader in = file->reader();
-    ContentsFile contents;
+    constexpr std::size_t kRecordsPerRead = 512;
+    std::vector<char> chunk(kRecordsPerRead * ContentsRecord::kSize);
+    endRecordSeen = false;
     while (in.remaining() >= ContentsRecord::kSize) {
-        char bytes[ContentsRecord::kSize];
-        if (auto done = in.ReadExact(bytes, sizeof bytes); !done)
-            return done.error();
-        if (bytes[kTitleOffset] == '\0') {
-            contents.endRecordSeen = true;
-            return contents;
+        const std::uint64_t at = in.position();
+        const std::size_t records = static_cast<std::size_t>(
+            std::min<std::uint64_t>(in.remaining() / ContentsRecord::kSize, kRecordsPerRead));
+        if (auto done = in.ReadExact(chunk.data(), records * ContentsRecord::kSize); !done)
+            return done;
+        for (std::size_t i = 0; i < records; ++i) {
+            const char(&bytes)[ContentsRecord::kSize] =
+                *reinterpret_cast<const char(*)[ContentsRecord::kSize]>(chunk.data() +
+                                                                        i * ContentsRecord::kSize);
+            if (bytes[kTitleOffset] == '\0') {
+                endRecordSeen = true;
+                return Done{};
+            }
+            visit(ParseRecord(bytes), at + i * ContentsRecord::kSize);
         }
-        contents.records.push_back(ParseRecord(bytes));
     }
     if (!in.atEnd())
-        contents.problems.push_back(FileProblem{in.path(), in.position(),
-                                                "short last record of " + std::to_string(in.remaining()) +
-                                                    " bytes, ignored"});
-    contents.problems.push_back(FileProblem{in.path(), in.size(), "no end record (empty title)"});
+        problems.push_back(
+            FileProblem{in.path(), in.position(),
+                        "short last record of " + std::to_string(in.remaining()) + " bytes, ignored"});
+    problems.push_back(FileProblem{in.path(), in.size(), "no end record (empty title)"});
+    return Done{};
+}
+
+} // namespace
+
+Result<ContentsFile> ReadContentsRecords(const std::filesystem::path& ficPath)
+{
+    ContentsFile contents;
+    auto done =
+        ForEachContentsRecord(ficPath, contents.endRecordSeen, contents.problems,
+                              [&](const ContentsRecord& r, std::uint64_t) { contents.records.push_back(r); });
+    if (!done)
+        return done.error();
     return contents;
 }
 
@@ -95,7 +125,7 @@ Status WriteContentsFile(const std::filesystem::path& ficPath, const std::vector
         PutI32(bytes, at + kReservedOffset, r.reserved);
         PutI32(bytes, at + kLinkKindOffset, r.linkKind);
     }
-    bytes.append(ContentsRecord::kSize, '\0');  // the end record
+    bytes.append(ContentsRecord::kSize, '\0'); // the end record
 
     std::ofstream out(ficPath, std::ios::binary | std::ios::trunc);
     if (!out)
@@ -108,51 +138,64 @@ Status WriteContentsFile(const std::filesystem::path& ficPath, const std::vector
 }
 
 Result<TreeLoadReport> LoadTree(const std::filesystem::path& ficPath, ContentsTree& tree,
-                                std::unordered_map<ContentsTree::Item, std::int32_t>& itemArticles)
+                                const ItemArticleSink& enterArticle)
 {
-    auto contents = ReadContentsRecords(ficPath);
-    if (!contents)
-        return contents.error();
-
     TreeLoadReport report;
-    report.endRecordSeen = contents->endRecordSeen;
-    report.problems = std::move(contents->problems);
 
     // A book one level below P takes the next of the five colours.
     const auto childBookImage = [&tree](ContentsTree::Item parent) {
         const int image = tree.ImageOf(parent) % kBookImageCount;
-        return (image + kBookImageCount + 1) % kBookImageCount;  // safe for any image value
+        return (image + kBookImageCount + 1) % kBookImageCount; // safe for any image value
     };
 
-    std::unordered_map<std::string, ContentsTree::Item> keys;  // this load only
-    std::uint64_t offset = 0;
-    for (const ContentsRecord& r : contents->records) {
-        int image = r.article != 0 ? kPageImage : 0;
-        ContentsTree::Item parent = ContentsTree::kNone;
-        if (r.linkKey != "0") {
-            const auto found = keys.find(r.linkKey);
-            if (found == keys.end()) {
-                // Only a damaged file names a key that no earlier record has: rather than
-                // attach the entry to some unrelated item, show it at the top level.
-                report.problems.push_back(FileProblem{ficPath.string(), offset,
-                                                      "entry " + Quoted(r.title) + ": link key " + Quoted(r.linkKey) +
-                                                          " names no earlier entry; shown at the top level"});
-            } else if (r.linkKind == kSiblingLink) {
-                parent = tree.ParentOf(found->second);
-                if (image == 0 && parent != ContentsTree::kNone)
-                    image = childBookImage(parent);
-            } else {
-                parent = found->second;
-                if (image == 0)
-                    image = childBookImage(parent);
+    struct Placed
+    {
+        ContentsTree::Item item;
+        std::size_t depth;
+    };
+    std::unordered_map<std::string, Placed> keys; // this load only
+    const auto loaded = ForEachContentsRecord(
+        ficPath, report.endRecordSeen, report.problems, [&](const ContentsRecord& r, std::uint64_t offset) {
+            int image = r.article != 0 ? kPageImage : 0;
+            ContentsTree::Item parent = ContentsTree::kNone;
+            std::size_t depth = 0;
+            if (r.linkKey != "0") {
+                const auto found = keys.find(r.linkKey);
+                if (found == keys.end()) {
+                    // Only a damaged file names a key that no earlier record has: rather than
+                    // attach the entry to some unrelated item, show it at the top level.
+                    report.problems.push_back(
+                        FileProblem{ficPath.string(), offset,
+                                    "entry " + Quoted(r.title) + ": link key " + Quoted(r.linkKey) +
+                                        " names no earlier entry; shown at the top level"});
+                } else if (r.linkKind == kSiblingLink) {
+                    parent = tree.ParentOf(found->second.item);
+                    depth = found->second.depth;
+                    if (image == 0 && parent != ContentsTree::kNone)
+                        image = childBookImage(parent);
+                } else {
+                    parent = found->second.item;
+                    depth = found->second.depth + 1;
+                    if (image == 0)
+                        image = childBookImage(parent);
+                    if (depth > kMaxContentsDepth) {
+                        parent = tree.ParentOf(parent);
+                        depth = kMaxContentsDepth;
+                        report.problems.push_back(
+                            FileProblem{ficPath.string(), offset,
+                                        "entry " + Quoted(r.title) + " lies deeper than " +
+                                            std::to_string(kMaxContentsDepth + 1) +
+                                            " levels; shown at the deepest level, after its parent"});
+                    }
+                }
             }
-        }
-        const ContentsTree::Item item = tree.InsertLast(parent, r.title, image);
-        keys.insert_or_assign(r.key, item);
-        itemArticles[item] = r.article;
-        ++report.entries;
-        offset += ContentsRecord::kSize;
-    }
+            const ContentsTree::Item item = tree.InsertLast(parent, r.title, image);
+            keys.insert_or_assign(r.key, Placed{item, depth});
+            enterArticle(item, r.article);
+            ++report.entries;
+        });
+    if (!loaded)
+        return loaded.error();
     return report;
 }
 
@@ -178,4 +221,4 @@ int MemoryContentsTree::ImageOf(Item item) const
     return contains(item) ? nodes_[item - 1].image : 0;
 }
 
-}  // namespace mirelda
+} // namespace mirelda
