@@ -4,7 +4,10 @@
 #include "core/store/cp1252.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <fstream>
+#include <random>
 
 namespace mirelda {
 
@@ -137,6 +140,103 @@ Status WriteContentsFile(const std::filesystem::path& ficPath, const std::vector
     return Done{};
 }
 
+namespace {
+
+// The item keys of one load. A key is at most 12 bytes, so it is kept inline in a dense array
+// that an open-addressing table indexes: about forty bytes a key where a node-based map costs
+// twice that. The hash (multiply-shift over the key's two words) takes multipliers drawn at
+// random for each load, so no file can make its keys collide.
+class KeyTable
+{
+  public:
+    struct Placed
+    {
+        ContentsTree::Item item = ContentsTree::kNone;
+        std::size_t depth = 0;
+    };
+
+    const Placed* Find(std::string_view key) const
+    {
+        if (table_.empty() || key.size() > ContentsRecord::kKeyWidth)
+            return nullptr;
+        const std::uint32_t slot = table_[Probe(key)];
+        return slot == 0 ? nullptr : &entries_[slot - 1].placed;
+    }
+
+    // Enters the key, or gives an existing one its new place.
+    void Assign(std::string_view key, Placed placed)
+    {
+        if (key.size() > ContentsRecord::kKeyWidth)
+            return; // a fixed field never holds more
+        if ((entries_.size() + 1) * 2 > table_.size())
+            Grow();
+        const std::size_t at = Probe(key);
+        if (table_[at] != 0) {
+            entries_[table_[at] - 1].placed = placed;
+            return;
+        }
+        Entry entry;
+        std::copy(key.begin(), key.end(), entry.key.begin());
+        entry.length = static_cast<std::uint8_t>(key.size());
+        entry.placed = placed;
+        entries_.push_back(entry);
+        table_[at] = static_cast<std::uint32_t>(entries_.size());
+    }
+
+  private:
+    struct Entry
+    {
+        std::array<char, ContentsRecord::kKeyWidth> key{};
+        std::uint8_t length = 0;
+        Placed placed;
+    };
+
+    std::size_t Home(std::string_view key) const
+    {
+        std::uint64_t words[2] = {0, 0};
+        std::memcpy(words, key.data(), key.size());
+        const std::uint64_t h =
+            words[0] * multipliers_[0] + words[1] * multipliers_[1] + key.size() * multipliers_[2];
+        return static_cast<std::size_t>(h >> (64 - bits_));
+    }
+
+    std::size_t Probe(std::string_view key) const
+    {
+        const std::size_t mask = table_.size() - 1;
+        std::size_t at = Home(key);
+        while (table_[at] != 0) {
+            const Entry& e = entries_[table_[at] - 1];
+            if (std::string_view(e.key.data(), e.length) == key)
+                break;
+            at = (at + 1) & mask;
+        }
+        return at;
+    }
+
+    void Grow()
+    {
+        if (table_.empty()) {
+            std::random_device random;
+            for (std::uint64_t& m : multipliers_)
+                m = ((std::uint64_t{random()} << 32) ^ random()) | 1;
+        }
+        bits_ = table_.empty() ? 6 : bits_ + 1;
+        table_.assign(std::size_t{1} << bits_, 0);
+        for (std::size_t i = 0; i < entries_.size(); ++i)
+            table_[Probe(std::string_view(entries_[i].key.data(), entries_[i].length))] =
+                static_cast<std::uint32_t>(i + 1);
+    }
+
+    std::vector<Entry> entries_;
+    std::vector<std::uint32_t> table_; // entry + 1, 0 free; at most half full
+    unsigned bits_ = 0;
+    std::uint64_t multipliers_[3] = {};
+};
+
+static_assert(ContentsRecord::kKeyWidth <= 16, "a key fits two 64-bit words");
+
+} // namespace
+
 Result<TreeLoadReport> LoadTree(const std::filesystem::path& ficPath, ContentsTree& tree,
                                 const ItemArticleSink& enterArticle)
 {
@@ -148,20 +248,15 @@ Result<TreeLoadReport> LoadTree(const std::filesystem::path& ficPath, ContentsTr
         return (image + kBookImageCount + 1) % kBookImageCount; // safe for any image value
     };
 
-    struct Placed
-    {
-        ContentsTree::Item item;
-        std::size_t depth;
-    };
-    std::unordered_map<std::string, Placed> keys; // this load only
+    KeyTable keys; // this load only
     const auto loaded = ForEachContentsRecord(
         ficPath, report.endRecordSeen, report.problems, [&](const ContentsRecord& r, std::uint64_t offset) {
             int image = r.article != 0 ? kPageImage : 0;
             ContentsTree::Item parent = ContentsTree::kNone;
             std::size_t depth = 0;
             if (r.linkKey != "0") {
-                const auto found = keys.find(r.linkKey);
-                if (found == keys.end()) {
+                const KeyTable::Placed* found = keys.Find(r.linkKey);
+                if (!found) {
                     // Only a damaged file names a key that no earlier record has: rather than
                     // attach the entry to some unrelated item, show it at the top level.
                     report.problems.push_back(
@@ -169,13 +264,13 @@ Result<TreeLoadReport> LoadTree(const std::filesystem::path& ficPath, ContentsTr
                                     "entry " + Quoted(r.title) + ": link key " + Quoted(r.linkKey) +
                                         " names no earlier entry; shown at the top level"});
                 } else if (r.linkKind == kSiblingLink) {
-                    parent = tree.ParentOf(found->second.item);
-                    depth = found->second.depth;
+                    parent = tree.ParentOf(found->item);
+                    depth = found->depth;
                     if (image == 0 && parent != ContentsTree::kNone)
                         image = childBookImage(parent);
                 } else {
-                    parent = found->second.item;
-                    depth = found->second.depth + 1;
+                    parent = found->item;
+                    depth = found->depth + 1;
                     if (image == 0)
                         image = childBookImage(parent);
                     if (depth > kMaxContentsDepth) {
@@ -190,7 +285,7 @@ Result<TreeLoadReport> LoadTree(const std::filesystem::path& ficPath, ContentsTr
                 }
             }
             const ContentsTree::Item item = tree.InsertLast(parent, r.title, image);
-            keys.insert_or_assign(r.key, Placed{item, depth});
+            keys.Assign(r.key, {item, depth});
             enterArticle(item, r.article);
             ++report.entries;
         });

@@ -48,11 +48,12 @@ bool CMainFrame::CreateBars()
 
 void CMainFrame::LoadTree()
 {
-    const auto loaded = treeBar_->LoadTree(files_.fic);
-    if (!loaded.ok())
-        reportFileError(loaded.error());
-    // Damage after the records read (a short last record, a key naming nothing) leaves a
-    // usable tree; the entries read stay.
+    treeBar_->StartLoadTree(files_.fic, [this](const CTreeBar::LoadResult& loaded) {
+        if (!loaded.ok())
+            reportFileError(loaded.error());
+        // Damage after the records read (a short last record, a key naming nothing) leaves a
+        // usable tree; the entries read stay.
+    });
 }
 
 void CMainFrame::SelectTreeArticle(std::int32_t article) { treeBar_->SelectArticle(article); }

@@ -75,6 +75,8 @@ void CMainFrame::LoadHelpSet()
     if (loaded_)
         return;
     loaded_ = true;
+    // The tree is read on a worker thread while the first article is shown; a start
+    // article's selection waits for it.
     LoadTree();
     if (auto index = mirelda::LoadArticleIndex(files_.pgh))
         index_ = std::move(*index);
