@@ -9,7 +9,7 @@
 #     -k keeps the generated sets (they are deleted at the end otherwise)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build="$top/build/bench-scale"
+build="${MIRELDA_BENCH_BUILD:-$top/build/bench-scale}"  # MIRELDA_BENCH_BUILD: an existing Release build
 runs=3
 scratch="${TMPDIR:-/tmp}/mirelda-scale"
 word=xylographie
@@ -32,7 +32,7 @@ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMIRELDA_BUILD_
 ninja -C "$build" -j2 mirelda mirelda-tool generate_help_set | tail -n 1
 mkdir -p "$scratch"
 
-# Median wall time of a command, in seconds, output discarded.
+# Median wall time of a command, in seconds, its output read and dropped.
 median_time() {
     python3 - "$runs" "$@" <<'PY'
 import statistics, subprocess, sys, time
@@ -40,7 +40,8 @@ runs = int(sys.argv[1]); command = sys.argv[2:]
 times = []
 for _ in range(runs):
     start = time.monotonic()
-    subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # Output to a pipe, not /dev/null: grep stops at the first match when it sees /dev/null.
+    subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
     times.append(time.monotonic() - start)
 print(f"{statistics.median(times):.3f}")
 PY
@@ -56,7 +57,7 @@ for count in "${counts[@]}"; do
     size=$(du -b "$base.PGD" | cut -f1)
     cat "$base".* >/dev/null  # into the page cache
     info=$(median_time "$build/mirelda-tool" info "$base")
-    viewer=$(python3 "$top/bench/measure_startup.py" --runs "$runs" --settle 2 --label "$count" \
+    viewer=$(python3 "$top/bench/measure_startup.py" --runs "$runs" --settle 5 --label "$count" \
         "$build/mirelda" "/D:$base" | tail -n 1)
     shown=$(sed -E 's/.*first article shown ([0-9.]+) ms.*/\1/' <<<"$viewer")
     peak=$(sed -E 's/.*VmHWM ([0-9.]+) MiB.*/\1/' <<<"$viewer")
@@ -65,7 +66,7 @@ for count in "${counts[@]}"; do
     rows+=("$(printf '| %s (%s MB) | %s s | %s ms | %s MiB | %s s | %s s | %.1f× |' "$count" \
         "$((size / 1000000))" "$info" "$shown" "$peak" "$search" "$grep_time" \
         "$(python3 -c "print($search / max($grep_time, 0.001))")")")
-    [[ $keep == 1 ]] || rm -f "$base".PGH "$base".PGD "$base".PGL "$base".FIC
+    [[ $keep == 1 ]] || rm -f "$base".PGH "$base".PGD "$base".PGL "$base".FIC "$base".SIG "$base".NOT "$base".NO\$
 done
 
 echo
