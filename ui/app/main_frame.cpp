@@ -75,20 +75,17 @@ void CMainFrame::LoadHelpSet()
     if (loaded_)
         return;
     loaded_ = true;
-    // The tree is read on a worker thread while the first article is shown; a start
-    // article's selection waits for it.
-    LoadTree();
     if (auto index = mirelda::LoadArticleIndex(files_.pgh))
         index_ = std::move(*index);
     // An unreadable index is left empty: the start article then reports itself missing.
-    if (hasStartArticle_) {
-        if (view_->ShowArticle(startArticle_, 0))
-            SelectTreeArticle(startArticle_);
-        else
-            view_->ShowArticle(1, 0);
-    } else {
+    const bool startShown = hasStartArticle_ && view_->ShowArticle(startArticle_, 0);
+    if (!startShown)
         view_->ShowArticle(1, 0);
-    }
+    // The tree is read on a worker thread once the first article is up, so that nothing
+    // that grows with the help set delays it; the start article's selection waits for it.
+    LoadTree();
+    if (startShown)
+        SelectTreeArticle(startArticle_);
     UpdateCommands();
     emit helpSetLoadedChanged();
 }
