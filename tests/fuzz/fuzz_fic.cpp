@@ -1,6 +1,7 @@
 // The input as a .FIC, loaded into the in-memory tree: every entry gets an item, an
 // article and a valid image, and the display walk sees every item once.
 #include "core/tree/contents_file.h"
+#include "core/tree/flat_contents_tree.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -35,10 +36,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     if (report->entries != tree.size() || articles.size() != tree.size())
         std::abort();
+    // The viewer's flat tree holds the same children in the same order.
+    mirelda::FlatContentsTree flat;
+    if (!mirelda::LoadTree(InputFile(data, size), flat,
+                           [&flat](mirelda::ContentsTree::Item item, std::int32_t a) { flat.SetArticle(item, a); }))
+        std::abort();
+    flat.Finish();
+    if (flat.size() != tree.size() || flat.ChildCount(mirelda::ContentsTree::kNone) != tree.topLevel().size())
+        std::abort();
     std::size_t seen = 0;
-    tree.ForEachInDisplayOrder([&](mirelda::ContentsTree::Item item, std::size_t) {
+    tree.ForEachInDisplayOrder([&](mirelda::ContentsTree::Item item, std::size_t depth) {
         const int image = tree.ImageOf(item);
         if (!(image == mirelda::kPageImage || (image >= 0 && image < mirelda::kBookImageCount)))
+            std::abort();
+        if (depth > mirelda::kMaxContentsDepth || flat.ChildCount(item) != tree.node(item).children.size() ||
+            flat.ArticleOf(item) != articles.at(item))
             std::abort();
         ++seen;
     });
