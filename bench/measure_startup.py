@@ -66,7 +66,7 @@ def request(runtime_dir, line, timeout):
     return answer.decode("ascii", "replace").strip()
 
 
-def one_run(program, args, platform, timeout):
+def one_run(program, args, platform, timeout, settle=0.0):
     with tempfile.TemporaryDirectory(prefix="mirelda-startup-") as runtime_dir:
         os.chmod(runtime_dir, 0o700)
         env = dict(os.environ, MIRELDA_PROBE="1", XDG_RUNTIME_DIR=runtime_dir, QT_QPA_PLATFORM=platform)
@@ -97,6 +97,9 @@ def one_run(program, args, platform, timeout):
             ready = time.monotonic() - start
             if answer != "ok":
                 raise RuntimeError(f"'activate' answered {answer!r}")
+            if settle > 0:
+                time.sleep(settle)  # let work that follows the first article (the tree) finish
+                request(runtime_dir, "activate\n", timeout)
             memory = read_status(viewer.pid)
             request(runtime_dir, "close\n", 30)
             try:
@@ -119,14 +122,16 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--platform", default=os.environ.get("QT_QPA_PLATFORM", "offscreen"))
     parser.add_argument("--timeout", type=float, default=120.0)
+    parser.add_argument("--settle", type=float, default=0.0,
+                        help="seconds to wait after 'ready' before reading the memory figures")
     options = parser.parse_args()
 
     try:
-        one_run(options.program, options.viewer_args, options.platform, options.timeout)  # warm-up
+        one_run(options.program, options.viewer_args, options.platform, options.timeout, options.settle)  # warm-up
         results = []
         for run in range(options.runs):
             shown, ready, memory, line = one_run(options.program, options.viewer_args, options.platform,
-                                                 options.timeout)
+                                                 options.timeout, options.settle)
             results.append((shown, ready, memory["VmHWM"], memory["VmRSS"]))
             print(f"  {options.label} [{options.platform}] run {run + 1}: shown {shown * 1000:7.1f} ms, "
                   f"ready {ready * 1000:7.1f} ms, VmHWM {memory['VmHWM'] / 1024:6.1f} MiB, "

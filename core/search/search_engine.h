@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,8 +27,9 @@ namespace mirelda {
 
 inline constexpr std::size_t kSearchResultLimit = 1000;
 
-struct SearchRequest {
-    std::string text;  // Windows-1252
+struct SearchRequest
+{
+    std::string text; // Windows-1252
     bool matchCase = false;
     bool wholeWord = false;
     bool inTitle = true;
@@ -38,22 +40,36 @@ struct SearchRequest {
     std::u16string textUtf16;
 };
 
-struct SearchHit {
+struct SearchHit
+{
     std::int32_t number = 0;
-    std::string title;  // Windows-1252
+    std::string title; // Windows-1252
     friend bool operator==(const SearchHit&, const SearchHit&) = default;
 };
 
+// Progress of a long search, and the way to stop it.
+struct SearchControl
+{
+    // Called on the searching thread before each stretch of articles, with the articles done
+    // and their total; false stops the search.
+    std::function<bool(std::size_t done, std::size_t total)> progress;
+    bool stopped = false; // set when progress stopped it: the result is then empty
+};
+
 // The matching articles in enumeration order, at most kSearchResultLimit. Reads the .PGD in
-// one pass, opened once; keeps no text once the call returns. A read error (missing file, a
-// record running past the end of the file) ends the search with that error, unless the
-// limit was reached before the damaged record in enumeration order.
-Result<std::vector<SearchHit>> FindMatchingArticles(const ArticleIndex& index, const std::filesystem::path& pgdPath,
-                                                    const SearchRequest& request);
+// one pass, in large reads, on two threads (each with the file opened once); keeps no text
+// once the call returns. A read error (missing file, a record running past the end of the
+// file) ends the search with that error, unless the limit was reached before the damaged
+// record in enumeration order.
+Result<std::vector<SearchHit>> FindMatchingArticles(const ArticleIndex& index,
+                                                    const std::filesystem::path& pgdPath,
+                                                    const SearchRequest& request,
+                                                    SearchControl* control = nullptr);
 
 // What the search-results window offers the search (the Qt list window implements it).
-class SearchResultsSink {
-public:
+class SearchResultsSink
+{
+  public:
     virtual ~SearchResultsSink() = default;
     virtual void Clear() = 0;
     virtual void SetSearch(std::string_view textCp1252, bool matchCase, bool wholeWord) = 0;
@@ -64,8 +80,13 @@ public:
 // The whole operation as the viewer runs it: Clear, SetSearch, then the scan; on success,
 // AddItem for each match (in enumeration order; the window sorts) and Show when there was
 // one. Returns whether anything was found. On a read error the window is left cleared,
-// nothing is added or shown, and the error is returned for the caller to report.
+// nothing is added or shown, and the error is returned for the caller to report. A search
+// stopped through `control` tells the window nothing at all.
 Result<bool> SearchArticles(const ArticleIndex& index, const std::filesystem::path& pgdPath,
-                            const SearchRequest& request, SearchResultsSink& results);
+                            const SearchRequest& request, SearchResultsSink& results,
+                            SearchControl* control = nullptr);
+// The part after the scan, for a caller that scans elsewhere (on a worker thread).
+Result<bool> DeliverSearchResults(const Result<std::vector<SearchHit>>& hits, const SearchRequest& request,
+                                  SearchResultsSink& results);
 
-}  // namespace mirelda
+} // namespace mirelda

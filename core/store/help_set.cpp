@@ -2,7 +2,9 @@
 
 #include "core/store/binary_file.h"
 
+#include <algorithm>
 #include <limits>
+#include <random>
 #include <utility>
 
 namespace mirelda {
@@ -23,7 +25,7 @@ std::string Hex(std::uint64_t value)
     return "0x" + out;
 }
 
-}  // namespace
+} // namespace
 
 // ---- ArticleIndex ----------------------------------------------------------------------
 
@@ -33,38 +35,66 @@ std::uint32_t ArticleIndex::BucketOf(std::int32_t number)
 }
 
 ArticleIndex::ArticleIndex(ArticleIndex&& other) noexcept
-    : blocks_(std::move(other.blocks_)),
-      usedInLastBlock_(std::exchange(other.usedInLastBlock_, 0)),
-      buckets_(std::move(other.buckets_)),
-      count_(std::exchange(other.count_, 0))
 {
-    other.blocks_.clear();
-    other.buckets_.clear();
+    *this = std::move(other);
 }
 
 ArticleIndex& ArticleIndex::operator=(ArticleIndex&& other) noexcept
 {
     if (this != &other) {
-        blocks_ = std::move(other.blocks_);
+        blocks_ = std::exchange(other.blocks_, {});
         usedInLastBlock_ = std::exchange(other.usedInLastBlock_, 0);
-        buckets_ = std::move(other.buckets_);
+        buckets_ = std::exchange(other.buckets_, {});
         count_ = std::exchange(other.count_, 0);
-        other.blocks_.clear();
-        other.buckets_.clear();
+        table_ = std::exchange(other.table_, {});
+        tableBits_ = std::exchange(other.tableBits_, 0);
+        multiplier_ = std::exchange(other.multiplier_, 0);
     }
     return *this;
+}
+
+std::size_t ArticleIndex::HomeOf(std::int32_t number) const
+{
+    // Multiply-shift hashing: the top bits of a random odd multiple.
+    const std::uint64_t key = static_cast<std::uint32_t>(number);
+    return static_cast<std::size_t>((key * multiplier_) >> (64 - tableBits_));
+}
+
+std::size_t ArticleIndex::Probe(std::int32_t number) const
+{
+    const std::size_t mask = table_.size() - 1;
+    std::size_t at = HomeOf(number);
+    while (table_[at] != 0 && NodeAt(table_[at] - 1)->entry.number != number)
+        at = (at + 1) & mask;
+    return at;
+}
+
+void ArticleIndex::GrowTable()
+{
+    if (multiplier_ == 0) {
+        std::random_device random;
+        multiplier_ = ((std::uint64_t{random()} << 32) ^ random()) | 1;
+    }
+    tableBits_ = table_.empty() ? 5 : tableBits_ + 1;
+    table_.assign(std::size_t{1} << tableBits_, 0);
+    for (std::uint32_t slot = 0; slot < count_; ++slot)
+        table_[Probe(NodeAt(slot)->entry.number)] = slot + 1;
 }
 
 void ArticleIndex::Insert(const ArticleEntry& entry)
 {
     if (buckets_.empty())
         buckets_.assign(kBucketCount, nullptr);
-    Node*& head = buckets_[BucketOf(entry.number)];
-    for (Node* n = head; n; n = n->next) {
-        if (n->entry.number == entry.number) {
-            n->entry = entry;  // a later record for the same number wins
-            return;
-        }
+    if (table_.empty())
+        GrowTable();
+    std::size_t at = Probe(entry.number);
+    if (table_[at] != 0) {
+        NodeAt(table_[at] - 1)->entry = entry; // a later record for the same number wins
+        return;
+    }
+    if ((count_ + 1) * 2 > table_.size()) {
+        GrowTable();
+        at = Probe(entry.number);
     }
     if (blocks_.empty() || usedInLastBlock_ == kBlockSize) {
         blocks_.push_back(std::make_unique<Node[]>(kBlockSize));
@@ -72,19 +102,19 @@ void ArticleIndex::Insert(const ArticleEntry& entry)
     }
     Node* node = &blocks_.back()[usedInLastBlock_++];
     node->entry = entry;
+    Node*& head = buckets_[BucketOf(entry.number)];
     node->next = head;
     head = node;
+    table_[at] = static_cast<std::uint32_t>(count_ + 1);
     ++count_;
 }
 
 const ArticleEntry* ArticleIndex::FindArticle(std::int32_t number) const
 {
-    if (buckets_.empty())
+    if (table_.empty())
         return nullptr;
-    for (const Node* n = buckets_[BucketOf(number)]; n; n = n->next)
-        if (n->entry.number == number)
-            return &n->entry;
-    return nullptr;
+    const std::uint32_t slot = table_[Probe(number)];
+    return slot == 0 ? nullptr : &NodeAt(slot - 1)->entry;
 }
 
 // ---- .PGH ------------------------------------------------------------------------------
@@ -94,12 +124,18 @@ namespace {
 Result<ArticleIndex> ReadIndex(BinaryReader in, std::vector<FileProblem>* problems)
 {
     ArticleIndex index;
+    // Many records per read: one call per 16 bytes would cost more than the whole insertion.
+    constexpr std::size_t kRecordsPerRead = 4096;
+    std::vector<unsigned char> chunk(kRecordsPerRead * kIndexRecordSize);
     while (in.remaining() >= kIndexRecordSize) {
-        unsigned char record[kIndexRecordSize];
-        if (auto done = in.ReadExact(record, sizeof record); !done)
+        const std::size_t records = static_cast<std::size_t>(
+            std::min<std::uint64_t>(in.remaining() / kIndexRecordSize, kRecordsPerRead));
+        if (auto done = in.ReadExact(chunk.data(), records * kIndexRecordSize); !done)
             return done.error();
-        index.Insert(ArticleEntry{LoadI32(record), LoadU32(record + 4), LoadU32(record + 8),
-                                  LoadU32(record + 12)});
+        for (const unsigned char* record = chunk.data(); record != chunk.data() + records * kIndexRecordSize;
+             record += kIndexRecordSize)
+            index.Insert(ArticleEntry{LoadI32(record), LoadU32(record + 4), LoadU32(record + 8),
+                                      LoadU32(record + 12)});
     }
     if (!in.atEnd() && problems)
         problems->push_back(FileProblem{in.path(), in.position(),
@@ -230,17 +266,16 @@ Result<LinkTable> ReadLinkRecords(BinaryReader in, const ArticleEntry& entry)
     const std::uint64_t bytes = std::uint64_t{entry.linkCount} * kLinkRecordSize;
     if (bytes > in.remaining())
         return in.Error(FileErrorKind::Truncated, entry.linkOffset,
-                        "article " + std::to_string(entry.number) + ": " +
-                            std::to_string(entry.linkCount) + " link records at " +
-                            Hex(entry.linkOffset) + " run past the end of the file");
+                        "article " + std::to_string(entry.number) + ": " + std::to_string(entry.linkCount) +
+                            " link records at " + Hex(entry.linkOffset) + " run past the end of the file");
     std::vector<LinkRecord> records;
     records.reserve(entry.linkCount);
     for (std::uint32_t i = 0; i < entry.linkCount; ++i) {
         unsigned char record[kLinkRecordSize];
         if (auto done = in.ReadExact(record, sizeof record); !done)
             return done.error();
-        records.push_back(LinkRecord{LoadI32(record), LoadI32(record + 4), LoadI32(record + 8),
-                                     LoadI32(record + 12)});
+        records.push_back(
+            LinkRecord{LoadI32(record), LoadI32(record + 4), LoadI32(record + 8), LoadI32(record + 12)});
     }
     return LinkTable(std::move(records));
 }
@@ -308,4 +343,4 @@ Status WriteArticleFiles(const std::filesystem::path& pghPath, const std::filesy
     return WriteWholeFile(pglPath, pgl);
 }
 
-}  // namespace mirelda
+} // namespace mirelda

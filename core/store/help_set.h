@@ -22,7 +22,8 @@
 
 namespace mirelda {
 
-struct ArticleEntry {
+struct ArticleEntry
+{
     std::int32_t number = 0;
     std::uint32_t textOffset = 0;
     std::uint32_t linkOffset = 0;
@@ -34,11 +35,17 @@ struct ArticleEntry {
 // entries at the head of their chain, bucket = (unsigned(number) >> 4) % 17. A number
 // inserted again overwrites its entry in place. Enumeration runs bucket by bucket, and
 // within a bucket from the head (newest first): the search over all articles follows it.
-class ArticleIndex {
-public:
+//
+// Beside the chains, an open-addressing table maps a number to its node, so that inserting
+// (with its check for a number already there) and FindArticle cost constant time whatever
+// the numbers: seventeen chains alone make loading quadratic. The table's hash takes a
+// multiplier drawn at random for each index, so no file can pile its numbers onto one slot.
+class ArticleIndex
+{
+  public:
     static constexpr std::uint32_t kBucketCount = 17;
     static std::uint32_t BucketOf(std::int32_t number);
-    static constexpr std::size_t kBlockSize = 10;  // entries allocated together
+    static constexpr std::size_t kBlockSize = 10; // entries allocated together
 
     ArticleIndex() = default;
     ArticleIndex(ArticleIndex&& other) noexcept;
@@ -50,26 +57,38 @@ public:
     bool empty() const { return count_ == 0; }
 
     // Calls visit(const ArticleEntry&) for every entry in enumeration order.
-    template <class Visit>
-    void ForEach(Visit&& visit) const
+    template <class Visit> void ForEach(Visit&& visit) const
     {
         for (const auto& head : buckets_)
-            for (const Node* n = head; n; n = n->next) visit(n->entry);
+            for (const Node* n = head; n; n = n->next)
+                visit(n->entry);
     }
 
-private:
-    struct Node {
+  private:
+    struct Node
+    {
         ArticleEntry entry;
         Node* next = nullptr;
     };
+    Node* NodeAt(std::uint32_t slot) const { return &blocks_[slot / kBlockSize][slot % kBlockSize]; }
+    std::size_t HomeOf(std::int32_t number) const;
+    // The table position holding `number`, or the empty position where it would go.
+    std::size_t Probe(std::int32_t number) const;
+    void GrowTable();
+
     // Nodes live in blocks so that lookups walk compact memory; pointers stay stable.
     std::vector<std::unique_ptr<Node[]>> blocks_;
     std::size_t usedInLastBlock_ = 0;
-    std::vector<Node*> buckets_;  // empty until the first insertion
+    std::vector<Node*> buckets_; // empty until the first insertion
     std::size_t count_ = 0;
+    // Node number + 1 (0: free), linear probing, at most half full; size a power of two.
+    std::vector<std::uint32_t> table_;
+    unsigned tableBits_ = 0;
+    std::uint64_t multiplier_ = 0; // odd; chosen when the table is first made
 };
 
-struct LinkRecord {
+struct LinkRecord
+{
     std::int32_t first = 0;
     std::int32_t last = 0;
     std::int32_t target = 0;
@@ -78,8 +97,9 @@ struct LinkRecord {
 };
 
 // The links of one article, in file order.
-class LinkTable {
-public:
+class LinkTable
+{
+  public:
     LinkTable() = default;
     explicit LinkTable(std::vector<LinkRecord> records) : records_(std::move(records)) {}
 
@@ -90,17 +110,19 @@ public:
     bool empty() const { return records_.empty(); }
     void clear() { records_.clear(); }
 
-private:
+  private:
     std::vector<LinkRecord> records_;
 };
 
-struct Article {
-    std::string title;  // Windows-1252
-    std::string text;   // RTF bytes
+struct Article
+{
+    std::string title; // Windows-1252
+    std::string text;  // RTF bytes
 };
 
 // A damage that did not stop reading (the records before it were kept).
-struct FileProblem {
+struct FileProblem
+{
     std::string path;
     std::uint64_t offset = 0;
     std::string message;
@@ -118,14 +140,15 @@ Result<ArticleIndex> ParseArticleIndex(std::string_view pghBytes, const std::str
 // Reads data records from one open .PGD; for reading many articles in one pass.
 // A title or text length larger than what remains of the file is Truncated, never an
 // allocation.
-class ArticleDataReader {
-public:
+class ArticleDataReader
+{
+  public:
     static Result<ArticleDataReader> Open(const std::filesystem::path& pgdPath);
     std::uint64_t fileSize() const { return size_; }
     Result<Article> Read(const ArticleEntry& entry);
-    Result<std::string> ReadTitle(const ArticleEntry& entry);  // title only, text not read
+    Result<std::string> ReadTitle(const ArticleEntry& entry); // title only, text not read
 
-private:
+  private:
     std::filesystem::path path_;
     std::ifstream file_;
     std::uint64_t size_ = 0;
@@ -149,13 +172,14 @@ std::string_view PopupCaption(std::string_view title);
 
 // Writes a whole help set's three article files (tests, benchmarks, the compiler).
 // Articles are written in the order given; the index lists them in that order too.
-struct ArticleSource {
+struct ArticleSource
+{
     std::int32_t number = 0;
-    std::string title;  // Windows-1252
-    std::string text;   // RTF
+    std::string title; // Windows-1252
+    std::string text;  // RTF
     std::vector<LinkRecord> links;
 };
 Status WriteArticleFiles(const std::filesystem::path& pghPath, const std::filesystem::path& pgdPath,
                          const std::filesystem::path& pglPath, const std::vector<ArticleSource>& articles);
 
-}  // namespace mirelda
+} // namespace mirelda

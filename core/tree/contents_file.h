@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -24,24 +25,26 @@
 
 namespace mirelda {
 
-struct ContentsRecord {
+struct ContentsRecord
+{
     static constexpr std::size_t kSize = 116;
     static constexpr std::size_t kKeyWidth = 12;
     static constexpr std::size_t kTitleWidth = 80;
 
-    std::string key;      // Windows-1252
-    std::string title;    // Windows-1252
-    std::string linkKey;  // Windows-1252
+    std::string key;     // Windows-1252
+    std::string title;   // Windows-1252
+    std::string linkKey; // Windows-1252
     std::int32_t article = 0;
     std::int32_t reserved = 0;
     std::int32_t linkKind = 0;
     friend bool operator==(const ContentsRecord&, const ContentsRecord&) = default;
 };
 
-struct ContentsFile {
-    std::vector<ContentsRecord> records;  // up to the end record, which is not included
+struct ContentsFile
+{
+    std::vector<ContentsRecord> records; // up to the end record, which is not included
     bool endRecordSeen = false;
-    std::vector<FileProblem> problems;    // missing end record, short last record
+    std::vector<FileProblem> problems; // missing end record, short last record
 };
 
 // Reads the records in file order up to the end record. A file that ends without one, or
@@ -56,22 +59,24 @@ Result<ContentsFile> ParseContentsRecords(std::string_view ficBytes, const std::
 Status WriteContentsFile(const std::filesystem::path& ficPath, const std::vector<ContentsRecord>& records);
 
 // What the loader needs of a tree: the tree bar's control, or MemoryContentsTree.
-class ContentsTree {
-public:
+class ContentsTree
+{
+  public:
     using Item = std::uintptr_t;
     static constexpr Item kNone = 0;
 
     virtual ~ContentsTree() = default;
     // Appends an item as the last child of `parent` (kNone: the last top-level item).
     virtual Item InsertLast(Item parent, std::string_view titleCp1252, int image) = 0;
-    virtual Item ParentOf(Item) const = 0;  // kNone for a top-level item
+    virtual Item ParentOf(Item) const = 0; // kNone for a top-level item
     virtual int ImageOf(Item) const = 0;
 };
 
-struct TreeLoadReport {
+struct TreeLoadReport
+{
     std::size_t entries = 0;
     bool endRecordSeen = false;
-    std::vector<FileProblem> problems;  // file damage, and link keys that name nothing
+    std::vector<FileProblem> problems; // file damage, and link keys that name nothing
 };
 
 // Image indices of the tree's image list: five closed books, the same open, pages.
@@ -79,24 +84,49 @@ constexpr int kBookImageCount = 5;
 constexpr int kOpenBookOffset = 5;
 constexpr int kPageImage = 10;
 
+// Deepest level an entry is shown at (0 = top level). Windows that draw and lay out a tree
+// walk it recursively; a file nesting thousands of levels would exhaust their stack.
+constexpr std::size_t kMaxContentsDepth = 255;
+
 // Reads the .FIC into `tree` (appending; nothing is cleared) and enters every new item,
-// books included (with 0), in `itemArticles`. A link key that names no earlier record puts
-// the entry at the top level and is reported.
+// books included (with 0), through `enterArticle`. One pass, one record at a time. A link
+// key that names no earlier record puts the entry at the top level; an entry that would lie
+// deeper than kMaxContentsDepth becomes the last child of its parent's parent, so at that
+// depth; both are reported.
+using ItemArticleSink = std::function<void(ContentsTree::Item, std::int32_t article)>;
 Result<TreeLoadReport> LoadTree(const std::filesystem::path& ficPath, ContentsTree& tree,
-                                std::unordered_map<ContentsTree::Item, std::int32_t>& itemArticles);
+                                const ItemArticleSink& enterArticle);
 // The same from records already read; `name` stands for the file in messages.
 TreeLoadReport LoadTree(ContentsFile contents, const std::string& name, ContentsTree& tree,
-                        std::unordered_map<ContentsTree::Item, std::int32_t>& itemArticles);
+                        const ItemArticleSink& enterArticle);
+
+// The same, entering the articles in a table.
+inline Result<TreeLoadReport> LoadTree(const std::filesystem::path& ficPath, ContentsTree& tree,
+                                       std::unordered_map<ContentsTree::Item, std::int32_t>& itemArticles)
+{
+    return LoadTree(ficPath, tree, [&itemArticles](ContentsTree::Item item, std::int32_t article) {
+        itemArticles[item] = article;
+    });
+}
+inline TreeLoadReport LoadTree(ContentsFile contents, const std::string& name, ContentsTree& tree,
+                               std::unordered_map<ContentsTree::Item, std::int32_t>& itemArticles)
+{
+    return LoadTree(std::move(contents), name, tree, [&itemArticles](ContentsTree::Item item, std::int32_t article) {
+        itemArticles[item] = article;
+    });
+}
 
 // A plain in-memory tree: for tests and for mirelda-tool. Items are numbered from 1 in
 // insertion order.
-class MemoryContentsTree : public ContentsTree {
-public:
-    struct Node {
-        std::string title;  // Windows-1252
+class MemoryContentsTree : public ContentsTree
+{
+  public:
+    struct Node
+    {
+        std::string title; // Windows-1252
         int image = 0;
         Item parent = kNone;
-        std::vector<Item> children;  // in insertion order
+        std::vector<Item> children; // in insertion order
     };
 
     Item InsertLast(Item parent, std::string_view titleCp1252, int image) override;
@@ -105,15 +135,15 @@ public:
 
     std::size_t size() const { return nodes_.size(); }
     bool contains(Item item) const { return item != kNone && item <= nodes_.size(); }
-    const Node& node(Item item) const { return nodes_.at(item - 1); }  // item must exist
+    const Node& node(Item item) const { return nodes_.at(item - 1); } // item must exist
     const std::vector<Item>& topLevel() const { return topLevel_; }
 
     // Calls visit(Item, std::size_t depth) in display order (each item before its children,
     // siblings in order, top level at depth 0). Iterative: any depth is safe.
-    template <class Visit>
-    void ForEachInDisplayOrder(Visit&& visit) const
+    template <class Visit> void ForEachInDisplayOrder(Visit&& visit) const
     {
-        struct Frame {
+        struct Frame
+        {
             const std::vector<Item>* items;
             std::size_t next;
         };
@@ -132,9 +162,9 @@ public:
         }
     }
 
-private:
+  private:
     std::vector<Node> nodes_;
     std::vector<Item> topLevel_;
 };
 
-}  // namespace mirelda
+} // namespace mirelda

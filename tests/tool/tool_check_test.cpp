@@ -162,6 +162,25 @@ TEST(ToolCheck, forAuthors_articlesNothingReachesAndTreeEntriesOpeningPopups)
     EXPECT_EQ(p.size(), 2u) << Dump(p);
 }
 
+TEST(ToolCheck, contentsNestedTooDeep_reportedAtEachRecordPastTheDeepestLevel)
+{
+    TempDir dir;
+    const std::string base = (dir.path() / "DEEP").string();
+    ASSERT_TRUE(
+        WriteArticleFiles(base + ".PGH", base + ".PGD", base + ".PGL", {{1, "Un", "{\\rtf1 un}", {}}}).ok());
+    std::vector<ContentsRecord> records{{"k0", "Niveau", "0", 0, 0, 0}};
+    for (int i = 1; i < 260; ++i)
+        records.push_back({"k" + std::to_string(i), "Niveau", "k" + std::to_string(i - 1), i == 259, 0, 0});
+    ASSERT_TRUE(WriteContentsFile(base + ".FIC", records).ok());
+    const ToolRun run = RunTool({"check", base}, dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    const auto p = Problems(run.out);
+    ASSERT_EQ(p.size(), 260u - 1 - kMaxContentsDepth) << Dump(p);
+    EXPECT_TRUE(Has(p, "DEEP.FIC", std::to_string((kMaxContentsDepth + 1) * ContentsRecord::kSize),
+                    "deeper than 256"))
+        << Dump(p);
+}
+
 TEST(ToolCheck, missingFiles_listedAndTheOthersStillChecked)
 {
     TempDir dir;

@@ -10,7 +10,9 @@
 #include "ui/view/mirelda_view.h"
 #include "ui/view/popup_wnd.h"
 
+#include <QProgressBar>
 #include <QStatusBar>
+#include <QTimer>
 
 bool CMainFrame::CreateBars()
 {
@@ -48,11 +50,26 @@ bool CMainFrame::CreateBars()
 
 void CMainFrame::LoadTree()
 {
-    const auto loaded = treeBar_->LoadTree(files_.fic);
-    if (!loaded.ok())
-        reportFileError(loaded.error());
-    // Damage after the records read (a short last record, a key naming nothing) leaves a
-    // usable tree; the entries read stay.
+    // A tree that takes more than half a second to read shows a busy bar in the status bar
+    // until it is there; the window stays usable meanwhile.
+    auto* busy = new QProgressBar(statusBar());
+    busy->setObjectName(QStringLiteral("treeLoadProgress"));
+    busy->setRange(0, 0);
+    busy->setMaximumWidth(120);
+    busy->hide();
+    statusBar()->addWidget(busy);
+    QTimer::singleShot(500, busy, [this, busy] {
+        if (!treeBar_->treeLoaded())
+            busy->show();
+    });
+    treeBar_->StartLoadTree(files_.fic, [this, busy](const CTreeBar::LoadResult& loaded) {
+        statusBar()->removeWidget(busy);
+        busy->deleteLater();
+        if (!loaded.ok())
+            reportFileError(loaded.error());
+        // Damage after the records read (a short last record, a key naming nothing) leaves a
+        // usable tree; the entries read stay.
+    });
 }
 
 void CMainFrame::SelectTreeArticle(std::int32_t article) { treeBar_->SelectArticle(article); }

@@ -80,19 +80,18 @@ void CMainFrame::LoadHelpSet()
     if (loaded_)
         return;
     loaded_ = true;
-    LoadTree();
     if (auto index = mirelda::LoadArticleIndex(files_.pgh))
         index_ = std::move(*index);
     else
         reportFileError(index.error()); // the index stays empty: every article is missing
-    if (hasStartArticle_) {
-        if (view_->ShowArticle(startArticle_, 0))
-            SelectTreeArticle(startArticle_);
-        else
-            view_->ShowArticle(1, 0);
-    } else {
+    const bool startShown = hasStartArticle_ && view_->ShowArticle(startArticle_, 0);
+    if (!startShown)
         view_->ShowArticle(1, 0);
-    }
+    // The tree is read on a worker thread once the first article is up, so that nothing
+    // that grows with the help set delays it; the start article's selection waits for it.
+    LoadTree();
+    if (startShown)
+        SelectTreeArticle(startArticle_);
     UpdateCommands();
     emit helpSetLoadedChanged();
 }

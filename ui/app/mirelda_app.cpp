@@ -317,8 +317,11 @@ SearchOutcome CMireldaApp::searchArticles(const QString& text, bool matchCase, b
 {
     if (!frame_ || !resultsWindow_)
         return SearchOutcome::Failed;
+    bool stopped = false;
     const auto listed = SearchArticlesInto(*resultsWindow_, frame_->articleIndex(), files_.pgd,
-                                           {text, matchCase, wholeWord, inTitle, inText});
+                                           {text, matchCase, wholeWord, inTitle, inText}, &stopped);
+    if (stopped)
+        return SearchOutcome::Stopped;
     if (!listed.ok()) {
         reportFileError(listed.error());
         return SearchOutcome::Failed;

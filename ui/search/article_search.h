@@ -19,7 +19,8 @@
 
 class CListDlg;
 
-struct ArticleSearchRequest {
+struct ArticleSearchRequest
+{
     QString text;
     bool matchCase = false;
     bool wholeWord = false;
@@ -31,7 +32,9 @@ struct ArticleSearchRequest {
 std::optional<std::string> ToCp1252Exactly(const QString& text);
 
 // True when at least one article was listed; a read error leaves the window emptied and is
-// returned for the caller to report.
+// returned for the caller to report. The scan runs on a worker thread that touches only the
+// core's objects while this thread goes on painting; past half a second a progress dialog
+// offers "&Arrêter" (Escape too). A stopped search sets `stopped` and changes nothing.
 mirelda::Result<bool> SearchArticlesInto(CListDlg& results, const mirelda::ArticleIndex& index,
                                          const std::filesystem::path& dataFile,
-                                         const ArticleSearchRequest& request);
+                                         const ArticleSearchRequest& request, bool* stopped = nullptr);

@@ -11,6 +11,7 @@ enum class SearchOutcome {
     Found,         // at least one article listed; the results window is shown
     NothingFound,  // the results window was emptied
     Failed,        // a read error, already reported to the user, ended the search
+    Stopped,       // the user stopped it: nothing changed
 };
 
 class SearchHost {

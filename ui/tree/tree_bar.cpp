@@ -7,26 +7,20 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMainWindow>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
+#include <QTimer>
+#include <QTreeView>
+
+#include <memory>
 
 namespace {
 
-constexpr int kImageRole = Qt::UserRole + 1; // the item's image index in the 15-image list
 constexpr int kImageSize = 16;
-
-QTreeWidgetItem* AsItem(mirelda::ContentsTree::Item item)
-{
-    return reinterpret_cast<QTreeWidgetItem*>(item);
-}
-mirelda::ContentsTree::Item AsHandle(const QTreeWidgetItem* item)
-{
-    return reinterpret_cast<mirelda::ContentsTree::Item>(item);
-}
 
 // A book shows its open image while expanded. A page keeps the page image whether or not it
 // has children: the list has no open page, and a page is still a page when opened.
@@ -44,46 +38,52 @@ int ImageAfterToggle(int image, bool expanded)
 // The classic style joins every item to the one above with a dotted line, the very first
 // one included, where there is nothing above to join. Its line stops at the +/- box
 // (half the box, 4 pixels, above the middle of the row) or, without a box, at the middle.
-class ContentsTreeWidget : public QTreeWidget
+class ContentsTreeView : public QTreeView
 {
   public:
-    using QTreeWidget::QTreeWidget;
+    using QTreeView::QTreeView;
     bool classicLines = false;
 
   protected:
     void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override
     {
         if (!classicLines || !rootIsDecorated() || index.parent().isValid() || index.row() != 0) {
-            QTreeWidget::drawBranches(painter, rect, index);
+            QTreeView::drawBranches(painter, rect, index);
             return;
         }
         const int middle = rect.top() + rect.height() / 2;
         const int lineEnd = model()->hasChildren(index) ? middle - 4 : middle;
         painter->save();
-        painter->setClipRegion(QRegion(rect).subtracted(QRect(rect.left(), rect.top(), rect.width(),
-                                                              lineEnd - rect.top())),
-                               Qt::IntersectClip);
-        QTreeWidget::drawBranches(painter, rect, index);
+        painter->setClipRegion(
+            QRegion(rect).subtracted(QRect(rect.left(), rect.top(), rect.width(), lineEnd - rect.top())),
+            Qt::IntersectClip);
+        QTreeView::drawBranches(painter, rect, index);
         painter->restore();
     }
 };
 
 } // namespace
 
-CTreeBar::CTreeBar(Host host, QWidget* parent) : CDlgBar(parent), host_(std::move(host))
+CTreeBar::CTreeBar(Host host, QWidget* parent)
+    : CDlgBar(parent), host_(std::move(host)), model_(new CContentsTreeModel(this))
 {
     setObjectName(QStringLiteral("treeBar"));
 }
 
-CTreeBar::~CTreeBar() = default;
+CTreeBar::~CTreeBar()
+{
+    if (loader_.joinable())
+        loader_.join();
+}
 
 bool CTreeBar::Create(QMainWindow* frame)
 {
     if (!CDlgBar::Create(frame, Qt::LeftDockWidgetArea, DialogUnitsToPixels(124, 103), kBarId, true))
         return false;
 
-    auto* tree = new ContentsTreeWidget(client());
+    auto* tree = new ContentsTreeView(client());
     tree_ = tree;
+    tree_->setModel(model_);
     tree_->setObjectName(QStringLiteral("tree%1").arg(kTreeId));
     // Dotted lines, lines at the root and +/- buttons: the classic tree look, where the
     // platform style has one.
@@ -96,8 +96,9 @@ bool CTreeBar::Create(QMainWindow* frame)
     // Whole titles: one column as wide as the widest shown title, a horizontal scroll bar
     // when that is wider than the bar.
     tree_->setTextElideMode(Qt::ElideNone);
+    // The width is fitted by FitColumnSoon, not by the header's ResizeToContents, which would
+    // measure the shown rows again for every item expanded or repainted.
     tree_->header()->setStretchLastSection(false);
-    tree_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     tree_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     tree_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     tree_->setRootIsDecorated(true);
@@ -119,11 +120,12 @@ bool CTreeBar::Create(QMainWindow* frame)
     // Left offset 1: the tree's right margin is then the 4 pixels the strip needs.
     tree_->setGeometry(QRect(QPoint(1, 1), DialogUnitsToPixels(91, 73)));
     tree_->installEventFilter(this);
-    connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { OpenItem(item); });
-    connect(tree_, &QTreeWidget::itemExpanded, this,
-            [this](QTreeWidgetItem* item) { ItemToggled(item, true); });
-    connect(tree_, &QTreeWidget::itemCollapsed, this,
-            [this](QTreeWidgetItem* item) { ItemToggled(item, false); });
+    tree_->viewport()->installEventFilter(this);
+    connect(tree_, &QTreeView::expanded, this, [this](const QModelIndex& item) { ItemToggled(item, true); });
+    connect(tree_, &QTreeView::collapsed, this,
+            [this](const QModelIndex& item) { ItemToggled(item, false); });
+    connect(model_, &QAbstractItemModel::modelReset, this, &CTreeBar::FitColumnSoon);
+    connect(tree_->verticalScrollBar(), &QScrollBar::valueChanged, this, &CTreeBar::FitColumnSoon);
 
     strip_ = CSplitterStrip::Create(client(), this, kStripId, mirelda::StripOrientation::Vertical,
                                     mirelda::bars::kInitialTreeFraction);
@@ -153,17 +155,12 @@ void CTreeBar::LoadImages()
         }
         images_.append(icon);
     }
+    model_->SetImages(images_);
 }
 
-void CTreeBar::SetImage(QTreeWidgetItem* item, int image)
+int CTreeBar::ImageIndexOf(const QModelIndex& item)
 {
-    item->setData(0, kImageRole, image);
-    item->setIcon(0, image >= 0 && image < images_.size() ? images_[image] : QIcon());
-}
-
-int CTreeBar::ImageIndexOf(const QTreeWidgetItem* item)
-{
-    return item ? item->data(0, kImageRole).toInt() : 0;
+    return item.data(CContentsTreeModel::kImageRole).toInt();
 }
 
 float CTreeBar::fraction() const
@@ -173,44 +170,63 @@ float CTreeBar::fraction() const
 
 // --- loading ------------------------------------------------------------------------------
 
-mirelda::Result<mirelda::TreeLoadReport> CTreeBar::LoadTree(const std::filesystem::path& ficPath)
+CTreeBar::LoadResult CTreeBar::LoadTree(const std::filesystem::path& ficPath)
 {
-    return mirelda::LoadTree(ficPath, *this, itemArticles_);
+    model_->BeginChange();
+    mirelda::FlatContentsTree& tree = model_->tree();
+    auto report =
+        mirelda::LoadTree(ficPath, tree, [&tree](mirelda::ContentsTree::Item item, std::int32_t article) {
+            tree.SetArticle(item, article);
+        });
+    model_->EndChange();
+    return report;
 }
 
-mirelda::ContentsTree::Item CTreeBar::InsertLast(Item parent, std::string_view titleCp1252, int image)
+void CTreeBar::StartLoadTree(const std::filesystem::path& ficPath,
+                             std::function<void(const LoadResult&)> done)
 {
-    auto* item = new QTreeWidgetItem;
-    item->setText(0, QString::fromStdU16String(mirelda::DecodeCp1252(titleCp1252)));
-    SetImage(item, image);
-    if (parent == kNone)
-        tree_->addTopLevelItem(item);
-    else
-        AsItem(parent)->addChild(item);
-    return AsHandle(item);
+    if (loading_ || loader_.joinable())
+        return; // the tree is loaded once
+    loading_ = true;
+    loader_ = std::thread([this, ficPath, done = std::move(done)] {
+        auto tree = std::make_shared<mirelda::FlatContentsTree>();
+        auto report = std::make_shared<LoadResult>(mirelda::LoadTree(
+            ficPath, *tree, [&tree = *tree](mirelda::ContentsTree::Item item, std::int32_t article) {
+                tree.SetArticle(item, article);
+            }));
+        tree->Finish();
+        // Delivered on the bar's thread, and dropped if the bar is gone by then.
+        QMetaObject::invokeMethod(
+            this,
+            [this, tree, report, done] {
+                loader_.join();
+                model_->Adopt(std::move(*tree));
+                loading_ = false;
+                TreeLoaded();
+                if (done)
+                    done(*report);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
-mirelda::ContentsTree::Item CTreeBar::ParentOf(Item item) const
+void CTreeBar::TreeLoaded()
 {
-    return item == kNone ? kNone : AsHandle(AsItem(item)->parent());
+    const std::int32_t article = std::exchange(pendingSelect_, 0);
+    if (article != 0)
+        SelectArticle(article);
 }
 
-int CTreeBar::ImageOf(Item item) const
+std::int32_t CTreeBar::ArticleOf(const QModelIndex& item) const
 {
-    return item == kNone ? 0 : ImageIndexOf(AsItem(item));
-}
-
-std::int32_t CTreeBar::ArticleOf(const QTreeWidgetItem* item) const
-{
-    const auto it = itemArticles_.find(AsHandle(item));
-    return it == itemArticles_.end() ? 0 : it->second;
+    return model_ ? model_->tree().ArticleOf(CContentsTreeModel::ItemOf(item)) : 0;
 }
 
 // --- opening and selecting ----------------------------------------------------------------
 
-bool CTreeBar::OpenItem(QTreeWidgetItem* item)
+bool CTreeBar::OpenItem(const QModelIndex& item)
 {
-    if (!item)
+    if (!item.isValid())
         return false;
     const std::int32_t article = ArticleOf(item);
     if (article == 0 || !host_.showArticle)
@@ -222,32 +238,51 @@ void CTreeBar::SelectArticle(std::int32_t article)
 {
     if (!tree_ || article == 0)
         return;
-    for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
-        QTreeWidgetItem* item = *it;
-        if (ArticleOf(item) != article)
-            continue;
-        for (QTreeWidgetItem* up = item->parent(); up; up = up->parent())
-            up->setExpanded(true);
-        tree_->scrollToItem(item);
-        tree_->setCurrentItem(item);
+    if (loading_) {
+        pendingSelect_ = article;
         return;
     }
+    const mirelda::FlatContentsTree& data = model_->tree();
+    const mirelda::ContentsTree::Item item = data.FindArticle(article);
+    if (item == mirelda::ContentsTree::kNone)
+        return;
+    // Outermost first: each level is then laid out once, below an open parent.
+    std::vector<mirelda::ContentsTree::Item> ancestors;
+    for (auto up = data.ParentOf(item); up != mirelda::ContentsTree::kNone; up = data.ParentOf(up))
+        ancestors.push_back(up);
+    for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it)
+        tree_->expand(model_->IndexOf(*it));
+    const QModelIndex index = model_->IndexOf(item);
+    tree_->scrollTo(index);
+    tree_->setCurrentIndex(index);
 }
 
-void CTreeBar::ItemToggled(QTreeWidgetItem* item, bool expanded)
+void CTreeBar::ItemToggled(const QModelIndex& item, bool expanded)
 {
-    SetImage(item, ImageAfterToggle(ImageIndexOf(item), expanded));
+    model_->SetImage(item, ImageAfterToggle(ImageIndexOf(item), expanded));
+    FitColumnSoon();
+}
+
+void CTreeBar::FitColumnSoon()
+{
+    // Once per turn of the event loop however many items changed: the view measures a
+    // bounded number of rows around the visible ones.
+    if (fitPending_ || !tree_)
+        return;
+    fitPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        fitPending_ = false;
+        tree_->resizeColumnToContents(0);
+    });
 }
 
 bool CTreeBar::TreeKeyPressed(int key)
 {
-    QTreeWidgetItem* current = tree_->currentItem();
+    const QModelIndex current = tree_->currentIndex();
     switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // A book opens no article; Enter opens or closes it, as a double click does.
-        if (!OpenItem(current) && current && ArticleOf(current) == 0 && current->childCount() > 0)
-            current->setExpanded(!current->isExpanded());
+        OpenItem(current); // a book opens nothing; the tree's own keys open and close it
         return true;
     case Qt::Key_Space:
         OpenItem(current);
@@ -269,6 +304,13 @@ bool CTreeBar::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier)
             return TreeKeyPressed(key->key());
+    }
+    if (tree_ && watched == tree_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        // The row under the cursor, its +/- box included, opens its article; the tree then
+        // opens or closes it as usual.
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton)
+            OpenItem(tree_->indexAt(mouse->position().toPoint()));
     }
     return CDlgBar::eventFilter(watched, event);
 }

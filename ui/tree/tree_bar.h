@@ -3,25 +3,30 @@
 // help set's .FIC, opened by double click, Enter or space, and resized with the splitter
 // strip along its right edge as a fraction of the frame's width.
 //
+// The entries live in the core's flat tree behind an item model: the view asks only for the
+// rows it shows, so a tree of any size costs nothing until it is looked at, and the file can
+// be read on a worker thread while the window goes on.
+//
 // The bar reaches the rest of the program only through the Host it is given: it never
 // reads the frame's article view or the application object itself.
 
 #include "core/store/result.h"
 #include "core/tree/contents_file.h"
+#include "ui/tree/contents_tree_model.h"
 #include "ui/tree/dlg_bar.h"
 
 #include <QIcon>
+#include <QModelIndex>
 #include <QVector>
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <unordered_map>
+#include <thread>
 
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 
-class CTreeBar : public CDlgBar, public mirelda::ContentsTree
+class CTreeBar : public CDlgBar
 {
     Q_OBJECT
   public:
@@ -48,28 +53,30 @@ class CTreeBar : public CDlgBar, public mirelda::ContentsTree
     // False when the bar itself cannot be made. The frame then docks it on the left.
     bool Create(QMainWindow* frame);
 
+    using LoadResult = mirelda::Result<mirelda::TreeLoadReport>;
     // Appends the .FIC's entries to the tree (once, when the help set is opened).
-    mirelda::Result<mirelda::TreeLoadReport> LoadTree(const std::filesystem::path& ficPath);
+    LoadResult LoadTree(const std::filesystem::path& ficPath);
+    // The same on a worker thread that touches only core objects; the tree is filled and
+    // `done` called on this thread when the file has been read. A SelectArticle asked for
+    // meanwhile is carried out then.
+    void StartLoadTree(const std::filesystem::path& ficPath, std::function<void(const LoadResult&)> done);
+    bool treeLoaded() const { return !loading_; }
 
     // Shows the article of `item`; false for no item, a book, or an article not shown.
-    bool OpenItem(QTreeWidgetItem* item);
-    // Selects the first entry (in tree order) that opens `article`, expanding its ancestors
-    // and scrolling to it, without opening it. Nothing changes when no entry opens it.
+    bool OpenItem(const QModelIndex& item);
+    // Selects the first entry that opens `article`, expanding its ancestors and scrolling to
+    // it, without opening it. Nothing changes when no entry opens it.
     void SelectArticle(std::int32_t article);
     // The docked width: the strip's fraction of the frame's client width, at least 10.
     void ApplyWidth();
 
-    QTreeWidget* tree() const { return tree_; }
+    QTreeView* tree() const { return tree_; }
+    CContentsTreeModel* model() const { return model_; }
     CSplitterStrip* strip() const { return strip_; }
     float fraction() const;
-    // The article an item opens (0 for a book or an item not in the table).
-    std::int32_t ArticleOf(const QTreeWidgetItem* item) const;
-    static int ImageIndexOf(const QTreeWidgetItem* item);
-
-    // mirelda::ContentsTree, for the loader.
-    Item InsertLast(Item parent, std::string_view titleCp1252, int image) override;
-    Item ParentOf(Item item) const override;
-    int ImageOf(Item item) const override;
+    // The article an item opens (0 for a book or no item): the item-to-article table.
+    std::int32_t ArticleOf(const QModelIndex& item) const;
+    static int ImageIndexOf(const QModelIndex& item);
 
     // SplitterStripHost
     void ApplyStripValue() override { ApplyWidth(); }
@@ -80,13 +87,18 @@ class CTreeBar : public CDlgBar, public mirelda::ContentsTree
 
   private:
     void LoadImages();
-    void SetImage(QTreeWidgetItem* item, int image);
-    void ItemToggled(QTreeWidgetItem* item, bool expanded);
+    void ItemToggled(const QModelIndex& item, bool expanded);
     bool TreeKeyPressed(int key);
+    void TreeLoaded();
+    void FitColumnSoon();
 
     Host host_;
-    QTreeWidget* tree_ = nullptr;
+    QTreeView* tree_ = nullptr;
+    CContentsTreeModel* model_ = nullptr;
     CSplitterStrip* strip_ = nullptr;
     QVector<QIcon> images_;
-    std::unordered_map<Item, std::int32_t> itemArticles_;
+    std::thread loader_;
+    bool loading_ = false;
+    std::int32_t pendingSelect_ = 0;
+    bool fitPending_ = false;
 };

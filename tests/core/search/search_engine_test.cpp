@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,13 +19,15 @@ namespace {
 
 std::string Rtf(std::string_view body)
 {
-    return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red0\\green0\\blue255;}"
+    return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss "
+           "Arial;}}{\\colortbl;\\red0\\green0\\blue255;}"
            "\\pard\\f0\\fs20 " +
            std::string(body) + "\\par}";
 }
 
-class HelpSet {
-public:
+class HelpSet
+{
+  public:
     explicit HelpSet(const std::vector<ArticleSource>& articles)
     {
         EXPECT_TRUE(WriteArticleFiles(dir_ / "T.PGH", dir_ / "T.PGD", dir_ / "T.PGL", articles).ok());
@@ -47,7 +50,8 @@ public:
     {
         std::string data = test::ReadFile(pgd());
         std::uint64_t at = index_.FindArticle(number)->textOffset;
-        if (field == 1) at += 4 + LoadU32(data.data() + at);
+        if (field == 1)
+            at += 4 + LoadU32(data.data() + at);
         std::string bytes;
         StoreU32(bytes, value);
         data.replace(at, 4, bytes);
@@ -60,12 +64,13 @@ public:
         EXPECT_TRUE(hits.ok()) << (hits.ok() ? "" : hits.error().message);
         std::vector<std::int32_t> numbers;
         if (hits.ok())
-            for (const SearchHit& h : *hits) numbers.push_back(h.number);
+            for (const SearchHit& h : *hits)
+                numbers.push_back(h.number);
         std::sort(numbers.begin(), numbers.end());
         return numbers;
     }
 
-private:
+  private:
     test::TempDir dir_;
     ArticleIndex index_;
 };
@@ -94,7 +99,7 @@ TEST(SearchArticles, moreThanTheLimitMatch_keepsTheFirstThousandInEnumerationOrd
     set.index().ForEach([&](const ArticleEntry& e) { enumeration.push_back(e.number); });
     Numbers expected(enumeration.begin(), enumeration.begin() + 1000);
     std::sort(expected.begin(), expected.end());
-    ASSERT_NE(expected.back(), 1000);  // the enumeration order is not the numbers' order
+    ASSERT_NE(expected.back(), 1000); // the enumeration order is not the numbers' order
 
     // By title, by text (texts read in offset order, block by block), and with both.
     EXPECT_EQ(set.Find(Request("page", false, false, true, false)), expected);
@@ -104,7 +109,7 @@ TEST(SearchArticles, moreThanTheLimitMatch_keepsTheFirstThousandInEnumerationOrd
     auto hits = FindMatchingArticles(set.index(), set.pgd(), Request("page"));
     ASSERT_TRUE(hits.ok());
     ASSERT_EQ(hits->size(), kSearchResultLimit);
-    EXPECT_EQ(hits->front().number, enumeration.front());  // handed over in enumeration order
+    EXPECT_EQ(hits->front().number, enumeration.front()); // handed over in enumeration order
     EXPECT_EQ(hits->front().title, "Page " + std::to_string(enumeration.front()));
 }
 
@@ -123,16 +128,30 @@ TEST(SearchArticles, titleCase_upperCasesWindows1252AndKeepsAccents)
 {
     HelpSet set({{1, "ECOLE primaire", Rtf("x"), {}},
                  {2, "Ecole du soir", Rtf("x"), {}},
-                 {3, "\xC9" "cole normale", Rtf("x"), {}},   // École
-                 {4, "\xE9" "cole buissonni\xE8re", Rtf("x"), {}},  // école
+                 {3,
+                  "\xC9"
+                  "cole normale",
+                  Rtf("x"),
+                  {}}, // École
+                 {4,
+                  "\xE9"
+                  "cole buissonni\xE8re",
+                  Rtf("x"),
+                  {}}, // école
                  {5, "Une ecole", Rtf("x"), {}}});
     const auto titles = [](std::string text, bool matchCase) {
         return Request(std::move(text), matchCase, false, true, false);
     };
     EXPECT_EQ(set.Find(titles("ecole", false)), (Numbers{1, 2, 5}));
     EXPECT_EQ(set.Find(titles("Ecole", true)), (Numbers{2}));
-    EXPECT_EQ(set.Find(titles("\xE9" "COLE", false)), (Numbers{3, 4}));  // é upper-cases to É
-    EXPECT_EQ(set.Find(titles("\xE9" "cole", true)), (Numbers{4}));
+    EXPECT_EQ(set.Find(titles("\xE9"
+                              "COLE",
+                              false)),
+              (Numbers{3, 4})); // é upper-cases to É
+    EXPECT_EQ(set.Find(titles("\xE9"
+                              "cole",
+                              true)),
+              (Numbers{4}));
 }
 
 TEST(SearchArticles, textCase_followsTheTextFind)
@@ -143,8 +162,13 @@ TEST(SearchArticles, textCase_followsTheTextFind)
                  {4, "Quatre", Rtf("l'\\'e9cole"), {}},
                  {5, "Cinq", Rtf("l'\\u233?cole"), {}}});
     EXPECT_EQ(set.Find(Request("ecole")), (Numbers{1, 2}));
-    EXPECT_EQ(set.Find(Request("\xE9" "cole")), (Numbers{3, 4, 5}));
-    EXPECT_EQ(set.Find(Request("\xE9" "cole", true)), (Numbers{4, 5}));
+    EXPECT_EQ(set.Find(Request("\xE9"
+                               "cole")),
+              (Numbers{3, 4, 5}));
+    EXPECT_EQ(set.Find(Request("\xE9"
+                               "cole",
+                               true)),
+              (Numbers{4, 5}));
     EXPECT_EQ(set.Find(Request("Ecole", true)), (Numbers{2}));
 }
 
@@ -154,7 +178,7 @@ TEST(SearchArticles, stringBeyondWindows1252_isLookedForInTextsOnly)
                  {2, "Deux", Rtf("la lettre \\u937?"), {}},
                  {3, "Trois", Rtf("la lettre \\u969?"), {}}});
     SearchRequest omega = Request("?");
-    omega.textUtf16 = u"\u03A9";  // capital omega: no Windows-1252 byte
+    omega.textUtf16 = u"\u03A9"; // capital omega: no Windows-1252 byte
     // Not the "?" of the shown form: only the text holding the letter itself.
     EXPECT_EQ(set.Find(omega), (Numbers{2, 3}));
     omega.matchCase = true;
@@ -178,9 +202,9 @@ TEST(SearchArticles, wholeWord_restrictsTextMatchesOnly)
 TEST(SearchArticles, titleMatch_doesNotReadTheText)
 {
     HelpSet set({{1, "Mot de passe", Rtf("texte"), {}}, {2, "Autre", Rtf("texte"), {}}});
-    set.DamageLength(1, 1, 0xFFFFFFF0u);  // its text would run far past the end of the file
+    set.DamageLength(1, 1, 0xFFFFFFF0u); // its text would run far past the end of the file
     EXPECT_EQ(set.Find(Request("mot")), (Numbers{1}));
-    EXPECT_EQ(set.Find(Request("texte", false, false, true, false)), (Numbers{}));  // text not searched
+    EXPECT_EQ(set.Find(Request("texte", false, false, true, false)), (Numbers{})); // text not searched
 
     // A text that has to be read is read, and its damage is reported.
     auto hits = FindMatchingArticles(set.index(), set.pgd(), Request("texte"));
@@ -197,13 +221,16 @@ TEST(SearchArticles, textTest_seesTheDisplayedTextNotTheMarkup)
                  {4, "Quatre", Rtf("{\\field{\\*\\fldinst HYPERLINK \"cible\"}{\\fldrslt lien}}"), {}},
                  {5, "Cinq", Rtf("prix \\u8364? net\\tab fin"), {}},
                  {6, "Six", Rtf("{\\*\\bkmkstart ancre}fin"), {}}});
-    for (const char* markup : {"fonttbl", "par", "Arial", "rtf", "HYPERLINK", "cible", "bkmkstart", "ancre", "red0"})
+    for (const char* markup :
+         {"fonttbl", "par", "Arial", "rtf", "HYPERLINK", "cible", "bkmkstart", "ancre", "red0"})
         EXPECT_EQ(set.Find(Request(markup, false, false, false, true)), (Numbers{})) << markup;
     EXPECT_EQ(set.Find(Request("gras et italique")), (Numbers{1}));
-    EXPECT_EQ(set.Find(Request("motif d\xE9" "coup\xE9")), (Numbers{2}));
-    EXPECT_EQ(set.Find(Request("visiblecach\xE9")), (Numbers{3}));  // hidden text counts
+    EXPECT_EQ(set.Find(Request("motif d\xE9"
+                               "coup\xE9")),
+              (Numbers{2}));
+    EXPECT_EQ(set.Find(Request("visiblecach\xE9")), (Numbers{3})); // hidden text counts
     EXPECT_EQ(set.Find(Request("lien")), (Numbers{4}));
-    EXPECT_EQ(set.Find(Request("\x80 net\tfin")), (Numbers{5}));  // € from \u8364, tab from \tab
+    EXPECT_EQ(set.Find(Request("\x80 net\tfin")), (Numbers{5})); // € from \u8364, tab from \tab
     EXPECT_EQ(set.Find(Request("fin", false, false, false, true)), (Numbers{5, 6}));
 }
 
@@ -224,7 +251,8 @@ TEST(SearchArticles, damagedRecords_endTheSearchWithAnError)
 TEST(SearchArticles, damageBeyondTheLimit_isNeverReached)
 {
     std::vector<ArticleSource> articles;
-    for (std::int32_t n = 1; n <= 1001; ++n) articles.push_back({n, "Page", Rtf("texte"), {}});
+    for (std::int32_t n = 1; n <= 1001; ++n)
+        articles.push_back({n, "Page", Rtf("texte"), {}});
     HelpSet set(articles);
     std::int32_t last = 0;
     set.index().ForEach([&](const ArticleEntry& e) { last = e.number; });
@@ -236,20 +264,89 @@ TEST(SearchArticles, damageBeyondTheLimit_isNeverReached)
     // One match fewer before it, and the scan reaches the damage.
     std::int32_t first = 0;
     set.index().ForEach([&](const ArticleEntry& e) { first = first ? first : e.number; });
-    set.DamageLength(first, 0, 0);  // an empty title: hidden, no longer a match
+    set.DamageLength(first, 0, 0); // an empty title: hidden, no longer a match
     hits = FindMatchingArticles(set.index(), set.pgd(), Request("page"));
     ASSERT_FALSE(hits.ok());
     EXPECT_EQ(hits.error().kind, FileErrorKind::Truncated);
 }
 
+TEST(SearchArticles, twoLanesAndManyRounds_keepTheEnumerationOrder_andCanBeStopped)
+{
+    // One article in three matches, spread over several rounds of blocks, so the thousand
+    // kept come from both lanes; the ones kept are the first thousand in enumeration order.
+    std::vector<ArticleSource> articles;
+    for (std::int32_t n = 1; n <= 7000; ++n)
+        articles.push_back({n, "Page " + std::to_string(n), Rtf(n % 3 ? "rien" : "un fjord"), {}});
+    HelpSet set(articles);
+    Numbers expected;
+    set.index().ForEach([&](const ArticleEntry& e) {
+        if (e.number % 3 == 0 && expected.size() < kSearchResultLimit)
+            expected.push_back(e.number);
+    });
+    auto hits = FindMatchingArticles(set.index(), set.pgd(), Request("fjord"));
+    ASSERT_TRUE(hits.ok());
+    Numbers got;
+    for (const SearchHit& h : *hits)
+        got.push_back(h.number);
+    EXPECT_EQ(got, expected);
+
+    // Stopped after the first stretch: no result, and the window is told nothing.
+    SearchControl control;
+    std::size_t calls = 0, total = 0;
+    control.progress = [&](std::size_t done, std::size_t all) {
+        total = all;
+        return done == 0 && ++calls;
+    };
+    hits = FindMatchingArticles(set.index(), set.pgd(), Request("fjord"), &control);
+    EXPECT_TRUE(control.stopped);
+    ASSERT_TRUE(hits.ok());
+    EXPECT_TRUE(hits->empty());
+    EXPECT_EQ(total, set.index().size());
+}
+
+TEST(SearchArticles, articlesBeyondTwoAndThreeAndAHalfGibibytes_areFound)
+{
+    // A sparse .PGD: two records far out, offsets that a signed reading would make negative.
+    test::TempDir dir;
+    const std::uint32_t far[] = {0x80000010u, 0xE0000020u};
+    std::string pgh;
+    {
+        std::ofstream pgd(dir / "F.PGD", std::ios::binary);
+        for (int i = 0; i < 2; ++i) {
+            std::string record;
+            const std::string title = "Loin " + std::to_string(i + 1), text = Rtf("un fjord");
+            StoreU32(record, static_cast<std::uint32_t>(title.size()));
+            record += title;
+            StoreU32(record, static_cast<std::uint32_t>(text.size()));
+            record += text;
+            pgd.seekp(far[i]);
+            pgd.write(record.data(), static_cast<std::streamsize>(record.size()));
+            StoreI32(pgh, i + 1);
+            StoreU32(pgh, far[i]);
+            StoreU32(pgh, 0);
+            StoreU32(pgh, 0);
+        }
+    }
+    test::WriteFile(dir / "F.PGH", pgh);
+    auto index = LoadArticleIndex(dir / "F.PGH");
+    ASSERT_TRUE(index.ok());
+    auto hits = FindMatchingArticles(*index, dir / "F.PGD", Request("fjord"));
+    ASSERT_TRUE(hits.ok()) << hits.error().message;
+    ASSERT_EQ(hits->size(), 2u);
+    EXPECT_EQ((std::set<std::string>{(*hits)[0].title, (*hits)[1].title}),
+              (std::set<std::string>{"Loin 1", "Loin 2"}));
+}
+
 // What the results window sees.
-class RecordingSink : public SearchResultsSink {
-public:
+class RecordingSink : public SearchResultsSink
+{
+  public:
     std::vector<std::string> calls;
     void Clear() override { calls.push_back("Clear"); }
     void SetSearch(std::string_view text, bool matchCase, bool wholeWord) override
     {
-        calls.push_back("SetSearch " + std::string(text) + (matchCase ? " case" : "") + (wholeWord ? " word" : ""));
+        calls.push_back("SetSearch " + std::string(text) + (matchCase ? " case" : "") +
+                        (wholeWord ? " word" : ""));
     }
     void AddItem(std::int32_t article, std::string_view title) override
     {
@@ -279,11 +376,17 @@ TEST(SearchArticles, resultsWindow_isClearedGivenTheRequestFilledAndShown)
     EXPECT_EQ(sink.calls, (std::vector<std::string>{"Clear", "SetSearch absent case"}));
 
     sink.calls.clear();
+    SearchControl stop;
+    stop.progress = [](std::size_t, std::size_t) { return false; };
+    found = SearchArticles(set.index(), set.pgd(), Request("bienvenue"), sink, &stop);
+    EXPECT_TRUE(stop.stopped);
+    EXPECT_TRUE(sink.calls.empty()); // a stopped search changes nothing
+
     std::filesystem::remove(set.pgd());
     found = SearchArticles(set.index(), set.pgd(), Request("bienvenue"), sink);
     EXPECT_FALSE(found.ok());
     EXPECT_EQ(sink.calls, (std::vector<std::string>{"Clear", "SetSearch bienvenue"}));
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace mirelda {
 namespace {
 
@@ -34,14 +36,14 @@ TEST(ArticleIndex, bucketsFollowNumberShiftedByFour)
     EXPECT_EQ(ArticleIndex::BucketOf(5), 0u);
     EXPECT_EQ(ArticleIndex::BucketOf(21), 1u);
     EXPECT_EQ(ArticleIndex::BucketOf(16 * 17), 0u);
-    EXPECT_EQ(ArticleIndex::BucketOf(-1), 0x0FFFFFFFu % 17);  // unsigned shift, no sign spread
+    EXPECT_EQ(ArticleIndex::BucketOf(-1), 0x0FFFFFFFu % 17); // unsigned shift, no sign spread
 }
 
 TEST(ArticleIndex, enumeratesBucketByBucketNewestFirst)
 {
     ArticleIndex index;
     EXPECT_TRUE(EnumerationOrder(index).empty());
-    EXPECT_EQ(index.FindArticle(1), nullptr);  // before the bucket array exists
+    EXPECT_EQ(index.FindArticle(1), nullptr); // before the bucket array exists
     for (std::int32_t n : {1, 21, 2, 16 * 17 + 3, 20, 15})
         index.Insert(ArticleEntry{n, 0, 0, 0});
     EXPECT_EQ(EnumerationOrder(index), (std::vector<std::int32_t>{15, 275, 2, 1, 20, 21}));
@@ -64,7 +66,7 @@ TEST(ArticleIndex, duplicateOverwritesInPlace)
     index.Insert(ArticleEntry{1, 11, 5, 6});
     EXPECT_EQ(index.size(), 2u);
     EXPECT_EQ(*index.FindArticle(1), (ArticleEntry{1, 11, 5, 6}));
-    EXPECT_EQ(EnumerationOrder(index), (std::vector<std::int32_t>{2, 1}));  // 1 keeps its place
+    EXPECT_EQ(EnumerationOrder(index), (std::vector<std::int32_t>{2, 1})); // 1 keeps its place
 }
 
 TEST(ArticleIndex, entriesStayPutAcrossBlocksAndMoves)
@@ -72,19 +74,94 @@ TEST(ArticleIndex, entriesStayPutAcrossBlocksAndMoves)
     ArticleIndex index;
     index.Insert(ArticleEntry{7, 70, 0, 0});
     const ArticleEntry* first = index.FindArticle(7);
-    for (std::int32_t n = 100; n < 135; ++n)  // several blocks of ten
+    for (std::int32_t n = 100; n < 135; ++n) // several blocks of ten
         index.Insert(ArticleEntry{n, 0, 0, 0});
     EXPECT_EQ(index.FindArticle(7), first);
     ArticleIndex moved = std::move(index);
     EXPECT_EQ(moved.FindArticle(7), first);
     EXPECT_EQ(moved.size(), 36u);
-    EXPECT_TRUE(index.empty());  // NOLINT(bugprone-use-after-move): the moved-from index is empty
+    EXPECT_TRUE(index.empty()); // NOLINT(bugprone-use-after-move): the moved-from index is empty
     EXPECT_EQ(index.FindArticle(7), nullptr);
+}
+
+// The index as the file format describes it, kept deliberately naive: seventeen chains,
+// newest at the head, a repeated number overwritten where it stands.
+class ReferenceIndex
+{
+  public:
+    void Insert(const ArticleEntry& e)
+    {
+        std::vector<ArticleEntry>& chain = chains_[ArticleIndex::BucketOf(e.number)];
+        for (ArticleEntry& old : chain)
+            if (old.number == e.number) {
+                old = e;
+                return;
+            }
+        chain.insert(chain.begin(), e);
+    }
+    const ArticleEntry* Find(std::int32_t number) const
+    {
+        for (const ArticleEntry& e : chains_[ArticleIndex::BucketOf(number)])
+            if (e.number == number)
+                return &e;
+        return nullptr;
+    }
+    std::vector<ArticleEntry> Enumeration() const
+    {
+        std::vector<ArticleEntry> all;
+        for (const auto& chain : chains_)
+            all.insert(all.end(), chain.begin(), chain.end());
+        return all;
+    }
+
+  private:
+    std::vector<ArticleEntry> chains_[ArticleIndex::kBucketCount];
+};
+
+TEST(ArticleIndex, behavesLikeSeventeenChainsOnRandomInput)
+{
+    std::mt19937 random(1234); // same numbers every run
+    // Counts from none to 100 000; numbers drawn from ranges small enough to repeat a lot,
+    // from all of 32 bits (negatives included), and from one bucket only.
+    const std::pair<std::size_t, std::uint32_t> runs[] = {
+        {0, 10}, {1, 10}, {17, 40}, {300, 100}, {5000, 2000}, {40000, 0}, {100000, 30000}};
+    for (const auto& [count, range] : runs)
+        for (int oneBucket = 0; oneBucket < 2; ++oneBucket) {
+            ArticleIndex index;
+            ReferenceIndex reference;
+            const auto draw = [&] {
+                std::uint32_t n = range ? random() % range : random();
+                if (oneBucket)
+                    n = n * 16 * ArticleIndex::kBucketCount + n % 16; // bucket 0 whatever n is
+                return static_cast<std::int32_t>(n);
+            };
+            for (std::size_t i = 0; i < count; ++i) {
+                const ArticleEntry e{draw(), static_cast<std::uint32_t>(i),
+                                     static_cast<std::uint32_t>(random()),
+                                     static_cast<std::uint32_t>(random() % 9)};
+                index.Insert(e);
+                reference.Insert(e);
+            }
+            std::vector<ArticleEntry> enumerated;
+            index.ForEach([&](const ArticleEntry& e) { enumerated.push_back(e); });
+            ASSERT_EQ(enumerated, reference.Enumeration()) << count << " " << range;
+            EXPECT_EQ(index.size(), enumerated.size());
+            for (std::size_t i = 0; i < 2000; ++i) {
+                const std::int32_t n = draw();
+                const ArticleEntry* want = reference.Find(n);
+                const ArticleEntry* got = index.FindArticle(n);
+                ASSERT_EQ(got == nullptr, want == nullptr) << n;
+                if (got) {
+                    EXPECT_EQ(*got, *want);
+                }
+            }
+        }
 }
 
 // ---- Files -------------------------------------------------------------------------------
 
-struct HelpSetFiles {
+struct HelpSetFiles
+{
     TempDir dir;
     std::filesystem::path pgh = dir / "GUIDE.PGH";
     std::filesystem::path pgd = dir / "GUIDE.PGD";
@@ -109,7 +186,7 @@ TEST(HelpSetFiles, writeThenReadRoundTrip)
 
     auto reader = ArticleDataReader::Open(f.pgd);
     ASSERT_TRUE(reader);
-    for (auto it = articles.rbegin(); it != articles.rend(); ++it) {  // any order, one open file
+    for (auto it = articles.rbegin(); it != articles.rend(); ++it) { // any order, one open file
         const ArticleEntry* entry = index->FindArticle(it->number);
         ASSERT_NE(entry, nullptr);
         auto article = reader->Read(*entry);
@@ -149,7 +226,70 @@ TEST(HelpSetFiles, indexPartialLastRecordKeepsRecordsAndIsReported)
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0].offset, 32u);
     EXPECT_EQ(problems[0].path, f.pgh.string());
-    EXPECT_TRUE(LoadArticleIndex(f.pgh));  // without a problem list too
+    EXPECT_TRUE(LoadArticleIndex(f.pgh)); // without a problem list too
+}
+
+TEST(HelpSetFiles, hostileIndexLoadsWholeAndSmall)
+{
+    // Two million records naming one article, then 200 000 numbers that share one bucket:
+    // one entry for the first, each found, and the file read in one pass.
+    HelpSetFiles f;
+    std::string pgh;
+    pgh.reserve(2'200'000 * 16);
+    for (std::uint32_t i = 0; i < 2'000'000; ++i)
+        pgh += IndexRecord(42, i, 0, 0);
+    for (std::int32_t i = 1; i <= 200'000; ++i)
+        pgh += IndexRecord(i * 16 * 17, 7, 0, 0);
+    WriteFile(f.pgh, pgh);
+    auto index = LoadArticleIndex(f.pgh);
+    ASSERT_TRUE(index);
+    EXPECT_EQ(index->size(), 200'001u);
+    EXPECT_EQ(index->FindArticle(42)->textOffset, 1'999'999u);
+    EXPECT_EQ(index->FindArticle(200'000 * 16 * 17)->textOffset, 7u);
+    EXPECT_EQ(index->FindArticle(16 * 17 + 1), nullptr);
+}
+
+TEST(HelpSetFiles, offsetsBeyondTwoGibibytesReadUnsigned)
+{
+    // Sparse files: the records sit past 2 GiB and past 3.5 GiB without using that much disk.
+    HelpSetFiles f;
+    const std::uint32_t far[] = {0x80000010u, 0xE0000020u};
+    const auto place = [](const std::filesystem::path& path, std::uint64_t at, const std::string& bytes) {
+        std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
+        if (!out)
+            out.open(path, std::ios::binary | std::ios::out | std::ios::trunc);
+        out.seekp(static_cast<std::streamoff>(at));
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    };
+    std::string pgh;
+    for (int i = 0; i < 2; ++i) {
+        std::string data, link;
+        StoreU32(data, 5);
+        data += i ? "Loin2" : "Loin1";
+        StoreU32(data, 13);
+        data += "{\\rtf1 fjord}";
+        place(f.pgd, far[i], data);
+        StoreI32(link, 0);
+        StoreI32(link, 3);
+        StoreI32(link, 2 - i);
+        StoreI32(link, 0);
+        place(f.pgl, far[i] + 8, link);
+        pgh += IndexRecord(i + 1, far[i], far[i] + 8, 1);
+    }
+    WriteFile(f.pgh, pgh);
+    auto index = LoadArticleIndex(f.pgh);
+    ASSERT_TRUE(index);
+    for (int i = 0; i < 2; ++i) {
+        const ArticleEntry* entry = index->FindArticle(i + 1);
+        ASSERT_NE(entry, nullptr);
+        auto article = ReadArticle(f.pgd, *entry);
+        ASSERT_TRUE(article) << article.error().message;
+        EXPECT_EQ(article->title, i ? "Loin2" : "Loin1");
+        EXPECT_EQ(article->text, "{\\rtf1 fjord}");
+        auto links = ReadLinks(f.pgl, *entry);
+        ASSERT_TRUE(links) << links.error().message;
+        EXPECT_EQ(links->records(), (std::vector<LinkRecord>{{0, 3, 2 - i, 0}}));
+    }
 }
 
 TEST(HelpSetFiles, emptyAndMissingFiles)
@@ -173,12 +313,12 @@ TEST(HelpSetFiles, emptyAndMissingFiles)
 TEST(HelpSetFiles, dataLengthsPastTheEndAreTruncatedAtTheirField)
 {
     HelpSetFiles f;
-    std::string pgd = "pad!";  // the record starts at 4
+    std::string pgd = "pad!"; // the record starts at 4
     StoreU32(pgd, 3);
     pgd += "abc";
-    StoreU32(pgd, 0xFFFFFFF0u);  // text length far past the end
+    StoreU32(pgd, 0xFFFFFFF0u); // text length far past the end
     pgd += "{\\rtf1}";
-    StoreU32(pgd, 0xFFFFFFFFu);  // a second record (at 22) whose title length is huge
+    StoreU32(pgd, 0xFFFFFFFFu); // a second record (at 22) whose title length is huge
     pgd += "xy";
     WriteFile(f.pgd, pgd);
 
@@ -193,7 +333,7 @@ TEST(HelpSetFiles, dataLengthsPastTheEndAreTruncatedAtTheirField)
     EXPECT_EQ(title.error().kind, FileErrorKind::Truncated);
     EXPECT_EQ(title.error().offset, 22u);
 
-    for (std::uint32_t offset : {25u, 28u, 1000u, 0xFFFFFFFFu}) {  // no room even for the length
+    for (std::uint32_t offset : {25u, 28u, 1000u, 0xFFFFFFFFu}) { // no room even for the length
         auto past = ReadArticle(f.pgd, ArticleEntry{9, offset, 0, 0});
         ASSERT_FALSE(past) << offset;
         EXPECT_EQ(past.error().kind, FileErrorKind::Truncated);
@@ -211,7 +351,7 @@ TEST(HelpSetFiles, linksPastTheEndAreTruncated)
     HelpSetFiles f;
     std::string pgl;
     for (int i = 0; i < 3; ++i)
-        pgl += IndexRecord(i, static_cast<std::uint32_t>(i + 1), 7, 0);  // same 16-byte shape
+        pgl += IndexRecord(i, static_cast<std::uint32_t>(i + 1), 7, 0); // same 16-byte shape
     WriteFile(f.pgl, pgl);
 
     auto all = ReadLinks(f.pgl, ArticleEntry{1, 0, 16, 2});
@@ -241,11 +381,11 @@ TEST(LinkTable, firstRecordInFileOrderWins)
     EXPECT_EQ(table.LinkAt(10)->target, 1);
     EXPECT_EQ(table.LinkAt(11), nullptr);
     EXPECT_EQ(table.LinkAt(20)->target, 2);
-    EXPECT_EQ(table.LinkAt(27)->target, 2);  // overlap: stored first
+    EXPECT_EQ(table.LinkAt(27)->target, 2); // overlap: stored first
     EXPECT_EQ(table.LinkAt(31)->target, 3);
     EXPECT_EQ(table.LinkAt(40)->target, 3);
     EXPECT_EQ(table.LinkAt(41), nullptr);
-    EXPECT_EQ(table.LinkAt(-5)->target, 4);  // signed comparison
+    EXPECT_EQ(table.LinkAt(-5)->target, 4); // signed comparison
     EXPECT_EQ(table.LinkAt(-1), nullptr);
     EXPECT_EQ(LinkTable().LinkAt(0), nullptr);
 }
@@ -264,5 +404,5 @@ TEST(PopupTitles, emptyOrHashIsPopupAndOnlyExactPrefixIsCut)
     EXPECT_EQ(PopupCaption("Titre"), "Titre");
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda

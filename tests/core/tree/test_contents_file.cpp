@@ -1,10 +1,12 @@
 #include "core/store/binary_file.h"
 #include "core/tree/contents_file.h"
+#include "core/tree/flat_contents_tree.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
 namespace mirelda {
 namespace {
@@ -33,7 +35,8 @@ std::vector<std::string> Dump(const MemoryContentsTree& tree,
     return lines;
 }
 
-struct Loaded {
+struct Loaded
+{
     MemoryContentsTree tree;
     std::unordered_map<Item, std::int32_t> articles;
     TreeLoadReport report;
@@ -92,7 +95,7 @@ TEST(ContentsFile, fieldLayoutAndBytesAfterNulIgnored)
     WriteFile(dir / "X.FIC", r + std::string(ContentsRecord::kSize, '\0') + r);
     auto read = ReadContentsRecords(dir / "X.FIC");
     ASSERT_TRUE(read);
-    ASSERT_EQ(read->records.size(), 1u);  // the record after the end record is never read
+    ASSERT_EQ(read->records.size(), 1u); // the record after the end record is never read
     EXPECT_EQ(read->records[0], (ContentsRecord{"A", "Livre", "0", 42, 99, 2}));
 }
 
@@ -108,21 +111,15 @@ TEST(LoadTree, emptyFirstTitleGivesEmptyTree)
 TEST(LoadTree, imagesCycleByDepthAndPagesStayPages)
 {
     const Loaded l = LoadRecords({
-        Rec("A", "A", "0"),
-        Rec("B", "B", "A"),
-        Rec("C", "C", "B"),
-        Rec("D", "D", "C"),
-        Rec("E", "E", "D"),
-        Rec("F", "F", "E"),
-        Rec("P", "Page", "D", 7),
-        Rec("Q", "Under page", "P"),
-        Rec("T", "Top page", "0", 8, 2),  // "0" wins over link kind 2
+        Rec("A", "A", "0"), Rec("B", "B", "A"), Rec("C", "C", "B"), Rec("D", "D", "C"), Rec("E", "E", "D"),
+        Rec("F", "F", "E"), Rec("P", "Page", "D", 7), Rec("Q", "Under page", "P"),
+        Rec("T", "Top page", "0", 8, 2), // "0" wins over link kind 2
     });
     EXPECT_EQ(l.lines, (Lines{"A\t0\t0", "  B\t1\t0", "    C\t2\t0", "      D\t3\t0", "        E\t4\t0",
-                               "          F\t0\t0", "        Page\t10\t7", "          Under page\t1\t0",
-                               "Top page\t10\t8"}));
+                              "          F\t0\t0", "        Page\t10\t7", "          Under page\t1\t0",
+                              "Top page\t10\t8"}));
     EXPECT_EQ(l.report.entries, 9u);
-    EXPECT_EQ(l.articles.size(), 9u);  // books too, with 0
+    EXPECT_EQ(l.articles.size(), 9u); // books too, with 0
 }
 
 TEST(LoadTree, siblingLinksJoinTheSiblingsParent)
@@ -131,13 +128,13 @@ TEST(LoadTree, siblingLinksJoinTheSiblingsParent)
         Rec("A", "A", "0"),
         Rec("B", "B", "0"),
         Rec("A1", "A1", "A", 1),
-        Rec("S", "Sibling of top", "A", 0, 2),   // top-level sibling: top level, image 0
-        Rec("S2", "Sibling of A1", "A1", 0, 2),  // under A: image of A + 1
+        Rec("S", "Sibling of top", "A", 0, 2),  // top-level sibling: top level, image 0
+        Rec("S2", "Sibling of A1", "A1", 0, 2), // under A: image of A + 1
         Rec("S3", "Page sibling", "A1", 3, 2),
         Rec("Z", "Kind 5 is parent", "B", 0, 5),
     });
     EXPECT_EQ(l.lines, (Lines{"A\t0\t0", "  A1\t10\t1", "  Sibling of A1\t1\t0", "  Page sibling\t10\t3",
-                               "B\t0\t0", "  Kind 5 is parent\t1\t0", "Sibling of top\t0\t0"}));
+                              "B\t0\t0", "  Kind 5 is parent\t1\t0", "Sibling of top\t0\t0"}));
 }
 
 TEST(LoadTree, laterSameKeyReplacesEarlier)
@@ -150,7 +147,7 @@ TEST(LoadTree, laterSameKeyReplacesEarlier)
         Rec("c3", "Sibling of second", "K", 0, 2),
     });
     EXPECT_EQ(l.lines, (Lines{"First\t0\t0", "  Child of first\t1\t0", "Second\t0\t0",
-                               "  Child of second\t1\t0", "Sibling of second\t0\t0"}));
+                              "  Child of second\t1\t0", "Sibling of second\t0\t0"}));
 }
 
 TEST(LoadTree, keysAreCaseSensitiveAndUnknownKeysGoToTopLevel)
@@ -159,11 +156,11 @@ TEST(LoadTree, keysAreCaseSensitiveAndUnknownKeysGoToTopLevel)
         Rec("a", "Book", "0"),
         Rec("x", "Wrong case", "A", 4),
         Rec("y", "Nothing", "missing", 0, 2),
-        Rec("z", "Itself", "z"),  // its own key is not known before it is inserted
+        Rec("z", "Itself", "z"), // its own key is not known before it is inserted
         Rec("w", "\xC9t\xE9", "cl\xE9"),
     });
-    EXPECT_EQ(l.lines, (Lines{"Book\t0\t0", "Wrong case\t10\t4", "Nothing\t0\t0", "Itself\t0\t0",
-                               "\xC9t\xE9\t0\t0"}));
+    EXPECT_EQ(l.lines,
+              (Lines{"Book\t0\t0", "Wrong case\t10\t4", "Nothing\t0\t0", "Itself\t0\t0", "\xC9t\xE9\t0\t0"}));
     ASSERT_EQ(l.report.problems.size(), 4u);
     // Messages are UTF-8 whatever the file's code page.
     EXPECT_NE(l.report.problems[3].message.find("\"\xC3\x89t\xC3\xA9\""), std::string::npos);
@@ -185,7 +182,7 @@ TEST(LoadTree, damagedEndsKeepEntriesReadSoFar)
     const auto fic = dir / "D.FIC";
     ASSERT_TRUE(WriteContentsFile(fic, {Rec("a", "One", "0"), Rec("b", "Two", "a", 5)}));
     std::string bytes = test::ReadFile(fic);
-    bytes.resize(2 * ContentsRecord::kSize);  // no end record
+    bytes.resize(2 * ContentsRecord::kSize); // no end record
 
     for (const std::string& damaged : {bytes, bytes + std::string(50, '\0'), bytes + "abc"}) {
         WriteFile(fic, damaged);
@@ -230,26 +227,80 @@ TEST(LoadTree, appendsWithoutClearingAndKeysDoNotCarryOver)
     EXPECT_EQ(Dump(tree, articles), (Lines{"Book\t0\t0", "Child?\t10\t3"}));
 }
 
-TEST(LoadTree, veryDeepChainIsWalkedWithoutRecursion)
+TEST(LoadTree, deepChainStopsAtTheDeepestLevelAndIsReported)
 {
+    // Each entry under the one before: the levels past the deepest one allowed go beside the
+    // deepest entry, in file order, each reported at its record; a sibling link there stays.
     std::vector<ContentsRecord> records{Rec("k0", "t", "0")};
     constexpr std::size_t kDepth = 20000;
     for (std::size_t i = 1; i < kDepth; ++i)
         records.push_back(Rec("k" + std::to_string(i), "t", "k" + std::to_string(i - 1)));
+    records.push_back(Rec("s", "sibling", "k" + std::to_string(kDepth - 1), 5, 2));
     TempDir dir;
     ASSERT_TRUE(WriteContentsFile(dir / "DEEP.FIC", records));
     MemoryContentsTree tree;
     std::unordered_map<Item, std::int32_t> articles;
-    ASSERT_TRUE(LoadTree(dir / "DEEP.FIC", tree, articles));
-    std::size_t visited = 0, deepest = 0;
+    auto report = LoadTree(dir / "DEEP.FIC", tree, articles);
+    ASSERT_TRUE(report);
+    std::size_t visited = 0, deepest = 0, atDeepest = 0;
     tree.ForEachInDisplayOrder([&](Item, std::size_t depth) {
         ++visited;
         deepest = std::max(deepest, depth);
+        atDeepest += depth == kMaxContentsDepth;
     });
-    EXPECT_EQ(visited, kDepth);
-    EXPECT_EQ(deepest, kDepth - 1);
-    EXPECT_EQ(tree.ImageOf(kDepth), static_cast<int>((kDepth - 1) % 5));
+    EXPECT_EQ(visited, kDepth + 1);
+    EXPECT_EQ(deepest, kMaxContentsDepth);
+    EXPECT_EQ(atDeepest, kDepth + 1 - kMaxContentsDepth);
+    ASSERT_EQ(report->problems.size(), kDepth - 1 - kMaxContentsDepth);
+    EXPECT_EQ(report->problems.front().offset, (kMaxContentsDepth + 1) * ContentsRecord::kSize);
+    EXPECT_EQ(tree.ImageOf(kDepth),
+              static_cast<int>((kDepth - 1) % 5)); // the colour of its level in the file
+    EXPECT_EQ(tree.node(kMaxContentsDepth).children.size(),
+              kDepth + 1 - kMaxContentsDepth); // item 255 is level 254
 }
 
-}  // namespace
-}  // namespace mirelda
+TEST(FlatContentsTree, holdsWhatTheLoaderBuilds)
+{
+    // A random file (parents, siblings, unknown keys, repeated keys) loaded into both trees:
+    // same parents, children in the same order, same titles, images and articles.
+    std::mt19937 random(99);
+    std::vector<ContentsRecord> records;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string link =
+            i == 0 || random() % 10 == 0 ? "0" : "k" + std::to_string(random() % (i + 3));
+        const std::int32_t article = random() % 3 ? 0 : i;
+        const std::int32_t kind = random() % 4 == 0 ? 2 : 0;
+        records.push_back(
+            Rec("k" + std::to_string(random() % 2500), "T" + std::to_string(i), link, article, kind));
+    }
+    TempDir dir;
+    ASSERT_TRUE(WriteContentsFile(dir / "R.FIC", records));
+    MemoryContentsTree memory;
+    std::unordered_map<Item, std::int32_t> articles;
+    ASSERT_TRUE(LoadTree(dir / "R.FIC", memory, articles));
+    FlatContentsTree flat;
+    ASSERT_TRUE(LoadTree(dir / "R.FIC", flat, [&](Item item, std::int32_t a) { flat.SetArticle(item, a); }));
+    flat.Finish();
+    ASSERT_EQ(flat.size(), memory.size());
+    const auto sameChildren = [&](Item parent, const std::vector<Item>& children) {
+        ASSERT_EQ(flat.ChildCount(parent), children.size());
+        for (std::size_t row = 0; row < children.size(); ++row) {
+            EXPECT_EQ(flat.ChildAt(parent, row), children[row]);
+            EXPECT_EQ(flat.RowOf(children[row]), row);
+        }
+    };
+    sameChildren(ContentsTree::kNone, memory.topLevel());
+    for (Item item = 1; item <= memory.size(); ++item) {
+        const auto& node = memory.node(item);
+        EXPECT_EQ(flat.ParentOf(item), node.parent);
+        EXPECT_EQ(flat.TitleOf(item), node.title);
+        EXPECT_EQ(flat.ImageOf(item), node.image);
+        EXPECT_EQ(flat.ArticleOf(item), articles.at(item));
+        sameChildren(item, node.children);
+    }
+    EXPECT_EQ(flat.FindArticle(0), 1u);
+    EXPECT_EQ(flat.ChildAt(ContentsTree::kNone, memory.topLevel().size()), ContentsTree::kNone);
+}
+
+} // namespace
+} // namespace mirelda

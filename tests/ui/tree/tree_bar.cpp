@@ -12,7 +12,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 
 #include <memory>
@@ -49,10 +49,20 @@ struct Frame
     }
 };
 
-QTreeWidgetItem* Find(QTreeWidget* tree, const QString& text)
+QModelIndex Find(QTreeView* tree, const QString& text)
 {
-    const auto found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-    return found.isEmpty() ? nullptr : found.first();
+    const auto found = tree->model()->match(tree->model()->index(0, 0), Qt::DisplayRole, text, 1,
+                                            Qt::MatchExactly | Qt::MatchRecursive | Qt::MatchWrap);
+    return found.isEmpty() ? QModelIndex() : found.first();
+}
+
+QModelIndex Top(QTreeView* tree, int row)
+{
+    return tree->model()->index(row, 0);
+}
+QString Text(const QModelIndex& index)
+{
+    return index.data().toString();
 }
 
 } // namespace
@@ -93,11 +103,11 @@ class TreeBarTest : public QObject
         const auto report = f.bar->LoadTree(fic_);
         QVERIFY(report.ok());
         QCOMPARE(report->entries, std::size_t(13));
-        QTreeWidget* tree = f.bar->tree();
-        QCOMPARE(tree->topLevelItemCount(), 3);
-        QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("Livre 0"));
-        QCOMPARE(tree->topLevelItem(1)->text(0), QStringLiteral("Voisin du haut"));
-        QCOMPARE(tree->topLevelItem(2)->text(0), QStringLiteral("Haut, lien 2"));
+        QTreeView* tree = f.bar->tree();
+        QCOMPARE(tree->model()->rowCount(), 3);
+        QCOMPARE(Text(Top(tree, 0)), QStringLiteral("Livre 0"));
+        QCOMPARE(Text(Top(tree, 1)), QStringLiteral("Voisin du haut"));
+        QCOMPARE(Text(Top(tree, 2)), QStringLiteral("Haut, lien 2"));
 
         const QList<QPair<QString, int>> images{
             {QStringLiteral("Livre 0"), 0},        {QStringLiteral("Livre 1"), 1},
@@ -108,41 +118,41 @@ class TreeBarTest : public QObject
             {QStringLiteral("Haut, lien 2"), 10},
         };
         for (const auto& [text, image] : images) {
-            QTreeWidgetItem* item = Find(tree, text);
-            QVERIFY2(item, qPrintable(text));
+            const QModelIndex item = Find(tree, text);
+            QVERIFY2(item.isValid(), qPrintable(text));
             QCOMPARE(CTreeBar::ImageIndexOf(item), image);
-            QVERIFY2(!item->icon(0).isNull(), qPrintable(text));
-            QVERIFY(!item->isExpanded());
+            QVERIFY2(!item.data(Qt::DecorationRole).value<QIcon>().isNull(), qPrintable(text));
+            QVERIFY(!tree->isExpanded(item));
         }
         // The sibling link puts S1 after B1 under B0; the page under the book under the page.
-        QTreeWidgetItem* b0 = tree->topLevelItem(0);
-        QCOMPARE(b0->childCount(), 2);
-        QCOMPARE(b0->child(1)->text(0), QStringLiteral("Voisin du livre 1"));
-        QCOMPARE(Find(tree, QStringLiteral("Page sous livre"))->parent()->parent()->text(0),
+        const QModelIndex b0 = Top(tree, 0);
+        QCOMPARE(tree->model()->rowCount(b0), 2);
+        QCOMPARE(Text(tree->model()->index(1, 0, b0)), QStringLiteral("Voisin du livre 1"));
+        QCOMPARE(Text(Find(tree, QStringLiteral("Page sous livre")).parent().parent()),
                  QStringLiteral("Généralités"));
         // Pages carry their article, books 0.
         QCOMPARE(f.bar->ArticleOf(Find(tree, QStringLiteral("Généralités"))), 7);
         QCOMPARE(f.bar->ArticleOf(Find(tree, QStringLiteral("Haut, lien 2"))), 9);
         QCOMPARE(f.bar->ArticleOf(b0), 0);
-        QCOMPARE(f.bar->ArticleOf(nullptr), 0);
+        QCOMPARE(f.bar->ArticleOf(QModelIndex()), 0);
     }
 
     void expandCollapse_switchesBookImages_pageKeepsItsImage()
     {
         Frame f;
         QVERIFY(f.bar->LoadTree(fic_).ok());
-        QTreeWidget* tree = f.bar->tree();
-        QTreeWidgetItem* b2 = Find(tree, QStringLiteral("Livre 2"));
-        b2->setExpanded(true);
+        QTreeView* tree = f.bar->tree();
+        const QModelIndex b2 = Find(tree, QStringLiteral("Livre 2"));
+        tree->expand(b2);
         QCOMPARE(CTreeBar::ImageIndexOf(b2), 7);
-        b2->setExpanded(false);
+        tree->collapse(b2);
         QCOMPARE(CTreeBar::ImageIndexOf(b2), 2);
-        QTreeWidgetItem* page = Find(tree, QStringLiteral("Généralités"));
-        page->setExpanded(true);
+        const QModelIndex page = Find(tree, QStringLiteral("Généralités"));
+        tree->expand(page);
         QCOMPARE(CTreeBar::ImageIndexOf(page), 10);
-        page->setExpanded(false);
+        tree->collapse(page);
         QCOMPARE(CTreeBar::ImageIndexOf(page), 10);
-        QVERIFY(!f.bar->tree()->topLevelItem(0)->icon(0).isNull());
+        QVERIFY(!Top(tree, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
     }
 
     void openRules_doubleClickEnterSpaceEscape()
@@ -151,35 +161,51 @@ class TreeBarTest : public QObject
         QVERIFY(f.bar->LoadTree(fic_).ok());
         f.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.window));
-        QTreeWidget* tree = f.bar->tree();
+        QTreeView* tree = f.bar->tree();
         tree->setFocus();
 
-        QTreeWidgetItem* book = tree->topLevelItem(0);
-        QTreeWidgetItem* page = tree->topLevelItem(2); // article 9
-        const QPoint bookAt = tree->visualItemRect(book).center();
+        const QModelIndex book = Top(tree, 0);
+        const QModelIndex page = Top(tree, 2); // article 9
+        const QPoint bookAt = tree->visualRect(book).center();
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, bookAt);
         QVERIFY(f.shown.isEmpty());
-        QVERIFY(book->isExpanded()); // the tree's own double click still opens the book
+        QVERIFY(tree->isExpanded(book)); // the tree's own double click still opens the book
         QCOMPARE(CTreeBar::ImageIndexOf(book), 5);
 
-        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(page).center());
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(page).center());
         QCOMPARE(f.shown, QList<std::int32_t>{9});
 
+        // A page with children, double-clicked on its +/- box: its article, and it opens.
         f.shown.clear();
-        tree->setCurrentItem(book);
+        f.bar->SelectArticle(4); // brings "Généralités" (article 7, with a child book) into view
+        const QModelIndex parentPage = Find(tree, QStringLiteral("Généralités"));
+        QVERIFY(!tree->isExpanded(parentPage));
+        const QRect row = tree->visualRect(parentPage);
+        const QPoint box(row.left() - tree->indentation() / 2, row.center().y());
+        QCOMPARE(tree->indexAt(box), parentPage);
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, box);
+        QCOMPARE(f.shown, QList<std::int32_t>{7});
+        QVERIFY(tree->isExpanded(parentPage));
+
+        f.shown.clear();
+        tree->collapseAll();
+        tree->setCurrentIndex(book);
         QTest::keyClick(tree, Qt::Key_Return);
         QVERIFY(f.shown.isEmpty());
-        QVERIFY(!book->isExpanded()); // Enter on a book closes (or opens) it
+        QVERIFY(!tree->isExpanded(book)); // Enter on a book does nothing at all
+        tree->expand(book);
+        QTest::keyClick(tree, Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(tree->isExpanded(book));
         QTest::keyClick(tree, Qt::Key_Space);
         QVERIFY(f.shown.isEmpty());
-        QCOMPARE(tree->currentItem(), book);
+        QCOMPARE(tree->currentIndex(), book);
 
-        tree->setCurrentItem(page);
+        tree->setCurrentIndex(page);
         QTest::keyClick(tree, Qt::Key_Return);
         QTest::keyClick(tree, Qt::Key_Enter, Qt::KeypadModifier);
         QTest::keyClick(tree, Qt::Key_Space);
         QCOMPARE(f.shown, (QList<std::int32_t>{9, 9, 9}));
-        QVERIFY(!f.bar->OpenItem(nullptr));
+        QVERIFY(!f.bar->OpenItem(QModelIndex()));
 
         QCOMPARE(f.minimized, 0);
         QTest::keyClick(tree, Qt::Key_Escape);
@@ -192,22 +218,68 @@ class TreeBarTest : public QObject
         QVERIFY(f.bar->LoadTree(fic_).ok());
         f.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.window));
-        QTreeWidget* tree = f.bar->tree();
+        QTreeView* tree = f.bar->tree();
 
         f.bar->SelectArticle(8); // Livre 0 > Livre 1 > Livre 2 > Généralités > Livre sous page > here
-        QTreeWidgetItem* target = Find(tree, QStringLiteral("Page sous livre"));
-        QCOMPARE(tree->currentItem(), target);
-        QVERIFY(target->isSelected());
-        for (QTreeWidgetItem* up = target->parent(); up; up = up->parent())
-            QVERIFY2(up->isExpanded(), qPrintable(up->text(0)));
+        const QModelIndex target = Find(tree, QStringLiteral("Page sous livre"));
+        QCOMPARE(tree->currentIndex(), target);
+        QVERIFY(tree->selectionModel()->isSelected(target));
+        for (QModelIndex up = target.parent(); up.isValid(); up = up.parent())
+            QVERIFY2(tree->isExpanded(up), qPrintable(Text(up)));
         QCOMPARE(CTreeBar::ImageIndexOf(Find(tree, QStringLiteral("Livre 1"))), 6);
-        QVERIFY(tree->viewport()->rect().intersects(tree->visualItemRect(target)));
+        QVERIFY(tree->viewport()->rect().intersects(tree->visualRect(target)));
         QVERIFY(f.shown.isEmpty());
 
         f.bar->SelectArticle(12345); // no entry opens it
         f.bar->SelectArticle(0);
-        QCOMPARE(tree->currentItem(), target);
+        QCOMPARE(tree->currentIndex(), target);
         QVERIFY(f.shown.isEmpty());
+    }
+
+    void deepTree_loadsInTheBackgroundShowsSelectsAndCloses()
+    {
+        // 150 000 entries each under the one before: shown down to the deepest level the
+        // bar allows, the rest beside it; selecting the last one opens every level above it.
+        constexpr int kDepth = 150000;
+        std::vector<ContentsRecord> records;
+        records.reserve(kDepth);
+        records.push_back({"k0", "Niveau 0", "0", 0, 0, 0});
+        for (int i = 1; i < kDepth; ++i)
+            records.push_back({"k" + std::to_string(i), "Niveau " + std::to_string(i),
+                               "k" + std::to_string(i - 1), i == kDepth - 1 ? 77 : 0, 0, 0});
+        const std::filesystem::path fic =
+            std::filesystem::path(dir_.filePath(QStringLiteral("DEEP.FIC")).toStdString());
+        QVERIFY(mirelda::WriteContentsFile(fic, records).ok());
+
+        auto f = std::make_unique<Frame>();
+        f->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f->window));
+        std::size_t problems = 0;
+        bool done = false;
+        f->bar->StartLoadTree(fic, [&](const CTreeBar::LoadResult& r) {
+            QVERIFY(r.ok());
+            QCOMPARE(r->entries, std::size_t(kDepth));
+            problems = r->problems.size();
+            done = true;
+        });
+        QVERIFY(!f->bar->treeLoaded());
+        f->bar->SelectArticle(77); // carried out once the tree is there
+        QTRY_VERIFY_WITH_TIMEOUT(done, 60000);
+        QVERIFY(f->bar->treeLoaded());
+        QCOMPARE(problems, std::size_t(kDepth - 1 - mirelda::kMaxContentsDepth));
+
+        QTreeView* tree = f->bar->tree();
+        const QModelIndex last = tree->currentIndex();
+        QCOMPARE(f->bar->ArticleOf(last), 77);
+        int depth = 0;
+        for (QModelIndex up = last.parent(); up.isValid(); up = up.parent(), ++depth)
+            QVERIFY(tree->isExpanded(up));
+        QCOMPARE(depth, int(mirelda::kMaxContentsDepth));
+        QCOMPARE(tree->model()->rowCount(last.parent()), kDepth - int(mirelda::kMaxContentsDepth));
+        tree->viewport()->grab(); // painted at that depth
+        tree->expandAll();
+        tree->viewport()->grab();
+        f.reset(); // and closed
     }
 
     void applyWidth_isTheFractionOfTheFrameWidth_atLeastTen()
@@ -258,25 +330,33 @@ class TreeBarTest : public QObject
 
     void longTitles_scrollSideways_firstRootHasNoLineAbove()
     {
+        const std::filesystem::path fic =
+            std::filesystem::path(dir_.filePath(QStringLiteral("LONG.FIC")).toStdString());
+        const std::string longTitle =
+            "Un titre bien trop long pour la largeur du sommaire, qui se lit en d\xe9"
+            "filant";
+        QVERIFY(mirelda::WriteContentsFile(fic, {{"B0", "Livre 0", "0", 0, 0, 0},
+                                                 {"B1", "Livre 1", "B0", 0, 0, 0},
+                                                 {"S0", "Voisin du haut", "0", 0, 0, 0},
+                                                 {"T9", longTitle, "0", 9, 0, 0}})
+                    .ok());
         Frame f;
-        QVERIFY(f.bar->LoadTree(fic_).ok());
-        QTreeWidget* tree = f.bar->tree();
-        tree->topLevelItem(2)->setText(0, QStringLiteral("Un titre bien trop long pour la largeur du sommaire, "
-                                                         "qui se lit en faisant d\u00e9filer"));
+        QVERIFY(f.bar->LoadTree(fic).ok());
+        QTreeView* tree = f.bar->tree();
         f.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.window));
         // Whole titles, and a horizontal scroll bar to reach their ends.
         QCOMPARE(tree->textElideMode(), Qt::ElideNone);
         QTRY_VERIFY(tree->horizontalScrollBar()->maximum() > 0);
         QVERIFY(tree->header()->sectionSize(0) >
-                tree->indentation() + tree->fontMetrics().horizontalAdvance(tree->topLevelItem(2)->text(0)));
+                tree->indentation() + tree->fontMetrics().horizontalAdvance(Text(Top(tree, 3))));
 
         // The branch column of a root item: the first one has no dotted line above its box,
         // the next ones have the line that joins them to the one before.
         const QImage image = tree->viewport()->grab().toImage();
         const QRgb base = tree->palette().color(QPalette::Base).rgb();
-        const auto marksAbove = [&](QTreeWidgetItem* item) {
-            const QRect r = tree->visualItemRect(item);
+        const auto marksAbove = [&](const QModelIndex& item) {
+            const QRect r = tree->visualRect(item);
             const int boxTop = r.top() + r.height() / 2 - 4;
             int marks = 0;
             for (int y = r.top(); y < boxTop; ++y)
@@ -284,8 +364,8 @@ class TreeBarTest : public QObject
                     marks += image.pixel(x, y) != base;
             return marks;
         };
-        QCOMPARE(marksAbove(tree->topLevelItem(0)), 0);
-        QVERIFY(marksAbove(tree->topLevelItem(1)) > 0);
+        QCOMPARE(marksAbove(Top(tree, 0)), 0);
+        QVERIFY(marksAbove(Top(tree, 1)) > 0);
     }
 
     void bar_cannotBeDraggedFloatedOrClosed()

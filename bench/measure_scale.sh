@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Cost against size: generates help sets of 20 000, 200 000 and 700 000 articles (or the
+# counts given) under a scratch folder and prints, for each, the time of `mirelda-tool info`,
+# the viewer's first article and peak memory (after its tree has loaded), and the time of
+# `mirelda-tool search WORD` next to `grep -ci WORD BASE.PGD` run on the same file in the same
+# run (page cache warm, median of RUNS runs). The 700 000-article set is about 3.8 GB.
+#
+#   bench/measure_scale.sh [-r RUNS] [-d SCRATCH_DIR] [-w WORD] [-k] [COUNT...]
+#     -k keeps the generated sets (they are deleted at the end otherwise)
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="${MIRELDA_BENCH_BUILD:-$top/build/bench-scale}"  # MIRELDA_BENCH_BUILD: an existing Release build
+runs=3
+scratch="${TMPDIR:-/tmp}/mirelda-scale"
+word=xylographie
+keep=0
+while getopts "r:d:w:k" opt; do
+    case $opt in
+        r) runs=$OPTARG ;;
+        d) scratch=$OPTARG ;;
+        w) word=$OPTARG ;;
+        k) keep=1 ;;
+        *) exit 2 ;;
+    esac
+done
+shift $((OPTIND - 1))
+counts=("$@")
+[[ ${#counts[@]} -gt 0 ]] || counts=(20000 200000 700000)
+
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMIRELDA_BUILD_BENCH=ON \
+    -DMIRELDA_BUILD_TESTS=OFF >/dev/null
+ninja -C "$build" -j2 mirelda mirelda-tool generate_help_set | tail -n 1
+mkdir -p "$scratch"
+
+# Median wall time of a command, in seconds, its output read and dropped.
+median_time() {
+    python3 - "$runs" "$@" <<'PY'
+import statistics, subprocess, sys, time
+runs = int(sys.argv[1]); command = sys.argv[2:]
+times = []
+for _ in range(runs):
+    start = time.monotonic()
+    # Output to a pipe, not /dev/null: grep stops at the first match when it sees /dev/null.
+    subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    times.append(time.monotonic() - start)
+print(f"{statistics.median(times):.3f}")
+PY
+}
+
+rows=()
+for count in "${counts[@]}"; do
+    base="$scratch/SCALE$count"
+    if [[ ! -f "$base.PGD" || "$build/bench/generate_help_set" -nt "$base.PGD" ]]; then
+        echo "generating $count articles in $base..."
+        "$build/bench/generate_help_set" "$base" "$count" >/dev/null
+    fi
+    size=$(du -b "$base.PGD" | cut -f1)
+    cat "$base".* >/dev/null  # into the page cache
+    info=$(median_time "$build/mirelda-tool" info "$base")
+    viewer=$(python3 "$top/bench/measure_startup.py" --runs "$runs" --settle 5 --label "$count" \
+        "$build/mirelda" "/D:$base" | tail -n 1)
+    shown=$(sed -E 's/.*first article shown ([0-9.]+) ms.*/\1/' <<<"$viewer")
+    peak=$(sed -E 's/.*VmHWM ([0-9.]+) MiB.*/\1/' <<<"$viewer")
+    search=$(median_time "$build/mirelda-tool" search "$base" "$word")
+    grep_time=$(median_time grep -ci "$word" "$base.PGD")
+    rows+=("$(printf '| %s (%s MB) | %s s | %s ms | %s MiB | %s s | %s s | %.1f× |' "$count" \
+        "$((size / 1000000))" "$info" "$shown" "$peak" "$search" "$grep_time" \
+        "$(python3 -c "print($search / max($grep_time, 0.001))")")")
+    [[ $keep == 1 ]] || rm -f "$base".PGH "$base".PGD "$base".PGL "$base".FIC "$base".SIG "$base".NOT "$base".NO\$
+done
+
+echo
+echo "| articles (.PGD size) | \`info\` | first article shown | peak memory | \`search $word\` | \`grep -ci\` | ratio |"
+echo "|---|---|---|---|---|---|---|"
+printf '%s\n' "${rows[@]}"

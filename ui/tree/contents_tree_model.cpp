@@ -1,0 +1,100 @@
+#include "ui/tree/contents_tree_model.h"
+
+#include "core/store/cp1252.h"
+
+#include <limits>
+
+using mirelda::ContentsTree;
+
+CContentsTreeModel::CContentsTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
+
+void CContentsTreeModel::Adopt(mirelda::FlatContentsTree tree)
+{
+    beginResetModel();
+    tree_ = std::move(tree);
+    tree_.Finish();
+    endResetModel();
+}
+
+void CContentsTreeModel::EndChange()
+{
+    tree_.Finish();
+    endResetModel();
+}
+
+void CContentsTreeModel::SetImage(const QModelIndex& index, int image)
+{
+    const ContentsTree::Item item = ItemOf(index);
+    if (!tree_.contains(item) || tree_.ImageOf(item) == image)
+        return;
+    tree_.SetImage(item, image);
+    emit dataChanged(index, index, {Qt::DecorationRole, kImageRole});
+}
+
+QModelIndex CContentsTreeModel::IndexOf(ContentsTree::Item item) const
+{
+    if (!tree_.contains(item))
+        return {};
+    return createIndex(static_cast<int>(tree_.RowOf(item)), 0, static_cast<quintptr>(item));
+}
+
+ContentsTree::Item CContentsTreeModel::ItemOf(const QModelIndex& index)
+{
+    return index.isValid() ? static_cast<ContentsTree::Item>(index.internalId()) : ContentsTree::kNone;
+}
+
+QModelIndex CContentsTreeModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (row < 0 || column != 0)
+        return {};
+    const ContentsTree::Item child = tree_.ChildAt(ItemOf(parent), static_cast<std::size_t>(row));
+    return child == ContentsTree::kNone ? QModelIndex() : createIndex(row, 0, static_cast<quintptr>(child));
+}
+
+QModelIndex CContentsTreeModel::parent(const QModelIndex& child) const
+{
+    return IndexOf(tree_.ParentOf(ItemOf(child)));
+}
+
+int CContentsTreeModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid() && parent.column() != 0)
+        return 0;
+    // A view counts rows in int: a larger level shows its first two thousand million.
+    return static_cast<int>(
+        std::min<std::size_t>(tree_.ChildCount(ItemOf(parent)), std::numeric_limits<int>::max()));
+}
+
+int CContentsTreeModel::columnCount(const QModelIndex&) const
+{
+    return 1;
+}
+
+bool CContentsTreeModel::hasChildren(const QModelIndex& parent) const
+{
+    return rowCount(parent) > 0;
+}
+
+QVariant CContentsTreeModel::data(const QModelIndex& index, int role) const
+{
+    const ContentsTree::Item item = ItemOf(index);
+    if (!tree_.contains(item))
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return QString::fromStdU16String(mirelda::DecodeCp1252(tree_.TitleOf(item)));
+    case Qt::DecorationRole: {
+        const int image = tree_.ImageOf(item);
+        return image >= 0 && image < images_.size() ? QVariant(images_[image]) : QVariant();
+    }
+    case kImageRole:
+        return tree_.ImageOf(item);
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags CContentsTreeModel::flags(const QModelIndex& index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
