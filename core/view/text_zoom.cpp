@@ -11,7 +11,7 @@ namespace {
 // Close together near the normal size, where a reader adjusts finely; wider apart beyond.
 constexpr std::array kSteps{50, 67, 80, 90, 100, 110, 125, 150, 175, 200, 250, 300};
 
-}  // namespace
+} // namespace
 
 int StepTextZoom(int percent, int direction)
 {
@@ -35,4 +35,4 @@ int ValidTextZoom(int percent)
     });
 }
 
-}  // namespace mirelda
+} // namespace mirelda

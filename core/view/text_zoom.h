@@ -16,4 +16,4 @@ int StepTextZoom(int percent, int direction);
 // anything outside the range.
 int ValidTextZoom(int percent);
 
-}  // namespace mirelda
+} // namespace mirelda

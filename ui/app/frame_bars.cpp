@@ -41,7 +41,8 @@ bool CMainFrame::CreateBars()
 
     // What a screen reader announces for each bar.
     treeBar_->setAccessibleName(QStringLiteral("Sommaire"));
-    treeBar_->setAccessibleDescription(QStringLiteral("La table des matières de l'aide, en livres et en pages."));
+    treeBar_->setAccessibleDescription(
+        QStringLiteral("La table des matières de l'aide, en livres et en pages."));
     if (QWidget* tree = treeBar_->widget())
         tree->setAccessibleName(QStringLiteral("Sommaire"));
     annotationBar_->setAccessibleName(QStringLiteral("Annotation"));

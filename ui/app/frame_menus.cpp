@@ -117,7 +117,8 @@ void CMainFrame::CreateStatusBar()
 {
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     statusBar()->setAccessibleName(QStringLiteral("Barre d'état"));
-    statusBar()->setAccessibleDescription(QStringLiteral("L'aide sur la commande choisie et l'état du clavier."));
+    statusBar()->setAccessibleDescription(
+        QStringLiteral("L'aide sur la commande choisie et l'état du clavier."));
     lockPanes_ = new CLockPanes(statusBar());
 }
 

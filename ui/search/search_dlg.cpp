@@ -243,7 +243,7 @@ void CSearchDlg::OnNext()
 
 void CSearchDlg::showEvent(QShowEvent* event)
 {
-    UpdateControls();  // the article on screen may have changed while the dialog was hidden
+    UpdateControls(); // the article on screen may have changed while the dialog was hidden
     QDialog::showEvent(event);
 }
 

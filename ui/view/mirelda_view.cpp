@@ -92,9 +92,9 @@ LineRef NextLine(LineRef ref, int step)
     return ref.block.isValid() ? ref : LineRef{};
 }
 
-const QString kViewDescription = QStringLiteral(
-    "Texte de l'article courant. Ctrl+Tab et Ctrl+Maj+Tab : lien suivant ou précédent ; "
-    "Ctrl+Entrée : suivre le lien ; Ctrl+plus et Ctrl+moins : taille du texte.");
+const QString kViewDescription =
+    QStringLiteral("Texte de l'article courant. Ctrl+Tab et Ctrl+Maj+Tab : lien suivant ou précédent ; "
+                   "Ctrl+Entrée : suivre le lien ; Ctrl+plus et Ctrl+moins : taille du texte.");
 
 // Enough to show where a word occurs; a one-letter search in a huge article stops there.
 constexpr int kMaxHighlights = 10000;
@@ -364,7 +364,7 @@ const mirelda::LinkRecord* CMireldaView::focusedLink() const
 {
     const auto& records = links_.records();
     return focusedLink_ >= 0 && focusedLink_ < static_cast<int>(records.size()) ? &records[focusedLink_]
-                                                                                 : nullptr;
+                                                                                : nullptr;
 }
 
 void CMireldaView::FocusNextLink(bool forward)
@@ -525,15 +525,28 @@ bool CMireldaView::handleComfortKey(QKeyEvent* e)
     if (!(e->modifiers() & Qt::ControlModifier))
         return false;
     switch (e->key()) {
-    case Qt::Key_Tab: FocusNextLink(!(e->modifiers() & Qt::ShiftModifier)); return true;
-    case Qt::Key_Backtab: FocusNextLink(false); return true;
+    case Qt::Key_Tab:
+        FocusNextLink(!(e->modifiers() & Qt::ShiftModifier));
+        return true;
+    case Qt::Key_Backtab:
+        FocusNextLink(false);
+        return true;
     case Qt::Key_Return:
-    case Qt::Key_Enter: FollowFocusedLink(); return true;
+    case Qt::Key_Enter:
+        FollowFocusedLink();
+        return true;
     case Qt::Key_Plus:
-    case Qt::Key_Equal: setTextZoom(mirelda::StepTextZoom(zoom_, 1)); return true;
-    case Qt::Key_Minus: setTextZoom(mirelda::StepTextZoom(zoom_, -1)); return true;
-    case Qt::Key_0: setTextZoom(mirelda::kNormalTextZoom); return true;
-    default: return false;
+    case Qt::Key_Equal:
+        setTextZoom(mirelda::StepTextZoom(zoom_, 1));
+        return true;
+    case Qt::Key_Minus:
+        setTextZoom(mirelda::StepTextZoom(zoom_, -1));
+        return true;
+    case Qt::Key_0:
+        setTextZoom(mirelda::kNormalTextZoom);
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -637,7 +650,7 @@ void CMireldaView::contextMenuEvent(QContextMenuEvent* e)
 std::unique_ptr<QTextDocument> CMireldaView::printDocument(const QPrinter& printer) const
 {
     auto doc = std::make_unique<QTextDocument>();
-    doc->setDefaultFont(font());  // the view's document may be shown at another text size
+    doc->setDefaultFont(font()); // the view's document may be shown at another text size
     mirelda::BuildTextDocument(mirelda::ReadRtf(articleRtf_), *doc, printer.logicalDpiX());
     const QTextCursor selection = textCursor();
     if (printer.printRange() == QPrinter::Selection && selection.hasSelection()) {

@@ -133,7 +133,7 @@ bool CPopupWnd::CreatePopup(std::string_view titleCp1252, std::string_view rtf, 
     mirelda::SetRichText(*text_, rtf);
     text_->document()->setUndoRedoEnabled(false);
     if (const int zoom = SavedTextZoom(); zoom != 100)
-        ApplyTextZoom(*text_->document(), zoom);  // the reader's size, as in the view
+        ApplyTextZoom(*text_->document(), zoom); // the reader's size, as in the view
     TrimTail(*text_->document());
     return true;
 }

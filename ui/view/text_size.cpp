@@ -26,14 +26,14 @@ bool Scale(QTextCharFormat& format, double factor)
     if (!(built > 0)) {
         built = format.fontPointSize();
         if (!(built > 0))
-            return false;  // follows the default font
+            return false; // follows the default font
         format.setProperty(kBuiltPointSize, built);
     }
     format.setFontPointSize(built * factor);
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int SavedTextZoom()
 {
@@ -62,9 +62,10 @@ void ApplyTextZoom(QTextDocument& doc, int percent)
     }
 
     // Collected first: giving a fragment a new format may join it with its neighbours.
-    struct Change {
+    struct Change
+    {
         int first = 0;
-        int end = 0;  // == first for a paragraph's own format
+        int end = 0; // == first for a paragraph's own format
         QTextCharFormat format;
     };
     std::vector<Change> changes;

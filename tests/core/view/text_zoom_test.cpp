@@ -33,8 +33,8 @@ TEST(TextZoom, storedSizeSnapsToAStepOrFallsBackToNormal)
     EXPECT_EQ(ValidTextZoom(299), 300);
     EXPECT_EQ(ValidTextZoom(49), 100);
     EXPECT_EQ(ValidTextZoom(301), 100);
-    EXPECT_EQ(ValidTextZoom(0), 100);  // what an unreadable setting reads as
+    EXPECT_EQ(ValidTextZoom(0), 100); // what an unreadable setting reads as
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda

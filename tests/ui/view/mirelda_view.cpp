@@ -3,11 +3,11 @@
 
 #define QTEST_QPA_MOUSE_HANDLING  // mouse events go through the window, as a user's would
 
-#include "core/store/help_set.h"
 #include "ui/view/mirelda_view.h"
+#include "core/store/help_set.h"
+#include "core/view/text_zoom.h"
 #include "ui/view/popup_wnd.h"
 #include "ui/view/text_size.h"
-#include "core/view/text_zoom.h"
 #include "ui/view/view_host.h"
 
 #include <QAbstractButton>
@@ -136,30 +136,30 @@ void Wheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers)
 class MireldaViewTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void showArticle_zeroAndNegative_falseWithoutMessage();
-    void showArticle_ordinary_callsHostInOrderAndSetsCaption();
-    void showArticle_current_reloadsNothing();
-    void showArticle_missing_showsMessageAndKeepsArticle();
-    void showArticle_popup_leavesCurrentArticleAlone();
-    void linkHitTest_firstLastAndNeighbours();
-    void linkClick_popup_keepsSelectionAndPassesScreenPoint();
-    void dragFromOutsideOverLink_doesNotFollow();
-    void links_inModelNumberingPastHiddenText();
-    void scroll_savedPositionReadsBack();
-    void keys_typingChangesNothing_navigationScrolls();
-    void find_firstThenNextThenNothing();
-    void find_options_andHiddenText();
-    void highlights_everyOccurrenceUntilAnotherArticle();
-    void linkKeys_ctrlTabInTextOrder_ctrlReturnFollowsAsAClick();
-    void textSize_stepsBoundsWheelPositionsAndRestart();
-    void rightClick_showsHostMenuAtMouse();
-    void fileErrors_reportedThroughHost();
-    void copy_givesTheShownSelection();
-    void print_writesTheArticle();
-    void print_indentsAtPrinterResolutionAndSelection();
+  void initTestCase();
+  void init();
+  void cleanup();
+  void showArticle_zeroAndNegative_falseWithoutMessage();
+  void showArticle_ordinary_callsHostInOrderAndSetsCaption();
+  void showArticle_current_reloadsNothing();
+  void showArticle_missing_showsMessageAndKeepsArticle();
+  void showArticle_popup_leavesCurrentArticleAlone();
+  void linkHitTest_firstLastAndNeighbours();
+  void linkClick_popup_keepsSelectionAndPassesScreenPoint();
+  void dragFromOutsideOverLink_doesNotFollow();
+  void links_inModelNumberingPastHiddenText();
+  void scroll_savedPositionReadsBack();
+  void keys_typingChangesNothing_navigationScrolls();
+  void find_firstThenNextThenNothing();
+  void find_options_andHiddenText();
+  void highlights_everyOccurrenceUntilAnotherArticle();
+  void linkKeys_ctrlTabInTextOrder_ctrlReturnFollowsAsAClick();
+  void textSize_stepsBoundsWheelPositionsAndRestart();
+  void rightClick_showsHostMenuAtMouse();
+  void fileErrors_reportedThroughHost();
+  void copy_givesTheShownSelection();
+  void print_writesTheArticle();
+  void print_indentsAtPrinterResolutionAndSelection();
 
 private:
     QPoint centerOf(std::int32_t position) const { return view->characterRect(position).center(); }
@@ -454,12 +454,12 @@ void MireldaViewTest::highlights_everyOccurrenceUntilAnotherArticle()
     QCOMPARE(view->highlights(), (Hits{{38, 42}, {56, 60}}));
     QCOMPARE(view->extraSelections().size(), 2);
     QCOMPARE(view->extraSelections()[1].cursor.selectedText(), QStringLiteral("chat"));
-    QCOMPARE(view->selectionStart(), 3);  // the selection is the find's business
+    QCOMPARE(view->selectionStart(), 3); // the selection is the find's business
     QCOMPARE(view->HighlightOccurrences(QStringLiteral("CHAT"), true, false), 0);
     QVERIFY(view->extraSelections().isEmpty());
 
     view->HighlightOccurrences(QStringLiteral("chat"), false, false);
-    QVERIFY(view->ShowArticle(3, 0));  // a pop-up leaves the article and its hits
+    QVERIFY(view->ShowArticle(3, 0)); // a pop-up leaves the article and its hits
     QCOMPARE(view->highlights().size(), 2u);
     QVERIFY(view->ShowArticle(2, 0));
     QVERIFY(view->highlights().empty());
@@ -485,7 +485,7 @@ void MireldaViewTest::linkKeys_ctrlTabInTextOrder_ctrlReturnFollowsAsAClick()
     QTest::keyClick(view.get(), Qt::Key_Tab, Qt::ControlModifier);
     QCOMPARE(view->focusedLink()->first, 22);
     QCOMPARE(view->accessibleDescription(), QStringLiteral("Lien : POPUP"));
-    QTest::keyClick(view.get(), Qt::Key_Return);  // Enter alone follows nothing
+    QTest::keyClick(view.get(), Qt::Key_Return); // Enter alone follows nothing
     QVERIFY(host.calls.isEmpty());
 
     // The second link leads to a pop-up, which opens beside it.
@@ -503,7 +503,7 @@ void MireldaViewTest::linkKeys_ctrlTabInTextOrder_ctrlReturnFollowsAsAClick()
     QCOMPARE(view->focusedLink()->first, 10);
     QTest::keyClick(view.get(), Qt::Key_Return, Qt::ControlModifier);
     QCOMPARE(view->currentArticle(), 2);
-    QVERIFY(!view->focusedLink());  // the new article starts without one
+    QVERIFY(!view->focusedLink()); // the new article starts without one
     QVERIFY(view->extraSelections().isEmpty());
     QVERIFY(closer.seen.isEmpty());
 
@@ -531,18 +531,18 @@ void MireldaViewTest::textSize_stepsBoundsWheelPositionsAndRestart()
     QCOMPARE(view->textZoom(), 110);
     QTest::keyClick(view.get(), Qt::Key_0, Qt::ControlModifier);
     QCOMPARE(view->textZoom(), 100);
-    QCOMPARE(SizeAt(*view->document(), 0), 10.0);  // back to the article's own size exactly
+    QCOMPARE(SizeAt(*view->document(), 0), 10.0); // back to the article's own size exactly
     for (int i = 0; i < 8; ++i)
         QTest::keyClick(view.get(), Qt::Key_Minus, Qt::ControlModifier);
     QCOMPARE(view->textZoom(), 50);
     QCOMPARE(SizeAt(*view->document(), 0), 5.0);
     Wheel(view->viewport(), 120, Qt::ControlModifier);
     QCOMPARE(view->textZoom(), 67);
-    Wheel(view->viewport(), 60, Qt::ControlModifier);  // half a notch: not yet
+    Wheel(view->viewport(), 60, Qt::ControlModifier); // half a notch: not yet
     QCOMPARE(view->textZoom(), 67);
     Wheel(view->viewport(), 60, Qt::ControlModifier);
     QCOMPARE(view->textZoom(), 80);
-    Wheel(view->viewport(), -120, Qt::NoModifier);  // an ordinary scroll
+    Wheel(view->viewport(), -120, Qt::NoModifier); // an ordinary scroll
     QCOMPARE(view->textZoom(), 80);
     for (int i = 0; i < 12; ++i)
         view->setTextZoom(mirelda::StepTextZoom(view->textZoom(), 1));
@@ -576,7 +576,9 @@ void MireldaViewTest::textSize_stepsBoundsWheelPositionsAndRestart()
     CPopupWnd popup;
     popup.CreatePopup("#POPUP:Note", Rtf("Une note.\\par"), {});
     QCOMPARE(SizeAt(*popup.textControl()->document(), 0), 25.0);
-    QCOMPARE(QSettings(QStringLiteral("mirelda"), QStringLiteral("mirelda")).value(QStringLiteral("view/textSize")).toInt(),
+    QCOMPARE(QSettings(QStringLiteral("mirelda"), QStringLiteral("mirelda"))
+                 .value(QStringLiteral("view/textSize"))
+                 .toInt(),
              250);
 }
 
