@@ -164,14 +164,16 @@ bool CMireldaView::ShowArticle(std::int32_t number, std::int32_t topPosition)
     host_.recordArticle(number, 0);
     host_.setMainCaption(host_.helpTitle() + QStringLiteral(" - ") + currentTitle());
 
+    // The hits and the link focus belong to the old text; their cursors must go before the
+    // document that holds them does.
+    hits_.clear();
+    focusedLink_ = -1;
+    updateExtraSelections();
     content_ = mirelda::SetRichText(*this, article.text);
     if (zoom_ != 100)
         ApplyTextZoom(*document(), zoom_);
     articleRtf_ = std::move(article.text);
     lastFind_ = {};
-    hits_.clear();
-    focusedLink_ = -1;
-    updateExtraSelections();
     announceLinkFocus();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
