@@ -40,6 +40,15 @@ bool CMainFrame::CreateBars()
     annotationBar_->SetFrameLayout([this] { RecalcLayout(); });
     addDockWidget(Qt::BottomDockWidgetArea, annotationBar_);
     annotationBar_->hide();
+
+    // What a screen reader announces for each bar.
+    treeBar_->setAccessibleName(QStringLiteral("Sommaire"));
+    treeBar_->setAccessibleDescription(
+        QStringLiteral("La table des matières de l'aide, en livres et en pages."));
+    if (QWidget* tree = treeBar_->widget())
+        tree->setAccessibleName(QStringLiteral("Sommaire"));
+    annotationBar_->setAccessibleName(QStringLiteral("Annotation"));
+    annotationBar_->setAccessibleDescription(QStringLiteral("Votre annotation sur l'article courant."));
     SetCommandHandler(mirelda::cmd::kAnnotation, [this] { ToggleAnnotationBar(); });
     // The button image follows the edit as the user types; the command is never checked.
     SetUpdateRule(mirelda::cmd::kAnnotation, [this](QAction&) { UpdateAnnotationButton(!AnnotationEditEmpty()); });

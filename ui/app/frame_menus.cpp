@@ -90,6 +90,8 @@ void CMainFrame::CreateToolBar()
 {
     toolBar_ = new QToolBar(Text(mirelda::kToolBarTitle), this);
     toolBar_->setObjectName(QStringLiteral("toolBar"));
+    toolBar_->setAccessibleName(QStringLiteral("Barre d'outils"));
+    toolBar_->setAccessibleDescription(QStringLiteral("Les commandes les plus courantes de l'aide."));
     toolBar_->setIconSize(QSize(16, 16));
     toolBar_->setAllowedAreas(Qt::TopToolBarArea);  // floats, but docks only at the top
     toolBar_->setMovable(true);
@@ -114,6 +116,9 @@ void CMainFrame::CreateToolBar()
 void CMainFrame::CreateStatusBar()
 {
     statusBar()->setObjectName(QStringLiteral("statusBar"));
+    statusBar()->setAccessibleName(QStringLiteral("Barre d'état"));
+    statusBar()->setAccessibleDescription(
+        QStringLiteral("L'aide sur la commande choisie et l'état du clavier."));
     lockPanes_ = new CLockPanes(statusBar());
 }
 

@@ -306,6 +306,7 @@ std::optional<QPoint> CMireldaApp::highlightInArticle(const QString& text, bool 
     if (!frame_)
         return std::nullopt;
     CMireldaView* view = frame_->view();
+    view->HighlightOccurrences(text, matchCase, wholeWord);
     const std::int32_t found = view->FindInArticle(text, matchCase, wholeWord);
     if (found < 0)
         return std::nullopt;
@@ -337,6 +338,11 @@ std::int32_t CMireldaApp::findInArticle(const QString& text, bool matchCase, boo
 std::int32_t CMireldaApp::findNextInArticle(const QString& text, bool matchCase, bool wholeWord)
 {
     return frame_ ? frame_->view()->FindNextInArticle(text, matchCase, wholeWord) : -1;
+}
+
+bool CMireldaApp::articleHasHighlights() const
+{
+    return frame_ && !frame_->view()->highlights().empty();
 }
 
 void CMireldaApp::reportFileError(const mirelda::FileError& error)

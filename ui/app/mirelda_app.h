@@ -106,6 +106,7 @@ public:
                                  bool inText) override;
     std::int32_t findInArticle(const QString& text, bool matchCase, bool wholeWord) override;
     std::int32_t findNextInArticle(const QString& text, bool matchCase, bool wholeWord) override;
+    bool articleHasHighlights() const override;
 
 private:
     void LoadTranslations();

@@ -99,6 +99,8 @@ bool CListDlg::Create(int mode)
         break;
     }
     setWindowTitle(title_);
+    list_->setAccessibleName(title_);
+    list_->setAccessibleDescription(QStringLiteral("Un double-clic sur une ligne affiche son article."));
 
     Fill();
 

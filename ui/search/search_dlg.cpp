@@ -175,7 +175,7 @@ void CSearchDlg::UpdateControls()
     }
     const bool allScope = allArticles_->isChecked();
     search_->setEnabled(!SearchText().isEmpty() && (inTitle_->isChecked() || inText_->isChecked()));
-    next_->setEnabled(found_ && !allScope);
+    next_->setEnabled((found_ && !allScope) || host_.articleHasHighlights());
     inTitle_->setEnabled(allScope);
     inText_->setEnabled(allScope);
 }
@@ -239,6 +239,12 @@ void CSearchDlg::OnNext()
     if (!found_)
         Message(kNoMore);
     UpdateControls();
+}
+
+void CSearchDlg::showEvent(QShowEvent* event)
+{
+    UpdateControls(); // the article on screen may have changed while the dialog was hidden
+    QDialog::showEvent(event);
 }
 
 void CSearchDlg::Message(const QString& text)

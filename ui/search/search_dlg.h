@@ -39,6 +39,9 @@ public:
     // The history, most recent first.
     QStringList history() const;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void SearchAll();
     void SearchCurrent();

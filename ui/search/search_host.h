@@ -25,6 +25,9 @@ public:
     // selected, or -1 with the selection left as it was.
     virtual std::int32_t findInArticle(const QString& text, bool matchCase, bool wholeWord) = 0;
     virtual std::int32_t findNextInArticle(const QString& text, bool matchCase, bool wholeWord) = 0;
+    // True while the article on screen shows the hits of a search (opened from its results):
+    // "&Suivant" then moves through them whatever the scope.
+    virtual bool articleHasHighlights() const { return false; }
 
     // A message box captioned with the help title.
     virtual QMessageBox::StandardButton showMessage(const QString& text, QMessageBox::Icon icon,

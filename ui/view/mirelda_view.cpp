@@ -3,10 +3,13 @@
 #include "core/richtext/rtf_reader.h"
 #include "core/richtext/text_find.h"
 #include "core/store/cp1252.h"
+#include "core/view/text_zoom.h"
 #include "ui/richtext/text_document_builder.h"
+#include "ui/view/text_size.h"
 #include "ui/view/view_host.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -24,6 +27,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTextTable>
+#include <QWheelEvent>
 #include <QtMath>
 
 #include <algorithm>
@@ -97,6 +101,13 @@ LineRef NextLine(LineRef ref, int step)
     return ref.block.isValid() ? ref : LineRef{};
 }
 
+const QString kViewDescription =
+    QStringLiteral("Texte de l'article courant. Ctrl+Tab et Ctrl+Maj+Tab : lien suivant ou précédent ; "
+                   "Ctrl+Entrée : suivre le lien ; Ctrl+plus et Ctrl+moins : taille du texte.");
+
+// Enough to show where a word occurs; a one-letter search in a huge article stops there.
+constexpr int kMaxHighlights = 10000;
+
 }  // namespace
 
 CMireldaView::CMireldaView(ViewHost& host, QWidget* parent) : QTextEdit(parent), host_(host)
@@ -112,6 +123,9 @@ CMireldaView::CMireldaView(ViewHost& host, QWidget* parent) : QTextEdit(parent),
     viewport()->setMouseTracking(true);
     viewport()->setCursor(Qt::ArrowCursor);
     content_.text = std::u16string(1, u'\r');
+    setAccessibleName(QStringLiteral("Article"));
+    setAccessibleDescription(kViewDescription);
+    zoom_ = SavedTextZoom();
 }
 
 CMireldaView::~CMireldaView() = default;
@@ -159,9 +173,17 @@ bool CMireldaView::ShowArticle(std::int32_t number, std::int32_t topPosition)
     host_.recordArticle(number, 0);
     host_.setMainCaption(host_.helpTitle() + QStringLiteral(" - ") + currentTitle());
 
+    // The hits and the link focus belong to the old text; their cursors must go before the
+    // document that holds them does.
+    hits_.clear();
+    focusedLink_ = -1;
+    updateExtraSelections();
     content_ = mirelda::SetRichText(*this, article.text);
+    if (zoom_ != 100)
+        ApplyTextZoom(*document(), zoom_);
     articleRtf_ = std::move(article.text);
     lastFind_ = {};
+    announceLinkFocus();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
     if (topPosition != 0)
@@ -388,6 +410,138 @@ QMimeData* CMireldaView::createMimeDataFromSelection() const
     return data;
 }
 
+int CMireldaView::HighlightOccurrences(const QString& text, bool matchCase, bool wholeWord)
+{
+    const std::u16string what = text.toStdU16String();
+    hits_.clear();
+    const auto length = static_cast<std::int32_t>(what.size());
+    // One further each time, as FindNextInArticle goes: "&Suivant" then lands on each of them.
+    for (std::int32_t at = mirelda::FindText(content_.text, what, 0, matchCase, wholeWord);
+         at >= 0 && hits_.size() < std::size_t{kMaxHighlights};
+         at = mirelda::FindText(content_.text, what, at + 1, matchCase, wholeWord))
+        hits_.emplace_back(at, at + length);
+    updateExtraSelections();
+    return static_cast<int>(hits_.size());
+}
+
+// ---- Keyboard access to links -------------------------------------------------------------
+
+const mirelda::LinkRecord* CMireldaView::focusedLink() const
+{
+    const auto& records = links_.records();
+    return focusedLink_ >= 0 && focusedLink_ < static_cast<int>(records.size()) ? &records[focusedLink_]
+                                                                                : nullptr;
+}
+
+void CMireldaView::FocusNextLink(bool forward)
+{
+    // Text order; a range the text does not show (hidden, or past its end) cannot be reached.
+    const auto& records = links_.records();
+    std::vector<int> order;
+    for (int i = 0; i < static_cast<int>(records.size()); ++i) {
+        const mirelda::LinkRecord& r = records[i];
+        if (r.first <= r.last && documentPosition(r.first) < documentPosition(r.last + 1))
+            order.push_back(i);
+    }
+    if (order.empty())
+        return;
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return std::pair(records[a].first, records[a].last) < std::pair(records[b].first, records[b].last);
+    });
+    auto at = std::find(order.begin(), order.end(), focusedLink_);
+    if (at == order.end())
+        focusedLink_ = forward ? order.front() : order.back();
+    else if (forward)
+        focusedLink_ = ++at == order.end() ? order.front() : *at;
+    else
+        focusedLink_ = at == order.begin() ? order.back() : *(at - 1);
+
+    const mirelda::LinkRecord& link = records[focusedLink_];
+    const QRect first = characterRect(link.first);
+    const QRect last = characterRect(link.last);
+    if (first.top() < 0 || last.bottom() > viewport()->height())
+        ScrollToPosition(link.first);
+    updateExtraSelections();
+    announceLinkFocus();
+}
+
+bool CMireldaView::FollowFocusedLink()
+{
+    const mirelda::LinkRecord* link = focusedLink();
+    if (!link)
+        return false;
+    // The pop-up opens beside the link, as it does beside the click.
+    const mirelda::LinkRecord chosen = *link;
+    followLink(chosen, viewport()->mapToGlobal(characterRect(chosen.first).center()));
+    return true;
+}
+
+void CMireldaView::followLink(const mirelda::LinkRecord& link, QPoint screenPoint)
+{
+    lastLinkClick_ = screenPoint;
+    ShowArticle(link.target, 0);
+}
+
+void CMireldaView::announceLinkFocus()
+{
+    QString description = kViewDescription;
+    if (const mirelda::LinkRecord* link = focusedLink()) {
+        QTextCursor c(document());
+        c.setPosition(documentPosition(link->first));
+        c.setPosition(documentPosition(link->last + 1), QTextCursor::KeepAnchor);
+        description = QStringLiteral("Lien : %1").arg(c.selectedText());
+    }
+    if (description == accessibleDescription())
+        return;
+    setAccessibleDescription(description);
+    QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
+    if (hasFocus() && focusedLink()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
+void CMireldaView::updateExtraSelections()
+{
+    QList<QTextEdit::ExtraSelection> selections;
+    const auto add = [&](std::int32_t first, std::int32_t end, const QTextCharFormat& format) {
+        QTextEdit::ExtraSelection selection;
+        selection.cursor = QTextCursor(document());
+        selection.cursor.setPosition(documentPosition(first));
+        selection.cursor.setPosition(documentPosition(end), QTextCursor::KeepAnchor);
+        selection.format = format;
+        selections.append(selection);
+    };
+    QTextCharFormat hit;
+    hit.setBackground(QColor(255, 230, 90));
+    hit.setForeground(QColor(Qt::black));
+    for (const auto& [first, end] : hits_)
+        add(first, end, hit);
+    if (const mirelda::LinkRecord* link = focusedLink()) {
+        QTextCharFormat focus;
+        focus.setBackground(palette().highlight());
+        focus.setForeground(palette().highlightedText());
+        add(link->first, link->last + 1, focus);
+    }
+    setExtraSelections(selections);
+}
+
+// ---- Text size ----------------------------------------------------------------------------
+
+void CMireldaView::setTextZoom(int percent)
+{
+    percent = mirelda::ValidTextZoom(std::clamp(percent, mirelda::kMinTextZoom, mirelda::kMaxTextZoom));
+    if (percent == zoom_)
+        return;
+    const std::int32_t top = FirstVisiblePosition();
+    zoom_ = percent;
+    ApplyTextZoom(*document(), zoom_);
+    if (top != 0)
+        ScrollToPosition(top);
+    SaveTextZoom(zoom_);
+}
+
 // ---- Events -------------------------------------------------------------------------------
 
 bool CMireldaView::event(QEvent* e)
@@ -403,6 +557,10 @@ bool CMireldaView::event(QEvent* e)
 
 void CMireldaView::keyPressEvent(QKeyEvent* e)
 {
+    if (handleComfortKey(e)) {
+        e->accept();
+        return;
+    }
     QScrollBar* v = verticalScrollBar();
     QScrollBar* h = horizontalScrollBar();
     switch (e->key()) {
@@ -424,6 +582,53 @@ void CMireldaView::keyPressEvent(QKeyEvent* e)
     default: break;
     }
     // Never passed on: typing does nothing in the view.
+    e->accept();
+}
+
+bool CMireldaView::handleComfortKey(QKeyEvent* e)
+{
+    // Only with Ctrl: plain Tab, Enter and the rest do nothing in the view.
+    if (!(e->modifiers() & Qt::ControlModifier))
+        return false;
+    switch (e->key()) {
+    case Qt::Key_Tab:
+        FocusNextLink(!(e->modifiers() & Qt::ShiftModifier));
+        return true;
+    case Qt::Key_Backtab:
+        FocusNextLink(false);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        FollowFocusedLink();
+        return true;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        setTextZoom(mirelda::StepTextZoom(zoom_, 1));
+        return true;
+    case Qt::Key_Minus:
+        setTextZoom(mirelda::StepTextZoom(zoom_, -1));
+        return true;
+    case Qt::Key_0:
+        setTextZoom(mirelda::kNormalTextZoom);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMireldaView::wheelEvent(QWheelEvent* e)
+{
+    if (!(e->modifiers() & Qt::ControlModifier)) {
+        wheelSteps_ = 0;
+        QTextEdit::wheelEvent(e);
+        return;
+    }
+    // One size step per notch (120 eighths of a degree), however the wheel delivers them.
+    wheelSteps_ += e->angleDelta().y();
+    for (; wheelSteps_ >= 120; wheelSteps_ -= 120)
+        setTextZoom(mirelda::StepTextZoom(zoom_, 1));
+    for (; wheelSteps_ <= -120; wheelSteps_ += 120)
+        setTextZoom(mirelda::StepTextZoom(zoom_, -1));
     e->accept();
 }
 
@@ -491,10 +696,9 @@ void CMireldaView::mousePressEvent(QMouseEvent* e)
         const std::int32_t position = positionAt(e->position().toPoint());
         if (const mirelda::LinkRecord* link = position >= 0 ? links_.LinkAt(position) : nullptr) {
             // The click follows the link and leaves the text and its selection alone.
-            const std::int32_t target = link->target;
-            lastLinkClick_ = e->globalPosition().toPoint();
+            const mirelda::LinkRecord chosen = *link;
             e->accept();
-            ShowArticle(target, 0);
+            followLink(chosen, e->globalPosition().toPoint());
             return;
         }
     }
@@ -512,7 +716,7 @@ void CMireldaView::contextMenuEvent(QContextMenuEvent* e)
 std::unique_ptr<QTextDocument> CMireldaView::printDocument(const QPrinter& printer) const
 {
     auto doc = std::make_unique<QTextDocument>();
-    doc->setDefaultFont(document()->defaultFont());
+    doc->setDefaultFont(font()); // the view's document may be shown at another text size
     mirelda::BuildTextDocument(mirelda::ReadRtf(articleRtf_), *doc, printer.logicalDpiX());
     const QTextCursor selection = textCursor();
     if (printer.printRange() == QPrinter::Selection && selection.hasSelection()) {

@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QMimeData;
 class QPrinter;
@@ -46,6 +48,25 @@ public:
     std::int32_t FindNextInArticle(const QString& text, bool matchCase, bool wholeWord);
 
     void SelectAll();  // command 32787
+
+    // Search hits: every occurrence of `text` in the article is highlighted (the selection
+    // is left alone) until another article is shown. Returns how many there are.
+    int HighlightOccurrences(const QString& text, bool matchCase, bool wholeWord);
+    // The highlighted occurrences, [first, end) in model positions.
+    const std::vector<std::pair<std::int32_t, std::int32_t>>& highlights() const { return hits_; }
+
+    // Keyboard access to links (Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+Return): the link with the
+    // focus frame, in text order, wrapping; null when none has it. Showing another article
+    // takes the focus away.
+    const mirelda::LinkRecord* focusedLink() const;
+    void FocusNextLink(bool forward);
+    // Follows the focused link as a click on it would; false when no link has the focus.
+    bool FollowFocusedLink();
+
+    // The text size in percent (50 to 300), shared with the pop-ups and kept in the user's
+    // settings. Printing always uses the article's own sizes.
+    int textZoom() const { return zoom_; }
+    void setTextZoom(int percent);
 
     // Selection in model positions: [selectionStart, selectionEnd).
     std::int32_t selectionStart() const;
@@ -87,12 +108,17 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     bool focusNextPrevChild(bool next) override;
     QMimeData* createMimeDataFromSelection() const override;
 
 private:
     void updateLinkCursor(QPoint viewportPoint);
+    void followLink(const mirelda::LinkRecord& link, QPoint screenPoint);
+    bool handleComfortKey(QKeyEvent* e);
+    void updateExtraSelections();
+    void announceLinkFocus();
     void scrollOneLine(int step);
     void showMissingArticle(std::int32_t number);
     int documentPosition(std::int32_t modelPosition) const;
@@ -106,6 +132,10 @@ private:
     mirelda::LoadedRichText content_;
     std::string articleRtf_;  // the current article's text, for printing
     QPoint lastLinkClick_;
+    std::vector<std::pair<std::int32_t, std::int32_t>> hits_;
+    int focusedLink_ = -1;  // index in links_.records()
+    int zoom_ = 100;
+    int wheelSteps_ = 0;  // eighths of a degree not yet turned into a size step
     // The model range last selected through setSelection, while the document's selection
     // is still the one it made.
     struct ModelSelection {

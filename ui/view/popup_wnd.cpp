@@ -4,6 +4,7 @@
 #include "core/store/help_set.h"
 #include "core/view/popup_geometry.h"
 #include "ui/richtext/set_rich_text.h"
+#include "ui/view/text_size.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -136,6 +137,8 @@ bool CPopupWnd::CreatePopup(std::string_view titleCp1252, std::string_view rtf, 
     setWindowTitle(QString::fromStdU16String(mirelda::DecodeCp1252(mirelda::PopupCaption(titleCp1252))));
     mirelda::SetRichText(*text_, rtf);
     text_->document()->setUndoRedoEnabled(false);
+    if (const int zoom = SavedTextZoom(); zoom != 100)
+        ApplyTextZoom(*text_->document(), zoom); // the reader's size, as in the view
     TrimTail(*text_->document());
     return true;
 }

@@ -305,6 +305,9 @@ class ListWindowsTest : public QObject
         // "Texte de l'article 4.": the first same-case "article".
         QCOMPARE(view->selectionStart(), 11);
         QCOMPARE(view->selectionEnd(), 18);
+        // Every occurrence is highlighted as well, until another article is shown.
+        QCOMPARE(view->highlights(), (std::vector<std::pair<std::int32_t, std::int32_t>>{{11, 18}}));
+        QCOMPARE(view->extraSelections().size(), 1);
 
         // Over the found text, the window gets out of the way.
         const QPoint found = view->viewport()->mapToGlobal(view->characterRect(11).topLeft());
@@ -312,6 +315,9 @@ class ListWindowsTest : public QObject
         QTRY_VERIFY(window->frameGeometry().contains(found));
         DoubleClickRow(window, 0);
         QTRY_VERIFY(!window->frameGeometry().contains(found));
+        QVERIFY(app_->GoToArticle(1, 0));
+        QVERIFY(view->highlights().empty());
+        QVERIFY(view->extraSelections().isEmpty());
         window->hide();
     }
 

@@ -421,6 +421,51 @@ private slots:
         QVERIFY(answers.seen.isEmpty());
     }
 
+    void allArticles_resultShowsEveryHitAndNextMovesThroughThem()
+    {
+        QVERIFY(app_->GoToArticle(4, 0));
+        reset(true);
+        MessageAnswerer answers;
+        type(QStringLiteral("maison"));
+        click(button(4));
+        CListDlg* results = app_->resultsWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(results));
+        QListWidget* list = results->findChild<QListWidget*>(QStringLiteral("list1009"));
+        const QPoint accueil = list->visualItemRect(list->item(0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, accueil);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, accueil);
+        QCOMPARE(view_->currentArticle(), 1);
+        using Hits = std::vector<std::pair<std::int32_t, std::int32_t>>;
+        const Hits all{{11, 17}, {21, 27}, {29, 35}};
+        QCOMPARE(view_->highlights(), all);
+        QCOMPARE(view_->extraSelections().size(), 3);
+        selectionIs(11, 17);
+
+        // Back in the dialog, still on all articles: "&Suivant" walks the hits, which stay.
+        if (!dialog_->isVisible())
+            frame_->action(mirelda::cmd::kSearch)->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog_));
+        QVERIFY(radio(1012)->isChecked());
+        QVERIFY(button(3)->isEnabled());
+        click(button(3));
+        selectionIs(21, 27);
+        click(button(3));
+        selectionIs(29, 35);
+        QCOMPARE(view_->highlights(), all);
+        click(button(3));
+        QCOMPARE(answers.seen.size(), 1);
+        QCOMPARE(answers.seen[0].text, QStringLiteral("La recherche est terminée."));
+
+        // Another article: the hits go, and "&Suivant" with them.
+        QVERIFY(app_->GoToArticle(4, 0));
+        QVERIFY(view_->highlights().empty());
+        QVERIFY(view_->extraSelections().isEmpty());
+        dialog_->hide();
+        frame_->action(mirelda::cmd::kSearch)->trigger();
+        QVERIFY(dialog_->isVisible());
+        QVERIFY(!button(3)->isEnabled());
+    }
+
     void allArticles_nothingFoundKeepsTheDialogAndEmptiesTheResults()
     {
         CListDlg* results = app_->resultsWindow();

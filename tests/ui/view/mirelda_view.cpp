@@ -3,8 +3,11 @@
 
 #define QTEST_QPA_MOUSE_HANDLING  // mouse events go through the window, as a user's would
 
-#include "core/store/help_set.h"
 #include "ui/view/mirelda_view.h"
+#include "core/store/help_set.h"
+#include "core/view/text_zoom.h"
+#include "ui/view/popup_wnd.h"
+#include "ui/view/text_size.h"
 #include "ui/view/view_host.h"
 
 #include <QAbstractButton>
@@ -15,6 +18,7 @@
 #include <QMessageBox>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -128,11 +132,28 @@ std::vector<ArticleSource> Articles()
     };
 }
 
+// The point size of the character at a document position.
+double SizeAt(const QTextDocument& doc, int position)
+{
+    QTextCursor c(const_cast<QTextDocument*>(&doc));
+    c.setPosition(position + 1);
+    return c.charFormat().fontPointSize();
+}
+
+void Wheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers)
+{
+    const QPointF at(10, 10);
+    QWheelEvent wheel(at, target->mapToGlobal(at), {}, QPoint(0, delta), Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &wheel);
+}
+
 }  // namespace
 
 class MireldaViewTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void showArticle_zeroAndNegative_falseWithoutMessage();
@@ -148,6 +169,9 @@ private slots:
     void keys_typingChangesNothing_navigationScrolls();
     void find_firstThenNextThenNothing();
     void find_options_andHiddenText();
+    void highlights_everyOccurrenceUntilAnotherArticle();
+    void linkKeys_ctrlTabInTextOrder_ctrlReturnFollowsAsAClick();
+    void textSize_stepsBoundsWheelPositionsAndRestart();
     void rightClick_showsHostMenuAtMouse();
     void fileErrors_reportedThroughHost();
     void copy_givesTheShownSelection();
@@ -163,9 +187,17 @@ private:
     }
 
     QTemporaryDir dir;
+    QTemporaryDir settingsDir;
     RecordingHost host;
     std::unique_ptr<CMireldaView> view;
 };
+
+void MireldaViewTest::initTestCase()
+{
+    // The text size is kept in the user's settings: never the real ones here.
+    QVERIFY(settingsDir.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+}
 
 void MireldaViewTest::init()
 {
@@ -188,6 +220,7 @@ void MireldaViewTest::init()
 
 void MireldaViewTest::cleanup()
 {
+    SaveTextZoom(100);
     host.view = nullptr;
     view.reset();
 }
@@ -428,6 +461,143 @@ void MireldaViewTest::find_options_andHiddenText()
     view->SelectAll();
     QCOMPARE(view->selectionStart(), 0);
     QCOMPARE(view->selectionEnd(), static_cast<std::int32_t>(view->articleText().size()));
+}
+
+void MireldaViewTest::highlights_everyOccurrenceUntilAnotherArticle()
+{
+    QVERIFY(view->ShowArticle(1, 0));
+    view->setSelection(3, 4);
+    using Hits = std::vector<std::pair<std::int32_t, std::int32_t>>;
+    QCOMPARE(view->HighlightOccurrences(QStringLiteral("CHAT"), false, true), 2);
+    QCOMPARE(view->highlights(), (Hits{{38, 42}, {56, 60}}));
+    QCOMPARE(view->extraSelections().size(), 2);
+    QCOMPARE(view->extraSelections()[1].cursor.selectedText(), QStringLiteral("chat"));
+    QCOMPARE(view->selectionStart(), 3); // the selection is the find's business
+    QCOMPARE(view->HighlightOccurrences(QStringLiteral("CHAT"), true, false), 0);
+    QVERIFY(view->extraSelections().isEmpty());
+
+    view->HighlightOccurrences(QStringLiteral("chat"), false, false);
+    QVERIFY(view->ShowArticle(3, 0)); // a pop-up leaves the article and its hits
+    QCOMPARE(view->highlights().size(), 2u);
+    QVERIFY(view->ShowArticle(2, 0));
+    QVERIFY(view->highlights().empty());
+    QVERIFY(view->extraSelections().isEmpty());
+}
+
+void MireldaViewTest::linkKeys_ctrlTabInTextOrder_ctrlReturnFollowsAsAClick()
+{
+    MessageBoxCloser closer;
+    QVERIFY(view->ShowArticle(1, 0));
+    view->setFocus();
+    host.calls.clear();
+    // Plain Tab and Enter still do nothing.
+    QTest::keyClick(view.get(), Qt::Key_Tab);
+    QTest::keyClick(view.get(), Qt::Key_Return);
+    QVERIFY(!view->focusedLink());
+    QVERIFY(view->hasFocus());
+
+    QTest::keyClick(view.get(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(view->focusedLink()->first, 10);
+    QCOMPARE(view->extraSelections().size(), 1);
+    QCOMPARE(view->extraSelections()[0].cursor.selectedText(), QStringLiteral("LINKS"));
+    QTest::keyClick(view.get(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(view->focusedLink()->first, 22);
+    QCOMPARE(view->accessibleDescription(), QStringLiteral("Lien : POPUP"));
+    QTest::keyClick(view.get(), Qt::Key_Return); // Enter alone follows nothing
+    QVERIFY(host.calls.isEmpty());
+
+    // The second link leads to a pop-up, which opens beside it.
+    QTest::keyClick(view.get(), Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(host.calls, QStringList{QStringLiteral("popup")});
+    QCOMPARE(host.popupTitle, std::string("#POPUP:Glossaire"));
+    QCOMPARE(host.popupPoint, view->viewport()->mapToGlobal(view->characterRect(22).center()));
+    QCOMPARE(view->currentArticle(), 1);
+
+    // Backwards, wrapping from the first link to the last one.
+    QTest::keyClick(view.get(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(view.get(), Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(view->focusedLink()->first, 32);
+    QTest::keyClick(view.get(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(view->focusedLink()->first, 10);
+    QTest::keyClick(view.get(), Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(view->currentArticle(), 2);
+    QVERIFY(!view->focusedLink()); // the new article starts without one
+    QVERIFY(view->extraSelections().isEmpty());
+    QVERIFY(closer.seen.isEmpty());
+
+    // Past hidden text, in the model's numbering.
+    QVERIFY(view->ShowArticle(5, 0));
+    QTest::keyClick(view.get(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(view->extraSelections()[0].cursor.selectedText(), QStringLiteral("LINKS"));
+    QTest::keyClick(view.get(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+    QCOMPARE(view->currentArticle(), 1);
+}
+
+void MireldaViewTest::textSize_stepsBoundsWheelPositionsAndRestart()
+{
+    QCOMPARE(view->textZoom(), 100);
+    QVERIFY(view->ShowArticle(1, 0));
+    view->setFocus();
+    const QTextDocument& doc = *view->document();
+    QCOMPARE(SizeAt(doc, 0), 10.0);
+    QTest::keyClick(view.get(), Qt::Key_Equal, Qt::ControlModifier);
+    QCOMPARE(view->textZoom(), 110);
+    QCOMPARE(SizeAt(*view->document(), 0), 11.0);
+    QTest::keyClick(view.get(), Qt::Key_Plus, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(view->textZoom(), 125);
+    QTest::keyClick(view.get(), Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(view->textZoom(), 110);
+    QTest::keyClick(view.get(), Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(view->textZoom(), 100);
+    QCOMPARE(SizeAt(*view->document(), 0), 10.0); // back to the article's own size exactly
+    for (int i = 0; i < 8; ++i)
+        QTest::keyClick(view.get(), Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(view->textZoom(), 50);
+    QCOMPARE(SizeAt(*view->document(), 0), 5.0);
+    Wheel(view->viewport(), 120, Qt::ControlModifier);
+    QCOMPARE(view->textZoom(), 67);
+    Wheel(view->viewport(), 60, Qt::ControlModifier); // half a notch: not yet
+    QCOMPARE(view->textZoom(), 67);
+    Wheel(view->viewport(), 60, Qt::ControlModifier);
+    QCOMPARE(view->textZoom(), 80);
+    Wheel(view->viewport(), -120, Qt::NoModifier); // an ordinary scroll
+    QCOMPARE(view->textZoom(), 80);
+    for (int i = 0; i < 12; ++i)
+        view->setTextZoom(mirelda::StepTextZoom(view->textZoom(), 1));
+    QCOMPARE(view->textZoom(), 300);
+    QCOMPARE(SizeAt(*view->document(), 0), 30.0);
+
+    // Positions keep their meaning: the text, the links and the first visible line.
+    QCOMPARE(view->articleText().substr(10, 5), std::u16string(u"LINKS"));
+    QCOMPARE(view->positionAt(centerOf(12)), 12);
+    QVERIFY(view->ShowArticle(2, 0));
+    const auto tenth = static_cast<std::int32_t>(view->articleText().find(u"Paragraphe 10 "));
+    view->ScrollToPosition(tenth);
+    QCOMPARE(view->FirstVisiblePosition(), tenth);
+    QTest::keyClick(view.get(), Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(view->FirstVisiblePosition(), tenth);
+
+    // Printing ignores the reader's size.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("zoom.pdf")));
+    QCOMPARE(SizeAt(*view->printDocument(printer), 0), 10.0);
+
+    // The next start reads the size back; the pop-ups take it too.
+    QCOMPARE(view->textZoom(), 250);
+    view.reset();
+    view = std::make_unique<CMireldaView>(host);
+    host.view = view.get();
+    QCOMPARE(view->textZoom(), 250);
+    QVERIFY(view->ShowArticle(1, 0));
+    QCOMPARE(SizeAt(*view->document(), 0), 25.0);
+    CPopupWnd popup;
+    popup.CreatePopup("#POPUP:Note", Rtf("Une note.\\par"), {});
+    QCOMPARE(SizeAt(*popup.textControl()->document(), 0), 25.0);
+    QCOMPARE(QSettings(QStringLiteral("mirelda"), QStringLiteral("mirelda"))
+                 .value(QStringLiteral("view/textSize"))
+                 .toInt(),
+             250);
 }
 
 void MireldaViewTest::rightClick_showsHostMenuAtMouse()
