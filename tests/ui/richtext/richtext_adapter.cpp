@@ -286,6 +286,8 @@ void RichTextAdapterTest::damagedInput_stillAgrees_data()
     QTest::newRow("deep nesting") << QByteArray("{\\rtf1 ") + QByteArray(20000, '{') + "x" + QByteArray(20000, '}') + "}";
     QTest::newRow("absurd sizes") << QByteArray("{\\rtf1 \\fs0 a\\fs999999 b\\li-99999999\\sl-2147483648 c\\par"
                                                 "\\sb2147483647\\li2147483647 d\\par\\sb2147483647 e\\par}");
+    QTest::newRow("cell paragraphs: first, hidden, absurd")
+        << QByteArray("{\\rtf1\\trowd\\cellx900\\intbl\\par a{\\v b\\par}c\\li2147483647\\sb2147483647\\par d\\cell\\row}");
     QTest::newRow("picture claims a huge size") << QByteArray("{\\rtf1 {\\pict\\pngblip\\picwgoal2147483647\\pichgoal2147483647 0011}\\par}");
     QTest::newRow("broken jpeg") << QByteArray("{\\rtf1 {\\pict\\jpegblip\\picscalex0 ffd8ffe0}x\\par}");
     QTest::newRow("control characters") << QByteArray("{\\rtf1 a\\u10 b\\u8233 c\\u65532 d\\u64976 e\\par}");
