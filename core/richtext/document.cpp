@@ -65,6 +65,13 @@ std::string CheckTableRows(const RichDocument& d)
                 return "cell separator out of its row or not a tab";
             previous = s;
         }
+        previous = row.start - 1;
+        for (const CellParagraphBreak& b : row.paragraphBreaks) {
+            if (b.position <= previous || b.position >= row.mark ||
+                d.text[static_cast<std::size_t>(b.position)] != kLineBreak)
+                return "cell paragraph break out of its row or not a line break";
+            previous = b.position;
+        }
         if (row.cellAlignments.size() > row.separators.size() + 1)
             return "more cell alignments than cells";
         for (const TableCell& c : row.cells) {

@@ -6,7 +6,7 @@
 // control counts is in it, hidden text included, and nothing else:
 //   u'\r'    paragraph mark (\par, \sect, \page, a table row's \row, and the final mark)
 //   u'\v'    line break (\line, and a \par inside a table row, so that a row stays one
-//            paragraph)
+//            paragraph; the row's `paragraphBreaks` tell the two apart)
 //   u'\t'    tab (\tab, and the \cell that separates two cells of a table row: a row of n cells
 //            has n - 1 tabs, its last \cell before \row adds nothing)
 //   U+FFFC   an embedded picture (one position each, whatever its kind); a U+FFFC written as
@@ -201,6 +201,22 @@ struct TableCell
     friend bool operator==(const TableCell&, const TableCell&) = default;
 };
 
+// A \par inside a table row: its line break at `position` ends one of a cell's paragraphs,
+// which has this format of its own (the cell's last paragraph takes the row's, with the
+// alignment in force at its \cell).
+struct CellParagraphBreak
+{
+    std::int32_t position = 0; // text[position] == kLineBreak
+    Alignment alignment = Alignment::Left;
+    std::int32_t leftIndent = 0; // twips, as in ParagraphFormat
+    std::int32_t rightIndent = 0;
+    std::int32_t firstIndent = 0;
+    std::int32_t spaceBefore = 0;
+    std::int32_t spaceAfter = 0;
+
+    friend bool operator==(const CellParagraphBreak&, const CellParagraphBreak&) = default;
+};
+
 // A table row: the paragraph [start, mark] with `tableRow` set. Its text cells are separated
 // by the tabs at `separators`; `cells` is the row's definition, which a damaged or hand-made
 // row may make longer or shorter than its text cells.
@@ -224,6 +240,8 @@ struct RichTableRow
     CellBorder right;
     CellBorder horizontal;
     CellBorder vertical;
+    // Its \par breaks, increasing, in (start, mark).
+    std::vector<CellParagraphBreak> paragraphBreaks;
 };
 
 // ---- Embedded objects and fields --------------------------------------------------------

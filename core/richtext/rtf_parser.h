@@ -186,6 +186,7 @@ struct RichExtra
     // The cells of the paragraph being read.
     std::vector<std::int32_t> separators;
     std::vector<Alignment> cellAlignments;
+    std::vector<CellParagraphBreak> paragraphBreaks;
     bool pageBreakPending = false;
     // The numbering sequence of the paragraphs read so far.
     bool previousListed = false;

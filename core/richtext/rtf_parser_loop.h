@@ -524,9 +524,15 @@ template <bool Rich> void Parser<Rich>::Paragraph(Kw kw)
     State& s = Top();
     if (s.dest != Dest::Text)
         return;
-    // A table row stays one paragraph: a \par inside it breaks the line only.
+    // A table row stays one paragraph: a \par inside it is one line-break position, which
+    // keeps the format of the cell's paragraph it ends.
     if (kw == Kw::k_par && s.inTable) {
         EmitUnit(kLineBreak);
+        if constexpr (Rich) {
+            const ParaState& p = s.rich.para;
+            extra_.paragraphBreaks.push_back({Position() - 1, p.alignment, p.leftIndent, p.rightIndent,
+                                              p.firstIndent, p.spaceBefore, p.spaceAfter});
+        }
         return;
     }
     EmitMark(false);

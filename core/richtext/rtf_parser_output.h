@@ -96,12 +96,14 @@ template <bool Rich> void Parser<Rich>::AddParagraph(std::int32_t mark, bool row
             row.mark = mark;
             row.separators = std::move(x.separators);
             row.cellAlignments = std::move(x.cellAlignments);
+            row.paragraphBreaks = std::move(x.paragraphBreaks);
             if (row.cellAlignments.size() > row.separators.size() + 1)
                 row.cellAlignments.resize(row.separators.size() + 1);
             x.doc.tableRows.push_back(std::move(row));
         }
         x.separators.clear();
         x.cellAlignments.clear();
+        x.paragraphBreaks.clear();
         x.doc.paragraphs.push_back(std::move(paragraph));
         x.paragraphStart = mark + 1;
         x.listText.clear();

@@ -99,15 +99,17 @@ private:
         QTextCharFormat markFormat;
         const RichTableRow* row = nullptr;  // set for a table cell's block
         int textCell = 0;
+        const CellParagraphBreak* ending = nullptr;  // the \par in the cell that ends the block
     };
     // Where the model's table structure steers the cursor.
-    enum class EventKind { TableStart, CellEnd, RowEnd };
+    enum class EventKind { TableStart, CellEnd, RowEnd, ParagraphBreak };
     struct Event {
         std::int32_t position = 0;
         EventKind kind = EventKind::TableStart;
         std::size_t table = 0;
         std::size_t row = 0;  // index in the planned table
         int textCell = 0;     // CellEnd: the text cell that ends here
+        const CellParagraphBreak* paragraphBreak = nullptr;  // ParagraphBreak
     };
 
     QTextCharFormat CharFormatOf(const CharFormat& f) const;
@@ -121,7 +123,8 @@ private:
     void StartBlock(std::int32_t paragraphStart);
     void HandleEvent(const Event& event);
     void EnterCell(std::size_t table, std::size_t row, int textCell);
-    QTextBlockFormat CellBlockFormat(const ParagraphFormat& f, const RichTableRow& row, int textCell) const;
+    void BreakCellParagraph(std::int32_t position, const CellParagraphBreak& ending, const QTextCharFormat& format);
+    QTextBlockFormat CellBlockFormat(const ParagraphFormat& f, const Entry& entry) const;
 
     const RichDocument& model_;
     QTextDocument& doc_;
@@ -284,9 +287,15 @@ void Builder::PlanEvents()
                 events_.push_back({row.start, EventKind::TableStart, t, 0, 0});
             for (std::size_t k = 0; k < row.separators.size(); ++k)
                 events_.push_back({row.separators[k], EventKind::CellEnd, t, r, static_cast<int>(k)});
+            for (const CellParagraphBreak& b : row.paragraphBreaks)
+                events_.push_back({b.position, EventKind::ParagraphBreak, t, r, 0, &b});
             events_.push_back({row.mark, EventKind::RowEnd, t, r, 0});
         }
     }
+    // A row's paragraph breaks lie among its cell ends; a break at the row's start stays
+    // after the table's start.
+    std::stable_sort(events_.begin(), events_.end(),
+                     [](const Event& a, const Event& b) { return a.position < b.position; });
 }
 
 void Builder::PlanDrawnNumbers()
@@ -340,6 +349,26 @@ void Builder::EnterCell(std::size_t table, std::size_t row, int textCell)
     entries_.push_back({cursor_.block(), ParagraphOfMark(model.mark), lastFormat_, &model, textCell});
 }
 
+// A \par inside a cell: its one position becomes a block separator in the cell, so that each
+// of the cell's paragraphs gets its own format.
+void Builder::BreakCellParagraph(std::int32_t position, const CellParagraphBreak& ending,
+                                 const QTextCharFormat& format)
+{
+    Entry next;
+    if (!entries_.empty() && entries_.back().row && entries_.back().block == cursor_.block()) {
+        entries_.back().ending = &ending;
+        next = entries_.back();
+        next.ending = nullptr;
+    }
+    map_.addShown(position, cursor_.position(), 1);
+    cursor_.insertBlock();
+    if (next.row) {
+        next.block = cursor_.block();
+        next.markFormat = format;
+        entries_.push_back(next);
+    }
+}
+
 void Builder::HandleEvent(const Event& event)
 {
     const PlannedTable& table = tables_[event.table];
@@ -376,6 +405,7 @@ void Builder::HandleEvent(const Event& event)
             StartBlock(model_.tableRows[table.rows[event.row].row].mark + 1);
         }
         break;
+    case EventKind::ParagraphBreak: break; // Run() breaks the block, knowing whether it is shown
     }
 }
 
@@ -417,6 +447,13 @@ PositionMap Builder::Run()
                 if (event.kind != EventKind::TableStart) {
                     consumed = true;  // the separator tab or the row's mark: no character
                     pending = p + 1;
+                }
+                if (event.kind == EventKind::ParagraphBreak) {
+                    if (!hidden && table_)
+                        BreakCellParagraph(p, *event.paragraphBreak, format);
+                    else if (!hidden)
+                        pending = p;  // no cell to break: shown as the line break it is
+                    continue;
                 }
                 HandleEvent(event);
             }
@@ -519,7 +556,7 @@ void Builder::ApplyParagraphFormats()
             // cell's format: merge, never replace.
             c.mergeBlockCharFormat(entry.markFormat);
             if (paragraph)
-                c.setBlockFormat(CellBlockFormat(paragraph->format, *entry.row, entry.textCell));
+                c.setBlockFormat(CellBlockFormat(paragraph->format, entry));
             bullets = nullptr;
             continue;
         }
@@ -584,17 +621,25 @@ void Builder::ApplyParagraphFormats()
     }
 }
 
-// A table cell's paragraph: the row's paragraph format with the cell's own alignment, and the
-// row's height as the height of its lines.
-QTextBlockFormat Builder::CellBlockFormat(const ParagraphFormat& f, const RichTableRow& row,
-                                          int textCell) const
+// A table cell's paragraph: the row's paragraph format with the format of the cell's paragraph
+// (its own where a \par ends it, else the alignment at the cell's end), and the row's height
+// as the height of its lines.
+QTextBlockFormat Builder::CellBlockFormat(const ParagraphFormat& f, const Entry& entry) const
 {
-    QTextBlockFormat out = BlockFormatOf(f);
-    if (textCell >= 0 && static_cast<std::size_t>(textCell) < row.cellAlignments.size()) {
-        ParagraphFormat own = f;
+    const RichTableRow& row = *entry.row;
+    const int textCell = entry.textCell;
+    ParagraphFormat own = f;
+    if (const CellParagraphBreak* b = entry.ending) {
+        own.alignment = b->alignment;
+        own.leftIndent = b->leftIndent;
+        own.rightIndent = b->rightIndent;
+        own.firstIndent = b->firstIndent;
+        own.spaceBefore = b->spaceBefore;
+        own.spaceAfter = b->spaceAfter;
+    } else if (textCell >= 0 && static_cast<std::size_t>(textCell) < row.cellAlignments.size()) {
         own.alignment = row.cellAlignments[static_cast<std::size_t>(textCell)];
-        out.setAlignment(BlockFormatOf(own).alignment());
     }
+    QTextBlockFormat out = BlockFormatOf(own);
     if (row.height > 0)
         out.setLineHeight(std::min(Pixels(row.height), 1000.0), QTextBlockFormat::MinimumHeight);
     else if (row.height < 0)

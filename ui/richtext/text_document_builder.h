@@ -2,8 +2,9 @@
 // Builds a QTextDocument from the rich-text model.
 //
 // Numbering: the document holds the model's shown characters in the model's order, one
-// document position for each: a paragraph mark is a block separator, a line break U+2028, a
-// tab a tab, a picture one object character. Hidden text is left out; the returned map
+// document position for each: a paragraph mark is a block separator, a line break U+2028 (but
+// a table cell's paragraph break is a block separator), a tab a tab, a picture one object
+// character. Hidden text is left out; the returned map
 // translates positions both ways. The final paragraph mark is the document's last block
 // separator.
 

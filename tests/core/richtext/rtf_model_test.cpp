@@ -193,10 +193,12 @@ TEST(RtfModel, tableRows_keepTheirDefinitionAndCellSeparators)
              "\\trowd\\trgaph108\\trpaddl100\\trleft-108\\trrh-400\\trqc\\trbrdrb\\brdrs\\brdrw15"
              "\\clbrdrt\\brdrdb\\brdrw20\\brdrcf1\\clbrdrl\\brdrs\\clcbpat2\\clvertalc\\clmgf\\cellx1500"
              "\\clmrg\\clcfpat1\\clshdng2500\\cellx3000\\clvertalb\\brdrt\\brdrs\\cellx4000"
-             "\\pard\\intbl\\qc a\\tab b\\cell\\pard\\intbl\\cell x\\nestcell y\\par z\\cell\\row"
+             "\\pard\\intbl\\qc a\\tab b\\cell\\pard\\intbl\\cell "
+             "x\\nestcell\\qr\\li20\\ri30\\fi-10\\sb40\\sa50 y\\par"
+             "\\pard\\intbl z\\cell\\row"
              "\\pard d\\par"
-             "{\\trowd\\cellx900\\intbl e\\cell\\row}}");
-    ASSERT_EQ(doc.text, u"a\tb\t\tx\ty\vz\rd\re\r");
+             "{\\trowd\\cellx900\\intbl e\\line f\\cell\\row}}");
+    ASSERT_EQ(doc.text, u"a\tb\t\tx\ty\vz\rd\re\vf\r");
     ASSERT_EQ(doc.tableRows.size(), 2u);
     const RichTableRow& row = doc.tableRows[0];
     EXPECT_EQ(row.start, 0);
@@ -204,6 +206,11 @@ TEST(RtfModel, tableRows_keepTheirDefinitionAndCellSeparators)
     EXPECT_EQ(row.separators, (std::vector<std::int32_t>{3, 4}));
     EXPECT_EQ(row.cellAlignments,
               (std::vector<Alignment>{Alignment::Center, Alignment::Left, Alignment::Left}));
+    // A \par in a cell is a line-break position that ends a paragraph with its own format;
+    // a \line is not.
+    EXPECT_EQ(row.paragraphBreaks,
+              (std::vector<CellParagraphBreak>{{8, Alignment::Right, 20, 30, -10, 40, 50}}));
+    EXPECT_TRUE(doc.tableRows[1].paragraphBreaks.empty());
     EXPECT_EQ(row.origin, -108);
     EXPECT_EQ(row.gap, 108);
     EXPECT_EQ(row.paddingLeft, 100);

@@ -24,13 +24,15 @@
 #include <QTextList>
 #include <QtTest>
 
+#include <set>
+
 using namespace mirelda;
 
 namespace {
 
-QChar Expected(char16_t c)
+QChar Expected(char16_t c, bool cellParagraphBreak = false)
 {
-    if (c == u'\r')
+    if (c == u'\r' || cellParagraphBreak)
         return QChar(QChar::ParagraphSeparator);
     if (c == u'\v')
         return QChar(QChar::LineSeparator);
@@ -67,6 +69,10 @@ QString Compare(const RichDocument& model, const QTextDocument& doc, const Posit
 {
     const auto size = static_cast<std::int32_t>(model.text.size());
     const std::vector<bool> leftOut = LeftOut(model);
+    std::set<std::int32_t> breaks; // a cell's paragraph breaks are block separators
+    for (const RichTableRow& row : model.tableRows)
+        for (const CellParagraphBreak& b : row.paragraphBreaks)
+            breaks.insert(b.position);
     std::vector<std::int32_t> modelOf(static_cast<std::size_t>(doc.characterCount()), -1);
     int previous = -1;
     for (std::int32_t p = 0; p < size; ++p) {
@@ -81,7 +87,7 @@ QString Compare(const RichDocument& model, const QTextDocument& doc, const Posit
                 .arg(map.toModel(d))
                 .arg(p);
         const QChar got = doc.characterAt(d);
-        if (got != Expected(model.text[static_cast<std::size_t>(p)]))
+        if (got != Expected(model.text[static_cast<std::size_t>(p)], breaks.count(p) != 0))
             return QStringLiteral("model %1: document has U+%2, model U+%3")
                 .arg(p)
                 .arg(got.unicode(), 4, 16, QLatin1Char('0'))
@@ -152,6 +158,7 @@ private slots:
     void lists_notFromOne_drawTheirNumber();
     void tables_cellsShadedBorderedAndInColumns_data();
     void tables_cellsShadedBorderedAndInColumns();
+    void tables_cellParagraphsKeepTheirOwnFormat();
     void setRichText_replacesContentAndOldDocument();
 };
 
@@ -279,6 +286,8 @@ void RichTextAdapterTest::damagedInput_stillAgrees_data()
     QTest::newRow("deep nesting") << QByteArray("{\\rtf1 ") + QByteArray(20000, '{') + "x" + QByteArray(20000, '}') + "}";
     QTest::newRow("absurd sizes") << QByteArray("{\\rtf1 \\fs0 a\\fs999999 b\\li-99999999\\sl-2147483648 c\\par"
                                                 "\\sb2147483647\\li2147483647 d\\par\\sb2147483647 e\\par}");
+    QTest::newRow("cell paragraphs: first, hidden, absurd")
+        << QByteArray("{\\rtf1\\trowd\\cellx900\\intbl\\par a{\\v b\\par}c\\li2147483647\\sb2147483647\\par d\\cell\\row}");
     QTest::newRow("picture claims a huge size") << QByteArray("{\\rtf1 {\\pict\\pngblip\\picwgoal2147483647\\pichgoal2147483647 0011}\\par}");
     QTest::newRow("broken jpeg") << QByteArray("{\\rtf1 {\\pict\\jpegblip\\picscalex0 ffd8ffe0}x\\par}");
     QTest::newRow("control characters") << QByteArray("{\\rtf1 a\\u10 b\\u8233 c\\u65532 d\\u64976 e\\par}");
@@ -588,6 +597,43 @@ void RichTextAdapterTest::tables_cellsShadedBorderedAndInColumns()
     QCOMPARE(dark, 397);
     // Below the table the text is no longer shaded.
     QCOMPARE(pixel(150, place(11).y() + 5), QColor(Qt::white));
+}
+
+// Two paragraphs in one cell, the first right-aligned with space after it, the second
+// left-aligned with a \line in it: the \par is a block of its own, the \line a line break.
+void RichTextAdapterTest::tables_cellParagraphsKeepTheirOwnFormat()
+{
+    const RichDocument model = ReadRtf(Rtf("\\trowd\\trgaph100\\cellx3000\\cellx6000"
+                                           "\\pard\\intbl\\qr\\sa300 Right\\par\\pard\\intbl\\ql Left\\line more\\cell"
+                                           " B\\cell\\row\\pard after\\par"));
+    QCOMPARE(model.text, std::u16string(u"Right\vLeft\vmore\tB\rafter\r"));
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QCOMPARE(Compare(model, doc, map), QString());
+    doc.setTextWidth(600);
+    doc.documentLayout()->documentSize();
+    const auto block = [&](std::int32_t p) { return doc.findBlock(map.toDocument(p)); };
+    const auto place = [&](std::int32_t p) {
+        const QTextBlock b = block(p);
+        const int at = map.toDocument(p) - b.position();
+        const QTextLine line = b.layout()->lineForTextPosition(at);
+        const QRectF rect = doc.documentLayout()->blockBoundingRect(b);
+        return QPointF(rect.left() + line.cursorToX(at), rect.top() + line.y());
+    };
+    QCOMPARE(doc.characterAt(map.toDocument(5)), QChar(QChar::ParagraphSeparator));
+    QCOMPARE(doc.characterAt(map.toDocument(10)), QChar(QChar::LineSeparator));
+    QVERIFY(block(0) != block(6));
+    QVERIFY(block(6) == block(11));
+    QCOMPARE(block(0).blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    QCOMPARE(block(6).blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+    // "Right" ends at the cell's right edge (the 4 px margin, 200 px less the gap), "Left"
+    // starts at its left.
+    QVERIFY2(qAbs(place(5).x() - (4 + 200 - 100 / 15.0)) < 2, qPrintable(QString::number(place(5).x())));
+    QVERIFY2(place(6).x() < 12, qPrintable(QString::number(place(6).x())));
+    QCOMPARE(place(11).x(), place(6).x());
+    // 300 twips (20 px) after the first paragraph, more than a line's step.
+    const qreal step = place(11).y() - place(6).y();
+    QVERIFY2(place(6).y() - place(0).y() >= step + 19, qPrintable(QString::number(place(6).y() - place(0).y())));
 }
 
 void RichTextAdapterTest::setRichText_replacesContentAndOldDocument()
