@@ -5,6 +5,7 @@
 #include <QLockFile>
 #include <QPointer>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTimer>
 
 #include <unistd.h>
@@ -44,50 +45,63 @@ QString CSingleInstance::ServerPath(const QString& windowClassName)
 
 CSingleInstance::Outcome CSingleInstance::Start(const InstanceRequest& request, bool becomeFirst)
 {
-    error_.clear();
-    // Serialise the decision with any other start of the same class: without this, two
-    // starts could both find nobody listening and both become the first viewer.
-    QLockFile lock(path_ + QLatin1String(".lock"));
-    lock.setStaleLockTime(0);  // a lock whose owner died is stale at once (checked by pid)
-    const bool locked = lock.tryLock(10000);
+    for (int attempt = 1;; ++attempt) {
+        error_.clear();
+        // Serialise the decision with any other start of the same class: without this, two
+        // starts could both find nobody listening and both become the first viewer.
+        QLockFile lock(path_ + QLatin1String(".lock"));
+        lock.setStaleLockTime(0);  // a lock whose owner died is stale at once (checked by pid)
+        const bool locked = lock.tryLock(10000);
 
-    QLocalSocket socket;
-    socket.connectToServer(path_);
-    if (socket.waitForConnected(3000)) {
-        if (locked)
-            lock.unlock();  // the decision is made; the viewer may take its time to answer
-        return HandOver(socket, request);
-    }
-    const auto why = socket.error();
-    if (why != QLocalSocket::ServerNotFoundError && why != QLocalSocket::ConnectionRefusedError) {
-        error_ = socket.errorString();
-        return Outcome::Failed;
-    }
-    if (!becomeFirst)
-        return Outcome::NoneRunning;
-    // Nobody accepts connections there: whatever socket file remains is a crashed viewer's.
-    if (!Listen()) {
-        // The viewer still starts; the caller tells the user that a later start will not find it.
-        error_ = server_.errorString();
-        qWarning("mirelda: cannot listen on %s: %s", qPrintable(path_), qPrintable(error_));
-    }
-    return Outcome::First;
-}
-
-CSingleInstance::Outcome CSingleInstance::HandOver(QLocalSocket& socket, const InstanceRequest& request)
-{
-    const std::string line = mirelda::FormatInstanceRequest(request);
-    socket.write(line.data(), static_cast<qint64>(line.size()));
-    if (!socket.waitForBytesWritten(3000) && socket.bytesToWrite() > 0) {
-        error_ = socket.errorString();
-        return Outcome::Failed;
-    }
-    QByteArray answer;
-    while (!answer.contains('\n') && answer.size() < 16) {
-        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(kAnswerTimeoutMs)) {
+        QLocalSocket socket;
+        socket.connectToServer(path_);
+        if (socket.waitForConnected(3000)) {
+            if (locked)
+                lock.unlock();  // the decision is made; the viewer may take its time to answer
+            bool unanswered = false;
+            const Outcome outcome = HandOver(socket, request, unanswered);
+            // A viewer killed a moment ago still has its connection queue until the kernel has
+            // closed its files: the connect succeeds, then the queue is dropped without a word.
+            // A live viewer always answers, so decide again once the dying one is gone.
+            if (!unanswered || attempt == kDeadPeerAttempts)
+                return outcome;
+            QThread::msleep(100);
+            continue;
+        }
+        const auto why = socket.error();
+        if (why != QLocalSocket::ServerNotFoundError && why != QLocalSocket::ConnectionRefusedError) {
             error_ = socket.errorString();
             return Outcome::Failed;
         }
+        if (!becomeFirst)
+            return Outcome::NoneRunning;
+        // Nobody accepts connections there: whatever socket file remains is a crashed viewer's.
+        if (!Listen()) {
+            // The viewer still starts; the caller tells the user that a later start will not find it.
+            error_ = server_.errorString();
+            qWarning("mirelda: cannot listen on %s: %s", qPrintable(path_), qPrintable(error_));
+        }
+        return Outcome::First;
+    }
+}
+
+CSingleInstance::Outcome CSingleInstance::HandOver(QLocalSocket& socket, const InstanceRequest& request,
+                                                   bool& unanswered)
+{
+    // Closed by the peer before a single byte of answer: see Start().
+    auto failed = [&](const QByteArray& answer) {
+        unanswered = answer.isEmpty() && socket.error() == QLocalSocket::PeerClosedError;
+        error_ = socket.errorString();
+        return Outcome::Failed;
+    };
+    const std::string line = mirelda::FormatInstanceRequest(request);
+    socket.write(line.data(), static_cast<qint64>(line.size()));
+    if (!socket.waitForBytesWritten(3000) && socket.bytesToWrite() > 0)
+        return failed({});
+    QByteArray answer;
+    while (!answer.contains('\n') && answer.size() < 16) {
+        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(kAnswerTimeoutMs))
+            return failed(answer);
         answer += socket.read(16 - answer.size());
     }
     if (answer != "ok\n") {
@@ -126,8 +140,8 @@ void CSingleInstance::Receive(QLocalSocket* socket)
     QByteArray buffer = socket->property(kBufferProperty).toByteArray();
     // Never hold more than the limit plus one byte, whatever the peer sends.
     buffer += socket->read(static_cast<qint64>(mirelda::kMaxInstanceRequest) + 1 - buffer.size());
-    const InstanceRequest request =
-        mirelda::ParseInstanceRequest(std::string_view(buffer.constData(), static_cast<size_t>(buffer.size())));
+    const InstanceRequest request = mirelda::ParseInstanceRequest(
+        std::string_view(buffer.constData(), static_cast<size_t>(buffer.size())));
     if (request.kind == InstanceRequest::Kind::Incomplete) {
         socket->setProperty(kBufferProperty, buffer);
         return;

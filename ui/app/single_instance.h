@@ -6,7 +6,8 @@
 //
 // The connect-or-listen decision is made under a lock file, so that two starts at the same
 // moment end with exactly one viewer. A socket left by a viewer that crashed refuses
-// connections; it is removed and replaced.
+// connections; it is removed and replaced. One killed a moment ago may still take a connection
+// and then drop it unanswered: the decision is made again until it is gone.
 
 #include "ui/app/instance_request.h"
 
@@ -50,9 +51,11 @@ public:
     static constexpr int kAnswerTimeoutMs = 120000;
     // Milliseconds a peer may take to send its request line.
     static constexpr int kRequestTimeoutMs = 5000;
+    // Decisions a start makes before it gives up on peers that close without answering.
+    static constexpr int kDeadPeerAttempts = 20;
 
 private:
-    Outcome HandOver(QLocalSocket& socket, const mirelda::InstanceRequest& request);
+    Outcome HandOver(QLocalSocket& socket, const mirelda::InstanceRequest& request, bool& unanswered);
     bool Listen();
     void Accept();
     void Receive(QLocalSocket* socket);

@@ -1,7 +1,7 @@
 // One viewer per help set: the request parser, then the hand-over between real processes of
 // the built program (show, show with a missing article, activate and the window it brings
-// forward, close, close with nobody there, a crashed viewer's socket, two starts at once,
-// hostile peers).
+// forward, close, close with nobody there, a crashed viewer's socket, a viewer killed just
+// before the next start, two starts at once, hostile peers).
 //
 // The viewers run with MIRELDA_PROBE=1: they print "article N caption" for each article that
 // becomes current and answer their own message boxes, printing them.
@@ -22,6 +22,8 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <signal.h>
 
 using mirelda::InstanceRequest;
 using Kind = mirelda::InstanceRequest::Kind;
@@ -284,6 +286,35 @@ private slots:
         QVERIFY(next.Ends(5000));
     }
 
+    // A viewer killed just before the next start: in even rounds the start follows the kill at
+    // once; in odd rounds it has already connected when the viewer dies (stopped first, the
+    // viewer accepts nothing while its queue still takes the connection, which its death then
+    // drops unanswered). Either way the start becomes the viewer.
+    void killedViewer_nextStartTakesOver()
+    {
+        auto viewer = std::make_unique<Viewer>(QStringList{dSwitch_});
+        QVERIFY(viewer->WaitForLine(QStringLiteral("article 1 ")));
+        for (int round = 0; round < 4; ++round) {
+            const bool connectedFirst = round % 2 == 1;
+            if (connectedFirst)
+                QCOMPARE(::kill(static_cast<pid_t>(viewer->process.processId()), SIGSTOP), 0);
+            else
+                viewer->process.kill();
+            auto next = std::make_unique<Viewer>(QStringList{dSwitch_, QStringLiteral("/P:2")});
+            if (connectedFirst) {
+                QTRY_COMPARE_WITH_TIMEOUT(QueuedConnections(), 1, kWaitMs);
+                viewer->process.kill();
+            }
+            QVERIFY2(next->WaitForLine(QStringLiteral("article 2 ")),
+                     next->process.readAllStandardError().constData());
+            QVERIFY(viewer->Ends());
+            viewer = std::move(next);
+        }
+        Viewer close({dSwitch_, QStringLiteral("/F")});
+        QVERIFY(close.Ends());
+        QVERIFY(viewer->Ends(5000));
+    }
+
     void simultaneousStarts_endWithOneViewer()
     {
         std::vector<std::unique_ptr<Viewer>> viewers;
@@ -461,6 +492,23 @@ private:
     {
         const mirelda::StartOptions options = mirelda::ParseCommandLine({dSwitch_.toStdString()});
         return CSingleInstance::ServerPath(QString::fromStdString(options.windowClassName));
+    }
+
+    // Connections waiting in a viewer socket's queue: the kernel lists each under the listening
+    // socket's path (a name Qt creates beside ServerPath()), without the listening flag.
+    int QueuedConnections() const
+    {
+        QFile table(QStringLiteral("/proc/net/unix"));
+        if (!table.open(QIODevice::ReadOnly))
+            return -1;
+        const QByteArray folder = QFile::encodeName(QFileInfo(ServerPath()).path()) + '/';
+        int queued = 0;
+        for (const QByteArray& line : table.readAll().split('\n')) {
+            const QList<QByteArray> fields = line.simplified().split(' ');
+            if (fields.size() == 8 && fields[3] != "00010000" && fields[7].startsWith(folder))
+                ++queued;
+        }
+        return queued;
     }
 
     QTemporaryDir root_{QDir::tempPath() + QStringLiteral("/mirelda-XXXXXX")};
