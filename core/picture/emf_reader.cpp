@@ -8,6 +8,7 @@
 #include "core/picture/dib.h"
 #include "core/picture/metafile.h"
 #include "core/picture/metafile_player.h"
+#include "core/picture/metafile_records.h"
 
 #include <algorithm>
 #include <memory>
@@ -24,55 +25,10 @@ Rect Rectl(RecordReader& r, std::size_t at)
                 static_cast<double>(r.I32(at + 8)), static_cast<double>(r.I32(at + 12))};
 }
 
-std::vector<Point> Points(RecordReader& r, std::size_t at, std::size_t count, bool small)
-{
-    std::vector<Point> points;
-    const std::size_t size = small ? 4 : 8;
-    if (count > r.Size() / size || !r.Has(at, count * size))
-        return points;
-    points.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        if (small)
-            points.push_back(
-                {static_cast<double>(r.I16(at + i * 4)), static_cast<double>(r.I16(at + i * 4 + 2))});
-        else
-            points.push_back(
-                {static_cast<double>(r.I32(at + i * 8)), static_cast<double>(r.I32(at + i * 8 + 4))});
-    }
-    return points;
-}
-
 void Xform(RecordReader& r, std::size_t at, double m[6])
 {
     for (int i = 0; i < 6; ++i)
         m[i] = r.F32(at + static_cast<std::size_t>(i) * 4);
-}
-
-PenStyle PenStyleOf(std::uint32_t style)
-{
-    switch (style & 0xF) {
-    case 1:
-        return PenStyle::Dash;
-    case 2:
-        return PenStyle::Dot;
-    case 3:
-        return PenStyle::DashDot;
-    case 4:
-        return PenStyle::DashDotDot;
-    case 5:
-        return PenStyle::Null;
-    default:
-        return PenStyle::Solid;
-    }
-}
-
-Brush BrushOf(std::uint32_t style, std::uint32_t color, std::uint32_t hatch)
-{
-    Brush b;
-    b.color = ColorRef(color);
-    b.style = style == 1 ? BrushStyle::Null : style == 2 ? BrushStyle::Hatched : BrushStyle::Solid;
-    b.hatch = static_cast<Hatch>(std::min<std::uint32_t>(hatch, 5));
-    return b;
 }
 
 // A DIB given as (offset, size) of its info and of its pixels inside the record; the offsets
@@ -102,8 +58,7 @@ void DrawDib(Player& p, RecordReader& r, std::uint32_t offInfo, std::uint32_t cb
             p.PatBlt(dest, rop);
         return;
     }
-    p.DrawBitmap(std::make_shared<const std::vector<std::uint8_t>>(std::move(*bmp)), layout.width,
-                 layout.height, dest, sx, sy, sw, sh, rop);
+    DrawBmp(p, std::move(*bmp), layout, dest, sx, sy, sw, sh, rop);
 }
 
 void PolyRecord(Player& p, std::uint32_t type, RecordReader& r)
@@ -111,7 +66,7 @@ void PolyRecord(Player& p, std::uint32_t type, RecordReader& r)
     // bounds RECTL, count, points; the 16-bit variants have the same layout with POINTS.
     const bool small = type >= 85;
     const std::uint32_t base = small ? type - 83 : type;
-    const std::vector<Point> points = Points(r, 20, r.U32(16), small);
+    const std::vector<Point> points = ReadPoints(r, 20, r.U32(16), small);
     if (points.empty())
         return;
     switch (base) {
@@ -151,7 +106,7 @@ void PolyPolyRecord(Player& p, std::uint32_t type, RecordReader& r)
     }
     if (sum != total)
         return;
-    const std::vector<Point> points = Points(r, 24 + polygons * 4, total, small);
+    const std::vector<Point> points = ReadPoints(r, 24 + polygons * 4, total, small);
     if (points.size() == total)
         p.PolyPolygon(points, counts, type == 8 || type == 91);
 }
@@ -311,15 +266,8 @@ void Play(Player& p, std::uint32_t type, RecordReader& r)
     }
     case 93:   // CreateDIBPatternBrushPt: index, usage, info offset/size, bits offset/size
     case 94: { // CreateMonoBrush: the same
-        GdiObject o;
-        o.kind = GdiObject::Kind::Brush;
-        o.brush.color = Color{128, 128, 128};
         DibLayout layout;
-        if (auto bmp = Dib(r, r.U32(8), r.U32(12), r.U32(16), r.U32(20), layout)) {
-            o.brush.style = BrushStyle::Pattern;
-            o.brush.pattern = std::make_shared<const std::vector<std::uint8_t>>(std::move(*bmp));
-        }
-        p.CreateObjectAt(r.U32(0), std::move(o));
+        p.CreateObjectAt(r.U32(0), PatternBrush(Dib(r, r.U32(8), r.U32(12), r.U32(16), r.U32(20), layout)));
         break;
     }
     case 82: { // ExtCreateFontIndirectW: index, LOGFONTW (height, width, escapement,

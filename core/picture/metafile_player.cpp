@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace mirelda::picture {
 
@@ -48,6 +49,24 @@ double MillimetresPerUnit(std::int32_t mode)
         return 25.4 / 1440.0;
     default:
         return 0;
+    }
+}
+
+// The region modes (and, or, xor, diff, copy); xor is kept as a union.
+std::optional<ClipMode> ClipModeOf(std::uint32_t mode)
+{
+    switch (mode) {
+    case 1:
+        return ClipMode::Intersect;
+    case 2:
+    case 3:
+        return ClipMode::Unite;
+    case 4:
+        return ClipMode::Exclude;
+    case 5:
+        return ClipMode::Replace;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -396,6 +415,11 @@ void Player::Shape(Path logical, bool fill, bool stroke)
     stroke = stroke && dc_.pen.style != PenStyle::Null;
     if (!fill && !stroke)
         return;
+    EmitShape(std::move(device), fill, stroke);
+}
+
+void Player::EmitShape(Path device, bool fill, bool stroke)
+{
     Item item;
     item.kind = Item::Kind::Shape;
     item.path = std::move(device);
@@ -790,26 +814,10 @@ void Player::SelectClipRegion(std::span<const Rect> deviceRects, std::uint32_t m
         area.verbs.insert(area.verbs.end(), p.verbs.begin(), p.verbs.end());
         area.points.insert(area.points.end(), p.points.begin(), p.points.end());
     }
-    switch (mode) {
-    case 1:
-        AddClipStep(ClipMode::Intersect, std::move(area));
-        break;
-    case 2:
-    case 3:
-        AddClipStep(ClipMode::Unite, std::move(area));
-        break;
-    case 4:
-        AddClipStep(ClipMode::Exclude, std::move(area));
-        break;
-    case 5:
-        if (deviceRects.empty())
-            ClearClip();
-        else
-            AddClipStep(ClipMode::Replace, std::move(area));
-        break;
-    default:
-        break;
-    }
+    if (mode == 5 && deviceRects.empty())
+        ClearClip();
+    else if (const std::optional<ClipMode> m = ClipModeOf(mode))
+        AddClipStep(*m, std::move(area));
 }
 
 // ---- paths -----------------------------------------------------------------------------
@@ -840,17 +848,7 @@ void Player::DrawPath(bool fill, bool stroke)
     fill = fill && dc_.brush.style != BrushStyle::Null;
     stroke = stroke && dc_.pen.style != PenStyle::Null;
     if ((fill || stroke) && out_.items.size() < kMaxItems) {
-        Item item;
-        item.kind = Item::Kind::Shape;
-        item.path = std::move(path_);
-        item.fill = fill;
-        item.stroke = stroke;
-        item.winding = dc_.winding;
-        item.pen = DevicePen();
-        item.brush = dc_.brush;
-        item.opaqueHatch = dc_.opaque;
-        item.background = dc_.bkColor;
-        Emit(std::move(item));
+        EmitShape(std::move(path_), fill, stroke);
     }
     path_ = Path{};
 }
@@ -862,23 +860,8 @@ void Player::SelectClipPath(std::uint32_t mode)
     path_ = Path{};
     if (area.points.empty())
         return;
-    switch (mode) {
-    case 1:
-        AddClipStep(ClipMode::Intersect, std::move(area));
-        break;
-    case 2:
-    case 3:
-        AddClipStep(ClipMode::Unite, std::move(area));
-        break;
-    case 4:
-        AddClipStep(ClipMode::Exclude, std::move(area));
-        break;
-    case 5:
-        AddClipStep(ClipMode::Replace, std::move(area));
-        break;
-    default:
-        break;
-    }
+    if (const std::optional<ClipMode> m = ClipModeOf(mode))
+        AddClipStep(*m, std::move(area));
 }
 
 // ---- result ----------------------------------------------------------------------------

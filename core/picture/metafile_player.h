@@ -192,6 +192,8 @@ class Player
     Path MapPath(const Path& logical);
     void Emit(Item item);
     void Shape(Path logical, bool fill, bool stroke);
+    // A shape item of `device` drawn with the current pen and brush.
+    void EmitShape(Path device, bool fill, bool stroke);
     Path RectPath(const Rect& r) const;
     void AddArc(Path& path, double cx, double cy, double rx, double ry, double t0, double sweep,
                 bool lineTo) const;

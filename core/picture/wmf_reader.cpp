@@ -8,6 +8,7 @@
 #include "core/picture/dib.h"
 #include "core/picture/metafile.h"
 #include "core/picture/metafile_player.h"
+#include "core/picture/metafile_records.h"
 
 #include <algorithm>
 #include <memory>
@@ -27,32 +28,7 @@ Rect Brtl(RecordReader& r, std::size_t at)
 
 std::vector<Point> Points(RecordReader& r, std::size_t at, std::size_t count)
 {
-    std::vector<Point> points;
-    if (!r.Has(at, count * 4))
-        return points;
-    points.reserve(count);
-    for (std::size_t i = 0; i < count; ++i)
-        points.push_back(
-            {static_cast<double>(r.I16(at + i * 4)), static_cast<double>(r.I16(at + i * 4 + 2))});
-    return points;
-}
-
-PenStyle PenStyleOf(std::uint32_t style)
-{
-    switch (style & 0xF) {
-    case 1:
-        return PenStyle::Dash;
-    case 2:
-        return PenStyle::Dot;
-    case 3:
-        return PenStyle::DashDot;
-    case 4:
-        return PenStyle::DashDotDot;
-    case 5:
-        return PenStyle::Null;
-    default:
-        return PenStyle::Solid;
-    }
+    return ReadPoints(r, at, count, true);
 }
 
 void DrawDib(Player& player, std::span<const std::uint8_t> dib, const Rect& dest, double sx, double sy,
@@ -62,8 +38,7 @@ void DrawDib(Player& player, std::span<const std::uint8_t> dib, const Rect& dest
     std::optional<std::vector<std::uint8_t>> bmp = BmpFromDib(dib);
     if (!layout || !bmp)
         return;
-    player.DrawBitmap(std::make_shared<const std::vector<std::uint8_t>>(std::move(*bmp)), layout->width,
-                      layout->height, dest, sx, sy, sw, sh, rop);
+    DrawBmp(player, std::move(*bmp), *layout, dest, sx, sy, sw, sh, rop);
 }
 
 void Play(Player& p, std::uint16_t function, RecordReader& r)
@@ -128,24 +103,13 @@ void Play(Player& p, std::uint16_t function, RecordReader& r)
     case 0x02FC: { // CreateBrushIndirect: style, colour, hatch
         GdiObject o;
         o.kind = GdiObject::Kind::Brush;
-        const std::uint16_t style = r.U16(0);
-        o.brush.color = ColorRef(r.U32(2));
-        o.brush.style = style == 1 ? BrushStyle::Null : style == 2 ? BrushStyle::Hatched : BrushStyle::Solid;
-        o.brush.hatch = static_cast<Hatch>(std::min<std::uint16_t>(r.U16(6), 5));
+        o.brush = BrushOf(r.U16(0), r.U32(2), r.U16(6));
         p.CreateObjectAtFreeSlot(std::move(o));
         break;
     }
     case 0x0142: { // DibCreatePatternBrush: style, colour usage, DIB
-        GdiObject o;
-        o.kind = GdiObject::Kind::Brush;
-        o.brush.color = Color{128, 128, 128};
-        if (r.Size() > 4) {
-            if (auto bmp = BmpFromDib(r.Bytes(4, r.Size() - 4))) {
-                o.brush.style = BrushStyle::Pattern;
-                o.brush.pattern = std::make_shared<const std::vector<std::uint8_t>>(std::move(*bmp));
-            }
-        }
-        p.CreateObjectAtFreeSlot(std::move(o));
+        p.CreateObjectAtFreeSlot(
+            PatternBrush(r.Size() > 4 ? BmpFromDib(r.Bytes(4, r.Size() - 4)) : std::nullopt));
         break;
     }
     case 0x02FB: { // CreateFontIndirect: height, width, escapement, orientation, weight,
