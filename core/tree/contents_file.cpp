@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <random>
 
@@ -64,7 +65,7 @@ namespace {
 // `problems`; `endRecordSeen` tells whether the end record was met.
 template <class Visit>
 Status ForEachContentsRecord(BinaryReader in, bool& endRecordSeen, std::vector<FileProblem>& problems,
-                             Visit&& visit)
+                             Visit&& visit, const std::atomic<bool>* stop = nullptr, bool* stopped = nullptr)
 {
     constexpr std::size_t kRecordsPerRead = 512;
     std::vector<char> chunk(kRecordsPerRead * ContentsRecord::kSize);
@@ -81,6 +82,11 @@ Status ForEachContentsRecord(BinaryReader in, bool& endRecordSeen, std::vector<F
                                                                         i * ContentsRecord::kSize);
             if (bytes[kTitleOffset] == '\0') {
                 endRecordSeen = true;
+                return Done{};
+            }
+            // Checked at every record: one relaxed load, and a stop ends the read at once.
+            if (stop && stop->load(std::memory_order_relaxed)) {
+                *stopped = true;
                 return Done{};
             }
             visit(ParseRecord(bytes), at + i * ContentsRecord::kSize);
@@ -300,13 +306,14 @@ Result<TreeLoadReport> PlaceRecords(ForEachRecord&& forEachRecord, const std::st
 } // namespace
 
 Result<TreeLoadReport> LoadTree(const std::filesystem::path& ficPath, ContentsTree& tree,
-                                const ItemArticleSink& enterArticle)
+                                const ItemArticleSink& enterArticle, const std::atomic<bool>* stop)
 {
     auto file = InputFile::Open(ficPath);
     if (!file)
         return file.error();
-    const auto forEachRecord = [&file](TreeLoadReport& report, const auto& visit) {
-        return ForEachContentsRecord(file->reader(), report.endRecordSeen, report.problems, visit);
+    const auto forEachRecord = [&file, stop](TreeLoadReport& report, const auto& visit) {
+        return ForEachContentsRecord(file->reader(), report.endRecordSeen, report.problems, visit, stop,
+                                     &report.stopped);
     };
     return PlaceRecords(forEachRecord, ficPath.string(), tree, enterArticle);
 }

@@ -14,6 +14,7 @@
 #include "core/store/help_set.h"
 #include "core/store/result.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -76,6 +77,7 @@ struct TreeLoadReport
 {
     std::size_t entries = 0;
     bool endRecordSeen = false;
+    bool stopped = false;              // the stop flag ended the read; the entries read are all placed
     std::vector<FileProblem> problems; // file damage, and link keys that name nothing
 };
 
@@ -92,10 +94,11 @@ constexpr std::size_t kMaxContentsDepth = 255;
 // books included (with 0), through `enterArticle`. One pass, one record at a time. A link
 // key that names no earlier record puts the entry at the top level; an entry that would lie
 // deeper than kMaxContentsDepth becomes the last child of its parent's parent, so at that
-// depth; both are reported.
+// depth; both are reported. A non-null `stop` is looked at before every record: once it is
+// set the read ends there, `stopped` is reported, and the entries already placed stay valid.
 using ItemArticleSink = std::function<void(ContentsTree::Item, std::int32_t article)>;
 Result<TreeLoadReport> LoadTree(const std::filesystem::path& ficPath, ContentsTree& tree,
-                                const ItemArticleSink& enterArticle);
+                                const ItemArticleSink& enterArticle, const std::atomic<bool>* stop = nullptr);
 // The same from records already read; `name` stands for the file in messages.
 TreeLoadReport LoadTree(ContentsFile contents, const std::string& name, ContentsTree& tree,
                         const ItemArticleSink& enterArticle);

@@ -10,7 +10,10 @@
 #include "ui/view/mirelda_view.h"
 #include "ui/view/popup_wnd.h"
 
+#include <QHBoxLayout>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -59,23 +62,38 @@ bool CMainFrame::CreateBars()
 
 void CMainFrame::LoadTree()
 {
-    // A tree that takes more than half a second to read shows a busy bar in the status bar
-    // until it is there; the window stays usable meanwhile.
-    auto* busy = new QProgressBar(statusBar());
+    // A tree that takes more than half a second to read shows a busy bar in the status bar,
+    // with a button (and Escape) that stops the read, until it is there; the window stays
+    // usable meanwhile.
+    auto* loading = new QWidget(statusBar());
+    auto* row = new QHBoxLayout(loading);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto* busy = new QProgressBar(loading);
     busy->setObjectName(QStringLiteral("treeLoadProgress"));
     busy->setRange(0, 0);
     busy->setMaximumWidth(120);
-    busy->hide();
-    statusBar()->addWidget(busy);
-    QTimer::singleShot(500, busy, [this, busy] {
+    auto* stop = new QPushButton(QStringLiteral("&Arrêter"), loading);
+    stop->setObjectName(QStringLiteral("treeLoadStop"));
+    stop->setFocusPolicy(Qt::NoFocus); // the focus stays where the user works
+    row->addWidget(busy);
+    row->addWidget(stop);
+    loading->hide();
+    statusBar()->addWidget(loading);
+    connect(stop, &QPushButton::clicked, this, [this] { treeBar_->StopLoadTree(); });
+    // Only while the button shows: otherwise Escape minimizes the window as usual.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), loading);
+    connect(escape, &QShortcut::activated, this, [this] { treeBar_->StopLoadTree(); });
+    QTimer::singleShot(500, loading, [this, loading] {
         if (!treeBar_->treeLoaded())
-            busy->show();
+            loading->show();
     });
-    treeBar_->StartLoadTree(files_.fic, [this, busy](const CTreeBar::LoadResult& loaded) {
-        statusBar()->removeWidget(busy);
-        busy->deleteLater();
+    treeBar_->StartLoadTree(files_.fic, [this, loading](const CTreeBar::LoadResult& loaded) {
+        statusBar()->removeWidget(loading);
+        loading->deleteLater();
         if (!loaded.ok())
             reportFileError(loaded.error());
+        else if (loaded->stopped)
+            statusBar()->showMessage(QStringLiteral("Sommaire lu en partie : chargement arrêté."));
         // Damage after the records read (a short last record, a key naming nothing) leaves a
         // usable tree; the entries read stay.
     });

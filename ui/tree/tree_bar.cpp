@@ -72,6 +72,7 @@ CTreeBar::CTreeBar(Host host, QWidget* parent)
 
 CTreeBar::~CTreeBar()
 {
+    stopLoad_ = true; // a bar closed while loading waits for no more than a record
     if (loader_.joinable())
         loader_.join();
 }
@@ -188,12 +189,15 @@ void CTreeBar::StartLoadTree(const std::filesystem::path& ficPath,
     if (loading_ || loader_.joinable())
         return; // the tree is loaded once
     loading_ = true;
+    stopLoad_ = false;
     loader_ = std::thread([this, ficPath, done = std::move(done)] {
         auto tree = std::make_shared<mirelda::FlatContentsTree>();
         auto report = std::make_shared<LoadResult>(mirelda::LoadTree(
-            ficPath, *tree, [&tree = *tree](mirelda::ContentsTree::Item item, std::int32_t article) {
+            ficPath, *tree,
+            [&tree = *tree](mirelda::ContentsTree::Item item, std::int32_t article) {
                 tree.SetArticle(item, article);
-            }));
+            },
+            &stopLoad_));
         tree->Finish();
         // Delivered on the bar's thread, and dropped if the bar is gone by then.
         QMetaObject::invokeMethod(

@@ -19,6 +19,7 @@
 #include <QModelIndex>
 #include <QVector>
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -60,6 +61,9 @@ class CTreeBar : public CDlgBar
     // `done` called on this thread when the file has been read. A SelectArticle asked for
     // meanwhile is carried out then.
     void StartLoadTree(const std::filesystem::path& ficPath, std::function<void(const LoadResult&)> done);
+    // Asks a running StartLoadTree to end soon: `done` still comes, with `stopped` reported
+    // and the entries read so far in the tree.
+    void StopLoadTree() { stopLoad_ = true; }
     bool treeLoaded() const { return !loading_; }
 
     // Shows the article of `item`; false for no item, a book, or an article not shown.
@@ -98,6 +102,7 @@ class CTreeBar : public CDlgBar
     CSplitterStrip* strip_ = nullptr;
     QVector<QIcon> images_;
     std::thread loader_;
+    std::atomic<bool> stopLoad_{false};
     bool loading_ = false;
     std::int32_t pendingSelect_ = 0;
     bool fitPending_ = false;

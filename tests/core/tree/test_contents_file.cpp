@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <random>
 
 namespace mirelda {
@@ -209,6 +210,50 @@ TEST(LoadTree, damagedEndsKeepEntriesReadSoFar)
     auto missing = LoadTree(dir / "NONE.FIC", tree, articles);
     ASSERT_FALSE(missing);
     EXPECT_EQ(missing.error().kind, FileErrorKind::CannotOpen);
+}
+
+TEST(LoadTree, stopFlagEndsTheReadWithTheEntriesSoFarPlaced)
+{
+    // Books nesting a few levels with pages and siblings, past one read chunk.
+    std::vector<ContentsRecord> records;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string key = "k" + std::to_string(i);
+        if (i % 7 == 0)
+            records.push_back(Rec(key, "Book " + key, "0"));
+        else
+            records.push_back(Rec(key, "Entry " + key, "k" + std::to_string(i - 1), i % 3 == 0 ? 0 : i,
+                                  i % 2 == 0 ? 2 : 0));
+    }
+    TempDir dir;
+    ASSERT_TRUE(WriteContentsFile(dir / "S.FIC", records));
+
+    constexpr std::size_t kStopAfter = 700;
+    std::atomic<bool> stop{false};
+    MemoryContentsTree tree;
+    std::unordered_map<Item, std::int32_t> articles;
+    auto report = LoadTree(
+        dir / "S.FIC", tree,
+        [&](Item item, std::int32_t article) {
+            articles[item] = article;
+            if (articles.size() == kStopAfter)
+                stop = true;
+        },
+        &stop);
+    ASSERT_TRUE(report);
+    EXPECT_TRUE(report->stopped);
+    EXPECT_FALSE(report->endRecordSeen);
+    EXPECT_TRUE(report->problems.empty()); // a stop is no damage
+    EXPECT_EQ(report->entries, kStopAfter);
+    records.resize(kStopAfter);
+    EXPECT_EQ(Dump(tree, articles), LoadRecords(records).lines);
+
+    stop = false; // an unset flag reads everything
+    MemoryContentsTree whole;
+    auto full = LoadTree(
+        dir / "S.FIC", whole, [](Item, std::int32_t) {}, &stop);
+    ASSERT_TRUE(full);
+    EXPECT_FALSE(full->stopped);
+    EXPECT_EQ(full->entries, 2000u);
 }
 
 TEST(LoadTree, appendsWithoutClearingAndKeysDoNotCarryOver)

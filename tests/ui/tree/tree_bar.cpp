@@ -16,6 +16,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 using mirelda::ContentsRecord;
 
@@ -280,6 +281,52 @@ class TreeBarTest : public QObject
         tree->expandAll();
         tree->viewport()->grab();
         f.reset(); // and closed
+    }
+
+    void stopLoadTree_keepsTheEntriesReadSoFar_andTheBarWorks()
+    {
+        // Many top-level books, each with one page: a stop leaves some prefix of them.
+        constexpr int kBooks = 200000;
+        std::vector<ContentsRecord> records;
+        records.reserve(2 * kBooks);
+        for (int i = 0; i < kBooks; ++i) {
+            const std::string key = "b" + std::to_string(i);
+            records.push_back({key, "Livre " + std::to_string(i), "0", 0, 0, 0});
+            records.push_back({"p" + std::to_string(i), "Page " + std::to_string(i), key, i + 1, 0, 0});
+        }
+        const std::filesystem::path fic =
+            std::filesystem::path(dir_.filePath(QStringLiteral("BIG.FIC")).toStdString());
+        QVERIFY(mirelda::WriteContentsFile(fic, records).ok());
+
+        Frame f;
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+        std::optional<CTreeBar::LoadResult> result;
+        f.bar->StartLoadTree(fic, [&](const CTreeBar::LoadResult& r) { result = r; });
+        f.bar->StopLoadTree();
+        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 60000);
+        QVERIFY(result->ok());
+        QVERIFY((*result)->stopped);
+        const std::size_t entries = (*result)->entries;
+        QVERIFY(entries < records.size());
+
+        // Every entry read is in its place: books in order, each with its page once read.
+        QAbstractItemModel* model = f.bar->tree()->model();
+        const int books = model->rowCount();
+        QCOMPARE(std::size_t(books), (entries + 1) / 2);
+        for (int i = 0; i < books; ++i)
+            QCOMPARE(Text(Top(f.bar->tree(), i)), QStringLiteral("Livre %1").arg(i));
+        if (books > 0) {
+            const QModelIndex lastBook = Top(f.bar->tree(), books - 1);
+            QCOMPARE(model->rowCount(lastBook), entries % 2 == 0 ? 1 : 0);
+            QCOMPARE(model->rowCount(Top(f.bar->tree(), 0)), entries >= 2 ? 1 : 0);
+        }
+        if (entries >= 2) { // the bar opens what it holds
+            const QModelIndex page = model->index(0, 0, Top(f.bar->tree(), 0));
+            QVERIFY(f.bar->OpenItem(page));
+            QCOMPARE(f.shown, QList<std::int32_t>{1});
+        }
+        f.bar->tree()->viewport()->grab();
     }
 
     void applyWidth_isTheFractionOfTheFrameWidth_atLeastTen()
