@@ -70,8 +70,8 @@ public:
 
     int exitCode() const { return exitCode_; }
 
-    // Close sequence step 3: writes the bookmark file. Also run at every change of the
-    // bookmarks, so that a run that is killed loses none.
+    // Writes the bookmark file, at close and at every change of the bookmarks, so that a
+    // run that is killed loses none.
     void SaveBookmarks();
     // Command 32789: names a bookmark on the current article.
     void DefineBookmark();
