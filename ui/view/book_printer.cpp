@@ -40,8 +40,9 @@ mirelda::Result<BookPrintout> PrintBook(QPrinter& printer, const mirelda::Articl
     BookPrintout out;
     QPainter painter;
     // The same page as QTextDocument::print gives one article: the paper less 2 cm all round.
+    // The margin is given at 96 per inch: the layout scales frame margins to its device itself.
     const QSizeF page = printer.pageRect(QPrinter::DevicePixel).size();
-    const qreal margin = 2 / 2.54 * printer.logicalDpiY();
+    const qreal margin = 2 / 2.54 * 96;
     for (const std::int32_t number : articles) {
         const mirelda::ArticleEntry* entry = index.FindArticle(number);
         if (!entry)
