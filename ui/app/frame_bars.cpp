@@ -24,6 +24,9 @@ bool CMainFrame::CreateBars()
     host.showArticle = [this](std::int32_t article) { return view_->ShowArticle(article, 0); };
     host.showMessage = [this](const QString& text) { app_.ShowMessage(text, QMessageBox::NoIcon); };
     host.minimizeMainWindow = [this] { minimizeMainWindow(); };
+    host.printBook = [this](const std::vector<std::int32_t>& articles, bool preview) {
+        preview ? view_->FilePrintBookPreview(articles) : view_->FilePrintBook(articles);
+    };
     treeBar_ = new CTreeBar(std::move(host), this);
     if (!treeBar_->Create(this))
         return false;

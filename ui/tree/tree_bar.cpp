@@ -1,12 +1,15 @@
 #include "ui/tree/tree_bar.h"
 
 #include "core/store/cp1252.h"
+#include "core/tree/book_pages.h"
 #include "core/view/bar_geometry.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -228,6 +231,31 @@ std::int32_t CTreeBar::ArticleOf(const QModelIndex& item) const
 
 // --- opening and selecting ----------------------------------------------------------------
 
+std::vector<std::int32_t> CTreeBar::BookArticlesOf(const QModelIndex& item) const
+{
+    if (!model_ || !item.isValid())
+        return {};
+    return mirelda::BookArticles(model_->tree(), CContentsTreeModel::ItemOf(item));
+}
+
+void CTreeBar::ShowBookMenu(const QModelIndex& item, QPoint viewportPos)
+{
+    // Only a book has something to print as a whole: a page gets no menu.
+    if (!host_.printBook || !item.isValid() || ArticleOf(item) != 0)
+        return;
+    const QPersistentModelIndex book(item);
+    QMenu menu(tree_);
+    QAction* print = menu.addAction(QStringLiteral("&Imprimer le livre..."));
+    QAction* preview = menu.addAction(QStringLiteral("Aperçu du livre"));
+    QAction* chosen = menu.exec(tree_->viewport()->mapToGlobal(viewportPos));
+    if (chosen != print && chosen != preview)
+        return;
+    // The tree may have changed while the menu was open: walk it now.
+    const std::vector<std::int32_t> articles = BookArticlesOf(book);
+    if (!articles.empty())
+        host_.printBook(articles, chosen == preview);
+}
+
 bool CTreeBar::OpenItem(const QModelIndex& item)
 {
     if (!item.isValid())
@@ -304,6 +332,18 @@ bool CTreeBar::TreeKeyPressed(int key)
 
 bool CTreeBar::eventFilter(QObject* watched, QEvent* event)
 {
+    if (tree_ && (watched == tree_ || watched == tree_->viewport()) && event->type() == QEvent::ContextMenu) {
+        // A right click acts on the row under the mouse, the menu key on the current row.
+        auto* menu = static_cast<QContextMenuEvent*>(event);
+        QPoint at = tree_->viewport()->mapFrom(static_cast<QWidget*>(watched), menu->pos());
+        QModelIndex item = tree_->indexAt(at);
+        if (menu->reason() == QContextMenuEvent::Keyboard) {
+            item = tree_->currentIndex();
+            at = tree_->visualRect(item).center();
+        }
+        ShowBookMenu(item, at);
+        return true;
+    }
     if (watched == tree_ && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier)

@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <functional>
 #include <thread>
+#include <vector>
 
 class QTreeView;
 
@@ -39,6 +40,9 @@ class CTreeBar : public CDlgBar
         std::function<void(const QString& text)> showMessage;
         // Escape in the tree.
         std::function<void()> minimizeMainWindow;
+        // "&Imprimer le livre..." (preview false) or "Aperçu du livre" on a book: its pages'
+        // articles in tree order. Without it the tree has no context menu.
+        std::function<void(const std::vector<std::int32_t>& articles, bool preview)> printBook;
     };
 
     static constexpr int kBarId = 102;
@@ -81,6 +85,8 @@ class CTreeBar : public CDlgBar
     // The article an item opens (0 for a book or no item): the item-to-article table.
     std::int32_t ArticleOf(const QModelIndex& item) const;
     static int ImageIndexOf(const QModelIndex& item);
+    // The articles of a book's pages, in tree order; empty for a page or no item.
+    std::vector<std::int32_t> BookArticlesOf(const QModelIndex& item) const;
 
     // SplitterStripHost
     void ApplyStripValue() override { ApplyWidth(); }
@@ -95,6 +101,7 @@ class CTreeBar : public CDlgBar
     bool TreeKeyPressed(int key);
     void TreeLoaded();
     void FitColumnSoon();
+    void ShowBookMenu(const QModelIndex& item, QPoint viewportPos);
 
     Host host_;
     QTreeView* tree_ = nullptr;

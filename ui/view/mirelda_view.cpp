@@ -5,6 +5,7 @@
 #include "core/store/cp1252.h"
 #include "core/view/text_zoom.h"
 #include "ui/richtext/text_document_builder.h"
+#include "ui/view/book_printer.h"
 #include "ui/view/text_size.h"
 #include "ui/view/view_host.h"
 
@@ -763,5 +764,27 @@ void CMireldaView::FilePrintPreview()
     QPrintPreviewDialog preview(this);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* printer) { printArticle(printer); });
+    preview.exec();
+}
+
+void CMireldaView::FilePrintBook(const std::vector<std::int32_t>& articles)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    auto printed = PrintBook(printer, host_.articleIndex(), host_.dataFile(), articles, font());
+    if (!printed.ok())
+        host_.reportFileError(printed.error());
+}
+
+void CMireldaView::FilePrintBookPreview(const std::vector<std::int32_t>& articles)
+{
+    QPrintPreviewDialog preview(this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this, &articles](QPrinter* printer) {
+        auto printed = PrintBook(*printer, host_.articleIndex(), host_.dataFile(), articles, font());
+        if (!printed.ok())
+            host_.reportFileError(printed.error());
+    });
     preview.exec();
 }

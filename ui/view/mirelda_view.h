@@ -99,6 +99,10 @@ public slots:
     void FilePrint();         // 57607: print dialog, then print
     void FilePrintDirect();   // 57608: default printer, no dialog
     void FilePrintPreview();  // 57609
+    // A whole book: its pages' articles, each on a new page under its title (pop-ups left
+    // out), through the print dialog or the preview.
+    void FilePrintBook(const std::vector<std::int32_t>& articles);
+    void FilePrintBookPreview(const std::vector<std::int32_t>& articles);
 
 protected:
     bool event(QEvent* e) override;

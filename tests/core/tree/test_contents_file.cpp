@@ -1,4 +1,5 @@
 #include "core/store/binary_file.h"
+#include "core/tree/book_pages.h"
 #include "core/tree/contents_file.h"
 #include "core/tree/flat_contents_tree.h"
 #include "tests/support/temp_dir.h"
@@ -345,6 +346,43 @@ TEST(FlatContentsTree, holdsWhatTheLoaderBuilds)
     }
     EXPECT_EQ(flat.FindArticle(0), 1u);
     EXPECT_EQ(flat.ChildAt(ContentsTree::kNone, memory.topLevel().size()), ContentsTree::kNone);
+}
+
+TEST(BookArticles, pagesInTreeOrderBooksAndSkippedLeftOut)
+{
+    FlatContentsTree tree;
+    const auto page = [&](Item parent, std::int32_t article) {
+        const Item item = tree.InsertLast(parent, "p", 0);
+        tree.SetArticle(item, article);
+        return item;
+    };
+    const Item book = tree.InsertLast(ContentsTree::kNone, "A", 0);
+    page(book, 1);
+    const Item inner = tree.InsertLast(book, "B", 0);
+    page(inner, 2);
+    tree.InsertLast(inner, "empty book", 0);
+    const Item deeper = tree.InsertLast(inner, "C", 0);
+    const Item three = page(deeper, 3);
+    page(three, 5); // under a page
+    page(inner, 4);
+    page(book, 1); // the same article from a second entry
+    const Item other = tree.InsertLast(ContentsTree::kNone, "D", 0);
+    const Item lone = page(other, 9);
+    // A chain of books far deeper than any call stack would allow.
+    Item chain = other;
+    for (int i = 0; i < 200000; ++i)
+        chain = tree.InsertLast(chain, "d", 0);
+    page(chain, 8);
+    tree.Finish();
+
+    const auto skipTwo = [](std::int32_t article) { return article == 2; };
+    EXPECT_EQ(BookArticles(tree, book, skipTwo), (std::vector<std::int32_t>{1, 3, 5, 4, 1}));
+    EXPECT_EQ(BookArticles(tree, inner), (std::vector<std::int32_t>{2, 3, 5, 4}));
+    EXPECT_EQ(BookArticles(tree, other), (std::vector<std::int32_t>{9, 8}));
+    EXPECT_TRUE(BookArticles(tree, lone).empty());
+    EXPECT_TRUE(BookArticles(tree, three).empty()); // a page, even one with entries under it
+    EXPECT_TRUE(BookArticles(tree, ContentsTree::kNone).empty());
+    EXPECT_TRUE(BookArticles(tree, 999999).empty());
 }
 
 } // namespace

@@ -6,12 +6,16 @@
 #include "ui/tree/tree_bar.h"
 #include "core/tree/contents_file.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QImage>
 #include <QMainWindow>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTreeView>
 #include <QtTest>
 
@@ -31,6 +35,8 @@ struct Frame
     QList<std::int32_t> shown;
     QStringList messages;
     int minimized = 0;
+    std::vector<std::vector<std::int32_t>> printed;
+    QList<bool> previews;
 
     Frame()
     {
@@ -43,6 +49,10 @@ struct Frame
         };
         host.showMessage = [this](const QString& t) { messages << t; };
         host.minimizeMainWindow = [this] { ++minimized; };
+        host.printBook = [this](const std::vector<std::int32_t>& articles, bool preview) {
+            printed.push_back(articles);
+            previews << preview;
+        };
         bar = std::make_unique<CTreeBar>(host, &window);
         if (bar->Create(&window))
             window.addDockWidget(Qt::LeftDockWidgetArea, bar.get());
@@ -96,6 +106,43 @@ class TreeBarTest : public QObject
             {"P4", "Page profonde", "B5", 4, 0, 0},
         };
         QVERIFY(mirelda::WriteContentsFile(fic_, records).ok());
+    }
+
+    void bookMenu_printsTheBooksPagesInOrder_pageHasNone()
+    {
+        Frame f;
+        QVERIFY(f.bar->LoadTree(fic_).ok());
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+        QTreeView* tree = f.bar->tree();
+        // The menu key on the current row; the entry `pick` is chosen in the menu.
+        const auto menuOn = [&](const QString& text, int pick) {
+            tree->setCurrentIndex(Find(tree, text));
+            QStringList seen;
+            QTimer::singleShot(50, tree, [&] {
+                if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                    for (QAction* action : menu->actions())
+                        seen << action->text();
+                    menu->setActiveAction(menu->actions().at(pick));
+                    QTest::keyClick(menu, Qt::Key_Return);
+                }
+            });
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+            QApplication::sendEvent(tree, &event);
+            QTest::qWait(100);
+            return seen;
+        };
+        const QStringList entries{QStringLiteral("&Imprimer le livre..."), QStringLiteral("Aperçu du livre")};
+        QCOMPARE(menuOn(QStringLiteral("Livre 2"), 1), entries);
+        // Depth first through books and under pages: Livre 5's page, then Généralités and the
+        // page of the book under it.
+        QCOMPARE(f.printed, (std::vector<std::vector<std::int32_t>>{{4, 7, 8}}));
+        QCOMPARE(f.previews, QList<bool>{true});
+        QCOMPARE(menuOn(QStringLiteral("Livre 5"), 0), entries);
+        QCOMPARE(f.printed.back(), (std::vector<std::int32_t>{4}));
+        QCOMPARE(f.previews.back(), false);
+        QVERIFY(menuOn(QStringLiteral("Généralités"), 0).isEmpty());
+        QCOMPARE(f.printed.size(), std::size_t(2));
     }
 
     void loadTree_imagesByDepthAndLinkKinds()

@@ -6,6 +6,7 @@
 #include "ui/view/mirelda_view.h"
 #include "core/store/help_set.h"
 #include "core/view/text_zoom.h"
+#include "ui/view/book_printer.h"
 #include "ui/view/popup_wnd.h"
 #include "ui/view/text_size.h"
 #include "ui/view/view_host.h"
@@ -178,6 +179,7 @@ private slots:
     void table_linksFindCopyAndScrollInModelNumbering();
     void print_writesTheArticle();
     void print_indentsAtPrinterResolutionAndSelection();
+    void printBook_articlesInOrderOnNewPagesWithoutPopups();
 
 private:
     QPoint centerOf(std::int32_t position) const { return view->characterRect(position).center(); }
@@ -633,6 +635,32 @@ void MireldaViewTest::print_writesTheArticle()
     // The long article runs over several pages.
     const auto pages = bytes.count("/Type /Page") - bytes.count("/Type /Pages");
     QVERIFY2(pages >= 2, qPrintable(QString::number(pages)));
+}
+
+void MireldaViewTest::printBook_articlesInOrderOnNewPagesWithoutPopups()
+{
+    const auto pdfPages = [](const QString& path) {
+        QFile file(path);
+        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return bytes.count("/Type /Page") - bytes.count("/Type /Pages");
+    };
+    const auto print = [&](const QString& name, const std::vector<std::int32_t>& articles) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(name));
+        auto printed = PrintBook(printer, host.index, host.pgd, articles, view->font());
+        return printed.ok() ? printed.value() : BookPrintout{};
+    };
+    // Two short articles and a pop-up: one page each, the pop-up left out, in the book's order.
+    const BookPrintout shortBook = print(QStringLiteral("short.pdf"), {6, 3, 1});
+    QCOMPARE(shortBook.articles, (std::vector<std::int32_t>{6, 1}));
+    QCOMPARE(shortBook.pages, 2);
+    QCOMPARE(pdfPages(dir.filePath(QStringLiteral("short.pdf"))), 2);
+    // The long article takes pages of its own; the next one still starts a new page.
+    const BookPrintout longBook = print(QStringLiteral("long.pdf"), {1, 2, 7, 4711});
+    QCOMPARE(longBook.articles, (std::vector<std::int32_t>{1, 2, 7}));
+    QVERIFY2(longBook.pages >= 4, qPrintable(QString::number(longBook.pages)));
+    QCOMPARE(pdfPages(dir.filePath(QStringLiteral("long.pdf"))), longBook.pages);
 }
 
 void MireldaViewTest::print_indentsAtPrinterResolutionAndSelection()
