@@ -2,7 +2,6 @@
 
 #include "core/store/binary_file.h"
 
-
 namespace mirelda {
 
 std::size_t BookmarkList::Add(Bookmark bookmark)
@@ -45,7 +44,8 @@ LoadedBookmarks ParseBookmarks(std::string_view bytes, const std::string& path)
     for (std::int32_t i = 0; i < count; ++i) {
         if (bytes.size() - pos < 8) {
             damage(FileErrorKind::Truncated, pos,
-                   "the file ends after " + std::to_string(i) + " of " + std::to_string(count) + " bookmarks");
+                   "the file ends after " + std::to_string(i) + " of " + std::to_string(count) +
+                       " bookmarks");
             return loaded;
         }
         const std::int32_t article = LoadI32(bytes.data() + pos);
@@ -55,7 +55,8 @@ LoadedBookmarks ParseBookmarks(std::string_view bytes, const std::string& path)
                    "name length " + std::to_string(length) + " runs past the end of the file");
             return loaded;
         }
-        loaded.bookmarks.push_back({std::string(bytes.substr(pos + 8, static_cast<std::size_t>(length))), article});
+        loaded.bookmarks.push_back(
+            {std::string(bytes.substr(pos + 8, static_cast<std::size_t>(length))), article});
         pos += 8 + static_cast<std::size_t>(length);
     }
     return loaded;
@@ -99,4 +100,4 @@ Status SaveBookmarks(const std::filesystem::path& path, const std::vector<Bookma
     return WriteFileAtomically(path, SerializeBookmarks(bookmarks), hook);
 }
 
-}  // namespace mirelda
+} // namespace mirelda

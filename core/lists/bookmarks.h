@@ -23,16 +23,18 @@
 
 namespace mirelda {
 
-struct Bookmark {
-    std::string name;  // Windows-1252, any length, may be empty
+struct Bookmark
+{
+    std::string name; // Windows-1252, any length, may be empty
     std::int32_t article = 0;
     friend bool operator==(const Bookmark&, const Bookmark&) = default;
 };
 
 // The bookmarks as the bookmark window lists them: always in the list order of their names.
 // Equal names and equal articles may repeat.
-class BookmarkList {
-public:
+class BookmarkList
+{
+  public:
     explicit BookmarkList(ListOrder order = ListOrder()) : order_(std::move(order)) {}
 
     // Adds at the sorted place (after the equal names already there); returns that place.
@@ -48,13 +50,14 @@ public:
     const Bookmark& at(std::size_t i) const { return items_.at(i); }
     const std::vector<Bookmark>& items() const { return items_; }
 
-private:
+  private:
     ListOrder order_;
     std::vector<Bookmark> items_;
 };
 
-struct LoadedBookmarks {
-    std::vector<Bookmark> bookmarks;  // in file order
+struct LoadedBookmarks
+{
+    std::vector<Bookmark> bookmarks; // in file order
     // Set when the file is damaged (shorter than its count announces, a hostile count or
     // length); the records before the damage are in `bookmarks`.
     std::optional<FileError> damage;
@@ -74,4 +77,4 @@ Result<LoadedBookmarks> LoadBookmarks(const std::filesystem::path& path);
 Status SaveBookmarks(const std::filesystem::path& path, const std::vector<Bookmark>& bookmarks,
                      const WriteStepHook& hook = {});
 
-}  // namespace mirelda
+} // namespace mirelda

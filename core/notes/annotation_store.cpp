@@ -38,7 +38,7 @@ std::string ChangeBytes(std::int32_t article, std::string_view text)
     return bytes;
 }
 
-}  // namespace
+} // namespace
 
 std::string ToFileLineEnds(std::string_view editText)
 {
@@ -146,9 +146,10 @@ std::optional<FileError> AnnotationStore::LoadSavedIndex(std::optional<FileError
         auto length = reader.ReadU32();
         if (!length || *length > reader.remaining())
             return reader.Error(FileErrorKind::Truncated, lengthAt,
-                                "the text of article " + std::to_string(*article) + " runs past the end of the file");
+                                "the text of article " + std::to_string(*article) +
+                                    " runs past the end of the file");
         reader.Seek(reader.position() + *length);
-        savedIndex_[*article] = lengthAt;  // an article found twice keeps the later record
+        savedIndex_[*article] = lengthAt; // an article found twice keeps the later record
     }
     return std::nullopt;
 }
@@ -172,7 +173,8 @@ std::size_t AnnotationStore::RecoverScratch(std::optional<FileError>& damage)
             auto tagLength = reader.ReadU32();
             if (!tagLength || *tagLength != kTagLength || !reader.ReadExact(tag, sizeof tag) ||
                 std::memcmp(tag, kTagMagic, sizeof kTagMagic) != 0) {
-                damage = reader.Error(FileErrorKind::Malformed, pairStart, "not a change written by this program");
+                damage =
+                    reader.Error(FileErrorKind::Malformed, pairStart, "not a change written by this program");
                 break;
             }
             const std::uint64_t textAt = reader.position();
@@ -208,7 +210,7 @@ std::size_t AnnotationStore::RecoverScratch(std::optional<FileError>& damage)
             scratchTable_.insert(offsets.begin(), offsets.end());
         } else {
             RemoveQuietly(scratchPath_);
-            unwritten_ = std::move(texts);  // only memory holds them now; saved at close
+            unwritten_ = std::move(texts); // only memory holds them now; saved at close
         }
         return recovered.size();
     }
@@ -259,7 +261,9 @@ Result<std::uint64_t> AnnotationStore::AppendText(std::int32_t article, std::str
     int fd = ::open(scratchPath_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     if (fd < 0)
         return CannotWriteScratch(scratchPath_, errno);
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::fstat(fd, &st) != 0) {
         int error = errno;
         ::close(fd);
@@ -320,12 +324,13 @@ Status AnnotationStore::SaveAnnotations(const WriteStepHook& hook)
         return *savedKept_;
     }
     enum class From { Saved, Scratch, Memory };
-    struct Source {
+    struct Source
+    {
         From from;
         std::uint64_t offset = 0;
         std::uint32_t length = 0;
     };
-    std::map<std::int32_t, Source> all;  // written in article order
+    std::map<std::int32_t, Source> all; // written in article order
     for (const auto& [article, offset] : savedIndex_)
         all[article] = {From::Saved, offset};
     for (const auto& [article, offset] : scratchTable_)
@@ -359,7 +364,8 @@ Status AnnotationStore::SaveAnnotations(const WriteStepHook& hook)
             if (!length)
                 return length.error();
             if (*length > r->remaining())
-                return r->Error(FileErrorKind::Truncated, source.offset, "an annotation runs past the end of the file");
+                return r->Error(FileErrorKind::Truncated, source.offset,
+                                "an annotation runs past the end of the file");
             source.length = *length;
         }
         if (source.length > 0)
@@ -415,4 +421,4 @@ Status AnnotationStore::SaveAnnotations(const WriteStepHook& hook)
     return Done{};
 }
 
-}  // namespace mirelda
+} // namespace mirelda

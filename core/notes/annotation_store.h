@@ -35,11 +35,13 @@ namespace mirelda {
 std::string ToFileLineEnds(std::string_view editText);
 std::string ToEditLineEnds(std::string_view fileText);
 
-class AnnotationStore {
-public:
+class AnnotationStore
+{
+  public:
     AnnotationStore(std::filesystem::path savedPath, std::filesystem::path scratchPath);
 
-    struct LoadReport {
+    struct LoadReport
+    {
         // .NOT is damaged (ends early, a length runs past its end): the records before the
         // damage are kept.
         std::optional<FileError> savedDamage;
@@ -87,7 +89,7 @@ public:
     // Articles with a saved or changed annotation (a deleted one included until close).
     std::vector<std::int32_t> Articles() const;
 
-private:
+  private:
     // Appends a change to .NO$ and returns the offset of its text entry.
     Result<std::uint64_t> AppendText(std::int32_t article, std::string_view text);
     std::optional<FileError> LoadSavedIndex(std::optional<FileError>& unreadable);
@@ -104,4 +106,4 @@ private:
     std::optional<FileError> savedKept_;
 };
 
-}  // namespace mirelda
+} // namespace mirelda

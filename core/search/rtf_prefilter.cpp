@@ -19,7 +19,8 @@ namespace {
 // The case folding of the text find: each unit's simple upper-case mapping.
 char16_t Fold(char16_t unit, bool matchCase)
 {
-    if (matchCase) return unit;
+    if (matchCase)
+        return unit;
     const UChar32 upper = u_toupper(unit);
     return upper <= 0xFFFF ? static_cast<char16_t>(upper) : unit;
 }
@@ -37,7 +38,8 @@ const std::array<bool, 128>& ReachedFromNonAscii()
         t->fill(false);
         for (UChar32 c = 0x80; c < 0x10000; ++c) {
             const char16_t f = Fold(static_cast<char16_t>(c), false);
-            if (f < 0x80) (*t)[f] = true;
+            if (f < 0x80)
+                (*t)[f] = true;
         }
         return t;
     }();
@@ -45,15 +47,24 @@ const std::array<bool, 128>& ReachedFromNonAscii()
 }
 
 // The bytes the reader turns into units one for one in a run of plain text.
-bool IsPlainTextByte(unsigned char b) { return b >= 0x20 && b < 0x7F && b != '\\' && b != '{' && b != '}'; }
+bool IsPlainTextByte(unsigned char b)
+{
+    return b >= 0x20 && b < 0x7F && b != '\\' && b != '{' && b != '}';
+}
 
-bool IsLetter(unsigned char b) { return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z'); }
+bool IsLetter(unsigned char b)
+{
+    return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z');
+}
 
 int Hex(unsigned char c)
 {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
@@ -70,7 +81,8 @@ bool Parameter(const unsigned char* p, const unsigned char* end, std::int32_t& v
     std::int64_t v = 0;
     bool has = false;
     while (p < end && *p >= '0' && *p <= '9') {
-        if (v < kLimit) v = v * 10 + (*p - '0');
+        if (v < kLimit)
+            v = v * 10 + (*p - '0');
         ++p;
         has = true;
     }
@@ -87,35 +99,44 @@ bool WordAt(const unsigned char* p, const unsigned char* end, std::string_view w
     if (static_cast<std::size_t>(end - w) < word.size() || std::memcmp(w, word.data(), word.size()) != 0)
         return false;
     w += word.size();
-    if (w < end && IsLetter(*w)) return false;
+    if (w < end && IsLetter(*w))
+        return false;
     return Parameter(w, end, value);
 }
 
 bool IsRtf(std::string_view rtf)
 {
     std::size_t i = 0;
-    while (i < rtf.size() && (rtf[i] == ' ' || rtf[i] == '\t' || rtf[i] == '\r' || rtf[i] == '\n')) ++i;
-    return rtf.substr(i, 5) == "{\\rtf" || rtf.substr(i, 6) == "{\\urtf";  // as the reader decides
+    while (i < rtf.size() && (rtf[i] == ' ' || rtf[i] == '\t' || rtf[i] == '\r' || rtf[i] == '\n'))
+        ++i;
+    return rtf.substr(i, 5) == "{\\rtf" || rtf.substr(i, 6) == "{\\urtf"; // as the reader decides
 }
 
-}  // namespace
+} // namespace
 
 RtfPrefilter::RtfPrefilter(std::u16string_view what, bool matchCase) : matchCase_(matchCase)
 {
-    if (what.empty()) return;
+    if (what.empty())
+        return;
     what_.reserve(what.size());
-    for (char16_t c : what) what_.push_back(Fold(c, matchCase));
+    for (char16_t c : what)
+        what_.push_back(Fold(c, matchCase));
     const char16_t first = what_[0];
-    if (!IsAsciiAlnum(first)) return;
-    if (!matchCase && ReachedFromNonAscii()[first]) return;
+    if (!IsAsciiAlnum(first))
+        return;
+    if (!matchCase && ReachedFromNonAscii()[first])
+        return;
     std::size_t n = 0;
     for (int b = 0; b < 0x80; ++b) {
         firstByte_[b] = Fold(static_cast<char16_t>(b), matchCase) == first;
-        if (!firstByte_[b]) continue;
-        if (n == variants_.size()) return;  // cannot happen with ASCII case pairs; stay inactive
+        if (!firstByte_[b])
+            continue;
+        if (n == variants_.size())
+            return; // cannot happen with ASCII case pairs; stay inactive
         variants_[n++] = static_cast<unsigned char>(b);
     }
-    if (n == 1) variants_[1] = variants_[0];
+    if (n == 1)
+        variants_[1] = variants_[0];
     startByte_ = firstByte_;
     startByte_['\\'] = true;
     active_ = true;
@@ -126,10 +147,13 @@ RtfPrefilter::RtfPrefilter(std::u16string_view what, bool matchCase) : matchCase
 bool RtfPrefilter::LiteralAt(const unsigned char* p, const unsigned char* end) const
 {
     for (std::size_t j = 1; j < what_.size(); ++j) {
-        if (p + j >= end) return true;
+        if (p + j >= end)
+            return true;
         const unsigned char b = p[j];
-        if (!IsPlainTextByte(b)) return true;
-        if (Fold(b, matchCase_) != what_[j]) return false;
+        if (!IsPlainTextByte(b))
+            return true;
+        if (Fold(b, matchCase_) != what_[j])
+            return false;
     }
     return true;
 }
@@ -137,32 +161,38 @@ bool RtfPrefilter::LiteralAt(const unsigned char* p, const unsigned char* end) c
 // A backslash at p: an escape that can give the first unit, or a code page we do not judge.
 bool RtfPrefilter::EscapeAt(const unsigned char* p, const unsigned char* end) const
 {
-    if (p + 1 >= end) return false;
+    if (p + 1 >= end)
+        return false;
     std::int32_t value = 0;
     switch (p[1]) {
-        case '\'': {
-            if (p + 2 >= end || Hex(p[2]) < 0) return false;
-            int byte = Hex(p[2]);
-            if (p + 3 < end && Hex(p[3]) >= 0) byte = byte * 16 + Hex(p[3]);
-            return firstByte_[static_cast<unsigned char>(byte)];
-        }
-        case 'u': {
-            if (!WordAt(p, end, "u", value)) return false;
-            char16_t unit = u'\uFFFD';
-            if (value >= -32768 && value < 0) unit = static_cast<char16_t>(value + 65536);
-            else if (value >= 0 && value <= 0xFFFF) unit = static_cast<char16_t>(value);
-            return Fold(unit, matchCase_) == what_[0];
-        }
-        case 'a':
-            return WordAt(p, end, "ansicpg", value) && rtf::IsMultiByteCodePage(rtf::SupportedCodePage(value));
-        case 'c':
-            return WordAt(p, end, "cpg", value) && value > 0 &&
-                   rtf::IsMultiByteCodePage(rtf::SupportedCodePage(value));
-        case 'f':
-            return WordAt(p, end, "fcharset", value) &&
-                   rtf::IsMultiByteCodePage(rtf::CodePageOfCharset(std::clamp(value, 0, 255)));
-        default:
+    case '\'': {
+        if (p + 2 >= end || Hex(p[2]) < 0)
             return false;
+        int byte = Hex(p[2]);
+        if (p + 3 < end && Hex(p[3]) >= 0)
+            byte = byte * 16 + Hex(p[3]);
+        return firstByte_[static_cast<unsigned char>(byte)];
+    }
+    case 'u': {
+        if (!WordAt(p, end, "u", value))
+            return false;
+        char16_t unit = u'\uFFFD';
+        if (value >= -32768 && value < 0)
+            unit = static_cast<char16_t>(value + 65536);
+        else if (value >= 0 && value <= 0xFFFF)
+            unit = static_cast<char16_t>(value);
+        return Fold(unit, matchCase_) == what_[0];
+    }
+    case 'a':
+        return WordAt(p, end, "ansicpg", value) && rtf::IsMultiByteCodePage(rtf::SupportedCodePage(value));
+    case 'c':
+        return WordAt(p, end, "cpg", value) && value > 0 &&
+               rtf::IsMultiByteCodePage(rtf::SupportedCodePage(value));
+    case 'f':
+        return WordAt(p, end, "fcharset", value) &&
+               rtf::IsMultiByteCodePage(rtf::CodePageOfCharset(std::clamp(value, 0, 255)));
+    default:
+        return false;
     }
 }
 
@@ -178,7 +208,7 @@ inline unsigned Candidates(const unsigned char* p, __m128i first0, __m128i first
     const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
     const __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2));
     auto eq = [](__m128i v, char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
-    auto within = [](__m128i v, char lo, char hi) {  // lo <= v <= hi, unsigned
+    auto within = [](__m128i v, char lo, char hi) { // lo <= v <= hi, unsigned
         return _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(lo)), v),
                              _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(hi)), v));
     };
@@ -186,35 +216,40 @@ inline unsigned Candidates(const unsigned char* p, __m128i first0, __m128i first
     const __m128i escape = _mm_or_si128(
         _mm_or_si128(_mm_and_si128(eq(v1, '\''), within(v2, '0', '7')),
                      _mm_and_si128(eq(v1, 'u'), _mm_or_si128(within(v2, '0', '9'), eq(v2, '-')))),
-        _mm_or_si128(_mm_or_si128(_mm_and_si128(eq(v1, 'a'), eq(v2, 'n')), _mm_and_si128(eq(v1, 'c'), eq(v2, 'p'))),
-                     _mm_and_si128(eq(v1, 'f'), eq(v2, 'c'))));
+        _mm_or_si128(
+            _mm_or_si128(_mm_and_si128(eq(v1, 'a'), eq(v2, 'n')), _mm_and_si128(eq(v1, 'c'), eq(v2, 'p'))),
+            _mm_and_si128(eq(v1, 'f'), eq(v2, 'c'))));
     const __m128i hits = _mm_or_si128(_mm_and_si128(eq(v0, '\\'), escape),
                                       _mm_or_si128(_mm_cmpeq_epi8(v0, first0), _mm_cmpeq_epi8(v0, first1)));
     return static_cast<unsigned>(_mm_movemask_epi8(hits));
 }
 #endif
 
-}  // namespace
+} // namespace
 
 bool RtfPrefilter::At(const unsigned char* p, const unsigned char* end) const
 {
     const unsigned char b = *p;
-    if (b == '\\') return EscapeAt(p, end);
+    if (b == '\\')
+        return EscapeAt(p, end);
     return firstByte_[b] && LiteralAt(p, end);
 }
 
 bool RtfPrefilter::ScanFrom(const unsigned char* p, const unsigned char* end) const
 {
     for (; p < end; ++p) {
-        if (startByte_[*p] && At(p, end)) return true;
+        if (startByte_[*p] && At(p, end))
+            return true;
     }
     return false;
 }
 
 bool RtfPrefilter::MayContain(std::string_view rtf) const
 {
-    if (!active_) return !what_.empty();
-    if (!IsRtf(rtf)) return true;
+    if (!active_)
+        return !what_.empty();
+    if (!IsRtf(rtf))
+        return true;
     const auto* p = reinterpret_cast<const unsigned char*>(rtf.data());
     const unsigned char* end = p + rtf.size();
 #if defined(__SSE2__)
@@ -222,7 +257,8 @@ bool RtfPrefilter::MayContain(std::string_view rtf) const
     const __m128i first1 = _mm_set1_epi8(static_cast<char>(variants_[1]));
     for (; end - p >= 18; p += 16) {
         for (unsigned mask = Candidates(p, first0, first1); mask != 0; mask &= mask - 1) {
-            if (At(p + __builtin_ctz(mask), end)) return true;
+            if (At(p + __builtin_ctz(mask), end))
+                return true;
         }
     }
 #endif
@@ -231,10 +267,12 @@ bool RtfPrefilter::MayContain(std::string_view rtf) const
 
 bool RtfPrefilter::MayContainByteByByte(std::string_view rtf) const
 {
-    if (!active_) return !what_.empty();
-    if (!IsRtf(rtf)) return true;
+    if (!active_)
+        return !what_.empty();
+    if (!IsRtf(rtf))
+        return true;
     const auto* p = reinterpret_cast<const unsigned char*>(rtf.data());
     return ScanFrom(p, p + rtf.size());
 }
 
-}  // namespace mirelda
+} // namespace mirelda

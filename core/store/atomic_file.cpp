@@ -17,12 +17,18 @@ namespace mirelda {
 const char* WriteStepName(WriteStep step)
 {
     switch (step) {
-    case WriteStep::Create: return "create";
-    case WriteStep::Write: return "write";
-    case WriteStep::Flush: return "flush";
-    case WriteStep::Rename: return "rename";
-    case WriteStep::SyncFolder: return "sync folder";
-    case WriteStep::Cleanup: return "cleanup";
+    case WriteStep::Create:
+        return "create";
+    case WriteStep::Write:
+        return "write";
+    case WriteStep::Flush:
+        return "flush";
+    case WriteStep::Rename:
+        return "rename";
+    case WriteStep::SyncFolder:
+        return "sync folder";
+    case WriteStep::Cleanup:
+        return "cleanup";
     }
     return "?";
 }
@@ -51,7 +57,7 @@ int SyncFolderOf(const fs::path& target)
     return (error == EINVAL || error == EROFS) ? 0 : error;
 }
 
-}  // namespace
+} // namespace
 
 AtomicFile::AtomicFile(fs::path target, fs::path temp, int fd, WriteStepHook hook)
     : target_(std::move(target)), temp_(std::move(temp)), fd_(fd), hook_(std::move(hook))
@@ -59,12 +65,8 @@ AtomicFile::AtomicFile(fs::path target, fs::path temp, int fd, WriteStepHook hoo
 }
 
 AtomicFile::AtomicFile(AtomicFile&& other) noexcept
-    : target_(std::move(other.target_)),
-      temp_(std::move(other.temp_)),
-      fd_(std::exchange(other.fd_, -1)),
-      failed_(other.failed_),
-      replaced_(other.replaced_),
-      hook_(std::move(other.hook_))
+    : target_(std::move(other.target_)), temp_(std::move(other.temp_)), fd_(std::exchange(other.fd_, -1)),
+      failed_(other.failed_), replaced_(other.replaced_), hook_(std::move(other.hook_))
 {
     other.temp_.clear();
 }
@@ -123,7 +125,9 @@ Result<AtomicFile> AtomicFile::Create(const fs::path& target, WriteStepHook hook
     // The new file keeps the permissions of the one it replaces, but stays readable and
     // writable by its owner whatever the old one had (a copy of mode 000 would lock the user
     // out of his own notes). A new file is the owner's alone: these are private notes.
-    struct stat old {};
+    struct stat old
+    {
+    };
     if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
         ::fchmod(fd, (old.st_mode & 07777) | S_IRUSR | S_IWUSR);
     else
@@ -167,9 +171,9 @@ Status AtomicFile::Commit()
         return Fail(WriteStep::Rename, EACCES);
     if (::rename(temp_.c_str(), target_.c_str()) != 0)
         return Fail(WriteStep::Rename, errno);
-    temp_.clear();  // it is the target now
+    temp_.clear(); // it is the target now
     replaced_ = true;
-    failed_ = true;  // nothing more to write
+    failed_ = true; // nothing more to write
     if (!Allowed(WriteStep::SyncFolder))
         return WriteError(target_, WriteStep::SyncFolder, EIO);
     if (int error = SyncFolderOf(target_); error != 0)
@@ -192,7 +196,7 @@ Result<std::filesystem::path> KeepDamagedCopy(const std::filesystem::path& file)
     namespace fs = std::filesystem;
     std::error_code ec;
     if (fs::file_size(file, ec) == 0 && !ec)
-        return file;  // an empty file holds nothing to keep
+        return file; // an empty file holds nothing to keep
     for (int n = 1; n <= 100; ++n) {
         fs::path copy = file;
         copy += n == 1 ? std::string(".damaged") : ".damaged." + std::to_string(n);
@@ -206,7 +210,8 @@ Result<std::filesystem::path> KeepDamagedCopy(const std::filesystem::path& file)
         return FileError{FileErrorKind::CannotWrite, copy.string(), 0,
                          "cannot keep a copy of the damaged file: " + ec.message()};
     }
-    return FileError{FileErrorKind::CannotWrite, file.string(), 0, "too many copies of damaged files already"};
+    return FileError{FileErrorKind::CannotWrite, file.string(), 0,
+                     "too many copies of damaged files already"};
 }
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -25,7 +25,7 @@ enum class WriteStep {
     Flush,
     Rename,
     SyncFolder,
-    Cleanup,  // callers' own step after the rename (removing what the new file replaces)
+    Cleanup, // callers' own step after the rename (removing what the new file replaces)
 };
 
 const char* WriteStepName(WriteStep step);
@@ -37,8 +37,9 @@ using WriteStepHook = std::function<bool(WriteStep)>;
 
 // One atomic replacement in progress. Move-only; destroying it before Commit() removes the
 // temporary file and leaves the target as it was.
-class AtomicFile {
-public:
+class AtomicFile
+{
+  public:
     static Result<AtomicFile> Create(const std::filesystem::path& target, WriteStepHook hook = {});
 
     AtomicFile(AtomicFile&& other) noexcept;
@@ -57,7 +58,7 @@ public:
     // The new file has taken the target's name (Commit got past its rename).
     bool replaced() const { return replaced_; }
 
-private:
+  private:
     AtomicFile(std::filesystem::path target, std::filesystem::path temp, int fd, WriteStepHook hook);
     FileError Fail(WriteStep step, int error);
     bool Allowed(WriteStep step) const { return !hook_ || hook_(step); }
@@ -81,4 +82,4 @@ Result<std::filesystem::path> KeepDamagedCopy(const std::filesystem::path& file)
 Status WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,
                            const WriteStepHook& hook = {});
 
-}  // namespace mirelda
+} // namespace mirelda

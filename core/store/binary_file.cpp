@@ -92,7 +92,7 @@ Result<std::string> BinaryReader::ReadLengthPrefixed()
     auto bytes = ReadBytes(*length);
     if (!bytes) {
         FileError error = bytes.error();
-        error.offset = at;  // the length field is what is wrong
+        error.offset = at; // the length field is what is wrong
         return error;
     }
     return bytes;
@@ -130,7 +130,8 @@ Result<InputFile> InputFile::Open(const std::filesystem::path& path)
 }
 
 MemoryInput::MemoryInput(std::string_view bytes, std::string name)
-    : stream_(std::string(bytes), std::ios::in | std::ios::binary), size_(bytes.size()), name_(std::move(name))
+    : stream_(std::string(bytes), std::ios::in | std::ios::binary), size_(bytes.size()),
+      name_(std::move(name))
 {
 }
 
@@ -171,4 +172,4 @@ void StoreU32(std::string& out, std::uint32_t value)
     out.push_back(static_cast<char>((value >> 24) & 0xFF));
 }
 
-}  // namespace mirelda
+} // namespace mirelda

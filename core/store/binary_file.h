@@ -20,8 +20,9 @@
 namespace mirelda {
 
 // Reads from a stream of known size. The stream is not owned; positions are absolute.
-class BinaryReader {
-public:
+class BinaryReader
+{
+  public:
     BinaryReader(std::istream& in, std::uint64_t size, std::string path);
 
     const std::string& path() const { return path_; }
@@ -45,13 +46,13 @@ public:
     // The errors this reader produces, for callers that detect damage of their own.
     FileError Error(FileErrorKind kind, std::uint64_t offset, std::string message) const;
 
-private:
+  private:
     Status Fill(void* dest, std::size_t count);
 
     std::istream& in_;
     std::uint64_t size_;
     std::uint64_t pos_ = 0;
-    bool streamAtPos_ = false;  // the stream's own position is pos_ (no seek needed)
+    bool streamAtPos_ = false; // the stream's own position is pos_ (no seek needed)
     std::string path_;
 };
 
@@ -59,8 +60,9 @@ private:
 Result<std::uint64_t> OpenForReading(std::ifstream& stream, const std::filesystem::path& path);
 
 // A file opened for reading, with its size measured once.
-class InputFile {
-public:
+class InputFile
+{
+  public:
     static Result<InputFile> Open(const std::filesystem::path& path);
 
     std::uint64_t size() const { return size_; }
@@ -68,7 +70,7 @@ public:
     // A reader starting at offset 0. The file must outlive it.
     BinaryReader reader() { return BinaryReader(stream_, size_, path_); }
 
-private:
+  private:
     std::ifstream stream_;
     std::uint64_t size_ = 0;
     std::string path_;
@@ -76,12 +78,13 @@ private:
 
 // Reads `bytes` held in memory as if they were a file named `name` (tests, fuzzing, files
 // already read whole). The bytes must outlive the object.
-class MemoryInput {
-public:
+class MemoryInput
+{
+  public:
     MemoryInput(std::string_view bytes, std::string name);
     BinaryReader reader() { return BinaryReader(stream_, size_, name_); }
 
-private:
+  private:
     std::istringstream stream_;
     std::uint64_t size_ = 0;
     std::string name_;
@@ -95,10 +98,19 @@ std::string_view FixedFieldText(const char* field, std::size_t width);
 
 // Little-endian integers at `p` (at least 4 bytes).
 std::uint32_t LoadU32(const unsigned char* p);
-inline std::uint32_t LoadU32(const char* p) { return LoadU32(reinterpret_cast<const unsigned char*>(p)); }
+inline std::uint32_t LoadU32(const char* p)
+{
+    return LoadU32(reinterpret_cast<const unsigned char*>(p));
+}
 std::int32_t LoadI32(const unsigned char* p);
-inline std::int32_t LoadI32(const char* p) { return LoadI32(reinterpret_cast<const unsigned char*>(p)); }
-void StoreU32(std::string& out, std::uint32_t value);  // appends 4 bytes
-inline void StoreI32(std::string& out, std::int32_t value) { StoreU32(out, static_cast<std::uint32_t>(value)); }
+inline std::int32_t LoadI32(const char* p)
+{
+    return LoadI32(reinterpret_cast<const unsigned char*>(p));
+}
+void StoreU32(std::string& out, std::uint32_t value); // appends 4 bytes
+inline void StoreI32(std::string& out, std::int32_t value)
+{
+    StoreU32(out, static_cast<std::uint32_t>(value));
+}
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -10,15 +10,15 @@ namespace {
 // 0x80-0x9F, the only block where Windows-1252 departs from Latin-1. The five undefined
 // bytes map to themselves so that every byte survives a decode/encode round trip.
 constexpr std::array<char16_t, 32> kHighBlock = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 80-87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, // 88-8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90-97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 98-9F
 };
 
 constexpr char kNoByte = '?';
 
-}  // namespace
+} // namespace
 
 int Cp1252ByteOf(char32_t c);
 
@@ -30,7 +30,7 @@ char EncodeOne(char16_t c)
     return byte < 0 ? kNoByte : static_cast<char>(byte);
 }
 
-}  // namespace
+} // namespace
 
 char16_t Cp1252ToUnicode(unsigned char byte)
 {
@@ -71,16 +71,22 @@ char UpperCp1252(char byte)
     if (b >= 'a' && b <= 'z')
         return static_cast<char>(b - 0x20);
     switch (b) {
-    case 0x9A: return static_cast<char>(0x8A);  // š → Š
-    case 0x9C: return static_cast<char>(0x8C);  // œ → Œ
-    case 0x9E: return static_cast<char>(0x8E);  // ž → Ž
-    case 0xFF: return static_cast<char>(0x9F);  // ÿ → Ÿ
-    case 0xF7: return byte;                     // ÷ sits where a letter would
-    default: break;
+    case 0x9A:
+        return static_cast<char>(0x8A); // š → Š
+    case 0x9C:
+        return static_cast<char>(0x8C); // œ → Œ
+    case 0x9E:
+        return static_cast<char>(0x8E); // ž → Ž
+    case 0xFF:
+        return static_cast<char>(0x9F); // ÿ → Ÿ
+    case 0xF7:
+        return byte; // ÷ sits where a letter would
+    default:
+        break;
     }
-    if (b >= 0xE0 && b <= 0xFE)  // à..þ → À..Þ
+    if (b >= 0xE0 && b <= 0xFE) // à..þ → À..Þ
         return static_cast<char>(b - 0x20);
-    return byte;  // ß and µ have no capital in the code page
+    return byte; // ß and µ have no capital in the code page
 }
 
 std::string UpperCp1252(std::string_view bytes)
@@ -102,7 +108,7 @@ std::string Utf16ToUtf8(std::u16string_view text)
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;  // lone surrogate
+            c = 0xFFFD; // lone surrogate
         }
         if (c < 0x80) {
             out.push_back(static_cast<char>(c));
@@ -131,20 +137,24 @@ Utf8Char DecodeUtf8Char(std::string_view text, std::size_t at)
         return {b, 1, true};
     std::size_t need = 0;
     char32_t c = 0;
-    unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+    unsigned char lo = 0x80, hi = 0xBF; // allowed range of the second byte
     if (b >= 0xC2 && b <= 0xDF) {
         need = 1;
         c = b & 0x1F;
     } else if (b >= 0xE0 && b <= 0xEF) {
         need = 2;
         c = b & 0x0F;
-        if (b == 0xE0) lo = 0xA0;
-        if (b == 0xED) hi = 0x9F;
+        if (b == 0xE0)
+            lo = 0xA0;
+        if (b == 0xED)
+            hi = 0x9F;
     } else if (b >= 0xF0 && b <= 0xF4) {
         need = 3;
         c = b & 0x07;
-        if (b == 0xF0) lo = 0x90;
-        if (b == 0xF4) hi = 0x8F;
+        if (b == 0xF0)
+            lo = 0x90;
+        if (b == 0xF4)
+            hi = 0x8F;
     } else {
         return {0xFFFD, 1, false};
     }
@@ -156,7 +166,7 @@ Utf8Char DecodeUtf8Char(std::string_view text, std::size_t at)
         c = (c << 6) | (t & 0x3F);
     }
     if (k <= need)
-        return {0xFFFD, k, false};  // the lead byte and the valid continuation bytes seen so far
+        return {0xFFFD, k, false}; // the lead byte and the valid continuation bytes seen so far
     return {c, need + 1, true};
 }
 
@@ -203,7 +213,8 @@ bool Utf8ToCp1252Strict(std::string_view utf8, std::string& out, std::string& wh
         }
         const int byte = Cp1252ByteOf(ch.code);
         if (byte < 0) {
-            why = "has a character with no Windows-1252 byte: \"" + std::string(utf8.substr(i, ch.length)) + "\"";
+            why = "has a character with no Windows-1252 byte: \"" + std::string(utf8.substr(i, ch.length)) +
+                  "\"";
             return false;
         }
         out.push_back(static_cast<char>(byte));
@@ -212,4 +223,4 @@ bool Utf8ToCp1252Strict(std::string_view utf8, std::string& out, std::string& wh
     return true;
 }
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -31,7 +31,8 @@ std::u16string Utf8ToUtf16(std::string_view text);
 // The character that starts at text[at]. Strict: overlong forms, surrogates and code points
 // past U+10FFFF are ill-formed; an ill-formed sequence takes its maximal invalid part (at
 // least one byte), as ICU and browsers count it.
-struct Utf8Char {
+struct Utf8Char
+{
     char32_t code = 0;
     std::size_t length = 1;
     bool valid = false;
@@ -42,4 +43,4 @@ Utf8Char DecodeUtf8Char(std::string_view text, std::size_t at);
 // ill-formed UTF-8, control characters and characters with no byte; `why` says which.
 bool Utf8ToCp1252Strict(std::string_view utf8, std::string& out, std::string& why);
 
-}  // namespace mirelda
+} // namespace mirelda

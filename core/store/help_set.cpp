@@ -144,7 +144,7 @@ Result<ArticleIndex> ReadIndex(BinaryReader in, std::vector<FileProblem>* proble
     return index;
 }
 
-}  // namespace
+} // namespace
 
 Result<ArticleIndex> LoadArticleIndex(const std::filesystem::path& pghPath,
                                       std::vector<FileProblem>* problems)
@@ -207,7 +207,7 @@ Result<Article> ReadRecord(BinaryReader in, const ArticleEntry& entry)
     return Article{std::move(*title), std::move(*text)};
 }
 
-}  // namespace
+} // namespace
 
 Result<Article> ArticleDataReader::Read(const ArticleEntry& entry)
 {
@@ -238,7 +238,7 @@ Result<Article> ReadArticle(const std::filesystem::path& pgdPath, const ArticleE
 
 namespace {
 Result<LinkTable> ReadLinkRecords(BinaryReader in, const ArticleEntry& entry);
-}  // namespace
+} // namespace
 
 Result<LinkTable> ReadLinks(const std::filesystem::path& pglPath, const ArticleEntry& entry)
 {
@@ -280,7 +280,7 @@ Result<LinkTable> ReadLinkRecords(BinaryReader in, const ArticleEntry& entry)
     return LinkTable(std::move(records));
 }
 
-}  // namespace
+} // namespace
 
 const LinkRecord* LinkTable::LinkAt(std::int32_t position) const
 {

@@ -247,8 +247,8 @@ namespace {
 
 // Places the records that `forEachRecord(report, visit)` gives, in file order, into `tree`.
 template <class ForEachRecord>
-Result<TreeLoadReport> PlaceRecords(ForEachRecord&& forEachRecord, const std::string& name, ContentsTree& tree,
-                                    const ItemArticleSink& enterArticle)
+Result<TreeLoadReport> PlaceRecords(ForEachRecord&& forEachRecord, const std::string& name,
+                                    ContentsTree& tree, const ItemArticleSink& enterArticle)
 {
     TreeLoadReport report;
 
@@ -260,44 +260,44 @@ Result<TreeLoadReport> PlaceRecords(ForEachRecord&& forEachRecord, const std::st
 
     KeyTable keys; // this load only
     const auto loaded = forEachRecord(report, [&](const ContentsRecord& r, std::uint64_t offset) {
-            int image = r.article != 0 ? kPageImage : 0;
-            ContentsTree::Item parent = ContentsTree::kNone;
-            std::size_t depth = 0;
-            if (r.linkKey != "0") {
-                const KeyTable::Placed* found = keys.Find(r.linkKey);
-                if (!found) {
-                    // Only a damaged file names a key that no earlier record has: rather than
-                    // attach the entry to some unrelated item, show it at the top level.
+        int image = r.article != 0 ? kPageImage : 0;
+        ContentsTree::Item parent = ContentsTree::kNone;
+        std::size_t depth = 0;
+        if (r.linkKey != "0") {
+            const KeyTable::Placed* found = keys.Find(r.linkKey);
+            if (!found) {
+                // Only a damaged file names a key that no earlier record has: rather than
+                // attach the entry to some unrelated item, show it at the top level.
+                report.problems.push_back(FileProblem{name, offset,
+                                                      "entry " + Quoted(r.title) + ": link key " +
+                                                          Quoted(r.linkKey) +
+                                                          " names no earlier entry; shown at the top level"});
+            } else if (r.linkKind == kSiblingLink) {
+                parent = tree.ParentOf(found->item);
+                depth = found->depth;
+                if (image == 0 && parent != ContentsTree::kNone)
+                    image = childBookImage(parent);
+            } else {
+                parent = found->item;
+                depth = found->depth + 1;
+                if (image == 0)
+                    image = childBookImage(parent);
+                if (depth > kMaxContentsDepth) {
+                    parent = tree.ParentOf(parent);
+                    depth = kMaxContentsDepth;
                     report.problems.push_back(
                         FileProblem{name, offset,
-                                    "entry " + Quoted(r.title) + ": link key " + Quoted(r.linkKey) +
-                                        " names no earlier entry; shown at the top level"});
-                } else if (r.linkKind == kSiblingLink) {
-                    parent = tree.ParentOf(found->item);
-                    depth = found->depth;
-                    if (image == 0 && parent != ContentsTree::kNone)
-                        image = childBookImage(parent);
-                } else {
-                    parent = found->item;
-                    depth = found->depth + 1;
-                    if (image == 0)
-                        image = childBookImage(parent);
-                    if (depth > kMaxContentsDepth) {
-                        parent = tree.ParentOf(parent);
-                        depth = kMaxContentsDepth;
-                        report.problems.push_back(
-                            FileProblem{name, offset,
-                                        "entry " + Quoted(r.title) + " lies deeper than " +
-                                            std::to_string(kMaxContentsDepth + 1) +
-                                            " levels; shown at the deepest level, after its parent"});
-                    }
+                                    "entry " + Quoted(r.title) + " lies deeper than " +
+                                        std::to_string(kMaxContentsDepth + 1) +
+                                        " levels; shown at the deepest level, after its parent"});
                 }
             }
-            const ContentsTree::Item item = tree.InsertLast(parent, r.title, image);
-            keys.Assign(r.key, {item, depth});
-            enterArticle(item, r.article);
-            ++report.entries;
-        });
+        }
+        const ContentsTree::Item item = tree.InsertLast(parent, r.title, image);
+        keys.Assign(r.key, {item, depth});
+        enterArticle(item, r.article);
+        ++report.entries;
+    });
     if (!loaded)
         return loaded.error();
     return report;

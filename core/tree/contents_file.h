@@ -114,9 +114,9 @@ inline Result<TreeLoadReport> LoadTree(const std::filesystem::path& ficPath, Con
 inline TreeLoadReport LoadTree(ContentsFile contents, const std::string& name, ContentsTree& tree,
                                std::unordered_map<ContentsTree::Item, std::int32_t>& itemArticles)
 {
-    return LoadTree(std::move(contents), name, tree, [&itemArticles](ContentsTree::Item item, std::int32_t article) {
-        itemArticles[item] = article;
-    });
+    return LoadTree(
+        std::move(contents), name, tree,
+        [&itemArticles](ContentsTree::Item item, std::int32_t article) { itemArticles[item] = article; });
 }
 
 // A plain in-memory tree: for tests and for mirelda-tool. Items are numbered from 1 in

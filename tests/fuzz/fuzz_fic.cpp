@@ -20,8 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (report.entries != tree.size() || articles.size() != tree.size())
         std::abort();
     mirelda::FlatContentsTree flat;
-    mirelda::LoadTree(std::move(*contents), "fuzz.FIC", flat,
-                      [&flat](mirelda::ContentsTree::Item item, std::int32_t a) { flat.SetArticle(item, a); });
+    mirelda::LoadTree(
+        std::move(*contents), "fuzz.FIC", flat,
+        [&flat](mirelda::ContentsTree::Item item, std::int32_t a) { flat.SetArticle(item, a); });
     flat.Finish();
     if (flat.size() != tree.size() || flat.ChildCount(mirelda::ContentsTree::kNone) != tree.topLevel().size())
         std::abort();

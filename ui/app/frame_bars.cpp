@@ -57,7 +57,8 @@ bool CMainFrame::CreateBars()
     annotationBar_->setAccessibleDescription(QStringLiteral("Votre annotation sur l'article courant."));
     SetCommandHandler(mirelda::cmd::kAnnotation, [this] { ToggleAnnotationBar(); });
     // The button image follows the edit as the user types; the command is never checked.
-    SetUpdateRule(mirelda::cmd::kAnnotation, [this](QAction&) { UpdateAnnotationButton(!AnnotationEditEmpty()); });
+    SetUpdateRule(mirelda::cmd::kAnnotation,
+                  [this](QAction&) { UpdateAnnotationButton(!AnnotationEditEmpty()); });
     connect(annotationBar_, &CAnnotationBar::textChanged, this,
             [this] { UpdateAnnotationButton(!AnnotationEditEmpty()); });
     return true;
@@ -102,20 +103,35 @@ void CMainFrame::LoadTree()
     });
 }
 
-void CMainFrame::SelectTreeArticle(std::int32_t article) { treeBar_->SelectArticle(article); }
+void CMainFrame::SelectTreeArticle(std::int32_t article)
+{
+    treeBar_->SelectArticle(article);
+}
 
 void CMainFrame::showPopup(const std::string& title, const std::string& rtf, QPoint clickScreen)
 {
-    CPopupWnd::ShowPopup(title, rtf, clickScreen, this);  // the pop-up owns itself
+    CPopupWnd::ShowPopup(title, rtf, clickScreen, this); // the pop-up owns itself
 }
 
-bool CMainFrame::StoreAnnotation(std::int32_t article) { return annotationBar_->StoreAnnotation(article); }
+bool CMainFrame::StoreAnnotation(std::int32_t article)
+{
+    return annotationBar_->StoreAnnotation(article);
+}
 
-bool CMainFrame::ShowAnnotation(std::int32_t article) { return annotationBar_->ShowAnnotation(article); }
+bool CMainFrame::ShowAnnotation(std::int32_t article)
+{
+    return annotationBar_->ShowAnnotation(article);
+}
 
-bool CMainFrame::AnnotationEditEmpty() const { return annotationBar_->IsEmpty(); }
+bool CMainFrame::AnnotationEditEmpty() const
+{
+    return annotationBar_->IsEmpty();
+}
 
-void CMainFrame::SaveAnnotations() { annotationBar_->SaveAnnotations(); }
+void CMainFrame::SaveAnnotations()
+{
+    annotationBar_->SaveAnnotations();
+}
 
 void CMainFrame::ApplyBarWidth()
 {
@@ -132,5 +148,5 @@ void CMainFrame::ApplyBarHeight()
 void CMainFrame::ToggleAnnotationBar()
 {
     annotationBar_->setVisible(annotationBar_->isHidden());
-    RecalcLayout();  // both bars take their sizes again
+    RecalcLayout(); // both bars take their sizes again
 }

@@ -12,7 +12,10 @@
 
 namespace {
 
-QString Text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+QString Text(std::string_view utf8)
+{
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
 
 QIcon ButtonImage(std::string_view name)
 {
@@ -23,13 +26,13 @@ QIcon ButtonImage(std::string_view name)
     return icon;
 }
 
-}  // namespace
+} // namespace
 
 void CMainFrame::CreateActions()
 {
     for (const mirelda::CommandInfo& command : mirelda::Commands()) {
         if (command.id == mirelda::cmd::kAnnotationImage)
-            continue;  // an image holder, not a command
+            continue; // an image holder, not a command
         auto* action = new QAction(Text(command.menuText), this);
         action->setObjectName(QStringLiteral("cmd%1").arg(command.id));
         action->setStatusTip(Text(command.StatusPrompt()));
@@ -46,7 +49,7 @@ void CMainFrame::CreateActions()
         action->setShortcutContext(Qt::WindowShortcut);
         const int id = command.id;
         connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
-        addAction(action);  // accelerators work whether or not a menu shows the command
+        addAction(action); // accelerators work whether or not a menu shows the command
         actions_.insert(id, action);
     }
 }
@@ -93,7 +96,7 @@ void CMainFrame::CreateToolBar()
     toolBar_->setAccessibleName(QStringLiteral("Barre d'outils"));
     toolBar_->setAccessibleDescription(QStringLiteral("Les commandes les plus courantes de l'aide."));
     toolBar_->setIconSize(QSize(16, 16));
-    toolBar_->setAllowedAreas(Qt::TopToolBarArea);  // floats, but docks only at the top
+    toolBar_->setAllowedAreas(Qt::TopToolBarArea); // floats, but docks only at the top
     toolBar_->setMovable(true);
     toolBar_->setFloatable(true);
     const auto buttons = mirelda::ToolBarButtons();

@@ -17,10 +17,7 @@
 
 CMainFrame::CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasStartArticle,
                        std::int32_t startArticle, QWidget* parent)
-    : QMainWindow(parent),
-      app_(app),
-      files_(std::move(files)),
-      hasStartArticle_(hasStartArticle),
+    : QMainWindow(parent), app_(app), files_(std::move(files)), hasStartArticle_(hasStartArticle),
       startArticle_(startArticle)
 {
     setObjectName(QStringLiteral("mainFrame"));
@@ -61,7 +58,10 @@ CMainFrame::~CMainFrame()
         menu->disconnect(this);
 }
 
-QString CMainFrame::helpTitle() const { return app_.HelpTitle(); }
+QString CMainFrame::helpTitle() const
+{
+    return app_.HelpTitle();
+}
 
 void CMainFrame::showEvent(QShowEvent* event)
 {
@@ -98,7 +98,7 @@ void CMainFrame::LoadHelpSet()
 
 void CMainFrame::ShowArticleRequest(std::int32_t article)
 {
-    LoadHelpSet();  // a request that overtakes the posted load must still find an index
+    LoadHelpSet(); // a request that overtakes the posted load must still find an index
     if (!app_.GoToArticle(article, 0))
         app_.GoToArticle(1, 0);
 }
@@ -196,7 +196,7 @@ void CMainFrame::keyPressEvent(QKeyEvent* event)
         v->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         break;
     default:
-        break;  // every other key, Page Up included, does nothing here
+        break; // every other key, Page Up included, does nothing here
     }
     event->accept();
 }
@@ -249,10 +249,13 @@ void CMainFrame::updateHeadPosition(std::int32_t article, std::int32_t position)
 void CMainFrame::recordArticle(std::int32_t article, std::int32_t position)
 {
     app_.history().RecordArticle(article, position);
-    UpdateCommands();  // "Article précédent" follows the history's length
+    UpdateCommands(); // "Article précédent" follows the history's length
 }
 
-void CMainFrame::minimizeMainWindow() { showMinimized(); }
+void CMainFrame::minimizeMainWindow()
+{
+    showMinimized();
+}
 
 void CMainFrame::reportFileError(const mirelda::FileError& error)
 {

@@ -31,12 +31,13 @@ class QMenu;
 class QToolBar;
 class QWindow;
 
-class CMainFrame : public QMainWindow, public ViewHost {
+class CMainFrame : public QMainWindow, public ViewHost
+{
     Q_OBJECT
-public:
+  public:
     // `files` are the help set's four files; `startArticle` is the P switch (or none).
-    CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasStartArticle,
-               std::int32_t startArticle, QWidget* parent = nullptr);
+    CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasStartArticle, std::int32_t startArticle,
+               QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     CMireldaView* view() const { return view_; }
@@ -94,18 +95,18 @@ public:
     QMenu* viewContextMenu() override { return contextMenu_; }
     void reportFileError(const mirelda::FileError& error) override;
 
-signals:
-    void helpSetLoadedChanged();  // the load has run
-    void closed();                // the close sequence has run and the window is closing
+  signals:
+    void helpSetLoadedChanged(); // the load has run
+    void closed();               // the close sequence has run and the window is closing
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void NoteActiveWindow(QWindow* window);
     // frame_menus.cpp
     void CreateActions();
@@ -113,7 +114,7 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     // frame_bars.cpp: the docked bars, and what the frame asks of them.
-    bool CreateBars();  // false: a bar could not be made, the frame is unusable
+    bool CreateBars(); // false: a bar could not be made, the frame is unusable
     void LoadTree();
     void SelectTreeArticle(std::int32_t article);
     bool StoreAnnotation(std::int32_t article);
@@ -124,7 +125,7 @@ private:
     void ApplyBarHeight();
     void ToggleAnnotationBar();
     // frame_commands.cpp
-    void WireFrameCommands();  // the view's and the frame's own commands
+    void WireFrameCommands(); // the view's and the frame's own commands
     void RunCommand(int id);
 
     CMireldaApp& app_;

@@ -36,26 +36,28 @@
 
 namespace {
 
-std::filesystem::path ToPath(const QString& path) { return std::filesystem::path(QFile::encodeName(path).toStdString()); }
+std::filesystem::path ToPath(const QString& path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
 
-const char kUsage[] =
-    "Utilisation : mirelda [/D:JEU] [/P:N] [/F]\n"
-    "\n"
-    "Visionneuse d'aide en ligne.\n"
-    "\n"
-    "  /D:JEU     ouvre le jeu d'aide JEU (chemin sans extension, par exemple\n"
-    "             /D:/usr/share/mirelda/GUIDE pour GUIDE.PGD, GUIDE.PGH...)\n"
-    "  /P:N       affiche d'abord l'article N\n"
-    "  /F         ferme la visionneuse ouverte sur ce jeu d'aide, sans rien ouvrir\n"
-    "  --help     affiche cette aide\n"
-    "  --version  affiche la version\n"
-    "\n"
-    "Les commutateurs commencent par « / » ou « - », en majuscules ou en minuscules.\n"
-    "Sans /D, le premier fichier .PGD trouvé à côté du programme (ou dans\n"
-    "share/mirelda de son installation) est ouvert. Une visionneuse déjà ouverte sur le\n"
-    "même jeu d'aide reçoit la demande (/P, /F) au lieu d'en ouvrir une seconde.\n";
+const char kUsage[] = "Utilisation : mirelda [/D:JEU] [/P:N] [/F]\n"
+                      "\n"
+                      "Visionneuse d'aide en ligne.\n"
+                      "\n"
+                      "  /D:JEU     ouvre le jeu d'aide JEU (chemin sans extension, par exemple\n"
+                      "             /D:/usr/share/mirelda/GUIDE pour GUIDE.PGD, GUIDE.PGH...)\n"
+                      "  /P:N       affiche d'abord l'article N\n"
+                      "  /F         ferme la visionneuse ouverte sur ce jeu d'aide, sans rien ouvrir\n"
+                      "  --help     affiche cette aide\n"
+                      "  --version  affiche la version\n"
+                      "\n"
+                      "Les commutateurs commencent par « / » ou « - », en majuscules ou en minuscules.\n"
+                      "Sans /D, le premier fichier .PGD trouvé à côté du programme (ou dans\n"
+                      "share/mirelda de son installation) est ouvert. Une visionneuse déjà ouverte sur le\n"
+                      "même jeu d'aide reçoit la demande (/P, /F) au lieu d'en ouvrir une seconde.\n";
 
-}  // namespace
+} // namespace
 
 QIcon CMireldaApp::ApplicationIcon()
 {
@@ -126,7 +128,8 @@ bool CMireldaApp::InitInstance()
     if (options_.helpSetBase.empty()) {
         const std::filesystem::path programDir = ToPath(QCoreApplication::applicationDirPath());
         const std::filesystem::path installed = programDir / ".." / "share" / "mirelda";
-        options_.helpSetBase = mirelda::FindDefaultHelpSet(programDir, {installed.lexically_normal()}).string();
+        options_.helpSetBase =
+            mirelda::FindDefaultHelpSet(programDir, {installed.lexically_normal()}).string();
     }
 
     // 5: all four files, or nothing. This comes before the single-instance test, so that a
@@ -137,8 +140,8 @@ bool CMireldaApp::InitInstance()
         return false;
     }
     files_ = mirelda::ResolveHelpSetFiles(options_.helpSetBase);
-    userFiles_ = mirelda::ResolveUserFiles(options_.helpSetBase,
-                                           mirelda::UserDataHome(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
+    userFiles_ = mirelda::ResolveUserFiles(
+        options_.helpSetBase, mirelda::UserDataHome(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
 
     // 6: hand over to a running viewer of the same class; F never opens a window.
     using Kind = mirelda::InstanceRequest::Kind;
@@ -177,7 +180,8 @@ bool CMireldaApp::InitInstance()
         ShowStartMessages();
         return false;
     }
-    connect(frame_.get(), &CMainFrame::closed, this, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    connect(
+        frame_.get(), &CMainFrame::closed, this, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     WireCommands();
     frame_->show();
 
@@ -239,8 +243,9 @@ void CMireldaApp::CreateModelessWindows()
     // case whatever the locale, so the root order stands in for it there.
     const bool posix = QLocale::system().name() == QLatin1String("C");
     listOrder_ = std::make_unique<mirelda::ListOrder>(posix ? std::string("root") : std::string());
-    const std::pair<QPointer<CListDlg>*, int> lists[] = {
-        {&historyWindow_, CListDlg::HistoryMode}, {&resultsWindow_, CListDlg::ResultsMode}, {&bookmarkWindow_, CListDlg::BookmarksMode}};
+    const std::pair<QPointer<CListDlg>*, int> lists[] = {{&historyWindow_, CListDlg::HistoryMode},
+                                                         {&resultsWindow_, CListDlg::ResultsMode},
+                                                         {&bookmarkWindow_, CListDlg::BookmarksMode}};
     const int commands[] = {kHistory, kSearchResults, kBookmarkList};
     for (int i = 0; i < 3; ++i) {
         auto* window = new CListDlg(*this, frame_.get());
@@ -265,7 +270,7 @@ void CMireldaApp::DefineBookmark()
         return;
     const CMireldaView* view = frame_->view();
     if (view->currentArticle() == 0)
-        return;  // nothing shown yet: nothing to mark
+        return; // nothing shown yet: nothing to mark
     CBookmarkNameDlg dialog(QStringLiteral("Ajouter un signet"), view->currentTitle(), frame_.get());
     if (dialog.exec() == QDialog::Accepted)
         AddBookmark(dialog.name());
@@ -286,8 +291,8 @@ void CMireldaApp::SaveBookmarks()
     if (!bookmarkWindow_ || bookmarkWindow_->bookmarkFileUnreadable())
         return;
     mirelda::Status prepared = mirelda::PrepareUserFileFolder(userFiles_);
-    mirelda::Status saved = prepared.ok() ? mirelda::SaveBookmarks(userFiles_.bookmarks, bookmarkWindow_->Bookmarks())
-                                          : prepared;
+    mirelda::Status saved =
+        prepared.ok() ? mirelda::SaveBookmarks(userFiles_.bookmarks, bookmarkWindow_->Bookmarks()) : prepared;
     if (!saved.ok()) {
         const QString path = QFile::decodeName(QByteArray::fromStdString(userFiles_.bookmarks.string()));
         ShowMessage(QStringLiteral("Impossible d'enregistrer les signets dans le fichier %1.").arg(path),
@@ -357,7 +362,8 @@ void CMireldaApp::WireCommands()
     frame_->SetCommandHandler(kAbout, [this] { ShowAbout(); });
     frame_->SetCommandHandler(kHomePage, [this] { GoToArticle(1, 0); });
     frame_->SetCommandHandler(kPreviousArticle, [this] {
-        history_.GoBack([this](std::int32_t article, std::int32_t position) { return GoToArticle(article, position); });
+        history_.GoBack(
+            [this](std::int32_t article, std::int32_t position) { return GoToArticle(article, position); });
     });
     frame_->SetUpdateRule(kPreviousArticle, [this](QAction& a) { a.setEnabled(history_.CanGoBack()); });
 }
@@ -374,7 +380,7 @@ void CMireldaApp::HandleInstanceRequest(const mirelda::InstanceRequest& request)
         return;
     switch (request.kind) {
     case mirelda::InstanceRequest::Kind::Close:
-        frame_->close();  // the close sequence; the application ends when control returns
+        frame_->close(); // the close sequence; the application ends when control returns
         break;
     case mirelda::InstanceRequest::Kind::Show:
         frame_->ActivateFrame();
@@ -388,7 +394,7 @@ void CMireldaApp::HandleInstanceRequest(const mirelda::InstanceRequest& request)
 
 int CMireldaApp::ExitInstance()
 {
-    instance_.reset();  // stops listening and removes the socket
+    instance_.reset(); // stops listening and removes the socket
     return 0;
 }
 
@@ -408,7 +414,10 @@ int CMireldaApp::Run()
     return ExitInstance();
 }
 
-QString CMireldaApp::HelpTitle() const { return QString::fromStdString(mirelda::HelpTitle(options_.helpSetBase)); }
+QString CMireldaApp::HelpTitle() const
+{
+    return QString::fromStdString(mirelda::HelpTitle(options_.helpSetBase));
+}
 
 QMessageBox::StandardButton CMireldaApp::ShowMessage(const QString& text, QMessageBox::Icon icon,
                                                      QMessageBox::StandardButtons buttons)

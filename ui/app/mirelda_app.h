@@ -34,9 +34,10 @@ class CTerminationSignals;
 class QApplication;
 class QTranslator;
 
-class CMireldaApp : public QObject, public ListHost, public SearchHost {
+class CMireldaApp : public QObject, public ListHost, public SearchHost
+{
     Q_OBJECT
-public:
+  public:
     // Creates the QApplication unless one exists already (tests create their own). The
     // command line is read from argv after Qt has taken its own options out of it.
     CMireldaApp(int& argc, char** argv);
@@ -45,7 +46,7 @@ public:
     // The start-up sequence; false ends the process without a window.
     bool InitInstance();
     int ExitInstance();
-    int Run();  // InitInstance, event loop, ExitInstance; the process's exit code
+    int Run(); // InitInstance, event loop, ExitInstance; the process's exit code
 
     // --help and --version (and unknown long options): the exit code when the process is to
     // end at once after printing, nothing otherwise. Needs no QApplication.
@@ -91,7 +92,10 @@ public:
     const mirelda::History& history() const override { return history_; }
     const mirelda::ListOrder& listOrder() const override { return *listOrder_; }
     std::filesystem::path bookmarkFile() const override { return userFiles_.bookmarks; }
-    bool goToArticle(std::int32_t article, std::int32_t position) override { return GoToArticle(article, position); }
+    bool goToArticle(std::int32_t article, std::int32_t position) override
+    {
+        return GoToArticle(article, position);
+    }
     std::optional<QPoint> highlightInArticle(const QString& text, bool matchCase, bool wholeWord) override;
     QMessageBox::StandardButton showMessage(const QString& text, QMessageBox::Icon icon,
                                             QMessageBox::StandardButtons buttons = QMessageBox::Ok) override
@@ -108,7 +112,7 @@ public:
     std::int32_t findNextInArticle(const QString& text, bool matchCase, bool wholeWord) override;
     bool articleHasHighlights() const override;
 
-private:
+  private:
     void LoadTranslations();
     void CreateModelessWindows();
     void WireCommands();
@@ -118,7 +122,7 @@ private:
     void RunProbeCommand(const QString& line);
 
     std::unique_ptr<QApplication> ownApplication_;
-    int exitCode_ = 0;  // of a start that ends in InitInstance: 1 when it failed
+    int exitCode_ = 0; // of a start that ends in InitInstance: 1 when it failed
     std::vector<std::string> arguments_;
     mirelda::StartOptions options_;
     mirelda::HelpSetFiles files_;

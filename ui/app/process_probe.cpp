@@ -12,17 +12,19 @@
 
 namespace {
 
-class MessageBoxAnswerer : public QObject {
-public:
+class MessageBoxAnswerer : public QObject
+{
+  public:
     using QObject::QObject;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* box = qobject_cast<QMessageBox*>(watched);
         if (box && event->type() == QEvent::Show && !box->property("mireldaProbed").toBool()) {
             box->setProperty("mireldaProbed", true);
-            ProcessProbe::Report(QStringLiteral("message ") + box->windowTitle() + QLatin1Char('|') + box->text());
+            ProcessProbe::Report(QStringLiteral("message ") + box->windowTitle() + QLatin1Char('|') +
+                                 box->text());
             QTimer::singleShot(0, box, [box] {
                 if (QAbstractButton* button = box->defaultButton())
                     button->click();
@@ -34,11 +36,14 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 namespace ProcessProbe {
 
-bool Enabled() { return qEnvironmentVariableIntValue("MIRELDA_PROBE") == 1; }
+bool Enabled()
+{
+    return qEnvironmentVariableIntValue("MIRELDA_PROBE") == 1;
+}
 
 void Report(const QString& line)
 {
@@ -66,7 +71,7 @@ void SetCommandHandler(std::function<void(const QString& line)> handler)
         char bytes[512];
         const ssize_t n = ::read(STDIN_FILENO, bytes, sizeof bytes);
         if (n <= 0) {
-            input->setEnabled(false);  // the test closed its end
+            input->setEnabled(false); // the test closed its end
             return;
         }
         buffer->append(bytes, n);
@@ -80,4 +85,4 @@ void SetCommandHandler(std::function<void(const QString& line)> handler)
     });
 }
 
-}  // namespace ProcessProbe
+} // namespace ProcessProbe

@@ -18,8 +18,8 @@ class QApplication;
 namespace ProcessProbe {
 
 bool Enabled();
-void Report(const QString& line);  // one line on stdout, flushed; nothing when disabled
-void Install(QApplication& application);  // the message-box answerer, when enabled
-void SetCommandHandler(std::function<void(const QString& line)> handler);  // nothing when disabled
+void Report(const QString& line);        // one line on stdout, flushed; nothing when disabled
+void Install(QApplication& application); // the message-box answerer, when enabled
+void SetCommandHandler(std::function<void(const QString& line)> handler); // nothing when disabled
 
-}  // namespace ProcessProbe
+} // namespace ProcessProbe

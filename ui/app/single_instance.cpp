@@ -26,7 +26,7 @@ QString RuntimeFolder()
     return folder;
 }
 
-}  // namespace
+} // namespace
 
 CSingleInstance::CSingleInstance(const QString& windowClassName, QObject* parent)
     : QObject(parent), path_(ServerPath(windowClassName))
@@ -50,14 +50,14 @@ CSingleInstance::Outcome CSingleInstance::Start(const InstanceRequest& request, 
         // Serialise the decision with any other start of the same class: without this, two
         // starts could both find nobody listening and both become the first viewer.
         QLockFile lock(path_ + QLatin1String(".lock"));
-        lock.setStaleLockTime(0);  // a lock whose owner died is stale at once (checked by pid)
+        lock.setStaleLockTime(0); // a lock whose owner died is stale at once (checked by pid)
         const bool locked = lock.tryLock(10000);
 
         QLocalSocket socket;
         socket.connectToServer(path_);
         if (socket.waitForConnected(3000)) {
             if (locked)
-                lock.unlock();  // the decision is made; the viewer may take its time to answer
+                lock.unlock(); // the decision is made; the viewer may take its time to answer
             bool unanswered = false;
             const Outcome outcome = HandOver(socket, request, unanswered);
             // A viewer killed a moment ago still has its connection queue until the kernel has
@@ -134,7 +134,7 @@ void CSingleInstance::Accept()
 void CSingleInstance::Receive(QLocalSocket* socket)
 {
     if (socket->property(kDoneProperty).toBool()) {
-        socket->readAll();  // one request a connection; the rest is not looked at
+        socket->readAll(); // one request a connection; the rest is not looked at
         return;
     }
     QByteArray buffer = socket->property(kBufferProperty).toByteArray();

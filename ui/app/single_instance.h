@@ -20,15 +20,16 @@
 
 class QLocalSocket;
 
-class CSingleInstance : public QObject {
+class CSingleInstance : public QObject
+{
     Q_OBJECT
-public:
+  public:
     enum class Outcome {
-        First,        // no viewer ran: this process goes on starting (and listens, unless
-                      // isListening() says otherwise: error() then says why)
-        HandedOver,   // a running viewer took the request and answered
-        NoneRunning,  // no viewer ran and this process was not to become one (close request)
-        Failed,       // a viewer runs but the hand-over failed (see error())
+        First,       // no viewer ran: this process goes on starting (and listens, unless
+                     // isListening() says otherwise: error() then says why)
+        HandedOver,  // a running viewer took the request and answered
+        NoneRunning, // no viewer ran and this process was not to become one (close request)
+        Failed,      // a viewer runs but the hand-over failed (see error())
     };
 
     explicit CSingleInstance(const QString& windowClassName, QObject* parent = nullptr);
@@ -54,7 +55,7 @@ public:
     // Decisions a start makes before it gives up on peers that close without answering.
     static constexpr int kDeadPeerAttempts = 20;
 
-private:
+  private:
     Outcome HandOver(QLocalSocket& socket, const mirelda::InstanceRequest& request, bool& unanswered);
     bool Listen();
     void Accept();

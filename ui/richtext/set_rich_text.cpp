@@ -33,4 +33,4 @@ LoadedRichText SetRichText(QTextEdit& target, std::string_view rtf)
     return loaded;
 }
 
-}  // namespace mirelda
+} // namespace mirelda

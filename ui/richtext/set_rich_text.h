@@ -13,14 +13,15 @@ class QTextEdit;
 namespace mirelda {
 
 // What a control holds after SetRichText, in the model's numbering.
-struct LoadedRichText {
-    std::u16string text;           // one unit per position, hidden text included
-    PositionMap map;               // model <-> QTextDocument positions
-    std::vector<TextSpan> hidden;  // the hidden stretches of `text`, in order
+struct LoadedRichText
+{
+    std::u16string text;          // one unit per position, hidden text included
+    PositionMap map;              // model <-> QTextDocument positions
+    std::vector<TextSpan> hidden; // the hidden stretches of `text`, in order
 };
 
 // Reads `rtf` and replaces the whole content of `target` with it, without showing any
 // intermediate state. The document is built apart and swapped in.
 LoadedRichText SetRichText(QTextEdit& target, std::string_view rtf);
 
-}  // namespace mirelda
+} // namespace mirelda

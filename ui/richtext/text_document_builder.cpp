@@ -50,25 +50,38 @@ QString ToQString(const std::u16string& s)
 QFont::StyleHint StyleHintOf(FontFamily family)
 {
     switch (family) {
-    case FontFamily::Roman: return QFont::Serif;
-    case FontFamily::Swiss: return QFont::SansSerif;
-    case FontFamily::Modern: return QFont::TypeWriter;
-    case FontFamily::Script: return QFont::Cursive;
-    case FontFamily::Decor: return QFont::Decorative;
-    default: return QFont::AnyStyle;
+    case FontFamily::Roman:
+        return QFont::Serif;
+    case FontFamily::Swiss:
+        return QFont::SansSerif;
+    case FontFamily::Modern:
+        return QFont::TypeWriter;
+    case FontFamily::Script:
+        return QFont::Cursive;
+    case FontFamily::Decor:
+        return QFont::Decorative;
+    default:
+        return QFont::AnyStyle;
     }
 }
 
 QTextCharFormat::UnderlineStyle UnderlineStyleOf(UnderlineKind kind)
 {
     switch (kind) {
-    case UnderlineKind::None: return QTextCharFormat::NoUnderline;
-    case UnderlineKind::Dotted: return QTextCharFormat::DotLine;
-    case UnderlineKind::Dash: return QTextCharFormat::DashUnderline;
-    case UnderlineKind::DashDot: return QTextCharFormat::DashDotLine;
-    case UnderlineKind::DashDotDot: return QTextCharFormat::DashDotDotLine;
-    case UnderlineKind::Wave: return QTextCharFormat::WaveUnderline;
-    default: return QTextCharFormat::SingleUnderline;  // words, double, thick: nearest look
+    case UnderlineKind::None:
+        return QTextCharFormat::NoUnderline;
+    case UnderlineKind::Dotted:
+        return QTextCharFormat::DotLine;
+    case UnderlineKind::Dash:
+        return QTextCharFormat::DashUnderline;
+    case UnderlineKind::DashDot:
+        return QTextCharFormat::DashDotLine;
+    case UnderlineKind::DashDotDot:
+        return QTextCharFormat::DashDotDotLine;
+    case UnderlineKind::Wave:
+        return QTextCharFormat::WaveUnderline;
+    default:
+        return QTextCharFormat::SingleUnderline; // words, double, thick: nearest look
     }
 }
 
@@ -82,8 +95,9 @@ QColor ColorOf(const RichDocument& model, std::int32_t index)
     return QColor(c.red, c.green, c.blue);
 }
 
-class Builder {
-public:
+class Builder
+{
+  public:
     Builder(const RichDocument& model, QTextDocument& doc, double dpiX)
         : model_(model), doc_(doc), cursor_(&doc), dpiX_(dpiX)
     {
@@ -91,25 +105,27 @@ public:
 
     PositionMap Run();
 
-private:
+  private:
     // A block of the document and the model paragraph whose format it takes.
-    struct Entry {
+    struct Entry
+    {
         QTextBlock block;
         const RichParagraph* paragraph = nullptr;
         QTextCharFormat markFormat;
-        const RichTableRow* row = nullptr;  // set for a table cell's block
+        const RichTableRow* row = nullptr; // set for a table cell's block
         int textCell = 0;
-        const CellParagraphBreak* ending = nullptr;  // the \par in the cell that ends the block
+        const CellParagraphBreak* ending = nullptr; // the \par in the cell that ends the block
     };
     // Where the model's table structure steers the cursor.
     enum class EventKind { TableStart, CellEnd, RowEnd, ParagraphBreak };
-    struct Event {
+    struct Event
+    {
         std::int32_t position = 0;
         EventKind kind = EventKind::TableStart;
         std::size_t table = 0;
-        std::size_t row = 0;  // index in the planned table
-        int textCell = 0;     // CellEnd: the text cell that ends here
-        const CellParagraphBreak* paragraphBreak = nullptr;  // ParagraphBreak
+        std::size_t row = 0;                                // index in the planned table
+        int textCell = 0;                                   // CellEnd: the text cell that ends here
+        const CellParagraphBreak* paragraphBreak = nullptr; // ParagraphBreak
     };
 
     QTextCharFormat CharFormatOf(const CharFormat& f) const;
@@ -123,7 +139,8 @@ private:
     void StartBlock(std::int32_t paragraphStart);
     void HandleEvent(const Event& event);
     void EnterCell(std::size_t table, std::size_t row, int textCell);
-    void BreakCellParagraph(std::int32_t position, const CellParagraphBreak& ending, const QTextCharFormat& format);
+    void BreakCellParagraph(std::int32_t position, const CellParagraphBreak& ending,
+                            const QTextCharFormat& format);
     QTextBlockFormat CellBlockFormat(const ParagraphFormat& f, const Entry& entry) const;
 
     const RichDocument& model_;
@@ -137,8 +154,8 @@ private:
     int pictureCount_ = 0;
     std::vector<PlannedTable> tables_;
     std::vector<Event> events_;
-    QTextTable* table_ = nullptr;  // the table being filled
-    int cellRow_ = -1;             // its cell the cursor is in
+    QTextTable* table_ = nullptr; // the table being filled
+    int cellRow_ = -1;            // its cell the cursor is in
     int cellColumn_ = -1;
     // Numbered paragraphs whose number a QTextList cannot show (it counts from 1): their
     // number is drawn as text in front of the paragraph.
@@ -189,10 +206,18 @@ QTextBlockFormat Builder::BlockFormatOf(const ParagraphFormat& f) const
 {
     QTextBlockFormat out;
     switch (f.alignment) {
-    case Alignment::Left: out.setAlignment(Qt::AlignLeft); break;
-    case Alignment::Center: out.setAlignment(Qt::AlignHCenter); break;
-    case Alignment::Right: out.setAlignment(Qt::AlignRight); break;
-    case Alignment::Justify: out.setAlignment(Qt::AlignJustify); break;
+    case Alignment::Left:
+        out.setAlignment(Qt::AlignLeft);
+        break;
+    case Alignment::Center:
+        out.setAlignment(Qt::AlignHCenter);
+        break;
+    case Alignment::Right:
+        out.setAlignment(Qt::AlignRight);
+        break;
+    case Alignment::Justify:
+        out.setAlignment(Qt::AlignJustify);
+        break;
     }
     out.setLeftMargin(std::max(0.0, DevicePixels(f.leftIndent, dpiX_)));
     out.setRightMargin(std::max(0.0, DevicePixels(f.rightIndent, dpiX_)));
@@ -208,21 +233,29 @@ QTextBlockFormat Builder::BlockFormatOf(const ParagraphFormat& f) const
         } else if (f.lineSpacing > 0) {
             out.setLineHeight(std::min(Pixels(f.lineSpacing), 1000.0), QTextBlockFormat::MinimumHeight);
         } else {
-            out.setLineHeight(std::min(Pixels(-double(f.lineSpacing)), 1000.0), QTextBlockFormat::FixedHeight);
+            out.setLineHeight(std::min(Pixels(-double(f.lineSpacing)), 1000.0),
+                              QTextBlockFormat::FixedHeight);
         }
     }
     QList<QTextOption::Tab> tabs;
-    if (!f.tableRow) {  // a row's cells are a table's, its tab stops the cells' own
+    if (!f.tableRow) { // a row's cells are a table's, its tab stops the cells' own
         for (const TabStop& t : f.tabs) {
             const double x = Pixels(t.position);
             switch (t.kind) {
-            case TabKind::Left: tabs.append(QTextOption::Tab(x, QTextOption::LeftTab)); break;
-            case TabKind::Center: tabs.append(QTextOption::Tab(x, QTextOption::CenterTab)); break;
-            case TabKind::Right: tabs.append(QTextOption::Tab(x, QTextOption::RightTab)); break;
+            case TabKind::Left:
+                tabs.append(QTextOption::Tab(x, QTextOption::LeftTab));
+                break;
+            case TabKind::Center:
+                tabs.append(QTextOption::Tab(x, QTextOption::CenterTab));
+                break;
+            case TabKind::Right:
+                tabs.append(QTextOption::Tab(x, QTextOption::RightTab));
+                break;
             case TabKind::Decimal:
                 tabs.append(QTextOption::Tab(x, QTextOption::DelimiterTab, QLatin1Char('.')));
                 break;
-            case TabKind::Bar: break;  // a drawn rule, not a stop
+            case TabKind::Bar:
+                break; // a drawn rule, not a stop
             }
         }
     }
@@ -236,14 +269,18 @@ QTextBlockFormat Builder::BlockFormatOf(const ParagraphFormat& f) const
 QChar DocumentCharacterImpl(char16_t c)
 {
     switch (c) {
-    case kLineBreak: return QChar::LineSeparator;
+    case kLineBreak:
+        return QChar::LineSeparator;
     // Characters the document would turn into block or frame boundaries, or object slots
     // without an object, keep their one position as harmless look-alikes.
     case u'\n':
-    case u'\u2029': return QChar::LineSeparator;
+    case u'\u2029':
+        return QChar::LineSeparator;
     case u'\uFDD0':
-    case u'\uFDD1': return QChar::ReplacementCharacter;
-    default: return QChar(c);
+    case u'\uFDD1':
+        return QChar::ReplacementCharacter;
+    default:
+        return QChar(c);
     }
 }
 
@@ -341,7 +378,7 @@ void Builder::EnterCell(std::size_t table, std::size_t row, int textCell)
         std::clamp(textCell, 0, static_cast<int>(planned.cellOfTextCell.size()) - 1))];
     const int column = planned.cells[static_cast<std::size_t>(index)].column;
     if (cellRow_ == static_cast<int>(row) && cellColumn_ == column)
-        return;  // merged cells: the next one's text follows in the same cell
+        return; // merged cells: the next one's text follows in the same cell
     cellRow_ = static_cast<int>(row);
     cellColumn_ = column;
     cursor_.setPosition(table_->cellAt(cellRow_, column).firstCursorPosition().position());
@@ -373,11 +410,11 @@ void Builder::HandleEvent(const Event& event)
 {
     const PlannedTable& table = tables_[event.table];
     if (event.kind != EventKind::TableStart && !table_)
-        return;  // a table always opens first; never steer into nothing
+        return; // a table always opens first; never steer into nothing
     switch (event.kind) {
     case EventKind::TableStart: {
         if (cursor_.positionInBlock() != 0)
-            cursor_.insertBlock();  // a document-only break: a table starts a block
+            cursor_.insertBlock(); // a document-only break: a table starts a block
         const auto rows = static_cast<int>(table.rows.size());
         const auto columns = static_cast<int>(table.edges.size()) - 1;
         table_ = cursor_.insertTable(rows, columns, TableFormatOf(model_, table));
@@ -394,7 +431,9 @@ void Builder::HandleEvent(const Event& event)
         EnterCell(event.table, 0, 0);
         break;
     }
-    case EventKind::CellEnd: EnterCell(event.table, event.row, event.textCell + 1); break;
+    case EventKind::CellEnd:
+        EnterCell(event.table, event.row, event.textCell + 1);
+        break;
     case EventKind::RowEnd:
         if (event.row + 1 < table.rows.size()) {
             EnterCell(event.table, event.row + 1, 0);
@@ -405,7 +444,8 @@ void Builder::HandleEvent(const Event& event)
             StartBlock(model_.tableRows[table.rows[event.row].row].mark + 1);
         }
         break;
-    case EventKind::ParagraphBreak: break; // Run() breaks the block, knowing whether it is shown
+    case EventKind::ParagraphBreak:
+        break; // Run() breaks the block, knowing whether it is shown
     }
 }
 
@@ -440,19 +480,19 @@ PositionMap Builder::Run()
             while (nextEvent < events_.size() && events_[nextEvent].position <= p) {
                 const Event& event = events_[nextEvent++];
                 if (event.position < p)
-                    continue;  // cannot happen: events lie inside the text, in order
+                    continue; // cannot happen: events lie inside the text, in order
                 if (!hidden)
                     Flush(pending, p, format);
                 pending = p;
                 if (event.kind != EventKind::TableStart) {
-                    consumed = true;  // the separator tab or the row's mark: no character
+                    consumed = true; // the separator tab or the row's mark: no character
                     pending = p + 1;
                 }
                 if (event.kind == EventKind::ParagraphBreak) {
                     if (!hidden && table_)
                         BreakCellParagraph(p, *event.paragraphBreak, format);
                     else if (!hidden)
-                        pending = p;  // no cell to break: shown as the line break it is
+                        pending = p; // no cell to break: shown as the line break it is
                     continue;
                 }
                 HandleEvent(event);
@@ -498,12 +538,18 @@ PositionMap Builder::Run()
 QTextListFormat::Style ListStyleOf(ListKind kind)
 {
     switch (kind) {
-    case ListKind::Decimal: return QTextListFormat::ListDecimal;
-    case ListKind::LowerLetter: return QTextListFormat::ListLowerAlpha;
-    case ListKind::UpperLetter: return QTextListFormat::ListUpperAlpha;
-    case ListKind::LowerRoman: return QTextListFormat::ListLowerRoman;
-    case ListKind::UpperRoman: return QTextListFormat::ListUpperRoman;
-    default: return QTextListFormat::ListDisc;
+    case ListKind::Decimal:
+        return QTextListFormat::ListDecimal;
+    case ListKind::LowerLetter:
+        return QTextListFormat::ListLowerAlpha;
+    case ListKind::UpperLetter:
+        return QTextListFormat::ListUpperAlpha;
+    case ListKind::LowerRoman:
+        return QTextListFormat::ListLowerRoman;
+    case ListKind::UpperRoman:
+        return QTextListFormat::ListUpperRoman;
+    default:
+        return QTextListFormat::ListDisc;
     }
 }
 
@@ -512,7 +558,8 @@ QTextListFormat::Style ListStyleOf(ListKind kind)
 QString Numeral(ListKind kind, int number)
 {
     switch (kind) {
-    case ListKind::Decimal: return QString::number(number);
+    case ListKind::Decimal:
+        return QString::number(number);
     case ListKind::LowerLetter:
     case ListKind::UpperLetter: {
         QString s;
@@ -523,8 +570,8 @@ QString Numeral(ListKind kind, int number)
     case ListKind::LowerRoman:
     case ListKind::UpperRoman: {
         static const std::pair<int, const char*> table[] = {
-            {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"},
-            {50, "l"},   {40, "xl"},  {10, "x"},  {9, "ix"},   {5, "v"},   {4, "iv"}, {1, "i"}};
+            {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+            {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
         QString s;
         int n = std::clamp(number, 0, 4999);
         for (const auto& [value, text] : table)
@@ -532,7 +579,8 @@ QString Numeral(ListKind kind, int number)
                 s += QLatin1String(text);
         return kind == ListKind::UpperRoman ? s.toUpper() : s;
     }
-    default: return {};
+    default:
+        return {};
     }
 }
 
@@ -541,7 +589,8 @@ void Builder::ApplyParagraphFormats()
     // Bullets: one list per run of consecutive bulleted paragraphs. Numbers: a paragraph joins
     // the open list of its kind whose next number is its own, even across unnumbered
     // paragraphs, and number 1 opens a list; other numbers are drawn as text (StartBlock).
-    struct OpenList {
+    struct OpenList
+    {
         QTextList* list = nullptr;
         int next = 1;
     };
@@ -647,7 +696,7 @@ QTextBlockFormat Builder::CellBlockFormat(const ParagraphFormat& f, const Entry&
     return out;
 }
 
-}  // namespace
+} // namespace
 
 QChar DocumentCharacter(char16_t modelCharacter)
 {
@@ -666,4 +715,4 @@ PositionMap BuildTextDocument(const RichDocument& model, QTextDocument& target, 
     return map;
 }
 
-}  // namespace mirelda
+} // namespace mirelda

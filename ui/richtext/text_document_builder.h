@@ -28,4 +28,4 @@ PositionMap BuildTextDocument(const RichDocument& model, QTextDocument& target, 
 // The character the document holds for a shown model character.
 QChar DocumentCharacter(char16_t modelCharacter);
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -25,8 +25,9 @@ const QString kNoMore = QStringLiteral("La recherche est terminée.");
 // Dialog units to pixels for the dialog's own font: a horizontal unit is a quarter of the
 // average letter width, a vertical one an eighth of the line height. Laid out this way the
 // texts fit whatever font the desktop gives the dialog.
-class DialogUnits {
-public:
+class DialogUnits
+{
+  public:
     explicit DialogUnits(const QFont& font)
     {
         const QFontMetrics fm(font);
@@ -38,12 +39,12 @@ public:
     int Y(int units) const { return qRound(units * y_); }
     QRect Rect(int x, int y, int w, int h) const { return {X(x), Y(y), X(w), Y(h)}; }
 
-private:
+  private:
     double x_ = 1.5;
     double y_ = 1.625;
 };
 
-}  // namespace
+} // namespace
 
 CSearchDlg::CSearchDlg(SearchHost& host, QWidget* mainWindow)
     : QDialog(mainWindow,
@@ -114,7 +115,7 @@ void CSearchDlg::PlaceControls()
         w->setGeometry(r);
     };
     QRect combo = du.Rect(45, 3, 138, 57);
-    combo.setHeight(combo_->sizeHint().height());  // the height given includes the drop-down list
+    combo.setHeight(combo_->sizeHint().height()); // the height given includes the drop-down list
     combo_->setGeometry(combo);
     label_->setGeometry(du.Rect(1, 7, 44, 15));
     scopeGroup_->setGeometry(du.Rect(3, 26, 73, 38));
@@ -127,7 +128,7 @@ void CSearchDlg::PlaceControls()
     place(search_, du.Rect(192, 3, 58, 14));
     place(next_, du.Rect(192, 22, 58, 14));
     place(cancel_, du.Rect(192, 53, 58, 15));
-    scopeGroup_->lower();  // it frames the radio buttons, which stay on top of it
+    scopeGroup_->lower(); // it frames the radio buttons, which stay on top of it
 
     QRect all = du.Rect(0, 0, 252, 71);
     for (const QWidget* w : std::initializer_list<const QWidget*>{combo_, inText_, search_, cancel_})
@@ -148,7 +149,10 @@ bool CSearchDlg::Create()
     return true;
 }
 
-QString CSearchDlg::SearchText() const { return combo_->currentText(); }
+QString CSearchDlg::SearchText() const
+{
+    return combo_->currentText();
+}
 
 QStringList CSearchDlg::history() const
 {
@@ -211,9 +215,8 @@ void CSearchDlg::OnSearch()
 void CSearchDlg::SearchAll()
 {
     const QString s = SearchText();
-    const SearchOutcome outcome =
-        host_.searchArticles(s, matchCase_->isChecked(), wholeWord_->isChecked(), inTitle_->isChecked(),
-                             inText_->isChecked());
+    const SearchOutcome outcome = host_.searchArticles(s, matchCase_->isChecked(), wholeWord_->isChecked(),
+                                                       inTitle_->isChecked(), inText_->isChecked());
     if (outcome == SearchOutcome::Found)
         hide();
     else if (outcome == SearchOutcome::NothingFound)

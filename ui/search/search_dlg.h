@@ -21,9 +21,10 @@ class QPushButton;
 class QRadioButton;
 class SearchHost;
 
-class CSearchDlg : public QDialog {
+class CSearchDlg : public QDialog
+{
     Q_OBJECT
-public:
+  public:
     CSearchDlg(SearchHost& host, QWidget* mainWindow);
 
     // Sets the initial states (scope all articles, title and text ticked, case and whole word
@@ -31,18 +32,18 @@ public:
     bool Create();
 
     void UpdateControls();
-    void OnSearch();  // "&Chercher"
-    void OnNext();    // "&Suivant"
+    void OnSearch(); // "&Chercher"
+    void OnNext();   // "&Suivant"
 
     // True after the last find in the current article selected an occurrence.
     bool found() const { return found_; }
     // The history, most recent first.
     QStringList history() const;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void SearchAll();
     void SearchCurrent();
     QString SearchText() const;

@@ -8,14 +8,15 @@
 #include <cstdint>
 
 enum class SearchOutcome {
-    Found,         // at least one article listed; the results window is shown
-    NothingFound,  // the results window was emptied
-    Failed,        // a read error, already reported to the user, ended the search
-    Stopped,       // the user stopped it: nothing changed
+    Found,        // at least one article listed; the results window is shown
+    NothingFound, // the results window was emptied
+    Failed,       // a read error, already reported to the user, ended the search
+    Stopped,      // the user stopped it: nothing changed
 };
 
-class SearchHost {
-public:
+class SearchHost
+{
+  public:
     virtual ~SearchHost() = default;
 
     // The search over all articles, into the search-results window.
@@ -30,6 +31,7 @@ public:
     virtual bool articleHasHighlights() const { return false; }
 
     // A message box captioned with the help title.
-    virtual QMessageBox::StandardButton showMessage(const QString& text, QMessageBox::Icon icon,
-                                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok) = 0;
+    virtual QMessageBox::StandardButton
+    showMessage(const QString& text, QMessageBox::Icon icon,
+                QMessageBox::StandardButtons buttons = QMessageBox::Ok) = 0;
 };

@@ -36,8 +36,9 @@
 namespace {
 
 // The wait cursor for as long as a scope runs.
-class WaitCursor {
-public:
+class WaitCursor
+{
+  public:
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
     WaitCursor(const WaitCursor&) = delete;
@@ -51,9 +52,10 @@ QPointF Origin(const QTextBlock& block)
     return block.document()->documentLayout()->blockBoundingRect(block).topLeft();
 }
 
-struct LineRef {
+struct LineRef
+{
     QTextBlock block;
-    int line = -1;  // index in block.layout(), -1 when the document has no line at all
+    int line = -1; // index in block.layout(), -1 when the document has no line at all
 };
 
 // The line that shows document height `y`: the first line whose bottom lies below it, so
@@ -66,8 +68,7 @@ LineRef LineAtY(const QTextDocument& doc, qreal y)
     QTextBlock block = doc.findBlock(std::max(0, pos));
     if (!block.isValid())
         block = doc.firstBlock();
-    while (block.isValid() && block.previous().isValid() &&
-           layout->blockBoundingRect(block).top() > y)
+    while (block.isValid() && block.previous().isValid() && layout->blockBoundingRect(block).top() > y)
         block = block.previous();
     LineRef last;
     for (; block.isValid(); block = block.next()) {
@@ -109,7 +110,7 @@ const QString kViewDescription =
 // Enough to show where a word occurs; a one-letter search in a huge article stops there.
 constexpr int kMaxHighlights = 10000;
 
-}  // namespace
+} // namespace
 
 CMireldaView::CMireldaView(ViewHost& host, QWidget* parent) : QTextEdit(parent), host_(host)
 {
@@ -196,7 +197,7 @@ bool CMireldaView::ShowArticle(std::int32_t number, std::int32_t topPosition)
     if (links.ok())
         links_ = std::move(links.value());
     else
-        host_.reportFileError(links.error());  // the article is shown; only its links are missing
+        host_.reportFileError(links.error()); // the article is shown; only its links are missing
     host_.articleShown(number);
     return true;
 }
@@ -204,8 +205,7 @@ bool CMireldaView::ShowArticle(std::int32_t number, std::int32_t topPosition)
 void CMireldaView::showMissingArticle(std::int32_t number)
 {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("KEL-Info"),
-                    QStringLiteral("Cet article n'existe pas ! (ER%1)").arg(number), QMessageBox::Ok,
-                    this);
+                    QStringLiteral("Cet article n'existe pas ! (ER%1)").arg(number), QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("missingArticleMessage"));
     box.exec();
 }
@@ -306,10 +306,9 @@ QRect CMireldaView::characterRect(std::int32_t position) const
     const int lineEnd = line.textStart() + line.textLength();
     qreal x2 = inBlock < lineEnd ? line.cursorToX(inBlock + 1) : x1;
     if (qFuzzyCompare(x1, x2))
-        x2 = x1 + 4;  // a paragraph mark: a narrow box after the text
+        x2 = x1 + 4; // a paragraph mark: a narrow box after the text
     const QPointF origin = Origin(block);
-    const QRectF r(origin.x() + std::min(x1, x2), origin.y() + line.y(), std::abs(x2 - x1),
-                   line.height());
+    const QRectF r(origin.x() + std::min(x1, x2), origin.y() + line.y(), std::abs(x2 - x1), line.height());
     return r.translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value()).toRect();
 }
 
@@ -565,9 +564,15 @@ void CMireldaView::keyPressEvent(QKeyEvent* e)
     QScrollBar* v = verticalScrollBar();
     QScrollBar* h = horizontalScrollBar();
     switch (e->key()) {
-    case Qt::Key_Escape: host_.minimizeMainWindow(); break;
-    case Qt::Key_PageUp: v->triggerAction(QAbstractSlider::SliderPageStepSub); break;
-    case Qt::Key_PageDown: v->triggerAction(QAbstractSlider::SliderPageStepAdd); break;
+    case Qt::Key_Escape:
+        host_.minimizeMainWindow();
+        break;
+    case Qt::Key_PageUp:
+        v->triggerAction(QAbstractSlider::SliderPageStepSub);
+        break;
+    case Qt::Key_PageDown:
+        v->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        break;
     case Qt::Key_End:
         v->triggerAction(QAbstractSlider::SliderToMaximum);
         h->triggerAction(QAbstractSlider::SliderToMinimum);
@@ -576,11 +581,20 @@ void CMireldaView::keyPressEvent(QKeyEvent* e)
         v->triggerAction(QAbstractSlider::SliderToMinimum);
         h->triggerAction(QAbstractSlider::SliderToMinimum);
         break;
-    case Qt::Key_Left: h->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
-    case Qt::Key_Up: scrollOneLine(-1); break;
-    case Qt::Key_Right: h->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
-    case Qt::Key_Down: scrollOneLine(1); break;
-    default: break;
+    case Qt::Key_Left:
+        h->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Up:
+        scrollOneLine(-1);
+        break;
+    case Qt::Key_Right:
+        h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    case Qt::Key_Down:
+        scrollOneLine(1);
+        break;
+    default:
+        break;
     }
     // Never passed on: typing does nothing in the view.
     e->accept();

@@ -24,9 +24,10 @@ class QPrinter;
 class QTextDocument;
 class ViewHost;
 
-class CMireldaView : public QTextEdit {
+class CMireldaView : public QTextEdit
+{
     Q_OBJECT
-public:
+  public:
     explicit CMireldaView(ViewHost& host, QWidget* parent = nullptr);
     ~CMireldaView() override;
 
@@ -47,7 +48,7 @@ public:
     // wrap; selects the match and returns its first position, or -1 leaving the selection.
     std::int32_t FindNextInArticle(const QString& text, bool matchCase, bool wholeWord);
 
-    void SelectAll();  // command 32787
+    void SelectAll(); // command 32787
 
     // Search hits: every occurrence of `text` in the article is highlighted (the selection
     // is left alone) until another article is shown. Returns how many there are.
@@ -79,8 +80,8 @@ public:
     QRect characterRect(std::int32_t position) const;
 
     std::int32_t currentArticle() const { return currentArticle_; }
-    QString currentTitle() const;                                    // decoded
-    const std::string& currentTitleBytes() const { return currentTitle_; }  // Windows-1252
+    QString currentTitle() const;                                          // decoded
+    const std::string& currentTitleBytes() const { return currentTitle_; } // Windows-1252
     const mirelda::ArticleEntry& currentEntry() const { return currentEntry_; }
     const mirelda::LinkTable& linkTable() const { return links_; }
     // The model text of the current article (one unit per position, hidden text included).
@@ -94,17 +95,17 @@ public:
     // own document is laid out for the screen and stays as it is.
     std::unique_ptr<QTextDocument> printDocument(const QPrinter& printer) const;
 
-public slots:
+  public slots:
     void printArticle(QPrinter* printer) const;
-    void FilePrint();         // 57607: print dialog, then print
-    void FilePrintDirect();   // 57608: default printer, no dialog
-    void FilePrintPreview();  // 57609
+    void FilePrint();        // 57607: print dialog, then print
+    void FilePrintDirect();  // 57608: default printer, no dialog
+    void FilePrintPreview(); // 57609
     // A whole book: its pages' articles, each on a new page under its title (pop-ups left
     // out), through the print dialog or the preview.
     void FilePrintBook(const std::vector<std::int32_t>& articles);
     void FilePrintBookPreview(const std::vector<std::int32_t>& articles);
 
-protected:
+  protected:
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
@@ -117,7 +118,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
     QMimeData* createMimeDataFromSelection() const override;
 
-private:
+  private:
     void updateLinkCursor(QPoint viewportPoint);
     void followLink(const mirelda::LinkRecord& link, QPoint screenPoint);
     bool handleComfortKey(QKeyEvent* e);
@@ -134,15 +135,16 @@ private:
     mirelda::LinkTable links_;
     mirelda::ArticleEntry currentEntry_;
     mirelda::LoadedRichText content_;
-    std::string articleRtf_;  // the current article's text, for printing
+    std::string articleRtf_; // the current article's text, for printing
     QPoint lastLinkClick_;
     std::vector<std::pair<std::int32_t, std::int32_t>> hits_;
-    int focusedLink_ = -1;  // index in links_.records()
+    int focusedLink_ = -1; // index in links_.records()
     int zoom_ = 100;
-    int wheelSteps_ = 0;  // eighths of a degree not yet turned into a size step
+    int wheelSteps_ = 0; // eighths of a degree not yet turned into a size step
     // The model range last selected through setSelection, while the document's selection
     // is still the one it made.
-    struct ModelSelection {
+    struct ModelSelection
+    {
         bool valid = false;
         int documentStart = 0;
         int documentEnd = 0;

@@ -83,14 +83,14 @@ TEST(BookmarkList, duplicatesAndEmptyNames_allKeptAndRoundTripped)
     list.Add({"index", 4});
     list.Add({"Index", 5});
     EXPECT_EQ(Names(list), (std::vector<std::string>{"", "Index", "index", "Index"}));
-    EXPECT_EQ(list.at(3).article, 5);  // equal names keep the order they were added in
+    EXPECT_EQ(list.at(3).article, 5); // equal names keep the order they were added in
 
     auto path = dir / "a.SIG";
     ASSERT_TRUE(SaveBookmarks(path, list.items()));
     auto loaded = LoadBookmarks(path);
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->bookmarks, list.items());
-    EXPECT_EQ(ReadFile(path).substr(4, 8), Record(9, 0, ""));  // an empty name: length 0, no bytes
+    EXPECT_EQ(ReadFile(path).substr(4, 8), Record(9, 0, "")); // an empty name: length 0, no bytes
 }
 
 TEST(BookmarkList, renameMovesToNewPlaceKeepingArticle)
@@ -104,7 +104,7 @@ TEST(BookmarkList, renameMovesToNewPlaceKeepingArticle)
     EXPECT_EQ(Names(list), (std::vector<std::string>{"Beta", "gamma", "Omega"}));
     EXPECT_EQ(list.at(2).article, 1);
     list.Remove(0);
-    list.Remove(7);  // nothing there: nothing happens
+    list.Remove(7); // nothing there: nothing happens
     EXPECT_EQ(Names(list), (std::vector<std::string>{"gamma", "Omega"}));
 }
 
@@ -134,7 +134,7 @@ TEST(LoadBookmarks, folderOrMissingFile_isAnErrorNotACrash)
 TEST(LoadBookmarks, damagedFile_isKeptAsideBeforeItIsRewritten)
 {
     TempDir dir;
-    std::string bytes = Count(3);  // three announced, none there
+    std::string bytes = Count(3); // three announced, none there
     bytes += "xyz";
     WriteFile(dir / "AIDE.SIG", bytes);
     auto first = LoadBookmarks(dir / "AIDE.SIG");
@@ -158,7 +158,8 @@ TEST(LoadBookmarks, damagedFile_isKeptAsideBeforeItIsRewritten)
 TEST(ParseBookmarks, damagedFiles_keepRecordsBeforeTheDamage)
 {
     const std::string two = Record(1, 3, "one") + Record(2, 3, "two");
-    struct Case {
+    struct Case
+    {
         const char* what;
         std::string bytes;
         std::size_t kept;
@@ -201,18 +202,19 @@ TEST(SaveBookmarks, failureAtAnyStep_keepsThePreviousFile)
 
     for (WriteStep step : {WriteStep::Create, WriteStep::Write, WriteStep::Flush, WriteStep::Rename}) {
         SCOPED_TRACE(WriteStepName(step));
-        Status saved = SaveBookmarks(path, {{"nouveau", 2}, {"autre", 3}},
-                                     [step](WriteStep s) { return s != step; });
+        Status saved =
+            SaveBookmarks(path, {{"nouveau", 2}, {"autre", 3}}, [step](WriteStep s) { return s != step; });
         ASSERT_FALSE(saved);
         EXPECT_EQ(saved.error().kind, FileErrorKind::CannotWrite);
         EXPECT_EQ(ReadFile(path), before);
-        EXPECT_EQ(test::CountFiles(dir.path()), 1u);  // no temporary file left behind
+        EXPECT_EQ(test::CountFiles(dir.path()), 1u); // no temporary file left behind
     }
     // A failed folder sync comes after the rename: the new file is in place, and it is said.
-    Status late = SaveBookmarks(path, {{"nouveau", 2}}, [](WriteStep s) { return s != WriteStep::SyncFolder; });
+    Status late =
+        SaveBookmarks(path, {{"nouveau", 2}}, [](WriteStep s) { return s != WriteStep::SyncFolder; });
     EXPECT_FALSE(late);
     EXPECT_EQ(LoadBookmarks(path)->bookmarks, (std::vector<Bookmark>{{"nouveau", 2}}));
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda

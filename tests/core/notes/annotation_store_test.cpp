@@ -50,10 +50,11 @@ Notes ParseNot(const std::string& bytes)
 }
 
 // Visiting an article as the frame does: store the one left, show the new one.
-struct Session {
+struct Session
+{
     AnnotationStore store;
     std::int32_t current = 0;
-    std::string edit;  // the edit control
+    std::string edit; // the edit control
 
     explicit Session(const TempDir& dir) : store(dir / "AIDE.NOT", dir / "AIDE.NO$") { store.LoadIndex(); }
     void Visit(std::int32_t article)
@@ -80,7 +81,7 @@ struct Session {
 TEST(LineEnds, editAndFileFormsConvertBothWays)
 {
     EXPECT_EQ(ToFileLineEnds("a\nb\n"), "a\r\nb\r\n");
-    EXPECT_EQ(ToFileLineEnds("a\r\nb"), "a\r\nb");  // already file form
+    EXPECT_EQ(ToFileLineEnds("a\r\nb"), "a\r\nb"); // already file form
     EXPECT_EQ(ToFileLineEnds("a\rb"), "a\r\nb");
     EXPECT_EQ(ToEditLineEnds("a\r\nb\r\n\r\n"), "a\nb\n\n");
     EXPECT_EQ(ToEditLineEnds("a\rb\n"), "a\nb\n");
@@ -135,10 +136,10 @@ TEST(AnnotationStore, unchangedOrRestoredText_appendsNothing)
     WriteFile(dir / "AIDE.NOT", NotFile({{5, "line\r\nend"}}));
     Session s(dir);
     s.Visit(5);
-    s.Visit(6);  // left unchanged
+    s.Visit(6); // left unchanged
     s.Visit(5);
     s.edit = "typed over";
-    s.edit = "line\nend";  // back to what was shown, as the edit control gives it
+    s.edit = "line\nend"; // back to what was shown, as the edit control gives it
     s.Visit(6);
     EXPECT_EQ(s.ScratchSize(), 0u);
 }
@@ -166,7 +167,7 @@ TEST(AnnotationStore, untouchedAnnotationsCopiedUnchanged_blankTextsKept)
     WriteFile(dir / "AIDE.NOT", NotFile({{3, binary}, {-4, "negative article"}, {9, "nine"}}));
     Session s(dir);
     s.Visit(20);
-    s.edit = "   \n";  // only blanks and a line end: still an annotation
+    s.edit = "   \n"; // only blanks and a line end: still an annotation
     s.Visit(21);
     ASSERT_TRUE(s.Close());
     EXPECT_EQ(ParseNot(ReadFile(dir / "AIDE.NOT")),
@@ -187,7 +188,8 @@ TEST(AnnotationStore, duplicateArticleInFile_laterRecordWins)
 TEST(AnnotationStore, damagedNotFiles_keepRecordsRead)
 {
     const std::string two = NotFile({{1, "one"}, {2, "two"}});
-    struct Case {
+    struct Case
+    {
         const char* what;
         std::string bytes;
         Notes kept;
@@ -195,11 +197,14 @@ TEST(AnnotationStore, damagedNotFiles_keepRecordsRead)
     };
     std::string longer = NotFile({{1, "one"}}, 2);
     StoreI32(longer, 2);
-    StoreU32(longer, 0xFFFFFFF0u);  // a length far past the end
+    StoreU32(longer, 0xFFFFFFF0u); // a length far past the end
     longer += "xy";
     const Case cases[] = {
         {"empty file", "", {}, true},
-        {"count larger than the records", NotFile({{1, "one"}, {2, "two"}}, 1000), {{1, "one"}, {2, "two"}}, true},
+        {"count larger than the records",
+         NotFile({{1, "one"}, {2, "two"}}, 1000),
+         {{1, "one"}, {2, "two"}},
+         true},
         {"huge count", NotFile({{1, "one"}}, 0xFFFFFFFF), {{1, "one"}}, true},
         {"record cut in its header", two.substr(0, two.size() - 8), {{1, "one"}}, true},
         {"text cut short", two.substr(0, two.size() - 1), {{1, "one"}}, true},
@@ -245,12 +250,14 @@ TEST(AnnotationStore, leftoverScratchOfInterruptedRun_isTakenBack)
         // The run ends here without saving: the process died.
     }
     const auto scratch = ReadFile(dir / "AIDE.NO$");
-    WriteFile(dir / "AIDE.NO$", scratch + std::string("\x08\x00\x00\x00" "ANN", 7));  // cut mid-append
+    WriteFile(dir / "AIDE.NO$", scratch + std::string("\x08\x00\x00\x00"
+                                                      "ANN",
+                                                      7)); // cut mid-append
 
     auto report = AnnotationStore(dir / "AIDE.NOT", dir / "AIDE.NO$").LoadIndex();
     EXPECT_EQ(report.recovered, 3u);
     EXPECT_TRUE(report.scratchDamage);
-    EXPECT_EQ(ReadFile(dir / "AIDE.NO$"), scratch);  // the torn tail is cut off
+    EXPECT_EQ(ReadFile(dir / "AIDE.NO$"), scratch); // the torn tail is cut off
 
     Session next(dir);
     next.Visit(1);
@@ -283,7 +290,7 @@ TEST(AnnotationStore, unwritableScratch_changeKeptAndSavedElsewhere)
 {
     TempDir dir;
     Session s(dir);
-    fs::create_directory(dir / "AIDE.NO$");  // the scratch file cannot be opened for writing
+    fs::create_directory(dir / "AIDE.NO$"); // the scratch file cannot be opened for writing
     s.Visit(1);
     s.edit = "note";
     Status stored = s.store.StoreAnnotation(1, s.edit);
@@ -385,7 +392,8 @@ TEST(AnnotationStore, leftoverScratchThatCannotBeCut_changesRewrittenOnDisk)
     EXPECT_EQ(again.ShowAnnotation(2), "two");
 }
 
-struct SaveFixture {
+struct SaveFixture
+{
     TempDir dir;
     const Notes before{{1, "saved one"}, {2, "saved two"}};
     const Notes after{{1, "saved one"}, {2, "changed two"}, {3, "new three"}};
@@ -472,5 +480,5 @@ TEST(SaveAnnotations, crashAtEachStep_nextStartFindsEveryAnnotation)
     }
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda

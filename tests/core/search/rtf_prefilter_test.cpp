@@ -18,7 +18,10 @@
 namespace mirelda {
 namespace {
 
-std::string Rtf(std::string_view body) { return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 " + std::string(body) + "}"; }
+std::string Rtf(std::string_view body)
+{
+    return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 " + std::string(body) + "}";
+}
 
 bool Finds(std::string_view rtf, std::u16string_view what, bool matchCase)
 {
@@ -45,8 +48,8 @@ TEST(RtfPrefilter, everyWayOfWritingTheFirstCharacter_isKept)
 TEST(RtfPrefilter, textsWithoutTheString_areRejected)
 {
     const RtfPrefilter filter(u"xylo", false);
-    for (const char* body : {"un exemple de texte", "{\\b deu}s \\'e9t\\'e9s", "\\u233?t\\u233?", "xyl ophone",
-                             "{\\*\\bkmkstart lo}", "xyz"})
+    for (const char* body : {"un exemple de texte", "{\\b deu}s \\'e9t\\'e9s", "\\u233?t\\u233?",
+                             "xyl ophone", "{\\*\\bkmkstart lo}", "xyz"})
         EXPECT_FALSE(filter.MayContain(Rtf(body))) << body;
     EXPECT_FALSE(RtfPrefilter(u"Xylo", true).MayContain(Rtf("la xylo")));
     // "{\\urtf" is RTF to the reader, and so to the filter.
@@ -75,11 +78,14 @@ TEST(RtfPrefilter, inputsItCannotJudge_areKept)
 // for the letters on which the filter stays inactive (dotless i, in Turkish code pages).
 TEST(RtfPrefilter, singleByteCodePages_makeNoAsciiAlnumFromOtherBytes)
 {
-    const auto isAlnum = [](UChar32 c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    const auto isAlnum = [](UChar32 c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    };
     rtf::CodePageCache cache;
     int checked = 0;
     for (int cp = 1; cp < 70000; ++cp) {
-        if (rtf::SupportedCodePage(cp) != cp || rtf::IsMultiByteCodePage(cp)) continue;
+        if (rtf::SupportedCodePage(cp) != cp || rtf::IsMultiByteCodePage(cp))
+            continue;
         const rtf::ByteTable& table = cache.SingleByte(cp);
         for (int b = 0; b < 256; ++b) {
             if (isAlnum(table[b])) {
@@ -105,16 +111,50 @@ TEST(RtfPrefilter, singleByteCodePages_makeNoAsciiAlnumFromOtherBytes)
 TEST(RtfPrefilter, randomDocuments_neverRejectATextThatHoldsTheString)
 {
     std::mt19937 rng(12345);
-    const std::vector<std::string> pieces = {
-        "xy", "Xylo", "lo", "ph", "e", " ", "x", "\\'78", "\\'58", "\\'79", "\\'e9", "\\u120?", "\\u88 ",
-        "\\u-3?", "\\uc0 ", "\\uc2 ", "{\\b ", "}", "{", "{\\*\\x xylo}", "{\\v ", "\\par ", "\\tab ", "\\~",
-        "\r\n", "\\\\", "\\{", "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt ", "}}", "\\bin2 xy", "\x9e", "\x7f",
-        "{\\pict ab}", "\\'7", "\\u", "\\line ", std::string(1, '\0'), "\\emspace "};
+    const std::vector<std::string> pieces = {"xy",
+                                             "Xylo",
+                                             "lo",
+                                             "ph",
+                                             "e",
+                                             " ",
+                                             "x",
+                                             "\\'78",
+                                             "\\'58",
+                                             "\\'79",
+                                             "\\'e9",
+                                             "\\u120?",
+                                             "\\u88 ",
+                                             "\\u-3?",
+                                             "\\uc0 ",
+                                             "\\uc2 ",
+                                             "{\\b ",
+                                             "}",
+                                             "{",
+                                             "{\\*\\x xylo}",
+                                             "{\\v ",
+                                             "\\par ",
+                                             "\\tab ",
+                                             "\\~",
+                                             "\r\n",
+                                             "\\\\",
+                                             "\\{",
+                                             "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt ",
+                                             "}}",
+                                             "\\bin2 xy",
+                                             "\x9e",
+                                             "\x7f",
+                                             "{\\pict ab}",
+                                             "\\'7",
+                                             "\\u",
+                                             "\\line ",
+                                             std::string(1, '\0'),
+                                             "\\emspace "};
     int kept = 0, rejected = 0;
     for (int round = 0; round < 20000; ++round) {
         std::string body;
         const int count = 1 + static_cast<int>(rng() % 14);
-        for (int i = 0; i < count; ++i) body += pieces[rng() % pieces.size()];
+        for (int i = 0; i < count; ++i)
+            body += pieces[rng() % pieces.size()];
         const std::string rtf = Rtf(body);
         const std::u16string text = ExtractPlainText(rtf);
         std::u16string what;
@@ -136,8 +176,8 @@ TEST(RtfPrefilter, randomDocuments_neverRejectATextThatHoldsTheString)
         }
     }
     EXPECT_GT(kept, 1000);
-    EXPECT_GT(rejected, 1000);  // and it does reject
+    EXPECT_GT(rejected, 1000); // and it does reject
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda

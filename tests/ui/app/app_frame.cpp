@@ -25,10 +25,11 @@
 using apptest::InProcessViewer;
 using apptest::MessageAnswerer;
 
-class AppFrameTest : public QObject {
+class AppFrameTest : public QObject
+{
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase()
     {
         QVERIFY(root_.isValid());
@@ -77,7 +78,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("existing") << QStringLiteral("/P:3") << 3 << QString();
         QTest::newRow("separator skipped") << QStringLiteral("/P24") << 4 << QString();
-        QTest::newRow("missing") << QStringLiteral("/p=4711") << 1 << QStringLiteral("Cet article n'existe pas ! (ER4711)");
+        QTest::newRow("missing") << QStringLiteral("/p=4711") << 1
+                                 << QStringLiteral("Cet article n'existe pas ! (ER4711)");
         QTest::newRow("no digits") << QStringLiteral("-P:abc") << 1 << QString();
         QTest::newRow("pop-up") << QStringLiteral("/P:9") << 0 << QString();
     }
@@ -116,7 +118,8 @@ private slots:
         QCOMPARE(tree->currentIndex().data().toString(), QStringLiteral("Article 3"));
 
         QVERIFY(viewer.app->GoToArticle(1, 0));
-        QCOMPARE(tree->currentIndex().data().toString(), QStringLiteral("Article 3"));  // the tree does not follow
+        QCOMPARE(tree->currentIndex().data().toString(),
+                 QStringLiteral("Article 3")); // the tree does not follow
         frame->action(mirelda::cmd::kSynchronise)->trigger();
         QCOMPARE(tree->currentIndex().data().toString(), QStringLiteral("Généralités"));
 
@@ -139,7 +142,7 @@ private slots:
         QCOMPARE(answers.seen.size(), 1);
         QCOMPARE(answers.seen[0].text, QStringLiteral("Cet article n'existe pas ! (ER4711)"));
         frame->ShowArticleRequest(3);
-        frame->ShowArticleRequest(0);  // 0 is silent, then article 1
+        frame->ShowArticleRequest(0); // 0 is silent, then article 1
         QCOMPARE(frame->view()->currentArticle(), 1);
         QCOMPARE(answers.seen.size(), 1);
     }
@@ -157,7 +160,7 @@ private slots:
         QTest::keyClick(frame, Qt::Key_PageDown);
         const int afterPageDown = bar->value();
         QVERIFY(afterPageDown > 0);
-        QTest::keyClick(frame, Qt::Key_PageUp);  // does nothing in the frame
+        QTest::keyClick(frame, Qt::Key_PageUp); // does nothing in the frame
         QCOMPARE(bar->value(), afterPageDown);
         QTest::keyClick(frame, Qt::Key_Up);
         QVERIFY(bar->value() < afterPageDown);
@@ -208,7 +211,8 @@ private slots:
 
     void missingOneFile_isMissingData()
     {
-        const QString base = apptest::WriteHelpSet(root_.path() + QStringLiteral("/partial"), QStringLiteral("SET"));
+        const QString base =
+            apptest::WriteHelpSet(root_.path() + QStringLiteral("/partial"), QStringLiteral("SET"));
         QVERIFY(QFile::remove(base + QStringLiteral(".PGL")));
         MessageAnswerer answers;
         InProcessViewer viewer({QStringLiteral("/D:") + base});
@@ -219,7 +223,8 @@ private slots:
 
     void bookmark_definedThenSavedAtCloseThenLoadedAgain()
     {
-        const QString base = apptest::WriteHelpSet(root_.path() + QStringLiteral("/marks"), QStringLiteral("SET"));
+        const QString base =
+            apptest::WriteHelpSet(root_.path() + QStringLiteral("/marks"), QStringLiteral("SET"));
         {
             InProcessViewer viewer({QStringLiteral("/D:") + base, QStringLiteral("/P:3")});
             QVERIFY(viewer.app->InitInstance());
@@ -255,7 +260,8 @@ private slots:
 
     void annotation_barToggleButtonImageAndCloseSequence()
     {
-        const QString base = apptest::WriteHelpSet(root_.path() + QStringLiteral("/notes"), QStringLiteral("SET"));
+        const QString base =
+            apptest::WriteHelpSet(root_.path() + QStringLiteral("/notes"), QStringLiteral("SET"));
         {
             InProcessViewer viewer({QStringLiteral("/D:") + base, QStringLiteral("/P:3")});
             QVERIFY(viewer.app->InitInstance());
@@ -264,7 +270,7 @@ private slots:
             CAnnotationBar* bar = frame->annotationBar();
             QVERIFY(bar);
             QCOMPARE(frame->dockWidgetArea(bar), Qt::BottomDockWidgetArea);
-            QVERIFY(bar->isHidden());  // hidden on every run
+            QVERIFY(bar->isHidden()); // hidden on every run
 
             QAction* annotation = frame->action(mirelda::cmd::kAnnotation);
             const QImage normal = annotation->icon().pixmap(16, 16).toImage();
@@ -289,7 +295,7 @@ private slots:
             QVERIFY(annotation->icon().pixmap(16, 16).toImage() != normal);
 
             bar->edit()->moveCursor(QTextCursor::End);
-            QTest::keyClicks(bar->edit(), QStringLiteral(" !"));  // still being edited at close
+            QTest::keyClicks(bar->edit(), QStringLiteral(" !")); // still being edited at close
             annotation->trigger();
             QVERIFY(bar->isHidden());
             frame->close();
@@ -298,7 +304,8 @@ private slots:
         QVERIFY(again.app->InitInstance());
         QTRY_VERIFY(again.app->mainFrame()->helpSetLoaded());
         QVERIFY(again.app->mainFrame()->annotationBar()->isHidden());
-        QCOMPARE(again.app->mainFrame()->annotationBar()->edit()->toPlainText(), QStringLiteral("Relire la fin !"));
+        QCOMPARE(again.app->mainFrame()->annotationBar()->edit()->toPlainText(),
+                 QStringLiteral("Relire la fin !"));
     }
 
     // A warning of the start-up waits for the event loop: shown while the windows are still
@@ -369,7 +376,9 @@ private slots:
     {
         const QString base =
             apptest::WriteHelpSet(root_.path() + QStringLiteral("/lockednotes"), QStringLiteral("SET"));
-        const QByteArray saved("\x01\x00\x00\x00\x02\x00\x00\x00\x03\x00\x00\x00" "abc", 15);
+        const QByteArray saved("\x01\x00\x00\x00\x02\x00\x00\x00\x03\x00\x00\x00"
+                               "abc",
+                               15);
         WriteBytes(base + QStringLiteral(".NOT"), saved);
         MessageAnswerer answers;
         {
@@ -417,7 +426,7 @@ private slots:
         QVERIFY(!frame->isVisible());
     }
 
-private:
+  private:
     static void WriteBytes(const QString& path, const QByteArray& bytes)
     {
         QFile file(path);

@@ -34,8 +34,9 @@ const QString kProgram = QStringLiteral(MIRELDA_BINARY_DIR "/mirelda");
 constexpr int kWaitMs = 20000;
 
 // A viewer process whose standard output is kept line by line.
-class Viewer {
-public:
+class Viewer
+{
+  public:
     explicit Viewer(const QStringList& args, const QString& program = kProgram)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -81,13 +82,16 @@ public:
         process.write(line.toUtf8() + '\n');
         return WaitForLine(QStringLiteral("done ") + line);
     }
-    bool Ends(int ms = kWaitMs) { return process.state() == QProcess::NotRunning || process.waitForFinished(ms); }
+    bool Ends(int ms = kWaitMs)
+    {
+        return process.state() == QProcess::NotRunning || process.waitForFinished(ms);
+    }
 
     QProcess process;
     QStringList lines;
     qsizetype consumed = 0;
 
-private:
+  private:
     void Drain()
     {
         // What the viewer has written so far is in the pipe: take all of it without waiting.
@@ -103,17 +107,18 @@ private:
     QByteArray buffer_;
 };
 
-}  // namespace
+} // namespace
 
-class AppInstanceTest : public QObject {
+class AppInstanceTest : public QObject
+{
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase()
     {
         QVERIFY(root_.isValid());
         QVERIFY2(QFileInfo::exists(kProgram), "build the mirelda target before this test");
-        apptest::IsolateUserFolders(root_.path());  // the children inherit the private runtime folder
+        apptest::IsolateUserFolders(root_.path()); // the children inherit the private runtime folder
         base_ = apptest::WriteHelpSet(root_.path() + QStringLiteral("/set"), QStringLiteral("MILDA"));
         QVERIFY(!base_.isEmpty());
         dSwitch_ = QStringLiteral("/D:") + base_;
@@ -157,11 +162,12 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(int, kind);
         QFETCH(int, article);
-        const InstanceRequest r = mirelda::ParseInstanceRequest(std::string_view(bytes.constData(), bytes.size()));
+        const InstanceRequest r =
+            mirelda::ParseInstanceRequest(std::string_view(bytes.constData(), bytes.size()));
         QCOMPARE(static_cast<int>(r.kind), kind);
         QCOMPARE(r.article, article);
         if (r.kind == Kind::Show || r.kind == Kind::Close || r.kind == Kind::Activate) {
-            const std::string line = mirelda::FormatInstanceRequest(r);  // what a second start sends
+            const std::string line = mirelda::FormatInstanceRequest(r); // what a second start sends
             QCOMPARE(static_cast<int>(mirelda::ParseInstanceRequest(line).kind), kind);
         }
     }
@@ -191,7 +197,7 @@ private slots:
         QVERIFY(first.WaitForLine(QStringLiteral("message KEL-Info|Cet article n'existe pas ! (ER4711)"), 0));
         QVERIFY(first.WaitForLine(QStringLiteral("article 1 "), 0));
 
-        Viewer activate({dSwitch_});  // no P: brought forward, nothing shown
+        Viewer activate({dSwitch_}); // no P: brought forward, nothing shown
         QVERIFY(activate.Ends());
         QCOMPARE(activate.process.exitCode(), 0);
         QVERIFY(activate.Unread().isEmpty());
@@ -258,7 +264,8 @@ private slots:
 
     void otherHelpSet_isAnotherViewer()
     {
-        const QString other = apptest::WriteHelpSet(root_.path() + QStringLiteral("/other"), QStringLiteral("QUILMO"));
+        const QString other =
+            apptest::WriteHelpSet(root_.path() + QStringLiteral("/other"), QStringLiteral("QUILMO"));
         Viewer first({dSwitch_});
         QVERIFY(first.WaitForLine(QStringLiteral("article 1 ")));
         Viewer second({QStringLiteral("/D:") + other, QStringLiteral("/P:2")});
@@ -275,7 +282,7 @@ private slots:
         {
             Viewer crashed({dSwitch_});
             QVERIFY(crashed.WaitForLine(QStringLiteral("article 1 ")));
-            crashed.process.kill();  // SIGKILL: its socket file stays behind
+            crashed.process.kill(); // SIGKILL: its socket file stays behind
             QVERIFY(crashed.Ends());
         }
         QVERIFY(QFileInfo::exists(ServerPath()));
@@ -338,7 +345,8 @@ private slots:
     {
         Viewer first({dSwitch_});
         QVERIFY(first.WaitForLine(QStringLiteral("article 1 ")));
-        const QList<QByteArray> requests{"show 3\nclose\n", "close now\n", QByteArray(200, 'x'), "show 99999999999\n"};
+        const QList<QByteArray> requests{"show 3\nclose\n", "close now\n", QByteArray(200, 'x'),
+                                         "show 99999999999\n"};
         for (const QByteArray& request : requests) {
             QLocalSocket socket;
             socket.connectToServer(ServerPath());
@@ -357,7 +365,7 @@ private slots:
         QCOMPARE(silent.readAll(), QByteArray("error\n"));
 
         QCOMPARE(first.process.state(), QProcess::Running);
-        QVERIFY(first.Unread().isEmpty());  // nothing was shown, nothing closed
+        QVERIFY(first.Unread().isEmpty()); // nothing was shown, nothing closed
         Viewer close({dSwitch_, QStringLiteral("/F")});
         QVERIFY(close.Ends());
         QVERIFY(first.Ends(5000));
@@ -381,7 +389,8 @@ private slots:
         QVERIFY(QDir().mkpath(prefix + QStringLiteral("/bin")));
         const QString program = prefix + QStringLiteral("/bin/mirelda");
         QVERIFY(QFile::copy(kProgram, program));
-        QVERIFY(!apptest::WriteHelpSet(prefix + QStringLiteral("/share/mirelda"), QStringLiteral("PROSK")).isEmpty());
+        QVERIFY(!apptest::WriteHelpSet(prefix + QStringLiteral("/share/mirelda"), QStringLiteral("PROSK"))
+                     .isEmpty());
         {
             Viewer installed({}, program);
             QVERIFY(installed.WaitForLine(QStringLiteral("article 1 Aide Dorvins Proskelane - ")));
@@ -463,7 +472,7 @@ private slots:
         QVERIFY(version.readAllStandardOutput().startsWith("mirelda "));
     }
 
-private:
+  private:
     struct UserFiles
     {
         QString dSwitch, notes, scratch, bookmarks;

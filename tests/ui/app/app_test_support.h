@@ -7,10 +7,10 @@
 #include "ui/app/mirelda_app.h"
 
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -20,7 +20,10 @@
 
 namespace apptest {
 
-inline std::string Rtf(const std::string& body) { return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 " + body + "}"; }
+inline std::string Rtf(const std::string& body)
+{
+    return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 " + body + "}";
+}
 
 // Articles 1 to 5 plus a pop-up (9): 1 "Généralités", 2..4 "Article N", 5 a long article.
 // Returns the base path (folder/name, no extension).
@@ -32,10 +35,14 @@ inline QString WriteHelpSet(const QString& folder, const QString& name)
     std::vector<mirelda::ArticleSource> articles;
     articles.push_back({1, "G\xe9n\xe9ralit\xe9s", Rtf("Accueil. Voir l'article 2.\\par"), {{13, 21, 2, 0}}});
     for (int n = 2; n <= 4; ++n)
-        articles.push_back({n, "Article " + std::to_string(n), Rtf("Texte de l'article " + std::to_string(n) + ".\\par"), {}});
+        articles.push_back({n,
+                            "Article " + std::to_string(n),
+                            Rtf("Texte de l'article " + std::to_string(n) + ".\\par"),
+                            {}});
     std::string longBody;
     for (int line = 0; line < 400; ++line)
-        longBody += "Ligne " + std::to_string(line) + " d'un article long, assez large pour occuper la vue.\\par ";
+        longBody +=
+            "Ligne " + std::to_string(line) + " d'un article long, assez large pour occuper la vue.\\par ";
     articles.push_back({5, "Article long", Rtf(longBody), {}});
     articles.push_back({9, "#POPUP:Glossaire", Rtf("Une bulle.\\par"), {}});
     auto path = [&](const char* ext) { return std::filesystem::path(base.string() + ext); };
@@ -52,8 +59,9 @@ inline QString WriteHelpSet(const QString& folder, const QString& name)
 }
 
 // A viewer started in this process with the given switches (the program name is added).
-class InProcessViewer {
-public:
+class InProcessViewer
+{
+  public:
     explicit InProcessViewer(const QStringList& switches)
     {
         storage_.push_back(QByteArrayLiteral("mirelda"));
@@ -68,7 +76,7 @@ public:
 
     std::unique_ptr<CMireldaApp> app;
 
-private:
+  private:
     std::vector<QByteArray> storage_;
     std::vector<char*> argv_;
     int argc_ = 0;
@@ -76,9 +84,11 @@ private:
 
 // Presses the default button of every message box that opens while it lives, keeping what
 // each one said.
-class MessageAnswerer : public QObject {
-public:
-    struct Seen {
+class MessageAnswerer : public QObject
+{
+  public:
+    struct Seen
+    {
         QString caption, text;
         QMessageBox::Icon icon;
         bool hadParent;
@@ -89,7 +99,7 @@ public:
     MessageAnswerer() { qApp->installEventFilter(this); }
     ~MessageAnswerer() override { qApp->removeEventFilter(this); }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* box = qobject_cast<QMessageBox*>(watched);
@@ -112,10 +122,11 @@ protected:
 inline void IsolateUserFolders(const QString& root)
 {
     QDir().mkpath(root + QStringLiteral("/run"));
-    QFile::setPermissions(root + QStringLiteral("/run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(root + QStringLiteral("/run"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root + QStringLiteral("/run")));
     qputenv("XDG_DATA_HOME", QFile::encodeName(root + QStringLiteral("/data")));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config"))); // the text size
 }
 
-}  // namespace apptest
+} // namespace apptest

@@ -161,7 +161,7 @@ class BookmarkFileTest : public QObject
             QVERIFY(viewer.app->InitInstance());
             QCOMPARE(viewer.app->bookmarkWindow()->Bookmarks(),
                      (std::vector<mirelda::Bookmark>{{"deux", 2}, {"un", 1}}));
-            QTRY_COMPARE(answerer.seen.size(), 1);  // once the event loop runs
+            QTRY_COMPARE(answerer.seen.size(), 1); // once the event loop runs
             QVERIFY(answerer.seen[0].text.contains(QStringLiteral("endommagé")));
             QCOMPARE(answerer.seen[0].caption, viewer.app->HelpTitle());
         }

@@ -299,7 +299,7 @@ class AnnotationBarTest : public QObject
             QVERIFY(!f.bar->StoreAnnotation(article));
         }
         QVERIFY(!f.bar->SaveAnnotations());
-        QCOMPARE(f.messages.size(), 3);  // the unreadable .NOT at start, .NO$ once, the save
+        QCOMPARE(f.messages.size(), 3); // the unreadable .NOT at start, .NO$ once, the save
         QVERIFY2(f.messages.last().contains(QStringLiteral("articles 7 et 41")),
                  qPrintable(f.messages.last()));
         QVERIFY(f.messages.last().contains(QStringLiteral("perdues")));

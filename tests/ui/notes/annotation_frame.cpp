@@ -208,7 +208,8 @@ class AnnotationFrameTest : public QObject
         QTRY_VERIFY(run.frame->helpSetLoaded());
         // Something there that cannot be read is said at start: it will not be replaced.
         QTRY_COMPARE(answers.seen.size(), 1);
-        QVERIFY(answers.seen[0].text.startsWith(QStringLiteral("Impossible de lire le fichier d'annotations")));
+        QVERIFY(
+            answers.seen[0].text.startsWith(QStringLiteral("Impossible de lire le fichier d'annotations")));
         QVERIFY(run.viewer->app->GoToArticle(12, 0));
         Type(run.bar, QStringLiteral("à garder"));
         QSignalSpy closed(run.frame, &CMainFrame::closed);

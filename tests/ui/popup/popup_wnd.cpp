@@ -99,7 +99,8 @@ class PopupWndTest : public QObject
         const QTextDocument* doc = p->textControl()->document();
         QCOMPARE(doc->blockCount(), 1);
         const QTextBlock block = doc->firstBlock();
-        const qreal lastLineBottom = block.layout()->position().y() + block.layout()->lineAt(0).rect().bottom();
+        const qreal lastLineBottom =
+            block.layout()->position().y() + block.layout()->lineAt(0).rect().bottom();
         QCOMPARE(p->height(), static_cast<int>(std::ceil(lastLineBottom + doc->documentMargin())) + 30);
         QTRY_COMPARE(p->textControl()->verticalScrollBar()->maximum(), 0);
     }

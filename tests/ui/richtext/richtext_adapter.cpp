@@ -8,19 +8,19 @@
 #include "ui/richtext/set_rich_text.h"
 #include "ui/richtext/text_document_builder.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
-#include <QAbstractTextDocumentLayout>
 #include <QImage>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QTextLayout>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextImageFormat>
+#include <QTextLayout>
 #include <QTextList>
 #include <QtTest>
 
@@ -130,18 +130,20 @@ QByteArray PngHex()
 
 std::string Rtf(const QByteArray& body)
 {
-    const QByteArray all = QByteArrayLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0"
-                                             "{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}"
-                                             "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}") +
-                           body + "}";
+    const QByteArray all =
+        QByteArrayLiteral("{\\rtf1\\ansi\\ansicpg1252\\deff0"
+                          "{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}"
+                          "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}") +
+        body + "}";
     return all.toStdString();
 }
 
-}  // namespace
+} // namespace
 
-class RichTextAdapterTest : public QObject {
+class RichTextAdapterTest : public QObject
+{
     Q_OBJECT
-private slots:
+  private slots:
     void positionMap_translatesAroundHiddenSpans();
     void everySample_documentMatchesModelCharacterByCharacter_data();
     void everySample_documentMatchesModelCharacterByCharacter();
@@ -209,8 +211,10 @@ void RichTextAdapterTest::everySample_documentMatchesModelCharacterByCharacter_d
     int count = 0;
     for (const char* folder : {"/tests/data/rtf", "/help/guide/articles"}) {
         const QDir dir(QStringLiteral(MIRELDA_SOURCE_DIR) + QLatin1String(folder));
-        for (const QString& name : dir.entryList({QStringLiteral("*.rtf"), QStringLiteral("*.RTF")}, QDir::Files, QDir::Name)) {
-            QTest::newRow(qPrintable(QLatin1String(folder + 1) + QLatin1Char('/') + name)) << dir.filePath(name);
+        for (const QString& name :
+             dir.entryList({QStringLiteral("*.rtf"), QStringLiteral("*.RTF")}, QDir::Files, QDir::Name)) {
+            QTest::newRow(qPrintable(QLatin1String(folder + 1) + QLatin1Char('/') + name))
+                << dir.filePath(name);
             ++count;
         }
     }
@@ -223,7 +227,8 @@ void RichTextAdapterTest::everySample_documentMatchesModelCharacterByCharacter()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
-    const RichDocument model = ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const RichDocument model =
+        ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     QTextDocument doc;
     const PositionMap map = BuildTextDocument(model, doc);
     const QString problem = Compare(model, doc, map);
@@ -256,10 +261,12 @@ void RichTextAdapterTest::hiddenText_leftOutAndCountedInModel_data()
     QTest::addColumn<QString>("shown");
     QTest::newRow("middle") << QByteArray("ab{\\v cd}ef\\par") << QStringLiteral("abef");
     QTest::newRow("start") << QByteArray("{\\v xx}abc\\par") << QStringLiteral("abc");
-    QTest::newRow("across a paragraph mark") << QByteArray("ab{\\v c\\par d}e\\par f\\par")
-                                               << QStringLiteral("abe\u2029f");
-    QTest::newRow("end of text, final mark hidden") << QByteArray("ab\\par {\\v cd}") << QStringLiteral("ab\u2029");
-    QTest::newRow("v0 ends it") << QByteArray("a\\v b\\v0 c\\line d\\tab e\\par") << QStringLiteral("ac\u2028d\te");
+    QTest::newRow("across a paragraph mark")
+        << QByteArray("ab{\\v c\\par d}e\\par f\\par") << QStringLiteral("abe\u2029f");
+    QTest::newRow("end of text, final mark hidden")
+        << QByteArray("ab\\par {\\v cd}") << QStringLiteral("ab\u2029");
+    QTest::newRow("v0 ends it") << QByteArray("a\\v b\\v0 c\\line d\\tab e\\par")
+                                << QStringLiteral("ac\u2028d\te");
 }
 
 void RichTextAdapterTest::hiddenText_leftOutAndCountedInModel()
@@ -283,12 +290,15 @@ void RichTextAdapterTest::damagedInput_stillAgrees_data()
     QTest::newRow("not rtf") << QByteArray("plain\r\nlines\n");
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("truncated") << QByteArray("{\\rtf1 {\\b abc");
-    QTest::newRow("deep nesting") << QByteArray("{\\rtf1 ") + QByteArray(20000, '{') + "x" + QByteArray(20000, '}') + "}";
-    QTest::newRow("absurd sizes") << QByteArray("{\\rtf1 \\fs0 a\\fs999999 b\\li-99999999\\sl-2147483648 c\\par"
-                                                "\\sb2147483647\\li2147483647 d\\par\\sb2147483647 e\\par}");
-    QTest::newRow("cell paragraphs: first, hidden, absurd")
-        << QByteArray("{\\rtf1\\trowd\\cellx900\\intbl\\par a{\\v b\\par}c\\li2147483647\\sb2147483647\\par d\\cell\\row}");
-    QTest::newRow("picture claims a huge size") << QByteArray("{\\rtf1 {\\pict\\pngblip\\picwgoal2147483647\\pichgoal2147483647 0011}\\par}");
+    QTest::newRow("deep nesting") << QByteArray("{\\rtf1 ") + QByteArray(20000, '{') + "x" +
+                                         QByteArray(20000, '}') + "}";
+    QTest::newRow("absurd sizes") << QByteArray(
+        "{\\rtf1 \\fs0 a\\fs999999 b\\li-99999999\\sl-2147483648 c\\par"
+        "\\sb2147483647\\li2147483647 d\\par\\sb2147483647 e\\par}");
+    QTest::newRow("cell paragraphs: first, hidden, absurd") << QByteArray(
+        "{\\rtf1\\trowd\\cellx900\\intbl\\par a{\\v b\\par}c\\li2147483647\\sb2147483647\\par d\\cell\\row}");
+    QTest::newRow("picture claims a huge size")
+        << QByteArray("{\\rtf1 {\\pict\\pngblip\\picwgoal2147483647\\pichgoal2147483647 0011}\\par}");
     QTest::newRow("broken jpeg") << QByteArray("{\\rtf1 {\\pict\\jpegblip\\picscalex0 ffd8ffe0}x\\par}");
     QTest::newRow("control characters") << QByteArray("{\\rtf1 a\\u10 b\\u8233 c\\u65532 d\\u64976 e\\par}");
     QTest::newRow("nul bytes") << QByteArray("{\\rtf1\\ansi{Th\0is\0 is a test}}", 30); // a space each
@@ -300,16 +310,18 @@ void RichTextAdapterTest::damagedInput_stillAgrees_data()
     QTest::newRow("table: first and last, hidden marks and tabs")
         << QByteArray("{\\rtf1\\trowd\\clmrg\\cellx500\\clmrg\\cellx900\\intbl a{\\v\\cell b\\row}c\\cell"
                       "\\row\\trowd\\trleft400\\cellx800\\intbl{\\v x}\\cell\\row}");
-    QTest::newRow("table: cells without rows, rows without cells")
-        << QByteArray("{\\rtf1 a\\cell b\\par\\row\\row\\intbl c\\par\\pard d\\nestcell e\\nestrow\\cell\\row}");
+    QTest::newRow("table: cells without rows, rows without cells") << QByteArray(
+        "{\\rtf1 a\\cell b\\par\\row\\row\\intbl c\\par\\pard d\\nestcell e\\nestrow\\cell\\row}");
     QTest::newRow("numbers not from one") << QByteArray(
-        "{\\rtf1 {\\*\\pn\\pnlvlbody\\pndec\\pnstart7}seven\\par{\\*\\pn\\pnlvlbody\\pnlcrm\\pnstart4}iv\\par}");
+        "{\\rtf1 "
+        "{\\*\\pn\\pnlvlbody\\pndec\\pnstart7}seven\\par{\\*\\pn\\pnlvlbody\\pnlcrm\\pnstart4}iv\\par}");
 }
 
 void RichTextAdapterTest::damagedInput_stillAgrees()
 {
     QFETCH(QByteArray, rtf);
-    const RichDocument model = ReadRtf(std::string_view(rtf.constData(), static_cast<std::size_t>(rtf.size())));
+    const RichDocument model =
+        ReadRtf(std::string_view(rtf.constData(), static_cast<std::size_t>(rtf.size())));
     QTextDocument doc;
     const PositionMap map = BuildTextDocument(model, doc);
     QCOMPARE(Compare(model, doc, map), QString());
@@ -320,15 +332,15 @@ void RichTextAdapterTest::damagedInput_stillAgrees()
 
 void RichTextAdapterTest::formats_reachTheDocument()
 {
-    const RichDocument model = ReadRtf(Rtf(
-        "\\pard\\qc\\li1440\\sb240 {\\b bold}{\\i ital}{\\ul und}{\\strike st}{\\cf1 red}{\\super s}"
-        "{\\f1\\fs40 big}{\\caps cap}\\par"
-        "\\pard\\tx2880 a\\tab b\\par"));
+    const RichDocument model = ReadRtf(
+        Rtf("\\pard\\qc\\li1440\\sb240 {\\b bold}{\\i ital}{\\ul und}{\\strike st}{\\cf1 red}{\\super s}"
+            "{\\f1\\fs40 big}{\\caps cap}\\par"
+            "\\pard\\tx2880 a\\tab b\\par"));
     QTextDocument doc;
     BuildTextDocument(model, doc);
     auto formatAt = [&](int p) {
         QTextCursor c(&doc);
-        c.setPosition(p + 1);  // the format of the character before the cursor
+        c.setPosition(p + 1); // the format of the character before the cursor
         return c.charFormat();
     };
     QCOMPARE(formatAt(0).fontWeight(), int(QFont::Bold));
@@ -368,7 +380,7 @@ void RichTextAdapterTest::pictures_oneObjectCharacterEach()
         const QVariant resource = doc.resource(QTextDocument::ImageResource, QUrl(image.name()));
         QVERIFY(!resource.value<QImage>().isNull());
         if (p == 1) {
-            QCOMPARE(image.width(), 40.0);  // 600 twips
+            QCOMPARE(image.width(), 40.0); // 600 twips
             QCOMPARE(image.height(), 30.0);
             QCOMPARE(resource.value<QImage>().size(), QSize(4, 3));
         }
@@ -409,8 +421,10 @@ void RichTextAdapterTest::pictures_drawnInTheirColoursOnEveryDevice_data()
         {"wmf around the dib", "wordpad_pictures", 0, {0.2, 0.2}, red},
     };
     for (const Row& row : rows) {
-        for (const auto& [device, ratio, dpi] : {std::tuple{"1x", 1.0, 96}, {"2x", 2.0, 96}, {"300 dpi", 1.0, 300}}) {
-            QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(QLatin1String(row.name), QLatin1String(device))))
+        for (const auto& [device, ratio, dpi] :
+             {std::tuple{"1x", 1.0, 96}, {"2x", 2.0, 96}, {"300 dpi", 1.0, 300}}) {
+            QTest::newRow(
+                qPrintable(QStringLiteral("%1 %2").arg(QLatin1String(row.name), QLatin1String(device))))
                 << QString::fromLatin1(row.sample) << row.picture << row.at << row.colour << ratio << dpi;
         }
     }
@@ -427,7 +441,8 @@ void RichTextAdapterTest::pictures_drawnInTheirColoursOnEveryDevice()
     QFile file(QStringLiteral(MIRELDA_SOURCE_DIR "/tests/data/rtf/") + sample + QStringLiteral(".rtf"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
-    const RichDocument model = ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const RichDocument model =
+        ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     QVERIFY(picture < static_cast<int>(model.pictures.size()));
 
     const double scale = dpi / 96.0;
@@ -454,12 +469,14 @@ void RichTextAdapterTest::pictures_drawnInTheirColoursOnEveryDevice()
     QVERIFY(IsPictureFormat(c.charFormat()));
     const QTextImageFormat format = c.charFormat().toImageFormat();
     const QSizeF size(format.width() * scale, format.height() * scale);
-    const QPointF topLeft = layout->position() +
-                            QPointF(line.cursorToX(position - block.position()), line.y() + line.ascent() - size.height());
-    const QPoint pixel = ((topLeft + QPointF(size.width() * at.x(), size.height() * at.y())) * ratio).toPoint();
+    const QPointF topLeft = layout->position() + QPointF(line.cursorToX(position - block.position()),
+                                                         line.y() + line.ascent() - size.height());
+    const QPoint pixel =
+        ((topLeft + QPointF(size.width() * at.x(), size.height() * at.y())) * ratio).toPoint();
     const QColor got = image.pixelColor(pixel);
     const auto near = [](int a, int b) { return qAbs(a - b) <= 8; };
-    QVERIFY2(near(got.red(), colour.red()) && near(got.green(), colour.green()) && near(got.blue(), colour.blue()),
+    QVERIFY2(near(got.red(), colour.red()) && near(got.green(), colour.green()) &&
+                 near(got.blue(), colour.blue()),
              qPrintable(QStringLiteral("%1 at (%2, %3)").arg(got.name()).arg(pixel.x()).arg(pixel.y())));
 
     // The view's control keeps the document's layout, and with it the metafile handler.
@@ -478,7 +495,8 @@ void RichTextAdapterTest::pictures_decodedPixelsAreBoundedPerDocument()
     QDataStream out(&dib, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
     out << quint32(40) << qint32(4096) << qint32(4096) << quint16(1) << quint16(8) << quint32(1) << quint32(2)
-        << qint32(0) << qint32(0) << quint32(1) << quint32(0) << quint32(0x00FF0000) << quint8(0) << quint8(1);
+        << qint32(0) << qint32(0) << quint32(1) << quint32(0) << quint32(0x00FF0000) << quint8(0)
+        << quint8(1);
     QByteArray body;
     for (int i = 0; i < 5; ++i)
         body += "{\\pict\\dibitmap0 " + dib.toHex() + "}";
@@ -489,17 +507,19 @@ void RichTextAdapterTest::pictures_decodedPixelsAreBoundedPerDocument()
     for (int p = 0; p < 5; ++p) {
         QTextCursor c(&doc);
         c.setPosition(p + 1);
-        const QImage image = doc.resource(QTextDocument::ImageResource, QUrl(c.charFormat().toImageFormat().name())).value<QImage>();
+        const QImage image =
+            doc.resource(QTextDocument::ImageResource, QUrl(c.charFormat().toImageFormat().name()))
+                .value<QImage>();
         QCOMPARE(image.width(), p < 4 ? 4096 : 32); // the placeholder
     }
 }
 
 void RichTextAdapterTest::lists_showMarkersWithoutPositions()
 {
-    const RichDocument model = ReadRtf(Rtf(
-        "{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pntxta .}one\\par"
-        "{\\pntext 2.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pntxta .}two\\par"
-        "\\pard plain\\par"));
+    const RichDocument model =
+        ReadRtf(Rtf("{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pntxta .}one\\par"
+                    "{\\pntext 2.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pntxta .}two\\par"
+                    "\\pard plain\\par"));
     QTextDocument doc;
     const PositionMap map = BuildTextDocument(model, doc);
     QCOMPARE(Compare(model, doc, map), QString());
@@ -514,11 +534,11 @@ void RichTextAdapterTest::lists_showMarkersWithoutPositions()
 void RichTextAdapterTest::lists_notFromOne_drawTheirNumber()
 {
     // The old numbering starting at 3, a list of the new kind whose text says 3., then 1.
-    const RichDocument model = ReadRtf(Rtf(
-        "{\\*\\pn\\pnlvlbody\\pndec\\pnstart3\\pnindent360{\\pntxta .}}\\fi-360\\li720 three\\par"
-        "{\\*\\pn\\pnlvlbody\\pndec\\pnstart3\\pnindent360{\\pntxta .}}four\\par\\pard "
-        "{\\listtext 7.\\tab}\\ls1\\fi-360\\li720 seven\\par\\pard "
-        "{\\*\\pn\\pnlvlbody\\pndec\\pnstart1{\\pntxta .}}one\\par"));
+    const RichDocument model =
+        ReadRtf(Rtf("{\\*\\pn\\pnlvlbody\\pndec\\pnstart3\\pnindent360{\\pntxta .}}\\fi-360\\li720 three\\par"
+                    "{\\*\\pn\\pnlvlbody\\pndec\\pnstart3\\pnindent360{\\pntxta .}}four\\par\\pard "
+                    "{\\listtext 7.\\tab}\\ls1\\fi-360\\li720 seven\\par\\pard "
+                    "{\\*\\pn\\pnlvlbody\\pndec\\pnstart1{\\pntxta .}}one\\par"));
     QTextDocument doc;
     const PositionMap map = BuildTextDocument(model, doc);
     QCOMPARE(Compare(model, doc, map), QString());
@@ -527,15 +547,15 @@ void RichTextAdapterTest::lists_notFromOne_drawTheirNumber()
     QVERIFY(!three.textList());
     QCOMPARE(three.next().text(), QStringLiteral("4.\tfour"));
     QCOMPARE(three.next().next().text(), QStringLiteral("7.\tseven"));
-    QVERIFY(three.next().next().next().textList());  // 1 is the list's own
+    QVERIFY(three.next().next().next().textList()); // 1 is the list's own
     // The number takes no model position: the paragraph's text starts after it.
     QCOMPARE(map.toDocument(0), 3);
     QCOMPARE(map.toModel(0), 0);
     // The text starts at the left indent, the number hangs before it.
     doc.setTextWidth(400);
-    doc.documentLayout()->documentSize();  // lays everything out
+    doc.documentLayout()->documentSize(); // lays everything out
     const QTextLine line = three.layout()->lineAt(0);
-    QVERIFY(qAbs(line.cursorToX(3) - 48) < 1.5);  // 720 twips
+    QVERIFY(qAbs(line.cursorToX(3) - 48) < 1.5); // 720 twips
     QVERIFY(line.cursorToX(0) < 30);
 }
 
@@ -551,11 +571,12 @@ void RichTextAdapterTest::tables_cellsShadedBorderedAndInColumns_data()
 void RichTextAdapterTest::tables_cellsShadedBorderedAndInColumns()
 {
     QFETCH(qreal, ratio);
-    const std::string rtf =
-        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red255\\green255\\blue0;\\red0\\green0\\blue0;}"
-        "\\trowd\\trgaph100\\trleft-100"
-        "\\clbrdrt\\brdrs\\brdrw30\\brdrcf2\\clcbpat1\\cellx3000\\clbrdrt\\brdrs\\brdrw30\\brdrcf2\\clcbpat1\\cellx6000"
-        "\\intbl A\\cell B\\par Second\\cell\\row\\pard after\\par}";
+    const std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss "
+                            "Arial;}}{\\colortbl;\\red255\\green255\\blue0;\\red0\\green0\\blue0;}"
+                            "\\trowd\\trgaph100\\trleft-100"
+                            "\\clbrdrt\\brdrs\\brdrw30\\brdrcf2\\clcbpat1\\cellx3000\\clbrdrt\\brdrs\\brdrw30"
+                            "\\brdrcf2\\clcbpat1\\cellx6000"
+                            "\\intbl A\\cell B\\par Second\\cell\\row\\pard after\\par}";
     const RichDocument model = ReadRtf(rtf);
     QTextDocument doc;
     const PositionMap map = BuildTextDocument(model, doc);
@@ -569,14 +590,17 @@ void RichTextAdapterTest::tables_cellsShadedBorderedAndInColumns()
         QPainter painter(&image);
         doc.drawContents(&painter);
     }
-    const auto place = [&](std::int32_t model) {  // where the model character is drawn
+    const auto place = [&](std::int32_t model) { // where the model character is drawn
         const QTextBlock block = doc.findBlock(map.toDocument(model));
         const QRectF rect = doc.documentLayout()->blockBoundingRect(block);
         const QTextLine line = block.layout()->lineForTextPosition(map.toDocument(model) - block.position());
-        return QPointF(rect.left() + line.cursorToX(map.toDocument(model) - block.position()), rect.top() + line.y());
+        return QPointF(rect.left() + line.cursorToX(map.toDocument(model) - block.position()),
+                       rect.top() + line.y());
     };
-    const auto pixel = [&](qreal x, qreal y) { return image.pixelColor(QPoint(qRound(x * ratio), qRound(y * ratio))); };
-    const QPointF a = place(0);       // "A\tB\vSecond\r"
+    const auto pixel = [&](qreal x, qreal y) {
+        return image.pixelColor(QPoint(qRound(x * ratio), qRound(y * ratio)));
+    };
+    const QPointF a = place(0); // "A\tB\vSecond\r"
     const QPointF b = place(2);
     const QPointF second = place(4);
     QVERIFY2(qAbs(b.x() - (4 + 200 + 100 / 15.0)) < 2, qPrintable(QString::number(b.x())));
@@ -603,9 +627,10 @@ void RichTextAdapterTest::tables_cellsShadedBorderedAndInColumns()
 // left-aligned with a \line in it: the \par is a block of its own, the \line a line break.
 void RichTextAdapterTest::tables_cellParagraphsKeepTheirOwnFormat()
 {
-    const RichDocument model = ReadRtf(Rtf("\\trowd\\trgaph100\\cellx3000\\cellx6000"
-                                           "\\pard\\intbl\\qr\\sa300 Right\\par\\pard\\intbl\\ql Left\\line more\\cell"
-                                           " B\\cell\\row\\pard after\\par"));
+    const RichDocument model =
+        ReadRtf(Rtf("\\trowd\\trgaph100\\cellx3000\\cellx6000"
+                    "\\pard\\intbl\\qr\\sa300 Right\\par\\pard\\intbl\\ql Left\\line more\\cell"
+                    " B\\cell\\row\\pard after\\par"));
     QCOMPARE(model.text, std::u16string(u"Right\vLeft\vmore\tB\rafter\r"));
     QTextDocument doc;
     const PositionMap map = BuildTextDocument(model, doc);
@@ -633,7 +658,8 @@ void RichTextAdapterTest::tables_cellParagraphsKeepTheirOwnFormat()
     QCOMPARE(place(11).x(), place(6).x());
     // 300 twips (20 px) after the first paragraph, more than a line's step.
     const qreal step = place(11).y() - place(6).y();
-    QVERIFY2(place(6).y() - place(0).y() >= step + 19, qPrintable(QString::number(place(6).y() - place(0).y())));
+    QVERIFY2(place(6).y() - place(0).y() >= step + 19,
+             qPrintable(QString::number(place(6).y() - place(0).y())));
 }
 
 void RichTextAdapterTest::setRichText_replacesContentAndOldDocument()
@@ -646,7 +672,7 @@ void RichTextAdapterTest::setRichText_replacesContentAndOldDocument()
     QPointer<QTextDocument> second = edit.document();
     loaded = SetRichText(edit, Rtf("three\\par"));
     QCOMPARE(edit.toPlainText(), QStringLiteral("three"));
-    QVERIFY(second.isNull());  // the replaced document does not linger
+    QVERIFY(second.isNull()); // the replaced document does not linger
     QVERIFY(loaded.map.identity());
 }
 

@@ -12,8 +12,8 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QInputMethodEvent>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -73,14 +73,14 @@ int CountIgnoringCase(const QStringList& list, const QString& text)
     }));
 }
 
-}  // namespace
+} // namespace
 
-class SearchDialogTest : public QObject {
+class SearchDialogTest : public QObject
+{
     Q_OBJECT
 
-private:
-    template <class T>
-    T* Control(const char* name) const
+  private:
+    template <class T> T* Control(const char* name) const
     {
         T* control = dialog_->findChild<T*>(QLatin1String(name));
         if (!control)
@@ -137,7 +137,7 @@ private:
         QCOMPARE(view_->selectionEnd(), end);
     }
 
-private slots:
+  private slots:
     void initTestCase()
     {
         QVERIFY(root_.isValid());
@@ -162,7 +162,7 @@ private slots:
         QCOMPARE(dialog_->parentWidget(), frame_);
         QCOMPARE(dialog_->windowTitle(), QStringLiteral("Rechercher..."));
         QVERIFY(!dialog_->isModal());
-        QCOMPARE(dialog_->minimumSize(), dialog_->maximumSize());  // not resizable
+        QCOMPARE(dialog_->minimumSize(), dialog_->maximumSize()); // not resizable
         // The first of the modeless windows the frame owns.
         const QObjectList children = frame_->children();
         QVERIFY(children.indexOf(dialog_) < children.indexOf(app_->historyWindow()));
@@ -210,12 +210,12 @@ private slots:
         QVERIFY(!action->isChecked());
 
         action->trigger();
-        dialog_->close();  // the close box
+        dialog_->close(); // the close box
         QVERIFY(!dialog_->isVisible());
         action->trigger();
         click(button(2));
         QVERIFY(!dialog_->isVisible());
-        QVERIFY(app_->searchDialog());  // hidden, never destroyed
+        QVERIFY(app_->searchDialog()); // hidden, never destroyed
     }
 
     void enableRules_followTextScopeAndBoxes()
@@ -228,7 +228,7 @@ private slots:
         click(check(1015));
         QVERIFY(button(4)->isEnabled());
         click(check(1016));
-        QVERIFY(!button(4)->isEnabled());  // nothing to look in
+        QVERIFY(!button(4)->isEnabled()); // nothing to look in
 
         // The current scope does not use the boxes, yet both unticked still disable it.
         click(radio(1013));
@@ -244,11 +244,11 @@ private slots:
         QVERIFY(button(4)->isEnabled());
         click(radio(1013));
         QVERIFY(button(4)->isEnabled());
-        QVERIFY(check(1016)->isChecked());  // kept while disabled
-        QVERIFY(!button(3)->isEnabled());   // until a search here finds something
+        QVERIFY(check(1016)->isChecked()); // kept while disabled
+        QVERIFY(!button(3)->isEnabled());  // until a search here finds something
         type(QString());
         QVERIFY(!button(4)->isEnabled());
-        click(check(1015));  // disabled: no effect
+        click(check(1015)); // disabled: no effect
         QVERIFY(!check(1015)->isChecked());
     }
 
@@ -260,7 +260,7 @@ private slots:
         type(QStringLiteral("maison"));
         click(button(4));
         QVERIFY(answers.seen.isEmpty());
-        selectionIs(11, 17);  // "Maison": case not respected
+        selectionIs(11, 17); // "Maison": case not respected
         QVERIFY(dialog_->found());
         QVERIFY(button(3)->isEnabled());
         QVERIFY(dialog_->isVisible());
@@ -270,16 +270,16 @@ private slots:
         click(button(3));
         selectionIs(29, 35);
         QVERIFY(answers.seen.isEmpty());
-        click(button(3));  // no wrap to the beginning
+        click(button(3)); // no wrap to the beginning
         QCOMPARE(answers.seen.size(), 1);
         QCOMPARE(answers.seen[0].text, QStringLiteral("La recherche est terminée."));
         QCOMPARE(answers.seen[0].caption, app_->HelpTitle());
         QCOMPARE(answers.seen[0].icon, QMessageBox::NoIcon);
-        selectionIs(29, 35);  // left on the last occurrence
+        selectionIs(29, 35); // left on the last occurrence
         QVERIFY(!dialog_->found());
         QVERIFY(!button(3)->isEnabled());
 
-        click(button(4));  // from the beginning again
+        click(button(4)); // from the beginning again
         selectionIs(11, 17);
         QVERIFY(button(3)->isEnabled());
 
@@ -303,7 +303,7 @@ private slots:
         MessageAnswerer answers;
         type(QStringLiteral("maison"));
         click(button(4));
-        selectionIs(21, 27);  // only the same case
+        selectionIs(21, 27); // only the same case
         click(button(3));
         QCOMPARE(answers.seen.size(), 1);
         QCOMPARE(answers.seen[0].text, QStringLiteral("La recherche est terminée."));
@@ -321,7 +321,7 @@ private slots:
         reset(false, false, true);
         type(QStringLiteral("mot"));
         click(button(4));
-        selectionIs(9, 12);  // not the start of "motif"
+        selectionIs(9, 12); // not the start of "motif"
 
         // A character with no Windows-1252 byte is looked for as typed in the text.
         QVERIFY(app_->GoToArticle(3, 0));
@@ -346,7 +346,7 @@ private slots:
         search(QStringLiteral("et"));
         search(QStringLiteral("maison"));
         QCOMPARE(dialog_->history().mid(0, 2), (QStringList{QStringLiteral("maison"), QStringLiteral("et")}));
-        search(QStringLiteral("Maison"));  // replaces the older spelling, at the top
+        search(QStringLiteral("Maison")); // replaces the older spelling, at the top
         QCOMPARE(dialog_->history().mid(0, 2), (QStringList{QStringLiteral("Maison"), QStringLiteral("et")}));
         QCOMPARE(CountIgnoringCase(dialog_->history(), QStringLiteral("maison")), 1);
         const int added = 2 - CountIgnoringCase(before, QStringLiteral("maison")) -
@@ -392,7 +392,7 @@ private slots:
         QCOMPARE(Lines(results), (QStringList{QStringLiteral("Accueil"), QStringLiteral("Jardin"),
                                               QStringLiteral("La maison")}));
         QCOMPARE(results->windowTitle(), QStringLiteral("Recherche sur «maison» (3 sujets trouvés)"));
-        QCOMPARE(view_->currentArticle(), 4);  // the search shows nothing by itself
+        QCOMPARE(view_->currentArticle(), 4); // the search shows nothing by itself
         QVERIFY(!dialog_->found());
         QVERIFY(!button(3)->isEnabled());
 
@@ -400,7 +400,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(results));
         QListWidget* list = results->findChild<QListWidget*>(QStringLiteral("list1009"));
         const QPoint jardin = list->visualItemRect(list->item(1)).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, jardin);  // a double click's first click
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, jardin); // a double click's first click
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, jardin);
         QCOMPARE(view_->currentArticle(), 3);
         selectionIs(4, 10);
@@ -503,14 +503,14 @@ private slots:
         type(QStringLiteral("maison"));
         click(button(4));
         QVERIFY(QFile::rename(aside, pgd));
-        QCOMPARE(answers.seen.size(), 1);  // the error only, not "not found" after it
+        QCOMPARE(answers.seen.size(), 1); // the error only, not "not found" after it
         QVERIFY(answers.seen[0].text.contains(QStringLiteral("AIDE.PGD")));
         QCOMPARE(answers.seen[0].caption, app_->HelpTitle());
         QVERIFY(dialog_->isVisible());
         QCOMPARE(app_->resultsWindow()->GetCount(), 0);
     }
 
-private:
+  private:
     QTemporaryDir root_;
     QString base_;
     std::unique_ptr<InProcessViewer> viewer_;

@@ -1,7 +1,7 @@
 // The article view on a real help set: ShowArticle's rules, links under the mouse, keys,
 // scrolling to a saved position and find, all in the model's numbering.
 
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events go through the window, as a user's would
+#define QTEST_QPA_MOUSE_HANDLING // mouse events go through the window, as a user's would
 
 #include "ui/view/mirelda_view.h"
 #include "core/store/help_set.h"
@@ -35,8 +35,9 @@ using namespace mirelda;
 namespace {
 
 // Stands for the main frame: records what the view asks of it.
-class RecordingHost : public ViewHost {
-public:
+class RecordingHost : public ViewHost
+{
+  public:
     ArticleIndex index;
     std::filesystem::path pgd, pgl;
     QString caption;
@@ -62,7 +63,10 @@ public:
     {
         calls << QStringLiteral("head %1 %2").arg(a).arg(p);
     }
-    void recordArticle(std::int32_t a, std::int32_t p) override { calls << QStringLiteral("record %1 %2").arg(a).arg(p); }
+    void recordArticle(std::int32_t a, std::int32_t p) override
+    {
+        calls << QStringLiteral("record %1 %2").arg(a).arg(p);
+    }
     void showPopup(const std::string& title, const std::string&, QPoint at) override
     {
         popupTitle = title;
@@ -72,12 +76,16 @@ public:
     void minimizeMainWindow() override { ++minimized; }
     QMenu* menu = nullptr;
     QMenu* viewContextMenu() override { return menu; }
-    void reportFileError(const FileError& e) override { calls << QStringLiteral("error ") + QString::fromStdString(e.path); }
+    void reportFileError(const FileError& e) override
+    {
+        calls << QStringLiteral("error ") + QString::fromStdString(e.path);
+    }
 };
 
 // Answers every message box that opens while it lives, remembering caption and text.
-class MessageBoxCloser : public QObject {
-public:
+class MessageBoxCloser : public QObject
+{
+  public:
     QStringList seen;
     MessageBoxCloser()
     {
@@ -90,7 +98,7 @@ public:
         timer_.start(10);
     }
 
-private:
+  private:
     QTimer timer_;
 };
 
@@ -123,7 +131,9 @@ std::vector<ArticleSource> Articles()
     for (int i = 0; i < 300; ++i)
         longBody += "Paragraphe " + std::to_string(i) + " du long article.\\par ";
     return {
-        {1, "G\xE9n\xE9ralit\xE9s", Rtf("0123456789LINKS after POPUP and GONE.\\par chat et chien, le chat.\\par"),
+        {1,
+         "G\xE9n\xE9ralit\xE9s",
+         Rtf("0123456789LINKS after POPUP and GONE.\\par chat et chien, le chat.\\par"),
          {{10, 14, 2, 0}, {22, 26, 3, 0}, {32, 35, 4711, 0}}},
         {2, "Second", Rtf(longBody), {}},
         {3, "#POPUP:Glossaire", Rtf("Une d\\'e9finition.\\par"), {}},
@@ -149,11 +159,12 @@ void Wheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers)
     QApplication::sendEvent(target, &wheel);
 }
 
-}  // namespace
+} // namespace
 
-class MireldaViewTest : public QObject {
+class MireldaViewTest : public QObject
+{
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase();
     void init();
     void cleanup();
@@ -181,12 +192,9 @@ private slots:
     void print_indentsAtPrinterResolutionAndSelection();
     void printBook_articlesInOrderOnNewPagesWithoutPopups();
 
-private:
+  private:
     QPoint centerOf(std::int32_t position) const { return view->characterRect(position).center(); }
-    void moveTo(std::int32_t position)
-    {
-        QTest::mouseMove(view->viewport(), centerOf(position));
-    }
+    void moveTo(std::int32_t position) { QTest::mouseMove(view->viewport(), centerOf(position)); }
 
     QTemporaryDir dir;
     QTemporaryDir settingsDir;
@@ -240,8 +248,8 @@ void MireldaViewTest::showArticle_zeroAndNegative_falseWithoutMessage()
 void MireldaViewTest::showArticle_ordinary_callsHostInOrderAndSetsCaption()
 {
     QVERIFY(view->ShowArticle(1, 0));
-    QCOMPARE(host.calls, (QStringList{QStringLiteral("store 0"), QStringLiteral("show 1"), QStringLiteral("record 1 0"),
-                                      QStringLiteral("shown 1 0123")}));
+    QCOMPARE(host.calls, (QStringList{QStringLiteral("store 0"), QStringLiteral("show 1"),
+                                      QStringLiteral("record 1 0"), QStringLiteral("shown 1 0123")}));
     QCOMPARE(host.caption, QStringLiteral("Aide Test - Généralités"));
     QCOMPARE(view->currentTitle(), QStringLiteral("Généralités"));
     QCOMPARE(view->currentTitleBytes(), std::string("G\xE9n\xE9ralit\xE9s"));
@@ -250,8 +258,9 @@ void MireldaViewTest::showArticle_ordinary_callsHostInOrderAndSetsCaption()
 
     host.calls.clear();
     QVERIFY(view->ShowArticle(2, 0));
-    QCOMPARE(host.calls, (QStringList{QStringLiteral("store 1"), QStringLiteral("show 2"), QStringLiteral("head 1 0"),
-                                      QStringLiteral("record 2 0"), QStringLiteral("shown 2 Para")}));
+    QCOMPARE(host.calls,
+             (QStringList{QStringLiteral("store 1"), QStringLiteral("show 2"), QStringLiteral("head 1 0"),
+                          QStringLiteral("record 2 0"), QStringLiteral("shown 2 Para")}));
     QCOMPARE(host.caption, QStringLiteral("Aide Test - Second"));
     QVERIFY(view->linkTable().empty());
     QCOMPARE(view->currentEntry().number, 2);
@@ -424,7 +433,7 @@ void MireldaViewTest::keys_typingChangesNothing_navigationScrolls()
     QTest::keyClick(view.get(), Qt::Key_Escape);
     QCOMPARE(host.minimized, 1);
     QCOMPARE(view->currentArticle(), 2);
-    QCOMPARE(view->textInteractionFlags(), Qt::TextSelectableByMouse);  // no caret to show
+    QCOMPARE(view->textInteractionFlags(), Qt::TextSelectableByMouse); // no caret to show
 }
 
 void MireldaViewTest::find_firstThenNextThenNothing()
@@ -437,7 +446,7 @@ void MireldaViewTest::find_firstThenNextThenNothing()
     QCOMPARE(view->selectionStart(), 56);
     QCOMPARE(view->selectionEnd(), 60);
     QCOMPARE(view->FindNextInArticle(QStringLiteral("chat"), false, false), -1);
-    QCOMPARE(view->selectionStart(), 56);  // a failed find leaves the selection
+    QCOMPARE(view->selectionStart(), 56); // a failed find leaves the selection
     // FindInArticle starts over from the top.
     QCOMPARE(view->FindInArticle(QStringLiteral("chat"), false, false), 38);
     // An empty selection is a starting point of its own: no step past it.
