@@ -15,7 +15,8 @@ namespace {
 
 // The help set named by BASE and the index entry of article N, both from the command line;
 // whatever is wrong is reported, and then there is nothing.
-struct LocatedArticle {
+struct LocatedArticle
+{
     HelpSetFiles files;
     ArticleEntry entry;
 };

@@ -90,8 +90,7 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args,
     for (const std::string& arg : args) {
         if (arg.starts_with("--"))
             continue;
-        const bool isSwitch =
-            !arg.empty() && (arg.front() == '-' || (arg.front() == '/' && !exists(arg)));
+        const bool isSwitch = !arg.empty() && (arg.front() == '-' || (arg.front() == '/' && !exists(arg)));
         ParseParam(options, isSwitch ? std::string_view(arg).substr(1) : std::string_view(arg), isSwitch);
     }
     return options;

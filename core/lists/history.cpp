@@ -57,4 +57,4 @@ const HistoryEntry* History::EntryAt(std::size_t i) const
     return i < entries_.size() ? &entries_[i] : nullptr;
 }
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -12,17 +12,20 @@
 
 namespace mirelda {
 
-struct HistoryEntry {
+struct HistoryEntry
+{
     std::int32_t article = 0;
     std::int32_t position = 0;
     friend bool operator==(const HistoryEntry&, const HistoryEntry&) = default;
 };
 
-class History {
-public:
+class History
+{
+  public:
     // The history window mirrors the history line for line: a new first line for each entry
     // added at the head, the first line removed for each entry taken off.
-    struct Observer {
+    struct Observer
+    {
         std::function<void(std::int32_t article)> insertTop;
         std::function<void()> removeTop;
     };
@@ -48,12 +51,12 @@ public:
     std::size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
 
-private:
+  private:
     void PushHead(HistoryEntry entry);
     HistoryEntry PopHead();
 
-    std::deque<HistoryEntry> entries_;  // front = head
+    std::deque<HistoryEntry> entries_; // front = head
     Observer observer_;
 };
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -18,9 +18,10 @@ int CompareUpperBytes(std::string_view a, std::string_view b)
     return ua < ub ? -1 : (ua == ub ? 0 : 1);
 }
 
-}  // namespace
+} // namespace
 
-struct ListOrder::Impl {
+struct ListOrder::Impl
+{
     std::unique_ptr<icu::Collator> collator;
 };
 
@@ -49,8 +50,8 @@ int ListOrder::Compare(std::u16string_view a, std::u16string_view b) const
 {
     if (impl_ && impl_->collator) {
         UErrorCode status = U_ZERO_ERROR;
-        UCollationResult r = impl_->collator->compare(
-            a.data(), static_cast<int32_t>(a.size()), b.data(), static_cast<int32_t>(b.size()), status);
+        UCollationResult r = impl_->collator->compare(a.data(), static_cast<int32_t>(a.size()), b.data(),
+                                                      static_cast<int32_t>(b.size()), status);
         if (U_SUCCESS(status))
             return r;
     }
@@ -64,7 +65,8 @@ int ListOrder::CompareCp1252(std::string_view a, std::string_view b) const
     return CompareUpperBytes(a, b);
 }
 
-std::size_t ListOrder::InsertPosition(std::size_t count, const std::function<std::string(std::size_t)>& textAt,
+std::size_t ListOrder::InsertPosition(std::size_t count,
+                                      const std::function<std::string(std::size_t)>& textAt,
                                       std::string_view text) const
 {
     std::size_t low = 0, high = count;
@@ -78,4 +80,4 @@ std::size_t ListOrder::InsertPosition(std::size_t count, const std::function<std
     return low;
 }
 
-}  // namespace mirelda
+} // namespace mirelda

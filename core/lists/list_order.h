@@ -10,8 +10,9 @@
 
 namespace mirelda {
 
-class ListOrder {
-public:
+class ListOrder
+{
+  public:
     // `locale` is an ICU locale name ("fr_FR"); empty means the process's default locale.
     // Should no collator be available, texts are compared by their upper-cased bytes.
     explicit ListOrder(const std::string& locale = {});
@@ -30,9 +31,9 @@ public:
     std::size_t InsertPosition(std::size_t count, const std::function<std::string(std::size_t)>& textAt,
                                std::string_view text) const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace mirelda
+} // namespace mirelda

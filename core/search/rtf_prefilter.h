@@ -24,8 +24,9 @@
 
 namespace mirelda {
 
-class RtfPrefilter {
-public:
+class RtfPrefilter
+{
+  public:
     // `what` is the searched string as the text test sees it (UTF-16).
     RtfPrefilter(std::u16string_view what, bool matchCase);
 
@@ -38,18 +39,18 @@ public:
     // Whether the filter can reject anything for this string.
     bool active() const { return active_; }
 
-private:
+  private:
     bool ScanFrom(const unsigned char* p, const unsigned char* end) const;
     bool At(const unsigned char* p, const unsigned char* end) const;
     bool LiteralAt(const unsigned char* p, const unsigned char* end) const;
     bool EscapeAt(const unsigned char* p, const unsigned char* end) const;
 
     bool active_ = false;
-    std::u16string what_;                // folded to upper case unless matchCase
+    std::u16string what_; // folded to upper case unless matchCase
     bool matchCase_ = false;
-    std::array<bool, 256> firstByte_{};  // literal bytes that give the first unit
-    std::array<bool, 256> startByte_{};  // firstByte_ plus '\\'
-    std::array<unsigned char, 2> variants_{};  // the bytes of firstByte_ (one twice if alone)
+    std::array<bool, 256> firstByte_{};       // literal bytes that give the first unit
+    std::array<bool, 256> startByte_{};       // firstByte_ plus '\\'
+    std::array<unsigned char, 2> variants_{}; // the bytes of firstByte_ (one twice if alone)
 };
 
-}  // namespace mirelda
+} // namespace mirelda

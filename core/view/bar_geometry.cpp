@@ -15,7 +15,7 @@ std::int32_t Truncate(float v)
 {
     if (!(v == v))
         return 0;
-    constexpr float top = 2147483520.0f;  // the largest float below 2^31
+    constexpr float top = 2147483520.0f; // the largest float below 2^31
     if (v >= top)
         return std::numeric_limits<std::int32_t>::max();
     if (v <= -top)
@@ -23,7 +23,7 @@ std::int32_t Truncate(float v)
     return static_cast<std::int32_t>(v);
 }
 
-}  // namespace
+} // namespace
 
 std::int32_t TreeBarWidth(std::int32_t frameClientWidth, float fraction)
 {
@@ -75,7 +75,8 @@ PixelRect SplitterStripRect(StripOrientation orientation, PixelSize barClient)
 StripDragLimits StripDragLimitsFor(const PixelRect& frameClientOnScreen, std::int32_t treeBarTop,
                                    std::int32_t annotationBarBottom)
 {
-    return {frameClientOnScreen.left + 1, frameClientOnScreen.right - 1, treeBarTop + 1, annotationBarBottom - 1};
+    return {frameClientOnScreen.left + 1, frameClientOnScreen.right - 1, treeBarTop + 1,
+            annotationBarBottom - 1};
 }
 
 namespace {
@@ -86,7 +87,7 @@ std::int32_t ClampTo(std::int32_t v, std::int32_t low, std::int32_t high)
     return std::max(low, std::min(v, high));
 }
 
-}  // namespace
+} // namespace
 
 PixelRect StripOutlineRect(StripOrientation orientation, PixelPoint mouse, const StripDragLimits& limits,
                            const PixelRect& barWindow)
@@ -105,7 +106,7 @@ std::optional<float> StripValueOnRelease(StripOrientation orientation, PixelPoin
                                          const StripDragLimits& limits)
 {
     if (orientation == StripOrientation::Vertical) {
-        const std::int32_t span = limits.maxX - limits.minX + 2;  // the frame's client width
+        const std::int32_t span = limits.maxX - limits.minX + 2; // the frame's client width
         if (span <= 0)
             return std::nullopt;
         const std::int32_t x = ClampTo(mouse.x, limits.minX, limits.maxX);
@@ -118,4 +119,4 @@ std::optional<float> StripValueOnRelease(StripOrientation orientation, PixelPoin
     return static_cast<float>(limits.maxY - y + 1);
 }
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -17,9 +17,9 @@ constexpr std::int32_t kMinAnnotationBarHeight = 46;
 constexpr float kInitialTreeFraction = 0.25f;
 constexpr float kInitialAnnotationHeight = 46.0f;
 constexpr std::int32_t kStripThickness = 4;
-}  // namespace bars
+} // namespace bars
 
-enum class StripOrientation { Vertical, Horizontal };  // dragged sideways / up and down
+enum class StripOrientation { Vertical, Horizontal }; // dragged sideways / up and down
 
 // The tree bar's docked width: the fraction of the frame's client width, truncated, and 10
 // when that is 10 or less.
@@ -48,7 +48,8 @@ PixelRect SplitterStripRect(StripOrientation orientation, PixelSize barClient);
 // Where the outline may go while a strip is dragged (screen coordinates): inside the frame's
 // client area less one pixel sideways, and between the tree bar's top and the annotation bar's
 // bottom, one pixel in, up and down.
-struct StripDragLimits {
+struct StripDragLimits
+{
     std::int32_t minX = 0, maxX = 0, minY = 0, maxY = 0;
 };
 StripDragLimits StripDragLimitsFor(const PixelRect& frameClientOnScreen, std::int32_t treeBarTop,
@@ -66,4 +67,4 @@ PixelRect StripOutlineRect(StripOrientation orientation, PixelPoint mouse, const
 std::optional<float> StripValueOnRelease(StripOrientation orientation, PixelPoint mouse,
                                          const StripDragLimits& limits);
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -52,7 +52,7 @@ std::int32_t CentredOnClickY(PixelPoint click, const PixelRect& screen, PixelSiz
     return y;
 }
 
-}  // namespace
+} // namespace
 
 PopupPlacement PopupPositionNearPoint(PixelPoint click, const PixelRect& screen, PixelSize popup)
 {
@@ -64,8 +64,9 @@ PopupPlacement PopupPositionNearPoint(PixelPoint click, const PixelRect& screen,
         return {{click.x + kGap, CentredOnClickY(click, screen, popup)}, PopupRegion::Right};
     if (Fits(popup, screen.width(), (click.y - kGap) - screen.top))
         return {{CentredOnClickX(click, screen, popup), click.y - popup.height - kGap}, PopupRegion::Above};
-    return {{screen.left + Half(screen.width() - popup.width), screen.top + Half(screen.height() - popup.height)},
-            PopupRegion::Centred};
+    return {
+        {screen.left + Half(screen.width() - popup.width), screen.top + Half(screen.height() - popup.height)},
+        PopupRegion::Centred};
 }
 
-}  // namespace mirelda
+} // namespace mirelda

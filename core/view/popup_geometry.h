@@ -8,19 +8,22 @@
 
 namespace mirelda {
 
-struct PixelPoint {
+struct PixelPoint
+{
     std::int32_t x = 0;
     std::int32_t y = 0;
     friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
 };
 
-struct PixelSize {
+struct PixelSize
+{
     std::int32_t width = 0;
     std::int32_t height = 0;
     friend bool operator==(const PixelSize&, const PixelSize&) = default;
 };
 
-struct PixelRect {
+struct PixelRect
+{
     std::int32_t left = 0;
     std::int32_t top = 0;
     std::int32_t right = 0;
@@ -32,12 +35,12 @@ struct PixelRect {
 
 namespace popup {
 constexpr std::int32_t kWidthStep = 25;     // each trial is this much narrower
-constexpr std::int32_t kTrialHeight = 1000;  // the text control's height while a width is tried
+constexpr std::int32_t kTrialHeight = 1000; // the text control's height while a width is tried
 constexpr std::int32_t kWidthRatio = 3;     // stop once the text is a third of the width high
 constexpr std::int32_t kFrameWidth = 20;    // pop-up width = text width + this
 constexpr std::int32_t kFrameHeight = 30;   // pop-up height = text height + this
 constexpr std::int32_t kGap = 12;           // between click and pop-up, and from the edges
-}  // namespace popup
+} // namespace popup
 
 // The text's height when the text control is `width` pixels wide (the vertical coordinate
 // of the end of the text, as the control reports it).
@@ -50,8 +53,9 @@ PixelSize PopupSizeForText(const PixelRect& screen, const TextHeightAtWidth& tex
 
 enum class PopupRegion { Below, Left, Right, Above, Centred };
 
-struct PopupPlacement {
-    PixelPoint position;  // the pop-up's top-left corner
+struct PopupPlacement
+{
+    PixelPoint position; // the pop-up's top-left corner
     PopupRegion region = PopupRegion::Centred;
 };
 
@@ -59,4 +63,4 @@ struct PopupPlacement {
 // narrower and lower than the region), or centred on the screen when none does.
 PopupPlacement PopupPositionNearPoint(PixelPoint click, const PixelRect& screen, PixelSize popup);
 
-}  // namespace mirelda
+} // namespace mirelda

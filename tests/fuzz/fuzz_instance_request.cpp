@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     using Kind = mirelda::InstanceRequest::Kind;
     if (request.kind == Kind::Activate || request.kind == Kind::Show || request.kind == Kind::Close) {
         // Only well-formed lines are accepted, and they read back the same.
-        if (bytes.size() > mirelda::kMaxInstanceRequest || mirelda::FormatInstanceRequest(request).size() > bytes.size())
+        if (bytes.size() > mirelda::kMaxInstanceRequest ||
+            mirelda::FormatInstanceRequest(request).size() > bytes.size())
             __builtin_trap();
         const auto again = mirelda::ParseInstanceRequest(mirelda::FormatInstanceRequest(request));
         if (again.kind != request.kind || again.article != request.article)

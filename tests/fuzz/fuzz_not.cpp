@@ -40,7 +40,7 @@ std::map<std::int32_t, std::string> ShowAll(mirelda::AnnotationStore& store)
     return shown;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

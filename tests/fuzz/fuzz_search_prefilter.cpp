@@ -13,15 +13,20 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size < 1) return 0;
+    if (size < 1)
+        return 0;
     const std::size_t length = 1 + (data[0] & 7);
     const bool matchCase = data[0] & 8;
-    if (size < 1 + length) return 0;
-    const std::u16string what = mirelda::DecodeCp1252(std::string_view(reinterpret_cast<const char*>(data + 1), length));
+    if (size < 1 + length)
+        return 0;
+    const std::u16string what =
+        mirelda::DecodeCp1252(std::string_view(reinterpret_cast<const char*>(data + 1), length));
     const std::string_view rtf(reinterpret_cast<const char*>(data + 1 + length), size - 1 - length);
     const mirelda::RtfPrefilter filter(what, matchCase);
     const bool may = filter.MayContain(rtf);
-    if (may != filter.MayContainByteByByte(rtf)) std::abort();
-    if (!may && mirelda::FindText(mirelda::ExtractPlainText(rtf), what, 0, matchCase, false) >= 0) std::abort();
+    if (may != filter.MayContainByteByByte(rtf))
+        std::abort();
+    if (!may && mirelda::FindText(mirelda::ExtractPlainText(rtf), what, 0, matchCase, false) >= 0)
+        std::abort();
     return 0;
 }

@@ -12,8 +12,9 @@
 
 namespace mirelda::test {
 
-class TempDir {
-public:
+class TempDir
+{
+  public:
     TempDir()
     {
         static std::atomic<unsigned> counter{0};
@@ -34,7 +35,7 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -58,4 +59,4 @@ inline std::size_t CountFiles(const std::filesystem::path& dir)
     return n;
 }
 
-}  // namespace mirelda::test
+} // namespace mirelda::test

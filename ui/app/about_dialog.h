@@ -3,8 +3,9 @@
 
 #include <QDialog>
 
-class CAboutDialog : public QDialog {
+class CAboutDialog : public QDialog
+{
     Q_OBJECT
-public:
+  public:
     explicit CAboutDialog(QWidget* parent = nullptr);
 };

@@ -11,51 +11,86 @@ using namespace std::string_view_literals;
 
 // The framework's own commands (copy, bars, exit) keep the framework's usual French prompts.
 constexpr std::array kCommands{
-    CommandInfo{cmd::kAbout, "&A propos..."sv, {},
-                "Affiche des informations sur le programme, le numéro de version et le copyright\nA propos de"sv,
-                "about"sv},
-    CommandInfo{cmd::kPreviousArticle, "Article &précédent"sv, {},
-                "Page précédente dans l'historique\nPage précédente"sv, "previous"sv},
-    CommandInfo{cmd::kHomePage, "Page d'&accueil"sv, {},
-                "Retourne à la page d'accueil\nPage d'accueil"sv, "home"sv},
-    CommandInfo{cmd::kHistory, "&Historique"sv, {},
-                "Affiche ou masque la fenêtre d'historique\nHistorique"sv, "history"sv},
-    CommandInfo{cmd::kBookmarkList, "Liste des &signets"sv, {},
-                "Affiche ou masque la liste des signets\nListe des signets"sv, "bookmarks"sv},
-    CommandInfo{cmd::kSearchResults, "&Résultats de la recherche"sv, {},
+    CommandInfo{
+        cmd::kAbout,
+        "&A propos..."sv,
+        {},
+        "Affiche des informations sur le programme, le numéro de version et le copyright\nA propos de"sv,
+        "about"sv},
+    CommandInfo{cmd::kPreviousArticle,
+                "Article &précédent"sv,
+                {},
+                "Page précédente dans l'historique\nPage précédente"sv,
+                "previous"sv},
+    CommandInfo{
+        cmd::kHomePage, "Page d'&accueil"sv, {}, "Retourne à la page d'accueil\nPage d'accueil"sv, "home"sv},
+    CommandInfo{cmd::kHistory,
+                "&Historique"sv,
+                {},
+                "Affiche ou masque la fenêtre d'historique\nHistorique"sv,
+                "history"sv},
+    CommandInfo{cmd::kBookmarkList,
+                "Liste des &signets"sv,
+                {},
+                "Affiche ou masque la liste des signets\nListe des signets"sv,
+                "bookmarks"sv},
+    CommandInfo{cmd::kSearchResults,
+                "&Résultats de la recherche"sv,
+                {},
                 "Affiche ou masque les résultats de la dernière recherche\nRésultats de la recherche"sv,
                 "results"sv},
-    CommandInfo{cmd::kDefineBookmark, "&Définir signet"sv, {},
-                "Définit un signet pour cette page\nDéfinir signet"sv, "define_bookmark"sv},
+    CommandInfo{cmd::kDefineBookmark,
+                "&Définir signet"sv,
+                {},
+                "Définit un signet pour cette page\nDéfinir signet"sv,
+                "define_bookmark"sv},
     CommandInfo{cmd::kAnnotation, "&Annotation"sv, "&Annoter..."sv,
                 "Affiche ou masque l'annotation personnalisée relative à l'article\nAnnotation"sv,
                 "annotation"sv},
-    CommandInfo{cmd::kSearch, "&Rechercher...\tCtrl+F"sv, {},
-                "Effectue la recherche d'un mot ou d'un texte\nRechercher"sv, "search"sv},
-    CommandInfo{cmd::kSynchronise, "&Synchroniser l'article"sv, {},
-                "Synchronise l'article avec l'arborescence\nSynchroniser l'article"sv, "synchronise"sv},
-    CommandInfo{cmd::kSelectAll, "&Tout sélectionner\tCtrl+A"sv, {},
-                "Sélectionne le document entier/nTout sélectionner"sv, {}},
-    CommandInfo{cmd::kCopy, "&Copier\tCtrl+C"sv, {},
-                "Copie la sélection et la place dans le Presse-papiers\nCopier"sv, "copy"sv},
-    CommandInfo{cmd::kToolBar, "&Barre d'outils"sv, {},
-                "Affiche ou masque la barre d'outils\nBarre d'outils"sv, {}},
-    CommandInfo{cmd::kStatusBar, "Barre d'é&tat"sv, {},
-                "Affiche ou masque la barre d'état\nBarre d'état"sv, {}},
+    CommandInfo{cmd::kSearch,
+                "&Rechercher...\tCtrl+F"sv,
+                {},
+                "Effectue la recherche d'un mot ou d'un texte\nRechercher"sv,
+                "search"sv},
+    CommandInfo{cmd::kSynchronise,
+                "&Synchroniser l'article"sv,
+                {},
+                "Synchronise l'article avec l'arborescence\nSynchroniser l'article"sv,
+                "synchronise"sv},
+    CommandInfo{cmd::kSelectAll,
+                "&Tout sélectionner\tCtrl+A"sv,
+                {},
+                "Sélectionne le document entier/nTout sélectionner"sv,
+                {}},
+    CommandInfo{cmd::kCopy,
+                "&Copier\tCtrl+C"sv,
+                {},
+                "Copie la sélection et la place dans le Presse-papiers\nCopier"sv,
+                "copy"sv},
+    CommandInfo{
+        cmd::kToolBar, "&Barre d'outils"sv, {}, "Affiche ou masque la barre d'outils\nBarre d'outils"sv, {}},
+    CommandInfo{
+        cmd::kStatusBar, "Barre d'é&tat"sv, {}, "Affiche ou masque la barre d'état\nBarre d'état"sv, {}},
     CommandInfo{cmd::kExit, "&Quitter"sv, {}, "Quitte l'application\nQuitter"sv, {}},
-    CommandInfo{cmd::kToolTips, "Bulles d'&aide"sv, {},
-                "Affiche ou non les info-bulles au survol du curseur."sv, {}},
-    CommandInfo{cmd::kAnnotationImage, {}, {}, "bitmap ANTMP annotation (temporaire)"sv,
-                "annotation_present"sv},
+    CommandInfo{
+        cmd::kToolTips, "Bulles d'&aide"sv, {}, "Affiche ou non les info-bulles au survol du curseur."sv, {}},
+    CommandInfo{
+        cmd::kAnnotationImage, {}, {}, "bitmap ANTMP annotation (temporaire)"sv, "annotation_present"sv},
     CommandInfo{cmd::kNew, {}, {}, "Crée un nouveau document\nNouveau"sv, {}},
     CommandInfo{cmd::kOpen, {}, {}, {}, {}},
     CommandInfo{cmd::kSave, {}, {}, {}, {}},
-    CommandInfo{cmd::kPrintSetup, {}, {},
-                "Change les options d'imprimante et d'impression\nConfiguration de l'impression"sv, {}},
+    CommandInfo{cmd::kPrintSetup,
+                {},
+                {},
+                "Change les options d'imprimante et d'impression\nConfiguration de l'impression"sv,
+                {}},
     CommandInfo{cmd::kPrint, "&Imprimer...\tCtrl+P"sv, {}, "Imprime le document actif\nImprimer"sv, {}},
     CommandInfo{cmd::kPrintDirect, {}, {}, {}, {}},
-    CommandInfo{cmd::kPrintPreview, "Aperçu a&vant impression"sv, {},
-                "Affiche des pages entières\nAperçu avant impression"sv, {}},
+    CommandInfo{cmd::kPrintPreview,
+                "Aperçu a&vant impression"sv,
+                {},
+                "Affiche des pages entières\nAperçu avant impression"sv,
+                {}},
     CommandInfo{cmd::kCut, {}, {}, {}, {}},
     CommandInfo{cmd::kPaste, {}, {}, {}, {}},
     CommandInfo{cmd::kFrameworkSelectAll, {}, {}, {}, {}},
@@ -64,12 +99,19 @@ constexpr std::array kCommands{
     CommandInfo{cmd::kPreviousPane, {}, {}, {}, {}},
 };
 
-constexpr std::array kArticleMenu{cmd::kHomePage, cmd::kPreviousArticle, cmd::kSynchronise, 0,
-                                  cmd::kDefineBookmark, 0, cmd::kPrint, cmd::kPrintPreview, 0,
+constexpr std::array kArticleMenu{cmd::kHomePage,
+                                  cmd::kPreviousArticle,
+                                  cmd::kSynchronise,
+                                  0,
+                                  cmd::kDefineBookmark,
+                                  0,
+                                  cmd::kPrint,
+                                  cmd::kPrintPreview,
+                                  0,
                                   cmd::kExit};
 constexpr std::array kEditMenu{cmd::kCopy, cmd::kSelectAll, 0, cmd::kSearch, 0, cmd::kAnnotation};
-constexpr std::array kViewMenu{cmd::kToolBar, cmd::kStatusBar, 0, cmd::kHistory, cmd::kBookmarkList,
-                               cmd::kSearchResults, 0, cmd::kToolTips};
+constexpr std::array kViewMenu{cmd::kToolBar,      cmd::kStatusBar,     0, cmd::kHistory,
+                               cmd::kBookmarkList, cmd::kSearchResults, 0, cmd::kToolTips};
 constexpr std::array kHelpMenu{cmd::kAbout};
 
 const std::array kMainMenu{
@@ -79,13 +121,29 @@ const std::array kMainMenu{
     MenuInfo{"Ai&de"sv, kHelpMenu},
 };
 
-constexpr std::array kContextMenu{cmd::kCopy,    cmd::kSelectAll,    0, cmd::kSearch, 0,
+constexpr std::array kContextMenu{cmd::kCopy,    cmd::kSelectAll,    0, cmd::kSearch,    0,
                                   cmd::kHistory, cmd::kBookmarkList, 0, cmd::kAnnotation};
 
 constexpr std::array kToolBar{
-    cmd::kHomePage,     0, cmd::kCopy,          0, cmd::kPreviousArticle, cmd::kHistory, 0,
-    cmd::kSynchronise,  0, cmd::kDefineBookmark, cmd::kBookmarkList,      0,             cmd::kSearch,
-    cmd::kSearchResults, 0, cmd::kAnnotation,   0, cmd::kAbout,           cmd::kAnnotationImage,
+    cmd::kHomePage,
+    0,
+    cmd::kCopy,
+    0,
+    cmd::kPreviousArticle,
+    cmd::kHistory,
+    0,
+    cmd::kSynchronise,
+    0,
+    cmd::kDefineBookmark,
+    cmd::kBookmarkList,
+    0,
+    cmd::kSearch,
+    cmd::kSearchResults,
+    0,
+    cmd::kAnnotation,
+    0,
+    cmd::kAbout,
+    cmd::kAnnotationImage,
 };
 static_assert(kToolBar[kAnnotationButtonIndex] == cmd::kAnnotation);
 static_assert(kToolBar[kAnnotationHolderIndex] == cmd::kAnnotationImage);
@@ -109,7 +167,7 @@ constexpr std::array kAccelerators{
     Accelerator{"Ctrl+Z"sv, cmd::kUndo},
 };
 
-}  // namespace
+} // namespace
 
 std::string_view CommandInfo::StatusPrompt() const
 {
@@ -122,19 +180,37 @@ std::string_view CommandInfo::ToolTip() const
     return lineBreak == std::string_view::npos ? std::string_view{} : resource.substr(lineBreak + 1);
 }
 
-std::span<const CommandInfo> Commands() { return kCommands; }
+std::span<const CommandInfo> Commands()
+{
+    return kCommands;
+}
 
 const CommandInfo* FindCommand(int id)
 {
-    const auto it = std::find_if(kCommands.begin(), kCommands.end(),
-                                 [id](const CommandInfo& c) { return c.id == id; });
+    const auto it =
+        std::find_if(kCommands.begin(), kCommands.end(), [id](const CommandInfo& c) { return c.id == id; });
     return it == kCommands.end() ? nullptr : &*it;
 }
 
-std::span<const MenuInfo> MainMenu() { return kMainMenu; }
-std::string_view ContextMenuTitle() { return "CLIC_DROIT_SUR_VUE"sv; }
-std::span<const int> ContextMenu() { return kContextMenu; }
-std::span<const int> ToolBarButtons() { return kToolBar; }
-std::span<const Accelerator> Accelerators() { return kAccelerators; }
+std::span<const MenuInfo> MainMenu()
+{
+    return kMainMenu;
+}
+std::string_view ContextMenuTitle()
+{
+    return "CLIC_DROIT_SUR_VUE"sv;
+}
+std::span<const int> ContextMenu()
+{
+    return kContextMenu;
+}
+std::span<const int> ToolBarButtons()
+{
+    return kToolBar;
+}
+std::span<const Accelerator> Accelerators()
+{
+    return kAccelerators;
+}
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -26,7 +26,7 @@ inline constexpr int kSearch = 32791;
 inline constexpr int kSynchronise = 32788;
 inline constexpr int kSelectAll = 32787;
 inline constexpr int kToolTips = 32785;
-inline constexpr int kAnnotationImage = 32795;  // image holder of the toolbar, never a command
+inline constexpr int kAnnotationImage = 32795; // image holder of the toolbar, never a command
 // Framework commands.
 inline constexpr int kNew = 57600;
 inline constexpr int kOpen = 57601;
@@ -45,17 +45,18 @@ inline constexpr int kNextPane = 57680;
 inline constexpr int kPreviousPane = 57681;
 inline constexpr int kToolBar = 59392;
 inline constexpr int kStatusBar = 59393;
-}  // namespace cmd
+} // namespace cmd
 
-struct CommandInfo {
+struct CommandInfo
+{
     int id;
     std::string_view menuText;     // main menu; empty when the command has no menu item
     std::string_view contextText;  // context menu when it differs from menuText
     std::string_view resource;     // "status prompt\ntool tip"; empty when there is none
     std::string_view toolbarImage; // base name of the button image; empty when not on the toolbar
 
-    std::string_view StatusPrompt() const;  // the resource up to its line break
-    std::string_view ToolTip() const;       // after the line break; empty without one
+    std::string_view StatusPrompt() const; // the resource up to its line break
+    std::string_view ToolTip() const;      // after the line break; empty without one
 };
 
 // Every command the viewer knows, main-menu and accelerator-only ones alike.
@@ -64,22 +65,24 @@ std::span<const CommandInfo> Commands();
 const CommandInfo* FindCommand(int id);
 
 // Layouts: 0 stands for a separator.
-struct MenuInfo {
+struct MenuInfo
+{
     std::string_view title;
     std::span<const int> items;
 };
-std::span<const MenuInfo> MainMenu();        // menu 128
-std::string_view ContextMenuTitle();          // menu 165's single pop-up
-std::span<const int> ContextMenu();           // its items
-std::span<const int> ToolBarButtons();        // toolbar 128, including the image holder at the end
-inline constexpr int kAnnotationButtonIndex = 15;     // button whose image follows the annotation
-inline constexpr int kAnnotationHolderIndex = 18;     // removed once its image has been read
+std::span<const MenuInfo> MainMenu();             // menu 128
+std::string_view ContextMenuTitle();              // menu 165's single pop-up
+std::span<const int> ContextMenu();               // its items
+std::span<const int> ToolBarButtons();            // toolbar 128, including the image holder at the end
+inline constexpr int kAnnotationButtonIndex = 15; // button whose image follows the annotation
+inline constexpr int kAnnotationHolderIndex = 18; // removed once its image has been read
 
-struct Accelerator {
-    std::string_view keys;  // in QKeySequence's portable text form
+struct Accelerator
+{
+    std::string_view keys; // in QKeySequence's portable text form
     int command;
 };
-std::span<const Accelerator> Accelerators();  // accelerators 128
+std::span<const Accelerator> Accelerators(); // accelerators 128
 
 // The caption of the toolbar when it floats and the status bar's lock panes.
 inline constexpr std::string_view kToolBarTitle = "Outils de visualisation";
@@ -88,4 +91,4 @@ inline constexpr std::string_view kNumLockPane = "NUM";
 inline constexpr std::string_view kScrollLockPane = "DEF";
 inline constexpr std::string_view kApplicationName = "KEL-Info";
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -31,7 +31,7 @@ void CMainFrame::SetUpdateRule(int id, std::function<void(QAction&)> rule)
 void CMainFrame::RegisterToggleWindow(int id, QWidget* window)
 {
     toggleWindows_.insert(window, id);
-    window->installEventFilter(this);  // its shows and hides move the check mark
+    window->installEventFilter(this); // its shows and hides move the check mark
     // A window that goes away takes its command with it.
     connect(window, &QObject::destroyed, this, [this, window, id] {
         toggleWindows_.remove(window);
@@ -77,7 +77,7 @@ void CMainFrame::RunCommand(int id)
 {
     // An accelerator may fire between two update passes: the handler decides, not the state.
     if (const auto it = handlers_.find(id); it != handlers_.end()) {
-        const auto handler = it->second;  // a handler may replace itself
+        const auto handler = it->second; // a handler may replace itself
         handler();
     }
     UpdateCommands();

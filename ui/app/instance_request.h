@@ -22,10 +22,11 @@ namespace mirelda {
 // is cut off.
 inline constexpr std::size_t kMaxInstanceRequest = 64;
 
-struct InstanceRequest {
+struct InstanceRequest
+{
     enum class Kind { Incomplete, Malformed, Activate, Show, Close };
     Kind kind = Kind::Incomplete;
-    std::int32_t article = 0;  // Show only
+    std::int32_t article = 0; // Show only
 };
 
 // Parses what a peer has sent so far. Incomplete: no line end yet and still under the limit.
@@ -36,7 +37,7 @@ inline InstanceRequest ParseInstanceRequest(std::string_view received)
     if (end == std::string_view::npos)
         return {received.size() < kMaxInstanceRequest ? Kind::Incomplete : Kind::Malformed, 0};
     if (end + 1 > kMaxInstanceRequest || end + 1 != received.size())
-        return {Kind::Malformed, 0};  // too long, or bytes after the line: one request a connection
+        return {Kind::Malformed, 0}; // too long, or bytes after the line: one request a connection
     const std::string_view line = received.substr(0, end);
     if (line == "activate")
         return {Kind::Activate, 0};
@@ -77,4 +78,4 @@ inline std::string FormatInstanceRequest(const InstanceRequest& request)
     }
 }
 
-}  // namespace mirelda
+} // namespace mirelda

@@ -14,9 +14,12 @@ namespace {
 
 const QString kLedsFolder = QStringLiteral("/sys/class/leds");
 
-QString Text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+QString Text(std::string_view utf8)
+{
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
 
-}  // namespace
+} // namespace
 
 CLockPanes::CLockPanes(QStatusBar* statusBar) : QObject(statusBar)
 {
@@ -72,9 +75,9 @@ bool CLockPanes::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyRelease) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_CapsLock || key == Qt::Key_NumLock || key == Qt::Key_ScrollLock)
-            QTimer::singleShot(50, this, &CLockPanes::Refresh);  // the LED follows the key shortly
+            QTimer::singleShot(50, this, &CLockPanes::Refresh); // the LED follows the key shortly
     } else if (event->type() == QEvent::ApplicationActivate) {
-        Refresh();  // the locks may have changed while another program had the keyboard
+        Refresh(); // the locks may have changed while another program had the keyboard
     }
     return QObject::eventFilter(watched, event);
 }

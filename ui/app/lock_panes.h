@@ -13,15 +13,16 @@
 class QLabel;
 class QStatusBar;
 
-class CLockPanes : public QObject {
+class CLockPanes : public QObject
+{
     Q_OBJECT
-public:
+  public:
     enum Lock { Caps, Num, Scroll };
 
     explicit CLockPanes(QStatusBar* statusBar);
 
     QLabel* pane(Lock lock) const { return panes_[lock]; }
-    bool known() const { return known_; }  // whether the platform tells the states at all
+    bool known() const { return known_; } // whether the platform tells the states at all
     void Refresh();
 
     // The LED state of a lock from a /sys/class/leds-like folder: any LED whose name ends
@@ -29,10 +30,10 @@ public:
     // means the state is unknown.
     static std::optional<bool> ReadLed(const QString& ledsFolder, Lock lock);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     std::array<QLabel*, 3> panes_{};
     bool known_ = false;
 };

@@ -14,14 +14,15 @@
 
 class QMenu;
 
-class ViewHost {
-public:
+class ViewHost
+{
+  public:
     virtual ~ViewHost() = default;
 
     // The index of the open help set (empty before the deferred load).
     virtual const mirelda::ArticleIndex& articleIndex() const = 0;
-    virtual std::filesystem::path dataFile() const = 0;  // .PGD
-    virtual std::filesystem::path linkFile() const = 0;  // .PGL
+    virtual std::filesystem::path dataFile() const = 0; // .PGD
+    virtual std::filesystem::path linkFile() const = 0; // .PGL
 
     // The caption prefix of the main window and of message boxes.
     virtual QString helpTitle() const = 0;

@@ -25,7 +25,9 @@ TEST(AtomicFile, replacesContentAndKeepsPermissions)
     ::chmod(path.c_str(), 0640);
     ASSERT_TRUE(WriteFileAtomically(path, std::string("sec\0nd", 6)));
     EXPECT_EQ(ReadFile(path), std::string("sec\0nd", 6));
-    struct stat st {};
+    struct stat st
+    {
+    };
     ::stat(path.c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     EXPECT_EQ(test::CountFiles(dir.path()), 1u);
@@ -60,8 +62,8 @@ TEST(AtomicFile, abandonedBeforeCommit_leavesOldFileAndNoTemporary)
 TEST(AtomicFile, crashAtEveryStep_leavesOldOrNewWhole)
 {
     const std::string oldBytes(5000, 'o'), newBytes(7000, 'n');
-    for (WriteStep step : {WriteStep::Create, WriteStep::Write, WriteStep::Flush, WriteStep::Rename,
-                           WriteStep::SyncFolder}) {
+    for (WriteStep step :
+         {WriteStep::Create, WriteStep::Write, WriteStep::Flush, WriteStep::Rename, WriteStep::SyncFolder}) {
         SCOPED_TRACE(WriteStepName(step));
         TempDir dir;
         auto path = dir / "f.NOT";
@@ -86,5 +88,5 @@ TEST(AtomicFile, crashAtEveryStep_leavesOldOrNewWhole)
     }
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda

@@ -9,7 +9,8 @@ namespace {
 
 // What the view does when an article becomes current: the article left gets its reading
 // position, the new one goes on top. An article already current changes nothing.
-struct FakeView {
+struct FakeView
+{
     explicit FakeView(History& h) : history(h) {}
     History& history;
     std::int32_t current = 0;
@@ -59,7 +60,7 @@ TEST(History, showingABA_thenBack_showsBAndLeavesAB)
     view.firstVisible = 333;
     EXPECT_TRUE(view.Back());
     EXPECT_EQ(view.current, 20);
-    EXPECT_EQ(view.shown.back(), std::make_pair(20, 222));  // back at the line the user left
+    EXPECT_EQ(view.shown.back(), std::make_pair(20, 222)); // back at the line the user left
     // Leaving A updates the head, which is by then the older A entry: it keeps the place
     // where A was last read.
     EXPECT_EQ(Entries(h), (std::vector<HistoryEntry>{{20, 0}, {10, 333}}));
@@ -110,8 +111,9 @@ TEST(History, updateHeadPosition_onlyForTheHeadArticle)
 TEST(History, observerMirrorsEveryChange)
 {
     History h;
-    std::vector<std::int32_t> lines;  // the history window, first line first
-    h.SetObserver({[&](std::int32_t a) { lines.insert(lines.begin(), a); }, [&] { lines.erase(lines.begin()); }});
+    std::vector<std::int32_t> lines; // the history window, first line first
+    h.SetObserver(
+        {[&](std::int32_t a) { lines.insert(lines.begin(), a); }, [&] { lines.erase(lines.begin()); }});
     FakeView view{h};
     view.Show(3, 0);
     view.Show(4, 0);
@@ -128,7 +130,8 @@ TEST(History, goBackWhenShowingFails_keepsHeadOnTheArticleOnScreen)
 {
     History h;
     std::vector<std::int32_t> lines;
-    h.SetObserver({[&](std::int32_t a) { lines.insert(lines.begin(), a); }, [&] { lines.erase(lines.begin()); }});
+    h.SetObserver(
+        {[&](std::int32_t a) { lines.insert(lines.begin(), a); }, [&] { lines.erase(lines.begin()); }});
     h.RecordArticle(7, 0);
     h.UpdateHeadPosition(7, 70);
     h.RecordArticle(8, 0);
@@ -137,5 +140,5 @@ TEST(History, goBackWhenShowingFails_keepsHeadOnTheArticleOnScreen)
     EXPECT_EQ(lines, (std::vector<std::int32_t>{8, 7}));
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda

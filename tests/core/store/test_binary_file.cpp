@@ -38,7 +38,7 @@ TEST(BinaryReader, lengthsPastTheEndFailAtTheLengthField)
     EXPECT_EQ(s.error().offset, 2u);
     EXPECT_EQ(s.error().path, "mem");
 
-    r.Seek(7);  // two bytes left: a 32-bit read fails and leaves the position
+    r.Seek(7); // two bytes left: a 32-bit read fails and leaves the position
     EXPECT_EQ(r.ReadU32().error().kind, FileErrorKind::Truncated);
     EXPECT_EQ(r.position(), 7u);
     EXPECT_EQ(*r.ReadBytes(2), "bc");
@@ -58,5 +58,5 @@ TEST(BinaryReader, fixedFieldStopsAtNulOrTakesFullWidth)
     EXPECT_EQ(FixedFieldText(empty, 2), "");
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda

@@ -10,7 +10,7 @@ namespace {
 TEST(BarSizes, treeBarIsAFractionOfTheClientWidth_atLeast10)
 {
     EXPECT_EQ(TreeBarWidth(800, 0.25f), 200);
-    EXPECT_EQ(TreeBarWidth(801, 0.25f), 200);  // truncated
+    EXPECT_EQ(TreeBarWidth(801, 0.25f), 200); // truncated
     EXPECT_EQ(TreeBarWidth(40, 0.25f), 10);
     EXPECT_EQ(TreeBarWidth(44, 0.25f), 11);
     EXPECT_EQ(TreeBarWidth(0, 0.25f), 10);
@@ -30,9 +30,9 @@ TEST(BarSizes, annotationBarNeverBelow46_acrossTheFrame)
 
 TEST(BarContent, treeControlLeavesRoomForTheStrip)
 {
-    EXPECT_EQ(TreeControlRect({150, 400}, 1, 1), (PixelRect{1, 1, 146, 399}));  // 145 x 398
-    EXPECT_EQ(TreeControlRect({150, 400}, 3, 2), (PixelRect{3, 2, 144, 396}));  // 141 x 394: margin 2L = 6
-    EXPECT_EQ(TreeControlRect({3, 1}, 1, 1), (PixelRect{1, 1, 1, 1}));          // never negative
+    EXPECT_EQ(TreeControlRect({150, 400}, 1, 1), (PixelRect{1, 1, 146, 399})); // 145 x 398
+    EXPECT_EQ(TreeControlRect({150, 400}, 3, 2), (PixelRect{3, 2, 144, 396})); // 141 x 394: margin 2L = 6
+    EXPECT_EQ(TreeControlRect({3, 1}, 1, 1), (PixelRect{1, 1, 1, 1}));         // never negative
 }
 
 TEST(BarContent, annotationEditFillsTheBarBesideTheIcon)
@@ -85,7 +85,8 @@ TEST(SplitterStrip, valueOnRelease)
     // Horizontal: pixels from the mouse down to the annotation bar's bottom.
     EXPECT_FLOAT_EQ(*StripValueOnRelease(StripOrientation::Horizontal, {0, 540}, kLimits), 100.0f);
     EXPECT_EQ(AnnotationBarHeight(*StripValueOnRelease(StripOrientation::Horizontal, {0, 630}, kLimits)), 46);
-    EXPECT_EQ(AnnotationBarHeight(*StripValueOnRelease(StripOrientation::Horizontal, {0, -100}, kLimits)), 559);
+    EXPECT_EQ(AnnotationBarHeight(*StripValueOnRelease(StripOrientation::Horizontal, {0, -100}, kLimits)),
+              559);
 }
 
 TEST(SplitterStrip, emptyDragRange_changesNothing)
@@ -94,8 +95,9 @@ TEST(SplitterStrip, emptyDragRange_changesNothing)
     EXPECT_FALSE(StripValueOnRelease(StripOrientation::Vertical, {100, 0}, collapsed));
     EXPECT_FALSE(StripValueOnRelease(StripOrientation::Horizontal, {0, 490}, collapsed));
     // A zero-width client area still has a span of 2... of one pixel less: degenerate too.
-    EXPECT_FALSE(StripValueOnRelease(StripOrientation::Vertical, {0, 0}, StripDragLimitsFor({0, 0, -1, 0}, 0, 0)));
+    EXPECT_FALSE(
+        StripValueOnRelease(StripOrientation::Vertical, {0, 0}, StripDragLimitsFor({0, 0, -1, 0}, 0, 0)));
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda

@@ -35,7 +35,7 @@ TEST(PopupSizeForText, tallTextKeepsTheFirstWidth_shortTextStopsAtOneStep)
         return 0;
     });
     EXPECT_EQ(empty, (PixelSize{25 + 20, 30}));
-    EXPECT_EQ(calls, 39);  // 975 down to 25, never a width of zero or less
+    EXPECT_EQ(calls, 39); // 975 down to 25, never a width of zero or less
     EXPECT_EQ(PopupSizeForText({0, 0, 10, 10}, [](std::int32_t) { return -5; }), (PixelSize{45, 30}));
 }
 
@@ -62,8 +62,8 @@ TEST(PopupPositionNearPoint, nearTheBottom_goesLeftCentredAndAboveTheBottomEdge)
     EXPECT_EQ(p.position, (PixelPoint{700 - 300 - 12, 800 - 200 - 12}));
     p = PopupPositionNearPoint({700, 650}, {0, 0, 1000, 800}, {300, 200});
     EXPECT_EQ(p.region, PopupRegion::Left);
-    EXPECT_EQ(p.position, (PixelPoint{388, 550}));  // centred on the click: there is room
-    p = PopupPositionNearPoint({700, 700}, kScreen, {300, 90});  // 88 pixels below: too few
+    EXPECT_EQ(p.position, (PixelPoint{388, 550}));              // centred on the click: there is room
+    p = PopupPositionNearPoint({700, 700}, kScreen, {300, 90}); // 88 pixels below: too few
     EXPECT_EQ(p.region, PopupRegion::Left);
     EXPECT_EQ(p.position, (PixelPoint{388, 655}));
 }
@@ -109,5 +109,5 @@ TEST(PopupPositionNearPoint, secondScreen_regionsAndMarginsFollowItsEdges)
     EXPECT_EQ(p.position, (PixelPoint{1050, 100}));
 }
 
-}  // namespace
-}  // namespace mirelda
+} // namespace
+} // namespace mirelda

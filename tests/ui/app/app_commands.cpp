@@ -33,12 +33,13 @@ QStringList Texts(const QList<QAction*>& actions)
     return texts;
 }
 
-}  // namespace
+} // namespace
 
-class AppCommandsTest : public QObject {
+class AppCommandsTest : public QObject
+{
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase()
     {
         QVERIFY(root_.isValid());
@@ -58,25 +59,28 @@ private slots:
         const QList<QAction*> menus = frame_->menuBar()->actions();
         QCOMPARE(Texts(menus), (QStringList{QStringLiteral("A&rticle"), QStringLiteral("&Edition"),
                                             QStringLiteral("&Affichage"), QStringLiteral("Ai&de")}));
-        QCOMPARE(Texts(menus[0]->menu()->actions()),
-                 (QStringList{QStringLiteral("Page d'&accueil"), QStringLiteral("Article &précédent"),
-                              QStringLiteral("&Synchroniser l'article"), QStringLiteral("-"),
-                              QStringLiteral("&Définir signet"), QStringLiteral("-"),
-                              QStringLiteral("&Imprimer...\tCtrl+P"), QStringLiteral("Aperçu a&vant impression"),
-                              QStringLiteral("-"), QStringLiteral("&Quitter")}));
+        QCOMPARE(
+            Texts(menus[0]->menu()->actions()),
+            (QStringList{QStringLiteral("Page d'&accueil"), QStringLiteral("Article &précédent"),
+                         QStringLiteral("&Synchroniser l'article"), QStringLiteral("-"),
+                         QStringLiteral("&Définir signet"), QStringLiteral("-"),
+                         QStringLiteral("&Imprimer...\tCtrl+P"), QStringLiteral("Aperçu a&vant impression"),
+                         QStringLiteral("-"), QStringLiteral("&Quitter")}));
         QCOMPARE(menus[0]->menu()->actions()[7], frame_->action(mirelda::cmd::kPrintPreview));
-        QCOMPARE(frame_->action(mirelda::cmd::kPrintPreview)->statusTip(), QStringLiteral("Affiche des pages entières"));
+        QCOMPARE(frame_->action(mirelda::cmd::kPrintPreview)->statusTip(),
+                 QStringLiteral("Affiche des pages entières"));
         QCOMPARE(frame_->action(mirelda::cmd::kPrint)->toolTip(), QStringLiteral("Imprimer"));
         QCOMPARE(frame_->action(mirelda::cmd::kPrint)->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
         QCOMPARE(Texts(menus[1]->menu()->actions()),
                  (QStringList{QStringLiteral("&Copier\tCtrl+C"), QStringLiteral("&Tout sélectionner\tCtrl+A"),
-                              QStringLiteral("-"), QStringLiteral("&Rechercher...\tCtrl+F"), QStringLiteral("-"),
-                              QStringLiteral("&Annotation")}));
-        QCOMPARE(Texts(menus[2]->menu()->actions()),
-                 (QStringList{QStringLiteral("&Barre d'outils"), QStringLiteral("Barre d'é&tat"), QStringLiteral("-"),
-                              QStringLiteral("&Historique"), QStringLiteral("Liste des &signets"),
-                              QStringLiteral("&Résultats de la recherche"), QStringLiteral("-"),
-                              QStringLiteral("Bulles d'&aide")}));
+                              QStringLiteral("-"), QStringLiteral("&Rechercher...\tCtrl+F"),
+                              QStringLiteral("-"), QStringLiteral("&Annotation")}));
+        QCOMPARE(
+            Texts(menus[2]->menu()->actions()),
+            (QStringList{QStringLiteral("&Barre d'outils"), QStringLiteral("Barre d'é&tat"),
+                         QStringLiteral("-"), QStringLiteral("&Historique"),
+                         QStringLiteral("Liste des &signets"), QStringLiteral("&Résultats de la recherche"),
+                         QStringLiteral("-"), QStringLiteral("Bulles d'&aide")}));
         QCOMPARE(Texts(menus[3]->menu()->actions()), QStringList{QStringLiteral("&A propos...")});
     }
 
@@ -85,11 +89,12 @@ private slots:
         QMenu* menu = frame_->viewContextMenu();
         QVERIFY(menu);
         QCOMPARE(menu->title(), QStringLiteral("CLIC_DROIT_SUR_VUE"));
-        QCOMPARE(Texts(menu->actions()),
-                 (QStringList{QStringLiteral("&Copier\tCtrl+C"), QStringLiteral("&Tout sélectionner\tCtrl+A"),
-                              QStringLiteral("-"), QStringLiteral("&Rechercher...\tCtrl+F"), QStringLiteral("-"),
-                              QStringLiteral("&Historique"), QStringLiteral("Liste des &signets"), QStringLiteral("-"),
-                              QStringLiteral("&Annoter...")}));
+        QCOMPARE(
+            Texts(menu->actions()),
+            (QStringList{QStringLiteral("&Copier\tCtrl+C"), QStringLiteral("&Tout sélectionner\tCtrl+A"),
+                         QStringLiteral("-"), QStringLiteral("&Rechercher...\tCtrl+F"), QStringLiteral("-"),
+                         QStringLiteral("&Historique"), QStringLiteral("Liste des &signets"),
+                         QStringLiteral("-"), QStringLiteral("&Annoter...")}));
         // The same commands as the main menu's: shared actions, except the annotation alias.
         QCOMPARE(menu->actions()[0], frame_->action(mirelda::cmd::kCopy));
         QCOMPARE(menu->actions()[5], frame_->action(mirelda::cmd::kHistory));
@@ -105,12 +110,13 @@ private slots:
         for (const QAction* a : bar->actions())
             layout << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
         // Button 18, the annotation-present image holder, never becomes a button.
-        QCOMPARE(layout, (QStringList{QStringLiteral("cmd32774"), QStringLiteral("-"), QStringLiteral("cmd57634"),
-                                      QStringLiteral("-"), QStringLiteral("cmd32773"), QStringLiteral("cmd32775"),
-                                      QStringLiteral("-"), QStringLiteral("cmd32788"), QStringLiteral("-"),
-                                      QStringLiteral("cmd32789"), QStringLiteral("cmd32790"), QStringLiteral("-"),
-                                      QStringLiteral("cmd32791"), QStringLiteral("cmd32792"), QStringLiteral("-"),
-                                      QStringLiteral("cmd32793"), QStringLiteral("-"), QStringLiteral("cmd57664")}));
+        QCOMPARE(layout,
+                 (QStringList{QStringLiteral("cmd32774"), QStringLiteral("-"), QStringLiteral("cmd57634"),
+                              QStringLiteral("-"), QStringLiteral("cmd32773"), QStringLiteral("cmd32775"),
+                              QStringLiteral("-"), QStringLiteral("cmd32788"), QStringLiteral("-"),
+                              QStringLiteral("cmd32789"), QStringLiteral("cmd32790"), QStringLiteral("-"),
+                              QStringLiteral("cmd32791"), QStringLiteral("cmd32792"), QStringLiteral("-"),
+                              QStringLiteral("cmd32793"), QStringLiteral("-"), QStringLiteral("cmd57664")}));
         for (const QAction* a : bar->actions())
             QVERIFY2(a->isSeparator() || !a->icon().isNull(), qPrintable(a->objectName()));
     }
@@ -122,7 +128,8 @@ private slots:
         QCOMPARE(home->toolTip(), QStringLiteral("Page d'accueil"));
         QAction* about = frame_->action(mirelda::cmd::kAbout);
         QCOMPARE(about->statusTip(),
-                 QStringLiteral("Affiche des informations sur le programme, le numéro de version et le copyright"));
+                 QStringLiteral(
+                     "Affiche des informations sur le programme, le numéro de version et le copyright"));
         QCOMPARE(about->toolTip(), QStringLiteral("A propos de"));
         // Stored with a slash instead of a line break: the whole string is the prompt.
         QCOMPARE(frame_->action(mirelda::cmd::kSelectAll)->statusTip(),
@@ -132,7 +139,8 @@ private slots:
 
         // The prompt reaches the status bar's message pane when the item is hovered.
         frame_->action(mirelda::cmd::kSearch)->showStatusText(frame_);
-        QCOMPARE(frame_->statusBar()->currentMessage(), QStringLiteral("Effectue la recherche d'un mot ou d'un texte"));
+        QCOMPARE(frame_->statusBar()->currentMessage(),
+                 QStringLiteral("Effectue la recherche d'un mot ou d'un texte"));
     }
 
     void statusBar_hasTheThreeLockPanes()
@@ -150,10 +158,13 @@ private slots:
     {
         QCOMPARE(frame_->action(mirelda::cmd::kSearch)->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
         QCOMPARE(frame_->action(mirelda::cmd::kCopy)->shortcuts(),
-                 (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+C")), QKeySequence(QStringLiteral("Ctrl+Ins"))}));
-        QCOMPARE(frame_->action(mirelda::cmd::kFrameworkSelectAll)->shortcut(), QKeySequence(QStringLiteral("Ctrl+A")));
+                 (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+C")),
+                                      QKeySequence(QStringLiteral("Ctrl+Ins"))}));
+        QCOMPARE(frame_->action(mirelda::cmd::kFrameworkSelectAll)->shortcut(),
+                 QKeySequence(QStringLiteral("Ctrl+A")));
         QCOMPARE(frame_->action(mirelda::cmd::kUndo)->shortcuts().size(), 2);
-        QCOMPARE(frame_->action(mirelda::cmd::kPreviousPane)->shortcut(), QKeySequence(QStringLiteral("Shift+F6")));
+        QCOMPARE(frame_->action(mirelda::cmd::kPreviousPane)->shortcut(),
+                 QKeySequence(QStringLiteral("Shift+F6")));
 
         // Ctrl+A in the frame selects the whole article through the framework's select-all.
         frame_->activateWindow();
@@ -161,7 +172,8 @@ private slots:
         frame_->view()->setSelection(0, 0);
         QTest::keyClick(frame_, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(frame_->view()->selectionStart(), 0);
-        QCOMPARE(frame_->view()->selectionEnd(), static_cast<std::int32_t>(frame_->view()->articleText().size()));
+        QCOMPARE(frame_->view()->selectionEnd(),
+                 static_cast<std::int32_t>(frame_->view()->articleText().size()));
 
         // Ctrl+C with the view focused reaches the copy command, not the text control.
         QGuiApplication::clipboard()->clear();
@@ -179,9 +191,9 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(brightness);
         };
-        QCOMPARE(CLockPanes::ReadLed(leds.path(), CLockPanes::Caps), std::nullopt);  // unknowable
+        QCOMPARE(CLockPanes::ReadLed(leds.path(), CLockPanes::Caps), std::nullopt); // unknowable
         led("input3::capslock", "0\n");
-        led("input7::capslock", "1\n");  // two keyboards: either lit means on
+        led("input7::capslock", "1\n"); // two keyboards: either lit means on
         led("input3::numlock", "0\n");
         QCOMPARE(CLockPanes::ReadLed(leds.path(), CLockPanes::Caps), std::optional<bool>(true));
         QCOMPARE(CLockPanes::ReadLed(leds.path(), CLockPanes::Num), std::optional<bool>(false));
@@ -191,7 +203,7 @@ private slots:
     void enableRules()
     {
         frame_->UpdateCommands();
-        QVERIFY(!frame_->action(mirelda::cmd::kToolTips)->isEnabled());  // nobody answers it
+        QVERIFY(!frame_->action(mirelda::cmd::kToolTips)->isEnabled()); // nobody answers it
         QVERIFY(frame_->action(mirelda::cmd::kAbout)->isEnabled());
         QVERIFY(frame_->action(mirelda::cmd::kHomePage)->isEnabled());
 
@@ -245,13 +257,14 @@ private slots:
 
     void listToggles_showHideAndCarryTheCheck()
     {
-        const std::pair<int, QDialog*> toggles[] = {{mirelda::cmd::kSearch, viewer_->app->searchDialog()},
-                                                    {mirelda::cmd::kHistory, viewer_->app->historyWindow()},
-                                                     {mirelda::cmd::kSearchResults, viewer_->app->resultsWindow()},
-                                                     {mirelda::cmd::kBookmarkList, viewer_->app->bookmarkWindow()}};
+        const std::pair<int, QDialog*> toggles[] = {
+            {mirelda::cmd::kSearch, viewer_->app->searchDialog()},
+            {mirelda::cmd::kHistory, viewer_->app->historyWindow()},
+            {mirelda::cmd::kSearchResults, viewer_->app->resultsWindow()},
+            {mirelda::cmd::kBookmarkList, viewer_->app->bookmarkWindow()}};
         for (const auto& [id, window] : toggles) {
             QVERIFY(window);
-            QVERIFY(!window->isVisible());  // created hidden
+            QVERIFY(!window->isVisible()); // created hidden
             QAction* toggle = frame_->action(id);
             frame_->UpdateCommands();
             QVERIFY(toggle->isEnabled());
@@ -264,7 +277,7 @@ private slots:
             QVERIFY(!toggle->isChecked());
             window->show();
             QVERIFY(toggle->isChecked());
-            QTest::keyClick(window, Qt::Key_Escape);  // Escape only hides: the check follows
+            QTest::keyClick(window, Qt::Key_Escape); // Escape only hides: the check follows
             QVERIFY(!toggle->isChecked());
         }
         // The context menu's items are the same commands.
@@ -277,12 +290,14 @@ private slots:
     void search_allArticlesFillTheResultsWindow()
     {
         CMireldaApp& app = *viewer_->app;
-        QCOMPARE(app.searchArticles(QStringLiteral("ARTICLE"), false, false, true, false), SearchOutcome::Found);
+        QCOMPARE(app.searchArticles(QStringLiteral("ARTICLE"), false, false, true, false),
+                 SearchOutcome::Found);
         QVERIFY(app.resultsWindow()->isVisible());
-        QCOMPARE(app.resultsWindow()->GetCount(), 4);  // "Article 2..4", "Article long"
+        QCOMPARE(app.resultsWindow()->GetCount(), 4); // "Article 2..4", "Article long"
         QVERIFY(frame_->action(mirelda::cmd::kSearchResults)->isChecked());
         app.resultsWindow()->hide();
-        QCOMPARE(app.searchArticles(QStringLiteral("introuvable"), false, false, true, true), SearchOutcome::NothingFound);
+        QCOMPARE(app.searchArticles(QStringLiteral("introuvable"), false, false, true, true),
+                 SearchOutcome::NothingFound);
     }
 
     void historyWindow_mirrorsTheHistory()
@@ -303,7 +318,7 @@ private slots:
         delete viewer_->app->resultsWindow();
         QVERIFY(!toggle->isEnabled());
         QVERIFY(!toggle->isChecked());
-        toggle->trigger();  // nothing left to show: nothing happens
+        toggle->trigger(); // nothing left to show: nothing happens
     }
 
     void about_closesWithOk()
@@ -323,7 +338,7 @@ private slots:
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
     }
 
-private:
+  private:
     QTemporaryDir root_{QDir::tempPath() + QStringLiteral("/mirelda-XXXXXX")};
     QString base_;
     std::unique_ptr<InProcessViewer> viewer_;
