@@ -8,7 +8,7 @@ packages=(
   libicu-dev libcmark-gfm-dev libcmark-gfm-extensions-dev
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev qt6-image-formats-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format-14
   fonts-dejavu-core
   appstream desktop-file-utils file dpkg-dev
 )

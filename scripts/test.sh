@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Sets everything up, builds and runs the whole test suite:
+#  0. the formatting of every C++ file (clang-format);
 #  1. the core tests under AddressSanitizer and UndefinedBehaviorSanitizer (no Qt in that build);
 #  2. every test (core, tool, windows on Qt's offscreen platform), ending with CTest's summary.
 set -euo pipefail
@@ -7,6 +8,9 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${MIRELDA_JOBS:-2}
 
 "$top/scripts/setup.sh"
+
+echo "== formatting"
+"$top/scripts/check_format.sh"
 
 echo "== core tests under ASan + UBSan"
 asan="$top/build/asan"
