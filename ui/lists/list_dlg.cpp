@@ -3,6 +3,7 @@
 #include "core/store/cp1252.h"
 #include "ui/lists/bookmark_name_dlg.h"
 #include "ui/lists/list_host.h"
+#include "ui/widgets/dialog_units.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -30,13 +31,6 @@ QString PathText(const std::filesystem::path& path)
 {
     return QFile::decodeName(QByteArray::fromStdString(path.string()));
 }
-
-// The buttons' place in the band under the list, from the dialog's layout in dialog units
-// (3, 47 and 91 across, 44 × 12 each) at the usual 1.5 × 1.625 pixels per unit; they grow,
-// side by side, when the style needs more room for their texts.
-constexpr int kButtonLeft = 4;
-constexpr int kButtonWidth = 66;
-constexpr int kButtonHeight = 20;
 
 } // namespace
 
@@ -410,8 +404,12 @@ void CListDlg::Layout()
         return;
     const int w = width();
     const int h = height();
-    int buttonWidth = kButtonWidth;
-    int buttonHeight = kButtonHeight;
+    // The buttons' place in the band under the list, from the dialog's layout in dialog units
+    // (3, 47 and 91 across, 44 × 12 each); they grow, side by side, when the style needs more
+    // room for their texts.
+    const DialogUnits du;
+    int buttonWidth = du.X(44);
+    int buttonHeight = du.Y(12);
     for (const QPushButton* b : {show_, delete_, rename_}) {
         buttonWidth = std::max(buttonWidth, b->sizeHint().width());
         buttonHeight = std::max(buttonHeight, b->sizeHint().height());
@@ -420,7 +418,7 @@ void CListDlg::Layout()
     const int listHeight = mode_ == BookmarksMode ? h - buttonHeight - 5 : h - 2;
     list_->setGeometry(1, 1, std::max(0, w - 2), std::max(0, listHeight));
     // Placed whatever the mode, shown only in the bookmarks mode.
-    int x = kButtonLeft;
+    int x = du.X(3);
     for (QPushButton* b : {show_, delete_, rename_}) {
         b->setGeometry(x, buttonTop, buttonWidth, buttonHeight);
         x += buttonWidth;

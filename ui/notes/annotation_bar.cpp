@@ -2,6 +2,7 @@
 
 #include "core/view/bar_geometry.h"
 #include "ui/notes/annotation_edit.h"
+#include "ui/widgets/dialog_units.h"
 
 #include <QFile>
 #include <QIcon>
@@ -53,7 +54,8 @@ CAnnotationBar::~CAnnotationBar() = default;
 
 bool CAnnotationBar::Create(QMainWindow* frame)
 {
-    if (!CDlgBar::Create(frame, Qt::BottomDockWidgetArea, DialogUnitsToPixels(186, 33), kBarId, true))
+    const DialogUnits du;
+    if (!CDlgBar::Create(frame, Qt::BottomDockWidgetArea, du.Size(186, 33), kBarId, true))
         return false;
 
     icon_ = new QLabel(client());
@@ -62,12 +64,10 @@ bool CAnnotationBar::Create(QMainWindow* frame)
     picture.addFile(QStringLiteral(":/icons/annotation_bar.png"), QSize(kIconSize, kIconSize));
     picture.addFile(QStringLiteral(":/icons/annotation_bar@2x.png"), QSize(2 * kIconSize, 2 * kIconSize));
     icon_->setPixmap(picture.pixmap(QSize(kIconSize, kIconSize), devicePixelRatioF()));
-    const QSize iconAt = DialogUnitsToPixels(3, 4);
-    icon_->setGeometry(iconAt.width(), iconAt.height(), kIconSize, kIconSize);
+    icon_->setGeometry(QRect(du.Point(3, 4), QSize(kIconSize, kIconSize)));
 
     edit_ = new CAnnotationEdit(client());
-    const QSize editAt = DialogUnitsToPixels(28, 1);
-    edit_->setGeometry(QRect(QPoint(editAt.width(), editAt.height()), DialogUnitsToPixels(69, 24)));
+    edit_->setGeometry(du.Rect(28, 1, 69, 24));
     connect(edit_, &QPlainTextEdit::textChanged, this, &CAnnotationBar::textChanged);
     idleWrite_ = new QTimer(this);
     idleWrite_->setSingleShot(true);

@@ -13,7 +13,7 @@
 
 #include "core/app/help_set_location.h"
 #include "core/notes/annotation_store.h"
-#include "ui/tree/dlg_bar.h"
+#include "ui/widgets/dlg_bar.h"
 
 #include <QString>
 

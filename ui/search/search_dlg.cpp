@@ -1,10 +1,10 @@
 #include "ui/search/search_dlg.h"
 
 #include "ui/search/search_host.h"
+#include "ui/widgets/dialog_units.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,28 +21,6 @@ namespace {
 const QString kNotFoundAll = QStringLiteral("La chaîne recherchée n'a pu être trouvée.");
 const QString kNotFoundCurrent = QStringLiteral("Le texte recherché est introuvable.");
 const QString kNoMore = QStringLiteral("La recherche est terminée.");
-
-// Dialog units to pixels for the dialog's own font: a horizontal unit is a quarter of the
-// average letter width, a vertical one an eighth of the line height. Laid out this way the
-// texts fit whatever font the desktop gives the dialog.
-class DialogUnits
-{
-  public:
-    explicit DialogUnits(const QFont& font)
-    {
-        const QFontMetrics fm(font);
-        const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-        x_ = fm.horizontalAdvance(letters) / 52.0 / 4.0;
-        y_ = fm.height() / 8.0;
-    }
-    int X(int units) const { return qRound(units * x_); }
-    int Y(int units) const { return qRound(units * y_); }
-    QRect Rect(int x, int y, int w, int h) const { return {X(x), Y(y), X(w), Y(h)}; }
-
-  private:
-    double x_ = 1.5;
-    double y_ = 1.625;
-};
 
 } // namespace
 
@@ -107,7 +85,8 @@ CSearchDlg::CSearchDlg(SearchHost& host, QWidget* mainWindow)
 
 void CSearchDlg::PlaceControls()
 {
-    // The dialog's layout in dialog units (252 × 71), not resizable.
+    // The dialog's layout in dialog units (252 × 71) of its own font, so that the texts fit
+    // whatever font the desktop gives it; not resizable.
     const DialogUnits du(font());
     const auto place = [&](QWidget* w, QRect r) {
         // A text the desktop's font makes wider than its box keeps its whole width.

@@ -3,6 +3,7 @@
 #include "core/store/cp1252.h"
 #include "core/tree/book_pages.h"
 #include "core/view/bar_geometry.h"
+#include "ui/widgets/dialog_units.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -82,7 +83,8 @@ CTreeBar::~CTreeBar()
 
 bool CTreeBar::Create(QMainWindow* frame)
 {
-    if (!CDlgBar::Create(frame, Qt::LeftDockWidgetArea, DialogUnitsToPixels(124, 103), kBarId, true))
+    const DialogUnits du;
+    if (!CDlgBar::Create(frame, Qt::LeftDockWidgetArea, du.Size(124, 103), kBarId, true))
         return false;
 
     auto* tree = new ContentsTreeView(client());
@@ -122,7 +124,7 @@ bool CTreeBar::Create(QMainWindow* frame)
                  pal.color(QPalette::Active, QPalette::HighlightedText));
     tree_->setPalette(pal);
     // Left offset 1: the tree's right margin is then the 4 pixels the strip needs.
-    tree_->setGeometry(QRect(QPoint(1, 1), DialogUnitsToPixels(91, 73)));
+    tree_->setGeometry(QRect(QPoint(1, 1), du.Size(91, 73)));
     tree_->installEventFilter(this);
     tree_->viewport()->installEventFilter(this);
     connect(tree_, &QTreeView::expanded, this, [this](const QModelIndex& item) { ItemToggled(item, true); });

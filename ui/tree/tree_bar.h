@@ -13,7 +13,7 @@
 #include "core/store/result.h"
 #include "core/tree/contents_file.h"
 #include "ui/tree/contents_tree_model.h"
-#include "ui/tree/dlg_bar.h"
+#include "ui/widgets/dlg_bar.h"
 
 #include <QIcon>
 #include <QModelIndex>

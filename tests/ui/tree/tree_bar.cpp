@@ -405,23 +405,6 @@ class TreeBarTest : public QObject
         QCOMPARE(f.bar->strip()->cursor().shape(), Qt::SplitHCursor);
     }
 
-    void dynamicLayout_answersForEachMode()
-    {
-        Frame f; // resizable, docked size 200 x 300 after this
-        f.bar->SetDockedSize(QSize(200, 300));
-        const QSize floating = f.bar->floatingSize();
-        QCOMPARE(f.bar->CalcDynamicLayout(0, CDlgBar::LM_VERTDOCK | CDlgBar::LM_STRETCH), QSize(200, 32767));
-        QCOMPARE(f.bar->CalcDynamicLayout(0, CDlgBar::LM_HORZDOCK | CDlgBar::LM_STRETCH | CDlgBar::LM_HORZ),
-                 QSize(32767, 300));
-        QCOMPARE(f.bar->CalcDynamicLayout(0, CDlgBar::LM_VERTDOCK), QSize(200, 300));
-        QCOMPARE(f.bar->CalcDynamicLayout(0, CDlgBar::LM_MRUWIDTH), floating);
-        QCOMPARE(f.bar->CalcDynamicLayout(120, CDlgBar::LM_LENGTHY), QSize(floating.width(), 120));
-        QCOMPARE(f.bar->dockedSize(), QSize(200, 120)); // resizable: the docked height follows
-        QCOMPARE(f.bar->CalcDynamicLayout(90, 0), QSize(90, 120));
-        QCOMPARE(f.bar->dockedSize(), QSize(90, 120));
-        QCOMPARE(f.bar->floatingSize(), QSize(90, 120));
-    }
-
     void longTitles_scrollSideways_firstRootHasNoLineAbove()
     {
         const std::filesystem::path fic =

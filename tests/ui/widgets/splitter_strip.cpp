@@ -1,12 +1,13 @@
 // Dragging the two strips in a frame with a bar on the left (the tree bar) and a bar at the
 // bottom built on the same base as the annotation bar: the outline, its limits, the value
-// on release, the minimum sizes.
+// on release, the minimum sizes; and the bars' base, answering the dock layout.
 
 #define QTEST_QPA_MOUSE_HANDLING // mouse events go through the window, as a user's would
 
 #include "ui/widgets/splitter_strip.h"
 #include "core/view/bar_geometry.h"
 #include "ui/tree/tree_bar.h"
+#include "ui/widgets/dlg_bar.h"
 
 #include <QLayout>
 #include <QMainWindow>
@@ -221,6 +222,24 @@ class SplitterStripTest : public QObject
         const QImage image = strip->grab().toImage();
         QCOMPARE(image.pixelColor(1, 10), QColor(Qt::white));
         QCOMPARE(image.pixelColor(2, 10), strip->palette().color(QPalette::Button));
+    }
+
+    void dlgBar_dynamicLayoutAnswersForEachMode()
+    {
+        Frame f;
+        CDlgBar* bar = f.bottom; // resizable
+        bar->SetDockedSize(QSize(200, 300));
+        const QSize floating = bar->floatingSize();
+        QCOMPARE(bar->CalcDynamicLayout(0, CDlgBar::LM_VERTDOCK | CDlgBar::LM_STRETCH), QSize(200, 32767));
+        QCOMPARE(bar->CalcDynamicLayout(0, CDlgBar::LM_HORZDOCK | CDlgBar::LM_STRETCH | CDlgBar::LM_HORZ),
+                 QSize(32767, 300));
+        QCOMPARE(bar->CalcDynamicLayout(0, CDlgBar::LM_VERTDOCK), QSize(200, 300));
+        QCOMPARE(bar->CalcDynamicLayout(0, CDlgBar::LM_MRUWIDTH), floating);
+        QCOMPARE(bar->CalcDynamicLayout(120, CDlgBar::LM_LENGTHY), QSize(floating.width(), 120));
+        QCOMPARE(bar->dockedSize(), QSize(200, 120)); // resizable: the docked height follows
+        QCOMPARE(bar->CalcDynamicLayout(90, 0), QSize(90, 120));
+        QCOMPARE(bar->dockedSize(), QSize(90, 120));
+        QCOMPARE(bar->floatingSize(), QSize(90, 120));
     }
 
     void create_withoutParentFails()

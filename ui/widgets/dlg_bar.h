@@ -77,10 +77,6 @@ class CDlgBar : public QDockWidget, public SplitterStripHost
     void RecalcFrameLayout() override;
     QWidget* StripOutlineSurface() const override;
 
-    // Template sizes are given in dialog units of the bars' 8-point font; these are its
-    // pixels per 4 horizontal and 8 vertical units.
-    static QSize DialogUnitsToPixels(int x, int y);
-
   protected:
     // The client area changed size while docked: lay the controls out.
     virtual void ClientResized(QSize size) { Q_UNUSED(size); }

@@ -1,4 +1,4 @@
-#include "ui/tree/dlg_bar.h"
+#include "ui/widgets/dlg_bar.h"
 
 #include <QLayout>
 #include <QMainWindow>
@@ -37,12 +37,6 @@ CDlgBar::CDlgBar(QWidget* parent) : QDockWidget(parent)
 }
 
 CDlgBar::~CDlgBar() = default;
-
-QSize CDlgBar::DialogUnitsToPixels(int x, int y)
-{
-    // Base units of the bars' 8-point sans-serif font: 6 by 13 pixels.
-    return QSize((x * 6 + 2) / 4, (y * 13 + 4) / 8);
-}
 
 bool CDlgBar::Create(QMainWindow* frame, Qt::DockWidgetArea area, QSize templateSize, int controlId,
                      bool resizable)
