@@ -6,7 +6,7 @@ namespace mirelda {
 
 std::size_t BookmarkList::Add(Bookmark bookmark)
 {
-    std::size_t at = order_.InsertPosition(
+    std::size_t at = order_->InsertPosition(
         items_.size(), [this](std::size_t i) { return items_[i].name; }, bookmark.name);
     items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(bookmark));
     return at;

@@ -31,11 +31,12 @@ struct Bookmark
 };
 
 // The bookmarks as the bookmark window lists them: always in the list order of their names.
-// Equal names and equal articles may repeat.
+// Equal names and equal articles may repeat. The order is shared with the other sorted lists
+// (opening a collator is not free) and must outlive the list.
 class BookmarkList
 {
   public:
-    explicit BookmarkList(ListOrder order = ListOrder()) : order_(std::move(order)) {}
+    explicit BookmarkList(const ListOrder& order) : order_(&order) {}
 
     // Adds at the sorted place (after the equal names already there); returns that place.
     std::size_t Add(Bookmark bookmark);
@@ -51,7 +52,7 @@ class BookmarkList
     const std::vector<Bookmark>& items() const { return items_; }
 
   private:
-    ListOrder order_;
+    const ListOrder* order_;
     std::vector<Bookmark> items_;
 };
 

@@ -288,11 +288,11 @@ void CMireldaApp::SaveBookmarks()
 {
     // A bookmark file that exists but could not be read is left alone: writing the list
     // over it would lose every bookmark it holds.
-    if (!bookmarkWindow_ || bookmarkWindow_->bookmarkFileUnreadable())
+    const mirelda::BookmarkStore* bookmarks = bookmarkWindow_ ? bookmarkWindow_->bookmarks() : nullptr;
+    if (!bookmarks || bookmarks->keepsFile())
         return;
     mirelda::Status prepared = mirelda::PrepareUserFileFolder(userFiles_);
-    mirelda::Status saved =
-        prepared.ok() ? mirelda::SaveBookmarks(userFiles_.bookmarks, bookmarkWindow_->Bookmarks()) : prepared;
+    mirelda::Status saved = prepared.ok() ? bookmarks->Save() : prepared;
     if (!saved.ok()) {
         const QString path = QFile::decodeName(QByteArray::fromStdString(userFiles_.bookmarks.string()));
         ShowMessage(QStringLiteral("Impossible d'enregistrer les signets dans le fichier %1.").arg(path),

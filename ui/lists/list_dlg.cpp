@@ -1,6 +1,7 @@
 #include "ui/lists/list_dlg.h"
 
 #include "core/store/cp1252.h"
+#include "core/view/window_placement.h"
 #include "ui/lists/bookmark_name_dlg.h"
 #include "ui/lists/list_host.h"
 #include "ui/widgets/dialog_units.h"
@@ -14,8 +15,6 @@
 #include <QScreen>
 
 #include <algorithm>
-#include <exception>
-#include <system_error>
 
 namespace {
 
@@ -72,6 +71,8 @@ bool CListDlg::Create(int mode)
 {
     mode_ = mode;
     ready_ = true;
+    if (mode == BookmarksMode)
+        bookmarks_.emplace(host_.bookmarkFile(), host_.listOrder());
 
     const int place = 25 * mode + 50; // history 75, results 100, bookmarks 125
     move(place, place);
@@ -124,6 +125,8 @@ void CListDlg::Fill()
 void CListDlg::Clear()
 {
     list_->clear();
+    if (bookmarks_)
+        bookmarks_->list().Clear();
     setWindowTitle(title_);
     UpdateButtons();
 }
@@ -140,9 +143,11 @@ void CListDlg::SetSearch(const QString& text, bool matchCase, bool wholeWord)
 void CListDlg::AddItem(std::int32_t article, std::string_view name)
 {
     const std::string bytes(name);
-    const std::size_t at = host_.listOrder().InsertPosition(
-        static_cast<std::size_t>(list_->count()),
-        [this](std::size_t i) { return GetItemName(static_cast<int>(i)); }, bytes);
+    const std::size_t at =
+        bookmarks_ ? bookmarks_->list().Add({bytes, article})
+                   : host_.listOrder().InsertPosition(
+                         static_cast<std::size_t>(list_->count()),
+                         [this](std::size_t i) { return GetItemName(static_cast<int>(i)); }, bytes);
     InsertRow(static_cast<int>(at), bytes, article);
 
     const int n = list_->count();
@@ -189,6 +194,10 @@ int CListDlg::GetCount() const
 
 std::int32_t CListDlg::GetItemArticle(int i) const
 {
+    if (bookmarks_) {
+        const mirelda::Bookmark* bookmark = BookmarkAt(i);
+        return bookmark ? bookmark->article : 0;
+    }
     const QListWidgetItem* item = list_->item(i);
     return item ? item->data(kArticleRole).toInt() : 0;
 }
@@ -201,6 +210,10 @@ QString CListDlg::GetItemText(int i) const
 
 std::string CListDlg::GetItemName(int i) const
 {
+    if (bookmarks_) {
+        const mirelda::Bookmark* bookmark = BookmarkAt(i);
+        return bookmark ? bookmark->name : std::string();
+    }
     const QListWidgetItem* item = list_->item(i);
     return item ? item->data(kNameRole).toByteArray().toStdString() : std::string();
 }
@@ -224,62 +237,50 @@ std::string CListDlg::GetArticleTitle(std::int32_t article) const
     return std::move(*title);
 }
 
-std::vector<mirelda::Bookmark> CListDlg::Bookmarks() const
-{
-    std::vector<mirelda::Bookmark> bookmarks;
-    bookmarks.reserve(static_cast<std::size_t>(list_->count()));
-    for (int i = 0; i < list_->count(); ++i)
-        bookmarks.push_back({GetItemName(i), GetItemArticle(i)});
-    return bookmarks;
-}
-
 void CListDlg::LoadBookmarks()
 {
-    const std::filesystem::path path = host_.bookmarkFile();
-    bookmarkFileUnreadable_ = false;
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    mirelda::Result<mirelda::LoadedBookmarks> loaded =
-        mirelda::FileError{mirelda::FileErrorKind::CannotOpen, path.string(), 0, "not a regular file"};
-    if (!error && std::filesystem::is_regular_file(status)) {
-        // The standard stream reports a failed read (an I/O error) by throwing from its
-        // buffer; here that is a file that could not be read, like any other.
-        try {
-            loaded = mirelda::LoadBookmarks(path);
-        } catch (const std::exception& e) {
-            loaded = mirelda::FileError{mirelda::FileErrorKind::ReadFailed, path.string(), 0, e.what()};
-        }
-    }
-    if (!loaded) {
-        // No file: a first run, nothing to say. A file that is there but cannot be read
-        // would be replaced by an empty list at close: say so, and keep it.
-        if (std::filesystem::exists(status) || (error && error != std::errc::no_such_file_or_directory)) {
-            bookmarkFileUnreadable_ = true;
-            host_.showMessage(QStringLiteral("Impossible de lire le fichier des signets %1. "
-                                             "Il ne sera pas remplacé à la fermeture.")
-                                  .arg(PathText(path)),
-                              QMessageBox::Warning);
-        }
+    if (!bookmarks_)
         return;
-    }
-    for (const mirelda::Bookmark& b : loaded->bookmarks)
-        AddItem(b.article, b.name);
-    if (loaded->damage && loaded->copyFailure) {
-        bookmarkFileUnreadable_ = true;
+    using Found = mirelda::BookmarkStore::Found;
+    const Found found = bookmarks_->Load();
+    const mirelda::BookmarkList& list = bookmarks_->list();
+    for (std::size_t i = 0; i < list.size(); ++i)
+        InsertRow(static_cast<int>(i), list.at(i).name, list.at(i).article);
+    const QString path = PathText(bookmarks_->path());
+    switch (found) {
+    case Found::NoFile: // a first run: nothing to say
+    case Found::Read:
+        break;
+    case Found::Unreadable:
+        host_.showMessage(QStringLiteral("Impossible de lire le fichier des signets %1. "
+                                         "Il ne sera pas remplacé à la fermeture.")
+                              .arg(path),
+                          QMessageBox::Warning);
+        break;
+    case Found::DamagedKept:
         host_.showMessage(
             QStringLiteral("Le fichier des signets %1 est endommagé : seuls les %2 premiers signets "
                            "ont pu être lus. Aucune copie n'a pu en être gardée : il ne sera pas remplacé.")
-                .arg(PathText(path))
-                .arg(loaded->bookmarks.size()),
+                .arg(path)
+                .arg(list.size()),
             QMessageBox::Warning);
-    } else if (loaded->damage) {
+        break;
+    case Found::Damaged:
         host_.showMessage(
             QStringLiteral("Le fichier des signets %1 est endommagé : seuls les %2 premiers signets "
                            "ont pu être lus.")
-                .arg(PathText(path))
-                .arg(loaded->bookmarks.size()),
+                .arg(path)
+                .arg(list.size()),
             QMessageBox::Warning);
+        break;
     }
+}
+
+const mirelda::Bookmark* CListDlg::BookmarkAt(int row) const
+{
+    if (!bookmarks_ || row < 0 || static_cast<std::size_t>(row) >= bookmarks_->list().size())
+        return nullptr;
+    return &bookmarks_->list().at(static_cast<std::size_t>(row));
 }
 
 int CListDlg::SelectedRow() const
@@ -318,45 +319,32 @@ void CListDlg::MoveAwayFrom(const QPoint& point)
         screen = this->screen();
     const int screenHeight = screen ? screen->geometry().height() : 0;
     const QRect window = frameGeometry();
-    const QPoint to = PlaceAwayFrom(window, point, screenHeight);
-    if (to != window.topLeft())
-        move(to);
-}
-
-QPoint CListDlg::PlaceAwayFrom(const QRect& window, const QPoint& point, int screenHeight)
-{
-    if (!window.contains(point))
-        return window.topLeft();
-    if (window.height() < point.y())
-        return {window.x(), point.y() - 20 - window.height()}; // bottom edge 20 pixels above
-    if (point.y() + window.height() < screenHeight)
-        return {window.x(), point.y() + 40}; // top edge 40 pixels below
-    return window.topLeft();
+    const mirelda::PixelPoint to = mirelda::PlaceAwayFrom(
+        {window.left(), window.top(), window.left() + window.width(), window.top() + window.height()},
+        {point.x(), point.y()}, screenHeight);
+    if (QPoint(to.x, to.y) != window.topLeft())
+        move(to.x, to.y);
 }
 
 void CListDlg::RenameSelected()
 {
     const int row = SelectedRow();
-    if (row < 0)
+    const mirelda::Bookmark* selected = BookmarkAt(row);
+    if (!selected)
         return;
-    const std::string oldName = GetItemName(row);
-    const std::int32_t article = GetItemArticle(row);
+    const mirelda::Bookmark old = *selected;
     CBookmarkNameDlg dialog(QStringLiteral("Renommer le signet"), GetItemText(row), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     // The list may have changed while the dialog was open (the viewer closed from outside).
-    if (row >= list_->count() || GetItemName(row) != oldName || GetItemArticle(row) != article)
+    if (const mirelda::Bookmark* now = BookmarkAt(row); !now || *now != old)
         return;
+    std::string name = mirelda::EncodeCp1252(dialog.name().toStdU16String());
+    const std::size_t at = bookmarks_->list().Rename(static_cast<std::size_t>(row), name);
     delete list_->takeItem(row);
-    AddItem(article, dialog.name());
+    InsertRow(static_cast<int>(at), name, old.article);
     // Keep the renamed bookmark selected at its new place, so the user sees where it went.
-    const std::string newName = mirelda::EncodeCp1252(dialog.name().toStdU16String());
-    for (int i = list_->count() - 1; i >= 0; --i) {
-        if (GetItemName(i) == newName && GetItemArticle(i) == article) {
-            list_->setCurrentRow(i);
-            break;
-        }
-    }
+    list_->setCurrentRow(static_cast<int>(at));
     UpdateButtons();
     host_.bookmarksChanged();
 }
@@ -364,15 +352,20 @@ void CListDlg::RenameSelected()
 void CListDlg::DeleteSelected()
 {
     const int row = SelectedRow();
-    if (row < 0)
+    const mirelda::Bookmark* selected = BookmarkAt(row);
+    if (!selected)
         return;
+    const mirelda::Bookmark asked = *selected;
     const QString question =
         QStringLiteral("Voulez-vous supprimer le signet «") + GetItemText(row) + QStringLiteral("» ?");
     if (host_.showMessage(question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No) !=
         QMessageBox::Yes)
         return;
-    if (row < list_->count())
+    // Only the bookmark the user was asked about, should the list have changed meanwhile.
+    if (const mirelda::Bookmark* now = BookmarkAt(row); now && *now == asked) {
+        bookmarks_->list().Remove(static_cast<std::size_t>(row));
         delete list_->takeItem(row);
+    }
     // As the desktop's list box does, nothing stays selected after a deletion.
     list_->setCurrentItem(nullptr);
     list_->clearSelection();

@@ -7,19 +7,19 @@
 // Every entry keeps its text as Windows-1252 bytes (what the files hold) beside the shown
 // text; the sorted modes place entries by those bytes in the shared list order. In the
 // history mode an entry's row is its place in the history (0 = newest) and no article is
-// stored with it. In the bookmarks mode the list is the bookmark collection itself.
+// stored with it. In the bookmarks mode the window owns the bookmark store, whose list is
+// the bookmark collection: every change goes through it, and the rows only show it.
 
-#include "core/lists/bookmarks.h"
+#include "core/lists/bookmark_store.h"
 
 #include <QDialog>
 #include <QPoint>
-#include <QRect>
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 class ListHost;
 class QListWidget;
@@ -43,7 +43,8 @@ class CListDlg : public QDialog
     void Fill();
     void Clear();
     void SetSearch(const QString& text, bool matchCase, bool wholeWord);
-    // Adds an entry at its sorted place. `name` is Windows-1252.
+    // Adds an entry at its sorted place (in the bookmarks mode, a bookmark). `name` is
+    // Windows-1252.
     void AddItem(std::int32_t article, std::string_view name);
     void AddItem(std::int32_t article, const QString& text); // encoded to Windows-1252
     void Show();
@@ -61,21 +62,13 @@ class CListDlg : public QDialog
     // gets "Article " and its number.
     std::string GetArticleTitle(std::int32_t article) const;
 
-    // The bookmarks, in list order (bookmarks mode).
-    std::vector<mirelda::Bookmark> Bookmarks() const;
-    // The bookmark file exists but could not be read (or is damaged and could not be copied
-    // aside): writing the list over it would lose what it holds, so it is left alone.
-    bool bookmarkFileUnreadable() const { return bookmarkFileUnreadable_; }
+    // The bookmarks and their file (bookmarks mode only; null otherwise).
+    const mirelda::BookmarkStore* bookmarks() const { return bookmarks_ ? &*bookmarks_ : nullptr; }
 
     void ShowSelected();
     void RenameSelected();
     void DeleteSelected();
     void UpdateButtons();
-
-    // Where a window at `window` goes so as not to cover `point` (screen coordinates): above
-    // it when there is room, otherwise below it when it fits on a screen `screenHeight` high;
-    // its current place otherwise, or when it does not cover the point.
-    static QPoint PlaceAwayFrom(const QRect& window, const QPoint& point, int screenHeight);
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -86,6 +79,7 @@ class CListDlg : public QDialog
     void Layout();
     void InsertRow(int row, const std::string& name, std::int32_t article);
     int SelectedRow() const;
+    const mirelda::Bookmark* BookmarkAt(int row) const;
     void MoveAwayFrom(const QPoint& point);
 
     ListHost& host_;
@@ -99,5 +93,5 @@ class CListDlg : public QDialog
     QString searchText_;
     bool searchMatchCase_ = false;
     bool searchWholeWord_ = false;
-    bool bookmarkFileUnreadable_ = false;
+    std::optional<mirelda::BookmarkStore> bookmarks_;
 };

@@ -1,3 +1,4 @@
+#include "core/lists/bookmark_store.h"
 #include "core/lists/bookmarks.h"
 #include "core/store/binary_file.h"
 
@@ -59,7 +60,8 @@ TEST(ListOrder, posixLocaleStillIgnoresCase)
 TEST(BookmarkList, zetaAlphaBeta_listedAndSavedAsAlphaBetaZeta)
 {
     TempDir dir;
-    BookmarkList list(ListOrder("fr_FR"));
+    const ListOrder order("fr_FR");
+    BookmarkList list(order);
     list.Add({"Zeta", 3});
     list.Add({"alpha", 1});
     list.Add({"Beta", 2});
@@ -77,7 +79,8 @@ TEST(BookmarkList, zetaAlphaBeta_listedAndSavedAsAlphaBetaZeta)
 TEST(BookmarkList, duplicatesAndEmptyNames_allKeptAndRoundTripped)
 {
     TempDir dir;
-    BookmarkList list(ListOrder("fr_FR"));
+    const ListOrder order("fr_FR");
+    BookmarkList list(order);
     list.Add({"Index", 4});
     list.Add({"", 9});
     list.Add({"index", 4});
@@ -95,7 +98,8 @@ TEST(BookmarkList, duplicatesAndEmptyNames_allKeptAndRoundTripped)
 
 TEST(BookmarkList, renameMovesToNewPlaceKeepingArticle)
 {
-    BookmarkList list(ListOrder("fr_FR"));
+    const ListOrder order("fr_FR");
+    BookmarkList list(order);
     list.Add({"alpha", 1});
     list.Add({"Beta", 2});
     list.Add({"gamma", 3});
@@ -153,6 +157,66 @@ TEST(LoadBookmarks, damagedFile_isKeptAsideBeforeItIsRewritten)
     ASSERT_TRUE(uncopied.ok());
     EXPECT_TRUE(uncopied->copyFailure);
     EXPECT_FALSE(std::filesystem::exists(dir / "AIDE.SIG.damaged.3"));
+}
+
+TEST(BookmarkStore, missingDamagedOrUnreadableFile_neverLosesWhatTheFileHolds)
+{
+    TempDir dir;
+    const ListOrder order("fr_FR");
+    using Found = BookmarkStore::Found;
+
+    // No file: an empty list, written at the next save.
+    BookmarkStore store(dir / "AIDE.SIG", order);
+    EXPECT_EQ(store.Load(), Found::NoFile);
+    EXPECT_TRUE(store.list().empty());
+    store.list().Add({"Zeta", 3});
+    store.list().Add({"alpha", 1});
+    ASSERT_TRUE(store.Save());
+    EXPECT_EQ(store.Load(), Found::Read);
+    EXPECT_EQ(Names(store.list()), (std::vector<std::string>{"alpha", "Zeta"}));
+    EXPECT_FALSE(store.keepsFile());
+
+    // Damaged: the records before the damage, in list order; the whole file is copied aside
+    // and may then be rewritten.
+    const std::string damaged = Count(3) + Record(2, 4, "zulu") + Record(1, 5, "bravo") + "\x07";
+    WriteFile(store.path(), damaged);
+    EXPECT_EQ(store.Load(), Found::Damaged);
+    EXPECT_EQ(Names(store.list()), (std::vector<std::string>{"bravo", "zulu"}));
+    EXPECT_EQ(ReadFile(dir / "AIDE.SIG.damaged"), damaged);
+    EXPECT_FALSE(store.keepsFile());
+    ASSERT_TRUE(store.Save());
+    EXPECT_EQ(ReadFile(store.path()), Count(2) + Record(1, 5, "bravo") + Record(2, 4, "zulu"));
+
+    // Damaged and no copy can be made: what was read is listed, the file is never written.
+    WriteFile(store.path(), damaged);
+    {
+        test::RefusedFileOperation refused(FileOperation::Copy);
+        EXPECT_EQ(store.Load(), Found::DamagedKept);
+    }
+    EXPECT_EQ(store.list().size(), 2u);
+    EXPECT_TRUE(store.keepsFile());
+    store.list().Add({"nouveau", 4});
+    ASSERT_TRUE(store.Save());
+    EXPECT_EQ(ReadFile(store.path()), damaged);
+
+    // There but not a readable file (a folder): an empty list, and the folder is left alone.
+    BookmarkStore folder(dir / "DOSSIER.SIG", order);
+    std::filesystem::create_directory(folder.path());
+    WriteFile(folder.path() / "inside", "x");
+    EXPECT_EQ(folder.Load(), Found::Unreadable);
+    EXPECT_TRUE(folder.list().empty());
+    EXPECT_TRUE(folder.keepsFile());
+    folder.list().Add({"nouveau", 4});
+    ASSERT_TRUE(folder.Save());
+    EXPECT_TRUE(std::filesystem::is_directory(folder.path()));
+    EXPECT_EQ(ReadFile(folder.path() / "inside"), "x");
+
+    // A load starts afresh: the file is there again, readable, and may be written.
+    std::filesystem::remove_all(folder.path());
+    ASSERT_TRUE(SaveBookmarks(folder.path(), {{"seul", 1}}));
+    EXPECT_EQ(folder.Load(), Found::Read);
+    EXPECT_EQ(folder.list().items(), (std::vector<Bookmark>{{"seul", 1}}));
+    EXPECT_FALSE(folder.keepsFile());
 }
 
 TEST(ParseBookmarks, damagedFiles_keepRecordsBeforeTheDamage)

@@ -321,21 +321,6 @@ class ListWindowsTest : public QObject
         window->hide();
     }
 
-    void placeAway_aboveBelowOrStay()
-    {
-        const QRect window(100, 100, 320, 200);
-        // Not covered: stays.
-        QCOMPARE(CListDlg::PlaceAwayFrom(window, {50, 150}, 1000), QPoint(100, 100));
-        // Room above the point (the window is shorter than the point's height): bottom edge
-        // 20 pixels above it.
-        QCOMPARE(CListDlg::PlaceAwayFrom(window, {200, 250}, 1000), QPoint(100, 30));
-        // No room above, room below: top edge 40 pixels below.
-        const QRect tall(100, 100, 320, 400);
-        QCOMPARE(CListDlg::PlaceAwayFrom(tall, {200, 300}, 1000), QPoint(100, 340));
-        // Neither: stays.
-        QCOMPARE(CListDlg::PlaceAwayFrom(tall, {200, 300}, 650), QPoint(100, 100));
-    }
-
     void bookmarks_defineRenameDeleteAndButtons()
     {
         CListDlg* window = app_->bookmarkWindow();
