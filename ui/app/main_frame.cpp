@@ -11,7 +11,6 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
-#include <QScrollBar>
 #include <QTimer>
 #include <QWindow>
 
@@ -161,38 +160,8 @@ void CMainFrame::SaveUserFiles()
 
 void CMainFrame::keyPressEvent(QKeyEvent* event)
 {
-    QScrollBar* v = view_->verticalScrollBar();
-    QScrollBar* h = view_->horizontalScrollBar();
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        minimizeMainWindow();
-        break;
-    case Qt::Key_PageDown:
-        v->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        break;
-    case Qt::Key_End:
-        v->triggerAction(QAbstractSlider::SliderToMaximum);
-        h->triggerAction(QAbstractSlider::SliderToMaximum);
-        break;
-    case Qt::Key_Home:
-        v->triggerAction(QAbstractSlider::SliderToMinimum);
-        h->triggerAction(QAbstractSlider::SliderToMinimum);
-        break;
-    case Qt::Key_Left:
-        h->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        break;
-    case Qt::Key_Up:
-        v->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        break;
-    case Qt::Key_Right:
-        h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        break;
-    case Qt::Key_Down:
-        v->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        break;
-    default:
-        break; // every other key, Page Up included, does nothing here
-    }
+    // With the focus on the frame itself, the keys that move the text move the view's.
+    view_->HandleNavigationKey(event->key());
     event->accept();
 }
 

@@ -507,13 +507,17 @@ bool CMireldaView::event(QEvent* e)
 
 void CMireldaView::keyPressEvent(QKeyEvent* e)
 {
-    if (handleComfortKey(e)) {
-        e->accept();
-        return;
-    }
+    if (!handleComfortKey(e))
+        HandleNavigationKey(e->key());
+    // Never passed on: typing does nothing in the view.
+    e->accept();
+}
+
+bool CMireldaView::HandleNavigationKey(int key)
+{
     QScrollBar* v = verticalScrollBar();
     QScrollBar* h = horizontalScrollBar();
-    switch (e->key()) {
+    switch (key) {
     case Qt::Key_Escape:
         host_.minimizeMainWindow();
         break;
@@ -544,10 +548,9 @@ void CMireldaView::keyPressEvent(QKeyEvent* e)
         scrollOneLine(1);
         break;
     default:
-        break;
+        return false;
     }
-    // Never passed on: typing does nothing in the view.
-    e->accept();
+    return true;
 }
 
 bool CMireldaView::handleComfortKey(QKeyEvent* e)

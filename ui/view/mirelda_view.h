@@ -58,6 +58,12 @@ class CMireldaView : public QTextEdit
 
     void SelectAll(); // command 32787
 
+    // The keys that move the text, wherever they are pressed (the view, or the main window
+    // when it has the focus itself): Escape minimises the main window, Page Up and Page Down
+    // scroll a page, Home and End go to the top or the bottom at the left end, the arrows
+    // scroll a line. False for any other key, which does nothing.
+    bool HandleNavigationKey(int key);
+
     // Search hits: every occurrence of `text` in the article is highlighted (the selection
     // is left alone) until another article is shown. Returns how many there are.
     int HighlightOccurrences(const QString& text, bool matchCase, bool wholeWord);
