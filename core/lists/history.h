@@ -3,7 +3,7 @@
 // length: the article of each entry and the reading position at which the user left it
 // (0 until then). No maximum length, no removal of duplicates: every article that becomes
 // current adds an entry. Whether it becomes current at all (an article already current
-// does not) is the view's decision, taken before it records anything.
+// does not) is the navigator's decision, taken before it records anything.
 
 #include <cstddef>
 #include <cstdint>

@@ -21,7 +21,7 @@ bool CMainFrame::CreateBars()
 {
     // 1. The tree bar, docked only on the left.
     CTreeBar::Host host;
-    host.showArticle = [this](std::int32_t article) { return view_->ShowArticle(article, 0); };
+    host.showArticle = [this](std::int32_t article) { return navigator_.ShowArticle(article, 0); };
     host.showMessage = [this](const QString& text) { app_.ShowMessage(text, QMessageBox::NoIcon); };
     host.minimizeMainWindow = [this] { minimizeMainWindow(); };
     host.printBook = [this](const std::vector<std::int32_t>& articles, bool preview) {
@@ -33,7 +33,7 @@ bool CMainFrame::CreateBars()
     treeBar_->setAllowedAreas(Qt::LeftDockWidgetArea);
     treeBar_->SetFrameLayout([this] { RecalcLayout(); });
     addDockWidget(Qt::LeftDockWidgetArea, treeBar_);
-    SetCommandHandler(mirelda::cmd::kSynchronise, [this] { SelectTreeArticle(view_->currentArticle()); });
+    SetCommandHandler(mirelda::cmd::kSynchronise, [this] { SelectTreeArticle(navigator_.currentArticle()); });
 
     // 2. The annotation bar, docked only at the bottom, hidden on every run.
     CAnnotationBar::Host notesHost;
@@ -95,7 +95,7 @@ void CMainFrame::LoadTree()
         statusBar()->removeWidget(loading);
         loading->deleteLater();
         if (!loaded.ok())
-            reportFileError(loaded.error());
+            ReportFileError(loaded.error());
         else if (loaded->stopped)
             statusBar()->showMessage(QStringLiteral("Sommaire lu en partie : chargement arrêté."));
         // Damage after the records read (a short last record, a key naming nothing) leaves a
@@ -108,9 +108,10 @@ void CMainFrame::SelectTreeArticle(std::int32_t article)
     treeBar_->SelectArticle(article);
 }
 
-void CMainFrame::showPopup(const std::string& title, const std::string& rtf, QPoint clickScreen)
+void CMainFrame::ShowPopup(const std::string& title, const std::string& rtf)
 {
-    CPopupWnd::ShowPopup(title, rtf, clickScreen, this); // the pop-up owns itself
+    // Beside the link that was clicked (or chosen from the keyboard).
+    CPopupWnd::ShowPopup(title, rtf, view_->lastLinkClickPoint(), this); // the pop-up owns itself
 }
 
 bool CMainFrame::StoreAnnotation(std::int32_t article)

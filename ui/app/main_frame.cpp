@@ -11,21 +11,20 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
-#include <QScrollBar>
 #include <QTimer>
 #include <QWindow>
 
 CMainFrame::CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasStartArticle,
                        std::int32_t startArticle, QWidget* parent)
     : QMainWindow(parent), app_(app), files_(std::move(files)), hasStartArticle_(hasStartArticle),
-      startArticle_(startArticle)
+      startArticle_(startArticle), navigator_(*this, index_, files_.pgd, files_.pgl)
 {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(app_.HelpTitle());
     setWindowIcon(CMireldaApp::ApplicationIcon());
     resize(800, 600);
 
-    view_ = new CMireldaView(*this, this);
+    view_ = new CMireldaView(*this, navigator_, this);
     setCentralWidget(view_);
 
     // Creation order: toolbar, status bar, then the bars (tree bar, annotation bar).
@@ -58,11 +57,6 @@ CMainFrame::~CMainFrame()
         menu->disconnect(this);
 }
 
-QString CMainFrame::helpTitle() const
-{
-    return app_.HelpTitle();
-}
-
 void CMainFrame::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
@@ -83,10 +77,10 @@ void CMainFrame::LoadHelpSet()
     if (auto index = mirelda::LoadArticleIndex(files_.pgh))
         index_ = std::move(*index);
     else
-        reportFileError(index.error()); // the index stays empty: every article is missing
-    const bool startShown = hasStartArticle_ && view_->ShowArticle(startArticle_, 0);
+        ReportFileError(index.error()); // the index stays empty: every article is missing
+    const bool startShown = hasStartArticle_ && navigator_.ShowArticle(startArticle_, 0);
     if (!startShown)
-        view_->ShowArticle(1, 0);
+        navigator_.ShowArticle(1, 0);
     // The tree is read on a worker thread once the first article is up, so that nothing
     // that grows with the help set delays it; the start article's selection waits for it.
     LoadTree();
@@ -99,8 +93,8 @@ void CMainFrame::LoadHelpSet()
 void CMainFrame::ShowArticleRequest(std::int32_t article)
 {
     LoadHelpSet(); // a request that overtakes the posted load must still find an index
-    if (!app_.GoToArticle(article, 0))
-        app_.GoToArticle(1, 0);
+    if (!navigator_.ShowArticle(article, 0))
+        navigator_.ShowArticle(1, 0);
 }
 
 void CMainFrame::ActivateFrame()
@@ -159,45 +153,15 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 
 void CMainFrame::SaveUserFiles()
 {
-    storeArticleAnnotation(view_->currentArticle());
+    StoreArticleAnnotation(navigator_.currentArticle());
     SaveAnnotations();
     app_.SaveBookmarks();
 }
 
 void CMainFrame::keyPressEvent(QKeyEvent* event)
 {
-    QScrollBar* v = view_->verticalScrollBar();
-    QScrollBar* h = view_->horizontalScrollBar();
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        minimizeMainWindow();
-        break;
-    case Qt::Key_PageDown:
-        v->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        break;
-    case Qt::Key_End:
-        v->triggerAction(QAbstractSlider::SliderToMaximum);
-        h->triggerAction(QAbstractSlider::SliderToMaximum);
-        break;
-    case Qt::Key_Home:
-        v->triggerAction(QAbstractSlider::SliderToMinimum);
-        h->triggerAction(QAbstractSlider::SliderToMinimum);
-        break;
-    case Qt::Key_Left:
-        h->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        break;
-    case Qt::Key_Up:
-        v->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        break;
-    case Qt::Key_Right:
-        h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        break;
-    case Qt::Key_Down:
-        v->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        break;
-    default:
-        break; // every other key, Page Up included, does nothing here
-    }
+    // With the focus on the frame itself, the keys that move the text move the view's.
+    view_->HandleNavigationKey(event->key());
     event->accept();
 }
 
@@ -218,46 +182,77 @@ void CMainFrame::RecalcLayout()
     ApplyBarWidth();
 }
 
-// --- ViewHost ------------------------------------------------------------------------------
+// --- NavigationHost ------------------------------------------------------------------------
 
-void CMainFrame::setMainCaption(const QString& caption)
+std::int32_t CMainFrame::FirstVisiblePosition() const
 {
-    setWindowTitle(caption);
+    return view_->FirstVisiblePosition();
 }
 
-void CMainFrame::articleShown(std::int32_t article)
+void CMainFrame::ShowArticleText(std::string rtf)
 {
-    ProcessProbe::Report(QStringLiteral("article %1 %2").arg(article).arg(windowTitle()));
+    view_->ShowArticleText(std::move(rtf));
 }
 
-void CMainFrame::storeArticleAnnotation(std::int32_t article)
+void CMainFrame::ScrollToPosition(std::int32_t position)
+{
+    view_->ScrollToPosition(position);
+}
+
+void CMainFrame::ShowArticleLinks(mirelda::LinkTable links)
+{
+    view_->ShowArticleLinks(std::move(links));
+}
+
+void CMainFrame::StoreArticleAnnotation(std::int32_t article)
 {
     if (article != 0)
         StoreAnnotation(article);
 }
 
-void CMainFrame::showArticleAnnotation(std::int32_t article)
+void CMainFrame::ShowArticleAnnotation(std::int32_t article)
 {
     UpdateAnnotationButton(ShowAnnotation(article));
 }
 
-void CMainFrame::updateHeadPosition(std::int32_t article, std::int32_t position)
+std::u16string CMainFrame::HelpTitle() const
 {
-    app_.history().UpdateHeadPosition(article, position);
+    return app_.HelpTitle().toStdU16String();
 }
 
-void CMainFrame::recordArticle(std::int32_t article, std::int32_t position)
+void CMainFrame::SetCaption(const std::u16string& caption)
 {
-    app_.history().RecordArticle(article, position);
-    UpdateCommands(); // "Article précédent" follows the history's length
+    setWindowTitle(QString::fromStdU16String(caption));
 }
+
+void CMainFrame::ShowMissingArticle(std::int32_t number)
+{
+    view_->ShowMissingArticle(number);
+}
+
+void CMainFrame::BeginWait()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void CMainFrame::EndWait()
+{
+    QApplication::restoreOverrideCursor();
+}
+
+void CMainFrame::ArticleShown(std::int32_t article)
+{
+    ProcessProbe::Report(QStringLiteral("article %1 %2").arg(article).arg(windowTitle()));
+}
+
+// --- ViewHost ------------------------------------------------------------------------------
 
 void CMainFrame::minimizeMainWindow()
 {
     showMinimized();
 }
 
-void CMainFrame::reportFileError(const mirelda::FileError& error)
+void CMainFrame::ReportFileError(const mirelda::FileError& error)
 {
     const QString path = QString::fromStdString(error.path);
     QString text;

@@ -1,14 +1,17 @@
 #pragma once
 // The viewer's only top-level window: toolbar, status bar, the docked contents tree (left)
 // and annotation bar (bottom), and the article view in the middle. It owns the article
-// index, loads the help set once just after it is first shown, answers the show-article
-// request of a second start, and runs the close sequence that writes the user's files.
+// index and the navigator over it, loads the help set once just after it is first shown,
+// answers the show-article request of a second start, and runs the close sequence that
+// writes the user's files. It shows what the navigator asks for in its windows.
 //
 // The file is split by concern: main_frame.cpp (creation, load, keys, close sequence,
-// ViewHost), frame_commands.cpp (command routing and update passes), frame_menus.cpp (menus,
-// toolbar and status bar built from the command table), frame_bars.cpp (the docked bars).
+// ViewHost, NavigationHost), frame_commands.cpp (command routing and update passes),
+// frame_menus.cpp (menus, toolbar and status bar built from the command table),
+// frame_bars.cpp (the docked bars and the pop-up).
 
 #include "core/app/help_set_location.h"
+#include "core/lists/navigator.h"
 #include "core/store/help_set.h"
 #include "ui/view/view_host.h"
 
@@ -31,7 +34,7 @@ class QMenu;
 class QToolBar;
 class QWindow;
 
-class CMainFrame : public QMainWindow, public ViewHost
+class CMainFrame : public QMainWindow, public ViewHost, private mirelda::NavigationHost
 {
     Q_OBJECT
   public:
@@ -41,6 +44,8 @@ class CMainFrame : public QMainWindow, public ViewHost
     ~CMainFrame() override;
 
     CMireldaView* view() const { return view_; }
+    // Every article shown goes through it; it owns the history.
+    mirelda::Navigator& navigator() { return navigator_; }
     QToolBar* toolBar() const { return toolBar_; }
     bool helpSetLoaded() const { return loaded_; }
     // False when a bar could not be made: the start-up then ends.
@@ -82,18 +87,10 @@ class CMainFrame : public QMainWindow, public ViewHost
     // --- ViewHost -------------------------------------------------------------------------
     const mirelda::ArticleIndex& articleIndex() const override { return index_; }
     std::filesystem::path dataFile() const override { return files_.pgd; }
-    std::filesystem::path linkFile() const override { return files_.pgl; }
-    QString helpTitle() const override;
-    void setMainCaption(const QString& caption) override;
-    void articleShown(std::int32_t article) override;
-    void storeArticleAnnotation(std::int32_t article) override;
-    void showArticleAnnotation(std::int32_t article) override;
-    void updateHeadPosition(std::int32_t article, std::int32_t position) override;
-    void recordArticle(std::int32_t article, std::int32_t position) override;
-    void showPopup(const std::string& title, const std::string& rtf, QPoint clickScreen) override;
     void minimizeMainWindow() override;
     QMenu* viewContextMenu() override { return contextMenu_; }
-    void reportFileError(const mirelda::FileError& error) override;
+    // The file-error message, for the view, the navigator and the rest of the program.
+    void ReportFileError(const mirelda::FileError& error) override;
 
   signals:
     void helpSetLoadedChanged(); // the load has run
@@ -107,6 +104,21 @@ class CMainFrame : public QMainWindow, public ViewHost
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // --- NavigationHost (the view, the annotation bar, the caption, the pop-up) ----------
+    std::int32_t FirstVisiblePosition() const override;
+    void ShowArticleText(std::string rtf) override;
+    void ScrollToPosition(std::int32_t position) override;
+    void ShowArticleLinks(mirelda::LinkTable links) override;
+    void StoreArticleAnnotation(std::int32_t article) override;
+    void ShowArticleAnnotation(std::int32_t article) override;
+    std::u16string HelpTitle() const override;
+    void SetCaption(const std::u16string& caption) override;
+    void ShowPopup(const std::string& title, const std::string& rtf) override; // frame_bars.cpp
+    void ShowMissingArticle(std::int32_t number) override;
+    void BeginWait() override;
+    void EndWait() override;
+    void ArticleShown(std::int32_t article) override;
+
     void NoteActiveWindow(QWindow* window);
     // frame_menus.cpp
     void CreateActions();
@@ -134,6 +146,7 @@ class CMainFrame : public QMainWindow, public ViewHost
     std::int32_t startArticle_;
 
     mirelda::ArticleIndex index_;
+    mirelda::Navigator navigator_;
     // The docked bars (see frame_bars.cpp).
     CAnnotationBar* annotationBar_ = nullptr;
     CTreeBar* treeBar_ = nullptr;

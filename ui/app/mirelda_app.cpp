@@ -119,9 +119,8 @@ std::optional<int> CMireldaApp::HandleLongOptions(int argc, char** argv)
 
 bool CMireldaApp::InitInstance()
 {
-    // 1-3: defaults, an empty history, the command line.
+    // Defaults, then the command line. The history starts empty with the frame.
     options_ = mirelda::StartOptions{};
-    history_.ClearHistory();
     options_ = mirelda::ParseCommandLine(arguments_);
 
     // 4: discovery beside the program, then in the installed data folder.
@@ -253,14 +252,18 @@ void CMireldaApp::CreateModelessWindows()
         *lists[i].first = window;
         frame_->RegisterToggleWindow(commands[i], window);
     }
-    history_.SetObserver({[this](std::int32_t article) {
-                              if (historyWindow_)
-                                  historyWindow_->InsertTop(article);
-                          },
-                          [this] {
-                              if (historyWindow_)
-                                  historyWindow_->RemoveTop();
-                          }});
+    // The history window mirrors the history.
+    mirelda::History::Observer mirror;
+    mirror.insertTop = [this](std::int32_t article) {
+        if (historyWindow_)
+            historyWindow_->InsertTop(article);
+        frame_->UpdateCommands(); // "Article précédent" follows the history's length
+    };
+    mirror.removeTop = [this] {
+        if (historyWindow_)
+            historyWindow_->RemoveTop();
+    };
+    frame_->navigator().history().SetObserver(std::move(mirror));
     frame_->SetCommandHandler(kDefineBookmark, [this] { DefineBookmark(); });
 }
 
@@ -298,6 +301,12 @@ void CMireldaApp::SaveBookmarks()
         ShowMessage(QStringLiteral("Impossible d'enregistrer les signets dans le fichier %1.").arg(path),
                     QMessageBox::Warning);
     }
+}
+
+const mirelda::History& CMireldaApp::history() const
+{
+    static const mirelda::History kEmpty;
+    return frame_ ? frame_->navigator().history() : kEmpty;
 }
 
 const mirelda::ArticleIndex& CMireldaApp::articleIndex() const
@@ -353,7 +362,7 @@ bool CMireldaApp::articleHasHighlights() const
 void CMireldaApp::reportFileError(const mirelda::FileError& error)
 {
     if (frame_)
-        frame_->reportFileError(error);
+        frame_->ReportFileError(error);
 }
 
 void CMireldaApp::WireCommands()
@@ -361,11 +370,9 @@ void CMireldaApp::WireCommands()
     using namespace mirelda::cmd;
     frame_->SetCommandHandler(kAbout, [this] { ShowAbout(); });
     frame_->SetCommandHandler(kHomePage, [this] { GoToArticle(1, 0); });
-    frame_->SetCommandHandler(kPreviousArticle, [this] {
-        history_.GoBack(
-            [this](std::int32_t article, std::int32_t position) { return GoToArticle(article, position); });
-    });
-    frame_->SetUpdateRule(kPreviousArticle, [this](QAction& a) { a.setEnabled(history_.CanGoBack()); });
+    frame_->SetCommandHandler(kPreviousArticle, [this] { frame_->navigator().GoBack(); });
+    frame_->SetUpdateRule(kPreviousArticle,
+                          [this](QAction& a) { a.setEnabled(frame_->navigator().history().CanGoBack()); });
 }
 
 void CMireldaApp::ShowAbout()
@@ -442,5 +449,5 @@ QMessageBox::StandardButton CMireldaApp::ShowMessage(const QString& text, QMessa
 
 bool CMireldaApp::GoToArticle(std::int32_t article, std::int32_t position)
 {
-    return frame_ && frame_->view()->ShowArticle(article, position);
+    return frame_ && frame_->navigator().ShowArticle(article, position);
 }

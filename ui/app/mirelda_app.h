@@ -1,12 +1,11 @@
 #pragma once
-// The application object: owns the QApplication's life, the start-up values, the history
+// The application object: owns the QApplication's life, the start-up values, the main frame
 // and the modeless windows, and handles the viewer's global commands.
 //
 // main() builds it, runs InitInstance(), then the event loop, then ExitInstance() (Run()).
 
 #include "core/app/command_line.h"
 #include "core/app/help_set_location.h"
-#include "core/lists/history.h"
 #include "core/lists/list_order.h"
 #include "ui/app/instance_request.h"
 #include "ui/lists/list_dlg.h"
@@ -60,14 +59,11 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     // A message box captioned HelpTitle(), owned by the main window once it exists.
     QMessageBox::StandardButton ShowMessage(const QString& text, QMessageBox::Icon icon,
                                             QMessageBox::StandardButtons buttons = QMessageBox::Ok);
-    // Asks the view to show the article; false when it is not valid or does not exist.
-    bool GoToArticle(std::int32_t article, std::int32_t position);
 
     const mirelda::StartOptions& options() const { return options_; }
     const mirelda::HelpSetFiles& helpSetFiles() const { return files_; }
     const mirelda::UserFiles& userFiles() const { return userFiles_; }
     CMainFrame* mainFrame() const { return frame_.get(); }
-    mirelda::History& history() { return history_; }
 
     int exitCode() const { return exitCode_; }
 
@@ -89,13 +85,12 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     // --- ListHost ---------------------------------------------------------------------------
     const mirelda::ArticleIndex& articleIndex() const override;
     std::filesystem::path dataFile() const override { return files_.pgd; }
-    const mirelda::History& history() const override { return history_; }
+    // The main frame's navigator's (empty before the frame exists).
+    const mirelda::History& history() const override;
     const mirelda::ListOrder& listOrder() const override { return *listOrder_; }
     std::filesystem::path bookmarkFile() const override { return userFiles_.bookmarks; }
-    bool goToArticle(std::int32_t article, std::int32_t position) override
-    {
-        return GoToArticle(article, position);
-    }
+    // Has the navigator show the article; false when it is not valid or does not exist.
+    bool GoToArticle(std::int32_t article, std::int32_t position) override;
     std::optional<QPoint> highlightInArticle(const QString& text, bool matchCase, bool wholeWord) override;
     QMessageBox::StandardButton showMessage(const QString& text, QMessageBox::Icon icon,
                                             QMessageBox::StandardButtons buttons = QMessageBox::Ok) override
@@ -127,7 +122,6 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     mirelda::StartOptions options_;
     mirelda::HelpSetFiles files_;
     mirelda::UserFiles userFiles_;
-    mirelda::History history_;
 
     std::unique_ptr<mirelda::ListOrder> listOrder_;
     // The modeless windows, owned by the main window, in this order: the search dialog, then

@@ -300,10 +300,10 @@ void CListDlg::ShowSelected()
         if (!entry)
             return;
         const mirelda::HistoryEntry chosen = *entry;
-        host_.goToArticle(chosen.article, chosen.position);
+        host_.GoToArticle(chosen.article, chosen.position);
         return;
     }
-    const bool shown = host_.goToArticle(GetItemArticle(row), 0);
+    const bool shown = host_.GoToArticle(GetItemArticle(row), 0);
     if (mode_ != ResultsMode || !shown || searchText_.isEmpty())
         return;
     // An article that matched by its title alone has no occurrence to select.

@@ -32,7 +32,7 @@ class ListHost
     virtual std::filesystem::path bookmarkFile() const = 0;
 
     // Shows the article at the reading position; false when it is not valid or not there.
-    virtual bool goToArticle(std::int32_t article, std::int32_t position) = 0;
+    virtual bool GoToArticle(std::int32_t article, std::int32_t position) = 0;
     // Selects the first occurrence of `text` in the article on screen; the screen point of
     // the selection's start, or nothing when the text does not hold it.
     virtual std::optional<QPoint> highlightInArticle(const QString& text, bool matchCase, bool wholeWord) = 0;

@@ -34,7 +34,7 @@ class CTreeBar : public CDlgBar
   public:
     struct Host
     {
-        // ShowArticle(article, 0) on the frame's article view; its result.
+        // The navigator's ShowArticle(article, 0); its result.
         std::function<bool(std::int32_t article)> showArticle;
         // A message box with an OK button, captioned with the help set's title.
         std::function<void(const QString& text)> showMessage;

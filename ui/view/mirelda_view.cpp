@@ -1,5 +1,6 @@
 #include "ui/view/mirelda_view.h"
 
+#include "core/lists/navigator.h"
 #include "core/richtext/rtf_reader.h"
 #include "core/richtext/text_find.h"
 #include "core/store/cp1252.h"
@@ -11,7 +12,6 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QAccessible>
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QKeyEvent>
@@ -34,16 +34,6 @@
 #include <algorithm>
 
 namespace {
-
-// The wait cursor for as long as a scope runs.
-class WaitCursor
-{
-  public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Where a block's layout sits in the document: a table cell's block is laid out relative to
 // its cell, so its own layout position says nothing about the document.
@@ -112,7 +102,8 @@ constexpr int kMaxHighlights = 10000;
 
 } // namespace
 
-CMireldaView::CMireldaView(ViewHost& host, QWidget* parent) : QTextEdit(parent), host_(host)
+CMireldaView::CMireldaView(ViewHost& host, mirelda::Navigator& navigator, QWidget* parent)
+    : QTextEdit(parent), host_(host), navigator_(navigator)
 {
     setObjectName(QStringLiteral("articleView"));
     setReadOnly(true);
@@ -132,77 +123,31 @@ CMireldaView::CMireldaView(ViewHost& host, QWidget* parent) : QTextEdit(parent),
 
 CMireldaView::~CMireldaView() = default;
 
-// ---- ShowArticle --------------------------------------------------------------------------
+// ---- The article shown ----------------------------------------------------------------------
 
-bool CMireldaView::ShowArticle(std::int32_t number, std::int32_t topPosition)
+void CMireldaView::ShowArticleText(std::string rtf)
 {
-    const mirelda::ArticleEntry* found = host_.articleIndex().FindArticle(number);
-    if (found)
-        currentEntry_ = *found;
-    if (number <= 0)
-        return false;
-    if (number == currentArticle_)
-        return true;
-    if (!found) {
-        showMissingArticle(number);
-        return false;
-    }
-    const mirelda::ArticleEntry entry = *found;
-
-    mirelda::Article article;
-    {
-        WaitCursor wait;
-        auto read = mirelda::ReadArticle(host_.dataFile(), entry);
-        if (!read.ok()) {
-            host_.reportFileError(read.error());
-            return false;
-        }
-        article = std::move(read.value());
-    }
-
-    if (mirelda::IsPopupTitle(article.title)) {
-        host_.showPopup(article.title, article.text, lastLinkClick_);
-        return true;
-    }
-
-    WaitCursor wait;
-    host_.storeArticleAnnotation(currentArticle_);
-    host_.showArticleAnnotation(number);
-    if (currentArticle_ != 0)
-        host_.updateHeadPosition(currentArticle_, FirstVisiblePosition());
-    currentArticle_ = number;
-    currentTitle_ = std::move(article.title);
-    host_.recordArticle(number, 0);
-    host_.setMainCaption(host_.helpTitle() + QStringLiteral(" - ") + currentTitle());
-
     // The hits and the link focus belong to the old text; their cursors must go before the
     // document that holds them does.
     hits_.clear();
     focusedLink_ = -1;
     updateExtraSelections();
-    content_ = mirelda::SetRichText(*this, article.text);
+    content_ = mirelda::SetRichText(*this, rtf);
     if (zoom_ != 100)
         ApplyTextZoom(*document(), zoom_);
-    articleRtf_ = std::move(article.text);
+    articleRtf_ = std::move(rtf);
     lastFind_ = {};
     announceLinkFocus();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
-    if (topPosition != 0)
-        ScrollToPosition(topPosition);
-
-    // The old links belong to the old text: never keep them past a failed read.
-    links_.clear();
-    auto links = mirelda::ReadLinks(host_.linkFile(), entry);
-    if (links.ok())
-        links_ = std::move(links.value());
-    else
-        host_.reportFileError(links.error()); // the article is shown; only its links are missing
-    host_.articleShown(number);
-    return true;
 }
 
-void CMireldaView::showMissingArticle(std::int32_t number)
+void CMireldaView::ShowArticleLinks(mirelda::LinkTable links)
+{
+    links_ = std::move(links);
+}
+
+void CMireldaView::ShowMissingArticle(std::int32_t number)
 {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("KEL-Info"),
                     QStringLiteral("Cet article n'existe pas ! (ER%1)").arg(number), QMessageBox::Ok, this);
@@ -210,9 +155,14 @@ void CMireldaView::showMissingArticle(std::int32_t number)
     box.exec();
 }
 
+std::int32_t CMireldaView::currentArticle() const
+{
+    return navigator_.currentArticle();
+}
+
 QString CMireldaView::currentTitle() const
 {
-    return QString::fromStdU16String(mirelda::DecodeCp1252(currentTitle_));
+    return QString::fromStdU16String(mirelda::DecodeCp1252(navigator_.currentTitle()));
 }
 
 // ---- Positions ----------------------------------------------------------------------------
@@ -479,7 +429,7 @@ bool CMireldaView::FollowFocusedLink()
 void CMireldaView::followLink(const mirelda::LinkRecord& link, QPoint screenPoint)
 {
     lastLinkClick_ = screenPoint;
-    ShowArticle(link.target, 0);
+    navigator_.ShowArticle(link.target, 0);
 }
 
 void CMireldaView::announceLinkFocus()
@@ -557,13 +507,17 @@ bool CMireldaView::event(QEvent* e)
 
 void CMireldaView::keyPressEvent(QKeyEvent* e)
 {
-    if (handleComfortKey(e)) {
-        e->accept();
-        return;
-    }
+    if (!handleComfortKey(e))
+        HandleNavigationKey(e->key());
+    // Never passed on: typing does nothing in the view.
+    e->accept();
+}
+
+bool CMireldaView::HandleNavigationKey(int key)
+{
     QScrollBar* v = verticalScrollBar();
     QScrollBar* h = horizontalScrollBar();
-    switch (e->key()) {
+    switch (key) {
     case Qt::Key_Escape:
         host_.minimizeMainWindow();
         break;
@@ -594,10 +548,9 @@ void CMireldaView::keyPressEvent(QKeyEvent* e)
         scrollOneLine(1);
         break;
     default:
-        break;
+        return false;
     }
-    // Never passed on: typing does nothing in the view.
-    e->accept();
+    return true;
 }
 
 bool CMireldaView::handleComfortKey(QKeyEvent* e)
@@ -789,7 +742,7 @@ void CMireldaView::FilePrintBook(const std::vector<std::int32_t>& articles)
         return;
     auto printed = PrintBook(printer, host_.articleIndex(), host_.dataFile(), articles, font());
     if (!printed.ok())
-        host_.reportFileError(printed.error());
+        host_.ReportFileError(printed.error());
 }
 
 void CMireldaView::FilePrintBookPreview(const std::vector<std::int32_t>& articles)
@@ -798,7 +751,7 @@ void CMireldaView::FilePrintBookPreview(const std::vector<std::int32_t>& article
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this, &articles](QPrinter* printer) {
         auto printed = PrintBook(*printer, host_.articleIndex(), host_.dataFile(), articles, font());
         if (!printed.ok())
-            host_.reportFileError(printed.error());
+            host_.ReportFileError(printed.error());
     });
     preview.exec();
 }

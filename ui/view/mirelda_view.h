@@ -1,10 +1,12 @@
 #pragma once
-// The article view: the read-only rich-text view that shows the current article, turns the
-// ranges of its link table into hyperlinks, and owns ShowArticle.
+// The article view: the read-only rich-text view that shows the navigator's current article
+// and turns the ranges of its link table into hyperlinks. A click on a link goes to the
+// navigator, which decides what is shown; the view shows the text and links it is given and
+// reports where the reader is.
 //
-// Every position at this class's interface (ShowArticle's topPosition, FirstVisiblePosition,
-// find results, selections, link hit tests) is in the rich-text model's numbering, hidden
-// text included, whatever the QTextDocument leaves out.
+// Every position at this class's interface (FirstVisiblePosition, ScrollToPosition, find
+// results, selections, link hit tests) is in the rich-text model's numbering, hidden text
+// included, whatever the QTextDocument leaves out.
 
 #include "core/store/help_set.h"
 #include "ui/richtext/set_rich_text.h"
@@ -19,6 +21,10 @@
 #include <utility>
 #include <vector>
 
+namespace mirelda {
+class Navigator;
+}
+
 class QMimeData;
 class QPrinter;
 class QTextDocument;
@@ -28,13 +34,15 @@ class CMireldaView : public QTextEdit
 {
     Q_OBJECT
   public:
-    explicit CMireldaView(ViewHost& host, QWidget* parent = nullptr);
+    CMireldaView(ViewHost& host, mirelda::Navigator& navigator, QWidget* parent = nullptr);
     ~CMireldaView() override;
 
-    // Shows article `number` with the line holding `topPosition` as first visible line.
-    // True when shown, already current, or opened as a pop-up; false for 0, negative or
-    // unknown numbers (the last with the message box), or when the article could not be read.
-    bool ShowArticle(std::int32_t number, std::int32_t topPosition);
+    // What the navigator shows (see NavigationHost). The new text starts at its first line,
+    // without the old text's search hits, link focus and find state.
+    void ShowArticleText(std::string rtf);
+    void ShowArticleLinks(mirelda::LinkTable links);
+    // "Cet article n'existe pas !", in a box owned by the view.
+    void ShowMissingArticle(std::int32_t number);
 
     // Position of the first character of the first visible line.
     std::int32_t FirstVisiblePosition() const;
@@ -49,6 +57,12 @@ class CMireldaView : public QTextEdit
     std::int32_t FindNextInArticle(const QString& text, bool matchCase, bool wholeWord);
 
     void SelectAll(); // command 32787
+
+    // The keys that move the text, wherever they are pressed (the view, or the main window
+    // when it has the focus itself): Escape minimises the main window, Page Up and Page Down
+    // scroll a page, Home and End go to the top or the bottom at the left end, the arrows
+    // scroll a line. False for any other key, which does nothing.
+    bool HandleNavigationKey(int key);
 
     // Search hits: every occurrence of `text` in the article is highlighted (the selection
     // is left alone) until another article is shown. Returns how many there are.
@@ -79,10 +93,9 @@ class CMireldaView : public QTextEdit
     // The rectangle of the character at a model position, in viewport coordinates.
     QRect characterRect(std::int32_t position) const;
 
-    std::int32_t currentArticle() const { return currentArticle_; }
-    QString currentTitle() const;                                          // decoded
-    const std::string& currentTitleBytes() const { return currentTitle_; } // Windows-1252
-    const mirelda::ArticleEntry& currentEntry() const { return currentEntry_; }
+    // The navigator's current article (0 before the first one) and its decoded title.
+    std::int32_t currentArticle() const;
+    QString currentTitle() const;
     const mirelda::LinkTable& linkTable() const { return links_; }
     // The model text of the current article (one unit per position, hidden text included).
     const std::u16string& articleText() const { return content_.text; }
@@ -125,15 +138,12 @@ class CMireldaView : public QTextEdit
     void updateExtraSelections();
     void announceLinkFocus();
     void scrollOneLine(int step);
-    void showMissingArticle(std::int32_t number);
     int documentPosition(std::int32_t modelPosition) const;
     std::int32_t modelPosition(int documentPosition) const;
 
     ViewHost& host_;
-    std::int32_t currentArticle_ = 0;
-    std::string currentTitle_;
+    mirelda::Navigator& navigator_;
     mirelda::LinkTable links_;
-    mirelda::ArticleEntry currentEntry_;
     mirelda::LoadedRichText content_;
     std::string articleRtf_; // the current article's text, for printing
     QPoint lastLinkClick_;

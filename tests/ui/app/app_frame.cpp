@@ -157,19 +157,32 @@ class AppFrameTest : public QObject
         QScrollBar* bar = frame->view()->verticalScrollBar();
         QVERIFY(bar->maximum() > bar->pageStep());
 
+        // The frame's keys are the view's: Page Up undoes Page Down, the arrows move a line.
+        QTest::keyClick(frame, Qt::Key_PageDown);
         QTest::keyClick(frame, Qt::Key_PageDown);
         const int afterPageDown = bar->value();
         QVERIFY(afterPageDown > 0);
-        QTest::keyClick(frame, Qt::Key_PageUp); // does nothing in the frame
-        QCOMPARE(bar->value(), afterPageDown);
-        QTest::keyClick(frame, Qt::Key_Up);
-        QVERIFY(bar->value() < afterPageDown);
+        QTest::keyClick(frame, Qt::Key_PageUp);
+        QCOMPARE(bar->value(), afterPageDown - bar->pageStep());
+        const std::int32_t top = frame->view()->FirstVisiblePosition();
         QTest::keyClick(frame, Qt::Key_Down);
-        QCOMPARE(bar->value(), afterPageDown);
+        QVERIFY(frame->view()->FirstVisiblePosition() > top);
+        QTest::keyClick(frame, Qt::Key_Up);
+        QCOMPARE(frame->view()->FirstVisiblePosition(), top);
+        // End shows the bottom at the left end, as Home shows the top.
+        frame->view()->setLineWrapMode(QTextEdit::FixedPixelWidth);
+        frame->view()->setLineWrapColumnOrWidth(3000); // wider than the window
+        QScrollBar* across = frame->view()->horizontalScrollBar();
+        QTRY_VERIFY(across->maximum() > 0);
+        QTest::keyClick(frame, Qt::Key_Right);
+        QVERIFY(across->value() > 0);
         QTest::keyClick(frame, Qt::Key_End);
         QCOMPARE(bar->value(), bar->maximum());
+        QCOMPARE(across->value(), 0);
+        QTest::keyClick(frame, Qt::Key_Right);
         QTest::keyClick(frame, Qt::Key_Home);
         QCOMPARE(bar->value(), 0);
+        QCOMPARE(across->value(), 0);
         QTest::keyClick(frame, Qt::Key_A);
         QCOMPARE(bar->value(), 0);
         QCOMPARE(frame->view()->currentArticle(), 5);

@@ -1,9 +1,11 @@
-// The article view on a real help set: ShowArticle's rules, links under the mouse, keys,
-// scrolling to a saved position and find, all in the model's numbering.
+// The article view on a real help set, driven by the navigator: what it shows of each
+// article, links under the mouse, keys, scrolling to a saved position and find, all in the
+// model's numbering.
 
 #define QTEST_QPA_MOUSE_HANDLING // mouse events go through the window, as a user's would
 
 #include "ui/view/mirelda_view.h"
+#include "core/lists/navigator.h"
 #include "core/store/help_set.h"
 #include "core/view/text_zoom.h"
 #include "ui/view/book_printer.h"
@@ -34,8 +36,9 @@ using namespace mirelda;
 
 namespace {
 
-// Stands for the main frame: records what the view asks of it.
-class RecordingHost : public ViewHost
+// Stands for the main frame: shows in the view what the navigator asks for, as the frame
+// does, and records the rest.
+class RecordingHost : public ViewHost, public NavigationHost
 {
   public:
     ArticleIndex index;
@@ -45,40 +48,39 @@ class RecordingHost : public ViewHost
     int minimized = 0;
     std::string popupTitle;
     QPoint popupPoint;
+    CMireldaView* view = nullptr;
+    QMenu* menu = nullptr;
 
     const ArticleIndex& articleIndex() const override { return index; }
     std::filesystem::path dataFile() const override { return pgd; }
-    std::filesystem::path linkFile() const override { return pgl; }
-    QString helpTitle() const override { return QStringLiteral("Aide Test"); }
-    void setMainCaption(const QString& c) override { caption = c; }
-    // With the start of the text the view holds by then.
-    const QTextEdit* view = nullptr;
-    void articleShown(std::int32_t a) override
-    {
-        calls << QStringLiteral("shown %1 ").arg(a) + (view ? view->toPlainText().left(4) : QString());
-    }
-    void storeArticleAnnotation(std::int32_t a) override { calls << QStringLiteral("store %1").arg(a); }
-    void showArticleAnnotation(std::int32_t a) override { calls << QStringLiteral("show %1").arg(a); }
-    void updateHeadPosition(std::int32_t a, std::int32_t p) override
-    {
-        calls << QStringLiteral("head %1 %2").arg(a).arg(p);
-    }
-    void recordArticle(std::int32_t a, std::int32_t p) override
-    {
-        calls << QStringLiteral("record %1 %2").arg(a).arg(p);
-    }
-    void showPopup(const std::string& title, const std::string&, QPoint at) override
-    {
-        popupTitle = title;
-        popupPoint = at;
-        calls << QStringLiteral("popup");
-    }
     void minimizeMainWindow() override { ++minimized; }
-    QMenu* menu = nullptr;
     QMenu* viewContextMenu() override { return menu; }
-    void reportFileError(const FileError& e) override
+    void ReportFileError(const FileError& e) override
     {
         calls << QStringLiteral("error ") + QString::fromStdString(e.path);
+    }
+
+    std::int32_t FirstVisiblePosition() const override { return view->FirstVisiblePosition(); }
+    void ShowArticleText(std::string rtf) override { view->ShowArticleText(std::move(rtf)); }
+    void ScrollToPosition(std::int32_t position) override { view->ScrollToPosition(position); }
+    void ShowArticleLinks(LinkTable links) override { view->ShowArticleLinks(std::move(links)); }
+    void StoreArticleAnnotation(std::int32_t a) override { calls << QStringLiteral("store %1").arg(a); }
+    void ShowArticleAnnotation(std::int32_t a) override { calls << QStringLiteral("show %1").arg(a); }
+    std::u16string HelpTitle() const override { return u"Aide Test"; }
+    void SetCaption(const std::u16string& c) override { caption = QString::fromStdU16String(c); }
+    void ShowPopup(const std::string& title, const std::string&) override
+    {
+        popupTitle = title;
+        popupPoint = view->lastLinkClickPoint();
+        calls << QStringLiteral("popup");
+    }
+    void ShowMissingArticle(std::int32_t number) override { view->ShowMissingArticle(number); }
+    void BeginWait() override {}
+    void EndWait() override {}
+    // With the start of the text the view holds by then.
+    void ArticleShown(std::int32_t a) override
+    {
+        calls << QStringLiteral("shown %1 ").arg(a) + view->toPlainText().left(4);
     }
 };
 
@@ -199,6 +201,7 @@ class MireldaViewTest : public QObject
     QTemporaryDir dir;
     QTemporaryDir settingsDir;
     RecordingHost host;
+    std::unique_ptr<Navigator> navigator;
     std::unique_ptr<CMireldaView> view;
 };
 
@@ -221,7 +224,8 @@ void MireldaViewTest::init()
     auto index = LoadArticleIndex(pgh);
     QVERIFY(index.ok());
     host.index = std::move(index.value());
-    view = std::make_unique<CMireldaView>(host);
+    navigator = std::make_unique<Navigator>(host, host.index, host.pgd, host.pgl);
+    view = std::make_unique<CMireldaView>(host, *navigator);
     host.view = view.get();
     view->resize(400, 300);
     view->show();
@@ -233,13 +237,14 @@ void MireldaViewTest::cleanup()
     SaveTextZoom(100);
     host.view = nullptr;
     view.reset();
+    navigator.reset();
 }
 
 void MireldaViewTest::showArticle_zeroAndNegative_falseWithoutMessage()
 {
     MessageBoxCloser closer;
-    QVERIFY(!view->ShowArticle(0, 0));
-    QVERIFY(!view->ShowArticle(-3, 0));
+    QVERIFY(!navigator->ShowArticle(0, 0));
+    QVERIFY(!navigator->ShowArticle(-3, 0));
     QVERIFY(closer.seen.isEmpty());
     QVERIFY(host.calls.isEmpty());
     QCOMPARE(view->currentArticle(), 0);
@@ -247,33 +252,34 @@ void MireldaViewTest::showArticle_zeroAndNegative_falseWithoutMessage()
 
 void MireldaViewTest::showArticle_ordinary_callsHostInOrderAndSetsCaption()
 {
-    QVERIFY(view->ShowArticle(1, 0));
+    QVERIFY(navigator->ShowArticle(1, 0));
     QCOMPARE(host.calls, (QStringList{QStringLiteral("store 0"), QStringLiteral("show 1"),
-                                      QStringLiteral("record 1 0"), QStringLiteral("shown 1 0123")}));
+                                      QStringLiteral("shown 1 0123")}));
     QCOMPARE(host.caption, QStringLiteral("Aide Test - Généralités"));
     QCOMPARE(view->currentTitle(), QStringLiteral("Généralités"));
-    QCOMPARE(view->currentTitleBytes(), std::string("G\xE9n\xE9ralit\xE9s"));
+    QCOMPARE(navigator->currentTitle(), std::string("G\xE9n\xE9ralit\xE9s"));
     QCOMPARE(view->linkTable().records().size(), 3u);
     QVERIFY(view->toPlainText().startsWith(QStringLiteral("0123456789LINKS")));
 
     host.calls.clear();
-    QVERIFY(view->ShowArticle(2, 0));
-    QCOMPARE(host.calls,
-             (QStringList{QStringLiteral("store 1"), QStringLiteral("show 2"), QStringLiteral("head 1 0"),
-                          QStringLiteral("record 2 0"), QStringLiteral("shown 2 Para")}));
+    QVERIFY(navigator->ShowArticle(2, 0));
+    QCOMPARE(host.calls, (QStringList{QStringLiteral("store 1"), QStringLiteral("show 2"),
+                                      QStringLiteral("shown 2 Para")}));
+    QCOMPARE(navigator->history().size(), 2u);
+    QCOMPARE(*navigator->history().EntryAt(1), (HistoryEntry{1, 0}));
     QCOMPARE(host.caption, QStringLiteral("Aide Test - Second"));
     QVERIFY(view->linkTable().empty());
-    QCOMPARE(view->currentEntry().number, 2);
+    QCOMPARE(navigator->currentEntry().number, 2);
 }
 
 void MireldaViewTest::showArticle_current_reloadsNothing()
 {
-    QVERIFY(view->ShowArticle(2, 0));
+    QVERIFY(navigator->ShowArticle(2, 0));
     view->verticalScrollBar()->setValue(40);
     const std::int32_t top = view->FirstVisiblePosition();
     QTextDocument* doc = view->document();
     host.calls.clear();
-    QVERIFY(view->ShowArticle(2, 5000));
+    QVERIFY(navigator->ShowArticle(2, 5000));
     QCOMPARE(view->document(), doc);
     QCOMPARE(view->FirstVisiblePosition(), top);
     QVERIFY(host.calls.isEmpty());
@@ -281,12 +287,12 @@ void MireldaViewTest::showArticle_current_reloadsNothing()
 
 void MireldaViewTest::showArticle_missing_showsMessageAndKeepsArticle()
 {
-    QVERIFY(view->ShowArticle(1, 0));
+    QVERIFY(navigator->ShowArticle(1, 0));
     host.calls.clear();
     const QString caption = host.caption;
     {
         MessageBoxCloser closer;
-        QVERIFY(!view->ShowArticle(4711, 0));
+        QVERIFY(!navigator->ShowArticle(4711, 0));
         QCOMPARE(closer.seen, QStringList{QStringLiteral("KEL-Info|Cet article n'existe pas ! (ER4711)")});
     }
     QCOMPARE(view->currentArticle(), 1);
@@ -302,10 +308,10 @@ void MireldaViewTest::showArticle_missing_showsMessageAndKeepsArticle()
 
 void MireldaViewTest::showArticle_popup_leavesCurrentArticleAlone()
 {
-    QVERIFY(view->ShowArticle(1, 0));
+    QVERIFY(navigator->ShowArticle(1, 0));
     host.calls.clear();
     QTextDocument* doc = view->document();
-    QVERIFY(view->ShowArticle(3, 0));
+    QVERIFY(navigator->ShowArticle(3, 0));
     QCOMPARE(host.calls, QStringList{QStringLiteral("popup")});
     QCOMPARE(host.popupTitle, std::string("#POPUP:Glossaire"));
     QCOMPARE(view->currentArticle(), 1);
@@ -313,13 +319,13 @@ void MireldaViewTest::showArticle_popup_leavesCurrentArticleAlone()
     QCOMPARE(host.caption, QStringLiteral("Aide Test - Généralités"));
     QCOMPARE(view->linkTable().records().size(), 3u);
     host.calls.clear();
-    QVERIFY(view->ShowArticle(1, 0));
+    QVERIFY(navigator->ShowArticle(1, 0));
     QVERIFY(host.calls.isEmpty());
 }
 
 void MireldaViewTest::linkHitTest_firstLastAndNeighbours()
 {
-    QVERIFY(view->ShowArticle(1, 0));
+    QVERIFY(navigator->ShowArticle(1, 0));
     for (std::int32_t p : {9, 10, 12, 14, 15}) {
         moveTo(p);
         QCOMPARE(view->positionAt(centerOf(p)), p);
@@ -341,7 +347,7 @@ void MireldaViewTest::linkHitTest_firstLastAndNeighbours()
 
 void MireldaViewTest::linkClick_popup_keepsSelectionAndPassesScreenPoint()
 {
-    QVERIFY(view->ShowArticle(1, 0));
+    QVERIFY(navigator->ShowArticle(1, 0));
     view->setSelection(2, 5);
     const QPoint at = centerOf(24);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
@@ -354,7 +360,7 @@ void MireldaViewTest::linkClick_popup_keepsSelectionAndPassesScreenPoint()
 
 void MireldaViewTest::dragFromOutsideOverLink_doesNotFollow()
 {
-    QVERIFY(view->ShowArticle(1, 0));
+    QVERIFY(navigator->ShowArticle(1, 0));
     QTest::mousePress(view->viewport(), Qt::LeftButton, {}, centerOf(3));
     QTest::mouseMove(view->viewport(), centerOf(12));
     QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, centerOf(12));
@@ -364,7 +370,7 @@ void MireldaViewTest::dragFromOutsideOverLink_doesNotFollow()
 
 void MireldaViewTest::links_inModelNumberingPastHiddenText()
 {
-    QVERIFY(view->ShowArticle(5, 0));
+    QVERIFY(navigator->ShowArticle(5, 0));
     QVERIFY(view->toPlainText().startsWith(QStringLiteral(" ab LINKS")));
     for (std::int32_t p : {9, 10, 14, 15}) {
         moveTo(p);
@@ -379,7 +385,7 @@ void MireldaViewTest::links_inModelNumberingPastHiddenText()
 
 void MireldaViewTest::scroll_savedPositionReadsBack()
 {
-    QVERIFY(view->ShowArticle(2, 0));
+    QVERIFY(navigator->ShowArticle(2, 0));
     QCOMPARE(view->FirstVisiblePosition(), 0);
     const std::u16string& text = view->articleText();
     const auto paragraph150 = static_cast<std::int32_t>(text.find(u"Paragraphe 150 "));
@@ -391,15 +397,15 @@ void MireldaViewTest::scroll_savedPositionReadsBack()
 
     // Leaving records the reading position; coming back with it restores the same line.
     host.calls.clear();
-    QVERIFY(view->ShowArticle(1, 0));
-    QVERIFY(host.calls.contains(QStringLiteral("head 2 %1").arg(paragraph150)));
-    QVERIFY(view->ShowArticle(2, paragraph150 + 3));
+    QVERIFY(navigator->ShowArticle(1, 0));
+    QCOMPARE(*navigator->history().EntryAt(1), (HistoryEntry{2, paragraph150}));
+    QVERIFY(navigator->ShowArticle(2, paragraph150 + 3));
     QCOMPARE(view->FirstVisiblePosition(), paragraph150);
 }
 
 void MireldaViewTest::keys_typingChangesNothing_navigationScrolls()
 {
-    QVERIFY(view->ShowArticle(2, 0));
+    QVERIFY(navigator->ShowArticle(2, 0));
     view->setFocus();
     const QString before = view->toPlainText();
     QTest::keyClicks(view.get(), QStringLiteral("abc"));
@@ -438,7 +444,7 @@ void MireldaViewTest::keys_typingChangesNothing_navigationScrolls()
 
 void MireldaViewTest::find_firstThenNextThenNothing()
 {
-    QVERIFY(view->ShowArticle(1, 0));
+    QVERIFY(navigator->ShowArticle(1, 0));
     // "0123456789LINKS after POPUP and GONE.\r" is 38 positions; "chat" follows at 38 and 56.
     QCOMPARE(view->FindInArticle(QStringLiteral("chat"), false, false), 38);
     QCOMPARE(view->textCursor().selectedText(), QStringLiteral("chat"));
@@ -456,13 +462,13 @@ void MireldaViewTest::find_firstThenNextThenNothing()
 
 void MireldaViewTest::find_options_andHiddenText()
 {
-    QVERIFY(view->ShowArticle(1, 0));
+    QVERIFY(navigator->ShowArticle(1, 0));
     QCOMPARE(view->FindInArticle(QStringLiteral("CHAT"), true, false), -1);
     QCOMPARE(view->FindInArticle(QStringLiteral("CHAT"), false, false), 38);
     QCOMPARE(view->FindInArticle(QStringLiteral("ha"), false, true), -1);
     QCOMPARE(view->FindInArticle(QStringLiteral("link"), false, false), 10);
 
-    QVERIFY(view->ShowArticle(5, 0));
+    QVERIFY(navigator->ShowArticle(5, 0));
     // Hidden text counts in the positions but is never selected on screen.
     QCOMPARE(view->FindInArticle(QStringLiteral("chat"), false, false), 16);
     QCOMPARE(view->textCursor().selectedText(), QStringLiteral("chat"));
@@ -476,7 +482,7 @@ void MireldaViewTest::find_options_andHiddenText()
 
 void MireldaViewTest::highlights_everyOccurrenceUntilAnotherArticle()
 {
-    QVERIFY(view->ShowArticle(1, 0));
+    QVERIFY(navigator->ShowArticle(1, 0));
     view->setSelection(3, 4);
     using Hits = std::vector<std::pair<std::int32_t, std::int32_t>>;
     QCOMPARE(view->HighlightOccurrences(QStringLiteral("CHAT"), false, true), 2);
@@ -488,9 +494,9 @@ void MireldaViewTest::highlights_everyOccurrenceUntilAnotherArticle()
     QVERIFY(view->extraSelections().isEmpty());
 
     view->HighlightOccurrences(QStringLiteral("chat"), false, false);
-    QVERIFY(view->ShowArticle(3, 0)); // a pop-up leaves the article and its hits
+    QVERIFY(navigator->ShowArticle(3, 0)); // a pop-up leaves the article and its hits
     QCOMPARE(view->highlights().size(), 2u);
-    QVERIFY(view->ShowArticle(2, 0));
+    QVERIFY(navigator->ShowArticle(2, 0));
     QVERIFY(view->highlights().empty());
     QVERIFY(view->extraSelections().isEmpty());
 }
@@ -498,7 +504,7 @@ void MireldaViewTest::highlights_everyOccurrenceUntilAnotherArticle()
 void MireldaViewTest::linkKeys_ctrlTabInTextOrder_ctrlReturnFollowsAsAClick()
 {
     MessageBoxCloser closer;
-    QVERIFY(view->ShowArticle(1, 0));
+    QVERIFY(navigator->ShowArticle(1, 0));
     view->setFocus();
     host.calls.clear();
     // Plain Tab and Enter still do nothing.
@@ -537,7 +543,7 @@ void MireldaViewTest::linkKeys_ctrlTabInTextOrder_ctrlReturnFollowsAsAClick()
     QVERIFY(closer.seen.isEmpty());
 
     // Past hidden text, in the model's numbering.
-    QVERIFY(view->ShowArticle(5, 0));
+    QVERIFY(navigator->ShowArticle(5, 0));
     QTest::keyClick(view.get(), Qt::Key_Tab, Qt::ControlModifier);
     QCOMPARE(view->extraSelections()[0].cursor.selectedText(), QStringLiteral("LINKS"));
     QTest::keyClick(view.get(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
@@ -547,7 +553,7 @@ void MireldaViewTest::linkKeys_ctrlTabInTextOrder_ctrlReturnFollowsAsAClick()
 void MireldaViewTest::textSize_stepsBoundsWheelPositionsAndRestart()
 {
     QCOMPARE(view->textZoom(), 100);
-    QVERIFY(view->ShowArticle(1, 0));
+    QVERIFY(navigator->ShowArticle(1, 0));
     view->setFocus();
     const QTextDocument& doc = *view->document();
     QCOMPARE(SizeAt(doc, 0), 10.0);
@@ -581,7 +587,7 @@ void MireldaViewTest::textSize_stepsBoundsWheelPositionsAndRestart()
     // Positions keep their meaning: the text, the links and the first visible line.
     QCOMPARE(view->articleText().substr(10, 5), std::u16string(u"LINKS"));
     QCOMPARE(view->positionAt(centerOf(12)), 12);
-    QVERIFY(view->ShowArticle(2, 0));
+    QVERIFY(navigator->ShowArticle(2, 0));
     const auto tenth = static_cast<std::int32_t>(view->articleText().find(u"Paragraphe 10 "));
     view->ScrollToPosition(tenth);
     QCOMPARE(view->FirstVisiblePosition(), tenth);
@@ -597,10 +603,10 @@ void MireldaViewTest::textSize_stepsBoundsWheelPositionsAndRestart()
     // The next start reads the size back; the pop-ups take it too.
     QCOMPARE(view->textZoom(), 250);
     view.reset();
-    view = std::make_unique<CMireldaView>(host);
+    view = std::make_unique<CMireldaView>(host, *navigator);
     host.view = view.get();
     QCOMPARE(view->textZoom(), 250);
-    QVERIFY(view->ShowArticle(1, 0));
+    QVERIFY(navigator->ShowArticle(1, 0));
     QCOMPARE(SizeAt(*view->document(), 0), 25.0);
     CPopupWnd popup;
     popup.CreatePopup("#POPUP:Note", Rtf("Une note.\\par"), {});
@@ -613,7 +619,7 @@ void MireldaViewTest::textSize_stepsBoundsWheelPositionsAndRestart()
 
 void MireldaViewTest::rightClick_showsHostMenuAtMouse()
 {
-    QVERIFY(view->ShowArticle(1, 0));
+    QVERIFY(navigator->ShowArticle(1, 0));
     QMenu menu;
     menu.addAction(QStringLiteral("&Copier\tCtrl+C"));
     host.menu = &menu;
@@ -631,7 +637,7 @@ void MireldaViewTest::rightClick_showsHostMenuAtMouse()
 
 void MireldaViewTest::print_writesTheArticle()
 {
-    QVERIFY(view->ShowArticle(2, 0));
+    QVERIFY(navigator->ShowArticle(2, 0));
     const QString pdf = dir.filePath(QStringLiteral("article.pdf"));
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -674,7 +680,7 @@ void MireldaViewTest::printBook_articlesInOrderOnNewPagesWithoutPopups()
 
 void MireldaViewTest::print_indentsAtPrinterResolutionAndSelection()
 {
-    QVERIFY(view->ShowArticle(6, 0));
+    QVERIFY(navigator->ShowArticle(6, 0));
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir.filePath(QStringLiteral("indent.pdf")));
@@ -699,11 +705,11 @@ void MireldaViewTest::print_indentsAtPrinterResolutionAndSelection()
 
 void MireldaViewTest::fileErrors_reportedThroughHost()
 {
-    QVERIFY(view->ShowArticle(1, 0));
+    QVERIFY(navigator->ShowArticle(1, 0));
     // Without the links file the article still shows, with no links and the error told.
     QVERIFY(std::filesystem::remove(host.pgl));
     host.calls.clear();
-    QVERIFY(view->ShowArticle(5, 0));
+    QVERIFY(navigator->ShowArticle(5, 0));
     QCOMPARE(view->currentArticle(), 5);
     QVERIFY(view->linkTable().empty());
     QCOMPARE(host.calls.mid(host.calls.size() - 2),
@@ -712,7 +718,7 @@ void MireldaViewTest::fileErrors_reportedThroughHost()
     // Without the data file nothing changes but the message.
     QVERIFY(std::filesystem::remove(host.pgd));
     host.calls.clear();
-    QVERIFY(!view->ShowArticle(1, 0));
+    QVERIFY(!navigator->ShowArticle(1, 0));
     QCOMPARE(host.calls, QStringList{QStringLiteral("error ") + QString::fromStdString(host.pgd.string())});
     QCOMPARE(view->currentArticle(), 5);
     QCOMPARE(host.caption, QStringLiteral("Aide Test - Caché"));
@@ -720,7 +726,7 @@ void MireldaViewTest::fileErrors_reportedThroughHost()
 
 void MireldaViewTest::copy_givesTheShownSelection()
 {
-    QVERIFY(view->ShowArticle(5, 0));
+    QVERIFY(navigator->ShowArticle(5, 0));
     view->SelectAll();
     view->copy();
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral(" ab LINKS chat"));
@@ -728,7 +734,7 @@ void MireldaViewTest::copy_givesTheShownSelection()
 
 void MireldaViewTest::table_linksFindCopyAndScrollInModelNumbering()
 {
-    QVERIFY(view->ShowArticle(7, 0));
+    QVERIFY(navigator->ShowArticle(7, 0));
     QCOMPARE(view->articleText().substr(140, 35),
              std::u16string(u"Nom\tVoir LINKS ici\rchat\tchien\vchat\r"));
     // Each cell's characters are found where they are drawn, side by side.

@@ -1,0 +1,96 @@
+#include "core/lists/navigator.h"
+
+#include "core/store/cp1252.h"
+
+#include <utility>
+
+namespace mirelda {
+
+namespace {
+
+class WaitScope
+{
+  public:
+    explicit WaitScope(NavigationHost& host) : host_(host) { host_.BeginWait(); }
+    ~WaitScope() { host_.EndWait(); }
+    WaitScope(const WaitScope&) = delete;
+    WaitScope& operator=(const WaitScope&) = delete;
+
+  private:
+    NavigationHost& host_;
+};
+
+} // namespace
+
+Navigator::Navigator(NavigationHost& host, const ArticleIndex& index, std::filesystem::path dataFile,
+                     std::filesystem::path linkFile)
+    : host_(host), index_(index), dataFile_(std::move(dataFile)), linkFile_(std::move(linkFile))
+{
+}
+
+bool Navigator::ShowArticle(std::int32_t number, std::int32_t topPosition)
+{
+    const ArticleEntry* found = index_.FindArticle(number);
+    if (found)
+        entry_ = *found;
+    if (number <= 0)
+        return false;
+    if (number == current_)
+        return true; // nothing is read again and the view does not move
+    if (!found) {
+        host_.ShowMissingArticle(number);
+        return false;
+    }
+    const ArticleEntry entry = *found;
+
+    Article article;
+    {
+        WaitScope wait(host_);
+        auto read = ReadArticle(dataFile_, entry);
+        if (!read.ok()) {
+            host_.ReportFileError(read.error());
+            return false;
+        }
+        article = std::move(read.value());
+    }
+
+    if (IsPopupTitle(article.title)) {
+        host_.ShowPopup(article.title, article.text);
+        return true;
+    }
+
+    // Leave the current article: its annotation is kept and its history entry gets the
+    // place the user read it at, before anything of the new one is shown.
+    WaitScope wait(host_);
+    host_.StoreArticleAnnotation(current_);
+    host_.ShowArticleAnnotation(number);
+    if (current_ != 0)
+        history_.UpdateHeadPosition(current_, host_.FirstVisiblePosition());
+    current_ = number;
+    title_ = std::move(article.title);
+    history_.RecordArticle(number, 0);
+    host_.SetCaption(host_.HelpTitle() + u" - " + DecodeCp1252(title_));
+
+    host_.ShowArticleText(std::move(article.text));
+    if (topPosition != 0)
+        host_.ScrollToPosition(topPosition);
+
+    // The old links belong to the old text: never keep them past a failed read.
+    auto links = ReadLinks(linkFile_, entry);
+    if (links.ok()) {
+        host_.ShowArticleLinks(std::move(links.value()));
+    } else {
+        host_.ShowArticleLinks({});
+        host_.ReportFileError(links.error()); // the article is shown; only its links are missing
+    }
+    host_.ArticleShown(number);
+    return true;
+}
+
+bool Navigator::GoBack()
+{
+    return history_.GoBack(
+        [this](std::int32_t article, std::int32_t position) { return ShowArticle(article, position); });
+}
+
+} // namespace mirelda
