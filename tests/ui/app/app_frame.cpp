@@ -4,10 +4,10 @@
 
 #include "app_test_support.h"
 
+#include "core/app/command_table.h"
 #include "core/lists/bookmarks.h"
 #include "core/notes/annotation_store.h"
 #include "tests/support/file_faults.h"
-#include "ui/app/command_table.h"
 #include "ui/app/main_frame.h"
 #include "ui/lists/list_dlg.h"
 #include "ui/notes/annotation_bar.h"

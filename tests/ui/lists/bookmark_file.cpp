@@ -4,8 +4,8 @@
 
 #include "tests/ui/app/app_test_support.h"
 
+#include "core/app/command_table.h"
 #include "core/lists/bookmarks.h"
-#include "ui/app/command_table.h"
 #include "ui/app/main_frame.h"
 #include "ui/lists/list_dlg.h"
 

@@ -4,7 +4,7 @@
 
 #include "tests/ui/app/app_test_support.h"
 
-#include "ui/app/command_table.h"
+#include "core/app/command_table.h"
 #include "ui/app/main_frame.h"
 #include "ui/lists/list_dlg.h"
 #include "ui/view/mirelda_view.h"

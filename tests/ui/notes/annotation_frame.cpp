@@ -1,10 +1,11 @@
-// The annotation bar in the real viewer: hidden at start, command 32793 and its context-menu
-// twin, the toolbar button that follows the edit and the articles shown, notes kept across
-// articles and across runs, and a close that completes even when the notes cannot be saved.
+// The annotation bar in the real viewer: hidden at start, the "Annotation" command and its
+// context-menu twin, the toolbar button that follows the edit and the articles shown, notes
+// kept across articles and across runs, and a close that completes even when the notes
+// cannot be saved.
 
 #include "tests/ui/app/app_test_support.h"
 
-#include "ui/app/command_table.h"
+#include "core/app/command_table.h"
 #include "ui/app/main_frame.h"
 #include "ui/notes/annotation_bar.h"
 #include "ui/notes/annotation_edit.h"
