@@ -1,5 +1,7 @@
 #include "core/app/help_set_location.h"
 
+#include "tests/support/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -13,27 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir
-{
-  public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "mirelda-app-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
+using test::TempDir;
 
 void Touch(const fs::path& file)
 {

@@ -1,7 +1,7 @@
 // The command vocabulary as the user meets it: the main menu, the view's context menu, the
 // toolbar, status prompts and tool tips, accelerators, and the enable and check rules that exist.
 
-#include "app_test_support.h"
+#include "tests/support/app_harness.h"
 
 #include "core/app/command_table.h"
 #include "ui/app/lock_panes.h"
@@ -330,9 +330,7 @@ class AppCommandsTest : public QObject
     void about_closesWithOk()
     {
         bool sawOk = false;
-        QTimer::singleShot(0, this, [&sawOk] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            QVERIFY(dialog);
+        mirelda::test::AnswerNextModal([&sawOk](QWidget* dialog) {
             QCOMPARE(dialog->objectName(), QStringLiteral("aboutDialog"));
             auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("aboutOk"));
             QVERIFY(ok);

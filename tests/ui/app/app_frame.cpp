@@ -2,7 +2,7 @@
 // show-article request with their fall-back, the frame's keys, the annotation button, the
 // missing-data path and the close sequence.
 
-#include "app_test_support.h"
+#include "tests/support/app_harness.h"
 
 #include "core/app/command_table.h"
 #include "core/lists/bookmarks.h"
@@ -23,7 +23,7 @@
 #include <QTreeView>
 
 using apptest::InProcessViewer;
-using apptest::MessageAnswerer;
+using mirelda::test::MessageAnswerer;
 
 class AppFrameTest : public QObject
 {
@@ -231,9 +231,7 @@ class AppFrameTest : public QObject
             CMainFrame* frame = viewer.app->mainFrame();
             QTRY_VERIFY(frame->helpSetLoaded());
             QString preset;
-            QTimer::singleShot(0, this, [&preset] {
-                QWidget* dialog = QApplication::activeModalWidget();
-                QVERIFY(dialog);
+            mirelda::test::AnswerNextModal([&preset](QWidget* dialog) {
                 QCOMPARE(dialog->windowTitle(), QStringLiteral("Ajouter un signet"));
                 preset = dialog->findChild<QLineEdit*>()->text();
                 for (QPushButton* b : dialog->findChildren<QPushButton*>())

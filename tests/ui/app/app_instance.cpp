@@ -6,7 +6,7 @@
 // The viewers run with MIRELDA_PROBE=1: they print "article N caption" for each article that
 // becomes current and answer their own message boxes, printing them.
 
-#include "app_test_support.h"
+#include "tests/support/app_harness.h"
 
 #include "core/app/command_line.h"
 #include "core/lists/bookmarks.h"
