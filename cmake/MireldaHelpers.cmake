@@ -81,14 +81,16 @@ function(mirelda_add_gtest name)
     PROPERTIES LABELS core TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 
-# QtTest executable `test_<name>` run on the offscreen platform.
+# QtTest executable `test_<name>` run on the offscreen platform, with the program's icons and
+# images compiled in.
 function(mirelda_add_qtest name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT ${MIRELDA_TEST_TIMEOUT})
   endif()
   add_executable(test_${name} ${ARG_SOURCES})
-  target_link_libraries(test_${name} PRIVATE ${ARG_LIBS} mirelda_ui Qt6::Test)
+  target_link_libraries(test_${name} PRIVATE ${ARG_LIBS} Qt6::Test)
+  target_sources(test_${name} PRIVATE $<TARGET_OBJECTS:mirelda_resources>)
   target_compile_definitions(test_${name} PRIVATE MIRELDA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     MIRELDA_BINARY_DIR="${PROJECT_BINARY_DIR}")
   set_target_properties(test_${name} PROPERTIES AUTOMOC ON)

@@ -145,7 +145,7 @@ HelpSetFiles ResolveHelpSetFiles(const fs::path& given)
     return files;
 }
 
-bool CheckHelpSet(const fs::path& base)
+bool HelpSetFileMissing(const fs::path& base)
 {
     return !ResolveHelpSetFiles(base).complete();
 }

@@ -40,7 +40,7 @@ struct HelpSetFiles
 HelpSetFiles ResolveHelpSetFiles(const std::filesystem::path& base);
 
 // True when at least one of the four files is missing (an empty base misses them all).
-bool CheckHelpSet(const std::filesystem::path& base);
+bool HelpSetFileMissing(const std::filesystem::path& base);
 
 struct UserFiles
 {

@@ -34,12 +34,11 @@ struct PixelRect
 };
 
 namespace popup {
-constexpr std::int32_t kWidthStep = 25;     // each trial is this much narrower
-constexpr std::int32_t kTrialHeight = 1000; // the text control's height while a width is tried
-constexpr std::int32_t kWidthRatio = 3;     // stop once the text is a third of the width high
-constexpr std::int32_t kFrameWidth = 20;    // pop-up width = text width + this
-constexpr std::int32_t kFrameHeight = 30;   // pop-up height = text height + this
-constexpr std::int32_t kGap = 12;           // between click and pop-up, and from the edges
+constexpr std::int32_t kWidthStep = 25;   // each trial is this much narrower
+constexpr std::int32_t kWidthRatio = 3;   // stop once the text is a third of the width high
+constexpr std::int32_t kFrameWidth = 20;  // pop-up width = text width + this
+constexpr std::int32_t kFrameHeight = 30; // pop-up height = text height + this
+constexpr std::int32_t kGap = 12;         // between click and pop-up, and from the edges
 } // namespace popup
 
 // The text's height when the text control is `width` pixels wide (the vertical coordinate

@@ -1,5 +1,5 @@
 // The single-instance request parser: any bytes a peer may send.
-#include "ui/app/instance_request.h"
+#include "core/app/instance_request.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,14 +1,11 @@
 #pragma once
 // A fresh folder under the system's temporary folder, removed with the object.
 
-#include <atomic>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <random>
+#include <stdexcept>
 #include <string>
 #include <string_view>
-
-#include <unistd.h>
 
 namespace mirelda::test {
 
@@ -17,17 +14,22 @@ class TempDir
   public:
     TempDir()
     {
-        static std::atomic<unsigned> counter{0};
-        std::random_device random;
-        path_ = std::filesystem::temp_directory_path() /
-                ("mirelda-test-" + std::to_string(::getpid()) + "-" + std::to_string(random()) + "-" +
-                 std::to_string(counter++));
-        std::filesystem::create_directories(path_);
+        std::string pattern = (std::filesystem::temp_directory_path() / "mirelda-test-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("cannot make a temporary folder");
+        path_ = pattern;
     }
     ~TempDir()
     {
+        // A test may have taken its own rights away from a folder inside.
+        namespace fs = std::filesystem;
         std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+        for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::end(it);
+             it.increment(ec))
+            if (it->is_directory(ec) && !it->is_symlink(ec))
+                fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(path_, ec);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -38,25 +40,5 @@ class TempDir
   private:
     std::filesystem::path path_;
 };
-
-inline void WriteFile(const std::filesystem::path& path, std::string_view bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline std::size_t CountFiles(const std::filesystem::path& dir)
-{
-    std::size_t n = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir))
-        ++n;
-    return n;
-}
 
 } // namespace mirelda::test

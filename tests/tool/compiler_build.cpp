@@ -17,7 +17,7 @@
 namespace mirelda {
 namespace {
 
-using namespace mirelda::testing;
+using namespace mirelda::test;
 
 struct ExpectedLink
 {
@@ -48,13 +48,13 @@ const std::map<std::int32_t, std::vector<ExpectedLink>>& BasicLinks()
 class CompilerBuild : public ::testing::Test
 {
   protected:
-    ScratchDir scratch;
+    TempDir scratch;
     fs::path base = scratch.path() / "out" / "AIDE";
 
     void Build(const fs::path& sources, const fs::path& out)
     {
         ToolRun run = RunTool({"build", sources.string(), out.string()}, scratch.path());
-        ASSERT_EQ(run.status, 0) << run.err;
+        ASSERT_EQ(run.exitCode, 0) << run.err;
         EXPECT_EQ(run.err, "");
     }
     fs::path File(const char* ext) const { return fs::path(base.string() + ext); }
@@ -136,7 +136,7 @@ TEST_F(CompilerBuild, titlesIndexOrderAndOtherFieldsAreKept)
 {
     Build(TestData("basic"), base);
     // Records in articles.txt order.
-    std::string pgh = ReadFileBytes(File(".PGH"));
+    std::string pgh = ReadFile(File(".PGH"));
     ASSERT_EQ(pgh.size(), 5u * 16u);
     std::vector<std::int32_t> order;
     for (std::size_t at = 0; at < pgh.size(); at += 16)
@@ -198,13 +198,13 @@ TEST_F(CompilerBuild, contentsTreeReadsBackWithItsStructure)
 
 TEST_F(CompilerBuild, rebuildIsByteIdentical)
 {
-    ScratchDir other;
+    TempDir other;
     fs::path copy = CopySources(TestData("basic"), other.path() / "src");
     Build(TestData("basic"), base);
     fs::path second = other.path() / "elsewhere" / "AUTRE";
     Build(copy, second);
     for (const char* ext : kHelpSetExtensions)
-        EXPECT_EQ(ReadFileBytes(File(ext)), ReadFileBytes(second.string() + ext)) << ext;
+        EXPECT_EQ(ReadFile(File(ext)), ReadFile(second.string() + ext)) << ext;
 }
 
 TEST_F(CompilerBuild, failedBuildLeavesThePreviousHelpSetUntouched)
@@ -212,14 +212,14 @@ TEST_F(CompilerBuild, failedBuildLeavesThePreviousHelpSetUntouched)
     Build(TestData("basic"), base);
     std::map<std::string, std::string> before;
     for (const char* ext : kHelpSetExtensions)
-        before[ext] = ReadFileBytes(File(ext));
+        before[ext] = ReadFile(File(ext));
 
     fs::path broken = CopySources(TestData("basic"), scratch.path() / "broken");
-    WriteFileBytes(broken / "contents.txt", ReadFileBytes(broken / "contents.txt") + "- Perdu = personne\n");
+    WriteFile(broken / "contents.txt", ReadFile(broken / "contents.txt") + "- Perdu = personne\n");
     ToolRun run = RunTool({"build", broken.string(), base.string()}, scratch.path());
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.exitCode, 1);
     for (const char* ext : kHelpSetExtensions)
-        EXPECT_EQ(ReadFileBytes(File(ext)), before[ext]) << ext;
+        EXPECT_EQ(ReadFile(File(ext)), before[ext]) << ext;
     std::size_t files = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(base.parent_path()))
         ++files;
@@ -228,9 +228,9 @@ TEST_F(CompilerBuild, failedBuildLeavesThePreviousHelpSetUntouched)
 
 TEST_F(CompilerBuild, wrongCommandLinesExitWithTwo)
 {
-    EXPECT_EQ(RunTool({"build"}, scratch.path()).status, 2);
-    EXPECT_EQ(RunTool({"build", TestData("basic").string()}, scratch.path()).status, 2);
-    EXPECT_EQ(RunTool({"build", "a", "b", "c"}, scratch.path()).status, 2);
+    EXPECT_EQ(RunTool({"build"}, scratch.path()).exitCode, 2);
+    EXPECT_EQ(RunTool({"build", TestData("basic").string()}, scratch.path()).exitCode, 2);
+    EXPECT_EQ(RunTool({"build", "a", "b", "c"}, scratch.path()).exitCode, 2);
     EXPECT_FALSE(fs::exists(base.parent_path()));
 }
 

@@ -10,19 +10,19 @@
 namespace mirelda {
 namespace {
 
-using namespace mirelda::testing;
+using namespace mirelda::test;
 
 void Append(const fs::path& file, const std::string& text)
 {
-    WriteFileBytes(file, ReadFileBytes(file) + text);
+    WriteFile(file, ReadFile(file) + text);
 }
 
 void Replace(const fs::path& file, const std::string& from, const std::string& to)
 {
-    std::string bytes = ReadFileBytes(file);
+    std::string bytes = ReadFile(file);
     std::size_t at = bytes.find(from);
     ASSERT_NE(at, std::string::npos) << from;
-    WriteFileBytes(file, bytes.replace(at, from.size(), to));
+    WriteFile(file, bytes.replace(at, from.size(), to));
 }
 
 struct BrokenSources
@@ -51,12 +51,12 @@ class CompilerErrors : public ::testing::TestWithParam<BrokenSources>
 
 TEST_P(CompilerErrors, reportsFileAndLineAndWritesNothing)
 {
-    ScratchDir scratch;
+    TempDir scratch;
     fs::path src = CopySources(TestData("basic"), scratch.path() / "src");
     GetParam().breakIt(src);
     fs::path base = scratch.path() / "AIDE";
     ToolRun run = RunTool({"build", src.string(), base.string()}, scratch.path());
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.exitCode, 1);
     for (const std::string& line : GetParam().expected) {
         std::string want = Expand(line, src.generic_string());
         EXPECT_NE(run.err.find(want), std::string::npos) << "missing: " << want << "stderr:\n" << run.err;
@@ -141,14 +141,14 @@ const BrokenSources kBroken[] = {
       "contents.txt:16: expected \"+ Book title\" or \"- Page title = article\"",
       "contents.txt:17: title is 80 bytes in Windows-1252; at most 79"}},
     {"rtfAndMarkdownForOneArticle",
-     [](const fs::path& s) { WriteFileBytes(s / "articles/vide.md", "Vide.\n"); },
+     [](const fs::path& s) { WriteFile(s / "articles/vide.md", "Vide.\n"); },
      {"articles.txt:8: article \"vide\" has both {src}/articles/vide.rtf and {src}/articles/vide.md; keep "
       "one"}},
     {"markdownLinks",
      [](const fs::path& s) {
          fs::remove(s / "articles/vide.rtf");
-         WriteFileBytes(s / "articles/vide.md", "# Vide\n\nUn [lien](accueil) et\n[un autre](ailleurs).\n\n"
-                                                "[Le site](https://exemple.org)\n");
+         WriteFile(s / "articles/vide.md", "# Vide\n\nUn [lien](accueil) et\n[un autre](ailleurs).\n\n"
+                                           "[Le site](https://exemple.org)\n");
      },
      {"articles/vide.md:4: link to unknown article \"ailleurs\"",
       "articles/vide.md:6: link to \"https://exemple.org\": a link names an article (name, #name or number); "

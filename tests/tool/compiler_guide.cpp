@@ -17,7 +17,7 @@
 namespace mirelda {
 namespace {
 
-using namespace mirelda::testing;
+using namespace mirelda::test;
 
 const fs::path kGuide = fs::path(MIRELDA_SOURCE_DIR) / "help" / "guide";
 
@@ -25,7 +25,7 @@ const fs::path kGuide = fs::path(MIRELDA_SOURCE_DIR) / "help" / "guide";
 std::map<std::int32_t, std::string> GuideArticleNames()
 {
     std::map<std::int32_t, std::string> names;
-    std::istringstream in(ReadFileBytes(kGuide / "articles.txt"));
+    std::istringstream in(ReadFile(kGuide / "articles.txt"));
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
@@ -54,10 +54,10 @@ std::string SourceRtf(const std::string& name)
 {
     const fs::path md = kGuide / "articles" / (name + ".md");
     if (!fs::exists(md))
-        return ReadFileBytes(kGuide / "articles" / (name + ".rtf"));
+        return ReadFile(kGuide / "articles" / (name + ".rtf"));
     authoring::Diagnostics diags;
     std::string rtf = authoring::MarkdownToRtf(
-        ReadFileBytes(md), md.string(), [](const std::string&) { return std::nullopt; }, diags);
+        ReadFile(md), md.string(), [](const std::string&) { return std::nullopt; }, diags);
     EXPECT_TRUE(diags.empty());
     return rtf;
 }
@@ -66,10 +66,10 @@ TEST(CompilerGuide, everyLinkRoundTripsOnItsText)
 {
     if (!fs::exists(kGuide / "articles.txt"))
         GTEST_SKIP() << "help/guide is not written yet";
-    ScratchDir scratch;
+    TempDir scratch;
     const fs::path base = scratch.path() / "GUIDE";
     ToolRun run = RunTool({"build", kGuide.string(), base.string()}, scratch.path());
-    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(run.exitCode, 0) << run.err;
 
     const std::map<std::int32_t, std::string> names = GuideArticleNames();
     auto index = LoadArticleIndex(base.string() + ".PGH");

@@ -15,7 +15,7 @@
 namespace mirelda {
 namespace {
 
-using namespace mirelda::testing;
+using namespace mirelda::test;
 
 struct Shown
 {
@@ -47,14 +47,14 @@ std::map<std::int32_t, Shown> ReadShown(const std::string& base, std::string& tr
 }
 
 // Decompiles `base` into scratch/src and builds it into scratch/again/BASE.
-ToolRun RoundTrip(const std::string& base, const ScratchDir& scratch, std::string& rebuilt)
+ToolRun RoundTrip(const std::string& base, const TempDir& scratch, std::string& rebuilt)
 {
     const fs::path src = scratch.path() / "src";
     ToolRun decompiled = RunTool({"decompile", base, src.string()}, scratch.path());
-    EXPECT_EQ(decompiled.status, 0) << decompiled.err;
+    EXPECT_EQ(decompiled.exitCode, 0) << decompiled.err;
     rebuilt = (scratch.path() / "again" / "BASE").string();
     ToolRun built = RunTool({"build", src.string(), rebuilt}, scratch.path());
-    EXPECT_EQ(built.status, 0) << built.err;
+    EXPECT_EQ(built.exitCode, 0) << built.err;
     return decompiled;
 }
 
@@ -62,27 +62,27 @@ ToolRun RoundTrip(const std::string& base, const ScratchDir& scratch, std::strin
 // groups, hidden text, \'hh and \u escapes, a pop-up, and here a page holding two levels.
 TEST(Decompile, compiledSourcesComeBackByteForByte)
 {
-    ScratchDir basic;
+    TempDir basic;
     const fs::path withPages = CopySources(TestData("basic"), basic.path() / "basic");
-    WriteFileBytes(withPages / "contents.txt", ReadFileBytes(withPages / "contents.txt") +
-                                                   "- Page m\xC3\xA8re = accueil\n  - Enfant = rtf_lo\n"
-                                                   "    - Petit-enfant = 3\n  - Fin = vide\n");
+    WriteFile(withPages / "contents.txt", ReadFile(withPages / "contents.txt") +
+                                              "- Page m\xC3\xA8re = accueil\n  - Enfant = rtf_lo\n"
+                                              "    - Petit-enfant = 3\n  - Fin = vide\n");
     for (const fs::path& sources : {fs::path(MIRELDA_SOURCE_DIR) / "help" / "guide", withPages}) {
         SCOPED_TRACE(sources.string());
-        ScratchDir scratch;
+        TempDir scratch;
         const std::string base = (scratch.path() / "FIRST").string();
-        ASSERT_EQ(RunTool({"build", sources.string(), base}, scratch.path()).status, 0);
+        ASSERT_EQ(RunTool({"build", sources.string(), base}, scratch.path()).exitCode, 0);
         std::string rebuilt;
         ToolRun decompiled = RoundTrip(base, scratch, rebuilt);
         EXPECT_EQ(decompiled.err, "");
         for (const char* ext : kHelpSetExtensions)
-            EXPECT_EQ(ReadFileBytes(rebuilt + ext), ReadFileBytes(base + ext)) << ext;
+            EXPECT_EQ(ReadFile(rebuilt + ext), ReadFile(base + ext)) << ext;
     }
 }
 
 TEST(Decompile, generatedHelpSetKeepsTextsLinksAndTree)
 {
-    ScratchDir scratch;
+    TempDir scratch;
     const std::string base = (scratch.path() / "GEN").string();
     ASSERT_TRUE(bench::GenerateHelpSet(base, 60, 7).ok());
     std::string rebuilt;
@@ -107,15 +107,15 @@ TEST(Decompile, generatedHelpSetKeepsTextsLinksAndTree)
 
 TEST(Decompile, refusesAFolderThatHoldsFiles)
 {
-    ScratchDir scratch;
+    TempDir scratch;
     const std::string base = (scratch.path() / "FIRST").string();
-    ASSERT_EQ(RunTool({"build", TestData("basic").string(), base}, scratch.path()).status, 0);
+    ASSERT_EQ(RunTool({"build", TestData("basic").string(), base}, scratch.path()).exitCode, 0);
     fs::create_directories(scratch.path() / "src");
-    WriteFileBytes(scratch.path() / "src" / "notes.txt", "mine");
+    WriteFile(scratch.path() / "src" / "notes.txt", "mine");
     ToolRun run = RunTool({"decompile", base, (scratch.path() / "src").string()}, scratch.path());
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("not an empty folder"), std::string::npos) << run.err;
-    EXPECT_EQ(ReadFileBytes(scratch.path() / "src" / "notes.txt"), "mine");
+    EXPECT_EQ(ReadFile(scratch.path() / "src" / "notes.txt"), "mine");
     EXPECT_FALSE(fs::exists(scratch.path() / "src" / "articles.txt"));
 }
 

@@ -2,7 +2,9 @@
 
 #include "core/store/binary_file.h"
 #include "core/store/help_set.h"
-#include "tests/tool/tool_runner.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/tool_run.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +15,10 @@ namespace mirelda {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::Lines;
-using testing::RunTool;
-using testing::TempDir;
-using testing::ToolRun;
+using test::Lines;
+using test::RunTool;
+using test::TempDir;
+using test::ToolRun;
 
 std::string Rtf(std::string_view body)
 {
@@ -112,7 +114,7 @@ TEST_F(SearchCommand, badRequestsAndDamagedFiles_areReported)
     EXPECT_EQ(Run({"search", (dir_.path() / "NONE").string(), "animal"}).exitCode, 1);
 
     // Article 6's record says its text runs far past the end of the file.
-    std::string data = testing::ReadWhole(base_ + ".PGD");
+    std::string data = test::ReadFile(base_ + ".PGD");
     const std::size_t at = data.size() - (8 + Rtf("rien").size() + 10);
     ASSERT_EQ(data.substr(at + 4, 10), "Animalerie");
     data.replace(at + 14, 4, std::string("\xF0\xFF\xFF\x7F", 4));

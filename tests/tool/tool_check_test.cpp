@@ -3,7 +3,9 @@
 #include "core/store/binary_file.h"
 #include "core/store/help_set.h"
 #include "core/tree/contents_file.h"
-#include "tests/tool/tool_runner.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/tool_run.h"
 
 #include <gtest/gtest.h>
 
@@ -14,10 +16,10 @@ namespace mirelda {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::Lines;
-using testing::RunTool;
-using testing::TempDir;
-using testing::ToolRun;
+using test::Lines;
+using test::RunTool;
+using test::TempDir;
+using test::ToolRun;
 
 void WriteBytes(const fs::path& file, const std::string& bytes)
 {

@@ -3,7 +3,9 @@
 
 #include "core/store/help_set.h"
 #include "core/tree/contents_file.h"
-#include "tests/tool/tool_runner.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/tool_run.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +13,10 @@ namespace mirelda {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::Lines;
-using testing::RunTool;
-using testing::TempDir;
-using testing::ToolRun;
+using test::Lines;
+using test::RunTool;
+using test::TempDir;
+using test::ToolRun;
 
 const std::string kHomeRtf = "{\\rtf1 Hello {\\b world}\\par Second}";
 const std::string kSecondRtf = "{\\rtf1 a\\tab b\\line c{\\v hid}\\par d}";

@@ -1,5 +1,5 @@
 #pragma once
-// The About box (dialog 100): the program's icon, name and version, and an OK button.
+// The About box: the program's icon, name and version, and an OK button.
 
 #include <QDialog>
 

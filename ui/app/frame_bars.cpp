@@ -3,7 +3,7 @@
 
 #include "ui/app/main_frame.h"
 
-#include "ui/app/command_table.h"
+#include "core/app/command_table.h"
 #include "ui/app/mirelda_app.h"
 #include "ui/notes/annotation_bar.h"
 #include "ui/tree/tree_bar.h"

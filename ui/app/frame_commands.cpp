@@ -1,7 +1,7 @@
 // Command routing and the update pass. The view's, the frame's and the application's
 // handlers all register here; a command nobody handles stays disabled.
 
-#include "ui/app/command_table.h"
+#include "core/app/command_table.h"
 #include "ui/app/main_frame.h"
 #include "ui/view/mirelda_view.h"
 

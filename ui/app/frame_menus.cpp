@@ -1,6 +1,6 @@
 // The frame's menus, toolbar and status bar, built from the command table.
 
-#include "ui/app/command_table.h"
+#include "core/app/command_table.h"
 #include "ui/app/lock_panes.h"
 #include "ui/app/main_frame.h"
 

@@ -1,6 +1,6 @@
 #include "ui/app/lock_panes.h"
 
-#include "ui/app/command_table.h"
+#include "core/app/command_table.h"
 
 #include <QApplication>
 #include <QDir>

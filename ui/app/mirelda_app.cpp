@@ -1,8 +1,8 @@
 #include "ui/app/mirelda_app.h"
 
+#include "core/app/command_table.h"
 #include "core/app/help_title.h"
 #include "ui/app/about_dialog.h"
-#include "ui/app/command_table.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/process_probe.h"
 #include "ui/app/single_instance.h"
@@ -133,7 +133,7 @@ bool CMireldaApp::InitInstance()
 
     // 5: all four files, or nothing. This comes before the single-instance test, so that a
     // start with a bad help set says so even while a viewer runs.
-    if (mirelda::CheckHelpSet(options_.helpSetBase)) {
+    if (mirelda::HelpSetFileMissing(options_.helpSetBase)) {
         ShowMessage(QStringLiteral("Impossible de trouver une source de données !"), QMessageBox::Warning);
         exitCode_ = 1;
         return false;

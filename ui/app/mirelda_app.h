@@ -6,8 +6,8 @@
 
 #include "core/app/command_line.h"
 #include "core/app/help_set_location.h"
+#include "core/app/instance_request.h"
 #include "core/lists/list_order.h"
-#include "ui/app/instance_request.h"
 #include "ui/lists/list_dlg.h"
 #include "ui/lists/list_host.h"
 #include "ui/search/search_dlg.h"
@@ -70,7 +70,7 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     // Writes the bookmark file, at close and at every change of the bookmarks, so that a
     // run that is killed loses none.
     void SaveBookmarks();
-    // Command 32789: names a bookmark on the current article.
+    // "Définir signet": names a bookmark on the current article.
     void DefineBookmark();
     // Adds a bookmark with that name on the current article and writes the bookmark file.
     void AddBookmark(const QString& name);

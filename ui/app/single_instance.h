@@ -9,7 +9,7 @@
 // connections; it is removed and replaced. One killed a moment ago may still take a connection
 // and then drop it unanswered: the decision is made again until it is gone.
 
-#include "ui/app/instance_request.h"
+#include "core/app/instance_request.h"
 
 #include <QByteArray>
 #include <QLocalServer>

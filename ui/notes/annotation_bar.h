@@ -1,7 +1,7 @@
 #pragma once
 // The annotation bar, docked along the frame's bottom edge under the article view: the
 // user's own note for the article shown, in a plain multi-line edit, resized with the
-// splitter strip along its top edge. Hidden at start; command 32793 shows and hides it.
+// splitter strip along its top edge. Hidden at start; the "Annotation" command shows and hides it.
 //
 // The bar owns the annotation store: the text the user types is handed to the store when
 // another article is shown (StoreAnnotation, then ShowAnnotation for the new one) and when
@@ -38,7 +38,6 @@ class CAnnotationBar : public CDlgBar
     };
 
     static constexpr int kBarId = 155;
-    static constexpr int kEditId = 1010;
     static constexpr int kStripId = 104;
     static constexpr int kIconId = 156;
     // Milliseconds after the last keystroke at which the text goes to .NO$.

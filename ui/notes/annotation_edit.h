@@ -1,5 +1,5 @@
 #pragma once
-// The annotation bar's multi-line edit (control 1010): plain text, Enter starts a new line.
+// The annotation bar's multi-line edit: plain text, Enter starts a new line.
 //
 // Annotations are stored as Windows-1252 bytes, so the edit holds only characters that have
 // a byte there: what the user sees is exactly what is saved and read back. A typed character

@@ -56,7 +56,7 @@ class CMireldaView : public QTextEdit
     // wrap; selects the match and returns its first position, or -1 leaving the selection.
     std::int32_t FindNextInArticle(const QString& text, bool matchCase, bool wholeWord);
 
-    void SelectAll(); // command 32787
+    void SelectAll(); // "Tout sélectionner"
 
     // The keys that move the text, wherever they are pressed (the view, or the main window
     // when it has the focus itself): Escape minimises the main window, Page Up and Page Down
@@ -110,9 +110,9 @@ class CMireldaView : public QTextEdit
 
   public slots:
     void printArticle(QPrinter* printer) const;
-    void FilePrint();        // 57607: print dialog, then print
-    void FilePrintDirect();  // 57608: default printer, no dialog
-    void FilePrintPreview(); // 57609
+    void FilePrint();        // the print dialog, then print
+    void FilePrintDirect();  // the default printer, no dialog
+    void FilePrintPreview(); // the print preview
     // A whole book: its pages' articles, each on a new page under its title (pop-ups left
     // out), through the print dialog or the preview.
     void FilePrintBook(const std::vector<std::int32_t>& articles);

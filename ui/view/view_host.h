@@ -22,7 +22,7 @@ class ViewHost
 
     virtual void minimizeMainWindow() = 0;
 
-    // The view's context menu (menu 165), its actions wired to the frame's commands; may be
+    // The view's context menu, its actions wired to the frame's commands; may be
     // null while the commands do not exist yet. The view only shows it.
     virtual QMenu* viewContextMenu() = 0;
 

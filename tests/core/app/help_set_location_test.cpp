@@ -1,5 +1,7 @@
 #include "core/app/help_set_location.h"
 
+#include "tests/support/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -13,27 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir
-{
-  public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "mirelda-app-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
+using test::TempDir;
 
 void Touch(const fs::path& file)
 {
@@ -80,9 +62,9 @@ TEST(ResolveHelpSetFiles, findsEachExtensionWhateverItsCase)
     EXPECT_EQ(files.pgh, dir.path() / "Guide.PGH");
     EXPECT_EQ(files.pgd, dir.path() / "Guide.Pgd");
     EXPECT_EQ(files.pgl, dir.path() / "Guide.pgL");
-    EXPECT_FALSE(CheckHelpSet(base));
+    EXPECT_FALSE(HelpSetFileMissing(base));
     // The typed case of the base is kept: another spelling of the name finds nothing.
-    EXPECT_TRUE(CheckHelpSet(dir.path() / "GUIDE"));
+    EXPECT_TRUE(HelpSetFileMissing(dir.path() / "GUIDE"));
 }
 
 TEST(ResolveHelpSetFiles, prefersUpperThenLowerCaseSpelling)
@@ -109,26 +91,26 @@ TEST(ResolveHelpSetFiles, baseGivenWithAnyHelpSetExtension)
     TempDir dir;
     const fs::path base = dir.path() / "GUIDE";
     TouchHelpSet(base);
-    EXPECT_FALSE(CheckHelpSet(dir.path() / "GUIDE.PGD"));
-    EXPECT_FALSE(CheckHelpSet(dir.path() / "GUIDE.pgl"));
+    EXPECT_FALSE(HelpSetFileMissing(dir.path() / "GUIDE.PGD"));
+    EXPECT_FALSE(HelpSetFileMissing(dir.path() / "GUIDE.pgl"));
     EXPECT_EQ(ResolveHelpSetFiles(dir.path() / "GUIDE.fic").pgh, dir.path() / "GUIDE.PGH");
     EXPECT_EQ(StripHelpSetExtension("a/b.c"), fs::path("a/b.c"));
     EXPECT_EQ(StripHelpSetExtension("GUIDE.Pgd"), fs::path("GUIDE"));
 }
 
-TEST(CheckHelpSet, anyMissingFileOrEmptyBaseFails)
+TEST(HelpSetFileMissing, anyMissingFileOrEmptyBase)
 {
     TempDir dir;
     const fs::path base = dir.path() / "H";
     TouchHelpSet(base);
-    EXPECT_FALSE(CheckHelpSet(base));
+    EXPECT_FALSE(HelpSetFileMissing(base));
     fs::remove(base.string() + ".PGL");
-    EXPECT_TRUE(CheckHelpSet(base));
+    EXPECT_TRUE(HelpSetFileMissing(base));
     fs::create_directory(base.string() + ".PGL"); // a folder is not a help-set file
-    EXPECT_TRUE(CheckHelpSet(base));
-    EXPECT_TRUE(CheckHelpSet(""));
+    EXPECT_TRUE(HelpSetFileMissing(base));
+    EXPECT_TRUE(HelpSetFileMissing(""));
     EXPECT_EQ(ResolveHelpSetFiles("").missing.size(), 4u);
-    EXPECT_TRUE(CheckHelpSet(dir.path() / ""));
+    EXPECT_TRUE(HelpSetFileMissing(dir.path() / ""));
 }
 
 TEST(UserDataHome, xdgWhenAbsoluteElseHomeLocalShare)

@@ -3,6 +3,7 @@
 #include "core/store/binary_file.h"
 
 #include "tests/support/file_faults.h"
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

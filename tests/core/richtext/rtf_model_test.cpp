@@ -321,5 +321,31 @@ TEST(RtfModel, hiddenRuns_areIdentifiable)
     EXPECT_EQ(RunAt(doc, -1), nullptr);
 }
 
+// The picture module reads the data later; the model keeps it with its words.
+TEST(RtfModel, pictures_keepBitmapAndMetafileDataWithTheirWords)
+{
+    const RichDocument doc =
+        Read(Rtf("{\\pict\\wmetafile1\\picw100\\pich50\\piccropl15\\piccropb-30 "
+                 "010009000003120000000000000000000000}"
+                 "{\\pict\\wbitmap0\\picw16\\pich2\\wbmbitspixel1\\wbmplanes1\\wbmwidthbytes2 f00faa55}"
+                 "{\\pict\\dibitmap0 0a0b}"
+                 "{\\pict\\emfblip 01000000}"));
+    ASSERT_EQ(doc.pictures.size(), 4u);
+    const RichPicture& wmf = doc.pictures[0];
+    EXPECT_EQ(wmf.kind, PictureKind::Wmf);
+    EXPECT_EQ(wmf.mappingMode, 1);
+    EXPECT_EQ(wmf.bytes.size(), 18u);
+    EXPECT_EQ(wmf.cropLeft, 15);
+    EXPECT_EQ(wmf.cropBottom, -30);
+    const RichPicture& bitmap = doc.pictures[1];
+    EXPECT_EQ(bitmap.kind, PictureKind::DeviceBitmap);
+    EXPECT_EQ(bitmap.widthBytes, 2);
+    EXPECT_EQ(bitmap.bitsPerPixel, 1);
+    EXPECT_EQ(bitmap.bytes.size(), 4u);
+    // Too short to hold their header: placeholders.
+    EXPECT_EQ(doc.pictures[2].kind, PictureKind::Other);
+    EXPECT_EQ(doc.pictures[3].kind, PictureKind::Other);
+}
+
 } // namespace
 } // namespace mirelda

@@ -4,6 +4,7 @@
 
 #include "core/store/binary_file.h"
 #include "core/store/help_set.h"
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

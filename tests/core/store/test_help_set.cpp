@@ -1,5 +1,6 @@
 #include "core/store/binary_file.h"
 #include "core/store/help_set.h"
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

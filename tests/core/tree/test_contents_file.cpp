@@ -2,6 +2,7 @@
 #include "core/tree/book_pages.h"
 #include "core/tree/contents_file.h"
 #include "core/tree/flat_contents_tree.h"
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

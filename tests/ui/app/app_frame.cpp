@@ -2,12 +2,12 @@
 // show-article request with their fall-back, the frame's keys, the annotation button, the
 // missing-data path and the close sequence.
 
-#include "app_test_support.h"
+#include "tests/support/app_harness.h"
 
+#include "core/app/command_table.h"
 #include "core/lists/bookmarks.h"
 #include "core/notes/annotation_store.h"
 #include "tests/support/file_faults.h"
-#include "ui/app/command_table.h"
 #include "ui/app/main_frame.h"
 #include "ui/lists/list_dlg.h"
 #include "ui/notes/annotation_bar.h"
@@ -23,7 +23,7 @@
 #include <QTreeView>
 
 using apptest::InProcessViewer;
-using apptest::MessageAnswerer;
+using mirelda::test::MessageAnswerer;
 
 class AppFrameTest : public QObject
 {
@@ -244,9 +244,7 @@ class AppFrameTest : public QObject
             CMainFrame* frame = viewer.app->mainFrame();
             QTRY_VERIFY(frame->helpSetLoaded());
             QString preset;
-            QTimer::singleShot(0, this, [&preset] {
-                QWidget* dialog = QApplication::activeModalWidget();
-                QVERIFY(dialog);
+            mirelda::test::AnswerNextModal([&preset](QWidget* dialog) {
                 QCOMPARE(dialog->windowTitle(), QStringLiteral("Ajouter un signet"));
                 preset = dialog->findChild<QLineEdit*>()->text();
                 for (QPushButton* b : dialog->findChildren<QPushButton*>())

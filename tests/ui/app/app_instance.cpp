@@ -1,17 +1,16 @@
-// One viewer per help set: the request parser, then the hand-over between real processes of
-// the built program (show, show with a missing article, activate and the window it brings
-// forward, close, close with nobody there, a crashed viewer's socket, a viewer killed just
-// before the next start, two starts at once, hostile peers).
+// One viewer per help set: the hand-over between real processes of the built program (show,
+// show with a missing article, activate and the window it brings forward, close, close with
+// nobody there, a crashed viewer's socket, a viewer killed just before the next start, two
+// starts at once, hostile peers).
 //
 // The viewers run with MIRELDA_PROBE=1: they print "article N caption" for each article that
 // becomes current and answer their own message boxes, printing them.
 
-#include "app_test_support.h"
+#include "tests/support/app_harness.h"
 
 #include "core/app/command_line.h"
 #include "core/lists/bookmarks.h"
 #include "core/notes/annotation_store.h"
-#include "ui/app/instance_request.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/single_instance.h"
 #include "ui/lists/list_dlg.h"
@@ -24,9 +23,6 @@
 #include <QTemporaryDir>
 
 #include <signal.h>
-
-using mirelda::InstanceRequest;
-using Kind = mirelda::InstanceRequest::Kind;
 
 namespace {
 
@@ -122,54 +118,6 @@ class AppInstanceTest : public QObject
         base_ = apptest::WriteHelpSet(root_.path() + QStringLiteral("/set"), QStringLiteral("MILDA"));
         QVERIFY(!base_.isEmpty());
         dSwitch_ = QStringLiteral("/D:") + base_;
-    }
-
-    void parser_acceptsExactlyTheThreeRequests_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("article");
-        auto row = [](const char* name, QByteArray bytes, Kind kind, int article = 0) {
-            QTest::newRow(name) << bytes << static_cast<int>(kind) << article;
-        };
-        row("activate", "activate\n", Kind::Activate);
-        row("close", "close\n", Kind::Close);
-        row("show", "show 25\n", Kind::Show, 25);
-        row("show zero", "show 0\n", Kind::Show, 0);
-        row("show negative", "show -7\n", Kind::Show, -7);
-        row("show int max", "show 2147483647\n", Kind::Show, 2147483647);
-        row("show int min", "show -2147483648\n", Kind::Show, -2147483647 - 1);
-        row("partial", "show 2", Kind::Incomplete);
-        row("empty", "", Kind::Incomplete);
-        row("beyond 32 bits", "show 2147483648\n", Kind::Malformed);
-        row("eleven digits", "show 00000000001\n", Kind::Malformed);
-        row("no number", "show \n", Kind::Malformed);
-        row("sign only", "show -\n", Kind::Malformed);
-        row("letters", "show 1a\n", Kind::Malformed);
-        row("plus sign", "show +1\n", Kind::Malformed);
-        row("two spaces", "show  1\n", Kind::Malformed);
-        row("carriage return", "close\r\n", Kind::Malformed);
-        row("upper case", "CLOSE\n", Kind::Malformed);
-        row("two requests", "show 3\nclose\n", Kind::Malformed);
-        row("nul inside", QByteArray("clo\0se\n", 7), Kind::Malformed);
-        row("unknown", "quit\n", Kind::Malformed);
-        row("too long without end", QByteArray(64, 'x'), Kind::Malformed);
-        row("too long with end", QByteArray(64, 'x') + '\n', Kind::Malformed);
-    }
-
-    void parser_acceptsExactlyTheThreeRequests()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, kind);
-        QFETCH(int, article);
-        const InstanceRequest r =
-            mirelda::ParseInstanceRequest(std::string_view(bytes.constData(), bytes.size()));
-        QCOMPARE(static_cast<int>(r.kind), kind);
-        QCOMPARE(r.article, article);
-        if (r.kind == Kind::Show || r.kind == Kind::Close || r.kind == Kind::Activate) {
-            const std::string line = mirelda::FormatInstanceRequest(r); // what a second start sends
-            QCOMPARE(static_cast<int>(mirelda::ParseInstanceRequest(line).kind), kind);
-        }
     }
 
     void closeWithNobodyRunning_opensNothing()

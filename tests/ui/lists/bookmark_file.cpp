@@ -2,10 +2,11 @@
 // at the next start, and the damaged, unreadable and unwritable cases, where no bookmark the
 // user had may be lost without a word.
 
-#include "tests/ui/app/app_test_support.h"
+#include "tests/support/app_harness.h"
+#include "tests/support/qt_files.h"
 
+#include "core/app/command_table.h"
 #include "core/lists/bookmarks.h"
-#include "ui/app/command_table.h"
 #include "ui/app/main_frame.h"
 #include "ui/lists/list_dlg.h"
 
@@ -15,29 +16,14 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-#include <fstream>
-#include <iterator>
-
 using apptest::InProcessViewer;
-using apptest::MessageAnswerer;
+using mirelda::test::MessageAnswerer;
 
 namespace {
 
-std::filesystem::path Path(const QString& path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
-std::string ReadAll(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteAll(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+using mirelda::test::FsPath;
+using mirelda::test::ReadFile;
+using mirelda::test::WriteFile;
 
 QStringList Lines(const CListDlg* window)
 {
@@ -50,10 +36,7 @@ QStringList Lines(const CListDlg* window)
 // Types `name` into the next name dialog and confirms it.
 void ConfirmNextName(const QString& name)
 {
-    QTimer::singleShot(10, qApp, [name] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal)
-            return ConfirmNextName(name);
+    mirelda::test::AnswerNextModal([name](QWidget* modal) {
         modal->findChild<QLineEdit*>(QStringLiteral("edit1022"))->setText(name);
         modal->findChild<QPushButton*>(QStringLiteral("confirmButton"))->click();
     });
@@ -80,7 +63,7 @@ class BookmarkFileTest : public QObject
         apptest::IsolateUserFolders(root_.path());
         base_ = apptest::WriteHelpSet(root_.path() + QStringLiteral("/set"), QStringLiteral("GUIDE"));
         QVERIFY(!base_.isEmpty());
-        sig_ = Path(base_ + QStringLiteral(".SIG"));
+        sig_ = FsPath(base_ + QStringLiteral(".SIG"));
     }
 
     void init() { std::filesystem::remove_all(sig_); }
@@ -110,7 +93,7 @@ class BookmarkFileTest : public QObject
             Quit(frame);
         }
         // Written at close, in list order, names in Windows-1252.
-        const auto saved = mirelda::ParseBookmarks(ReadAll(sig_));
+        const auto saved = mirelda::ParseBookmarks(ReadFile(sig_));
         QVERIFY(!saved.damage);
         const std::vector<mirelda::Bookmark> expected{
             {"alpha", 2}, {"Beta", 1}, {"Beta", 3}, {"D\xe9j\xe0 vu", 5}, {"Zeta", 4}};
@@ -129,7 +112,7 @@ class BookmarkFileTest : public QObject
 
     void emptyNamesAndZeroCount_loadAsWritten()
     {
-        WriteAll(sig_, mirelda::SerializeBookmarks({{"", 3}, {"b", 2}}));
+        WriteFile(sig_, mirelda::SerializeBookmarks({{"", 3}, {"b", 2}}));
         {
             InProcessViewer viewer({QStringLiteral("/D:") + base_});
             QVERIFY(viewer.app->InitInstance());
@@ -138,24 +121,24 @@ class BookmarkFileTest : public QObject
                      (std::vector<mirelda::Bookmark>{{"", 3}, {"b", 2}}));
             Quit(viewer.app->mainFrame());
         }
-        QCOMPARE(mirelda::ParseBookmarks(ReadAll(sig_)).bookmarks,
+        QCOMPARE(mirelda::ParseBookmarks(ReadFile(sig_)).bookmarks,
                  (std::vector<mirelda::Bookmark>{{"", 3}, {"b", 2}}));
 
-        WriteAll(sig_, std::string(4, '\0'));
+        WriteFile(sig_, std::string(4, '\0'));
         InProcessViewer viewer({QStringLiteral("/D:") + base_});
         MessageAnswerer answerer;
         QVERIFY(viewer.app->InitInstance());
         QCOMPARE(viewer.app->bookmarkWindow()->GetCount(), 0);
         QVERIFY(answerer.seen.isEmpty());
         Quit(viewer.app->mainFrame());
-        QCOMPARE(ReadAll(sig_), std::string(4, '\0'));
+        QCOMPARE(ReadFile(sig_), std::string(4, '\0'));
     }
 
     void damagedFile_keepsWhatWasReadAndSaysSo()
     {
         std::string bytes = mirelda::SerializeBookmarks({{"un", 1}, {"deux", 2}, {"trois", 3}});
         bytes.resize(bytes.size() - 3); // the last name cut short
-        WriteAll(sig_, bytes);
+        WriteFile(sig_, bytes);
         MessageAnswerer answerer;
         InProcessViewer viewer({QStringLiteral("/D:") + base_});
         QVERIFY(viewer.app->InitInstance());
@@ -170,7 +153,7 @@ class BookmarkFileTest : public QObject
     {
         // A folder where the file should be: there, but not readable as a bookmark file.
         std::filesystem::create_directory(sig_);
-        WriteAll(sig_ / "inside", "x");
+        WriteFile(sig_ / "inside", "x");
         InProcessViewer viewer({QStringLiteral("/D:") + base_});
         MessageAnswerer answerer;
         QVERIFY(viewer.app->InitInstance());
@@ -181,12 +164,12 @@ class BookmarkFileTest : public QObject
         viewer.app->mainFrame()->action(mirelda::cmd::kDefineBookmark)->trigger();
         Quit(viewer.app->mainFrame());
         QVERIFY(std::filesystem::is_directory(sig_));
-        QCOMPARE(ReadAll(sig_ / "inside"), std::string("x"));
+        QCOMPARE(ReadFile(sig_ / "inside"), std::string("x"));
     }
 
     void failedSave_tellsTheUserAndStillCloses()
     {
-        WriteAll(sig_, mirelda::SerializeBookmarks({{"ancien", 1}}));
+        WriteFile(sig_, mirelda::SerializeBookmarks({{"ancien", 1}}));
         InProcessViewer viewer({QStringLiteral("/D:") + base_});
         QVERIFY(viewer.app->InitInstance());
         CMainFrame* frame = viewer.app->mainFrame();
@@ -198,7 +181,7 @@ class BookmarkFileTest : public QObject
         // Something takes the file's place that a file cannot be renamed over.
         std::filesystem::remove(sig_);
         std::filesystem::create_directory(sig_);
-        WriteAll(sig_ / "inside", "x");
+        WriteFile(sig_ / "inside", "x");
         MessageAnswerer answerer;
         Quit(frame);
         QCOMPARE(answerer.seen.size(), 1);

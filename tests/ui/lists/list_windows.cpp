@@ -2,9 +2,9 @@
 // mirror and the positions it restores, the results captions and highlight, the bookmark
 // buttons, define, rename and delete with their dialogs, and the toggles' check marks.
 
-#include "tests/ui/app/app_test_support.h"
+#include "tests/support/app_harness.h"
 
-#include "ui/app/command_table.h"
+#include "core/app/command_table.h"
 #include "ui/app/main_frame.h"
 #include "ui/lists/list_dlg.h"
 #include "ui/view/mirelda_view.h"
@@ -21,16 +21,7 @@ using apptest::InProcessViewer;
 
 namespace {
 
-// Runs `answer` on the next modal dialog, once it is up.
-void AnswerNextModal(std::function<void(QWidget*)> answer, int triesLeft = 200)
-{
-    QTimer::singleShot(10, qApp, [answer, triesLeft] {
-        if (QWidget* modal = QApplication::activeModalWidget())
-            answer(modal);
-        else if (triesLeft > 0)
-            AnswerNextModal(answer, triesLeft - 1);
-    });
-}
+using mirelda::test::AnswerNextModal;
 
 // Answers the next name dialog: what it showed, then `name` typed and "&Valider" (or
 // "&Annuler" when `confirm` is false).

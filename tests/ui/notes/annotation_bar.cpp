@@ -7,6 +7,8 @@
 #include "ui/notes/annotation_bar.h"
 #include "ui/notes/annotation_edit.h"
 
+#include "tests/support/qt_files.h"
+
 #include <QClipboard>
 #include <QFile>
 #include <QKeyEvent>
@@ -22,16 +24,8 @@
 
 namespace {
 
-std::filesystem::path FsPath(const QString& path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using mirelda::test::FsPath;
+using mirelda::test::ReadFile;
 
 // The bar docked at the bottom of a plain main window, recording what it says.
 struct Frame
@@ -191,7 +185,7 @@ class AnnotationBarTest : public QObject
         QByteArray expected;
         expected.append("\x01\x00\x00\x00\x0c\x00\x00\x00", 8);
         expected.append(char(text.size())).append(3, '\0').append(text);
-        QCOMPARE(ReadAll(folder + QStringLiteral("/GUIDE.NOT")), expected);
+        QCOMPARE(ReadFile(folder + QStringLiteral("/GUIDE.NOT")), expected);
     }
 
     void edit_refusesCharactersWithoutAByte()
@@ -256,7 +250,7 @@ class AnnotationBarTest : public QObject
         QVERIFY2(m.contains(QStringLiteral("restent dans « ") + folder + QStringLiteral("/GUIDE.NO$ »")),
                  qPrintable(m));
         QVERIFY(!m.contains(QStringLiteral("perdue")));
-        QVERIFY(ReadAll(folder + QStringLiteral("/GUIDE.NO$")).contains("note"));
+        QVERIFY(ReadFile(folder + QStringLiteral("/GUIDE.NO$")).contains("note"));
     }
 
     void scratchFails_textKeptInMemory_thenLostOnlyIfSaveFails()

@@ -1,10 +1,12 @@
-// The annotation bar in the real viewer: hidden at start, command 32793 and its context-menu
-// twin, the toolbar button that follows the edit and the articles shown, notes kept across
-// articles and across runs, and a close that completes even when the notes cannot be saved.
+// The annotation bar in the real viewer: hidden at start, the "Annotation" command and its
+// context-menu twin, the toolbar button that follows the edit and the articles shown, notes
+// kept across articles and across runs, and a close that completes even when the notes
+// cannot be saved.
 
-#include "tests/ui/app/app_test_support.h"
+#include "tests/support/app_harness.h"
+#include "tests/support/qt_files.h"
 
-#include "ui/app/command_table.h"
+#include "core/app/command_table.h"
 #include "ui/app/main_frame.h"
 #include "ui/notes/annotation_bar.h"
 #include "ui/notes/annotation_edit.h"
@@ -17,7 +19,7 @@
 #include <QTemporaryDir>
 
 using apptest::InProcessViewer;
-using apptest::MessageAnswerer;
+using mirelda::test::MessageAnswerer;
 
 namespace {
 
@@ -40,11 +42,7 @@ QString WriteNotesHelpSet(const QString& folder, const QString& name)
     return QFile::decodeName(QByteArray::fromStdString(base.string()));
 }
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using mirelda::test::ReadFile;
 
 } // namespace
 
@@ -170,7 +168,7 @@ class AnnotationFrameTest : public QObject
             QCOMPARE(closed.count(), 1);
         }
         QVERIFY(!QFile::exists(base + QStringLiteral(".NO$")));
-        QCOMPARE(ReadAll(base + QStringLiteral(".NOT")).left(4), QByteArray("\x02\x00\x00\x00", 4));
+        QCOMPARE(ReadFile(base + QStringLiteral(".NOT")).left(4), QByteArray("\x02\x00\x00\x00", 4));
 
         Running run;
         QVERIFY(Start(base, run));
@@ -191,7 +189,7 @@ class AnnotationFrameTest : public QObject
         CMainFrame* frame = viewer.app->mainFrame();
         QCOMPARE(frame->view()->currentArticle(), 0); // the posted load has not run yet
         frame->close();
-        QCOMPARE(ReadAll(base + QStringLiteral(".NOT")), QByteArray("\x00\x00\x00\x00", 4));
+        QCOMPARE(ReadFile(base + QStringLiteral(".NOT")), QByteArray("\x00\x00\x00\x00", 4));
         QVERIFY(!QFile::exists(base + QStringLiteral(".NO$")));
     }
 
@@ -224,7 +222,7 @@ class AnnotationFrameTest : public QObject
                      QStringLiteral(".NOT ».")),
                  qPrintable(answers.seen[1].text));
         // The change waits in the scratch file for the next start.
-        QVERIFY(ReadAll(base + QStringLiteral(".NO$")).contains("\xe0 garder"));
+        QVERIFY(ReadFile(base + QStringLiteral(".NO$")).contains("\xe0 garder"));
     }
 
   private:

@@ -2,9 +2,9 @@
 // combo box, the find in the current article with "&Suivant", the search over all articles
 // into the results window, its three messages, opening a result, and a read error.
 
-#include "tests/ui/app/app_test_support.h"
+#include "tests/support/app_harness.h"
 
-#include "ui/app/command_table.h"
+#include "core/app/command_table.h"
 #include "ui/app/main_frame.h"
 #include "ui/lists/list_dlg.h"
 #include "ui/search/search_dlg.h"
@@ -24,8 +24,8 @@
 #include <filesystem>
 
 using apptest::InProcessViewer;
-using apptest::MessageAnswerer;
 using apptest::Rtf;
+using mirelda::test::MessageAnswerer;
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #define QTEST_QPA_MOUSE_HANDLING // mouse events go through the window, as a user's would
 
-#include "tests/ui/app/app_test_support.h"
+#include "tests/support/app_harness.h"
 
 #include "ui/app/main_frame.h"
 #include "ui/tree/tree_bar.h"

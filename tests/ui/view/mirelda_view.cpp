@@ -13,6 +13,8 @@
 #include "ui/view/text_size.h"
 #include "ui/view/view_host.h"
 
+#include "tests/support/modal_answer.h"
+
 #include <QAbstractButton>
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -84,25 +86,7 @@ class RecordingHost : public ViewHost, public NavigationHost
     }
 };
 
-// Answers every message box that opens while it lives, remembering caption and text.
-class MessageBoxCloser : public QObject
-{
-  public:
-    QStringList seen;
-    MessageBoxCloser()
-    {
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                seen << box->windowTitle() + QStringLiteral("|") + box->text();
-                box->button(QMessageBox::Ok)->click();
-            }
-        });
-        timer_.start(10);
-    }
-
-  private:
-    QTimer timer_;
-};
+using mirelda::test::MessageAnswerer;
 
 std::string Rtf(const std::string& body)
 {
@@ -242,7 +226,7 @@ void MireldaViewTest::cleanup()
 
 void MireldaViewTest::showArticle_zeroAndNegative_falseWithoutMessage()
 {
-    MessageBoxCloser closer;
+    MessageAnswerer closer;
     QVERIFY(!navigator->ShowArticle(0, 0));
     QVERIFY(!navigator->ShowArticle(-3, 0));
     QVERIFY(closer.seen.isEmpty());
@@ -291,18 +275,20 @@ void MireldaViewTest::showArticle_missing_showsMessageAndKeepsArticle()
     host.calls.clear();
     const QString caption = host.caption;
     {
-        MessageBoxCloser closer;
+        MessageAnswerer closer;
         QVERIFY(!navigator->ShowArticle(4711, 0));
-        QCOMPARE(closer.seen, QStringList{QStringLiteral("KEL-Info|Cet article n'existe pas ! (ER4711)")});
+        QCOMPARE(closer.CaptionsAndTexts(),
+                 QStringList{QStringLiteral("KEL-Info|Cet article n'existe pas ! (ER4711)")});
     }
     QCOMPARE(view->currentArticle(), 1);
     QCOMPARE(host.caption, caption);
     QVERIFY(host.calls.isEmpty());
 
     // A link to an article that does not exist: the same message, the view stays.
-    MessageBoxCloser closer;
+    MessageAnswerer closer;
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centerOf(33));
-    QCOMPARE(closer.seen, QStringList{QStringLiteral("KEL-Info|Cet article n'existe pas ! (ER4711)")});
+    QCOMPARE(closer.CaptionsAndTexts(),
+             QStringList{QStringLiteral("KEL-Info|Cet article n'existe pas ! (ER4711)")});
     QCOMPARE(view->currentArticle(), 1);
 }
 
@@ -503,7 +489,7 @@ void MireldaViewTest::highlights_everyOccurrenceUntilAnotherArticle()
 
 void MireldaViewTest::linkKeys_ctrlTabInTextOrder_ctrlReturnFollowsAsAClick()
 {
-    MessageBoxCloser closer;
+    MessageAnswerer closer;
     QVERIFY(navigator->ShowArticle(1, 0));
     view->setFocus();
     host.calls.clear();

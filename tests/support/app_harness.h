@@ -1,17 +1,14 @@
 #pragma once
-// Shared by the application tests: a small help set written with the store's own writers,
-// a viewer started in-process with a given command line, and an answerer for message boxes.
+// For the tests that drive the whole viewer: a small help set written with the store's own
+// writers, a viewer started in-process with a given command line, private user folders.
 
 #include "core/store/help_set.h"
 #include "core/tree/contents_file.h"
+#include "tests/support/modal_answer.h"
 #include "ui/app/mirelda_app.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -80,42 +77,6 @@ class InProcessViewer
     std::vector<QByteArray> storage_;
     std::vector<char*> argv_;
     int argc_ = 0;
-};
-
-// Presses the default button of every message box that opens while it lives, keeping what
-// each one said.
-class MessageAnswerer : public QObject
-{
-  public:
-    struct Seen
-    {
-        QString caption, text;
-        QMessageBox::Icon icon;
-        bool hadParent;
-        bool busyCursor; // an override cursor (the wait cursor) was over the box
-    };
-    QList<Seen> seen;
-
-    MessageAnswerer() { qApp->installEventFilter(this); }
-    ~MessageAnswerer() override { qApp->removeEventFilter(this); }
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        auto* box = qobject_cast<QMessageBox*>(watched);
-        if (box && event->type() == QEvent::Show && !box->property("answered").toBool()) {
-            box->setProperty("answered", true);
-            seen.append({box->windowTitle(), box->text(), box->icon(), box->parentWidget() != nullptr,
-                         QGuiApplication::overrideCursor() != nullptr});
-            QTimer::singleShot(0, box, [box] {
-                if (QAbstractButton* b = box->defaultButton())
-                    b->click();
-                else
-                    box->close();
-            });
-        }
-        return QObject::eventFilter(watched, event);
-    }
 };
 
 // Private runtime and data folders, so that sockets and user files stay inside the test.

@@ -1,4 +1,4 @@
-#include "ui/app/command_table.h"
+#include "core/app/command_table.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,7 @@
 // The atomic writer that every user file goes through (bookmarks, annotations).
 #include "core/store/atomic_file.h"
 
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

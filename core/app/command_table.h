@@ -70,10 +70,10 @@ struct MenuInfo
     std::string_view title;
     std::span<const int> items;
 };
-std::span<const MenuInfo> MainMenu();             // menu 128
-std::string_view ContextMenuTitle();              // menu 165's single pop-up
+std::span<const MenuInfo> MainMenu();             // the frame's menu bar
+std::string_view ContextMenuTitle();              // the title of the view's context menu
 std::span<const int> ContextMenu();               // its items
-std::span<const int> ToolBarButtons();            // toolbar 128, including the image holder at the end
+std::span<const int> ToolBarButtons();            // the toolbar, including the image holder at the end
 inline constexpr int kAnnotationButtonIndex = 15; // button whose image follows the annotation
 inline constexpr int kAnnotationHolderIndex = 18; // removed once its image has been read
 
@@ -82,13 +82,12 @@ struct Accelerator
     std::string_view keys; // in QKeySequence's portable text form
     int command;
 };
-std::span<const Accelerator> Accelerators(); // accelerators 128
+std::span<const Accelerator> Accelerators(); // the frame's keyboard shortcuts
 
-// The caption of the toolbar when it floats and the status bar's lock panes.
+// The caption of the toolbar when it floats and the texts of the status bar's lock panes.
 inline constexpr std::string_view kToolBarTitle = "Outils de visualisation";
 inline constexpr std::string_view kCapsLockPane = "MAJ";
 inline constexpr std::string_view kNumLockPane = "NUM";
 inline constexpr std::string_view kScrollLockPane = "DEF";
-inline constexpr std::string_view kApplicationName = "KEL-Info";
 
 } // namespace mirelda

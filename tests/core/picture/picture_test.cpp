@@ -1,5 +1,5 @@
-// Pictures: the RTF picture words, the file header built for DIBs and device bitmaps, and the
-// WMF and EMF readers (mapping, object table, text code pages, damage and limits).
+// Pictures: the file header built for DIBs and device bitmaps, and the WMF and EMF readers
+// (mapping, object table, text code pages, damage and limits).
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,6 @@
 
 #include "core/picture/dib.h"
 #include "core/picture/metafile.h"
-#include "rtf_test_support.h"
 
 namespace mirelda {
 namespace {
@@ -318,33 +317,6 @@ TEST(Picture, emf_wideTextAndDamagedRecords)
     Bytes bad = e.File();
     bad[40] = 'X'; // no signature
     EXPECT_FALSE(ReadEmf(bad));
-}
-
-// ---- RTF ---------------------------------------------------------------------------------
-
-TEST(Picture, rtf_keepsBitmapAndMetafileDataWithTheirWords)
-{
-    const RichDocument doc = testing::Read(
-        testing::Rtf("{\\pict\\wmetafile1\\picw100\\pich50\\piccropl15\\piccropb-30 "
-                     "010009000003120000000000000000000000}"
-                     "{\\pict\\wbitmap0\\picw16\\pich2\\wbmbitspixel1\\wbmplanes1\\wbmwidthbytes2 f00faa55}"
-                     "{\\pict\\dibitmap0 0a0b}"
-                     "{\\pict\\emfblip 01000000}"));
-    ASSERT_EQ(doc.pictures.size(), 4u);
-    const RichPicture& wmf = doc.pictures[0];
-    EXPECT_EQ(wmf.kind, PictureKind::Wmf);
-    EXPECT_EQ(wmf.mappingMode, 1);
-    EXPECT_EQ(wmf.bytes.size(), 18u);
-    EXPECT_EQ(wmf.cropLeft, 15);
-    EXPECT_EQ(wmf.cropBottom, -30);
-    const RichPicture& bitmap = doc.pictures[1];
-    EXPECT_EQ(bitmap.kind, PictureKind::DeviceBitmap);
-    EXPECT_EQ(bitmap.widthBytes, 2);
-    EXPECT_EQ(bitmap.bitsPerPixel, 1);
-    EXPECT_EQ(bitmap.bytes.size(), 4u);
-    // Too short to hold their header: placeholders.
-    EXPECT_EQ(doc.pictures[2].kind, PictureKind::Other);
-    EXPECT_EQ(doc.pictures[3].kind, PictureKind::Other);
 }
 
 } // namespace

@@ -1,0 +1,47 @@
+#include "core/app/command_table.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace mirelda {
+namespace {
+
+// The menus, the toolbar and the shortcuts are built by looking their commands up: an id
+// without an entry would leave a hole in the window, two entries for one id a shadowed one.
+TEST(CommandTable, everyLayoutNamesAKnownCommandOnce)
+{
+    std::set<int> ids;
+    for (const CommandInfo& c : Commands())
+        EXPECT_TRUE(ids.insert(c.id).second) << c.id;
+    auto known = [](int id) { return id == 0 || FindCommand(id) != nullptr; };
+    for (const MenuInfo& menu : MainMenu())
+        for (int id : menu.items)
+            EXPECT_TRUE(known(id)) << menu.title << " " << id;
+    for (int id : ContextMenu())
+        EXPECT_TRUE(known(id)) << id;
+    for (int id : ToolBarButtons())
+        EXPECT_TRUE(known(id)) << id;
+    for (const Accelerator& a : Accelerators())
+        EXPECT_NE(FindCommand(a.command), nullptr) << a.keys;
+    EXPECT_EQ(FindCommand(12345), nullptr);
+}
+
+TEST(CommandTable, promptAndToolTipSplitAtTheLineBreak)
+{
+    const CommandInfo* home = FindCommand(cmd::kHomePage);
+    ASSERT_NE(home, nullptr);
+    EXPECT_EQ(home->StatusPrompt(), "Retourne à la page d'accueil");
+    EXPECT_EQ(home->ToolTip(), "Page d'accueil");
+    const CommandInfo* tips = FindCommand(cmd::kToolTips); // no line break: all prompt, no tip
+    ASSERT_NE(tips, nullptr);
+    EXPECT_EQ(tips->StatusPrompt(), tips->resource);
+    EXPECT_EQ(tips->ToolTip(), "");
+    const CommandInfo* open = FindCommand(cmd::kOpen); // no resource at all
+    ASSERT_NE(open, nullptr);
+    EXPECT_EQ(open->StatusPrompt(), "");
+    EXPECT_EQ(open->ToolTip(), "");
+}
+
+} // namespace
+} // namespace mirelda
