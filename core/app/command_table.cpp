@@ -213,4 +213,72 @@ std::span<const Accelerator> Accelerators()
     return kAccelerators;
 }
 
+std::string_view CommandName(int id)
+{
+    switch (id) {
+    case cmd::kAbout:
+        return "about";
+    case cmd::kPreviousArticle:
+        return "previousArticle";
+    case cmd::kHomePage:
+        return "homePage";
+    case cmd::kHistory:
+        return "history";
+    case cmd::kBookmarkList:
+        return "bookmarkList";
+    case cmd::kSearchResults:
+        return "searchResults";
+    case cmd::kDefineBookmark:
+        return "defineBookmark";
+    case cmd::kAnnotation:
+        return "annotation";
+    case cmd::kSearch:
+        return "search";
+    case cmd::kSynchronise:
+        return "synchronise";
+    case cmd::kSelectAll:
+        return "selectAll";
+    case cmd::kToolTips:
+        return "toolTips";
+    case cmd::kAnnotationImage:
+        return "annotationImage";
+    case cmd::kNew:
+        return "new";
+    case cmd::kOpen:
+        return "open";
+    case cmd::kSave:
+        return "save";
+    case cmd::kPrintSetup:
+        return "printSetup";
+    case cmd::kPrint:
+        return "print";
+    case cmd::kPrintDirect:
+        return "printDirect";
+    case cmd::kPrintPreview:
+        return "printPreview";
+    case cmd::kCopy:
+        return "copy";
+    case cmd::kCut:
+        return "cut";
+    case cmd::kPaste:
+        return "paste";
+    case cmd::kFrameworkSelectAll:
+        return "selectAllText";
+    case cmd::kUndo:
+        return "undo";
+    case cmd::kExit:
+        return "exit";
+    case cmd::kNextPane:
+        return "nextPane";
+    case cmd::kPreviousPane:
+        return "previousPane";
+    case cmd::kToolBar:
+        return "toggleToolBar";
+    case cmd::kStatusBar:
+        return "toggleStatusBar";
+    default:
+        return {};
+    }
+}
+
 } // namespace mirelda

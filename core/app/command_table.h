@@ -59,6 +59,11 @@ struct CommandInfo
     std::string_view ToolTip() const;      // after the line break; empty without one
 };
 
+// A stable name for `id` ("copy", "previousArticle"...), used as the object name of its
+// action so that tests, accessibility tools and style sheets can find it; empty for an
+// unknown id.
+std::string_view CommandName(int id);
+
 // Every command the viewer knows, main-menu and accelerator-only ones alike.
 std::span<const CommandInfo> Commands();
 // The entry of `id`, or nullptr.

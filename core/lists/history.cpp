@@ -11,16 +11,16 @@ void History::ClearHistory()
 void History::PushHead(HistoryEntry entry)
 {
     entries_.push_front(entry);
-    if (observer_.insertTop)
-        observer_.insertTop(entry.article);
+    if (observer_.InsertTop)
+        observer_.InsertTop(entry.article);
 }
 
 HistoryEntry History::PopHead()
 {
     HistoryEntry head = entries_.front();
     entries_.pop_front();
-    if (observer_.removeTop)
-        observer_.removeTop();
+    if (observer_.RemoveTop)
+        observer_.RemoveTop();
     return head;
 }
 

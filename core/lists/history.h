@@ -26,8 +26,8 @@ class History
     // added at the head, the first line removed for each entry taken off.
     struct Observer
     {
-        std::function<void(std::int32_t article)> insertTop;
-        std::function<void()> removeTop;
+        std::function<void(std::int32_t article)> InsertTop;
+        std::function<void()> RemoveTop;
     };
     void SetObserver(Observer observer) { observer_ = std::move(observer); }
 

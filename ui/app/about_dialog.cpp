@@ -23,8 +23,8 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
     icon->setAlignment(Qt::AlignTop);
     auto* name = new QLabel(QStringLiteral("Mirelda version ") + QLatin1String(MIRELDA_VERSION), this);
     name->setObjectName(QStringLiteral("aboutVersion"));
-    auto* line2 = new QLabel(QStringLiteral("Visionneuse d'aide en ligne"), this);
-    line2->setObjectName(QStringLiteral("aboutLine2"));
+    auto* description = new QLabel(QStringLiteral("Visionneuse d'aide en ligne"), this);
+    description->setObjectName(QStringLiteral("aboutDescription"));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("aboutOk"));
@@ -33,7 +33,7 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
 
     auto* texts = new QVBoxLayout;
     texts->addWidget(name);
-    texts->addWidget(line2);
+    texts->addWidget(description);
     texts->addStretch();
     auto* top = new QHBoxLayout;
     top->addWidget(icon);

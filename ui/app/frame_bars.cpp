@@ -19,12 +19,12 @@
 
 bool CMainFrame::CreateBars()
 {
-    // 1. The tree bar, docked only on the left.
+    // The tree bar, docked only on the left.
     CTreeBar::Host host;
-    host.showArticle = [this](std::int32_t article) { return navigator_.ShowArticle(article, 0); };
-    host.showMessage = [this](const QString& text) { app_.ShowMessage(text, QMessageBox::NoIcon); };
+    host.ShowArticle = [this](std::int32_t article) { return navigator_.ShowArticle(article, 0); };
+    host.ShowMessage = [this](const QString& text) { app_.ShowMessage(text, QMessageBox::NoIcon); };
     host.minimizeMainWindow = [this] { minimizeMainWindow(); };
-    host.printBook = [this](const std::vector<std::int32_t>& articles, bool preview) {
+    host.PrintBook = [this](const std::vector<std::int32_t>& articles, bool preview) {
         preview ? view_->FilePrintBookPreview(articles) : view_->FilePrintBook(articles);
     };
     treeBar_ = new CTreeBar(std::move(host), this);
@@ -35,9 +35,9 @@ bool CMainFrame::CreateBars()
     addDockWidget(Qt::LeftDockWidgetArea, treeBar_);
     SetCommandHandler(mirelda::cmd::kSynchronise, [this] { SelectTreeArticle(navigator_.currentArticle()); });
 
-    // 2. The annotation bar, docked only at the bottom, hidden on every run.
+    // The annotation bar, docked only at the bottom, hidden on every run.
     CAnnotationBar::Host notesHost;
-    notesHost.showMessage = [this](const QString& text) { app_.ShowMessage(text, QMessageBox::Warning); };
+    notesHost.ShowMessage = [this](const QString& text) { app_.ShowMessage(text, QMessageBox::Warning); };
     notesHost.showStatus = [this](const QString& text) { statusBar()->showMessage(text, 5000); };
     annotationBar_ = new CAnnotationBar(app_.userFiles(), std::move(notesHost), this);
     if (!annotationBar_->Create(this))

@@ -34,7 +34,7 @@ void CMainFrame::CreateActions()
         if (command.id == mirelda::cmd::kAnnotationImage)
             continue; // an image holder, not a command
         auto* action = new QAction(Text(command.menuText), this);
-        action->setObjectName(QStringLiteral("cmd%1").arg(command.id));
+        action->setObjectName(Text(mirelda::CommandName(command.id)));
         action->setStatusTip(Text(command.StatusPrompt()));
         action->setToolTip(Text(command.ToolTip()));
         if (!command.toolbarImage.empty()) {
@@ -81,7 +81,7 @@ void CMainFrame::CreateMenus()
             continue;
         }
         auto* alias = new QAction(Text(info->contextText), contextMenu_);
-        alias->setObjectName(QStringLiteral("ctx%1").arg(id));
+        alias->setObjectName(Text(mirelda::CommandName(id)) + QStringLiteral("InContextMenu"));
         alias->setStatusTip(Text(info->StatusPrompt()));
         connect(alias, &QAction::triggered, this, [this, id] { RunCommand(id); });
         contextMenu_->addAction(alias);

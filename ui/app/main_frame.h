@@ -54,7 +54,7 @@ class CMainFrame : public QMainWindow, public ViewHost, private mirelda::Navigat
     CAnnotationBar* annotationBar() const { return annotationBar_; }
 
     // --- commands -------------------------------------------------------------------------
-    // Every command of the table has one action (objectName "cmd<id>"), shared by the main
+    // Every command of the table has one action (its object name is the command's name), shared by the main
     // menu, the context menu, the toolbar and the accelerators. A command without a handler
     // is disabled, as the framework did for commands nobody answers.
     QAction* action(int id) const { return actions_.value(id); }

@@ -123,7 +123,7 @@ bool CMireldaApp::InitInstance()
     options_ = mirelda::StartOptions{};
     options_ = mirelda::ParseCommandLine(arguments_);
 
-    // 4: discovery beside the program, then in the installed data folder.
+    // No help set named: look beside the program, then in the installed data folder.
     if (options_.helpSetBase.empty()) {
         const std::filesystem::path programDir = ToPath(QCoreApplication::applicationDirPath());
         const std::filesystem::path installed = programDir / ".." / "share" / "mirelda";
@@ -131,7 +131,7 @@ bool CMireldaApp::InitInstance()
             mirelda::FindDefaultHelpSet(programDir, {installed.lexically_normal()}).string();
     }
 
-    // 5: all four files, or nothing. This comes before the single-instance test, so that a
+    // All four files, or nothing. This comes before the single-instance test, so that a
     // start with a bad help set says so even while a viewer runs.
     if (mirelda::HelpSetFileMissing(options_.helpSetBase)) {
         ShowMessage(QStringLiteral("Impossible de trouver une source de données !"), QMessageBox::Warning);
@@ -142,7 +142,7 @@ bool CMireldaApp::InitInstance()
     userFiles_ = mirelda::ResolveUserFiles(
         options_.helpSetBase, mirelda::UserDataHome(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
 
-    // 6: hand over to a running viewer of the same class; F never opens a window.
+    // Hand over to a running viewer of the same class; a close request (/F) never opens a window.
     using Kind = mirelda::InstanceRequest::Kind;
     mirelda::InstanceRequest request{Kind::Activate, 0};
     if (options_.closeRunning)
@@ -171,7 +171,7 @@ bool CMireldaApp::InitInstance()
         return false;
     }
 
-    // 9-10: the frame and its view, shown; the frame posts itself the help-set load.
+    // The frame and its view, shown; the frame posts itself the help-set load.
     frame_ = std::make_unique<CMainFrame>(*this, files_, options_.hasStartArticle, options_.startArticle);
     if (!frame_->created()) {
         frame_.reset();
@@ -184,7 +184,7 @@ bool CMireldaApp::InitInstance()
     WireCommands();
     frame_->show();
 
-    // 11: the modeless windows.
+    // The modeless windows: search dialog, history, results and bookmarks.
     CreateModelessWindows();
 
     instance_->SetHandler([this](const mirelda::InstanceRequest& r) { HandleInstanceRequest(r); });
@@ -254,12 +254,12 @@ void CMireldaApp::CreateModelessWindows()
     }
     // The history window mirrors the history.
     mirelda::History::Observer mirror;
-    mirror.insertTop = [this](std::int32_t article) {
+    mirror.InsertTop = [this](std::int32_t article) {
         if (historyWindow_)
             historyWindow_->InsertTop(article);
         frame_->UpdateCommands(); // "Article précédent" follows the history's length
     };
-    mirror.removeTop = [this] {
+    mirror.RemoveTop = [this] {
         if (historyWindow_)
             historyWindow_->RemoveTop();
     };
@@ -315,7 +315,7 @@ const mirelda::ArticleIndex& CMireldaApp::articleIndex() const
     return frame_ ? frame_->articleIndex() : kEmpty;
 }
 
-std::optional<QPoint> CMireldaApp::highlightInArticle(const QString& text, bool matchCase, bool wholeWord)
+std::optional<QPoint> CMireldaApp::HighlightInArticle(const QString& text, bool matchCase, bool wholeWord)
 {
     if (!frame_)
         return std::nullopt;
@@ -327,7 +327,7 @@ std::optional<QPoint> CMireldaApp::highlightInArticle(const QString& text, bool 
     return view->viewport()->mapToGlobal(view->characterRect(found).topLeft());
 }
 
-SearchOutcome CMireldaApp::searchArticles(const QString& text, bool matchCase, bool wholeWord, bool inTitle,
+SearchOutcome CMireldaApp::SearchArticles(const QString& text, bool matchCase, bool wholeWord, bool inTitle,
                                           bool inText)
 {
     if (!frame_ || !resultsWindow_)
@@ -338,18 +338,18 @@ SearchOutcome CMireldaApp::searchArticles(const QString& text, bool matchCase, b
     if (stopped)
         return SearchOutcome::Stopped;
     if (!listed.ok()) {
-        reportFileError(listed.error());
+        ReportFileError(listed.error());
         return SearchOutcome::Failed;
     }
     return *listed ? SearchOutcome::Found : SearchOutcome::NothingFound;
 }
 
-std::int32_t CMireldaApp::findInArticle(const QString& text, bool matchCase, bool wholeWord)
+std::int32_t CMireldaApp::FindInArticle(const QString& text, bool matchCase, bool wholeWord)
 {
     return frame_ ? frame_->view()->FindInArticle(text, matchCase, wholeWord) : -1;
 }
 
-std::int32_t CMireldaApp::findNextInArticle(const QString& text, bool matchCase, bool wholeWord)
+std::int32_t CMireldaApp::FindNextInArticle(const QString& text, bool matchCase, bool wholeWord)
 {
     return frame_ ? frame_->view()->FindNextInArticle(text, matchCase, wholeWord) : -1;
 }
@@ -359,7 +359,7 @@ bool CMireldaApp::articleHasHighlights() const
     return frame_ && !frame_->view()->highlights().empty();
 }
 
-void CMireldaApp::reportFileError(const mirelda::FileError& error)
+void CMireldaApp::ReportFileError(const mirelda::FileError& error)
 {
     if (frame_)
         frame_->ReportFileError(error);

@@ -56,9 +56,10 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     static QIcon ApplicationIcon();
 
     QString HelpTitle() const;
-    // A message box captioned HelpTitle(), owned by the main window once it exists.
+    // A message box captioned HelpTitle(), owned by the main window once it exists; the one
+    // message box of the list windows and the search dialog too.
     QMessageBox::StandardButton ShowMessage(const QString& text, QMessageBox::Icon icon,
-                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok) override;
 
     const mirelda::StartOptions& options() const { return options_; }
     const mirelda::HelpSetFiles& helpSetFiles() const { return files_; }
@@ -91,20 +92,15 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     std::filesystem::path bookmarkFile() const override { return userFiles_.bookmarks; }
     // Has the navigator show the article; false when it is not valid or does not exist.
     bool GoToArticle(std::int32_t article, std::int32_t position) override;
-    std::optional<QPoint> highlightInArticle(const QString& text, bool matchCase, bool wholeWord) override;
-    QMessageBox::StandardButton showMessage(const QString& text, QMessageBox::Icon icon,
-                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok) override
-    {
-        return ShowMessage(text, icon, buttons);
-    }
-    void reportFileError(const mirelda::FileError& error) override;
+    std::optional<QPoint> HighlightInArticle(const QString& text, bool matchCase, bool wholeWord) override;
+    void ReportFileError(const mirelda::FileError& error) override;
     void bookmarksChanged() override { SaveBookmarks(); }
 
-    // --- SearchHost (showMessage above serves both) ------------------------------------------
-    SearchOutcome searchArticles(const QString& text, bool matchCase, bool wholeWord, bool inTitle,
+    // --- SearchHost (ShowMessage above serves both) ------------------------------------------
+    SearchOutcome SearchArticles(const QString& text, bool matchCase, bool wholeWord, bool inTitle,
                                  bool inText) override;
-    std::int32_t findInArticle(const QString& text, bool matchCase, bool wholeWord) override;
-    std::int32_t findNextInArticle(const QString& text, bool matchCase, bool wholeWord) override;
+    std::int32_t FindInArticle(const QString& text, bool matchCase, bool wholeWord) override;
+    std::int32_t FindNextInArticle(const QString& text, bool matchCase, bool wholeWord) override;
     bool articleHasHighlights() const override;
 
   private:

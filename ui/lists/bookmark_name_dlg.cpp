@@ -14,7 +14,7 @@ CBookmarkNameDlg::CBookmarkNameDlg(const QString& caption, const QString& name, 
 
     auto* label = new QLabel(QStringLiteral("Nom du signet :"), this);
     edit_ = new QLineEdit(name, this);
-    edit_->setObjectName(QStringLiteral("edit1022"));
+    edit_->setObjectName(QStringLiteral("bookmarkNameEdit"));
     edit_->selectAll();
     label->setBuddy(edit_);
     auto* confirm = new QPushButton(QStringLiteral("&Valider"), this);

@@ -1,5 +1,5 @@
 #pragma once
-// The bookmark name dialog (162): one edit for the name, "&Valider" and "&Annuler". Used to
+// The bookmark name dialog: one edit for the name, "&Valider" and "&Annuler". Used to
 // add a bookmark ("Ajouter un signet") and to rename one ("Renommer le signet").
 //
 // The name is not tested: an empty or blank one is a bookmark like any other, as a name

@@ -40,19 +40,19 @@ CListDlg::CListDlg(ListHost& host, QWidget* mainWindow) : QDialog(mainWindow), h
     setSizeGripEnabled(false);
 
     list_ = new QListWidget(this);
-    list_->setObjectName(QStringLiteral("list1009"));
+    list_->setObjectName(QStringLiteral("articleList"));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
     // Members in the order the dialog's data exchange binds them: rename, show, delete.
     rename_ = new QPushButton(QStringLiteral("&Renommer"), this);
-    rename_->setObjectName(QStringLiteral("button1024"));
+    rename_->setObjectName(QStringLiteral("renameButton"));
     show_ = new QPushButton(QStringLiteral("&Afficher"), this);
-    show_->setObjectName(QStringLiteral("button1020"));
+    show_->setObjectName(QStringLiteral("showButton"));
     show_->hide();
     delete_ = new QPushButton(QStringLiteral("&Supprimer"), this);
-    delete_->setObjectName(QStringLiteral("button1023"));
+    delete_->setObjectName(QStringLiteral("deleteButton"));
     for (QPushButton* b : {show_, delete_, rename_})
         b->setAutoDefault(false);
     show_->setDefault(true);
@@ -226,12 +226,12 @@ std::string CListDlg::GetArticleTitle(std::int32_t article) const
         return fallback;
     auto reader = mirelda::ArticleDataReader::Open(host_.dataFile());
     if (!reader) {
-        host_.reportFileError(reader.error());
+        host_.ReportFileError(reader.error());
         return fallback;
     }
     auto title = reader->ReadTitle(*entry);
     if (!title) {
-        host_.reportFileError(title.error());
+        host_.ReportFileError(title.error());
         return fallback;
     }
     return std::move(*title);
@@ -252,13 +252,13 @@ void CListDlg::LoadBookmarks()
     case Found::Read:
         break;
     case Found::Unreadable:
-        host_.showMessage(QStringLiteral("Impossible de lire le fichier des signets %1. "
+        host_.ShowMessage(QStringLiteral("Impossible de lire le fichier des signets %1. "
                                          "Il ne sera pas remplacé à la fermeture.")
                               .arg(path),
                           QMessageBox::Warning);
         break;
     case Found::DamagedKept:
-        host_.showMessage(
+        host_.ShowMessage(
             QStringLiteral("Le fichier des signets %1 est endommagé : seuls les %2 premiers signets "
                            "ont pu être lus. Aucune copie n'a pu en être gardée : il ne sera pas remplacé.")
                 .arg(path)
@@ -266,7 +266,7 @@ void CListDlg::LoadBookmarks()
             QMessageBox::Warning);
         break;
     case Found::Damaged:
-        host_.showMessage(
+        host_.ShowMessage(
             QStringLiteral("Le fichier des signets %1 est endommagé : seuls les %2 premiers signets "
                            "ont pu être lus.")
                 .arg(path)
@@ -308,7 +308,7 @@ void CListDlg::ShowSelected()
         return;
     // An article that matched by its title alone has no occurrence to select.
     if (const std::optional<QPoint> found =
-            host_.highlightInArticle(searchText_, searchMatchCase_, searchWholeWord_))
+            host_.HighlightInArticle(searchText_, searchMatchCase_, searchWholeWord_))
         MoveAwayFrom(*found);
 }
 
@@ -358,7 +358,7 @@ void CListDlg::DeleteSelected()
     const mirelda::Bookmark asked = *selected;
     const QString question =
         QStringLiteral("Voulez-vous supprimer le signet «") + GetItemText(row) + QStringLiteral("» ?");
-    if (host_.showMessage(question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No) !=
+    if (host_.ShowMessage(question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No) !=
         QMessageBox::Yes)
         return;
     // Only the bookmark the user was asked about, should the list have changed meanwhile.

@@ -35,13 +35,13 @@ class ListHost
     virtual bool GoToArticle(std::int32_t article, std::int32_t position) = 0;
     // Selects the first occurrence of `text` in the article on screen; the screen point of
     // the selection's start, or nothing when the text does not hold it.
-    virtual std::optional<QPoint> highlightInArticle(const QString& text, bool matchCase, bool wholeWord) = 0;
+    virtual std::optional<QPoint> HighlightInArticle(const QString& text, bool matchCase, bool wholeWord) = 0;
 
     // A message box captioned with the help title.
     virtual QMessageBox::StandardButton
-    showMessage(const QString& text, QMessageBox::Icon icon,
+    ShowMessage(const QString& text, QMessageBox::Icon icon,
                 QMessageBox::StandardButtons buttons = QMessageBox::Ok) = 0;
-    virtual void reportFileError(const mirelda::FileError& error) = 0;
+    virtual void ReportFileError(const mirelda::FileError& error) = 0;
     // The user renamed or deleted a bookmark: the bookmark file is written again at once.
     virtual void bookmarksChanged() {}
 };

@@ -59,7 +59,7 @@ bool CAnnotationBar::Create(QMainWindow* frame)
         return false;
 
     icon_ = new QLabel(client());
-    icon_->setObjectName(QStringLiteral("icon%1").arg(kIconId));
+    icon_->setObjectName(QStringLiteral("annotationIcon"));
     QIcon picture;
     picture.addFile(QStringLiteral(":/icons/annotation_bar.png"), QSize(kIconSize, kIconSize));
     picture.addFile(QStringLiteral(":/icons/annotation_bar@2x.png"), QSize(2 * kIconSize, 2 * kIconSize));
@@ -109,13 +109,13 @@ void CAnnotationBar::ReportLoad(const mirelda::AnnotationStore::LoadReport& repo
         host_.showStatus(notes.join(QLatin1Char(' ')));
     // A file that cannot be read, or cannot be kept aside before it is rewritten, holds notes
     // that this run must not destroy: the user has to know where this run's notes go.
-    if (report.savedKept && host_.showMessage) {
+    if (report.savedKept && host_.ShowMessage) {
         const QString what =
             report.savedDamage
                 ? QStringLiteral("Le fichier d'annotations « %1 » est endommagé et aucune copie "
                                  "n'a pu en être gardée.")
                 : QStringLiteral("Impossible de lire le fichier d'annotations « %1 ».");
-        host_.showMessage(
+        host_.ShowMessage(
             what.arg(Path(files_.annotations)) +
             QStringLiteral(" Il ne sera pas remplacé : les annotations modifiées pendant cette "
                            "séance seront gardées dans « %1 » et reprises au prochain démarrage.")
@@ -161,9 +161,9 @@ bool CAnnotationBar::StoreAnnotation(std::int32_t article)
             .arg(article)
             .arg(Path(files_.scratch));
     // Said once in a box; after that the status bar is enough.
-    if (!scratchFailureTold_ && host_.showMessage) {
+    if (!scratchFailureTold_ && host_.ShowMessage) {
         scratchFailureTold_ = true;
-        host_.showMessage(text);
+        host_.ShowMessage(text);
     } else if (host_.showStatus) {
         host_.showStatus(text);
     }
@@ -179,8 +179,8 @@ bool CAnnotationBar::SaveAnnotations()
         memoryOnly_.clear();
         return true;
     }
-    if (host_.showMessage)
-        host_.showMessage(SaveFailureText());
+    if (host_.ShowMessage)
+        host_.ShowMessage(SaveFailureText());
     return false;
 }
 

@@ -32,14 +32,13 @@ class CAnnotationBar : public CDlgBar
     struct Host
     {
         // A message box with an OK button, captioned with the help set's title.
-        std::function<void(const QString& text)> showMessage;
+        std::function<void(const QString& text)> ShowMessage;
         // A passing note in the status bar.
         std::function<void(const QString& text)> showStatus;
     };
 
     static constexpr int kBarId = 155;
     static constexpr int kStripId = 104;
-    static constexpr int kIconId = 156;
     // Milliseconds after the last keystroke at which the text goes to .NO$.
     static constexpr int kIdleWriteMs = 1000;
 

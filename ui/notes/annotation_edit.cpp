@@ -28,7 +28,7 @@ bool HasByte(char16_t c)
 
 CAnnotationEdit::CAnnotationEdit(QWidget* parent) : QPlainTextEdit(parent)
 {
-    setObjectName(QStringLiteral("edit%1").arg(kControlId));
+    setObjectName(QStringLiteral("annotationEdit"));
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);

@@ -15,8 +15,6 @@ class CAnnotationEdit : public QPlainTextEdit
 {
     Q_OBJECT
   public:
-    static constexpr int kControlId = 1010;
-
     explicit CAnnotationEdit(QWidget* parent = nullptr);
 
     // The text as Windows-1252 bytes, lines separated by LF.

@@ -35,7 +35,7 @@ CSearchDlg::CSearchDlg(SearchHost& host, QWidget* mainWindow)
 
     // Created in the dialog's tab order.
     combo_ = new QComboBox(this);
-    combo_->setObjectName(QStringLiteral("combo1019"));
+    combo_->setObjectName(QStringLiteral("searchText"));
     combo_->setEditable(true);
     // The history is kept by OnSearch alone: Enter must not add entries, and typing must
     // not be completed from the list behind the user's back.
@@ -48,26 +48,26 @@ CSearchDlg::CSearchDlg(SearchHost& host, QWidget* mainWindow)
 
     scopeGroup_ = new QGroupBox(QStringLiteral("Rechercher dans"), this);
     allArticles_ = new QRadioButton(QStringLiteral("&Tous les articles"), this);
-    allArticles_->setObjectName(QStringLiteral("radio1012"));
+    allArticles_->setObjectName(QStringLiteral("allArticles"));
     currentArticle_ = new QRadioButton(QStringLiteral("Article &courant"), this);
-    currentArticle_->setObjectName(QStringLiteral("radio1013"));
+    currentArticle_->setObjectName(QStringLiteral("currentArticle"));
 
     matchCase_ = new QCheckBox(QStringLiteral("&Respecter la casse"), this);
-    matchCase_->setObjectName(QStringLiteral("check1014"));
+    matchCase_->setObjectName(QStringLiteral("matchCase"));
     wholeWord_ = new QCheckBox(QStringLiteral("&Mot entier"), this);
-    wholeWord_->setObjectName(QStringLiteral("check1017"));
+    wholeWord_->setObjectName(QStringLiteral("wholeWord"));
     inTitle_ = new QCheckBox(QStringLiteral("Chercher dans le &titre"), this);
-    inTitle_->setObjectName(QStringLiteral("check1015"));
+    inTitle_->setObjectName(QStringLiteral("inTitle"));
     inText_ = new QCheckBox(QStringLiteral("Chercher dans le t&exte"), this);
-    inText_->setObjectName(QStringLiteral("check1016"));
+    inText_->setObjectName(QStringLiteral("inText"));
 
     search_ = new QPushButton(QStringLiteral("&Chercher"), this);
-    search_->setObjectName(QStringLiteral("button4"));
+    search_->setObjectName(QStringLiteral("searchButton"));
     search_->setDefault(true);
     next_ = new QPushButton(QStringLiteral("&Suivant"), this);
-    next_->setObjectName(QStringLiteral("button3"));
+    next_->setObjectName(QStringLiteral("nextButton"));
     cancel_ = new QPushButton(QStringLiteral("&Annuler"), this);
-    cancel_->setObjectName(QStringLiteral("button2"));
+    cancel_->setObjectName(QStringLiteral("cancelButton"));
 
     const std::initializer_list<QAbstractButton*> updating{allArticles_, currentArticle_, inTitle_, inText_};
     for (QAbstractButton* b : updating)
@@ -194,7 +194,7 @@ void CSearchDlg::OnSearch()
 void CSearchDlg::SearchAll()
 {
     const QString s = SearchText();
-    const SearchOutcome outcome = host_.searchArticles(s, matchCase_->isChecked(), wholeWord_->isChecked(),
+    const SearchOutcome outcome = host_.SearchArticles(s, matchCase_->isChecked(), wholeWord_->isChecked(),
                                                        inTitle_->isChecked(), inText_->isChecked());
     if (outcome == SearchOutcome::Found)
         hide();
@@ -206,7 +206,7 @@ void CSearchDlg::SearchAll()
 void CSearchDlg::SearchCurrent()
 {
     const std::int32_t at =
-        host_.findInArticle(SearchText(), matchCase_->isChecked(), wholeWord_->isChecked());
+        host_.FindInArticle(SearchText(), matchCase_->isChecked(), wholeWord_->isChecked());
     found_ = at >= 0;
     if (!found_)
         Message(kNotFoundCurrent);
@@ -216,7 +216,7 @@ void CSearchDlg::SearchCurrent()
 void CSearchDlg::OnNext()
 {
     const std::int32_t at =
-        host_.findNextInArticle(SearchText(), matchCase_->isChecked(), wholeWord_->isChecked());
+        host_.FindNextInArticle(SearchText(), matchCase_->isChecked(), wholeWord_->isChecked());
     found_ = at >= 0;
     if (!found_)
         Message(kNoMore);
@@ -231,5 +231,5 @@ void CSearchDlg::showEvent(QShowEvent* event)
 
 void CSearchDlg::Message(const QString& text)
 {
-    host_.showMessage(text, QMessageBox::NoIcon, QMessageBox::Ok);
+    host_.ShowMessage(text, QMessageBox::NoIcon, QMessageBox::Ok);
 }

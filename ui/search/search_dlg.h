@@ -1,5 +1,5 @@
 #pragma once
-// The search dialog (157, "Rechercher..."): a string, a scope (all articles or the current
+// The search dialog ("Rechercher..."): a string, a scope (all articles or the current
 // one) and four options. Modeless, owned by the main window, created hidden once and then
 // only shown and hidden: "&Annuler", Escape and the close box hide it, and it keeps what was
 // typed and ticked while hidden.

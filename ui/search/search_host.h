@@ -20,18 +20,18 @@ class SearchHost
     virtual ~SearchHost() = default;
 
     // The search over all articles, into the search-results window.
-    virtual SearchOutcome searchArticles(const QString& text, bool matchCase, bool wholeWord, bool inTitle,
+    virtual SearchOutcome SearchArticles(const QString& text, bool matchCase, bool wholeWord, bool inTitle,
                                          bool inText) = 0;
     // The find in the article on screen (see CMireldaView): the position of the occurrence
     // selected, or -1 with the selection left as it was.
-    virtual std::int32_t findInArticle(const QString& text, bool matchCase, bool wholeWord) = 0;
-    virtual std::int32_t findNextInArticle(const QString& text, bool matchCase, bool wholeWord) = 0;
+    virtual std::int32_t FindInArticle(const QString& text, bool matchCase, bool wholeWord) = 0;
+    virtual std::int32_t FindNextInArticle(const QString& text, bool matchCase, bool wholeWord) = 0;
     // True while the article on screen shows the hits of a search (opened from its results):
     // "&Suivant" then moves through them whatever the scope.
     virtual bool articleHasHighlights() const { return false; }
 
     // A message box captioned with the help title.
     virtual QMessageBox::StandardButton
-    showMessage(const QString& text, QMessageBox::Icon icon,
+    ShowMessage(const QString& text, QMessageBox::Icon icon,
                 QMessageBox::StandardButtons buttons = QMessageBox::Ok) = 0;
 };

@@ -90,7 +90,7 @@ bool CTreeBar::Create(QMainWindow* frame)
     auto* tree = new ContentsTreeView(client());
     tree_ = tree;
     tree_->setModel(model_);
-    tree_->setObjectName(QStringLiteral("tree%1").arg(kTreeId));
+    tree_->setObjectName(QStringLiteral("contentsTree"));
     // Dotted lines, lines at the root and +/- buttons: the classic tree look, where the
     // platform style has one.
     if (QStyle* classic = QStyleFactory::create(QStringLiteral("Windows"))) {
@@ -135,8 +135,8 @@ bool CTreeBar::Create(QMainWindow* frame)
 
     strip_ = CSplitterStrip::Create(client(), this, kStripId, mirelda::StripOrientation::Vertical,
                                     mirelda::bars::kInitialTreeFraction);
-    if (!strip_ && host_.showMessage)
-        host_.showMessage(QStringLiteral("Error creating staticbar"));
+    if (!strip_ && host_.ShowMessage)
+        host_.ShowMessage(QStringLiteral("Error creating staticbar"));
 
     LoadImages();
     ClientResized(client()->size());
@@ -243,7 +243,7 @@ std::vector<std::int32_t> CTreeBar::BookArticlesOf(const QModelIndex& item) cons
 void CTreeBar::ShowBookMenu(const QModelIndex& item, QPoint viewportPos)
 {
     // Only a book has something to print as a whole: a page gets no menu.
-    if (!host_.printBook || !item.isValid() || ArticleOf(item) != 0)
+    if (!host_.PrintBook || !item.isValid() || ArticleOf(item) != 0)
         return;
     const QPersistentModelIndex book(item);
     QMenu menu(tree_);
@@ -255,7 +255,7 @@ void CTreeBar::ShowBookMenu(const QModelIndex& item, QPoint viewportPos)
     // The tree may have changed while the menu was open: walk it now.
     const std::vector<std::int32_t> articles = BookArticlesOf(book);
     if (!articles.empty())
-        host_.printBook(articles, chosen == preview);
+        host_.PrintBook(articles, chosen == preview);
 }
 
 bool CTreeBar::OpenItem(const QModelIndex& item)
@@ -263,9 +263,9 @@ bool CTreeBar::OpenItem(const QModelIndex& item)
     if (!item.isValid())
         return false;
     const std::int32_t article = ArticleOf(item);
-    if (article == 0 || !host_.showArticle)
+    if (article == 0 || !host_.ShowArticle)
         return false;
-    return host_.showArticle(article);
+    return host_.ShowArticle(article);
 }
 
 void CTreeBar::SelectArticle(std::int32_t article)

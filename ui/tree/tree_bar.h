@@ -35,18 +35,17 @@ class CTreeBar : public CDlgBar
     struct Host
     {
         // The navigator's ShowArticle(article, 0); its result.
-        std::function<bool(std::int32_t article)> showArticle;
+        std::function<bool(std::int32_t article)> ShowArticle;
         // A message box with an OK button, captioned with the help set's title.
-        std::function<void(const QString& text)> showMessage;
+        std::function<void(const QString& text)> ShowMessage;
         // Escape in the tree.
         std::function<void()> minimizeMainWindow;
         // "&Imprimer le livre..." (preview false) or "Aperçu du livre" on a book: its pages'
         // articles in tree order. Without it the tree has no context menu.
-        std::function<void(const std::vector<std::int32_t>& articles, bool preview)> printBook;
+        std::function<void(const std::vector<std::int32_t>& articles, bool preview)> PrintBook;
     };
 
     static constexpr int kBarId = 102;
-    static constexpr int kTreeId = 1003;
     static constexpr int kStripId = 104;
     static constexpr int kImageCount = 15;
 

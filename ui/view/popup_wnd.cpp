@@ -97,7 +97,7 @@ CPopupWnd::CPopupWnd(QWidget* owner)
 
     auto* text = new PopupText(this);
     text_ = text;
-    text_->setObjectName(QStringLiteral("popupText%1").arg(kTextControlId));
+    text_->setObjectName(QStringLiteral("popupText"));
     text_->setGeometry(0, 0, 100, 100);
     text_->setReadOnly(true);
     text_->setTextInteractionFlags(Qt::NoTextInteraction);

@@ -20,8 +20,6 @@ class CPopupWnd : public QWidget
 {
     Q_OBJECT
   public:
-    static constexpr int kTextControlId = 107;
-
     // Opens a pop-up for an article: `titleCp1252` as stored (its caption drops "#POPUP:"),
     // `rtf` its text, `clickScreen` the last link click point. The mouse cursor is hidden
     // while the window is made. `owner` is the main window. Returns the pop-up, which

@@ -50,7 +50,7 @@ bool CDlgBar::Create(QMainWindow* frame, Qt::DockWidgetArea area, QSize template
     if (parentWidget() != frame)
         setParent(frame);
     client_ = new BarClient(this);
-    client_->setObjectName(QStringLiteral("barClient%1").arg(controlId));
+    client_->setObjectName(objectName() + QStringLiteral("Client")); // "treeBarClient"
     client_->resize(templateSize);
     client_->installEventFilter(this);
     setWidget(client_);

@@ -33,7 +33,7 @@ CSplitterStrip::CSplitterStrip(QWidget* parent, SplitterStripHost* host, int id,
                                float value)
     : QWidget(parent), host_(host), id_(id), orientation_(orientation), value_(value)
 {
-    setObjectName(QStringLiteral("splitterStrip%1").arg(id));
+    setObjectName(QStringLiteral("splitterStrip"));
     setGeometry(0, 0, 2, 2);
     // The cursor is the strip's own and does not change while the mouse is over it.
     setCursor(orientation == StripOrientation::Vertical ? Qt::SplitHCursor : Qt::SplitVCursor);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string_view>
 
 namespace mirelda {
 namespace {
@@ -12,8 +13,12 @@ namespace {
 TEST(CommandTable, everyLayoutNamesAKnownCommandOnce)
 {
     std::set<int> ids;
-    for (const CommandInfo& c : Commands())
+    std::set<std::string_view> names; // actions are found by these names
+    for (const CommandInfo& c : Commands()) {
         EXPECT_TRUE(ids.insert(c.id).second) << c.id;
+        EXPECT_FALSE(CommandName(c.id).empty()) << c.id;
+        EXPECT_TRUE(names.insert(CommandName(c.id)).second) << CommandName(c.id);
+    }
     auto known = [](int id) { return id == 0 || FindCommand(id) != nullptr; };
     for (const MenuInfo& menu : MainMenu())
         for (int id : menu.items)

@@ -296,13 +296,13 @@ class AppCommandsTest : public QObject
     void search_allArticlesFillTheResultsWindow()
     {
         CMireldaApp& app = *viewer_->app;
-        QCOMPARE(app.searchArticles(QStringLiteral("ARTICLE"), false, false, true, false),
+        QCOMPARE(app.SearchArticles(QStringLiteral("ARTICLE"), false, false, true, false),
                  SearchOutcome::Found);
         QVERIFY(app.resultsWindow()->isVisible());
         QCOMPARE(app.resultsWindow()->GetCount(), 4); // "Article 2..4", "Article long"
         QVERIFY(frame_->action(mirelda::cmd::kSearchResults)->isChecked());
         app.resultsWindow()->hide();
-        QCOMPARE(app.searchArticles(QStringLiteral("introuvable"), false, false, true, true),
+        QCOMPARE(app.SearchArticles(QStringLiteral("introuvable"), false, false, true, true),
                  SearchOutcome::NothingFound);
     }
 

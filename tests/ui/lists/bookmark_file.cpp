@@ -37,7 +37,7 @@ QStringList Lines(const CListDlg* window)
 void ConfirmNextName(const QString& name)
 {
     mirelda::test::AnswerNextModal([name](QWidget* modal) {
-        modal->findChild<QLineEdit*>(QStringLiteral("edit1022"))->setText(name);
+        modal->findChild<QLineEdit*>(QStringLiteral("bookmarkNameEdit"))->setText(name);
         modal->findChild<QPushButton*>(QStringLiteral("confirmButton"))->click();
     });
 }

@@ -34,7 +34,7 @@ void AnswerNameDialog(NameDialogSeen& seen, const QString& name, bool confirm = 
 {
     AnswerNextModal([&seen, name, confirm](QWidget* modal) {
         seen.caption = modal->windowTitle();
-        auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("edit1022"));
+        auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("bookmarkNameEdit"));
         auto* ok = modal->findChild<QPushButton*>(QStringLiteral("confirmButton"));
         auto* cancel = modal->findChild<QPushButton*>(QStringLiteral("cancelButton"));
         if (!edit || !ok || !cancel) {
@@ -78,11 +78,11 @@ QStringList Lines(const CListDlg* window)
 
 QListWidget* List(const CListDlg* window)
 {
-    return window->findChild<QListWidget*>(QStringLiteral("list1009"));
+    return window->findChild<QListWidget*>(QStringLiteral("articleList"));
 }
-QPushButton* Button(const CListDlg* window, int id)
+QPushButton* Button(const CListDlg* window, const char* name)
 {
-    return window->findChild<QPushButton*>(QStringLiteral("button") + QString::number(id));
+    return window->findChild<QPushButton*>(QLatin1String(name));
 }
 
 void DoubleClickRow(CListDlg* window, int row)
@@ -136,8 +136,8 @@ class ListWindowsTest : public QObject
             QCOMPARE(e.window->pos(), QPoint(e.place, e.place));
             QCOMPARE(e.window->size(), QSize(320, 200));
             QCOMPARE(e.window->windowTitle(), e.caption);
-            for (int id : {1020, 1023, 1024})
-                QCOMPARE(Button(e.window, id)->isVisibleTo(e.window), e.buttons);
+            for (const char* name : {"showButton", "deleteButton", "renameButton"})
+                QCOMPARE(Button(e.window, name)->isVisibleTo(e.window), e.buttons);
         }
     }
 
@@ -322,9 +322,9 @@ class ListWindowsTest : public QObject
             AnswerMessage(text, QMessageBox::Yes);
             window->DeleteSelected();
         }
-        QPushButton* show = Button(window, 1020);
-        QPushButton* remove = Button(window, 1023);
-        QPushButton* rename = Button(window, 1024);
+        QPushButton* show = Button(window, "showButton");
+        QPushButton* remove = Button(window, "deleteButton");
+        QPushButton* rename = Button(window, "renameButton");
         auto buttonsEnabled = [&] { return show->isEnabled() && remove->isEnabled() && rename->isEnabled(); };
         auto buttonsDisabled = [&] {
             return !show->isEnabled() && !remove->isEnabled() && !rename->isEnabled();
@@ -438,7 +438,7 @@ class ListWindowsTest : public QObject
             QVERIFY(line.height() >= list->fontMetrics().height());
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line.center());
             QCOMPARE(list->currentRow(), rowOf(article));
-            QTest::mouseClick(Button(window, 1020), Qt::LeftButton);
+            QTest::mouseClick(Button(window, "showButton"), Qt::LeftButton);
             QCOMPARE(frame_->view()->currentArticle(), article);
         }
 
@@ -446,13 +446,13 @@ class ListWindowsTest : public QObject
         list->setCurrentRow(rowOf(2));
         NameDialogSeen renamed;
         AnswerNameDialog(renamed, QStringLiteral("Nommé"));
-        QTest::mouseClick(Button(window, 1024), Qt::LeftButton);
+        QTest::mouseClick(Button(window, "renameButton"), Qt::LeftButton);
         QCOMPARE(renamed.presetName, QString());
         QCOMPARE(window->GetItemText(rowOf(2)), QStringLiteral("Nommé"));
         list->setCurrentRow(rowOf(4));
         QString question;
         AnswerMessage(question, QMessageBox::Yes);
-        QTest::mouseClick(Button(window, 1023), Qt::LeftButton);
+        QTest::mouseClick(Button(window, "deleteButton"), Qt::LeftButton);
         QCOMPARE(question, QStringLiteral("Voulez-vous supprimer le signet «» ?"));
         QCOMPARE(window->GetCount(), 2);
         QCOMPARE(rowOf(4), -1);
@@ -467,7 +467,7 @@ class ListWindowsTest : public QObject
             window->resize(400, 300);
             QTRY_COMPARE(window->size(), QSize(400, 300));
             QListWidget* list = List(window);
-            QPushButton* show = Button(window, 1020);
+            QPushButton* show = Button(window, "showButton");
             QCOMPARE(show->geometry().bottom(), 300 - 2); // its bottom edge 1 pixel above the client's
             QCOMPARE(list->geometry().topLeft(), QPoint(1, 1));
             QCOMPARE(list->width(), 400 - 2);

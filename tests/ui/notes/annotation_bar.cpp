@@ -43,7 +43,7 @@ struct Frame
         files.scratch = FsPath(folder + QStringLiteral("/GUIDE.NO$"));
         files.folder = FsPath(folder);
         CAnnotationBar::Host host;
-        host.showMessage = [this](const QString& t) { messages << t; };
+        host.ShowMessage = [this](const QString& t) { messages << t; };
         host.showStatus = [this](const QString& t) { statuses << t; };
         bar = std::make_unique<CAnnotationBar>(files, host, &window);
         if (bar->Create(&window))
@@ -96,7 +96,7 @@ class AnnotationBarTest : public QObject
         Frame f(NewFolder());
         QVERIFY(f.Show());
         QCOMPARE(f.bar->objectName(), QStringLiteral("annotationBar"));
-        QCOMPARE(f.bar->edit()->objectName(), QStringLiteral("edit1010"));
+        QCOMPARE(f.bar->edit()->objectName(), QStringLiteral("annotationEdit"));
         QVERIFY(!f.bar->icon()->pixmap().isNull());
         QCOMPARE(f.bar->icon()->pixmap().deviceIndependentSize().toSize(), QSize(32, 32));
         QVERIFY(f.bar->strip());

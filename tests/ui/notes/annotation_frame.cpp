@@ -111,7 +111,8 @@ class AnnotationFrameTest : public QObject
         QVERIFY(run.bar->isHidden());
 
         // The context menu says "&Annoter..." and runs the same command.
-        QAction* alias = run.frame->viewContextMenu()->findChild<QAction*>(QStringLiteral("ctx32793"));
+        QAction* alias =
+            run.frame->viewContextMenu()->findChild<QAction*>(QStringLiteral("annotationInContextMenu"));
         QVERIFY(alias);
         QCOMPARE(alias->text(), QStringLiteral("&Annoter..."));
         alias->trigger();

@@ -87,19 +87,16 @@ class SearchDialogTest : public QObject
             qFatal("no control %s", name);
         return control;
     }
-    QComboBox* combo() const { return Control<QComboBox>("combo1019"); }
-    QRadioButton* radio(int id) const
-    {
-        return Control<QRadioButton>(id == 1012 ? "radio1012" : "radio1013");
-    }
-    QCheckBox* check(int id) const
-    {
-        return dialog_->findChild<QCheckBox*>(QStringLiteral("check") + QString::number(id));
-    }
-    QPushButton* button(int id) const
-    {
-        return dialog_->findChild<QPushButton*>(QStringLiteral("button") + QString::number(id));
-    }
+    QComboBox* combo() const { return Control<QComboBox>("searchText"); }
+    QRadioButton* allArticles() const { return Control<QRadioButton>("allArticles"); }
+    QRadioButton* currentArticle() const { return Control<QRadioButton>("currentArticle"); }
+    QCheckBox* matchCase() const { return Control<QCheckBox>("matchCase"); }
+    QCheckBox* wholeWord() const { return Control<QCheckBox>("wholeWord"); }
+    QCheckBox* inTitle() const { return Control<QCheckBox>("inTitle"); }
+    QCheckBox* inText() const { return Control<QCheckBox>("inText"); }
+    QPushButton* searchButton() const { return Control<QPushButton>("searchButton"); }
+    QPushButton* nextButton() const { return Control<QPushButton>("nextButton"); }
+    QPushButton* cancelButton() const { return Control<QPushButton>("cancelButton"); }
     void click(QAbstractButton* b) const { QTest::mouseClick(b, Qt::LeftButton); }
     void type(const QString& text) const
     {
@@ -118,18 +115,18 @@ class SearchDialogTest : public QObject
         }
     }
     // A fresh dialog state for one test: shown, scope and options as asked, found cleared.
-    void reset(bool allScope, bool matchCase = false, bool wholeWord = false)
+    void reset(bool allScope, bool withCase = false, bool wholeWords = false)
     {
         dialog_->Create();
         if (!dialog_->isVisible())
             frame_->action(mirelda::cmd::kSearch)->trigger();
         QVERIFY(QTest::qWaitForWindowExposed(dialog_));
         if (!allScope)
-            click(radio(1013));
-        if (matchCase)
-            click(check(1014));
-        if (wholeWord)
-            click(check(1017));
+            click(currentArticle());
+        if (withCase)
+            click(matchCase());
+        if (wholeWords)
+            click(wholeWord());
     }
     void selectionIs(std::int32_t start, std::int32_t end) const
     {
@@ -167,25 +164,25 @@ class SearchDialogTest : public QObject
         const QObjectList children = frame_->children();
         QVERIFY(children.indexOf(dialog_) < children.indexOf(app_->historyWindow()));
 
-        QVERIFY(radio(1012)->isChecked());
-        QVERIFY(!radio(1013)->isChecked());
-        QVERIFY(!check(1014)->isChecked());
-        QVERIFY(!check(1017)->isChecked());
-        for (int id : {1015, 1016}) {
-            QVERIFY(check(id)->isChecked());
-            QVERIFY(check(id)->isEnabled());
+        QVERIFY(allArticles()->isChecked());
+        QVERIFY(!currentArticle()->isChecked());
+        QVERIFY(!matchCase()->isChecked());
+        QVERIFY(!wholeWord()->isChecked());
+        for (QCheckBox* box : {inTitle(), inText()}) {
+            QVERIFY(box->isChecked());
+            QVERIFY(box->isEnabled());
         }
         QVERIFY(combo()->isEditable());
         QCOMPARE(combo()->currentText(), QString());
         QCOMPARE(combo()->count(), 0);
-        QVERIFY(!button(4)->isEnabled());
-        QVERIFY(button(4)->isDefault());
-        QVERIFY(!button(3)->isEnabled());
-        QVERIFY(button(2)->isEnabled());
+        QVERIFY(!searchButton()->isEnabled());
+        QVERIFY(searchButton()->isDefault());
+        QVERIFY(!nextButton()->isEnabled());
+        QVERIFY(cancelButton()->isEnabled());
         QVERIFY(!dialog_->found());
-        QCOMPARE(button(4)->text(), QStringLiteral("&Chercher"));
-        QCOMPARE(button(3)->text(), QStringLiteral("&Suivant"));
-        QCOMPARE(button(2)->text(), QStringLiteral("&Annuler"));
+        QCOMPARE(searchButton()->text(), QStringLiteral("&Chercher"));
+        QCOMPARE(nextButton()->text(), QStringLiteral("&Suivant"));
+        QCOMPARE(cancelButton()->text(), QStringLiteral("&Annuler"));
     }
 
     void toggleEscapeAndCloseBox_hideAndKeepTheState()
@@ -196,7 +193,7 @@ class SearchDialogTest : public QObject
         QVERIFY(QTest::qWaitForWindowExposed(dialog_));
         QVERIFY(action->isChecked());
         type(QStringLiteral("gardé"));
-        click(check(1014));
+        click(matchCase());
         action->trigger();
         QVERIFY(!dialog_->isVisible());
         QVERIFY(!action->isChecked());
@@ -204,7 +201,7 @@ class SearchDialogTest : public QObject
         action->trigger();
         QVERIFY(dialog_->isVisible());
         QCOMPARE(combo()->currentText(), QStringLiteral("gardé"));
-        QVERIFY(check(1014)->isChecked());
+        QVERIFY(matchCase()->isChecked());
         QTest::keyClick(dialog_, Qt::Key_Escape);
         QVERIFY(!dialog_->isVisible());
         QVERIFY(!action->isChecked());
@@ -213,7 +210,7 @@ class SearchDialogTest : public QObject
         dialog_->close(); // the close box
         QVERIFY(!dialog_->isVisible());
         action->trigger();
-        click(button(2));
+        click(cancelButton());
         QVERIFY(!dialog_->isVisible());
         QVERIFY(app_->searchDialog()); // hidden, never destroyed
     }
@@ -222,34 +219,34 @@ class SearchDialogTest : public QObject
     {
         reset(true);
         type(QString());
-        QVERIFY(!button(4)->isEnabled());
+        QVERIFY(!searchButton()->isEnabled());
         type(QStringLiteral("m"));
-        QVERIFY(button(4)->isEnabled());
-        click(check(1015));
-        QVERIFY(button(4)->isEnabled());
-        click(check(1016));
-        QVERIFY(!button(4)->isEnabled()); // nothing to look in
+        QVERIFY(searchButton()->isEnabled());
+        click(inTitle());
+        QVERIFY(searchButton()->isEnabled());
+        click(inText());
+        QVERIFY(!searchButton()->isEnabled()); // nothing to look in
 
         // The current scope does not use the boxes, yet both unticked still disable it.
-        click(radio(1013));
-        QVERIFY(!check(1015)->isEnabled());
-        QVERIFY(!check(1016)->isEnabled());
-        QVERIFY(!check(1015)->isChecked());
-        QVERIFY(!button(4)->isEnabled());
-        QVERIFY(!button(3)->isEnabled());
+        click(currentArticle());
+        QVERIFY(!inTitle()->isEnabled());
+        QVERIFY(!inText()->isEnabled());
+        QVERIFY(!inTitle()->isChecked());
+        QVERIFY(!searchButton()->isEnabled());
+        QVERIFY(!nextButton()->isEnabled());
 
-        click(radio(1012));
-        QVERIFY(check(1016)->isEnabled());
-        click(check(1016));
-        QVERIFY(button(4)->isEnabled());
-        click(radio(1013));
-        QVERIFY(button(4)->isEnabled());
-        QVERIFY(check(1016)->isChecked()); // kept while disabled
-        QVERIFY(!button(3)->isEnabled());  // until a search here finds something
+        click(allArticles());
+        QVERIFY(inText()->isEnabled());
+        click(inText());
+        QVERIFY(searchButton()->isEnabled());
+        click(currentArticle());
+        QVERIFY(searchButton()->isEnabled());
+        QVERIFY(inText()->isChecked());      // kept while disabled
+        QVERIFY(!nextButton()->isEnabled()); // until a search here finds something
         type(QString());
-        QVERIFY(!button(4)->isEnabled());
-        click(check(1015)); // disabled: no effect
-        QVERIFY(!check(1015)->isChecked());
+        QVERIFY(!searchButton()->isEnabled());
+        click(inTitle()); // disabled: no effect
+        QVERIFY(!inTitle()->isChecked());
     }
 
     void currentArticle_findNextUntilTheEndThenAgainFromTheStart()
@@ -258,42 +255,42 @@ class SearchDialogTest : public QObject
         reset(false);
         MessageAnswerer answers;
         type(QStringLiteral("maison"));
-        click(button(4));
+        click(searchButton());
         QVERIFY(answers.seen.isEmpty());
         selectionIs(11, 17); // "Maison": case not respected
         QVERIFY(dialog_->found());
-        QVERIFY(button(3)->isEnabled());
+        QVERIFY(nextButton()->isEnabled());
         QVERIFY(dialog_->isVisible());
 
-        click(button(3));
+        click(nextButton());
         selectionIs(21, 27);
-        click(button(3));
+        click(nextButton());
         selectionIs(29, 35);
         QVERIFY(answers.seen.isEmpty());
-        click(button(3)); // no wrap to the beginning
+        click(nextButton()); // no wrap to the beginning
         QCOMPARE(answers.seen.size(), 1);
         QCOMPARE(answers.seen[0].text, QStringLiteral("La recherche est terminée."));
         QCOMPARE(answers.seen[0].caption, app_->HelpTitle());
         QCOMPARE(answers.seen[0].icon, QMessageBox::NoIcon);
         selectionIs(29, 35); // left on the last occurrence
         QVERIFY(!dialog_->found());
-        QVERIFY(!button(3)->isEnabled());
+        QVERIFY(!nextButton()->isEnabled());
 
-        click(button(4)); // from the beginning again
+        click(searchButton()); // from the beginning again
         selectionIs(11, 17);
-        QVERIFY(button(3)->isEnabled());
+        QVERIFY(nextButton()->isEnabled());
 
         // "&Suivant" takes the field as it is now.
         type(QStringLiteral("et"));
-        click(button(3));
+        click(nextButton());
         selectionIs(18, 20);
 
         // Switching to all articles disables "&Suivant" without forgetting `found`.
-        click(radio(1012));
-        QVERIFY(!button(3)->isEnabled());
+        click(allArticles());
+        QVERIFY(!nextButton()->isEnabled());
         QVERIFY(dialog_->found());
-        click(radio(1013));
-        QVERIFY(button(3)->isEnabled());
+        click(currentArticle());
+        QVERIFY(nextButton()->isEnabled());
     }
 
     void currentArticle_caseWholeWordAndNotFound()
@@ -302,32 +299,32 @@ class SearchDialogTest : public QObject
         reset(false, true);
         MessageAnswerer answers;
         type(QStringLiteral("maison"));
-        click(button(4));
+        click(searchButton());
         selectionIs(21, 27); // only the same case
-        click(button(3));
+        click(nextButton());
         QCOMPARE(answers.seen.size(), 1);
         QCOMPARE(answers.seen[0].text, QStringLiteral("La recherche est terminée."));
 
         type(QStringLiteral("introuvable"));
-        click(button(4));
+        click(searchButton());
         QCOMPARE(answers.seen.size(), 2);
         QCOMPARE(answers.seen[1].text, QStringLiteral("Le texte recherché est introuvable."));
         QCOMPARE(answers.seen[1].caption, app_->HelpTitle());
         QVERIFY(!dialog_->found());
-        QVERIFY(!button(3)->isEnabled());
+        QVERIFY(!nextButton()->isEnabled());
         QVERIFY(dialog_->isVisible());
 
         QVERIFY(app_->GoToArticle(4, 0));
         reset(false, false, true);
         type(QStringLiteral("mot"));
-        click(button(4));
+        click(searchButton());
         selectionIs(9, 12); // not the start of "motif"
 
         // A character with no Windows-1252 byte is looked for as typed in the text.
         QVERIFY(app_->GoToArticle(3, 0));
         reset(false);
         type(QStringLiteral("Ω"));
-        click(button(4));
+        click(searchButton());
         QCOMPARE(view_->articleText().substr(static_cast<std::size_t>(view_->selectionStart()), 1), u"Ω");
         QCOMPARE(answers.seen.size(), 2);
     }
@@ -340,7 +337,7 @@ class SearchDialogTest : public QObject
         const QStringList before = dialog_->history();
         const auto search = [&](const QString& text) {
             type(text);
-            click(button(4));
+            click(searchButton());
         };
         search(QStringLiteral("maison"));
         search(QStringLiteral("et"));
@@ -356,7 +353,7 @@ class SearchDialogTest : public QObject
 
         // Choosing a list entry puts it into the field.
         type(QString());
-        QVERIFY(!button(4)->isEnabled());
+        QVERIFY(!searchButton()->isEnabled());
         combo()->showPopup();
         QAbstractItemView* list = combo()->view();
         QTRY_VERIFY(list->isVisible());
@@ -364,7 +361,7 @@ class SearchDialogTest : public QObject
         list->setCurrentIndex(second);
         QTest::keyClick(list, Qt::Key_Return);
         QCOMPARE(combo()->currentText(), QStringLiteral("et"));
-        QVERIFY(button(4)->isEnabled());
+        QVERIFY(searchButton()->isEnabled());
 
         // Typing over it keeps what is typed, and Enter searches for that.
         type(QStringLiteral("MAISON"));
@@ -384,7 +381,7 @@ class SearchDialogTest : public QObject
         reset(true);
         MessageAnswerer answers;
         type(QStringLiteral("maison"));
-        click(button(4));
+        click(searchButton());
         QVERIFY(answers.seen.isEmpty());
         QVERIFY(!dialog_->isVisible());
         QVERIFY(results->isVisible());
@@ -394,11 +391,11 @@ class SearchDialogTest : public QObject
         QCOMPARE(results->windowTitle(), QStringLiteral("Recherche sur «maison» (3 sujets trouvés)"));
         QCOMPARE(view_->currentArticle(), 4); // the search shows nothing by itself
         QVERIFY(!dialog_->found());
-        QVERIFY(!button(3)->isEnabled());
+        QVERIFY(!nextButton()->isEnabled());
 
         // Opening a result selects the first occurrence with the search's options.
         QVERIFY(QTest::qWaitForWindowExposed(results));
-        QListWidget* list = results->findChild<QListWidget*>(QStringLiteral("list1009"));
+        QListWidget* list = results->findChild<QListWidget*>(QStringLiteral("articleList"));
         const QPoint jardin = list->visualItemRect(list->item(1)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, jardin); // a double click's first click
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, jardin);
@@ -407,16 +404,16 @@ class SearchDialogTest : public QObject
 
         // Title only, case respected: "La maison" alone; one result, singular caption.
         reset(true, true);
-        click(check(1016));
+        click(inText());
         type(QStringLiteral("maison"));
-        click(button(4));
+        click(searchButton());
         QCOMPARE(Lines(results), QStringList{QStringLiteral("La maison")});
         QCOMPARE(results->windowTitle(), QStringLiteral("Recherche sur «maison» (1 sujet trouvé)"));
         // Text only, whole word: "mot" in Cuisine, not "motif" elsewhere.
         reset(true, false, true);
-        click(check(1015));
+        click(inTitle());
         type(QStringLiteral("mot"));
-        click(button(4));
+        click(searchButton());
         QCOMPARE(Lines(results), QStringList{QStringLiteral("Cuisine")});
         QVERIFY(answers.seen.isEmpty());
     }
@@ -427,10 +424,10 @@ class SearchDialogTest : public QObject
         reset(true);
         MessageAnswerer answers;
         type(QStringLiteral("maison"));
-        click(button(4));
+        click(searchButton());
         CListDlg* results = app_->resultsWindow();
         QVERIFY(QTest::qWaitForWindowExposed(results));
-        QListWidget* list = results->findChild<QListWidget*>(QStringLiteral("list1009"));
+        QListWidget* list = results->findChild<QListWidget*>(QStringLiteral("articleList"));
         const QPoint accueil = list->visualItemRect(list->item(0)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, accueil);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, accueil);
@@ -445,14 +442,14 @@ class SearchDialogTest : public QObject
         if (!dialog_->isVisible())
             frame_->action(mirelda::cmd::kSearch)->trigger();
         QVERIFY(QTest::qWaitForWindowExposed(dialog_));
-        QVERIFY(radio(1012)->isChecked());
-        QVERIFY(button(3)->isEnabled());
-        click(button(3));
+        QVERIFY(allArticles()->isChecked());
+        QVERIFY(nextButton()->isEnabled());
+        click(nextButton());
         selectionIs(21, 27);
-        click(button(3));
+        click(nextButton());
         selectionIs(29, 35);
         QCOMPARE(view_->highlights(), all);
-        click(button(3));
+        click(nextButton());
         QCOMPARE(answers.seen.size(), 1);
         QCOMPARE(answers.seen[0].text, QStringLiteral("La recherche est terminée."));
 
@@ -463,7 +460,7 @@ class SearchDialogTest : public QObject
         dialog_->hide();
         frame_->action(mirelda::cmd::kSearch)->trigger();
         QVERIFY(dialog_->isVisible());
-        QVERIFY(!button(3)->isEnabled());
+        QVERIFY(!nextButton()->isEnabled());
     }
 
     void allArticles_nothingFoundKeepsTheDialogAndEmptiesTheResults()
@@ -471,12 +468,12 @@ class SearchDialogTest : public QObject
         CListDlg* results = app_->resultsWindow();
         reset(true);
         type(QStringLiteral("maison"));
-        click(button(4));
+        click(searchButton());
         QVERIFY(results->GetCount() > 0);
         reset(true);
         MessageAnswerer answers;
         type(QStringLiteral("introuvable"));
-        click(button(4));
+        click(searchButton());
         QCOMPARE(answers.seen.size(), 1);
         QCOMPARE(answers.seen[0].text, QStringLiteral("La chaîne recherchée n'a pu être trouvée."));
         QCOMPARE(answers.seen[0].caption, app_->HelpTitle());
@@ -488,7 +485,7 @@ class SearchDialogTest : public QObject
         // No byte for omega: looked for in the texts as typed, never as "?", which the
         // "Quoi ?" of "Salon" would match.
         type(QStringLiteral("Ω"));
-        click(button(4));
+        click(searchButton());
         QCOMPARE(answers.seen.size(), 1);
         QCOMPARE(Lines(results), QStringList{QStringLiteral("Jardin")});
     }
@@ -501,7 +498,7 @@ class SearchDialogTest : public QObject
         reset(true);
         MessageAnswerer answers;
         type(QStringLiteral("maison"));
-        click(button(4));
+        click(searchButton());
         QVERIFY(QFile::rename(aside, pgd));
         QCOMPARE(answers.seen.size(), 1); // the error only, not "not found" after it
         QVERIFY(answers.seen[0].text.contains(QStringLiteral("AIDE.PGD")));

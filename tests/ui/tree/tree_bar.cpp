@@ -43,13 +43,13 @@ struct Frame
         view = new QTextEdit(&window);
         window.setCentralWidget(view);
         CTreeBar::Host host;
-        host.showArticle = [this](std::int32_t a) {
+        host.ShowArticle = [this](std::int32_t a) {
             shown << a;
             return true;
         };
-        host.showMessage = [this](const QString& t) { messages << t; };
+        host.ShowMessage = [this](const QString& t) { messages << t; };
         host.minimizeMainWindow = [this] { ++minimized; };
-        host.printBook = [this](const std::vector<std::int32_t>& articles, bool preview) {
+        host.PrintBook = [this](const std::vector<std::int32_t>& articles, bool preview) {
             printed.push_back(articles);
             previews << preview;
         };
