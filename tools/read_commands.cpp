@@ -1,7 +1,7 @@
 // The read-only views of a help set: info, index, article, links, tree.
 
+#include "core/authoring/help_set_counts.h"
 #include "core/richtext/plain_text.h"
-#include "core/store/binary_file.h"
 #include "core/store/cp1252.h"
 #include "core/tree/contents_file.h"
 #include "tools/commands.h"
@@ -37,19 +37,6 @@ std::optional<LocatedArticle> LocateArticle(const std::string& base, std::int32_
     return LocatedArticle{*files, *entry};
 }
 
-// The character positions of an article's text as one UTF-8 text: paragraph marks become
-// line feeds, the last one left out so that the text ends where the article does.
-std::string PositionText(std::string_view rtf)
-{
-    std::u16string text = ExtractPlainText(rtf);
-    if (!text.empty() && text.back() == u'\r')
-        text.pop_back();
-    for (char16_t& c : text)
-        if (c == u'\r')
-            c = u'\n';
-    return Utf16ToUtf8(text);
-}
-
 } // namespace
 
 int RunInfo(const std::vector<std::string>& args)
@@ -61,47 +48,18 @@ int RunInfo(const std::vector<std::string>& args)
     if (!files)
         return kExitDamaged;
 
-    int exitCode = kExitOk;
-    const auto fail = [&exitCode](const FileError& error) {
+    const auto counts = authoring::CountHelpSet(*files);
+    if (!counts) {
+        ReportError(counts.error());
+        return kExitDamaged;
+    }
+    for (const FileError& error : counts->errors)
         ReportError(error);
-        exitCode = kExitDamaged;
-    };
-
-    auto index = LoadArticleIndex(files->pgh);
-    if (!index) {
-        fail(index.error());
-        return exitCode;
-    }
-    std::size_t popups = 0;
-    if (auto data = ArticleDataReader::Open(files->pgd)) {
-        index->ForEach([&](const ArticleEntry& entry) {
-            auto title = data->ReadTitle(entry);
-            if (!title)
-                fail(title.error());
-            else if (IsPopupTitle(*title))
-                ++popups;
-        });
-    } else {
-        fail(data.error());
-    }
-
-    std::uint64_t linkRecords = 0;
-    if (auto links = InputFile::Open(files->pgl))
-        linkRecords = links->size() / sizeof(LinkRecord);
-    else
-        fail(links.error());
-
-    std::size_t treeEntries = 0;
-    if (auto contents = ReadContentsRecords(files->fic))
-        treeEntries = contents->records.size();
-    else
-        fail(contents.error());
-
-    WriteRecord({"articles", std::to_string(index->size())});
-    WriteRecord({"popups", std::to_string(popups)});
-    WriteRecord({"links", std::to_string(linkRecords)});
-    WriteRecord({"tree", std::to_string(treeEntries)});
-    return exitCode;
+    WriteRecord({"articles", std::to_string(counts->articles)});
+    WriteRecord({"popups", std::to_string(counts->popups)});
+    WriteRecord({"links", std::to_string(counts->linkRecords)});
+    WriteRecord({"tree", std::to_string(counts->treeEntries)});
+    return counts->errors.empty() ? kExitOk : kExitDamaged;
 }
 
 int RunIndex(const std::vector<std::string>& args)
@@ -148,7 +106,7 @@ int RunArticle(const std::vector<std::string>& args)
     if (split->Has("--rtf")) {
         std::fwrite(article->text.data(), 1, article->text.size(), stdout);
     } else if (split->Has("--text")) {
-        const std::string text = PositionText(article->text);
+        const std::string text = Utf16ToUtf8(ExtractPlainTextLines(article->text));
         std::fwrite(text.data(), 1, text.size(), stdout);
     } else {
         WriteRecord({FieldText(article->title)});

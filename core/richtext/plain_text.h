@@ -9,4 +9,8 @@ namespace mirelda {
 
 std::u16string ExtractPlainText(std::string_view rtf);
 
+// The same text as lines: each paragraph mark becomes a line feed, the last one left out, so
+// that character k is still position k and the text ends where the document does.
+std::u16string ExtractPlainTextLines(std::string_view rtf);
+
 } // namespace mirelda
