@@ -33,9 +33,7 @@ int RunSearch(const std::vector<std::string>& args)
     const std::u16string wanted = Utf8ToUtf16(split->positional[1]);
     if (wanted.empty())
         return UsageError("search", "the text to search for is empty");
-    request.text = EncodeCp1252(wanted);
-    if (DecodeCp1252(request.text) != wanted)
-        request.textUtf16 = wanted;
+    SetSearchText(request, wanted);
 
     const auto files = OpenHelpSet(split->positional[0]);
     if (!files)

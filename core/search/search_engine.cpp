@@ -312,4 +312,13 @@ Result<bool> SearchArticles(const ArticleIndex& index, const std::filesystem::pa
     return DeliverSearchResults(hits, request, results);
 }
 
+void SetSearchText(SearchRequest& request, std::u16string_view typed)
+{
+    request.text = EncodeCp1252(typed);
+    if (DecodeCp1252(request.text) != typed)
+        request.textUtf16 = std::u16string(typed);
+    else
+        request.textUtf16.clear();
+}
+
 } // namespace mirelda

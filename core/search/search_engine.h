@@ -40,6 +40,11 @@ struct SearchRequest
     std::u16string textUtf16;
 };
 
+// Sets `text` (and `textUtf16` when Windows-1252 cannot hold what was typed: "?" then stands
+// for each missing character in `text`, which is only shown, and the texts are searched for
+// the string as typed).
+void SetSearchText(SearchRequest& request, std::u16string_view typed);
+
 struct SearchHit
 {
     std::int32_t number = 0;

@@ -1,7 +1,6 @@
 #include "ui/search/article_search.h"
 
 #include "core/search/search_engine.h"
-#include "core/store/cp1252.h"
 #include "ui/lists/list_dlg.h"
 
 #include <QApplication>
@@ -49,19 +48,6 @@ class WaitCursor
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
-
-} // namespace
-
-std::optional<std::string> ToCp1252Exactly(const QString& text)
-{
-    const std::u16string utf16 = text.toStdU16String();
-    std::string bytes = mirelda::EncodeCp1252(utf16);
-    if (mirelda::DecodeCp1252(bytes) != utf16)
-        return std::nullopt;
-    return bytes;
-}
-
-namespace {
 
 // What the worker thread and this one share: plain counters, and the stop request.
 struct ScanState
@@ -129,14 +115,7 @@ mirelda::Result<bool> SearchArticlesInto(CListDlg& results, const mirelda::Artic
     engineRequest.wholeWord = request.wholeWord;
     engineRequest.inTitle = request.inTitle;
     engineRequest.inText = request.inText;
-    if (const std::optional<std::string> bytes = ToCp1252Exactly(request.text)) {
-        engineRequest.text = *bytes;
-    } else {
-        // No title can hold such a string, but an article's text can (\uN): search the texts
-        // for it as typed; the Windows-1252 form ("?" for what it lacks) is only shown.
-        engineRequest.text = mirelda::EncodeCp1252(request.text.toStdU16String());
-        engineRequest.textUtf16 = request.text.toStdU16String();
-    }
+    mirelda::SetSearchText(engineRequest, request.text.toStdU16String());
     auto hits = ScanWithProgress(index, dataFile, engineRequest);
     if (stopped)
         *stopped = !hits;

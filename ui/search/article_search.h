@@ -28,9 +28,6 @@ struct ArticleSearchRequest
     bool inText = true;
 };
 
-// The string's Windows-1252 bytes, or nothing when one of its characters has none.
-std::optional<std::string> ToCp1252Exactly(const QString& text);
-
 // True when at least one article was listed; a read error leaves the window emptied and is
 // returned for the caller to report. The scan runs on a worker thread that touches only the
 // core's objects while this thread goes on painting; past half a second a progress dialog

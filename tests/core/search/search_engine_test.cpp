@@ -178,12 +178,17 @@ TEST(SearchArticles, stringBeyondWindows1252_isLookedForInTextsOnly)
     HelpSet set({{1, "Omega ?", Rtf("rien"), {}},
                  {2, "Deux", Rtf("la lettre \\u937?"), {}},
                  {3, "Trois", Rtf("la lettre \\u969?"), {}}});
-    SearchRequest omega = Request("?");
-    omega.textUtf16 = u"\u03A9"; // capital omega: no Windows-1252 byte
+    SearchRequest omega = Request("");
+    SetSearchText(omega, u"\u03A9"); // capital omega: no Windows-1252 byte
+    EXPECT_EQ(omega.text, "?");
     // Not the "?" of the shown form: only the text holding the letter itself.
     EXPECT_EQ(set.Find(omega), (Numbers{2, 3}));
     omega.matchCase = true;
     EXPECT_EQ(set.Find(omega), (Numbers{2}));
+
+    SetSearchText(omega, u"Deux"); // fits: nothing typed is kept beside it
+    EXPECT_EQ(omega.text, "Deux");
+    EXPECT_TRUE(omega.textUtf16.empty());
 }
 
 TEST(SearchArticles, wholeWord_restrictsTextMatchesOnly)
