@@ -74,8 +74,8 @@ std::vector<std::uint8_t> NewFile(std::int32_t width, std::int32_t height, std::
     return out;
 }
 
-} // namespace
-
+// The layout of a DIB whose info part is `info` and whose pixels are `pixels`, or nothing when
+// they do not fit together or cannot be decoded.
 std::optional<DibLayout> ReadDibLayout(std::span<const std::uint8_t> info, std::size_t pixelsAvailable)
 {
     if (info.size() < 12)
@@ -156,12 +156,16 @@ std::optional<DibLayout> ReadDibLayout(std::span<const std::uint8_t> info, std::
     return d;
 }
 
+} // namespace
+
 std::optional<std::vector<std::uint8_t>> BmpFromDib(std::span<const std::uint8_t> info,
-                                                    std::span<const std::uint8_t> pixels)
+                                                    std::span<const std::uint8_t> pixels, DibLayout* layout)
 {
     const std::optional<DibLayout> d = ReadDibLayout(info, pixels.size());
     if (!d)
         return std::nullopt;
+    if (layout)
+        *layout = *d;
     const std::size_t size = kFileHeaderSize + d->infoSize + d->pixelBytes;
     std::vector<std::uint8_t> out(kFileHeaderSize);
     out.reserve(size);
@@ -176,14 +180,14 @@ std::optional<std::vector<std::uint8_t>> BmpFromDib(std::span<const std::uint8_t
     return out;
 }
 
-std::optional<std::vector<std::uint8_t>> BmpFromDib(std::span<const std::uint8_t> dib)
+std::optional<std::vector<std::uint8_t>> BmpFromDib(std::span<const std::uint8_t> dib, DibLayout* layout)
 {
     // The pixels follow the info part, whose size the header tells; read it against all the
     // data first, then against what remains.
     const std::optional<DibLayout> first = ReadDibLayout(dib, dib.size());
     if (!first)
         return std::nullopt;
-    return BmpFromDib(dib.first(first->infoSize), dib.subspan(first->infoSize));
+    return BmpFromDib(dib.first(first->infoSize), dib.subspan(first->infoSize), layout);
 }
 
 std::optional<std::vector<std::uint8_t>> BmpFromDeviceBitmap(std::span<const std::uint8_t> bits,

@@ -35,16 +35,15 @@ struct DibLayout
     std::uint32_t compression = 0;
 };
 
-// The layout of a DIB whose info part is `info` and whose pixels are `pixels`, or nothing when
-// they do not fit together or cannot be decoded.
-std::optional<DibLayout> ReadDibLayout(std::span<const std::uint8_t> info, std::size_t pixelsAvailable);
-
-// A BMP file from a DIB in one piece (info, then pixels).
-std::optional<std::vector<std::uint8_t>> BmpFromDib(std::span<const std::uint8_t> dib);
+// A BMP file from a DIB in one piece (info, then pixels); `layout`, when given, receives the
+// layout read.
+std::optional<std::vector<std::uint8_t>> BmpFromDib(std::span<const std::uint8_t> dib,
+                                                    DibLayout* layout = nullptr);
 
 // A BMP file from a DIB given as its info part and its pixels apart (as metafile records do).
 std::optional<std::vector<std::uint8_t>> BmpFromDib(std::span<const std::uint8_t> info,
-                                                    std::span<const std::uint8_t> pixels);
+                                                    std::span<const std::uint8_t> pixels,
+                                                    DibLayout* layout = nullptr);
 
 // A device-dependent bitmap (RTF's \wbitmap): rows top-down, `widthBytes` each (even), the
 // planes of one row after each other. Monochrome (1 plane, 1 bit: 0 black, 1 white), the

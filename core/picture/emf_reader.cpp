@@ -34,17 +34,12 @@ void Xform(RecordReader& r, std::size_t at, double m[6])
 // A DIB given as (offset, size) of its info and of its pixels inside the record; the offsets
 // count from the record's start, 8 bytes before the parameters.
 std::optional<std::vector<std::uint8_t>> Dib(RecordReader& r, std::uint32_t offInfo, std::uint32_t cbInfo,
-                                             std::uint32_t offBits, std::uint32_t cbBits, DibLayout& layout)
+                                             std::uint32_t offBits, std::uint32_t cbBits,
+                                             DibLayout* layout = nullptr)
 {
     if (offInfo < 8 || offBits < 8 || !r.Has(offInfo - 8, cbInfo) || !r.Has(offBits - 8, cbBits))
         return std::nullopt;
-    const std::span<const std::uint8_t> info = r.Bytes(offInfo - 8, cbInfo);
-    const std::span<const std::uint8_t> bits = r.Bytes(offBits - 8, cbBits);
-    const std::optional<DibLayout> d = ReadDibLayout(info, bits.size());
-    if (!d)
-        return std::nullopt;
-    layout = *d;
-    return BmpFromDib(info, bits);
+    return BmpFromDib(r.Bytes(offInfo - 8, cbInfo), r.Bytes(offBits - 8, cbBits), layout);
 }
 
 void DrawDib(Player& p, RecordReader& r, std::uint32_t offInfo, std::uint32_t cbInfo, std::uint32_t offBits,
@@ -52,7 +47,7 @@ void DrawDib(Player& p, RecordReader& r, std::uint32_t offInfo, std::uint32_t cb
              std::uint32_t rop)
 {
     DibLayout layout;
-    std::optional<std::vector<std::uint8_t>> bmp = Dib(r, offInfo, cbInfo, offBits, cbBits, layout);
+    std::optional<std::vector<std::uint8_t>> bmp = Dib(r, offInfo, cbInfo, offBits, cbBits, &layout);
     if (!bmp) {
         if (cbInfo == 0)
             p.PatBlt(dest, rop);
@@ -266,8 +261,7 @@ void Play(Player& p, std::uint32_t type, RecordReader& r)
     }
     case 93:   // CreateDIBPatternBrushPt: index, usage, info offset/size, bits offset/size
     case 94: { // CreateMonoBrush: the same
-        DibLayout layout;
-        p.CreateObjectAt(r.U32(0), PatternBrush(Dib(r, r.U32(8), r.U32(12), r.U32(16), r.U32(20), layout)));
+        p.CreateObjectAt(r.U32(0), PatternBrush(Dib(r, r.U32(8), r.U32(12), r.U32(16), r.U32(20))));
         break;
     }
     case 82: { // ExtCreateFontIndirectW: index, LOGFONTW (height, width, escapement,

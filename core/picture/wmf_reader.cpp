@@ -34,11 +34,11 @@ std::vector<Point> Points(RecordReader& r, std::size_t at, std::size_t count)
 void DrawDib(Player& player, std::span<const std::uint8_t> dib, const Rect& dest, double sx, double sy,
              double sw, double sh, std::uint32_t rop)
 {
-    const std::optional<DibLayout> layout = ReadDibLayout(dib, dib.size());
-    std::optional<std::vector<std::uint8_t>> bmp = BmpFromDib(dib);
-    if (!layout || !bmp)
+    DibLayout layout;
+    std::optional<std::vector<std::uint8_t>> bmp = BmpFromDib(dib, &layout);
+    if (!bmp)
         return;
-    DrawBmp(player, std::move(*bmp), *layout, dest, sx, sy, sw, sh, rop);
+    DrawBmp(player, std::move(*bmp), layout, dest, sx, sy, sw, sh, rop);
 }
 
 void Play(Player& p, std::uint16_t function, RecordReader& r)
