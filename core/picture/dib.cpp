@@ -1,5 +1,7 @@
 #include "core/picture/dib.h"
 
+#include "core/store/binary_file.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -21,8 +23,7 @@ std::uint16_t U16(std::span<const std::uint8_t> b, std::size_t at)
 
 std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t at)
 {
-    return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-           static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+    return LoadU32(b.data() + at);
 }
 
 void Put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v)

@@ -1,6 +1,7 @@
 #include "core/picture/metafile_player.h"
 
 #include "core/picture/metafile.h"
+#include "core/store/binary_file.h"
 
 #include <algorithm>
 #include <bit>
@@ -98,8 +99,7 @@ std::uint32_t RecordReader::U32(std::size_t at)
         failed_ = true;
         return 0;
     }
-    return static_cast<std::uint32_t>(b_[at]) | static_cast<std::uint32_t>(b_[at + 1]) << 8 |
-           static_cast<std::uint32_t>(b_[at + 2]) << 16 | static_cast<std::uint32_t>(b_[at + 3]) << 24;
+    return LoadU32(b_.data() + at);
 }
 
 float RecordReader::F32(std::size_t at)
