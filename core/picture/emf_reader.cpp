@@ -231,17 +231,13 @@ void Play(Player& p, std::uint32_t type, RecordReader& r)
         p.SelectObject(r.U32(0));
         break;
     case 38: { // CreatePen: index, style, width POINTL, colour
-        GdiObject o;
-        o.kind = GdiObject::Kind::Pen;
-        o.pen = LogPen{PenStyleOf(r.U32(4)), static_cast<double>(r.I32(8)), ColorRef(r.U32(16))};
+        GdiObject o = PenObject(r.U32(4), r.I32(8), r.U32(16));
         if (!r.Failed())
             p.CreateObjectAt(r.U32(0), std::move(o));
         break;
     }
     case 95: { // ExtCreatePen: index, 4 DIB fields, style, width, brush style, colour, hatch
-        GdiObject o;
-        o.kind = GdiObject::Kind::Pen;
-        o.pen = LogPen{PenStyleOf(r.U32(20)), static_cast<double>(r.U32(24)), ColorRef(r.U32(32))};
+        GdiObject o = PenObject(r.U32(20), r.U32(24), r.U32(32));
         if (r.U32(28) == 1)
             o.pen.style = PenStyle::Null; // a pen of the null brush
         // A geometric pen keeps its width; a cosmetic one is one pixel whatever it says.
@@ -252,9 +248,7 @@ void Play(Player& p, std::uint32_t type, RecordReader& r)
         break;
     }
     case 39: { // CreateBrushIndirect: index, style, colour, hatch
-        GdiObject o;
-        o.kind = GdiObject::Kind::Brush;
-        o.brush = BrushOf(r.U32(4), r.U32(8), r.U32(12));
+        GdiObject o = BrushObject(r.U32(4), r.U32(8), r.U32(12));
         if (!r.Failed())
             p.CreateObjectAt(r.U32(0), std::move(o));
         break;
@@ -267,21 +261,12 @@ void Play(Player& p, std::uint32_t type, RecordReader& r)
     case 82: { // ExtCreateFontIndirectW: index, LOGFONTW (height, width, escapement,
                // orientation, weight i32; italic, underline, strike-out, charset, 4 bytes;
                // face: 32 UTF-16 units)
-        GdiObject o;
-        o.kind = GdiObject::Kind::Font;
-        LogFont& f = o.font;
-        f.height = r.I32(4);
-        f.escapement = r.I32(12);
-        f.weight = r.I32(20);
-        f.italic = r.U8(24) != 0;
-        f.underline = r.U8(25) != 0;
-        f.strikeOut = r.U8(26) != 0;
-        f.charset = r.U8(27);
+        GdiObject o = FontObject(r, r.I32(4), r.I32(12), r.I32(20), 24);
         for (std::size_t i = 0; i < 32 && r.Has(32 + i * 2, 2); ++i) {
             const char16_t c = static_cast<char16_t>(r.U16(32 + i * 2));
             if (c == 0)
                 break;
-            f.face.push_back(c);
+            o.font.face.push_back(c);
         }
         if (!r.Failed())
             p.CreateObjectAt(r.U32(0), std::move(o));

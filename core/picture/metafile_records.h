@@ -48,13 +48,41 @@ inline PenStyle PenStyleOf(std::uint32_t style)
     }
 }
 
-inline Brush BrushOf(std::uint32_t style, std::uint32_t color, std::uint32_t hatch)
+inline GdiObject PenObject(std::uint32_t style, double width, std::uint32_t color)
 {
-    Brush b;
+    GdiObject o;
+    o.kind = GdiObject::Kind::Pen;
+    o.pen = LogPen{PenStyleOf(style), width, ColorRef(color)};
+    return o;
+}
+
+inline GdiObject BrushObject(std::uint32_t style, std::uint32_t color, std::uint32_t hatch)
+{
+    GdiObject o;
+    o.kind = GdiObject::Kind::Brush;
+    Brush& b = o.brush;
     b.color = ColorRef(color);
     b.style = style == 1 ? BrushStyle::Null : style == 2 ? BrushStyle::Hatched : BrushStyle::Solid;
     b.hatch = static_cast<Hatch>(std::min<std::uint32_t>(hatch, 5));
-    return b;
+    return o;
+}
+
+// A font object without its face. Both formats' LOGFONT keep the italic, underline,
+// strike-out and charset bytes together, at `flagsAt`.
+inline GdiObject FontObject(RecordReader& r, double height, double escapement, std::int32_t weight,
+                            std::size_t flagsAt)
+{
+    GdiObject o;
+    o.kind = GdiObject::Kind::Font;
+    LogFont& f = o.font;
+    f.height = height;
+    f.escapement = escapement;
+    f.weight = weight;
+    f.italic = r.U8(flagsAt) != 0;
+    f.underline = r.U8(flagsAt + 1) != 0;
+    f.strikeOut = r.U8(flagsAt + 2) != 0;
+    f.charset = r.U8(flagsAt + 3);
+    return o;
 }
 
 // A pattern brush of `bmp`; one whose DIB could not be read paints grey.

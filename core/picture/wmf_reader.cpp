@@ -93,20 +93,12 @@ void Play(Player& p, std::uint16_t function, RecordReader& r)
         p.RestoreDc(r.I16(0));
         break;
 
-    case 0x02FA: { // CreatePenIndirect: style, width (x, y), colour
-        GdiObject o;
-        o.kind = GdiObject::Kind::Pen;
-        o.pen = LogPen{PenStyleOf(r.U16(0)), static_cast<double>(r.I16(2)), ColorRef(r.U32(6))};
-        p.CreateObjectAtFreeSlot(std::move(o));
+    case 0x02FA: // CreatePenIndirect: style, width (x, y), colour
+        p.CreateObjectAtFreeSlot(PenObject(r.U16(0), r.I16(2), r.U32(6)));
         break;
-    }
-    case 0x02FC: { // CreateBrushIndirect: style, colour, hatch
-        GdiObject o;
-        o.kind = GdiObject::Kind::Brush;
-        o.brush = BrushOf(r.U16(0), r.U32(2), r.U16(6));
-        p.CreateObjectAtFreeSlot(std::move(o));
+    case 0x02FC: // CreateBrushIndirect: style, colour, hatch
+        p.CreateObjectAtFreeSlot(BrushObject(r.U16(0), r.U32(2), r.U16(6)));
         break;
-    }
     case 0x0142: { // DibCreatePatternBrush: style, colour usage, DIB
         p.CreateObjectAtFreeSlot(
             PatternBrush(r.Size() > 4 ? BmpFromDib(r.Bytes(4, r.Size() - 4)) : std::nullopt));
@@ -114,16 +106,8 @@ void Play(Player& p, std::uint16_t function, RecordReader& r)
     }
     case 0x02FB: { // CreateFontIndirect: height, width, escapement, orientation, weight,
                    // italic, underline, strike-out, charset, 4 bytes, face (up to 32 bytes)
-        GdiObject o;
-        o.kind = GdiObject::Kind::Font;
+        GdiObject o = FontObject(r, r.I16(0), r.I16(4), r.I16(8), 10);
         LogFont& f = o.font;
-        f.height = r.I16(0);
-        f.escapement = r.I16(4);
-        f.weight = r.I16(8);
-        f.italic = r.U8(10) != 0;
-        f.underline = r.U8(11) != 0;
-        f.strikeOut = r.U8(12) != 0;
-        f.charset = r.U8(13);
         if (r.Size() > 18) {
             std::span<const std::uint8_t> face = r.Bytes(18, std::min<std::size_t>(32, r.Size() - 18));
             face =
