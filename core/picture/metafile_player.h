@@ -92,10 +92,6 @@ class Player
     // World transform (EMF): x' = m11 x + m21 y + dx, y' = m12 x + m22 y + dy.
     void SetWorldTransform(const double m[6]);
     void ModifyWorldTransform(const double m[6], std::uint32_t mode);
-    double WindowOrgX() const { return dc_.winOrgX; }
-    double WindowOrgY() const { return dc_.winOrgY; }
-    double WindowExtX() const { return dc_.winExtX; }
-    double WindowExtY() const { return dc_.winExtY; }
 
     void SetBkMode(std::uint32_t mode) { dc_.opaque = mode == 2; }
     void SetBkColor(Color c) { dc_.bkColor = c; }
@@ -115,8 +111,8 @@ class Player
     // WMF objects take the lowest free slot; EMF names its slot.
     void CreateObjectAtFreeSlot(GdiObject object);
     void CreateObjectAt(std::uint32_t index, GdiObject object);
+    // Indexes with the high bit set name stock objects.
     void SelectObject(std::uint32_t index);
-    void SelectStockObject(std::uint32_t stock);
     void DeleteObject(std::uint32_t index);
     void SetObjectCapacity(std::size_t n) { capacity_ = std::min<std::size_t>(n, 65536); }
 
@@ -161,7 +157,6 @@ class Player
     // ---- result -------------------------------------------------------------------------
     // False once a limit is reached: the caller stops.
     bool Going() const { return going_; }
-    void Stop() { going_ = false; }
     // The frame: the given rectangle in device units, else the bounds of what was drawn.
     std::optional<DisplayList> Finish(std::optional<Rect> frame);
 
@@ -185,6 +180,7 @@ class Player
         std::int32_t clip = -1;
     };
 
+    void SelectStockObject(std::uint32_t stock);
     Point Map(double x, double y) const;
     Point Map(Point p) const { return Map(p.x, p.y); }
     double ScaleX() const;
@@ -211,7 +207,7 @@ class Player
     double pxPerMmX_ = 0, pxPerMmY_ = 0;
     bool viewportFixed_ = false;
     bool pathOpen_ = false;
-    Path path_; // logical... stored in device units as it is built
+    Path path_; // the open path, in device units
     std::size_t points_ = 0;
     bool going_ = true;
     std::int32_t openLine_ = -1; // the item a following LineTo may extend
