@@ -5,11 +5,8 @@
 #include "ui/richtext/picture_painter.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QBuffer>
-#include <QByteArray>
 #include <QColor>
 #include <QImage>
-#include <QImageReader>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QTextCursor>
@@ -122,20 +119,12 @@ void SetPixelBudget(QTextDocument& document, std::int64_t left)
     document.setProperty(kBudgetProperty, QVariant::fromValue<qlonglong>(left));
 }
 
-QImage Decode(QTextDocument& document, const std::uint8_t* data, std::size_t size, const char* format)
+QImage Decode(QTextDocument& document, std::span<const std::uint8_t> bytes, const char* format)
 {
-    QByteArray bytes =
-        QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    QBuffer buffer(&bytes);
-    QImageReader reader(&buffer, format);
-    const QSize dimensions = reader.size();
-    const std::int64_t budget = PixelBudget(document);
-    // A top-down BMP tells a negative height.
-    const std::int64_t pixels = std::abs(std::int64_t{dimensions.width()} * dimensions.height());
-    if (pixels == 0 || pixels > budget)
-        return {};
-    SetPixelBudget(document, budget - pixels);
-    return reader.read();
+    std::int64_t budget = PixelBudget(document);
+    QImage image = DecodeImage(bytes, format, budget);
+    SetPixelBudget(document, budget);
+    return image;
 }
 
 QImage DecodeBitmap(QTextDocument& document, const RichPicture& picture)
@@ -144,8 +133,7 @@ QImage DecodeBitmap(QTextDocument& document, const RichPicture& picture)
     switch (picture.kind) {
     case PictureKind::Png:
     case PictureKind::Jpeg:
-        return Decode(document, picture.bytes.data(), picture.bytes.size(),
-                      picture.kind == PictureKind::Png ? "PNG" : "JPEG");
+        return Decode(document, picture.bytes, picture.kind == PictureKind::Png ? "PNG" : "JPEG");
     case PictureKind::Dib:
         bmp = picture::BmpFromDib(picture.bytes);
         break;
@@ -159,7 +147,7 @@ QImage DecodeBitmap(QTextDocument& document, const RichPicture& picture)
     }
     if (!bmp)
         return {};
-    return Decode(document, bmp->data(), bmp->size(), "BMP");
+    return Decode(document, *bmp, "BMP");
 }
 
 std::optional<picture::Metafile> ReadMetafile(const RichPicture& picture)

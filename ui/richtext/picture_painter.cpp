@@ -314,22 +314,27 @@ class Painting
 
 } // namespace
 
+QImage DecodeImage(std::span<const std::uint8_t> bytes, const char* format, std::int64_t& pixelBudget)
+{
+    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer, format);
+    const QSize size = reader.size();
+    // A top-down BMP tells a negative height.
+    const std::int64_t pixels = std::abs(std::int64_t{size.width()} * size.height());
+    if (pixels == 0 || pixels > pixelBudget)
+        return {};
+    pixelBudget -= pixels;
+    return reader.read();
+}
+
 DrawnPicture::DrawnPicture(picture::DisplayList list, std::int64_t& budget) : list_(std::move(list))
 {
     const auto decode = [&](const picture::Bytes& file) {
         if (!file || images_.count(file.get()))
             return;
-        QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(file->data()),
-                                                   static_cast<qsizetype>(file->size()));
-        QBuffer buffer(&bytes);
-        QImageReader reader(&buffer, "BMP");
-        const QSize size = reader.size();
-        // A top-down BMP tells a negative height.
-        const std::int64_t pixels = std::abs(std::int64_t{size.width()} * size.height());
-        if (pixels == 0 || pixels > budget)
-            return;
-        budget -= pixels;
-        QImage image = reader.read();
+        QImage image = DecodeImage(*file, "BMP", budget);
         if (!image.isNull())
             images_.emplace(file.get(), std::move(image));
     };

@@ -7,11 +7,18 @@
 #include <QImage>
 #include <QRectF>
 
+#include <cstdint>
+#include <span>
 #include <unordered_map>
+#include <vector>
 
 class QPainter;
 
 namespace mirelda {
+
+// Decodes `bytes` as an image of `format` ("BMP", "PNG", ...) when its pixels fit in
+// `pixelBudget`, which then loses them; else a null image.
+QImage DecodeImage(std::span<const std::uint8_t> bytes, const char* format, std::int64_t& pixelBudget);
 
 class DrawnPicture
 {
