@@ -111,8 +111,8 @@ class Painting
   public:
     Painting(QPainter& p, const DisplayList& list,
              const std::unordered_map<const std::vector<std::uint8_t>*, QImage>& images,
-             const QTransform& base, const QTransform& frame)
-        : p_(p), list_(list), images_(images), base_(base), frame_(frame), clips_(list.clips.size())
+             std::vector<std::optional<QPainterPath>>& clips, const QTransform& base, const QTransform& frame)
+        : p_(p), list_(list), images_(images), base_(base), frame_(frame), clips_(clips)
     {
         const double dpi = p.device() ? p.device()->logicalDpiX() : 96.0;
         const double scale = ScaleOf(frame);
@@ -308,7 +308,7 @@ class Painting
     const std::unordered_map<const std::vector<std::uint8_t>*, QImage>& images_;
     const QTransform base_;
     const QTransform frame_;
-    std::vector<std::optional<QPainterPath>> clips_;
+    std::vector<std::optional<QPainterPath>>& clips_;
     double onePixel_ = 1;
 };
 
@@ -329,7 +329,8 @@ QImage DecodeImage(std::span<const std::uint8_t> bytes, const char* format, std:
     return reader.read();
 }
 
-DrawnPicture::DrawnPicture(picture::DisplayList list, std::int64_t& budget) : list_(std::move(list))
+DrawnPicture::DrawnPicture(picture::DisplayList list, std::int64_t& budget)
+    : list_(std::move(list)), clips_(list_.clips.size())
 {
     const auto decode = [&](const picture::Bytes& file) {
         if (!file || images_.count(file.get()))
@@ -357,7 +358,7 @@ void DrawnPicture::Paint(QPainter& painter, const QRectF& target, const QRectF& 
         QTransform::fromTranslate(-list_.left, -list_.top) *
         QTransform::fromScale(target.width() / list_.width, target.height() / list_.height) *
         QTransform::fromTranslate(target.left(), target.top());
-    Painting painting(painter, list_, images_, base, frame);
+    Painting painting(painter, list_, images_, clips_, base, frame);
     for (const picture::Item& item : list_.items)
         painting.Draw(item);
     painter.restore();

@@ -5,9 +5,11 @@
 #include "core/picture/display_list.h"
 
 #include <QImage>
+#include <QPainterPath>
 #include <QRectF>
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <unordered_map>
 #include <vector>
@@ -34,6 +36,9 @@ class DrawnPicture
   private:
     picture::DisplayList list_;
     std::unordered_map<const std::vector<std::uint8_t>*, QImage> images_;
+    // Each clip's area once a paint has needed it; it does not depend on where the picture
+    // is drawn.
+    mutable std::vector<std::optional<QPainterPath>> clips_;
 };
 
 } // namespace mirelda
