@@ -203,6 +203,27 @@ TEST(Picture, wmf_countsBeyondTheirRecordAreRejected)
     EXPECT_FALSE(ReadWmf(Bytes(17, 0), 8));
 }
 
+TEST(Picture, wmf_stretchedDibTakesItsSourceRectangleFromTheBottomRow)
+{
+    Wmf w;
+    w.Record(0x020B, {0, 0}).Record(0x020C, {100, 100});
+    // StretchDIB: rop, usage, source 2 x 1 at (1, 0), destination 40 x 20 at (5, 10); a
+    // bottom-up 4 x 2 DIB.
+    w.Record(0x0F43, {0x20, 0xCC, 0, 1, 2, 0, 1, 20, 40, 10, 5}, Dib(4, 2, 8, 0, 2, 8 + 8));
+    const std::optional<Metafile> m = ReadWmf(w.File(), 8);
+    ASSERT_TRUE(m);
+    ASSERT_EQ(m->list.items.size(), 1u);
+    ASSERT_EQ(m->list.items[0].kind, Item::Kind::Bitmap);
+    const Bitmap& b = m->list.items[0].bitmap;
+    ASSERT_TRUE(b.file);
+    EXPECT_EQ(b.sourceX, 1);
+    EXPECT_EQ(b.sourceY, 1); // the lower of the two rows, counted top-down
+    EXPECT_EQ(b.sourceWidth, 2);
+    EXPECT_EQ(b.sourceHeight, 1);
+    EXPECT_EQ(b.topRight.x, 45);
+    EXPECT_EQ(b.bottomLeft.y, 30);
+}
+
 TEST(Picture, wmf_objectTableReusesLowestFreeSlotAndTextKeepsItsCodePage)
 {
     Bytes face(32, 0);
