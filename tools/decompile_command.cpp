@@ -17,10 +17,9 @@ int RunDecompile(const std::vector<std::string>& args)
     if (!split)
         return kExitUsage;
     const std::filesystem::path folder = split->positional[1];
-    std::error_code ec;
-    if (std::filesystem::exists(folder, ec) &&
-        !(std::filesystem::is_directory(folder, ec) && std::filesystem::is_empty(folder, ec))) {
-        ReportProblem(folder.string(), "exists and is not an empty folder; nothing written");
+    // Before the help set is read: a folder that cannot take the sources fails at once.
+    if (Status usable = authoring::CheckSourceFolder(folder); !usable) {
+        ReportError(usable.error());
         return kExitDamaged;
     }
     auto files = OpenHelpSet(split->positional[0]);

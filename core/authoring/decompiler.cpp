@@ -19,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kMaxNameLength = 40;
-constexpr std::size_t kMaxContentsTitle = 79;
+constexpr std::size_t kMaxContentsTitle = ContentsRecord::kTitleWidth - 1; // room for its NUL
 
 // The ASCII letters of a Windows-1252 letter with its accent removed ("é" -> "e", "œ" -> "oe").
 std::string_view Unaccented(unsigned char b)
@@ -65,11 +65,6 @@ std::string SourceText(std::string_view cp1252, bool& changed)
         }
     }
     return Utf16ToUtf8(DecodeCp1252(bytes));
-}
-
-Status WriteFileInto(const fs::path& path, std::string_view bytes)
-{
-    return WriteWholeFile(path, bytes);
 }
 
 } // namespace
@@ -277,21 +272,29 @@ Result<DecompiledSources> DecompileHelpSet(const HelpSetFiles& files)
     return out;
 }
 
-Status WriteSources(const fs::path& folder, const DecompiledSources& sources)
+Status CheckSourceFolder(const fs::path& folder)
 {
     std::error_code ec;
     if (fs::exists(folder, ec) && !(fs::is_directory(folder, ec) && fs::is_empty(folder, ec)))
         return FileError{FileErrorKind::CannotWrite, folder.string(), 0,
                          "exists and is not an empty folder; nothing written"};
+    return Done{};
+}
+
+Status WriteSources(const fs::path& folder, const DecompiledSources& sources)
+{
+    if (Status usable = CheckSourceFolder(folder); !usable)
+        return usable;
+    std::error_code ec;
     fs::create_directories(folder / "articles", ec);
     if (ec)
         return FileError{FileErrorKind::CannotWrite, folder.string(), 0, "cannot create: " + ec.message()};
-    if (Status s = WriteFileInto(folder / "articles.txt", sources.articleList); !s)
+    if (Status s = WriteWholeFile(folder / "articles.txt", sources.articleList); !s)
         return s;
     for (const auto& [name, rtf] : sources.bodies)
-        if (Status s = WriteFileInto(folder / "articles" / (name + ".rtf"), rtf); !s)
+        if (Status s = WriteWholeFile(folder / "articles" / (name + ".rtf"), rtf); !s)
             return s;
-    return WriteFileInto(folder / "contents.txt", sources.contents);
+    return WriteWholeFile(folder / "contents.txt", sources.contents);
 }
 
 } // namespace mirelda::authoring

@@ -27,8 +27,11 @@ struct DecompiledSources
 // fails the whole operation (FileError).
 Result<DecompiledSources> DecompileHelpSet(const HelpSetFiles& files);
 
-// Writes the sources into `folder`, which must not exist or be empty: an author's files are
-// never overwritten.
+// Fails (CannotWrite) when `folder` is there and is not an empty folder: sources are written
+// only where they overwrite none of an author's files.
+Status CheckSourceFolder(const std::filesystem::path& folder);
+
+// Writes the sources into `folder`, which must pass CheckSourceFolder.
 Status WriteSources(const std::filesystem::path& folder, const DecompiledSources& sources);
 
 // One article's RTF with each link put back as a HYPERLINK field around exactly the

@@ -3,6 +3,7 @@
 #include "core/authoring/help_compiler.h"
 
 #include "core/store/cp1252.h"
+#include "core/tree/contents_file.h"
 
 #include <charconv>
 #include <limits>
@@ -10,7 +11,7 @@
 namespace mirelda::authoring {
 namespace {
 
-constexpr std::size_t kMaxContentsTitle = 79; // the .FIC title field is 80 bytes with its NUL
+constexpr std::size_t kMaxContentsTitle = ContentsRecord::kTitleWidth - 1; // room for its NUL
 
 // Calls f(lineText, lineNumber) for each line, without its CR/LF; a leading UTF-8 BOM goes.
 template <class F> void ForEachLine(std::string_view text, F&& f)

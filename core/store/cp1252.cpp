@@ -1,5 +1,8 @@
 #include "core/store/cp1252.h"
 
+#include <unicode/utf8.h>
+
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -17,12 +20,6 @@ constexpr std::array<char16_t, 32> kHighBlock = {
 };
 
 constexpr char kNoByte = '?';
-
-} // namespace
-
-int Cp1252ByteOf(char32_t c);
-
-namespace {
 
 char EncodeOne(char16_t c)
 {
@@ -131,43 +128,15 @@ std::string Utf16ToUtf8(std::u16string_view text)
 
 Utf8Char DecodeUtf8Char(std::string_view text, std::size_t at)
 {
-    const auto byteAt = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char b = byteAt(at);
-    if (b < 0x80)
-        return {b, 1, true};
-    std::size_t need = 0;
-    char32_t c = 0;
-    unsigned char lo = 0x80, hi = 0xBF; // allowed range of the second byte
-    if (b >= 0xC2 && b <= 0xDF) {
-        need = 1;
-        c = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        need = 2;
-        c = b & 0x0F;
-        if (b == 0xE0)
-            lo = 0xA0;
-        if (b == 0xED)
-            hi = 0x9F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        need = 3;
-        c = b & 0x07;
-        if (b == 0xF0)
-            lo = 0x90;
-        if (b == 0xF4)
-            hi = 0x8F;
-    } else {
-        return {0xFFFD, 1, false};
-    }
-    std::size_t k = 1;
-    for (; k <= need && at + k < text.size(); ++k) {
-        const unsigned char t = byteAt(at + k);
-        if (k == 1 ? (t < lo || t > hi) : (t < 0x80 || t > 0xBF))
-            break;
-        c = (c << 6) | (t & 0x3F);
-    }
-    if (k <= need)
-        return {0xFFFD, k, false}; // the lead byte and the valid continuation bytes seen so far
-    return {c, need + 1, true};
+    // No character is longer than four bytes, so the window keeps ICU's int32 indices small.
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data() + at);
+    const auto length = static_cast<std::int32_t>(std::min<std::size_t>(text.size() - at, 4));
+    std::int32_t used = 0;
+    UChar32 c = 0;
+    U8_NEXT(bytes, used, length, c);
+    if (c < 0)
+        return {0xFFFD, static_cast<std::size_t>(used), false};
+    return {static_cast<char32_t>(c), static_cast<std::size_t>(used), true};
 }
 
 std::u16string Utf8ToUtf16(std::string_view text)

@@ -3,6 +3,7 @@
 #include "core/store/binary_file.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <random>
 #include <utility>
@@ -43,8 +44,6 @@ ArticleIndex& ArticleIndex::operator=(ArticleIndex&& other) noexcept
 {
     if (this != &other) {
         blocks_ = std::exchange(other.blocks_, {});
-        usedInLastBlock_ = std::exchange(other.usedInLastBlock_, 0);
-        buckets_ = std::exchange(other.buckets_, {});
         count_ = std::exchange(other.count_, 0);
         table_ = std::exchange(other.table_, {});
         tableBits_ = std::exchange(other.tableBits_, 0);
@@ -64,7 +63,7 @@ std::size_t ArticleIndex::Probe(std::int32_t number) const
 {
     const std::size_t mask = table_.size() - 1;
     std::size_t at = HomeOf(number);
-    while (table_[at] != 0 && NodeAt(table_[at] - 1)->entry.number != number)
+    while (table_[at] != 0 && EntryAt(table_[at] - 1)->number != number)
         at = (at + 1) & mask;
     return at;
 }
@@ -78,33 +77,25 @@ void ArticleIndex::GrowTable()
     tableBits_ = table_.empty() ? 5 : tableBits_ + 1;
     table_.assign(std::size_t{1} << tableBits_, 0);
     for (std::uint32_t slot = 0; slot < count_; ++slot)
-        table_[Probe(NodeAt(slot)->entry.number)] = slot + 1;
+        table_[Probe(EntryAt(slot)->number)] = slot + 1;
 }
 
 void ArticleIndex::Insert(const ArticleEntry& entry)
 {
-    if (buckets_.empty())
-        buckets_.assign(kBucketCount, nullptr);
     if (table_.empty())
         GrowTable();
     std::size_t at = Probe(entry.number);
     if (table_[at] != 0) {
-        NodeAt(table_[at] - 1)->entry = entry; // a later record for the same number wins
+        *EntryAt(table_[at] - 1) = entry; // a later record for the same number wins
         return;
     }
     if ((count_ + 1) * 2 > table_.size()) {
         GrowTable();
         at = Probe(entry.number);
     }
-    if (blocks_.empty() || usedInLastBlock_ == kBlockSize) {
-        blocks_.push_back(std::make_unique<Node[]>(kBlockSize));
-        usedInLastBlock_ = 0;
-    }
-    Node* node = &blocks_.back()[usedInLastBlock_++];
-    node->entry = entry;
-    Node*& head = buckets_[BucketOf(entry.number)];
-    node->next = head;
-    head = node;
+    if (count_ % kBlockSize == 0)
+        blocks_.push_back(std::make_unique<ArticleEntry[]>(kBlockSize));
+    *EntryAt(static_cast<std::uint32_t>(count_)) = entry;
     table_[at] = static_cast<std::uint32_t>(count_ + 1);
     ++count_;
 }
@@ -114,7 +105,21 @@ const ArticleEntry* ArticleIndex::FindArticle(std::int32_t number) const
     if (table_.empty())
         return nullptr;
     const std::uint32_t slot = table_[Probe(number)];
-    return slot == 0 ? nullptr : &NodeAt(slot - 1)->entry;
+    return slot == 0 ? nullptr : EntryAt(slot - 1);
+}
+
+std::vector<std::uint32_t> ArticleIndex::EnumerationOrder() const
+{
+    // A counting sort by bucket over the slots taken newest first.
+    std::array<std::size_t, kBucketCount + 1> start{};
+    for (std::uint32_t slot = 0; slot < count_; ++slot)
+        ++start[BucketOf(EntryAt(slot)->number) + 1];
+    for (std::size_t b = 1; b <= kBucketCount; ++b)
+        start[b] += start[b - 1];
+    std::vector<std::uint32_t> order(count_);
+    for (std::uint32_t slot = static_cast<std::uint32_t>(count_); slot-- > 0;)
+        order[start[BucketOf(EntryAt(slot)->number)]++] = slot;
+    return order;
 }
 
 // ---- .PGH ------------------------------------------------------------------------------

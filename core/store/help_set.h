@@ -31,15 +31,15 @@ struct ArticleEntry
     friend bool operator==(const ArticleEntry&, const ArticleEntry&) = default;
 };
 
-// Hash map from article number to its entry: 17 buckets of singly linked chains, new
-// entries at the head of their chain, bucket = (unsigned(number) >> 4) % 17. A number
-// inserted again overwrites its entry in place. Enumeration runs bucket by bucket, and
-// within a bucket from the head (newest first): the search over all articles follows it.
+// Map from article number to its entry. Enumeration runs over 17 buckets, bucket =
+// (unsigned(number) >> 4) % 17, and within a bucket from the newest entry to the oldest; a
+// number inserted again overwrites its entry in place and keeps its place. The search over
+// all articles follows this order.
 //
-// Beside the chains, an open-addressing table maps a number to its node, so that inserting
-// (with its check for a number already there) and FindArticle cost constant time whatever
-// the numbers: seventeen chains alone make loading quadratic. The table's hash takes a
-// multiplier drawn at random for each index, so no file can pile its numbers onto one slot.
+// An open-addressing table maps a number to its entry, so that inserting (with its check for
+// a number already there) and FindArticle cost constant time whatever the numbers. The
+// table's hash takes a multiplier drawn at random for each index, so no file can pile its
+// numbers onto one slot.
 class ArticleIndex
 {
   public:
@@ -59,29 +59,24 @@ class ArticleIndex
     // Calls visit(const ArticleEntry&) for every entry in enumeration order.
     template <class Visit> void ForEach(Visit&& visit) const
     {
-        for (const auto& head : buckets_)
-            for (const Node* n = head; n; n = n->next)
-                visit(n->entry);
+        for (const std::uint32_t slot : EnumerationOrder())
+            visit(*EntryAt(slot));
     }
 
   private:
-    struct Node
-    {
-        ArticleEntry entry;
-        Node* next = nullptr;
-    };
-    Node* NodeAt(std::uint32_t slot) const { return &blocks_[slot / kBlockSize][slot % kBlockSize]; }
+    ArticleEntry* EntryAt(std::uint32_t slot) const { return &blocks_[slot / kBlockSize][slot % kBlockSize]; }
+    // The entries' slots bucket by bucket, newest first within a bucket.
+    std::vector<std::uint32_t> EnumerationOrder() const;
     std::size_t HomeOf(std::int32_t number) const;
     // The table position holding `number`, or the empty position where it would go.
     std::size_t Probe(std::int32_t number) const;
     void GrowTable();
 
-    // Nodes live in blocks so that lookups walk compact memory; pointers stay stable.
-    std::vector<std::unique_ptr<Node[]>> blocks_;
-    std::size_t usedInLastBlock_ = 0;
-    std::vector<Node*> buckets_; // empty until the first insertion
+    // Entries live in blocks, numbered (slot) in order of first insertion, so that lookups
+    // walk compact memory; pointers stay stable.
+    std::vector<std::unique_ptr<ArticleEntry[]>> blocks_;
     std::size_t count_ = 0;
-    // Node number + 1 (0: free), linear probing, at most half full; size a power of two.
+    // Slot + 1 (0: free), linear probing, at most half full; size a power of two.
     std::vector<std::uint32_t> table_;
     unsigned tableBits_ = 0;
     std::uint64_t multiplier_ = 0; // odd; chosen when the table is first made

@@ -1,14 +1,19 @@
 #pragma once
-// A refusal a plain user meets and root (who runs the tests) never does, for as long as the
-// object lives: the file may not be read, no copy can be made, the file cannot be cut.
+// Faults of the file system and of the process around a file operation.
 
+#include "core/store/atomic_file.h"
 #include "core/store/file_faults.h"
 
 #include <filesystem>
 #include <utility>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace mirelda::test {
 
+// A refusal a plain user meets and root (who runs the tests) never does, for as long as the
+// object lives: the file may not be read, no copy can be made, the file cannot be cut.
 class RefusedFileOperation
 {
   public:
@@ -24,5 +29,26 @@ class RefusedFileOperation
     RefusedFileOperation(const RefusedFileOperation&) = delete;
     RefusedFileOperation& operator=(const RefusedFileOperation&) = delete;
 };
+
+// A real crash: `write(hook)` runs in a child process that dies at once, no destructor run,
+// when the hook reaches `step` (exit status 0; 1 if it never does). Returns the wait status,
+// or -1 when no child could be started.
+template <class Write> int CrashAtWriteStep(WriteStep step, Write&& write)
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        write([step](WriteStep s) {
+            if (s == step)
+                ::_exit(0);
+            return true;
+        });
+        ::_exit(1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return status;
+}
 
 } // namespace mirelda::test

@@ -10,7 +10,6 @@
 #include <map>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace mirelda {
 namespace {
@@ -459,20 +458,12 @@ TEST(SaveAnnotations, crashAtEachStep_nextStartFindsEveryAnnotation)
                            WriteStep::SyncFolder, WriteStep::Cleanup}) {
         SCOPED_TRACE(WriteStepName(step));
         SaveFixture f;
-        pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
+        const int status = test::CrashAtWriteStep(step, [&f](const WriteStepHook& hook) {
             AnnotationStore store(f.dir / "AIDE.NOT", f.dir / "AIDE.NO$");
             f.Edit(store);
-            (void)store.SaveAnnotations([step](WriteStep s) {
-                if (s == step)
-                    ::_exit(0);
-                return true;
-            });
-            ::_exit(1);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
+            (void)store.SaveAnnotations(hook);
+        });
+        ASSERT_NE(status, -1);
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), 0);
         const Notes onDisk = ParseNot(ReadFile(f.dir / "AIDE.NOT"));

@@ -1,14 +1,13 @@
 // The atomic writer that every user file goes through (bookmarks, annotations).
 #include "core/store/atomic_file.h"
 
+#include "tests/support/file_faults.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace mirelda {
 namespace {
@@ -69,18 +68,10 @@ TEST(AtomicFile, crashAtEveryStep_leavesOldOrNewWhole)
         TempDir dir;
         auto path = dir / "f.NOT";
         WriteFile(path, oldBytes);
-        pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            (void)WriteFileAtomically(path, newBytes, [step](WriteStep s) {
-                if (s == step)
-                    ::_exit(0);
-                return true;
-            });
-            ::_exit(1);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
+        ASSERT_NE(
+            test::CrashAtWriteStep(
+                step, [&](const WriteStepHook& hook) { (void)WriteFileAtomically(path, newBytes, hook); }),
+            -1);
         std::string now = ReadFile(path);
         const bool renamed = step == WriteStep::SyncFolder;
         EXPECT_EQ(now, renamed ? newBytes : oldBytes);
