@@ -119,8 +119,7 @@ std::optional<int> CMireldaApp::HandleLongOptions(int argc, char** argv)
 
 bool CMireldaApp::InitInstance()
 {
-    // Defaults, then the command line. The history starts empty with the frame.
-    options_ = mirelda::StartOptions{};
+    // The command line over the defaults. The history starts empty with the frame.
     options_ = mirelda::ParseCommandLine(arguments_);
 
     // No help set named: look beside the program, then in the installed data folder.

@@ -18,8 +18,6 @@ class CTerminationSignals : public QObject
     explicit CTerminationSignals(QObject* parent = nullptr);
     ~CTerminationSignals() override;
 
-    bool installed() const { return notifier_ != nullptr; }
-
   signals:
     void terminationRequested(int signalNumber);
 

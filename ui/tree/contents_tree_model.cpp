@@ -16,12 +16,6 @@ void CContentsTreeModel::Adopt(mirelda::FlatContentsTree tree)
     endResetModel();
 }
 
-void CContentsTreeModel::EndChange()
-{
-    tree_.Finish();
-    endResetModel();
-}
-
 void CContentsTreeModel::SetImage(const QModelIndex& index, int image)
 {
     const ContentsTree::Item item = ItemOf(index);

@@ -17,13 +17,9 @@ class CContentsTreeModel : public QAbstractItemModel
 
     explicit CContentsTreeModel(QObject* parent = nullptr);
 
-    // Takes a whole loaded tree (Finish already run) in place of the current one.
+    // Takes a whole loaded tree in place of the current one.
     void Adopt(mirelda::FlatContentsTree tree);
-    mirelda::FlatContentsTree& tree() { return tree_; }
     const mirelda::FlatContentsTree& tree() const { return tree_; }
-    // Call before and after the tree is changed through tree().
-    void BeginChange() { beginResetModel(); }
-    void EndChange();
 
     void SetImages(QVector<QIcon> images) { images_ = std::move(images); }
     void SetImage(const QModelIndex& index, int image);

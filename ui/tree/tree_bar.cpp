@@ -7,6 +7,7 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMainWindow>
@@ -19,6 +20,7 @@
 #include <QStyleFactory>
 #include <QTimer>
 #include <QTreeView>
+#include <QVector>
 
 #include <memory>
 
@@ -37,6 +39,18 @@ int ImageAfterToggle(int image, bool expanded)
     if (!expanded && image >= kOpenBookOffset && image < kOpenBookOffset + kBookImageCount)
         return image - kOpenBookOffset;
     return image;
+}
+
+// The .FIC's entries in `tree`, ready to be shown (on any thread: core objects only).
+CTreeBar::LoadResult ReadTree(const std::filesystem::path& ficPath, mirelda::FlatContentsTree& tree,
+                              const std::atomic<bool>* stop)
+{
+    auto report = mirelda::LoadTree(
+        ficPath, tree,
+        [&tree](mirelda::ContentsTree::Item item, std::int32_t article) { tree.SetArticle(item, article); },
+        stop);
+    tree.Finish();
+    return report;
 }
 
 // The classic style joins every item to the one above with a dotted line, the very first
@@ -148,7 +162,7 @@ void CTreeBar::LoadImages()
     // One strip of 15 images, 16 pixels square, and its double-size drawing for high DPI.
     const QImage normal(QStringLiteral(":/icons/tree.png"));
     const QImage doubled(QStringLiteral(":/icons/tree@2x.png"));
-    images_.clear();
+    QVector<QIcon> images;
     for (int i = 0; i < kImageCount; ++i) {
         QIcon icon;
         if (!normal.isNull())
@@ -159,9 +173,9 @@ void CTreeBar::LoadImages()
             big.setDevicePixelRatio(2.0);
             icon.addPixmap(big);
         }
-        images_.append(icon);
+        images.append(icon);
     }
-    model_->SetImages(images_);
+    model_->SetImages(std::move(images));
 }
 
 int CTreeBar::ImageIndexOf(const QModelIndex& item)
@@ -178,39 +192,27 @@ float CTreeBar::fraction() const
 
 CTreeBar::LoadResult CTreeBar::LoadTree(const std::filesystem::path& ficPath)
 {
-    model_->BeginChange();
-    mirelda::FlatContentsTree& tree = model_->tree();
-    auto report =
-        mirelda::LoadTree(ficPath, tree, [&tree](mirelda::ContentsTree::Item item, std::int32_t article) {
-            tree.SetArticle(item, article);
-        });
-    model_->EndChange();
+    mirelda::FlatContentsTree tree;
+    LoadResult report = ReadTree(ficPath, tree, nullptr);
+    model_->Adopt(std::move(tree));
     return report;
 }
 
 void CTreeBar::StartLoadTree(const std::filesystem::path& ficPath,
                              std::function<void(const LoadResult&)> done)
 {
-    if (loading_ || loader_.joinable())
-        return; // the tree is loaded once
-    loading_ = true;
+    if (loader_.joinable())
+        return; // a load is under way
     stopLoad_ = false;
     loader_ = std::thread([this, ficPath, done = std::move(done)] {
         auto tree = std::make_shared<mirelda::FlatContentsTree>();
-        auto report = std::make_shared<LoadResult>(mirelda::LoadTree(
-            ficPath, *tree,
-            [&tree = *tree](mirelda::ContentsTree::Item item, std::int32_t article) {
-                tree.SetArticle(item, article);
-            },
-            &stopLoad_));
-        tree->Finish();
+        auto report = std::make_shared<LoadResult>(ReadTree(ficPath, *tree, &stopLoad_));
         // Delivered on the bar's thread, and dropped if the bar is gone by then.
         QMetaObject::invokeMethod(
             this,
             [this, tree, report, done] {
                 loader_.join();
                 model_->Adopt(std::move(*tree));
-                loading_ = false;
                 TreeLoaded();
                 if (done)
                     done(*report);
@@ -272,7 +274,7 @@ void CTreeBar::SelectArticle(std::int32_t article)
 {
     if (!tree_ || article == 0)
         return;
-    if (loading_) {
+    if (loader_.joinable()) {
         pendingSelect_ = article;
         return;
     }

@@ -15,9 +15,7 @@
 #include "ui/tree/contents_tree_model.h"
 #include "ui/widgets/dlg_bar.h"
 
-#include <QIcon>
 #include <QModelIndex>
-#include <QVector>
 
 #include <atomic>
 #include <cstdint>
@@ -58,7 +56,7 @@ class CTreeBar : public CDlgBar
     bool Create(QMainWindow* frame);
 
     using LoadResult = mirelda::Result<mirelda::TreeLoadReport>;
-    // Appends the .FIC's entries to the tree (once, when the help set is opened).
+    // Fills the tree with the .FIC's entries, on this thread.
     LoadResult LoadTree(const std::filesystem::path& ficPath);
     // The same on a worker thread that touches only core objects; the tree is filled and
     // `done` called on this thread when the file has been read. A SelectArticle asked for
@@ -67,7 +65,7 @@ class CTreeBar : public CDlgBar
     // Asks a running StartLoadTree to end soon: `done` still comes, with `stopped` reported
     // and the entries read so far in the tree.
     void StopLoadTree() { stopLoad_ = true; }
-    bool treeLoaded() const { return !loading_; }
+    bool treeLoaded() const { return !loader_.joinable(); }
 
     // Shows the article of `item`; false for no item, a book, or an article not shown.
     bool OpenItem(const QModelIndex& item);
@@ -106,10 +104,8 @@ class CTreeBar : public CDlgBar
     QTreeView* tree_ = nullptr;
     CContentsTreeModel* model_ = nullptr;
     CSplitterStrip* strip_ = nullptr;
-    QVector<QIcon> images_;
-    std::thread loader_;
+    std::thread loader_; // joinable from StartLoadTree until its tree is in the model
     std::atomic<bool> stopLoad_{false};
-    bool loading_ = false;
     std::int32_t pendingSelect_ = 0;
     bool fitPending_ = false;
 };

@@ -93,14 +93,9 @@ class Viewer
         // What the viewer has written so far is in the pipe: take all of it without waiting.
         while (process.state() == QProcess::Running && process.waitForReadyRead(0)) {
         }
-        buffer_ += process.readAllStandardOutput();
-        qsizetype end;
-        while ((end = buffer_.indexOf('\n')) >= 0) {
-            lines << QString::fromUtf8(buffer_.left(end));
-            buffer_.remove(0, end + 1);
-        }
+        while (process.canReadLine())
+            lines << QString::fromUtf8(process.readLine().chopped(1));
     }
-    QByteArray buffer_;
 };
 
 } // namespace
