@@ -176,7 +176,6 @@ struct RichExtra
     bool colorTableSeen = false;
     PnState pn; // the \pn group being read
     std::u16string listText;
-    std::vector<std::int32_t> cellEdges;
     CharFormat cellTabFormat;       // the format in force at the \cell whose tab is pending
     bool pendingCellNested = false; // that \cell was a \nestcell: no cell of the row ends there
     // The row definition in force (\trowd ... \cellx) and the cell being defined.
