@@ -152,10 +152,9 @@ struct ParagraphFormat
     bool pageBreakBefore = false; // \pagebb, and the paragraph that follows a \page
     std::vector<TabStop> tabs;    // in increasing position
     ListMarker list;              // kind None: no marker
-    // A table row: its cells are separated by tabs; `cellEdges` holds each cell's right edge
-    // (\cellxN, twips) so that a view can lay the row out on matching tab stops.
+    // A table row: its cells are separated by tabs; its definition is the matching
+    // RichDocument::tableRows entry.
     bool tableRow = false;
-    std::vector<std::int32_t> cellEdges;
 
     friend bool operator==(const ParagraphFormat&, const ParagraphFormat&) = default;
 };

@@ -34,11 +34,11 @@
 #include "core/richtext/code_page.h"
 #include "core/richtext/document.h"
 #include "core/richtext/rtf_keywords.h"
+#include "core/richtext/rtf_lexer.h"
 
 namespace mirelda::rtf {
 
 inline constexpr std::size_t kMaxDepth = 1024;
-inline constexpr std::int32_t kParamLimit = 1'000'000'000;
 inline constexpr std::int32_t kTwipsLimit = 1 << 20;
 inline constexpr std::size_t kMaxTabs = 32; // the rich-edit control keeps 32 tab stops
 inline constexpr std::size_t kMaxCells = 64;
@@ -176,7 +176,6 @@ struct RichExtra
     bool colorTableSeen = false;
     PnState pn; // the \pn group being read
     std::u16string listText;
-    std::vector<std::int32_t> cellEdges;
     CharFormat cellTabFormat;       // the format in force at the \cell whose tab is pending
     bool pendingCellNested = false; // that \cell was a \nestcell: no cell of the row ends there
     // The row definition in force (\trowd ... \cellx) and the cell being defined.
@@ -198,68 +197,6 @@ struct RichExtra
 struct NoExtra
 {
 };
-
-// ---- Byte classes ------------------------------------------------------------------------
-
-struct ByteClasses
-{
-    std::array<bool, 256> plainText{}; // printable ASCII other than '\\', '{', '}'
-    std::array<bool, 256> skipStop{};  // '\\', '{', '}'
-    std::array<bool, 256> letter{};
-
-    constexpr ByteClasses()
-    {
-        for (int c = 0x20; c < 0x7F; ++c)
-            plainText[c] = c != '\\' && c != '{' && c != '}';
-        skipStop['\\'] = skipStop['{'] = skipStop['}'] = true;
-        for (int c = 'a'; c <= 'z'; ++c)
-            letter[c] = true;
-        for (int c = 'A'; c <= 'Z'; ++c)
-            letter[c] = true;
-    }
-};
-inline constexpr ByteClasses kBytes{};
-
-// "{\\rtf", or "{\\urtf" as the rich-edit control also accepts; what follows is read alike.
-inline bool StartsRtf(const unsigned char* p, const unsigned char* end)
-{
-    const auto n = static_cast<std::size_t>(end - p);
-    return (n >= 5 && std::memcmp(p, "{\\rtf", 5) == 0) || (n >= 6 && std::memcmp(p, "{\\urtf", 6) == 0);
-}
-
-inline int HexValue(unsigned char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// A control word's parameter: [-]digits, clamped; then the optional space delimiter.
-inline void ReadParameter(const unsigned char*& p, const unsigned char* end, bool& has, std::int32_t& value)
-{
-    has = false;
-    value = 0;
-    bool negative = false;
-    if (p < end && *p == '-' && p + 1 < end && p[1] >= '0' && p[1] <= '9') {
-        negative = true;
-        ++p;
-    }
-    std::int64_t v = 0;
-    while (p < end && *p >= '0' && *p <= '9') {
-        if (v < kParamLimit)
-            v = v * 10 + (*p - '0');
-        ++p;
-        has = true;
-    }
-    v = std::min<std::int64_t>(v, kParamLimit);
-    value = static_cast<std::int32_t>(negative ? -v : v);
-    if (p < end && *p == ' ')
-        ++p;
-}
 
 inline std::int32_t ClampTwips(std::int32_t v)
 {

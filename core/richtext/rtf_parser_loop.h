@@ -10,10 +10,8 @@ namespace mirelda::rtf {
 
 template <bool Rich> void Parser<Rich>::Run()
 {
-    const unsigned char* q = p_;
-    while (q < end_ && (*q == ' ' || *q == '\t' || *q == '\r' || *q == '\n'))
-        ++q;
-    if (!StartsRtf(q, end_)) {
+    const unsigned char* q = FindRtfStart(p_, end_);
+    if (!q) {
         RunPlainText();
         if (offsets_)
             offsets_->assign(text_.size(), 0); // not RTF: nothing to place links in

@@ -90,7 +90,6 @@ template <bool Rich> void Parser<Rich>::AddParagraph(std::int32_t mark, bool row
         f.list = MakeMarker(p);
         f.tableRow = rowEnd || s.inTable;
         if (f.tableRow) {
-            f.cellEdges = x.cellEdges;
             RichTableRow row = x.rowDefinition;
             row.start = x.paragraphStart;
             row.mark = mark;

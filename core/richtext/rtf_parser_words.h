@@ -742,14 +742,12 @@ template <bool Rich> bool Parser<Rich>::TableWord(Kw kw, bool has, std::int32_t 
         };
         switch (kw) {
         case Kw::k_trowd:
-            x.cellEdges.clear();
             row = RichTableRow{};
             cell = TableCell{};
             x.border = BorderTarget::None;
             break;
         case Kw::k_cellx:
-            if (x.cellEdges.size() < kMaxCells) {
-                x.cellEdges.push_back(twips);
+            if (row.cells.size() < kMaxCells) {
                 cell.edge = twips;
                 row.cells.push_back(cell);
             }

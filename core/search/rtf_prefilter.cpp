@@ -1,6 +1,7 @@
 #include "core/search/rtf_prefilter.h"
 
 #include "core/richtext/code_page.h"
+#include "core/richtext/rtf_lexer.h"
 
 #include <unicode/uchar.h>
 
@@ -46,70 +47,25 @@ const std::array<bool, 128>& ReachedFromNonAscii()
     return *table;
 }
 
-// The bytes the reader turns into units one for one in a run of plain text.
-bool IsPlainTextByte(unsigned char b)
-{
-    return b >= 0x20 && b < 0x7F && b != '\\' && b != '{' && b != '}';
-}
-
-bool IsLetter(unsigned char b)
-{
-    return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z');
-}
-
-int Hex(unsigned char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// A control word's parameter as the reader takes it: [-]digits, clamped. `p` is just after
-// the word's letters.
-bool Parameter(const unsigned char* p, const unsigned char* end, std::int32_t& value)
-{
-    constexpr std::int64_t kLimit = 1'000'000'000;
-    bool negative = false;
-    if (p < end && *p == '-' && p + 1 < end && p[1] >= '0' && p[1] <= '9') {
-        negative = true;
-        ++p;
-    }
-    std::int64_t v = 0;
-    bool has = false;
-    while (p < end && *p >= '0' && *p <= '9') {
-        if (v < kLimit)
-            v = v * 10 + (*p - '0');
-        ++p;
-        has = true;
-    }
-    v = std::min(v, kLimit);
-    value = static_cast<std::int32_t>(negative ? -v : v);
-    return has;
-}
-
 // `p` at the backslash: the control word `word` (letters only, then no letter) with its
-// parameter.
+// parameter, read as the reader reads it.
 bool WordAt(const unsigned char* p, const unsigned char* end, std::string_view word, std::int32_t& value)
 {
     const unsigned char* w = p + 1;
     if (static_cast<std::size_t>(end - w) < word.size() || std::memcmp(w, word.data(), word.size()) != 0)
         return false;
     w += word.size();
-    if (w < end && IsLetter(*w))
+    if (w < end && rtf::kBytes.letter[*w])
         return false;
-    return Parameter(w, end, value);
+    bool has = false;
+    rtf::ReadParameter(w, end, has, value);
+    return has;
 }
 
 bool IsRtf(std::string_view rtf)
 {
-    std::size_t i = 0;
-    while (i < rtf.size() && (rtf[i] == ' ' || rtf[i] == '\t' || rtf[i] == '\r' || rtf[i] == '\n'))
-        ++i;
-    return rtf.substr(i, 5) == "{\\rtf" || rtf.substr(i, 6) == "{\\urtf"; // as the reader decides
+    const auto* p = reinterpret_cast<const unsigned char*>(rtf.data());
+    return rtf::FindRtfStart(p, p + rtf.size()) != nullptr; // as the reader decides
 }
 
 } // namespace
@@ -150,7 +106,7 @@ bool RtfPrefilter::LiteralAt(const unsigned char* p, const unsigned char* end) c
         if (p + j >= end)
             return true;
         const unsigned char b = p[j];
-        if (!IsPlainTextByte(b))
+        if (!rtf::kBytes.plainText[b]) // the plain-text run ends
             return true;
         if (Fold(b, matchCase_) != what_[j])
             return false;
@@ -166,11 +122,11 @@ bool RtfPrefilter::EscapeAt(const unsigned char* p, const unsigned char* end) co
     std::int32_t value = 0;
     switch (p[1]) {
     case '\'': {
-        if (p + 2 >= end || Hex(p[2]) < 0)
+        if (p + 2 >= end || rtf::HexValue(p[2]) < 0)
             return false;
-        int byte = Hex(p[2]);
-        if (p + 3 < end && Hex(p[3]) >= 0)
-            byte = byte * 16 + Hex(p[3]);
+        int byte = rtf::HexValue(p[2]);
+        if (p + 3 < end && rtf::HexValue(p[3]) >= 0)
+            byte = byte * 16 + rtf::HexValue(p[3]);
         return firstByte_[static_cast<unsigned char>(byte)];
     }
     case 'u': {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -23,12 +24,16 @@ std::string Hex(std::uint64_t value)
 }
 
 // The .PGD seen through one reusable window: a record that lies inside the window costs no
-// read at all, so records visited in increasing offset order are read in large chunks
-// rather than one system call per field. Nothing is read past the file's measured size,
-// and nothing is allocated beyond what the file holds.
+// read at all, so records visited in increasing offset order are read in few large reads
+// rather than one system call per field. A read goes on past the bytes asked for up to
+// `readUntil`, where the caller expects to need more; bytes the window already holds are
+// kept, never read again. Nothing is read past the file's measured size, and nothing is
+// allocated beyond what the file holds.
 class DataWindow
 {
   public:
+    static constexpr std::uint64_t kChunk = 128 * 1024; // the most read beyond what is asked
+
     static Result<DataWindow> Open(const std::filesystem::path& path)
     {
         DataWindow w;
@@ -50,7 +55,7 @@ class DataWindow
 
     // The `count` bytes at `offset`, valid until the next call; null when they run past the end
     // of the file (`truncated` set) or the system fails to read them.
-    const char* Fetch(std::uint64_t offset, std::uint64_t count, bool& truncated)
+    const char* Fetch(std::uint64_t offset, std::uint64_t count, std::uint64_t readUntil, bool& truncated)
     {
         truncated = offset > size_ || count > size_ - offset;
         if (truncated)
@@ -60,20 +65,29 @@ class DataWindow
             return &kNothing;
         if (offset >= start_ && offset + count <= start_ + length_)
             return buffer_.get() + (offset - start_);
-        const std::uint64_t length =
-            std::min<std::uint64_t>(std::max<std::uint64_t>(count, kChunk), size_ - offset);
+        const std::uint64_t ahead = readUntil > offset ? std::min(readUntil - offset, kChunk) : 0;
+        const std::uint64_t length = std::min(std::max(count, ahead), size_ - offset);
+        // The part of the window at `offset` and after, which the new one starts with.
+        const std::uint64_t held =
+            offset >= start_ && offset < start_ + length_ ? start_ + length_ - offset : 0;
         if (length > capacity_) {
-            buffer_ = std::make_unique_for_overwrite<char[]>(length);
+            auto bigger = std::make_unique_for_overwrite<char[]>(length);
+            if (held > 0)
+                std::memcpy(bigger.get(), buffer_.get() + (offset - start_), held);
+            buffer_ = std::move(bigger);
             capacity_ = length;
+        } else if (held > 0) {
+            std::memmove(buffer_.get(), buffer_.get() + (offset - start_), held);
         }
         length_ = 0;
-        if (filePos_ != offset && std::fseek(file_.get(), static_cast<long>(offset), SEEK_SET) != 0) {
+        const std::uint64_t from = offset + held;
+        if (filePos_ != from && std::fseek(file_.get(), static_cast<long>(from), SEEK_SET) != 0) {
             filePos_ = size_ + 1;
             return nullptr;
         }
-        const std::size_t got = std::fread(buffer_.get(), 1, length, file_.get());
-        filePos_ = offset + got;
-        if (got != length)
+        const std::size_t got = std::fread(buffer_.get() + held, 1, length - held, file_.get());
+        filePos_ = from + got;
+        if (got != length - held)
             return nullptr;
         start_ = offset;
         length_ = length;
@@ -89,8 +103,6 @@ class DataWindow
     }
 
   private:
-    static constexpr std::uint64_t kChunk = 128 * 1024;
-
     struct Closer
     {
         void operator()(std::FILE* f) const { std::fclose(f); }
@@ -153,20 +165,21 @@ struct Visit
     std::size_t slot = 0; // place in the block's enumeration order
 };
 
-// Tests one article; on a match its title is left in `title`.
+// Tests one article; on a match its title is left in `title`. Reads go on up to `readUntil`.
 Outcome TestArticle(DataWindow& data, Matcher& matcher, const SearchRequest& request,
-                    const ArticleEntry& entry, std::string& title, std::optional<FileError>& error)
+                    const ArticleEntry& entry, std::uint64_t readUntil, std::string& title,
+                    std::optional<FileError>& error)
 {
     const auto article = [&] { return "article " + std::to_string(entry.number); };
     bool truncated = false;
     const std::uint64_t at = entry.textOffset;
-    const char* p = data.Fetch(at, 4, truncated);
+    const char* p = data.Fetch(at, 4, readUntil, truncated);
     if (!p) {
         error = data.Error(truncated, at, article() + ": data record at " + Hex(at));
         return Outcome::Error;
     }
     const std::uint32_t titleLength = LoadU32(p);
-    p = data.Fetch(at + 4, titleLength, truncated);
+    p = data.Fetch(at + 4, titleLength, readUntil, truncated);
     if (!p) {
         error = data.Error(truncated, at, article() + ": title of " + std::to_string(titleLength) + " bytes");
         return Outcome::Error;
@@ -180,13 +193,13 @@ Outcome TestArticle(DataWindow& data, Matcher& matcher, const SearchRequest& req
         return Outcome::NoMatch;
 
     const std::uint64_t lengthAt = at + 4 + titleLength;
-    p = data.Fetch(lengthAt, 4, truncated);
+    p = data.Fetch(lengthAt, 4, readUntil, truncated);
     if (!p) {
         error = data.Error(truncated, lengthAt, article() + ": text length");
         return Outcome::Error;
     }
     const std::uint32_t textLength = LoadU32(p);
-    p = data.Fetch(lengthAt + 4, textLength, truncated);
+    p = data.Fetch(lengthAt + 4, textLength, readUntil, truncated);
     if (!p) {
         error =
             data.Error(truncated, lengthAt, article() + ": text of " + std::to_string(textLength) + " bytes");
@@ -202,6 +215,8 @@ Outcome TestArticle(DataWindow& data, Matcher& matcher, const SearchRequest& req
 constexpr std::size_t kBlock = 1024;
 // Blocks scanned at once, each on its own thread with its own file and buffers.
 constexpr std::size_t kLanes = 2;
+// What a read takes beyond the last record it is made for, not knowing that record's length.
+constexpr std::uint64_t kTypicalRecord = 8 * 1024;
 
 // One thread's share: its own view of the file, its own matcher, the outcomes of one block.
 struct Lane
@@ -223,9 +238,20 @@ struct Lane
         std::stable_sort(visits.begin(), visits.end(), [](const Visit& a, const Visit& b) {
             return a.entry->textOffset < b.entry->textOffset;
         });
-        for (const Visit& v : visits) {
+        // A read goes on to the last record of the block that starts within a chunk of it, and
+        // one typical record beyond: records close together come in one read, and little is
+        // read past the last of them.
+        std::size_t last = 0;
+        for (std::size_t i = 0; i < visits.size(); ++i) {
+            const std::uint64_t at = visits[i].entry->textOffset;
+            last = std::max(last, i);
+            while (last + 1 < visits.size() && visits[last + 1].entry->textOffset < at + DataWindow::kChunk)
+                ++last;
+            const std::uint64_t readUntil = std::uint64_t{visits[last].entry->textOffset} + kTypicalRecord;
+            const Visit& v = visits[i];
             errors[v.slot].reset();
-            outcomes[v.slot] = TestArticle(data, matcher, request, *v.entry, titles[v.slot], errors[v.slot]);
+            outcomes[v.slot] =
+                TestArticle(data, matcher, request, *v.entry, readUntil, titles[v.slot], errors[v.slot]);
         }
     }
 };

@@ -178,8 +178,16 @@ TEST(RtfModel, tableRows_areMarkedWithTheirCellEdges)
                                   "\\trowd\\cellx2000\\intbl c\\cell\\row\\pard d}");
     ASSERT_EQ(doc.paragraphs.size(), 3u);
     EXPECT_TRUE(doc.paragraphs[0].format.tableRow);
-    EXPECT_EQ(doc.paragraphs[0].format.cellEdges, (std::vector<std::int32_t>{1500, 4000}));
-    EXPECT_EQ(doc.paragraphs[1].format.cellEdges, (std::vector<std::int32_t>{2000}));
+    EXPECT_TRUE(doc.paragraphs[1].format.tableRow);
+    ASSERT_EQ(doc.tableRows.size(), 2u);
+    const auto edges = [&](std::size_t r) {
+        std::vector<std::int32_t> out;
+        for (const TableCell& c : doc.tableRows[r].cells)
+            out.push_back(c.edge);
+        return out;
+    };
+    EXPECT_EQ(edges(0), (std::vector<std::int32_t>{1500, 4000}));
+    EXPECT_EQ(edges(1), (std::vector<std::int32_t>{2000}));
     EXPECT_FALSE(doc.paragraphs[2].format.tableRow);
 }
 

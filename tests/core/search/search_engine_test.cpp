@@ -276,6 +276,29 @@ TEST(SearchArticles, damageBeyondTheLimit_isNeverReached)
     EXPECT_EQ(hits.error().kind, FileErrorKind::Truncated);
 }
 
+// Texts from a few bytes to more than one read's worth: those that run past what one read
+// brought in are completed, not garbled, and each is found by the word it ends with.
+TEST(SearchArticles, textsLongerThanOneRead_areReadWhole)
+{
+    std::vector<ArticleSource> articles;
+    for (std::int32_t n = 1; n <= 24; ++n) {
+        const std::string filler(static_cast<std::size_t>(n * 37'813 % 300'000), 'x');
+        articles.push_back({n,
+                            "Page",
+                            Rtf("d\\'e9but" + std::to_string(n) + " " + filler + " fin" + std::to_string(n)),
+                            {}});
+    }
+    HelpSet set(articles);
+    for (std::int32_t n = 1; n <= 24; ++n) {
+        EXPECT_EQ(set.Find(Request("fin" + std::to_string(n), false, true, false, true)), Numbers{n});
+        EXPECT_EQ(set.Find(Request("d\xe9"
+                                   "but" +
+                                       std::to_string(n),
+                                   false, true, false, true)),
+                  Numbers{n});
+    }
+}
+
 TEST(SearchArticles, twoLanesAndManyRounds_keepTheEnumerationOrder_andCanBeStopped)
 {
     // One article in three matches, spread over several rounds of blocks, so the thousand
