@@ -23,7 +23,29 @@ foreach(page mirelda.1 mirelda-tool.1)
 endforeach()
 add_custom_target(man_pages ALL DEPENDS ${man_outputs})
 
+# Debian wants both change logs in the package's documentation folder, compressed the same way:
+# the project's own (NEWS) as changelog.gz, the packaging's as changelog.Debian.gz.
+set(changelog_outputs)
+foreach(pair "NEWS|changelog" "res/debian/changelog|changelog.Debian")
+  string(REPLACE "|" ";" pair "${pair}")
+  list(GET pair 0 source)
+  list(GET pair 1 name)
+  set(out "${PROJECT_BINARY_DIR}/doc/${name}")
+  add_custom_command(
+    OUTPUT "${out}.gz"
+    COMMAND "${CMAKE_COMMAND}" -E copy "${PROJECT_SOURCE_DIR}/${source}" "${out}"
+    COMMAND gzip -9 -n -f "${out}"
+    DEPENDS "${PROJECT_SOURCE_DIR}/${source}"
+    COMMENT "Compressing ${name}"
+    VERBATIM)
+  list(APPEND changelog_outputs "${out}.gz")
+endforeach()
+add_custom_target(changelogs ALL DEPENDS ${changelog_outputs})
+
 install(FILES ${man_outputs} DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+install(FILES ${changelog_outputs} DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/mirelda")
+install(FILES "${PROJECT_SOURCE_DIR}/res/debian/lintian-overrides"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides" RENAME mirelda)
 install(FILES "${metainfo}" DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
 # Debian's place for the licence statement; the full text is the system's GPL-2.
 install(FILES "${PROJECT_SOURCE_DIR}/res/debian/copyright" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/mirelda")
@@ -63,7 +85,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR "DEB")
 
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # mirelda_<version>_<arch>.deb
+# Version 0.1.0-1: the upstream version and the packaging's revision, as in changelog.Debian.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # mirelda_<version>-<revision>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION "doc")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://github.com/mirelda/mirelda")
@@ -71,7 +95,12 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://github.com/mirelda/mirelda")
 # loaded at run time, so no link names them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")  # Qt's own dialogs in French
+# Qt's own dialogs in French; Wayland sessions; the metric-compatible faces of the fonts Word
+# documents name (Times New Roman, Arial, Courier New, Calibri, Cambria), so lines break where
+# their authors saw them break.
+string(JOIN ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS
+  qt6-translations-l10n qt6-wayland
+  fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)
