@@ -23,6 +23,19 @@ foreach(page mirelda.1 mirelda-tool.1)
 endforeach()
 add_custom_target(man_pages ALL DEPENDS ${man_outputs})
 
+# The README is the reference of the source formats that mirelda-tool(1) points to; Debian
+# keeps such documents compressed under /usr/share/doc/<package>.
+set(readme_output "${PROJECT_BINARY_DIR}/doc/README.md")
+add_custom_command(
+  OUTPUT "${readme_output}.gz"
+  COMMAND "${CMAKE_COMMAND}" -E copy "${PROJECT_SOURCE_DIR}/README.md" "${readme_output}"
+  COMMAND gzip -9 -n -f "${readme_output}"
+  DEPENDS "${PROJECT_SOURCE_DIR}/README.md"
+  COMMENT "Compressing the README"
+  VERBATIM)
+add_custom_target(readme_doc ALL DEPENDS "${readme_output}.gz")
+install(FILES "${readme_output}.gz" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/mirelda")
+
 install(FILES ${man_outputs} DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 install(FILES "${metainfo}" DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
 # Debian's place for the licence statement; the full text is the system's GPL-2.
@@ -57,7 +70,7 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "It keeps the history of the articles read and the reader's bookmarks,"
   "searches every article or the current one, and keeps a personal annotation"
   "for each article. mirelda-tool inspects, checks and searches help sets and"
-  "compiles new ones from RTF files.")
+  "compiles new ones from RTF or Markdown sources.")
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)

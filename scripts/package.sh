@@ -21,7 +21,8 @@ appstreamcli validate --no-net "$check"/usr/share/metainfo/*.metainfo.xml
 desktop-file-validate "$check"/usr/share/applications/mirelda.desktop
 for f in usr/bin/mirelda usr/bin/mirelda-tool usr/share/mirelda/GUIDE.PGD \
          usr/share/man/man1/mirelda.1.gz usr/share/man/man1/mirelda-tool.1.gz \
-         usr/share/doc/mirelda/copyright usr/share/icons/hicolor/48x48/apps/mirelda.png; do
+         usr/share/doc/mirelda/copyright usr/share/doc/mirelda/README.md.gz \
+         usr/share/icons/hicolor/48x48/apps/mirelda.png; do
   [[ -e "$check/$f" ]] || { echo "package.sh: /$f is missing from the package" >&2; exit 1; }
 done
 dpkg-deb --field "$deb" Package Version Architecture Depends
