@@ -57,6 +57,10 @@ bool CHelpSetWatcher::ChangedSinceLoad() const
 
 void CHelpSetWatcher::CheckSoon()
 {
+    if (!settle_.isActive())
+        waiting_.start();
+    else if (waiting_.elapsed() >= kLongestWaitMs)
+        return; // let the running wait end
     settle_.start();
 }
 

@@ -6,6 +6,7 @@
 
 #include "core/store/file_stamp.h"
 
+#include <QElapsedTimer>
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QTimer>
@@ -20,6 +21,9 @@ class CHelpSetWatcher : public QObject
     // How long the files must stay quiet before a reload: a set copied file by file, or
     // written by a slow disk, is then read whole.
     static constexpr int kSettleMs = 300;
+    // A folder where other files keep changing (a build folder, /tmp) must not put the
+    // reload off for ever: the wait ends this long after its first event.
+    static constexpr int kLongestWaitMs = 2000;
 
     CHelpSetWatcher(std::vector<std::filesystem::path> files, QObject* parent = nullptr);
 
@@ -42,4 +46,5 @@ class CHelpSetWatcher : public QObject
     std::vector<mirelda::FileStamp> loaded_;
     QFileSystemWatcher watcher_;
     QTimer settle_;
+    QElapsedTimer waiting_; // since the first event of the current wait
 };
