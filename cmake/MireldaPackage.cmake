@@ -23,10 +23,11 @@ foreach(page mirelda.1 mirelda-tool.1)
 endforeach()
 add_custom_target(man_pages ALL DEPENDS ${man_outputs})
 
-# Debian wants both change logs in the package's documentation folder, compressed the same way:
-# the project's own (NEWS) as changelog.gz, the packaging's as changelog.Debian.gz.
-set(changelog_outputs)
-foreach(pair "NEWS|changelog" "res/debian/changelog|changelog.Debian")
+# Debian wants the change logs in the package's documentation folder, compressed: the project's
+# own (NEWS) as changelog.gz, the packaging's as changelog.Debian.gz; and the README, the
+# reference of the source formats that mirelda-tool(1) points to, likewise.
+set(doc_outputs)
+foreach(pair "NEWS|changelog" "res/debian/changelog|changelog.Debian" "README.md|README.md")
   string(REPLACE "|" ";" pair "${pair}")
   list(GET pair 0 source)
   list(GET pair 1 name)
@@ -38,12 +39,12 @@ foreach(pair "NEWS|changelog" "res/debian/changelog|changelog.Debian")
     DEPENDS "${PROJECT_SOURCE_DIR}/${source}"
     COMMENT "Compressing ${name}"
     VERBATIM)
-  list(APPEND changelog_outputs "${out}.gz")
+  list(APPEND doc_outputs "${out}.gz")
 endforeach()
-add_custom_target(changelogs ALL DEPENDS ${changelog_outputs})
+add_custom_target(package_docs ALL DEPENDS ${doc_outputs})
 
 install(FILES ${man_outputs} DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
-install(FILES ${changelog_outputs} DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/mirelda")
+install(FILES ${doc_outputs} DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/mirelda")
 install(FILES "${PROJECT_SOURCE_DIR}/res/debian/lintian-overrides"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides" RENAME mirelda)
 install(FILES "${metainfo}" DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
@@ -79,7 +80,7 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "It keeps the history of the articles read and the reader's bookmarks,"
   "searches every article or the current one, and keeps a personal annotation"
   "for each article. mirelda-tool inspects, checks and searches help sets and"
-  "compiles new ones from RTF files.")
+  "compiles new ones from RTF or Markdown sources.")
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)

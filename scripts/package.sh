@@ -35,7 +35,8 @@ desktop-file-validate "$check"/usr/share/applications/mirelda.desktop
 for f in usr/bin/mirelda usr/bin/mirelda-tool usr/share/mirelda/GUIDE.PGD \
          usr/share/man/man1/mirelda.1.gz usr/share/man/man1/mirelda-tool.1.gz \
          usr/share/doc/mirelda/copyright usr/share/doc/mirelda/changelog.gz \
-         usr/share/doc/mirelda/changelog.Debian.gz usr/share/icons/hicolor/48x48/apps/mirelda.png; do
+         usr/share/doc/mirelda/changelog.Debian.gz usr/share/doc/mirelda/README.md.gz \
+         usr/share/icons/hicolor/48x48/apps/mirelda.png; do
   [[ -e "$check/$f" ]] || { echo "package.sh: /$f is missing from the package" >&2; exit 1; }
 done
 # Both programs hardened as Debian builds are (fortify, stack protector, RELRO, bind now, PIE).

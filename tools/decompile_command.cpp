@@ -1,10 +1,11 @@
 // `mirelda-tool decompile BASE SOURCE_DIR`: the command-line front end of the help-set
-// decompiler (core/authoring).
+// decompiler (core/authoring). Success means the sources written build again.
 
 #include "tools/commands.h"
 #include "tools/tool_common.h"
 
 #include "core/authoring/decompiler.h"
+#include "core/authoring/help_compiler.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -34,6 +35,19 @@ int RunDecompile(const std::vector<std::string>& args)
         std::fprintf(stderr, "%s\n", MessageText(authoring::FormatDiagnostic(d)).c_str());
     if (Status written = authoring::WriteSources(folder, *sources); !written) {
         ReportError(written.error());
+        return kExitDamaged;
+    }
+    // Sources the compiler refuses are no success: say so, and what it says of them.
+    authoring::Diagnostics errors;
+    authoring::CompileHelpSet(folder, errors);
+    if (!errors.empty()) {
+        for (const authoring::Diagnostic& d : errors)
+            std::fprintf(stderr, "%s\n", MessageText(authoring::FormatDiagnostic(d)).c_str());
+        std::fprintf(
+            stderr,
+            "mirelda-tool: %s: the sources were written but do not build (%zu error%s above); edit them "
+            "before building\n",
+            folder.string().c_str(), errors.size(), errors.size() == 1 ? "" : "s");
         return kExitDamaged;
     }
     std::printf("%s: %zu articles, %zu warnings\n", folder.string().c_str(), sources->bodies.size(),

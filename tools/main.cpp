@@ -39,7 +39,7 @@ constexpr Command kCommands[] = {
     {"tree", "tree BASE                  the contents tree: indented title, image, article", RunTree},
     {"search", "search BASE TEXT [--case] [--word] [--no-title] [--no-text]  articles found, sorted by title",
      RunSearch},
-    {"build", "build SOURCE_DIR BASE      compile a help set from its sources (see the README)", RunBuild},
+    {"build", "build [--werror] [--watch] SOURCE_DIR BASE  compile a help set from its sources", RunBuild},
     {"decompile", "decompile BASE SOURCE_DIR  write the sources of a help set (SOURCE_DIR new or empty)",
      RunDecompile},
 };
@@ -56,7 +56,10 @@ void PrintHelp(std::FILE* to)
     std::fputs("\nOutput: UTF-8, one record per line, fields separated by tabs.\n"
                "Exit status: 0 success, 1 help set damaged or article missing, 2 usage error.\n"
                "  --help     this text\n"
-               "  --version  the version\n",
+               "  --version  the version\n"
+               "\nThe commands, the source formats (articles.txt, RTF and Markdown articles,\n"
+               "contents.txt), build --watch and decompile are described in mirelda-tool(1):\n"
+               "  man mirelda-tool\n",
                to);
 }
 

@@ -3,6 +3,7 @@
 
 #include "core/authoring/help_compiler.h"
 
+#include "core/authoring/author_checks.h"
 #include "core/authoring/markdown.h"
 
 #include "core/richtext/plain_text.h"
@@ -118,11 +119,22 @@ ArticleSource CompileArticle(const ArticleLine& a, const std::string& rtf, const
         diags.push_back({file, link.line, "the link to \"" + link.target + "\" has no text"});
     }
     if (shown.size() != original.hyperlinks.size()) {
-        diags.push_back({file, 0,
+        // At the first link the reader does not place where the compiler found it.
+        std::size_t k = 0;
+        while (k < shown.size() && k < original.hyperlinks.size() &&
+               Utf16ToUtf8(original.hyperlinks[k].target.empty()
+                               ? original.hyperlinks[k].anchor
+                               : original.hyperlinks[k].target) == shown[k]->target)
+            ++k;
+        std::size_t line = k < shown.size() ? shown[k]->line : 1;
+        if (k == shown.size() && !shown.empty())
+            line = shown.back()->line;
+        diags.push_back({file, line,
                          "found " + std::to_string(shown.size()) +
                              " links with text but the RTF reader places " +
                              std::to_string(original.hyperlinks.size()) +
-                             "; is a link inside a header, footer or other hidden destination?"});
+                             "; is a link inside a header, footer or other hidden destination, or is the "
+                             "file not RTF?"});
         return out;
     }
     for (std::size_t k = 0; k < shown.size(); ++k) {
@@ -158,7 +170,7 @@ ArticleSource CompileArticle(const ArticleLine& a, const std::string& rtf, const
 
     // Stripping must not move a single character: the hot spots were measured on the original.
     if (ExtractPlainText(stripped.rtf) != original.text) {
-        diags.push_back({file, 0, "removing the link fields changed the text; please report this file"});
+        diags.push_back({file, 1, "removing the link fields changed the text; please report this file"});
         return out;
     }
     out.text = std::move(stripped.rtf);
@@ -175,9 +187,12 @@ std::vector<ContentsRecord> CompileContents(const std::vector<ContentsLine>& lin
         ContentsRecord r;
         r.key = "K" + std::to_string(k + 1);
         r.title = c.title;
-        r.linkKey = c.depth == 0 ? std::string("0") : keyAtDepth[static_cast<std::size_t>(c.depth - 1)];
+        // A rejected entry may stand deeper than the one above it; nothing is written then.
+        const std::size_t parentDepth = static_cast<std::size_t>(c.depth);
+        r.linkKey = parentDepth == 0 || parentDepth > keyAtDepth.size() ? std::string("0")
+                                                                        : keyAtDepth[parentDepth - 1];
         r.linkKind = 1;
-        if (!c.book) {
+        if (!c.book && !c.rejected) {
             std::optional<std::int32_t> number = table.Resolve(c.target);
             if (!number)
                 diags.push_back({file, c.line, "no article \"" + c.target + "\""});
@@ -188,6 +203,39 @@ std::vector<ContentsRecord> CompileContents(const std::vector<ContentsLine>& lin
         records.push_back(std::move(r));
     }
     return records;
+}
+
+// What `check` tells an author of a built set, said at the source line: articles nothing
+// reaches, tree entries that open a pop-up.
+void WarnAuthor(CompiledHelpSet& help, const std::vector<ArticleLine>& list, const std::string& listFile,
+                const std::vector<ContentsLine>& contentsLines, const std::string& contentsFile)
+{
+    HelpSetOutline outline;
+    std::map<std::int32_t, const ArticleLine*> lineOf;
+    for (const ArticleLine& a : list)
+        lineOf.emplace(a.number, &a);
+    for (const ArticleSource& a : help.articles) {
+        outline.articles.push_back(a.number);
+        if (IsPopupTitle(a.title))
+            outline.popups.insert(a.number);
+        for (const LinkRecord& l : a.links)
+            outline.links.emplace_back(a.number, l.target);
+    }
+    for (const ContentsRecord& r : help.contents)
+        outline.treeArticles.push_back(r.article);
+    const AuthorFindings found = FindAuthorProblems(outline);
+    for (std::size_t k : found.popupEntries) {
+        const ArticleLine& target = *lineOf.at(outline.treeArticles[k]);
+        help.warnings.push_back({contentsFile, contentsLines[k].line,
+                                 "warning: this entry opens pop-up article \"" + target.name +
+                                     "\", which the tree shows as an ordinary article"});
+    }
+    for (std::int32_t number : found.unreached) {
+        const ArticleLine& a = *lineOf.at(number);
+        help.warnings.push_back({listFile, a.line,
+                                 "warning: nothing reaches article \"" + a.name +
+                                     "\" (no tree entry, no link from another article)"});
+    }
 }
 
 } // namespace
@@ -224,7 +272,10 @@ Status WriteHelpSet(const fs::path& base, const CompiledHelpSet& help)
         removeTemps();
         return written;
     }
-    for (std::size_t k = 0; k < finals.size(); ++k) {
+    // The index last: a reader that opens the set between two renames finds the old index,
+    // and a viewer that follows the files waits for them to settle before reading them again.
+    constexpr std::size_t kRenameOrder[] = {1, 2, 3, 0};
+    for (std::size_t k : kRenameOrder) {
         fs::rename(temps[k], finals[k], ec);
         if (ec) {
             removeTemps();
@@ -264,18 +315,21 @@ CompiledHelpSet CompileHelpSet(const fs::path& source, Diagnostics& diags)
                 diags.push_back(
                     {listFile, a.line,
                      "article name \"" + a.name + "\" is already used on line " + std::to_string(m->second)});
+            // A duplicate's name and number still resolve (to the first article holding
+            // them): the links to it are not errors of their own.
+            table.Add(a);
             if (newNumber && newName)
                 unique.push_back(std::move(a));
         }
         list = std::move(unique);
     }
-    for (const ArticleLine& a : list)
-        table.Add(a);
     if (list.empty() && diags.empty())
         diags.push_back({listFile, 0, "lists no article"});
 
     // Articles.
     for (const ArticleLine& a : list) {
+        if (a.rejected)
+            continue; // its line is wrong: already said
         const fs::path rtfPath = source / "articles" / (a.name + ".rtf");
         const fs::path mdPath = source / "articles" / (a.name + ".md");
         std::error_code ec;
@@ -292,6 +346,8 @@ CompiledHelpSet CompileHelpSet(const fs::path& source, Diagnostics& diags)
             diags.push_back({listFile, a.line, "article file " + Display(path) + " " + why});
             continue;
         }
+        if (markdown && !CheckUtf8Lines(*body, Display(path), diags))
+            continue;
         if (markdown) {
             const fs::path folder = path.parent_path();
             *body = MarkdownToRtf(
@@ -308,12 +364,15 @@ CompiledHelpSet CompileHelpSet(const fs::path& source, Diagnostics& diags)
 
     // Contents.
     const std::string contentsFile = Display(source / "contents.txt");
+    std::vector<ContentsLine> contentsLines;
     if (std::optional<std::string> text = ReadWholeFile(source / "contents.txt", why)) {
-        help.contents =
-            CompileContents(ParseContents(*text, contentsFile, diags), contentsFile, table, diags);
+        contentsLines = ParseContents(*text, contentsFile, diags);
+        help.contents = CompileContents(contentsLines, contentsFile, table, diags);
     } else {
         diags.push_back({contentsFile, 0, why});
     }
+    if (diags.empty())
+        WarnAuthor(help, list, listFile, contentsLines, contentsFile);
 
     if (!table.Resolve("1"))
         help.warnings.push_back({listFile, 0, "warning: no article 1; the viewer opens article 1 first"});

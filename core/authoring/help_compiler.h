@@ -37,7 +37,7 @@ struct CompiledHelpSet
     std::vector<ArticleSource> articles; // in articles.txt order
     std::vector<ContentsRecord> contents;
     std::size_t linkCount = 0;
-    Diagnostics warnings; // what is allowed but probably not meant
+    Diagnostics warnings; // what is allowed but probably not meant, "warning: ..." at its line
 };
 
 // Reads and checks every source of `sourceDir` as a whole. Every problem goes to `errors`;
@@ -45,7 +45,8 @@ struct CompiledHelpSet
 CompiledHelpSet CompileHelpSet(const std::filesystem::path& sourceDir, Diagnostics& errors);
 
 // Writes the four files `base`.PGH/.PGD/.PGL/.FIC, each under a temporary name first, then
-// renames them into place, so that a failed write leaves the previous help set as it was.
+// renames them into place, the .PGH last, so that a failed write leaves the previous help set
+// as it was and a reader never takes a new index for the old data.
 Status WriteHelpSet(const std::filesystem::path& base, const CompiledHelpSet& help);
 
 struct ArticleLine
@@ -54,9 +55,17 @@ struct ArticleLine
     std::string name;
     std::string title; // Windows-1252
     std::size_t line = 0;
+    // Its number and name are sound but the rest of its line is not (already reported): it
+    // still names an article for links and the tree, so that one mistake gives one error.
+    bool rejected = false;
 };
 
-// Parses articles.txt. Lines with errors are reported and left out.
+// "file:line: invalid UTF-8 ..." at the first line of `text` that is not well-formed UTF-8,
+// counting the others; true when there is none.
+bool CheckUtf8Lines(std::string_view text, const std::string& file, Diagnostics& diags);
+
+// Parses articles.txt. Lines with errors are reported; they are left out, or kept as rejected
+// when their number and name could be read.
 std::vector<ArticleLine> ParseArticleList(std::string_view text, const std::string& file, Diagnostics& diags);
 
 struct ContentsLine
@@ -66,6 +75,9 @@ struct ContentsLine
     std::string title;  // Windows-1252
     std::string target; // pages only: article name, "#name" or a number, as written
     std::size_t line = 0;
+    // Wrong (already reported) but its depth is known: it stands in the tree's shape, so that
+    // the entries under it are not reported too.
+    bool rejected = false;
 };
 
 // Parses contents.txt: indentation, entry kind, title length and code page.

@@ -71,7 +71,13 @@ bool Navigator::ShowArticle(std::int32_t number, std::int32_t topPosition)
     history_.RecordArticle(number, 0);
     host_.SetCaption(host_.HelpTitle() + u" - " + DecodeCp1252(title_));
 
-    host_.ShowArticleText(std::move(article.text));
+    ShowText(entry, std::move(article.text), topPosition);
+    return true;
+}
+
+void Navigator::ShowText(const ArticleEntry& entry, std::string text, std::int32_t topPosition)
+{
+    host_.ShowArticleText(std::move(text));
     if (topPosition != 0)
         host_.ScrollToPosition(topPosition);
 
@@ -83,8 +89,28 @@ bool Navigator::ShowArticle(std::int32_t number, std::int32_t topPosition)
         host_.ShowArticleLinks({});
         host_.ReportFileError(links.error()); // the article is shown; only its links are missing
     }
-    host_.ArticleShown(number);
-    return true;
+    host_.ArticleShown(entry.number);
+}
+
+Navigator::Refresh Navigator::ShowCurrentAgain(std::int32_t topPosition)
+{
+    const ArticleEntry* found = current_ > 0 ? index_.FindArticle(current_) : nullptr;
+    if (!found)
+        return Refresh::Gone;
+    const ArticleEntry entry = *found;
+    entry_ = entry;
+    WaitScope wait(host_);
+    auto read = ReadArticle(dataFile_, entry);
+    if (!read.ok()) {
+        host_.ReportFileError(read.error());
+        return Refresh::Failed;
+    }
+    if (IsPopupTitle(read->title))
+        return Refresh::Gone;
+    title_ = std::move(read->title);
+    host_.SetCaption(host_.HelpTitle() + u" - " + DecodeCp1252(title_));
+    ShowText(entry, std::move(read->text), topPosition);
+    return Refresh::Shown;
 }
 
 bool Navigator::GoBack()

@@ -72,6 +72,13 @@ class Navigator
     // at. False when there is none, or it could not be shown.
     bool GoBack();
 
+    // After the help set's files were read again: the current article read anew from the
+    // index as it is now and shown at `topPosition`, with no new history entry and its
+    // annotation untouched. Gone when the index holds it no more as an article; Failed when
+    // it could not be read (reported, and the view left as it was).
+    enum class Refresh { Shown, Gone, Failed };
+    Refresh ShowCurrentAgain(std::int32_t topPosition);
+
     std::int32_t currentArticle() const { return current_; }
     const std::string& currentTitle() const { return title_; } // Windows-1252
     // The index entry of the last article looked up (pop-ups included).
@@ -81,6 +88,9 @@ class Navigator
     const History& history() const { return history_; }
 
   private:
+    // The text of the article just made current, its position and its links.
+    void ShowText(const ArticleEntry& entry, std::string text, std::int32_t topPosition);
+
     NavigationHost& host_;
     const ArticleIndex& index_;
     std::filesystem::path dataFile_;

@@ -5,6 +5,7 @@
 #include "core/search/rtf_prefilter.h"
 #include "core/store/binary_file.h"
 #include "core/store/cp1252.h"
+#include "core/store/file_faults.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -38,6 +39,8 @@ class DataWindow
     {
         DataWindow w;
         w.path_ = path.string();
+        if (!FileOperationAllowed(FileOperation::OpenForReading, path)) // as every reader of the store asks
+            return FileError{FileErrorKind::CannotOpen, w.path_, 0, "cannot open the file"};
         w.file_.reset(std::fopen(w.path_.c_str(), "rb"));
         if (!w.file_)
             return FileError{FileErrorKind::CannotOpen, w.path_, 0, "cannot open the file"};

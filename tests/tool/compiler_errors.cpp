@@ -153,10 +153,75 @@ const BrokenSources kBroken[] = {
      {"articles/vide.md:4: link to unknown article \"ailleurs\"",
       "articles/vide.md:6: link to \"https://exemple.org\": a link names an article (name, #name or number); "
       "the viewer opens no outside address"}},
+    // Invalid UTF-8 anywhere an author writes text; the line is left out and nothing else is
+    // said of it: the entry under the bad book and the tree entry naming the bad article are
+    // not reported.
+    {"invalidUtf8",
+     [](const fs::path& s) {
+         fs::remove(s / "articles/vide.rtf");
+         WriteFile(s / "articles/vide.md", "# Vide\n\nMauvais \xC3( octet\n\nEncore \xE9\n");
+         Append(s / "articles.txt", "13\tlatin\tCaf\xE9\n");
+         Append(s / "contents.txt", "+ Livre \xFF\n  - Enfant = latin\n");
+     },
+     {"articles/vide.md:3: invalid UTF-8 (byte 0xC3 at column 9); save the file as UTF-8 (and 1 more line "
+      "below)",
+      "articles.txt:9: invalid UTF-8 (byte 0xE9 at column 13); save the file as UTF-8",
+      "contents.txt:12: invalid UTF-8 (byte 0xFF at column 9); save the file as UTF-8"}},
+    // One mistake, one error: links and tree entries naming a refused article or a duplicate,
+    // and the entries under a refused book, say nothing more.
+    {"noCascades",
+     [](const fs::path& s) {
+         Append(s / "articles.txt", "13\tchinois\t\xE4\xB8\xAD\n14\tjaponais\t\xE3\x81\x82\n"
+                                    "2\tdoublon\tDoublon\n");
+         Append(s / "contents.txt", "- A = chinois\n- B = japonais\n- C = doublon\n"
+                                    "* Livre mal \xC3\xA9"
+                                    "crit\n  - Sous = vide\n    - Sous-sous = vide\n");
+         Replace(s / "articles/vide.rtf", "aucun lien",
+                 "{\\field{\\*\\fldinst HYPERLINK \"chinois\"}{\\fldrslt lien}}");
+     },
+     {"articles.txt:9: title has a character with no Windows-1252 byte: \"\xE4\xB8\xAD\"",
+      "articles.txt:10: title has a character with no Windows-1252 byte: \"\xE3\x81\x82\"",
+      "articles.txt:11: article number 2 is already used on line 5",
+      "contents.txt:15: expected \"+ Book title\" or \"- Page title = article\""}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Sources, CompilerErrors, ::testing::ValuesIn(kBroken),
                          [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace mirelda
+
+namespace mirelda {
+namespace {
+
+using namespace mirelda::test;
+
+// What `check` finds in a built set, said by `build` at the source line; --werror refuses it.
+TEST(CompilerWarnings, atTheSourceLineAndErrorsUnderWerror)
+{
+    TempDir scratch;
+    fs::path src = CopySources(TestData("basic"), scratch.path() / "src");
+    WriteFile(src / "articles.txt", ReadFile(src / "articles.txt") + "13\tseul\tSeul au monde\n");
+    WriteFile(src / "articles/seul.rtf", "{\\rtf1\\ansi Personne ne vient ici.\\par\n}");
+    const std::string prefix = src.generic_string() + "/";
+    const std::string popup = prefix + "contents.txt:10: warning: this entry opens pop-up article "
+                                       "\"glossaire_rtf\", which the tree shows as an ordinary article\n";
+    const std::string alone = prefix + "articles.txt:9: warning: nothing reaches article \"seul\" (no tree "
+                                       "entry, no link from another article)\n";
+
+    fs::path base = scratch.path() / "AIDE";
+    ToolRun built = RunTool({"build", src.string(), base.string()}, scratch.path());
+    EXPECT_EQ(built.exitCode, 0);
+    EXPECT_EQ(built.err, popup + alone);
+    EXPECT_TRUE(fs::exists(base.string() + ".PGH"));
+
+    fs::path strict = scratch.path() / "STRICT";
+    ToolRun refused = RunTool({"build", "--werror", src.string(), strict.string()}, scratch.path());
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, popup + alone + "2 errors; nothing written\n");
+    for (const char* ext : kHelpSetExtensions)
+        EXPECT_FALSE(fs::exists(strict.string() + ext)) << ext;
+}
 
 } // namespace
 } // namespace mirelda

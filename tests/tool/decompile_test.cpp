@@ -119,5 +119,33 @@ TEST(Decompile, refusesAFolderThatHoldsFiles)
     EXPECT_FALSE(fs::exists(scratch.path() / "src" / "articles.txt"));
 }
 
+// A help set whose sources would not build is no success: text that is not RTF, no article.
+TEST(Decompile, sourcesThatDoNotBuildFailWithTheirErrors)
+{
+    struct Case
+    {
+        const char* name;
+        std::vector<ArticleSource> articles;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"notRtf", {{1, "Accueil", "Du texte } sans RTF", {}}}, "articles/accueil.rtf:1: "},
+        {"noArticle", {}, "articles.txt: lists no article"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir scratch;
+        const std::string base = (scratch.path() / "SET").string();
+        ASSERT_TRUE(WriteArticleFiles(base + ".PGH", base + ".PGD", base + ".PGL", c.articles).ok());
+        ASSERT_TRUE(WriteContentsFile(base + ".FIC", {}).ok());
+        const fs::path src = scratch.path() / "src";
+        ToolRun run = RunTool({"decompile", base, src.string()}, scratch.path());
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find(src.generic_string() + "/" + c.error), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("the sources were written but do not build"), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+}
+
 } // namespace
 } // namespace mirelda

@@ -176,7 +176,8 @@ TEST_F(ToolCommands, helpAndVersion)
 {
     const ToolRun help = Run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* command : {"info", "check", "index", "article", "links", "tree"})
+    for (const char* command : {"info", "check", "index", "article", "links", "tree",
+                                "build [--werror] [--watch]", "decompile", "man mirelda-tool"})
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
     const ToolRun version = Run({"--version"});
     EXPECT_EQ(version.exitCode, 0);

@@ -1,5 +1,6 @@
 #include "ui/app/main_frame.h"
 
+#include "ui/app/help_set_watcher.h"
 #include "ui/app/mirelda_app.h"
 #include "ui/app/process_probe.h"
 #include "ui/notes/annotation_bar.h"
@@ -35,6 +36,7 @@ CMainFrame::CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasSt
     setDockNestingEnabled(false);
     created_ = CreateBars();
     WireFrameCommands();
+    WatchHelpSet();
     activeWindowWatch_ =
         connect(qApp, &QGuiApplication::focusWindowChanged, this, &CMainFrame::NoteActiveWindow);
 }
@@ -74,6 +76,7 @@ void CMainFrame::LoadHelpSet()
     if (loaded_)
         return;
     loaded_ = true;
+    watcher_->MarkLoaded();
     if (auto index = mirelda::LoadArticleIndex(files_.pgh))
         index_ = std::move(*index);
     else
@@ -92,7 +95,8 @@ void CMainFrame::LoadHelpSet()
 
 void CMainFrame::ShowArticleRequest(std::int32_t article)
 {
-    LoadHelpSet(); // a request that overtakes the posted load must still find an index
+    LoadHelpSet();   // a request that overtakes the posted load must still find an index
+    ReloadHelpSet(); // files replaced a moment ago: the article asked for is in the new ones
     if (!navigator_.ShowArticle(article, 0))
         navigator_.ShowArticle(1, 0);
 }
@@ -254,6 +258,8 @@ void CMainFrame::minimizeMainWindow()
 
 void CMainFrame::ReportFileError(const mirelda::FileError& error)
 {
+    if (ReloadInsteadOfReporting(error))
+        return;
     const QString path = QString::fromStdString(error.path);
     QString text;
     switch (error.kind) {

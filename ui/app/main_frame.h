@@ -8,7 +8,8 @@
 // The file is split by concern: main_frame.cpp (creation, load, keys, close sequence,
 // ViewHost, NavigationHost), frame_commands.cpp (command routing and update passes),
 // frame_menus.cpp (menus, toolbar and status bar built from the command table),
-// frame_bars.cpp (the docked bars and the pop-up).
+// frame_bars.cpp (the docked bars and the pop-up), frame_reload.cpp (reading the help set
+// again when its files are replaced).
 
 #include "core/app/help_set_location.h"
 #include "core/lists/navigator.h"
@@ -27,6 +28,7 @@
 class CMireldaApp;
 class CMireldaView;
 class CAnnotationBar;
+class CHelpSetWatcher;
 class CLockPanes;
 class CTreeBar;
 class QAction;
@@ -72,6 +74,11 @@ class CMainFrame : public QMainWindow, public ViewHost, private mirelda::Navigat
     void ShowArticleRequest(std::int32_t article);
     // The help-set load; runs once (later calls do nothing). Normally posted by the first show.
     void LoadHelpSet();
+    // frame_reload.cpp: reads the index, links and tree again after the files were replaced,
+    // and shows the current article again at the same place (article 1 when it is gone).
+    // History, bookmarks and annotations stay. Waits while a nested event loop (a box, a
+    // search, printing) may still use the index.
+    void ReloadHelpSet();
     // The annotation toolbar button: annotation-present image when `present`.
     void UpdateAnnotationButton(bool present);
     bool annotationButtonShowsPresent() const { return annotationImageShown_; }
@@ -94,6 +101,7 @@ class CMainFrame : public QMainWindow, public ViewHost, private mirelda::Navigat
 
   signals:
     void helpSetLoadedChanged(); // the load has run
+    void helpSetReloaded();      // ReloadHelpSet has read the files again
     void closed();               // the close sequence has run and the window is closing
 
   protected:
@@ -120,6 +128,11 @@ class CMainFrame : public QMainWindow, public ViewHost, private mirelda::Navigat
     void ArticleShown(std::int32_t article) override;
 
     void NoteActiveWindow(QWindow* window);
+    // frame_reload.cpp
+    void WatchHelpSet();
+    // A read of a help-set file failed on files replaced since they were loaded: a reload,
+    // not an error box, cures it.
+    bool ReloadInsteadOfReporting(const mirelda::FileError& error);
     // frame_menus.cpp
     void CreateActions();
     void CreateMenus();
@@ -169,6 +182,8 @@ class CMainFrame : public QMainWindow, public ViewHost, private mirelda::Navigat
     // last; null when the main window itself was active since.
     QPointer<QWidget> lastActivePopup_;
     QMetaObject::Connection activeWindowWatch_;
+    CHelpSetWatcher* watcher_ = nullptr;
+    bool reloading_ = false;
 
     bool created_ = false;
     bool firstActivation_ = true;

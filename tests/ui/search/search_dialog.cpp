@@ -3,6 +3,7 @@
 // into the results window, its three messages, opening a result, and a read error.
 
 #include "tests/support/app_harness.h"
+#include "tests/support/file_faults.h"
 
 #include "core/app/command_table.h"
 #include "ui/app/main_frame.h"
@@ -492,14 +493,17 @@ class SearchDialogTest : public QObject
 
     void allArticles_readErrorIsReportedAndEndsTheSearch()
     {
-        const QString pgd = base_ + QStringLiteral(".PGD");
-        const QString aside = base_ + QStringLiteral(".aside");
-        QVERIFY(QFile::rename(pgd, aside));
+        // A data file that cannot be read (one replaced since the load would be read again
+        // instead, see app_reload.cpp).
         reset(true);
         MessageAnswerer answers;
         type(QStringLiteral("maison"));
-        click(searchButton());
-        QVERIFY(QFile::rename(aside, pgd));
+        {
+            mirelda::test::RefusedFileOperation refused(
+                mirelda::FileOperation::OpenForReading,
+                QFile::encodeName(base_ + QStringLiteral(".PGD")).toStdString());
+            click(searchButton());
+        }
         QCOMPARE(answers.seen.size(), 1); // the error only, not "not found" after it
         QVERIFY(answers.seen[0].text.contains(QStringLiteral("AIDE.PGD")));
         QCOMPARE(answers.seen[0].caption, app_->HelpTitle());

@@ -1,0 +1,74 @@
+// Reading the help set again when its files are replaced while the viewer runs.
+
+#include "ui/app/help_set_watcher.h"
+#include "ui/app/main_frame.h"
+#include "ui/app/process_probe.h"
+#include "ui/tree/tree_bar.h"
+#include "ui/view/mirelda_view.h"
+
+#include <QStatusBar>
+#include <QThread>
+
+void CMainFrame::WatchHelpSet()
+{
+    watcher_ = new CHelpSetWatcher({files_.pgh, files_.pgd, files_.pgl, files_.fic}, this);
+    connect(watcher_, &CHelpSetWatcher::filesReplaced, this, &CMainFrame::ReloadHelpSet);
+}
+
+bool CMainFrame::ReloadInsteadOfReporting(const mirelda::FileError& error)
+{
+    if (!loaded_ || !watcher_)
+        return false;
+    const bool helpSetFile = error.path == files_.pgh.string() || error.path == files_.pgd.string() ||
+                             error.path == files_.pgl.string() || error.path == files_.fic.string();
+    if (!helpSetFile || !watcher_->ChangedSinceLoad())
+        return false;
+    watcher_->CheckSoon();
+    return true;
+}
+
+void CMainFrame::ReloadHelpSet()
+{
+    if (!loaded_ || !watcher_->ChangedSinceLoad())
+        return;
+    // A box, a search or a print run their own event loop over the index and the files:
+    // replacing them under it would pull the ground from under their feet. So would a tree
+    // still being read. Look again once they are done.
+    if (reloading_ || QThread::currentThread()->loopLevel() > 1 || !treeBar_->treeLoaded()) {
+        treeBar_->StopLoadTree();
+        watcher_->CheckSoon();
+        return;
+    }
+    reloading_ = true;
+    const std::int32_t article = navigator_.currentArticle();
+    const std::int32_t position = article != 0 ? view_->FirstVisiblePosition() : 0;
+
+    // Files that change again while they are read are read again after this.
+    watcher_->MarkLoaded();
+    auto index = mirelda::LoadArticleIndex(files_.pgh);
+    if (index) {
+        index_ = std::move(*index);
+        switch (navigator_.ShowCurrentAgain(position)) {
+        case mirelda::Navigator::Refresh::Shown:
+        case mirelda::Navigator::Refresh::Failed: // said once; the old text stays until good files come
+            break;
+        case mirelda::Navigator::Refresh::Gone:
+            if (article != 1)
+                navigator_.ShowArticle(1, 0);
+            else
+                ShowMissingArticle(1);
+            break;
+        }
+    } else {
+        index_ = {}; // as at start: every article is missing until good files come
+        ReportFileError(index.error());
+    }
+    LoadTree();
+    SelectTreeArticle(navigator_.currentArticle());
+    UpdateCommands();
+    statusBar()->showMessage(
+        QStringLiteral("Le jeu d'aide a été rechargé : ses fichiers ont changé sur le disque."), 10000);
+    ProcessProbe::Report(QStringLiteral("reloaded %1 %2").arg(navigator_.currentArticle()).arg(position));
+    reloading_ = false;
+    emit helpSetReloaded();
+}

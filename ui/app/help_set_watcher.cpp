@@ -1,0 +1,72 @@
+#include "ui/app/help_set_watcher.h"
+
+#include <QFile>
+#include <QStringList>
+
+namespace {
+
+QString ToQString(const std::filesystem::path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+}
+
+} // namespace
+
+CHelpSetWatcher::CHelpSetWatcher(std::vector<std::filesystem::path> files, QObject* parent)
+    : QObject(parent), files_(std::move(files)), loaded_(mirelda::StampFiles(files_))
+{
+    settle_.setSingleShot(true);
+    settle_.setInterval(kSettleMs);
+    connect(&settle_, &QTimer::timeout, this, &CHelpSetWatcher::Settled);
+    // Every event restarts the wait: the reload comes once the writer is done.
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { CheckSoon(); });
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { CheckSoon(); });
+    Watch();
+}
+
+void CHelpSetWatcher::Watch()
+{
+    // A file renamed over or removed drops out of the watch list: watch the new one. Its
+    // folder tells when it comes back.
+    QStringList wanted;
+    for (const std::filesystem::path& file : files_) {
+        wanted << ToQString(file);
+        const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+        wanted << ToQString(folder);
+    }
+    wanted.removeDuplicates();
+    const QStringList watched = watcher_.files() + watcher_.directories();
+    QStringList missing;
+    for (const QString& path : wanted)
+        if (!watched.contains(path) && QFile::exists(path))
+            missing << path;
+    if (!missing.isEmpty())
+        watcher_.addPaths(missing);
+}
+
+void CHelpSetWatcher::MarkLoaded()
+{
+    loaded_ = mirelda::StampFiles(files_);
+    Watch();
+}
+
+bool CHelpSetWatcher::ChangedSinceLoad() const
+{
+    return mirelda::StampFiles(files_) != loaded_;
+}
+
+void CHelpSetWatcher::CheckSoon()
+{
+    if (!settle_.isActive())
+        waiting_.start();
+    else if (waiting_.elapsed() >= kLongestWaitMs)
+        return; // let the running wait end
+    settle_.start();
+}
+
+void CHelpSetWatcher::Settled()
+{
+    Watch();
+    if (ChangedSinceLoad())
+        emit filesReplaced();
+}
