@@ -35,6 +35,7 @@ CMainFrame::CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasSt
     setDockNestingEnabled(false);
     created_ = CreateBars();
     WireFrameCommands();
+    WireReadingCommands();
     activeWindowWatch_ =
         connect(qApp, &QGuiApplication::focusWindowChanged, this, &CMainFrame::NoteActiveWindow);
 }
