@@ -134,7 +134,7 @@ void CMainFrame::ShowFindCount(int current, int total)
         findCountPane_->hide();
         return;
     }
-    findCountPane_->setText(current > 0 ? QStringLiteral("%1 sur %2").arg(current).arg(total)
+    findCountPane_->setText(current > 0  ? QStringLiteral("%1 sur %2").arg(current).arg(total)
                             : total == 1 ? QStringLiteral("1 occurrence")
                                          : QStringLiteral("%1 occurrences").arg(total));
     findCountPane_->show();
