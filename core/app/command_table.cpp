@@ -60,7 +60,21 @@ constexpr std::array kCommands{
     CommandInfo{cmd::kSelectAll,
                 "&Tout sélectionner\tCtrl+A"sv,
                 {},
-                "Sélectionne le document entier/nTout sélectionner"sv,
+                "Sélectionne le document entier\nTout sélectionner"sv,
+                {}},
+    CommandInfo{cmd::kFindNext,
+                "Occurrence &suivante\tF3"sv,
+                {},
+                "Passe à l'occurrence suivante du texte recherché\nOccurrence suivante"sv,
+                {}},
+    CommandInfo{
+        cmd::kZoomIn, "Texte plus &grand"sv, {}, "Agrandit le texte de l'article\nTexte plus grand"sv, {}},
+    CommandInfo{
+        cmd::kZoomOut, "Texte plus &petit"sv, {}, "Réduit le texte de l'article\nTexte plus petit"sv, {}},
+    CommandInfo{cmd::kZoomNormal,
+                "Taille &normale du texte"sv,
+                {},
+                "Rend au texte de l'article sa taille normale\nTaille normale du texte"sv,
                 {}},
     CommandInfo{cmd::kCopy,
                 "&Copier\tCtrl+C"sv,
@@ -109,9 +123,11 @@ constexpr std::array kArticleMenu{cmd::kHomePage,
                                   cmd::kPrintPreview,
                                   0,
                                   cmd::kExit};
-constexpr std::array kEditMenu{cmd::kCopy, cmd::kSelectAll, 0, cmd::kSearch, 0, cmd::kAnnotation};
+constexpr std::array kEditMenu{cmd::kCopy, cmd::kSelectAll, 0, cmd::kSearch, cmd::kFindNext,
+                               0,          cmd::kAnnotation};
 constexpr std::array kViewMenu{cmd::kToolBar,      cmd::kStatusBar,     0, cmd::kHistory,
-                               cmd::kBookmarkList, cmd::kSearchResults, 0, cmd::kToolTips};
+                               cmd::kBookmarkList, cmd::kSearchResults, 0, cmd::kZoomIn,
+                               cmd::kZoomOut,      cmd::kZoomNormal,    0, cmd::kToolTips};
 constexpr std::array kHelpMenu{cmd::kAbout};
 
 const std::array kMainMenu{
@@ -165,6 +181,13 @@ constexpr std::array kAccelerators{
     Accelerator{"Shift+Ins"sv, cmd::kPaste},
     Accelerator{"Ctrl+X"sv, cmd::kCut},
     Accelerator{"Ctrl+Z"sv, cmd::kUndo},
+    // Reading without the mouse.
+    Accelerator{"Alt+Left"sv, cmd::kPreviousArticle},
+    Accelerator{"F3"sv, cmd::kFindNext},
+    Accelerator{"Ctrl++"sv, cmd::kZoomIn},
+    Accelerator{"Ctrl+="sv, cmd::kZoomIn},
+    Accelerator{"Ctrl+-"sv, cmd::kZoomOut},
+    Accelerator{"Ctrl+0"sv, cmd::kZoomNormal},
 };
 
 } // namespace
@@ -242,6 +265,14 @@ std::string_view CommandName(int id)
         return "toolTips";
     case cmd::kAnnotationImage:
         return "annotationImage";
+    case cmd::kZoomIn:
+        return "zoomIn";
+    case cmd::kZoomOut:
+        return "zoomOut";
+    case cmd::kZoomNormal:
+        return "zoomNormal";
+    case cmd::kFindNext:
+        return "findNext";
     case cmd::kNew:
         return "new";
     case cmd::kOpen:

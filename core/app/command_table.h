@@ -4,8 +4,9 @@
 // main menu, the view's context menu and the toolbar. Menus, toolbar buttons, status prompts
 // and tool tips are all built from these tables so that they cannot drift apart.
 //
-// Texts are UTF-8 and stand exactly as the program has always shown them, oddities included
-// (the select-all prompt carries "/n" where a line break was meant, so it has no tool tip).
+// Texts are UTF-8 and stand as the program has always shown them. One was stored with "/n"
+// where its line break was meant (select all); it carries the line break here, so that the
+// status bar shows its prompt alone and the tool tip is its own.
 
 #include <span>
 #include <string_view>
@@ -27,6 +28,10 @@ inline constexpr int kSynchronise = 32788;
 inline constexpr int kSelectAll = 32787;
 inline constexpr int kToolTips = 32785;
 inline constexpr int kAnnotationImage = 32795; // image holder of the toolbar, never a command
+// Reading comfort: the text size.
+inline constexpr int kZoomIn = 32810;
+inline constexpr int kZoomOut = 32811;
+inline constexpr int kZoomNormal = 32812;
 // Framework commands.
 inline constexpr int kNew = 57600;
 inline constexpr int kOpen = 57601;
@@ -38,6 +43,7 @@ inline constexpr int kPrintPreview = 57609;
 inline constexpr int kCopy = 57634;
 inline constexpr int kCut = 57635;
 inline constexpr int kPaste = 57637;
+inline constexpr int kFindNext = 57640; // the framework's repeat command: the next occurrence
 inline constexpr int kFrameworkSelectAll = 57642;
 inline constexpr int kUndo = 57643;
 inline constexpr int kExit = 57665;

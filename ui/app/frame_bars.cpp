@@ -6,10 +6,12 @@
 #include "core/app/command_table.h"
 #include "ui/app/mirelda_app.h"
 #include "ui/notes/annotation_bar.h"
+#include "ui/notes/annotation_edit.h"
 #include "ui/tree/tree_bar.h"
 #include "ui/view/mirelda_view.h"
 #include "ui/view/popup_wnd.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QProgressBar>
 #include <QPushButton>
@@ -24,8 +26,13 @@ bool CMainFrame::CreateBars()
     host.ShowArticle = [this](std::int32_t article) { return navigator_.ShowArticle(article, 0); };
     host.ShowMessage = [this](const QString& text) { app_.ShowMessage(text, QMessageBox::NoIcon); };
     host.minimizeMainWindow = [this] { minimizeMainWindow(); };
-    host.PrintBook = [this](const std::vector<std::int32_t>& articles, bool preview) {
-        preview ? view_->FilePrintBookPreview(articles) : view_->FilePrintBook(articles);
+    host.PrintBook = [this](const std::vector<std::int32_t>& articles, const QString& title, bool preview) {
+        // The printout's title names the help set and the book.
+        const QString documentTitle = app_.HelpTitle() + QStringLiteral(" - ") + title;
+        if (preview)
+            view_->FilePrintBookPreview(articles, documentTitle, title);
+        else
+            view_->FilePrintBook(articles, documentTitle, title);
     };
     treeBar_ = new CTreeBar(std::move(host), this);
     if (!treeBar_->Create(this))
@@ -33,7 +40,7 @@ bool CMainFrame::CreateBars()
     treeBar_->setAllowedAreas(Qt::LeftDockWidgetArea);
     treeBar_->SetFrameLayout([this] { RecalcLayout(); });
     addDockWidget(Qt::LeftDockWidgetArea, treeBar_);
-    SetCommandHandler(mirelda::cmd::kSynchronise, [this] { SelectTreeArticle(navigator_.currentArticle()); });
+    SetCommandHandler(mirelda::cmd::kSynchronise, [this] { Synchronise(); });
 
     // The annotation bar, docked only at the bottom, hidden on every run.
     CAnnotationBar::Host notesHost;
@@ -148,6 +155,13 @@ void CMainFrame::ApplyBarHeight()
 
 void CMainFrame::ToggleAnnotationBar()
 {
-    annotationBar_->setVisible(annotationBar_->isHidden());
+    const bool show = annotationBar_->isHidden();
+    const bool hadFocus = annotationBar_->isAncestorOf(QApplication::focusWidget());
+    annotationBar_->setVisible(show);
     RecalcLayout(); // both bars take their sizes again
+    // Typing goes where the user just asked for: the annotation, or the article again.
+    if (show)
+        annotationBar_->edit()->setFocus(Qt::OtherFocusReason);
+    else if (hadFocus)
+        view_->setFocus(Qt::OtherFocusReason);
 }

@@ -37,6 +37,7 @@ CMainFrame::CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasSt
     created_ = CreateBars();
     WireFrameCommands();
     WatchHelpSet();
+    WireReadingCommands();
     activeWindowWatch_ =
         connect(qApp, &QGuiApplication::focusWindowChanged, this, &CMainFrame::NoteActiveWindow);
 }

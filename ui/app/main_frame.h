@@ -9,7 +9,8 @@
 // ViewHost, NavigationHost), frame_commands.cpp (command routing and update passes),
 // frame_menus.cpp (menus, toolbar and status bar built from the command table),
 // frame_bars.cpp (the docked bars and the pop-up), frame_reload.cpp (reading the help set
-// again when its files are replaced).
+// again when its files are replaced), frame_reading.cpp (moving between the panes from the
+// keyboard, the text size commands, the size and find panes).
 
 #include "core/app/help_set_location.h"
 #include "core/lists/navigator.h"
@@ -32,6 +33,7 @@ class CHelpSetWatcher;
 class CLockPanes;
 class CTreeBar;
 class QAction;
+class QLabel;
 class QMenu;
 class QToolBar;
 class QWindow;
@@ -152,6 +154,12 @@ class CMainFrame : public QMainWindow, public ViewHost, private mirelda::Navigat
     // frame_commands.cpp
     void WireFrameCommands(); // the view's and the frame's own commands
     void RunCommand(int id);
+    // frame_reading.cpp
+    void WireReadingCommands();
+    void FocusNextPane(bool forward); // F6, Shift+F6: tree, article, annotation (when shown)
+    void Synchronise();               // "Synchroniser": the tree too when asked from the keyboard
+    void ShowTextSize(int percent);
+    void ShowFindCount(int current, int total);
 
     CMireldaApp& app_;
     mirelda::HelpSetFiles files_;
@@ -170,6 +178,9 @@ class CMainFrame : public QMainWindow, public ViewHost, private mirelda::Navigat
     bool annotationImageShown_ = false;
     CMireldaView* view_ = nullptr;
     QMenu* contextMenu_ = nullptr;
+    QLabel* textSizePane_ = nullptr;  // shown while the text is not at its normal size
+    QLabel* findCountPane_ = nullptr; // "n sur m" while the article shows the found text
+    QObject* inputKind_ = nullptr;    // tells a command asked from the keyboard from a click
 
     QHash<int, QAction*> actions_;
     // Context-menu items whose text differs from the main menu's ("&Annoter..."): their own

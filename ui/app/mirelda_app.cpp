@@ -237,6 +237,14 @@ void CMireldaApp::CreateModelessWindows()
     searchDialog_ = new CSearchDlg(*this, frame_.get());
     searchDialog_->Create();
     frame_->RegisterToggleWindow(kSearch, searchDialog_);
+    // F3 from the main window: the dialog's "&Suivant", hidden or not, once it has a string.
+    frame_->SetCommandHandler(kFindNext, [this] {
+        if (searchDialog_)
+            searchDialog_->FindNextFromKey();
+    });
+    frame_->SetUpdateRule(
+        kFindNext, [this](QAction& a) { a.setEnabled(searchDialog_ && searchDialog_->hasSearchText()); });
+    connect(searchDialog_, &CSearchDlg::searchTextChanged, frame_.get(), &CMainFrame::UpdateCommands);
     // Under the C locale ICU sorts in POSIX code-point order, capitals first; the lists ignore
     // case whatever the locale, so the root order stands in for it there.
     const bool posix = QLocale::system().name() == QLatin1String("C");
@@ -321,6 +329,7 @@ std::optional<QPoint> CMireldaApp::HighlightInArticle(const QString& text, bool 
     CMireldaView* view = frame_->view();
     view->HighlightOccurrences(text, matchCase, wholeWord);
     const std::int32_t found = view->FindInArticle(text, matchCase, wholeWord);
+    resultHighlighted_ = view->highlights().empty() ? 0 : view->currentArticle();
     if (found < 0)
         return std::nullopt;
     return view->viewport()->mapToGlobal(view->characterRect(found).topLeft());
@@ -355,7 +364,10 @@ std::int32_t CMireldaApp::FindNextInArticle(const QString& text, bool matchCase,
 
 bool CMireldaApp::articleHasHighlights() const
 {
-    return frame_ && !frame_->view()->highlights().empty();
+    // The hits of a search result, not those a find in the current article leaves: only the
+    // former make "&Suivant" usable in the all-articles scope.
+    return frame_ && resultHighlighted_ != 0 && frame_->view()->currentArticle() == resultHighlighted_ &&
+           !frame_->view()->highlights().empty();
 }
 
 void CMireldaApp::ReportFileError(const mirelda::FileError& error)

@@ -123,6 +123,7 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     // The modeless windows, owned by the main window, in this order: the search dialog, then
     // the history, search-results and bookmark list windows.
     QPointer<CSearchDlg> searchDialog_;
+    std::int32_t resultHighlighted_ = 0; // the article last opened from the search results
     QPointer<CListDlg> historyWindow_;
     QPointer<CListDlg> resultsWindow_;
     QPointer<CListDlg> bookmarkWindow_;

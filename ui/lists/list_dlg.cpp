@@ -153,9 +153,27 @@ void CListDlg::AddItem(std::int32_t article, std::string_view name)
     const int n = list_->count();
     const QString count =
         n < 2 ? QStringLiteral(" (%1 sujet trouvé)").arg(n) : QStringLiteral(" (%1 sujets trouvés)").arg(n);
-    if (mode_ == ResultsMode)
+    if (mode_ == ResultsMode) {
         setWindowTitle(title_ + count);
+        FitCaptionWidth();
+    }
     UpdateButtons();
+}
+
+void CListDlg::FitCaptionWidth()
+{
+    // A window manager cuts a caption wider than its window, often in the middle, which is
+    // where the searched string and the count are: the window grows (never shrinks) to show
+    // the whole caption, as far as the screen allows. The allowance is for the caption's
+    // buttons and icon.
+    constexpr int kCaptionAllowance = 140;
+    const int wanted = fontMetrics().horizontalAdvance(windowTitle()) + kCaptionAllowance;
+    int room = wanted;
+    if (const QScreen* screen = this->screen())
+        room = std::max(width(), screen->availableGeometry().right() - x());
+    const int fitted = std::min(wanted, room);
+    if (fitted > width())
+        resize(fitted, height());
 }
 
 void CListDlg::AddItem(std::int32_t article, const QString& text)

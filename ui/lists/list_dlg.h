@@ -75,6 +75,7 @@ class CListDlg : public QDialog
     void changeEvent(QEvent* event) override;
 
   private:
+    void FitCaptionWidth();
     void LoadBookmarks();
     void Layout();
     void InsertRow(int row, const std::string& name, std::int32_t article);

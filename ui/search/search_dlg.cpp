@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -75,6 +76,10 @@ CSearchDlg::CSearchDlg(SearchHost& host, QWidget* mainWindow)
     // Typing leaves the list entry chosen before; choosing one from the list copies it in.
     connect(combo_->lineEdit(), &QLineEdit::textEdited, this, [this] { chosenEntry_ = -1; });
     connect(combo_, &QComboBox::editTextChanged, this, &CSearchDlg::UpdateControls);
+    connect(combo_, &QComboBox::editTextChanged, this, &CSearchDlg::searchTextChanged);
+    // The main window's F3 does not reach this window: the dialog has its own.
+    auto* findNext = new QShortcut(QKeySequence(Qt::Key_F3), this);
+    connect(findNext, &QShortcut::activated, this, &CSearchDlg::FindNextFromKey);
     connect(combo_, &QComboBox::activated, this, &CSearchDlg::ListEntryChosen);
     connect(search_, &QPushButton::clicked, this, &CSearchDlg::OnSearch);
     connect(next_, &QPushButton::clicked, this, &CSearchDlg::OnNext);
@@ -221,6 +226,14 @@ void CSearchDlg::OnNext()
     if (!found_)
         Message(kNoMore);
     UpdateControls();
+}
+
+bool CSearchDlg::FindNextFromKey()
+{
+    if (!hasSearchText())
+        return false;
+    OnNext();
+    return true;
 }
 
 void CSearchDlg::showEvent(QShowEvent* event)

@@ -34,11 +34,18 @@ class CSearchDlg : public QDialog
     void UpdateControls();
     void OnSearch(); // "&Chercher"
     void OnNext();   // "&Suivant"
+    // F3, in the dialog or the main window: "&Suivant" when the dialog has a string to find;
+    // false (nothing done) when it has none.
+    bool FindNextFromKey();
+    bool hasSearchText() const { return !SearchText().isEmpty(); }
 
     // True after the last find in the current article selected an occurrence.
     bool found() const { return found_; }
     // The history, most recent first.
     QStringList history() const;
+
+  signals:
+    void searchTextChanged(); // whether F3 can find something may have changed
 
   protected:
     void showEvent(QShowEvent* event) override;

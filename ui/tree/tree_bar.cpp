@@ -7,6 +7,7 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
@@ -19,6 +20,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeView>
 #include <QVector>
 
@@ -257,7 +259,7 @@ void CTreeBar::ShowBookMenu(const QModelIndex& item, QPoint viewportPos)
     // The tree may have changed while the menu was open: walk it now.
     const std::vector<std::int32_t> articles = BookArticlesOf(book);
     if (!articles.empty())
-        host_.PrintBook(articles, chosen == preview);
+        host_.PrintBook(articles, book.data().toString(), chosen == preview);
 }
 
 bool CTreeBar::OpenItem(const QModelIndex& item)
@@ -348,6 +350,10 @@ bool CTreeBar::eventFilter(QObject* watched, QEvent* event)
         ShowBookMenu(item, at);
         return true;
     }
+    if (tree_ && watched == tree_->viewport() && event->type() == QEvent::ToolTip) {
+        ShowCutTitle(static_cast<QHelpEvent*>(event));
+        return true;
+    }
     if (watched == tree_ && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier)
@@ -361,6 +367,33 @@ bool CTreeBar::eventFilter(QObject* watched, QEvent* event)
             OpenItem(tree_->indexAt(mouse->position().toPoint()));
     }
     return CDlgBar::eventFilter(watched, event);
+}
+
+bool CTreeBar::TitleCut(const QModelIndex& item) const
+{
+    if (!tree_ || !item.isValid())
+        return false;
+    // The title is drawn whole in a column as wide as the widest one: it is cut where it
+    // runs past the pane's visible part, on either side.
+    const QRect cell = tree_->visualRect(item);
+    QStyleOptionViewItem option;
+    option.initFrom(tree_);
+    option.decorationSize = tree_->iconSize();
+    option.features |= QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+    const int needed = tree_->itemDelegateForIndex(item)->sizeHint(option, item).width();
+    return cell.left() < 0 || cell.left() + needed > tree_->viewport()->width();
+}
+
+void CTreeBar::ShowCutTitle(QHelpEvent* help)
+{
+    // The whole title over an entry the pane cuts, as the classic tree control offered it.
+    const QModelIndex item = tree_->indexAt(help->pos());
+    if (!TitleCut(item)) {
+        QToolTip::hideText();
+        return;
+    }
+    QToolTip::showText(help->globalPos(), item.data(Qt::DisplayRole).toString(), tree_->viewport(),
+                       tree_->visualRect(item));
 }
 
 // --- sizes --------------------------------------------------------------------------------

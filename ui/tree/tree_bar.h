@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+class QHelpEvent;
 class QTreeView;
 
 class CTreeBar : public CDlgBar
@@ -39,8 +40,9 @@ class CTreeBar : public CDlgBar
         // Escape in the tree.
         std::function<void()> minimizeMainWindow;
         // "&Imprimer le livre..." (preview false) or "Aperçu du livre" on a book: its pages'
-        // articles in tree order. Without it the tree has no context menu.
-        std::function<void(const std::vector<std::int32_t>& articles, bool preview)> PrintBook;
+        // articles in tree order, and its title. Without it the tree has no context menu.
+        std::function<void(const std::vector<std::int32_t>& articles, const QString& title, bool preview)>
+            PrintBook;
     };
 
     static constexpr int kBarId = 102;
@@ -85,6 +87,9 @@ class CTreeBar : public CDlgBar
     // The articles of a book's pages, in tree order; empty for a page or no item.
     std::vector<std::int32_t> BookArticlesOf(const QModelIndex& item) const;
 
+    // Whether the pane shows less than the whole title of `item` (it runs past an edge).
+    bool TitleCut(const QModelIndex& item) const;
+
     // SplitterStripHost
     void ApplyStripValue() override { ApplyWidth(); }
 
@@ -99,6 +104,7 @@ class CTreeBar : public CDlgBar
     void TreeLoaded();
     void FitColumnSoon();
     void ShowBookMenu(const QModelIndex& item, QPoint viewportPos);
+    void ShowCutTitle(QHelpEvent* help);
 
     Host host_;
     QTreeView* tree_ = nullptr;

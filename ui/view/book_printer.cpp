@@ -5,8 +5,10 @@
 #include "ui/richtext/text_document_builder.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -31,12 +33,73 @@ void AddTitle(QTextDocument& doc, const QString& title, const QFont& font)
     c.insertText(title, titleFormat);
 }
 
+// The page number at the foot of the page, right-aligned on the text's edge, just inside the
+// bottom margin: where QTextDocument::print puts a single article's numbers.
+void DrawPageNumber(QPainter& painter, const QTextDocument& doc, QSizeF page, qreal margin, int number)
+{
+    const QFontMetricsF metrics(doc.defaultFont(), painter.device());
+    const qreal scale = painter.device()->logicalDpiY() / 96.0;
+    const QString text = QString::number(number);
+    const qreal right = page.width() - margin * painter.device()->logicalDpiX() / 96.0;
+    const qreal baseline = page.height() - margin * scale + metrics.ascent() + 5 * scale;
+    painter.save();
+    painter.setFont(QFont(doc.defaultFont(), painter.device()));
+    painter.drawText(QPointF(right - metrics.horizontalAdvance(text), baseline), text);
+    painter.restore();
+}
+
 } // namespace
+
+bool BeginsWithTitle(const QTextDocument& doc, const QString& title)
+{
+    const QString wanted = title.simplified();
+    if (wanted.isEmpty())
+        return false;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text().simplified();
+        if (text.isEmpty())
+            continue;
+        if (!text.startsWith(wanted, Qt::CaseInsensitive))
+            return false;
+        // The whole title, not the start of a longer word.
+        return text.size() == wanted.size() || !text.at(wanted.size()).isLetterOrNumber();
+    }
+    return false;
+}
+
+QString BookFileName(const QString& title)
+{
+    QString name;
+    for (const QChar c : title.simplified()) {
+        // What a file name cannot hold here or on the desktops a PDF is carried to.
+        if (c.unicode() < 0x20 || QStringLiteral("/\\:*?\"<>|").contains(c))
+            name += QLatin1Char('-');
+        else
+            name += c;
+    }
+    while (name.startsWith(QLatin1Char('.')) || name.startsWith(QLatin1Char('-')))
+        name.remove(0, 1);
+    name = name.trimmed();
+    if (name.isEmpty())
+        name = QStringLiteral("livre");
+    return name.left(120) + QStringLiteral(".pdf");
+}
 
 mirelda::Result<BookPrintout> PrintBook(QPrinter& printer, const mirelda::ArticleIndex& index,
                                         const std::filesystem::path& dataFile,
-                                        const std::vector<std::int32_t>& articles, const QFont& font)
+                                        const std::vector<std::int32_t>& articles, const QFont& font,
+                                        const QString& documentTitle)
 {
+    // The title goes into the printout when it begins (a PDF's Title); the name the printer
+    // had (which print dialogs make a file name from) comes back after.
+    struct DocName
+    {
+        QPrinter& printer;
+        QString kept;
+        ~DocName() { printer.setDocName(kept); }
+    } docName{printer, printer.docName()};
+    if (!documentTitle.isEmpty())
+        printer.setDocName(documentTitle);
     BookPrintout out;
     QPainter painter;
     // The same page as QTextDocument::print gives one article: the paper less 2 cm all round.
@@ -57,7 +120,9 @@ mirelda::Result<BookPrintout> PrintBook(QPrinter& printer, const mirelda::Articl
         QTextDocument doc;
         doc.setDefaultFont(font);
         mirelda::BuildTextDocument(mirelda::ReadRtf(article.text), doc, printer.logicalDpiX());
-        AddTitle(doc, QString::fromStdU16String(mirelda::DecodeCp1252(article.title)), font);
+        const QString title = QString::fromStdU16String(mirelda::DecodeCp1252(article.title));
+        if (!BeginsWithTitle(doc, title))
+            AddTitle(doc, title, font);
         doc.documentLayout()->setPaintDevice(&printer);
         QTextFrameFormat root = doc.rootFrame()->frameFormat();
         root.setMargin(margin);
@@ -72,6 +137,7 @@ mirelda::Result<BookPrintout> PrintBook(QPrinter& printer, const mirelda::Articl
             doc.drawContents(&painter, QRectF(QPointF(0, p * page.height()), page));
             painter.restore();
             ++out.pages;
+            DrawPageNumber(painter, doc, page, margin, out.pages);
         }
         out.articles.push_back(number);
     }

@@ -1,17 +1,21 @@
 #pragma once
-// Prints the pages of a book as one printout: each article on a new page under its title,
-// laid out at the printer's resolution as a single article is, so pictures and tables print.
+// Prints the pages of a book as one printout: each article on a new page under its title
+// (unless its text begins with that title already), laid out at the printer's resolution as
+// a single article is, so pictures and tables print; the pages numbered through the book, at
+// the foot of each page where a single article's printout has its numbers.
 
 #include "core/store/help_set.h"
 #include "core/store/result.h"
 
 #include <QFont>
+#include <QString>
 
 #include <cstdint>
 #include <filesystem>
 #include <vector>
 
 class QPrinter;
+class QTextDocument;
 
 struct BookPrintout
 {
@@ -20,7 +24,17 @@ struct BookPrintout
 };
 
 // Reads `articles` from the help set and prints them onto `printer`. An article missing from
-// the index is passed over; a read error stops the printout and is returned.
+// the index is passed over; a read error stops the printout and is returned. A non-empty
+// `documentTitle` is the printout's title (a PDF's document title) while it is printed.
 mirelda::Result<BookPrintout> PrintBook(QPrinter& printer, const mirelda::ArticleIndex& index,
                                         const std::filesystem::path& dataFile,
-                                        const std::vector<std::int32_t>& articles, const QFont& font);
+                                        const std::vector<std::int32_t>& articles, const QFont& font,
+                                        const QString& documentTitle = {});
+
+// Whether the article's text begins with its title (its first words, case aside), so that
+// printing the title above it would show it twice.
+bool BeginsWithTitle(const QTextDocument& doc, const QString& title);
+
+// A file name (no folder) for a printout of `title`: the title, without the characters a file
+// name cannot hold, and ".pdf"; "livre.pdf" for a title that leaves nothing.
+QString BookFileName(const QString& title);

@@ -100,6 +100,10 @@ const QString kViewDescription =
 // Enough to show where a word occurs; a one-letter search in a huge article stops there.
 constexpr int kMaxHighlights = 10000;
 
+// Room between the view's frame and the text, besides the document's own 4 pixels: outside
+// the viewport, so that no position, hit test or layout changes with it.
+constexpr int kTextMargin = 6;
+
 } // namespace
 
 CMireldaView::CMireldaView(ViewHost& host, mirelda::Navigator& navigator, QWidget* parent)
@@ -115,6 +119,9 @@ CMireldaView::CMireldaView(ViewHost& host, mirelda::Navigator& navigator, QWidge
     setTabChangesFocus(false);
     viewport()->setMouseTracking(true);
     viewport()->setCursor(Qt::ArrowCursor);
+    setViewportMargins(kTextMargin, 0, kTextMargin, 0);
+    setBackgroundRole(QPalette::Base); // the margins look like the page
+    setAutoFillBackground(true);
     content_.text = std::u16string(1, u'\r');
     setAccessibleName(QStringLiteral("Article"));
     setAccessibleDescription(kViewDescription);
@@ -129,9 +136,8 @@ void CMireldaView::ShowArticleText(std::string rtf)
 {
     // The hits and the link focus belong to the old text; their cursors must go before the
     // document that holds them does.
-    hits_.clear();
     focusedLink_ = -1;
-    updateExtraSelections();
+    clearHighlights();
     content_ = mirelda::SetRichText(*this, rtf);
     if (zoom_ != 100)
         ApplyTextZoom(*document(), zoom_);
@@ -304,6 +310,7 @@ void CMireldaView::setSelection(std::int32_t first, std::int32_t end)
 
 std::int32_t CMireldaView::FindInArticle(const QString& text, bool matchCase, bool wholeWord)
 {
+    HighlightOccurrences(text, matchCase, wholeWord);
     setSelection(0, 0);
     return FindNextInArticle(text, matchCase, wholeWord);
 }
@@ -317,8 +324,12 @@ std::int32_t CMireldaView::FindNextInArticle(const QString& text, bool matchCase
     const std::int32_t found = mirelda::FindText(content_.text, what, from, matchCase, wholeWord);
     if (found < 0)
         return -1;
+    // The string may have changed since the last find: the highlights follow it.
+    if (text != hitsText_ || matchCase != hitsMatchCase_ || wholeWord != hitsWholeWord_ || hits_.empty())
+        HighlightOccurrences(text, matchCase, wholeWord);
     setSelection(found, found + static_cast<std::int32_t>(what.size()));
     ensureCursorVisible();
+    markCurrentHighlight(found);
     return found;
 }
 
@@ -364,6 +375,10 @@ int CMireldaView::HighlightOccurrences(const QString& text, bool matchCase, bool
 {
     const std::u16string what = text.toStdU16String();
     hits_.clear();
+    currentHit_ = -1;
+    hitsText_ = text;
+    hitsMatchCase_ = matchCase;
+    hitsWholeWord_ = wholeWord;
     const auto length = static_cast<std::int32_t>(what.size());
     // One further each time, as FindNextInArticle goes: "&Suivant" then lands on each of them.
     for (std::int32_t at = mirelda::FindText(content_.text, what, 0, matchCase, wholeWord);
@@ -371,7 +386,27 @@ int CMireldaView::HighlightOccurrences(const QString& text, bool matchCase, bool
          at = mirelda::FindText(content_.text, what, at + 1, matchCase, wholeWord))
         hits_.emplace_back(at, at + length);
     updateExtraSelections();
+    emit findCountChanged(0, static_cast<int>(hits_.size()));
     return static_cast<int>(hits_.size());
+}
+
+void CMireldaView::clearHighlights()
+{
+    const bool had = !hits_.empty();
+    hits_.clear();
+    currentHit_ = -1;
+    hitsText_.clear();
+    updateExtraSelections();
+    if (had)
+        emit findCountChanged(0, 0);
+}
+
+void CMireldaView::markCurrentHighlight(std::int32_t found)
+{
+    const auto at = std::lower_bound(hits_.begin(), hits_.end(), std::pair(found, std::int32_t{0}));
+    currentHit_ = at != hits_.end() && at->first == found ? static_cast<int>(at - hits_.begin()) : -1;
+    updateExtraSelections();
+    emit findCountChanged(currentHit_ + 1, static_cast<int>(hits_.size()));
 }
 
 // ---- Keyboard access to links -------------------------------------------------------------
@@ -468,6 +503,12 @@ void CMireldaView::updateExtraSelections()
     hit.setForeground(QColor(Qt::black));
     for (const auto& [first, end] : hits_)
         add(first, end, hit);
+    if (currentHit_ >= 0 && currentHit_ < static_cast<int>(hits_.size())) {
+        // The occurrence found last stands out from the others, whichever window is active.
+        QTextCharFormat current = hit;
+        current.setBackground(QColor(255, 150, 50));
+        add(hits_[currentHit_].first, hits_[currentHit_].second, current);
+    }
     if (const mirelda::LinkRecord* link = focusedLink()) {
         QTextCharFormat focus;
         focus.setBackground(palette().highlight());
@@ -490,6 +531,7 @@ void CMireldaView::setTextZoom(int percent)
     if (top != 0)
         ScrollToPosition(top);
     SaveTextZoom(zoom_);
+    emit textZoomChanged(zoom_);
 }
 
 // ---- Events -------------------------------------------------------------------------------
@@ -734,24 +776,33 @@ void CMireldaView::FilePrintPreview()
     preview.exec();
 }
 
-void CMireldaView::FilePrintBook(const std::vector<std::int32_t>& articles)
+void CMireldaView::FilePrintBook(const std::vector<std::int32_t>& articles, const QString& documentTitle,
+                                 const QString& bookTitle)
 {
     QPrinter printer(QPrinter::HighResolution);
+    // The print dialog makes the name of a file to print to from the printer's name.
+    printer.setDocName(BookFileName(bookTitle));
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    auto printed = PrintBook(printer, host_.articleIndex(), host_.dataFile(), articles, font());
+    auto printed =
+        PrintBook(printer, host_.articleIndex(), host_.dataFile(), articles, font(), documentTitle);
     if (!printed.ok())
         host_.ReportFileError(printed.error());
 }
 
-void CMireldaView::FilePrintBookPreview(const std::vector<std::int32_t>& articles)
+void CMireldaView::FilePrintBookPreview(const std::vector<std::int32_t>& articles,
+                                        const QString& documentTitle, const QString& bookTitle)
 {
-    QPrintPreviewDialog preview(this);
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this, &articles](QPrinter* printer) {
-        auto printed = PrintBook(*printer, host_.articleIndex(), host_.dataFile(), articles, font());
-        if (!printed.ok())
-            host_.ReportFileError(printed.error());
-    });
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(BookFileName(bookTitle));
+    QPrintPreviewDialog preview(&printer, this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this, &articles, &documentTitle](QPrinter* target) {
+                auto printed = PrintBook(*target, host_.articleIndex(), host_.dataFile(), articles, font(),
+                                         documentTitle);
+                if (!printed.ok())
+                    host_.ReportFileError(printed.error());
+            });
     preview.exec();
 }

@@ -50,10 +50,12 @@ class CMireldaView : public QTextEdit
     // the text can scroll).
     void ScrollToPosition(std::int32_t position);
 
-    // Collapses the selection to 0, then FindNextInArticle.
+    // Highlights every occurrence, collapses the selection to 0, then FindNextInArticle.
     std::int32_t FindInArticle(const QString& text, bool matchCase, bool wholeWord);
     // Forward from the selection's start (one further when the selection is not empty), no
     // wrap; selects the match and returns its first position, or -1 leaving the selection.
+    // Every occurrence of the text is highlighted, the one selected marked as current, and
+    // findCountChanged tells which one it is.
     std::int32_t FindNextInArticle(const QString& text, bool matchCase, bool wholeWord);
 
     void SelectAll(); // "Tout sélectionner"
@@ -69,6 +71,8 @@ class CMireldaView : public QTextEdit
     int HighlightOccurrences(const QString& text, bool matchCase, bool wholeWord);
     // The highlighted occurrences, [first, end) in model positions.
     const std::vector<std::pair<std::int32_t, std::int32_t>>& highlights() const { return hits_; }
+    // The highlighted occurrence found last (index in highlights()), -1 for none.
+    int currentHighlight() const { return currentHit_; }
 
     // Keyboard access to links (Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+Return): the link with the
     // focus frame, in text order, wrapping; null when none has it. Showing another article
@@ -108,15 +112,24 @@ class CMireldaView : public QTextEdit
     // own document is laid out for the screen and stays as it is.
     std::unique_ptr<QTextDocument> printDocument(const QPrinter& printer) const;
 
+  signals:
+    void textZoomChanged(int percent);
+    // The found text: the occurrence selected (1-based, 0 for none) among `total`; 0 and 0
+    // when the article shows no found text any more.
+    void findCountChanged(int current, int total);
+
   public slots:
     void printArticle(QPrinter* printer) const;
     void FilePrint();        // the print dialog, then print
     void FilePrintDirect();  // the default printer, no dialog
     void FilePrintPreview(); // the print preview
     // A whole book: its pages' articles, each on a new page under its title (pop-ups left
-    // out), through the print dialog or the preview.
-    void FilePrintBook(const std::vector<std::int32_t>& articles);
-    void FilePrintBookPreview(const std::vector<std::int32_t>& articles);
+    // out), through the print dialog or the preview. `documentTitle` becomes the printout's
+    // title (a PDF's); a print to a file is offered a name made from `bookTitle`.
+    void FilePrintBook(const std::vector<std::int32_t>& articles, const QString& documentTitle,
+                       const QString& bookTitle);
+    void FilePrintBookPreview(const std::vector<std::int32_t>& articles, const QString& documentTitle,
+                              const QString& bookTitle);
 
   protected:
     bool event(QEvent* e) override;
@@ -136,6 +149,8 @@ class CMireldaView : public QTextEdit
     void followLink(const mirelda::LinkRecord& link, QPoint screenPoint);
     bool handleComfortKey(QKeyEvent* e);
     void updateExtraSelections();
+    void clearHighlights();
+    void markCurrentHighlight(std::int32_t found);
     void announceLinkFocus();
     void scrollOneLine(int step);
     int documentPosition(std::int32_t modelPosition) const;
@@ -148,6 +163,11 @@ class CMireldaView : public QTextEdit
     std::string articleRtf_; // the current article's text, for printing
     QPoint lastLinkClick_;
     std::vector<std::pair<std::int32_t, std::int32_t>> hits_;
+    int currentHit_ = -1;
+    // What hits_ were found for.
+    QString hitsText_;
+    bool hitsMatchCase_ = false;
+    bool hitsWholeWord_ = false;
     int focusedLink_ = -1; // index in links_.records()
     int zoom_ = 100;
     int wheelSteps_ = 0; // eighths of a degree not yet turned into a size step

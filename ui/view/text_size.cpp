@@ -1,6 +1,7 @@
 #include "ui/view/text_size.h"
 
 #include "core/view/text_zoom.h"
+#include "ui/richtext/layout_zoom.h"
 
 #include <QSettings>
 #include <QTextBlock>
@@ -50,6 +51,9 @@ void SaveTextZoom(int percent)
 void ApplyTextZoom(QTextDocument& doc, int percent)
 {
     const double factor = mirelda::ValidTextZoom(percent) / 100.0;
+    // The layout first: a cell's format is also its first paragraph's mark, whose character
+    // size the pass below sets from the format as it then is.
+    mirelda::ScaleLayoutLengths(doc, factor);
     QFont font = doc.defaultFont();
     QVariant builtDefault = doc.property(kBuiltDefaultFont);
     if (!builtDefault.isValid() && font.pointSizeF() > 0) {

@@ -10,5 +10,7 @@ int SavedTextZoom();
 void SaveTextZoom(int percent);
 
 // Scales every character size of `doc` and its default font to `percent` of the size the
-// document was built with. May be called again with another size; 100 restores the built sizes.
+// document was built with, and the lengths of its layout with them (indents, tab stops,
+// table columns: see ScaleLayoutLengths). May be called again with another size; 100
+// restores the built sizes.
 void ApplyTextZoom(QTextDocument& doc, int percent);

@@ -42,6 +42,13 @@ TEST(CommandTable, promptAndToolTipSplitAtTheLineBreak)
     ASSERT_NE(tips, nullptr);
     EXPECT_EQ(tips->StatusPrompt(), tips->resource);
     EXPECT_EQ(tips->ToolTip(), "");
+    // Every text is split at a real line break: none holds the "/n" it was once stored with.
+    for (const CommandInfo& c : Commands())
+        EXPECT_EQ(c.resource.find("/n"), std::string_view::npos) << c.id;
+    const CommandInfo* selectAll = FindCommand(cmd::kSelectAll);
+    ASSERT_NE(selectAll, nullptr);
+    EXPECT_EQ(selectAll->StatusPrompt(), "Sélectionne le document entier");
+    EXPECT_EQ(selectAll->ToolTip(), "Tout sélectionner");
     const CommandInfo* open = FindCommand(cmd::kOpen); // no resource at all
     ASSERT_NE(open, nullptr);
     EXPECT_EQ(open->StatusPrompt(), "");

@@ -74,12 +74,15 @@ class AppCommandsTest : public QObject
         QCOMPARE(Texts(menus[1]->menu()->actions()),
                  (QStringList{QStringLiteral("&Copier\tCtrl+C"), QStringLiteral("&Tout sélectionner\tCtrl+A"),
                               QStringLiteral("-"), QStringLiteral("&Rechercher...\tCtrl+F"),
-                              QStringLiteral("-"), QStringLiteral("&Annotation")}));
+                              QStringLiteral("Occurrence &suivante\tF3"), QStringLiteral("-"),
+                              QStringLiteral("&Annotation")}));
         QCOMPARE(
             Texts(menus[2]->menu()->actions()),
             (QStringList{QStringLiteral("&Barre d'outils"), QStringLiteral("Barre d'é&tat"),
                          QStringLiteral("-"), QStringLiteral("&Historique"),
                          QStringLiteral("Liste des &signets"), QStringLiteral("&Résultats de la recherche"),
+                         QStringLiteral("-"), QStringLiteral("Texte plus &grand"),
+                         QStringLiteral("Texte plus &petit"), QStringLiteral("Taille &normale du texte"),
                          QStringLiteral("-"), QStringLiteral("Bulles d'&aide")}));
         QCOMPARE(Texts(menus[3]->menu()->actions()), QStringList{QStringLiteral("&A propos...")});
     }
@@ -137,9 +140,10 @@ class AppCommandsTest : public QObject
                  QStringLiteral(
                      "Affiche des informations sur le programme, le numéro de version et le copyright"));
         QCOMPARE(about->toolTip(), QStringLiteral("A propos de"));
-        // Stored with a slash instead of a line break: the whole string is the prompt.
+        // Once stored with a slash instead of its line break: the prompt alone, then the tip.
         QCOMPARE(frame_->action(mirelda::cmd::kSelectAll)->statusTip(),
-                 QStringLiteral("Sélectionne le document entier/nTout sélectionner"));
+                 QStringLiteral("Sélectionne le document entier"));
+        QCOMPARE(frame_->action(mirelda::cmd::kSelectAll)->toolTip(), QStringLiteral("Tout sélectionner"));
         QCOMPARE(frame_->action(mirelda::cmd::kToolTips)->statusTip(),
                  QStringLiteral("Affiche ou non les info-bulles au survol du curseur."));
 

@@ -16,10 +16,13 @@
 #include "ui/view/mirelda_view.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QTreeView>
 
 using apptest::InProcessViewer;
@@ -126,6 +129,111 @@ class AppFrameTest : public QObject
         // An entry opened from the tree shows in the frame's view.
         QVERIFY(frame->treeBar()->OpenItem(tree->model()->index(1, 0, tree->model()->index(0, 0))));
         QCOMPARE(frame->view()->currentArticle(), 3);
+    }
+
+    void keyboard_panesPreviousArticleSynchroniseAndAnnotation()
+    {
+        InProcessViewer viewer({QStringLiteral("/D:") + base_});
+        QVERIFY(viewer.app->InitInstance());
+        CMainFrame* frame = viewer.app->mainFrame();
+        QTRY_VERIFY(frame->helpSetLoaded());
+        QTRY_VERIFY(frame->treeBar()->treeLoaded());
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        CMireldaView* view = frame->view();
+        QTreeView* tree = frame->treeBar()->tree();
+        CAnnotationEdit* edit = frame->annotationBar()->edit();
+        const auto key = [](int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), m);
+        };
+        QTRY_VERIFY(view->hasFocus());
+
+        // F6 and Shift+F6 go round the tree and the article; Tab and Enter stay in the view.
+        key(Qt::Key_Tab);
+        key(Qt::Key_Return);
+        QVERIFY(view->hasFocus());
+        key(Qt::Key_F6);
+        QVERIFY(tree->hasFocus());
+        key(Qt::Key_F6);
+        QVERIFY(view->hasFocus());
+        key(Qt::Key_F6, Qt::ShiftModifier);
+        QVERIFY(tree->hasFocus());
+
+        // Showing the annotation (from the keyboard: Edition, Annotation) gives it the typing.
+        key(Qt::Key_E, Qt::AltModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_A);
+        QVERIFY(frame->annotationBar()->isVisible());
+        QVERIFY(edit->hasFocus());
+        key(Qt::Key_Space);
+        key(Qt::Key_X);
+        QCOMPARE(edit->toPlainText(), QStringLiteral(" x"));
+        QCOMPARE(view->currentArticle(), 1);
+        // Now the annotation is one of the panes, after the article.
+        key(Qt::Key_F6);
+        QVERIFY(tree->hasFocus());
+        key(Qt::Key_F6, Qt::ShiftModifier);
+        QVERIFY(edit->hasFocus());
+        key(Qt::Key_F6, Qt::ShiftModifier);
+        QVERIFY(view->hasFocus());
+
+        // Alt+Left is "Article précédent".
+        QVERIFY(viewer.app->GoToArticle(3, 0));
+        key(Qt::Key_Left, Qt::AltModifier);
+        QCOMPARE(view->currentArticle(), 1);
+
+        // "Synchroniser" from the toolbar selects the entry and leaves the reader in the
+        // article; from the keyboard (Article, Synchroniser) it goes to the entry.
+        QVERIFY(viewer.app->GoToArticle(3, 0));
+        QTest::mouseClick(frame->toolBar()->widgetForAction(frame->action(mirelda::cmd::kSynchronise)),
+                          Qt::LeftButton);
+        QCOMPARE(tree->currentIndex().data().toString(), QStringLiteral("Article 3"));
+        QVERIFY(view->hasFocus());
+        QVERIFY(viewer.app->GoToArticle(1, 0));
+        key(Qt::Key_R, Qt::AltModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_S);
+        QCOMPARE(tree->currentIndex().data().toString(), QStringLiteral("Généralités"));
+        QVERIFY(tree->hasFocus());
+    }
+
+    void textSize_menuShortcutsAndStatusPane()
+    {
+        InProcessViewer viewer({QStringLiteral("/D:") + base_});
+        QVERIFY(viewer.app->InitInstance());
+        CMainFrame* frame = viewer.app->mainFrame();
+        QTRY_VERIFY(frame->helpSetLoaded());
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        CMireldaView* view = frame->view();
+        auto* pane = frame->statusBar()->findChild<QLabel*>(QStringLiteral("textSizePane"));
+        QVERIFY(pane);
+        QVERIFY(pane->isHidden()); // shown only away from the normal size
+        QCOMPARE(view->textZoom(), 100);
+
+        // The shortcuts work from the tree as from the article.
+        frame->treeBar()->tree()->setFocus();
+        QTest::keyClick(frame->treeBar()->tree(), Qt::Key_Plus, Qt::ControlModifier);
+        QCOMPARE(view->textZoom(), 110);
+        QVERIFY(pane->isVisible());
+        QCOMPARE(pane->text(), QStringLiteral("Texte : 110\u00a0%"));
+        QTest::keyClick(frame->treeBar()->tree(), Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(view->textZoom(), 100);
+        QVERIFY(pane->isHidden());
+
+        // The Affichage menu's entries, and their bounds.
+        QAction* smaller = frame->action(mirelda::cmd::kZoomOut);
+        for (int i = 0; i < 10; ++i)
+            smaller->trigger();
+        QCOMPARE(view->textZoom(), 50);
+        QVERIFY(!smaller->isEnabled());
+        QCOMPARE(pane->text(), QStringLiteral("Texte : 50\u00a0%"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_N); // "Taille &normale du texte"
+        QCOMPARE(view->textZoom(), 100);
+        QVERIFY(smaller->isEnabled());
+        QVERIFY(pane->isHidden());
     }
 
     void showArticleRequest_fallsBackToArticleOne()

@@ -15,10 +15,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -374,6 +376,53 @@ class SearchDialogTest : public QObject
         QVERIFY(answers.seen.isEmpty());
     }
 
+    void typedText_keepsItsCase_countInTheStatusBar_f3IsNext()
+    {
+        QVERIFY(app_->GoToArticle(1, 0));
+        reset(false);
+        MessageAnswerer answers;
+        auto* count = frame_->statusBar()->findChild<QLabel*>(QStringLiteral("findCountPane"));
+        QVERIFY(count);
+        type(QStringLiteral("Maison"));
+        click(searchButton());
+        QCOMPARE(count->text(), QStringLiteral("1 sur 3"));
+        // With "Maison" in the history, what is typed stays as typed, the focus leaving the
+        // field or not, and a case-respecting find gets the lower-case occurrence.
+        type(QStringLiteral("maison"));
+        QCOMPARE(combo()->currentText(), QStringLiteral("maison"));
+        click(matchCase());
+        QCOMPARE(combo()->currentText(), QStringLiteral("maison"));
+        click(searchButton());
+        QCOMPARE(combo()->currentText(), QStringLiteral("maison"));
+        selectionIs(21, 27);
+        QCOMPARE(count->text(), QStringLiteral("1 sur 1"));
+        QVERIFY(count->isVisible());
+
+        // F3 is "&Suivant", in the dialog and in the main window.
+        click(matchCase());
+        click(searchButton());
+        dialog_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog_));
+        QTest::keyClick(combo()->lineEdit(), Qt::Key_F3);
+        selectionIs(21, 27);
+        QCOMPARE(count->text(), QStringLiteral("2 sur 3"));
+        frame_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame_));
+        view_->setFocus();
+        QTest::keyClick(view_, Qt::Key_F3);
+        selectionIs(29, 35);
+        QCOMPARE(count->text(), QStringLiteral("3 sur 3"));
+        QVERIFY(answers.seen.isEmpty());
+        // Without a string F3 does nothing, not even a message.
+        type(QString());
+        QVERIFY(!frame_->action(mirelda::cmd::kFindNext)->isEnabled());
+        QTest::keyClick(view_, Qt::Key_F3);
+        QVERIFY(answers.seen.isEmpty());
+        // The next article takes the count away with the highlights.
+        QVERIFY(app_->GoToArticle(3, 0));
+        QVERIFY(count->isHidden());
+    }
+
     void allArticles_hidesTheDialogAndShowsTheResults()
     {
         QVERIFY(app_->GoToArticle(4, 0));
@@ -436,7 +485,7 @@ class SearchDialogTest : public QObject
         using Hits = std::vector<std::pair<std::int32_t, std::int32_t>>;
         const Hits all{{11, 17}, {21, 27}, {29, 35}};
         QCOMPARE(view_->highlights(), all);
-        QCOMPARE(view_->extraSelections().size(), 3);
+        QCOMPARE(view_->extraSelections().size(), 4); // and the one selected, marked over them
         selectionIs(11, 17);
 
         // Back in the dialog, still on all articles: "&Suivant" walks the hits, which stay.

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeView>
 #include <QtTest>
 
@@ -37,6 +38,7 @@ struct Frame
     int minimized = 0;
     std::vector<std::vector<std::int32_t>> printed;
     QList<bool> previews;
+    QStringList bookTitles;
 
     Frame()
     {
@@ -49,8 +51,10 @@ struct Frame
         };
         host.ShowMessage = [this](const QString& t) { messages << t; };
         host.minimizeMainWindow = [this] { ++minimized; };
-        host.PrintBook = [this](const std::vector<std::int32_t>& articles, bool preview) {
+        host.PrintBook = [this](const std::vector<std::int32_t>& articles, const QString& title,
+                                bool preview) {
             printed.push_back(articles);
+            bookTitles << title;
             previews << preview;
         };
         bar = std::make_unique<CTreeBar>(host, &window);
@@ -138,6 +142,7 @@ class TreeBarTest : public QObject
         // page of the book under it.
         QCOMPARE(f.printed, (std::vector<std::vector<std::int32_t>>{{4, 7, 8}}));
         QCOMPARE(f.previews, QList<bool>{true});
+        QCOMPARE(f.bookTitles, QStringList{QStringLiteral("Livre 2")}); // for the printout's title
         QCOMPARE(menuOn(QStringLiteral("Livre 5"), 0), entries);
         QCOMPARE(f.printed.back(), (std::vector<std::int32_t>{4}));
         QCOMPARE(f.previews.back(), false);
@@ -426,7 +431,26 @@ class TreeBarTest : public QObject
         QCOMPARE(tree->textElideMode(), Qt::ElideNone);
         QTRY_VERIFY(tree->horizontalScrollBar()->maximum() > 0);
         QVERIFY(tree->header()->sectionSize(0) >
-                tree->indentation() + tree->fontMetrics().horizontalAdvance(Text(Top(tree, 3))));
+                tree->indentation() + tree->fontMetrics().horizontalAdvance(Text(Top(tree, 2))));
+        // The pane cuts it: hovering it shows the whole title; a title that fits has no tip.
+        const auto tipOver = [&](const QModelIndex& item) -> QString {
+            QToolTip::hideText(); // it fades out
+            for (int i = 0; i < 100 && QToolTip::isVisible(); ++i)
+                QTest::qWait(20);
+            const QPoint at = tree->visualRect(item).center();
+            QHelpEvent help(QEvent::ToolTip, at, tree->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(tree->viewport(), &help);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(Text(Top(tree, 2)).left(8), QStringLiteral("Un titre"));
+        QVERIFY(f.bar->TitleCut(Top(tree, 2)));
+        QCOMPARE(tipOver(Top(tree, 2)), Text(Top(tree, 2)));
+        QVERIFY(!f.bar->TitleCut(Top(tree, 1)));
+        QCOMPARE(tipOver(Top(tree, 1)), QString());
+        // Scrolled to its end, the start of the title is what is cut.
+        tree->horizontalScrollBar()->setValue(tree->horizontalScrollBar()->maximum());
+        QVERIFY(f.bar->TitleCut(Top(tree, 2)));
+        tree->horizontalScrollBar()->setValue(0);
 
         // The branch column of a root item: the first one has no dotted line above its box,
         // the next ones have the line that joins them to the one before.

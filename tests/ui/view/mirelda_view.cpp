@@ -21,6 +21,7 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPaintEngine>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QSettings>
@@ -28,7 +29,9 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextLayout>
+#include <QTextTable>
 #include <QTimer>
 #include <QtTest>
 
@@ -126,6 +129,8 @@ std::vector<ArticleSource> Articles()
         {5, "Cach\xE9", Rtf("{\\v hidden} ab LINKS chat\\par"), {{10, 14, 1, 0}}},
         {6, "Retrait", Rtf("\\fs24\\li2880 Deux pouces.\\par Encore.\\par"), {}},
         {7, "Tableau", TableArticle(), {{149, 153, 2, 0}}},
+        {8, "Colonnes", Rtf("\\pard\\tx1440 A\\tab B\\par"), {}},
+        {10, "Tableau", Rtf("{\\b Tableau}\\par Sous son titre.\\par"), {}},
     };
 }
 
@@ -177,6 +182,9 @@ class MireldaViewTest : public QObject
     void print_writesTheArticle();
     void print_indentsAtPrinterResolutionAndSelection();
     void printBook_articlesInOrderOnNewPagesWithoutPopups();
+    void printBook_numbersPagesTitlesOnceAndNamesTheDocument();
+    void find_highlightsEveryOccurrenceMarksAndCountsTheCurrent();
+    void textSize_scalesIndentsTabStopsAndTableColumns();
 
   private:
     QPoint centerOf(std::int32_t position) const { return view->characterRect(position).center(); }
@@ -662,6 +670,134 @@ void MireldaViewTest::printBook_articlesInOrderOnNewPagesWithoutPopups()
     QCOMPARE(longBook.articles, (std::vector<std::int32_t>{1, 2, 7}));
     QVERIFY2(longBook.pages >= 4, qPrintable(QString::number(longBook.pages)));
     QCOMPARE(pdfPages(dir.filePath(QStringLiteral("long.pdf"))), longBook.pages);
+}
+
+// Records what a printout draws as text, page by page, in place of the printer's engine.
+class TextRecorder : public QPaintEngine
+{
+  public:
+    QStringList texts;
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawTextItem(const QPointF&, const QTextItem& item) override { texts << item.text(); }
+    Type type() const override { return QPaintEngine::User; }
+};
+
+class RecordingPrinter : public QPrinter
+{
+  public:
+    mutable TextRecorder recorder;
+    QPaintEngine* paintEngine() const override { return &recorder; }
+};
+
+void MireldaViewTest::printBook_numbersPagesTitlesOnceAndNamesTheDocument()
+{
+    // The title above an article that does not begin with it; a page number at each foot.
+    const auto drawn = [&](std::int32_t article) {
+        RecordingPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(QStringLiteral("recorded.pdf")));
+        printer.setDocName(QStringLiteral("Tableau.pdf"));
+        const auto printed = PrintBook(printer, host.index, host.pgd, {article}, view->font(),
+                                       QStringLiteral("Aide Test - Livre"));
+        // The name print dialogs make a file name from comes back after the printout.
+        [&] { QCOMPARE(printer.docName(), QStringLiteral("Tableau.pdf")); }();
+        return printed.ok() && printed->pages == 1 ? printer.recorder.texts.join(QLatin1Char('|'))
+                                                   : QString();
+    };
+    QCOMPARE(drawn(7).count(QStringLiteral("Tableau")), 1); // the title once, above the text
+    QVERIFY(drawn(7).startsWith(QStringLiteral("Tableau|")));
+    QCOMPARE(drawn(10).count(QStringLiteral("Tableau")), 1); // the article's own heading only
+    QVERIFY(drawn(10).endsWith(QStringLiteral("|1")));       // then the page number
+
+    // Page numbers run on through the book: five pages and more give a "5".
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = dir.filePath(QStringLiteral("book.pdf"));
+    printer.setOutputFileName(pdf);
+    const auto printed = PrintBook(printer, host.index, host.pgd, {1, 2, 6}, view->font(),
+                                   QStringLiteral("Aide Test - Généralités"));
+    QVERIFY(printed.ok());
+    QVERIFY(printed->pages >= 5);
+    // The document title, as the PDF's Title: UTF-16 big-endian after its byte order mark.
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString title = QStringLiteral("Aide Test - Généralités");
+    QByteArray utf16("\xFE\xFF");
+    for (const QChar c : title)
+        utf16 += char(c.unicode() >> 8), utf16 += char(c.unicode() & 0xFF);
+    QVERIFY(file.readAll().contains(utf16));
+
+    // The file name offered for it: the book's title, less what a file name cannot hold.
+    QCOMPARE(BookFileName(QStringLiteral("Menus : Fichier/Édition ")),
+             QStringLiteral("Menus - Fichier-Édition.pdf"));
+    QCOMPARE(BookFileName(QStringLiteral("../..")), QStringLiteral("livre.pdf"));
+}
+
+void MireldaViewTest::find_highlightsEveryOccurrenceMarksAndCountsTheCurrent()
+{
+    QSignalSpy counts(view.get(), &CMireldaView::findCountChanged);
+    const auto last = [&] { return counts.last(); };
+    QVERIFY(navigator->ShowArticle(1, 0));
+    QCOMPARE(view->FindInArticle(QStringLiteral("chat"), false, false), 38);
+    QCOMPARE(view->highlights().size(), 2u);
+    QCOMPARE(view->currentHighlight(), 0);
+    QCOMPARE(last(), (QList<QVariant>{1, 2}));
+    // Both hits, and the current one marked over them.
+    QCOMPARE(view->extraSelections().size(), 3);
+    QCOMPARE(view->extraSelections().last().cursor.selectionStart(), 38);
+    QCOMPARE(view->FindNextInArticle(QStringLiteral("chat"), false, false), 56);
+    QCOMPARE(last(), (QList<QVariant>{2, 2}));
+    QCOMPARE(view->extraSelections().last().cursor.selectionStart(), 56);
+    const int before = static_cast<int>(counts.size());
+    QCOMPARE(view->FindNextInArticle(QStringLiteral("chat"), false, false), -1);
+    QCOMPARE(counts.size(), before); // the last one stays the current one
+    // Another string from the same place: the highlights follow it.
+    view->setSelection(0, 0);
+    QCOMPARE(view->FindNextInArticle(QStringLiteral("et"), false, true), 43);
+    QCOMPARE(view->highlights().size(), 1u);
+    QCOMPARE(last(), (QList<QVariant>{1, 1}));
+    // The next article takes them away.
+    QVERIFY(navigator->ShowArticle(2, 0));
+    QVERIFY(view->highlights().empty());
+    QVERIFY(view->extraSelections().isEmpty());
+    QCOMPARE(last(), (QList<QVariant>{0, 0}));
+}
+
+void MireldaViewTest::textSize_scalesIndentsTabStopsAndTableColumns()
+{
+    // Distances on screen between two characters of one line: fonts change the text, not these.
+    const auto gap = [&](std::int32_t from, std::int32_t to) {
+        return view->characterRect(to).left() - view->characterRect(from).left();
+    };
+    QVERIFY(navigator->ShowArticle(8, 0)); // "A", a tab to one inch, "B"
+    view->setFocus();
+    QCOMPARE(gap(0, 2), 96);
+    QVERIFY(navigator->ShowArticle(7, 0)); // first column 1500 twips: 100 pixels
+    QCOMPARE(gap(159, 164), 100);
+    QVERIFY(navigator->ShowArticle(6, 0));
+    const int indent = view->characterRect(0).left();
+
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(view.get(), Qt::Key_Equal, Qt::ControlModifier);
+    QCOMPARE(view->textZoom(), 200);
+    QCOMPARE(view->document()->firstBlock().blockFormat().leftMargin(), 384.0);
+    QCOMPARE(view->characterRect(0).left(), 2 * indent - 4); // the document's own margin stays
+    QVERIFY(navigator->ShowArticle(8, 0));
+    QCOMPARE(gap(0, 2), 192);
+    QVERIFY(navigator->ShowArticle(7, 0));
+    QVERIFY(qAbs(gap(159, 164) - 200) <= 1);
+    const QTextTable* table =
+        qobject_cast<QTextTable*>(view->document()->rootFrame()->childFrames().value(0));
+    QVERIFY(table);
+    QCOMPARE(table->format().columnWidthConstraints().first().rawValue(), 200.0);
+
+    // Back to the normal size: the lengths the article was built with, exactly.
+    QTest::keyClick(view.get(), Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(gap(159, 164), 100);
+    QCOMPARE(table->format().columnWidthConstraints().first().rawValue(), 100.0);
 }
 
 void MireldaViewTest::print_indentsAtPrinterResolutionAndSelection()
