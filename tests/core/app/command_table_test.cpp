@@ -42,10 +42,10 @@ TEST(CommandTable, promptAndToolTipSplitAtTheLineBreak)
     ASSERT_NE(tips, nullptr);
     EXPECT_EQ(tips->StatusPrompt(), tips->resource);
     EXPECT_EQ(tips->ToolTip(), "");
-    const CommandInfo* open = FindCommand(cmd::kOpen); // no resource at all
-    ASSERT_NE(open, nullptr);
-    EXPECT_EQ(open->StatusPrompt(), "");
-    EXPECT_EQ(open->ToolTip(), "");
+    const CommandInfo* save = FindCommand(cmd::kSave); // no resource at all
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->StatusPrompt(), "");
+    EXPECT_EQ(save->ToolTip(), "");
 }
 
 } // namespace
