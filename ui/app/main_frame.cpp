@@ -83,10 +83,15 @@ void CMainFrame::LoadHelpSet()
     if (loaded_)
         return;
     loaded_ = true;
-    if (auto index = mirelda::LoadArticleIndex(files_.pgh))
+    std::vector<mirelda::FileProblem> problems;
+    if (auto index = mirelda::LoadArticleIndex(files_.pgh, &problems))
         index_ = std::move(*index);
     else
         ReportFileError(index.error()); // the index stays empty: every article is missing
+    // A part record at its end: a damaged index, or a file that only has an index's name.
+    if (!problems.empty())
+        ReportFileError({mirelda::FileErrorKind::Malformed, problems.front().path, problems.front().offset,
+                         problems.front().message});
     const bool startShown = hasStartArticle_ && navigator_.ShowArticle(startArticle_, 0);
     if (!startShown)
         navigator_.ShowArticle(1, 0);

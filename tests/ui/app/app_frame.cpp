@@ -373,6 +373,20 @@ class AppFrameTest : public QObject
     }
 
     // The wait cursor of ShowArticle is lifted over a box (here the links file that went away).
+    // A file that only has the index's name (here a line of text) is said, with its path.
+    void notAnIndex_isReportedAsDamaged()
+    {
+        const QString base =
+            apptest::WriteHelpSet(root_.path() + QStringLiteral("/faux"), QStringLiteral("FAUX"));
+        WriteBytes(base + QStringLiteral(".PGH"), "ceci n'est pas une aide\n");
+        MessageAnswerer answers;
+        InProcessViewer viewer({base + QStringLiteral(".PGH")});
+        QVERIFY(viewer.app->InitInstance());
+        QTRY_VERIFY(viewer.app->mainFrame()->helpSetLoaded());
+        QVERIFY(!answers.seen.isEmpty());
+        QCOMPARE(answers.seen[0].text, QStringLiteral("Le fichier %1.PGH est endommagé.").arg(base));
+    }
+
     void fileErrorWhileShowing_boxWithoutWaitCursor()
     {
         const QString base =
