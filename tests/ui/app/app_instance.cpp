@@ -592,6 +592,17 @@ class AppInstanceTest : public QObject
         QVERIFY(version.waitForFinished(kWaitMs));
         QCOMPARE(version.exitCode(), 0);
         QVERIFY(version.readAllStandardOutput().startsWith("mirelda "));
+        // After "--" a name that looks like a long option is a file: looked for, not refused.
+        QProcess file;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("MIRELDA_PROBE"), QStringLiteral("1"));
+        file.setProcessEnvironment(env);
+        file.setWorkingDirectory(root_.path());
+        file.start(kProgram, {QStringLiteral("--"), QStringLiteral("--aide.pgh")});
+        QVERIFY(file.waitForFinished(kWaitMs));
+        QCOMPARE(file.exitCode(), 1);
+        QVERIFY(file.readAllStandardError().contains("Fichier manquant : --aide.PGH"));
     }
 
   private:
