@@ -24,6 +24,8 @@
 #include <QUrl>
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -539,6 +541,60 @@ class AppInstanceTest : public QObject
             QVERIFY2(!QFileInfo::exists(file), qPrintable(file));
     }
 
+    // A help set in a shared, world-writable folder: its owner's files lie beside it; a
+    // second user keeps their own bookmarks in their data folder, without a warning, and
+    // leaves the owner's alone.
+    void sharedFolder_secondUserKeepsTheirOwnFiles()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root to run the viewer as a second user");
+        const uid_t other = 65534;
+        QVERIFY(QFile::setPermissions(root_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                        QFile::ReadOther | QFile::ExeOther));
+        const QString shared = root_.path() + QStringLiteral("/partage");
+        const QString base = apptest::WriteHelpSet(shared, QStringLiteral("PARTAGE"));
+        QVERIFY(::chmod(QFile::encodeName(shared).constData(), 0777) == 0);
+        {
+            Viewer owner({base + QStringLiteral(".PGH"), QStringLiteral("/P:3")});
+            QVERIFY(owner.WaitForLine(QStringLiteral("article 3 ")));
+            QVERIFY(owner.Command(QStringLiteral("bookmark Premier")));
+            owner.process.terminate();
+            QVERIFY(owner.Ends());
+        }
+        const QByteArray ownersBookmarks = ReadAll(base + QStringLiteral(".SIG"));
+        QVERIFY(!ownersBookmarks.isEmpty());
+
+        const QString home = root_.path() + QStringLiteral("/second");
+        QVERIFY(QDir().mkpath(home + QStringLiteral("/run")));
+        for (const QString& folder : {home, home + QStringLiteral("/run")})
+            QVERIFY(::chown(QFile::encodeName(folder).constData(), other, other) == 0);
+        QVERIFY(::chmod(QFile::encodeName(home + QStringLiteral("/run")).constData(), 0700) == 0);
+        const QStringList env{QStringLiteral("HOME=") + home,
+                              QStringLiteral("XDG_RUNTIME_DIR=") + home + QStringLiteral("/run"),
+                              QStringLiteral("XDG_DATA_HOME=") + home + QStringLiteral("/data"),
+                              QStringLiteral("XDG_CONFIG_HOME=") + home + QStringLiteral("/config")};
+        Viewer second({QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                       QStringLiteral("--clear-groups"), kProgram, base + QStringLiteral(".PGH"),
+                       QStringLiteral("/P:2")},
+                      QStringLiteral("/usr/bin/setpriv"), env);
+        QVERIFY2(second.WaitForLine(QStringLiteral("article 2 ")),
+                 second.process.readAllStandardError().constData());
+        QVERIFY(second.Command(QStringLiteral("bookmark Second")));
+        second.process.terminate();
+        QVERIFY(second.Ends());
+        for (const QString& line : second.lines)
+            QVERIFY2(!line.startsWith(QStringLiteral("message ")), qPrintable(line));
+        QCOMPARE(ReadAll(base + QStringLiteral(".SIG")), ownersBookmarks);
+        const QString data = home + QStringLiteral("/data/mirelda");
+        const QStringList kept = QDir(data).entryList({QStringLiteral("PARTAGE-*")}, QDir::Dirs);
+        QCOMPARE(kept.size(), 1);
+        const auto bookmarks = mirelda::LoadBookmarks(
+            QFile::encodeName(data + QLatin1Char('/') + kept.front() + QStringLiteral("/PARTAGE.SIG"))
+                .toStdString());
+        QVERIFY(bookmarks.ok());
+        QCOMPARE(bookmarks->bookmarks, (std::vector<mirelda::Bookmark>{{"Second", 2}}));
+    }
+
     // The window fits the screen at 1× and 2×: on the first start, when the place kept from a
     // 1× run is restored at 1× (unchanged) and at 2×.
     void window_fitsTheScreenAtAnyScale()
@@ -628,6 +684,12 @@ class AppInstanceTest : public QObject
         const QString base = apptest::WriteHelpSet(root_.path() + QLatin1Char('/') + folder, name);
         return {QStringLiteral("/D:") + base, base + QStringLiteral(".NOT"), base + QStringLiteral(".NO$"),
                 base + QStringLiteral(".SIG")};
+    }
+
+    static QByteArray ReadAll(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     // Whether the process lives (a zombie that nobody reaps has ended).
