@@ -65,6 +65,10 @@ if(MIRELDA_BUILD_TESTS)
   add_test(NAME metadata_appstream COMMAND ${APPSTREAMCLI} validate --no-net "${metainfo}")
   add_test(NAME metadata_desktop_entry COMMAND ${DESKTOP_FILE_VALIDATE} "${desktop_entry}")
   set_tests_properties(metadata_appstream metadata_desktop_entry PROPERTIES LABELS package TIMEOUT 60)
+  # The installed help-set type and menu entry, as xdg-mime answers for them (needs a full build).
+  add_test(NAME metadata_mime_type
+    COMMAND bash "${PROJECT_SOURCE_DIR}/tests/package/desktop_integration.sh" "${PROJECT_BINARY_DIR}")
+  set_tests_properties(metadata_mime_type PROPERTIES LABELS package TIMEOUT 120)
 endif()
 
 # ---- The Debian package ------------------------------------------------------------------

@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev clang-format-14
   fonts-dejavu-core
   appstream desktop-file-utils file dpkg-dev
+  shared-mime-info xdg-utils libglib2.0-bin libxml2-utils
 )
 
 missing=()

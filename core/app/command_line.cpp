@@ -1,5 +1,6 @@
 #include "core/app/command_line.h"
 
+#include "core/app/help_set_location.h"
 #include "core/app/help_title.h"
 
 #include <filesystem>
@@ -18,6 +19,40 @@ bool IsBlank(char c)
 char UpperLetter(char c)
 {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+void SetHelpSet(StartOptions& options, std::string_view path)
+{
+    options.helpSetBase.assign(path);
+    options.windowClassName = BuildClassName(UpperAscii(path));
+}
+
+bool HasHelpSetExtension(const std::string& arg)
+{
+    return StripHelpSetExtension(arg) != std::filesystem::path(arg);
+}
+
+// "/..." and "-..." arguments: a switch, or a path that happens to start like one.
+bool IsSwitch(const std::string& arg, const std::function<bool(const std::string&)>& exists)
+{
+    if (exists(arg))
+        return false;
+    if (arg.size() >= 3 && (arg[2] == ':' || arg[2] == '='))
+        return true;
+    if (HasHelpSetExtension(arg))
+        return false;
+    return !(arg.front() == '/' && arg.find('/', 1) != std::string::npos);
 }
 
 // The value of P and D starts after the letter and its separator.
@@ -63,18 +98,53 @@ void ParseParam(StartOptions& options, std::string_view param, bool isSwitch)
         options.startArticle = ParseArticleNumber(ValueOf(param));
         options.hasStartArticle = true;
         break;
-    case 'D': {
-        const std::string_view value = ValueOf(param);
-        options.helpSetBase.assign(value);
-        options.windowClassName = BuildClassName(UpperAscii(value));
+    case 'D':
+        SetHelpSet(options, ValueOf(param));
         break;
-    }
     case 'F':
         options.closeRunning = true;
         break;
     default:
         break;
     }
+}
+
+std::optional<std::string> LocalPathOfFileUrl(std::string_view url)
+{
+    constexpr std::string_view kScheme = "FILE:";
+    if (url.size() < kScheme.size() || UpperAscii(url.substr(0, kScheme.size())) != kScheme)
+        return std::nullopt;
+    std::string_view rest = url.substr(kScheme.size());
+    if (rest.starts_with("//")) {
+        rest.remove_prefix(2);
+        const std::size_t slash = rest.find('/');
+        const std::string_view host = rest.substr(0, slash);
+        if (!host.empty() && UpperAscii(host) != "LOCALHOST")
+            return std::nullopt; // another machine's file
+        if (slash == std::string_view::npos)
+            return std::nullopt;
+        rest.remove_prefix(slash);
+    }
+    if (!rest.starts_with('/'))
+        return std::nullopt;
+    rest = rest.substr(0, rest.find_first_of("?#")); // a query or fragment names no file
+    std::string path;
+    path.reserve(rest.size());
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] != '%') {
+            path.push_back(rest[i]);
+            continue;
+        }
+        if (i + 2 >= rest.size())
+            return std::nullopt;
+        const int high = HexValue(rest[i + 1]);
+        const int low = HexValue(rest[i + 2]);
+        if (high < 0 || low < 0 || (high == 0 && low == 0))
+            return std::nullopt;
+        path.push_back(static_cast<char>(high * 16 + low));
+        i += 2;
+    }
+    return path;
 }
 
 StartOptions ParseCommandLine(const std::vector<std::string>& args,
@@ -84,14 +154,26 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args,
         if (isExistingPath)
             return isExistingPath(arg);
         std::error_code ignored;
-        return std::filesystem::exists(arg, ignored);
+        return std::filesystem::exists(std::filesystem::symlink_status(arg, ignored));
     };
     StartOptions options;
+    bool onlyPaths = false;
     for (const std::string& arg : args) {
-        if (arg.starts_with("--"))
+        if (arg.empty())
             continue;
-        const bool isSwitch = !arg.empty() && (arg.front() == '-' || (arg.front() == '/' && !exists(arg)));
-        ParseParam(options, isSwitch ? std::string_view(arg).substr(1) : std::string_view(arg), isSwitch);
+        if (!onlyPaths && arg == "--") {
+            onlyPaths = true;
+            continue;
+        }
+        if (!onlyPaths && arg.starts_with("--"))
+            continue;
+        if (!onlyPaths && (arg.front() == '-' || arg.front() == '/') && IsSwitch(arg, exists)) {
+            ParseParam(options, std::string_view(arg).substr(1), true);
+            continue;
+        }
+        // A URL that is not a local file's stays as given: the message then names it.
+        const std::optional<std::string> local = LocalPathOfFileUrl(arg);
+        SetHelpSet(options, local ? *local : arg);
     }
     return options;
 }

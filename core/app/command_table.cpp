@@ -91,7 +91,11 @@ constexpr std::array kCommands{
     CommandInfo{
         cmd::kAnnotationImage, {}, {}, "bitmap ANTMP annotation (temporaire)"sv, "annotation_present"sv},
     CommandInfo{cmd::kNew, {}, {}, "Crée un nouveau document\nNouveau"sv, {}},
-    CommandInfo{cmd::kOpen, {}, {}, {}, {}},
+    CommandInfo{cmd::kOpen,
+                "&Ouvrir une aide...\tCtrl+O"sv,
+                {},
+                "Ouvre une autre aide, dans sa propre fenêtre\nOuvrir une aide"sv,
+                {}},
     CommandInfo{cmd::kSave, {}, {}, {}, {}},
     CommandInfo{cmd::kPrintSetup,
                 {},
@@ -121,6 +125,8 @@ constexpr std::array kArticleMenu{cmd::kHomePage,
                                   0,
                                   cmd::kPrint,
                                   cmd::kPrintPreview,
+                                  0,
+                                  cmd::kOpen, // the recent help sets follow it
                                   0,
                                   cmd::kExit};
 constexpr std::array kEditMenu{cmd::kCopy, cmd::kSelectAll, 0, cmd::kSearch, cmd::kFindNext,

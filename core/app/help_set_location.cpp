@@ -1,6 +1,9 @@
 #include "core/app/help_set_location.h"
 
+#include "core/app/help_set_identity.h"
 #include "core/app/help_title.h"
+
+#include <sys/stat.h>
 
 #include <unistd.h>
 
@@ -8,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <system_error>
 
@@ -52,26 +56,43 @@ std::vector<std::string> SortedNames(const fs::path& folder)
     return names;
 }
 
-// FNV-1a: stable across runs and builds, unlike std::hash.
-std::uint64_t StableHash(std::string_view bytes)
+bool OwnedBy(const fs::path& path, uid_t user)
 {
-    std::uint64_t hash = 14695981039346656037ull;
-    for (unsigned char c : bytes) {
-        hash ^= c;
-        hash *= 1099511628211ull;
-    }
-    return hash;
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 && info.st_uid == user;
 }
 
-fs::path AbsoluteFolder(const fs::path& folder)
+// Whether `folder` is `root` or lies under it, both made canonical.
+bool IsUnder(const fs::path& folder, const fs::path& root)
 {
-    const fs::path f = folder.empty() ? fs::path(".") : folder;
+    const fs::path r = CanonicalFolder(root);
+    const fs::path f = CanonicalFolder(folder);
+    auto fi = f.begin();
+    for (auto ri = r.begin(); ri != r.end(); ++ri, ++fi) {
+        if (ri->empty())
+            continue; // the trailing "/" of "/usr/share/"
+        if (fi == f.end() || *fi != *ri)
+            return false;
+    }
+    return true;
+}
+
+// Copies `from` to `to` through a temporary name, so that `to` is whole or absent.
+bool CopyWhole(const fs::path& from, const fs::path& to)
+{
+    const fs::path partial = to.native() + ".part";
     std::error_code ec;
-    fs::path canonical = fs::weakly_canonical(f, ec);
-    if (!ec)
-        return canonical;
-    canonical = fs::absolute(f, ec);
-    return ec ? f : canonical.lexically_normal();
+    if (!fs::copy_file(from, partial, fs::copy_options::overwrite_existing, ec)) {
+        fs::remove(partial, ec);
+        return false;
+    }
+    fs::permissions(partial, fs::perms::owner_read | fs::perms::owner_write, ec);
+    fs::rename(partial, to, ec);
+    if (ec) {
+        fs::remove(partial, ec);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -167,12 +188,44 @@ bool IsFolderWritable(const fs::path& folder)
     return ::access(f.c_str(), W_OK | X_OK) == 0;
 }
 
-UserFiles ResolveUserFiles(const fs::path& given, const fs::path& dataHome)
+std::vector<fs::path> SystemFolders(const char* xdgDataDirs)
 {
-    return ResolveUserFiles(given, dataHome, IsFolderWritable(StripHelpSetExtension(given).parent_path()));
+    std::vector<fs::path> folders{"/usr", "/opt"};
+    std::string_view dirs = xdgDataDirs && *xdgDataDirs ? xdgDataDirs : "/usr/local/share/:/usr/share/";
+    while (!dirs.empty()) {
+        const std::size_t colon = dirs.find(':');
+        const std::string_view dir = dirs.substr(0, colon);
+        if (!dir.empty() && dir.front() == '/' && dir.find_first_not_of('/') != std::string_view::npos)
+            folders.emplace_back(dir); // "/" alone would be every folder: a mistake, not a rule
+        dirs = colon == std::string_view::npos ? std::string_view{} : dirs.substr(colon + 1);
+    }
+    return folders;
 }
 
-UserFiles ResolveUserFiles(const fs::path& given, const fs::path& dataHome, bool helpSetFolderWritable)
+bool MayKeepUserFilesBeside(const fs::path& folder, const std::vector<fs::path>& userFilesThere,
+                            const std::vector<fs::path>& systemFolders, uid_t user)
+{
+    for (const fs::path& system : systemFolders)
+        if (IsUnder(folder, system))
+            return false;
+    if (!IsFolderWritable(folder))
+        return false;
+    if (OwnedBy(folder.empty() ? fs::path(".") : folder, user))
+        return true;
+    return std::any_of(userFilesThere.begin(), userFilesThere.end(),
+                       [user](const fs::path& file) { return OwnedBy(file, user); });
+}
+
+UserFiles ResolveUserFiles(const fs::path& given, const fs::path& dataHome)
+{
+    const UserFiles beside = ResolveUserFiles(given, dataHome, true);
+    const bool allowed =
+        MayKeepUserFilesBeside(beside.folder, {beside.bookmarks, beside.annotations, beside.scratch},
+                               SystemFolders(std::getenv("XDG_DATA_DIRS")), ::geteuid());
+    return allowed ? beside : ResolveUserFiles(given, dataHome, false);
+}
+
+UserFiles ResolveUserFiles(const fs::path& given, const fs::path& dataHome, bool besideAllowed)
 {
     const fs::path base = StripHelpSetExtension(given);
     const HelpSetFiles helpSet = ResolveHelpSetFiles(base);
@@ -191,23 +244,54 @@ UserFiles ResolveUserFiles(const fs::path& given, const fs::path& dataHome, bool
     };
 
     UserFiles files;
-    fs::path userBase = base;
-    if (!helpSetFolderWritable && !dataHome.empty()) {
+    files.besideBookmarks = base.native() + withCase(".SIG");
+    files.besideAnnotations = base.native() + withCase(".NOT");
+    files.besideScratch = base.native() + withCase(".NO$");
+    if (!besideAllowed && !dataHome.empty()) {
         char hash[17];
         std::snprintf(
             hash, sizeof hash, "%016llx",
-            static_cast<unsigned long long>(StableHash(AbsoluteFolder(base.parent_path()).native())));
+            static_cast<unsigned long long>(StableHash(CanonicalFolder(base.parent_path()).native())));
         const std::string stem = base.filename().native();
         files.folder = dataHome / "mirelda" / (stem + "-" + std::string(hash, 12));
         files.besideHelpSet = false;
-        userBase = files.folder / stem;
+        const fs::path userBase = files.folder / stem;
+        files.bookmarks = userBase.native() + withCase(".SIG");
+        files.annotations = userBase.native() + withCase(".NOT");
+        files.scratch = userBase.native() + withCase(".NO$");
     } else {
         files.folder = base.parent_path();
+        files.bookmarks = files.besideBookmarks;
+        files.annotations = files.besideAnnotations;
+        files.scratch = files.besideScratch;
     }
-    files.bookmarks = userBase.native() + withCase(".SIG");
-    files.annotations = userBase.native() + withCase(".NOT");
-    files.scratch = userBase.native() + withCase(".NO$");
     return files;
+}
+
+bool AdoptFilesBeside(const UserFiles& files)
+{
+    if (files.besideHelpSet)
+        return true;
+    const std::pair<const fs::path*, const fs::path*> pairs[] = {
+        {&files.besideBookmarks, &files.bookmarks},
+        {&files.besideAnnotations, &files.annotations},
+        {&files.besideScratch, &files.scratch}};
+    std::error_code ec;
+    for (const auto& [beside, own] : pairs)
+        if (fs::exists(fs::symlink_status(*own, ec)))
+            return true; // this user's own files are here already: they are the ones read
+    bool copied = true;
+    bool prepared = false;
+    for (const auto& [beside, own] : pairs) {
+        // Another user's files are theirs: their notes never become this user's.
+        if (!IsRegularFile(*beside) || !OwnedBy(*beside, ::geteuid()) || ::access(beside->c_str(), R_OK) != 0)
+            continue;
+        if (!prepared && !PrepareUserFileFolder(files).ok())
+            return false;
+        prepared = true;
+        copied = CopyWhole(*beside, *own) && copied;
+    }
+    return copied;
 }
 
 Status PrepareUserFileFolder(const UserFiles& files)

@@ -9,6 +9,8 @@
 
 #include "core/store/result.h"
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -49,6 +51,8 @@ struct UserFiles
     std::filesystem::path scratch;     // .NO$
     std::filesystem::path folder;      // the folder that holds the three
     bool besideHelpSet = true;
+    // The three names beside the help set, wherever the files are kept.
+    std::filesystem::path besideBookmarks, besideAnnotations, besideScratch;
 };
 
 // The user's data folder: $XDG_DATA_HOME when it is set to an absolute path, otherwise
@@ -59,14 +63,33 @@ std::filesystem::path UserDataHome(const char* xdgDataHome, const char* home);
 // Whether this process may create and rename files in the folder.
 bool IsFolderWritable(const std::filesystem::path& folder);
 
-// Beside the help set when its folder is writable; otherwise under
-// dataHome/mirelda/<base name>-<hash of the help set's absolute folder>/, so that two help
-// sets of the same name in different folders never share files. Reading and writing both
-// use the place returned here. With an empty dataHome the files stay beside the help set.
+// The folders the viewer never writes in, whoever runs it: /usr, /opt and each folder of
+// $XDG_DATA_DIRS (its default, /usr/local/share and /usr/share, when unset or empty).
+std::vector<std::filesystem::path> SystemFolders(const char* xdgDataDirs);
+
+// Whether the reader's files may be kept in the help set's folder: never inside a system
+// folder, only when this process may write there, and only when the folder belongs to
+// `user` or one of `userFilesThere` (the .SIG, .NOT and .NO$ beside the help set) does, so
+// that files already kept there are not orphaned. A shared folder is someone else's.
+bool MayKeepUserFilesBeside(const std::filesystem::path& folder,
+                            const std::vector<std::filesystem::path>& userFilesThere,
+                            const std::vector<std::filesystem::path>& systemFolders, uid_t user);
+
+// Beside the help set when MayKeepUserFilesBeside says so (for this process's user and
+// $XDG_DATA_DIRS); otherwise under dataHome/mirelda/<base name>-<hash of the help set's
+// canonical folder>/, so that two help sets of the same name in different folders never
+// share files. Reading and writing both use the place returned here. With an empty dataHome
+// the files stay beside the help set.
 UserFiles ResolveUserFiles(const std::filesystem::path& base, const std::filesystem::path& dataHome);
-// The same rule with the folder's writability given (ResolveUserFiles asks the file system).
+// The same with the answer given (ResolveUserFiles asks MayKeepUserFilesBeside).
 UserFiles ResolveUserFiles(const std::filesystem::path& base, const std::filesystem::path& dataHome,
-                           bool helpSetFolderWritable);
+                           bool besideAllowed);
+
+// When the files are kept in the data folder and none of them is there yet, copies there
+// those of this user's files that lie beside the help set (left by an earlier version, or
+// kept there before the folder became unwritable), so that they are still read. False when
+// one could not be copied (the one beside is left as it was).
+bool AdoptFilesBeside(const UserFiles& files);
 
 // Creates the user-file folder when it is not beside the help set and does not exist yet;
 // writers call it before writing.

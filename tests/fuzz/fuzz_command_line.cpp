@@ -1,5 +1,6 @@
 // Arguments split at NUL bytes, parsed as the viewer's command line; the class name it
-// builds must always be ten characters.
+// builds must always be ten characters. Each argument is also read as a file URL, whose path
+// can never be longer than the URL nor hold a NUL.
 #include "core/app/command_line.h"
 #include "core/app/help_title.h"
 
@@ -22,5 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (options.windowClassName.size() != 10 && options.windowClassName != mirelda::kDefaultWindowClassName)
         std::abort();
     (void)mirelda::HelpTitle(options.helpSetBase);
+    for (const std::string& arg : args)
+        if (const auto path = mirelda::LocalPathOfFileUrl(arg))
+            if (path->size() > arg.size() || path->find('\0') != std::string::npos)
+                std::abort();
     return 0;
 }

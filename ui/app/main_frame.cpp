@@ -3,17 +3,24 @@
 #include "ui/app/help_set_watcher.h"
 #include "ui/app/mirelda_app.h"
 #include "ui/app/process_probe.h"
+#include "ui/app/window_geometry.h"
 #include "ui/notes/annotation_bar.h"
 #include "ui/tree/tree_bar.h"
 #include "ui/view/mirelda_view.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
+#include <QMimeData>
 #include <QTimer>
+#include <QUrl>
 #include <QWindow>
+
+#include <algorithm>
 
 CMainFrame::CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasStartArticle,
                        std::int32_t startArticle, QWidget* parent)
@@ -23,7 +30,8 @@ CMainFrame::CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasSt
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(app_.HelpTitle());
     setWindowIcon(CMireldaApp::ApplicationIcon());
-    resize(800, 600);
+    RestoreWindowGeometry(*this);
+    setAcceptDrops(true);
 
     view_ = new CMireldaView(*this, navigator_, this);
     setCentralWidget(view_);
@@ -69,6 +77,7 @@ void CMainFrame::showEvent(QShowEvent* event)
     // file is read.
     firstActivation_ = false;
     QTimer::singleShot(0, this, &CMainFrame::LoadHelpSet);
+    QTimer::singleShot(0, this, [this] { KeepFrameOnScreen(*this); }); // framed by then
     view_->setFocus();
 }
 
@@ -78,10 +87,15 @@ void CMainFrame::LoadHelpSet()
         return;
     loaded_ = true;
     watcher_->MarkLoaded();
-    if (auto index = mirelda::LoadArticleIndex(files_.pgh))
+    std::vector<mirelda::FileProblem> problems;
+    if (auto index = mirelda::LoadArticleIndex(files_.pgh, &problems))
         index_ = std::move(*index);
     else
         ReportFileError(index.error()); // the index stays empty: every article is missing
+    // A part record at its end: a damaged index, or a file that only has an index's name.
+    if (!problems.empty())
+        ReportFileError({mirelda::FileErrorKind::Malformed, problems.front().path, problems.front().offset,
+                         problems.front().message});
     const bool startShown = hasStartArticle_ && navigator_.ShowArticle(startArticle_, 0);
     if (!startShown)
         navigator_.ShowArticle(1, 0);
@@ -151,6 +165,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         // Once, however the close comes (the window, a second start, the end of the session).
         closeSequenceDone_ = true;
         SaveUserFiles();
+        SaveWindowGeometry(*this);
     }
     event->accept();
     emit closed();
@@ -159,8 +174,34 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 void CMainFrame::SaveUserFiles()
 {
     StoreArticleAnnotation(navigator_.currentArticle());
-    SaveAnnotations();
+    // A reader who wrote no annotation, with no annotation file yet, gets none.
+    const mirelda::UserFiles& files = app_.userFiles();
+    std::error_code ec;
+    if (!annotationBar_->store().Articles().empty() || std::filesystem::exists(files.annotations, ec) ||
+        std::filesystem::exists(files.scratch, ec))
+        SaveAnnotations();
     app_.SaveBookmarks();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() &&
+        std::all_of(urls.begin(), urls.end(), [](const QUrl& u) { return u.isLocalFile(); }))
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // After the drop has ended: the drag source must not wait for a message box.
+    QTimer::singleShot(0, this, [this, paths] { app_.OpenDroppedFiles(paths); });
 }
 
 void CMainFrame::keyPressEvent(QKeyEvent* event)

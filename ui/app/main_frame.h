@@ -111,6 +111,9 @@ class CMainFrame : public QMainWindow, public ViewHost, private mirelda::Navigat
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // One help set's files dropped on the window open it (CMireldaApp::OpenDroppedFiles).
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

@@ -1,10 +1,13 @@
 #include "ui/app/mirelda_app.h"
 
 #include "core/app/command_table.h"
+#include "core/app/help_set_identity.h"
+#include "core/app/help_set_problem.h"
 #include "core/app/help_title.h"
 #include "ui/app/about_dialog.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/process_probe.h"
+#include "ui/app/recent_help_sets_menu.h"
 #include "ui/app/single_instance.h"
 #include "ui/app/termination_signals.h"
 #include "ui/lists/bookmark_name_dlg.h"
@@ -21,6 +24,8 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMenu>
+#include <QScreen>
 #include <QSessionManager>
 #include <QTimer>
 #include <QTranslator>
@@ -41,21 +46,26 @@ std::filesystem::path ToPath(const QString& path)
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-const char kUsage[] = "Utilisation : mirelda [/D:JEU] [/P:N] [/F]\n"
-                      "\n"
-                      "Visionneuse d'aide en ligne.\n"
-                      "\n"
-                      "  /D:JEU     ouvre le jeu d'aide JEU (chemin sans extension, par exemple\n"
-                      "             /D:/usr/share/mirelda/GUIDE pour GUIDE.PGD, GUIDE.PGH...)\n"
-                      "  /P:N       affiche d'abord l'article N\n"
-                      "  /F         ferme la visionneuse ouverte sur ce jeu d'aide, sans rien ouvrir\n"
-                      "  --help     affiche cette aide\n"
-                      "  --version  affiche la version\n"
-                      "\n"
-                      "Les commutateurs commencent par « / » ou « - », en majuscules ou en minuscules.\n"
-                      "Sans /D, le premier fichier .PGD trouvé à côté du programme (ou dans\n"
-                      "share/mirelda de son installation) est ouvert. Une visionneuse déjà ouverte sur le\n"
-                      "même jeu d'aide reçoit la demande (/P, /F) au lieu d'en ouvrir une seconde.\n";
+const char kUsage[] =
+    "Utilisation : mirelda [/D:JEU | FICHIER] [/P:N] [/F]\n"
+    "\n"
+    "Visionneuse d'aide en ligne.\n"
+    "\n"
+    "  FICHIER    ouvre le jeu d'aide dont c'est l'un des fichiers (.PGH, .PGD, .PGL ou\n"
+    "             .FIC, extension en majuscules ou en minuscules), ou le chemin sans\n"
+    "             extension ; une adresse file:// est acceptée\n"
+    "  /D:JEU     ouvre le jeu d'aide JEU (chemin sans extension, par exemple\n"
+    "             /D:/usr/share/mirelda/GUIDE pour GUIDE.PGD, GUIDE.PGH...)\n"
+    "  /P:N       affiche d'abord l'article N\n"
+    "  /F         ferme la visionneuse ouverte sur ce jeu d'aide, sans rien ouvrir\n"
+    "  --         la suite n'est faite que de fichiers (pour un nom qui commence par « - »)\n"
+    "  --help     affiche cette aide\n"
+    "  --version  affiche la version\n"
+    "\n"
+    "Les commutateurs commencent par « / » ou « - », en majuscules ou en minuscules.\n"
+    "Sans /D, le premier fichier .PGD trouvé à côté du programme (ou dans\n"
+    "share/mirelda de son installation) est ouvert. Une visionneuse déjà ouverte sur le\n"
+    "même jeu d'aide reçoit la demande (/P, /F) au lieu d'en ouvrir une seconde.\n";
 
 } // namespace
 
@@ -101,6 +111,8 @@ void CMireldaApp::LoadTranslations()
 std::optional<int> CMireldaApp::HandleLongOptions(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            break; // what follows names files
         if (std::strncmp(argv[i], "--", 2) != 0)
             continue;
         if (std::strcmp(argv[i], "--help") == 0) {
@@ -130,10 +142,10 @@ bool CMireldaApp::InitInstance()
             mirelda::FindDefaultHelpSet(programDir, {installed.lexically_normal()}).string();
     }
 
-    // All four files, or nothing. This comes before the single-instance test, so that a
-    // start with a bad help set says so even while a viewer runs.
-    if (mirelda::HelpSetFileMissing(options_.helpSetBase)) {
-        ShowMessage(QStringLiteral("Impossible de trouver une source de données !"), QMessageBox::Warning);
+    // All four files, readable, or nothing. This comes before the single-instance test, so
+    // that a start with a bad help set says so even while a viewer runs.
+    if (const auto problems = mirelda::DescribeHelpSetProblem(options_.helpSetBase); !problems.empty()) {
+        ShowStartFailure(problems);
         exitCode_ = 1;
         return false;
     }
@@ -148,10 +160,20 @@ bool CMireldaApp::InitInstance()
         request = {Kind::Close, 0};
     else if (options_.hasStartArticle)
         request = {Kind::Show, options_.startArticle};
-    instance_ = std::make_unique<CSingleInstance>(QString::fromStdString(options_.windowClassName));
+    // One viewer per help set, however its path was written.
+    instance_ =
+        std::make_unique<CSingleInstance>(QString::fromStdString(mirelda::InstanceKey(options_.helpSetBase)));
     switch (instance_->Start(request, !options_.closeRunning)) {
     case CSingleInstance::Outcome::First:
         starting_ = true;
+        CRecentHelpSetsMenu::Remember(QFile::decodeName(QByteArray::fromStdString(options_.helpSetBase)));
+        if (!mirelda::AdoptFilesBeside(userFiles_))
+            ShowMessage(
+                QStringLiteral("Vos signets et annotations de cette aide, à côté d'elle, n'ont pas pu être "
+                               "copiés dans %1 : ils restent où ils sont, et ceux de cette séance seront "
+                               "gardés dans ce dossier.")
+                    .arg(QFile::decodeName(QByteArray::fromStdString(userFiles_.folder.native()))),
+                QMessageBox::Warning);
         if (!instance_->isListening())
             ShowMessage(
                 QStringLiteral("Impossible d'annoncer cette visionneuse aux démarrages suivants (%1). Un "
@@ -161,6 +183,9 @@ bool CMireldaApp::InitInstance()
                 QMessageBox::Warning);
         break;
     case CSingleInstance::Outcome::HandedOver:
+        if (!options_.closeRunning)
+            CRecentHelpSetsMenu::Remember(QFile::decodeName(QByteArray::fromStdString(options_.helpSetBase)));
+        return false;
     case CSingleInstance::Outcome::NoneRunning:
         return false;
     case CSingleInstance::Outcome::Failed:
@@ -201,6 +226,23 @@ bool CMireldaApp::InitInstance()
     return true;
 }
 
+void CMireldaApp::ShowStartFailure(const std::vector<std::string>& problems)
+{
+    // The designed text stays; what was looked for goes to the details and to stderr, so
+    // that the user sees which path was tried and what is wrong with it.
+    QString details;
+    for (const std::string& line : problems) {
+        details += QString::fromStdString(line) + QLatin1Char('\n');
+        std::fprintf(stderr, "mirelda : %s\n", line.c_str());
+    }
+    std::fflush(stderr);
+    QMessageBox box(QMessageBox::Warning, HelpTitle(),
+                    QStringLiteral("Impossible de trouver une source de données !"), QMessageBox::Ok);
+    box.setObjectName(QStringLiteral("messageBox"));
+    box.setDetailedText(details.trimmed());
+    box.exec();
+}
+
 void CMireldaApp::ShowStartMessages()
 {
     starting_ = false;
@@ -221,10 +263,32 @@ void CMireldaApp::RunProbeCommand(const QString& line)
     // What a user's hands would do, for the tests that drive the real program.
     if (!frame_)
         return;
-    if (line.startsWith(QLatin1String("note ")))
+    if (line.startsWith(QLatin1String("open ")))
+        OpenHelpSet(line.mid(5));
+    else if (line == QLatin1String("geometry"))
+        ReportGeometry();
+    else if (line.startsWith(QLatin1String("note ")))
         frame_->annotationBar()->edit()->insertPlainText(line.mid(5));
     else if (line.startsWith(QLatin1String("bookmark ")))
         AddBookmark(line.mid(9));
+}
+
+void CMireldaApp::ReportGeometry()
+{
+    // The window against the screen it is on, for the tests that drive the real program.
+    const QRect window = frame_->frameGeometry();
+    const QScreen* screen = frame_->screen();
+    const QRect available = screen ? screen->availableGeometry() : QRect();
+    ProcessProbe::Report(QStringLiteral("geometry %1 %2 %3 %4 available %5 %6 %7 %8 maximized %9")
+                             .arg(window.x())
+                             .arg(window.y())
+                             .arg(window.width())
+                             .arg(window.height())
+                             .arg(available.x())
+                             .arg(available.y())
+                             .arg(available.width())
+                             .arg(available.height())
+                             .arg(frame_->isMaximized() ? 1 : 0));
 }
 
 void CMireldaApp::CreateModelessWindows()
@@ -300,6 +364,10 @@ void CMireldaApp::SaveBookmarks()
     // over it would lose every bookmark it holds.
     const mirelda::BookmarkStore* bookmarks = bookmarkWindow_ ? bookmarkWindow_->bookmarks() : nullptr;
     if (!bookmarks || bookmarks->keepsFile())
+        return;
+    // No bookmark and no file: nothing to keep, no file to make.
+    std::error_code ec;
+    if (bookmarks->list().empty() && !std::filesystem::exists(userFiles_.bookmarks, ec))
         return;
     mirelda::Status prepared = mirelda::PrepareUserFileFolder(userFiles_);
     mirelda::Status saved = prepared.ok() ? bookmarks->Save() : prepared;
@@ -382,6 +450,19 @@ void CMireldaApp::WireCommands()
     frame_->SetCommandHandler(kAbout, [this] { ShowAbout(); });
     frame_->SetCommandHandler(kHomePage, [this] { GoToArticle(1, 0); });
     frame_->SetCommandHandler(kPreviousArticle, [this] { frame_->navigator().GoBack(); });
+    frame_->SetCommandHandler(kOpen, [this] { ChooseHelpSet(); });
+    // The recent help sets, right after "Ouvrir une aide...".
+    QAction* open = frame_->action(kOpen);
+    for (QObject* holder : open->associatedObjects()) {
+        auto* menu = qobject_cast<QMenu*>(holder);
+        if (!menu || menu == frame_->viewContextMenu())
+            continue;
+        auto* recent = new CRecentHelpSetsMenu([this](const QString& path) { OpenHelpSet(path); }, menu);
+        const QList<QAction*> items = menu->actions();
+        const qsizetype at = items.indexOf(open) + 1;
+        menu->insertMenu(at < items.size() ? items[at] : nullptr, recent);
+        connect(menu, &QMenu::aboutToShow, recent, &CRecentHelpSetsMenu::Refill);
+    }
     frame_->SetUpdateRule(kPreviousArticle,
                           [this](QAction& a) { a.setEnabled(frame_->navigator().history().CanGoBack()); });
 }

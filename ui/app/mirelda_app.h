@@ -78,6 +78,18 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     // The end of the session (SIGTERM, SIGHUP, SIGINT): the close sequence, then the end.
     void EndSession();
 
+    // --- other help sets (app_open.cpp) ------------------------------------------------------
+    // "Ouvrir une aide...": the file dialog, then OpenHelpSet.
+    void ChooseHelpSet();
+    // Has the help set's own viewer show it (this one when it is this help set, else a new
+    // process, which hands over to that help set's running viewer if there is one); says why
+    // when the help set cannot be opened.
+    void OpenHelpSet(const QString& path);
+    // Files dropped on the main window: one help set's files, else refused with a message.
+    void OpenDroppedFiles(const QStringList& paths);
+    // The program started for another help set (by default, this one's own file).
+    void SetViewerProgram(const QString& program) { viewerProgram_ = program; }
+
     CSearchDlg* searchDialog() const { return searchDialog_; }
     CListDlg* historyWindow() const { return historyWindow_; }
     CListDlg* resultsWindow() const { return resultsWindow_; }
@@ -111,6 +123,9 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     void ShowAbout();
     void ShowStartMessages();
     void RunProbeCommand(const QString& line);
+    void ReportGeometry();
+    // The help set cannot be opened at start: the box, with the details, and stderr.
+    void ShowStartFailure(const std::vector<std::string>& problems);
 
     std::unique_ptr<QApplication> ownApplication_;
     int exitCode_ = 0; // of a start that ends in InitInstance: 1 when it failed
@@ -118,6 +133,7 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     mirelda::StartOptions options_;
     mirelda::HelpSetFiles files_;
     mirelda::UserFiles userFiles_;
+    QString viewerProgram_;
 
     std::unique_ptr<mirelda::ListOrder> listOrder_;
     // The modeless windows, owned by the main window, in this order: the search dialog, then

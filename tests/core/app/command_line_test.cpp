@@ -14,16 +14,59 @@ StartOptions Parse(std::vector<std::string> args)
     return ParseCommandLine(args, [](const std::string&) { return false; });
 }
 
-TEST(CommandLine, existingPath_isNotASwitch)
+TEST(CommandLine, existingPath_isAPathNotASwitch)
 {
     const auto onlyData = [](const std::string& arg) { return arg == "/data/GUIDE" || arg == "/foo"; };
-    // Read as switches these would be D "ta/GUIDE" and F: a typed path must neither change
-    // the help set nor close the running viewer.
-    const StartOptions o = ParseCommandLine({"/data/GUIDE", "/foo", "/P:3"}, onlyData);
-    EXPECT_EQ(o.helpSetBase, "");
-    EXPECT_FALSE(o.closeRunning);
+    // Read as switches these would be D "ta/GUIDE" and F: a typed path names the help set
+    // and never closes the running viewer.
+    StartOptions o = ParseCommandLine({"/data/GUIDE", "/P:3"}, onlyData);
+    EXPECT_EQ(o.helpSetBase, "/data/GUIDE");
     EXPECT_EQ(o.startArticle, 3);
+    o = ParseCommandLine({"/foo"}, onlyData);
+    EXPECT_EQ(o.helpSetBase, "/foo");
+    EXPECT_FALSE(o.closeRunning);
     EXPECT_TRUE(ParseCommandLine({"/F"}, onlyData).closeRunning);
+}
+
+TEST(CommandLine, barePath_meansWhatDMeans_inCommandLineOrder)
+{
+    StartOptions o = Parse({"aides/CATALOGUE.pgh", "/P:4"});
+    EXPECT_EQ(o.helpSetBase, "aides/CATALOGUE.pgh");
+    EXPECT_EQ(o.windowClassName, BuildClassName("AIDESCATALOGUEPGH"));
+    EXPECT_EQ(o.startArticle, 4);
+    EXPECT_EQ(Parse({"/D:one", "two"}).helpSetBase, "two");
+    EXPECT_EQ(Parse({"two", "/D:one"}).helpSetBase, "one");
+    // Paths that do not exist still name the help set looked for, so that the message says
+    // which: an absolute path with folders, any help-set file, a name after "--".
+    EXPECT_EQ(Parse({"/home/claire/aides/CATALOGUE"}).helpSetBase, "/home/claire/aides/CATALOGUE");
+    EXPECT_EQ(Parse({"/GUIDE.Pgd"}).helpSetBase, "/GUIDE.Pgd");
+    EXPECT_EQ(Parse({"-guide.pgh"}).helpSetBase, "-guide.pgh");
+    EXPECT_EQ(Parse({"Mes aides/Été.PGH"}).helpSetBase, "Mes aides/Été.PGH");
+    o = Parse({"--", "-p:3", "/F"});
+    EXPECT_EQ(o.helpSetBase, "/F");
+    EXPECT_FALSE(o.hasStartArticle);
+    EXPECT_FALSE(o.closeRunning);
+    // Still switches: a ":" or "=" separator wins over a help-set extension, and a single
+    // name after "/" or "-" is a switch unless it exists.
+    EXPECT_EQ(Parse({"-d:x.pgd"}).helpSetBase, "x.pgd");
+    EXPECT_EQ(Parse({"/D=/a/b"}).helpSetBase, "/a/b");
+    EXPECT_EQ(Parse({"/P25"}).startArticle, 5);
+    EXPECT_TRUE(Parse({"/fermer"}).closeRunning);
+    EXPECT_EQ(Parse({"-x"}).helpSetBase, "");
+}
+
+TEST(CommandLine, fileUrls_giveTheLocalPath)
+{
+    EXPECT_EQ(Parse({"file:///home/a%20b/%C3%A9t%C3%A9.PGH"}).helpSetBase, "/home/a b/été.PGH");
+    EXPECT_EQ(LocalPathOfFileUrl("FILE://LocalHost/x/G.pgh"), "/x/G.pgh");
+    EXPECT_EQ(LocalPathOfFileUrl("file:/x"), "/x");
+    EXPECT_EQ(LocalPathOfFileUrl("file:///a/G.PGH?x=1#top"), "/a/G.PGH");
+    EXPECT_EQ(LocalPathOfFileUrl("file:///a%2fb"), "/a/b");
+    for (const char* bad : {"file://other/x", "file:///x%zz", "file:///x%4", "file:///x%", "file:///a%00b",
+                            "file:relative", "file://", "http://x/G.PGH", "file:"})
+        EXPECT_EQ(LocalPathOfFileUrl(bad), std::nullopt) << bad;
+    // Not a local file: kept as given, so that the message names it.
+    EXPECT_EQ(Parse({"file://other/x.pgh"}).helpSetBase, "file://other/x.pgh");
 }
 
 TEST(CommandLine, noArguments_keepsDefaults)
@@ -82,9 +125,9 @@ TEST(CommandLine, helpSet_keepsTypedCaseAndNamesTheClassFromUpperCase)
     EXPECT_EQ(Parse({"/D:12/34"}).windowClassName, "AAAAAAAAAA");
 }
 
-TEST(CommandLine, laterSwitchesWin_nonSwitchesIgnored)
+TEST(CommandLine, laterSwitchesWin)
 {
-    const StartOptions o = Parse({"/D:one", "stray", "/P:3", "-D=two", "/P:9", "file.pgd"});
+    const StartOptions o = Parse({"/D:one", "stray", "/P:3", "-D=two", "/P:9"});
     EXPECT_EQ(o.helpSetBase, "two");
     EXPECT_EQ(o.windowClassName, "AAAAAAATWO");
     EXPECT_EQ(o.startArticle, 9);
@@ -102,7 +145,7 @@ TEST(CommandLine, closeSwitch_restNotRead)
 
 TEST(CommandLine, otherSwitchesAndLongOptionsIgnored)
 {
-    const StartOptions o = Parse({"/home/ana", "-x", "/", "-", "", "--help", "--version", "--debug=/P:4"});
+    const StartOptions o = Parse({"/home", "-x", "/", "-", "", "--help", "--version", "--debug=/P:4"});
     EXPECT_EQ(o.helpSetBase, "");
     EXPECT_FALSE(o.hasStartArticle);
     EXPECT_FALSE(o.closeRunning);

@@ -49,10 +49,10 @@ TEST(CommandTable, promptAndToolTipSplitAtTheLineBreak)
     ASSERT_NE(selectAll, nullptr);
     EXPECT_EQ(selectAll->StatusPrompt(), "Sélectionne le document entier");
     EXPECT_EQ(selectAll->ToolTip(), "Tout sélectionner");
-    const CommandInfo* open = FindCommand(cmd::kOpen); // no resource at all
-    ASSERT_NE(open, nullptr);
-    EXPECT_EQ(open->StatusPrompt(), "");
-    EXPECT_EQ(open->ToolTip(), "");
+    const CommandInfo* save = FindCommand(cmd::kSave); // no resource at all
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->StatusPrompt(), "");
+    EXPECT_EQ(save->ToolTip(), "");
 }
 
 } // namespace

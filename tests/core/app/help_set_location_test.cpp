@@ -1,5 +1,8 @@
 #include "core/app/help_set_location.h"
 
+#include "core/app/help_set_identity.h"
+#include "core/app/help_set_problem.h"
+
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +12,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <string>
 
 namespace mirelda {
 namespace {
@@ -216,6 +220,125 @@ TEST(PrepareUserFileFolder, reportsAFolderThatCannotBeCreated)
     const Status status = PrepareUserFileFolder(files);
     ASSERT_FALSE(status.ok());
     EXPECT_EQ(status.error().kind, FileErrorKind::CannotWrite);
+}
+
+TEST(HelpSetIdentity, oneKeyPerHelpSetHoweverItIsNamed)
+{
+    TempDir dir;
+    TouchHelpSet(dir.path() / "v1" / "out" / "PRODUIT");
+    TouchHelpSet(dir.path() / "v2" / "out" / "PRODUIT");
+    fs::create_directory_symlink(dir.path() / "v1", dir.path() / "lien");
+    fs::create_directories(dir.path() / "files");
+    fs::create_symlink(dir.path() / "v1" / "out" / "PRODUIT.PGD", dir.path() / "files" / "AUTRE.PGD");
+    const std::string key = InstanceKey(dir.path() / "v1" / "out" / "PRODUIT");
+    EXPECT_EQ(key.size(), 16u);
+    EXPECT_EQ(key.find_first_not_of("0123456789abcdef"), std::string::npos);
+    // Same name, other folder: another viewer.
+    EXPECT_NE(InstanceKey(dir.path() / "v2" / "out" / "PRODUIT"), key);
+    // A symlinked folder, "..", any of the four files in any case, a relative path, a
+    // symlinked data file: the same viewer.
+    EXPECT_EQ(InstanceKey(dir.path() / "lien" / "out" / "PRODUIT.PGH"), key);
+    EXPECT_EQ(InstanceKey(dir.path() / "v2" / ".." / "v1" / "out" / "PRODUIT.pgl"), key);
+    EXPECT_EQ(InstanceKey(dir.path() / "files" / "AUTRE"), key);
+    const fs::path before = fs::current_path();
+    fs::current_path(dir.path() / "v1");
+    EXPECT_EQ(InstanceKey("out/PRODUIT.FIC"), key);
+    EXPECT_EQ(HelpSetIdentity("out/PRODUIT"), fs::canonical(dir.path()) / "v1" / "out" / "PRODUIT");
+    fs::current_path(before);
+    // A help set that is not there still has one identity (the message names it).
+    EXPECT_EQ(HelpSetIdentity(dir.path() / "lien" / "NOPE.PGH"), fs::canonical(dir.path()) / "v1" / "NOPE");
+}
+
+TEST(DescribeHelpSetProblem, namesWhatWasLookedForAndWhatIsWrong)
+{
+    TempDir dir;
+    const fs::path base = dir.path() / "Mes aides" / "Été";
+    TouchHelpSet(base);
+    EXPECT_TRUE(DescribeHelpSetProblem(base.string() + ".PGH").empty());
+    const auto has = [](const std::vector<std::string>& lines, const std::string& part) {
+        for (const std::string& line : lines)
+            if (line.find(part) != std::string::npos)
+                return true;
+        return false;
+    };
+    fs::remove(base.string() + ".PGL");
+    std::vector<std::string> lines = DescribeHelpSetProblem(base.string() + ".pgh");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "Aide cherchée : " + base.string());
+    EXPECT_EQ(lines[1], "Fichier manquant : " + base.string() + ".PGL");
+
+    lines = DescribeHelpSetProblem(dir.path() / "Mes aides");
+    EXPECT_TRUE(has(lines, "est un dossier, pas une aide")) << lines.front();
+    Touch(dir.path() / "notes.txt");
+    EXPECT_TRUE(has(DescribeHelpSetProblem(dir.path() / "notes.txt"), "n'est pas un fichier d'aide"));
+    fs::create_symlink(dir.path() / "gone.PGH", dir.path() / "dangling.PGH");
+    lines = DescribeHelpSetProblem(dir.path() / "dangling.PGH");
+    EXPECT_TRUE(has(lines, "lien symbolique vers un fichier qui n'existe pas"));
+    EXPECT_TRUE(has(lines, (dir.path() / "dangling.PGH").string()));
+    EXPECT_EQ(DescribeHelpSetProblem("").size(), 1u);
+
+    TouchHelpSet(dir.path() / "lu" / "G");
+    fs::permissions(dir.path() / "lu" / "G.PGD", fs::perms::none);
+    fs::permissions(dir.path(), fs::perms::all);
+    fs::permissions(dir.path() / "lu", fs::perms::all);
+    EXPECT_TRUE(AsOrdinaryUser([&] {
+        const auto unreadable = DescribeHelpSetProblem(dir.path() / "lu" / "G");
+        return unreadable.size() == 2 && unreadable[1].starts_with("Fichier illisible : ") &&
+               unreadable[1].find("G.PGD") != std::string::npos;
+    }));
+}
+
+TEST(UserFilePlace, neverInSystemFolders_onlyInTheUsersOwnFolder)
+{
+    EXPECT_EQ(SystemFolders(nullptr),
+              (std::vector<fs::path>{"/usr", "/opt", "/usr/local/share/", "/usr/share/"}));
+    EXPECT_EQ(SystemFolders("/srv/data::relative:/:/x"),
+              (std::vector<fs::path>{"/usr", "/opt", "/srv/data", "/x"}));
+
+    TempDir dir;
+    const fs::path mine = dir.path() / "mine";
+    TouchHelpSet(mine / "G");
+    const uid_t me = ::geteuid();
+    const uid_t other = me + 4242;
+    const std::vector<fs::path> userFiles{mine / "G.SIG", mine / "G.NOT", mine / "G.NO$"};
+    EXPECT_TRUE(MayKeepUserFilesBeside(mine, userFiles, SystemFolders(nullptr), me));
+    // Whoever runs, the viewer never writes where the system keeps its data.
+    EXPECT_FALSE(MayKeepUserFilesBeside(mine, userFiles, {dir.path()}, me));
+    EXPECT_FALSE(MayKeepUserFilesBeside(mine, userFiles, {"/usr", dir.path() / "mine" / ""}, me));
+    EXPECT_TRUE(MayKeepUserFilesBeside(mine, userFiles, {dir.path() / "mi"}, me)); // not a folder prefix
+    // Someone else's folder, writable or not, is not the place...
+    EXPECT_FALSE(MayKeepUserFilesBeside(mine, userFiles, {}, other));
+    // ...unless that user's files live there already.
+    Touch(mine / "G.NOT");
+    if (me == 0) {
+        ASSERT_EQ(::chown((mine / "G.NOT").c_str(), other, other), 0);
+        EXPECT_TRUE(MayKeepUserFilesBeside(mine, userFiles, {}, other));
+        EXPECT_FALSE(MayKeepUserFilesBeside(mine, {mine / "G.SIG"}, {}, other));
+    }
+
+    // The data folder is chosen when the folder is not the user's; files kept beside are
+    // still read: this user's are copied there once, another user's never.
+    const fs::path data = dir.path() / "data";
+    Touch(mine / "G.SIG");
+    UserFiles files = ResolveUserFiles(mine / "G", data, false);
+    EXPECT_EQ(files.besideAnnotations, mine / "G.NOT");
+    EXPECT_FALSE(fs::exists(files.folder));
+    ASSERT_TRUE(AdoptFilesBeside(files));
+    EXPECT_TRUE(fs::exists(files.bookmarks));
+    EXPECT_EQ(fs::exists(files.annotations), me != 0); // G.NOT is another user's when run as root
+    EXPECT_FALSE(fs::exists(files.scratch));
+    std::ofstream(files.bookmarks) << "mine now";
+    std::ofstream(mine / "G.SIG") << "older";
+    ASSERT_TRUE(AdoptFilesBeside(files)); // this user's own files there already: untouched
+    std::ifstream kept(files.bookmarks);
+    std::string text;
+    std::getline(kept, text);
+    EXPECT_EQ(text, "mine now");
+    // Nothing beside, nothing made.
+    TouchHelpSet(dir.path() / "bare" / "H");
+    const UserFiles bare = ResolveUserFiles(dir.path() / "bare" / "H", data, false);
+    ASSERT_TRUE(AdoptFilesBeside(bare));
+    EXPECT_FALSE(fs::exists(bare.folder));
 }
 
 } // namespace

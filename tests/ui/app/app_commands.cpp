@@ -59,13 +59,14 @@ class AppCommandsTest : public QObject
         const QList<QAction*> menus = frame_->menuBar()->actions();
         QCOMPARE(Texts(menus), (QStringList{QStringLiteral("A&rticle"), QStringLiteral("&Edition"),
                                             QStringLiteral("&Affichage"), QStringLiteral("Ai&de")}));
-        QCOMPARE(
-            Texts(menus[0]->menu()->actions()),
-            (QStringList{QStringLiteral("Page d'&accueil"), QStringLiteral("Article &précédent"),
-                         QStringLiteral("&Synchroniser l'article"), QStringLiteral("-"),
-                         QStringLiteral("&Définir signet"), QStringLiteral("-"),
-                         QStringLiteral("&Imprimer...\tCtrl+P"), QStringLiteral("Aperçu a&vant impression"),
-                         QStringLiteral("-"), QStringLiteral("&Quitter")}));
+        QCOMPARE(Texts(menus[0]->menu()->actions()),
+                 (QStringList{
+                     QStringLiteral("Page d'&accueil"), QStringLiteral("Article &précédent"),
+                     QStringLiteral("&Synchroniser l'article"), QStringLiteral("-"),
+                     QStringLiteral("&Définir signet"), QStringLiteral("-"),
+                     QStringLiteral("&Imprimer...\tCtrl+P"), QStringLiteral("Aperçu a&vant impression"),
+                     QStringLiteral("-"), QStringLiteral("&Ouvrir une aide...\tCtrl+O"),
+                     QStringLiteral("Aides &récentes"), QStringLiteral("-"), QStringLiteral("&Quitter")}));
         QCOMPARE(menus[0]->menu()->actions()[7], frame_->action(mirelda::cmd::kPrintPreview));
         QCOMPARE(frame_->action(mirelda::cmd::kPrintPreview)->statusTip(),
                  QStringLiteral("Affiche des pages entières"));

@@ -5,10 +5,13 @@
 #include "tests/support/app_harness.h"
 
 #include "core/app/command_table.h"
+#include "core/app/help_set_identity.h"
 #include "core/lists/bookmarks.h"
 #include "core/notes/annotation_store.h"
 #include "tests/support/file_faults.h"
 #include "ui/app/main_frame.h"
+#include "ui/app/recent_help_sets_menu.h"
+#include "ui/app/single_instance.h"
 #include "ui/lists/list_dlg.h"
 #include "ui/notes/annotation_bar.h"
 #include "ui/notes/annotation_edit.h"
@@ -16,9 +19,15 @@
 #include "ui/view/mirelda_view.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProcess>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -472,6 +481,20 @@ class AppFrameTest : public QObject
     }
 
     // The wait cursor of ShowArticle is lifted over a box (here the links file that went away).
+    // A file that only has the index's name (here a line of text) is said, with its path.
+    void notAnIndex_isReportedAsDamaged()
+    {
+        const QString base =
+            apptest::WriteHelpSet(root_.path() + QStringLiteral("/faux"), QStringLiteral("FAUX"));
+        WriteBytes(base + QStringLiteral(".PGH"), "ceci n'est pas une aide\n");
+        MessageAnswerer answers;
+        InProcessViewer viewer({base + QStringLiteral(".PGH")});
+        QVERIFY(viewer.app->InitInstance());
+        QTRY_VERIFY(viewer.app->mainFrame()->helpSetLoaded());
+        QVERIFY(!answers.seen.isEmpty());
+        QCOMPARE(answers.seen[0].text, QStringLiteral("Le fichier %1.PGH est endommagé.").arg(base));
+    }
+
     void fileErrorWhileShowing_boxWithoutWaitCursor()
     {
         const QString base =
@@ -549,7 +572,109 @@ class AppFrameTest : public QObject
         QVERIFY(!frame->isVisible());
     }
 
+    // Ctrl+O's dialog, the recent list and a drop all open help sets; the one chosen gets its
+    // own viewer, the real program started for it.
+    void open_dialogRecentListAndDrop()
+    {
+        const QString other =
+            apptest::WriteHelpSet(root_.path() + QStringLiteral("/autre"), QStringLiteral("QUILMO"));
+        QSettings(QStringLiteral("mirelda"), QStringLiteral("mirelda")).remove(QStringLiteral("recent"));
+        InProcessViewer viewer({QStringLiteral("/D:") + base_});
+        viewer.app->SetViewerProgram(QStringLiteral(MIRELDA_BINARY_DIR "/mirelda"));
+        QVERIFY(viewer.app->InitInstance());
+        CMainFrame* frame = viewer.app->mainFrame();
+        QTRY_VERIFY(frame->helpSetLoaded());
+        const QString otherSocket = CSingleInstance::ServerPath(
+            QString::fromStdString(mirelda::InstanceKey(QFile::encodeName(other).toStdString())));
+
+        QAction* open = frame->action(mirelda::cmd::kOpen);
+        QCOMPARE(open->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+        QVERIFY(open->isEnabled());
+        QStringList filters;
+        MessageAnswerer boxes;
+        mirelda::test::AnswerNextModal(
+            [&](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                if (!dialog) {
+                    modal->close();
+                    return;
+                }
+                filters = dialog->nameFilters();
+                dialog->selectFile(other + QStringLiteral(".PGH"));
+                QMetaObject::invokeMethod(dialog, "accept");
+                if (dialog->isVisible()) // the choice was refused: fail below rather than hang
+                    QMetaObject::invokeMethod(dialog, "reject");
+            },
+            2000); // a loaded machine may take seconds to list the folder
+        open->trigger();
+        QVERIFY2(!filters.isEmpty() && filters.first().startsWith(QStringLiteral("Aides (*.[pP][gG][hH])")),
+                 qPrintable(filters.join(u';')));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(otherSocket), 20000);
+        CloseViewer(other);
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(otherSocket), 20000);
+
+        // The recent list, under "Ouvrir une aide...": newest first, gone ones dropped.
+        auto* recent = frame->findChild<CRecentHelpSetsMenu*>();
+        QVERIFY(recent);
+        const QList<QAction*> article = frame->menuBar()->actions().first()->menu()->actions();
+        QCOMPARE(article.indexOf(recent->menuAction()), article.indexOf(open) + 1);
+        recent->Refill();
+        QCOMPARE(recent->actions().size(), 2);
+        QVERIFY(recent->actions()[0]->text().startsWith(QStringLiteral("&1 QUILMO (")));
+        QVERIFY(recent->actions()[1]->text().startsWith(QStringLiteral("&2 MILDA (")));
+        recent->actions()[0]->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(otherSocket), 20000);
+        CloseViewer(other);
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(otherSocket), 20000);
+        QVERIFY(QFile::remove(other + QStringLiteral(".FIC")));
+        recent->Refill();
+        QCOMPARE(recent->actions().size(), 1);
+        QCOMPARE(CRecentHelpSetsMenu::Entries().size(), 1);
+
+        // Drops: a file that is not a help set and two help sets are refused; the four files of
+        // this help set only bring it forward.
+        auto drop = [frame](const QStringList& paths) {
+            QMimeData data;
+            QList<QUrl> urls;
+            for (const QString& path : paths)
+                urls << QUrl::fromLocalFile(path);
+            data.setUrls(urls);
+            // As a drag does: entered (and accepted), then dropped.
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(frame, &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(frame, &event);
+            QVERIFY(event.isAccepted());
+        };
+        WriteBytes(root_.path() + QStringLiteral("/lisez-moi.txt"), "x");
+        drop({root_.path() + QStringLiteral("/lisez-moi.txt")});
+        QTRY_COMPARE(boxes.seen.size(), 1);
+        QVERIFY2(boxes.seen[0].text.contains(QStringLiteral("lisez-moi.txt » n'est pas un fichier d'aide")),
+                 qPrintable(boxes.seen[0].text));
+        drop({base_ + QStringLiteral(".PGH"), other + QStringLiteral(".PGH")});
+        QTRY_COMPARE(boxes.seen.size(), 2);
+        QCOMPARE(boxes.seen[1].text, QStringLiteral("Déposez les fichiers d'une seule aide à la fois."));
+        drop({other + QStringLiteral(".PGH")}); // its .FIC is gone
+        QTRY_COMPARE(boxes.seen.size(), 3);
+        QVERIFY2(boxes.seen[2].text.contains(QStringLiteral("Fichier manquant : ") + other +
+                                             QStringLiteral(".FIC")),
+                 qPrintable(boxes.seen[2].text));
+        drop({base_ + QStringLiteral(".PGH"), base_ + QStringLiteral(".PGD"), base_ + QStringLiteral(".PGL"),
+              base_ + QStringLiteral(".FIC")});
+        QTest::qWait(50);
+        QCOMPARE(boxes.seen.size(), 3);
+        QVERIFY(!QFileInfo::exists(otherSocket));
+    }
+
   private:
+    static void CloseViewer(const QString& base)
+    {
+        QProcess close;
+        close.start(QStringLiteral(MIRELDA_BINARY_DIR "/mirelda"),
+                    {QStringLiteral("/D:") + base, QStringLiteral("/F")});
+        QVERIFY(close.waitForFinished(20000));
+    }
     static void WriteBytes(const QString& path, const QByteArray& bytes)
     {
         QFile file(path);

@@ -8,7 +8,7 @@
 
 #include "tests/support/app_harness.h"
 
-#include "core/app/command_line.h"
+#include "core/app/help_set_identity.h"
 #include "core/lists/bookmarks.h"
 #include "core/notes/annotation_store.h"
 #include "ui/app/main_frame.h"
@@ -21,8 +21,11 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -33,11 +36,15 @@ constexpr int kWaitMs = 20000;
 class Viewer
 {
   public:
-    explicit Viewer(const QStringList& args, const QString& program = kProgram)
+    // `extraEnvironment`: NAME=value entries over the test's own environment.
+    explicit Viewer(const QStringList& args, const QString& program = kProgram,
+                    const QStringList& extraEnvironment = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("MIRELDA_PROBE"), QStringLiteral("1"));
+        for (const QString& entry : extraEnvironment)
+            env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::SeparateChannels);
         process.start(program, args);
@@ -387,8 +394,7 @@ class AppInstanceTest : public QObject
     void unannouncedViewer_saysSo()
     {
         const UserFiles files = HelpSet(QStringLiteral("solo"), QStringLiteral("SOLO"));
-        const mirelda::StartOptions options = mirelda::ParseCommandLine({files.dSwitch.toStdString()});
-        const QString socket = CSingleInstance::ServerPath(QString::fromStdString(options.windowClassName));
+        const QString socket = ServerPath(files.dSwitch.mid(3));
         QVERIFY(QDir().mkpath(socket)); // a folder where the socket goes: nobody can listen there
         Viewer viewer({files.dSwitch});
         QVERIFY(viewer.WaitForLine(QStringLiteral("article 1 ")));
@@ -399,6 +405,235 @@ class AppInstanceTest : public QObject
         viewer.process.terminate();
         QVERIFY(viewer.Ends());
         QVERIFY(QDir().rmdir(socket));
+    }
+
+    // What a file manager and a shell pass: one of the files, in any case of extension, as
+    // a path or a file:// URL; the same help set through a symlinked folder finds its viewer.
+    void barePath_opensTheHelpSet_missingOneSaysWhichPath()
+    {
+        const QString folder = root_.path() + QStringLiteral("/Mes aides");
+        const QString base = apptest::WriteHelpSet(folder, QStringLiteral("-Été MILDA"));
+        QVERIFY(QFile::rename(base + QStringLiteral(".PGH"), base + QStringLiteral(".pgh")));
+        QVERIFY(QFile::link(folder, root_.path() + QStringLiteral("/lien")));
+        Viewer first({QUrl::fromLocalFile(base + QStringLiteral(".pgh")).toString(QUrl::FullyEncoded)});
+        QVERIFY(first.WaitForLine(QStringLiteral("article 1 Aide Mildane - Généralités")));
+        Viewer second({root_.path() + QStringLiteral("/lien/-Été MILDA.PGD"), QStringLiteral("/P:3")});
+        QVERIFY(second.Ends());
+        QCOMPARE(second.process.exitCode(), 0);
+        QVERIFY(first.WaitForLine(QStringLiteral("article 3 Aide Mildane - Article 3"), 0));
+        Viewer reallyClose({base + QStringLiteral(".FIC"), QStringLiteral("/F")});
+        QVERIFY(reallyClose.Ends());
+        QVERIFY(first.Ends(5000));
+
+        // Not found: the designed box, and the path looked for on stderr.
+        QVERIFY(QFile::remove(base + QStringLiteral(".PGL")));
+        for (const QString& arg :
+             {base + QStringLiteral(".PGD"), folder, root_.path() + QStringLiteral("/rien.pgh")}) {
+            Viewer missing({arg});
+            QVERIFY(missing.Ends());
+            QCOMPARE(missing.process.exitCode(), 1);
+            QVERIFY(missing.WaitForLine(QStringLiteral("message Aide")));
+            QVERIFY(missing.lines[missing.consumed - 1].endsWith(
+                QStringLiteral("|Impossible de trouver une source de données !")));
+            const QString err = QString::fromUtf8(missing.process.readAllStandardError());
+            QVERIFY2(err.contains(QStringLiteral("mirelda : Aide cherchée : ")), qPrintable(err));
+            if (arg == folder)
+                QVERIFY2(err.contains(QStringLiteral("« ") + folder + QStringLiteral(" » est un dossier")),
+                         qPrintable(err));
+            else if (arg.endsWith(QStringLiteral(".PGD")))
+                QVERIFY2(err.contains(QStringLiteral("Fichier manquant : ") + base + QStringLiteral(".PGL")),
+                         qPrintable(err));
+            else
+                QVERIFY2(err.contains(QStringLiteral("Fichier manquant : ") + root_.path() +
+                                      QStringLiteral("/rien.PGH")),
+                         qPrintable(err));
+        }
+    }
+
+    // Two help sets of one name in different folders are two viewers; a second start for the
+    // second one never shows its article in the first one's viewer.
+    void sameNameInTwoFolders_twoViewers()
+    {
+        const QString one =
+            apptest::WriteHelpSet(root_.path() + QStringLiteral("/v1/out"), QStringLiteral("PRODUIT"));
+        const QString two =
+            apptest::WriteHelpSet(root_.path() + QStringLiteral("/v2/out"), QStringLiteral("PRODUIT"));
+        Viewer first({QStringLiteral("/D:") + one});
+        QVERIFY(first.WaitForLine(QStringLiteral("article 1 Aide - ")));
+        Viewer second({QStringLiteral("/D:") + two, QStringLiteral("/P:4")});
+        QVERIFY(second.WaitForLine(QStringLiteral("article 4 Aide - Article 4")));
+        QCOMPARE(second.process.state(), QProcess::Running);
+        QVERIFY(first.Unread().isEmpty());
+        for (const QString& base : {one, two}) {
+            Viewer close({QStringLiteral("/D:") + base, QStringLiteral("/F")});
+            QVERIFY(close.Ends());
+        }
+        QVERIFY(first.Ends(5000));
+        QVERIFY(second.Ends(5000));
+    }
+
+    // "open PATH" is what the Open dialog, the recent list and a drop end in: the help set's
+    // own viewer shows it, started as a new process when none runs; this one stays.
+    void openFromAViewer_startsOrFindsThatHelpSetsViewer()
+    {
+        const QString other =
+            apptest::WriteHelpSet(root_.path() + QStringLiteral("/ouvrir"), QStringLiteral("QUILMO"));
+        Viewer first({dSwitch_});
+        QVERIFY(first.WaitForLine(QStringLiteral("article 1 Aide Mildane")));
+        // The new viewer writes to the same output as the one it was started from.
+        QVERIFY(first.Command(QStringLiteral("open ") + other + QStringLiteral(".PGH")));
+        QVERIFY(first.WaitForLine(QStringLiteral("article 1 Aide Quil Morvante - Généralités")));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(ServerPath(other)), kWaitMs);
+        // Open again: a start that hands over to that viewer, which shows nothing new, and ends.
+        QVERIFY(first.Command(QStringLiteral("open ") + other + QStringLiteral(".fic")));
+        QCOMPARE(first.lines[first.consumed - 2].section(QLatin1Char(' '), 0, 0), QStringLiteral("started"));
+        const QString handingOver = first.lines[first.consumed - 2].section(QLatin1Char(' '), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!Running(handingOver), kWaitMs);
+        // This help set: nothing is started.
+        QVERIFY(first.Command(QStringLiteral("open ") + base_ + QStringLiteral(".PGD")));
+        QVERIFY(first.Command(QStringLiteral("open ") + root_.path() + QStringLiteral("/ouvrir")));
+        QVERIFY(first.lines.contains(QStringLiteral("message Aide Mildane|Impossible d'ouvrir cette aide.")));
+        Viewer closeOther({other, QStringLiteral("/F")});
+        QVERIFY(closeOther.Ends());
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(ServerPath(other)), kWaitMs);
+        QCOMPARE(first.process.state(), QProcess::Running);
+        for (const QString& line : first.Unread())
+            QVERIFY2(!line.startsWith(QStringLiteral("article ")), qPrintable(line));
+        Viewer close({dSwitch_, QStringLiteral("/F")});
+        QVERIFY(close.Ends());
+        QVERIFY(first.Ends(5000));
+    }
+
+    // Installed help sets: whoever runs the viewer (root included), nothing is written beside
+    // them; the reader's files go to the data folder. A reader who defined nothing gets no file.
+    void systemHelpSet_userFilesInTheDataFolder_noneWhenNothingDefined()
+    {
+        const QString share = root_.path() + QStringLiteral("/sys/share");
+        const QString base =
+            apptest::WriteHelpSet(share + QStringLiteral("/mirelda"), QStringLiteral("GUIDE"));
+        const QStringList env{QStringLiteral("XDG_DATA_DIRS=") + share};
+        const QStringList before = QDir(share + QStringLiteral("/mirelda")).entryList(QDir::Files);
+        const QString data = root_.path() + QStringLiteral("/data/mirelda");
+        {
+            Viewer viewer({base + QStringLiteral(".PGH"), QStringLiteral("/P:3")}, kProgram, env);
+            QVERIFY(viewer.WaitForLine(QStringLiteral("article 3 ")));
+            QVERIFY(viewer.Command(QStringLiteral("note Lue")));
+            QVERIFY(viewer.Command(QStringLiteral("bookmark Ici")));
+            viewer.process.terminate();
+            QVERIFY(viewer.Ends());
+            QCOMPARE(viewer.process.exitCode(), 0);
+        }
+        QCOMPARE(QDir(share + QStringLiteral("/mirelda")).entryList(QDir::Files), before);
+        const QStringList kept = QDir(data).entryList({QStringLiteral("GUIDE-*")}, QDir::Dirs);
+        QCOMPARE(kept.size(), 1);
+        const QString folder = data + QLatin1Char('/') + kept.front() + QStringLiteral("/GUIDE");
+        QVERIFY(QFileInfo::exists(folder + QStringLiteral(".SIG")));
+        QVERIFY(QFileInfo::exists(folder + QStringLiteral(".NOT")));
+
+        // A help set of the user's own, opened and closed without a bookmark or a note.
+        const UserFiles files = HelpSet(QStringLiteral("vierge"), QStringLiteral("VIERGE"));
+        Viewer viewer({files.dSwitch});
+        QVERIFY(viewer.WaitForLine(QStringLiteral("article 1 ")));
+        Viewer close({files.dSwitch, QStringLiteral("/F")});
+        QVERIFY(close.Ends());
+        QVERIFY(viewer.Ends(5000));
+        for (const QString& file : {files.bookmarks, files.notes, files.scratch})
+            QVERIFY2(!QFileInfo::exists(file), qPrintable(file));
+    }
+
+    // A help set in a shared, world-writable folder: its owner's files lie beside it; a
+    // second user keeps their own bookmarks in their data folder, without a warning, and
+    // leaves the owner's alone.
+    void sharedFolder_secondUserKeepsTheirOwnFiles()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root to run the viewer as a second user");
+        const uid_t other = 65534;
+        QVERIFY(QFile::setPermissions(root_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                        QFile::ReadOther | QFile::ExeOther));
+        const QString shared = root_.path() + QStringLiteral("/partage");
+        const QString base = apptest::WriteHelpSet(shared, QStringLiteral("PARTAGE"));
+        QVERIFY(::chmod(QFile::encodeName(shared).constData(), 0777) == 0);
+        {
+            Viewer owner({base + QStringLiteral(".PGH"), QStringLiteral("/P:3")});
+            QVERIFY(owner.WaitForLine(QStringLiteral("article 3 ")));
+            QVERIFY(owner.Command(QStringLiteral("bookmark Premier")));
+            owner.process.terminate();
+            QVERIFY(owner.Ends());
+        }
+        const QByteArray ownersBookmarks = ReadAll(base + QStringLiteral(".SIG"));
+        QVERIFY(!ownersBookmarks.isEmpty());
+
+        const QString home = root_.path() + QStringLiteral("/second");
+        QVERIFY(QDir().mkpath(home + QStringLiteral("/run")));
+        for (const QString& folder : {home, home + QStringLiteral("/run")})
+            QVERIFY(::chown(QFile::encodeName(folder).constData(), other, other) == 0);
+        QVERIFY(::chmod(QFile::encodeName(home + QStringLiteral("/run")).constData(), 0700) == 0);
+        const QStringList env{QStringLiteral("HOME=") + home,
+                              QStringLiteral("XDG_RUNTIME_DIR=") + home + QStringLiteral("/run"),
+                              QStringLiteral("XDG_DATA_HOME=") + home + QStringLiteral("/data"),
+                              QStringLiteral("XDG_CONFIG_HOME=") + home + QStringLiteral("/config")};
+        Viewer second({QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                       QStringLiteral("--clear-groups"), kProgram, base + QStringLiteral(".PGH"),
+                       QStringLiteral("/P:2")},
+                      QStringLiteral("/usr/bin/setpriv"), env);
+        QVERIFY2(second.WaitForLine(QStringLiteral("article 2 ")),
+                 second.process.readAllStandardError().constData());
+        QVERIFY(second.Command(QStringLiteral("bookmark Second")));
+        second.process.terminate();
+        QVERIFY(second.Ends());
+        for (const QString& line : second.lines)
+            QVERIFY2(!line.startsWith(QStringLiteral("message ")), qPrintable(line));
+        QCOMPARE(ReadAll(base + QStringLiteral(".SIG")), ownersBookmarks);
+        const QString data = home + QStringLiteral("/data/mirelda");
+        const QStringList kept = QDir(data).entryList({QStringLiteral("PARTAGE-*")}, QDir::Dirs);
+        QCOMPARE(kept.size(), 1);
+        const auto bookmarks = mirelda::LoadBookmarks(
+            QFile::encodeName(data + QLatin1Char('/') + kept.front() + QStringLiteral("/PARTAGE.SIG"))
+                .toStdString());
+        QVERIFY(bookmarks.ok());
+        QCOMPARE(bookmarks->bookmarks, (std::vector<mirelda::Bookmark>{{"Second", 2}}));
+    }
+
+    // The window fits the screen at 1× and 2×: on the first start, when the place kept from a
+    // 1× run is restored at 1× (unchanged) and at 2×.
+    void window_fitsTheScreenAtAnyScale()
+    {
+        const QString config = root_.path() + QStringLiteral("/config-geometry");
+        auto geometry = [&](const QString& scale) {
+            Viewer viewer(
+                {dSwitch_}, kProgram,
+                {QStringLiteral("QT_SCALE_FACTOR=") + scale, QStringLiteral("XDG_CONFIG_HOME=") + config});
+            if (!viewer.WaitForLine(QStringLiteral("article 1 ")) ||
+                !viewer.Command(QStringLiteral("geometry")))
+                return QList<int>{};
+            QList<int> values;
+            for (const QString& field : viewer.lines[viewer.consumed - 2].split(QLatin1Char(' ')))
+                if (bool ok = false; field.toInt(&ok), ok)
+                    values << field.toInt();
+            viewer.process.terminate(); // the close sequence keeps the place
+            viewer.Ends();
+            return values;
+        };
+        QList<QList<int>> runs;
+        for (const QString& scale :
+             {QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("2")}) {
+            const QList<int> g = geometry(scale);
+            runs << g;
+            QCOMPARE(g.size(), 9);
+            const QRect window(g[0], g[1], g[2], g[3]);
+            const QRect available(g[4], g[5], g[6], g[7]);
+            QVERIFY2(available.contains(window) && window.width() > 0,
+                     qPrintable(QStringLiteral("%1: %2,%3 %4x%5 in %6x%7")
+                                    .arg(scale)
+                                    .arg(g[0])
+                                    .arg(g[1])
+                                    .arg(g[2])
+                                    .arg(g[3])
+                                    .arg(g[6])
+                                    .arg(g[7])));
+        }
+        QCOMPARE(runs[1], runs[0]); // kept from one run to the next
     }
 
     void longOptions_printAndEnd()
@@ -413,6 +648,17 @@ class AppInstanceTest : public QObject
         QVERIFY(version.waitForFinished(kWaitMs));
         QCOMPARE(version.exitCode(), 0);
         QVERIFY(version.readAllStandardOutput().startsWith("mirelda "));
+        // After "--" a name that looks like a long option is a file: looked for, not refused.
+        QProcess file;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("MIRELDA_PROBE"), QStringLiteral("1"));
+        file.setProcessEnvironment(env);
+        file.setWorkingDirectory(root_.path());
+        file.start(kProgram, {QStringLiteral("--"), QStringLiteral("--aide.pgh")});
+        QVERIFY(file.waitForFinished(kWaitMs));
+        QCOMPARE(file.exitCode(), 1);
+        QVERIFY(file.readAllStandardError().contains("Fichier manquant : --aide.PGH"));
     }
 
   private:
@@ -440,10 +686,28 @@ class AppInstanceTest : public QObject
                 base + QStringLiteral(".SIG")};
     }
 
-    QString ServerPath() const
+    static QByteArray ReadAll(const QString& path)
     {
-        const mirelda::StartOptions options = mirelda::ParseCommandLine({dSwitch_.toStdString()});
-        return CSingleInstance::ServerPath(QString::fromStdString(options.windowClassName));
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // Whether the process lives (a zombie that nobody reaps has ended).
+    static bool Running(const QString& pid)
+    {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray line = stat.readAll();
+        const qsizetype name = line.lastIndexOf(')');
+        return name >= 0 && line.size() > name + 2 && line[name + 2] != 'Z';
+    }
+
+    QString ServerPath(const QString& base = {}) const
+    {
+        const QString path = base.isEmpty() ? base_ : base;
+        return CSingleInstance::ServerPath(
+            QString::fromStdString(mirelda::InstanceKey(QFile::encodeName(path).toStdString())));
     }
 
     // Connections waiting in a viewer socket's queue: the kernel lists each under the listening

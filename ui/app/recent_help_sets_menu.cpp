@@ -1,0 +1,84 @@
+#include "ui/app/recent_help_sets_menu.h"
+
+#include "core/app/help_set_identity.h"
+#include "core/app/recent_help_sets.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const QString kOrganisation = QStringLiteral("mirelda");
+const QString kApplication = QStringLiteral("mirelda");
+const QString kKey = QStringLiteral("recent/helpSets");
+
+std::vector<std::string> ToBytes(const QStringList& list)
+{
+    std::vector<std::string> bytes;
+    for (const QString& entry : list)
+        bytes.push_back(QFile::encodeName(entry).toStdString());
+    return bytes;
+}
+
+QStringList FromBytes(const std::vector<std::string>& bytes)
+{
+    QStringList list;
+    for (const std::string& entry : bytes)
+        list << QFile::decodeName(QByteArray::fromStdString(entry));
+    return list;
+}
+
+} // namespace
+
+CRecentHelpSetsMenu::CRecentHelpSetsMenu(OpenCallback open, QWidget* parent)
+    : QMenu(QStringLiteral("Aides &récentes"), parent), open_(std::move(open))
+{
+    setObjectName(QStringLiteral("recentHelpSets"));
+    connect(this, &QMenu::aboutToShow, this, &CRecentHelpSetsMenu::Refill);
+    Refill();
+}
+
+void CRecentHelpSetsMenu::Remember(const QString& helpSetPath)
+{
+    QSettings settings(kOrganisation, kApplication);
+    const std::string identity =
+        mirelda::HelpSetIdentity(QFile::encodeName(helpSetPath).toStdString()).native();
+    settings.setValue(
+        kKey, FromBytes(mirelda::AddRecentHelpSet(ToBytes(settings.value(kKey).toStringList()), identity)));
+}
+
+QStringList CRecentHelpSetsMenu::Entries()
+{
+    QSettings settings(kOrganisation, kApplication);
+    const QStringList kept = settings.value(kKey).toStringList();
+    const QStringList existing = FromBytes(mirelda::ExistingRecentHelpSets(ToBytes(kept)));
+    if (existing != kept)
+        settings.setValue(kKey, existing);
+    return existing;
+}
+
+void CRecentHelpSetsMenu::Refill()
+{
+    clear();
+    const QStringList entries = Entries();
+    for (int i = 0; i < entries.size(); ++i) {
+        const QFileInfo base(entries[i]);
+        QString name = base.fileName();
+        QString folder = base.path();
+        name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        folder.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action = addAction(QStringLiteral("&%1 %2 (%3)").arg(i + 1).arg(name, folder));
+        action->setStatusTip(entries[i]);
+        const QString path = entries[i];
+        connect(action, &QAction::triggered, this, [this, path] {
+            if (open_)
+                open_(path);
+        });
+    }
+    menuAction()->setEnabled(!entries.isEmpty());
+}
