@@ -50,6 +50,10 @@ template <bool Rich> ListMarker Parser<Rich>::MakeMarker(const ParaState& para)
             const bool numbered =
                 std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
             marker.kind = numbered ? ListKind::Decimal : ListKind::Bullet;
+            if (!numbered && ParseLetterLabel(text, marker.kind, marker.number)) {
+                marker.text = std::move(text);
+                return marker;
+            }
             if (!numbered && (text == u"\u00B7" || text == u"\uF0B7"))
                 text = u"\u2022";
             if (numbered) {
@@ -99,6 +103,8 @@ template <bool Rich> void Parser<Rich>::AddParagraph(std::int32_t mark, bool row
             if (row.cellAlignments.size() > row.separators.size() + 1)
                 row.cellAlignments.resize(row.separators.size() + 1);
             x.doc.tableRows.push_back(std::move(row));
+            x.cellsUsed = x.rowDefinition.cells.size();
+            x.cellsCarried = false;
         }
         x.separators.clear();
         x.cellAlignments.clear();
@@ -113,6 +119,10 @@ template <bool Rich> void Parser<Rich>::FinishPicture()
 {
     if constexpr (Rich) {
         RichPicture& pic = extra_.doc.pictures[extra_.picture];
+        if (const auto own = PictureKindOfData(pic.bytes); own && *own != pic.kind) {
+            pic.kind = *own;
+            pic.pixelWidth = pic.pixelHeight = 0;
+        }
         const auto& b = pic.bytes;
         const bool png = b.size() >= 8 && b[0] == 0x89 && b[1] == 'P' && b[2] == 'N' && b[3] == 'G';
         const bool jpeg = b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF;
@@ -126,6 +136,10 @@ template <bool Rich> void Parser<Rich>::FinishPicture()
             break;
         case PictureKind::Jpeg:
             fits = jpeg;
+            break;
+        case PictureKind::Gif:
+        case PictureKind::Bmp:
+            fits = true; // only ever set from the data's signature
             break;
         case PictureKind::Dib:
             fits = b.size() >= 12;

@@ -381,6 +381,12 @@ void Builder::EnterCell(std::size_t table, std::size_t row, int textCell)
         return; // merged cells: the next one's text follows in the same cell
     cellRow_ = static_cast<int>(row);
     cellColumn_ = column;
+    if (planned.cells[static_cast<std::size_t>(index)].rowSpan == 0) {
+        // Merged into the cell above: what it holds (usually nothing) follows that cell's text,
+        // which keeps its own paragraph format.
+        cursor_.setPosition(table_->cellAt(cellRow_, column).lastCursorPosition().position());
+        return;
+    }
     cursor_.setPosition(table_->cellAt(cellRow_, column).firstCursorPosition().position());
     const RichTableRow& model = model_.tableRows[planned.row];
     entries_.push_back({cursor_.block(), ParagraphOfMark(model.mark), lastFormat_, &model, textCell});
@@ -421,8 +427,10 @@ void Builder::HandleEvent(const Event& event)
         for (std::size_t r = 0; r < table.rows.size(); ++r) {
             const auto& cells = table.rows[r].cells;
             for (std::size_t c = 0; c < cells.size(); ++c) {
-                if (cells[c].span > 1)
-                    table_->mergeCells(static_cast<int>(r), cells[c].column, 1, cells[c].span);
+                if (cells[c].rowSpan == 0)
+                    continue; // covered by the cell above, which holds its format
+                if (cells[c].span > 1 || cells[c].rowSpan > 1)
+                    table_->mergeCells(static_cast<int>(r), cells[c].column, cells[c].rowSpan, cells[c].span);
                 table_->cellAt(static_cast<int>(r), cells[c].column)
                     .setFormat(CellFormatOf(model_, table, r, c));
             }
