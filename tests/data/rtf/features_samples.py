@@ -31,6 +31,21 @@ RED_GIF = (b"GIF89a" + struct.pack("<HHBBB", 2, 2, 0x80, 0, 0) + bytes(RED) + by
            + b"\x2c" + struct.pack("<HHHHB", 0, 0, 2, 2, 0) + b"\x02\x02\x84\x51\x00\x3b")
 
 
+def wmf_record(function, *words, data=b""):
+    body = b"".join(struct.pack("<H", w) for w in words) + data
+    return struct.pack("<IH", 3 + len(body) // 2, function) + body
+
+
+# Red over the left half of a 100 x 100 window: flipped left to right, over the right half.
+LEFT_RED_WMF_RECORDS = (wmf_record(0x020B, 0, 0) + wmf_record(0x020C, 100, 100)
+                        + wmf_record(0x02FC, 0, data=bytes(RED) + b"\0\0\0")
+                        + wmf_record(0x02FA, 5, 0, 0, data=bytes(4))  # null pen
+                        + wmf_record(0x012D, 0) + wmf_record(0x012D, 1)
+                        + wmf_record(0x041B, 100, 50, 0, 0) + wmf_record(0))
+LEFT_RED_WMF = struct.pack("<HHHIHIH", 1, 9, 0x300, (18 + len(LEFT_RED_WMF_RECORDS)) // 2, 2, 7, 0) \
+    + LEFT_RED_WMF_RECORDS
+
+
 def write(name, rtf, text, newline="\r\n"):
     """`rtf` holds one character per byte (binary data as Latin-1)."""
     with open(name + ".rtf", "wb") as f:
@@ -89,12 +104,13 @@ write("word_features",
       "\\picscalex100\\picscaley100\\piccropl0\\piccropr0\\piccropt0\\piccropb0\\picw423\\pich212"
       "\\picwgoal960\\pichgoal480\\jpegblip\\bliptag255{\\*\\blipuid 0123456789abcdef0123456789abcdef}\n"
       + hexlines(HALVES) + "\n}}{\\nonshppict{\\pict\\picw423\\pich212\\picwgoal960\\pichgoal480\\wmetafile8 0100}}"
-      " fin.\\par\n}\n",
+      " puis {\\pict{\\*\\picprop{\\sp{\\sn fFlipH}{\\sv 1}}}\\picwgoal720\\pichgoal720\\wmetafile8\n"
+      + hexlines(LEFT_RED_WMF) + "\n} fin.\\par\n}\n",
       "Texte en Calibri.\nTimes New Roman, Arial, Courier New, Cambria.\n"
       "Symboles : \u2295 \u2260 \u2264 \u03b1\u03b2 et \u2714 \u263a.\n"
       "Premier\nSous a\nSous b\nRomain i\nRomain ii\nSecond\nTableau :\n"
       "Fusionnée\tMarges" + NOTHING + "suite\n\tSeconde ligne\n"
-      "Image retournée : " + OBJ + " fin.")
+      "Image retournée : " + OBJ + " puis " + OBJ + " fin.")
 
 write("wordpad_features",
       "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat\\deflang1036{\\fonttbl{\\f0\\fnil\\fcharset0 Calibri;}"

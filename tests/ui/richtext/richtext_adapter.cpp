@@ -424,6 +424,10 @@ void RichTextAdapterTest::pictures_drawnInTheirColoursOnEveryDevice_data()
         {"dib 24 top-down scaled", "word_pictures", 1, {0.5, 0.5}, blue},
         {"wmf with dib inside", "wordpad_pictures", 0, {0.5, 0.5}, blue},
         {"wmf around the dib", "wordpad_pictures", 0, {0.2, 0.2}, red},
+        {"png flipped, red half", "word_features", 0, {0.75, 0.5}, red},
+        {"png flipped, blue half", "word_features", 0, {0.25, 0.5}, blue},
+        {"wmf flipped, red half", "word_features", 1, {0.75, 0.5}, red},
+        {"wmf flipped, empty half", "word_features", 1, {0.25, 0.5}, white},
     };
     for (const Row& row : rows) {
         for (const auto& [device, ratio, dpi] :
