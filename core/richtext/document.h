@@ -131,10 +131,11 @@ enum class ListKind : std::uint8_t {
 struct ListMarker
 {
     ListKind kind = ListKind::None;
-    std::u16string text;     // the marker as shown, already numbered: u"•", u"3.", u"(c)"
-    std::int32_t font = -1;  // index into fonts for the marker (\pnf), -1: the paragraph's
-    std::int32_t indent = 0; // \pnindent, twips
-    std::int32_t number = 0; // the ordinal for numbered kinds (1-based), 0 for bullets
+    std::u16string text;       // the marker as shown, already numbered: u"•", u"3.", u"(c)"
+    std::int32_t font = -1;    // index into fonts for the marker (\pnf), -1: the paragraph's
+    std::int32_t indent = 0;   // \pnindent, twips
+    std::int32_t number = 0;   // the ordinal for numbered kinds (1-based), 0 for bullets
+    std::int32_t picture = -1; // a picture bullet: index into RichDocument::listPictures
 
     friend bool operator==(const ListMarker&, const ListMarker&) = default;
 };
@@ -316,8 +317,11 @@ struct RichDocument
     std::vector<RichPicture> pictures;     // in position order
     std::vector<RichHyperlink> hyperlinks; // in position order
     std::vector<RichTableRow> tableRows;   // one for each table-row paragraph, in order
-    std::int32_t defaultFont = -1;         // index into fonts of \deffN, -1 when absent
-    std::int32_t codePage = 1252;          // \ansicpgN (\mac 10000, \pc 437, \pca 850)
+    // The pictures of picture bullets (\listpicture): shown as markers, they take no position
+    // (their `position` is 0).
+    std::vector<RichPicture> listPictures;
+    std::int32_t defaultFont = -1; // index into fonts of \deffN, -1 when absent
+    std::int32_t codePage = 1252;  // \ansicpgN (\mac 10000, \pc 437, \pca 850)
 };
 
 // A stretch of positions [first, first + length).

@@ -36,6 +36,7 @@
 #include "core/richtext/picture_signature.h"
 #include "core/richtext/rtf_keywords.h"
 #include "core/richtext/rtf_lexer.h"
+#include "core/richtext/rtf_list_table.h"
 #include "core/richtext/rtf_shape_property.h"
 
 namespace mirelda::rtf {
@@ -113,7 +114,9 @@ struct ParaState
     bool keep = false;
     bool keepNext = false;
     bool pageBreakBefore = false;
-    bool hasListOverride = false; // \lsN: a list whose table we skip; its \listtext stands in
+    bool hasListOverride = false;  // \lsN: a list whose table we skip; its \listtext stands in
+    std::int32_t listOverride = 0; // that N
+    std::int32_t listLevel = 0;    // \ilvlN
     TabKind nextTabKind = TabKind::Left;
     TabLeader nextTabLeader = TabLeader::None;
     std::uint8_t tabCount = 0;
@@ -192,6 +195,11 @@ struct RichExtra
     // used, and whether its cells were carried over a \trowd.
     std::size_t cellsUsed = 0;
     bool cellsCarried = false;
+    // Picture bullets: the list levels that show one, and the lists of the \lsN numbers.
+    ListTablePictures listTable;
+    std::vector<std::pair<std::int32_t, std::int32_t>> listOverrides; // (\ls, \listid)
+    std::unordered_map<std::int32_t, std::int32_t> listOfOverride;    // \ls to \listid
+    std::unordered_map<std::int64_t, std::int32_t> pictureOfLevel;    // (\listid, level) to picture
     // The next cell's \clpadl, t, r, b as written, and whether \clpadf* gave them in twips.
     std::array<std::int32_t, 4> cellPadding{};
     std::array<bool, 4> cellPaddingInTwips{};
@@ -300,6 +308,8 @@ template <bool Rich> class Parser
     void AddParagraph(std::int32_t mark, bool rowEnd);
     ListMarker MakeMarker(const ParaState& para);
     void FinishPicture();
+    void ReadListPictures();
+    std::int32_t ListPictureOf(const ParaState& para) const;
     void FinishField(FieldState& field);
     void FinishRuns();
 

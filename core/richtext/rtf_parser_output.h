@@ -50,6 +50,12 @@ template <bool Rich> ListMarker Parser<Rich>::MakeMarker(const ParaState& para)
             const bool numbered =
                 std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
             marker.kind = numbered ? ListKind::Decimal : ListKind::Bullet;
+            if (const std::int32_t picture = ListPictureOf(para); picture >= 0) {
+                marker.kind = ListKind::Bullet;
+                marker.picture = picture;
+                marker.text = std::move(text); // what a reader without the picture shows
+                return marker;
+            }
             if (!numbered && ParseLetterLabel(text, marker.kind, marker.number)) {
                 marker.text = std::move(text);
                 return marker;
@@ -163,6 +169,49 @@ template <bool Rich> void Parser<Rich>::FinishPicture()
         }
         extra_.picture = -1;
         extra_.hexHigh = -1;
+    }
+}
+
+// The picture bullet of the paragraph's list level, read once for the whole document; -1 when
+// it has none (or its picture cannot be shown).
+template <bool Rich> std::int32_t Parser<Rich>::ListPictureOf(const ParaState& para) const
+{
+    if constexpr (Rich) {
+        const RichExtra& x = extra_;
+        if (x.pictureOfLevel.empty())
+            return -1;
+        const auto list = x.listOfOverride.find(para.listOverride);
+        if (list == x.listOfOverride.end())
+            return -1;
+        const auto level = x.pictureOfLevel.find(std::int64_t{list->second} * 16 + para.listLevel);
+        if (level == x.pictureOfLevel.end())
+            return -1;
+        const std::int32_t picture = level->second;
+        if (picture < 0 || static_cast<std::size_t>(picture) >= x.doc.listPictures.size() ||
+            x.doc.listPictures[static_cast<std::size_t>(picture)].kind == PictureKind::Other)
+            return -1;
+        return picture;
+    }
+    static_cast<void>(para);
+    return -1;
+}
+
+// The \listpicture pictures, each read as a picture of its own document.
+template <bool Rich> void Parser<Rich>::ReadListPictures()
+{
+    if constexpr (Rich) {
+        for (std::size_t i = extra_.doc.listPictures.size(); i < extra_.listTable.pictures.size(); ++i) {
+            const std::string_view group = extra_.listTable.pictures[i];
+            std::string document = "{\\rtf1 ";
+            document.append(group);
+            document += '}';
+            Parser<true> reader(document);
+            reader.Run();
+            auto& pictures = reader.Extra().doc.pictures;
+            RichPicture picture = pictures.empty() ? RichPicture{} : std::move(pictures.front());
+            picture.position = 0;
+            extra_.doc.listPictures.push_back(std::move(picture));
+        }
     }
 }
 

@@ -49,6 +49,17 @@ template <bool Rich> void Parser<Rich>::Word(Kw kw, bool has, std::int32_t value
             pic.flipHorizontal = ShapePropertyFlag(ShapePropertyValue(p_, end_, "fFlipH"));
             pic.flipVertical = ShapePropertyFlag(ShapePropertyValue(p_, end_, "fFlipV"));
         }
+        if (kw == Kw::k_listtable && s.dest == Dest::Text && overflow_ == 0) {
+            ScanListTable(p_, end_, extra_.listTable);
+            ReadListPictures();
+            for (const ListLevelPicture& level : extra_.listTable.levels)
+                extra_.pictureOfLevel.emplace(std::int64_t{level.listId} * 16 + level.level, level.picture);
+        }
+        if (kw == Kw::k_listoverridetable && s.dest == Dest::Text && overflow_ == 0) {
+            ScanListOverrides(p_, end_, extra_.listOverrides);
+            for (const auto& [ls, listId] : extra_.listOverrides)
+                extra_.listOfOverride.emplace(ls, listId);
+        }
     }
     if (IsSkippedDestination(kw)) {
         SkipRestOfGroup();
@@ -661,6 +672,10 @@ template <bool Rich> void Parser<Rich>::ParaWord(Kw kw, bool has, std::int32_t v
             break;
         case Kw::k_ls:
             p.hasListOverride = has && value != 0;
+            p.listOverride = value;
+            break;
+        case Kw::k_ilvl:
+            p.listLevel = std::clamp(value, 0, 8);
             break;
         case Kw::k_tqr:
             p.nextTabKind = TabKind::Right;

@@ -344,6 +344,10 @@ void Builder::PlanDrawnNumbers()
     for (std::size_t i = 0; i < model_.paragraphs.size(); ++i) {
         const ParagraphFormat& f = model_.paragraphs[i].format;
         const ListMarker& marker = f.list;
+        if (!f.tableRow && marker.picture >= 0) {
+            drawnNumber_[i] = true; // a picture bullet: no list draws one
+            continue;
+        }
         if (f.tableRow || marker.kind == ListKind::None || marker.kind == ListKind::Bullet)
             continue;
         const int number = std::max(1, marker.number);
@@ -368,7 +372,14 @@ void Builder::StartBlock(std::int32_t paragraphStart)
     CharFormat marker = run ? run->format : CharFormat{};
     if (it->format.list.font >= 0)
         marker.font = it->format.list.font;
-    cursor_.insertText(ToQString(it->format.list.text) + QLatin1Char('\t'), CharFormatOf(marker));
+    const ListMarker& list = it->format.list;
+    if (list.picture >= 0 && static_cast<std::size_t>(list.picture) < model_.listPictures.size()) {
+        InsertPictureObject(doc_, cursor_, &model_.listPictures[static_cast<std::size_t>(list.picture)],
+                            CharFormatOf(marker), pictureCount_++);
+        cursor_.insertText(QStringLiteral("\t"), CharFormatOf(marker));
+        return;
+    }
+    cursor_.insertText(ToQString(list.text) + QLatin1Char('\t'), CharFormatOf(marker));
 }
 
 void Builder::EnterCell(std::size_t table, std::size_t row, int textCell)

@@ -134,6 +134,27 @@ TEST(RtfWordFeatures, listLabelsInLetters_numberTheirParagraphs)
     EXPECT_EQ(marker(5).number, 22);
 }
 
+TEST(RtfWordFeatures, pictureBullet_comesFromTheListTableAndTakesNoPosition)
+{
+    const std::string list =
+        "{\\*\\listtable{\\*\\listpicture{\\*\\shppict{\\pict\\pngblip 89504e470d0a1a0a0000}}}"
+        "{\\list{\\listlevel\\levelnfc23\\levelpicture0{\\leveltext\\'01\\u-3913 ?;}}"
+        "{\\listlevel\\levelnfc4{\\leveltext\\'02\\'01.;}}\\listid7}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid7\\listoverridecount0\\ls3}}";
+    const RichDocument doc = Read(Rtf(list + "{\\listtext\\'b7\\tab}\\ls3 one\\par"
+                                             "{\\listtext a.\\tab}\\ls3\\ilvl1 two\\par"
+                                             "\\pard{\\listtext\\'b7\\tab}\\ls4 three\\par"));
+    EXPECT_EQ(doc.text, u"one\rtwo\rthree\r");
+    EXPECT_TRUE(doc.pictures.empty());
+    ASSERT_EQ(doc.listPictures.size(), 1u);
+    EXPECT_EQ(doc.listPictures[0].kind, PictureKind::Png);
+    EXPECT_EQ(doc.paragraphs[0].format.list.kind, ListKind::Bullet);
+    EXPECT_EQ(doc.paragraphs[0].format.list.picture, 0);
+    EXPECT_EQ(doc.paragraphs[1].format.list.picture, -1); // its level shows a letter
+    EXPECT_EQ(doc.paragraphs[1].format.list.kind, ListKind::LowerLetter);
+    EXPECT_EQ(doc.paragraphs[2].format.list.picture, -1); // another list
+}
+
 TEST(RtfWordFeatures, tableWords_verticalMergesPaddingAndCellsBeforeTrowd)
 {
     const RichDocument doc =

@@ -71,12 +71,19 @@ write("word_features",
       "{\\f38\\fbidi \\froman\\fcharset0\\fprq2{\\*\\panose 02040503050406030204}Cambria;}"
       "{\\f39\\fbidi \\fswiss\\fcharset0\\fprq2{\\*\\panose 020b0604020202020204}Arial;}}\n"
       "{\\colortbl;\\red0\\green0\\blue0;}\n"
-      "{\\*\\listtable{\\list\\listtemplateid1{\\listlevel\\levelnfc0\\levelnfcn0\\leveljc0\\leveljcn0\\levelfollow0"
+      "{\\*\\listtable{\\*\\listpicture{\\*\\shppict{\\pict{\\*\\picprop\\shplid1026{\\sp{\\sn shapeType}{\\sv 75}}}"
+      "\\picscalex100\\picscaley100\\picw318\\pich318\\picwgoal180\\pichgoal180\\pngblip\\bliptag2\n"
+      + hexlines(GREEN_PNG) + "\n}}}\n"
+      "{\\list\\listtemplateid2\\listhybrid{\\listlevel\\levelnfc23\\levelnfcn23\\leveljc0\\leveljcn0\\levelfollow0"
+      "\\levelstartat1\\levelpicture0{\\leveltext\\leveltemplateid67698689\\'01\\u-3913 ?;}{\\levelnumbers;}\\f3\\fbias0 "
+      "\\fi-360\\li720\\lin720 }\\listid2}\n"
+      "{\\list\\listtemplateid1{\\listlevel\\levelnfc0\\levelnfcn0\\leveljc0\\leveljcn0\\levelfollow0"
       "\\levelstartat1{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}\\fi-360\\li720\\lin720 }"
       "{\\listlevel\\levelnfc4\\levelnfcn4\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat1{\\leveltext\\'02\\'01.;}"
       "{\\levelnumbers\\'01;}\\fi-360\\li1440\\lin1440 }{\\listlevel\\levelnfc2\\levelnfcn2\\leveljc2\\leveljcn2"
       "\\levelfollow0\\levelstartat1{\\leveltext\\'02\\'02.;}{\\levelnumbers\\'01;}\\fi-180\\li2160\\lin2160 }"
-      "\\listid1}}\n{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}\n"
+      "\\listid1}}\n{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}"
+      "{\\listoverride\\listid2\\listoverridecount0\\ls2}}\n"
       "\\pard\\plain \\ltrpar\\ql \\li0\\ri0\\sa160\\sl259\\slmult1\\f37\\fs22\\lang1036 Texte en Calibri.\\par\n"
       "{\\f0 Times New Roman, }{\\f39 Arial, }{\\f2 Courier New, }{\\f38 Cambria.}\\par\n"
       "Symboles : {\\f3 \\'c5 \\'b9 \\'a3 ab} et {\\f10 \\'fc \\'4a}.\\par\n"
@@ -86,6 +93,7 @@ write("word_features",
       "{\\listtext\\pard\\plain \\f37\\fs22 i.\\tab}\\pard\\plain \\ls1\\ilvl2\\fi-180\\li2160\\sa160\\f37\\fs22 Romain i\\par\n"
       "{\\listtext\\pard\\plain \\f37\\fs22 ii.\\tab}Romain ii\\par\n"
       "{\\listtext\\pard\\plain \\f37\\fs22 2.\\tab}\\pard\\plain \\ls1\\fi-360\\li720\\sa160\\f37\\fs22 Second\\par\n"
+      "{\\listtext\\pard\\plain \\f3\\fs22 \\'b7\\tab}\\pard\\plain \\ls2\\fi-360\\li720\\sa160\\f37\\fs22 Puce image\\par\n"
       "\\pard\\plain \\sa160\\f37\\fs22 Tableau :\\par\n"
       "\\trowd \\irow0\\irowband0\\ts11\\trgaph108\\trleft-108\\trftsWidth1\\trpaddl108\\trpaddr108"
       "\\trpaddfl3\\trpaddft3\\trpaddfb3\\trpaddfr3\\tblind0\\tblindtype3 \\clvmgf\\clvertalc" + BORDERS +
@@ -108,7 +116,7 @@ write("word_features",
       + hexlines(LEFT_RED_WMF) + "\n} fin.\\par\n}\n",
       "Texte en Calibri.\nTimes New Roman, Arial, Courier New, Cambria.\n"
       "Symboles : \u2295 \u2260 \u2264 \u03b1\u03b2 et \u2714 \u263a.\n"
-      "Premier\nSous a\nSous b\nRomain i\nRomain ii\nSecond\nTableau :\n"
+      "Premier\nSous a\nSous b\nRomain i\nRomain ii\nSecond\nPuce image\nTableau :\n"
       "Fusionnée\tMarges" + NOTHING + "suite\n\tSeconde ligne\n"
       "Image retournée : " + OBJ + " puis " + OBJ + " fin.")
 

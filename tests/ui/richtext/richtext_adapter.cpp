@@ -821,6 +821,26 @@ void RichTextAdapterTest::lists_letterLabelsNumberedByTheList()
     QCOMPARE(one.textList()->itemText(one.next()), QStringLiteral("b."));
     QVERIFY(one.next().next().textList());
     QCOMPARE(one.next().next().textList()->format().style(), QTextListFormat::ListLowerRoman);
+
+    // A picture bullet (Word's sample): the picture, then the tab, before the text.
+    QFile file(QStringLiteral(MIRELDA_SOURCE_DIR "/tests/data/rtf/word_features.rtf"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const RichDocument word =
+        ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    QTextDocument wordDoc;
+    const PositionMap wordMap = BuildTextDocument(word, wordDoc);
+    QCOMPARE(Compare(word, wordDoc, wordMap), QString());
+    const auto at = static_cast<std::int32_t>(word.text.find(u"Puce image"));
+    const QTextBlock bullet = wordDoc.findBlock(wordMap.toDocument(at));
+    QVERIFY(!bullet.textList());
+    QCOMPARE(bullet.text(), QStringLiteral("\uFFFC\tPuce image"));
+    QTextCursor c(&wordDoc);
+    c.setPosition(bullet.position() + 1);
+    const QTextImageFormat image = c.charFormat().toImageFormat();
+    QCOMPARE(image.width(), 12.0); // 180 twips
+    QCOMPARE(wordDoc.resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>().size(),
+             QSize(12, 12));
 }
 
 QTEST_MAIN(RichTextAdapterTest)
