@@ -177,7 +177,8 @@ template <bool Rich> void Parser<Rich>::ControlSequence()
             --ucSkip_;
             return;
         }
-        if (value >= 0 && value < 16 && p_<end_&& * p_> ' ' && *p_ < 0x7F && !kBytes.skipStop[*p_]) {
+        const unsigned char next = p_ < end_ ? *p_ : 0;
+        if (value >= 0 && value < 16 && next > ' ' && next < 0x7F && !kBytes.skipStop[next]) {
             // A damaged escape ("\'3?"): its second character belongs to it, as word processors
             // read two characters after \' and show nothing for them. It keeps the one position
             // that character had, as a character drawn as nothing.

@@ -52,8 +52,11 @@ template <bool Rich> void Parser<Rich>::Word(Kw kw, bool has, std::int32_t value
         if (kw == Kw::k_listtable && s.dest == Dest::Text && overflow_ == 0) {
             ScanListTable(p_, end_, extra_.listTable);
             ReadListPictures();
-            for (const ListLevelPicture& level : extra_.listTable.levels)
-                extra_.pictureOfLevel.emplace(std::int64_t{level.listId} * 16 + level.level, level.picture);
+            for (const ListLevelPicture& level : extra_.listTable.levels) {
+                if (level.level <= 8) // \ilvl's range
+                    extra_.pictureOfLevel.emplace(std::int64_t{level.listId} * 16 + level.level,
+                                                  level.picture);
+            }
         }
         if (kw == Kw::k_listoverridetable && s.dest == Dest::Text && overflow_ == 0) {
             ScanListOverrides(p_, end_, extra_.listOverrides);
@@ -852,7 +855,10 @@ template <bool Rich> bool Parser<Rich>::TableWord(Kw kw, bool has, std::int32_t 
         case Kw::k_clvmrg:
             cell.verticalMerged = true;
             break;
-        case Kw::k_clpadl:
+        case Kw::k_clpadl: // the four in the order l, t, r, b, as their units
+            static_assert(int(Kw::k_clpadb) - int(Kw::k_clpadl) == 3 &&
+                          int(Kw::k_clpadfb) - int(Kw::k_clpadfl) == 3);
+            [[fallthrough]];
         case Kw::k_clpadt:
         case Kw::k_clpadr:
         case Kw::k_clpadb:
