@@ -1,5 +1,7 @@
 #include "core/richtext/code_page.h"
 
+#include "core/richtext/symbol_font.h"
+
 #include <unicode/ucnv.h>
 
 #include <algorithm>
@@ -116,6 +118,22 @@ bool IsMultiByteCodePage(int codePage)
     return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
 }
 
+int FontCodePage(std::u16string_view name, int charset, int cpg, int documentCodePage)
+{
+    switch (SymbolFontOf(name)) {
+    case SymbolFont::Symbol:
+        return kSymbolFontCodePage;
+    case SymbolFont::Wingdings:
+        return kWingdingsFontCodePage;
+    case SymbolFont::None:
+        break;
+    }
+    if (cpg > 0)
+        return SupportedCodePage(cpg);
+    const int fromCharset = CodePageOfCharset(charset);
+    return fromCharset != 0 ? fromCharset : documentCodePage;
+}
+
 CodePageCache::~CodePageCache()
 {
     for (auto& [cp, conv] : converters_) {
@@ -150,7 +168,11 @@ const ByteTable& CodePageCache::SingleByte(int codePage)
             return *table;
     }
     auto table = std::make_unique<ByteTable>(kCp1252);
-    if (UConverter* conv = Converter(codePage)) {
+    if (codePage == kSymbolFontCodePage || codePage == kWingdingsFontCodePage) {
+        const SymbolFont font = codePage == kSymbolFontCodePage ? SymbolFont::Symbol : SymbolFont::Wingdings;
+        for (int b = 0; b < 0x100; ++b)
+            (*table)[b] = SymbolFontUnit(font, static_cast<unsigned char>(b));
+    } else if (UConverter* conv = Converter(codePage)) {
         for (int b = 0x80; b < 0x100; ++b) {
             const char byte = static_cast<char>(b);
             UChar out[4];

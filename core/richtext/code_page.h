@@ -28,6 +28,20 @@ int CodePageOfCharset(int charset);
 
 bool IsMultiByteCodePage(int codePage);
 
+// The bytes of Symbol and Wingdings text, read as the symbols the fonts draw: code pages of
+// this reader only, which no \cpg or \ansicpg can name.
+inline constexpr int kSymbolFontCodePage = -2;
+inline constexpr int kWingdingsFontCodePage = -3;
+
+inline bool IsSymbolFontCodePage(int codePage)
+{
+    return codePage == kSymbolFontCodePage || codePage == kWingdingsFontCodePage;
+}
+
+// The code page a font's bytes are read in: a symbol font's own, else \cpgN (cpg > 0), else
+// its \fcharset's, else the document's.
+int FontCodePage(std::u16string_view name, int charset, int cpg, int documentCodePage);
+
 // Tables and ICU converters opened during one read, closed with it.
 class CodePageCache
 {

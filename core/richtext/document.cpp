@@ -155,6 +155,9 @@ std::string CheckDocument(const RichDocument& d)
     for (const RichParagraph& p : d.paragraphs) {
         if (p.format.list.font < -1 || p.format.list.font >= static_cast<std::int64_t>(d.fonts.size()))
             return "list marker font out of range";
+        if (p.format.list.picture < -1 ||
+            p.format.list.picture >= static_cast<std::int64_t>(d.listPictures.size()))
+            return "list marker picture out of range";
     }
     return CheckTableRows(d);
 }

@@ -11,6 +11,8 @@
 //            has n - 1 tabs, its last \cell before \row adds nothing)
 //   U+FFFC   an embedded picture (one position each, whatever its kind); a U+FFFC written as
 //            text in the RTF becomes U+FFFD, so that every U+FFFC has its RichPicture
+//   U+2060   a position the control counted that shows nothing: a \page inside a table row,
+//            a damaged \'h escape's second character ("\'3?")
 //   others   the text itself; a character outside the BMP is two positions (a surrogate pair)
 // The text always ends with the final paragraph mark: the document's last \par merges into it
 // ("a\par" reads "a\r", "a\par\par" reads "a\r\r"), and a document without any \par still gets
@@ -29,6 +31,7 @@ inline constexpr char16_t kParagraphMark = u'\r';
 inline constexpr char16_t kLineBreak = u'\v';
 inline constexpr char16_t kTab = u'\t';
 inline constexpr char16_t kObjectMark = u'\uFFFC';
+inline constexpr char16_t kNothingShown = u'\u2060'; // WORD JOINER: no glyph, no line break
 
 // ---- Font and colour tables -------------------------------------------------------------
 
@@ -41,7 +44,8 @@ struct RichFont
     FontFamily family = FontFamily::Nil;
     std::int32_t charset = -1; // \fcharsetN, -1 when absent
     std::int32_t codePage = 0; // code page used for this font's \'hh bytes (from \cpg, else
-                               // \fcharset, else the document's \ansicpg)
+                               // \fcharset, else the document's \ansicpg); negative for
+                               // Symbol and Wingdings, whose bytes read as their symbols
     std::int32_t pitch = 0;    // \fprqN: 0 default, 1 fixed, 2 variable
 };
 
@@ -127,10 +131,11 @@ enum class ListKind : std::uint8_t {
 struct ListMarker
 {
     ListKind kind = ListKind::None;
-    std::u16string text;     // the marker as shown, already numbered: u"•", u"3.", u"(c)"
-    std::int32_t font = -1;  // index into fonts for the marker (\pnf), -1: the paragraph's
-    std::int32_t indent = 0; // \pnindent, twips
-    std::int32_t number = 0; // the ordinal for numbered kinds (1-based), 0 for bullets
+    std::u16string text;       // the marker as shown, already numbered: u"•", u"3.", u"(c)"
+    std::int32_t font = -1;    // index into fonts for the marker (\pnf), -1: the paragraph's
+    std::int32_t indent = 0;   // \pnindent, twips
+    std::int32_t number = 0;   // the ordinal for numbered kinds (1-based), 0 for bullets
+    std::int32_t picture = -1; // a picture bullet: index into RichDocument::listPictures
 
     friend bool operator==(const ListMarker&, const ListMarker&) = default;
 };
@@ -194,8 +199,17 @@ struct TableCell
     std::int32_t pattern = -1;    // \clcfpatN, colour of the shading; -1: automatic (black)
     std::int32_t shading = 0;     // \clshdngN: hundredths of a percent of `pattern` over `background`
     CellAlignment vertical = CellAlignment::Top;
-    bool mergeFirst = false; // \clmgf: the first of horizontally merged cells
-    bool merged = false;     // \clmrg: merged into the cell before it
+    bool mergeFirst = false;         // \clmgf: the first of horizontally merged cells
+    bool merged = false;             // \clmrg: merged into the cell before it
+    bool verticalMergeFirst = false; // \clvmgf: the top of vertically merged cells
+    bool verticalMerged = false;     // \clvmrg: merged into the cell above it
+    // The cell's inner margins in twips (\clpadN with its unit \clpadfN3), -1 where the row's
+    // apply. Word writes the left margin as \clpadt and the top one as \clpadl, and reads them
+    // so, as other readers do: these are the sides as drawn.
+    std::int32_t paddingLeft = -1;
+    std::int32_t paddingTop = -1;
+    std::int32_t paddingRight = -1;
+    std::int32_t paddingBottom = -1;
 
     friend bool operator==(const TableCell&, const TableCell&) = default;
 };
@@ -245,10 +259,11 @@ struct RichTableRow
 
 // ---- Embedded objects and fields --------------------------------------------------------
 
-// Png, Jpeg: the file. Dib: a device-independent bitmap (\dibitmap, a BMP file without its
-// file header). DeviceBitmap: \wbitmap's rows of device pixels. Wmf, Emf: the metafile
-// (\wmetafile, \emfblip). Other: a placeholder, without data.
-enum class PictureKind : std::uint8_t { Png, Jpeg, Other, Dib, DeviceBitmap, Wmf, Emf };
+// Png, Jpeg, Gif, Bmp: the file. Dib: a device-independent bitmap (\dibitmap, a BMP file
+// without its file header). DeviceBitmap: \wbitmap's rows of device pixels. Wmf, Emf: the
+// metafile (\wmetafile, \emfblip). Other: a placeholder, without data. The data's own
+// signature decides over the RTF word (GIF data under \pngblip is a Gif).
+enum class PictureKind : std::uint8_t { Png, Jpeg, Other, Dib, DeviceBitmap, Wmf, Emf, Gif, Bmp };
 
 struct RichPicture
 {
@@ -259,7 +274,9 @@ struct RichPicture
     std::int32_t goalHeight = 0;     // \pichgoal
     std::int32_t scaleX = 100;       // \picscalex, percent
     std::int32_t scaleY = 100;
-    // \picw / \pich as written: pixels for bitmaps, 0.01 mm for metafiles.
+    // \picw / \pich as written: pixels for bitmaps, 0.01 mm for metafiles. 0 when the data
+    // turned out to be of another kind than announced: the unit they were written in is not
+    // the data's.
     std::int32_t pixelWidth = 0;
     std::int32_t pixelHeight = 0;
     // \piccropl, t, r, b: twips cut off each side of the goal size (negative: added).
@@ -272,6 +289,9 @@ struct RichPicture
     std::int32_t widthBytes = 0;
     std::int32_t bitsPerPixel = 1;
     std::int32_t planes = 1;
+    // fFlipH, fFlipV among the \picprop shape properties: drawn mirrored.
+    bool flipHorizontal = false;
+    bool flipVertical = false;
 };
 
 // A HYPERLINK field. [first, last] are the inclusive positions of its result (the text shown);
@@ -297,8 +317,11 @@ struct RichDocument
     std::vector<RichPicture> pictures;     // in position order
     std::vector<RichHyperlink> hyperlinks; // in position order
     std::vector<RichTableRow> tableRows;   // one for each table-row paragraph, in order
-    std::int32_t defaultFont = -1;         // index into fonts of \deffN, -1 when absent
-    std::int32_t codePage = 1252;          // \ansicpgN (\mac 10000, \pc 437, \pca 850)
+    // The pictures of picture bullets (\listpicture): shown as markers, they take no position
+    // (their `position` is 0).
+    std::vector<RichPicture> listPictures;
+    std::int32_t defaultFont = -1; // index into fonts of \deffN, -1 when absent
+    std::int32_t codePage = 1252;  // \ansicpgN (\mac 10000, \pc 437, \pca 850)
 };
 
 // A stretch of positions [first, first + length).

@@ -28,6 +28,8 @@ namespace mirelda::rtf {
     X(trrh) X(trql) X(trqc) X(trqr) X(trbrdrt) X(trbrdrl) X(trbrdrb) X(trbrdrr) X(trbrdrh)    \
     X(trbrdrv) X(clbrdrt) X(clbrdrl) X(clbrdrb) X(clbrdrr) X(clcbpat) X(clcfpat) X(clshdng)   \
     X(clvertalt) X(clvertalc) X(clvertalb) X(clmgf) X(clmrg) X(trpaddl) X(trpaddr)              \
+    X(clvmgf) X(clvmrg) X(clpadl) X(clpadt) X(clpadr) X(clpadb) X(clpadfl) X(clpadft)         \
+    X(clpadfr) X(clpadfb) X(ilvl)                                                             \
     /* borders */ X(brdrt) X(brdrl) X(brdrb) X(brdrr) X(brdrbtw) X(brdrbar) X(box) X(chbrdr)  \
     X(brdrs) X(brdrth) X(brdrsh) X(brdrdb) X(brdrtriple) X(brdrdot) X(brdrdash) X(brdrdashsm) \
     X(brdrhair) X(brdrnone) X(brdrw) X(brdrcf)                                                \

@@ -110,4 +110,60 @@ std::u16string FormatListNumber(std::int32_t number, ListKind kind)
     }
 }
 
+// "a." "(iv)" "C)": one run of ASCII letters with punctuation beside it. A run alone ("o", the
+// hollow bullet of Word's second level) is a bullet, not a letter.
+bool ParseLetterLabel(std::u16string_view text, ListKind& kind, std::int32_t& number)
+{
+    const auto isLetter = [](char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); };
+    const auto first = std::find_if(text.begin(), text.end(), isLetter);
+    if (first == text.end())
+        return false;
+    const auto last = std::find_if_not(first, text.end(), isLetter);
+    if (std::find_if(last, text.end(), isLetter) != text.end() ||
+        (first == text.begin() && last == text.end()))
+        return false;
+    const std::u16string_view letters(&*first, static_cast<std::size_t>(last - first));
+    if (letters.size() > 16)
+        return false;
+    const bool upper = letters[0] <= u'Z';
+    std::u16string lower;
+    for (char16_t c : letters) {
+        if ((c <= u'Z') != upper)
+            return false;
+        lower.push_back(upper ? static_cast<char16_t>(c + 32) : c);
+    }
+    // Roman when it spells a number: "i", "iv", "xii". A lone "v", "x", "l", "c", "d", "m" is
+    // a letter: a list counting in Roman numerals reaches it only after "iv", "ix"...
+    if (lower.size() > 1 || lower == u"i") {
+        static constexpr std::pair<char16_t, int> kValues[] = {
+            {u'i', 1}, {u'v', 5}, {u'x', 10}, {u'l', 50}, {u'c', 100}, {u'd', 500}, {u'm', 1000}};
+        std::int32_t value = 0;
+        bool roman = true;
+        for (std::size_t k = 0; k < lower.size() && roman; ++k) {
+            const auto of = [&](char16_t c) {
+                for (const auto& [letter, v] : kValues) {
+                    if (letter == c)
+                        return v;
+                }
+                return 0;
+            };
+            const int v = of(lower[k]);
+            const int next = k + 1 < lower.size() ? of(lower[k + 1]) : 0;
+            roman = v > 0;
+            value += v < next ? -v : v;
+        }
+        if (roman && value > 0 && FormatListNumber(value, ListKind::LowerRoman) == lower) {
+            kind = upper ? ListKind::UpperRoman : ListKind::LowerRoman;
+            number = value;
+            return true;
+        }
+    }
+    // Letters: "a".."z", then "aa".."zz".
+    if (!std::all_of(lower.begin(), lower.end(), [&](char16_t c) { return c == lower[0]; }))
+        return false;
+    kind = upper ? ListKind::UpperLetter : ListKind::LowerLetter;
+    number = static_cast<std::int32_t>(lower.size() - 1) * 26 + (lower[0] - u'a' + 1);
+    return true;
+}
+
 } // namespace mirelda::rtf

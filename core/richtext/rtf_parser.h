@@ -33,8 +33,11 @@
 
 #include "core/richtext/code_page.h"
 #include "core/richtext/document.h"
+#include "core/richtext/picture_signature.h"
 #include "core/richtext/rtf_keywords.h"
 #include "core/richtext/rtf_lexer.h"
+#include "core/richtext/rtf_list_table.h"
+#include "core/richtext/rtf_shape_property.h"
 
 namespace mirelda::rtf {
 
@@ -76,6 +79,10 @@ bool ParseHyperlink(std::u16string_view instruction, HyperlinkTarget& out);
 // "3", "c", "iii", "C" ... for a numbered list marker.
 std::u16string FormatListNumber(std::int32_t number, ListKind kind);
 
+// The kind and number of a list label written as letters ("a.", "iv.", "(C)"); false when it
+// is none.
+bool ParseLetterLabel(std::u16string_view text, ListKind& kind, std::int32_t& number);
+
 // ---- Formatting state kept per group (rich reader only) ---------------------------------
 
 struct PnState
@@ -107,7 +114,9 @@ struct ParaState
     bool keep = false;
     bool keepNext = false;
     bool pageBreakBefore = false;
-    bool hasListOverride = false; // \lsN: a list whose table we skip; its \listtext stands in
+    bool hasListOverride = false;  // \lsN: a list whose table we skip; its \listtext stands in
+    std::int32_t listOverride = 0; // that N
+    std::int32_t listLevel = 0;    // \ilvlN
     TabKind nextTabKind = TabKind::Left;
     TabLeader nextTabLeader = TabLeader::None;
     std::uint8_t tabCount = 0;
@@ -181,6 +190,19 @@ struct RichExtra
     // The row definition in force (\trowd ... \cellx) and the cell being defined.
     RichTableRow rowDefinition;
     TableCell nextCell;
+    // Cells defined before the \trowd that starts their row ("\cellx1000\cellx6000\trowd"),
+    // kept unless the row defines its own: how many of rowDefinition's cells a row has
+    // used, and whether its cells were carried over a \trowd.
+    std::size_t cellsUsed = 0;
+    bool cellsCarried = false;
+    // Picture bullets: the list levels that show one, and the lists of the \lsN numbers.
+    ListTablePictures listTable;
+    std::vector<std::pair<std::int32_t, std::int32_t>> listOverrides; // (\ls, \listid)
+    std::unordered_map<std::int32_t, std::int32_t> listOfOverride;    // \ls to \listid
+    std::unordered_map<std::int64_t, std::int32_t> pictureOfLevel;    // (\listid, level) to picture
+    // The next cell's \clpadl, t, r, b as written, and whether \clpadf* gave them in twips.
+    std::array<std::int32_t, 4> cellPadding{};
+    std::array<bool, 4> cellPaddingInTwips{};
     BorderTarget border = BorderTarget::None;
     // The cells of the paragraph being read.
     std::vector<std::int32_t> separators;
@@ -286,6 +308,8 @@ template <bool Rich> class Parser
     void AddParagraph(std::int32_t mark, bool rowEnd);
     ListMarker MakeMarker(const ParaState& para);
     void FinishPicture();
+    void ReadListPictures();
+    std::int32_t ListPictureOf(const ParaState& para) const;
     void FinishField(FieldState& field);
     void FinishRuns();
 
@@ -308,8 +332,9 @@ template <bool Rich> class Parser
     std::uint32_t codePageGeneration_ = 1;
     std::vector<RichFont> fonts_; // RichFont::codePage holds \cpg until the end
     std::unordered_map<std::int32_t, std::int32_t> fontIndex_;
-    std::int32_t openFont_ = -1; // font entry whose name is being read
-    std::int32_t lastFont_ = -1; // font entry that font-table words apply to
+    std::int32_t openFont_ = -1;    // font entry whose name is being read
+    std::size_t openFontDepth_ = 0; // stack index of the group where that entry began
+    std::int32_t lastFont_ = -1;    // font entry that font-table words apply to
     [[no_unique_address]] std::conditional_t<Rich, RichExtra, NoExtra> extra_;
 };
 

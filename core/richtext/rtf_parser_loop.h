@@ -129,7 +129,13 @@ template <bool Rich> void Parser<Rich>::TextByte()
         ++p_;
         return;
     }
-    if (Top().dest == Dest::Text) {
+    const Dest dest = Top().dest;
+    if ((dest == Dest::Text || dest == Dest::Capture) && IsSymbolFontCodePage(CurrentCodePage())) {
+        ++p_; // a letter of Symbol text is a Greek letter, and so on: one unit each still
+        Byte8(c);
+        return;
+    }
+    if (dest == Dest::Text) {
         const unsigned char* q = p_ + 1;
         while (q < end_ && kBytes.plainText[*q])
             ++q;
@@ -169,6 +175,20 @@ template <bool Rich> void Parser<Rich>::ControlSequence()
         star_ = false;
         if (ucSkip_ > 0) {
             --ucSkip_;
+            return;
+        }
+        const unsigned char next = p_ < end_ ? *p_ : 0;
+        if (value >= 0 && value < 16 && next > ' ' && next < 0x7F && !kBytes.skipStop[next]) {
+            // A damaged escape ("\'3?"): its second character belongs to it, as word processors
+            // read two characters after \' and show nothing for them. It keeps the one position
+            // that character had, as a character drawn as nothing.
+            ++p_;
+            if constexpr (Rich) {
+                if (Top().dest == Dest::Picture)
+                    return;
+            }
+            FlushPending();
+            Put(kNothingShown);
             return;
         }
         if (value >= 0) {
@@ -229,12 +249,10 @@ template <bool Rich> void Parser<Rich>::OpenGroup()
         return;
     }
     stack_.push_back(stack_.back());
-    State& s = Top();
-    s.pnRoot = false;
-    if constexpr (Rich) {
-        if (s.dest == Dest::Picture)
-            SkipRestOfGroup(); // \blipuid, \picprop...: no pixels
-    }
+    Top().pnRoot = false;
+    // A group inside \pict is read on as the picture's: its \binN or hex data is the picture's
+    // ("\pngblip{\bin1374 ...}"), while {\*\blipuid}, {\*\picprop} and the like are skipped
+    // as ignorable destinations.
 }
 
 template <bool Rich> void Parser<Rich>::CloseGroup()
@@ -273,7 +291,10 @@ template <bool Rich> void Parser<Rich>::CloseGroup()
         }
     }
     if (s.dest == Dest::FontTable) {
-        CommitFont();
+        // A sub-group before the name ({\*\panose}, {\*\falt}, embedded font data) does not
+        // end the entry: only its own group, or the table's, does.
+        if (depth <= openFontDepth_)
+            CommitFont();
         if (parent.dest != Dest::FontTable)
             ++codePageGeneration_;
     }
@@ -362,6 +383,12 @@ template <bool Rich> void Parser<Rich>::UnicodeWord(bool has, std::int32_t value
         unit = static_cast<char16_t>(value + 65536);
     else if (value >= 0 && value <= 0xFFFF)
         unit = static_cast<char16_t>(value);
+    // A symbol font's private-use code (U+F0C5 in Symbol) reads as the symbol it draws.
+    if (unit >= 0xF020 && unit <= 0xF0FF && (Top().dest == Dest::Text || Top().dest == Dest::Capture)) {
+        const std::int32_t codePage = CurrentCodePage();
+        if (IsSymbolFontCodePage(codePage))
+            unit = codePages_.SingleByte(codePage)[unit - 0xF000];
+    }
     Put(unit);
     ucSkip_ = Top().uc;
 }
@@ -522,8 +549,14 @@ template <bool Rich> void Parser<Rich>::Paragraph(Kw kw)
     State& s = Top();
     if (s.dest != Dest::Text)
         return;
-    // A table row stays one paragraph: a \par inside it is one line-break position, which
-    // keeps the format of the cell's paragraph it ends.
+    // A table row stays one paragraph: a \page inside it keeps its one position, drawn as
+    // nothing, since a page cannot break inside a cell (word processors run the cell's text on).
+    if (kw == Kw::k_page && s.inTable) {
+        EmitUnit(kNothingShown);
+        return;
+    }
+    // A \par inside a row is one line-break position, which keeps the format of the cell's
+    // paragraph it ends.
     if (kw == Kw::k_par && s.inTable) {
         EmitUnit(kLineBreak);
         if constexpr (Rich) {

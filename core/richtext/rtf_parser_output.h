@@ -50,6 +50,16 @@ template <bool Rich> ListMarker Parser<Rich>::MakeMarker(const ParaState& para)
             const bool numbered =
                 std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
             marker.kind = numbered ? ListKind::Decimal : ListKind::Bullet;
+            if (const std::int32_t picture = ListPictureOf(para); picture >= 0) {
+                marker.kind = ListKind::Bullet;
+                marker.picture = picture;
+                marker.text = std::move(text); // what a reader without the picture shows
+                return marker;
+            }
+            if (!numbered && ParseLetterLabel(text, marker.kind, marker.number)) {
+                marker.text = std::move(text);
+                return marker;
+            }
             if (!numbered && (text == u"\u00B7" || text == u"\uF0B7"))
                 text = u"\u2022";
             if (numbered) {
@@ -99,6 +109,8 @@ template <bool Rich> void Parser<Rich>::AddParagraph(std::int32_t mark, bool row
             if (row.cellAlignments.size() > row.separators.size() + 1)
                 row.cellAlignments.resize(row.separators.size() + 1);
             x.doc.tableRows.push_back(std::move(row));
+            x.cellsUsed = x.rowDefinition.cells.size();
+            x.cellsCarried = false;
         }
         x.separators.clear();
         x.cellAlignments.clear();
@@ -113,6 +125,10 @@ template <bool Rich> void Parser<Rich>::FinishPicture()
 {
     if constexpr (Rich) {
         RichPicture& pic = extra_.doc.pictures[extra_.picture];
+        if (const auto own = PictureKindOfData(pic.bytes); own && *own != pic.kind) {
+            pic.kind = *own;
+            pic.pixelWidth = pic.pixelHeight = 0;
+        }
         const auto& b = pic.bytes;
         const bool png = b.size() >= 8 && b[0] == 0x89 && b[1] == 'P' && b[2] == 'N' && b[3] == 'G';
         const bool jpeg = b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF;
@@ -126,6 +142,10 @@ template <bool Rich> void Parser<Rich>::FinishPicture()
             break;
         case PictureKind::Jpeg:
             fits = jpeg;
+            break;
+        case PictureKind::Gif:
+        case PictureKind::Bmp:
+            fits = true; // only ever set from the data's signature
             break;
         case PictureKind::Dib:
             fits = b.size() >= 12;
@@ -149,6 +169,49 @@ template <bool Rich> void Parser<Rich>::FinishPicture()
         }
         extra_.picture = -1;
         extra_.hexHigh = -1;
+    }
+}
+
+// The picture bullet of the paragraph's list level, read once for the whole document; -1 when
+// it has none (or its picture cannot be shown).
+template <bool Rich> std::int32_t Parser<Rich>::ListPictureOf(const ParaState& para) const
+{
+    if constexpr (Rich) {
+        const RichExtra& x = extra_;
+        if (x.pictureOfLevel.empty())
+            return -1;
+        const auto list = x.listOfOverride.find(para.listOverride);
+        if (list == x.listOfOverride.end())
+            return -1;
+        const auto level = x.pictureOfLevel.find(std::int64_t{list->second} * 16 + para.listLevel);
+        if (level == x.pictureOfLevel.end())
+            return -1;
+        const std::int32_t picture = level->second;
+        if (picture < 0 || static_cast<std::size_t>(picture) >= x.doc.listPictures.size() ||
+            x.doc.listPictures[static_cast<std::size_t>(picture)].kind == PictureKind::Other)
+            return -1;
+        return picture;
+    }
+    static_cast<void>(para);
+    return -1;
+}
+
+// The \listpicture pictures, each read as a picture of its own document.
+template <bool Rich> void Parser<Rich>::ReadListPictures()
+{
+    if constexpr (Rich) {
+        for (std::size_t i = extra_.doc.listPictures.size(); i < extra_.listTable.pictures.size(); ++i) {
+            const std::string_view group = extra_.listTable.pictures[i];
+            std::string document = "{\\rtf1 ";
+            document.append(group);
+            document += '}';
+            Parser<true> reader(document);
+            reader.Run();
+            auto& pictures = reader.Extra().doc.pictures;
+            RichPicture picture = pictures.empty() ? RichPicture{} : std::move(pictures.front());
+            picture.position = 0;
+            extra_.doc.listPictures.push_back(std::move(picture));
+        }
     }
 }
 

@@ -43,6 +43,27 @@ template <bool Rich> void Parser<Rich>::Word(Kw kw, bool has, std::int32_t value
             break;
         }
     }
+    if constexpr (Rich) {
+        if (kw == Kw::k_picprop && s.dest == Dest::Picture && overflow_ == 0) {
+            RichPicture& pic = extra_.doc.pictures[extra_.picture];
+            pic.flipHorizontal = ShapePropertyFlag(ShapePropertyValue(p_, end_, "fFlipH"));
+            pic.flipVertical = ShapePropertyFlag(ShapePropertyValue(p_, end_, "fFlipV"));
+        }
+        if (kw == Kw::k_listtable && s.dest == Dest::Text && overflow_ == 0) {
+            ScanListTable(p_, end_, extra_.listTable);
+            ReadListPictures();
+            for (const ListLevelPicture& level : extra_.listTable.levels) {
+                if (level.level <= 8) // \ilvl's range
+                    extra_.pictureOfLevel.emplace(std::int64_t{level.listId} * 16 + level.level,
+                                                  level.picture);
+            }
+        }
+        if (kw == Kw::k_listoverridetable && s.dest == Dest::Text && overflow_ == 0) {
+            ScanListOverrides(p_, end_, extra_.listOverrides);
+            for (const auto& [ls, listId] : extra_.listOverrides)
+                extra_.listOfOverride.emplace(ls, listId);
+        }
+    }
     if (IsSkippedDestination(kw)) {
         SkipRestOfGroup();
         return;
@@ -366,10 +387,7 @@ template <bool Rich> std::int32_t Parser<Rich>::CodePageOfFont(std::int32_t numb
     if (index < 0)
         return docCodePage_;
     const RichFont& font = fonts_[index];
-    if (font.codePage > 0)
-        return SupportedCodePage(font.codePage);
-    const int fromCharset = CodePageOfCharset(font.charset);
-    return fromCharset != 0 ? fromCharset : docCodePage_;
+    return FontCodePage(font.name, font.charset, font.codePage, docCodePage_);
 }
 
 template <bool Rich> std::int32_t Parser<Rich>::CurrentCodePage()
@@ -402,6 +420,7 @@ template <bool Rich> void Parser<Rich>::BeginFont(std::int32_t number)
     font.number = number;
     fonts_.push_back(std::move(font));
     lastFont_ = openFont_ = static_cast<std::int32_t>(fonts_.size()) - 1;
+    openFontDepth_ = stack_.size() - 1;
     fontIndex_[number] = lastFont_;
     ++codePageGeneration_;
 }
@@ -416,6 +435,7 @@ template <bool Rich> void Parser<Rich>::CommitFont()
     const auto first = name.find_first_not_of(u' ');
     name.erase(0, first == std::u16string::npos ? name.size() : first);
     openFont_ = -1;
+    ++codePageGeneration_; // the name may make it a symbol font
 }
 
 template <bool Rich> void Parser<Rich>::FontWord(Kw kw, std::int32_t value)
@@ -655,6 +675,10 @@ template <bool Rich> void Parser<Rich>::ParaWord(Kw kw, bool has, std::int32_t v
             break;
         case Kw::k_ls:
             p.hasListOverride = has && value != 0;
+            p.listOverride = value;
+            break;
+        case Kw::k_ilvl:
+            p.listLevel = std::clamp(value, 0, 8);
             break;
         case Kw::k_tqr:
             p.nextTabKind = TabKind::Right;
@@ -741,16 +765,39 @@ template <bool Rich> bool Parser<Rich>::TableWord(Kw kw, bool has, std::int32_t 
                 border->style = s;
         };
         switch (kw) {
-        case Kw::k_trowd:
+        case Kw::k_trowd: {
+            x.cellPadding = {};
+            x.cellPaddingInTwips = {};
+            std::vector<TableCell> carried(
+                row.cells.begin() + static_cast<std::ptrdiff_t>(std::min(x.cellsUsed, row.cells.size())),
+                row.cells.end());
             row = RichTableRow{};
+            x.cellsCarried = !carried.empty();
+            row.cells = std::move(carried);
+            x.cellsUsed = 0;
             cell = TableCell{};
             x.border = BorderTarget::None;
             break;
+        }
         case Kw::k_cellx:
+            if (x.cellsCarried) {
+                row.cells.clear();
+                x.cellsCarried = false;
+            }
             if (row.cells.size() < kMaxCells) {
                 cell.edge = twips;
+                const auto padding = [&](int side) {
+                    return x.cellPaddingInTwips[side] ? x.cellPadding[side] : -1;
+                };
+                // Word's swap: \clpadl is the top margin, \clpadt the left one.
+                cell.paddingTop = padding(0);
+                cell.paddingLeft = padding(1);
+                cell.paddingRight = padding(2);
+                cell.paddingBottom = padding(3);
                 row.cells.push_back(cell);
             }
+            x.cellPadding = {};
+            x.cellPaddingInTwips = {};
             cell = TableCell{};
             x.border = BorderTarget::None;
             break;
@@ -801,6 +848,29 @@ template <bool Rich> bool Parser<Rich>::TableWord(Kw kw, bool has, std::int32_t 
             break;
         case Kw::k_clmrg:
             cell.merged = true;
+            break;
+        case Kw::k_clvmgf:
+            cell.verticalMergeFirst = true;
+            break;
+        case Kw::k_clvmrg:
+            cell.verticalMerged = true;
+            break;
+        case Kw::k_clpadl: // the four in the order l, t, r, b, as their units
+            static_assert(int(Kw::k_clpadb) - int(Kw::k_clpadl) == 3 &&
+                          int(Kw::k_clpadfb) - int(Kw::k_clpadfl) == 3);
+            [[fallthrough]];
+        case Kw::k_clpadt:
+        case Kw::k_clpadr:
+        case Kw::k_clpadb:
+            x.cellPadding[static_cast<std::size_t>(kw) - static_cast<std::size_t>(Kw::k_clpadl)] =
+                std::clamp(value, 0, 1440 * 4);
+            break;
+        case Kw::k_clpadfl:
+        case Kw::k_clpadft:
+        case Kw::k_clpadfr:
+        case Kw::k_clpadfb:
+            x.cellPaddingInTwips[static_cast<std::size_t>(kw) - static_cast<std::size_t>(Kw::k_clpadfl)] =
+                value == 3;
             break;
         case Kw::k_clbrdrt:
             x.border = BorderTarget::CellTop;

@@ -21,12 +21,7 @@ RichDocument ReadRtf(std::string_view rtf, std::vector<std::uint32_t>* positionO
     doc.fonts = std::move(parser.Fonts());
     for (RichFont& font : doc.fonts) {
         // During the read codePage held the \cpg value; now the code page actually used.
-        if (font.codePage > 0) {
-            font.codePage = rtf::SupportedCodePage(font.codePage);
-        } else {
-            const int fromCharset = rtf::CodePageOfCharset(font.charset);
-            font.codePage = fromCharset != 0 ? fromCharset : doc.codePage;
-        }
+        font.codePage = rtf::FontCodePage(font.name, font.charset, font.codePage, doc.codePage);
     }
     if (parser.DefaultFontNumber() >= 0)
         doc.defaultFont = parser.FontIndex(parser.DefaultFontNumber());

@@ -2,6 +2,7 @@
 
 #include "core/richtext/code_page.h"
 #include "core/richtext/rtf_lexer.h"
+#include "core/richtext/symbol_font.h"
 
 #include <unicode/uchar.h>
 
@@ -62,6 +63,16 @@ bool WordAt(const unsigned char* p, const unsigned char* end, std::string_view w
     return has;
 }
 
+// Whether `byte`, in Symbol or Wingdings text, reads as `unit` (folded).
+bool SymbolFontGives(unsigned char byte, char16_t unit, bool matchCase)
+{
+    for (const rtf::SymbolFont font : {rtf::SymbolFont::Symbol, rtf::SymbolFont::Wingdings}) {
+        if (Fold(rtf::SymbolFontUnit(font, byte), matchCase) == unit)
+            return true;
+    }
+    return false;
+}
+
 bool IsRtf(std::string_view rtf)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(rtf.data());
@@ -84,7 +95,8 @@ RtfPrefilter::RtfPrefilter(std::u16string_view what, bool matchCase) : matchCase
         return;
     std::size_t n = 0;
     for (int b = 0; b < 0x80; ++b) {
-        firstByte_[b] = Fold(static_cast<char16_t>(b), matchCase) == first;
+        firstByte_[b] = Fold(static_cast<char16_t>(b), matchCase) == first ||
+                        SymbolFontGives(static_cast<unsigned char>(b), first, matchCase);
         if (!firstByte_[b])
             continue;
         if (n == variants_.size())
@@ -108,7 +120,7 @@ bool RtfPrefilter::LiteralAt(const unsigned char* p, const unsigned char* end) c
         const unsigned char b = p[j];
         if (!rtf::kBytes.plainText[b]) // the plain-text run ends
             return true;
-        if (Fold(b, matchCase_) != what_[j])
+        if (Fold(b, matchCase_) != what_[j] && !SymbolFontGives(b, what_[j], matchCase_))
             return false;
     }
     return true;
@@ -137,6 +149,8 @@ bool RtfPrefilter::EscapeAt(const unsigned char* p, const unsigned char* end) co
             unit = static_cast<char16_t>(value + 65536);
         else if (value >= 0 && value <= 0xFFFF)
             unit = static_cast<char16_t>(value);
+        if (unit >= 0xF020 && unit <= 0xF0FF && SymbolFontGives(unit & 0xFF, what_[0], matchCase_))
+            return true; // a symbol font's private-use code reads as its symbol
         return Fold(unit, matchCase_) == what_[0];
     }
     case 'a':

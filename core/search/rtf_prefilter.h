@@ -11,6 +11,9 @@
 //     next character of the string;
 //   - \'hh, when the byte hh decodes to c: in every single-byte code page the reader knows,
 //     bytes below 0x80 are ASCII and bytes from 0x80 decode to no ASCII letter or digit;
+//   - in Symbol or Wingdings text, a byte (literal, \'hh or \uN's private-use U+F0hh) reads
+//     as the symbol the font draws, which is c only for the byte of c itself (Symbol's
+//     digits); literal bytes after the first are matched allowing for these symbols too;
 //   - \uN with N naming c (as a signed or unsigned 16-bit value);
 //   - nothing else: the reader's other characters (\tab, \bullet, \~, quotes...) are no
 //     letters or digits.

@@ -29,12 +29,15 @@ constexpr double kTwipsPerPixel = 15.0;
 // No picture is laid out larger than this, whatever its goal size says.
 constexpr double kMaxPictureSide = 8000.0;
 constexpr int kPictureIndex = QTextFormat::UserProperty + 0x4D50;
+// Two pixels at 96 per inch, in 0.01 mm.
+constexpr std::int32_t kMinMetafileHundredthsMm = 53;
 
 // A metafile as laid out: the drawing and the share of each side its crop cuts off.
 struct MetafileEntry
 {
     DrawnPicture drawing;
     double cropLeft = 0, cropTop = 0, cropRight = 0, cropBottom = 0;
+    bool flipHorizontal = false, flipVertical = false;
 };
 
 // Draws the metafiles of one document; it belongs to the document and is registered on its
@@ -75,7 +78,17 @@ class MetafileHandler : public QObject, public QTextObjectInterface
         const double shownW = 1 - e.cropLeft - e.cropRight, shownH = 1 - e.cropTop - e.cropBottom;
         const double fullW = rect.width() / shownW, fullH = rect.height() / shownH;
         const QRectF full(rect.left() - e.cropLeft * fullW, rect.top() - e.cropTop * fullH, fullW, fullH);
+        if (!e.flipHorizontal && !e.flipVertical) {
+            e.drawing.Paint(*painter, full, rect);
+            return;
+        }
+        // Mirrored about the shown rectangle's centre, as the picture's shape is flipped.
+        painter->save();
+        painter->translate(rect.center());
+        painter->scale(e.flipHorizontal ? -1 : 1, e.flipVertical ? -1 : 1);
+        painter->translate(-rect.center());
         e.drawing.Paint(*painter, full, rect);
+        painter->restore();
     }
 
   private:
@@ -132,8 +145,13 @@ QImage DecodeBitmap(QTextDocument& document, const RichPicture& picture)
     std::optional<std::vector<std::uint8_t>> bmp;
     switch (picture.kind) {
     case PictureKind::Png:
+        return Decode(document, picture.bytes, "PNG");
     case PictureKind::Jpeg:
-        return Decode(document, picture.bytes, picture.kind == PictureKind::Png ? "PNG" : "JPEG");
+        return Decode(document, picture.bytes, "JPEG");
+    case PictureKind::Gif:
+        return Decode(document, picture.bytes, "GIF");
+    case PictureKind::Bmp:
+        return Decode(document, picture.bytes, "BMP");
     case PictureKind::Dib:
         bmp = picture::BmpFromDib(picture.bytes);
         break;
@@ -188,8 +206,10 @@ void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const Ric
         fullW = image.width() * kTwipsPerPixel;
         fullH = image.height() * kTwipsPerPixel;
     } else if (metafile && picture->kind == PictureKind::Wmf && picture->pixelWidth > 0 &&
-               picture->pixelHeight > 0) {
-        // A metafile's \picw and \pich are in 0.01 mm.
+               picture->pixelHeight > 0 &&
+               std::max(picture->pixelWidth, picture->pixelHeight) >= kMinMetafileHundredthsMm) {
+        // A metafile's \picw and \pich are in 0.01 mm. A size that would leave it under two
+        // pixels either way (\picw1\pich2) hides it: the data's own size is taken instead.
         fullW = picture->pixelWidth * 1440.0 / 2540.0;
         fullH = picture->pixelHeight * 1440.0 / 2540.0;
     } else if (metafile && metafile->naturalWidth > 0 && metafile->naturalHeight > 0) {
@@ -225,7 +245,8 @@ void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const Ric
     if (metafile) {
         std::int64_t budget = PixelBudget(document);
         auto entry = std::make_unique<MetafileEntry>(
-            MetafileEntry{DrawnPicture(std::move(metafile->list), budget), cropL, cropT, cropR, cropB});
+            MetafileEntry{DrawnPicture(std::move(metafile->list), budget), cropL, cropT, cropR, cropB,
+                          picture->flipHorizontal, picture->flipVertical});
         SetPixelBudget(document, budget);
         imageFormat.setObjectType(kMetafileObjectType);
         imageFormat.setProperty(kPictureIndex, HandlerOf(document).Add(std::move(entry)));
@@ -240,6 +261,8 @@ void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const Ric
                                   image.width() * (1 - cropL - cropR), image.height() * (1 - cropT - cropB))
                                .toRect());
     }
+    if (picture && (picture->flipHorizontal || picture->flipVertical))
+        image = image.mirrored(picture->flipHorizontal, picture->flipVertical);
     const QUrl name(QStringLiteral("mirelda-picture:%1").arg(serial));
     document.addResource(QTextDocument::ImageResource, name, image);
     imageFormat.setName(name.toString());

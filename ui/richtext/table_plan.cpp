@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 
 namespace mirelda {
 
@@ -152,6 +153,39 @@ QColor Shading(const RichDocument& model, const TableCell& cell)
                             static_cast<float>(background.blueF() * (1 - s) + pattern.blueF() * s));
 }
 
+// A \clvmrg cell joins the cell above it when that one starts or continues a vertical merge
+// over the same columns; one that has nothing to join stays a cell of its own.
+void MergeVertically(const RichDocument& model, PlannedTable& table)
+{
+    std::map<int, std::pair<std::size_t, std::size_t>> open; // column: the merge's top cell
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        PlannedRow& planned = table.rows[r];
+        const RichTableRow& row = model.tableRows[planned.row];
+        std::map<int, std::pair<std::size_t, std::size_t>> next;
+        for (std::size_t c = 0; c < planned.cells.size(); ++c) {
+            PlannedCell& cell = planned.cells[c];
+            if (cell.definition < 0)
+                continue;
+            const TableCell& defined = row.cells[static_cast<std::size_t>(cell.definition)];
+            if (defined.verticalMerged) {
+                const auto above = open.find(cell.column);
+                if (above != open.end()) {
+                    PlannedCell& top = table.rows[above->second.first].cells[above->second.second];
+                    if (top.span == cell.span) {
+                        ++top.rowSpan;
+                        cell.rowSpan = 0;
+                        next.insert(*above);
+                        continue;
+                    }
+                }
+            }
+            if (defined.verticalMergeFirst || defined.verticalMerged)
+                next[cell.column] = {r, c};
+        }
+        open = std::move(next);
+    }
+}
+
 } // namespace
 
 std::vector<PlannedTable> PlanTables(const RichDocument& model)
@@ -172,6 +206,7 @@ std::vector<PlannedTable> PlanTables(const RichDocument& model)
             }
             planned.cellOfTextCell = cells.cellOfTextCell;
         }
+        MergeVertically(model, table);
         rowCells.clear();
     };
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -242,6 +277,14 @@ QTextTableCellFormat CellFormatOf(const RichDocument& model, const PlannedTable&
     if (placed.definition < 0)
         return format;
     const TableCell& cell = row.cells[static_cast<std::size_t>(placed.definition)];
+    if (cell.paddingLeft >= 0)
+        format.setLeftPadding(Pixels(cell.paddingLeft));
+    if (cell.paddingTop >= 0)
+        format.setTopPadding(Pixels(cell.paddingTop));
+    if (cell.paddingRight >= 0)
+        format.setRightPadding(Pixels(cell.paddingRight));
+    if (cell.paddingBottom >= 0)
+        format.setBottomPadding(Pixels(cell.paddingBottom));
     // A merged cell's right side is its last part's.
     std::size_t last = static_cast<std::size_t>(placed.definition);
     while (last + 1 < row.cells.size() && row.cells[last + 1].merged)

@@ -21,6 +21,9 @@ struct PlannedCell
     int column = 0;
     int span = 1;
     int definition = -1; // index into the row's cells; -1: a cell the row does not define
+    // Rows it covers: more than 1 for the top of vertically merged cells (\clvmgf), 0 for a
+    // cell merged into the one above it (\clvmrg), whose text goes there.
+    int rowSpan = 1;
 };
 
 struct PlannedRow

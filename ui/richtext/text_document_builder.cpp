@@ -344,6 +344,10 @@ void Builder::PlanDrawnNumbers()
     for (std::size_t i = 0; i < model_.paragraphs.size(); ++i) {
         const ParagraphFormat& f = model_.paragraphs[i].format;
         const ListMarker& marker = f.list;
+        if (!f.tableRow && marker.picture >= 0) {
+            drawnNumber_[i] = true; // a picture bullet: no list draws one
+            continue;
+        }
         if (f.tableRow || marker.kind == ListKind::None || marker.kind == ListKind::Bullet)
             continue;
         const int number = std::max(1, marker.number);
@@ -368,7 +372,14 @@ void Builder::StartBlock(std::int32_t paragraphStart)
     CharFormat marker = run ? run->format : CharFormat{};
     if (it->format.list.font >= 0)
         marker.font = it->format.list.font;
-    cursor_.insertText(ToQString(it->format.list.text) + QLatin1Char('\t'), CharFormatOf(marker));
+    const ListMarker& list = it->format.list;
+    if (list.picture >= 0 && static_cast<std::size_t>(list.picture) < model_.listPictures.size()) {
+        InsertPictureObject(doc_, cursor_, &model_.listPictures[static_cast<std::size_t>(list.picture)],
+                            CharFormatOf(marker), pictureCount_++);
+        cursor_.insertText(QStringLiteral("\t"), CharFormatOf(marker));
+        return;
+    }
+    cursor_.insertText(ToQString(list.text) + QLatin1Char('\t'), CharFormatOf(marker));
 }
 
 void Builder::EnterCell(std::size_t table, std::size_t row, int textCell)
@@ -381,6 +392,12 @@ void Builder::EnterCell(std::size_t table, std::size_t row, int textCell)
         return; // merged cells: the next one's text follows in the same cell
     cellRow_ = static_cast<int>(row);
     cellColumn_ = column;
+    if (planned.cells[static_cast<std::size_t>(index)].rowSpan == 0) {
+        // Merged into the cell above: what it holds (usually nothing) follows that cell's text,
+        // which keeps its own paragraph format.
+        cursor_.setPosition(table_->cellAt(cellRow_, column).lastCursorPosition().position());
+        return;
+    }
     cursor_.setPosition(table_->cellAt(cellRow_, column).firstCursorPosition().position());
     const RichTableRow& model = model_.tableRows[planned.row];
     entries_.push_back({cursor_.block(), ParagraphOfMark(model.mark), lastFormat_, &model, textCell});
@@ -421,8 +438,10 @@ void Builder::HandleEvent(const Event& event)
         for (std::size_t r = 0; r < table.rows.size(); ++r) {
             const auto& cells = table.rows[r].cells;
             for (std::size_t c = 0; c < cells.size(); ++c) {
-                if (cells[c].span > 1)
-                    table_->mergeCells(static_cast<int>(r), cells[c].column, 1, cells[c].span);
+                if (cells[c].rowSpan == 0)
+                    continue; // covered by the cell above, which holds its format
+                if (cells[c].span > 1 || cells[c].rowSpan > 1)
+                    table_->mergeCells(static_cast<int>(r), cells[c].column, cells[c].rowSpan, cells[c].span);
                 table_->cellAt(static_cast<int>(r), cells[c].column)
                     .setFormat(CellFormatOf(model_, table, r, c));
             }

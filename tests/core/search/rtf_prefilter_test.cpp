@@ -73,6 +73,18 @@ TEST(RtfPrefilter, inputsItCannotJudge_areKept)
     EXPECT_FALSE(RtfPrefilter(u"", false).MayContain(Rtf("rien")));
 }
 
+TEST(RtfPrefilter, symbolFontText_isJudgedAsTheSymbolsItShows)
+{
+    // "7a" in Symbol reads "7α"; U+F037 there is the digit 7.
+    const std::string fonts = "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}\\f1 ";
+    const std::string literal = fonts + "7a b}", escaped = fonts + "\\u61495 ?b}";
+    ASSERT_TRUE(Finds(literal, u"7\u03B1", false));
+    EXPECT_TRUE(RtfPrefilter(u"7\u03B1", false).MayContain(literal));
+    EXPECT_FALSE(RtfPrefilter(u"7\u03B3", false).MayContain(literal));
+    ASSERT_TRUE(Finds(escaped, u"7\u03B2", false));
+    EXPECT_TRUE(RtfPrefilter(u"7\u03B2", false).MayContain(escaped));
+}
+
 // The proof leans on the code pages: in each single-byte one, a byte decodes to an ASCII
 // letter or digit only when it is that very byte, and a non-ASCII character folds to one only
 // for the letters on which the filter stays inactive (dotless i, in Turkish code pages).
@@ -100,6 +112,14 @@ TEST(RtfPrefilter, singleByteCodePages_makeNoAsciiAlnumFromOtherBytes)
         ++checked;
     }
     EXPECT_GT(checked, 10);
+    for (const int cp : {rtf::kSymbolFontCodePage, rtf::kWingdingsFontCodePage}) {
+        const rtf::ByteTable& table = cache.SingleByte(cp);
+        for (int b = 0; b < 256; ++b) {
+            if (isAlnum(table[b]) || isAlnum(u_toupper(table[b]))) {
+                EXPECT_EQ(table[b], b) << "symbol font " << cp << " byte " << b;
+            }
+        }
+    }
     for (int charset = 0; charset < 256; ++charset) {
         const int cp = rtf::CodePageOfCharset(charset);
         EXPECT_TRUE(cp == 0 || rtf::SupportedCodePage(cp) == cp) << charset;
@@ -148,14 +168,24 @@ TEST(RtfPrefilter, randomDocuments_neverRejectATextThatHoldsTheString)
                                              "\\u",
                                              "\\line ",
                                              std::string(1, '\0'),
-                                             "\\emspace "};
+                                             "\\emspace ",
+                                             "{\\f1 ",
+                                             "{\\f2 ",
+                                             "1a",
+                                             "\\u61489 ",
+                                             "\\u61637 ",
+                                             "\\'3?"};
     int kept = 0, rejected = 0;
     for (int round = 0; round < 20000; ++round) {
         std::string body;
         const int count = 1 + static_cast<int>(rng() % 14);
         for (int i = 0; i < count; ++i)
             body += pieces[rng() % pieces.size()];
-        const std::string rtf = Rtf(body);
+        // Symbol and Wingdings text reads as the symbols the fonts draw (a Greek letter for an
+        // ASCII one).
+        const std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}"
+                                "{\\f2\\fcharset2 Wingdings;}}" +
+                                body + "}";
         const std::u16string text = ExtractPlainText(rtf);
         std::u16string what;
         if (rng() % 4 == 0 || text.size() < 2) {

@@ -22,6 +22,7 @@
 #include <QTextImageFormat>
 #include <QTextLayout>
 #include <QTextList>
+#include <QTextTable>
 #include <QtTest>
 
 #include <set>
@@ -162,6 +163,10 @@ class RichTextAdapterTest : public QObject
     void tables_cellsShadedBorderedAndInColumns();
     void tables_cellParagraphsKeepTheirOwnFormat();
     void setRichText_replacesContentAndOldDocument();
+    void wordDocuments_keepFontFamiliesAndSymbols();
+    void tables_verticalMergesPaddingAndPageBreaksInCells();
+    void pictures_bySignatureFlippedAndAtTheirOwnSize();
+    void lists_letterLabelsNumberedByTheList();
 };
 
 void RichTextAdapterTest::positionMap_translatesAroundHiddenSpans()
@@ -419,6 +424,10 @@ void RichTextAdapterTest::pictures_drawnInTheirColoursOnEveryDevice_data()
         {"dib 24 top-down scaled", "word_pictures", 1, {0.5, 0.5}, blue},
         {"wmf with dib inside", "wordpad_pictures", 0, {0.5, 0.5}, blue},
         {"wmf around the dib", "wordpad_pictures", 0, {0.2, 0.2}, red},
+        {"png flipped, red half", "word_features", 0, {0.75, 0.5}, red},
+        {"png flipped, blue half", "word_features", 0, {0.25, 0.5}, blue},
+        {"wmf flipped, red half", "word_features", 1, {0.75, 0.5}, red},
+        {"wmf flipped, empty half", "word_features", 1, {0.25, 0.5}, white},
     };
     for (const Row& row : rows) {
         for (const auto& [device, ratio, dpi] :
@@ -674,6 +683,164 @@ void RichTextAdapterTest::setRichText_replacesContentAndOldDocument()
     QCOMPARE(edit.toPlainText(), QStringLiteral("three"));
     QVERIFY(second.isNull()); // the replaced document does not linger
     QVERIFY(loaded.map.identity());
+}
+
+// The family the document asks for, whatever face the machine finds for it.
+void RichTextAdapterTest::wordDocuments_keepFontFamiliesAndSymbols()
+{
+    const RichDocument model = ReadRtf(
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman\\fprq2{\\*\\panose 02020603050405020304}Times New "
+        "Roman;}"
+        "{\\f1\\froman\\fcharset2\\fprq2{\\*\\panose 05050102010706020507}Symbol;}}a\\f1\\'c5 a\\par}");
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QCOMPARE(Compare(model, doc, map), QString());
+    QCOMPARE(doc.toPlainText(), QString::fromUtf8("a\u2295 \u03b1"));
+    QTextCursor c(&doc);
+    c.setPosition(1);
+    QCOMPARE(c.charFormat().fontFamilies().toStringList(), QStringList{QStringLiteral("Times New Roman")});
+    c.setPosition(2);
+    QCOMPARE(c.charFormat().fontFamilies().toStringList(), QStringList{QStringLiteral("Symbol")});
+    // Word's own sample: its text in the default font, Times New Roman.
+    QFile file(QStringLiteral(MIRELDA_SOURCE_DIR "/tests/data/rtf/word_article.rtf"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QTextDocument word;
+    BuildTextDocument(ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))),
+                      word);
+    QTextCursor w(&word);
+    w.setPosition(1);
+    QCOMPARE(w.charFormat().fontFamilies().toStringList(), QStringList{QStringLiteral("Times New Roman")});
+}
+
+// A cell merged over two rows, a cell's own margins (Word's \clpadl is the top one), a \page
+// that runs the cell's text on, and cells defined before their \trowd.
+void RichTextAdapterTest::tables_verticalMergesPaddingAndPageBreaksInCells()
+{
+    const RichDocument model = ReadRtf(
+        Rtf("\\trowd\\clvmgf\\clpadt300\\clpadft3\\clpadl150\\clpadfl3\\cellx2000\\cellx4000"
+            "\\intbl a\\page b\\cell c\\cell\\row"
+            "\\trowd\\clvmrg\\cellx2000\\cellx4000\\intbl\\cell d\\cell\\row\\pard between\\par"
+            "\\cellx1000\\cellx6000\\trowd\\trgaph0\\intbl narrow\\cell wide\\cell\\row\\pard after\\par"));
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QCOMPARE(Compare(model, doc, map), QString());
+    QTextCursor c(&doc);
+    c.setPosition(map.toDocument(0));
+    QTextTable* table = c.currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->rows(), 2);
+    const QTextTableCell merged = table->cellAt(0, 0);
+    QCOMPARE(merged.rowSpan(), 2);
+    QCOMPARE(table->cellAt(1, 0).row(), 0); // the covered cell is the merged one
+    QCOMPARE(table->cellAt(1, 1).firstCursorPosition().block().text(), QStringLiteral("d"));
+    const QTextTableCellFormat format = merged.format().toTableCellFormat();
+    QCOMPARE(format.leftPadding(), 20.0);
+    QCOMPARE(format.topPadding(), 10.0);
+    // One line: the \page keeps its position and shows nothing.
+    QCOMPARE(merged.firstCursorPosition().block(), merged.lastCursorPosition().block());
+    QCOMPARE(merged.firstCursorPosition().block().text(), QString::fromUtf8("a\u2060b"));
+    // The cells defined before \trowd give the second table its widths.
+    c.setPosition(map.toDocument(static_cast<std::int32_t>(model.text.find(u"narrow"))));
+    QTextTable* second = c.currentTable();
+    QVERIFY(second && second != table);
+    const QList<QTextLength> widths = second->format().columnWidthConstraints();
+    QCOMPARE(widths.size(), 2);
+    QCOMPARE(widths[0].rawValue(), 1000 / 15.0);
+    QCOMPARE(widths[1].rawValue(), 5000 / 15.0);
+}
+
+void RichTextAdapterTest::pictures_bySignatureFlippedAndAtTheirOwnSize()
+{
+    // Red then blue, flipped left to right, under the wrong word; a red GIF under \pngblip.
+    QImage image(2, 1, QImage::Format_RGB32);
+    image.setPixelColor(0, 0, Qt::red);
+    image.setPixelColor(1, 0, Qt::blue);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    const QByteArray gif = "474946383961"
+                           "01000100"
+                           "800000"
+                           "ff0000"
+                           "000000" // 1 x 1, two colours
+                           "2c"
+                           "0000000001000100"
+                           "00"
+                           "0202440100"
+                           "3b";
+    // The metafile of a sample, under \pngblip and under its own word, both said to be 1 x 2.
+    QFile file(QStringLiteral(MIRELDA_SOURCE_DIR "/tests/data/rtf/libreoffice_pictures.rtf"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray sample = file.readAll();
+    const RichDocument pictures =
+        ReadRtf(std::string_view(sample.constData(), static_cast<std::size_t>(sample.size())));
+    QCOMPARE(pictures.pictures[0].kind, PictureKind::Wmf);
+    const auto& wmfBytes = pictures.pictures[0].bytes;
+    const QByteArray wmf =
+        QByteArray(reinterpret_cast<const char*>(wmfBytes.data()), static_cast<qsizetype>(wmfBytes.size()))
+            .toHex();
+    const RichDocument model =
+        ReadRtf(Rtf("{\\pict{\\*\\picprop{\\sp{\\sn fFlipH}{\\sv 1}}}\\jpegblip\\picw1\\pich2 " +
+                    png.toHex() + "}" + "{\\pict\\pngblip " + gif + "}{\\pict\\pngblip\\picw1\\pich2 " + wmf +
+                    "}{\\pict\\wmetafile8\\picw1\\pich2 " + wmf + "}"));
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QCOMPARE(Compare(model, doc, map), QString());
+    const auto formatAt = [&](int p) {
+        QTextCursor c(&doc);
+        c.setPosition(p + 1);
+        return c.charFormat().toImageFormat();
+    };
+    const auto imageAt = [&](int p) {
+        return doc.resource(QTextDocument::ImageResource, QUrl(formatAt(p).name())).value<QImage>();
+    };
+    QCOMPARE(imageAt(0).size(), QSize(2, 1));
+    QCOMPARE(imageAt(0).pixelColor(0, 0), QColor(Qt::blue));
+    QCOMPARE(imageAt(1).size(), QSize(1, 1));
+    QCOMPARE(imageAt(1).pixelColor(0, 0), QColor(Qt::red));
+    for (int p : {2, 3}) {
+        QCOMPARE(formatAt(p).objectType(), kMetafileObjectType);
+        QVERIFY2(formatAt(p).width() > 8 && formatAt(p).height() > 8,
+                 qPrintable(QString::number(formatAt(p).width())));
+    }
+}
+
+void RichTextAdapterTest::lists_letterLabelsNumberedByTheList()
+{
+    const RichDocument model =
+        ReadRtf(Rtf("\\ls1\\fi-360\\li720{\\listtext a.\\tab}one\\par{\\listtext b.\\tab}two\\par"
+                    "{\\listtext i.\\tab}three\\par"));
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QCOMPARE(Compare(model, doc, map), QString());
+    const QTextBlock one = doc.firstBlock();
+    QVERIFY(one.textList());
+    QCOMPARE(one.textList()->format().style(), QTextListFormat::ListLowerAlpha);
+    QCOMPARE(one.textList()->itemText(one.next()), QStringLiteral("b."));
+    QVERIFY(one.next().next().textList());
+    QCOMPARE(one.next().next().textList()->format().style(), QTextListFormat::ListLowerRoman);
+
+    // A picture bullet (Word's sample): the picture, then the tab, before the text.
+    QFile file(QStringLiteral(MIRELDA_SOURCE_DIR "/tests/data/rtf/word_features.rtf"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const RichDocument word =
+        ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    QTextDocument wordDoc;
+    const PositionMap wordMap = BuildTextDocument(word, wordDoc);
+    QCOMPARE(Compare(word, wordDoc, wordMap), QString());
+    const auto at = static_cast<std::int32_t>(word.text.find(u"Puce image"));
+    const QTextBlock bullet = wordDoc.findBlock(wordMap.toDocument(at));
+    QVERIFY(!bullet.textList());
+    QCOMPARE(bullet.text(), QStringLiteral("\uFFFC\tPuce image"));
+    QTextCursor c(&wordDoc);
+    c.setPosition(bullet.position() + 1);
+    const QTextImageFormat image = c.charFormat().toImageFormat();
+    QCOMPARE(image.width(), 12.0); // 180 twips
+    QCOMPARE(wordDoc.resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>().size(),
+             QSize(12, 12));
 }
 
 QTEST_MAIN(RichTextAdapterTest)
