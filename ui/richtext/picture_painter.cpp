@@ -1,5 +1,7 @@
 #include "ui/richtext/picture_painter.h"
 
+#include "core/picture/jpeg_scans.h"
+
 #include <QBrush>
 #include <QBuffer>
 #include <QByteArray>
@@ -316,6 +318,9 @@ class Painting
 
 QImage DecodeImage(std::span<const std::uint8_t> bytes, const char* format, std::int64_t& pixelBudget)
 {
+    // Whatever the picture says it is, the reader goes by the content: any JPEG is checked.
+    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8 && !picture::JpegScansWithinLimit(bytes))
+        return {};
     QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
                                               static_cast<qsizetype>(bytes.size()));
     QBuffer buffer(&data);

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace mirelda {
@@ -36,8 +37,17 @@ struct PlannedTable
     std::vector<PlannedRow> rows;
 };
 
+// The most columns a table gets, and so the most text cells a row shows side by side.
+inline constexpr int kMaxTableColumns = 64;
+
 // Every table of the document, in order.
 std::vector<PlannedTable> PlanTables(const RichDocument& model);
+
+// A copy of `model` in which each row of more text cells than kMaxTableColumns goes on over rows
+// of its own, kMaxTableColumns cells each, in the same columns, so that every cell keeps its own
+// cell; nothing when no row needs it. The numbering is untouched: a row that goes on ends at the
+// separator after its last cell, which, as any separator, the document does not show.
+std::optional<RichDocument> WithLongRowsWrapped(const RichDocument& model);
 
 // Formats for the table and for one of its cells, lengths in pixels at 96 per inch.
 QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& table);

@@ -32,6 +32,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <limits>
+
 #include <memory>
 
 using namespace mirelda;
@@ -126,6 +128,13 @@ std::vector<ArticleSource> Articles()
         {5, "Cach\xE9", Rtf("{\\v hidden} ab LINKS chat\\par"), {{10, 14, 1, 0}}},
         {6, "Retrait", Rtf("\\fs24\\li2880 Deux pouces.\\par Encore.\\par"), {}},
         {7, "Tableau", TableArticle(), {{149, 153, 2, 0}}},
+        // Ranges reaching past the text "Voir la suite." (0..13, the final mark 14).
+        {8,
+         "Bornes",
+         Rtf("Voir la suite.\\par"),
+         {{5, std::numeric_limits<std::int32_t>::max(), 2, 0},
+          {std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::max(), 2, 0},
+          {-7, 3, 1, 0}}},
     };
 }
 
@@ -169,6 +178,7 @@ class MireldaViewTest : public QObject
     void find_options_andHiddenText();
     void highlights_everyOccurrenceUntilAnotherArticle();
     void linkKeys_ctrlTabInTextOrder_ctrlReturnFollowsAsAClick();
+    void linkKeys_rangesPastTheTextClampedOnLoad();
     void textSize_stepsBoundsWheelPositionsAndRestart();
     void rightClick_showsHostMenuAtMouse();
     void fileErrors_reportedThroughHost();
@@ -534,6 +544,17 @@ void MireldaViewTest::linkKeys_ctrlTabInTextOrder_ctrlReturnFollowsAsAClick()
     QCOMPARE(view->extraSelections()[0].cursor.selectedText(), QStringLiteral("LINKS"));
     QTest::keyClick(view.get(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
     QCOMPARE(view->currentArticle(), 1);
+}
+
+void MireldaViewTest::linkKeys_rangesPastTheTextClampedOnLoad()
+{
+    QVERIFY(navigator->ShowArticle(8, 0));
+    QCOMPARE(view->linkTable().records(), (std::vector<LinkRecord>{{5, 14, 2, 0}, {0, 3, 1, 0}}));
+    view->setFocus();
+    QTest::keyClick(view.get(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(view->extraSelections()[0].cursor.selectedText(), QStringLiteral("Voir"));
+    QTest::keyClick(view.get(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(view->focusedLink()->first, 5);
 }
 
 void MireldaViewTest::textSize_stepsBoundsWheelPositionsAndRestart()
