@@ -15,8 +15,10 @@ bool Breakable(QChar c)
 
 } // namespace
 
-std::vector<qsizetype> LongWordBreaker::BreaksIn(const QString& text)
+std::vector<qsizetype> LongWordBreaker::BreaksIn(const QString& text, int documentPosition)
 {
+    if (documentPosition != end_)
+        wordLength_ = 0; // a block, cell or object came between
     std::vector<qsizetype> breaks;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
@@ -31,6 +33,7 @@ std::vector<qsizetype> LongWordBreaker::BreaksIn(const QString& text)
         }
         ++wordLength_;
     }
+    end_ = documentPosition + text.size() + static_cast<qsizetype>(breaks.size());
     return breaks;
 }
 

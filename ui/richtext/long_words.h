@@ -19,12 +19,15 @@ inline constexpr QChar kWordBreak = QChar(0x200B);
 class LongWordBreaker
 {
   public:
-    // The places in `text` (indexes of characters) before which a break goes. The length of
-    // the word in progress carries over from the text of the previous call.
-    std::vector<qsizetype> BreaksIn(const QString& text);
+    // The places in `text` (indexes of characters) before which a break goes, for `text` put
+    // at `documentPosition`. The word in progress goes on from the previous call's text when
+    // this one follows it in the document with nothing between (hidden text between does not
+    // count: the document does not hold it).
+    std::vector<qsizetype> BreaksIn(const QString& text, int documentPosition);
 
   private:
     qsizetype wordLength_ = 0;
+    qsizetype end_ = -1; // where the previous call's text, with its breaks, ended
 };
 
 } // namespace mirelda

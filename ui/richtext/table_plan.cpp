@@ -201,16 +201,26 @@ std::vector<PlannedTable> PlanTables(const RichDocument& model)
     return tables;
 }
 
-std::optional<RichDocument> WithLongRowsWrapped(const RichDocument& model)
+std::optional<RichDocument> WithTablesBounded(const RichDocument& model)
 {
     const auto tooLong = [](const RichTableRow& row) { return row.separators.size() >= kMaxColumns; };
-    if (std::none_of(model.tableRows.begin(), model.tableRows.end(), tooLong))
+    std::size_t cells = 0;
+    for (const RichTableRow& row : model.tableRows)
+        cells += row.separators.size() + 1;
+    if (cells <= kMaxDocumentTableCells &&
+        std::none_of(model.tableRows.begin(), model.tableRows.end(), tooLong))
         return std::nullopt;
     RichDocument out = model;
     out.tableRows.clear();
+    cells = 0;
+    const auto keep = [&](RichTableRow row) {
+        cells += row.separators.size() + 1;
+        if (cells <= kMaxDocumentTableCells)
+            out.tableRows.push_back(std::move(row));
+    };
     for (const RichTableRow& row : model.tableRows) {
         if (!tooLong(row)) {
-            out.tableRows.push_back(row);
+            keep(row);
             continue;
         }
         // Each part: kMaxColumns text cells, the last part what remains.
@@ -231,7 +241,7 @@ std::optional<RichDocument> WithLongRowsWrapped(const RichDocument& model)
             for (const CellParagraphBreak& b : row.paragraphBreaks)
                 if (b.position > part.start && b.position < part.mark)
                     part.paragraphBreaks.push_back(b);
-            out.tableRows.push_back(std::move(part));
+            keep(std::move(part));
         }
     }
     return out;

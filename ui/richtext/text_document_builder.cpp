@@ -295,7 +295,7 @@ void Builder::Flush(std::int32_t from, std::int32_t to, const QTextCharFormat& f
     for (std::int32_t p = from; p < to; ++p)
         *out++ = DocumentCharacterImpl(model_.text[static_cast<std::size_t>(p)]);
     qsizetype done = 0;
-    for (const qsizetype at : longWords_.BreaksIn(chunk)) {
+    for (const qsizetype at : longWords_.BreaksIn(chunk, cursor_.position())) {
         map_.addShown(from + static_cast<std::int32_t>(done), cursor_.position(),
                       static_cast<std::int32_t>(at - done));
         cursor_.insertText(chunk.mid(done, at - done), format);
@@ -721,8 +721,8 @@ PositionMap BuildTextDocument(const RichDocument& model, QTextDocument& target, 
         deviceDpiX = kScreenDpi;
     const bool undo = target.isUndoRedoEnabled();
     target.setUndoRedoEnabled(false);
-    const std::optional<RichDocument> wrapped = WithLongRowsWrapped(model);
-    PositionMap map = Builder(wrapped ? *wrapped : model, target, deviceDpiX).Run();
+    const std::optional<RichDocument> bounded = WithTablesBounded(model);
+    PositionMap map = Builder(bounded ? *bounded : model, target, deviceDpiX).Run();
     target.setUndoRedoEnabled(undo);
     return map;
 }

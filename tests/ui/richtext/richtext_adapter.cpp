@@ -7,6 +7,7 @@
 #include "ui/richtext/picture_painter.h"
 #include "ui/richtext/position_map.h"
 #include "ui/richtext/set_rich_text.h"
+#include "ui/richtext/table_plan.h"
 #include "ui/richtext/text_document_builder.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -166,6 +167,7 @@ class RichTextAdapterTest : public QObject
     void tables_cellParagraphsKeepTheirOwnFormat();
     void setRichText_replacesContentAndOldDocument();
     void tables_rowOfManyCellsGoesOnInTheSameColumns();
+    void tables_cellsPastTheDocumentsBoundShowAsText();
     void longWords_getBreaksOutsideTheNumbering();
     void pictures_jpegOfAbsurdlyManyScansIsNotDecoded();
 };
@@ -697,6 +699,35 @@ void RichTextAdapterTest::tables_rowOfManyCellsGoesOnInTheSameColumns()
     QCOMPARE(text(1, 0), QStringLiteral("c64"));
     QCOMPARE(text(2, 21), QStringLiteral("c149"));
     QCOMPARE(text(2, 22), QString());
+}
+
+void RichTextAdapterTest::tables_cellsPastTheDocumentsBoundShowAsText()
+{
+    // 201 rows of 50 cells: the first 200 fill the bound and make the table; the last row is
+    // text, its cells separated by the tabs the model has.
+    QByteArray body;
+    for (int r = 0; r <= 200; ++r) {
+        body += "\\trowd\\cellx1000\\intbl ";
+        for (int c = 0; c < 50; ++c)
+            body += "c" + QByteArray::number(c) + "\\cell ";
+        body += "\\row ";
+    }
+    const RichDocument model = ReadRtf(Rtf(body + "\\pard after\\par"));
+    QCOMPARE(model.tableRows.size() * 50, kMaxDocumentTableCells + 50);
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QTextTable* table = QTextCursor(doc.begin()).currentTable();
+    for (QTextBlock b = doc.begin(); !table && b.isValid(); b = b.next())
+        table = QTextCursor(b).currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->rows(), 200);
+    const RichTableRow& last = model.tableRows.back();
+    const QTextBlock text = doc.findBlock(map.toDocument(last.start));
+    QVERIFY(!QTextCursor(text).currentTable());
+    QVERIFY(text.text().startsWith(QStringLiteral("c0\tc1\tc2\t")));
+    QCOMPARE(doc.characterAt(map.toDocument(last.separators[0])), QChar(u'\t'));
+    QCOMPARE(map.toModel(map.toDocument(last.separators[0])), last.separators[0]);
+    QCOMPARE(text.next().text(), QStringLiteral("after"));
 }
 
 void RichTextAdapterTest::longWords_getBreaksOutsideTheNumbering()
