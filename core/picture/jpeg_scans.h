@@ -12,7 +12,8 @@
 
 namespace mirelda::picture {
 
-// More scans than this and a JPEG is not decoded (a placeholder shows instead).
+// More scans than this and a JPEG is not decoded (a placeholder shows instead); nor is one whose
+// scans over its pixels come to more than kMaxJpegScanPixels.
 inline constexpr std::size_t kMaxJpegScans = 100;
 
 // The number of scans (start-of-scan segments) before the end of the image or of the data,
@@ -20,10 +21,15 @@ inline constexpr std::size_t kMaxJpegScans = 100;
 // whole segment ends the count where it stands.
 std::size_t CountJpegScans(std::span<const std::uint8_t> jpeg, std::size_t stopAfter = kMaxJpegScans + 1);
 
-// Whether a JPEG may be handed to a decoder: at most kMaxJpegScans scans.
-inline bool JpegScansWithinLimit(std::span<const std::uint8_t> jpeg)
+// A decoder's work grows as scans times pixels: no more than ten scans of 100 megapixels.
+inline constexpr std::int64_t kMaxJpegScanPixels = 1'000'000'000;
+
+// Whether a JPEG of `pixels` pixels may be handed to a decoder: at most kMaxJpegScans scans,
+// and scans times pixels within kMaxJpegScanPixels.
+inline bool JpegDecodingBounded(std::span<const std::uint8_t> jpeg, std::int64_t pixels)
 {
-    return CountJpegScans(jpeg) <= kMaxJpegScans;
+    const auto scans = static_cast<std::int64_t>(CountJpegScans(jpeg));
+    return scans <= static_cast<std::int64_t>(kMaxJpegScans) && scans * pixels <= kMaxJpegScanPixels;
 }
 
 } // namespace mirelda::picture

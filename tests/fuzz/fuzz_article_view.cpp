@@ -66,6 +66,12 @@ void DrawPicture(std::optional<mirelda::picture::Metafile> metafile)
 
 } // namespace
 
+// Fontconfig keeps its caches for the life of the process: not leaks of the code under test.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -318,9 +318,6 @@ class Painting
 
 QImage DecodeImage(std::span<const std::uint8_t> bytes, const char* format, std::int64_t& pixelBudget)
 {
-    // Whatever the picture says it is, the reader goes by the content: any JPEG is checked.
-    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8 && !picture::JpegScansWithinLimit(bytes))
-        return {};
     QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
                                               static_cast<qsizetype>(bytes.size()));
     QBuffer buffer(&data);
@@ -329,6 +326,10 @@ QImage DecodeImage(std::span<const std::uint8_t> bytes, const char* format, std:
     // A top-down BMP tells a negative height.
     const std::int64_t pixels = std::abs(std::int64_t{size.width()} * size.height());
     if (pixels == 0 || pixels > pixelBudget)
+        return {};
+    // Whatever the picture says it is, the reader goes by the content: any JPEG is checked.
+    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8 &&
+        !picture::JpegDecodingBounded(bytes, pixels))
         return {};
     pixelBudget -= pixels;
     return reader.read();

@@ -340,8 +340,11 @@ TEST(Picture, jpeg_scansCountedFromMarkersWithoutDecoding)
     EXPECT_EQ(CountJpegScans(cut), 1u);
     EXPECT_EQ(CountJpegScans(Bytes{0x89, 'P', 'N', 'G'}), 0u);
     EXPECT_EQ(CountJpegScans(Bytes{0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x01}), 0u); // length below 2
-    EXPECT_TRUE(JpegScansWithinLimit(jpeg(kMaxJpegScans, true)));
-    EXPECT_FALSE(JpegScansWithinLimit(jpeg(kMaxJpegScans + 1, true)));
+    EXPECT_TRUE(JpegDecodingBounded(jpeg(kMaxJpegScans, true), 1000 * 1000));
+    EXPECT_FALSE(JpegDecodingBounded(jpeg(kMaxJpegScans + 1, true), 1));
+    // Ten scans of 100 megapixels, but not eleven.
+    EXPECT_TRUE(JpegDecodingBounded(jpeg(10, true), 100'000'000));
+    EXPECT_FALSE(JpegDecodingBounded(jpeg(11, true), 100'000'000));
 }
 
 TEST(Picture, emf_framedByItsHeaderWithMappingAndStockObjects)
