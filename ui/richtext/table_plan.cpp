@@ -239,7 +239,7 @@ std::optional<RichDocument> WithTablesBounded(const RichDocument& model)
             part.cellAlignments.assign(alignments(first), alignments(end));
             part.paragraphBreaks.clear();
             for (const CellParagraphBreak& b : row.paragraphBreaks)
-                if (b.position > part.start && b.position < part.mark)
+                if (b.position >= part.start && b.position < part.mark)
                     part.paragraphBreaks.push_back(b);
             keep(std::move(part));
         }

@@ -676,8 +676,9 @@ void RichTextAdapterTest::tables_rowOfManyCellsGoesOnInTheSameColumns()
     // its own (before, cells past the 64th ran together into the last one, and so did those
     // past the widest table).
     QByteArray body = "\\trowd\\cellx1000\\cellx2000\\intbl ";
-    for (int i = 0; i < 150; ++i)
-        body += "c" + QByteArray::number(i) + "\\cell ";
+    for (int i = 0; i < 150; ++i) // cell 64 starts with a paragraph break, cell 70 holds one
+        body += QByteArray(i == 64 ? "\\par " : "") + "c" + QByteArray::number(i) +
+                (i == 70 ? "\\par x" : "") + "\\cell ";
     const RichDocument model = ReadRtf(Rtf(body + "\\row\\pard after\\par"));
     QCOMPARE(model.tableRows.size(), std::size_t{1});
     QTextDocument doc;
@@ -696,7 +697,8 @@ void RichTextAdapterTest::tables_rowOfManyCellsGoesOnInTheSameColumns()
     };
     QCOMPARE(text(0, 0), QStringLiteral("c0"));
     QCOMPARE(text(0, 63), QStringLiteral("c63"));
-    QCOMPARE(text(1, 0), QStringLiteral("c64"));
+    QCOMPARE(text(1, 0), QStringLiteral("\u2029c64"));
+    QCOMPARE(text(1, 6), QStringLiteral("c70\u2029x"));
     QCOMPARE(text(2, 21), QStringLiteral("c149"));
     QCOMPARE(text(2, 22), QString());
 }
