@@ -866,6 +866,20 @@ void Player::SelectClipPath(std::uint32_t mode)
 
 // ---- result ----------------------------------------------------------------------------
 
+namespace {
+
+// A pen twice as wide as the picture's diagonal already covers the picture from any line that
+// crosses it, so a wider one draws nothing more; but a painter strokes and dashes (dashes scale
+// with the width) the whole width, which for a few hundred lines of a huge pen takes seconds.
+void ClampPensToFrame(DisplayList& list)
+{
+    const double widest = 2 * std::hypot(list.width, list.height);
+    for (Item& item : list.items)
+        item.pen.width = std::min(item.pen.width, widest);
+}
+
+} // namespace
+
 std::optional<DisplayList> Player::Finish(std::optional<Rect> frame)
 {
     if (out_.items.empty())
@@ -884,6 +898,7 @@ std::optional<DisplayList> Player::Finish(std::optional<Rect> frame)
         out_.width = maxX_ - minX_;
         out_.height = maxY_ - minY_;
     }
+    ClampPensToFrame(out_);
     return std::move(out_);
 }
 

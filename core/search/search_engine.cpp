@@ -97,6 +97,19 @@ class DataWindow
         return buffer_.get();
     }
 
+    // Whether the file holds `count` bytes at `offset`.
+    bool Holds(std::uint64_t offset, std::uint64_t count) const
+    {
+        return offset <= size_ && count <= size_ - offset;
+    }
+
+    // A length the bytes are there for but no article may have (see help_set.h).
+    FileError TooLong(std::uint64_t offset, std::string message) const
+    {
+        return FileError{FileErrorKind::Malformed, path_, offset,
+                         std::move(message) + " is more than allowed"};
+    }
+
     FileError Error(bool truncated, std::uint64_t offset, std::string message) const
     {
         if (truncated)
@@ -182,6 +195,10 @@ Outcome TestArticle(DataWindow& data, Matcher& matcher, const SearchRequest& req
         return Outcome::Error;
     }
     const std::uint32_t titleLength = LoadU32(p);
+    if (titleLength > kMaxArticleTitleBytes && data.Holds(at + 4, titleLength)) {
+        error = data.TooLong(at, article() + ": title of " + std::to_string(titleLength) + " bytes");
+        return Outcome::Error;
+    }
     p = data.Fetch(at + 4, titleLength, readUntil, truncated);
     if (!p) {
         error = data.Error(truncated, at, article() + ": title of " + std::to_string(titleLength) + " bytes");
@@ -202,6 +219,10 @@ Outcome TestArticle(DataWindow& data, Matcher& matcher, const SearchRequest& req
         return Outcome::Error;
     }
     const std::uint32_t textLength = LoadU32(p);
+    if (textLength > kMaxArticleTextBytes && data.Holds(lengthAt + 4, textLength)) {
+        error = data.TooLong(lengthAt, article() + ": text of " + std::to_string(textLength) + " bytes");
+        return Outcome::Error;
+    }
     p = data.Fetch(lengthAt + 4, textLength, readUntil, truncated);
     if (!p) {
         error =

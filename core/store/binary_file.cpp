@@ -83,12 +83,16 @@ Result<std::string> BinaryReader::ReadBytes(std::uint64_t length)
     return bytes;
 }
 
-Result<std::string> BinaryReader::ReadLengthPrefixed()
+Result<std::string> BinaryReader::ReadLengthPrefixed(std::uint64_t limit)
 {
     const std::uint64_t at = pos_;
     auto length = ReadU32();
     if (!length)
         return length.error();
+    if (*length > limit && *length <= remaining())
+        return Error(FileErrorKind::Malformed, at,
+                     "length " + std::to_string(*length) + " is more than the " + std::to_string(limit) +
+                         " bytes allowed");
     auto bytes = ReadBytes(*length);
     if (!bytes) {
         FileError error = bytes.error();

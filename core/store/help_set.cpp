@@ -189,7 +189,7 @@ Result<std::string> ReadTitleField(BinaryReader& in, const ArticleEntry& entry)
         return in.Error(FileErrorKind::Truncated, entry.textOffset,
                         "article " + std::to_string(entry.number) + ": data record at " +
                             Hex(entry.textOffset) + " lies past the end of the file");
-    auto title = in.ReadLengthPrefixed();
+    auto title = in.ReadLengthPrefixed(kMaxArticleTitleBytes);
     if (!title) {
         FileError error = title.error();
         error.message = "article " + std::to_string(entry.number) + ": title " + error.message;
@@ -203,7 +203,7 @@ Result<Article> ReadRecord(BinaryReader in, const ArticleEntry& entry)
     auto title = ReadTitleField(in, entry);
     if (!title)
         return title.error();
-    auto text = in.ReadLengthPrefixed();
+    auto text = in.ReadLengthPrefixed(kMaxArticleTextBytes);
     if (!text) {
         FileError error = text.error();
         error.message = "article " + std::to_string(entry.number) + ": text " + error.message;
@@ -295,6 +295,18 @@ const LinkRecord* LinkTable::LinkAt(std::int32_t position) const
     return nullptr;
 }
 
+void LinkTable::ClampTo(std::int32_t textLength)
+{
+    std::vector<LinkRecord> kept;
+    for (LinkRecord r : records_) {
+        r.first = std::max(r.first, 0);
+        r.last = std::min(r.last, textLength - 1);
+        if (r.first <= r.last)
+            kept.push_back(r);
+    }
+    records_ = std::move(kept);
+}
+
 // ---- Titles ----------------------------------------------------------------------------
 
 bool IsPopupTitle(std::string_view title)
@@ -324,6 +336,13 @@ Status WriteArticleFiles(const std::filesystem::path& pghPath, const std::filesy
             a.links.size() > kMax)
             return FileError{FileErrorKind::CannotWrite, pgdPath.string(), pgd.size(),
                              "article " + std::to_string(a.number) + " does not fit the 32-bit offsets"};
+        if (a.title.size() > kMaxArticleTitleBytes || a.text.size() > kMaxArticleTextBytes)
+            return FileError{FileErrorKind::CannotWrite, pgdPath.string(), pgd.size(),
+                             "article " + std::to_string(a.number) + ": a title of " +
+                                 std::to_string(a.title.size()) + " bytes or a text of " +
+                                 std::to_string(a.text.size()) + " bytes is more than a reader accepts (" +
+                                 std::to_string(kMaxArticleTitleBytes) + ", " +
+                                 std::to_string(kMaxArticleTextBytes) + ")"};
         StoreI32(pgh, a.number);
         StoreU32(pgh, static_cast<std::uint32_t>(pgd.size()));
         StoreU32(pgh, static_cast<std::uint32_t>(pgl.size()));

@@ -103,11 +103,21 @@ class LinkTable
 
     const std::vector<LinkRecord>& records() const { return records_; }
     bool empty() const { return records_.empty(); }
+    // Keeps each range's part inside a text of `textLength` positions, in file order; a
+    // record with nothing inside is dropped. No position of the text hits otherwise than
+    // before, and every range then has a position after its last one.
+    void ClampTo(std::int32_t textLength);
     void clear() { records_.clear(); }
 
   private:
     std::vector<LinkRecord> records_;
 };
+
+// What an article may hold. Real titles are a line and real articles, pictures included, a few
+// megabytes; a record claiming more is refused (Malformed) before anything is allocated, so that
+// a sparse or hostile .PGD cannot make the reader hold gigabytes. The writer refuses it too.
+inline constexpr std::uint32_t kMaxArticleTitleBytes = 64 * 1024;
+inline constexpr std::uint32_t kMaxArticleTextBytes = 64 * 1024 * 1024;
 
 struct Article
 {
@@ -133,8 +143,8 @@ Result<ArticleIndex> ParseArticleIndex(std::string_view pghBytes, const std::str
                                        std::vector<FileProblem>* problems = nullptr);
 
 // Reads data records from one open .PGD; for reading many articles in one pass.
-// A title or text length larger than what remains of the file is Truncated, never an
-// allocation.
+// A title or text length larger than what remains of the file is Truncated, one above the
+// limits above Malformed; neither is ever an allocation.
 class ArticleDataReader
 {
   public:

@@ -1,5 +1,7 @@
 #include "ui/richtext/picture_painter.h"
 
+#include "core/picture/jpeg_scans.h"
+
 #include <QBrush>
 #include <QBuffer>
 #include <QByteArray>
@@ -324,6 +326,10 @@ QImage DecodeImage(std::span<const std::uint8_t> bytes, const char* format, std:
     // A top-down BMP tells a negative height.
     const std::int64_t pixels = std::abs(std::int64_t{size.width()} * size.height());
     if (pixels == 0 || pixels > pixelBudget)
+        return {};
+    // Whatever the picture says it is, the reader goes by the content: any JPEG is checked.
+    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8 &&
+        !picture::JpegDecodingBounded(bytes, pixels))
         return {};
     pixelBudget -= pixels;
     return reader.read();

@@ -19,7 +19,8 @@ class QPainter;
 namespace mirelda {
 
 // Decodes `bytes` as an image of `format` ("BMP", "PNG", ...) when its pixels fit in
-// `pixelBudget`, which then loses them; else a null image.
+// `pixelBudget`, which then loses them, and it is no JPEG whose scans would cost its decoder
+// seconds; else a null image.
 QImage DecodeImage(std::span<const std::uint8_t> bytes, const char* format, std::int64_t& pixelBudget);
 
 class DrawnPicture

@@ -11,7 +11,7 @@ namespace mirelda {
 
 namespace {
 
-constexpr int kMaxColumns = 64;
+constexpr int kMaxColumns = kMaxTableColumns;
 constexpr std::int32_t kMaxTwips = 52 * 1440; // no table reaches beyond 52 inches
 constexpr std::int32_t kMinCellTwips = 30;    // a damaged row's cells stay visible
 constexpr std::int32_t kDefaultCellTwips = 1440;
@@ -46,12 +46,13 @@ RowCells CellsOf(const RichTableRow& row)
     const int count = std::min(std::max(textCells, defined), kMaxColumns);
     std::vector<std::int32_t> right(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        const std::int32_t before = i == 0 ? row.origin : right[static_cast<std::size_t>(i) - 1];
+        // Past the widest table, cells keep their least width, so that none is lost.
+        const std::int32_t before =
+            i == 0 ? std::clamp(row.origin, -kMaxTwips, kMaxTwips) : right[static_cast<std::size_t>(i) - 1];
         const std::int32_t want =
             i < defined ? row.cells[static_cast<std::size_t>(i)].edge : before + kDefaultCellTwips;
         right[static_cast<std::size_t>(i)] =
-            std::max(std::clamp(want, -kMaxTwips, kMaxTwips),
-                     std::clamp(before, -kMaxTwips, kMaxTwips) + kMinCellTwips);
+            std::max(std::clamp(want, -kMaxTwips, kMaxTwips), before + kMinCellTwips);
     }
     // A row pulled left of the margin (the usual \trleft of minus the gap) starts at the
     // margin: its first cell is narrower, the others keep their edges.
@@ -233,6 +234,52 @@ std::vector<PlannedTable> PlanTables(const RichDocument& model)
     if (!tables.empty())
         close();
     return tables;
+}
+
+std::optional<RichDocument> WithTablesBounded(const RichDocument& model)
+{
+    const auto tooLong = [](const RichTableRow& row) { return row.separators.size() >= kMaxColumns; };
+    std::size_t cells = 0;
+    for (const RichTableRow& row : model.tableRows)
+        cells += row.separators.size() + 1;
+    if (cells <= kMaxDocumentTableCells &&
+        std::none_of(model.tableRows.begin(), model.tableRows.end(), tooLong))
+        return std::nullopt;
+    RichDocument out = model;
+    out.tableRows.clear();
+    cells = 0;
+    const auto keep = [&](RichTableRow row) {
+        cells += row.separators.size() + 1;
+        if (cells <= kMaxDocumentTableCells)
+            out.tableRows.push_back(std::move(row));
+    };
+    for (const RichTableRow& row : model.tableRows) {
+        if (!tooLong(row)) {
+            keep(row);
+            continue;
+        }
+        // Each part: kMaxColumns text cells, the last part what remains.
+        const std::size_t textCells = row.separators.size() + 1;
+        for (std::size_t first = 0; first < textCells; first += kMaxColumns) {
+            const std::size_t end = std::min(first + kMaxColumns, textCells); // text cells [first, end)
+            RichTableRow part = row;
+            part.start = first == 0 ? row.start : row.separators[first - 1] + 1;
+            part.mark = end == textCells ? row.mark : row.separators[end - 1];
+            part.separators.assign(row.separators.begin() + static_cast<std::ptrdiff_t>(first),
+                                   row.separators.begin() + static_cast<std::ptrdiff_t>(end - 1));
+            const auto alignments = [&](std::size_t i) {
+                return row.cellAlignments.begin() +
+                       static_cast<std::ptrdiff_t>(std::min(i, row.cellAlignments.size()));
+            };
+            part.cellAlignments.assign(alignments(first), alignments(end));
+            part.paragraphBreaks.clear();
+            for (const CellParagraphBreak& b : row.paragraphBreaks)
+                if (b.position >= part.start && b.position < part.mark)
+                    part.paragraphBreaks.push_back(b);
+            keep(std::move(part));
+        }
+    }
+    return out;
 }
 
 QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& table)

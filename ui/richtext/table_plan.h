@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace mirelda {
@@ -39,8 +40,25 @@ struct PlannedTable
     std::vector<PlannedRow> rows;
 };
 
+// The most columns a table gets, and so the most text cells a row shows side by side.
+inline constexpr int kMaxTableColumns = 64;
+
 // Every table of the document, in order.
 std::vector<PlannedTable> PlanTables(const RichDocument& model);
+
+// Qt lays a table out at some tens of microseconds a cell: the cells the tables of one
+// document may hold in all. No help article comes near; past it, rows are left to the text.
+inline constexpr std::size_t kMaxDocumentTableCells = 10000;
+
+// A copy of `model` whose tables stay within bounds; nothing when they already are:
+//  - a row of more text cells than kMaxTableColumns goes on over rows of its own,
+//    kMaxTableColumns cells each, in the same columns, so that every cell keeps its own cell;
+//  - once the tables hold kMaxDocumentTableCells cells, the rows after are no table rows: their
+//    cells show separated by tabs, each row a paragraph.
+// The numbering is untouched: a row that goes on ends at the separator after its last cell
+// (the document, as for any separator, shows nothing there), and a row left to the text shows
+// its separators and its mark as the tab and paragraph mark they are in the model.
+std::optional<RichDocument> WithTablesBounded(const RichDocument& model);
 
 // Formats for the table and for one of its cells, lengths in pixels at 96 per inch.
 QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& table);

@@ -1,5 +1,6 @@
 #include "ui/richtext/text_document_builder.h"
 
+#include "ui/richtext/long_words.h"
 #include "ui/richtext/picture_object.h"
 #include "ui/richtext/table_plan.h"
 
@@ -160,6 +161,7 @@ class Builder
     // Numbered paragraphs whose number a QTextList cannot show (it counts from 1): their
     // number is drawn as text in front of the paragraph.
     std::vector<bool> drawnNumber_;
+    LongWordBreaker longWords_;
 };
 
 QTextCharFormat Builder::CharFormatOf(const CharFormat& f) const
@@ -292,8 +294,17 @@ void Builder::Flush(std::int32_t from, std::int32_t to, const QTextCharFormat& f
     QChar* out = chunk.data();
     for (std::int32_t p = from; p < to; ++p)
         *out++ = DocumentCharacterImpl(model_.text[static_cast<std::size_t>(p)]);
-    map_.addShown(from, cursor_.position(), to - from);
-    cursor_.insertText(chunk, format);
+    qsizetype done = 0;
+    for (const qsizetype at : longWords_.BreaksIn(chunk, cursor_.position())) {
+        map_.addShown(from + static_cast<std::int32_t>(done), cursor_.position(),
+                      static_cast<std::int32_t>(at - done));
+        cursor_.insertText(chunk.mid(done, at - done), format);
+        cursor_.insertText(QString(kWordBreak), format);
+        done = at;
+    }
+    map_.addShown(from + static_cast<std::int32_t>(done), cursor_.position(),
+                  static_cast<std::int32_t>(chunk.size() - done));
+    cursor_.insertText(done == 0 ? chunk : chunk.mid(done), format);
 }
 
 void Builder::InsertPicture(std::int32_t position, const QTextCharFormat& format)
@@ -729,7 +740,8 @@ PositionMap BuildTextDocument(const RichDocument& model, QTextDocument& target, 
         deviceDpiX = kScreenDpi;
     const bool undo = target.isUndoRedoEnabled();
     target.setUndoRedoEnabled(false);
-    PositionMap map = Builder(model, target, deviceDpiX).Run();
+    const std::optional<RichDocument> bounded = WithTablesBounded(model);
+    PositionMap map = Builder(bounded ? *bounded : model, target, deviceDpiX).Run();
     target.setUndoRedoEnabled(undo);
     return map;
 }

@@ -6,7 +6,8 @@
 // a table cell's paragraph break is a block separator), a tab a tab, a picture one object
 // character. Hidden text is left out; the returned map
 // translates positions both ways. The final paragraph mark is the document's last block
-// separator.
+// separator. A word too long for the layout gets document-only break opportunities
+// (long_words.h).
 
 #include "core/richtext/document.h"
 #include "ui/richtext/position_map.h"

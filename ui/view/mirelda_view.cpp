@@ -32,6 +32,7 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -104,6 +105,12 @@ constexpr int kMaxHighlights = 10000;
 // the viewport, so that no position, hit test or layout changes with it.
 constexpr int kTextMargin = 6;
 
+// The position just past a link: a stored `last` of the largest position has none.
+std::int32_t EndOf(const mirelda::LinkRecord& link)
+{
+    return link.last < std::numeric_limits<std::int32_t>::max() ? link.last + 1 : link.last;
+}
+
 } // namespace
 
 CMireldaView::CMireldaView(ViewHost& host, mirelda::Navigator& navigator, QWidget* parent)
@@ -151,6 +158,7 @@ void CMireldaView::ShowArticleText(std::string rtf)
 void CMireldaView::ShowArticleLinks(mirelda::LinkTable links)
 {
     links_ = std::move(links);
+    links_.ClampTo(static_cast<std::int32_t>(content_.text.size()));
 }
 
 void CMireldaView::ShowMissingArticle(std::int32_t number)
@@ -425,7 +433,7 @@ void CMireldaView::FocusNextLink(bool forward)
     std::vector<int> order;
     for (int i = 0; i < static_cast<int>(records.size()); ++i) {
         const mirelda::LinkRecord& r = records[i];
-        if (r.first <= r.last && documentPosition(r.first) < documentPosition(r.last + 1))
+        if (r.first <= r.last && documentPosition(r.first) < documentPosition(EndOf(r)))
             order.push_back(i);
     }
     if (order.empty())
@@ -473,7 +481,7 @@ void CMireldaView::announceLinkFocus()
     if (const mirelda::LinkRecord* link = focusedLink()) {
         QTextCursor c(document());
         c.setPosition(documentPosition(link->first));
-        c.setPosition(documentPosition(link->last + 1), QTextCursor::KeepAnchor);
+        c.setPosition(documentPosition(EndOf(*link)), QTextCursor::KeepAnchor);
         description = QStringLiteral("Lien : %1").arg(c.selectedText());
     }
     if (description == accessibleDescription())
@@ -513,7 +521,7 @@ void CMireldaView::updateExtraSelections()
         QTextCharFormat focus;
         focus.setBackground(palette().highlight());
         focus.setForeground(palette().highlightedText());
-        add(link->first, link->last + 1, focus);
+        add(link->first, EndOf(*link), focus);
     }
     setExtraSelections(selections);
 }

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <initializer_list>
 
 #include "core/picture/dib.h"
+#include "core/picture/jpeg_scans.h"
 #include "core/picture/metafile.h"
 
 namespace mirelda {
@@ -265,6 +267,25 @@ TEST(Picture, wmf_drawingIsBoundedWhateverTheFileClaims)
     EXPECT_EQ(m->list.items.size(), kMaxItems);
 }
 
+TEST(Picture, wmf_pensNoWiderThanTwiceThePicture)
+{
+    // Dashed lines of the widest pen a WMF can ask for, in a picture of 100 x 100.
+    Wmf w;
+    w.Record(0x020B, {0, 0}).Record(0x020C, {100, 100});
+    w.Record(0x02FA, {1, 32767, 0, 0, 0}); // dashed, width 32767, black
+    w.Record(0x012D, {0});
+    w.Record(0x0214, {10, 10}).Record(0x0213, {90, 90}); // move to, line to (y, x)
+    w.Record(0x02FA, {0, 3, 0, 0, 0});                   // a thin pen keeps its width
+    w.Record(0x012D, {1});
+    w.Record(0x0214, {10, 90}).Record(0x0213, {90, 10});
+    const std::optional<Metafile> m = ReadWmf(w.File(), 8);
+    ASSERT_TRUE(m);
+    ASSERT_EQ(m->list.items.size(), 2u);
+    EXPECT_EQ(m->list.items[0].pen.style, PenStyle::Dash);
+    EXPECT_NEAR(m->list.items[0].pen.width, 2 * std::hypot(100.0, 100.0), 1e-9);
+    EXPECT_EQ(m->list.items[1].pen.width, 3);
+}
+
 // ---- EMF ---------------------------------------------------------------------------------
 
 struct Emf
@@ -296,6 +317,35 @@ struct Emf
         return b;
     }
 };
+
+TEST(Picture, jpeg_scansCountedFromMarkersWithoutDecoding)
+{
+    // SOI, an APP0 segment, then scans whose data holds a stuffed 0xFF, a restart marker and
+    // fill bytes before the next marker.
+    const Bytes head{0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 0xFF, 0xDA};
+    const Bytes scan{0xFF, 0xDA, 0x00, 0x03, 0x01, 0x12, 0xFF, 0x00, 0x34, 0xFF, 0xD3, 0x56, 0xFF};
+    const auto jpeg = [&](std::size_t scans, bool ended) {
+        Bytes b = head;
+        for (std::size_t i = 0; i < scans; ++i)
+            b.insert(b.end(), scan.begin(), scan.end());
+        if (ended)
+            b.insert(b.end(), {0xFF, 0xD9, 0xFF, 0xDA, 0x00, 0x02}); // nothing after the end counts
+        return b;
+    };
+    EXPECT_EQ(CountJpegScans(jpeg(3, true)), 3u);
+    EXPECT_EQ(CountJpegScans(jpeg(3, false)), 3u);
+    EXPECT_EQ(CountJpegScans(jpeg(3, true), 2), 2u);
+    Bytes cut = jpeg(2, true);
+    cut.resize(head.size() + scan.size() + 3); // inside the second scan's length
+    EXPECT_EQ(CountJpegScans(cut), 1u);
+    EXPECT_EQ(CountJpegScans(Bytes{0x89, 'P', 'N', 'G'}), 0u);
+    EXPECT_EQ(CountJpegScans(Bytes{0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x01}), 0u); // length below 2
+    EXPECT_TRUE(JpegDecodingBounded(jpeg(kMaxJpegScans, true), 1000 * 1000));
+    EXPECT_FALSE(JpegDecodingBounded(jpeg(kMaxJpegScans + 1, true), 1));
+    // Ten scans of 100 megapixels, but not eleven.
+    EXPECT_TRUE(JpegDecodingBounded(jpeg(10, true), 100'000'000));
+    EXPECT_FALSE(JpegDecodingBounded(jpeg(11, true), 100'000'000));
+}
 
 TEST(Picture, emf_framedByItsHeaderWithMappingAndStockObjects)
 {

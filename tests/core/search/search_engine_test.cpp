@@ -254,6 +254,19 @@ TEST(SearchArticles, damagedRecords_endTheSearchWithAnError)
     EXPECT_EQ(hits.error().kind, FileErrorKind::CannotOpen);
 }
 
+TEST(SearchArticles, textsBeyondAnArticlesSize_areRefusedUnread)
+{
+    // The last record claims a text of more than an article may hold, and a sparse file has
+    // the bytes: refused as damage, never read into memory.
+    HelpSet set({{1, "Un", Rtf("a"), {}}, {2, "Deux", Rtf("b"), {}}});
+    set.DamageLength(2, 1, kMaxArticleTextBytes + 1);
+    std::filesystem::resize_file(set.pgd(), std::uint64_t{kMaxArticleTextBytes} + 4096);
+    auto hits = FindMatchingArticles(set.index(), set.pgd(), Request("zz"));
+    ASSERT_FALSE(hits.ok());
+    EXPECT_EQ(hits.error().kind, FileErrorKind::Malformed);
+    EXPECT_EQ(set.Find(Request("deux", false, false, true, false)), Numbers{2}); // titles alone still read
+}
+
 TEST(SearchArticles, damageBeyondTheLimit_isNeverReached)
 {
     std::vector<ArticleSource> articles;

@@ -347,6 +347,34 @@ TEST(HelpSetFiles, dataLengthsPastTheEndAreTruncatedAtTheirField)
     EXPECT_EQ(*reader->ReadTitle(ArticleEntry{9, 4, 0, 0}), "abc");
 }
 
+TEST(HelpSetFiles, articlesBeyondTheSizeLimitAreRefusedBeforeAnyAllocation)
+{
+    // A sparse file holds the bytes a huge length claims while taking no room on disk.
+    HelpSetFiles f;
+    std::string pgd;
+    StoreU32(pgd, 2);
+    pgd += "ok";
+    StoreU32(pgd, kMaxArticleTextBytes + 1);  // text at offset 6
+    StoreU32(pgd, kMaxArticleTitleBytes + 1); // a second record (at 10): its title too long
+    WriteFile(f.pgd, pgd);
+    std::filesystem::resize_file(f.pgd, std::uint64_t{kMaxArticleTextBytes} + 4096);
+
+    auto text = ReadArticle(f.pgd, ArticleEntry{7, 0, 0, 0});
+    ASSERT_FALSE(text);
+    EXPECT_EQ(text.error().kind, FileErrorKind::Malformed);
+    EXPECT_EQ(text.error().offset, 6u);
+    EXPECT_NE(text.error().message.find("article 7: text length 67108865 is more than"), std::string::npos)
+        << text.error().message;
+    auto title = ReadArticle(f.pgd, ArticleEntry{8, 10, 0, 0});
+    ASSERT_FALSE(title);
+    EXPECT_EQ(title.error().kind, FileErrorKind::Malformed);
+    EXPECT_EQ(title.error().offset, 10u);
+    // The title alone still reads; the writer refuses what the reader would.
+    EXPECT_EQ(*ArticleDataReader::Open(f.pgd)->ReadTitle(ArticleEntry{7, 0, 0, 0}), "ok");
+    const std::vector<ArticleSource> tooLong = {{1, std::string(kMaxArticleTitleBytes + 1, 'x'), "", {}}};
+    EXPECT_EQ(WriteArticleFiles(f.pgh, f.pgd, f.pgl, tooLong).error().kind, FileErrorKind::CannotWrite);
+}
+
 TEST(HelpSetFiles, linksPastTheEndAreTruncated)
 {
     HelpSetFiles f;

@@ -4,8 +4,10 @@
 
 #include "core/richtext/rtf_reader.h"
 #include "ui/richtext/picture_object.h"
+#include "ui/richtext/picture_painter.h"
 #include "ui/richtext/position_map.h"
 #include "ui/richtext/set_rich_text.h"
+#include "ui/richtext/table_plan.h"
 #include "ui/richtext/text_document_builder.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -14,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QImageWriter>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -167,6 +170,10 @@ class RichTextAdapterTest : public QObject
     void tables_verticalMergesPaddingAndPageBreaksInCells();
     void pictures_bySignatureFlippedAndAtTheirOwnSize();
     void lists_letterLabelsNumberedByTheList();
+    void tables_rowOfManyCellsGoesOnInTheSameColumns();
+    void tables_cellsPastTheDocumentsBoundShowAsText();
+    void longWords_getBreaksOutsideTheNumbering();
+    void pictures_jpegOfAbsurdlyManyScansIsNotDecoded();
 };
 
 void RichTextAdapterTest::positionMap_translatesAroundHiddenSpans()
@@ -669,6 +676,121 @@ void RichTextAdapterTest::tables_cellParagraphsKeepTheirOwnFormat()
     const qreal step = place(11).y() - place(6).y();
     QVERIFY2(place(6).y() - place(0).y() >= step + 19,
              qPrintable(QString::number(place(6).y() - place(0).y())));
+}
+
+void RichTextAdapterTest::tables_rowOfManyCellsGoesOnInTheSameColumns()
+{
+    // One row of 150 cells over 2 definitions: rows of 64 cells in the same table, each cell
+    // its own (before, cells past the 64th ran together into the last one, and so did those
+    // past the widest table).
+    QByteArray body = "\\trowd\\cellx1000\\cellx2000\\intbl ";
+    for (int i = 0; i < 150; ++i) // cell 64 starts with a paragraph break, cell 70 holds one
+        body += QByteArray(i == 64 ? "\\par " : "") + "c" + QByteArray::number(i) +
+                (i == 70 ? "\\par x" : "") + "\\cell ";
+    const RichDocument model = ReadRtf(Rtf(body + "\\row\\pard after\\par"));
+    QCOMPARE(model.tableRows.size(), std::size_t{1});
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QCOMPARE(Compare(model, doc, map), QString());
+    QTextTable* table = QTextCursor(&doc).currentTable();
+    for (QTextBlock b = doc.begin(); !table && b.isValid(); b = b.next())
+        table = QTextCursor(b).currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->rows(), 3);
+    QCOMPARE(table->columns(), 64);
+    const auto text = [&](int row, int column) {
+        QTextCursor c = table->cellAt(row, column).firstCursorPosition();
+        c.setPosition(table->cellAt(row, column).lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        return c.selectedText();
+    };
+    QCOMPARE(text(0, 0), QStringLiteral("c0"));
+    QCOMPARE(text(0, 63), QStringLiteral("c63"));
+    QCOMPARE(text(1, 0), QStringLiteral("\u2029c64"));
+    QCOMPARE(text(1, 6), QStringLiteral("c70\u2029x"));
+    QCOMPARE(text(2, 21), QStringLiteral("c149"));
+    QCOMPARE(text(2, 22), QString());
+}
+
+void RichTextAdapterTest::tables_cellsPastTheDocumentsBoundShowAsText()
+{
+    // 201 rows of 50 cells: the first 200 fill the bound and make the table; the last row is
+    // text, its cells separated by the tabs the model has.
+    QByteArray body;
+    for (int r = 0; r <= 200; ++r) {
+        body += "\\trowd\\cellx1000\\intbl ";
+        for (int c = 0; c < 50; ++c)
+            body += "c" + QByteArray::number(c) + "\\cell ";
+        body += "\\row ";
+    }
+    const RichDocument model = ReadRtf(Rtf(body + "\\pard after\\par"));
+    QCOMPARE(model.tableRows.size() * 50, kMaxDocumentTableCells + 50);
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QTextTable* table = QTextCursor(doc.begin()).currentTable();
+    for (QTextBlock b = doc.begin(); !table && b.isValid(); b = b.next())
+        table = QTextCursor(b).currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->rows(), 200);
+    const RichTableRow& last = model.tableRows.back();
+    const QTextBlock text = doc.findBlock(map.toDocument(last.start));
+    QVERIFY(!QTextCursor(text).currentTable());
+    QVERIFY(text.text().startsWith(QStringLiteral("c0\tc1\tc2\t")));
+    QCOMPARE(doc.characterAt(map.toDocument(last.separators[0])), QChar(u'\t'));
+    QCOMPARE(map.toModel(map.toDocument(last.separators[0])), last.separators[0]);
+    QCOMPARE(text.next().text(), QStringLiteral("after"));
+}
+
+void RichTextAdapterTest::longWords_getBreaksOutsideTheNumbering()
+{
+    // A word of 5000 characters across two formats gets a zero-width space before its
+    // characters 2000 and 4000, in the document only; a word of 2000 gets none.
+    const QByteArray body =
+        QByteArray(1500, 'x') + "{\\b " + QByteArray(3500, 'y') + "} " + QByteArray(2000, 'z') + "\\par";
+    const RichDocument model = ReadRtf(Rtf(body));
+    QCOMPARE(model.text.size(), std::size_t{7002});
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    const QString text = doc.toPlainText();
+    QCOMPARE(text.count(QChar(0x200B)), 2);
+    QCOMPARE(text.indexOf(QChar(0x200B)), 2000);
+    QCOMPARE(text.indexOf(QChar(0x200B), 2001), 4001);
+    bool agree = true;
+    for (std::size_t p = 0; p + 1 < model.text.size(); ++p)
+        agree =
+            agree && doc.characterAt(map.toDocument(static_cast<std::int32_t>(p))) == Expected(model.text[p]);
+    QVERIFY(agree);
+    QCOMPARE(map.toDocument(2000), 2001);
+    QCOMPARE(map.toModel(2000), 2000); // the break stands for the character after it
+    QCOMPARE(map.toModel(4001), 4000);
+}
+
+void RichTextAdapterTest::pictures_jpegOfAbsurdlyManyScansIsNotDecoded()
+{
+    QImage picture(16, 16, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "JPEG");
+    writer.setProgressiveScanWrite(true);
+    QVERIFY(writer.write(picture));
+    // The same last scan again and again: a decoder goes over the whole picture for each.
+    const qsizetype lastScan = jpeg.lastIndexOf("\xFF\xDA");
+    QVERIFY(lastScan > 0 && jpeg.endsWith("\xFF\xD9"));
+    const QByteArray scan = jpeg.mid(lastScan, jpeg.size() - 2 - lastScan);
+    QByteArray hostile = jpeg.left(jpeg.size() - 2);
+    for (int i = 0; i < 200; ++i)
+        hostile += scan;
+    hostile += "\xFF\xD9";
+    const auto decode = [](const QByteArray& bytes, const char* format) {
+        std::int64_t budget = 1 << 20;
+        return DecodeImage(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                     static_cast<std::size_t>(bytes.size())),
+                           format, budget);
+    };
+    QCOMPARE(decode(jpeg, "JPEG").size(), QSize(16, 16));
+    QVERIFY(decode(hostile, "JPEG").isNull());
+    QVERIFY(decode(hostile, "PNG").isNull()); // whatever the picture claims to be
 }
 
 void RichTextAdapterTest::setRichText_replacesContentAndOldDocument()

@@ -35,6 +35,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <limits>
+
 #include <memory>
 
 using namespace mirelda;
@@ -131,6 +133,13 @@ std::vector<ArticleSource> Articles()
         {7, "Tableau", TableArticle(), {{149, 153, 2, 0}}},
         {8, "Colonnes", Rtf("\\pard\\tx1440 A\\tab B\\par"), {}},
         {10, "Tableau", Rtf("{\\b Tableau}\\par Sous son titre.\\par"), {}},
+        // Ranges reaching past the text "Voir la suite." (0..13, the final mark 14).
+        {11,
+         "Bornes",
+         Rtf("Voir la suite.\\par"),
+         {{5, std::numeric_limits<std::int32_t>::max(), 2, 0},
+          {std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::max(), 2, 0},
+          {-7, 3, 1, 0}}},
     };
 }
 
@@ -174,6 +183,7 @@ class MireldaViewTest : public QObject
     void find_options_andHiddenText();
     void highlights_everyOccurrenceUntilAnotherArticle();
     void linkKeys_ctrlTabInTextOrder_ctrlReturnFollowsAsAClick();
+    void linkKeys_rangesPastTheTextClampedOnLoad();
     void textSize_stepsBoundsWheelPositionsAndRestart();
     void rightClick_showsHostMenuAtMouse();
     void fileErrors_reportedThroughHost();
@@ -542,6 +552,17 @@ void MireldaViewTest::linkKeys_ctrlTabInTextOrder_ctrlReturnFollowsAsAClick()
     QCOMPARE(view->extraSelections()[0].cursor.selectedText(), QStringLiteral("LINKS"));
     QTest::keyClick(view.get(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
     QCOMPARE(view->currentArticle(), 1);
+}
+
+void MireldaViewTest::linkKeys_rangesPastTheTextClampedOnLoad()
+{
+    QVERIFY(navigator->ShowArticle(11, 0));
+    QCOMPARE(view->linkTable().records(), (std::vector<LinkRecord>{{5, 14, 2, 0}, {0, 3, 1, 0}}));
+    view->setFocus();
+    QTest::keyClick(view.get(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(view->extraSelections()[0].cursor.selectedText(), QStringLiteral("Voir"));
+    QTest::keyClick(view.get(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(view->focusedLink()->first, 5);
 }
 
 void MireldaViewTest::textSize_stepsBoundsWheelPositionsAndRestart()
