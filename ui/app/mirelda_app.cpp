@@ -237,6 +237,8 @@ void CMireldaApp::CreateModelessWindows()
     searchDialog_ = new CSearchDlg(*this, frame_.get());
     searchDialog_->Create();
     frame_->RegisterToggleWindow(kSearch, searchDialog_);
+    // "&Suivant" follows the article shown (its hits go with it).
+    connect(frame_.get(), &CMainFrame::articleShown, searchDialog_, &CSearchDlg::UpdateControls);
     // Under the C locale ICU sorts in POSIX code-point order, capitals first; the lists ignore
     // case whatever the locale, so the root order stands in for it there.
     const bool posix = QLocale::system().name() == QLatin1String("C");
@@ -320,6 +322,8 @@ std::optional<QPoint> CMireldaApp::HighlightInArticle(const QString& text, bool 
         return std::nullopt;
     CMireldaView* view = frame_->view();
     view->HighlightOccurrences(text, matchCase, wholeWord);
+    if (searchDialog_)
+        searchDialog_->UpdateControls(); // the article now has hits to move through
     const std::int32_t found = view->FindInArticle(text, matchCase, wholeWord);
     if (found < 0)
         return std::nullopt;
