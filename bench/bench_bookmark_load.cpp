@@ -33,8 +33,8 @@ std::vector<mirelda::Bookmark> Names(int count, bool reversed)
 void LoadBookmarkFile(benchmark::State& state, bool reversed)
 {
     const int count = static_cast<int>(state.range(0));
-    const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                       ("mirelda-bench-" + std::to_string(::getpid()) + ".SIG");
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("mirelda-bench-" + std::to_string(::getpid()) + ".SIG");
     if (!mirelda::SaveBookmarks(path, Names(count, reversed))) {
         state.SkipWithError("cannot write the bookmark file");
         return;

@@ -55,7 +55,8 @@ Result<UserFilePlace> LocateUserFile(const fs::path& path)
     if (::stat(path.c_str(), &target) != 0)
         return Unusable(path, std::string("is a symbolic link to nothing: ") + std::strerror(errno));
     if (!S_ISREG(target.st_mode))
-        return Unusable(path, std::string("is a symbolic link to something that ") + KindName(target.st_mode));
+        return Unusable(path,
+                        std::string("is a symbolic link to something that ") + KindName(target.st_mode));
     if (target.st_uid != ::geteuid())
         return Unusable(path, "is a symbolic link to another user's file");
     std::error_code ec;

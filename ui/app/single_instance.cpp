@@ -41,13 +41,13 @@ bool PeerIsThisUser(int fd)
 }
 
 // A folder that is this user's and nobody else's: owned by the user, mode 0700.
-bool IsPrivateFolder(const QByteArray& path, bool followLink)
+bool IsPrivateFolder(const QByteArray& path)
 {
     struct stat st
     {
     };
-    const int looked = followLink ? ::stat(path.constData(), &st) : ::lstat(path.constData(), &st);
-    return looked == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 07777) == 0700;
+    return ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & 07777) == 0700;
 }
 
 // <base>/mirelda-runtime, created 0700 when missing, made 0700 when it is the user's with other
@@ -85,7 +85,7 @@ QByteArray OwnRuntimeFolderUnder(const QByteArray& base, QString& why)
 QString CSingleInstance::RuntimeFolder(QString* why)
 {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (runtime.startsWith('/') && IsPrivateFolder(runtime, true))
+    if (runtime.startsWith('/') && IsPrivateFolder(runtime))
         return QFile::decodeName(runtime);
     // Never the shared temporary folder: anyone could take the socket's name there first.
     const QByteArray home = qgetenv("HOME");

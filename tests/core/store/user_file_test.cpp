@@ -28,8 +28,8 @@ constexpr uid_t kOtherUser = 4242;
 // not (it is not root), and the case is then skipped.
 bool GiveAway(const fs::path& path, bool link = false)
 {
-    return (link ? ::lchown(path.c_str(), kOtherUser, kOtherUser) : ::chown(path.c_str(), kOtherUser, kOtherUser)) ==
-           0;
+    return (link ? ::lchown(path.c_str(), kOtherUser, kOtherUser)
+                 : ::chown(path.c_str(), kOtherUser, kOtherUser)) == 0;
 }
 
 TEST(LocateUserFile, eachKindOfEntry)
