@@ -24,6 +24,7 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -402,8 +403,18 @@ class AppInstanceTest : public QObject
     // and private, else a folder of the user's own under the cache (or data) home.
     void runtimeFolder_isAlwaysTheUsersPrivateFolder()
     {
-        const QByteArray saved[] = {qgetenv("XDG_RUNTIME_DIR"), qgetenv("XDG_CACHE_HOME"),
-                                    qgetenv("XDG_DATA_HOME")};
+        struct RestoreEnvironment
+        {
+            const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"), cache = qgetenv("XDG_CACHE_HOME"),
+                             data = qgetenv("XDG_DATA_HOME");
+            ~RestoreEnvironment()
+            {
+                qputenv("XDG_RUNTIME_DIR", runtime);
+                qputenv("XDG_CACHE_HOME", cache);
+                qputenv("XDG_DATA_HOME", data);
+            }
+        };
+        std::optional<RestoreEnvironment> restore(std::in_place);
         const QString top = root_.path() + QStringLiteral("/folders");
         const QString open = top + QStringLiteral("/open");
         QVERIFY(QDir().mkpath(open));
@@ -423,9 +434,7 @@ class AppInstanceTest : public QObject
         const bool given = ::chown(QFile::encodeName(own).constData(), 4242, 4242) == 0;
         if (given)
             QCOMPARE(CSingleInstance::RuntimeFolder(), top + QStringLiteral("/data/mirelda-runtime"));
-        qputenv("XDG_RUNTIME_DIR", saved[0]);
-        qputenv("XDG_CACHE_HOME", saved[1]);
-        qputenv("XDG_DATA_HOME", saved[2]);
+        restore.reset();
         QCOMPARE(CSingleInstance::RuntimeFolder(), root_.path() + QStringLiteral("/run"));
         if (!given)
             QSKIP("folders cannot be given to another user here");
