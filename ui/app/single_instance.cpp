@@ -23,6 +23,7 @@ namespace {
 
 const char* const kBufferProperty = "mireldaRequest";
 const char* const kDoneProperty = "mireldaDone";
+const char* const kDroppedProperty = "mireldaDropped";
 constexpr int kListenBacklog = 64;
 constexpr int kAcceptsPerWakeUp = 64; // the interface keeps its turn during a flood
 
@@ -117,8 +118,11 @@ CSingleInstance::CSingleInstance(const QString& windowClassName, QObject* parent
 CSingleInstance::~CSingleInstance()
 {
     StopListening();
-    // The connections go while this object is whole (their callbacks refer to it).
-    qDeleteAll(findChildren<QLocalSocket*>(QString(), Qt::FindDirectChildrenOnly));
+    // The connections go while this object is whole, their callbacks cut first.
+    for (QLocalSocket* socket : findChildren<QLocalSocket*>(QString(), Qt::FindDirectChildrenOnly)) {
+        Drop(socket);
+        delete socket;
+    }
 }
 
 QString CSingleInstance::ServerPath(const QString& windowClassName)
@@ -320,16 +324,17 @@ void CSingleInstance::Serve(int fd)
         return;
     }
     ++connections_;
-    connect(socket, &QObject::destroyed, this, [this] { --connections_; });
-    connect(socket, &QLocalSocket::readyRead, socket, [this, socket] { Receive(socket); });
-    connect(socket, &QLocalSocket::disconnected, socket, [socket] {
+    // Every callback is this object's and goes in Drop(), before the socket is deleted: a
+    // socket being torn down still emits signals (disconnected), which must reach nothing.
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Receive(socket); });
+    connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
         if (!socket->property(kDoneProperty).toBool())
-            socket->deleteLater(); // gone before its request: its place is free again
+            Drop(socket); // gone before its request: its place is free again
     });
     // A peer that connects and says nothing must not hold a connection forever.
     auto* deadline = new QTimer(socket);
     deadline->setSingleShot(true);
-    connect(deadline, &QTimer::timeout, socket, [socket] {
+    connect(deadline, &QTimer::timeout, this, [this, socket] {
         if (!socket->property(kDoneProperty).toBool())
             Answer(socket, "error\n");
     });
@@ -374,5 +379,19 @@ void CSingleInstance::Answer(QLocalSocket* socket, const char* answer)
         socket->flush();
         socket->disconnectFromServer();
     }
+    Drop(socket);
+}
+
+void CSingleInstance::Drop(QLocalSocket* socket)
+{
+    if (socket->property(kDroppedProperty).toBool())
+        return;
+    socket->setProperty(kDroppedProperty, true);
+    QObject::disconnect(socket, nullptr, this, nullptr);
+    for (QTimer* deadline : socket->findChildren<QTimer*>()) {
+        deadline->stop();
+        QObject::disconnect(deadline, nullptr, this, nullptr);
+    }
+    --connections_;
     socket->deleteLater();
 }

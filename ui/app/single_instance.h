@@ -78,7 +78,9 @@ class CSingleInstance : public QObject
     void RefuseWithoutDescriptors();
     void Serve(int fd);
     void Receive(QLocalSocket* socket);
-    static void Answer(QLocalSocket* socket, const char* answer);
+    void Answer(QLocalSocket* socket, const char* answer);
+    // Cuts every callback from the socket to this object, frees its place and deletes it later.
+    void Drop(QLocalSocket* socket);
 
     QString path_;
     QString folderError_; // why path_ is empty
