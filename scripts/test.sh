@@ -2,7 +2,9 @@
 # Sets everything up, builds and runs the whole test suite:
 #  0. the formatting of every C++ file (clang-format);
 #  1. the core tests under AddressSanitizer and UndefinedBehaviorSanitizer (no Qt in that build);
-#  2. every test (core, tool, windows on Qt's offscreen platform), ending with CTest's summary.
+#  2. every test (core, tool, windows on Qt's offscreen platform);
+#  3. the window tests again with only the DejaVu fonts visible (a private fontconfig file), as
+#     on a bare machine: a test that depends on the faces installed fails here.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${MIRELDA_JOBS:-2}
@@ -25,3 +27,7 @@ main="$top/build/ci"
 "$top/scripts/setup.sh" "$main" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRELDA_WERROR=ON
 cmake --build "$main" -j "$jobs"
 ctest --test-dir "$main" -j "$jobs" --output-on-failure --no-tests=error
+
+echo "== window tests with only the DejaVu fonts"
+FONTCONFIG_FILE="$top/tests/ui/dejavu_only_fonts.conf" \
+  ctest --test-dir "$main" -j "$jobs" -L ui --output-on-failure --no-tests=error

@@ -15,30 +15,27 @@ BookmarkStore::Found BookmarkStore::Load()
 {
     list_.Clear();
     keepsFile_ = false;
-    std::error_code error;
-    const auto status = std::filesystem::status(path_, error);
-    Result<LoadedBookmarks> loaded =
-        FileError{FileErrorKind::CannotOpen, path_.string(), 0, "not a regular file"};
-    if (!error && std::filesystem::is_regular_file(status)) {
-        // The standard library may report a failed read (an I/O error) by throwing; here that
-        // is a file that could not be read, like any other.
-        try {
-            loaded = LoadBookmarks(path_);
-        } catch (const std::exception& e) {
-            loaded = FileError{FileErrorKind::ReadFailed, path_.string(), 0, e.what()};
-        }
+    Result<LoadedBookmarks> loaded = FileError{};
+    // The standard library may report a failed read (an I/O error) by throwing; here that is
+    // a file that could not be read, like any other.
+    try {
+        loaded = LoadBookmarks(path_);
+    } catch (const std::exception& e) {
+        loaded = FileError{FileErrorKind::ReadFailed, path_.string(), 0, e.what()};
     }
     if (!loaded) {
-        // No file at all is a first run. A file that is there (or a path that cannot even be
-        // looked at) would be replaced by an empty list.
-        if (std::filesystem::exists(status) || (error && error != std::errc::no_such_file_or_directory)) {
+        // No file at all is a first run. Anything else at the path (a link to nothing or to
+        // another user's file, a FIFO, a folder, or a path that cannot even be looked at)
+        // would be replaced by the next save: it is kept as it is.
+        std::error_code error;
+        const auto entry = std::filesystem::symlink_status(path_, error);
+        if (entry.type() != std::filesystem::file_type::not_found) {
             keepsFile_ = true;
             return Found::Unreadable;
         }
         return Found::NoFile;
     }
-    for (Bookmark& b : loaded->bookmarks)
-        list_.Add(std::move(b));
+    list_.Assign(std::move(loaded->bookmarks));
     if (!loaded->damage)
         return Found::Read;
     if (loaded->copyFailure) {

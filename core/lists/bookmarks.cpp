@@ -1,6 +1,7 @@
 #include "core/lists/bookmarks.h"
 
 #include "core/store/binary_file.h"
+#include "core/store/user_file.h"
 
 namespace mirelda {
 
@@ -10,6 +11,19 @@ std::size_t BookmarkList::Add(Bookmark bookmark)
         items_.size(), [this](std::size_t i) { return items_[i].name; }, bookmark.name);
     items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(bookmark));
     return at;
+}
+
+void BookmarkList::Assign(std::vector<Bookmark> bookmarks)
+{
+    std::vector<std::string_view> names;
+    names.reserve(bookmarks.size());
+    for (const Bookmark& b : bookmarks)
+        names.push_back(b.name);
+    const std::vector<std::size_t> order = order_->SortedOrder(names);
+    items_.clear();
+    items_.reserve(bookmarks.size());
+    for (std::size_t i : order)
+        items_.push_back(std::move(bookmarks[i]));
 }
 
 void BookmarkList::Remove(std::size_t i)
@@ -78,7 +92,11 @@ Result<LoadedBookmarks> LoadBookmarks(const std::filesystem::path& path)
 {
     // A bookmark file is small: read it whole, through the bounded reader, which reports a
     // folder or an I/O error as a value instead of letting the stream throw.
-    auto file = InputFile::Open(path);
+    // Only the user's own regular file is read, without waiting on a FIFO (user_file.h).
+    auto place = LocateUserFile(path);
+    if (!place)
+        return place.error();
+    auto file = InputFile::Open(place->file, Links::DoNotFollow);
     if (!file)
         return file.error();
     BinaryReader reader = file->reader();

@@ -2,7 +2,9 @@
 
 #include "core/store/cp1252.h"
 
+#include <algorithm>
 #include <cstring>
+#include <numeric>
 
 #include <unicode/coll.h>
 #include <unicode/locid.h>
@@ -78,6 +80,41 @@ std::size_t ListOrder::InsertPosition(std::size_t count,
             high = mid;
     }
     return low;
+}
+
+std::string ListOrder::SortKey(std::string_view cp1252) const
+{
+    if (impl_ && impl_->collator) {
+        // The collator's sort keys compare byte-wise exactly as the collator compares texts.
+        const std::u16string text = DecodeCp1252(cp1252);
+        const icu::UnicodeString unicode(false, text.data(), static_cast<int32_t>(text.size()));
+        std::string key(64, '\0');
+        for (;;) {
+            const int32_t length = impl_->collator->getSortKey(
+                unicode, reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
+            if (length <= 0)
+                break; // cannot happen with a valid collator; fall back below
+            if (static_cast<std::size_t>(length) <= key.size()) {
+                key.resize(static_cast<std::size_t>(length) - 1); // without the final NUL
+                return key;
+            }
+            key.resize(static_cast<std::size_t>(length));
+        }
+    }
+    return UpperCp1252(cp1252);
+}
+
+std::vector<std::size_t> ListOrder::SortedOrder(const std::vector<std::string_view>& texts) const
+{
+    std::vector<std::string> keys;
+    keys.reserve(texts.size());
+    for (std::string_view text : texts)
+        keys.push_back(SortKey(text));
+    std::vector<std::size_t> order(texts.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    return order;
 }
 
 } // namespace mirelda

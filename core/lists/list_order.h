@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mirelda {
 
@@ -31,7 +32,15 @@ class ListOrder
     std::size_t InsertPosition(std::size_t count, const std::function<std::string(std::size_t)>& textAt,
                                std::string_view text) const;
 
+    // The order in which InsertPosition would place `texts` (Windows-1252) added one by one, as
+    // indexes into `texts`; equal texts keep their given order. One sort, not one insertion
+    // per text: a long list in reverse order costs n log n, not n².
+    std::vector<std::size_t> SortedOrder(const std::vector<std::string_view>& texts) const;
+
   private:
+    // A byte string per text whose byte-wise order is Compare's order.
+    std::string SortKey(std::string_view cp1252) const;
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -30,6 +30,7 @@ Navigator::Navigator(NavigationHost& host, const ArticleIndex& index, std::files
 
 bool Navigator::ShowArticle(std::int32_t number, std::int32_t topPosition)
 {
+    readFailed_ = false;
     const ArticleEntry* found = index_.FindArticle(number);
     if (found)
         entry_ = *found;
@@ -49,6 +50,7 @@ bool Navigator::ShowArticle(std::int32_t number, std::int32_t topPosition)
         auto read = ReadArticle(dataFile_, entry);
         if (!read.ok()) {
             host_.ReportFileError(read.error());
+            readFailed_ = true;
             return false;
         }
         article = std::move(read.value());

@@ -68,6 +68,9 @@ class Navigator
     // for 0 and negative numbers (silently), for numbers the index does not hold (with the
     // message), and when the article could not be read.
     bool ShowArticle(std::int32_t number, std::int32_t topPosition);
+    // The last ShowArticle ended on a failed read (already reported): the operation is over,
+    // and callers that fall back to another article for a missing one must not.
+    bool readFailed() const { return readFailed_; }
     // "Previous article": back to the article under the head, at the position it was left
     // at. False when there is none, or it could not be shown.
     bool GoBack();
@@ -99,6 +102,7 @@ class Navigator
     std::int32_t current_ = 0; // 0 until the first article is shown
     std::string title_;
     ArticleEntry entry_;
+    bool readFailed_ = false;
 };
 
 } // namespace mirelda

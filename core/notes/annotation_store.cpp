@@ -2,6 +2,7 @@
 
 #include "core/store/binary_file.h"
 #include "core/store/file_faults.h"
+#include "core/store/user_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -75,7 +76,8 @@ std::string ToEditLineEnds(std::string_view fileText)
 }
 
 AnnotationStore::AnnotationStore(fs::path savedPath, fs::path scratchPath)
-    : savedPath_(std::move(savedPath)), scratchPath_(std::move(scratchPath))
+    : savedPath_(std::move(savedPath)), scratchPath_(std::move(scratchPath)), savedFile_(savedPath_),
+      scratchFile_(scratchPath_)
 {
 }
 
@@ -87,7 +89,7 @@ void AnnotationStore::RemoveQuietly(const fs::path& path)
 
 Result<std::string> AnnotationStore::ReadText(const fs::path& path, std::uint64_t offset)
 {
-    auto file = InputFile::Open(path);
+    auto file = InputFile::Open(path, Links::DoNotFollow);
     if (!file)
         return file.error();
     BinaryReader reader = file->reader();
@@ -105,7 +107,18 @@ AnnotationStore::LoadReport AnnotationStore::LoadIndex()
     unwritten_.clear();
     shownArticle_ = 0;
     savedKept_.reset();
-    report.savedDamage = LoadSavedIndex(savedKept_);
+    scratchKept_.reset();
+    // A path that is not the user's own file is left alone for the whole run.
+    if (auto place = LocateUserFile(savedPath_))
+        savedFile_ = place->file;
+    else
+        savedKept_ = place.error();
+    if (auto place = LocateUserFile(scratchPath_))
+        scratchFile_ = place->file;
+    else
+        scratchKept_ = place.error();
+    if (!savedKept_)
+        report.savedDamage = LoadSavedIndex(savedKept_);
     // Closing rewrites .NOT from the records read: keep the whole damaged file aside first,
     // and when that cannot be done, leave .NOT alone.
     if (report.savedDamage) {
@@ -113,14 +126,16 @@ AnnotationStore::LoadReport AnnotationStore::LoadIndex()
             savedKept_ = copy.error();
     }
     report.savedKept = savedKept_;
-    report.recovered = RecoverScratch(report.scratchDamage);
+    if (!scratchKept_)
+        report.recovered = RecoverScratch(report.scratchDamage);
+    report.scratchKept = scratchKept_;
     return report;
 }
 
 // Walks the records, noting where each text's length field is; texts are skipped, not read.
 std::optional<FileError> AnnotationStore::LoadSavedIndex(std::optional<FileError>& unreadable)
 {
-    auto file = InputFile::Open(savedPath_);
+    auto file = InputFile::Open(savedFile_, Links::DoNotFollow);
     if (!file) {
         // Only a file that is not there means "no saved annotations"; one that is there but
         // cannot be read holds notes that writing a new file would destroy.
@@ -162,7 +177,7 @@ std::size_t AnnotationStore::RecoverScratch(std::optional<FileError>& damage)
     std::uint64_t size = 0;
     std::map<std::int32_t, std::uint64_t> recovered;
     {
-        auto file = InputFile::Open(scratchPath_);
+        auto file = InputFile::Open(scratchFile_, Links::DoNotFollow);
         if (!file)
             return 0;
         size = file->size();
@@ -188,17 +203,25 @@ std::size_t AnnotationStore::RecoverScratch(std::optional<FileError>& damage)
             goodEnd = reader.position();
         }
     }
+    // Through the user's own link the file may be one of his that this program did not
+    // write: what cutting or emptying it would drop is first copied aside, and when that
+    // cannot be done the file is left alone for the whole run.
+    if (goodEnd < size && scratchFile_ != scratchPath_) {
+        if (auto copy = KeepDamagedCopy(scratchFile_); !copy) {
+            scratchKept_ = copy.error();
+            return 0;
+        }
+    }
     if (goodEnd == 0) {
-        RemoveQuietly(scratchPath_);
+        ClearScratch();
         return 0;
     }
-    if (goodEnd < size && (!FileOperationAllowed(FileOperation::Truncate, scratchPath_) ||
-                           ::truncate(scratchPath_.c_str(), static_cast<off_t>(goodEnd)) != 0)) {
+    if (goodEnd < size && !TruncateScratch(goodEnd)) {
         // The tail cannot be cut: rather than append after garbage, put the recovered changes
         // into a fresh .NO$ that replaces the old one whole, so they stay on disk.
         std::map<std::int32_t, std::string> texts;
         for (const auto& [article, offset] : recovered)
-            if (auto text = ReadText(scratchPath_, offset))
+            if (auto text = ReadText(scratchFile_, offset))
                 texts[article] = std::move(*text);
         std::string bytes;
         std::map<std::int32_t, std::uint64_t> offsets;
@@ -209,7 +232,7 @@ std::size_t AnnotationStore::RecoverScratch(std::optional<FileError>& damage)
         if (WriteFileAtomically(scratchPath_, bytes)) {
             scratchTable_.insert(offsets.begin(), offsets.end());
         } else {
-            RemoveQuietly(scratchPath_);
+            ClearScratch();
             unwritten_ = std::move(texts); // only memory holds them now; saved at close
         }
         return recovered.size();
@@ -219,16 +242,43 @@ std::size_t AnnotationStore::RecoverScratch(std::optional<FileError>& damage)
     return recovered.size();
 }
 
+void AnnotationStore::ClearScratch()
+{
+    if (scratchKept_)
+        return; // not ours to remove
+    if (scratchFile_ != scratchPath_) {
+        TruncateScratch(0); // the user's link stays, and so does the file it leads to
+        return;
+    }
+    struct stat entry
+    {
+    };
+    if (::lstat(scratchPath_.c_str(), &entry) == 0 && S_ISREG(entry.st_mode))
+        RemoveQuietly(scratchPath_);
+}
+
+bool AnnotationStore::TruncateScratch(std::uint64_t size)
+{
+    if (!FileOperationAllowed(FileOperation::Truncate, scratchFile_))
+        return false;
+    auto fd = OpenUserFile(scratchFile_, O_WRONLY);
+    if (!fd)
+        return false;
+    const bool cut = ::ftruncate(*fd, static_cast<off_t>(size)) == 0;
+    ::close(*fd);
+    return cut;
+}
+
 std::string AnnotationStore::ShowAnnotation(std::int32_t article)
 {
     std::string text;
     if (auto kept = unwritten_.find(article); kept != unwritten_.end()) {
         text = kept->second;
     } else if (auto changed = scratchTable_.find(article); changed != scratchTable_.end()) {
-        if (auto read = ReadText(scratchPath_, changed->second))
+        if (auto read = ReadText(scratchFile_, changed->second))
             text = std::move(*read);
     } else if (auto saved = savedIndex_.find(article); saved != savedIndex_.end()) {
-        if (auto read = ReadText(savedPath_, saved->second))
+        if (auto read = ReadText(savedFile_, saved->second))
             text = std::move(*read);
     }
     shown_ = text;
@@ -257,10 +307,15 @@ Status AnnotationStore::StoreAnnotation(std::int32_t article, std::string_view t
 
 Result<std::uint64_t> AnnotationStore::AppendText(std::int32_t article, std::string_view text)
 {
+    if (scratchKept_)
+        return FileError{FileErrorKind::CannotWrite, scratchPath_.string(), 0, scratchKept_->message};
     const std::string bytes = ChangeBytes(article, text);
-    int fd = ::open(scratchPath_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return CannotWriteScratch(scratchPath_, errno);
+    // Never created or appended to through a link: see user_file.h.
+    auto opened = OpenUserFile(scratchFile_, O_WRONLY | O_CREAT | O_APPEND);
+    if (!opened)
+        return FileError{FileErrorKind::CannotWrite, scratchPath_.string(), 0,
+                         "cannot append to the scratch file: " + opened.error().message};
+    const int fd = *opened;
     struct stat st
     {
     };
@@ -342,7 +397,8 @@ Status AnnotationStore::SaveAnnotations(const WriteStepHook& hook)
     auto reader = [&](From from) -> Result<BinaryReader> {
         std::optional<InputFile>& file = from == From::Saved ? saved : scratch;
         if (!file) {
-            auto opened = InputFile::Open(from == From::Saved ? savedPath_ : scratchPath_);
+            auto opened =
+                InputFile::Open(from == From::Saved ? savedFile_ : scratchFile_, Links::DoNotFollow);
             if (!opened)
                 return opened.error();
             file.emplace(std::move(*opened));
@@ -412,7 +468,7 @@ Status AnnotationStore::SaveAnnotations(const WriteStepHook& hook)
     // survive a power cut), .NO$ is kept: its changes, taken back at the next start over
     // whichever .NOT is there, give the same annotations. Either way nothing is lost.
     if (committed && (!hook || hook(WriteStep::Cleanup)))
-        RemoveQuietly(scratchPath_);
+        ClearScratch();
     std::string shown = std::move(shown_);
     const std::int32_t shownArticle = shownArticle_;
     LoadIndex();

@@ -54,6 +54,10 @@ class AnnotationStore
         // aside: it is left as it is for this whole run. Changes stay in .NO$, taken back at
         // the next start.
         std::optional<FileError> savedKept;
+        // .NO$ is not the user's own regular file (a dangling link, a link to another user's
+        // file, a FIFO...): it is neither read nor written nor removed during this run, and
+        // changes are held in memory until close.
+        std::optional<FileError> scratchKept;
     };
     // Reads the saved index from .NOT and takes back the changes an interrupted run left in
     // .NO$. The shown text becomes empty.
@@ -78,7 +82,8 @@ class AnnotationStore
     // held only in memory go to .NO$, and the reason is returned.
     Status SaveAnnotations(const WriteStepHook& hook = {});
 
-    // The text whose length field is at `offset` in `path`.
+    // The text whose length field is at `offset` in `path` (a located user file, see
+    // user_file.h: a link there is not followed).
     static Result<std::string> ReadText(const std::filesystem::path& path, std::uint64_t offset);
     // Deletes a file, ignoring every error (a missing file included).
     static void RemoveQuietly(const std::filesystem::path& path);
@@ -94,9 +99,17 @@ class AnnotationStore
     Result<std::uint64_t> AppendText(std::int32_t article, std::string_view text);
     std::optional<FileError> LoadSavedIndex(std::optional<FileError>& unreadable);
     std::size_t RecoverScratch(std::optional<FileError>& damage);
+    // Empties .NO$ once its changes are elsewhere: the file is removed, or, when .NO$ is the
+    // user's link to a file of his, that file is emptied and the link stays.
+    void ClearScratch();
+    // Cuts .NO$ (where it really is) to `size` bytes.
+    bool TruncateScratch(std::uint64_t size);
 
     std::filesystem::path savedPath_;
     std::filesystem::path scratchPath_;
+    // Where the two files really are (see user_file.h), found by LoadIndex.
+    std::filesystem::path savedFile_;
+    std::filesystem::path scratchFile_;
     std::unordered_map<std::int32_t, std::uint64_t> savedIndex_;
     std::unordered_map<std::int32_t, std::uint64_t> scratchTable_;
     // Changes that could not be appended to .NO$.
@@ -104,6 +117,7 @@ class AnnotationStore
     std::string shown_;
     std::int32_t shownArticle_ = 0;
     std::optional<FileError> savedKept_;
+    std::optional<FileError> scratchKept_;
 };
 
 } // namespace mirelda

@@ -1,6 +1,7 @@
 #include "core/store/atomic_file.h"
 
 #include "core/store/file_faults.h"
+#include "core/store/user_file.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -114,10 +115,19 @@ Result<AtomicFile> AtomicFile::Create(const fs::path& target, WriteStepHook hook
 {
     if (hook && !hook(WriteStep::Create))
         return WriteError(target, WriteStep::Create, 0);
-    // A hidden name beside the target; mkstemp makes it unique, so a temporary file left
+    // Through the user's own link to his own file, that file is replaced (the link stays);
+    // anything else that is not a regular file is never replaced.
+    auto place = LocateUserFile(target);
+    if (!place) {
+        FileError error = place.error();
+        error.kind = FileErrorKind::CannotWrite;
+        return error;
+    }
+    const fs::path& file = place->file;
+    // A hidden name beside the file; mkstemp makes it unique, so a temporary file left
     // by a crash never stands in the way.
-    fs::path pattern = target;
-    pattern.replace_filename("." + target.filename().string() + ".XXXXXX");
+    fs::path pattern = file;
+    pattern.replace_filename("." + file.filename().string() + ".XXXXXX");
     std::string name = pattern.string();
     int fd = ::mkstemp(name.data());
     if (fd < 0)
@@ -128,11 +138,11 @@ Result<AtomicFile> AtomicFile::Create(const fs::path& target, WriteStepHook hook
     struct stat old
     {
     };
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+    if (::lstat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode))
         ::fchmod(fd, (old.st_mode & 07777) | S_IRUSR | S_IWUSR);
     else
         ::fchmod(fd, S_IRUSR | S_IWUSR);
-    return AtomicFile(target, fs::path(name), fd, std::move(hook));
+    return AtomicFile(file, fs::path(name), fd, std::move(hook));
 }
 
 Status AtomicFile::Write(std::string_view bytes)
@@ -200,8 +210,8 @@ Result<std::filesystem::path> KeepDamagedCopy(const std::filesystem::path& file)
     for (int n = 1; n <= 100; ++n) {
         fs::path copy = file;
         copy += n == 1 ? std::string(".damaged") : ".damaged." + std::to_string(n);
-        if (fs::exists(copy, ec))
-            continue;
+        if (fs::symlink_status(copy, ec).type() != fs::file_type::not_found)
+            continue; // taken, even by a link to nothing: never written through
         // copy_file with the default options never replaces an existing file.
         if (!FileOperationAllowed(FileOperation::Copy, copy))
             ec = std::make_error_code(std::errc::permission_denied);

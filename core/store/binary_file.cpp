@@ -4,7 +4,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 #include <utility>
 
 namespace mirelda {
@@ -102,7 +105,7 @@ Result<std::string> BinaryReader::ReadLengthPrefixed(std::uint64_t limit)
     return bytes;
 }
 
-Result<std::uint64_t> OpenForReading(std::ifstream& stream, const std::filesystem::path& path)
+Result<std::uint64_t> OpenForReading(std::ifstream& stream, const std::filesystem::path& path, Links links)
 {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec))
@@ -110,10 +113,34 @@ Result<std::uint64_t> OpenForReading(std::ifstream& stream, const std::filesyste
     if (!FileOperationAllowed(FileOperation::OpenForReading, path))
         return FileError{FileErrorKind::CannotOpen, path.string(), 0,
                          std::string("cannot open: ") + std::strerror(EACCES)};
-    stream.open(path, std::ios::binary);
+    // Opened first without waiting and looked at: opening a FIFO for reading would wait for a
+    // writer forever, and a device is no help file.
+    const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | (links == Links::DoNotFollow ? O_NOFOLLOW : 0);
+    const int fd = ::open(path.c_str(), flags);
+    if (fd < 0) {
+        const int error = errno;
+        return FileError{FileErrorKind::CannotOpen, path.string(), 0,
+                         error == ELOOP && links == Links::DoNotFollow
+                             ? std::string("is a symbolic link")
+                             : std::string("cannot open: ") + std::strerror(error)};
+    }
+    struct stat st
+    {
+    };
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return FileError{FileErrorKind::CannotOpen, path.string(), 0,
+                         S_ISDIR(st.st_mode) ? "is a folder, not a file" : "is not a regular file"};
+    }
+    // The stream is opened on that very file, whatever has been put at the path since.
+    stream.open("/proc/self/fd/" + std::to_string(fd), std::ios::binary);
+    if (!stream)
+        stream.open(path, std::ios::binary); // no /proc: the path, just checked
+    const int openError = errno;
+    ::close(fd);
     if (!stream)
         return FileError{FileErrorKind::CannotOpen, path.string(), 0,
-                         std::string("cannot open: ") + std::strerror(errno)};
+                         std::string("cannot open: ") + std::strerror(openError)};
     stream.seekg(0, std::ios::end);
     const auto end = stream.tellg();
     if (!stream || end < 0)
@@ -122,11 +149,11 @@ Result<std::uint64_t> OpenForReading(std::ifstream& stream, const std::filesyste
     return static_cast<std::uint64_t>(end);
 }
 
-Result<InputFile> InputFile::Open(const std::filesystem::path& path)
+Result<InputFile> InputFile::Open(const std::filesystem::path& path, Links links)
 {
     InputFile file;
     file.path_ = path.string();
-    auto size = OpenForReading(file.stream_, path);
+    auto size = OpenForReading(file.stream_, path, links);
     if (!size)
         return size.error();
     file.size_ = *size;

@@ -57,14 +57,20 @@ class BinaryReader
     std::string path_;
 };
 
-// Opens `stream` on `path` in binary mode and returns the file's size.
-Result<std::uint64_t> OpenForReading(std::ifstream& stream, const std::filesystem::path& path);
+// Whether opening may follow a symbolic link at the path's last component. User files are
+// opened where LocateUserFile (user_file.h) found them, never through a link.
+enum class Links { Follow, DoNotFollow };
+
+// Opens `stream` on `path` in binary mode and returns the file's size. Only a regular file is
+// opened: a FIFO, a device or a folder is refused without waiting on it.
+Result<std::uint64_t> OpenForReading(std::ifstream& stream, const std::filesystem::path& path,
+                                     Links links = Links::Follow);
 
 // A file opened for reading, with its size measured once.
 class InputFile
 {
   public:
-    static Result<InputFile> Open(const std::filesystem::path& path);
+    static Result<InputFile> Open(const std::filesystem::path& path, Links links = Links::Follow);
 
     std::uint64_t size() const { return size_; }
     const std::string& path() const { return path_; }

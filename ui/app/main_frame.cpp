@@ -97,7 +97,7 @@ void CMainFrame::LoadHelpSet()
         ReportFileError({mirelda::FileErrorKind::Malformed, problems.front().path, problems.front().offset,
                          problems.front().message});
     const bool startShown = hasStartArticle_ && navigator_.ShowArticle(startArticle_, 0);
-    if (!startShown)
+    if (!startShown && !navigator_.readFailed()) // a failed read ends the operation
         navigator_.ShowArticle(1, 0);
     // The tree is read on a worker thread once the first article is up, so that nothing
     // that grows with the help set delays it; the start article's selection waits for it.
@@ -112,7 +112,7 @@ void CMainFrame::ShowArticleRequest(std::int32_t article)
 {
     LoadHelpSet();   // a request that overtakes the posted load must still find an index
     ReloadHelpSet(); // files replaced a moment ago: the article asked for is in the new ones
-    if (!navigator_.ShowArticle(article, 0))
+    if (!navigator_.ShowArticle(article, 0) && !navigator_.readFailed())
         navigator_.ShowArticle(1, 0);
 }
 
@@ -289,6 +289,7 @@ void CMainFrame::EndWait()
 void CMainFrame::ArticleShown(std::int32_t article)
 {
     ProcessProbe::Report(QStringLiteral("article %1 %2").arg(article).arg(windowTitle()));
+    emit articleShown(article);
 }
 
 // --- ViewHost ------------------------------------------------------------------------------

@@ -102,9 +102,10 @@ class CMainFrame : public QMainWindow, public ViewHost, private mirelda::Navigat
     void ReportFileError(const mirelda::FileError& error) override;
 
   signals:
-    void helpSetLoadedChanged(); // the load has run
-    void helpSetReloaded();      // ReloadHelpSet has read the files again
-    void closed();               // the close sequence has run and the window is closing
+    void helpSetLoadedChanged();    // the load has run
+    void helpSetReloaded();         // ReloadHelpSet has read the files again
+    void articleShown(int article); // an article has become current
+    void closed();                  // the close sequence has run and the window is closing
 
   protected:
     void showEvent(QShowEvent* event) override;

@@ -309,6 +309,8 @@ void CMireldaApp::CreateModelessWindows()
     frame_->SetUpdateRule(
         kFindNext, [this](QAction& a) { a.setEnabled(searchDialog_ && searchDialog_->hasSearchText()); });
     connect(searchDialog_, &CSearchDlg::searchTextChanged, frame_.get(), &CMainFrame::UpdateCommands);
+    // "&Suivant" follows the article shown (its hits go with it).
+    connect(frame_.get(), &CMainFrame::articleShown, searchDialog_, &CSearchDlg::UpdateControls);
     // Under the C locale ICU sorts in POSIX code-point order, capitals first; the lists ignore
     // case whatever the locale, so the root order stands in for it there.
     const bool posix = QLocale::system().name() == QLatin1String("C");
@@ -398,6 +400,8 @@ std::optional<QPoint> CMireldaApp::HighlightInArticle(const QString& text, bool 
     view->HighlightOccurrences(text, matchCase, wholeWord);
     const std::int32_t found = view->FindInArticle(text, matchCase, wholeWord);
     resultHighlighted_ = view->highlights().empty() ? 0 : view->currentArticle();
+    if (searchDialog_)
+        searchDialog_->UpdateControls(); // the article now has hits to move through
     if (found < 0)
         return std::nullopt;
     return view->viewport()->mapToGlobal(view->characterRect(found).topLeft());

@@ -1,13 +1,20 @@
 #include "ui/app/single_instance.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QPointer>
-#include <QStandardPaths>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using mirelda::InstanceRequest;
@@ -16,35 +23,124 @@ namespace {
 
 const char* const kBufferProperty = "mireldaRequest";
 const char* const kDoneProperty = "mireldaDone";
+const char* const kDroppedProperty = "mireldaDropped";
+constexpr int kListenBacklog = 64;
+constexpr int kAcceptsPerWakeUp = 64; // the interface keeps its turn during a flood
 
-QString RuntimeFolder()
+QString Errno(int error)
 {
-    // $XDG_RUNTIME_DIR, or a private folder Qt creates under /tmp (mode 0700, owner checked).
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The peer of a connected local socket runs as this process's user.
+bool PeerIsThisUser(int fd)
+{
+    ucred credentials{};
+    socklen_t length = sizeof credentials;
+    return fd >= 0 && ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) == 0 &&
+           credentials.uid == ::getuid();
+}
+
+// A folder that is this user's and nobody else's: owned by the user, mode 0700.
+bool IsPrivateFolder(const QByteArray& path)
+{
+    struct stat st
+    {
+    };
+    return ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & 07777) == 0700;
+}
+
+// <base>/mirelda-runtime, created 0700 when missing, made 0700 when it is the user's with other
+// rights; empty (and `why` set) when it cannot be made or belongs to someone else.
+QByteArray OwnRuntimeFolderUnder(const QByteArray& base, QString& why)
+{
+    if (!base.startsWith('/'))
+        return {};
+    // The base itself (~/.cache) is the user's; only what is created under it is made private.
+    if (!QDir().mkpath(QFile::decodeName(base))) {
+        why = QFile::decodeName(base) + QStringLiteral(" : impossible de créer le dossier");
+        return {};
+    }
+    const QByteArray folder = base + "/mirelda-runtime";
+    if (::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST) {
+        why = QFile::decodeName(folder) + QStringLiteral(" : ") + Errno(errno);
+        return {};
+    }
+    struct stat st
+    {
+    };
+    if (::lstat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
+        why = QFile::decodeName(folder) + QStringLiteral(" n'est pas un dossier à vous");
+        return {};
+    }
+    if ((st.st_mode & 07777) != 0700 && ::chmod(folder.constData(), 0700) != 0) {
+        why = QFile::decodeName(folder) + QStringLiteral(" : ") + Errno(errno);
+        return {};
+    }
     return folder;
 }
 
 } // namespace
 
+QString CSingleInstance::RuntimeFolder(QString* why)
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (runtime.startsWith('/') && IsPrivateFolder(runtime))
+        return QFile::decodeName(runtime);
+    // Never the shared temporary folder: anyone could take the socket's name there first.
+    const QByteArray home = qgetenv("HOME");
+    auto under = [&home](const char* variable, const char* fallback) {
+        QByteArray value = qgetenv(variable);
+        if (!value.startsWith('/') && home.startsWith('/'))
+            value = home + fallback;
+        return value;
+    };
+    QString reason = QStringLiteral("aucun dossier personnel");
+    for (const QByteArray& base :
+         {under("XDG_CACHE_HOME", "/.cache"), under("XDG_DATA_HOME", "/.local/share")}) {
+        const QByteArray folder = OwnRuntimeFolderUnder(base, reason);
+        if (!folder.isEmpty())
+            return QFile::decodeName(folder);
+    }
+    if (why)
+        *why = QStringLiteral("pas de dossier privé pour le socket (%1)").arg(reason);
+    return {};
+}
+
 CSingleInstance::CSingleInstance(const QString& windowClassName, QObject* parent)
     : QObject(parent), path_(ServerPath(windowClassName))
 {
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
-    connect(&server_, &QLocalServer::newConnection, this, &CSingleInstance::Accept);
+    if (path_.isEmpty())
+        RuntimeFolder(&folderError_);
 }
 
-CSingleInstance::~CSingleInstance() = default;
+CSingleInstance::~CSingleInstance()
+{
+    StopListening();
+    // The connections go while this object is whole, their callbacks cut first.
+    for (QLocalSocket* socket : findChildren<QLocalSocket*>(QString(), Qt::FindDirectChildrenOnly)) {
+        Drop(socket);
+        delete socket;
+    }
+}
 
 QString CSingleInstance::ServerPath(const QString& windowClassName)
 {
-    return RuntimeFolder() + QLatin1String("/mirelda-") + windowClassName + QLatin1Char('-') +
+    const QString folder = RuntimeFolder();
+    if (folder.isEmpty())
+        return {};
+    return folder + QLatin1String("/mirelda-") + windowClassName + QLatin1Char('-') +
            QString::number(static_cast<qulonglong>(::getuid()));
 }
 
 CSingleInstance::Outcome CSingleInstance::Start(const InstanceRequest& request, bool becomeFirst)
 {
+    if (path_.isEmpty()) {
+        // Nowhere private to meet: this process cannot find a viewer nor be found.
+        error_ = folderError_;
+        return becomeFirst ? Outcome::First : Outcome::NoneRunning;
+    }
     for (int attempt = 1;; ++attempt) {
         error_.clear();
         // Serialise the decision with any other start of the same class: without this, two
@@ -58,6 +154,11 @@ CSingleInstance::Outcome CSingleInstance::Start(const InstanceRequest& request, 
         if (socket.waitForConnected(3000)) {
             if (locked)
                 lock.unlock(); // the decision is made; the viewer may take its time to answer
+            if (!PeerIsThisUser(static_cast<int>(socket.socketDescriptor()))) {
+                // Whatever answers there is not this user's viewer: tell it nothing, trust nothing.
+                error_ = QStringLiteral("le socket %1 appartient à un autre utilisateur").arg(path_);
+                return Outcome::Failed;
+            }
             bool unanswered = false;
             const Outcome outcome = HandOver(socket, request, unanswered);
             // A viewer killed a moment ago still has its connection queue until the kernel has
@@ -78,7 +179,6 @@ CSingleInstance::Outcome CSingleInstance::Start(const InstanceRequest& request, 
         // Nobody accepts connections there: whatever socket file remains is a crashed viewer's.
         if (!Listen()) {
             // The viewer still starts; the caller tells the user that a later start will not find it.
-            error_ = server_.errorString();
             qWarning("mirelda: cannot listen on %s: %s", qPrintable(path_), qPrintable(error_));
         }
         return Outcome::First;
@@ -113,22 +213,134 @@ CSingleInstance::Outcome CSingleInstance::HandOver(QLocalSocket& socket, const I
 
 bool CSingleInstance::Listen()
 {
-    QLocalServer::removeServer(path_);
-    return server_.listen(path_);
+    const QByteArray path = QFile::encodeName(path_);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (static_cast<std::size_t>(path.size()) >= sizeof address.sun_path) {
+        error_ = QStringLiteral("chemin du socket trop long : %1").arg(path_);
+        return false;
+    }
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+    // Only a socket is removed: in the private folder that is a crashed viewer's.
+    struct stat old
+    {
+    };
+    if (::lstat(path.constData(), &old) == 0 && S_ISSOCK(old.st_mode))
+        ::unlink(path.constData());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) {
+        error_ = Errno(errno);
+        return false;
+    }
+    struct stat made
+    {
+    };
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(path.constData(), 0600) != 0 || ::listen(fd, kListenBacklog) != 0 ||
+        ::lstat(path.constData(), &made) != 0) {
+        error_ = Errno(errno);
+        ::close(fd);
+        return false;
+    }
+    listenFd_ = fd;
+    listenDevice_ = made.st_dev;
+    listenInode_ = made.st_ino;
+    reserveFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    notifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &CSingleInstance::AcceptPending);
+    return true;
 }
 
-void CSingleInstance::Accept()
+void CSingleInstance::StopListening()
 {
-    while (QLocalSocket* socket = server_.nextPendingConnection()) {
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Receive(socket); });
-        // A peer that connects and says nothing must not hold a connection forever.
-        QTimer::singleShot(kRequestTimeoutMs, socket, [socket] {
-            if (!socket->property(kDoneProperty).toBool())
-                Answer(socket, "error\n");
-        });
-        if (socket->bytesAvailable() > 0)
-            Receive(socket);
+    if (listenFd_ < 0)
+        return;
+    delete notifier_;
+    notifier_ = nullptr;
+    ::close(listenFd_);
+    listenFd_ = -1;
+    // A later viewer may already have put its own socket there.
+    const QByteArray path = QFile::encodeName(path_);
+    struct stat st
+    {
+    };
+    if (::lstat(path.constData(), &st) == 0 && st.st_dev == listenDevice_ && st.st_ino == listenInode_)
+        ::unlink(path.constData());
+    if (reserveFd_ >= 0)
+        ::close(reserveFd_);
+    reserveFd_ = -1;
+}
+
+void CSingleInstance::AcceptPending()
+{
+    for (int i = 0; i < kAcceptsPerWakeUp; ++i) {
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            if (errno == EMFILE || errno == ENFILE)
+                RefuseWithoutDescriptors();
+            return; // nothing more waiting (or a passing error): the next wake-up tries again
+        }
+        if (connections_ >= kMaxConnections || !PeerIsThisUser(fd)) {
+            ::close(fd); // refused: the peer sees the connection closed unanswered
+            continue;
+        }
+        Serve(fd);
     }
+}
+
+// No descriptor left for the connection at the head of the queue: it is refused with the one
+// kept in reserve, so that it does not wake the loop again and again, and the socket stays open.
+void CSingleInstance::RefuseWithoutDescriptors()
+{
+    if (reserveFd_ >= 0) {
+        ::close(reserveFd_);
+        reserveFd_ = -1;
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd >= 0)
+            ::close(fd);
+        reserveFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    }
+    if (reserveFd_ < 0 && notifier_) {
+        // Not even that: listen again a moment later rather than spin.
+        notifier_->setEnabled(false);
+        QTimer::singleShot(200, notifier_, [this] {
+            if (reserveFd_ < 0)
+                reserveFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+            notifier_->setEnabled(true);
+        });
+    }
+}
+
+void CSingleInstance::Serve(int fd)
+{
+    // The socket, its deadline and every callback about it live and die together: nothing
+    // that outlives the socket refers to it.
+    auto* socket = new QLocalSocket(this);
+    if (!socket->setSocketDescriptor(fd)) {
+        ::close(fd);
+        delete socket;
+        return;
+    }
+    ++connections_;
+    // Every callback is this object's and goes in Drop(), before the socket is deleted: a
+    // socket being torn down still emits signals (disconnected), which must reach nothing.
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Receive(socket); });
+    connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+        if (!socket->property(kDoneProperty).toBool())
+            Drop(socket); // gone before its request: its place is free again
+    });
+    // A peer that connects and says nothing must not hold a connection forever.
+    auto* deadline = new QTimer(socket);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, this, [this, socket] {
+        if (!socket->property(kDoneProperty).toBool())
+            Answer(socket, "error\n");
+    });
+    deadline->start(kRequestTimeoutMs);
+    if (socket->bytesAvailable() > 0)
+        Receive(socket);
 }
 
 void CSingleInstance::Receive(QLocalSocket* socket)
@@ -167,5 +379,19 @@ void CSingleInstance::Answer(QLocalSocket* socket, const char* answer)
         socket->flush();
         socket->disconnectFromServer();
     }
+    Drop(socket);
+}
+
+void CSingleInstance::Drop(QLocalSocket* socket)
+{
+    if (socket->property(kDroppedProperty).toBool())
+        return;
+    socket->setProperty(kDroppedProperty, true);
+    QObject::disconnect(socket, nullptr, this, nullptr);
+    for (QTimer* deadline : socket->findChildren<QTimer*>()) {
+        deadline->stop();
+        QObject::disconnect(deadline, nullptr, this, nullptr);
+    }
+    --connections_;
     socket->deleteLater();
 }

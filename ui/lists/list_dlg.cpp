@@ -361,8 +361,9 @@ void CListDlg::RenameSelected()
     const std::size_t at = bookmarks_->list().Rename(static_cast<std::size_t>(row), name);
     delete list_->takeItem(row);
     InsertRow(static_cast<int>(at), name, old.article);
-    // Keep the renamed bookmark selected at its new place, so the user sees where it went.
-    list_->setCurrentRow(static_cast<int>(at));
+    // A rename is a delete and an add: like both, it leaves nothing selected.
+    list_->clearSelection();
+    list_->setCurrentRow(-1);
     UpdateButtons();
     host_.bookmarksChanged();
 }

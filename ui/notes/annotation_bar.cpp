@@ -121,6 +121,15 @@ void CAnnotationBar::ReportLoad(const mirelda::AnnotationStore::LoadReport& repo
                            "séance seront gardées dans « %1 » et reprises au prochain démarrage.")
                 .arg(Path(files_.scratch)));
     }
+    // Told once here; the changes that then cannot go to it only show in the status bar.
+    if (report.scratchKept && host_.ShowMessage) {
+        scratchFailureTold_ = true;
+        host_.ShowMessage(QStringLiteral("Impossible d'utiliser le fichier « %1 » : ce n'est pas un fichier "
+                                         "ordinaire à vous. Il ne sera ni lu ni remplacé ; les annotations "
+                                         "modifiées pendant cette séance seront gardées en mémoire et "
+                                         "enregistrées à la fermeture.")
+                              .arg(Path(files_.scratch)));
+    }
 }
 
 void CAnnotationBar::StoreShown()

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace mirelda {
 namespace {
 
@@ -111,6 +113,27 @@ TEST(BookmarkList, renameMovesToNewPlaceKeepingArticle)
     list.Remove(0);
     list.Remove(7); // nothing there: nothing happens
     EXPECT_EQ(Names(list), (std::vector<std::string>{"gamma", "Omega"}));
+}
+
+TEST(BookmarkStore, loadedList_isInTheOrderAddingOneByOneGives)
+{
+    // Loading sorts once; the result must be the list that adding each bookmark in file order
+    // gives: case ignored, accents counted, equal names in file order.
+    TempDir dir;
+    const std::vector<Bookmark> file = {{"zeta", 1},      {"\xe9t\xe9", 2}, {"Index", 3}, {"ete", 4},
+                                        {"index", 5},     {"", 6},          {"INDEX", 7}, {"Alpha", 8},
+                                        {"\xc9t\xe9", 9}, {"alpha", 10}};
+    for (const char* locale : {"fr_FR", "en_US_POSIX"}) {
+        const ListOrder order(locale);
+        BookmarkList oneByOne(order);
+        for (const Bookmark& b : file)
+            oneByOne.Add(b);
+        const auto path = dir / (std::string(locale) + ".SIG");
+        ASSERT_TRUE(SaveBookmarks(path, file));
+        BookmarkStore store(path, order);
+        ASSERT_EQ(store.Load(), BookmarkStore::Found::Read);
+        EXPECT_EQ(store.list().items(), oneByOne.items()) << locale;
+    }
 }
 
 TEST(LoadBookmarks, emptyAndMissingFiles)
@@ -218,6 +241,38 @@ TEST(BookmarkStore, missingDamagedOrUnreadableFile_neverLosesWhatTheFileHolds)
     EXPECT_EQ(folder.Load(), Found::Read);
     EXPECT_EQ(folder.list().items(), (std::vector<Bookmark>{{"seul", 1}}));
     EXPECT_FALSE(folder.keepsFile());
+}
+
+TEST(BookmarkStore, linksAndFifos_onlyTheUsersOwnLinkIsFollowed)
+{
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const ListOrder order("fr_FR");
+    using Found = BookmarkStore::Found;
+    fs::create_directory(dir / "elsewhere");
+
+    // The user's link to his own file: read and written there; the link stays.
+    ASSERT_TRUE(SaveBookmarks(dir / "elsewhere" / "mine", {{"un", 1}}));
+    fs::create_symlink(dir / "elsewhere" / "mine", dir / "LIEN.SIG");
+    BookmarkStore linked(dir / "LIEN.SIG", order);
+    EXPECT_EQ(linked.Load(), Found::Read);
+    linked.list().Add({"deux", 2});
+    ASSERT_TRUE(linked.Save());
+    EXPECT_TRUE(fs::is_symlink(linked.path()));
+    EXPECT_EQ(ReadFile(dir / "elsewhere" / "mine"), Count(2) + Record(2, 4, "deux") + Record(1, 2, "un"));
+
+    // A link to nothing, a FIFO: unreadable (at once, no waiting), kept, never replaced.
+    fs::create_symlink(dir / "elsewhere" / "planted", dir / "VIDE.SIG");
+    ASSERT_EQ(::mkfifo((dir / "FIFO.SIG").c_str(), 0600), 0);
+    for (const char* name : {"VIDE.SIG", "FIFO.SIG"}) {
+        BookmarkStore store(dir / name, order);
+        EXPECT_EQ(store.Load(), Found::Unreadable) << name;
+        store.list().Add({"nouveau", 4});
+        ASSERT_TRUE(store.Save());
+    }
+    EXPECT_FALSE(fs::exists(dir / "elsewhere" / "planted"));
+    EXPECT_TRUE(fs::is_symlink(dir / "VIDE.SIG"));
+    EXPECT_TRUE(fs::is_fifo(dir / "FIFO.SIG"));
 }
 
 TEST(ParseBookmarks, damagedFiles_keepRecordsBeforeTheDamage)

@@ -392,6 +392,95 @@ TEST(AnnotationStore, leftoverScratchThatCannotBeCut_changesRewrittenOnDisk)
     EXPECT_EQ(again.ShowAnnotation(2), "two");
 }
 
+// A .NOT or .NO$ that is not the user's own regular file: a link to nothing (a note would be
+// created wherever it leads), a link to another user's file (it would be cut or replaced), a
+// FIFO (opening it would wait for ever). Each is said once, left exactly as it is, and the
+// run's notes still reach .NOT when .NOT itself is usable.
+TEST(AnnotationStore, scratchOrSavedFileNotTheUsers_isNeverWrittenThroughOrReplaced)
+{
+    const std::string theirs(350, 'x');
+    for (const char* kind : {"dangling link", "link to another user's file", "fifo"}) {
+        SCOPED_TRACE(kind);
+        TempDir dir;
+        fs::create_directory(dir / "elsewhere");
+        const fs::path target = dir / "elsewhere" / "target";
+        const std::string k = kind;
+        if (k == "fifo") {
+            ASSERT_EQ(::mkfifo((dir / "AIDE.NO$").c_str(), 0600), 0);
+        } else {
+            if (k != "dangling link") {
+                WriteFile(target, theirs);
+                if (::chown(target.c_str(), 4242, 4242) != 0)
+                    GTEST_SKIP() << "files cannot be given to another user here";
+            }
+            fs::create_symlink(target, dir / "AIDE.NO$");
+        }
+        WriteFile(dir / "AIDE.NOT", NotFile({{1, "saved"}}));
+        Session s(dir);
+        auto report = s.store.LoadIndex();
+        ASSERT_TRUE(report.scratchKept);
+        EXPECT_EQ(s.store.ShowAnnotation(1), "saved");
+        ASSERT_FALSE(s.store.StoreAnnotation(2, "private note")); // held in memory
+        EXPECT_EQ(s.store.ShowAnnotation(2), "private note");
+        ASSERT_TRUE(s.store.SaveAnnotations());
+        EXPECT_EQ(ParseNot(ReadFile(dir / "AIDE.NOT")), (Notes{{1, "saved"}, {2, "private note"}}));
+        if (k == "fifo") {
+            EXPECT_TRUE(fs::is_fifo(dir / "AIDE.NO$"));
+        } else {
+            EXPECT_TRUE(fs::is_symlink(dir / "AIDE.NO$"));
+            EXPECT_EQ(k == "dangling link" ? !fs::exists(target) : ReadFile(target) == theirs, true);
+        }
+    }
+    // The same kinds standing for .NOT: unreadable, kept, and the notes wait in .NO$.
+    for (const char* kind : {"dangling link", "fifo"}) {
+        SCOPED_TRACE(std::string(".NOT ") + kind);
+        TempDir dir;
+        if (std::string(kind) == "fifo")
+            ASSERT_EQ(::mkfifo((dir / "AIDE.NOT").c_str(), 0600), 0);
+        else
+            fs::create_symlink(dir / "planted", dir / "AIDE.NOT");
+        AnnotationStore store(dir / "AIDE.NOT", dir / "AIDE.NO$");
+        ASSERT_TRUE(store.LoadIndex().savedKept);
+        store.ShowAnnotation(3);
+        ASSERT_TRUE(store.StoreAnnotation(3, "three"));
+        EXPECT_FALSE(store.SaveAnnotations());
+        EXPECT_FALSE(fs::exists(dir / "planted"));
+        EXPECT_TRUE(fs::is_symlink(dir / "AIDE.NOT") || fs::is_fifo(dir / "AIDE.NOT"));
+        EXPECT_GT(fs::file_size(dir / "AIDE.NO$"), 0u);
+    }
+}
+
+// The user's own links to files of his: used where they lead, the links stay.
+TEST(AnnotationStore, usersOwnLinks_filesUsedWhereTheyLeadLinksStay)
+{
+    TempDir dir;
+    fs::create_directory(dir / "elsewhere");
+    WriteFile(dir / "elsewhere" / "notes", NotFile({{1, "saved"}}));
+    WriteFile(dir / "elsewhere" / "scratch", "");
+    fs::create_symlink(dir / "elsewhere" / "notes", dir / "AIDE.NOT");
+    fs::create_symlink(dir / "elsewhere" / "scratch", dir / "AIDE.NO$");
+    {
+        Session s(dir);
+        s.Visit(1);
+        s.edit = "changed";
+        s.Visit(2);
+        EXPECT_GT(fs::file_size(dir / "elsewhere" / "scratch"), 0u); // appended where it leads
+        ASSERT_TRUE(s.Close());
+    }
+    EXPECT_TRUE(fs::is_symlink(dir / "AIDE.NOT"));
+    EXPECT_TRUE(fs::is_symlink(dir / "AIDE.NO$"));
+    EXPECT_EQ(ParseNot(ReadFile(dir / "elsewhere" / "notes")), (Notes{{1, "changed"}}));
+    EXPECT_EQ(ReadFile(dir / "elsewhere" / "scratch"), ""); // emptied, not removed
+
+    // A file of the user's that this program did not write: copied aside before it is emptied.
+    const std::string text(350, 't');
+    WriteFile(dir / "elsewhere" / "scratch", text);
+    AnnotationStore store(dir / "AIDE.NOT", dir / "AIDE.NO$");
+    EXPECT_TRUE(store.LoadIndex().scratchDamage);
+    EXPECT_EQ(ReadFile(dir / "elsewhere" / "scratch.damaged"), text);
+    EXPECT_TRUE(fs::is_symlink(dir / "AIDE.NO$"));
+}
+
 struct SaveFixture
 {
     TempDir dir;

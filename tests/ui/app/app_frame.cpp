@@ -480,6 +480,28 @@ class AppFrameTest : public QObject
         QCOMPARE(answers.seen[0].text, QStringLiteral("Impossible d'ouvrir le fichier %1.PGH.").arg(base));
     }
 
+    // A failed read ends the operation: one box, and no fall-back to article 1 (whose read
+    // would fail the same way and say so a second time).
+    void unreadableArticleData_endsTheOperationWithOneBox()
+    {
+        const QString base =
+            apptest::WriteHelpSet(root_.path() + QStringLiteral("/nodata"), QStringLiteral("SET"));
+        mirelda::test::RefusedFileOperation refused(
+            mirelda::FileOperation::OpenForReading,
+            QFile::encodeName(base + QStringLiteral(".PGD")).toStdString());
+        MessageAnswerer answers;
+        InProcessViewer viewer({QStringLiteral("/D:") + base, QStringLiteral("/P:3")});
+        QVERIFY(viewer.app->InitInstance());
+        CMainFrame* frame = viewer.app->mainFrame();
+        QTRY_VERIFY(frame->helpSetLoaded());
+        QCOMPARE(answers.seen.size(), 1);
+        QVERIFY(answers.seen[0].text.contains(QStringLiteral(".PGD")));
+        QCOMPARE(frame->view()->currentArticle(), 0);
+        frame->ShowArticleRequest(4);
+        QCOMPARE(answers.seen.size(), 2);
+        QCOMPARE(frame->view()->currentArticle(), 0);
+    }
+
     // The wait cursor of ShowArticle is lifted over a box (here the links file that went away).
     // A file that only has the index's name (here a line of text) is said, with its path.
     void notAnIndex_isReportedAsDamaged()

@@ -23,9 +23,17 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <cstring>
+#include <memory>
+#include <optional>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -319,6 +327,122 @@ class AppInstanceTest : public QObject
         Viewer close({dSwitch_, QStringLiteral("/F")});
         QVERIFY(close.Ends());
         QVERIFY(first.Ends(5000));
+    }
+
+    // A flood of connections that leaves the viewer no descriptor: each one it cannot take is
+    // refused, and the socket stays open for the next start.
+    void connectionFlood_neverClosesTheSocket()
+    {
+        Viewer first({dSwitch_});
+        QVERIFY(first.WaitForLine(QStringLiteral("article 1 ")));
+        const pid_t pid = static_cast<pid_t>(first.process.processId());
+        const int open = static_cast<int>(QDir(QStringLiteral("/proc/%1/fd").arg(pid)).count()) - 2;
+        QVERIFY(open > 0);
+        const rlimit few{static_cast<rlim_t>(open + 4), static_cast<rlim_t>(open + 4)};
+        QCOMPARE(::prlimit(pid, RLIMIT_NOFILE, &few, nullptr), 0);
+        {
+            std::vector<std::unique_ptr<QLocalSocket>> flood;
+            for (int i = 0; i < 60; ++i) {
+                flood.push_back(std::make_unique<QLocalSocket>());
+                flood.back()->connectToServer(ServerPath());
+                flood.back()->waitForConnected(1000);
+            }
+            // Past the cap, connections are closed unanswered at once, not held.
+            QTest::qWait(1000);
+            int refused = 0;
+            for (auto& peer : flood)
+                refused += peer->state() == QLocalSocket::UnconnectedState;
+            QVERIFY2(refused >= 60 - CSingleInstance::kMaxConnections, qPrintable(QString::number(refused)));
+        }
+        QCOMPARE(first.process.state(), QProcess::Running);
+        Viewer show({dSwitch_, QStringLiteral("/P:2")});
+        QVERIFY(show.Ends());
+        QCOMPARE(show.process.exitCode(), 0);
+        QVERIFY(first.WaitForLine(QStringLiteral("article 2 "), 0));
+        Viewer close({dSwitch_, QStringLiteral("/F")});
+        QVERIFY(close.Ends());
+        QVERIFY(first.Ends(5000));
+    }
+
+    // Whatever listens at the socket's path as another user is not trusted with the request,
+    // however it answers.
+    void serverOfAnotherUser_isNotTrusted()
+    {
+        const QString className = QStringLiteral("AutreUtilisateur");
+        const QByteArray path = QFile::encodeName(CSingleInstance::ServerPath(className));
+        QVERIFY(!path.isEmpty());
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QCOMPARE(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            // Listening as another user (the credentials a client sees are those of listen()).
+            if (::setgid(4242) != 0 || ::setuid(4242) != 0)
+                ::_exit(2);
+            ::listen(fd, 4);
+            const int peer = ::accept(fd, nullptr, nullptr);
+            (void)!::write(peer, "ok\n", 3);
+            ::sleep(10);
+            ::_exit(0);
+        }
+        ::close(fd);
+        QVERIFY(pid > 0);
+        int status = 0;
+        QTest::qWait(200);
+        if (::waitpid(pid, &status, WNOHANG) == pid) {
+            ::unlink(path.constData());
+            QSKIP("this process may not take another user's identity");
+        }
+        CSingleInstance client(className);
+        const auto outcome = client.Start({mirelda::InstanceRequest::Kind::Show, 3}, false);
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        ::unlink(path.constData());
+        QCOMPARE(outcome, CSingleInstance::Outcome::Failed);
+        QVERIFY(client.error().contains(QStringLiteral("autre utilisateur")));
+    }
+
+    // The socket's folder is never a shared one: $XDG_RUNTIME_DIR only when it is the user's
+    // and private, else a folder of the user's own under the cache (or data) home.
+    void runtimeFolder_isAlwaysTheUsersPrivateFolder()
+    {
+        struct RestoreEnvironment
+        {
+            const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"), cache = qgetenv("XDG_CACHE_HOME"),
+                             data = qgetenv("XDG_DATA_HOME");
+            ~RestoreEnvironment()
+            {
+                qputenv("XDG_RUNTIME_DIR", runtime);
+                qputenv("XDG_CACHE_HOME", cache);
+                qputenv("XDG_DATA_HOME", data);
+            }
+        };
+        std::optional<RestoreEnvironment> restore(std::in_place);
+        const QString top = root_.path() + QStringLiteral("/folders");
+        const QString open = top + QStringLiteral("/open");
+        QVERIFY(QDir().mkpath(open));
+        QVERIFY(QFile::setPermissions(open, QFile::Permissions(0x7777))); // rwx for all
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(open));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(top + QStringLiteral("/cache")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(top + QStringLiteral("/data")));
+        const QString own = top + QStringLiteral("/cache/mirelda-runtime");
+        QCOMPARE(CSingleInstance::RuntimeFolder(), own);
+        struct stat st
+        {
+        };
+        QCOMPARE(::lstat(QFile::encodeName(own).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, 0700u);
+        QCOMPARE(st.st_uid, ::getuid());
+        // Taken by another user: refused, the next place is used.
+        const bool given = ::chown(QFile::encodeName(own).constData(), 4242, 4242) == 0;
+        if (given)
+            QCOMPARE(CSingleInstance::RuntimeFolder(), top + QStringLiteral("/data/mirelda-runtime"));
+        restore.reset();
+        QCOMPARE(CSingleInstance::RuntimeFolder(), root_.path() + QStringLiteral("/run"));
+        if (!given)
+            QSKIP("folders cannot be given to another user here");
     }
 
     void socket_isTheOwnersOnly()

@@ -378,6 +378,9 @@ class ListWindowsTest : public QObject
         QCOMPARE(Lines(window),
                  (QStringList{QStringLiteral("Aaron"), QStringLiteral("alpha"), QStringLiteral("Beta")}));
         QCOMPARE(window->GetItemArticle(0), 4);
+        // Renaming is a delete and an add: nothing is selected, the three buttons are disabled.
+        QVERIFY(List(window)->selectedItems().isEmpty());
+        QVERIFY(buttonsDisabled());
 
         // Rename cancelled: nothing changes.
         List(window)->setCurrentRow(1);

@@ -263,17 +263,17 @@ class AnnotationBarTest : public QObject
         keep.close();
         {
             Frame f(folder);
+            QCOMPARE(f.messages.size(), 1); // told once in a box, at start...
+            QVERIFY2(f.messages.first().contains(QStringLiteral("gardées en mémoire")),
+                     qPrintable(f.messages.first()));
             f.bar->ShowAnnotation(12);
             f.bar->edit()->setPlainText(QStringLiteral("douze"));
             QVERIFY(!f.bar->StoreAnnotation(12));
-            QCOMPARE(f.messages.size(), 1); // told once in a box...
-            QVERIFY2(f.messages.first().contains(QStringLiteral("gardée en mémoire")),
-                     qPrintable(f.messages.first()));
             QVERIFY(!f.bar->ShowAnnotation(30));
             f.bar->edit()->setPlainText(QStringLiteral("trente"));
             QVERIFY(!f.bar->StoreAnnotation(30));
             QCOMPARE(f.messages.size(), 1); // ...then in the status bar
-            QCOMPARE(f.statuses.size(), 1);
+            QCOMPARE(f.statuses.size(), 2);
             QVERIFY(f.bar->ShowAnnotation(12)); // still there, from memory
             QCOMPARE(f.bar->edit()->toPlainText(), QStringLiteral("douze"));
             // .NOT can be written: the texts held in memory reach it.

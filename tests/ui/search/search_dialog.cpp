@@ -503,10 +503,20 @@ class SearchDialogTest : public QObject
         QCOMPARE(answers.seen.size(), 1);
         QCOMPARE(answers.seen[0].text, QStringLiteral("La recherche est terminée."));
 
-        // Another article: the hits go, and "&Suivant" with them.
+        // Another article while the dialog is open: the hits go, and "&Suivant" with them.
+        QVERIFY(dialog_->isVisible());
+        QVERIFY(nextButton()->isEnabled());
         QVERIFY(app_->GoToArticle(4, 0));
         QVERIFY(view_->highlights().empty());
         QVERIFY(view_->extraSelections().isEmpty());
+        QVERIFY(!nextButton()->isEnabled());
+        // A result opened while the dialog is open brings its hits, and "&Suivant" with them.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, accueil);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, accueil);
+        QCOMPARE(view_->currentArticle(), 1);
+        QVERIFY(dialog_->isVisible());
+        QVERIFY(nextButton()->isEnabled());
+        QVERIFY(app_->GoToArticle(4, 0));
         dialog_->hide();
         frame_->action(mirelda::cmd::kSearch)->trigger();
         QVERIFY(dialog_->isVisible());
