@@ -25,12 +25,11 @@ struct ToolRun
     std::string err;
 };
 
-// Runs the tool with `args`, without a shell; standard output and error go through two files
-// in `scratch`, removed afterwards.
-inline ToolRun RunTool(const std::vector<std::string>& args, const std::filesystem::path& scratch)
+// Starts the tool with `args`, without a shell, its standard output and error going to the
+// two files; returns its process id, or 0 when it could not be started.
+inline pid_t SpawnTool(const std::vector<std::string>& args, const std::filesystem::path& outFile,
+                       const std::filesystem::path& errFile)
 {
-    const std::filesystem::path outFile = scratch / "tool.out";
-    const std::filesystem::path errFile = scratch / "tool.err";
     std::vector<std::string> argv{MIRELDA_TOOL};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> raw;
@@ -43,9 +42,20 @@ inline ToolRun RunTool(const std::vector<std::string>& args, const std::filesyst
     posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, MIRELDA_TOOL, &actions, nullptr, raw.data(), environ);
+    if (posix_spawn(&pid, MIRELDA_TOOL, &actions, nullptr, raw.data(), environ) != 0)
+        pid = 0;
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
+    return pid;
+}
+
+// Runs the tool with `args`, without a shell; standard output and error go through two files
+// in `scratch`, removed afterwards.
+inline ToolRun RunTool(const std::vector<std::string>& args, const std::filesystem::path& scratch)
+{
+    const std::filesystem::path outFile = scratch / "tool.out";
+    const std::filesystem::path errFile = scratch / "tool.err";
+    const pid_t pid = SpawnTool(args, outFile, errFile);
+    if (pid == 0)
         throw std::runtime_error("cannot start " MIRELDA_TOOL);
 
     int status = 0;

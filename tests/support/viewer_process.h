@@ -15,12 +15,16 @@ class ViewerProcess
   public:
     static constexpr int kWaitMs = 20000;
 
+    // `extraEnvironment`: NAME=value entries over the test's own environment.
     explicit ViewerProcess(const QStringList& args,
-                           const QString& program = QStringLiteral(MIRELDA_BINARY_DIR "/mirelda"))
+                           const QString& program = QStringLiteral(MIRELDA_BINARY_DIR "/mirelda"),
+                           const QStringList& extraEnvironment = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("MIRELDA_PROBE"), QStringLiteral("1"));
+        for (const QString& entry : extraEnvironment)
+            env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::SeparateChannels);
         process.start(program, args);
@@ -60,6 +64,18 @@ class ViewerProcess
             if (line.startsWith(prefix))
                 found << line;
         return found;
+    }
+    // Lines printed since the last WaitForLine match.
+    QStringList Unread()
+    {
+        Drain();
+        return lines.mid(consumed);
+    }
+    // Hands a line to the viewer's probe (what a user would do) and waits until it is done.
+    bool Command(const QString& line)
+    {
+        process.write(line.toUtf8() + '\n');
+        return WaitForLine(QStringLiteral("done ") + line);
     }
     bool Ends(int ms = kWaitMs)
     {

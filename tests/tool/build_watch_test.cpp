@@ -7,9 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,19 +26,7 @@ class Watcher
     Watcher(const std::vector<std::string>& args, const fs::path& scratch)
         : out_(scratch / "watch.out"), err_(scratch / "watch.err")
     {
-        std::vector<std::string> argv{MIRELDA_TOOL};
-        argv.insert(argv.end(), args.begin(), args.end());
-        std::vector<char*> raw;
-        for (std::string& a : argv)
-            raw.push_back(a.data());
-        raw.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (posix_spawn(&pid_, MIRELDA_TOOL, &actions, nullptr, raw.data(), environ) != 0)
-            pid_ = 0;
-        posix_spawn_file_actions_destroy(&actions);
+        pid_ = SpawnTool(args, out_, err_);
     }
     ~Watcher()
     {
