@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Cost against size: generates help sets of 20 000, 200 000 and 700 000 articles (or the
 # counts given) under a scratch folder and prints, for each, the time of `mirelda-tool info`,
-# the viewer's first article and peak memory (after its tree has loaded), and the time of
-# `mirelda-tool search WORD` next to `grep -ci WORD BASE.PGD` run on the same file in the same
-# run (page cache warm, median of RUNS runs). The 700 000-article set is about 3.8 GB.
+# the viewer's first article and peak memory (after its tree has loaded), the time of
+# `mirelda-tool search WORD` next to `grep -ci WORD BASE.PGD` and `rg -c -i -a WORD BASE.PGD`
+# run on the same file in the same run (page cache warm, median of RUNS runs), and the title
+# filter's slowest keystroke (bench/title_filter_keystrokes). The 700 000-article set is about
+# 3.8 GB.
 #
 #   bench/measure_scale.sh [-r RUNS] [-d SCRATCH_DIR] [-w WORD] [-k] [COUNT...]
 #     -k keeps the generated sets (they are deleted at the end otherwise)
@@ -29,7 +31,7 @@ counts=("$@")
 
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMIRELDA_BUILD_BENCH=ON \
     -DMIRELDA_BUILD_TESTS=OFF >/dev/null
-ninja -C "$build" -j2 mirelda mirelda-tool generate_help_set | tail -n 1
+ninja -C "$build" -j2 mirelda mirelda-tool generate_help_set title_filter_keystrokes | tail -n 1
 mkdir -p "$scratch"
 
 # Median wall time of a command, in seconds, its output read and dropped.
@@ -63,13 +65,15 @@ for count in "${counts[@]}"; do
     peak=$(sed -E 's/.*VmHWM ([0-9.]+) MiB.*/\1/' <<<"$viewer")
     search=$(median_time "$build/mirelda-tool" search "$base" "$word")
     grep_time=$(median_time grep -ci "$word" "$base.PGD")
-    rows+=("$(printf '| %s (%s MB) | %s s | %s ms | %s MiB | %s s | %s s | %.1f× |' "$count" \
-        "$((size / 1000000))" "$info" "$shown" "$peak" "$search" "$grep_time" \
-        "$(python3 -c "print($search / max($grep_time, 0.001))")")")
+    rg_time=$(median_time rg -c -i -a "$word" "$base.PGD")
+    keystroke=$("$build/bench/title_filter_keystrokes" "$base" | sed -nE 's/^slowest keystroke: ([0-9.]+) ms/\1/p')
+    rows+=("$(printf '| %s (%s MB) | %s s | %s ms | %s MiB | %s s | %s s | %s s | %.2f× | %s ms |' "$count" \
+        "$((size / 1000000))" "$info" "$shown" "$peak" "$search" "$grep_time" "$rg_time" \
+        "$(python3 -c "print($search / max($rg_time, 0.001))")" "$keystroke")")
     [[ $keep == 1 ]] || rm -f "$base".PGH "$base".PGD "$base".PGL "$base".FIC "$base".SIG "$base".NOT "$base".NO\$
 done
 
 echo
-echo "| articles (.PGD size) | \`info\` | first article shown | peak memory | \`search $word\` | \`grep -ci\` | ratio |"
-echo "|---|---|---|---|---|---|---|"
+echo "| articles (.PGD size) | \`info\` | first article shown | peak memory | \`search $word\` | \`grep -ci\` | \`rg -c -i -a\` | search / rg | title filter, slowest keystroke |"
+echo "|---|---|---|---|---|---|---|---|---|"
 printf '%s\n' "${rows[@]}"

@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev clang-format-14
   fonts-dejavu-core
   appstream desktop-file-utils file dpkg-dev
+  ripgrep linux-perf  # bench/measure_scale.sh's reference search, and profiling
 )
 
 missing=()

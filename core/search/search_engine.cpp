@@ -2,6 +2,8 @@
 
 #include "core/richtext/plain_text.h"
 #include "core/richtext/text_find.h"
+#include "core/search/accent_fold.h"
+#include "core/search/data_window.h"
 #include "core/search/rtf_prefilter.h"
 #include "core/store/binary_file.h"
 #include "core/store/cp1252.h"
@@ -23,138 +25,64 @@ std::string Hex(std::uint64_t value)
     return buffer;
 }
 
-// The .PGD seen through one reusable window: a record that lies inside the window costs no
-// read at all, so records visited in increasing offset order are read in few large reads
-// rather than one system call per field. A read goes on past the bytes asked for up to
-// `readUntil`, where the caller expects to need more; bytes the window already holds are
-// kept, never read again. Nothing is read past the file's measured size, and nothing is
-// allocated beyond what the file holds.
-class DataWindow
-{
-  public:
-    static constexpr std::uint64_t kChunk = 128 * 1024; // the most read beyond what is asked
-
-    static Result<DataWindow> Open(const std::filesystem::path& path)
-    {
-        DataWindow w;
-        w.path_ = path.string();
-        w.file_.reset(std::fopen(w.path_.c_str(), "rb"));
-        if (!w.file_)
-            return FileError{FileErrorKind::CannotOpen, w.path_, 0, "cannot open the file"};
-        if (std::fseek(w.file_.get(), 0, SEEK_END) != 0)
-            return FileError{FileErrorKind::ReadFailed, w.path_, 0, "cannot measure the file"};
-        const long size = std::ftell(w.file_.get());
-        if (size < 0)
-            return FileError{FileErrorKind::ReadFailed, w.path_, 0, "cannot measure the file"};
-        w.size_ = static_cast<std::uint64_t>(size);
-        w.filePos_ = w.size_;
-        return w;
-    }
-
-    const std::string& path() const { return path_; }
-
-    // The `count` bytes at `offset`, valid until the next call; null when they run past the end
-    // of the file (`truncated` set) or the system fails to read them.
-    const char* Fetch(std::uint64_t offset, std::uint64_t count, std::uint64_t readUntil, bool& truncated)
-    {
-        truncated = offset > size_ || count > size_ - offset;
-        if (truncated)
-            return nullptr;
-        static const char kNothing = 0;
-        if (count == 0)
-            return &kNothing;
-        if (offset >= start_ && offset + count <= start_ + length_)
-            return buffer_.get() + (offset - start_);
-        const std::uint64_t ahead = readUntil > offset ? std::min(readUntil - offset, kChunk) : 0;
-        const std::uint64_t length = std::min(std::max(count, ahead), size_ - offset);
-        // The part of the window at `offset` and after, which the new one starts with.
-        const std::uint64_t held =
-            offset >= start_ && offset < start_ + length_ ? start_ + length_ - offset : 0;
-        if (length > capacity_) {
-            auto bigger = std::make_unique_for_overwrite<char[]>(length);
-            if (held > 0)
-                std::memcpy(bigger.get(), buffer_.get() + (offset - start_), held);
-            buffer_ = std::move(bigger);
-            capacity_ = length;
-        } else if (held > 0) {
-            std::memmove(buffer_.get(), buffer_.get() + (offset - start_), held);
-        }
-        length_ = 0;
-        const std::uint64_t from = offset + held;
-        if (filePos_ != from && std::fseek(file_.get(), static_cast<long>(from), SEEK_SET) != 0) {
-            filePos_ = size_ + 1;
-            return nullptr;
-        }
-        const std::size_t got = std::fread(buffer_.get() + held, 1, length - held, file_.get());
-        filePos_ = from + got;
-        if (got != length - held)
-            return nullptr;
-        start_ = offset;
-        length_ = length;
-        return buffer_.get();
-    }
-
-    FileError Error(bool truncated, std::uint64_t offset, std::string message) const
-    {
-        if (truncated)
-            return FileError{FileErrorKind::Truncated, path_, offset,
-                             std::move(message) + " runs past the end of the file"};
-        return FileError{FileErrorKind::ReadFailed, path_, offset, std::move(message) + " could not be read"};
-    }
-
-  private:
-    struct Closer
-    {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    std::string path_;
-    std::unique_ptr<std::FILE, Closer> file_;
-    std::uint64_t size_ = 0;
-    std::uint64_t filePos_ = 0; // where the next fread starts
-    std::unique_ptr<char[]> buffer_;
-    std::uint64_t capacity_ = 0;
-    std::uint64_t start_ = 0;  // file offset of buffer_[0]
-    std::uint64_t length_ = 0; // bytes of the file held in buffer_
-};
-
 // The tests of one request, with the buffers they reuse from one article to the next.
 class Matcher
 {
   public:
     explicit Matcher(const SearchRequest& request)
-        : request_(request), upperWhat_(request.matchCase ? request.text : UpperCp1252(request.text)),
-          what16_(request.textUtf16.empty() ? DecodeCp1252(request.text) : request.textUtf16),
-          titleCanMatch_(request.textUtf16.empty() || DecodeCp1252(request.text) == request.textUtf16),
+        : request_(request),
+          what16_(
+              Folded(request.textUtf16.empty() ? DecodeCp1252(request.text) : request.textUtf16, request)),
           prefilter_(what16_, request.matchCase)
     {
+        if (request.ignoreAccents) {
+            // A title can hold the string only when Windows-1252 has a byte for each folded unit.
+            titleWhat_ = EncodeCp1252(what16_);
+            titleCanMatch_ = DecodeCp1252(titleWhat_) == what16_;
+            titleFold_ = &FoldedCp1252(request.matchCase);
+        } else {
+            titleWhat_ = request.matchCase ? request.text : UpperCp1252(request.text);
+            titleCanMatch_ = request.textUtf16.empty() || DecodeCp1252(request.text) == request.textUtf16;
+        }
     }
 
     bool TitleMatches(std::string_view title)
     {
         if (!request_.inTitle || !titleCanMatch_)
             return false;
-        if (request_.matchCase)
-            return title.find(request_.text) != std::string_view::npos;
-        upperTitle_.assign(title);
-        for (char& c : upperTitle_)
-            c = UpperCp1252(c);
-        return upperTitle_.find(upperWhat_) != std::string::npos;
+        if (request_.matchCase && !titleFold_)
+            return title.find(titleWhat_) != std::string_view::npos;
+        foldedTitle_.assign(title);
+        for (char& c : foldedTitle_)
+            c = titleFold_ ? static_cast<char>((*titleFold_)[static_cast<unsigned char>(c)]) : UpperCp1252(c);
+        return foldedTitle_.find(titleWhat_) != std::string::npos;
     }
 
     bool TextMatches(std::string_view rtf) const
     {
+        // The prefilter reasons on the find's own folding; with accents ignored, almost every
+        // letter can come from an accented one, so it would reject nothing: every text is read.
+        if (request_.ignoreAccents)
+            return FindText(FoldAccents(ExtractPlainText(rtf), request_.matchCase), what16_, 0, true,
+                            request_.wholeWord) >= 0;
         if (!prefilter_.MayContain(rtf))
             return false;
         return FindText(ExtractPlainText(rtf), what16_, 0, request_.matchCase, request_.wholeWord) >= 0;
     }
 
   private:
+    static std::u16string Folded(std::u16string text, const SearchRequest& request)
+    {
+        return request.ignoreAccents ? FoldAccents(text, request.matchCase) : text;
+    }
+
     const SearchRequest& request_;
-    std::string upperWhat_;
-    std::u16string what16_;
-    bool titleCanMatch_; // a Windows-1252 title cannot hold a character the code page lacks
+    std::u16string what16_; // folded when accents are ignored
     RtfPrefilter prefilter_;
-    std::string upperTitle_;
+    std::string titleWhat_;
+    bool titleCanMatch_ = true; // a Windows-1252 title cannot hold a character the code page lacks
+    const std::array<unsigned char, 256>* titleFold_ = nullptr; // with accents ignored
+    std::string foldedTitle_;
 };
 
 enum class Outcome : std::uint8_t { NoMatch, Match, Error };
@@ -217,6 +145,8 @@ constexpr std::size_t kBlock = 1024;
 constexpr std::size_t kLanes = 2;
 // What a read takes beyond the last record it is made for, not knowing that record's length.
 constexpr std::uint64_t kTypicalRecord = 8 * 1024;
+// Articles between two looks at a stop request.
+constexpr std::size_t kStopCheck = 32;
 
 // One thread's share: its own view of the file, its own matcher, the outcomes of one block.
 struct Lane
@@ -230,7 +160,9 @@ struct Lane
 
     Lane(DataWindow window, const SearchRequest& request) : data(std::move(window)), matcher(request) {}
 
-    void Scan(const SearchRequest& request, const ArticleEntry* const* entries, std::size_t count)
+    // False when a stop was requested before the block was done.
+    bool Scan(const SearchRequest& request, const ArticleEntry* const* entries, std::size_t count,
+              const std::atomic<bool>* stop)
     {
         visits.clear();
         for (std::size_t i = 0; i < count; ++i)
@@ -243,6 +175,8 @@ struct Lane
         // read past the last of them.
         std::size_t last = 0;
         for (std::size_t i = 0; i < visits.size(); ++i) {
+            if (stop && i % kStopCheck == 0 && stop->load(std::memory_order_relaxed))
+                return false;
             const std::uint64_t at = visits[i].entry->textOffset;
             last = std::max(last, i);
             while (last + 1 < visits.size() && visits[last + 1].entry->textOffset < at + DataWindow::kChunk)
@@ -253,6 +187,7 @@ struct Lane
             outcomes[v.slot] =
                 TestArticle(data, matcher, request, *v.entry, readUntil, titles[v.slot], errors[v.slot]);
         }
+        return true;
     }
 };
 
@@ -279,7 +214,9 @@ Result<std::vector<SearchHit>> FindMatchingArticles(const ArticleIndex& index,
     index.ForEach([&](const ArticleEntry& e) { order.push_back(&e); });
 
     for (std::size_t first = 0; first < order.size(); first += kBlock * kLanes) {
-        if (control && control->progress && !control->progress(first, order.size())) {
+        const std::atomic<bool>* stop = control ? control->stopRequested : nullptr;
+        if ((control && control->progress && !control->progress(first, order.size())) ||
+            (stop && stop->load())) {
             control->stopped = true;
             return std::vector<SearchHit>{};
         }
@@ -291,11 +228,15 @@ Result<std::vector<SearchHit>> FindMatchingArticles(const ArticleIndex& index,
         std::vector<std::thread> helpers;
         for (std::size_t lane = 1; lane < kLanes && countOf(lane) > 0; ++lane)
             helpers.emplace_back([&, lane] {
-                lanes[lane]->Scan(request, order.data() + first + lane * kBlock, countOf(lane));
+                lanes[lane]->Scan(request, order.data() + first + lane * kBlock, countOf(lane), stop);
             });
-        lanes[0]->Scan(request, order.data() + first, countOf(0));
+        lanes[0]->Scan(request, order.data() + first, countOf(0), stop);
         for (std::thread& helper : helpers)
             helper.join();
+        if (stop && stop->load()) {
+            control->stopped = true;
+            return std::vector<SearchHit>{};
+        }
 
         for (std::size_t lane = 0; lane < kLanes; ++lane) {
             Lane& l = *lanes[lane];

@@ -173,6 +173,41 @@ TEST(SearchArticles, textCase_followsTheTextFind)
     EXPECT_EQ(set.Find(Request("Ecole", true)), (Numbers{2}));
 }
 
+TEST(SearchArticles, ignoringAccents_findsFrenchWordsWhateverTheirAccentsAndCase)
+{
+    HelpSet set({{1, "La fen\xEAtre", Rtf("rien"), {}},           // fenêtre in the title
+                 {2, "Deux", Rtf("une FEN\\'caTRE ouverte"), {}}, // FENÊTRE as \'hh
+                 {3, "Trois", Rtf("la fen\\u234?tre"), {}},       // ê as \uN
+                 {4, "Quatre", Rtf("la fene\\u770?tre"), {}},     // e + combining circumflex
+                 {5, "Cinq", Rtf("des fenetres"), {}},
+                 {6, "Six", Rtf("une porte"), {}},
+                 {7, "\xC9t\xE9", Rtf("x"), {}}, // Été
+                 {8, "Huit", Rtf("l'\\'e9l\\'e8ve \\'e0 l'\\'e9cole"), {}}});
+    SearchRequest request = Request("fenetre");
+    // Without the option nothing changes: accents count.
+    EXPECT_EQ(set.Find(request), (Numbers{5}));
+    request.ignoreAccents = true;
+    EXPECT_EQ(set.Find(request), (Numbers{1, 2, 3, 4, 5}));
+    request.wholeWord = true; // "fenetres" is not the word
+    EXPECT_EQ(set.Find(request), (Numbers{1, 2, 3, 4}));
+    // Typed with its accents, the string finds the plain spelling too; case still counts when asked.
+    SearchRequest typed = Request("");
+    SetSearchText(typed, u"F\u00C9N\u00CATRE");
+    typed.ignoreAccents = true;
+    EXPECT_EQ(set.Find(typed), (Numbers{1, 2, 3, 4, 5}));
+    typed.matchCase = true;
+    EXPECT_EQ(set.Find(typed), (Numbers{2}));
+    EXPECT_EQ(set.Find([] {
+        SearchRequest r = Request("ete", false, false, true, false);
+        r.ignoreAccents = true;
+        return r;
+    }()),
+              (Numbers{7}));
+    request = Request("eleve a l'ecole");
+    request.ignoreAccents = true;
+    EXPECT_EQ(set.Find(request), (Numbers{8}));
+}
+
 TEST(SearchArticles, stringBeyondWindows1252_isLookedForInTextsOnly)
 {
     HelpSet set({{1, "Omega ?", Rtf("rien"), {}},
@@ -331,6 +366,15 @@ TEST(SearchArticles, twoLanesAndManyRounds_keepTheEnumerationOrder_andCanBeStopp
     ASSERT_TRUE(hits.ok());
     EXPECT_TRUE(hits->empty());
     EXPECT_EQ(total, set.index().size());
+
+    // A stop requested from another thread (the viewer quitting) ends the scan.
+    std::atomic<bool> stop{true};
+    SearchControl stopping;
+    stopping.stopRequested = &stop;
+    hits = FindMatchingArticles(set.index(), set.pgd(), Request("fjord"), &stopping);
+    EXPECT_TRUE(stopping.stopped);
+    ASSERT_TRUE(hits.ok());
+    EXPECT_TRUE(hits->empty());
 }
 
 TEST(SearchArticles, articlesBeyondTwoAndThreeAndAHalfGibibytes_areFound)

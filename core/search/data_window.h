@@ -1,0 +1,50 @@
+#pragma once
+// The .PGD seen through one reusable window: a record that lies inside the window costs no
+// read at all, so records visited in increasing offset order are read in few large reads
+// rather than one system call per field. A read goes on past the bytes asked for up to
+// `readUntil`, where the caller expects to need more; bytes the window already holds are
+// kept, never read again. Nothing is read past the file's measured size, and nothing is
+// allocated beyond what the file holds.
+
+#include "core/store/result.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace mirelda {
+
+class DataWindow
+{
+  public:
+    static constexpr std::uint64_t kChunk = 128 * 1024; // the most read beyond what is asked
+
+    static Result<DataWindow> Open(const std::filesystem::path& path);
+
+    const std::string& path() const { return path_; }
+    std::uint64_t size() const { return size_; }
+
+    // The `count` bytes at `offset`, valid until the next call; null when they run past the end
+    // of the file (`truncated` set) or the system fails to read them.
+    const char* Fetch(std::uint64_t offset, std::uint64_t count, std::uint64_t readUntil, bool& truncated);
+
+    FileError Error(bool truncated, std::uint64_t offset, std::string message) const;
+
+  private:
+    struct Closer
+    {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::string path_;
+    std::unique_ptr<std::FILE, Closer> file_;
+    std::uint64_t size_ = 0;
+    std::uint64_t filePos_ = 0; // where the next fread starts
+    std::unique_ptr<char[]> buffer_;
+    std::uint64_t capacity_ = 0;
+    std::uint64_t start_ = 0;  // file offset of buffer_[0]
+    std::uint64_t length_ = 0; // bytes of the file held in buffer_
+};
+
+} // namespace mirelda

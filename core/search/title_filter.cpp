@@ -1,0 +1,235 @@
+#include "core/search/title_filter.h"
+
+#include "core/search/accent_fold.h"
+#include "core/search/data_window.h"
+#include "core/store/binary_file.h"
+#include "core/store/cp1252.h"
+
+#include <unicode/uchar.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <numeric>
+
+namespace mirelda {
+namespace {
+
+// Bytes of a folded title that belong to a word (letters and digits).
+const std::array<bool, 256>& WordBytes()
+{
+    static const auto table = [] {
+        std::array<bool, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[b] = u_isalnum(Cp1252ToUnicode(static_cast<unsigned char>(b))) != 0;
+        return t;
+    }();
+    return table;
+}
+
+// Case and accents folded; control bytes become spaces, so '\n' can end each title.
+unsigned char FoldByte(unsigned char b)
+{
+    return b < 0x20 ? ' ' : FoldedCp1252(false)[b];
+}
+
+std::string_view CaptionOf(std::string_view title)
+{
+    constexpr std::string_view kPopupPrefix = "#POPUP:";
+    if (title.starts_with(kPopupPrefix))
+        return title.substr(kPopupPrefix.size());
+    if (title.starts_with('#'))
+        return title.substr(1);
+    return title;
+}
+
+// The typed text folded as the titles are, its words one space apart; false when a character
+// has no Windows-1252 byte (no title can hold it).
+bool FoldTyped(std::u16string_view typed, std::string& phrase, std::vector<std::string>& words)
+{
+    const std::u16string folded = FoldAccents(typed, false);
+    const std::string bytes = EncodeCp1252(folded);
+    if (DecodeCp1252(bytes) != folded)
+        return false;
+    phrase.clear();
+    words.clear();
+    std::string word;
+    for (const char c : bytes) {
+        const unsigned char b = FoldByte(static_cast<unsigned char>(c));
+        if (b == ' ') {
+            if (!word.empty())
+                words.push_back(std::move(word));
+            word.clear();
+        } else {
+            word.push_back(static_cast<char>(b));
+        }
+    }
+    if (!word.empty())
+        words.push_back(std::move(word));
+    for (const std::string& w : words) {
+        if (!phrase.empty())
+            phrase.push_back(' ');
+        phrase += w;
+    }
+    return true;
+}
+
+} // namespace
+
+Result<std::vector<TitleRecord>> LoadTitles(const ArticleIndex& index, const std::filesystem::path& pgdPath,
+                                            std::size_t* unreadable, const std::atomic<bool>* stop)
+{
+    auto opened = DataWindow::Open(pgdPath);
+    if (!opened)
+        return opened.error();
+    DataWindow& data = *opened;
+    std::vector<const ArticleEntry*> entries;
+    entries.reserve(index.size());
+    index.ForEach([&](const ArticleEntry& e) { entries.push_back(&e); });
+    // Read in increasing offset order, so that the window reads each stretch of the file once.
+    std::vector<std::uint32_t> byOffset(entries.size());
+    std::iota(byOffset.begin(), byOffset.end(), 0u);
+    std::stable_sort(byOffset.begin(), byOffset.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return entries[a]->textOffset < entries[b]->textOffset;
+    });
+    std::vector<std::string> titles(entries.size());
+    std::vector<bool> read(entries.size(), false);
+    std::size_t failed = 0;
+    constexpr std::uint64_t kReadAhead = 256 * 1024;
+    for (std::size_t k = 0; k < byOffset.size(); ++k) {
+        if (stop && k % 1024 == 0 && stop->load(std::memory_order_relaxed))
+            break;
+        const ArticleEntry& e = *entries[byOffset[k]];
+        bool truncated = false;
+        const char* p = data.Fetch(e.textOffset, 4, e.textOffset + kReadAhead, truncated);
+        const std::uint32_t length = p ? LoadU32(p) : 0;
+        if (p)
+            p = data.Fetch(e.textOffset + 4, length, e.textOffset + kReadAhead, truncated);
+        if (!p) {
+            ++failed;
+            continue;
+        }
+        titles[byOffset[k]].assign(p, length);
+        read[byOffset[k]] = true;
+    }
+    if (unreadable)
+        *unreadable = failed;
+    std::vector<TitleRecord> records;
+    records.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (read[i])
+            records.push_back({entries[i]->number, std::move(titles[i])});
+    }
+    return records;
+}
+
+TitleFilter::TitleFilter(std::vector<TitleRecord> titles)
+{
+    std::erase_if(titles, [](const TitleRecord& r) { return CaptionOf(r.title).empty(); });
+    std::vector<std::string> folded(titles.size());
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        const std::string_view caption = CaptionOf(titles[i].title);
+        folded[i].resize(caption.size());
+        std::transform(caption.begin(), caption.end(), folded[i].begin(),
+                       [](char c) { return static_cast<char>(FoldByte(static_cast<unsigned char>(c))); });
+    }
+    std::vector<std::uint32_t> order(titles.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        if (const int c = folded[a].compare(folded[b]); c != 0)
+            return c < 0;
+        if (const int c = CaptionOf(titles[a].title).compare(CaptionOf(titles[b].title)); c != 0)
+            return c < 0;
+        return titles[a].number < titles[b].number;
+    });
+    std::size_t bytes = 0;
+    for (const std::string& f : folded)
+        bytes += f.size() + 1;
+    captions_.reserve(bytes);
+    folded_.reserve(bytes);
+    starts_.reserve(titles.size() + 1);
+    numbers_.reserve(titles.size());
+    popup_.reserve(titles.size());
+    for (const std::uint32_t i : order) {
+        starts_.push_back(static_cast<std::uint32_t>(captions_.size()));
+        captions_ += CaptionOf(titles[i].title);
+        captions_ += '\n';
+        folded_ += folded[i];
+        folded_ += '\n';
+        numbers_.push_back(titles[i].number);
+        popup_.push_back(IsPopupTitle(titles[i].title));
+    }
+    starts_.push_back(static_cast<std::uint32_t>(captions_.size()));
+}
+
+TitleFilter::Rank TitleFilter::RankOf(std::uint32_t entry, std::string_view phrase,
+                                      const std::vector<std::string>& words) const
+{
+    const std::string_view title(folded_.data() + starts_[entry], starts_[entry + 1] - starts_[entry] - 1);
+    if (title.starts_with(phrase))
+        return kStarts;
+    const auto& wordByte = WordBytes();
+    bool allAtWordStarts = true;
+    for (const std::string& w : words) {
+        std::size_t at = title.find(w);
+        if (at == std::string_view::npos)
+            return kNone;
+        // Later occurrences may start a word where the first does not.
+        while (at != std::string_view::npos && at > 0 && wordByte[static_cast<unsigned char>(title[at - 1])])
+            at = title.find(w, at + 1);
+        allAtWordStarts = allAtWordStarts && at != std::string_view::npos;
+    }
+    return allAtWordStarts ? kWordStarts : kAnywhere;
+}
+
+std::vector<std::uint32_t> TitleFilter::Find(std::u16string_view typed)
+{
+    std::string phrase;
+    std::vector<std::string> words;
+    std::array<std::vector<std::uint32_t>, 3> ranked;
+    if (!FoldTyped(typed, phrase, words) || words.empty()) {
+        lastValid_ = false;
+        return {};
+    }
+    std::vector<std::uint32_t> kept;
+    const auto consider = [&](std::uint32_t entry) {
+        const Rank rank = RankOf(entry, phrase, words);
+        if (rank == kNone)
+            return;
+        ranked[rank].push_back(entry);
+        kept.push_back(entry);
+    };
+    if (lastValid_ && phrase.starts_with(lastPhrase_)) {
+        // Every title that holds the longer text's words held the shorter one's.
+        for (const std::uint32_t entry : lastKept_)
+            consider(entry);
+    } else {
+        // Titles holding the longest word, found in one pass over the folded buffer.
+        const std::string& key =
+            *std::max_element(words.begin(), words.end(),
+                              [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+        const char* const begin = folded_.data();
+        const char* const end = begin + folded_.size();
+        std::uint32_t entry = 0;
+        for (const char* p = begin; p < end;) {
+            const void* hit = memmem(p, static_cast<std::size_t>(end - p), key.data(), key.size());
+            if (!hit)
+                break;
+            const auto at = static_cast<std::uint32_t>(static_cast<const char*>(hit) - begin);
+            while (starts_[entry + 1] <= at)
+                ++entry;
+            consider(entry);
+            p = begin + starts_[entry + 1];
+        }
+    }
+    lastPhrase_ = phrase;
+    lastKept_ = std::move(kept);
+    lastValid_ = true;
+    std::vector<std::uint32_t> result;
+    result.reserve(ranked[0].size() + ranked[1].size() + ranked[2].size());
+    for (const auto& r : ranked)
+        result.insert(result.end(), r.begin(), r.end());
+    return result;
+}
+
+} // namespace mirelda

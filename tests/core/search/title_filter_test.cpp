@@ -1,0 +1,76 @@
+// The titles found as the reader types, and the titles read from a help set.
+
+#include "core/search/title_filter.h"
+
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace mirelda {
+namespace {
+
+std::vector<std::string> Captions(TitleFilter& filter, std::u16string_view typed)
+{
+    std::vector<std::string> out;
+    for (const std::uint32_t entry : filter.Find(typed))
+        out.emplace_back(filter.caption(entry));
+    return out;
+}
+
+using Titles = std::vector<std::string>;
+
+TEST(TitleFilter, ranksStartsThenWordStartsThenAnywhere_ignoringCaseAndAccents)
+{
+    TitleFilter filter({{1, "Fen\xEAtres et portes"},    // Fenêtres et portes
+                        {2, "La fen\xEAtre principale"}, // fenêtre
+                        {3, "D\xE9"
+                            "fenestration"}, // Défenestration
+                        {4, "FEN\xCATRE"},   // FENÊTRE
+                        {5, "Porte"},
+                        {6, ""},
+                        {7, "#POPUP:Fen\xEAtre volante"},
+                        {8, "#fenetre"}});
+    // Starts, in folded order; then a word start; then inside a word. The untitled article is
+    // never listed; pop-ups are listed by their caption and marked.
+    EXPECT_EQ(Captions(filter, u"fenetre"), (Titles{"FEN\xCATRE", "fenetre", "Fen\xEAtre volante",
+                                                    "Fen\xEAtres et portes", "La fen\xEAtre principale"}));
+    EXPECT_EQ(Captions(filter, u"FEN"), (Titles{"FEN\xCATRE", "fenetre", "Fen\xEAtre volante",
+                                                "Fen\xEAtres et portes", "La fen\xEAtre principale",
+                                                "D\xE9"
+                                                "fenestration"}));
+    const std::vector<std::uint32_t> found = filter.Find(u"volante");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(filter.number(found[0]), 7);
+    EXPECT_TRUE(filter.popup(found[0]));
+    EXPECT_FALSE(filter.popup(filter.Find(u"principale")[0]));
+
+    // Words in any order, all of them needed; spaces around and between do not count.
+    EXPECT_EQ(Captions(filter, u"  portes   f\u00E9n "), (Titles{"Fen\xEAtres et portes"}));
+    EXPECT_EQ(Captions(filter, u"principale la"), (Titles{"La fen\xEAtre principale"}));
+    EXPECT_EQ(Captions(filter, u"principale porte x"), Titles{});
+    // Nothing typed, or a character no title can hold: nothing.
+    EXPECT_EQ(Captions(filter, u"   "), Titles{});
+    EXPECT_EQ(Captions(filter, u"\u03A9"), Titles{});
+}
+
+TEST(TitleFilter, typingOnAndBack_givesWhatAFreshFilterGives)
+{
+    std::vector<TitleRecord> titles;
+    const char* words[] = {"alpha", "beta", "gamma", "delta", "\xE9t\xE9", "ete", "Alphabet"};
+    std::int32_t n = 0;
+    for (const char* a : words)
+        for (const char* b : words)
+            titles.push_back({++n, std::string(a) + " " + b});
+    TitleFilter typing(titles);
+    for (const std::u16string_view text :
+         {u"a", u"al", u"alp", u"alp ", u"alp b", u"alp be", u"al", u"e", u"et", u"ete", u"ete a", u"t"}) {
+        TitleFilter fresh(titles);
+        EXPECT_EQ(typing.Find(text), fresh.Find(text));
+    }
+}
+
+} // namespace
+} // namespace mirelda
