@@ -15,6 +15,11 @@
 namespace mirelda {
 namespace {
 
+// The most of a title the filter keeps (real titles are far shorter), and of all titles
+// together (some ten times what 700 000 real titles take).
+constexpr std::uint32_t kTitleLimit = 1024;
+constexpr std::uint64_t kTitlesLimit = 256 * 1024 * 1024;
+
 // Bytes of a folded title that belong to a word (letters and digits).
 const std::array<bool, 256>& WordBytes()
 {
@@ -97,20 +102,29 @@ Result<std::vector<TitleRecord>> LoadTitles(const ArticleIndex& index, const std
     std::size_t failed = 0;
     // One read per title, long enough for most titles: the texts between them stay unread.
     constexpr std::uint64_t kReadAhead = 4 + 252;
+    std::uint64_t total = 0;
     for (std::size_t k = 0; k < byOffset.size(); ++k) {
         if (stop && k % 1024 == 0 && stop->load(std::memory_order_relaxed))
             break;
+        if (total > kTitlesLimit) {
+            failed += byOffset.size() - k;
+            break;
+        }
         const ArticleEntry& e = *entries[byOffset[k]];
         bool truncated = false;
         const char* p = data.Fetch(e.textOffset, 4, e.textOffset + kReadAhead, truncated);
         const std::uint32_t length = p ? LoadU32(p) : 0;
         if (p)
-            p = data.Fetch(e.textOffset + 4, length, e.textOffset + kReadAhead, truncated);
+            p = data.Fetch(e.textOffset + 4, std::min<std::uint32_t>(length, kTitleLimit),
+                           e.textOffset + kReadAhead, truncated);
         if (!p) {
             ++failed;
             continue;
         }
-        titles[byOffset[k]].assign(p, length);
+        // Records may share their bytes: a bound per title keeps the whole bounded by the
+        // index's size, whatever the titles' lengths.
+        titles[byOffset[k]].assign(p, std::min<std::uint32_t>(length, kTitleLimit));
+        total += titles[byOffset[k]].size() + 1;
         read[byOffset[k]] = true;
     }
     if (unreadable)

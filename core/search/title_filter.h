@@ -29,9 +29,10 @@ struct TitleRecord
     std::string title; // Windows-1252, as stored
 };
 
-// Every article's title, in the index's enumeration order. A record that cannot be read is
-// left out and counted in `unreadable`; a missing file is an error. A stop request ends the
-// reading early with what was read.
+// Every article's title (its first 1024 bytes), in the index's enumeration order. A record
+// whose title cannot be read, or that comes after 256 MiB of titles (records may share their
+// bytes), is left out and counted in `unreadable`; a missing file is an error. A stop request
+// ends the reading early with what was read.
 Result<std::vector<TitleRecord>> LoadTitles(const ArticleIndex& index, const std::filesystem::path& pgdPath,
                                             std::size_t* unreadable = nullptr,
                                             const std::atomic<bool>* stop = nullptr);

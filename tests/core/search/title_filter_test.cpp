@@ -2,6 +2,8 @@
 
 #include "core/search/title_filter.h"
 
+#include "core/store/binary_file.h"
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -70,6 +72,33 @@ TEST(TitleFilter, typingOnAndBack_givesWhatAFreshFilterGives)
         TitleFilter fresh(titles);
         EXPECT_EQ(typing.Find(text), fresh.Find(text));
     }
+}
+
+TEST(LoadTitles, boundsEachTitle_andLeavesOutRecordsThatCannotBeRead)
+{
+    test::TempDir dir;
+    const auto path = [&](const char* ext) { return dir.path() / (std::string("T") + ext); };
+    ASSERT_TRUE(
+        WriteArticleFiles(path(".PGH"), path(".PGD"), path(".PGL"),
+                          {{1, "Accueil", "{\\rtf1 x}", {}}, {2, std::string(3000, 'a'), "{\\rtf1 y}", {}}})
+            .ok());
+    // A third entry whose record lies past the end of the .PGD.
+    std::string pgh = test::ReadFile(path(".PGH"));
+    StoreU32(pgh, 3);
+    StoreU32(pgh, 0x7FFFFFF0u);
+    StoreU32(pgh, 0);
+    StoreU32(pgh, 0);
+    test::WriteFile(path(".PGH"), pgh);
+    auto index = LoadArticleIndex(path(".PGH"));
+    ASSERT_TRUE(index.ok());
+    std::size_t unreadable = 0;
+    auto titles = LoadTitles(*index, path(".PGD"), &unreadable);
+    ASSERT_TRUE(titles.ok());
+    EXPECT_EQ(unreadable, 1u);
+    ASSERT_EQ(titles->size(), 2u);
+    for (const TitleRecord& r : *titles)
+        EXPECT_EQ(r.title, r.number == 1 ? "Accueil" : std::string(1024, 'a'));
+    EXPECT_FALSE(LoadTitles(*index, dir.path() / "NONE.PGD").ok());
 }
 
 } // namespace
