@@ -1,7 +1,13 @@
 #include "core/search/data_window.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace mirelda {
 
@@ -9,17 +15,44 @@ Result<DataWindow> DataWindow::Open(const std::filesystem::path& path)
 {
     DataWindow w;
     w.path_ = path.string();
-    w.file_.reset(std::fopen(w.path_.c_str(), "rb"));
-    if (!w.file_)
+    // Not blocking: a FIFO in the help set's place must not hang the search.
+    w.fd_ = ::open(w.path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (w.fd_ < 0)
         return FileError{FileErrorKind::CannotOpen, w.path_, 0, "cannot open the file"};
-    if (std::fseek(w.file_.get(), 0, SEEK_END) != 0)
-        return FileError{FileErrorKind::ReadFailed, w.path_, 0, "cannot measure the file"};
-    const long size = std::ftell(w.file_.get());
-    if (size < 0)
-        return FileError{FileErrorKind::ReadFailed, w.path_, 0, "cannot measure the file"};
-    w.size_ = static_cast<std::uint64_t>(size);
-    w.filePos_ = w.size_;
+    struct stat info
+    {
+    };
+    if (::fstat(w.fd_, &info) != 0 || !S_ISREG(info.st_mode))
+        return FileError{FileErrorKind::ReadFailed, w.path_, 0, "not a regular file"};
+    w.size_ = static_cast<std::uint64_t>(info.st_size);
     return w;
+}
+
+DataWindow::DataWindow(DataWindow&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+DataWindow& DataWindow::operator=(DataWindow&& other) noexcept
+{
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        path_ = std::move(other.path_);
+        fd_ = std::exchange(other.fd_, -1);
+        size_ = other.size_;
+        buffer_ = std::move(other.buffer_);
+        capacity_ = std::exchange(other.capacity_, 0);
+        start_ = other.start_;
+        length_ = std::exchange(other.length_, 0);
+    }
+    return *this;
+}
+
+DataWindow::~DataWindow()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 const char* DataWindow::Fetch(std::uint64_t offset, std::uint64_t count, std::uint64_t readUntil,
@@ -47,15 +80,15 @@ const char* DataWindow::Fetch(std::uint64_t offset, std::uint64_t count, std::ui
         std::memmove(buffer_.get(), buffer_.get() + (offset - start_), held);
     }
     length_ = 0;
-    const std::uint64_t from = offset + held;
-    if (filePos_ != from && std::fseek(file_.get(), static_cast<long>(from), SEEK_SET) != 0) {
-        filePos_ = size_ + 1;
-        return nullptr;
+    std::uint64_t got = held;
+    while (got < length) {
+        const ssize_t n = ::pread(fd_, buffer_.get() + got, length - got, static_cast<off_t>(offset + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return nullptr; // an error, or the file shrank since it was measured
+        got += static_cast<std::uint64_t>(n);
     }
-    const std::size_t got = std::fread(buffer_.get() + held, 1, length - held, file_.get());
-    filePos_ = from + got;
-    if (got != length - held)
-        return nullptr;
     start_ = offset;
     length_ = length;
     return buffer_.get();

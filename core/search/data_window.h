@@ -9,7 +9,6 @@
 #include "core/store/result.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -22,6 +21,10 @@ class DataWindow
     static constexpr std::uint64_t kChunk = 128 * 1024; // the most read beyond what is asked
 
     static Result<DataWindow> Open(const std::filesystem::path& path);
+    DataWindow() = default;
+    DataWindow(DataWindow&& other) noexcept;
+    DataWindow& operator=(DataWindow&& other) noexcept;
+    ~DataWindow();
 
     const std::string& path() const { return path_; }
     std::uint64_t size() const { return size_; }
@@ -33,14 +36,9 @@ class DataWindow
     FileError Error(bool truncated, std::uint64_t offset, std::string message) const;
 
   private:
-    struct Closer
-    {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
     std::string path_;
-    std::unique_ptr<std::FILE, Closer> file_;
+    int fd_ = -1; // read with pread: one system call per read, no seek
     std::uint64_t size_ = 0;
-    std::uint64_t filePos_ = 0; // where the next fread starts
     std::unique_ptr<char[]> buffer_;
     std::uint64_t capacity_ = 0;
     std::uint64_t start_ = 0;  // file offset of buffer_[0]

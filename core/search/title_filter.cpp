@@ -32,6 +32,21 @@ const std::array<bool, 256>& WordBytes()
     return table;
 }
 
+// A folded byte's bit in a signature: exact for letters and digits, shared by the others.
+int SignatureBit(unsigned char b)
+{
+    if (b >= 'A' && b <= 'Z')
+        return b - 'A';
+    if (b >= '0' && b <= '9')
+        return 26 + (b - '0');
+    return 36 + b % 28;
+}
+
+bool ExactBit(unsigned char b)
+{
+    return (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9');
+}
+
 // Case and accents folded; control bytes become spaces, so '\n' can end each title.
 unsigned char FoldByte(unsigned char b)
 {
@@ -165,6 +180,9 @@ TitleFilter::TitleFilter(std::vector<TitleRecord> titles)
     starts_.reserve(titles.size() + 1);
     numbers_.reserve(titles.size());
     popup_.reserve(titles.size());
+    bytes_.reserve(titles.size());
+    wordStarts_.reserve(titles.size());
+    const auto& wordByte = WordBytes();
     for (const std::uint32_t i : order) {
         starts_.push_back(static_cast<std::uint32_t>(captions_.size()));
         captions_ += CaptionOf(titles[i].title);
@@ -173,8 +191,25 @@ TitleFilter::TitleFilter(std::vector<TitleRecord> titles)
         folded_ += '\n';
         numbers_.push_back(titles[i].number);
         popup_.push_back(IsPopupTitle(titles[i].title));
+        std::uint64_t all = 0, starts = 0;
+        for (std::size_t k = 0; k < folded[i].size(); ++k) {
+            const auto b = static_cast<unsigned char>(folded[i][k]);
+            const std::uint64_t bit = std::uint64_t{1} << SignatureBit(b);
+            all |= bit;
+            if (k == 0 || !wordByte[static_cast<unsigned char>(folded[i][k - 1])])
+                starts |= bit;
+        }
+        bytes_.push_back(all);
+        wordStarts_.push_back(starts);
+        firstBytes_.push_back(folded[i].empty() ? '\0' : folded[i][0]);
     }
     starts_.push_back(static_cast<std::uint32_t>(captions_.size()));
+    // The lists a Find fills, their memory taken now (on the building thread) rather than at
+    // the first keystroke.
+    for (auto* list : {&ranked_[0], &ranked_[1], &ranked_[2], &found_, &keptScratch_, &lastKept_}) {
+        list->resize(titles.size());
+        list->clear();
+    }
 }
 
 TitleFilter::Rank TitleFilter::RankOf(std::uint32_t entry, std::string_view phrase,
@@ -197,67 +232,97 @@ TitleFilter::Rank TitleFilter::RankOf(std::uint32_t entry, std::string_view phra
     return allAtWordStarts ? kWordStarts : kAnywhere;
 }
 
-std::vector<std::uint32_t> TitleFilter::Find(std::u16string_view typed)
+const std::vector<std::uint32_t>& TitleFilter::Find(std::u16string_view typed)
 {
     std::string phrase;
     std::vector<std::string> words;
-    std::array<std::vector<std::uint32_t>, 3> ranked;
+    auto& ranked = ranked_;
+    for (auto& r : ranked)
+        r.clear();
+    found_.clear();
     if (!FoldTyped(typed, phrase, words) || words.empty()) {
         lastValid_ = false;
-        return {};
+        return found_;
     }
-    std::vector<std::uint32_t> kept;
+    // Narrowing what the last Find kept pays while that is a small part of all titles; a
+    // short text that most titles hold is found faster from the signatures. So the titles
+    // kept are noted only while they are few.
+    const std::size_t narrowLimit = size() / 4;
+    std::vector<std::uint32_t>& kept = keptScratch_;
+    kept.clear();
+    bool keptAll = true;
     const auto keep = [&](std::uint32_t entry, Rank rank) {
         if (rank == kNone)
             return;
         ranked[rank].push_back(entry);
-        kept.push_back(entry);
+        if (!keptAll)
+            return;
+        if (kept.size() == narrowLimit) {
+            keptAll = false;
+            kept.clear();
+        } else {
+            kept.push_back(entry);
+        }
     };
-    // Narrowing what the last Find kept pays while that is a small part of all titles; a
-    // short text that most titles hold is found faster in one pass over the buffer.
-    if (lastValid_ && phrase.starts_with(lastPhrase_) && lastKept_.size() < size() / 8) {
+    if (lastValid_ && phrase.starts_with(lastPhrase_)) {
         // Every title that holds the longer text's words held the shorter one's.
         for (const std::uint32_t entry : lastKept_)
             keep(entry, RankOf(entry, phrase, words));
     } else {
-        // Titles holding the longest word, found in one pass over the folded buffer.
-        const std::string& key =
-            *std::max_element(words.begin(), words.end(),
-                              [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
-        const auto& wordByte = WordBytes();
-        const char* const begin = folded_.data();
-        const char* const end = begin + folded_.size();
-        std::uint32_t entry = 0;
-        for (const char* p = begin; p < end;) {
-            const void* hit = memmem(p, static_cast<std::size_t>(end - p), key.data(), key.size());
-            if (!hit)
-                break;
-            const auto at = static_cast<std::uint32_t>(static_cast<const char*>(hit) - begin);
-            while (starts_[entry + 1] <= at)
-                ++entry;
-            if (words.size() > 1) {
-                keep(entry, RankOf(entry, phrase, words));
-            } else if (at == starts_[entry]) {
-                keep(entry, kStarts); // one word: the phrase itself
-            } else {
-                // The first occurrence is known; a later one may still start a word.
-                const std::string_view title(begin + starts_[entry], starts_[entry + 1] - starts_[entry] - 1);
-                std::size_t in = at - starts_[entry];
-                while (in != std::string_view::npos && wordByte[static_cast<unsigned char>(title[in - 1])])
-                    in = title.find(key, in + 1);
-                keep(entry, in == std::string_view::npos ? kAnywhere : kWordStarts);
+        std::uint64_t wanted = 0;
+        for (const std::string& w : words)
+            for (const char c : w)
+                wanted |= std::uint64_t{1} << SignatureBit(static_cast<unsigned char>(c));
+        const auto letter = static_cast<unsigned char>(phrase[0]);
+        const bool oneLetter = phrase.size() == 1 && ExactBit(letter);
+        const std::uint64_t bit = std::uint64_t{1} << SignatureBit(letter);
+        if (words.size() == 1 && !oneLetter) {
+            // One word: its occurrences, found in one pass over the folded buffer, rank the
+            // titles they fall in (the first occurrence in a title is the one found).
+            const std::string& key = words[0];
+            const auto& wordByte = WordBytes();
+            const char* const begin = folded_.data();
+            const char* const end = begin + folded_.size();
+            std::uint32_t entry = 0;
+            for (const char* p = begin; p < end;) {
+                const void* hit = memmem(p, static_cast<std::size_t>(end - p), key.data(), key.size());
+                if (!hit)
+                    break;
+                const auto at = static_cast<std::uint32_t>(static_cast<const char*>(hit) - begin);
+                while (starts_[entry + 1] <= at)
+                    ++entry;
+                if (at == starts_[entry]) {
+                    keep(entry, kStarts);
+                } else {
+                    const std::string_view title(begin + starts_[entry],
+                                                 starts_[entry + 1] - starts_[entry] - 1);
+                    std::size_t in = at - starts_[entry];
+                    while (in != std::string_view::npos &&
+                           wordByte[static_cast<unsigned char>(title[in - 1])])
+                        in = title.find(key, in + 1);
+                    keep(entry, in == std::string_view::npos ? kAnywhere : kWordStarts);
+                }
+                p = begin + starts_[entry + 1];
             }
-            p = begin + starts_[entry + 1];
+        } else {
+            for (std::uint32_t entry = 0; entry < size(); ++entry) {
+                if ((bytes_[entry] & wanted) != wanted)
+                    continue;
+                if (oneLetter) // the signatures are exact for it
+                    keep(entry, static_cast<unsigned char>(firstBytes_[entry]) == letter ? kStarts
+                                : (wordStarts_[entry] & bit) != 0                        ? kWordStarts
+                                                                                         : kAnywhere);
+                else
+                    keep(entry, RankOf(entry, phrase, words));
+            }
         }
     }
     lastPhrase_ = phrase;
-    lastKept_ = std::move(kept);
-    lastValid_ = true;
-    std::vector<std::uint32_t> result;
-    result.reserve(ranked[0].size() + ranked[1].size() + ranked[2].size());
+    std::swap(lastKept_, kept);
+    lastValid_ = keptAll;
     for (const auto& r : ranked)
-        result.insert(result.end(), r.begin(), r.end());
-    return result;
+        found_.insert(found_.end(), r.begin(), r.end());
+    return found_;
 }
 
 } // namespace mirelda

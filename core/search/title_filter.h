@@ -8,12 +8,16 @@
 // Pop-up articles are listed too, by their caption, and say so; untitled articles are not.
 //
 // Built once over all titles (in the background: a few hundred milliseconds at 700 000
-// articles); each Find then scans one flat buffer of the folded titles, or, when the text only
-// grew since the last Find, the titles that last Find kept.
+// articles). Each title keeps two 64-bit signatures of its folded bytes (every byte, and the
+// bytes that start a word; letters and digits one bit each, other bytes sharing bits): a Find
+// looks closer only at the titles whose signature holds every byte typed, and ranks a single
+// letter or digit from the signatures alone. When the text only grew since the last Find and
+// that Find kept few titles, only those are looked at again.
 
 #include "core/store/help_set.h"
 #include "core/store/result.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
@@ -53,8 +57,8 @@ class TitleFilter
     bool popup(std::uint32_t i) const { return popup_[i]; }
 
     // The entries matching `typed`, best first; nothing for a text without a word, or with a
-    // character that no Windows-1252 title can hold.
-    std::vector<std::uint32_t> Find(std::u16string_view typed);
+    // character that no Windows-1252 title can hold. Valid until the next Find.
+    const std::vector<std::uint32_t>& Find(std::u16string_view typed);
 
   private:
     enum Rank : std::uint8_t { kStarts, kWordStarts, kAnywhere, kNone };
@@ -65,11 +69,18 @@ class TitleFilter
     std::vector<std::uint32_t> starts_; // entry i at starts_[i]; one more for the end
     std::vector<std::int32_t> numbers_;
     std::vector<bool> popup_;
+    std::vector<std::uint64_t> bytes_;      // signature of each title's bytes
+    std::vector<std::uint64_t> wordStarts_; // of the bytes that start its words
+    std::string firstBytes_;                // each folded title's first byte (0 if none)
 
     // The last Find, so that a text that only grew scans only what it kept.
     std::string lastPhrase_;
     bool lastValid_ = false;
     std::vector<std::uint32_t> lastKept_; // in entry order
+    // The lists each Find fills, kept from one to the next with their memory.
+    std::array<std::vector<std::uint32_t>, 3> ranked_;
+    std::vector<std::uint32_t> found_;
+    std::vector<std::uint32_t> keptScratch_;
 };
 
 } // namespace mirelda

@@ -17,31 +17,32 @@ class TitleListModel : public QAbstractListModel
   public:
     using QAbstractListModel::QAbstractListModel;
 
-    void Show(const mirelda::TitleFilter* filter, std::vector<std::uint32_t> entries)
+    // `entries` stays the filter's until its next Find, which comes with the next Show.
+    void Show(const mirelda::TitleFilter* filter, const std::vector<std::uint32_t>* entries)
     {
         beginResetModel();
         filter_ = filter;
-        entries_ = std::move(entries);
+        entries_ = entries ? entries : &kNone;
         endResetModel();
     }
 
     std::int32_t ArticleAt(int row) const
     {
         return filter_ && row >= 0 && row < rowCount()
-                   ? filter_->number(entries_[static_cast<std::size_t>(row)])
+                   ? filter_->number((*entries_)[static_cast<std::size_t>(row)])
                    : 0;
     }
 
     int rowCount(const QModelIndex& parent = {}) const override
     {
-        return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+        return parent.isValid() ? 0 : static_cast<int>(entries_->size());
     }
 
     QVariant data(const QModelIndex& index, int role) const override
     {
         if (!filter_ || !index.isValid() || index.row() >= rowCount())
             return {};
-        const std::uint32_t entry = entries_[static_cast<std::size_t>(index.row())];
+        const std::uint32_t entry = (*entries_)[static_cast<std::size_t>(index.row())];
         switch (role) {
         case Qt::DisplayRole:
             return QString::fromStdU16String(mirelda::DecodeCp1252(filter_->caption(entry)));
@@ -60,8 +61,9 @@ class TitleListModel : public QAbstractListModel
     }
 
   private:
+    static inline const std::vector<std::uint32_t> kNone;
     const mirelda::TitleFilter* filter_ = nullptr;
-    std::vector<std::uint32_t> entries_;
+    const std::vector<std::uint32_t>* entries_ = &kNone;
 };
 
 CTitleFilterBox::CTitleFilterBox(QWidget* parent, QWidget* tree, std::function<bool(std::int32_t)> open)
@@ -136,11 +138,8 @@ void CTitleFilterBox::Dismiss()
 
 void CTitleFilterBox::Refilter()
 {
-    std::vector<std::uint32_t> found;
     const bool typed = !text().trimmed().isEmpty();
-    if (typed && filter_)
-        found = filter_->Find(text().toStdU16String());
-    model_->Show(filter_.get(), std::move(found));
+    model_->Show(filter_.get(), typed && filter_ ? &filter_->Find(text().toStdU16String()) : nullptr);
     if (model_->rowCount() > 0)
         results_->setCurrentIndex(model_->index(0));
     // The tree keeps its expanded books, selection and scroll position while hidden.
