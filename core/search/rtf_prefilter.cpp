@@ -377,11 +377,17 @@ __attribute__((target("avx2"))) bool RtfPrefilter::ScanAvx2(const unsigned char*
                          _mm256_set1_epi8(b(secondVariants_[0])), _mm256_set1_epi8(b(secondVariants_[1])),
                          _mm256_set1_epi8(anySecond_ ? -1 : 0),   _mm256_set1_epi8(b(unicodeDigits_[0])),
                          _mm256_set1_epi8(b(unicodeDigits_[1]))};
-    for (; end - p >= 34; p += 32) {
-        for (unsigned mask = Candidates32(p, k); mask != 0; mask &= mask - 1) {
+    // The inner loop calls nothing, so that the constants stay in registers across it.
+    while (end - p >= 34) {
+        unsigned mask = 0;
+        while (end - p >= 34 && (mask = Candidates32(p, k)) == 0)
+            p += 32;
+        for (; mask != 0; mask &= mask - 1) {
             if (At(p + __builtin_ctz(mask), end))
                 return true;
         }
+        if (end - p >= 34)
+            p += 32;
     }
     return false;
 }
@@ -394,12 +400,16 @@ __attribute__((target("avx512bw"))) bool RtfPrefilter::ScanAvx512(const unsigned
                          _mm512_set1_epi8(b(secondVariants_[0])), _mm512_set1_epi8(b(secondVariants_[1])),
                          _mm512_set1_epi8(b(unicodeDigits_[0])),  _mm512_set1_epi8(b(unicodeDigits_[1])),
                          anySecond_ ? ~std::uint64_t{0} : 0};
-    for (; end - p >= 66; p += 64) {
-        std::uint64_t mask = Candidates64(p, k);
+    while (end - p >= 66) {
+        std::uint64_t mask = 0;
+        while (end - p >= 66 && (mask = Candidates64(p, k)) == 0)
+            p += 64;
         for (; mask != 0; mask &= mask - 1) {
             if (At(p + __builtin_ctzll(mask), end))
                 return true;
         }
+        if (end - p >= 66)
+            p += 64;
     }
     return false;
 }

@@ -11,9 +11,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <thread>
+#include <utility>
 
 namespace mirelda {
 namespace {
@@ -147,6 +149,11 @@ constexpr std::size_t kLanes = 2;
 constexpr std::uint64_t kTypicalRecord = 8 * 1024;
 // Articles between two looks at a stop request.
 constexpr std::size_t kStopCheck = 32;
+// Phase one ends when the matches seen so far, extended to the rest, would bring fewer than
+// this many times the matches still needed.
+constexpr double kSweepMargin = 4.0;
+// Entries each lane reads in one stretch of the sweep (progress is reported between them).
+constexpr std::size_t kSweepStretch = 16384;
 
 // One thread's share: its own view of the file, its own matcher, the outcomes of one block.
 struct Lane
@@ -170,22 +177,52 @@ struct Lane
         std::stable_sort(visits.begin(), visits.end(), [](const Visit& a, const Visit& b) {
             return a.entry->textOffset < b.entry->textOffset;
         });
-        // A read goes on to the last record of the block that starts within a chunk of it, and
-        // one typical record beyond: records close together come in one read, and little is
-        // read past the last of them.
+        return TestInOrder(request, visits.data(), visits.size(), stop, [&](const Visit& v, Outcome outcome) {
+            outcomes[v.slot] = outcome;
+            if (outcome != Outcome::Match)
+                titles[v.slot].clear();
+        });
+    }
+
+    // The sweep's share: visits in offset order, `slot` their place in enumeration order; the
+    // matches and the first error (in enumeration order) are noted with their places.
+    std::vector<std::pair<std::size_t, std::string>> found;
+    std::optional<std::pair<std::size_t, FileError>> firstError;
+
+    bool Sweep(const SearchRequest& request, const Visit* sorted, std::size_t count,
+               const std::atomic<bool>* stop)
+    {
+        return TestInOrder(request, sorted, count, stop, [&](const Visit& v, Outcome outcome) {
+            if (outcome == Outcome::Match)
+                found.emplace_back(v.slot, std::move(titles[0]));
+            else if (outcome == Outcome::Error && (!firstError || v.slot < firstError->first))
+                firstError.emplace(v.slot, std::move(*errors[0]));
+        });
+    }
+
+  private:
+    // Tests visits in the order given (increasing offsets). A read goes on to the last record
+    // that starts within a chunk of it, and one typical record beyond: records close together
+    // come in one read, and little is read past the last of them.
+    template <class Note>
+    bool TestInOrder(const SearchRequest& request, const Visit* list, std::size_t count,
+                     const std::atomic<bool>* stop, Note note)
+    {
         std::size_t last = 0;
-        for (std::size_t i = 0; i < visits.size(); ++i) {
+        for (std::size_t i = 0; i < count; ++i) {
             if (stop && i % kStopCheck == 0 && stop->load(std::memory_order_relaxed))
                 return false;
-            const std::uint64_t at = visits[i].entry->textOffset;
+            const std::uint64_t at = list[i].entry->textOffset;
             last = std::max(last, i);
-            while (last + 1 < visits.size() && visits[last + 1].entry->textOffset < at + DataWindow::kChunk)
+            while (last + 1 < count && list[last + 1].entry->textOffset < at + DataWindow::kChunk)
                 ++last;
-            const std::uint64_t readUntil = std::uint64_t{visits[last].entry->textOffset} + kTypicalRecord;
-            const Visit& v = visits[i];
-            errors[v.slot].reset();
-            outcomes[v.slot] =
-                TestArticle(data, matcher, request, *v.entry, readUntil, titles[v.slot], errors[v.slot]);
+            const std::uint64_t readUntil = std::uint64_t{list[last].entry->textOffset} + kTypicalRecord;
+            const Visit& v = list[i];
+            // Phase one keeps each block's titles and errors by slot; the sweep uses slot 0 as
+            // scratch and moves out what it keeps.
+            const std::size_t into = list == visits.data() ? v.slot : 0;
+            errors[into].reset();
+            note(v, TestArticle(data, matcher, request, *v.entry, readUntil, titles[into], errors[into]));
         }
         return true;
     }
@@ -212,27 +249,47 @@ Result<std::vector<SearchHit>> FindMatchingArticles(const ArticleIndex& index,
     std::vector<const ArticleEntry*> order;
     order.reserve(index.size());
     index.ForEach([&](const ArticleEntry& e) { order.push_back(&e); });
-
-    for (std::size_t first = 0; first < order.size(); first += kBlock * kLanes) {
-        const std::atomic<bool>* stop = control ? control->stopRequested : nullptr;
-        if ((control && control->progress && !control->progress(first, order.size())) ||
+    const std::atomic<bool>* stop = control ? control->stopRequested : nullptr;
+    const auto stopped = [&](std::size_t done) {
+        if ((control && control->progress && !control->progress(done, order.size())) ||
             (stop && stop->load())) {
             control->stopped = true;
-            return std::vector<SearchHit>{};
+            return true;
         }
-        // The other lanes on threads of their own, the first on this one.
+        return false;
+    };
+    // Runs work(lane) for each lane, the others on threads of their own, the first on this one.
+    const auto onLanes = [&](const auto& work) {
+        std::vector<std::thread> helpers;
+        for (std::size_t lane = 1; lane < kLanes; ++lane)
+            helpers.emplace_back([&, lane] { work(lane); });
+        work(0);
+        for (std::thread& helper : helpers)
+            helper.join();
+    };
+
+    // Phase one: blocks in enumeration order, while the matches come often enough that the
+    // limit is near; a frequent string is done after a few blocks.
+    std::size_t first = 0;
+    for (; first < order.size(); first += kBlock * kLanes) {
+        if (first > 0) {
+            // Entries still needed at the rate seen so far, against what remains: when the
+            // limit is far, one pass over the rest in file order reads far less.
+            const double rate = static_cast<double>(hits.size()) / static_cast<double>(first);
+            const double needed = static_cast<double>(kSearchResultLimit - hits.size());
+            if (rate * static_cast<double>(order.size() - first) < needed * kSweepMargin)
+                break;
+        }
+        if (stopped(first))
+            return std::vector<SearchHit>{};
         const auto countOf = [&](std::size_t lane) {
             const std::size_t start = std::min(order.size(), first + lane * kBlock);
             return std::min(kBlock, order.size() - start);
         };
-        std::vector<std::thread> helpers;
-        for (std::size_t lane = 1; lane < kLanes && countOf(lane) > 0; ++lane)
-            helpers.emplace_back([&, lane] {
+        onLanes([&](std::size_t lane) {
+            if (countOf(lane) > 0)
                 lanes[lane]->Scan(request, order.data() + first + lane * kBlock, countOf(lane), stop);
-            });
-        lanes[0]->Scan(request, order.data() + first, countOf(0), stop);
-        for (std::thread& helper : helpers)
-            helper.join();
+        });
         if (stop && stop->load()) {
             control->stopped = true;
             return std::vector<SearchHit>{};
@@ -251,6 +308,48 @@ Result<std::vector<SearchHit>> FindMatchingArticles(const ArticleIndex& index,
             }
         }
     }
+    if (first >= order.size())
+        return hits;
+
+    // Phase two: the rest in file order, in stretches that each lane reads straight through;
+    // then the matches and the first error are taken back in enumeration order.
+    std::vector<Visit> rest;
+    rest.reserve(order.size() - first);
+    for (std::size_t i = first; i < order.size(); ++i)
+        rest.push_back({order[i], i});
+    std::stable_sort(rest.begin(), rest.end(), [](const Visit& a, const Visit& b) {
+        return a.entry->textOffset < b.entry->textOffset;
+    });
+    for (std::size_t at = 0; at < rest.size(); at += kSweepStretch * kLanes) {
+        if (stopped(first + at))
+            return std::vector<SearchHit>{};
+        onLanes([&](std::size_t lane) {
+            const std::size_t from = std::min(rest.size(), at + lane * kSweepStretch);
+            lanes[lane]->Sweep(request, rest.data() + from, std::min(kSweepStretch, rest.size() - from),
+                               stop);
+        });
+        if (stop && stop->load()) {
+            control->stopped = true;
+            return std::vector<SearchHit>{};
+        }
+    }
+    std::vector<std::pair<std::size_t, std::string>> found;
+    std::optional<std::pair<std::size_t, FileError>> firstError;
+    for (const auto& lane : lanes) {
+        std::move(lane->found.begin(), lane->found.end(), std::back_inserter(found));
+        if (lane->firstError && (!firstError || lane->firstError->first < firstError->first))
+            firstError = std::move(lane->firstError);
+    }
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [place, title] : found) {
+        if (firstError && firstError->first < place)
+            break;
+        hits.push_back({order[place]->number, std::move(title)});
+        if (hits.size() == kSearchResultLimit)
+            return hits;
+    }
+    if (firstError)
+        return std::move(firstError->second);
     return hits;
 }
 

@@ -377,6 +377,49 @@ TEST(SearchArticles, twoLanesAndManyRounds_keepTheEnumerationOrder_andCanBeStopp
     EXPECT_TRUE(hits->empty());
 }
 
+TEST(SearchArticles, rareFirstMatches_sweepTheRestInFileOrder_andKeepTheEnumerationOrder)
+{
+    // No match in the first buckets, then half the articles: the first blocks find nothing,
+    // the rest is read in file order, and the thousand kept are still the first in
+    // enumeration order; a damaged record counts only if it comes before the thousandth.
+    std::vector<ArticleSource> articles;
+    for (std::int32_t n = 1; n <= 12000; ++n) {
+        const bool matches = ArticleIndex::BucketOf(n) >= 8 && n % 2 == 0;
+        articles.push_back({n, "Page " + std::to_string(n), Rtf(matches ? "un fjord" : "rien"), {}});
+    }
+    HelpSet set(articles);
+    Numbers enumeration, expected;
+    set.index().ForEach([&](const ArticleEntry& e) {
+        enumeration.push_back(e.number);
+        if (ArticleIndex::BucketOf(e.number) >= 8 && e.number % 2 == 0 &&
+            expected.size() < kSearchResultLimit)
+            expected.push_back(e.number);
+    });
+    const auto inOrder = [&] {
+        auto hits = FindMatchingArticles(set.index(), set.pgd(), Request("fjord"));
+        Numbers got;
+        if (hits.ok())
+            for (const SearchHit& h : *hits)
+                got.push_back(h.number);
+        return hits.ok() ? got : Numbers{-1};
+    };
+    EXPECT_EQ(inOrder(), expected);
+    EXPECT_EQ(set.Find(Request("fjord", false, true, false, true)).size(), kSearchResultLimit);
+
+    // Damage past the thousandth match in enumeration order: never reported.
+    const std::int32_t afterLimit = enumeration.back();
+    set.DamageLength(afterLimit, 1, 0x7FFFFFFF);
+    EXPECT_EQ(inOrder(), expected);
+    // Damage before it (a non-matching article early in the sweep): the search ends with it.
+    const auto before = std::find_if(enumeration.begin() + 3000, enumeration.end(),
+                                     [](std::int32_t n) { return ArticleIndex::BucketOf(n) < 8; });
+    ASSERT_NE(before, enumeration.end());
+    set.DamageLength(*before, 1, 0x7FFFFFFF);
+    auto hits = FindMatchingArticles(set.index(), set.pgd(), Request("fjord"));
+    ASSERT_FALSE(hits.ok());
+    EXPECT_NE(hits.error().message.find("article " + std::to_string(*before)), std::string::npos);
+}
+
 TEST(SearchArticles, articlesBeyondTwoAndThreeAndAHalfGibibytes_areFound)
 {
     // A sparse .PGD: two records far out, offsets that a signed reading would make negative.
