@@ -5,13 +5,63 @@
 #include <cstring>
 #include <utility>
 
+#include <csetjmp>
+#include <csignal>
+#include <mutex>
+
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace mirelda {
 
-Result<DataWindow> DataWindow::Open(const std::filesystem::path& path)
+namespace {
+
+// The guard of the innermost GuardMappedReads running on this thread, if any.
+thread_local sigjmp_buf* tGuard = nullptr;
+struct sigaction gPreviousAction
+{
+};
+std::once_flag gHandlerInstalled;
+
+extern "C" void OnBusError(int, siginfo_t*, void*)
+{
+    if (tGuard)
+        siglongjmp(*tGuard, 1);
+    // Not a read of ours: the action there was before; the faulting instruction runs again.
+    ::sigaction(SIGBUS, &gPreviousAction, nullptr);
+}
+
+void InstallBusErrorHandler()
+{
+    struct sigaction action
+    {
+    };
+    action.sa_sigaction = OnBusError;
+    action.sa_flags = SA_SIGINFO | SA_NODEFER; // not left blocked when the guard jumps out
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGBUS, &action, &gPreviousAction);
+}
+
+} // namespace
+
+bool GuardMappedReads(const std::function<void()>& work)
+{
+    std::call_once(gHandlerInstalled, InstallBusErrorHandler);
+    sigjmp_buf guard;
+    sigjmp_buf* const outer = tGuard;
+    if (sigsetjmp(guard, 0) != 0) {
+        tGuard = outer;
+        return false;
+    }
+    tGuard = &guard;
+    work();
+    tGuard = outer;
+    return true;
+}
+
+Result<DataWindow> DataWindow::Open(const std::filesystem::path& path, bool mapped)
 {
     DataWindow w;
     w.path_ = path.string();
@@ -25,6 +75,26 @@ Result<DataWindow> DataWindow::Open(const std::filesystem::path& path)
     if (::fstat(w.fd_, &info) != 0 || !S_ISREG(info.st_mode))
         return FileError{FileErrorKind::ReadFailed, w.path_, 0, "not a regular file"};
     w.size_ = static_cast<std::uint64_t>(info.st_size);
+    if (mapped && w.size_ > 0) {
+        void* map = ::mmap(nullptr, w.size_, PROT_READ, MAP_PRIVATE, w.fd_, 0);
+        if (map != MAP_FAILED)
+            w.map_ =
+                std::shared_ptr<const char>(static_cast<const char*>(map), [size = w.size_](const char* m) {
+                    ::munmap(const_cast<char*>(m), size);
+                });
+    }
+    return w;
+}
+
+Result<DataWindow> DataWindow::Share() const
+{
+    DataWindow w;
+    w.path_ = path_;
+    w.fd_ = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+    if (w.fd_ < 0)
+        return FileError{FileErrorKind::CannotOpen, path_, 0, "cannot open the file"};
+    w.size_ = size_;
+    w.map_ = map_;
     return w;
 }
 
@@ -45,6 +115,7 @@ DataWindow& DataWindow::operator=(DataWindow&& other) noexcept
         capacity_ = std::exchange(other.capacity_, 0);
         start_ = other.start_;
         length_ = std::exchange(other.length_, 0);
+        map_ = std::move(other.map_);
     }
     return *this;
 }
@@ -64,6 +135,8 @@ const char* DataWindow::Fetch(std::uint64_t offset, std::uint64_t count, std::ui
     static const char kNothing = 0;
     if (count == 0)
         return &kNothing;
+    if (map_)
+        return map_.get() + offset;
     if (offset >= start_ && offset + count <= start_ + length_)
         return buffer_.get() + (offset - start_);
     const std::uint64_t ahead = readUntil > offset ? std::min(readUntil - offset, kChunk) : 0;

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -20,11 +21,17 @@ class DataWindow
   public:
     static constexpr std::uint64_t kChunk = 128 * 1024; // the most read beyond what is asked
 
-    static Result<DataWindow> Open(const std::filesystem::path& path);
+    // With `mapped`, the file is mapped for reading when the system allows it, and Fetch then
+    // copies nothing; reads of the mapping must then run inside GuardMappedReads, since they
+    // fault when the file has shrunk since it was mapped.
+    static Result<DataWindow> Open(const std::filesystem::path& path, bool mapped = false);
     DataWindow() = default;
     DataWindow(DataWindow&& other) noexcept;
     DataWindow& operator=(DataWindow&& other) noexcept;
     ~DataWindow();
+
+    // Another window on the same file, sharing its mapping (each lane of a search has one).
+    Result<DataWindow> Share() const;
 
     const std::string& path() const { return path_; }
     std::uint64_t size() const { return size_; }
@@ -41,8 +48,14 @@ class DataWindow
     std::uint64_t size_ = 0;
     std::unique_ptr<char[]> buffer_;
     std::uint64_t capacity_ = 0;
-    std::uint64_t start_ = 0;  // file offset of buffer_[0]
-    std::uint64_t length_ = 0; // bytes of the file held in buffer_
+    std::uint64_t start_ = 0;         // file offset of buffer_[0]
+    std::uint64_t length_ = 0;        // bytes of the file held in buffer_
+    std::shared_ptr<const char> map_; // the whole file, when mapped
 };
+
+// Runs work() and returns true; or, when a read of a mapped file faulted inside it (the file
+// shrank since it was mapped), leaves work at the fault and returns false. work must hold
+// nothing that cannot be abandoned there (memory it allocated is lost, nothing else).
+bool GuardMappedReads(const std::function<void()>& work);
 
 } // namespace mirelda

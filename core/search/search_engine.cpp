@@ -209,22 +209,40 @@ struct Lane
                      const std::atomic<bool>* stop, Note note)
     {
         std::size_t last = 0;
-        for (std::size_t i = 0; i < count; ++i) {
-            if (stop && i % kStopCheck == 0 && stop->load(std::memory_order_relaxed))
-                return false;
-            const std::uint64_t at = list[i].entry->textOffset;
-            last = std::max(last, i);
-            while (last + 1 < count && list[last + 1].entry->textOffset < at + DataWindow::kChunk)
-                ++last;
-            const std::uint64_t readUntil = std::uint64_t{list[last].entry->textOffset} + kTypicalRecord;
-            const Visit& v = list[i];
-            // Phase one keeps each block's titles and errors by slot; the sweep uses slot 0 as
-            // scratch and moves out what it keeps.
-            const std::size_t into = list == visits.data() ? v.slot : 0;
-            errors[into].reset();
-            note(v, TestArticle(data, matcher, request, *v.entry, readUntil, titles[into], errors[into]));
+        std::size_t i = 0;
+        bool stopped = false;
+        // Phase one keeps each block's titles and errors by slot; the sweep uses slot 0 as
+        // scratch and moves out what it keeps.
+        const auto slotOf = [&](const Visit& v) { return list == visits.data() ? v.slot : 0; };
+        const bool complete = GuardMappedReads([&] {
+            for (; i < count; ++i) {
+                if (stop && i % kStopCheck == 0 && stop->load(std::memory_order_relaxed)) {
+                    stopped = true;
+                    return;
+                }
+                const std::uint64_t at = list[i].entry->textOffset;
+                last = std::max(last, i);
+                while (last + 1 < count && list[last + 1].entry->textOffset < at + DataWindow::kChunk)
+                    ++last;
+                const std::uint64_t readUntil = std::uint64_t{list[last].entry->textOffset} + kTypicalRecord;
+                const Visit& v = list[i];
+                const std::size_t into = slotOf(v);
+                errors[into].reset();
+                note(v, TestArticle(data, matcher, request, *v.entry, readUntil, titles[into], errors[into]));
+            }
+        });
+        if (!complete) {
+            // The mapped file shrank under the read: this article and the rest of the list
+            // cannot be read.
+            for (; i < count; ++i) {
+                const Visit& v = list[i];
+                errors[slotOf(v)] =
+                    data.Error(false, v.entry->textOffset,
+                               "article " + std::to_string(v.entry->number) + ": data record");
+                note(v, Outcome::Error);
+            }
         }
-        return true;
+        return !stopped;
     }
 };
 
@@ -239,8 +257,12 @@ Result<std::vector<SearchHit>> FindMatchingArticles(const ArticleIndex& index,
         index.empty())
         return hits;
     std::vector<std::unique_ptr<Lane>> lanes;
+    // One mapping of the file, shared by the lanes.
+    auto window = DataWindow::Open(pgdPath, true);
+    if (!window)
+        return window.error();
     for (std::size_t i = 0; i < kLanes; ++i) {
-        auto opened = DataWindow::Open(pgdPath);
+        auto opened = i + 1 < kLanes ? window->Share() : std::move(window);
         if (!opened)
             return opened.error();
         lanes.push_back(std::make_unique<Lane>(std::move(*opened), request));
@@ -320,14 +342,16 @@ Result<std::vector<SearchHit>> FindMatchingArticles(const ArticleIndex& index,
     std::stable_sort(rest.begin(), rest.end(), [](const Visit& a, const Visit& b) {
         return a.entry->textOffset < b.entry->textOffset;
     });
-    for (std::size_t at = 0; at < rest.size(); at += kSweepStretch * kLanes) {
+    for (std::size_t at = 0; at < rest.size();) {
         if (stopped(first + at))
             return std::vector<SearchHit>{};
+        // The lanes share each stretch evenly, the last one included.
+        const std::size_t share = (std::min(kSweepStretch * kLanes, rest.size() - at) + kLanes - 1) / kLanes;
         onLanes([&](std::size_t lane) {
-            const std::size_t from = std::min(rest.size(), at + lane * kSweepStretch);
-            lanes[lane]->Sweep(request, rest.data() + from, std::min(kSweepStretch, rest.size() - from),
-                               stop);
+            const std::size_t from = std::min(rest.size(), at + lane * share);
+            lanes[lane]->Sweep(request, rest.data() + from, std::min(share, rest.size() - from), stop);
         });
+        at += share * kLanes;
         if (stop && stop->load()) {
             control->stopped = true;
             return std::vector<SearchHit>{};

@@ -420,6 +420,25 @@ TEST(SearchArticles, rareFirstMatches_sweepTheRestInFileOrder_andKeepTheEnumerat
     EXPECT_NE(hits.error().message.find("article " + std::to_string(*before)), std::string::npos);
 }
 
+TEST(SearchArticles, fileShrinkingDuringTheSearch_endsItWithAnError)
+{
+    // The search maps the file: records cut off after the mapping was made must give a read
+    // error, not a fault that ends the program.
+    std::vector<ArticleSource> articles;
+    for (std::int32_t n = 1; n <= 3000; ++n)
+        articles.push_back({n, "Page " + std::to_string(n), Rtf("rien ici"), {}});
+    HelpSet set(articles);
+    SearchControl control;
+    control.progress = [&](std::size_t done, std::size_t) {
+        if (done == 0)
+            std::filesystem::resize_file(set.pgd(), 100);
+        return true;
+    };
+    const auto hits = FindMatchingArticles(set.index(), set.pgd(), Request("fjord"), &control);
+    ASSERT_FALSE(hits.ok());
+    EXPECT_NE(hits.error().message.find("could not be read"), std::string::npos) << hits.error().message;
+}
+
 TEST(SearchArticles, articlesBeyondTwoAndThreeAndAHalfGibibytes_areFound)
 {
     // A sparse .PGD: two records far out, offsets that a signed reading would make negative.
