@@ -61,14 +61,15 @@ TEST(TitleFilter, ranksStartsThenWordStartsThenAnywhere_ignoringCaseAndAccents)
 TEST(TitleFilter, typingOnAndBack_givesWhatAFreshFilterGives)
 {
     std::vector<TitleRecord> titles;
-    const char* words[] = {"alpha", "beta", "gamma", "delta", "\xE9t\xE9", "ete", "Alphabet"};
+    const char* words[] = {"alpha", "beta", "gamma", "delta", "\xE9t\xE9", "ete", "Alphabet", "l'a-b"};
     std::int32_t n = 0;
     for (const char* a : words)
         for (const char* b : words)
             titles.push_back({++n, std::string(a) + " " + b});
     TitleFilter typing(titles);
     for (const std::u16string_view text :
-         {u"a", u"al", u"alp", u"alp ", u"alp b", u"alp be", u"al", u"e", u"et", u"ete", u"ete a", u"t"}) {
+         {u"a", u"al", u"alp", u"alp ", u"alp b", u"alp be", u"al", u"e", u"et", u"ete", u"ete a", u"t", u"-",
+          u"'a-", u"ha", u"phabet", u"a al"}) {
         TitleFilter fresh(titles);
         EXPECT_EQ(typing.Find(text), fresh.Find(text));
     }
