@@ -239,7 +239,7 @@ TitleFilter::TitleFilter(std::vector<TitleRecord> titles)
     starts_.push_back(static_cast<std::uint32_t>(captions_.size()));
     // The lists a Find fills, their memory taken now (on the building thread) rather than at
     // the first keystroke.
-    for (auto* list : {&ranked_[0], &ranked_[1], &ranked_[2], &found_, &keptScratch_, &lastKept_}) {
+    for (auto* list : {&ranked_[0], &ranked_[1], &ranked_[2], &found_, &keptScratch_}) {
         list->resize(titles.size());
         list->clear();
     }
@@ -273,13 +273,11 @@ const std::vector<std::uint32_t>& TitleFilter::Find(std::u16string_view typed)
     for (auto& r : ranked)
         r.clear();
     found_.clear();
-    if (!FoldTyped(typed, phrase, words) || words.empty()) {
-        lastValid_ = false;
+    if (!FoldTyped(typed, phrase, words) || words.empty())
         return found_;
-    }
-    // Narrowing what the last Find kept pays while that is a small part of all titles; a
-    // short text that most titles hold is found faster from the signatures. So the titles
-    // kept are noted only while they are few.
+    // Narrowing what a recent Find kept pays while that is a small part of all titles; a short
+    // text that most titles hold is found faster in one pass. So the titles kept are noted
+    // only while they are few.
     const std::size_t narrowLimit = size() / 32;
     std::vector<std::uint32_t>& kept = keptScratch_;
     kept.clear();
@@ -297,22 +295,39 @@ const std::vector<std::uint32_t>& TitleFilter::Find(std::u16string_view typed)
             kept.push_back(entry);
         }
     };
-    if (lastValid_ && phrase.starts_with(lastPhrase_)) {
-        // Every title that holds the longer text's words held the shorter one's.
-        for (const std::uint32_t entry : lastKept_)
+    // The longest text of the recent ones that the new one starts with: every title that holds
+    // the new text's words held its words (typing on, or erasing back to a longer text).
+    const Recent* from = nullptr;
+    for (const Recent& r : recent_)
+        if (phrase.starts_with(r.phrase) && (!from || r.phrase.size() > from->phrase.size()))
+            from = &r;
+    if (from) {
+        for (const std::uint32_t entry : from->kept)
             keep(entry, RankOf(entry, phrase, words));
     } else {
-        std::uint64_t wanted = 0;
-        for (const std::string& w : words)
-            for (const char c : w)
-                wanted |= std::uint64_t{1} << SignatureBit(static_cast<unsigned char>(c));
         const auto letter = static_cast<unsigned char>(phrase[0]);
-        const bool oneLetter = phrase.size() == 1 && ExactBit(letter);
-        const std::uint64_t bit = std::uint64_t{1} << SignatureBit(letter);
-        if (words.size() == 1 && !oneLetter) {
-            // One word: its occurrences, found in one pass over the folded buffer, rank the
-            // titles they fall in (the first occurrence in a title is the one found).
-            const std::string& key = words[0];
+        if (phrase.size() == 1 && ExactBit(letter)) {
+            // One letter or digit: the signatures are exact for it.
+            const std::uint64_t bit = std::uint64_t{1} << SignatureBit(letter);
+            for (std::uint32_t entry = 0; entry < size(); ++entry) {
+                if ((bytes_[entry] & bit) == 0)
+                    continue;
+                keep(entry, static_cast<unsigned char>(firstBytes_[entry]) == letter ? kStarts
+                            : (wordStarts_[entry] & bit) != 0                        ? kWordStarts
+                                                                                     : kAnywhere);
+            }
+        } else {
+            // The occurrences of the longest word, found in one pass over the folded buffer,
+            // give the titles to rank; with one word, the occurrence found (the first in its
+            // title) ranks it.
+            const std::string& key =
+                *std::max_element(words.begin(), words.end(), [](const std::string& a, const std::string& b) {
+                    return a.size() < b.size();
+                });
+            std::uint64_t wanted = 0;
+            for (const std::string& w : words)
+                for (const char c : w)
+                    wanted |= std::uint64_t{1} << SignatureBit(static_cast<unsigned char>(c));
             const auto& wordByte = WordBytes();
             const char* const begin = folded_.data();
             const char* const end = begin + folded_.size();
@@ -324,7 +339,11 @@ const std::vector<std::uint32_t>& TitleFilter::Find(std::u16string_view typed)
                 const auto at = static_cast<std::uint32_t>(hit - begin);
                 while (starts_[entry + 1] <= at)
                     ++entry;
-                if (at == starts_[entry]) {
+                p = begin + starts_[entry + 1];
+                if (words.size() > 1) {
+                    if ((bytes_[entry] & wanted) == wanted)
+                        keep(entry, RankOf(entry, phrase, words));
+                } else if (at == starts_[entry]) {
                     keep(entry, kStarts);
                 } else {
                     const std::string_view title(begin + starts_[entry],
@@ -335,24 +354,15 @@ const std::vector<std::uint32_t>& TitleFilter::Find(std::u16string_view typed)
                         in = title.find(key, in + 1);
                     keep(entry, in == std::string_view::npos ? kAnywhere : kWordStarts);
                 }
-                p = begin + starts_[entry + 1];
-            }
-        } else {
-            for (std::uint32_t entry = 0; entry < size(); ++entry) {
-                if ((bytes_[entry] & wanted) != wanted)
-                    continue;
-                if (oneLetter) // the signatures are exact for it
-                    keep(entry, static_cast<unsigned char>(firstBytes_[entry]) == letter ? kStarts
-                                : (wordStarts_[entry] & bit) != 0                        ? kWordStarts
-                                                                                         : kAnywhere);
-                else
-                    keep(entry, RankOf(entry, phrase, words));
             }
         }
     }
-    lastPhrase_ = phrase;
-    std::swap(lastKept_, kept);
-    lastValid_ = keptAll;
+    if (keptAll) {
+        std::erase_if(recent_, [&](const Recent& r) { return r.phrase == phrase; });
+        if (recent_.size() == kRecentLimit)
+            recent_.erase(recent_.begin());
+        recent_.push_back({phrase, kept});
+    }
     for (const auto& r : ranked)
         found_.insert(found_.end(), r.begin(), r.end());
     return found_;
