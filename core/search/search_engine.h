@@ -69,11 +69,12 @@ struct SearchControl
     bool stopped = false; // set when the search was stopped: the result is then empty
 };
 
-// The matching articles in enumeration order, at most kSearchResultLimit. Reads the .PGD in
-// one pass, in large reads, on two threads (each with the file opened once); keeps no text
-// once the call returns. A read error (missing file, a record running past the end of the
-// file) ends the search with that error, unless the limit was reached before the damaged
-// record in enumeration order.
+// The matching articles in enumeration order, at most kSearchResultLimit. Reads the .PGD
+// through one read-only mapping, on two threads: first blocks in enumeration order, then, when
+// the limit is far at the rate seen, the rest in file order; keeps no text once the call
+// returns. A read error (missing file, a record running past the end of the file, a file that
+// shrinks during the search) ends the search with that error, unless the limit was reached
+// before the damaged record in enumeration order.
 Result<std::vector<SearchHit>> FindMatchingArticles(const ArticleIndex& index,
                                                     const std::filesystem::path& pgdPath,
                                                     const SearchRequest& request,
