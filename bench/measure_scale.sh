@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Cost against size: generates help sets of 20 000, 200 000 and 700 000 articles (or the
 # counts given) under a scratch folder and prints, for each, the time of `mirelda-tool info`,
-# the viewer's first article and peak memory (after its tree has loaded), and the time of
-# `mirelda-tool search WORD` next to `grep -ci WORD BASE.PGD` run on the same file in the same
-# run (page cache warm, median of RUNS runs). The 700 000-article set is about 3.8 GB.
+# the viewer's first article and peak memory (after its tree has loaded), the time of
+# `mirelda-tool search WORD` next to `grep -ci WORD BASE.PGD` and `rg -c -i -a WORD BASE.PGD`
+# run on the same file in the same run (page cache warm, median of RUNS runs), and the title
+# filter's slowest keystroke (bench/title_filter_keystrokes). The 700 000-article set is about
+# 3.8 GB.
 #
-#   bench/measure_scale.sh [-r RUNS] [-d SCRATCH_DIR] [-w WORD] [-k] [COUNT...]
+#   bench/measure_scale.sh [-r RUNS] [-d SCRATCH_DIR] [-w WORD] [-k] [-s] [COUNT...]
 #     -k keeps the generated sets (they are deleted at the end otherwise)
+#     -s searches only: no viewer start-up columns, and no configure or build when
+#        MIRELDA_BENCH_BUILD names a tree that has mirelda-tool and the bench programs
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${MIRELDA_BENCH_BUILD:-$top/build/bench-scale}"  # MIRELDA_BENCH_BUILD: an existing Release build
@@ -14,12 +18,14 @@ runs=3
 scratch="${TMPDIR:-/tmp}/mirelda-scale"
 word=xylographie
 keep=0
-while getopts "r:d:w:k" opt; do
+searchOnly=0
+while getopts "r:d:w:ks" opt; do
     case $opt in
         r) runs=$OPTARG ;;
         d) scratch=$OPTARG ;;
         w) word=$OPTARG ;;
         k) keep=1 ;;
+        s) searchOnly=1 ;;
         *) exit 2 ;;
     esac
 done
@@ -27,9 +33,13 @@ shift $((OPTIND - 1))
 counts=("$@")
 [[ ${#counts[@]} -gt 0 ]] || counts=(20000 200000 700000)
 
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMIRELDA_BUILD_BENCH=ON \
-    -DMIRELDA_BUILD_TESTS=OFF >/dev/null
-ninja -C "$build" -j2 mirelda mirelda-tool generate_help_set | tail -n 1
+if [[ $searchOnly == 0 || -z ${MIRELDA_BENCH_BUILD:-} ]]; then
+    cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMIRELDA_BUILD_BENCH=ON \
+        -DMIRELDA_BUILD_TESTS=OFF >/dev/null
+    targets=(mirelda-tool generate_help_set title_filter_keystrokes)
+    [[ $searchOnly == 1 ]] || targets+=(mirelda)
+    ninja -C "$build" -j2 "${targets[@]}" | tail -n 1
+fi
 mkdir -p "$scratch"
 
 # Median wall time of a command, in seconds, its output read and dropped.
@@ -57,19 +67,25 @@ for count in "${counts[@]}"; do
     size=$(du -b "$base.PGD" | cut -f1)
     cat "$base".* >/dev/null  # into the page cache
     info=$(median_time "$build/mirelda-tool" info "$base")
-    viewer=$(python3 "$top/bench/measure_startup.py" --runs "$runs" --settle 5 --label "$count" \
-        "$build/mirelda" "/D:$base" | tail -n 1)
-    shown=$(sed -E 's/.*first article shown ([0-9.]+) ms.*/\1/' <<<"$viewer")
-    peak=$(sed -E 's/.*VmHWM ([0-9.]+) MiB.*/\1/' <<<"$viewer")
+    shown=-; peak=-
+    if [[ $searchOnly == 0 ]]; then
+        viewer=$(python3 "$top/bench/measure_startup.py" --runs "$runs" --settle 5 --label "$count" \
+            "$build/mirelda" "/D:$base" | tail -n 1)
+        shown=$(sed -E 's/.*first article shown ([0-9.]+) ms.*/\1/' <<<"$viewer")
+        peak=$(sed -E 's/.*VmHWM ([0-9.]+) MiB.*/\1/' <<<"$viewer")
+    fi
     search=$(median_time "$build/mirelda-tool" search "$base" "$word")
     grep_time=$(median_time grep -ci "$word" "$base.PGD")
-    rows+=("$(printf '| %s (%s MB) | %s s | %s ms | %s MiB | %s s | %s s | %.1f× |' "$count" \
-        "$((size / 1000000))" "$info" "$shown" "$peak" "$search" "$grep_time" \
-        "$(python3 -c "print($search / max($grep_time, 0.001))")")")
+    rg_time=$(median_time rg -c -i -a "$word" "$base.PGD")
+    keystroke=$("$build/bench/title_filter_keystrokes" "$base" |
+        sed -nE 's/^slowest keystroke: ([0-9.]+) ms \(processor time ([0-9.]+) ms\)/\1 ms (processor \2)/p')
+    rows+=("$(printf '| %s (%s MB) | %s s | %s ms | %s MiB | %s s | %s s | %s s | %.2f× | %s |' "$count" \
+        "$((size / 1000000))" "$info" "$shown" "$peak" "$search" "$grep_time" "$rg_time" \
+        "$(python3 -c "print($search / max($rg_time, 0.001))")" "$keystroke")")
     [[ $keep == 1 ]] || rm -f "$base".PGH "$base".PGD "$base".PGL "$base".FIC "$base".SIG "$base".NOT "$base".NO\$
 done
 
 echo
-echo "| articles (.PGD size) | \`info\` | first article shown | peak memory | \`search $word\` | \`grep -ci\` | ratio |"
-echo "|---|---|---|---|---|---|---|"
+echo "| articles (.PGD size) | \`info\` | first article shown | peak memory | \`search $word\` | \`grep -ci\` | \`rg -c -i -a\` | search / rg | title filter, slowest keystroke (processor time) |"
+echo "|---|---|---|---|---|---|---|---|---|"
 printf '%s\n' "${rows[@]}"

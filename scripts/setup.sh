@@ -12,6 +12,7 @@ packages=(
   fonts-dejavu-core fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea
   appstream desktop-file-utils file dpkg-dev
   shared-mime-info xdg-utils libglib2.0-bin libxml2-utils
+  ripgrep linux-perf  # bench/measure_scale.sh's reference search, and profiling
 )
 
 missing=()

@@ -37,8 +37,12 @@ constexpr Command kCommands[] = {
      RunArticle},
     {"links", "links BASE N               first, last, target of each link, in file order", RunLinks},
     {"tree", "tree BASE                  the contents tree: indented title, image, article", RunTree},
-    {"search", "search BASE TEXT [--case] [--word] [--no-title] [--no-text]  articles found, sorted by title",
+    {"search",
+     "search BASE TEXT [--case] [--word] [--no-title] [--no-text] [--accents]  articles found, sorted by "
+     "title",
      RunSearch},
+    {"titles", "titles BASE TEXT           titles holding TEXT's words, best first (the contents filter)",
+     RunTitles},
     {"build", "build [--werror] [--watch] SOURCE_DIR BASE  compile a help set from its sources", RunBuild},
     {"decompile", "decompile BASE SOURCE_DIR  write the sources of a help set (SOURCE_DIR new or empty)",
      RunDecompile},

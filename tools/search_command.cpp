@@ -7,6 +7,7 @@
 
 #include "core/lists/list_order.h"
 #include "core/search/search_engine.h"
+#include "core/search/title_filter.h"
 #include "core/store/cp1252.h"
 #include "tools/tool_common.h"
 
@@ -17,7 +18,8 @@ namespace mirelda::tool {
 
 int RunSearch(const std::vector<std::string>& args)
 {
-    const auto split = SplitArguments("search", args, 2, 2, {"--case", "--word", "--no-title", "--no-text"});
+    const auto split =
+        SplitArguments("search", args, 2, 2, {"--case", "--word", "--no-title", "--no-text", "--accents"});
     if (!split)
         return kExitUsage;
     SearchRequest request;
@@ -25,6 +27,7 @@ int RunSearch(const std::vector<std::string>& args)
     request.wholeWord = split->Has("--word");
     request.inTitle = !split->Has("--no-title");
     request.inText = !split->Has("--no-text");
+    request.ignoreAccents = split->Has("--accents");
     if (!request.inTitle && !request.inText)
         return UsageError("search", "--no-title and --no-text leave nothing to search in");
 
@@ -55,6 +58,39 @@ int RunSearch(const std::vector<std::string>& args)
         WriteRecord({std::to_string(hit.number), FieldText(hit.title)});
     std::fprintf(stderr, "%zu article%s found%s\n", hits->size(), hits->size() == 1 ? "" : "s",
                  hits->size() == kSearchResultLimit ? " (the limit: more may match)" : "");
+    return kExitOk;
+}
+
+// One line per title found: number, caption, and "popup" for a pop-up article.
+int RunTitles(const std::vector<std::string>& args)
+{
+    const auto split = SplitArguments("titles", args, 2, 2);
+    if (!split)
+        return kExitUsage;
+    const std::u16string typed = Utf8ToUtf16(split->positional[1]);
+    const auto files = OpenHelpSet(split->positional[0]);
+    if (!files)
+        return kExitDamaged;
+    auto index = LoadIndexOrReport(*files);
+    if (!index)
+        return kExitDamaged;
+    std::size_t unreadable = 0;
+    auto titles = LoadTitles(*index, files->pgd, &unreadable);
+    if (!titles) {
+        ReportError(titles.error());
+        return kExitDamaged;
+    }
+    if (unreadable > 0)
+        std::fprintf(stderr, "mirelda-tool: titles: %zu article%s whose title cannot be read left out\n",
+                     unreadable, unreadable == 1 ? "" : "s");
+    TitleFilter filter(std::move(*titles));
+    for (const std::uint32_t entry : filter.Find(typed)) {
+        std::vector<std::string> fields{std::to_string(filter.number(entry)),
+                                        FieldText(filter.caption(entry))};
+        if (filter.popup(entry))
+            fields.emplace_back("popup");
+        WriteRecord(fields);
+    }
     return kExitOk;
 }
 

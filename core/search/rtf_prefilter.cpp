@@ -10,9 +10,10 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 namespace mirelda {
@@ -105,6 +106,24 @@ RtfPrefilter::RtfPrefilter(std::u16string_view what, bool matchCase) : matchCase
     }
     if (n == 1)
         variants_[1] = variants_[0];
+    for (std::size_t i = 0; i < variants_.size(); ++i)
+        unicodeDigits_[i] = static_cast<unsigned char>(std::to_string(variants_[i])[0]);
+    anySecond_ = what_.size() == 1;
+    if (!anySecond_) {
+        std::size_t m = 0;
+        for (int b = 0x20; b < 0x7F && m < secondVariants_.size(); ++b) {
+            if (Fold(static_cast<char16_t>(b), matchCase) == what_[1])
+                secondVariants_[m++] = static_cast<unsigned char>(b);
+        }
+        if (m == 1)
+            secondVariants_[1] = secondVariants_[0];
+    }
+    for (int b = 0x20; b <= 0xFF && !symbolFontReach_; ++b) {
+        const auto byte = static_cast<unsigned char>(b);
+        symbolFontReach_ = SymbolFontGives(byte, first, matchCase) ||
+                           (what_.size() > 1 && Fold(byte, matchCase) != what_[1] &&
+                            SymbolFontGives(byte, what_[1], matchCase));
+    }
     startByte_ = firstByte_;
     startByte_['\\'] = true;
     active_ = true;
@@ -120,7 +139,9 @@ bool RtfPrefilter::LiteralAt(const unsigned char* p, const unsigned char* end) c
         const unsigned char b = p[j];
         if (!rtf::kBytes.plainText[b]) // the plain-text run ends
             return true;
-        if (Fold(b, matchCase_) != what_[j] && !SymbolFontGives(b, what_[j], matchCase_))
+        // Plain-text bytes are ASCII: their upper case needs no table.
+        const char16_t unit = !matchCase_ && b >= 'a' && b <= 'z' ? static_cast<char16_t>(b - 32) : b;
+        if (unit != what_[j] && !SymbolFontGives(b, what_[j], matchCase_))
             return false;
     }
     return true;
@@ -168,31 +189,136 @@ bool RtfPrefilter::EscapeAt(const unsigned char* p, const unsigned char* end) co
 
 namespace {
 
-// The positions where MayContain must look closer, sixteen at a time: every position where
-// ScanFrom's byte test or EscapeAt can answer yes is among them (each condition below is
-// implied by one of theirs), so skipping the others changes nothing.
-#if defined(__SSE2__)
-inline unsigned Candidates(const unsigned char* p, __m128i first0, __m128i first1)
+// The positions where MayContain must look closer: every position where ScanFrom's byte test
+// or EscapeAt can answer yes is among them (each condition below is implied by one of
+// theirs), so skipping the others changes nothing. A few more are harmless: At decides.
+//   - the first unit's bytes;
+//   - "\\'" and a hex digit 0-7 (\'hh below 0x80; the bytes from 0x80 give no ASCII letter);
+//   - "\\u" and a digit or '-';
+//   - "\\an", "\\cp", "\\fc" (\ansicpg, \cpg, \fcharset).
+#if defined(__x86_64__)
+// Sixteen positions at a time; SSE2 is part of every x86-64 processor.
+inline unsigned Candidates16(const unsigned char* p, __m128i first0, __m128i first1)
 {
     const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
     const __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2));
     auto eq = [](__m128i v, char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
-    auto within = [](__m128i v, char lo, char hi) { // lo <= v <= hi, unsigned
-        return _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(lo)), v),
-                             _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(hi)), v));
-    };
-    // \'hh below 0x80: the high digit is 0-7. \uN: a digit or '-'. \ansicpg, \cpg, \fcharset.
-    const __m128i escape = _mm_or_si128(
-        _mm_or_si128(_mm_and_si128(eq(v1, '\''), within(v2, '0', '7')),
-                     _mm_and_si128(eq(v1, 'u'), _mm_or_si128(within(v2, '0', '9'), eq(v2, '-')))),
-        _mm_or_si128(
-            _mm_or_si128(_mm_and_si128(eq(v1, 'a'), eq(v2, 'n')), _mm_and_si128(eq(v1, 'c'), eq(v2, 'p'))),
-            _mm_and_si128(eq(v1, 'f'), eq(v2, 'c'))));
+    const __m128i octal = eq(_mm_and_si128(v2, _mm_set1_epi8(static_cast<char>(0xF8))), '0');
+    const __m128i fromZero = _mm_sub_epi8(v2, _mm_set1_epi8('0'));
+    const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(fromZero, _mm_set1_epi8(9)), fromZero);
+    const __m128i escape =
+        _mm_or_si128(_mm_or_si128(_mm_and_si128(eq(v1, '\''), octal),
+                                  _mm_and_si128(eq(v1, 'u'), _mm_or_si128(digit, eq(v2, '-')))),
+                     _mm_or_si128(_mm_or_si128(_mm_and_si128(eq(v1, 'a'), eq(v2, 'n')),
+                                               _mm_and_si128(eq(v1, 'c'), eq(v2, 'p'))),
+                                  _mm_and_si128(eq(v1, 'f'), eq(v2, 'c'))));
     const __m128i hits = _mm_or_si128(_mm_and_si128(eq(v0, '\\'), escape),
                                       _mm_or_si128(_mm_cmpeq_epi8(v0, first0), _mm_cmpeq_epi8(v0, first1)));
     return static_cast<unsigned>(_mm_movemask_epi8(hits));
 }
+
+__attribute__((target("avx2"))) inline __m256i eq(__m256i v, char c)
+{
+    return _mm256_cmpeq_epi8(v, _mm256_set1_epi8(c));
+}
+
+// The same, thirty-two at a time, where the processor has AVX2.
+// The bytes the vector scans compare with, each repeated across a vector.
+struct ScanBytes256
+{
+    __m256i first0, first1, second0, second1, anySecond, digit0, digit1;
+};
+struct ScanBytes512
+{
+    __m512i first0, first1, second0, second1, digit0, digit1;
+    std::uint64_t anySecond; // all ones for a one-unit string
+};
+
+// The same, thirty-two at a time, where the processor has AVX2, with two more tests that
+// leave out most positions the byte loop would look at closer and reject:
+//   - a first-unit byte counts only when the next byte gives the second unit or ends the
+//     plain-text run (LiteralAt's first step);
+//   - \uN counts only when N starts with the first digit of a first-unit byte's value, or 0
+//     (a negative N names a unit from 0x8000, never an ASCII letter or digit).
+__attribute__((target("avx2"))) inline unsigned Candidates32(const unsigned char* p, const ScanBytes256& k)
+{
+    const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 1));
+    const __m256i v2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 2));
+    const __m256i octal = eq(_mm256_and_si256(v2, _mm256_set1_epi8(static_cast<char>(0xF8))), '0');
+    const __m256i unicode = _mm256_and_si256(
+        eq(v1, 'u'),
+        _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v2, k.digit0), _mm256_cmpeq_epi8(v2, k.digit1)),
+                        eq(v2, '0')));
+    // \an, \cp, \fc: 'a', 'c', 'f' share their high nibble; a table on the low nibble gives the
+    // byte that must follow each (0xFF, never an RTF byte after a letter, for the others).
+    const __m256i follower = _mm256_shuffle_epi8(
+        _mm256_setr_epi8(-1, 'n', -1, 'p', -1, -1, 'c', -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 'n', -1, 'p',
+                         -1, -1, 'c', -1, -1, -1, -1, -1, -1, -1, -1, -1),
+        _mm256_and_si256(v1, _mm256_set1_epi8(0x0F)));
+    const __m256i codePage =
+        _mm256_and_si256(eq(_mm256_and_si256(v1, _mm256_set1_epi8(static_cast<char>(0xF0))), 0x60),
+                         _mm256_cmpeq_epi8(follower, v2));
+    const __m256i escape = _mm256_and_si256(
+        eq(v0, '\\'),
+        _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(eq(v1, '\''), octal), unicode), codePage));
+    // Plain text is 0x20-0x7E but for '\\', '{' and '}'.
+    const __m256i fromSpace = _mm256_sub_epi8(v1, _mm256_set1_epi8(0x20));
+    const __m256i printable =
+        _mm256_cmpeq_epi8(_mm256_min_epu8(fromSpace, _mm256_set1_epi8(0x5E)), fromSpace);
+    const __m256i runEnds =
+        _mm256_or_si256(_mm256_andnot_si256(printable, _mm256_set1_epi8(-1)),
+                        _mm256_or_si256(eq(v1, '\\'), _mm256_or_si256(eq(v1, '{'), eq(v1, '}'))));
+    const __m256i follows =
+        _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v1, k.second0), _mm256_cmpeq_epi8(v1, k.second1)),
+                        _mm256_or_si256(runEnds, k.anySecond));
+    const __m256i literal = _mm256_and_si256(
+        _mm256_or_si256(_mm256_cmpeq_epi8(v0, k.first0), _mm256_cmpeq_epi8(v0, k.first1)), follows);
+    return static_cast<unsigned>(_mm256_movemask_epi8(_mm256_or_si256(escape, literal)));
+}
+
+// The byte that must follow 'a', 'c', 'f' (by low nibble) in \\an, \\cp, \\fc, in each 16-byte lane.
+constexpr std::array<char, 64> kFollowers = [] {
+    std::array<char, 64> t{};
+    for (std::size_t i = 0; i < t.size(); ++i)
+        t[i] = i % 16 == 1 ? 'n' : i % 16 == 3 ? 'p' : i % 16 == 6 ? 'c' : static_cast<char>(-1);
+    return t;
+}();
+
+// Sixty-four at a time, where the processor has AVX-512BW: the tests give bit masks directly.
+// Sixty-four at a time, where the processor has AVX-512BW: the tests give bit masks directly.
+__attribute__((target("avx512bw"))) inline std::uint64_t Candidates64(const unsigned char* p,
+                                                                      const ScanBytes512& k)
+{
+    const __m512i v0 = _mm512_loadu_si512(p);
+    const __m512i v1 = _mm512_loadu_si512(p + 1);
+    const __m512i v2 = _mm512_loadu_si512(p + 2);
+    const auto eq = [](__m512i v, char c) __attribute__((target("avx512bw")))
+    {
+        return _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(c));
+    };
+    const std::uint64_t octal = _mm512_cmpeq_epi8_mask(
+        _mm512_and_si512(v2, _mm512_set1_epi8(static_cast<char>(0xF8))), _mm512_set1_epi8('0'));
+    const std::uint64_t unicode = eq(v1, 'u') & (_mm512_cmpeq_epi8_mask(v2, k.digit0) |
+                                                 _mm512_cmpeq_epi8_mask(v2, k.digit1) | eq(v2, '0'));
+    const __m512i follower = _mm512_shuffle_epi8(_mm512_loadu_si512(kFollowers.data()),
+                                                 _mm512_and_si512(v1, _mm512_set1_epi8(0x0F)));
+    const std::uint64_t codePage =
+        _mm512_cmpeq_epi8_mask(_mm512_and_si512(v1, _mm512_set1_epi8(static_cast<char>(0xF0))),
+                               _mm512_set1_epi8(0x60)) &
+        _mm512_cmpeq_epi8_mask(follower, v2);
+    const std::uint64_t escape = eq(v0, '\\') & ((eq(v1, '\'') & octal) | unicode | codePage);
+    const std::uint64_t runEnds =
+        _mm512_cmpge_epu8_mask(_mm512_sub_epi8(v1, _mm512_set1_epi8(0x20)), _mm512_set1_epi8(0x5F)) |
+        eq(v1, '\\') | eq(v1, '{') | eq(v1, '}');
+    const std::uint64_t follows =
+        _mm512_cmpeq_epi8_mask(v1, k.second0) | _mm512_cmpeq_epi8_mask(v1, k.second1) | runEnds | k.anySecond;
+    const std::uint64_t literal =
+        (_mm512_cmpeq_epi8_mask(v0, k.first0) | _mm512_cmpeq_epi8_mask(v0, k.first1)) & follows;
+    return escape | literal;
+}
+
 #endif
 
 } // namespace
@@ -214,26 +340,102 @@ bool RtfPrefilter::ScanFrom(const unsigned char* p, const unsigned char* end) co
     return false;
 }
 
+RtfPrefilter::Width RtfPrefilter::WidestWidth()
+{
+#if defined(__x86_64__)
+    static const Width width = __builtin_cpu_supports("avx512bw") ? Width::k64
+                               : __builtin_cpu_supports("avx2")   ? Width::k32
+                                                                  : Width::k16;
+    return width;
+#else
+    return Width::k16;
+#endif
+}
+
 bool RtfPrefilter::MayContain(std::string_view rtf) const
 {
+    return MayContain(rtf, WidestWidth());
+}
+
+bool RtfPrefilter::MayContain(std::string_view rtf, Width width) const
+{
+    width = std::min(width, WidestWidth());
+    if (symbolFontReach_)
+        width = Width::k16;
     if (!active_)
         return !what_.empty();
     if (!IsRtf(rtf))
         return true;
     const auto* p = reinterpret_cast<const unsigned char*>(rtf.data());
     const unsigned char* end = p + rtf.size();
-#if defined(__SSE2__)
-    const __m128i first0 = _mm_set1_epi8(static_cast<char>(variants_[0]));
-    const __m128i first1 = _mm_set1_epi8(static_cast<char>(variants_[1]));
-    for (; end - p >= 18; p += 16) {
-        for (unsigned mask = Candidates(p, first0, first1); mask != 0; mask &= mask - 1) {
-            if (At(p + __builtin_ctz(mask), end))
-                return true;
+#if defined(__x86_64__)
+    // Each step reads two bytes past the positions it tests: it stops that far from the end.
+    if (width == Width::k64) {
+        if (ScanAvx512(p, end))
+            return true;
+    } else if (width == Width::k32) {
+        if (ScanAvx2(p, end))
+            return true;
+    } else {
+        const __m128i first0 = _mm_set1_epi8(static_cast<char>(variants_[0]));
+        const __m128i first1 = _mm_set1_epi8(static_cast<char>(variants_[1]));
+        for (; end - p >= 18; p += 16) {
+            for (unsigned mask = Candidates16(p, first0, first1); mask != 0; mask &= mask - 1) {
+                if (At(p + __builtin_ctz(mask), end))
+                    return true;
+            }
         }
     }
 #endif
     return ScanFrom(p, end);
 }
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) bool RtfPrefilter::ScanAvx2(const unsigned char*& p,
+                                                            const unsigned char* end) const
+{
+    const auto b = [](unsigned char byte) { return static_cast<char>(byte); };
+    const ScanBytes256 k{_mm256_set1_epi8(b(variants_[0])),       _mm256_set1_epi8(b(variants_[1])),
+                         _mm256_set1_epi8(b(secondVariants_[0])), _mm256_set1_epi8(b(secondVariants_[1])),
+                         _mm256_set1_epi8(anySecond_ ? -1 : 0),   _mm256_set1_epi8(b(unicodeDigits_[0])),
+                         _mm256_set1_epi8(b(unicodeDigits_[1]))};
+    // The inner loop calls nothing, so that the constants stay in registers across it.
+    while (end - p >= 34) {
+        unsigned mask = 0;
+        while (end - p >= 34 && (mask = Candidates32(p, k)) == 0)
+            p += 32;
+        for (; mask != 0; mask &= mask - 1) {
+            if (At(p + __builtin_ctz(mask), end))
+                return true;
+        }
+        if (end - p >= 34)
+            p += 32;
+    }
+    return false;
+}
+
+__attribute__((target("avx512bw"))) bool RtfPrefilter::ScanAvx512(const unsigned char*& p,
+                                                                  const unsigned char* end) const
+{
+    const auto b = [](unsigned char byte) { return static_cast<char>(byte); };
+    const ScanBytes512 k{_mm512_set1_epi8(b(variants_[0])),       _mm512_set1_epi8(b(variants_[1])),
+                         _mm512_set1_epi8(b(secondVariants_[0])), _mm512_set1_epi8(b(secondVariants_[1])),
+                         _mm512_set1_epi8(b(unicodeDigits_[0])),  _mm512_set1_epi8(b(unicodeDigits_[1])),
+                         anySecond_ ? ~std::uint64_t{0} : 0};
+    while (end - p >= 66) {
+        std::uint64_t mask = 0;
+        while (end - p >= 66 && (mask = Candidates64(p, k)) == 0)
+            p += 64;
+        for (; mask != 0; mask &= mask - 1) {
+            if (At(p + __builtin_ctzll(mask), end))
+                return true;
+        }
+        if (end - p >= 66)
+            p += 64;
+    }
+    return false;
+}
+#endif
 
 bool RtfPrefilter::MayContainByteByByte(std::string_view rtf) const
 {

@@ -22,6 +22,7 @@
 // that a non-ASCII character folds to (dotless i, long s) are not judged: MayContain is true.
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,13 @@ class RtfPrefilter
     // False only when the text of `rtf` certainly does not hold the string.
     bool MayContain(std::string_view rtf) const;
 
+    // The vector widths a scan can use (SSE2, AVX2, AVX-512BW); MayContain takes the widest
+    // the processor has.
+    enum class Width : std::uint8_t { k16, k32, k64 };
+    static Width WidestWidth();
+    // MayContain with vectors of at most that width (each width gives the same answer).
+    bool MayContain(std::string_view rtf, Width width) const;
+
     // The same answer from a plain byte loop (the reference for the vector scan).
     bool MayContainByteByByte(std::string_view rtf) const;
 
@@ -44,6 +52,10 @@ class RtfPrefilter
 
   private:
     bool ScanFrom(const unsigned char* p, const unsigned char* end) const;
+    // The vector scans where the processor has AVX2 or AVX-512BW: true when a candidate holds; otherwise
+    // `p` is left where the byte loop must go on.
+    bool ScanAvx2(const unsigned char*& p, const unsigned char* end) const;
+    bool ScanAvx512(const unsigned char*& p, const unsigned char* end) const;
     bool At(const unsigned char* p, const unsigned char* end) const;
     bool LiteralAt(const unsigned char* p, const unsigned char* end) const;
     bool EscapeAt(const unsigned char* p, const unsigned char* end) const;
@@ -54,6 +66,16 @@ class RtfPrefilter
     std::array<bool, 256> firstByte_{};       // literal bytes that give the first unit
     std::array<bool, 256> startByte_{};       // firstByte_ plus '\\'
     std::array<unsigned char, 2> variants_{}; // the bytes of firstByte_ (one twice if alone)
+    // For the vector scans: the plain-text bytes that give the second unit (0 when none does:
+    // 0 never continues a run), whether any byte may follow (a one-unit string), and the
+    // first digit N can start with in a \uN that gives the first unit (a leading 0 aside).
+    std::array<unsigned char, 2> secondVariants_{};
+    bool anySecond_ = false;
+    std::array<unsigned char, 2> unicodeDigits_{};
+    // Symbol or Wingdings text can give the first unit through a \uN of their private-use
+    // codes, or the second through another byte: the two narrowings above do not hold then,
+    // and the sixteen-byte scan, which has neither, serves.
+    bool symbolFontReach_ = false;
 };
 
 } // namespace mirelda

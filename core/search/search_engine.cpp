@@ -2,6 +2,8 @@
 
 #include "core/richtext/plain_text.h"
 #include "core/richtext/text_find.h"
+#include "core/search/accent_fold.h"
+#include "core/search/data_window.h"
 #include "core/search/rtf_prefilter.h"
 #include "core/store/binary_file.h"
 #include "core/store/cp1252.h"
@@ -10,9 +12,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <thread>
+#include <utility>
 
 namespace mirelda {
 namespace {
@@ -24,153 +28,64 @@ std::string Hex(std::uint64_t value)
     return buffer;
 }
 
-// The .PGD seen through one reusable window: a record that lies inside the window costs no
-// read at all, so records visited in increasing offset order are read in few large reads
-// rather than one system call per field. A read goes on past the bytes asked for up to
-// `readUntil`, where the caller expects to need more; bytes the window already holds are
-// kept, never read again. Nothing is read past the file's measured size, and nothing is
-// allocated beyond what the file holds.
-class DataWindow
-{
-  public:
-    static constexpr std::uint64_t kChunk = 128 * 1024; // the most read beyond what is asked
-
-    static Result<DataWindow> Open(const std::filesystem::path& path)
-    {
-        DataWindow w;
-        w.path_ = path.string();
-        if (!FileOperationAllowed(FileOperation::OpenForReading, path)) // as every reader of the store asks
-            return FileError{FileErrorKind::CannotOpen, w.path_, 0, "cannot open the file"};
-        w.file_.reset(std::fopen(w.path_.c_str(), "rb"));
-        if (!w.file_)
-            return FileError{FileErrorKind::CannotOpen, w.path_, 0, "cannot open the file"};
-        if (std::fseek(w.file_.get(), 0, SEEK_END) != 0)
-            return FileError{FileErrorKind::ReadFailed, w.path_, 0, "cannot measure the file"};
-        const long size = std::ftell(w.file_.get());
-        if (size < 0)
-            return FileError{FileErrorKind::ReadFailed, w.path_, 0, "cannot measure the file"};
-        w.size_ = static_cast<std::uint64_t>(size);
-        w.filePos_ = w.size_;
-        return w;
-    }
-
-    const std::string& path() const { return path_; }
-
-    // The `count` bytes at `offset`, valid until the next call; null when they run past the end
-    // of the file (`truncated` set) or the system fails to read them.
-    const char* Fetch(std::uint64_t offset, std::uint64_t count, std::uint64_t readUntil, bool& truncated)
-    {
-        truncated = offset > size_ || count > size_ - offset;
-        if (truncated)
-            return nullptr;
-        static const char kNothing = 0;
-        if (count == 0)
-            return &kNothing;
-        if (offset >= start_ && offset + count <= start_ + length_)
-            return buffer_.get() + (offset - start_);
-        const std::uint64_t ahead = readUntil > offset ? std::min(readUntil - offset, kChunk) : 0;
-        const std::uint64_t length = std::min(std::max(count, ahead), size_ - offset);
-        // The part of the window at `offset` and after, which the new one starts with.
-        const std::uint64_t held =
-            offset >= start_ && offset < start_ + length_ ? start_ + length_ - offset : 0;
-        if (length > capacity_) {
-            auto bigger = std::make_unique_for_overwrite<char[]>(length);
-            if (held > 0)
-                std::memcpy(bigger.get(), buffer_.get() + (offset - start_), held);
-            buffer_ = std::move(bigger);
-            capacity_ = length;
-        } else if (held > 0) {
-            std::memmove(buffer_.get(), buffer_.get() + (offset - start_), held);
-        }
-        length_ = 0;
-        const std::uint64_t from = offset + held;
-        if (filePos_ != from && std::fseek(file_.get(), static_cast<long>(from), SEEK_SET) != 0) {
-            filePos_ = size_ + 1;
-            return nullptr;
-        }
-        const std::size_t got = std::fread(buffer_.get() + held, 1, length - held, file_.get());
-        filePos_ = from + got;
-        if (got != length - held)
-            return nullptr;
-        start_ = offset;
-        length_ = length;
-        return buffer_.get();
-    }
-
-    // Whether the file holds `count` bytes at `offset`.
-    bool Holds(std::uint64_t offset, std::uint64_t count) const
-    {
-        return offset <= size_ && count <= size_ - offset;
-    }
-
-    // A length the bytes are there for but no article may have (see help_set.h).
-    FileError TooLong(std::uint64_t offset, std::string message) const
-    {
-        return FileError{FileErrorKind::Malformed, path_, offset,
-                         std::move(message) + " is more than allowed"};
-    }
-
-    FileError Error(bool truncated, std::uint64_t offset, std::string message) const
-    {
-        if (truncated)
-            return FileError{FileErrorKind::Truncated, path_, offset,
-                             std::move(message) + " runs past the end of the file"};
-        return FileError{FileErrorKind::ReadFailed, path_, offset, std::move(message) + " could not be read"};
-    }
-
-  private:
-    struct Closer
-    {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    std::string path_;
-    std::unique_ptr<std::FILE, Closer> file_;
-    std::uint64_t size_ = 0;
-    std::uint64_t filePos_ = 0; // where the next fread starts
-    std::unique_ptr<char[]> buffer_;
-    std::uint64_t capacity_ = 0;
-    std::uint64_t start_ = 0;  // file offset of buffer_[0]
-    std::uint64_t length_ = 0; // bytes of the file held in buffer_
-};
-
 // The tests of one request, with the buffers they reuse from one article to the next.
 class Matcher
 {
   public:
     explicit Matcher(const SearchRequest& request)
-        : request_(request), upperWhat_(request.matchCase ? request.text : UpperCp1252(request.text)),
-          what16_(request.textUtf16.empty() ? DecodeCp1252(request.text) : request.textUtf16),
-          titleCanMatch_(request.textUtf16.empty() || DecodeCp1252(request.text) == request.textUtf16),
+        : request_(request),
+          what16_(
+              Folded(request.textUtf16.empty() ? DecodeCp1252(request.text) : request.textUtf16, request)),
           prefilter_(what16_, request.matchCase)
     {
+        if (request.ignoreAccents) {
+            // A title can hold the string only when Windows-1252 has a byte for each folded unit.
+            titleWhat_ = EncodeCp1252(what16_);
+            titleCanMatch_ = DecodeCp1252(titleWhat_) == what16_;
+            titleFold_ = &FoldedCp1252(request.matchCase);
+        } else {
+            titleWhat_ = request.matchCase ? request.text : UpperCp1252(request.text);
+            titleCanMatch_ = request.textUtf16.empty() || DecodeCp1252(request.text) == request.textUtf16;
+        }
     }
 
     bool TitleMatches(std::string_view title)
     {
         if (!request_.inTitle || !titleCanMatch_)
             return false;
-        if (request_.matchCase)
-            return title.find(request_.text) != std::string_view::npos;
-        upperTitle_.assign(title);
-        for (char& c : upperTitle_)
-            c = UpperCp1252(c);
-        return upperTitle_.find(upperWhat_) != std::string::npos;
+        if (request_.matchCase && !titleFold_)
+            return title.find(titleWhat_) != std::string_view::npos;
+        foldedTitle_.assign(title);
+        for (char& c : foldedTitle_)
+            c = titleFold_ ? static_cast<char>((*titleFold_)[static_cast<unsigned char>(c)]) : UpperCp1252(c);
+        return foldedTitle_.find(titleWhat_) != std::string::npos;
     }
 
     bool TextMatches(std::string_view rtf) const
     {
+        // The prefilter reasons on the find's own folding; with accents ignored, almost every
+        // letter can come from an accented one, so it would reject nothing: every text is read.
+        if (request_.ignoreAccents)
+            return FindText(FoldAccents(ExtractPlainText(rtf), request_.matchCase), what16_, 0, true,
+                            request_.wholeWord) >= 0;
         if (!prefilter_.MayContain(rtf))
             return false;
         return FindText(ExtractPlainText(rtf), what16_, 0, request_.matchCase, request_.wholeWord) >= 0;
     }
 
   private:
+    static std::u16string Folded(std::u16string text, const SearchRequest& request)
+    {
+        return request.ignoreAccents ? FoldAccents(text, request.matchCase) : text;
+    }
+
     const SearchRequest& request_;
-    std::string upperWhat_;
-    std::u16string what16_;
-    bool titleCanMatch_; // a Windows-1252 title cannot hold a character the code page lacks
+    std::u16string what16_; // folded when accents are ignored
     RtfPrefilter prefilter_;
-    std::string upperTitle_;
+    std::string titleWhat_;
+    bool titleCanMatch_ = true; // a Windows-1252 title cannot hold a character the code page lacks
+    const std::array<unsigned char, 256>* titleFold_ = nullptr; // with accents ignored
+    std::string foldedTitle_;
 };
 
 enum class Outcome : std::uint8_t { NoMatch, Match, Error };
@@ -241,6 +156,13 @@ constexpr std::size_t kBlock = 1024;
 constexpr std::size_t kLanes = 2;
 // What a read takes beyond the last record it is made for, not knowing that record's length.
 constexpr std::uint64_t kTypicalRecord = 8 * 1024;
+// Articles between two looks at a stop request.
+constexpr std::size_t kStopCheck = 32;
+// Phase one ends when the matches seen so far, extended to the rest, would bring fewer than
+// this many times the matches still needed.
+constexpr double kSweepMargin = 4.0;
+// Entries each lane reads in one stretch of the sweep (progress is reported between them).
+constexpr std::size_t kSweepStretch = 16384;
 
 // One thread's share: its own view of the file, its own matcher, the outcomes of one block.
 struct Lane
@@ -254,7 +176,9 @@ struct Lane
 
     Lane(DataWindow window, const SearchRequest& request) : data(std::move(window)), matcher(request) {}
 
-    void Scan(const SearchRequest& request, const ArticleEntry* const* entries, std::size_t count)
+    // False when a stop was requested before the block was done.
+    bool Scan(const SearchRequest& request, const ArticleEntry* const* entries, std::size_t count,
+              const std::atomic<bool>* stop)
     {
         visits.clear();
         for (std::size_t i = 0; i < count; ++i)
@@ -262,21 +186,72 @@ struct Lane
         std::stable_sort(visits.begin(), visits.end(), [](const Visit& a, const Visit& b) {
             return a.entry->textOffset < b.entry->textOffset;
         });
-        // A read goes on to the last record of the block that starts within a chunk of it, and
-        // one typical record beyond: records close together come in one read, and little is
-        // read past the last of them.
+        return TestInOrder(request, visits.data(), visits.size(), stop, [&](const Visit& v, Outcome outcome) {
+            outcomes[v.slot] = outcome;
+            if (outcome != Outcome::Match)
+                titles[v.slot].clear();
+        });
+    }
+
+    // The sweep's share: visits in offset order, `slot` their place in enumeration order; the
+    // matches and the first error (in enumeration order) are noted with their places.
+    std::vector<std::pair<std::size_t, std::string>> found;
+    std::optional<std::pair<std::size_t, FileError>> firstError;
+
+    bool Sweep(const SearchRequest& request, const Visit* sorted, std::size_t count,
+               const std::atomic<bool>* stop)
+    {
+        return TestInOrder(request, sorted, count, stop, [&](const Visit& v, Outcome outcome) {
+            if (outcome == Outcome::Match)
+                found.emplace_back(v.slot, std::move(titles[0]));
+            else if (outcome == Outcome::Error && (!firstError || v.slot < firstError->first))
+                firstError.emplace(v.slot, std::move(*errors[0]));
+        });
+    }
+
+  private:
+    // Tests visits in the order given (increasing offsets). A read goes on to the last record
+    // that starts within a chunk of it, and one typical record beyond: records close together
+    // come in one read, and little is read past the last of them.
+    template <class Note>
+    bool TestInOrder(const SearchRequest& request, const Visit* list, std::size_t count,
+                     const std::atomic<bool>* stop, Note note)
+    {
         std::size_t last = 0;
-        for (std::size_t i = 0; i < visits.size(); ++i) {
-            const std::uint64_t at = visits[i].entry->textOffset;
-            last = std::max(last, i);
-            while (last + 1 < visits.size() && visits[last + 1].entry->textOffset < at + DataWindow::kChunk)
-                ++last;
-            const std::uint64_t readUntil = std::uint64_t{visits[last].entry->textOffset} + kTypicalRecord;
-            const Visit& v = visits[i];
-            errors[v.slot].reset();
-            outcomes[v.slot] =
-                TestArticle(data, matcher, request, *v.entry, readUntil, titles[v.slot], errors[v.slot]);
+        std::size_t i = 0;
+        bool stopped = false;
+        // Phase one keeps each block's titles and errors by slot; the sweep uses slot 0 as
+        // scratch and moves out what it keeps.
+        const auto slotOf = [&](const Visit& v) { return list == visits.data() ? v.slot : 0; };
+        const bool complete = GuardMappedReads([&] {
+            for (; i < count; ++i) {
+                if (stop && i % kStopCheck == 0 && stop->load(std::memory_order_relaxed)) {
+                    stopped = true;
+                    return;
+                }
+                const std::uint64_t at = list[i].entry->textOffset;
+                last = std::max(last, i);
+                while (last + 1 < count && list[last + 1].entry->textOffset < at + DataWindow::kChunk)
+                    ++last;
+                const std::uint64_t readUntil = std::uint64_t{list[last].entry->textOffset} + kTypicalRecord;
+                const Visit& v = list[i];
+                const std::size_t into = slotOf(v);
+                errors[into].reset();
+                note(v, TestArticle(data, matcher, request, *v.entry, readUntil, titles[into], errors[into]));
+            }
+        });
+        if (!complete) {
+            // The mapped file shrank under the read: this article and the rest of the list
+            // cannot be read.
+            for (; i < count; ++i) {
+                const Visit& v = list[i];
+                errors[slotOf(v)] =
+                    data.Error(false, v.entry->textOffset,
+                               "article " + std::to_string(v.entry->number) + ": data record");
+                note(v, Outcome::Error);
+            }
         }
+        return !stopped;
     }
 };
 
@@ -291,8 +266,12 @@ Result<std::vector<SearchHit>> FindMatchingArticles(const ArticleIndex& index,
         index.empty())
         return hits;
     std::vector<std::unique_ptr<Lane>> lanes;
+    // One mapping of the file, shared by the lanes.
+    auto window = DataWindow::Open(pgdPath, true);
+    if (!window)
+        return window.error();
     for (std::size_t i = 0; i < kLanes; ++i) {
-        auto opened = DataWindow::Open(pgdPath);
+        auto opened = i + 1 < kLanes ? window->Share() : std::move(window);
         if (!opened)
             return opened.error();
         lanes.push_back(std::make_unique<Lane>(std::move(*opened), request));
@@ -301,25 +280,51 @@ Result<std::vector<SearchHit>> FindMatchingArticles(const ArticleIndex& index,
     std::vector<const ArticleEntry*> order;
     order.reserve(index.size());
     index.ForEach([&](const ArticleEntry& e) { order.push_back(&e); });
-
-    for (std::size_t first = 0; first < order.size(); first += kBlock * kLanes) {
-        if (control && control->progress && !control->progress(first, order.size())) {
+    const std::atomic<bool>* stop = control ? control->stopRequested : nullptr;
+    const auto stopped = [&](std::size_t done) {
+        if ((control && control->progress && !control->progress(done, order.size())) ||
+            (stop && stop->load())) {
             control->stopped = true;
-            return std::vector<SearchHit>{};
+            return true;
         }
-        // The other lanes on threads of their own, the first on this one.
+        return false;
+    };
+    // Runs work(lane) for each lane, the others on threads of their own, the first on this one.
+    const auto onLanes = [&](const auto& work) {
+        std::vector<std::thread> helpers;
+        for (std::size_t lane = 1; lane < kLanes; ++lane)
+            helpers.emplace_back([&, lane] { work(lane); });
+        work(0);
+        for (std::thread& helper : helpers)
+            helper.join();
+    };
+
+    // Phase one: blocks in enumeration order, while the matches come often enough that the
+    // limit is near; a frequent string is done after a few blocks.
+    std::size_t first = 0;
+    for (; first < order.size(); first += kBlock * kLanes) {
+        if (first > 0) {
+            // Entries still needed at the rate seen so far, against what remains: when the
+            // limit is far, one pass over the rest in file order reads far less.
+            const double rate = static_cast<double>(hits.size()) / static_cast<double>(first);
+            const double needed = static_cast<double>(kSearchResultLimit - hits.size());
+            if (rate * static_cast<double>(order.size() - first) < needed * kSweepMargin)
+                break;
+        }
+        if (stopped(first))
+            return std::vector<SearchHit>{};
         const auto countOf = [&](std::size_t lane) {
             const std::size_t start = std::min(order.size(), first + lane * kBlock);
             return std::min(kBlock, order.size() - start);
         };
-        std::vector<std::thread> helpers;
-        for (std::size_t lane = 1; lane < kLanes && countOf(lane) > 0; ++lane)
-            helpers.emplace_back([&, lane] {
-                lanes[lane]->Scan(request, order.data() + first + lane * kBlock, countOf(lane));
-            });
-        lanes[0]->Scan(request, order.data() + first, countOf(0));
-        for (std::thread& helper : helpers)
-            helper.join();
+        onLanes([&](std::size_t lane) {
+            if (countOf(lane) > 0)
+                lanes[lane]->Scan(request, order.data() + first + lane * kBlock, countOf(lane), stop);
+        });
+        if (stop && stop->load()) {
+            control->stopped = true;
+            return std::vector<SearchHit>{};
+        }
 
         for (std::size_t lane = 0; lane < kLanes; ++lane) {
             Lane& l = *lanes[lane];
@@ -334,6 +339,50 @@ Result<std::vector<SearchHit>> FindMatchingArticles(const ArticleIndex& index,
             }
         }
     }
+    if (first >= order.size())
+        return hits;
+
+    // Phase two: the rest in file order, in stretches that each lane reads straight through;
+    // then the matches and the first error are taken back in enumeration order.
+    std::vector<Visit> rest;
+    rest.reserve(order.size() - first);
+    for (std::size_t i = first; i < order.size(); ++i)
+        rest.push_back({order[i], i});
+    std::stable_sort(rest.begin(), rest.end(), [](const Visit& a, const Visit& b) {
+        return a.entry->textOffset < b.entry->textOffset;
+    });
+    for (std::size_t at = 0; at < rest.size();) {
+        if (stopped(first + at))
+            return std::vector<SearchHit>{};
+        // The lanes share each stretch evenly, the last one included.
+        const std::size_t share = (std::min(kSweepStretch * kLanes, rest.size() - at) + kLanes - 1) / kLanes;
+        onLanes([&](std::size_t lane) {
+            const std::size_t from = std::min(rest.size(), at + lane * share);
+            lanes[lane]->Sweep(request, rest.data() + from, std::min(share, rest.size() - from), stop);
+        });
+        at += share * kLanes;
+        if (stop && stop->load()) {
+            control->stopped = true;
+            return std::vector<SearchHit>{};
+        }
+    }
+    std::vector<std::pair<std::size_t, std::string>> found;
+    std::optional<std::pair<std::size_t, FileError>> firstError;
+    for (const auto& lane : lanes) {
+        std::move(lane->found.begin(), lane->found.end(), std::back_inserter(found));
+        if (lane->firstError && (!firstError || lane->firstError->first < firstError->first))
+            firstError = std::move(lane->firstError);
+    }
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [place, title] : found) {
+        if (firstError && firstError->first < place)
+            break;
+        hits.push_back({order[place]->number, std::move(title)});
+        if (hits.size() == kSearchResultLimit)
+            return hits;
+    }
+    if (firstError)
+        return std::move(firstError->second);
     return hits;
 }
 

@@ -11,11 +11,13 @@
 //   - or, only when the title did not match, the text test (inText): the rich-text find
 //     (FindText, with matchCase and wholeWord) over the article's text as the view numbers
 //     it, hidden text included, never over its RTF markup.
+// With ignoreAccents both tests compare base letters (accent_fold.h).
 // The text is read only for the text test. An empty string matches nothing.
 
 #include "core/store/help_set.h"
 #include "core/store/result.h"
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -34,6 +36,9 @@ struct SearchRequest
     bool wholeWord = false;
     bool inTitle = true;
     bool inText = true;
+    // Accents ignored in titles and texts: "fenetre" finds "fenêtre" and "FENÊTRE" (each
+    // character compared by its base letter, see accent_fold.h).
+    bool ignoreAccents = false;
     // The string as the user typed it, when it holds characters that Windows-1252 lacks:
     // article texts can still contain them (\uN), titles cannot, so then only the text test
     // can match. Empty: the text test uses `text` decoded.
@@ -58,14 +63,18 @@ struct SearchControl
     // Called on the searching thread before each stretch of articles, with the articles done
     // and their total; false stops the search.
     std::function<bool(std::size_t done, std::size_t total)> progress;
-    bool stopped = false; // set when progress stopped it: the result is then empty
+    // Set from any thread to stop the search within a few dozen articles, without waiting
+    // for the next call of `progress`.
+    const std::atomic<bool>* stopRequested = nullptr;
+    bool stopped = false; // set when the search was stopped: the result is then empty
 };
 
-// The matching articles in enumeration order, at most kSearchResultLimit. Reads the .PGD in
-// one pass, in large reads, on two threads (each with the file opened once); keeps no text
-// once the call returns. A read error (missing file, a record running past the end of the
-// file) ends the search with that error, unless the limit was reached before the damaged
-// record in enumeration order.
+// The matching articles in enumeration order, at most kSearchResultLimit. Reads the .PGD
+// through one read-only mapping, on two threads: first blocks in enumeration order, then, when
+// the limit is far at the rate seen, the rest in file order; keeps no text once the call
+// returns. A read error (missing file, a record running past the end of the file, a file that
+// shrinks during the search) ends the search with that error, unless the limit was reached
+// before the damaged record in enumeration order.
 Result<std::vector<SearchHit>> FindMatchingArticles(const ArticleIndex& index,
                                                     const std::filesystem::path& pgdPath,
                                                     const SearchRequest& request,

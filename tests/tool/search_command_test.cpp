@@ -93,6 +93,25 @@ TEST_F(SearchCommand, optionsReachTheEngine)
                          "cole"})
                         .out),
               (std::vector<std::string>{"4\tÉcole"}));
+    // Accents ignored: "zebre raye" finds "Zèbre rayé", "ecole" finds "École".
+    EXPECT_EQ(Lines(Run({"search", base_, "zebre raye", "--accents"}).out),
+              (std::vector<std::string>{"1\tZèbre rayé"}));
+    EXPECT_EQ(Lines(Run({"search", base_, "ecole", "--accents", "--no-text"}).out),
+              (std::vector<std::string>{"4\tÉcole"}));
+    EXPECT_TRUE(Lines(Run({"search", base_, "ecole", "--no-text"}).out).empty());
+}
+
+TEST_F(SearchCommand, titles_listsTheFilterResultsBestFirst)
+{
+    // Starts first, then inside a word; the pop-up by its caption, marked; accents ignored.
+    const ToolRun run = Run({"titles", base_, "ANIMAL"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(Lines(run.out), (std::vector<std::string>{"5\tanimal\tpopup", "6\tAnimalerie"}));
+    EXPECT_EQ(Lines(Run({"titles", base_, "raye ze"}).out), (std::vector<std::string>{"1\tZèbre rayé"}));
+    EXPECT_EQ(Lines(Run({"titles", base_, "cole"}).out), (std::vector<std::string>{"4\tÉcole"}));
+    EXPECT_TRUE(Lines(Run({"titles", base_, "girafe"}).out).empty());
+    EXPECT_EQ(Run({"titles", base_}).exitCode, 2);
+    EXPECT_EQ(Run({"titles", (dir_.path() / "NONE").string(), "a"}).exitCode, 1);
 }
 
 TEST_F(SearchCommand, nothingFound_isNoFailure)

@@ -98,6 +98,7 @@ void CMainFrame::LoadTree()
         if (!treeBar_->treeLoaded())
             loading->show();
     });
+    treeBar_->StartBuildTitles(articleIndex(), files_.pgd);
     treeBar_->StartLoadTree(files_.fic, [this, loading](const CTreeBar::LoadResult& loaded) {
         statusBar()->removeWidget(loading);
         loading->deleteLater();

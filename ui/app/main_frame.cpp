@@ -64,6 +64,8 @@ CMainFrame::~CMainFrame()
     for (QObject* bar : {static_cast<QObject*>(annotationBar_), static_cast<QObject*>(treeBar_)})
         if (bar)
             bar->disconnect(this);
+    if (treeBar_)
+        treeBar_->StopBuildTitles(); // it reads index_, which goes before the bar
     for (QMenu* menu : findChildren<QMenu*>())
         menu->disconnect(this);
 }

@@ -93,7 +93,9 @@ CMireldaApp::CMireldaApp(int& argc, char** argv)
 
 CMireldaApp::~CMireldaApp()
 {
-    // The windows go before the QApplication that they need.
+    // The windows go before the QApplication that they need; a search still under way stops
+    // first (it reads the frame's index).
+    search_.reset();
     frame_.reset();
     instance_.reset();
     if (qtTranslator_)
@@ -407,21 +409,32 @@ std::optional<QPoint> CMireldaApp::HighlightInArticle(const QString& text, bool 
     return view->viewport()->mapToGlobal(view->characterRect(found).topLeft());
 }
 
-SearchOutcome CMireldaApp::SearchArticles(const QString& text, bool matchCase, bool wholeWord, bool inTitle,
-                                          bool inText)
+void CMireldaApp::SearchArticles(const ArticleSearchRequest& request, std::function<void(SearchOutcome)> done)
 {
-    if (!frame_ || !resultsWindow_)
-        return SearchOutcome::Failed;
-    bool stopped = false;
-    const auto listed = SearchArticlesInto(*resultsWindow_, frame_->articleIndex(), files_.pgd,
-                                           {text, matchCase, wholeWord, inTitle, inText}, &stopped);
-    if (stopped)
-        return SearchOutcome::Stopped;
-    if (!listed.ok()) {
-        ReportFileError(listed.error());
-        return SearchOutcome::Failed;
+    if (!frame_ || !resultsWindow_) {
+        done(SearchOutcome::Failed);
+        return;
     }
-    return *listed ? SearchOutcome::Found : SearchOutcome::NothingFound;
+    if (!search_)
+        search_ = std::make_unique<CArticleSearch>();
+    const bool started =
+        search_->Start(*resultsWindow_, frame_->articleIndex(), files_.pgd, request,
+                       [this, done](const mirelda::Result<bool>& listed, bool stopped) {
+                           if (stopped)
+                               return done(SearchOutcome::Stopped);
+                           if (!listed.ok()) {
+                               ReportFileError(listed.error());
+                               return done(SearchOutcome::Failed);
+                           }
+                           done(*listed ? SearchOutcome::Found : SearchOutcome::NothingFound);
+                       });
+    if (!started)
+        done(SearchOutcome::Stopped); // one search at a time: this one never ran
+}
+
+bool CMireldaApp::searchRunning() const
+{
+    return search_ && search_->running();
 }
 
 std::int32_t CMireldaApp::FindInArticle(const QString& text, bool matchCase, bool wholeWord)

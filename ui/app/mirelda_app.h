@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+class CArticleSearch;
 class CListDlg;
 class CMainFrame;
 class CSingleInstance;
@@ -109,8 +110,9 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     void bookmarksChanged() override { SaveBookmarks(); }
 
     // --- SearchHost (ShowMessage above serves both) ------------------------------------------
-    SearchOutcome SearchArticles(const QString& text, bool matchCase, bool wholeWord, bool inTitle,
-                                 bool inText) override;
+    void SearchArticles(const ArticleSearchRequest& request,
+                        std::function<void(SearchOutcome)> done) override;
+    bool searchRunning() const;
     std::int32_t FindInArticle(const QString& text, bool matchCase, bool wholeWord) override;
     std::int32_t FindNextInArticle(const QString& text, bool matchCase, bool wholeWord) override;
     bool articleHasHighlights() const override;
@@ -153,4 +155,6 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     std::unique_ptr<CTerminationSignals> terminationSignals_;
     std::unique_ptr<CSingleInstance> instance_;
     std::unique_ptr<CMainFrame> frame_;
+    // After the frame, so that it goes first: its scan reads the frame's article index.
+    std::unique_ptr<CArticleSearch> search_;
 };

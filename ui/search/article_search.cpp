@@ -4,14 +4,10 @@
 #include "ui/lists/list_dlg.h"
 
 #include <QApplication>
-#include <QEventLoop>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QProgressDialog>
-#include <QTimer>
-
-#include <atomic>
-#include <memory>
-#include <thread>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -40,88 +36,107 @@ class ResultsWindowSink : public mirelda::SearchResultsSink
     const ArticleSearchRequest& request_;
 };
 
-class WaitCursor
-{
-  public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-// What the worker thread and this one share: plain counters, and the stop request.
-struct ScanState
-{
-    std::atomic<std::size_t> done{0};
-    std::atomic<std::size_t> total{0};
-    std::atomic<bool> stop{false};
-};
-
 constexpr int kProgressSteps = 1000;
 constexpr int kProgressDelayMs = 500;
 constexpr int kProgressPollMs = 50;
 
-// Runs the scan on a worker thread and waits for it in a local event loop, so that windows
-// keep painting; from half a second on, a progress dialog offers to stop it.
-std::optional<mirelda::Result<std::vector<mirelda::SearchHit>>>
-ScanWithProgress(const mirelda::ArticleIndex& index, const std::filesystem::path& dataFile,
-                 const mirelda::SearchRequest& request)
-{
-    ScanState state;
-    std::optional<mirelda::Result<std::vector<mirelda::SearchHit>>> result;
-    QEventLoop loop;
-    std::thread worker([&] {
-        mirelda::SearchControl control;
-        control.progress = [&state](std::size_t done, std::size_t total) {
-            state.done = done;
-            state.total = total;
-            return !state.stop.load();
-        };
-        auto hits = mirelda::FindMatchingArticles(index, dataFile, request, &control);
-        if (!control.stopped)
-            result.emplace(std::move(hits));
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-
-    QProgressDialog progress(QStringLiteral("Recherche dans tous les articles..."),
-                             QStringLiteral("&Arrêter"), 0, kProgressSteps, QApplication::activeWindow());
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(kProgressDelayMs);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    progress.setValue(0); // starts the delay after which the dialog appears
-    QObject::connect(&progress, &QProgressDialog::canceled, [&state] { state.stop = true; });
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        const std::size_t total = state.total;
-        if (total > 0)
-            progress.setValue(static_cast<int>(state.done * kProgressSteps / total));
-    });
-    poll.start(kProgressPollMs);
-    loop.exec();
-    worker.join();
-    return result;
-}
-
 } // namespace
 
-mirelda::Result<bool> SearchArticlesInto(CListDlg& results, const mirelda::ArticleIndex& index,
-                                         const std::filesystem::path& dataFile,
-                                         const ArticleSearchRequest& request, bool* stopped)
+// What the worker reads and writes; shared, so that it outlives neither side too early.
+struct CArticleSearch::Scan
 {
-    const WaitCursor wait;
-    mirelda::SearchRequest engineRequest;
-    engineRequest.matchCase = request.matchCase;
-    engineRequest.wholeWord = request.wholeWord;
-    engineRequest.inTitle = request.inTitle;
-    engineRequest.inText = request.inText;
-    mirelda::SetSearchText(engineRequest, request.text.toStdU16String());
-    auto hits = ScanWithProgress(index, dataFile, engineRequest);
-    if (stopped)
-        *stopped = !hits;
-    if (!hits)
-        return false;
+    ArticleSearchRequest typed;
+    mirelda::SearchRequest request;
+    std::optional<mirelda::Result<std::vector<mirelda::SearchHit>>> hits; // empty when stopped
+};
 
-    ResultsWindowSink sink(results, request);
-    return mirelda::DeliverSearchResults(*hits, engineRequest, sink);
+CArticleSearch::CArticleSearch(QObject* parent) : QObject(parent)
+{
+    connect(&watcher_, &QFutureWatcherBase::finished, this, &CArticleSearch::Finished);
+    // A quit (the window closed, SIGTERM, a close request) must not wait for the scan.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &CArticleSearch::Stop);
+    connect(&poll_, &QTimer::timeout, this, [this] {
+        const std::size_t total = total_;
+        if (progress_ && total > 0)
+            progress_->setValue(static_cast<int>(done_ * kProgressSteps / total));
+    });
+}
+
+CArticleSearch::~CArticleSearch()
+{
+    stop_ = true;
+    watcher_.disconnect(this);
+    watcher_.waitForFinished();
+    if (running_)
+        QGuiApplication::restoreOverrideCursor();
+}
+
+bool CArticleSearch::Start(CListDlg& results, const mirelda::ArticleIndex& index,
+                           const std::filesystem::path& dataFile, const ArticleSearchRequest& request,
+                           Done done)
+{
+    if (running_)
+        return false;
+    running_ = true;
+    stop_ = false;
+    done_ = 0;
+    total_ = 0;
+    results_ = &results;
+    callback_ = std::move(done);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+
+    scan_ = std::make_shared<Scan>();
+    scan_->typed = request;
+    scan_->request.matchCase = request.matchCase;
+    scan_->request.wholeWord = request.wholeWord;
+    scan_->request.inTitle = request.inTitle;
+    scan_->request.inText = request.inText;
+    scan_->request.ignoreAccents = request.ignoreAccents;
+    mirelda::SetSearchText(scan_->request, request.text.toStdU16String());
+
+    watcher_.setFuture(QtConcurrent::run([this, scan = scan_, &index, dataFile] {
+        mirelda::SearchControl control;
+        control.stopRequested = &stop_;
+        control.progress = [this](std::size_t done, std::size_t total) {
+            done_ = done;
+            total_ = total;
+            return !stop_.load();
+        };
+        auto hits = mirelda::FindMatchingArticles(index, dataFile, scan->request, &control);
+        if (!control.stopped)
+            scan->hits.emplace(std::move(hits));
+        return scan;
+    }));
+
+    progress_ = std::make_unique<QProgressDialog>(QStringLiteral("Recherche dans tous les articles..."),
+                                                  QStringLiteral("&Arrêter"), 0, kProgressSteps,
+                                                  QApplication::activeWindow());
+    progress_->setWindowModality(Qt::ApplicationModal);
+    progress_->setMinimumDuration(kProgressDelayMs);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+    progress_->setValue(0); // starts the delay after which the dialog appears
+    connect(progress_.get(), &QProgressDialog::canceled, this, &CArticleSearch::Stop);
+    poll_.start(kProgressPollMs);
+    return true;
+}
+
+void CArticleSearch::Finished()
+{
+    poll_.stop();
+    progress_.reset();
+    QGuiApplication::restoreOverrideCursor();
+    const std::shared_ptr<Scan> scan = std::exchange(scan_, nullptr);
+    const Done done = std::exchange(callback_, nullptr);
+    running_ = false;
+    if (!scan->hits || !results_) {
+        if (done)
+            done(false, true);
+        return;
+    }
+    ResultsWindowSink sink(*results_, scan->typed);
+    const mirelda::Result<bool> listed = mirelda::DeliverSearchResults(*scan->hits, scan->request, sink);
+    if (done)
+        done(listed, false);
 }

@@ -7,31 +7,62 @@
 // with a character that has no byte there cannot occur in any title, and the engine cannot be
 // handed it for the texts either, so such a search finds nothing rather than looking for the
 // string with "?" in place of those characters.
+//
+// The scan runs on a worker thread (Qt's thread pool) that touches only the core's objects;
+// this thread goes on with its own event loop, and hears of the end through a future watcher.
+// Past half a second a progress dialog offers "&Arrêter" (Escape too). The application's quit
+// stops the scan at once, as does destroying this object, which waits for the worker.
 
 #include "core/store/help_set.h"
 #include "core/store/result.h"
+#include "ui/search/search_host.h"
 
-#include <QString>
+#include <QFutureWatcher>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
 
+#include <atomic>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <optional>
-#include <string>
 
 class CListDlg;
+class QProgressDialog;
 
-struct ArticleSearchRequest
+class CArticleSearch : public QObject
 {
-    QString text;
-    bool matchCase = false;
-    bool wholeWord = false;
-    bool inTitle = true;
-    bool inText = true;
-};
+    Q_OBJECT
+  public:
+    // How a search ended: `listed` true when at least one article was listed, or the read
+    // error (the window then left emptied) for the caller to report; `stopped` when the user
+    // or the quit stopped it (nothing changed).
+    using Done = std::function<void(const mirelda::Result<bool>& listed, bool stopped)>;
 
-// True when at least one article was listed; a read error leaves the window emptied and is
-// returned for the caller to report. The scan runs on a worker thread that touches only the
-// core's objects while this thread goes on painting; past half a second a progress dialog
-// offers "&Arrêter" (Escape too). A stopped search sets `stopped` and changes nothing.
-mirelda::Result<bool> SearchArticlesInto(CListDlg& results, const mirelda::ArticleIndex& index,
-                                         const std::filesystem::path& dataFile,
-                                         const ArticleSearchRequest& request, bool* stopped = nullptr);
+    explicit CArticleSearch(QObject* parent = nullptr);
+    ~CArticleSearch() override;
+
+    // Starts a search; false (and `done` never called) while another one runs. `index` must
+    // outlive the search (this object's life at most).
+    bool Start(CListDlg& results, const mirelda::ArticleIndex& index, const std::filesystem::path& dataFile,
+               const ArticleSearchRequest& request, Done done);
+    bool running() const { return running_; }
+    // Asks the scan to end now; `done` comes with `stopped`.
+    void Stop() { stop_ = true; }
+
+  private:
+    struct Scan;
+    void Finished();
+
+    QFutureWatcher<std::shared_ptr<Scan>> watcher_;
+    std::atomic<bool> stop_{false};
+    std::atomic<std::size_t> done_{0};
+    std::atomic<std::size_t> total_{0};
+    bool running_ = false;
+    std::shared_ptr<Scan> scan_;
+    std::unique_ptr<QProgressDialog> progress_;
+    QTimer poll_;
+    QPointer<CListDlg> results_;
+    Done callback_;
+};

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QShortcut>
 #include <QSignalBlocker>
 
@@ -22,6 +23,12 @@ namespace {
 const QString kNotFoundAll = QStringLiteral("La chaîne recherchée n'a pu être trouvée.");
 const QString kNotFoundCurrent = QStringLiteral("Le texte recherché est introuvable.");
 const QString kNoMore = QStringLiteral("La recherche est terminée.");
+const QString kIgnoreAccentsKey = QStringLiteral("search/ignoreAccents");
+
+QSettings UserSettings()
+{
+    return QSettings(QStringLiteral("mirelda"), QStringLiteral("mirelda"));
+}
 
 } // namespace
 
@@ -61,6 +68,10 @@ CSearchDlg::CSearchDlg(SearchHost& host, QWidget* mainWindow)
     inTitle_->setObjectName(QStringLiteral("inTitle"));
     inText_ = new QCheckBox(QStringLiteral("Chercher dans le t&exte"), this);
     inText_->setObjectName(QStringLiteral("inText"));
+    ignoreAccents_ = new QCheckBox(QStringLiteral("Ignorer les &accents"), this);
+    ignoreAccents_->setObjectName(QStringLiteral("ignoreAccents"));
+    connect(ignoreAccents_, &QCheckBox::toggled, this,
+            [](bool on) { UserSettings().setValue(kIgnoreAccentsKey, on); });
 
     search_ = new QPushButton(QStringLiteral("&Chercher"), this);
     search_->setObjectName(QStringLiteral("searchButton"));
@@ -109,13 +120,14 @@ void CSearchDlg::PlaceControls()
     place(wholeWord_, du.Rect(84, 33, 88, 10));
     place(inTitle_, du.Rect(84, 43, 88, 10));
     place(inText_, du.Rect(84, 54, 88, 10));
+    place(ignoreAccents_, du.Rect(84, 64, 88, 10));
     place(search_, du.Rect(192, 3, 58, 14));
     place(next_, du.Rect(192, 22, 58, 14));
     place(cancel_, du.Rect(192, 53, 58, 15));
     scopeGroup_->lower(); // it frames the radio buttons, which stay on top of it
 
     QRect all = du.Rect(0, 0, 252, 71);
-    for (const QWidget* w : std::initializer_list<const QWidget*>{combo_, inText_, search_, cancel_})
+    for (const QWidget* w : std::initializer_list<const QWidget*>{combo_, ignoreAccents_, search_, cancel_})
         all = all.united(w->geometry().adjusted(0, 0, du.X(2), du.Y(3)));
     setFixedSize(all.size());
 }
@@ -129,6 +141,7 @@ bool CSearchDlg::Create()
     wholeWord_->setChecked(false);
     inTitle_->setChecked(true);
     inText_->setChecked(true);
+    ignoreAccents_->setChecked(UserSettings().value(kIgnoreAccentsKey, false).toBool());
     UpdateControls();
     return true;
 }
@@ -162,18 +175,21 @@ void CSearchDlg::UpdateControls()
         combo_->setEditText(combo_->itemText(chosenEntry_));
     }
     const bool allScope = allArticles_->isChecked();
-    search_->setEnabled(!SearchText().isEmpty() && (inTitle_->isChecked() || inText_->isChecked()));
+    search_->setEnabled(!searching_ && !SearchText().isEmpty() &&
+                        (inTitle_->isChecked() || inText_->isChecked()));
     next_->setEnabled((found_ && !allScope) || host_.articleHasHighlights());
     inTitle_->setEnabled(allScope);
     inText_->setEnabled(allScope);
+    ignoreAccents_->setEnabled(allScope);
 }
 
 void CSearchDlg::OnSearch()
 {
     const bool allScope = allArticles_->isChecked();
     const QString s = SearchText();
-    // The button is disabled for an empty string; Enter reaches here only through it.
-    if (s.isEmpty())
+    // The button is disabled for an empty string and during a search; Enter reaches here
+    // only through it.
+    if (s.isEmpty() || searching_)
         return;
     {
         // Most recent first, each string once whatever its case: 'Maison' after 'maison'
@@ -198,14 +214,24 @@ void CSearchDlg::OnSearch()
 
 void CSearchDlg::SearchAll()
 {
-    const QString s = SearchText();
-    const SearchOutcome outcome = host_.SearchArticles(s, matchCase_->isChecked(), wholeWord_->isChecked(),
-                                                       inTitle_->isChecked(), inText_->isChecked());
-    if (outcome == SearchOutcome::Found)
-        hide();
-    else if (outcome == SearchOutcome::NothingFound)
-        Message(kNotFoundAll);
-    // A read error has been reported already and ends the search there.
+    ArticleSearchRequest request;
+    request.text = SearchText();
+    request.matchCase = matchCase_->isChecked();
+    request.wholeWord = wholeWord_->isChecked();
+    request.inTitle = inTitle_->isChecked();
+    request.inText = inText_->isChecked();
+    request.ignoreAccents = ignoreAccents_->isChecked();
+    searching_ = true;
+    UpdateControls();
+    host_.SearchArticles(request, [this](SearchOutcome outcome) {
+        searching_ = false;
+        UpdateControls();
+        if (outcome == SearchOutcome::Found)
+            hide();
+        else if (outcome == SearchOutcome::NothingFound)
+            Message(kNotFoundAll);
+        // A read error has been reported already and ends the search there.
+    });
 }
 
 void CSearchDlg::SearchCurrent()

@@ -9,6 +9,9 @@
 //
 // The string stays as typed (UTF-16) for the find in the current article; the all-articles
 // search gets it as typed too and decides how to meet the Windows-1252 titles.
+//
+// "Ignorer les &accents" (off at first, then as the user last left it, across sessions) makes
+// the search over all articles compare base letters: "fenetre" finds "fenêtre".
 
 #include <QDialog>
 #include <QString>
@@ -41,6 +44,9 @@ class CSearchDlg : public QDialog
 
     // True after the last find in the current article selected an occurrence.
     bool found() const { return found_; }
+    // True from "&Chercher" over all articles until its outcome: "&Chercher" is disabled
+    // meanwhile, so that no second search overtakes the first.
+    bool searching() const { return searching_; }
     // The history, most recent first.
     QStringList history() const;
 
@@ -60,6 +66,7 @@ class CSearchDlg : public QDialog
 
     SearchHost& host_;
     bool found_ = false;
+    bool searching_ = false;
     // The list entry the user last chose, until the edit field is typed into: what the list
     // control calls its current selection.
     int chosenEntry_ = -1;
@@ -73,6 +80,7 @@ class CSearchDlg : public QDialog
     QCheckBox* wholeWord_ = nullptr;
     QCheckBox* inTitle_ = nullptr;
     QCheckBox* inText_ = nullptr;
+    QCheckBox* ignoreAccents_ = nullptr; // kept in the user's settings
     QPushButton* search_ = nullptr;
     QPushButton* next_ = nullptr;
     QPushButton* cancel_ = nullptr;

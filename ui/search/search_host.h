@@ -6,6 +6,17 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+
+struct ArticleSearchRequest
+{
+    QString text;
+    bool matchCase = false;
+    bool wholeWord = false;
+    bool inTitle = true;
+    bool inText = true;
+    bool ignoreAccents = false; // "Ignorer les &accents"
+};
 
 enum class SearchOutcome {
     Found,        // at least one article listed; the results window is shown
@@ -19,9 +30,11 @@ class SearchHost
   public:
     virtual ~SearchHost() = default;
 
-    // The search over all articles, into the search-results window.
-    virtual SearchOutcome SearchArticles(const QString& text, bool matchCase, bool wholeWord, bool inTitle,
-                                         bool inText) = 0;
+    // Starts the search over all articles, into the search-results window; `done` comes
+    // later on this thread with the outcome (at once when the search cannot start), exactly
+    // once unless the program ends first.
+    virtual void SearchArticles(const ArticleSearchRequest& request,
+                                std::function<void(SearchOutcome)> done) = 0;
     // The find in the article on screen (see CMireldaView): the position of the occurrence
     // selected, or -1 with the selection left as it was.
     virtual std::int32_t FindInArticle(const QString& text, bool matchCase, bool wholeWord) = 0;

@@ -3,6 +3,7 @@
 #include "core/store/cp1252.h"
 #include "core/tree/book_pages.h"
 #include "core/view/bar_geometry.h"
+#include "ui/tree/title_filter_box.h"
 #include "ui/widgets/dialog_units.h"
 
 #include <QContextMenuEvent>
@@ -11,12 +12,14 @@
 #include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
+#include <QListView>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTimer>
@@ -149,6 +152,16 @@ bool CTreeBar::Create(QMainWindow* frame)
     connect(model_, &QAbstractItemModel::modelReset, this, &CTreeBar::FitColumnSoon);
     connect(tree_->verticalScrollBar(), &QScrollBar::valueChanged, this, &CTreeBar::FitColumnSoon);
 
+    // The title filter above the tree: Ctrl+K anywhere in the frame, "/" in the tree.
+    filter_ = new CTitleFilterBox(client(), tree_, [this](std::int32_t article) {
+        return host_.ShowArticle && host_.ShowArticle(article);
+    });
+    auto* findTitle = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), frame);
+    connect(findTitle, &QShortcut::activated, this, [this] {
+        show();
+        filter_->Activate();
+    });
+
     strip_ = CSplitterStrip::Create(client(), this, kStripId, mirelda::StripOrientation::Vertical,
                                     mirelda::bars::kInitialTreeFraction);
     if (!strip_ && host_.ShowMessage)
@@ -221,6 +234,18 @@ void CTreeBar::StartLoadTree(const std::filesystem::path& ficPath,
             },
             Qt::QueuedConnection);
     });
+}
+
+void CTreeBar::StartBuildTitles(const mirelda::ArticleIndex& index, const std::filesystem::path& pgdPath)
+{
+    if (filter_)
+        filter_->StartBuild(index, pgdPath);
+}
+
+void CTreeBar::StopBuildTitles()
+{
+    if (filter_)
+        filter_->StopBuild();
 }
 
 void CTreeBar::TreeLoaded()
@@ -356,6 +381,10 @@ bool CTreeBar::eventFilter(QObject* watched, QEvent* event)
     }
     if (watched == tree_ && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
+        if (filter_ && key->text() == QLatin1String("/")) {
+            filter_->Activate();
+            return true;
+        }
         if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier)
             return TreeKeyPressed(key->key());
     }
@@ -412,9 +441,15 @@ void CTreeBar::ApplyWidth()
 void CTreeBar::ClientResized(QSize size)
 {
     if (tree_) {
+        // The filter box takes a row at the top; the tree (or the list standing in for it) the rest.
+        const int filterRows = filter_ ? filter_->sizeHint().height() + 1 : 0;
         const mirelda::PixelRect r =
-            mirelda::TreeControlRect({size.width(), size.height()}, tree_->x(), tree_->y());
-        tree_->setGeometry(r.left, r.top, r.width(), r.height());
+            mirelda::TreeControlRect({size.width(), size.height() - filterRows}, tree_->x(), 1);
+        if (filter_) {
+            filter_->setGeometry(r.left, r.top, r.width(), filterRows - 1);
+            filter_->results()->setGeometry(r.left, r.top + filterRows, r.width(), r.height());
+        }
+        tree_->setGeometry(r.left, r.top + filterRows, r.width(), r.height());
     }
     if (strip_)
         strip_->Reposition();

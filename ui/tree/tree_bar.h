@@ -10,6 +10,7 @@
 // The bar reaches the rest of the program only through the Host it is given: it never
 // reads the frame's article view or the application object itself.
 
+#include "core/store/help_set.h"
 #include "core/store/result.h"
 #include "core/tree/contents_file.h"
 #include "ui/tree/contents_tree_model.h"
@@ -24,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+class CTitleFilterBox;
 class QHelpEvent;
 class QTreeView;
 
@@ -77,6 +79,12 @@ class CTreeBar : public CDlgBar
     // The docked width: the strip's fraction of the frame's client width, at least 10.
     void ApplyWidth();
 
+    // Reads the titles for the filter box above the tree, in the background; `index` must
+    // outlive the bar.
+    void StartBuildTitles(const mirelda::ArticleIndex& index, const std::filesystem::path& pgdPath);
+    void StopBuildTitles();
+    CTitleFilterBox* titleFilter() const { return filter_; }
+
     QTreeView* tree() const { return tree_; }
     CContentsTreeModel* model() const { return model_; }
     CSplitterStrip* strip() const { return strip_; }
@@ -110,6 +118,7 @@ class CTreeBar : public CDlgBar
     QTreeView* tree_ = nullptr;
     CContentsTreeModel* model_ = nullptr;
     CSplitterStrip* strip_ = nullptr;
+    CTitleFilterBox* filter_ = nullptr;
     std::thread loader_; // joinable from StartLoadTree until its tree is in the model
     std::atomic<bool> stopLoad_{false};
     std::int32_t pendingSelect_ = 0;

@@ -173,6 +173,41 @@ TEST(SearchArticles, textCase_followsTheTextFind)
     EXPECT_EQ(set.Find(Request("Ecole", true)), (Numbers{2}));
 }
 
+TEST(SearchArticles, ignoringAccents_findsFrenchWordsWhateverTheirAccentsAndCase)
+{
+    HelpSet set({{1, "La fen\xEAtre", Rtf("rien"), {}},           // fenêtre in the title
+                 {2, "Deux", Rtf("une FEN\\'caTRE ouverte"), {}}, // FENÊTRE as \'hh
+                 {3, "Trois", Rtf("la fen\\u234?tre"), {}},       // ê as \uN
+                 {4, "Quatre", Rtf("la fene\\u770?tre"), {}},     // e + combining circumflex
+                 {5, "Cinq", Rtf("des fenetres"), {}},
+                 {6, "Six", Rtf("une porte"), {}},
+                 {7, "\xC9t\xE9", Rtf("x"), {}}, // Été
+                 {8, "Huit", Rtf("l'\\'e9l\\'e8ve \\'e0 l'\\'e9cole"), {}}});
+    SearchRequest request = Request("fenetre");
+    // Without the option nothing changes: accents count.
+    EXPECT_EQ(set.Find(request), (Numbers{5}));
+    request.ignoreAccents = true;
+    EXPECT_EQ(set.Find(request), (Numbers{1, 2, 3, 4, 5}));
+    request.wholeWord = true; // "fenetres" is not the word
+    EXPECT_EQ(set.Find(request), (Numbers{1, 2, 3, 4}));
+    // Typed with its accents, the string finds the plain spelling too; case still counts when asked.
+    SearchRequest typed = Request("");
+    SetSearchText(typed, u"F\u00C9N\u00CATRE");
+    typed.ignoreAccents = true;
+    EXPECT_EQ(set.Find(typed), (Numbers{1, 2, 3, 4, 5}));
+    typed.matchCase = true;
+    EXPECT_EQ(set.Find(typed), (Numbers{2}));
+    EXPECT_EQ(set.Find([] {
+        SearchRequest r = Request("ete", false, false, true, false);
+        r.ignoreAccents = true;
+        return r;
+    }()),
+              (Numbers{7}));
+    request = Request("eleve a l'ecole");
+    request.ignoreAccents = true;
+    EXPECT_EQ(set.Find(request), (Numbers{8}));
+}
+
 TEST(SearchArticles, stringBeyondWindows1252_isLookedForInTextsOnly)
 {
     HelpSet set({{1, "Omega ?", Rtf("rien"), {}},
@@ -344,6 +379,77 @@ TEST(SearchArticles, twoLanesAndManyRounds_keepTheEnumerationOrder_andCanBeStopp
     ASSERT_TRUE(hits.ok());
     EXPECT_TRUE(hits->empty());
     EXPECT_EQ(total, set.index().size());
+
+    // A stop requested from another thread (the viewer quitting) ends the scan.
+    std::atomic<bool> stop{true};
+    SearchControl stopping;
+    stopping.stopRequested = &stop;
+    hits = FindMatchingArticles(set.index(), set.pgd(), Request("fjord"), &stopping);
+    EXPECT_TRUE(stopping.stopped);
+    ASSERT_TRUE(hits.ok());
+    EXPECT_TRUE(hits->empty());
+}
+
+TEST(SearchArticles, rareFirstMatches_sweepTheRestInFileOrder_andKeepTheEnumerationOrder)
+{
+    // No match in the first buckets, then half the articles: the first blocks find nothing,
+    // the rest is read in file order, and the thousand kept are still the first in
+    // enumeration order; a damaged record counts only if it comes before the thousandth.
+    std::vector<ArticleSource> articles;
+    for (std::int32_t n = 1; n <= 12000; ++n) {
+        const bool matches = ArticleIndex::BucketOf(n) >= 8 && n % 2 == 0;
+        articles.push_back({n, "Page " + std::to_string(n), Rtf(matches ? "un fjord" : "rien"), {}});
+    }
+    HelpSet set(articles);
+    Numbers enumeration, expected;
+    set.index().ForEach([&](const ArticleEntry& e) {
+        enumeration.push_back(e.number);
+        if (ArticleIndex::BucketOf(e.number) >= 8 && e.number % 2 == 0 &&
+            expected.size() < kSearchResultLimit)
+            expected.push_back(e.number);
+    });
+    const auto inOrder = [&] {
+        auto hits = FindMatchingArticles(set.index(), set.pgd(), Request("fjord"));
+        Numbers got;
+        if (hits.ok())
+            for (const SearchHit& h : *hits)
+                got.push_back(h.number);
+        return hits.ok() ? got : Numbers{-1};
+    };
+    EXPECT_EQ(inOrder(), expected);
+    EXPECT_EQ(set.Find(Request("fjord", false, true, false, true)).size(), kSearchResultLimit);
+
+    // Damage past the thousandth match in enumeration order: never reported.
+    const std::int32_t afterLimit = enumeration.back();
+    set.DamageLength(afterLimit, 1, 0x7FFFFFFF);
+    EXPECT_EQ(inOrder(), expected);
+    // Damage before it (a non-matching article early in the sweep): the search ends with it.
+    const auto before = std::find_if(enumeration.begin() + 3000, enumeration.end(),
+                                     [](std::int32_t n) { return ArticleIndex::BucketOf(n) < 8; });
+    ASSERT_NE(before, enumeration.end());
+    set.DamageLength(*before, 1, 0x7FFFFFFF);
+    auto hits = FindMatchingArticles(set.index(), set.pgd(), Request("fjord"));
+    ASSERT_FALSE(hits.ok());
+    EXPECT_NE(hits.error().message.find("article " + std::to_string(*before)), std::string::npos);
+}
+
+TEST(SearchArticles, fileShrinkingDuringTheSearch_endsItWithAnError)
+{
+    // The search maps the file: records cut off after the mapping was made must give a read
+    // error, not a fault that ends the program.
+    std::vector<ArticleSource> articles;
+    for (std::int32_t n = 1; n <= 3000; ++n)
+        articles.push_back({n, "Page " + std::to_string(n), Rtf("rien ici"), {}});
+    HelpSet set(articles);
+    SearchControl control;
+    control.progress = [&](std::size_t done, std::size_t) {
+        if (done == 0)
+            std::filesystem::resize_file(set.pgd(), 100);
+        return true;
+    };
+    const auto hits = FindMatchingArticles(set.index(), set.pgd(), Request("fjord"), &control);
+    ASSERT_FALSE(hits.ok());
+    EXPECT_NE(hits.error().message.find("could not be read"), std::string::npos) << hits.error().message;
 }
 
 TEST(SearchArticles, articlesBeyondTwoAndThreeAndAHalfGibibytes_areFound)

@@ -20,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 
+#include <optional>
+
 using apptest::InProcessViewer;
 
 namespace {
@@ -301,14 +303,27 @@ class AppCommandsTest : public QObject
     void search_allArticlesFillTheResultsWindow()
     {
         CMireldaApp& app = *viewer_->app;
-        QCOMPARE(app.SearchArticles(QStringLiteral("ARTICLE"), false, false, true, false),
-                 SearchOutcome::Found);
+        std::optional<SearchOutcome> outcome;
+        const auto done = [&outcome](SearchOutcome o) { outcome = o; };
+        app.SearchArticles({QStringLiteral("ARTICLE"), false, false, true, false}, done);
+        QVERIFY(app.searchRunning());
+        QTRY_VERIFY(outcome.has_value());
+        QCOMPARE(*outcome, SearchOutcome::Found);
+        QVERIFY(!app.searchRunning());
         QVERIFY(app.resultsWindow()->isVisible());
         QCOMPARE(app.resultsWindow()->GetCount(), 4); // "Article 2..4", "Article long"
         QVERIFY(frame_->action(mirelda::cmd::kSearchResults)->isChecked());
         app.resultsWindow()->hide();
-        QCOMPARE(app.SearchArticles(QStringLiteral("introuvable"), false, false, true, true),
-                 SearchOutcome::NothingFound);
+        outcome.reset();
+        app.SearchArticles({QStringLiteral("introuvable"), false, false, true, true}, done);
+        // One search at a time: a second one while the first runs does not start.
+        std::optional<SearchOutcome> second;
+        app.SearchArticles({QStringLiteral("ARTICLE"), false, false, true, false},
+                           [&second](SearchOutcome o) { second = o; });
+        QCOMPARE(second, std::optional<SearchOutcome>(SearchOutcome::Stopped));
+        QTRY_VERIFY(outcome.has_value());
+        QCOMPARE(*outcome, SearchOutcome::NothingFound);
+        QCOMPARE(app.resultsWindow()->GetCount(), 0);
     }
 
     void historyWindow_mirrorsTheHistory()

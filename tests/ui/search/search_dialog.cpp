@@ -8,6 +8,7 @@
 #include "core/app/command_table.h"
 #include "ui/app/main_frame.h"
 #include "ui/lists/list_dlg.h"
+#include "ui/search/article_search.h"
 #include "ui/search/search_dlg.h"
 #include "ui/view/mirelda_view.h"
 
@@ -20,11 +21,15 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 using apptest::InProcessViewer;
 using apptest::Rtf;
@@ -50,6 +55,7 @@ QString WriteSearchHelpSet(const QString& folder)
         {5, "#Bulle", Rtf("maison\\par"), {}},
         {6, "", Rtf("maison\\par"), {}},
         {7, "Salon", Rtf("Quoi ?\\par"), {}},
+        {8, "Fen\xEAtres", Rtf("Une FEN\\'caTRE.\\par"), {}},
     };
     auto path = [&](const char* ext) { return std::filesystem::path(base.string() + ext); };
     if (!mirelda::WriteArticleFiles(path(".PGH"), path(".PGD"), path(".PGL"), articles).ok())
@@ -97,10 +103,17 @@ class SearchDialogTest : public QObject
     QCheckBox* wholeWord() const { return Control<QCheckBox>("wholeWord"); }
     QCheckBox* inTitle() const { return Control<QCheckBox>("inTitle"); }
     QCheckBox* inText() const { return Control<QCheckBox>("inText"); }
+    QCheckBox* ignoreAccents() const { return Control<QCheckBox>("ignoreAccents"); }
     QPushButton* searchButton() const { return Control<QPushButton>("searchButton"); }
     QPushButton* nextButton() const { return Control<QPushButton>("nextButton"); }
     QPushButton* cancelButton() const { return Control<QPushButton>("cancelButton"); }
     void click(QAbstractButton* b) const { QTest::mouseClick(b, Qt::LeftButton); }
+    // "&Chercher", then its outcome: the search over all articles ends later.
+    void search() const
+    {
+        click(searchButton());
+        QTRY_VERIFY(!dialog_->searching());
+    }
     void type(const QString& text) const
     {
         QLineEdit* edit = combo()->lineEdit();
@@ -258,7 +271,7 @@ class SearchDialogTest : public QObject
         reset(false);
         MessageAnswerer answers;
         type(QStringLiteral("maison"));
-        click(searchButton());
+        search();
         QVERIFY(answers.seen.isEmpty());
         selectionIs(11, 17); // "Maison": case not respected
         QVERIFY(dialog_->found());
@@ -279,7 +292,7 @@ class SearchDialogTest : public QObject
         QVERIFY(!dialog_->found());
         QVERIFY(!nextButton()->isEnabled());
 
-        click(searchButton()); // from the beginning again
+        search(); // from the beginning again
         selectionIs(11, 17);
         QVERIFY(nextButton()->isEnabled());
 
@@ -302,14 +315,14 @@ class SearchDialogTest : public QObject
         reset(false, true);
         MessageAnswerer answers;
         type(QStringLiteral("maison"));
-        click(searchButton());
+        search();
         selectionIs(21, 27); // only the same case
         click(nextButton());
         QCOMPARE(answers.seen.size(), 1);
         QCOMPARE(answers.seen[0].text, QStringLiteral("La recherche est terminée."));
 
         type(QStringLiteral("introuvable"));
-        click(searchButton());
+        search();
         QCOMPARE(answers.seen.size(), 2);
         QCOMPARE(answers.seen[1].text, QStringLiteral("Le texte recherché est introuvable."));
         QCOMPARE(answers.seen[1].caption, app_->HelpTitle());
@@ -320,14 +333,14 @@ class SearchDialogTest : public QObject
         QVERIFY(app_->GoToArticle(4, 0));
         reset(false, false, true);
         type(QStringLiteral("mot"));
-        click(searchButton());
+        search();
         selectionIs(9, 12); // not the start of "motif"
 
         // A character with no Windows-1252 byte is looked for as typed in the text.
         QVERIFY(app_->GoToArticle(3, 0));
         reset(false);
         type(QStringLiteral("Ω"));
-        click(searchButton());
+        search();
         QCOMPARE(view_->articleText().substr(static_cast<std::size_t>(view_->selectionStart()), 1), u"Ω");
         QCOMPARE(answers.seen.size(), 2);
     }
@@ -340,7 +353,7 @@ class SearchDialogTest : public QObject
         const QStringList before = dialog_->history();
         const auto search = [&](const QString& text) {
             type(text);
-            click(searchButton());
+            click(searchButton()); // the current article's find: no wait
         };
         search(QStringLiteral("maison"));
         search(QStringLiteral("et"));
@@ -431,7 +444,7 @@ class SearchDialogTest : public QObject
         reset(true);
         MessageAnswerer answers;
         type(QStringLiteral("maison"));
-        click(searchButton());
+        search();
         QVERIFY(answers.seen.isEmpty());
         QVERIFY(!dialog_->isVisible());
         QVERIFY(results->isVisible());
@@ -456,14 +469,14 @@ class SearchDialogTest : public QObject
         reset(true, true);
         click(inText());
         type(QStringLiteral("maison"));
-        click(searchButton());
+        search();
         QCOMPARE(Lines(results), QStringList{QStringLiteral("La maison")});
         QCOMPARE(results->windowTitle(), QStringLiteral("Recherche sur «maison» (1 sujet trouvé)"));
         // Text only, whole word: "mot" in Cuisine, not "motif" elsewhere.
         reset(true, false, true);
         click(inTitle());
         type(QStringLiteral("mot"));
-        click(searchButton());
+        search();
         QCOMPARE(Lines(results), QStringList{QStringLiteral("Cuisine")});
         QVERIFY(answers.seen.isEmpty());
     }
@@ -474,7 +487,7 @@ class SearchDialogTest : public QObject
         reset(true);
         MessageAnswerer answers;
         type(QStringLiteral("maison"));
-        click(searchButton());
+        search();
         CListDlg* results = app_->resultsWindow();
         QVERIFY(QTest::qWaitForWindowExposed(results));
         QListWidget* list = results->findChild<QListWidget*>(QStringLiteral("articleList"));
@@ -528,12 +541,12 @@ class SearchDialogTest : public QObject
         CListDlg* results = app_->resultsWindow();
         reset(true);
         type(QStringLiteral("maison"));
-        click(searchButton());
+        search();
         QVERIFY(results->GetCount() > 0);
         reset(true);
         MessageAnswerer answers;
         type(QStringLiteral("introuvable"));
-        click(searchButton());
+        search();
         QCOMPARE(answers.seen.size(), 1);
         QCOMPARE(answers.seen[0].text, QStringLiteral("La chaîne recherchée n'a pu être trouvée."));
         QCOMPARE(answers.seen[0].caption, app_->HelpTitle());
@@ -545,9 +558,50 @@ class SearchDialogTest : public QObject
         // No byte for omega: looked for in the texts as typed, never as "?", which the
         // "Quoi ?" of "Salon" would match.
         type(QStringLiteral("Ω"));
-        click(searchButton());
+        search();
         QCOMPARE(answers.seen.size(), 1);
         QCOMPARE(Lines(results), QStringList{QStringLiteral("Jardin")});
+    }
+
+    void allArticles_ignoringAccents_keptInTheSettings()
+    {
+        CListDlg* results = app_->resultsWindow();
+        QSettings(QStringLiteral("mirelda"), QStringLiteral("mirelda")).remove(QStringLiteral("search"));
+        reset(true);
+        QVERIFY(!ignoreAccents()->isChecked()); // off unless the user ticked it
+        MessageAnswerer answers;
+        type(QStringLiteral("fenetre"));
+        search();
+        QCOMPARE(answers.seen.size(), 1); // accents count: nothing
+        click(ignoreAccents());
+        search();
+        QCOMPARE(Lines(results), QStringList{QStringLiteral("Fenêtres")}); // title and FENÊTRE
+        // Kept for the next session; only the all-articles search uses it.
+        QVERIFY(QSettings(QStringLiteral("mirelda"), QStringLiteral("mirelda"))
+                    .value(QStringLiteral("search/ignoreAccents"))
+                    .toBool());
+        dialog_->Create();
+        QVERIFY(ignoreAccents()->isChecked());
+        click(currentArticle());
+        QVERIFY(!ignoreAccents()->isEnabled());
+        click(allArticles());
+        click(ignoreAccents());
+        QVERIFY(!QSettings(QStringLiteral("mirelda"), QStringLiteral("mirelda"))
+                     .value(QStringLiteral("search/ignoreAccents"))
+                     .toBool());
+    }
+
+    void allArticles_searchButtonDisabledUntilTheOutcome()
+    {
+        reset(true);
+        type(QStringLiteral("maison"));
+        click(searchButton());
+        QVERIFY(dialog_->searching());
+        QVERIFY(!searchButton()->isEnabled());
+        QTest::keyClick(combo()->lineEdit(), Qt::Key_Return); // Enter starts no second search
+        QTRY_VERIFY(!dialog_->searching());
+        QVERIFY(searchButton()->isEnabled());
+        QCOMPARE(app_->resultsWindow()->GetCount(), 3);
     }
 
     void allArticles_readErrorIsReportedAndEndsTheSearch()
@@ -561,13 +615,43 @@ class SearchDialogTest : public QObject
             mirelda::test::RefusedFileOperation refused(
                 mirelda::FileOperation::OpenForReading,
                 QFile::encodeName(base_ + QStringLiteral(".PGD")).toStdString());
-            click(searchButton());
+            search();
         }
         QCOMPARE(answers.seen.size(), 1); // the error only, not "not found" after it
         QVERIFY(answers.seen[0].text.contains(QStringLiteral("AIDE.PGD")));
         QCOMPARE(answers.seen[0].caption, app_->HelpTitle());
         QVERIFY(dialog_->isVisible());
         QCOMPARE(app_->resultsWindow()->GetCount(), 0);
+    }
+
+    // Last: it runs the application's event loop until it quits.
+    void quit_stopsTheScanAtOnce()
+    {
+        // Texts that every article's parse must read whole (accents ignored: no prefilter).
+        QTemporaryDir dir;
+        const std::filesystem::path base =
+            std::filesystem::path(QFile::encodeName(dir.path()).toStdString()) / "L";
+        std::string body;
+        for (int i = 0; i < 1000; ++i)
+            body += "{\\b mot} {\\i autre} texte ";
+        std::vector<mirelda::ArticleSource> articles;
+        for (std::int32_t n = 1; n <= 200; ++n)
+            articles.push_back({n, "Page " + std::to_string(n), Rtf(body), {}});
+        QVERIFY(mirelda::WriteArticleFiles(base.string() + ".PGH", base.string() + ".PGD",
+                                           base.string() + ".PGL", articles)
+                    .ok());
+        auto index = mirelda::LoadArticleIndex(base.string() + ".PGH");
+        QVERIFY(index.ok());
+        CArticleSearch search;
+        std::optional<bool> stopped;
+        QVERIFY(search.Start(*app_->resultsWindow(), *index, base.string() + ".PGD",
+                             {QStringLiteral("introuvable"), false, false, false, true, true},
+                             [&stopped](const mirelda::Result<bool>&, bool s) { stopped = s; }));
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        QCoreApplication::exec(); // returns at once; its aboutToQuit stops the scan
+        QTRY_VERIFY(stopped.has_value());
+        QVERIFY(*stopped);
+        QVERIFY(!search.running());
     }
 
   private:

@@ -5,11 +5,13 @@
 
 #include "ui/tree/tree_bar.h"
 #include "core/tree/contents_file.h"
+#include "ui/tree/title_filter_box.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QImage>
+#include <QListView>
 #include <QMainWindow>
 #include <QMenu>
 #include <QScrollBar>
@@ -405,7 +407,12 @@ class TreeBarTest : public QObject
         f.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.window));
         f.bar->client()->resize(150, 400);
-        QCOMPARE(f.bar->tree()->geometry(), QRect(1, 1, 145, 398));
+        // The title filter's row on top, the tree below it to the bottom.
+        const QRect filter = f.bar->titleFilter()->geometry();
+        QCOMPARE(filter.topLeft(), QPoint(1, 1));
+        QCOMPARE(filter.width(), 145);
+        QCOMPARE(f.bar->tree()->geometry(), QRect(1, filter.bottom() + 2, 145, 398 - filter.height() - 1));
+        QCOMPARE(f.bar->titleFilter()->results()->geometry(), f.bar->tree()->geometry());
         QCOMPARE(f.bar->strip()->geometry(), QRect(144, 0, 4, 400));
         QCOMPARE(f.bar->strip()->cursor().shape(), Qt::SplitHCursor);
     }

@@ -1,0 +1,64 @@
+#pragma once
+// The box above the contents tree that finds article titles as the reader types (Ctrl+K, or
+// "/" in the tree): while it holds a word, a list of the matching titles, best first, stands
+// in the tree's place; Enter, a click or a double click opens the article of the chosen
+// title; Escape empties the box and gives the tree back as it was (only hidden meanwhile).
+// Pop-up articles are listed in italics.
+//
+// The titles are read and folded on Qt's thread pool (StartBuild, once the first article is
+// shown); each keystroke then filters them on this thread (core TitleFilter).
+
+#include "core/search/title_filter.h"
+#include "core/store/help_set.h"
+
+#include <QFutureWatcher>
+#include <QLineEdit>
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+class QListView;
+class TitleListModel;
+
+class CTitleFilterBox : public QLineEdit
+{
+    Q_OBJECT
+  public:
+    // `tree` is what the list stands in for; `open` shows an article (true when shown).
+    CTitleFilterBox(QWidget* parent, QWidget* tree, std::function<bool(std::int32_t article)> open);
+    ~CTitleFilterBox() override;
+
+    // Reads the titles in the background; `index` must outlive this box.
+    void StartBuild(const mirelda::ArticleIndex& index, const std::filesystem::path& pgdPath);
+    bool ready() const { return filter_ != nullptr; }
+    // Ends a build under way and waits for it (before the index goes).
+    void StopBuild();
+
+    // The list of matching titles, placed by the bar over the tree's rectangle.
+    QListView* results() const { return results_; }
+    // The article of each listed title, in the list's order.
+    std::int32_t ArticleAt(int row) const;
+    // Puts the focus in the box, its text selected.
+    void Activate();
+    // Escape: the box emptied, the tree shown again with the focus.
+    void Dismiss();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void Refilter();
+    void OpenRow(int row);
+
+    QWidget* tree_;
+    std::function<bool(std::int32_t)> open_;
+    QListView* results_ = nullptr;
+    TitleListModel* model_ = nullptr;
+    std::unique_ptr<mirelda::TitleFilter> filter_;
+    QFutureWatcher<std::shared_ptr<mirelda::TitleFilter>> build_;
+    std::atomic<bool> stopBuild_{false};
+};
