@@ -260,6 +260,7 @@ template <bool Rich> void Parser<Rich>::CloseGroup()
             // A last entry without its ';'.
             Put(u';');
         }
+        ShapeGroupClosed(depth);
         if (!extra_.fields.empty()) {
             FieldState& f = extra_.fields.back();
             if (f.resultDepth == depth) {
@@ -334,6 +335,9 @@ template <bool Rich> void Parser<Rich>::Finish()
     if constexpr (Rich) {
         if (extra_.picture >= 0)
             FinishPicture();
+        while (!extra_.shapes.empty())
+            FinishShape();
+        CloseNestedRows(0);
         while (!extra_.fields.empty()) {
             FieldState& f = extra_.fields.back();
             if (f.resultDepth != 0)
@@ -407,6 +411,10 @@ template <bool Rich> void Parser<Rich>::Put(char16_t unit)
             if (extra_.listText.size() < kMaxCapture)
                 extra_.listText.push_back(unit);
             return;
+        case Dest::ShapeName:
+            if (extra_.shapeName.size() < kMaxShapeName && unit > 0x20 && unit < 0x7F)
+                extra_.shapeName.push_back(static_cast<char>(unit));
+            return;
         case Dest::NumberingText: {
             PnState& pn = extra_.pn;
             std::uint8_t& length = s.numberingAfter ? pn.afterLength : pn.beforeLength;
@@ -450,6 +458,8 @@ template <bool Rich> void Parser<Rich>::FlushPending()
 template <bool Rich> void Parser<Rich>::EmitUnit(char16_t unit)
 {
     EmitPendingCellTab();
+    if constexpr (Rich)
+        NoteTableDepth();
     Append(unit);
 }
 
@@ -464,6 +474,8 @@ template <bool Rich> void Parser<Rich>::EmitPendingCellTab()
         CheckRun(extra_.cellTabFormat);
         if (!extra_.pendingCellNested)
             extra_.separators.push_back(Position());
+        else
+            NoteNestedSeparator();
     }
     text_.push_back(kTab);
 }
@@ -471,6 +483,8 @@ template <bool Rich> void Parser<Rich>::EmitPendingCellTab()
 template <bool Rich> void Parser<Rich>::EmitMark(bool rowEnd)
 {
     pendingCellTab_ = false;
+    if constexpr (Rich)
+        CloseNestedRows(0);
     const std::int32_t mark = Position();
     Append(kParagraphMark);
     if constexpr (Rich)
@@ -487,8 +501,10 @@ template <bool Rich> void Parser<Rich>::Append(char16_t unit)
 template <bool Rich> void Parser<Rich>::AppendAscii(const unsigned char* from, const unsigned char* to)
 {
     EmitPendingCellTab();
-    if constexpr (Rich)
+    if constexpr (Rich) {
+        NoteTableDepth();
         CheckRun();
+    }
     const std::size_t base = text_.size();
     const std::size_t n = static_cast<std::size_t>(to - from);
     text_.resize(base + n);
@@ -548,6 +564,23 @@ template <bool Rich> void Parser<Rich>::Cell(bool nested)
     if (Top().dest != Dest::Text)
         return;
     EmitPendingCellTab();
+    if constexpr (Rich) {
+        // A nested cell, even an empty one, lies in its row; an outer cell ends every row
+        // nested in it.
+        if (nested) {
+            NoteTableDepth();
+            extra_.pendingCellDepth = TableDepth();
+            const std::int32_t depth = std::min(extra_.pendingCellDepth, extra_.openDepth);
+            if (depth >= 2 && extra_.nested[static_cast<std::size_t>(depth - 2)].index >= 0) {
+                auto& row = extra_.doc.nestedRows[static_cast<std::size_t>(
+                    extra_.nested[static_cast<std::size_t>(depth - 2)].index)];
+                if (row.definition.cellAlignments.size() < kMaxCells)
+                    row.definition.cellAlignments.push_back(Top().rich.para.alignment);
+            }
+        } else {
+            CloseNestedRows(1);
+        }
+    }
     pendingCellTab_ = true;
     if constexpr (Rich) {
         extra_.cellTabFormat = Top().rich.chars;
