@@ -48,10 +48,11 @@ inline constexpr std::size_t kMaxCapture = 256;   // font names, \listtext
 inline constexpr std::size_t kMaxInstruction = 4096;
 // Shapes, text boxes and nested tables: a text box or a shape's picture is read as a document
 // of its own, at most kMaxSubDocumentDepth deep; a document keeps at most kMaxShapes of them
-// (a group's shapes included); tables nest at most kMaxTableDepth deep (\itap), deeper cells
+// (a group's shapes included) and groups nest kMaxShapeNesting deep; tables nest at most kMaxTableDepth deep (\itap), deeper cells
 // are their parent cell's text.
 inline constexpr int kMaxSubDocumentDepth = 4;
 inline constexpr std::size_t kMaxShapes = 512;
+inline constexpr std::size_t kMaxShapeNesting = 8; // groups in groups
 inline constexpr std::int32_t kMaxTableDepth = 6;
 inline constexpr std::size_t kMaxShapeName = 32;
 
@@ -254,7 +255,7 @@ template <bool Rich> class Parser
     // offsets, when given, receives the byte offset in `input` of the token behind each position.
     explicit Parser(std::string_view input, std::vector<std::uint32_t>* offsets = nullptr)
         : p_(reinterpret_cast<const unsigned char*>(input.data())), end_(p_ + input.size()), begin_(p_),
-          offsets_(offsets)
+          offsets_(offsets), ownBudget_(8 * static_cast<std::int64_t>(input.size()) + (1 << 16))
     {
         text_.reserve(input.size() / 2 + 16);
     }
@@ -272,8 +273,8 @@ template <bool Rich> class Parser
         return it == fontIndex_.end() ? -1 : it->second;
     }
     std::int32_t CodePageOfFont(std::int32_t number) const;
-    // Reads a text box or a shape's picture with this document's tables, one level deeper.
-    void SetSubDocumentDepth(int depth) { subDocumentDepth_ = depth; }
+    // Reads a text box or a shape's picture with this document's tables, one level deeper,
+    // drawing on the article's budget.
     void InheritTables(const Parser& parent) requires Rich;
 
   private:
@@ -372,6 +373,11 @@ template <bool Rich> class Parser
     std::int32_t openFont_ = -1; // font entry whose name is being read
     std::int32_t lastFont_ = -1; // font entry that font-table words apply to
     int subDocumentDepth_ = 0;   // 0: the article; 1: a text box in it...
+    // What reading sub-documents may still cost the article, in bytes read and copied: each
+    // one copies the font and colour tables, so many text boxes under a large font table
+    // must not multiply them without bound.
+    std::int64_t ownBudget_ = 0;
+    std::int64_t* subDocumentBudget_ = &ownBudget_;
     [[no_unique_address]] std::conditional_t<Rich, RichExtra, NoExtra> extra_;
 };
 

@@ -46,6 +46,8 @@ inline RichDocument TakeDocument(Parser<true>& parser)
 
 template <bool Rich> void Parser<Rich>::InheritTables(const Parser& parent) requires Rich
 {
+    subDocumentDepth_ = parent.subDocumentDepth_ + 1;
+    subDocumentBudget_ = parent.subDocumentBudget_;
     fonts_ = parent.fonts_;
     fontIndex_ = parent.fontIndex_;
     docCodePage_ = parent.docCodePage_;
@@ -58,13 +60,19 @@ template <bool Rich> void Parser<Rich>::InheritTables(const Parser& parent) requ
 template <bool Rich> RichDocument Parser<Rich>::ReadSubDocument(std::string_view body)
 {
     if constexpr (Rich) {
+        std::int64_t cost = static_cast<std::int64_t>(body.size()) + 16;
+        for (const RichFont& font : fonts_)
+            cost += static_cast<std::int64_t>(sizeof(RichFont) + 2 * font.name.size());
+        cost += static_cast<std::int64_t>(extra_.doc.colors.size() * sizeof(RichColor));
+        if (subDocumentDepth_ >= kMaxSubDocumentDepth || cost > *subDocumentBudget_)
+            return {};
+        *subDocumentBudget_ -= cost;
         std::string input;
         input.reserve(body.size() + 8);
         input += "{\\rtf1 ";
         input += body;
         input += '}';
         Parser<true> sub(input);
-        sub.SetSubDocumentDepth(subDocumentDepth_ + 1);
         sub.InheritTables(*this);
         sub.Run();
         return TakeDocument(sub);
@@ -104,7 +112,8 @@ template <bool Rich> bool Parser<Rich>::ShapeDestination(Kw kw, bool star)
             reading.depth = depth;
             reading.child = instance;
             // A shape inside another's fallback, or past the bounds: its text is read, no more.
-            reading.dropped = (open && !instance) || x.shapeCount >= kMaxShapes;
+            reading.dropped =
+                (open && !instance) || x.shapeCount >= kMaxShapes || x.shapes.size() >= kMaxShapeNesting;
             reading.shape.anchor = NextPosition();
             ++x.shapeCount;
             x.shapes.push_back(std::move(reading));
@@ -156,7 +165,8 @@ template <bool Rich> bool Parser<Rich>::ShapeDestination(Kw kw, bool star)
                 return false;
             if (subDocumentDepth_ < kMaxSubDocumentDepth && open->shape.text.empty()) {
                 RichDocument text = ReadSubDocument(RestOfGroup());
-                x.shapes.back().shape.text.push_back(std::move(text));
+                if (!text.text.empty())
+                    x.shapes.back().shape.text.push_back(std::move(text));
             } else {
                 SkipRestOfGroup();
             }
