@@ -48,8 +48,8 @@ inline constexpr std::size_t kMaxCapture = 256;   // font names, \listtext
 inline constexpr std::size_t kMaxInstruction = 4096;
 // Shapes, text boxes and nested tables: a text box or a shape's picture is read as a document
 // of its own, at most kMaxSubDocumentDepth deep; a document keeps at most kMaxShapes of them
-// (a group's shapes included) and groups nest kMaxShapeNesting deep; tables nest at most kMaxTableDepth deep (\itap), deeper cells
-// are their parent cell's text.
+// (a group's shapes included) and groups nest kMaxShapeNesting deep; tables nest at most kMaxTableDepth deep
+// (\itap), deeper cells are their parent cell's text.
 inline constexpr int kMaxSubDocumentDepth = 4;
 inline constexpr std::size_t kMaxShapes = 512;
 inline constexpr std::size_t kMaxShapeNesting = 8; // groups in groups

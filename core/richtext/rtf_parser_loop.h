@@ -350,8 +350,17 @@ template <bool Rich> void Parser<Rich>::Finish()
     // is added.
     if (text_.empty() || text_.back() != kParagraphMark)
         EmitMark(false);
-    if constexpr (Rich)
+    if constexpr (Rich) {
+        // A shape after the last mark read is drawn before the final one, into which that mark
+        // merged.
+        const std::int32_t last = Position() - 1;
+        for (RichShape& shape : extra_.doc.shapes) {
+            shape.anchor = std::min(shape.anchor, last);
+            shape.resultFirst = std::min(shape.resultFirst, last);
+            shape.resultLength = std::min(shape.resultLength, Position() - shape.resultFirst);
+        }
         FinishRuns();
+    }
 }
 
 // ---- Characters --------------------------------------------------------------------------

@@ -289,18 +289,19 @@ template <bool Rich> void Parser<Rich>::ShapeProperty(std::string_view value)
         if (error != std::errc{} || end == value.data())
             return;
         RichShape& sh = extra_.shapes.back().shape;
-        const auto twips = static_cast<std::int32_t>(std::clamp<std::int64_t>(number, -kTwipsLimit, kTwipsLimit));
+        const auto twips =
+            static_cast<std::int32_t>(std::clamp<std::int64_t>(number, -kTwipsLimit, kTwipsLimit));
         const auto color = static_cast<std::int32_t>(number & 0xFFFFFF);
         if (name == "fPseudoInline")
             sh.inlineShape = number != 0;
         else if (name == "posh")
             sh.horizontalAlign = static_cast<std::int32_t>(std::clamp<std::int64_t>(number, 0, 5));
         else if (name == "posrelh")
-            sh.horizontalFrom = number == 1 ? ShapeReference::Page
+            sh.horizontalFrom = number == 1   ? ShapeReference::Page
                                 : number == 0 ? ShapeReference::Margin
                                               : ShapeReference::Column;
         else if (name == "posrelv")
-            sh.verticalFrom = number == 1 ? ShapeReference::Page
+            sh.verticalFrom = number == 1   ? ShapeReference::Page
                               : number == 0 ? ShapeReference::Margin
                                             : ShapeReference::Paragraph;
         else if (name == "groupLeft")

@@ -7,8 +7,8 @@
 #include <QColor>
 #include <QPaintDevice>
 #include <QPainter>
-#include <QTextCharFormat>
 #include <QTextBlock>
+#include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -49,8 +49,8 @@ QColor ColorOf(std::int32_t bgr)
 struct TextBox
 {
     std::unique_ptr<QTextDocument> document;
-    QColor fill;       // invalid: none
-    QColor line;       // invalid: none
+    QColor fill; // invalid: none
+    QColor line; // invalid: none
     double lineWidth = 1;
 };
 
@@ -72,7 +72,8 @@ class TextBoxHandler : public QObject, public QTextObjectInterface
 
     QSizeF intrinsicSize(QTextDocument* doc, int, const QTextFormat& format) override
     {
-        QSizeF size(format.doubleProperty(QTextFormat::ImageWidth), format.doubleProperty(QTextFormat::ImageHeight));
+        QSizeF size(format.doubleProperty(QTextFormat::ImageWidth),
+                    format.doubleProperty(QTextFormat::ImageHeight));
         if (doc && doc->documentLayout())
             if (const QPaintDevice* device = doc->documentLayout()->paintDevice())
                 size *= device->logicalDpiY() / 96.0;

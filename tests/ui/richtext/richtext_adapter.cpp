@@ -23,6 +23,7 @@
 #include <QTextImageFormat>
 #include <QTextLayout>
 #include <QTextList>
+#include <QTextTable>
 #include <QtTest>
 
 #include <set>
@@ -168,6 +169,8 @@ class RichTextAdapterTest : public QObject
     void tables_cellsShadedBorderedAndInColumns();
     void tables_cellParagraphsKeepTheirOwnFormat();
     void setRichText_replacesContentAndOldDocument();
+    void shapes_drawnFloatingInPlaceOfTheirFallback();
+    void nestedTables_drawnInsideTheirCells();
 };
 
 void RichTextAdapterTest::positionMap_translatesAroundHiddenSpans()
@@ -683,4 +686,135 @@ void RichTextAdapterTest::setRichText_replacesContentAndOldDocument()
 }
 
 QTEST_MAIN(RichTextAdapterTest)
+namespace {
+
+QByteArray Sample(const char* name)
+{
+    QFile file(QStringLiteral(MIRELDA_SOURCE_DIR "/tests/data/rtf/") + QLatin1String(name) +
+               QStringLiteral(".rtf"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The pixels of `doc` laid out `width` wide whose colour is near `colour`: their bounding box.
+QRect Painted(QTextDocument& doc, int width, const QColor& colour)
+{
+    doc.setTextWidth(width);
+    QImage image(width, static_cast<int>(doc.size().height()) + 1, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    doc.drawContents(&painter);
+    painter.end();
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < width; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (qAbs(c.red() - colour.red()) <= 8 && qAbs(c.green() - colour.green()) <= 8 &&
+                qAbs(c.blue() - colour.blue()) <= 8)
+                box |= QRect(x, y, 1, 1);
+        }
+    return box;
+}
+
+} // namespace
+
+void RichTextAdapterTest::shapes_drawnFloatingInPlaceOfTheirFallback()
+{
+    const QByteArray bytes = Sample("word_layout");
+    const RichDocument model =
+        ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QCOMPARE(Compare(model, doc, map), QString());
+    // The shape's blue photo, 160 x 120 px, floats right of its paragraph's first line, 8 px
+    // down (\shptop120); the red fallback picture is not drawn, nor its paragraph marks.
+    const QRect blue = Painted(doc, 640, QColor(0, 0, 255));
+    QVERIFY(Painted(doc, 640, QColor(255, 0, 0)).isEmpty());
+    QCOMPARE(blue.size(), QSize(160, 120));
+    const std::int32_t text = static_cast<std::int32_t>(model.text.find(u"Le texte suit"));
+    const QTextBlock paragraph = doc.findBlock(map.toDocument(text));
+    QCOMPARE(paragraph.position(), map.toDocument(text)); // the fallback's marks left out
+    const QRectF lines = doc.documentLayout()->blockBoundingRect(paragraph);
+    QVERIFY2(qAbs(blue.top() - (lines.top() + 8)) <= 2, qPrintable(QString::number(blue.top())));
+    QVERIFY(blue.left() > 320 && lines.width() < 640);
+    // The group's green photo and the text box's fill are drawn too.
+    QCOMPARE(Painted(doc, 640, QColor(0, 160, 0)).size(), QSize(160, 112));
+    const QRect fill = Painted(doc, 640, QColor(255, 255, 204));
+    QVERIFY2(fill.width() > 180 && fill.height() > 60, qPrintable(QString::number(fill.width())));
+    QVERIFY(fill.left() < 10);
+
+    // The control keeps the text boxes' handler with the document.
+    QTextEdit edit;
+    SetRichText(edit, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    QVERIFY(edit.document()->documentLayout()->handlerForObject(kTextBoxObjectType));
+
+    // LibreOffice's inline picture sits in its line.
+    const QByteArray inlineBytes = Sample("libreoffice_layout");
+    const RichDocument inlineModel =
+        ReadRtf(std::string_view(inlineBytes.constData(), static_cast<std::size_t>(inlineBytes.size())));
+    QTextDocument inlineDoc;
+    const PositionMap inlineMap = BuildTextDocument(inlineModel, inlineDoc);
+    QCOMPARE(Compare(inlineModel, inlineDoc, inlineMap), QString());
+    const std::int32_t line = static_cast<std::int32_t>(inlineModel.text.find(u"Image en ligne"));
+    const QTextBlock block = inlineDoc.findBlock(inlineMap.toDocument(line));
+    QVERIFY(block.text().contains(QChar(QChar::ObjectReplacementCharacter)));
+}
+
+void RichTextAdapterTest::nestedTables_drawnInsideTheirCells()
+{
+    for (const char* name : {"word_layout", "wordpad_layout", "libreoffice_layout"}) {
+        const QByteArray bytes = Sample(name);
+        const RichDocument model =
+            ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        QTextDocument doc;
+        const PositionMap map = BuildTextDocument(model, doc);
+        QCOMPARE(Compare(model, doc, map), QString());
+        QTextTable* outer = nullptr;
+        for (QTextFrame* frame : doc.rootFrame()->childFrames())
+            if (auto* table = qobject_cast<QTextTable*>(frame))
+                outer = table;
+        QVERIFY2(outer, name);
+        QCOMPARE(outer->columns(), 2);
+        // The inner table lies in the outer table's second cell; each nested cell's text ends
+        // with the tab its \nestcell counts.
+        const QTextTableCell cell = outer->cellAt(0, 1);
+        QTextTable* inner = nullptr;
+        for (QTextFrame* frame : outer->childFrames())
+            if (auto* table = qobject_cast<QTextTable*>(frame))
+                inner = table;
+        QVERIFY2(inner, name);
+        QVERIFY(inner->firstPosition() > cell.firstPosition() && inner->lastPosition() < cell.lastPosition());
+        const auto textOf = [&](int row, int column) {
+            QTextCursor c(&doc);
+            c.setPosition(inner->cellAt(row, column).firstCursorPosition().position());
+            c.setPosition(inner->cellAt(row, column).lastCursorPosition().position(),
+                          QTextCursor::KeepAnchor);
+            return c.selectedText();
+        };
+        if (QByteArray(name) == "wordpad_layout") {
+            QCOMPARE(inner->rows(), 1);
+            QCOMPARE(inner->columns(), 3);
+            QCOMPARE(textOf(0, 2), QStringLiteral("trois\t"));
+        } else {
+            QCOMPARE(inner->rows(), 2);
+            QCOMPARE(inner->columns(), 2);
+            QCOMPARE(textOf(1, 0),
+                     QByteArray(name) == "word_layout" ? QStringLiteral("A2\t") : QStringLiteral("I3\t"));
+        }
+    }
+    // Tables nested three deep.
+    const RichDocument deep =
+        ReadRtf(Rtf("\\trowd\\cellx5000\\pard\\intbl\\itap2 a\\nestcell\\pard\\intbl\\itap3 "
+                    "b\\nestcell{\\*\\nesttableprops\\trowd\\cellx900\\nestrow}"
+                    "\\pard\\intbl\\itap2\\nestcell{\\*\\nesttableprops\\trowd\\cellx2000"
+                    "\\cellx4000\\nestrow}\\pard\\intbl\\itap1 c\\cell\\row"));
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(deep, doc);
+    QCOMPARE(Compare(deep, doc, map), QString());
+    int depth = 0;
+    for (QTextFrame* frame = doc.rootFrame(); !frame->childFrames().isEmpty();
+         frame = frame->childFrames().first())
+        ++depth;
+    QCOMPARE(depth, 3);
+}
+
 #include "richtext_adapter.moc"
