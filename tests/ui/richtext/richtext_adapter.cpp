@@ -321,6 +321,16 @@ void RichTextAdapterTest::damagedInput_stillAgrees_data()
                       "\\row\\trowd\\trleft400\\cellx800\\intbl{\\v x}\\cell\\row}");
     QTest::newRow("table: cells without rows, rows without cells") << QByteArray(
         "{\\rtf1 a\\cell b\\par\\row\\row\\intbl c\\par\\pard d\\nestcell e\\nestrow\\cell\\row}");
+    QTest::newRow("shapes: in cells, hidden, in groups, absurd") << QByteArray(
+        "{\\rtf1\\trowd\\cellx900\\intbl a{\\shp{\\*\\shpinst\\shpleft-99999999\\shpright99999999"
+        "{\\shptxt box}}{\\shprslt r\\par}}\\cell\\row{\\v{\\shp{\\*\\shpinst{\\shptxt hidden}}}h}"
+        "{\\shpgrp{\\*\\shpinst{\\sp{\\sn groupRight}{\\sv 0}}{\\shp{\\*\\shpinst{\\shptxt g}}}}"
+        "{\\shprslt\\par x{\\v y\\par}}}z{\\shp{\\*\\shpinst{\\sp{\\sn fPseudoInline}{\\sv 1}}"
+        "{\\shptxt i}}}\\par{\\*\\do\\dptxbx{\\dptxbxtext d}}}");
+    QTest::newRow("nested tables: outside tables, hidden tabs, deep, unended") << QByteArray(
+        "{\\rtf1\\pard\\itap2 a\\nestcell b\\par\\trowd\\cellx900\\intbl\\itap3 c{\\v\\nestcell}d\\nestcell"
+        "\\itap2 e\\nestcell\\itap9 f\\nestcell{\\*\\nesttableprops\\nestrow}\\itap1\\cell\\itap2 g\\nestcell"
+        "\\row\\pard h\\par}");
     QTest::newRow("numbers not from one") << QByteArray(
         "{\\rtf1 "
         "{\\*\\pn\\pnlvlbody\\pndec\\pnstart7}seven\\par{\\*\\pn\\pnlvlbody\\pnlcrm\\pnstart4}iv\\par}");
