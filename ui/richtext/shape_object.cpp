@@ -250,6 +250,8 @@ void InsertShape(QTextDocument& document, QTextCursor& cursor, const RichShape& 
         frame.setPosition(QTextFrameFormat::FloatLeft);
         if (shape.horizontalAlign == 0)
             frame.setLeftMargin(std::clamp(Pixels(left), 0.0, kMaxOffset));
+        else if (shape.horizontalAlign == 2) // centred in the usual text width
+            frame.setLeftMargin(std::clamp((Pixels(kTextWidthTwips) - width) / 2, 0.0, kMaxOffset));
     }
     // Down: its offset from the paragraph; one measured from the page or margin cannot be
     // placed in a view without pages, so it stays at its paragraph.
