@@ -154,19 +154,28 @@ template <bool Rich> bool Parser<Rich>::ShapeDestination(Kw kw, bool star)
             s.dest = Dest::ShapeName;
             x.shapeName.clear();
             return true;
-        case Kw::k_sv:
-            if (s.dest != Dest::Shape)
+        case Kw::k_sv: {
+            if (s.dest != Dest::Shape || !open)
                 return false;
-            ShapeProperty(RestOfGroup());
+            // Reading the value closes its group, which may end the shape itself: the value
+            // is only for the shape still open.
+            const std::size_t index = x.shapes.size() - 1;
+            const std::size_t shapeDepth = open->depth;
+            const std::string_view value = RestOfGroup();
+            if (x.shapes.size() == index + 1 && x.shapes[index].depth == shapeDepth)
+                ShapeProperty(value);
             return true;
+        }
         case Kw::k_shptxt:
         case Kw::k_dptxbxtext:
             if (s.dest != Dest::Shape || !open || open->drawingObject != (kw == Kw::k_dptxbxtext))
                 return false;
             if (subDocumentDepth_ < kMaxSubDocumentDepth && open->shape.text.empty()) {
+                const std::size_t index = x.shapes.size() - 1;
+                const std::size_t shapeDepth = open->depth;
                 RichDocument text = ReadSubDocument(RestOfGroup());
-                if (!text.text.empty())
-                    x.shapes.back().shape.text.push_back(std::move(text));
+                if (!text.text.empty() && x.shapes.size() == index + 1 && x.shapes[index].depth == shapeDepth)
+                    x.shapes[index].shape.text.push_back(std::move(text));
             } else {
                 SkipRestOfGroup();
             }

@@ -155,6 +155,13 @@ TEST(RtfMalformed, deepShapesAndTables_areBounded)
     EXPECT_LE(shape.bottom, 1 << 20);
     EXPECT_GE(shape.lineWidth, 0);
 
+    // A text or property whose group is the shape's own: it ends the shape while it is read.
+    const RichDocument own = Read("{\\rtf1{\\shp{\\*\\shpinst{\\shp\\shptxt x}{\\shp\\sv {\\pict\\pngblip "
+                                  "89504e470d0a1a0a00}}}}y}");
+    EXPECT_EQ(own.text, u"y\r");
+    ASSERT_EQ(own.shapes.size(), 1u);
+    EXPECT_EQ(own.shapes[0].children.size(), 2u);
+
     // A shape after the last mark, which merged into the final one, is drawn before that mark
     // (Read checks the model's promises).
     EXPECT_EQ(Read("{\\rtf1 a\\par{\\shp{\\*\\shpinst{\\shptxt x}}{\\shprslt y\\par}}}").shapes.at(0).anchor,
