@@ -178,7 +178,7 @@ class Builder
     void PlanNestedTables();
     void PlanShapes();
     std::vector<Piece> Pieces() const;
-    void InsertShapesAt(std::int32_t position);
+    void InsertShapesAt(std::int32_t position, bool floatingOnly = false);
     void HandleNestedEvent(const Event& event);
     void EnterNestedCell(OpenNested& open, std::size_t row, int textCell);
     void PlanDrawnNumbers();
@@ -478,6 +478,7 @@ void Builder::PlanDrawnNumbers()
 // document-only characters.
 void Builder::StartBlock(std::int32_t paragraphStart)
 {
+    InsertShapesAt(paragraphStart, true); // a floating shape goes before the number too
     auto it = std::lower_bound(model_.paragraphs.begin(), model_.paragraphs.end(), paragraphStart,
                                [](const RichParagraph& p, std::int32_t s) { return p.start < s; });
     if (it == model_.paragraphs.end() || it->start != paragraphStart ||
@@ -808,9 +809,10 @@ void Builder::PlanShapes()
                      [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
-void Builder::InsertShapesAt(std::int32_t position)
+void Builder::InsertShapesAt(std::int32_t position, bool floatingOnly)
 {
-    while (nextShape_ < shapes_.size() && shapes_[nextShape_].first <= position) {
+    while (nextShape_ < shapes_.size() && shapes_[nextShape_].first <= position &&
+           (!floatingOnly || ShapeFloats(*shapes_[nextShape_].second))) {
         InsertShape(doc_, cursor_, *shapes_[nextShape_].second, lastFormat_, pictureCount_);
         ++nextShape_;
     }

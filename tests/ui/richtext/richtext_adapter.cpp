@@ -331,6 +331,9 @@ void RichTextAdapterTest::damagedInput_stillAgrees_data()
         "{\\rtf1\\pard\\itap2 a\\nestcell b\\par\\trowd\\cellx900\\intbl\\itap3 c{\\v\\nestcell}d\\nestcell"
         "\\itap2 e\\nestcell\\itap9 f\\nestcell{\\*\\nesttableprops\\nestrow}\\itap1\\cell\\itap2 g\\nestcell"
         "\\row\\pard h\\par}");
+    QTest::newRow("numbered paragraph opening with a floating shape") << QByteArray(
+        "{\\rtf1 a\\par{\\*\\pn\\pnlvlbody\\pndec\\pnstart7}{\\shp{\\*\\shpinst\\shpright900\\shpbottom900"
+        "{\\shptxt box}}}seven\\par}");
     QTest::newRow("numbers not from one") << QByteArray(
         "{\\rtf1 "
         "{\\*\\pn\\pnlvlbody\\pndec\\pnstart7}seven\\par{\\*\\pn\\pnlvlbody\\pnlcrm\\pnstart4}iv\\par}");
