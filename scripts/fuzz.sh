@@ -24,6 +24,7 @@ for t in "${targets[@]}"; do
   seeds="$top/tests/fuzz/seeds/$t"
   echo "== fuzz_$t for ${seconds}s"
   args=("$corpus"); [[ -d "$seeds" ]] && args+=("$seeds")
+  dict="$top/tests/fuzz/$t.dict"; [[ -f "$dict" ]] && args=("-dict=$dict" "${args[@]}")
   "$build/tests/fuzz/fuzz_$t" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 \
     -timeout="${timeouts[$t]:-10}" -print_final_stats=1 "${args[@]}" 2>&1 | tail -n 12
 done

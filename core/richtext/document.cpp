@@ -20,6 +20,36 @@ std::vector<TextSpan> HiddenSpans(const RichDocument& document)
     return spans;
 }
 
+bool ShapeDrawable(const RichShape& shape)
+{
+    if (!shape.picture.empty() && shape.picture.front().kind != PictureKind::Other)
+        return true;
+    if (!shape.text.empty())
+        return true;
+    return std::any_of(shape.children.begin(), shape.children.end(), ShapeDrawable);
+}
+
+std::vector<TextSpan> ReplacedSpans(const RichDocument& document)
+{
+    std::vector<TextSpan> spans;
+    // The final mark stays: it is the view's own end.
+    const auto last = static_cast<std::int32_t>(document.text.size()) - 1;
+    for (const RichShape& shape : document.shapes) {
+        if (!ShapeDrawable(shape))
+            continue;
+        const std::int32_t first = std::max(shape.resultFirst, 0);
+        const std::int32_t end = std::min(shape.resultFirst + shape.resultLength, last);
+        if (end <= first)
+            continue;
+        if (!spans.empty() && spans.back().first + spans.back().length >= first) {
+            spans.back().length = std::max(spans.back().length, end - spans.back().first);
+        } else {
+            spans.push_back({first, end - first});
+        }
+    }
+    return spans;
+}
+
 const CharRun* RunAt(const RichDocument& document, std::int32_t position)
 {
     const auto& runs = document.runs;
@@ -91,6 +121,52 @@ std::string CheckTableRows(const RichDocument& d)
     return {};
 }
 
+std::string CheckShape(const RichShape& shape, int depth)
+{
+    if (depth > 64)
+        return "shapes nested too deep";
+    if (shape.right < shape.left || shape.bottom < shape.top)
+        return "shape with a negative size";
+    if (shape.picture.size() > 1 || shape.text.size() > 1)
+        return "shape with more than one picture or text";
+    for (const RichDocument& text : shape.text)
+        if (std::string problem = CheckDocument(text); !problem.empty())
+            return "text box: " + problem;
+    for (const RichShape& child : shape.children)
+        if (std::string problem = CheckShape(child, depth + 1); !problem.empty())
+            return problem;
+    return {};
+}
+
+std::string CheckShapesAndNestedRows(const RichDocument& d)
+{
+    const auto size = static_cast<std::int64_t>(d.text.size());
+    std::int64_t previous = 0;
+    for (const RichShape& shape : d.shapes) {
+        if (shape.anchor < previous || shape.anchor >= size)
+            return "shape anchor out of order or out of the text";
+        if (shape.resultFirst < 0 || shape.resultLength < 0 ||
+            std::int64_t{shape.resultFirst} + shape.resultLength > size)
+            return "shape fallback out of the text";
+        previous = shape.anchor;
+        if (std::string problem = CheckShape(shape, 0); !problem.empty())
+            return problem;
+    }
+    previous = 0;
+    for (const RichNestedRow& row : d.nestedRows) {
+        if (row.depth < 2 || row.start < previous || row.end < row.start || row.end > size)
+            return "nested row out of order or out of the text";
+        std::int64_t last = row.start - 1;
+        for (std::int32_t s : row.separators) {
+            if (s <= last || s >= row.end || d.text[static_cast<std::size_t>(s)] != kTab)
+                return "nested cell separator out of its row or not a tab";
+            last = s;
+        }
+        previous = row.start;
+    }
+    return {};
+}
+
 } // namespace
 
 std::string CheckDocument(const RichDocument& d)
@@ -159,7 +235,9 @@ std::string CheckDocument(const RichDocument& d)
             p.format.list.picture >= static_cast<std::int64_t>(d.listPictures.size()))
             return "list marker picture out of range";
     }
-    return CheckTableRows(d);
+    if (std::string problem = CheckTableRows(d); !problem.empty())
+        return problem;
+    return CheckShapesAndNestedRows(d);
 }
 
 } // namespace mirelda

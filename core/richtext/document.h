@@ -304,6 +304,63 @@ struct RichHyperlink
     std::u16string anchor; // the \l "bookmark" argument, empty when none
 };
 
+// ---- Shapes and nested tables ------------------------------------------------------------
+// Neither takes a position of its own: the rich-edit control knew nothing of them. A shape's
+// \shprslt (the writer's fallback for readers without shapes) was read and counted as any text;
+// a shape that can be drawn stands in for it in a view, which leaves those positions unshown.
+
+struct RichDocument;
+
+// Where a floating shape's box is measured from.
+enum class ShapeReference : std::uint8_t { Column, Margin, Page, Paragraph };
+// How text goes around it (\shpwrN): beside it, above and below only, or under/over it.
+enum class ShapeWrap : std::uint8_t { Around, TopAndBottom, None };
+
+struct RichShape
+{
+    // The shape is drawn before the character at `anchor` (where its group stood). Its
+    // \shprslt, if read, is [resultFirst, resultFirst + resultLength).
+    std::int32_t anchor = 0;
+    std::int32_t resultFirst = 0;
+    std::int32_t resultLength = 0;
+    bool inlineShape = false; // fPseudoInline: drawn in the line, where the text flows
+    // \shpleft, \shptop, \shpright, \shpbottom (\dpx... for old drawing objects), twips; for
+    // a shape of a group, in the group's own coordinates (groupLeft... below).
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+    ShapeReference horizontalFrom = ShapeReference::Column;
+    ShapeReference verticalFrom = ShapeReference::Paragraph;
+    std::int32_t horizontalAlign = 0; // posh: 0 absolute, 1 left, 2 centre, 3 right, 4 inside, 5 outside
+    ShapeWrap wrap = ShapeWrap::Around;
+    // The content: a picture (pib), a text box (\shptxt, \dptxbxtext), or a group's shapes.
+    std::vector<RichPicture> picture; // none or one; its position is meaningless
+    std::vector<RichDocument> text;   // none or one: the text box's own document
+    std::vector<RichShape> children;  // a group's shapes, in their order
+    std::int32_t groupLeft = 0;       // a group's coordinate space (groupLeft... properties)
+    std::int32_t groupTop = 0;
+    std::int32_t groupRight = 20000;
+    std::int32_t groupBottom = 20000;
+    std::int32_t fillColor = -1;   // 0xBBGGRR from fillColor; -1: none (a text box: white)
+    std::int32_t lineColor = -1;   // lineColor; -1: black when the shape has a line
+    bool filled = true;            // fFilled
+    bool line = true;              // fLine
+    std::int32_t lineWidth = 9525; // EMU
+};
+
+// A row of a table inside a table cell (\itap 2 and deeper). Its cells end with the tabs of
+// their \nestcell at `separators` (the row's last cell may have none, when the row ends the
+// outer cell); the row is [start, end).
+struct RichNestedRow
+{
+    std::int32_t depth = 2;
+    std::int32_t start = 0;
+    std::int32_t end = 0;
+    std::vector<std::int32_t> separators;
+    RichTableRow definition; // cells, borders, gap; its start, mark and separators are unused
+};
+
 // ---- The document -----------------------------------------------------------------------
 
 struct RichDocument
@@ -320,8 +377,10 @@ struct RichDocument
     // The pictures of picture bullets (\listpicture): shown as markers, they take no position
     // (their `position` is 0).
     std::vector<RichPicture> listPictures;
-    std::int32_t defaultFont = -1; // index into fonts of \deffN, -1 when absent
-    std::int32_t codePage = 1252;  // \ansicpgN (\mac 10000, \pc 437, \pca 850)
+    std::vector<RichShape> shapes;         // in anchor order; see above
+    std::vector<RichNestedRow> nestedRows; // in order of their start; a row's inner rows follow it
+    std::int32_t defaultFont = -1;         // index into fonts of \deffN, -1 when absent
+    std::int32_t codePage = 1252;          // \ansicpgN (\mac 10000, \pc 437, \pca 850)
 };
 
 // A stretch of positions [first, first + length).
@@ -336,6 +395,13 @@ struct TextSpan
 // The hidden (\v) stretches of the text, merged, in order. A view that leaves them out maps a
 // model position p to p minus the hidden length before it.
 std::vector<TextSpan> HiddenSpans(const RichDocument& document);
+
+// The positions that the shapes drawn in a view stand in for: their \shprslt, merged, in
+// order. A view leaves them unshown, as hidden text.
+std::vector<TextSpan> ReplacedSpans(const RichDocument& document);
+
+// Whether a shape has something to draw (a picture with data, a text box, a group with one).
+bool ShapeDrawable(const RichShape& shape);
 
 // The run that holds position `position`, or nullptr when it lies outside the text.
 const CharRun* RunAt(const RichDocument& document, std::int32_t position);

@@ -20,7 +20,7 @@ constexpr Entry kEntries[] = {
 
 // Open addressing over an FNV-1a hash: the reader looks a word up for nearly every control
 // word of the input, so this must cost a few nanoseconds.
-constexpr std::size_t kSlots = 1024;
+constexpr std::size_t kSlots = 2048;
 static_assert(std::size(kEntries) * 3 < kSlots);
 
 constexpr std::uint32_t Hash(std::string_view s)

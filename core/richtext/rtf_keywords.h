@@ -42,7 +42,12 @@ namespace mirelda::rtf {
     X(wbmwidthbytes) X(picbpp)                                                                \
     /* characters */ X(par) X(sect) X(page) X(line) X(tab) X(emdash) X(endash) X(emspace)     \
     X(enspace) X(qmspace) X(bullet) X(lquote) X(rquote) X(ldblquote) X(rdblquote) X(zwj)      \
-    X(zwnj) X(ltrmark) X(rtlmark)
+    X(zwnj) X(ltrmark) X(rtlmark)                                                             \
+    /* shapes, text boxes, nested tables */ X(shpgrp) X(shptxt) X(shpleft) X(shptop)       \
+    X(shpright) X(shpbottom) X(shpbxpage) X(shpbxmargin) X(shpbxcolumn) X(shpbypage)          \
+    X(shpbymargin) X(shpbypara) X(shpwr) X(shpfblwtxt) X(nesttableprops) X(dptxbx)            \
+    X(dptxbxtext) X(dpx) X(dpy) X(dpxsize) X(dpysize) X(dobxpage) X(dobxmargin)               \
+    X(dobxcolumn) X(dobypage) X(dobymargin) X(dobypara)
 
 // Destinations whose content no reader shows: skipped whole wherever they appear.
 #define MIRELDA_RTF_SKIPPED_DESTINATIONS(X)                                                   \

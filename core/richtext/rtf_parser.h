@@ -49,6 +49,15 @@ inline constexpr std::size_t kMaxFonts = 4096;
 inline constexpr std::size_t kMaxMarkerText = 16; // \pntxtb / \pntxta
 inline constexpr std::size_t kMaxCapture = 256;   // font names, \listtext
 inline constexpr std::size_t kMaxInstruction = 4096;
+// Shapes, text boxes and nested tables: a text box or a shape's picture is read as a document
+// of its own, at most kMaxSubDocumentDepth deep; a document keeps at most kMaxShapes of them
+// (a group's shapes included) and groups nest kMaxShapeNesting deep; tables nest at most kMaxTableDepth deep
+// (\itap), deeper cells are their parent cell's text.
+inline constexpr int kMaxSubDocumentDepth = 4;
+inline constexpr std::size_t kMaxShapes = 512;
+inline constexpr std::size_t kMaxShapeNesting = 8; // groups in groups
+inline constexpr std::int32_t kMaxTableDepth = 6;
+inline constexpr std::size_t kMaxShapeName = 32;
 
 enum class Dest : std::uint8_t {
     Text,
@@ -59,6 +68,9 @@ enum class Dest : std::uint8_t {
     Capture,       // \listtext, rich only
     Numbering,     // \pn, rich only
     NumberingText, // \pntxtb, \pntxta, rich only
+    Shape,         // \shpinst, \do: a shape's words and properties, rich only
+    ShapeName,     // \sn, rich only
+    NestedRow,     // \nesttableprops, rich only
 };
 
 inline bool RichOnly(Dest dest)
@@ -117,6 +129,7 @@ struct ParaState
     bool hasListOverride = false;  // \lsN: a list whose table we skip; its \listtext stands in
     std::int32_t listOverride = 0; // that N
     std::int32_t listLevel = 0;    // \ilvlN
+    std::int32_t itap = 0;         // \itapN: the table depth of the paragraph, 0: \intbl's 1
     TabKind nextTabKind = TabKind::Left;
     TabLeader nextTabLeader = TabLeader::None;
     std::uint8_t tabCount = 0;
@@ -171,6 +184,24 @@ struct FieldState
     std::u16string instruction;
 };
 
+// A {\shp ...}, {\shpgrp ...} or {\*\do ...} being read.
+struct ShapeReading
+{
+    RichShape shape;
+    std::size_t depth = 0;       // stack index of its group
+    std::size_t resultDepth = 0; // stack index of its \shprslt group, 0 when none open
+    bool drawingObject = false;  // {\*\do ...}
+    bool child = false;          // a shape of the group being read
+    bool dropped = false;        // inside another shape's fallback, or past kMaxShapes
+};
+
+// A nested row being read, at each depth from 2.
+struct OpenNestedRow
+{
+    std::int32_t index = -1; // into RichDocument::nestedRows; -1: none open
+    bool ended = false;      // its \nestrow was read: it ends after the tab still to come, if any
+};
+
 struct RichExtra
 {
     RichDocument doc;
@@ -214,6 +245,19 @@ struct RichExtra
     ListKind previousKind = ListKind::None;
     std::int32_t previousLevel = 0;
     std::int32_t previousNumber = 0;
+    // Shapes being read, outermost first, and the \sn being read.
+    std::vector<ShapeReading> shapes;
+    std::string shapeName;
+    std::size_t shapeCount = 0;
+    // Nested table rows: those open at each depth (index depth - 2), the depth of the pending
+    // \nestcell's tab, the outer row definition a \nesttableprops group saved.
+    std::array<OpenNestedRow, kMaxTableDepth - 1> nested{};
+    std::int32_t openDepth = 1;
+    std::int32_t pendingCellDepth = 0;
+    std::int32_t nestedPropsRow = -1;
+    RichTableRow savedRowDefinition;
+    TableCell savedNextCell;
+    BorderTarget savedBorder = BorderTarget::None;
 };
 
 struct NoExtra
@@ -233,7 +277,7 @@ template <bool Rich> class Parser
     // offsets, when given, receives the byte offset in `input` of the token behind each position.
     explicit Parser(std::string_view input, std::vector<std::uint32_t>* offsets = nullptr)
         : p_(reinterpret_cast<const unsigned char*>(input.data())), end_(p_ + input.size()), begin_(p_),
-          offsets_(offsets)
+          offsets_(offsets), ownBudget_(8 * static_cast<std::int64_t>(input.size()) + (1 << 16))
     {
         text_.reserve(input.size() / 2 + 16);
     }
@@ -251,6 +295,9 @@ template <bool Rich> class Parser
         return it == fontIndex_.end() ? -1 : it->second;
     }
     std::int32_t CodePageOfFont(std::int32_t number) const;
+    // Reads a text box or a shape's picture with this document's tables, one level deeper,
+    // drawing on the article's budget.
+    void InheritTables(const Parser& parent) requires Rich;
 
   private:
     using State = GroupState<Rich>;
@@ -313,6 +360,21 @@ template <bool Rich> class Parser
     void FinishField(FieldState& field);
     void FinishRuns();
 
+    // Shapes and nested tables (rtf_parser_shapes.h)
+    bool ShapeDestination(Kw kw, bool star);
+    void ShapeWord(Kw kw, bool has, std::int32_t value);
+    void ShapeProperty(std::string_view value);
+    void ShapeGroupClosed(std::size_t depth);
+    void FinishShape();
+    std::string_view RestOfGroup();
+    RichDocument ReadSubDocument(std::string_view body);
+    std::int32_t TableDepth() const;
+    void NoteTableDepth();
+    void OpenNestedRows(std::int32_t depth);
+    void CloseNestedRows(std::int32_t depth);
+    void EndNestedRow(std::int32_t depth);
+    void NoteNestedSeparator();
+
     const unsigned char* p_;
     const unsigned char* end_;
     const unsigned char* begin_;
@@ -335,6 +397,12 @@ template <bool Rich> class Parser
     std::int32_t openFont_ = -1;    // font entry whose name is being read
     std::size_t openFontDepth_ = 0; // stack index of the group where that entry began
     std::int32_t lastFont_ = -1;    // font entry that font-table words apply to
+    int subDocumentDepth_ = 0;   // 0: the article; 1: a text box in it...
+    // What reading sub-documents may still cost the article, in bytes read and copied: each
+    // one copies the font and colour tables, so many text boxes under a large font table
+    // must not multiply them without bound.
+    std::int64_t ownBudget_ = 0;
+    std::int64_t* subDocumentBudget_ = &ownBudget_;
     [[no_unique_address]] std::conditional_t<Rich, RichExtra, NoExtra> extra_;
 };
 
@@ -343,4 +411,5 @@ template <bool Rich> class Parser
 // The member definitions, in three parts.
 #include "core/richtext/rtf_parser_loop.h"
 #include "core/richtext/rtf_parser_output.h"
+#include "core/richtext/rtf_parser_shapes.h"
 #include "core/richtext/rtf_parser_words.h"

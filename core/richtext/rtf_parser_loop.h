@@ -278,6 +278,7 @@ template <bool Rich> void Parser<Rich>::CloseGroup()
             // A last entry without its ';'.
             Put(u';');
         }
+        ShapeGroupClosed(depth);
         if (!extra_.fields.empty()) {
             FieldState& f = extra_.fields.back();
             if (f.resultDepth == depth) {
@@ -355,6 +356,9 @@ template <bool Rich> void Parser<Rich>::Finish()
     if constexpr (Rich) {
         if (extra_.picture >= 0)
             FinishPicture();
+        while (!extra_.shapes.empty())
+            FinishShape();
+        CloseNestedRows(0);
         while (!extra_.fields.empty()) {
             FieldState& f = extra_.fields.back();
             if (f.resultDepth != 0)
@@ -367,8 +371,17 @@ template <bool Rich> void Parser<Rich>::Finish()
     // is added.
     if (text_.empty() || text_.back() != kParagraphMark)
         EmitMark(false);
-    if constexpr (Rich)
+    if constexpr (Rich) {
+        // A shape after the last mark read is drawn before the final one, into which that mark
+        // merged.
+        const std::int32_t last = Position() - 1;
+        for (RichShape& shape : extra_.doc.shapes) {
+            shape.anchor = std::min(shape.anchor, last);
+            shape.resultFirst = std::min(shape.resultFirst, last);
+            shape.resultLength = std::min(shape.resultLength, Position() - shape.resultFirst);
+        }
         FinishRuns();
+    }
 }
 
 // ---- Characters --------------------------------------------------------------------------
@@ -434,6 +447,10 @@ template <bool Rich> void Parser<Rich>::Put(char16_t unit)
             if (extra_.listText.size() < kMaxCapture)
                 extra_.listText.push_back(unit);
             return;
+        case Dest::ShapeName:
+            if (extra_.shapeName.size() < kMaxShapeName && unit > 0x20 && unit < 0x7F)
+                extra_.shapeName.push_back(static_cast<char>(unit));
+            return;
         case Dest::NumberingText: {
             PnState& pn = extra_.pn;
             std::uint8_t& length = s.numberingAfter ? pn.afterLength : pn.beforeLength;
@@ -477,6 +494,8 @@ template <bool Rich> void Parser<Rich>::FlushPending()
 template <bool Rich> void Parser<Rich>::EmitUnit(char16_t unit)
 {
     EmitPendingCellTab();
+    if constexpr (Rich)
+        NoteTableDepth();
     Append(unit);
 }
 
@@ -491,6 +510,8 @@ template <bool Rich> void Parser<Rich>::EmitPendingCellTab()
         CheckRun(extra_.cellTabFormat);
         if (!extra_.pendingCellNested)
             extra_.separators.push_back(Position());
+        else
+            NoteNestedSeparator();
     }
     text_.push_back(kTab);
 }
@@ -498,6 +519,8 @@ template <bool Rich> void Parser<Rich>::EmitPendingCellTab()
 template <bool Rich> void Parser<Rich>::EmitMark(bool rowEnd)
 {
     pendingCellTab_ = false;
+    if constexpr (Rich)
+        CloseNestedRows(0);
     const std::int32_t mark = Position();
     Append(kParagraphMark);
     if constexpr (Rich)
@@ -514,8 +537,10 @@ template <bool Rich> void Parser<Rich>::Append(char16_t unit)
 template <bool Rich> void Parser<Rich>::AppendAscii(const unsigned char* from, const unsigned char* to)
 {
     EmitPendingCellTab();
-    if constexpr (Rich)
+    if constexpr (Rich) {
+        NoteTableDepth();
         CheckRun();
+    }
     const std::size_t base = text_.size();
     const std::size_t n = static_cast<std::size_t>(to - from);
     text_.resize(base + n);
@@ -581,6 +606,23 @@ template <bool Rich> void Parser<Rich>::Cell(bool nested)
     if (Top().dest != Dest::Text)
         return;
     EmitPendingCellTab();
+    if constexpr (Rich) {
+        // A nested cell, even an empty one, lies in its row; an outer cell ends every row
+        // nested in it.
+        if (nested) {
+            NoteTableDepth();
+            extra_.pendingCellDepth = TableDepth();
+            const std::int32_t depth = std::min(extra_.pendingCellDepth, extra_.openDepth);
+            if (depth >= 2 && extra_.nested[static_cast<std::size_t>(depth - 2)].index >= 0) {
+                auto& row = extra_.doc.nestedRows[static_cast<std::size_t>(
+                    extra_.nested[static_cast<std::size_t>(depth - 2)].index)];
+                if (row.definition.cellAlignments.size() < kMaxCells)
+                    row.definition.cellAlignments.push_back(Top().rich.para.alignment);
+            }
+        } else {
+            CloseNestedRows(1);
+        }
+    }
     pendingCellTab_ = true;
     if constexpr (Rich) {
         extra_.cellTabFormat = Top().rich.chars;

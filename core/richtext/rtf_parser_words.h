@@ -63,6 +63,8 @@ template <bool Rich> void Parser<Rich>::Word(Kw kw, bool has, std::int32_t value
             for (const auto& [ls, listId] : extra_.listOverrides)
                 extra_.listOfOverride.emplace(ls, listId);
         }
+        if (ShapeDestination(kw, star))
+            return;
     }
     if (IsSkippedDestination(kw)) {
         SkipRestOfGroup();
@@ -231,6 +233,11 @@ template <bool Rich> void Parser<Rich>::Word(Kw kw, bool has, std::int32_t value
     case Dest::Numbering:
         NumberingWord(kw, has, value);
         return;
+    case Dest::Shape:
+        ShapeWord(kw, has, value);
+        return;
+    case Dest::ShapeName:
+        return;
     default:
         break;
     }
@@ -244,8 +251,11 @@ template <bool Rich> void Parser<Rich>::Word(Kw kw, bool has, std::int32_t value
         s.inTable = false;
     if (kw == Kw::k_intbl)
         s.inTable = !has || value != 0;
-    if (kw == Kw::k_itap)
+    if (kw == Kw::k_itap) {
         s.inTable = value > 0;
+        if constexpr (Rich)
+            s.rich.para.itap = std::clamp(value, 0, 1000);
+    }
     if constexpr (Rich) {
         CharWord(kw, has, value);
         ParaWord(kw, has, value);
@@ -319,6 +329,8 @@ template <bool Rich> bool Parser<Rich>::CharacterWord(Kw kw)
         if (Top().dest == Dest::Text) {
             pendingCellTab_ = false;
             EmitUnit(kLineBreak);
+            if constexpr (Rich)
+                EndNestedRow(TableDepth());
         }
         return true;
     case Kw::k_emdash:

@@ -2,6 +2,7 @@
 
 #include "ui/richtext/long_words.h"
 #include "ui/richtext/picture_object.h"
+#include "ui/richtext/shape_object.h"
 #include "ui/richtext/table_plan.h"
 
 #include <QColor>
@@ -31,6 +32,9 @@ constexpr double kScreenDpi = 96.0;
 // must not make a page of absurd size.
 constexpr double kMaxInches = 52.0;
 constexpr double kMaxLength = kMaxInches * kScreenDpi;
+
+// Tables inside cells are drawn to this depth (the reader keeps no deeper ones).
+constexpr std::int32_t kMaxNestedDepth = 16;
 
 double Pixels(double twips)
 {
@@ -118,7 +122,17 @@ class Builder
         const CellParagraphBreak* ending = nullptr; // the \par in the cell that ends the block
     };
     // Where the model's table structure steers the cursor.
-    enum class EventKind { TableStart, CellEnd, RowEnd, ParagraphBreak };
+    // The Nested kinds steer into tables inside cells; a nested cell's tab stays shown at the
+    // end of its cell, so they consume no character.
+    enum class EventKind {
+        TableStart,
+        CellEnd,
+        RowEnd,
+        ParagraphBreak,
+        NestedStart,
+        NestedCellEnd,
+        NestedRowEnd
+    };
     struct Event
     {
         std::int32_t position = 0;
@@ -127,6 +141,32 @@ class Builder
         std::size_t row = 0;                                // index in the planned table
         int textCell = 0;                                   // CellEnd: the text cell that ends here
         const CellParagraphBreak* paragraphBreak = nullptr; // ParagraphBreak
+        int order = 0;                                      // among events at one position
+    };
+    // A planned table inside a cell: its rows' definitions as a document of their own, so
+    // that it is planned and formatted as any table.
+    struct NestedTable
+    {
+        std::int32_t depth = 2;
+        std::vector<std::size_t> rows; // into RichDocument::nestedRows, one per planned row
+        RichDocument definitions;      // colours, and the rows as table rows
+        PlannedTable plan;
+    };
+    struct OpenNested
+    {
+        std::size_t table = 0;
+        QTextTable* frame = nullptr;
+        std::size_t row = 0;
+        int column = -1;
+        Entry outer; // the block format of the cell it lies in
+    };
+    // A stretch of a run, shown or left out.
+    struct Piece
+    {
+        std::int32_t start = 0;
+        std::int32_t end = 0;
+        const CharFormat* format = nullptr;
+        bool replaced = false; // the fallback of a drawn shape
     };
 
     QTextCharFormat CharFormatOf(const CharFormat& f) const;
@@ -136,6 +176,12 @@ class Builder
     void ApplyParagraphFormats();
     const RichParagraph* ParagraphOfMark(std::int32_t mark) const;
     void PlanEvents();
+    void PlanNestedTables();
+    void PlanShapes();
+    std::vector<Piece> Pieces() const;
+    void InsertShapesAt(std::int32_t position, bool floatingOnly = false);
+    void HandleNestedEvent(const Event& event);
+    void EnterNestedCell(OpenNested& open, std::size_t row, int textCell);
     void PlanDrawnNumbers();
     void StartBlock(std::int32_t paragraphStart);
     void HandleEvent(const Event& event);
@@ -155,6 +201,10 @@ class Builder
     int pictureCount_ = 0;
     std::vector<PlannedTable> tables_;
     std::vector<Event> events_;
+    std::vector<NestedTable> nestedTables_;
+    std::vector<OpenNested> nestedOpen_;                            // innermost last
+    std::vector<std::pair<std::int32_t, const RichShape*>> shapes_; // where each is drawn
+    std::size_t nextShape_ = 0;
     QTextTable* table_ = nullptr; // the table being filled
     int cellRow_ = -1;            // its cell the cursor is in
     int cellColumn_ = -1;
@@ -332,18 +382,87 @@ void Builder::PlanEvents()
         for (std::size_t r = 0; r < table.rows.size(); ++r) {
             const RichTableRow& row = model_.tableRows[table.rows[r].row];
             if (r == 0)
-                events_.push_back({row.start, EventKind::TableStart, t, 0, 0});
+                events_.push_back({row.start, EventKind::TableStart, t, 0, 0, nullptr, 0});
             for (std::size_t k = 0; k < row.separators.size(); ++k)
-                events_.push_back({row.separators[k], EventKind::CellEnd, t, r, static_cast<int>(k)});
+                events_.push_back(
+                    {row.separators[k], EventKind::CellEnd, t, r, static_cast<int>(k), nullptr, 100});
             for (const CellParagraphBreak& b : row.paragraphBreaks)
-                events_.push_back({b.position, EventKind::ParagraphBreak, t, r, 0, &b});
-            events_.push_back({row.mark, EventKind::RowEnd, t, r, 0});
+                events_.push_back({b.position, EventKind::ParagraphBreak, t, r, 0, &b, 100});
+            events_.push_back({row.mark, EventKind::RowEnd, t, r, 0, nullptr, 100});
         }
     }
+    PlanNestedTables();
     // A row's paragraph breaks lie among its cell ends; a break at the row's start stays
-    // after the table's start.
-    std::stable_sort(events_.begin(), events_.end(),
-                     [](const Event& a, const Event& b) { return a.position < b.position; });
+    // after the table's start. At one position, nested rows end (innermost first), then a
+    // table starts, then nested tables start (outermost first), then the rest.
+    std::stable_sort(events_.begin(), events_.end(), [](const Event& a, const Event& b) {
+        return a.position != b.position ? a.position < b.position : a.order < b.order;
+    });
+}
+
+void Builder::PlanNestedTables()
+{
+    const auto& rows = model_.nestedRows;
+    std::vector<std::vector<std::size_t>> groups; // rows that follow each other at one depth
+    std::vector<std::int32_t> groupDepth;
+    std::vector<std::ptrdiff_t> current(static_cast<std::size_t>(kMaxNestedDepth + 1), -1);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const RichNestedRow& row = rows[i];
+        if (row.depth < 2 || row.depth > kMaxNestedDepth || row.end <= row.start)
+            continue;
+        const auto depth = static_cast<std::size_t>(row.depth);
+        for (std::size_t d = depth + 1; d < current.size(); ++d)
+            current[d] = -1;
+        const std::ptrdiff_t open = current[depth];
+        if (open >= 0 && rows[groups[static_cast<std::size_t>(open)].back()].end == row.start) {
+            groups[static_cast<std::size_t>(open)].push_back(i);
+            continue;
+        }
+        current[depth] = static_cast<std::ptrdiff_t>(groups.size());
+        groups.push_back({i});
+        groupDepth.push_back(row.depth);
+    }
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        RichDocument definitions;
+        definitions.colors = model_.colors;
+        for (std::size_t k = 0; k < groups[g].size(); ++k) {
+            const RichNestedRow& row = rows[groups[g][k]];
+            RichTableRow table = row.definition;
+            // Planned as consecutive rows with as many text cells as the row has.
+            table.start = static_cast<std::int32_t>(2 * k);
+            table.mark = table.start + 1;
+            const bool lastHasTab = !row.separators.empty() && row.separators.back() + 1 == row.end;
+            const std::size_t textCells = row.separators.size() + (lastHasTab ? 0 : 1);
+            table.separators.assign(std::max<std::size_t>(textCells, 1) - 1, 0);
+            definitions.tableRows.push_back(std::move(table));
+        }
+        std::vector<PlannedTable> plans = PlanTables(definitions);
+        for (PlannedTable& plan : plans) {
+            NestedTable nested;
+            nested.depth = groupDepth[g];
+            for (const PlannedRow& planned : plan.rows)
+                nested.rows.push_back(groups[g][planned.row]);
+            nested.definitions.colors = model_.colors;
+            nested.definitions.tableRows = definitions.tableRows;
+            nested.plan = std::move(plan);
+            nestedTables_.push_back(std::move(nested));
+        }
+    }
+    for (std::size_t t = 0; t < nestedTables_.size(); ++t) {
+        const NestedTable& table = nestedTables_[t];
+        for (std::size_t r = 0; r < table.rows.size(); ++r) {
+            const RichNestedRow& row = rows[table.rows[r]];
+            if (r == 0)
+                events_.push_back({row.start, EventKind::NestedStart, t, 0, 0, nullptr, 10 + table.depth});
+            const int textCells = static_cast<int>(table.plan.rows[r].cellOfTextCell.size());
+            for (std::size_t k = 0; k < row.separators.size(); ++k) {
+                if (static_cast<int>(k) + 1 < textCells)
+                    events_.push_back({row.separators[k] + 1, EventKind::NestedCellEnd, t, r,
+                                       static_cast<int>(k), nullptr, -10 + 0});
+            }
+            events_.push_back({row.end, EventKind::NestedRowEnd, t, r, 0, nullptr, -20 - table.depth});
+        }
+    }
 }
 
 void Builder::PlanDrawnNumbers()
@@ -374,6 +493,7 @@ void Builder::PlanDrawnNumbers()
 // document-only characters.
 void Builder::StartBlock(std::int32_t paragraphStart)
 {
+    InsertShapesAt(paragraphStart, true); // a floating shape goes before the number too
     auto it = std::lower_bound(model_.paragraphs.begin(), model_.paragraphs.end(), paragraphStart,
                                [](const RichParagraph& p, std::int32_t s) { return p.start < s; });
     if (it == model_.paragraphs.end() || it->start != paragraphStart ||
@@ -434,8 +554,88 @@ void Builder::BreakCellParagraph(std::int32_t position, const CellParagraphBreak
     }
 }
 
+void Builder::EnterNestedCell(OpenNested& open, std::size_t row, int textCell)
+{
+    const NestedTable& table = nestedTables_[open.table];
+    const PlannedRow& planned = table.plan.rows[row];
+    if (planned.cellOfTextCell.empty() || planned.cells.empty())
+        return;
+    const int index = planned.cellOfTextCell[static_cast<std::size_t>(
+        std::clamp(textCell, 0, static_cast<int>(planned.cellOfTextCell.size()) - 1))];
+    const int column = planned.cells[static_cast<std::size_t>(index)].column;
+    if (open.row == row && open.column == column)
+        return;
+    open.row = row;
+    open.column = column;
+    cursor_.setPosition(open.frame->cellAt(static_cast<int>(row), column).firstCursorPosition().position());
+    const RichNestedRow& model = model_.nestedRows[table.rows[row]];
+    entries_.push_back({cursor_.block(), open.outer.paragraph, lastFormat_, &model.definition, textCell});
+}
+
+void Builder::HandleNestedEvent(const Event& event)
+{
+    const NestedTable& table = nestedTables_[event.table];
+    if (event.kind == EventKind::NestedStart) {
+        // Only inside a cell, and inside its parent table.
+        if (!table_ || static_cast<std::int32_t>(nestedOpen_.size()) + 2 != table.depth)
+            return;
+        if (cursor_.positionInBlock() != 0)
+            cursor_.insertBlock(); // a document-only break: a table starts a block
+        OpenNested open;
+        open.table = event.table;
+        if (!entries_.empty() && entries_.back().row)
+            open.outer = entries_.back();
+        const PlannedTable& plan = table.plan;
+        const auto rows = static_cast<int>(plan.rows.size());
+        const auto columns = static_cast<int>(plan.edges.size()) - 1;
+        QTextTableFormat format = TableFormatOf(table.definitions, plan);
+        // Its cells' edges count from the cell that holds it, not from the text margin.
+        format.setLeftMargin(0);
+        open.frame = cursor_.insertTable(rows, columns, format);
+        for (std::size_t r = 0; r < plan.rows.size(); ++r) {
+            const auto& cells = plan.rows[r].cells;
+            for (std::size_t c = 0; c < cells.size(); ++c) {
+                if (cells[c].span > 1)
+                    open.frame->mergeCells(static_cast<int>(r), cells[c].column, 1, cells[c].span);
+                open.frame->cellAt(static_cast<int>(r), cells[c].column)
+                    .setFormat(CellFormatOf(table.definitions, plan, r, c));
+            }
+        }
+        open.row = plan.rows.size(); // no cell entered yet
+        nestedOpen_.push_back(open);
+        EnterNestedCell(nestedOpen_.back(), 0, 0);
+        return;
+    }
+    if (nestedOpen_.empty() || nestedOpen_.back().table != event.table)
+        return; // a table that could not be drawn, or one already closed
+    OpenNested& open = nestedOpen_.back();
+    if (event.kind == EventKind::NestedCellEnd) {
+        EnterNestedCell(open, event.row, event.textCell + 1);
+        return;
+    }
+    if (event.row + 1 < table.rows.size()) {
+        EnterNestedCell(open, event.row + 1, 0);
+        return;
+    }
+    cursor_.setPosition(open.frame->lastPosition() + 1);
+    Entry after = open.outer;
+    nestedOpen_.pop_back();
+    if (after.row) {
+        after.block = cursor_.block();
+        after.ending = nullptr;
+        entries_.push_back(after);
+    }
+}
+
 void Builder::HandleEvent(const Event& event)
 {
+    if (event.kind == EventKind::NestedStart || event.kind == EventKind::NestedCellEnd ||
+        event.kind == EventKind::NestedRowEnd) {
+        HandleNestedEvent(event);
+        return;
+    }
+    if (event.kind != EventKind::ParagraphBreak)
+        nestedOpen_.clear(); // an outer cell ends whatever it held
     const PlannedTable& table = tables_[event.table];
     if (event.kind != EventKind::TableStart && !table_)
         return; // a table always opens first; never steer into nothing
@@ -476,6 +676,10 @@ void Builder::HandleEvent(const Event& event)
         break;
     case EventKind::ParagraphBreak:
         break; // Run() breaks the block, knowing whether it is shown
+    case EventKind::NestedStart:
+    case EventKind::NestedCellEnd:
+    case EventKind::NestedRowEnd:
+        break; // HandleNestedEvent's
     }
 }
 
@@ -488,17 +692,16 @@ PositionMap Builder::Run()
     PlanDrawnNumbers();
     std::size_t nextEvent = 0;
 
+    PlanShapes();
     cursor_.beginEditBlock();
     StartBlock(0);
-    for (const CharRun& run : model_.runs) {
-        const std::int32_t start = std::clamp(run.start, 0, textSize);
-        const auto end = static_cast<std::int32_t>(
-            std::clamp<std::int64_t>(std::int64_t{run.start} + run.length, start, textSize));
-        if (start == end)
-            continue;
-        // Hidden text is left out, but the table structure it holds still steers the cursor.
-        const bool hidden = run.format.hidden;
-        const QTextCharFormat format = hidden ? QTextCharFormat() : CharFormatOf(run.format);
+    for (const Piece& piece : Pieces()) {
+        const std::int32_t start = piece.start;
+        const std::int32_t end = piece.end;
+        // Hidden text is left out, but the table structure it holds still steers the cursor;
+        // so is the fallback of a shape drawn instead.
+        const bool hidden = piece.format->hidden || piece.replaced;
+        const QTextCharFormat format = hidden ? QTextCharFormat() : CharFormatOf(*piece.format);
         if (!hidden) {
             lastFormat_ = format;
             if (end == textSize)
@@ -511,6 +714,15 @@ PositionMap Builder::Run()
                 const Event& event = events_[nextEvent++];
                 if (event.position < p)
                     continue; // cannot happen: events lie inside the text, in order
+                if (event.kind == EventKind::NestedStart || event.kind == EventKind::NestedCellEnd ||
+                    event.kind == EventKind::NestedRowEnd) {
+                    if (!hidden && pending < p) {
+                        Flush(pending, p, format);
+                        pending = p;
+                    }
+                    HandleEvent(event);
+                    continue;
+                }
                 if (!hidden)
                     Flush(pending, p, format);
                 pending = p;
@@ -526,6 +738,13 @@ PositionMap Builder::Run()
                     continue;
                 }
                 HandleEvent(event);
+            }
+            if (nextShape_ < shapes_.size() && shapes_[nextShape_].first <= p) {
+                if (!hidden && pending < p) {
+                    Flush(pending, p, format);
+                    pending = p;
+                }
+                InsertShapesAt(p);
             }
             if (consumed || hidden)
                 continue;
@@ -563,6 +782,70 @@ PositionMap Builder::Run()
         map_.addShown(finalMark, doc_.characterCount() - 1, 1);
     map_.finish(textSize, doc_.characterCount());
     return std::move(map_);
+}
+
+// The runs cut where the fallback of a drawn shape starts and ends.
+std::vector<Builder::Piece> Builder::Pieces() const
+{
+    const auto textSize = static_cast<std::int32_t>(model_.text.size());
+    const std::vector<TextSpan> replaced = ReplacedSpans(model_);
+    std::vector<Piece> pieces;
+    pieces.reserve(model_.runs.size() + 2 * replaced.size());
+    std::size_t next = 0;
+    for (const CharRun& run : model_.runs) {
+        std::int32_t start = std::clamp(run.start, 0, textSize);
+        const auto end = static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(std::int64_t{run.start} + run.length, start, textSize));
+        while (start < end) {
+            while (next < replaced.size() && replaced[next].first + replaced[next].length <= start)
+                ++next;
+            if (next >= replaced.size() || replaced[next].first >= end) {
+                pieces.push_back({start, end, &run.format, false});
+                break;
+            }
+            const TextSpan& span = replaced[next];
+            if (span.first > start) {
+                pieces.push_back({start, span.first, &run.format, false});
+                start = span.first;
+            }
+            const std::int32_t stop = std::min(end, span.first + span.length);
+            pieces.push_back({start, stop, &run.format, true});
+            start = stop;
+        }
+    }
+    return pieces;
+}
+
+// Each drawable shape, at its anchor or, floating, at the start of its anchor's paragraph,
+// unless that is a table row.
+void Builder::PlanShapes()
+{
+    for (const RichShape& shape : model_.shapes) {
+        if (!ShapeDrawable(shape))
+            continue;
+        const CharRun* run = RunAt(model_, shape.anchor);
+        if (run && run->format.hidden)
+            continue; // hidden with the text it is anchored in
+        std::int32_t at = shape.anchor;
+        if (ShapeFloats(shape)) {
+            auto it = std::upper_bound(model_.paragraphs.begin(), model_.paragraphs.end(), shape.anchor,
+                                       [](std::int32_t p, const RichParagraph& r) { return p < r.start; });
+            if (it != model_.paragraphs.begin() && !std::prev(it)->format.tableRow)
+                at = std::prev(it)->start;
+        }
+        shapes_.emplace_back(at, &shape);
+    }
+    std::stable_sort(shapes_.begin(), shapes_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+}
+
+void Builder::InsertShapesAt(std::int32_t position, bool floatingOnly)
+{
+    while (nextShape_ < shapes_.size() && shapes_[nextShape_].first <= position &&
+           (!floatingOnly || ShapeFloats(*shapes_[nextShape_].second))) {
+        InsertShape(doc_, cursor_, *shapes_[nextShape_].second, lastFormat_, pictureCount_);
+        ++nextShape_;
+    }
 }
 
 QTextListFormat::Style ListStyleOf(ListKind kind)

@@ -112,6 +112,63 @@ TEST(RtfMalformed, deepNesting_keepsTextAndRestoresFormattingAfterwards)
     EXPECT_EQ(TextOf("{\\rtf1{\\colortbl" + Repeat("{\\pict ", 2000) + Repeat("}", 2000) + "}z}"), u"z\r");
 }
 
+// Shapes in shapes, text boxes in text boxes, tables in tables: each kept to a bounded depth,
+// their text counted exactly as before, their sizes clamped.
+TEST(RtfMalformed, deepShapesAndTables_areBounded)
+{
+    constexpr std::size_t kDeep = 3000;
+    const RichDocument groups =
+        Read("{\\rtf1 a" + Repeat("{\\shpgrp{\\*\\shpinst\\shpright10", kDeep) + Repeat("}}", kDeep) + "b}");
+    EXPECT_EQ(groups.text, u"ab\r");
+    ASSERT_EQ(groups.shapes.size(), 1u);
+    std::size_t depth = 0;
+    for (const RichShape* s = &groups.shapes[0]; !s->children.empty(); s = &s->children[0])
+        ++depth;
+    EXPECT_LT(depth, 16u);
+
+    const RichDocument boxes =
+        Read("{\\rtf1 " + Repeat("{\\shp{\\*\\shpinst{\\shptxt t", 200) + Repeat("}}}", 200) + "c}");
+    EXPECT_EQ(boxes.text, u"c\r");
+    std::size_t boxDepth = 0;
+    for (const RichDocument* d = &boxes; !d->shapes.empty() && !d->shapes[0].text.empty();
+         d = &d->shapes[0].text[0])
+        ++boxDepth;
+    EXPECT_GE(boxDepth, 1u);
+    EXPECT_LT(boxDepth, 8u);
+
+    const RichDocument tables =
+        Read("{\\rtf1\\intbl\\itap900 a\\nestcell b\\nestcell" +
+             Repeat("{\\*\\nesttableprops\\trowd\\cellx1\\nestrow}", 50) + "\\itap1 c\\cell\\row}");
+    EXPECT_EQ(tables.text, u"a\tb\tc\r");
+    for (const RichNestedRow& row : tables.nestedRows)
+        EXPECT_LE(row.depth, 8);
+
+    const RichDocument absurd =
+        Read("{\\rtf1{\\shp{\\*\\shpinst\\shpleft-2147483648\\shpright-5\\shptop99999999999"
+             "{\\sp{\\sn groupRight}{\\sv 99999999999999999999999}}{\\sp{\\sn lineWidth}{\\sv -7}}"
+             "{\\shptxt x}}}}");
+    ASSERT_EQ(absurd.shapes.size(), 1u);
+    const RichShape& shape = absurd.shapes[0];
+    EXPECT_LE(shape.left, shape.right);
+    EXPECT_LE(shape.top, shape.bottom);
+    EXPECT_GE(shape.left, -(1 << 20));
+    EXPECT_LE(shape.bottom, 1 << 20);
+    EXPECT_GE(shape.lineWidth, 0);
+
+    // A text or property whose group is the shape's own: it ends the shape while it is read.
+    const RichDocument own = Read("{\\rtf1{\\shp{\\*\\shpinst{\\shp\\shptxt x}{\\shp\\sv {\\pict\\pngblip "
+                                  "89504e470d0a1a0a00}}}}y}");
+    EXPECT_EQ(own.text, u"y\r");
+    ASSERT_EQ(own.shapes.size(), 1u);
+    EXPECT_EQ(own.shapes[0].children.size(), 2u);
+
+    // A shape after the last mark, which merged into the final one, is drawn before that mark
+    // (Read checks the model's promises).
+    EXPECT_EQ(Read("{\\rtf1 a\\par{\\shp{\\*\\shpinst{\\shptxt x}}{\\shprslt y\\par}}}").shapes.at(0).anchor,
+              2);
+    EXPECT_EQ(Read("{\\rtf1 a\\par{\\shp{\\*\\shpinst{\\shptxt x}}}}").shapes.at(0).anchor, 1);
+}
+
 TEST(RtfMalformed, secondColourTable_isIgnored)
 {
     // Runs already point into the first table; a shorter second one must not strand them.

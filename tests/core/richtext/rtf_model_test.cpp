@@ -282,6 +282,118 @@ TEST(RtfModel, cellTabs_belongToTheCellTheyClose)
     EXPECT_EQ(HiddenSpans(doc), (std::vector<TextSpan>{{4, 1}}));
 }
 
+// Shapes take no position: their \shprslt is counted as the text it holds, and noted so that a
+// view can draw the shape in its place; the instance, text boxes and old drawing objects count
+// nothing.
+TEST(RtfModel, shapes_recordedBesideTheTextTheirFallbackCounts)
+{
+    const char* png = "89504e470d0a1a0a0000000d49484452";
+    const RichDocument doc = Read(Rtf(
+        std::string(
+            "{\\colortbl;\\red0\\green0\\blue255;}a{\\shp{\\*\\shpinst\\shpleft100\\shptop200\\shpright2100"
+            "\\shpbottom1700\\shpbxpage\\shpbypara\\shpwr1{\\sp{\\sn shapeType}{\\sv 75}}{\\sp{\\sn "
+            "pib}{\\sv "
+            "{\\pict\\pngblip\\picwgoal600 ") +
+        png +
+        "}}}{\\sp{\\sn posh}{\\sv 3}}}{\\shprslt\\par{\\pict\\wmetafile8 0100}\\par}}b"
+        "{\\shp{\\*\\shpinst\\shpright3000\\shpbottom900{\\sp{\\sn fillColor}{\\sv 255}}{\\sp{\\sn "
+        "fPseudoInline}"
+        "{\\sv 1}}{\\shptxt\\pard\\b Bo{\\cf1 x}\\par}}{\\shprslt{\\*\\do\\dptxbx{\\dptxbxtext fallback}}}}c"
+        "{\\shpgrp{\\*\\shpinst\\shpright400\\shpbottom400{\\sp{\\sn groupRight}{\\sv 40}}"
+        "{\\shp{\\*\\shpinst{\\sp{\\sn relRight}{\\sv 40}}{\\sp{\\sn relBottom}{\\sv 20}}{\\shptxt one}}}"
+        "{\\shp{\\*\\shpinst{\\sp{\\sn relTop}{\\sv 20}}{\\sp{\\sn relBottom}{\\sv 40}}{\\shptxt two}}}}}d"
+        "{\\*\\do\\dobxpage\\dptxbx{\\dptxbxtext old}\\dpx10\\dpy20\\dpxsize300\\dpysize400}e\\par"));
+    ASSERT_EQ(doc.text, u"a\r\uFFFC\rbcde\r");
+    ASSERT_EQ(doc.pictures.size(), 1u); // the fallback's
+    ASSERT_EQ(doc.shapes.size(), 4u);
+
+    const RichShape& photo = doc.shapes[0];
+    EXPECT_EQ(photo.anchor, 1);
+    EXPECT_EQ(photo.resultFirst, 1);
+    EXPECT_EQ(photo.resultLength, 3);
+    EXPECT_EQ((std::vector<std::int32_t>{photo.left, photo.top, photo.right, photo.bottom}),
+              (std::vector<std::int32_t>{100, 200, 2100, 1700}));
+    EXPECT_EQ(photo.horizontalFrom, ShapeReference::Page);
+    EXPECT_EQ(photo.verticalFrom, ShapeReference::Paragraph);
+    EXPECT_EQ(photo.wrap, ShapeWrap::TopAndBottom);
+    EXPECT_EQ(photo.horizontalAlign, 3);
+    ASSERT_EQ(photo.picture.size(), 1u);
+    EXPECT_EQ(photo.picture[0].kind, PictureKind::Png);
+    EXPECT_EQ(photo.picture[0].goalWidth, 600);
+    EXPECT_TRUE(ShapeDrawable(photo));
+
+    // A text box is a document of its own, with the article's fonts and colours; its \do
+    // fallback is not a second shape.
+    const RichShape& box = doc.shapes[1];
+    EXPECT_EQ(box.anchor, 5);
+    EXPECT_EQ(box.resultLength, 0);
+    EXPECT_TRUE(box.inlineShape);
+    EXPECT_EQ(box.fillColor, 255);
+    ASSERT_EQ(box.text.size(), 1u);
+    const RichDocument& inner = box.text[0];
+    EXPECT_EQ(inner.text, u"Box\r");
+    EXPECT_TRUE(FormatAt(inner, 0).bold);
+    EXPECT_EQ(FormatAt(inner, 2).foreground, 1);
+    EXPECT_EQ(inner.fonts.size(), doc.fonts.size());
+
+    const RichShape& group = doc.shapes[2];
+    EXPECT_EQ(group.anchor, 6);
+    EXPECT_EQ(group.groupRight, 40);
+    ASSERT_EQ(group.children.size(), 2u);
+    EXPECT_EQ(group.children[0].text[0].text, u"one\r");
+    EXPECT_EQ(group.children[0].right, 40);
+    EXPECT_EQ(group.children[1].top, 20);
+
+    const RichShape& old = doc.shapes[3];
+    EXPECT_EQ(old.anchor, 7);
+    EXPECT_EQ((std::vector<std::int32_t>{old.left, old.top, old.right, old.bottom}),
+              (std::vector<std::int32_t>{10, 20, 310, 420}));
+    EXPECT_EQ(old.horizontalFrom, ShapeReference::Page);
+    EXPECT_EQ(old.text[0].text, u"old\r");
+
+    // Only the drawn photo's fallback is left to replace.
+    EXPECT_EQ(ReplacedSpans(doc), (std::vector<TextSpan>{{1, 3}}));
+}
+
+// A nested table's cells are the outer cell's text (a \nestcell is a tab); its rows are noted
+// with their cells' tabs and their own definition, at their depth.
+TEST(RtfModel, nestedRows_keepTheirCellsAndDefinition)
+{
+    const RichDocument doc = Read(Rtf(
+        "\\trowd\\cellx3000\\cellx6000\\pard\\intbl\\itap1 o\\cell\\pard\\intbl\\itap1 p\\par"
+        "\\pard\\intbl\\itap2\\qc a\\nestcell\\pard\\intbl\\itap2\\nestcell"
+        "{\\*\\nesttableprops\\trowd\\trgaph50\\cellx1000\\clcbpat1\\cellx2000\\nestrow}{\\nonesttables\\par}"
+        "\\pard\\intbl\\itap2 b\\nestcell\\pard\\intbl\\itap3 x\\nestcell y\\nestcell"
+        "{\\*\\nesttableprops\\trowd\\cellx500\\cellx900\\nestrow}{\\nonesttables\\par}"
+        "\\pard\\intbl\\itap2\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000\\nestrow}"
+        "{\\nonesttables\\par}\\pard\\intbl\\itap1 q\\cell{\\trowd\\trgaph70\\cellx3000\\cellx6000\\row}"));
+    ASSERT_EQ(doc.text, u"o\tp\va\t\tb\tx\ty\t\tq\r");
+    ASSERT_EQ(doc.tableRows.size(), 1u);
+    EXPECT_EQ(doc.tableRows[0].separators, (std::vector<std::int32_t>{1}));
+    EXPECT_EQ(doc.tableRows[0].gap, 70); // the outer definition survives the inner ones
+    ASSERT_EQ(doc.nestedRows.size(), 3u);
+    const RichNestedRow& first = doc.nestedRows[0];
+    EXPECT_EQ(first.depth, 2);
+    EXPECT_EQ(first.start, 4);
+    EXPECT_EQ(first.end, 7);
+    EXPECT_EQ(first.separators, (std::vector<std::int32_t>{5, 6}));
+    EXPECT_EQ(first.definition.gap, 50);
+    ASSERT_EQ(first.definition.cells.size(), 2u);
+    EXPECT_EQ(first.definition.cells[1].edge, 2000);
+    EXPECT_EQ(first.definition.cellAlignments, (std::vector<Alignment>{Alignment::Center, Alignment::Left}));
+    const RichNestedRow& second = doc.nestedRows[1];
+    EXPECT_EQ(second.depth, 2);
+    EXPECT_EQ(second.start, 7);
+    EXPECT_EQ(second.end, 14);
+    EXPECT_EQ(second.separators, (std::vector<std::int32_t>{8, 13}));
+    const RichNestedRow& deepest = doc.nestedRows[2];
+    EXPECT_EQ(deepest.depth, 3);
+    EXPECT_EQ(deepest.start, 9);
+    EXPECT_EQ(deepest.end, 13);
+    EXPECT_EQ(deepest.separators, (std::vector<std::int32_t>{10, 12}));
+    EXPECT_EQ(deepest.definition.cells[1].edge, 900);
+}
+
 TEST(RtfModel, numberedAndBulletedParagraphs_getTheirMarkerText)
 {
     const std::string pnDec = "{\\*\\pn\\pnlvlbody\\pnindent360\\pnstart1\\pndec{\\pntxta.}}";

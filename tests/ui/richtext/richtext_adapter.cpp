@@ -8,6 +8,7 @@
 #include "ui/richtext/position_map.h"
 #include "ui/richtext/set_rich_text.h"
 #include "ui/richtext/table_plan.h"
+#include "ui/richtext/shape_object.h"
 #include "ui/richtext/text_document_builder.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -50,12 +51,16 @@ bool IsHidden(const RichDocument& model, std::int32_t p)
 }
 
 // Model positions the document has no character for: hidden text, the tabs between table
-// cells and the marks that end table rows (but the final mark, the document's own end).
+// cells and the marks that end table rows (but the final mark, the document's own end), and
+// the fallbacks of drawn shapes.
 std::vector<bool> LeftOut(const RichDocument& model)
 {
     std::vector<bool> out(model.text.size(), false);
     for (std::size_t p = 0; p < out.size(); ++p)
         out[p] = IsHidden(model, static_cast<std::int32_t>(p));
+    for (const TextSpan& span : ReplacedSpans(model))
+        for (std::int32_t p = span.first; p < span.first + span.length; ++p)
+            out[static_cast<std::size_t>(p)] = true;
     for (const RichTableRow& row : model.tableRows) {
         for (std::int32_t s : row.separators)
             out[static_cast<std::size_t>(s)] = true;
@@ -67,8 +72,8 @@ std::vector<bool> LeftOut(const RichDocument& model)
 
 // Walks the model and the document side by side; returns an empty string when they agree,
 // else the first disagreement. The document's own characters (table and cell boundaries,
-// a block break before a table, a number drawn in front of a paragraph) stand for the model
-// character shown after them.
+// a block break before a table, a number drawn in front of a paragraph, a drawn shape) stand
+// for the model character shown after them.
 QString Compare(const RichDocument& model, const QTextDocument& doc, const PositionMap& map)
 {
     const auto size = static_cast<std::int32_t>(model.text.size());
@@ -108,7 +113,8 @@ QString Compare(const RichDocument& model, const QTextDocument& doc, const Posit
         const QChar c = doc.characterAt(d);
         const QTextBlock block = doc.findBlock(d);
         const bool drawnNumber = d - block.position() <= block.text().indexOf(QLatin1Char('\t'));
-        if (c != QChar(0xFDD0) && c != QChar(0xFDD1) && c != QChar(QChar::ParagraphSeparator) && !drawnNumber)
+        if (c != QChar(0xFDD0) && c != QChar(0xFDD1) && c != QChar(QChar::ParagraphSeparator) &&
+            !drawnNumber && !IsShapeCharacter(doc, d))
             return QStringLiteral("document %1 (U+%2) shows no model character")
                 .arg(d)
                 .arg(c.unicode(), 4, 16, QLatin1Char('0'));
@@ -174,6 +180,8 @@ class RichTextAdapterTest : public QObject
     void tables_cellsPastTheDocumentsBoundShowAsText();
     void longWords_getBreaksOutsideTheNumbering();
     void pictures_jpegOfAbsurdlyManyScansIsNotDecoded();
+    void shapes_drawnFloatingInPlaceOfTheirFallback();
+    void nestedTables_drawnInsideTheirCells();
 };
 
 void RichTextAdapterTest::positionMap_translatesAroundHiddenSpans()
@@ -259,7 +267,7 @@ void RichTextAdapterTest::everySample_documentMatchesModelCharacterByCharacter()
     }
     // Every picture is a picture object in the document.
     for (const RichPicture& picture : model.pictures) {
-        if (IsHidden(model, picture.position))
+        if (leftOut[static_cast<std::size_t>(picture.position)])
             continue;
         QTextCursor c(&doc);
         c.setPosition(map.toDocument(picture.position) + 1);
@@ -324,6 +332,19 @@ void RichTextAdapterTest::damagedInput_stillAgrees_data()
                       "\\row\\trowd\\trleft400\\cellx800\\intbl{\\v x}\\cell\\row}");
     QTest::newRow("table: cells without rows, rows without cells") << QByteArray(
         "{\\rtf1 a\\cell b\\par\\row\\row\\intbl c\\par\\pard d\\nestcell e\\nestrow\\cell\\row}");
+    QTest::newRow("shapes: in cells, hidden, in groups, absurd") << QByteArray(
+        "{\\rtf1\\trowd\\cellx900\\intbl a{\\shp{\\*\\shpinst\\shpleft-99999999\\shpright99999999"
+        "{\\shptxt box}}{\\shprslt r\\par}}\\cell\\row{\\v{\\shp{\\*\\shpinst{\\shptxt hidden}}}h}"
+        "{\\shpgrp{\\*\\shpinst{\\sp{\\sn groupRight}{\\sv 0}}{\\shp{\\*\\shpinst{\\shptxt g}}}}"
+        "{\\shprslt\\par x{\\v y\\par}}}z{\\shp{\\*\\shpinst{\\sp{\\sn fPseudoInline}{\\sv 1}}"
+        "{\\shptxt i}}}\\par{\\*\\do\\dptxbx{\\dptxbxtext d}}}");
+    QTest::newRow("nested tables: outside tables, hidden tabs, deep, unended") << QByteArray(
+        "{\\rtf1\\pard\\itap2 a\\nestcell b\\par\\trowd\\cellx900\\intbl\\itap3 c{\\v\\nestcell}d\\nestcell"
+        "\\itap2 e\\nestcell\\itap9 f\\nestcell{\\*\\nesttableprops\\nestrow}\\itap1\\cell\\itap2 g\\nestcell"
+        "\\row\\pard h\\par}");
+    QTest::newRow("numbered paragraph opening with a floating shape") << QByteArray(
+        "{\\rtf1 a\\par{\\*\\pn\\pnlvlbody\\pndec\\pnstart7}{\\shp{\\*\\shpinst\\shpright900\\shpbottom900"
+        "{\\shptxt box}}}seven\\par}");
     QTest::newRow("numbers not from one") << QByteArray(
         "{\\rtf1 "
         "{\\*\\pn\\pnlvlbody\\pndec\\pnstart7}seven\\par{\\*\\pn\\pnlvlbody\\pnlcrm\\pnstart4}iv\\par}");
@@ -966,4 +987,135 @@ void RichTextAdapterTest::lists_letterLabelsNumberedByTheList()
 }
 
 QTEST_MAIN(RichTextAdapterTest)
+namespace {
+
+QByteArray Sample(const char* name)
+{
+    QFile file(QStringLiteral(MIRELDA_SOURCE_DIR "/tests/data/rtf/") + QLatin1String(name) +
+               QStringLiteral(".rtf"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The pixels of `doc` laid out `width` wide whose colour is near `colour`: their bounding box.
+QRect Painted(QTextDocument& doc, int width, const QColor& colour)
+{
+    doc.setTextWidth(width);
+    QImage image(width, static_cast<int>(doc.size().height()) + 1, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    doc.drawContents(&painter);
+    painter.end();
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < width; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (qAbs(c.red() - colour.red()) <= 8 && qAbs(c.green() - colour.green()) <= 8 &&
+                qAbs(c.blue() - colour.blue()) <= 8)
+                box |= QRect(x, y, 1, 1);
+        }
+    return box;
+}
+
+} // namespace
+
+void RichTextAdapterTest::shapes_drawnFloatingInPlaceOfTheirFallback()
+{
+    const QByteArray bytes = Sample("word_layout");
+    const RichDocument model =
+        ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QCOMPARE(Compare(model, doc, map), QString());
+    // The shape's blue photo, 160 x 120 px, floats right of its paragraph's first line, 8 px
+    // down (\shptop120); the red fallback picture is not drawn, nor its paragraph marks.
+    const QRect blue = Painted(doc, 640, QColor(0, 0, 255));
+    QVERIFY(Painted(doc, 640, QColor(255, 0, 0)).isEmpty());
+    QCOMPARE(blue.size(), QSize(160, 120));
+    const std::int32_t text = static_cast<std::int32_t>(model.text.find(u"Le texte suit"));
+    const QTextBlock paragraph = doc.findBlock(map.toDocument(text));
+    QCOMPARE(paragraph.position(), map.toDocument(text)); // the fallback's marks left out
+    const QRectF lines = doc.documentLayout()->blockBoundingRect(paragraph);
+    QVERIFY2(qAbs(blue.top() - (lines.top() + 8)) <= 2, qPrintable(QString::number(blue.top())));
+    QVERIFY(blue.left() > 320 && lines.width() < 640);
+    // The group's green photo and the text box's fill are drawn too.
+    QCOMPARE(Painted(doc, 640, QColor(0, 160, 0)).size(), QSize(160, 112));
+    const QRect fill = Painted(doc, 640, QColor(255, 255, 204));
+    QVERIFY2(fill.width() > 180 && fill.height() > 60, qPrintable(QString::number(fill.width())));
+    QVERIFY(fill.left() < 10);
+
+    // The control keeps the text boxes' handler with the document.
+    QTextEdit edit;
+    SetRichText(edit, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    QVERIFY(edit.document()->documentLayout()->handlerForObject(kTextBoxObjectType));
+
+    // LibreOffice's inline picture sits in its line.
+    const QByteArray inlineBytes = Sample("libreoffice_layout");
+    const RichDocument inlineModel =
+        ReadRtf(std::string_view(inlineBytes.constData(), static_cast<std::size_t>(inlineBytes.size())));
+    QTextDocument inlineDoc;
+    const PositionMap inlineMap = BuildTextDocument(inlineModel, inlineDoc);
+    QCOMPARE(Compare(inlineModel, inlineDoc, inlineMap), QString());
+    const std::int32_t line = static_cast<std::int32_t>(inlineModel.text.find(u"Image en ligne"));
+    const QTextBlock block = inlineDoc.findBlock(inlineMap.toDocument(line));
+    QVERIFY(block.text().contains(QChar(QChar::ObjectReplacementCharacter)));
+}
+
+void RichTextAdapterTest::nestedTables_drawnInsideTheirCells()
+{
+    for (const char* name : {"word_layout", "wordpad_layout", "libreoffice_layout"}) {
+        const QByteArray bytes = Sample(name);
+        const RichDocument model =
+            ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        QTextDocument doc;
+        const PositionMap map = BuildTextDocument(model, doc);
+        QCOMPARE(Compare(model, doc, map), QString());
+        QTextTable* outer = nullptr;
+        for (QTextFrame* frame : doc.rootFrame()->childFrames())
+            if (auto* table = qobject_cast<QTextTable*>(frame))
+                outer = table;
+        QVERIFY2(outer, name);
+        QCOMPARE(outer->columns(), 2);
+        // The inner table lies in the outer table's second cell; each nested cell's text ends
+        // with the tab its \nestcell counts.
+        const QTextTableCell cell = outer->cellAt(0, 1);
+        QTextTable* inner = nullptr;
+        for (QTextFrame* frame : outer->childFrames())
+            if (auto* table = qobject_cast<QTextTable*>(frame))
+                inner = table;
+        QVERIFY2(inner, name);
+        QVERIFY(inner->firstPosition() > cell.firstPosition() && inner->lastPosition() < cell.lastPosition());
+        const auto textOf = [&](int row, int column) {
+            QTextCursor c(&doc);
+            c.setPosition(inner->cellAt(row, column).firstCursorPosition().position());
+            c.setPosition(inner->cellAt(row, column).lastCursorPosition().position(),
+                          QTextCursor::KeepAnchor);
+            return c.selectedText();
+        };
+        if (QByteArray(name) == "wordpad_layout") {
+            QCOMPARE(inner->rows(), 1);
+            QCOMPARE(inner->columns(), 3);
+            QCOMPARE(textOf(0, 2), QStringLiteral("trois\t"));
+        } else {
+            QCOMPARE(inner->rows(), 2);
+            QCOMPARE(inner->columns(), 2);
+            QCOMPARE(textOf(1, 0),
+                     QByteArray(name) == "word_layout" ? QStringLiteral("A2\t") : QStringLiteral("I3\t"));
+        }
+    }
+    // Tables nested three deep.
+    const RichDocument deep =
+        ReadRtf(Rtf("\\trowd\\cellx5000\\pard\\intbl\\itap2 a\\nestcell\\pard\\intbl\\itap3 "
+                    "b\\nestcell{\\*\\nesttableprops\\trowd\\cellx900\\nestrow}"
+                    "\\pard\\intbl\\itap2\\nestcell{\\*\\nesttableprops\\trowd\\cellx2000"
+                    "\\cellx4000\\nestrow}\\pard\\intbl\\itap1 c\\cell\\row"));
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(deep, doc);
+    QCOMPARE(Compare(deep, doc, map), QString());
+    int depth = 0;
+    for (QTextFrame* frame = doc.rootFrame(); !frame->childFrames().isEmpty();
+         frame = frame->childFrames().first())
+        ++depth;
+    QCOMPARE(depth, 3);
+}
+
 #include "richtext_adapter.moc"
