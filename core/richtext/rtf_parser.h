@@ -397,7 +397,7 @@ template <bool Rich> class Parser
     std::int32_t openFont_ = -1;    // font entry whose name is being read
     std::size_t openFontDepth_ = 0; // stack index of the group where that entry began
     std::int32_t lastFont_ = -1;    // font entry that font-table words apply to
-    int subDocumentDepth_ = 0;   // 0: the article; 1: a text box in it...
+    int subDocumentDepth_ = 0;      // 0: the article; 1: a text box in it...
     // What reading sub-documents may still cost the article, in bytes read and copied: each
     // one copies the font and colour tables, so many text boxes under a large font table
     // must not multiply them without bound.

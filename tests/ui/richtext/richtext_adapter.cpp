@@ -7,8 +7,8 @@
 #include "ui/richtext/picture_painter.h"
 #include "ui/richtext/position_map.h"
 #include "ui/richtext/set_rich_text.h"
-#include "ui/richtext/table_plan.h"
 #include "ui/richtext/shape_object.h"
+#include "ui/richtext/table_plan.h"
 #include "ui/richtext/text_document_builder.h"
 
 #include <QAbstractTextDocumentLayout>
