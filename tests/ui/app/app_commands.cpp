@@ -179,7 +179,7 @@ class AppCommandsTest : public QObject
         QCOMPARE(frame_->action(mirelda::cmd::kPreviousPane)->shortcut(),
                  QKeySequence(QStringLiteral("Shift+F6")));
 
-        // Ctrl+A in the frame selects the whole article through the framework's select-all.
+        // Ctrl+A in the frame selects the whole article through the standard select-all command.
         frame_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(frame_));
         frame_->view()->setSelection(0, 0);
