@@ -9,112 +9,156 @@ namespace {
 
 using namespace std::string_view_literals;
 
-// The framework's own commands (copy, bars, exit) keep the framework's usual French prompts.
+// The standard commands (copy, bars, exit) keep their usual French prompts.
 constexpr std::array kCommands{
     CommandInfo{
         cmd::kAbout,
+        "about"sv,
         "&A propos..."sv,
         {},
         "Affiche des informations sur le programme, le numéro de version et le copyright\nA propos de"sv,
         "about"sv},
     CommandInfo{cmd::kPreviousArticle,
+                "previousArticle"sv,
                 "Article &précédent"sv,
                 {},
                 "Page précédente dans l'historique\nPage précédente"sv,
                 "previous"sv},
-    CommandInfo{
-        cmd::kHomePage, "Page d'&accueil"sv, {}, "Retourne à la page d'accueil\nPage d'accueil"sv, "home"sv},
+    CommandInfo{cmd::kHomePage,
+                "homePage"sv,
+                "Page d'&accueil"sv,
+                {},
+                "Retourne à la page d'accueil\nPage d'accueil"sv,
+                "home"sv},
     CommandInfo{cmd::kHistory,
+                "history"sv,
                 "&Historique"sv,
                 {},
                 "Affiche ou masque la fenêtre d'historique\nHistorique"sv,
                 "history"sv},
     CommandInfo{cmd::kBookmarkList,
+                "bookmarkList"sv,
                 "Liste des &signets"sv,
                 {},
                 "Affiche ou masque la liste des signets\nListe des signets"sv,
                 "bookmarks"sv},
     CommandInfo{cmd::kSearchResults,
+                "searchResults"sv,
                 "&Résultats de la recherche"sv,
                 {},
                 "Affiche ou masque les résultats de la dernière recherche\nRésultats de la recherche"sv,
                 "results"sv},
     CommandInfo{cmd::kDefineBookmark,
+                "defineBookmark"sv,
                 "&Définir signet"sv,
                 {},
                 "Définit un signet pour cette page\nDéfinir signet"sv,
                 "define_bookmark"sv},
-    CommandInfo{cmd::kAnnotation, "&Annotation"sv, "&Annoter..."sv,
+    CommandInfo{cmd::kAnnotation, "annotation"sv, "&Annotation"sv, "&Annoter..."sv,
                 "Affiche ou masque l'annotation personnalisée relative à l'article\nAnnotation"sv,
                 "annotation"sv},
     CommandInfo{cmd::kSearch,
+                "search"sv,
                 "&Rechercher...\tCtrl+F"sv,
                 {},
                 "Effectue la recherche d'un mot ou d'un texte\nRechercher"sv,
                 "search"sv},
     CommandInfo{cmd::kSynchronise,
+                "synchronise"sv,
                 "&Synchroniser l'article"sv,
                 {},
                 "Synchronise l'article avec l'arborescence\nSynchroniser l'article"sv,
                 "synchronise"sv},
     CommandInfo{cmd::kSelectAll,
+                "selectAll"sv,
                 "&Tout sélectionner\tCtrl+A"sv,
                 {},
                 "Sélectionne le document entier\nTout sélectionner"sv,
                 {}},
     CommandInfo{cmd::kFindNext,
+                "findNext"sv,
                 "Occurrence &suivante\tF3"sv,
                 {},
                 "Passe à l'occurrence suivante du texte recherché\nOccurrence suivante"sv,
                 {}},
-    CommandInfo{
-        cmd::kZoomIn, "Texte plus &grand"sv, {}, "Agrandit le texte de l'article\nTexte plus grand"sv, {}},
-    CommandInfo{
-        cmd::kZoomOut, "Texte plus &petit"sv, {}, "Réduit le texte de l'article\nTexte plus petit"sv, {}},
+    CommandInfo{cmd::kZoomIn,
+                "zoomIn"sv,
+                "Texte plus &grand"sv,
+                {},
+                "Agrandit le texte de l'article\nTexte plus grand"sv,
+                {}},
+    CommandInfo{cmd::kZoomOut,
+                "zoomOut"sv,
+                "Texte plus &petit"sv,
+                {},
+                "Réduit le texte de l'article\nTexte plus petit"sv,
+                {}},
     CommandInfo{cmd::kZoomNormal,
+                "zoomNormal"sv,
                 "Taille &normale du texte"sv,
                 {},
                 "Rend au texte de l'article sa taille normale\nTaille normale du texte"sv,
                 {}},
     CommandInfo{cmd::kCopy,
+                "copy"sv,
                 "&Copier\tCtrl+C"sv,
                 {},
                 "Copie la sélection et la place dans le Presse-papiers\nCopier"sv,
                 "copy"sv},
-    CommandInfo{
-        cmd::kToolBar, "&Barre d'outils"sv, {}, "Affiche ou masque la barre d'outils\nBarre d'outils"sv, {}},
-    CommandInfo{
-        cmd::kStatusBar, "Barre d'é&tat"sv, {}, "Affiche ou masque la barre d'état\nBarre d'état"sv, {}},
-    CommandInfo{cmd::kExit, "&Quitter"sv, {}, "Quitte l'application\nQuitter"sv, {}},
-    CommandInfo{
-        cmd::kToolTips, "Bulles d'&aide"sv, {}, "Affiche ou non les info-bulles au survol du curseur."sv, {}},
-    CommandInfo{
-        cmd::kAnnotationImage, {}, {}, "bitmap ANTMP annotation (temporaire)"sv, "annotation_present"sv},
-    CommandInfo{cmd::kNew, {}, {}, "Crée un nouveau document\nNouveau"sv, {}},
+    CommandInfo{cmd::kToolBar,
+                "toggleToolBar"sv,
+                "&Barre d'outils"sv,
+                {},
+                "Affiche ou masque la barre d'outils\nBarre d'outils"sv,
+                {}},
+    CommandInfo{cmd::kStatusBar,
+                "toggleStatusBar"sv,
+                "Barre d'é&tat"sv,
+                {},
+                "Affiche ou masque la barre d'état\nBarre d'état"sv,
+                {}},
+    CommandInfo{cmd::kExit, "exit"sv, "&Quitter"sv, {}, "Quitte l'application\nQuitter"sv, {}},
+    CommandInfo{cmd::kToolTips,
+                "toolTips"sv,
+                "Bulles d'&aide"sv,
+                {},
+                "Affiche ou non les info-bulles au survol du curseur."sv,
+                {}},
+    CommandInfo{cmd::kAnnotationImage,
+                "annotationImage"sv,
+                {},
+                {},
+                "bitmap ANTMP annotation (temporaire)"sv,
+                "annotation_present"sv},
+    CommandInfo{cmd::kNew, "new"sv, {}, {}, "Crée un nouveau document\nNouveau"sv, {}},
     CommandInfo{cmd::kOpen,
+                "open"sv,
                 "&Ouvrir une aide...\tCtrl+O"sv,
                 {},
                 "Ouvre une autre aide, dans sa propre fenêtre\nOuvrir une aide"sv,
                 {}},
-    CommandInfo{cmd::kSave, {}, {}, {}, {}},
+    CommandInfo{cmd::kSave, "save"sv, {}, {}, {}, {}},
     CommandInfo{cmd::kPrintSetup,
+                "printSetup"sv,
                 {},
                 {},
                 "Change les options d'imprimante et d'impression\nConfiguration de l'impression"sv,
                 {}},
-    CommandInfo{cmd::kPrint, "&Imprimer...\tCtrl+P"sv, {}, "Imprime le document actif\nImprimer"sv, {}},
-    CommandInfo{cmd::kPrintDirect, {}, {}, {}, {}},
+    CommandInfo{
+        cmd::kPrint, "print"sv, "&Imprimer...\tCtrl+P"sv, {}, "Imprime le document actif\nImprimer"sv, {}},
+    CommandInfo{cmd::kPrintDirect, "printDirect"sv, {}, {}, {}, {}},
     CommandInfo{cmd::kPrintPreview,
+                "printPreview"sv,
                 "Aperçu a&vant impression"sv,
                 {},
                 "Affiche des pages entières\nAperçu avant impression"sv,
                 {}},
-    CommandInfo{cmd::kCut, {}, {}, {}, {}},
-    CommandInfo{cmd::kPaste, {}, {}, {}, {}},
-    CommandInfo{cmd::kFrameworkSelectAll, {}, {}, {}, {}},
-    CommandInfo{cmd::kUndo, {}, {}, {}, {}},
-    CommandInfo{cmd::kNextPane, {}, {}, {}, {}},
-    CommandInfo{cmd::kPreviousPane, {}, {}, {}, {}},
+    CommandInfo{cmd::kCut, "cut"sv, {}, {}, {}, {}},
+    CommandInfo{cmd::kPaste, "paste"sv, {}, {}, {}, {}},
+    CommandInfo{cmd::kFrameworkSelectAll, "selectAllText"sv, {}, {}, {}, {}},
+    CommandInfo{cmd::kUndo, "undo"sv, {}, {}, {}, {}},
+    CommandInfo{cmd::kNextPane, "nextPane"sv, {}, {}, {}, {}},
+    CommandInfo{cmd::kPreviousPane, "previousPane"sv, {}, {}, {}, {}},
 };
 
 constexpr std::array kArticleMenu{cmd::kHomePage,
@@ -244,78 +288,8 @@ std::span<const Accelerator> Accelerators()
 
 std::string_view CommandName(int id)
 {
-    switch (id) {
-    case cmd::kAbout:
-        return "about";
-    case cmd::kPreviousArticle:
-        return "previousArticle";
-    case cmd::kHomePage:
-        return "homePage";
-    case cmd::kHistory:
-        return "history";
-    case cmd::kBookmarkList:
-        return "bookmarkList";
-    case cmd::kSearchResults:
-        return "searchResults";
-    case cmd::kDefineBookmark:
-        return "defineBookmark";
-    case cmd::kAnnotation:
-        return "annotation";
-    case cmd::kSearch:
-        return "search";
-    case cmd::kSynchronise:
-        return "synchronise";
-    case cmd::kSelectAll:
-        return "selectAll";
-    case cmd::kToolTips:
-        return "toolTips";
-    case cmd::kAnnotationImage:
-        return "annotationImage";
-    case cmd::kZoomIn:
-        return "zoomIn";
-    case cmd::kZoomOut:
-        return "zoomOut";
-    case cmd::kZoomNormal:
-        return "zoomNormal";
-    case cmd::kFindNext:
-        return "findNext";
-    case cmd::kNew:
-        return "new";
-    case cmd::kOpen:
-        return "open";
-    case cmd::kSave:
-        return "save";
-    case cmd::kPrintSetup:
-        return "printSetup";
-    case cmd::kPrint:
-        return "print";
-    case cmd::kPrintDirect:
-        return "printDirect";
-    case cmd::kPrintPreview:
-        return "printPreview";
-    case cmd::kCopy:
-        return "copy";
-    case cmd::kCut:
-        return "cut";
-    case cmd::kPaste:
-        return "paste";
-    case cmd::kFrameworkSelectAll:
-        return "selectAllText";
-    case cmd::kUndo:
-        return "undo";
-    case cmd::kExit:
-        return "exit";
-    case cmd::kNextPane:
-        return "nextPane";
-    case cmd::kPreviousPane:
-        return "previousPane";
-    case cmd::kToolBar:
-        return "toggleToolBar";
-    case cmd::kStatusBar:
-        return "toggleStatusBar";
-    default:
-        return {};
-    }
+    const CommandInfo* command = FindCommand(id);
+    return command ? command->name : std::string_view{};
 }
 
 } // namespace mirelda

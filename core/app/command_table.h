@@ -32,7 +32,7 @@ inline constexpr int kAnnotationImage = 32795; // image holder of the toolbar, n
 inline constexpr int kZoomIn = 32810;
 inline constexpr int kZoomOut = 32811;
 inline constexpr int kZoomNormal = 32812;
-// Framework commands.
+// The standard commands (file, edit, window), at their customary ids.
 inline constexpr int kNew = 57600;
 inline constexpr int kOpen = 57601;
 inline constexpr int kSave = 57603;
@@ -43,7 +43,7 @@ inline constexpr int kPrintPreview = 57609;
 inline constexpr int kCopy = 57634;
 inline constexpr int kCut = 57635;
 inline constexpr int kPaste = 57637;
-inline constexpr int kFindNext = 57640; // the framework's repeat command: the next occurrence
+inline constexpr int kFindNext = 57640; // repeats the last find: the next occurrence
 inline constexpr int kFrameworkSelectAll = 57642;
 inline constexpr int kUndo = 57643;
 inline constexpr int kExit = 57665;
@@ -56,6 +56,7 @@ inline constexpr int kStatusBar = 59393;
 struct CommandInfo
 {
     int id;
+    std::string_view name;         // stable and unique: see CommandName
     std::string_view menuText;     // main menu; empty when the command has no menu item
     std::string_view contextText;  // context menu when it differs from menuText
     std::string_view resource;     // "status prompt\ntool tip"; empty when there is none

@@ -132,11 +132,6 @@ class Layout
             g = groups_[g].parent;
         return g;
     }
-    std::size_t GroupOpeningAt(std::size_t x) const
-    {
-        std::size_t g = x < src_.size() && src_[x] == '{' ? groupAt_[x] : kNone;
-        return g != kNone && groups_[g].open == x ? g : kNone;
-    }
     std::size_t GroupClosingAt(std::size_t x) const
     {
         std::size_t g = x < src_.size() && src_[x] == '}' ? groupAt_[x] : kNone;

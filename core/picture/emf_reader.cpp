@@ -19,6 +19,77 @@ namespace {
 
 constexpr std::uint32_t kSignature = 0x464D4520;
 
+// The record types this reader plays, as the EMF format names them (EMR_*); others are skipped.
+enum class EmfRecord : std::uint32_t {
+    Header = 1,
+    PolyBezier = 2,
+    Polygon = 3,
+    Polyline = 4,
+    PolyBezierTo = 5,
+    PolylineTo = 6,
+    PolyPolyline = 7,
+    PolyPolygon = 8,
+    SetWindowExtEx = 9,
+    SetWindowOrgEx = 10,
+    SetViewportExtEx = 11,
+    SetViewportOrgEx = 12,
+    Eof = 14,
+    SetMapMode = 17,
+    SetBkMode = 18,
+    SetPolyFillMode = 19,
+    SetTextAlign = 22,
+    SetTextColor = 24,
+    SetBkColor = 25,
+    MoveToEx = 27,
+    ExcludeClipRect = 29,
+    IntersectClipRect = 30,
+    ScaleViewportExtEx = 31,
+    ScaleWindowExtEx = 32,
+    SaveDc = 33,
+    RestoreDc = 34,
+    SetWorldTransform = 35,
+    ModifyWorldTransform = 36,
+    SelectObject = 37,
+    CreatePen = 38,
+    CreateBrushIndirect = 39,
+    DeleteObject = 40,
+    Ellipse = 42,
+    Rectangle = 43,
+    RoundRect = 44,
+    Arc = 45,
+    Chord = 46,
+    Pie = 47,
+    LineTo = 54,
+    ArcTo = 55,
+    SetArcDirection = 57,
+    BeginPath = 59,
+    EndPath = 60,
+    CloseFigure = 61,
+    FillPath = 62,
+    StrokeAndFillPath = 63,
+    StrokePath = 64,
+    SelectClipPath = 67,
+    AbortPath = 68,
+    ExtSelectClipRgn = 75,
+    BitBlt = 76,
+    StretchBlt = 77,
+    SetDiBitsToDevice = 80,
+    StretchDiBits = 81,
+    ExtCreateFontIndirectW = 82,
+    ExtTextOutA = 83,
+    ExtTextOutW = 84,
+    PolyBezier16 = 85,
+    Polygon16 = 86,
+    Polyline16 = 87,
+    PolyBezierTo16 = 88,
+    PolylineTo16 = 89,
+    PolyPolyline16 = 90,
+    PolyPolygon16 = 91,
+    CreateMonoBrush = 93,
+    CreateDibPatternBrushPt = 94,
+    ExtCreatePen = 95,
+};
+
 Rect Rectl(RecordReader& r, std::size_t at)
 {
     return Rect{static_cast<double>(r.I32(at)), static_cast<double>(r.I32(at + 4)),
@@ -56,28 +127,32 @@ void DrawDib(Player& p, RecordReader& r, std::uint32_t offInfo, std::uint32_t cb
     DrawBmp(p, std::move(*bmp), layout, dest, sx, sy, sw, sh, rop);
 }
 
-void PolyRecord(Player& p, std::uint32_t type, RecordReader& r)
+void PolyRecord(Player& p, EmfRecord record, RecordReader& r)
 {
     // bounds RECTL, count, points; the 16-bit variants have the same layout with POINTS.
-    const bool small = type >= 85;
-    const std::uint32_t base = small ? type - 83 : type;
+    const bool small = record >= EmfRecord::PolyBezier16;
     const std::vector<Point> points = ReadPoints(r, 20, r.U32(16), small);
     if (points.empty())
         return;
-    switch (base) {
-    case 2:
+    switch (record) {
+    case EmfRecord::PolyBezier:
+    case EmfRecord::PolyBezier16:
         p.PolyBezier(points, false);
         break;
-    case 3:
+    case EmfRecord::Polygon:
+    case EmfRecord::Polygon16:
         p.Poly(points, true);
         break;
-    case 4:
+    case EmfRecord::Polyline:
+    case EmfRecord::Polyline16:
         p.Poly(points, false);
         break;
-    case 5:
+    case EmfRecord::PolyBezierTo:
+    case EmfRecord::PolyBezierTo16:
         p.PolyBezier(points, true);
         break;
-    case 6:
+    case EmfRecord::PolylineTo:
+    case EmfRecord::PolylineTo16:
         p.PolylineTo(points);
         break;
     default:
@@ -85,10 +160,10 @@ void PolyRecord(Player& p, std::uint32_t type, RecordReader& r)
     }
 }
 
-void PolyPolyRecord(Player& p, std::uint32_t type, RecordReader& r)
+void PolyPolyRecord(Player& p, EmfRecord record, RecordReader& r)
 {
     // bounds RECTL, polygons, total points, counts, points
-    const bool small = type >= 90;
+    const bool small = record >= EmfRecord::PolyPolyline16;
     const std::size_t polygons = r.U32(16);
     const std::size_t total = r.U32(20);
     if (polygons > r.Size() / 4 || !r.Has(24, polygons * 4))
@@ -103,7 +178,7 @@ void PolyPolyRecord(Player& p, std::uint32_t type, RecordReader& r)
         return;
     const std::vector<Point> points = ReadPoints(r, 24 + polygons * 4, total, small);
     if (points.size() == total)
-        p.PolyPolygon(points, counts, type == 8 || type == 91);
+        p.PolyPolygon(points, counts, record == EmfRecord::PolyPolygon || record == EmfRecord::PolyPolygon16);
 }
 
 void TextRecord(Player& p, bool wide, RecordReader& r)
@@ -141,102 +216,102 @@ void TextRecord(Player& p, bool wide, RecordReader& r)
     p.TextOut(x, y, std::move(text), std::move(dx), options, &rect);
 }
 
-void Play(Player& p, std::uint32_t type, RecordReader& r)
+void Play(Player& p, EmfRecord record, RecordReader& r)
 {
-    switch (type) {
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-    case 6:
-    case 85:
-    case 86:
-    case 87:
-    case 88:
-    case 89:
-        PolyRecord(p, type, r);
+    switch (record) {
+    case EmfRecord::PolyBezier:
+    case EmfRecord::Polygon:
+    case EmfRecord::Polyline:
+    case EmfRecord::PolyBezierTo:
+    case EmfRecord::PolylineTo:
+    case EmfRecord::PolyBezier16:
+    case EmfRecord::Polygon16:
+    case EmfRecord::Polyline16:
+    case EmfRecord::PolyBezierTo16:
+    case EmfRecord::PolylineTo16:
+        PolyRecord(p, record, r);
         break;
-    case 7:
-    case 8:
-    case 90:
-    case 91:
-        PolyPolyRecord(p, type, r);
+    case EmfRecord::PolyPolyline:
+    case EmfRecord::PolyPolygon:
+    case EmfRecord::PolyPolyline16:
+    case EmfRecord::PolyPolygon16:
+        PolyPolyRecord(p, record, r);
         break;
-    case 9:
+    case EmfRecord::SetWindowExtEx:
         p.SetWindowExt(r.I32(0), r.I32(4));
         break;
-    case 10:
+    case EmfRecord::SetWindowOrgEx:
         p.SetWindowOrg(r.I32(0), r.I32(4));
         break;
-    case 11:
+    case EmfRecord::SetViewportExtEx:
         p.SetViewportExt(r.I32(0), r.I32(4));
         break;
-    case 12:
+    case EmfRecord::SetViewportOrgEx:
         p.SetViewportOrg(r.I32(0), r.I32(4));
         break;
-    case 17:
+    case EmfRecord::SetMapMode:
         p.SetMapMode(static_cast<std::int32_t>(r.U32(0)));
         break;
-    case 18:
+    case EmfRecord::SetBkMode:
         p.SetBkMode(r.U32(0));
         break;
-    case 19:
+    case EmfRecord::SetPolyFillMode:
         p.SetPolyFillMode(r.U32(0));
         break;
-    case 22:
+    case EmfRecord::SetTextAlign:
         p.SetTextAlign(r.U32(0));
         break;
-    case 24:
+    case EmfRecord::SetTextColor:
         p.SetTextColor(ColorRef(r.U32(0)));
         break;
-    case 25:
+    case EmfRecord::SetBkColor:
         p.SetBkColor(ColorRef(r.U32(0)));
         break;
-    case 27:
+    case EmfRecord::MoveToEx:
         p.MoveTo(r.I32(0), r.I32(4));
         break;
-    case 29:
+    case EmfRecord::ExcludeClipRect:
         p.ExcludeClipRect(Rectl(r, 0));
         break;
-    case 30:
+    case EmfRecord::IntersectClipRect:
         p.IntersectClipRect(Rectl(r, 0));
         break;
-    case 31:
+    case EmfRecord::ScaleViewportExtEx:
         p.ScaleViewportExt(r.I32(0), r.I32(4), r.I32(8), r.I32(12));
         break;
-    case 32:
+    case EmfRecord::ScaleWindowExtEx:
         p.ScaleWindowExt(r.I32(0), r.I32(4), r.I32(8), r.I32(12));
         break;
-    case 33:
+    case EmfRecord::SaveDc:
         p.SaveDc();
         break;
-    case 34:
+    case EmfRecord::RestoreDc:
         p.RestoreDc(r.I32(0));
         break;
-    case 35: {
+    case EmfRecord::SetWorldTransform: {
         double m[6];
         Xform(r, 0, m);
         if (!r.Failed())
             p.SetWorldTransform(m);
         break;
     }
-    case 36: {
+    case EmfRecord::ModifyWorldTransform: {
         double m[6];
         Xform(r, 0, m);
         if (!r.Failed())
             p.ModifyWorldTransform(m, r.U32(24));
         break;
     }
-    case 37:
+    case EmfRecord::SelectObject:
         p.SelectObject(r.U32(0));
         break;
-    case 38: { // CreatePen: index, style, width POINTL, colour
+    case EmfRecord::CreatePen: { // index, style, width POINTL, colour
         GdiObject o = PenObject(r.U32(4), r.I32(8), r.U32(16));
         if (!r.Failed())
             p.CreateObjectAt(r.U32(0), std::move(o));
         break;
     }
-    case 95: { // ExtCreatePen: index, 4 DIB fields, style, width, brush style, colour, hatch
+    case EmfRecord::ExtCreatePen: { // index, 4 DIB fields, style, width, brush style, colour, hatch
         GdiObject o = PenObject(r.U32(20), r.U32(24), r.U32(32));
         if (r.U32(28) == 1)
             o.pen.style = PenStyle::Null; // a pen of the null brush
@@ -247,20 +322,20 @@ void Play(Player& p, std::uint32_t type, RecordReader& r)
             p.CreateObjectAt(r.U32(0), std::move(o));
         break;
     }
-    case 39: { // CreateBrushIndirect: index, style, colour, hatch
+    case EmfRecord::CreateBrushIndirect: { // index, style, colour, hatch
         GdiObject o = BrushObject(r.U32(4), r.U32(8), r.U32(12));
         if (!r.Failed())
             p.CreateObjectAt(r.U32(0), std::move(o));
         break;
     }
-    case 93:   // CreateDIBPatternBrushPt: index, usage, info offset/size, bits offset/size
-    case 94: { // CreateMonoBrush: the same
+    case EmfRecord::CreateMonoBrush: // index, usage, info offset/size, bits offset/size
+    case EmfRecord::CreateDibPatternBrushPt: {
         p.CreateObjectAt(r.U32(0), PatternBrush(Dib(r, r.U32(8), r.U32(12), r.U32(16), r.U32(20))));
         break;
     }
-    case 82: { // ExtCreateFontIndirectW: index, LOGFONTW (height, width, escapement,
-               // orientation, weight i32; italic, underline, strike-out, charset, 4 bytes;
-               // face: 32 UTF-16 units)
+    case EmfRecord::ExtCreateFontIndirectW: { // index, LOGFONTW (height, width, escapement,
+        // orientation, weight i32; italic, underline, strike-out, charset, 4 bytes;
+        // face: 32 UTF-16 units)
         GdiObject o = FontObject(r, r.I32(4), r.I32(12), r.I32(20), 24);
         for (std::size_t i = 0; i < 32 && r.Has(32 + i * 2, 2); ++i) {
             const char16_t c = static_cast<char16_t>(r.U16(32 + i * 2));
@@ -272,61 +347,61 @@ void Play(Player& p, std::uint32_t type, RecordReader& r)
             p.CreateObjectAt(r.U32(0), std::move(o));
         break;
     }
-    case 40:
+    case EmfRecord::DeleteObject:
         p.DeleteObject(r.U32(0));
         break;
-    case 42:
+    case EmfRecord::Ellipse:
         p.Ellipse(Rectl(r, 0));
         break;
-    case 43:
+    case EmfRecord::Rectangle:
         p.Rectangle(Rectl(r, 0));
         break;
-    case 44:
+    case EmfRecord::RoundRect:
         p.RoundRect(Rectl(r, 0), r.I32(16), r.I32(20));
         break;
-    case 45:
-    case 46:
-    case 47:
-    case 55: {
-        const ArcKind kind = type == 45   ? ArcKind::Arc
-                             : type == 46 ? ArcKind::Chord
-                             : type == 47 ? ArcKind::Pie
-                                          : ArcKind::ArcTo;
+    case EmfRecord::Arc:
+    case EmfRecord::Chord:
+    case EmfRecord::Pie:
+    case EmfRecord::ArcTo: {
+        const ArcKind kind = record == EmfRecord::Arc     ? ArcKind::Arc
+                             : record == EmfRecord::Chord ? ArcKind::Chord
+                             : record == EmfRecord::Pie   ? ArcKind::Pie
+                                                          : ArcKind::ArcTo;
         if (r.Has(0, 32))
             p.ArcShape(kind, Rectl(r, 0), r.I32(16), r.I32(20), r.I32(24), r.I32(28));
         break;
     }
-    case 54:
+    case EmfRecord::LineTo:
         p.LineTo(r.I32(0), r.I32(4));
         break;
-    case 57:
+    case EmfRecord::SetArcDirection:
         p.SetArcDirection(r.U32(0));
         break;
-    case 59:
+    case EmfRecord::BeginPath:
         p.BeginPath();
         break;
-    case 60:
+    case EmfRecord::EndPath:
         p.EndPath();
         break;
-    case 61:
+    case EmfRecord::CloseFigure:
         p.CloseFigure();
         break;
-    case 62:
+    case EmfRecord::FillPath:
         p.DrawPath(true, false);
         break;
-    case 63:
+    case EmfRecord::StrokeAndFillPath:
         p.DrawPath(true, true);
         break;
-    case 64:
+    case EmfRecord::StrokePath:
         p.DrawPath(false, true);
         break;
-    case 67:
+    case EmfRecord::SelectClipPath:
         p.SelectClipPath(r.U32(0));
         break;
-    case 68:
+    case EmfRecord::AbortPath:
         p.AbortPath();
         break;
-    case 75: { // ExtSelectClipRgn: data size, mode, RGNDATA (32-byte header, rectangles)
+    case EmfRecord::ExtSelectClipRgn: { // data size, mode, RGNDATA (32-byte header, rectangles)
         const std::uint32_t size = r.U32(0);
         const std::uint32_t mode = r.U32(4);
         if (size < 32) {
@@ -343,14 +418,14 @@ void Play(Player& p, std::uint32_t type, RecordReader& r)
         p.SelectClipRegion(rects, mode);
         break;
     }
-    case 76:   // BitBlt: bounds, xDest, yDest, cxDest, cyDest, rop, xSrc, ySrc, XFORM,
-    case 77: { // background, usage, info off/size, bits off/size [, cxSrc, cySrc]
+    case EmfRecord::BitBlt:       // bounds, xDest, yDest, cxDest, cyDest, rop, xSrc, ySrc, XFORM,
+    case EmfRecord::StretchBlt: { // background, usage, info off/size, bits off/size [, cxSrc, cySrc]
         const double x = r.I32(16), y = r.I32(20), w = r.I32(24), h = r.I32(28);
         const std::uint32_t rop = r.U32(32);
         const double sx = r.I32(36), sy = r.I32(40);
         const std::uint32_t offInfo = r.U32(76), cbInfo = r.U32(80), offBits = r.U32(84), cbBits = r.U32(88);
         double sw = w, sh = h;
-        if (type == 77) {
+        if (record == EmfRecord::StretchBlt) {
             sw = r.I32(92);
             sh = r.I32(96);
         }
@@ -358,8 +433,8 @@ void Play(Player& p, std::uint32_t type, RecordReader& r)
             DrawDib(p, r, offInfo, cbInfo, offBits, cbBits, Rect{x, y, x + w, y + h}, sx, sy, sw, sh, rop);
         break;
     }
-    case 80: { // SetDIBitsToDevice: bounds, xDest, yDest, xSrc, ySrc, cxSrc, cySrc, info
-               // off/size, bits off/size, usage, first scan, scans
+    case EmfRecord::SetDiBitsToDevice: { // bounds, xDest, yDest, xSrc, ySrc, cxSrc, cySrc, info
+                                         // off/size, bits off/size, usage, first scan, scans
         const double x = r.I32(16), y = r.I32(20), sx = r.I32(24), sy = r.I32(28), w = r.I32(32),
                      h = r.I32(36);
         const std::uint32_t offInfo = r.U32(40), cbInfo = r.U32(44), offBits = r.U32(48), cbBits = r.U32(52);
@@ -368,8 +443,8 @@ void Play(Player& p, std::uint32_t type, RecordReader& r)
                     0x00CC0020);
         break;
     }
-    case 81: { // StretchDIBits: bounds, xDest, yDest, xSrc, ySrc, cxSrc, cySrc, info off/size,
-               // bits off/size, usage, rop, cxDest, cyDest
+    case EmfRecord::StretchDiBits: { // bounds, xDest, yDest, xSrc, ySrc, cxSrc, cySrc, info off/size,
+                                     // bits off/size, usage, rop, cxDest, cyDest
         const double x = r.I32(16), y = r.I32(20), sx = r.I32(24), sy = r.I32(28), sw = r.I32(32),
                      sh = r.I32(36);
         const std::uint32_t offInfo = r.U32(40), cbInfo = r.U32(44), offBits = r.U32(48), cbBits = r.U32(52);
@@ -379,10 +454,10 @@ void Play(Player& p, std::uint32_t type, RecordReader& r)
             DrawDib(p, r, offInfo, cbInfo, offBits, cbBits, Rect{x, y, x + w, y + h}, sx, sy, sw, sh, rop);
         break;
     }
-    case 83:
+    case EmfRecord::ExtTextOutA:
         TextRecord(p, false, r);
         break;
-    case 84:
+    case EmfRecord::ExtTextOutW:
         TextRecord(p, true, r);
         break;
     default:
@@ -395,7 +470,8 @@ void Play(Player& p, std::uint32_t type, RecordReader& r)
 std::optional<Metafile> ReadEmf(std::span<const std::uint8_t> data)
 {
     RecordReader whole(data);
-    if (!whole.Has(0, 88) || whole.U32(0) != 1 || whole.U32(40) != kSignature)
+    if (!whole.Has(0, 88) || static_cast<EmfRecord>(whole.U32(0)) != EmfRecord::Header ||
+        whole.U32(40) != kSignature)
         return std::nullopt;
     const std::uint32_t headerSize = whole.U32(4);
     if (headerSize < 88 || headerSize % 4 != 0 || headerSize > data.size())
@@ -425,13 +501,13 @@ std::optional<Metafile> ReadEmf(std::span<const std::uint8_t> data)
 
     std::size_t at = headerSize;
     for (std::size_t n = 0; n < kMaxRecords && player.Going() && whole.Has(at, 8); ++n) {
-        const std::uint32_t type = whole.U32(at);
+        const auto record = static_cast<EmfRecord>(whole.U32(at));
         const std::uint32_t size = whole.U32(at + 4);
-        if (size < 8 || size % 4 != 0 || size > data.size() - at || type == 14)
+        if (size < 8 || size % 4 != 0 || size > data.size() - at || record == EmfRecord::Eof)
             break;
         RecordReader r(data.subspan(at + 8, size - 8));
         at += size;
-        Play(player, type, r);
+        Play(player, record, r);
     }
     std::optional<DisplayList> list = player.Finish(frame);
     if (!list)

@@ -19,6 +19,58 @@ namespace {
 
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
 
+// The record functions this reader plays, as the WMF format names them (META_*); others are
+// skipped.
+enum class WmfFunction : std::uint16_t {
+    Eof = 0x0000,
+    SaveDc = 0x001E,
+    CreatePalette = 0x00F7,
+    SetBkMode = 0x0102,
+    SetMapMode = 0x0103,
+    SetPolyFillMode = 0x0106,
+    RestoreDc = 0x0127,
+    SelectClipRegion = 0x012C,
+    SelectObject = 0x012D,
+    SetTextAlign = 0x012E,
+    DibCreatePatternBrush = 0x0142,
+    DeleteObject = 0x01F0,
+    CreatePatternBrush = 0x01F9,
+    SetBkColor = 0x0201,
+    SetTextColor = 0x0209,
+    SetWindowOrg = 0x020B,
+    SetWindowExt = 0x020C,
+    SetViewportOrg = 0x020D,
+    SetViewportExt = 0x020E,
+    OffsetWindowOrg = 0x020F,
+    OffsetViewportOrg = 0x0211,
+    LineTo = 0x0213,
+    MoveTo = 0x0214,
+    CreatePenIndirect = 0x02FA,
+    CreateFontIndirect = 0x02FB,
+    CreateBrushIndirect = 0x02FC,
+    Polygon = 0x0324,
+    Polyline = 0x0325,
+    ScaleWindowExt = 0x0410,
+    ScaleViewportExt = 0x0412,
+    ExcludeClipRect = 0x0415,
+    IntersectClipRect = 0x0416,
+    Ellipse = 0x0418,
+    Rectangle = 0x041B,
+    TextOut = 0x0521,
+    PolyPolygon = 0x0538,
+    RoundRect = 0x061C,
+    PatBlt = 0x061D,
+    CreateRegion = 0x06FF,
+    Arc = 0x0817,
+    Pie = 0x081A,
+    Chord = 0x0830,
+    DibBitBlt = 0x0940,
+    ExtTextOut = 0x0A32,
+    DibStretchBlt = 0x0B41,
+    SetDibToDev = 0x0D33,
+    StretchDib = 0x0F43,
+};
+
 // A rectangle given as bottom, right, top, left from `at`.
 Rect Brtl(RecordReader& r, std::size_t at)
 {
@@ -41,71 +93,71 @@ void DrawDib(Player& player, std::span<const std::uint8_t> dib, const Rect& dest
     DrawBmp(player, std::move(*bmp), layout, dest, sx, sy, sw, sh, rop);
 }
 
-void Play(Player& p, std::uint16_t function, RecordReader& r)
+void Play(Player& p, WmfFunction function, RecordReader& r)
 {
     switch (function) {
-    case 0x0103:
+    case WmfFunction::SetMapMode:
         p.SetMapMode(r.U16(0));
         break;
-    case 0x020B:
+    case WmfFunction::SetWindowOrg:
         p.SetWindowOrg(r.I16(2), r.I16(0));
         break;
-    case 0x020C:
+    case WmfFunction::SetWindowExt:
         p.SetWindowExt(r.I16(2), r.I16(0));
         break;
-    case 0x020D:
+    case WmfFunction::SetViewportOrg:
         p.SetViewportOrg(r.I16(2), r.I16(0));
         break;
-    case 0x020E:
+    case WmfFunction::SetViewportExt:
         p.SetViewportExt(r.I16(2), r.I16(0));
         break;
-    case 0x020F:
+    case WmfFunction::OffsetWindowOrg:
         p.OffsetWindowOrg(r.I16(2), r.I16(0));
         break;
-    case 0x0211:
+    case WmfFunction::OffsetViewportOrg:
         p.OffsetViewportOrg(r.I16(2), r.I16(0));
         break;
-    case 0x0410:
+    case WmfFunction::ScaleWindowExt:
         p.ScaleWindowExt(r.I16(6), r.I16(4), r.I16(2), r.I16(0));
         break;
-    case 0x0412:
+    case WmfFunction::ScaleViewportExt:
         p.ScaleViewportExt(r.I16(6), r.I16(4), r.I16(2), r.I16(0));
         break;
-    case 0x0201:
+    case WmfFunction::SetBkColor:
         p.SetBkColor(ColorRef(r.U32(0)));
         break;
-    case 0x0102:
+    case WmfFunction::SetBkMode:
         p.SetBkMode(r.U16(0));
         break;
-    case 0x0209:
+    case WmfFunction::SetTextColor:
         p.SetTextColor(ColorRef(r.U32(0)));
         break;
-    case 0x012E:
+    case WmfFunction::SetTextAlign:
         p.SetTextAlign(r.U16(0));
         break;
-    case 0x0106:
+    case WmfFunction::SetPolyFillMode:
         p.SetPolyFillMode(r.U16(0));
         break;
-    case 0x001E:
+    case WmfFunction::SaveDc:
         p.SaveDc();
         break;
-    case 0x0127:
+    case WmfFunction::RestoreDc:
         p.RestoreDc(r.I16(0));
         break;
 
-    case 0x02FA: // CreatePenIndirect: style, width (x, y), colour
+    case WmfFunction::CreatePenIndirect: // style, width (x, y), colour
         p.CreateObjectAtFreeSlot(PenObject(r.U16(0), r.I16(2), r.U32(6)));
         break;
-    case 0x02FC: // CreateBrushIndirect: style, colour, hatch
+    case WmfFunction::CreateBrushIndirect: // style, colour, hatch
         p.CreateObjectAtFreeSlot(BrushObject(r.U16(0), r.U32(2), r.U16(6)));
         break;
-    case 0x0142: { // DibCreatePatternBrush: style, colour usage, DIB
+    case WmfFunction::DibCreatePatternBrush: { // style, colour usage, DIB
         p.CreateObjectAtFreeSlot(
             PatternBrush(r.Size() > 4 ? BmpFromDib(r.Bytes(4, r.Size() - 4)) : std::nullopt));
         break;
     }
-    case 0x02FB: { // CreateFontIndirect: height, width, escapement, orientation, weight,
-                   // italic, underline, strike-out, charset, 4 bytes, face (up to 32 bytes)
+    case WmfFunction::CreateFontIndirect: { // height, width, escapement, orientation, weight,
+        // italic, underline, strike-out, charset, 4 bytes, face (up to 32 bytes)
         GdiObject o = FontObject(r, r.I16(0), r.I16(4), r.I16(8), 10);
         LogFont& f = o.font;
         if (r.Size() > 18) {
@@ -117,54 +169,53 @@ void Play(Player& p, std::uint16_t function, RecordReader& r)
         p.CreateObjectAtFreeSlot(std::move(o));
         break;
     }
-    case 0x00F7: // CreatePalette
-    case 0x01F9: // CreatePatternBrush (device-dependent)
-    case 0x06FF: // CreateRegion
-    {
+    case WmfFunction::CreatePalette:
+    case WmfFunction::CreatePatternBrush: // device-dependent: only its slot is taken
+    case WmfFunction::CreateRegion: {
         GdiObject o;
         o.kind = GdiObject::Kind::Other;
         p.CreateObjectAtFreeSlot(std::move(o));
         break;
     }
-    case 0x012D:
+    case WmfFunction::SelectObject:
         p.SelectObject(r.U16(0));
         break;
-    case 0x01F0:
+    case WmfFunction::DeleteObject:
         p.DeleteObject(r.U16(0));
         break;
 
-    case 0x0214:
+    case WmfFunction::MoveTo:
         p.MoveTo(r.I16(2), r.I16(0));
         break;
-    case 0x0213:
+    case WmfFunction::LineTo:
         p.LineTo(r.I16(2), r.I16(0));
         break;
-    case 0x041B:
+    case WmfFunction::Rectangle:
         p.Rectangle(Brtl(r, 0));
         break;
-    case 0x061C:
+    case WmfFunction::RoundRect:
         p.RoundRect(Brtl(r, 4), r.I16(2), r.I16(0));
         break;
-    case 0x0418:
+    case WmfFunction::Ellipse:
         p.Ellipse(Brtl(r, 0));
         break;
-    case 0x0817:
-    case 0x081A:
-    case 0x0830: {
-        const ArcKind kind = function == 0x0817   ? ArcKind::Arc
-                             : function == 0x081A ? ArcKind::Pie
-                                                  : ArcKind::Chord;
+    case WmfFunction::Arc:
+    case WmfFunction::Pie:
+    case WmfFunction::Chord: {
+        const ArcKind kind = function == WmfFunction::Arc   ? ArcKind::Arc
+                             : function == WmfFunction::Pie ? ArcKind::Pie
+                                                            : ArcKind::Chord;
         if (r.Has(0, 16))
             p.ArcShape(kind, Brtl(r, 8), r.I16(6), r.I16(4), r.I16(2), r.I16(0));
         break;
     }
-    case 0x0324:
-    case 0x0325: {
+    case WmfFunction::Polygon:
+    case WmfFunction::Polyline: {
         const std::vector<Point> points = Points(r, 2, r.U16(0));
-        p.Poly(points, function == 0x0324);
+        p.Poly(points, function == WmfFunction::Polygon);
         break;
     }
-    case 0x0538: { // PolyPolygon: polygons, their point counts, all points
+    case WmfFunction::PolyPolygon: { // polygons, their point counts, all points
         const std::size_t polygons = r.U16(0);
         if (!r.Has(2, polygons * 2))
             break;
@@ -179,7 +230,7 @@ void Play(Player& p, std::uint16_t function, RecordReader& r)
             p.PolyPolygon(points, counts, true);
         break;
     }
-    case 0x0521: { // TextOut: length, string (even), y, x
+    case WmfFunction::TextOut: { // length, string (even), y, x
         const std::size_t length = r.U16(0);
         const std::size_t padded = (length + 1) / 2 * 2;
         if (!r.Has(2, padded + 4))
@@ -187,7 +238,7 @@ void Play(Player& p, std::uint16_t function, RecordReader& r)
         p.TextOut(r.I16(2 + padded + 2), r.I16(2 + padded), p.Decode(r.Bytes(2, length)), {}, 0, nullptr);
         break;
     }
-    case 0x0A32: { // ExtTextOut: y, x, length, options, [rectangle], string (even), [dx]
+    case WmfFunction::ExtTextOut: { // y, x, length, options, [rectangle], string (even), [dx]
         const double y = r.I16(0), x = r.I16(2);
         const std::size_t length = static_cast<std::uint16_t>(r.I16(4));
         const std::uint16_t options = r.U16(6);
@@ -212,23 +263,23 @@ void Play(Player& p, std::uint16_t function, RecordReader& r)
         p.TextOut(x, y, std::move(text), std::move(dx), options, hasRect ? &rect : nullptr);
         break;
     }
-    case 0x0416:
+    case WmfFunction::IntersectClipRect:
         p.IntersectClipRect(Brtl(r, 0));
         break;
-    case 0x0415:
+    case WmfFunction::ExcludeClipRect:
         p.ExcludeClipRect(Brtl(r, 0));
         break;
-    case 0x012C:
+    case WmfFunction::SelectClipRegion:
         p.ClearClip();
         break; // SelectClipRegion: regions are not kept
 
-    case 0x041D: { // PatBlt: rop, height, width, y, x
+    case WmfFunction::PatBlt: { // rop, height, width, y, x
         const double h = r.I16(4), w = r.I16(6), y = r.I16(8), x = r.I16(10);
         if (!r.Failed())
             p.PatBlt(Rect{x, y, x + w, y + h}, r.U32(0));
         break;
     }
-    case 0x0940: { // DibBitBlt: rop, ySrc, xSrc, height, width, yDest, xDest, DIB
+    case WmfFunction::DibBitBlt: { // rop, ySrc, xSrc, height, width, yDest, xDest, DIB
         if (r.Size() == 14) {
             const double h = r.I16(6), w = r.I16(8), y = r.I16(10), x = r.I16(12);
             p.PatBlt(Rect{x, y, x + w, y + h}, r.U32(0));
@@ -240,7 +291,7 @@ void Play(Player& p, std::uint16_t function, RecordReader& r)
         DrawDib(p, r.Bytes(16, r.Size() - 16), Rect{x, y, x + w, y + h}, sx, sy, w, h, r.U32(0));
         break;
     }
-    case 0x0B41: { // DibStretchBlt: rop, srcH, srcW, ySrc, xSrc, destH, destW, yDest, xDest, DIB
+    case WmfFunction::DibStretchBlt: { // rop, srcH, srcW, ySrc, xSrc, destH, destW, yDest, xDest, DIB
         if (r.Size() == 22) {
             const double h = r.I16(14), w = r.I16(16), y = r.I16(18), x = r.I16(20);
             p.PatBlt(Rect{x, y, x + w, y + h}, r.U32(0));
@@ -253,7 +304,7 @@ void Play(Player& p, std::uint16_t function, RecordReader& r)
         DrawDib(p, r.Bytes(20, r.Size() - 20), Rect{x, y, x + w, y + h}, sx, sy, sw, sh, r.U32(0));
         break;
     }
-    case 0x0F43: { // StretchDIB: rop, usage, srcH, srcW, ySrc, xSrc, destH, destW, yDest, xDest, DIB
+    case WmfFunction::StretchDib: { // rop, usage, srcH, srcW, ySrc, xSrc, destH, destW, yDest, xDest, DIB
         if (r.Size() <= 22)
             break;
         const double sh = r.I16(6), sw = r.I16(8), sy = r.I16(10), sx = r.I16(12);
@@ -261,7 +312,7 @@ void Play(Player& p, std::uint16_t function, RecordReader& r)
         DrawDib(p, r.Bytes(22, r.Size() - 22), Rect{x, y, x + w, y + h}, sx, sy, sw, sh, r.U32(0));
         break;
     }
-    case 0x0D33: { // SetDIBitsToDevice: usage, scans, first scan, yDib, xDib, h, w, yDest, xDest, DIB
+    case WmfFunction::SetDibToDev: { // usage, scans, first scan, yDib, xDib, h, w, yDest, xDest, DIB
         if (r.Size() <= 18)
             break;
         const double sy = r.I16(6), sx = r.I16(8), h = r.I16(10), w = r.I16(12), y = r.I16(14), x = r.I16(16);
@@ -307,8 +358,8 @@ std::optional<Metafile> ReadWmf(std::span<const std::uint8_t> data, std::int32_t
         std::size_t pos = at;
         for (std::size_t n = 0; n < kMaxRecords && whole.Has(pos, 6); ++n) {
             const std::uint32_t words = whole.U32(pos);
-            const std::uint16_t function = whole.U16(pos + 4);
-            if (words < 3 || words > (data.size() - pos) / 2 || function == 0)
+            const auto function = static_cast<WmfFunction>(whole.U16(pos + 4));
+            if (words < 3 || words > (data.size() - pos) / 2 || function == WmfFunction::Eof)
                 return;
             RecordReader r(data.subspan(pos + 6, std::size_t{words} * 2 - 6));
             pos += std::size_t{words} * 2;
@@ -317,10 +368,10 @@ std::optional<Metafile> ReadWmf(std::span<const std::uint8_t> data, std::int32_t
         }
     };
     std::optional<Point> windowOrg, windowExt;
-    records([&](std::uint16_t function, RecordReader& r) {
-        if (function == 0x020B && !windowOrg)
+    records([&](WmfFunction function, RecordReader& r) {
+        if (function == WmfFunction::SetWindowOrg && !windowOrg)
             windowOrg = Point{static_cast<double>(r.I16(2)), static_cast<double>(r.I16(0))};
-        if (function == 0x020C && !windowExt)
+        if (function == WmfFunction::SetWindowExt && !windowExt)
             windowExt = Point{static_cast<double>(r.I16(2)), static_cast<double>(r.I16(0))};
         return !(windowOrg && windowExt);
     });
@@ -344,7 +395,7 @@ std::optional<Metafile> ReadWmf(std::span<const std::uint8_t> data, std::int32_t
     }
     player.SetMapMode(mappingMode);
     player.FixViewport(true);
-    records([&](std::uint16_t function, RecordReader& r) {
+    records([&](WmfFunction function, RecordReader& r) {
         Play(player, function, r);
         return player.Going();
     });

@@ -21,13 +21,6 @@
 namespace mirelda {
 namespace {
 
-std::string Hex(std::uint64_t value)
-{
-    char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "0x%llX", static_cast<unsigned long long>(value));
-    return buffer;
-}
-
 // The tests of one request, with the buffers they reuse from one article to the next.
 class Matcher
 {

@@ -3,8 +3,10 @@
 #include "core/store/file_faults.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -176,6 +178,13 @@ Status WriteWholeFile(const std::filesystem::path& path, std::string_view bytes)
     if (!out)
         return FileError{FileErrorKind::CannotWrite, path.string(), 0, "cannot write the file"};
     return Done{};
+}
+
+std::string Hex(std::uint64_t value)
+{
+    char digits[16];
+    char* const end = std::to_chars(std::begin(digits), std::end(digits), value, 16).ptr;
+    return "0x" + std::string(digits, end);
 }
 
 std::string_view FixedFieldText(const char* field, std::size_t width)

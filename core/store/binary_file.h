@@ -103,6 +103,9 @@ Status WriteWholeFile(const std::filesystem::path& path, std::string_view bytes)
 // The text of a fixed-width field: up to its first NUL, or the whole width if it has none.
 std::string_view FixedFieldText(const char* field, std::size_t width);
 
+// "0x" and the lower-case hexadecimal digits of `value`: how error messages give file offsets.
+std::string Hex(std::uint64_t value);
+
 // Little-endian integers at `p` (at least 4 bytes).
 std::uint32_t LoadU32(const unsigned char* p);
 inline std::uint32_t LoadU32(const char* p)

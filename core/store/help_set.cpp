@@ -15,17 +15,6 @@ namespace {
 constexpr std::size_t kIndexRecordSize = 16;
 constexpr std::size_t kLinkRecordSize = 16;
 
-std::string Hex(std::uint64_t value)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    do {
-        out.insert(out.begin(), digits[value & 0xF]);
-        value >>= 4;
-    } while (value);
-    return "0x" + out;
-}
-
 } // namespace
 
 // ---- ArticleIndex ----------------------------------------------------------------------

@@ -9,8 +9,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -88,6 +90,23 @@ inline void IsolateUserFolders(const QString& root)
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root + QStringLiteral("/run")));
     qputenv("XDG_DATA_HOME", QFile::encodeName(root + QStringLiteral("/data")));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config"))); // the text size
+}
+
+// What the whole-viewer tests set up first: private user folders under `root`, then a help
+// set written into root/set by `write`, given that folder. The set's base path; empty when
+// `root` is not usable or the set could not be written.
+inline QString IsolatedHelpSet(const QTemporaryDir& root, const std::function<QString(const QString&)>& write)
+{
+    if (!root.isValid())
+        return {};
+    IsolateUserFolders(root.path());
+    return write(root.path() + QStringLiteral("/set"));
+}
+
+// The same with WriteHelpSet's help set called `name`.
+inline QString IsolatedHelpSet(const QTemporaryDir& root, const QString& name)
+{
+    return IsolatedHelpSet(root, [&name](const QString& folder) { return WriteHelpSet(folder, name); });
 }
 
 } // namespace apptest

@@ -96,7 +96,7 @@ void CMainFrame::WireFrameCommands()
     SetCommandHandler(kPrintDirect, [this] { view_->FilePrintDirect(); });
     SetCommandHandler(kPrintPreview, [this] { view_->FilePrintPreview(); });
 
-    // The framework's bar toggles and exit.
+    // The toolbar and status bar toggles, and exit.
     for (const auto& [id, bar] : {std::pair<int, QWidget*>{kToolBar, toolBar_}, {kStatusBar, statusBar()}}) {
         action(id)->setCheckable(true);
         SetCommandHandler(id, [bar] { bar->setVisible(bar->isHidden()); });

@@ -60,7 +60,7 @@ class CMainFrame : public QMainWindow, public ViewHost, private mirelda::Navigat
     // --- commands -------------------------------------------------------------------------
     // Every command of the table has one action (its object name is the command's name), shared by the main
     // menu, the context menu, the toolbar and the accelerators. A command without a handler
-    // is disabled, as the framework did for commands nobody answers.
+    // is disabled: nothing would answer it.
     QAction* action(int id) const { return actions_.value(id); }
     void SetCommandHandler(int id, std::function<void()> handler);
     // Runs at each update pass after the enable-from-handler rule; may enable, check...

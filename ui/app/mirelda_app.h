@@ -63,7 +63,6 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
                                             QMessageBox::StandardButtons buttons = QMessageBox::Ok) override;
 
     const mirelda::StartOptions& options() const { return options_; }
-    const mirelda::HelpSetFiles& helpSetFiles() const { return files_; }
     const mirelda::UserFiles& userFiles() const { return userFiles_; }
     CMainFrame* mainFrame() const { return frame_.get(); }
 

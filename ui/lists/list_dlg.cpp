@@ -45,7 +45,7 @@ CListDlg::CListDlg(ListHost& host, QWidget* mainWindow) : QDialog(mainWindow), h
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
-    // Members in the order the dialog's data exchange binds them: rename, show, delete.
+    // Made in the order rename, show, delete; the tab order is set apart below.
     rename_ = new QPushButton(QStringLiteral("&Renommer"), this);
     rename_->setObjectName(QStringLiteral("renameButton"));
     show_ = new QPushButton(QStringLiteral("&Afficher"), this);
@@ -67,7 +67,7 @@ CListDlg::CListDlg(ListHost& host, QWidget* mainWindow) : QDialog(mainWindow), h
     connect(delete_, &QPushButton::clicked, this, &CListDlg::DeleteSelected);
 }
 
-bool CListDlg::Create(int mode)
+void CListDlg::Create(int mode)
 {
     mode_ = mode;
     ready_ = true;
@@ -106,7 +106,6 @@ bool CListDlg::Create(int mode)
     for (QPushButton* b : {show_, delete_, rename_})
         b->setVisible(bookmarks);
     UpdateButtons();
-    return true;
 }
 
 void CListDlg::Fill()

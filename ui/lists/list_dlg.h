@@ -35,7 +35,7 @@ class CListDlg : public QDialog
 
     // Places the hidden window by mode, sets its caption and fills it (the bookmarks mode
     // reads the bookmark file). Called once.
-    bool Create(int mode);
+    void Create(int mode);
 
     int mode() const { return mode_; }
     QString title() const { return title_; }

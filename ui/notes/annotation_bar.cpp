@@ -55,7 +55,7 @@ CAnnotationBar::~CAnnotationBar() = default;
 bool CAnnotationBar::Create(QMainWindow* frame)
 {
     const DialogUnits du;
-    if (!CDlgBar::Create(frame, Qt::BottomDockWidgetArea, du.Size(186, 33), kBarId, true))
+    if (!CDlgBar::Create(frame, Qt::BottomDockWidgetArea, du.Size(186, 33)))
         return false;
 
     icon_ = new QLabel(client());

@@ -37,7 +37,6 @@ class CAnnotationBar : public CDlgBar
         std::function<void(const QString& text)> showStatus;
     };
 
-    static constexpr int kBarId = 155;
     static constexpr int kStripId = 104;
     // Milliseconds after the last keystroke at which the text goes to .NO$.
     static constexpr int kIdleWriteMs = 1000;

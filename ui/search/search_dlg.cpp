@@ -132,7 +132,7 @@ void CSearchDlg::PlaceControls()
     setFixedSize(all.size());
 }
 
-bool CSearchDlg::Create()
+void CSearchDlg::Create()
 {
     found_ = false;
     allArticles_->setChecked(true);
@@ -143,7 +143,6 @@ bool CSearchDlg::Create()
     inText_->setChecked(true);
     ignoreAccents_->setChecked(UserSettings().value(kIgnoreAccentsKey, false).toBool());
     UpdateControls();
-    return true;
 }
 
 QString CSearchDlg::SearchText() const

@@ -32,7 +32,7 @@ class CSearchDlg : public QDialog
 
     // Sets the initial states (scope all articles, title and text ticked, case and whole word
     // not), clears `found` and updates the controls. Called once; the window stays hidden.
-    bool Create();
+    void Create();
 
     void UpdateControls();
     void OnSearch(); // "&Chercher"

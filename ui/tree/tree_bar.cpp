@@ -103,7 +103,7 @@ CTreeBar::~CTreeBar()
 bool CTreeBar::Create(QMainWindow* frame)
 {
     const DialogUnits du;
-    if (!CDlgBar::Create(frame, Qt::LeftDockWidgetArea, du.Size(124, 103), kBarId, true))
+    if (!CDlgBar::Create(frame, Qt::LeftDockWidgetArea, du.Size(124, 103)))
         return false;
 
     auto* tree = new ContentsTreeView(client());

@@ -47,7 +47,6 @@ class CTreeBar : public CDlgBar
             PrintBook;
     };
 
-    static constexpr int kBarId = 102;
     static constexpr int kStripId = 104;
     static constexpr int kImageCount = 15;
 

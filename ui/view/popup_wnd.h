@@ -42,7 +42,6 @@ class CPopupWnd : public QWidget
     void ClosePopup();
 
     QTextEdit* textControl() const { return text_; }
-    QPoint clickPoint() const { return click_; }
     // The available area of the screen that holds the click point.
     QRect screenArea() const;
 

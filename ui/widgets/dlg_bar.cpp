@@ -38,64 +38,35 @@ CDlgBar::CDlgBar(QWidget* parent) : QDockWidget(parent)
 
 CDlgBar::~CDlgBar() = default;
 
-bool CDlgBar::Create(QMainWindow* frame, Qt::DockWidgetArea area, QSize templateSize, int controlId,
-                     bool resizable)
+bool CDlgBar::Create(QMainWindow* frame, Qt::DockWidgetArea area, QSize clientSize)
 {
     if (!frame)
         return false;
     frame_ = frame;
     area_ = area;
-    controlId_ = controlId;
-    resizable_ = resizable;
     if (parentWidget() != frame)
         setParent(frame);
     client_ = new BarClient(this);
     client_->setObjectName(objectName() + QStringLiteral("Client")); // "treeBarClient"
-    client_->resize(templateSize);
+    client_->resize(clientSize);
     client_->installEventFilter(this);
     setWidget(client_);
-    docked_ = templateSize;
-    floating_ = templateSize;
+    docked_ = clientSize;
     return true;
-}
-
-QSize CDlgBar::CalcDynamicLayout(int length, unsigned mode)
-{
-    if (mode & (LM_HORZDOCK | LM_VERTDOCK)) {
-        if (mode & LM_STRETCH)
-            return (mode & LM_HORZ) ? QSize(kStretched, docked_.height())
-                                    : QSize(docked_.width(), kStretched);
-        return docked_;
-    }
-    if (mode & LM_MRUWIDTH)
-        return floating_;
-    if (mode & LM_LENGTHY) {
-        if (resizable_)
-            docked_.setHeight(length);
-        floating_.setHeight(length);
-        return QSize(floating_.width(), length);
-    }
-    if (resizable_)
-        docked_.setWidth(length);
-    floating_.setWidth(length);
-    return QSize(length, floating_.height());
 }
 
 void CDlgBar::SetDockedSize(QSize size)
 {
     docked_ = size;
-    const bool horizontal = area_ == Qt::TopDockWidgetArea || area_ == Qt::BottomDockWidgetArea;
-    const QSize answer =
-        CalcDynamicLayout(-1, LM_STRETCH | (horizontal ? LM_HORZ | LM_HORZDOCK : LM_VERTDOCK));
-    // The stretched dimension is the frame's to choose; the other one is the bar's.
-    if (horizontal) {
+    // The dimension along the dock side is the frame's to choose; the one across is the bar's.
+    if (area_ == Qt::TopDockWidgetArea || area_ == Qt::BottomDockWidgetArea) {
         setMinimumWidth(0);
         setMaximumWidth(QWIDGETSIZE_MAX);
-        setFixedHeight(answer.height());
+        setFixedHeight(size.height());
     } else {
         setMinimumHeight(0);
         setMaximumHeight(QWIDGETSIZE_MAX);
-        setFixedWidth(answer.width());
+        setFixedWidth(size.width());
     }
 }
 

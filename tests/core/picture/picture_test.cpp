@@ -168,6 +168,25 @@ TEST(Picture, wmf_framedByItsFirstWindowWithUnknownRecordsSkipped)
     EXPECT_EQ(rect->path.points[0].y, 180);
 }
 
+// META_PATBLT is 0x061D: its six parameter words give the high byte.
+TEST(Picture, wmf_patBltFillsWithTheBrush)
+{
+    Wmf w;
+    w.Record(0x020B, {0, 0}).Record(0x020C, {100, 100});
+    w.Record(0x02FC, {0}, Bytes{0, 0, 255, 0, 0, 0}).Record(0x012D, {0});
+    w.Record(0x061D, {0x0021, 0x00F0, 20, 30, 10, 5}); // PATCOPY; height, width, y, x
+    const std::optional<Metafile> m = ReadWmf(w.File(), 8);
+    const Item* rect = OnlyShape(m);
+    ASSERT_TRUE(rect);
+    EXPECT_TRUE(rect->fill);
+    EXPECT_EQ(rect->brush.color, (Color{0, 0, 255}));
+    ASSERT_EQ(rect->path.points.size(), 4u);
+    EXPECT_EQ(rect->path.points[0].x, 5);
+    EXPECT_EQ(rect->path.points[0].y, 10);
+    EXPECT_EQ(rect->path.points[2].x, 35);
+    EXPECT_EQ(rect->path.points[2].y, 30);
+}
+
 TEST(Picture, wmf_laterWindowChangesScaleWhatFollows)
 {
     Wmf w;

@@ -44,9 +44,7 @@ class AppCommandsTest : public QObject
   private slots:
     void initTestCase()
     {
-        QVERIFY(root_.isValid());
-        apptest::IsolateUserFolders(root_.path());
-        base_ = apptest::WriteHelpSet(root_.path() + QStringLiteral("/set"), QStringLiteral("GUIDE"));
+        base_ = apptest::IsolatedHelpSet(root_, QStringLiteral("GUIDE"));
         QVERIFY(!base_.isEmpty());
         viewer_ = std::make_unique<InProcessViewer>(QStringList{QStringLiteral("/D:") + base_});
         QVERIFY(viewer_->app->InitInstance());
@@ -179,7 +177,7 @@ class AppCommandsTest : public QObject
         QCOMPARE(frame_->action(mirelda::cmd::kPreviousPane)->shortcut(),
                  QKeySequence(QStringLiteral("Shift+F6")));
 
-        // Ctrl+A in the frame selects the whole article through the framework's select-all.
+        // Ctrl+A in the frame selects the whole article through the standard select-all command.
         frame_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(frame_));
         frame_->view()->setSelection(0, 0);

@@ -44,9 +44,7 @@ class AppFrameTest : public QObject
   private slots:
     void initTestCase()
     {
-        QVERIFY(root_.isValid());
-        apptest::IsolateUserFolders(root_.path());
-        base_ = apptest::WriteHelpSet(root_.path() + QStringLiteral("/set"), QStringLiteral("MILDA"));
+        base_ = apptest::IsolatedHelpSet(root_, QStringLiteral("MILDA"));
         QVERIFY(!base_.isEmpty());
     }
 

@@ -52,10 +52,9 @@ class AppInstanceTest : public QObject
   private slots:
     void initTestCase()
     {
-        QVERIFY(root_.isValid());
         QVERIFY2(QFileInfo::exists(kProgram), "build the mirelda target before this test");
-        apptest::IsolateUserFolders(root_.path()); // the children inherit the private runtime folder
-        base_ = apptest::WriteHelpSet(root_.path() + QStringLiteral("/set"), QStringLiteral("MILDA"));
+        // The children inherit the private runtime folder.
+        base_ = apptest::IsolatedHelpSet(root_, QStringLiteral("MILDA"));
         QVERIFY(!base_.isEmpty());
         dSwitch_ = QStringLiteral("/D:") + base_;
     }

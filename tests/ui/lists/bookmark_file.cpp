@@ -59,9 +59,7 @@ class BookmarkFileTest : public QObject
   private slots:
     void initTestCase()
     {
-        QVERIFY(root_.isValid());
-        apptest::IsolateUserFolders(root_.path());
-        base_ = apptest::WriteHelpSet(root_.path() + QStringLiteral("/set"), QStringLiteral("GUIDE"));
+        base_ = apptest::IsolatedHelpSet(root_, QStringLiteral("GUIDE"));
         QVERIFY(!base_.isEmpty());
         sig_ = FsPath(base_ + QStringLiteral(".SIG"));
     }

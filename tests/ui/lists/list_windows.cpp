@@ -103,9 +103,7 @@ class ListWindowsTest : public QObject
   private slots:
     void initTestCase()
     {
-        QVERIFY(root_.isValid());
-        apptest::IsolateUserFolders(root_.path());
-        base_ = apptest::WriteHelpSet(root_.path() + QStringLiteral("/set"), QStringLiteral("GUIDE"));
+        base_ = apptest::IsolatedHelpSet(root_, QStringLiteral("GUIDE"));
         QVERIFY(!base_.isEmpty());
         viewer_ = std::make_unique<InProcessViewer>(QStringList{QStringLiteral("/D:") + base_});
         QVERIFY(viewer_->app->InitInstance());

@@ -80,9 +80,8 @@ class AnnotationFrameTest : public QObject
   private slots:
     void initTestCase()
     {
-        QVERIFY(root_.isValid());
-        apptest::IsolateUserFolders(root_.path());
-        base_ = WriteNotesHelpSet(root_.path() + QStringLiteral("/set"), QStringLiteral("NOTES"));
+        base_ = apptest::IsolatedHelpSet(
+            root_, [](const QString& folder) { return WriteNotesHelpSet(folder, QStringLiteral("NOTES")); });
         QVERIFY(!base_.isEmpty());
     }
 

@@ -153,9 +153,7 @@ class SearchDialogTest : public QObject
   private slots:
     void initTestCase()
     {
-        QVERIFY(root_.isValid());
-        apptest::IsolateUserFolders(root_.path());
-        base_ = WriteSearchHelpSet(root_.path() + QStringLiteral("/set"));
+        base_ = apptest::IsolatedHelpSet(root_, WriteSearchHelpSet);
         QVERIFY(!base_.isEmpty());
         viewer_ = std::make_unique<InProcessViewer>(QStringList{QStringLiteral("/D:") + base_});
         QVERIFY(viewer_->app->InitInstance());

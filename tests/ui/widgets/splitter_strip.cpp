@@ -1,6 +1,6 @@
 // Dragging the two strips in a frame with a bar on the left (the tree bar) and a bar at the
 // bottom built on the same base as the annotation bar: the outline, its limits, the value
-// on release, the minimum sizes; and the bars' base, answering the dock layout.
+// on release, the minimum sizes; and the bars' base, fixing its size across the dock.
 
 #define QTEST_QPA_MOUSE_HANDLING // mouse events go through the window, as a user's would
 
@@ -28,7 +28,7 @@ class BottomBar : public CDlgBar
 
     bool Create(QMainWindow* frame)
     {
-        if (!CDlgBar::Create(frame, Qt::BottomDockWidgetArea, QSize(300, 46), 103, true))
+        if (!CDlgBar::Create(frame, Qt::BottomDockWidgetArea, QSize(300, 46)))
             return false;
         strip = CSplitterStrip::Create(client(), this, 104, mirelda::StripOrientation::Horizontal,
                                        mirelda::bars::kInitialAnnotationHeight);
@@ -224,22 +224,20 @@ class SplitterStripTest : public QObject
         QCOMPARE(image.pixelColor(2, 10), strip->palette().color(QPalette::Button));
     }
 
-    void dlgBar_dynamicLayoutAnswersForEachMode()
+    void dlgBar_dockedSizeFixesOnlyTheDimensionAcrossItsSide()
     {
         Frame f;
-        CDlgBar* bar = f.bottom; // resizable
-        bar->SetDockedSize(QSize(200, 300));
-        const QSize floating = bar->floatingSize();
-        QCOMPARE(bar->CalcDynamicLayout(0, CDlgBar::LM_VERTDOCK | CDlgBar::LM_STRETCH), QSize(200, 32767));
-        QCOMPARE(bar->CalcDynamicLayout(0, CDlgBar::LM_HORZDOCK | CDlgBar::LM_STRETCH | CDlgBar::LM_HORZ),
-                 QSize(32767, 300));
-        QCOMPARE(bar->CalcDynamicLayout(0, CDlgBar::LM_VERTDOCK), QSize(200, 300));
-        QCOMPARE(bar->CalcDynamicLayout(0, CDlgBar::LM_MRUWIDTH), floating);
-        QCOMPARE(bar->CalcDynamicLayout(120, CDlgBar::LM_LENGTHY), QSize(floating.width(), 120));
-        QCOMPARE(bar->dockedSize(), QSize(200, 120)); // resizable: the docked height follows
-        QCOMPARE(bar->CalcDynamicLayout(90, 0), QSize(90, 120));
-        QCOMPARE(bar->dockedSize(), QSize(90, 120));
-        QCOMPARE(bar->floatingSize(), QSize(90, 120));
+        f.bottom->SetDockedSize(QSize(200, 120));
+        QCOMPARE(f.bottom->dockedSize(), QSize(200, 120));
+        QCOMPARE(f.bottom->minimumHeight(), 120);
+        QCOMPARE(f.bottom->maximumHeight(), 120);
+        QCOMPARE(f.bottom->minimumWidth(), 0);
+        QCOMPARE(f.bottom->maximumWidth(), QWIDGETSIZE_MAX);
+        f.tree->SetDockedSize(QSize(150, 90));
+        QCOMPARE(f.tree->minimumWidth(), 150);
+        QCOMPARE(f.tree->maximumWidth(), 150);
+        QCOMPARE(f.tree->minimumHeight(), 0);
+        QCOMPARE(f.tree->maximumHeight(), QWIDGETSIZE_MAX);
     }
 
     void create_withoutParentFails()
