@@ -620,7 +620,14 @@ class AppFrameTest : public QObject
                     return;
                 }
                 filters = dialog->nameFilters();
-                dialog->selectFile(other + QStringLiteral(".PGH"));
+                // The dialog lists a folder in the background, and until it has, selectFile()
+                // cannot select a file of another folder while the name field has the focus:
+                // type the name into that field instead, as a user would.
+                const QFileInfo file(other + QStringLiteral(".PGH"));
+                dialog->setDirectory(file.absolutePath());
+                auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                if (name)
+                    name->setText(file.fileName());
                 QMetaObject::invokeMethod(dialog, "accept");
                 if (dialog->isVisible()) // the choice was refused: fail below rather than hang
                     QMetaObject::invokeMethod(dialog, "reject");
