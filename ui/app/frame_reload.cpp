@@ -2,6 +2,7 @@
 
 #include "ui/app/help_set_watcher.h"
 #include "ui/app/main_frame.h"
+#include "ui/app/mirelda_app.h"
 #include "ui/app/process_probe.h"
 #include "ui/tree/tree_bar.h"
 #include "ui/view/mirelda_view.h"
@@ -31,10 +32,11 @@ void CMainFrame::ReloadHelpSet()
 {
     if (!loaded_ || !watcher_->ChangedSinceLoad())
         return;
-    // A box, a search or a print run their own event loop over the index and the files:
-    // replacing them under it would pull the ground from under their feet. So would a tree
-    // still being read. Look again once they are done.
-    if (reloading_ || QThread::currentThread()->loopLevel() > 1 || !treeBar_->treeLoaded()) {
+    // A box or a print runs its own event loop over the index and the files, a search reads
+    // them on a worker: replacing them under it would pull the ground from under its feet. So
+    // would a tree still being read. Look again once they are done.
+    if (reloading_ || QThread::currentThread()->loopLevel() > 1 || app_.searchRunning() ||
+        !treeBar_->treeLoaded()) {
         treeBar_->StopLoadTree();
         watcher_->CheckSoon();
         return;
@@ -45,6 +47,7 @@ void CMainFrame::ReloadHelpSet()
 
     // Files that change again while they are read are read again after this.
     watcher_->MarkLoaded();
+    treeBar_->ResetTitles(); // its build reads index_ on a worker: ended before index_ changes
     auto index = mirelda::LoadArticleIndex(files_.pgh);
     if (index) {
         index_ = std::move(*index);

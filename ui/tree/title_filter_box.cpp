@@ -87,11 +87,6 @@ CTitleFilterBox::CTitleFilterBox(QWidget* parent, QWidget* tree, std::function<b
     connect(results_, &QListView::clicked, this, [this](const QModelIndex& i) { OpenRow(i.row()); });
     connect(results_, &QListView::activated, this, [this](const QModelIndex& i) { OpenRow(i.row()); });
     connect(this, &QLineEdit::textChanged, this, &CTitleFilterBox::Refilter);
-    connect(&build_, &QFutureWatcherBase::finished, this, [this] {
-        const auto built = build_.result();
-        filter_ = std::make_unique<mirelda::TitleFilter>(std::move(*built));
-        Refilter();
-    });
 }
 
 CTitleFilterBox::~CTitleFilterBox()
@@ -102,25 +97,36 @@ CTitleFilterBox::~CTitleFilterBox()
 void CTitleFilterBox::StopBuild()
 {
     stopBuild_ = true; // the build reads the frame's index: it ends before the index does
-    build_.disconnect(this);
-    build_.waitForFinished();
+    if (build_) {
+        build_->disconnect(this);
+        build_->waitForFinished();
+    }
+}
+
+void CTitleFilterBox::Reset()
+{
+    StopBuild();
+    build_.reset();
+    stopBuild_ = false;
+    filter_.reset();
+    Refilter();
 }
 
 void CTitleFilterBox::StartBuild(const mirelda::ArticleIndex& index, const std::filesystem::path& pgdPath)
 {
-    if (build_.isRunning() || filter_)
+    if ((build_ && build_->isRunning()) || filter_)
         return;
-    build_.setFuture(QtConcurrent::run([this, &index, pgdPath] {
+    build_ = std::make_unique<QFutureWatcher<std::shared_ptr<mirelda::TitleFilter>>>();
+    connect(build_.get(), &QFutureWatcherBase::finished, this, [this] {
+        filter_ = std::make_unique<mirelda::TitleFilter>(std::move(*build_->result()));
+        Refilter();
+    });
+    build_->setFuture(QtConcurrent::run([this, &index, pgdPath] {
         // An unreadable file leaves the filter empty: the tree is still there.
         auto titles = mirelda::LoadTitles(index, pgdPath, nullptr, &stopBuild_);
         return std::make_shared<mirelda::TitleFilter>(titles.ok() ? std::move(*titles)
                                                                   : std::vector<mirelda::TitleRecord>{});
     }));
-}
-
-std::int32_t CTitleFilterBox::ArticleAt(int row) const
-{
-    return model_->ArticleAt(row);
 }
 
 void CTitleFilterBox::Activate()

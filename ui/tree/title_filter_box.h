@@ -36,11 +36,12 @@ class CTitleFilterBox : public QLineEdit
     bool ready() const { return filter_ != nullptr; }
     // Ends a build under way and waits for it (before the index goes).
     void StopBuild();
+    // The help set was read again: the titles read before are dropped, and StartBuild reads
+    // the new ones.
+    void Reset();
 
     // The list of matching titles, placed by the bar over the tree's rectangle.
     QListView* results() const { return results_; }
-    // The article of each listed title, in the list's order.
-    std::int32_t ArticleAt(int row) const;
     // Puts the focus in the box, its text selected.
     void Activate();
     // Escape: the box emptied, the tree shown again with the focus.
@@ -59,6 +60,7 @@ class CTitleFilterBox : public QLineEdit
     QListView* results_ = nullptr;
     TitleListModel* model_ = nullptr;
     std::unique_ptr<mirelda::TitleFilter> filter_;
-    QFutureWatcher<std::shared_ptr<mirelda::TitleFilter>> build_;
+    // One watcher a build, so that a dropped build's pending signals go with its watcher.
+    std::unique_ptr<QFutureWatcher<std::shared_ptr<mirelda::TitleFilter>>> build_;
     std::atomic<bool> stopBuild_{false};
 };

@@ -248,6 +248,12 @@ void CTreeBar::StopBuildTitles()
         filter_->StopBuild();
 }
 
+void CTreeBar::ResetTitles()
+{
+    if (filter_)
+        filter_->Reset();
+}
+
 void CTreeBar::TreeLoaded()
 {
     const std::int32_t article = std::exchange(pendingSelect_, 0);

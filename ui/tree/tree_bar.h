@@ -82,6 +82,8 @@ class CTreeBar : public CDlgBar
     // outlive the bar.
     void StartBuildTitles(const mirelda::ArticleIndex& index, const std::filesystem::path& pgdPath);
     void StopBuildTitles();
+    // The help set was read again: its titles are read again at the next StartBuildTitles.
+    void ResetTitles();
     CTitleFilterBox* titleFilter() const { return filter_; }
 
     QTreeView* tree() const { return tree_; }

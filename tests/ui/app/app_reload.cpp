@@ -9,9 +9,12 @@
 #include "core/lists/bookmark_store.h"
 #include "ui/app/main_frame.h"
 #include "ui/lists/list_dlg.h"
+#include "ui/tree/title_filter_box.h"
+#include "ui/tree/tree_bar.h"
 #include "ui/view/mirelda_view.h"
 
 #include <QFile>
+#include <QListView>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -106,6 +109,12 @@ class AppReloadTest : public QObject
         QCOMPARE(frame->navigator().history().size(), std::size_t{2});
         QCOMPARE(viewer.app->bookmarkWindow()->bookmarks()->list().size(), std::size_t{1});
         QVERIFY(frame->statusBar()->currentMessage().contains(QStringLiteral("rechargé")));
+        // The titles found as one types are the new set's, read again after the reload.
+        CTitleFilterBox* titles = frame->treeBar()->titleFilter();
+        QTRY_VERIFY(titles->ready());
+        titles->setText(QStringLiteral("revu"));
+        QCOMPARE(titles->results()->model()->rowCount(), 1);
+        titles->clear();
 
         // The article shown is gone from the new set: article 1, as a new history entry.
         QVERIFY(Build(sources, base, QByteArray(), "Autre"));
