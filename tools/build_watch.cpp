@@ -1,5 +1,7 @@
 #include "tools/build_watch.h"
 
+#include "core/app/help_title.h"
+
 #include "tools/tool_common.h"
 
 #include <poll.h>
@@ -26,9 +28,7 @@ constexpr std::uint32_t kEvents = IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB | IN_CR
 
 bool EndsWithNoCase(std::string_view name, std::string_view suffix)
 {
-    return name.size() >= suffix.size() &&
-           std::equal(suffix.begin(), suffix.end(), name.end() - static_cast<std::ptrdiff_t>(suffix.size()),
-                      [](char a, char b) { return a == (b >= 'a' && b <= 'z' ? b - 'a' + 'A' : b); });
+    return name.size() >= suffix.size() && UpperAscii(name.substr(name.size() - suffix.size())) == suffix;
 }
 
 // Editors' swap and backup files, and a help set built into the source folder itself (which

@@ -2,6 +2,7 @@
 
 #include "core/app/help_set_location.h"
 #include "core/app/help_title.h"
+#include "core/richtext/rtf_lexer.h"
 
 #include <filesystem>
 #include <limits>
@@ -19,17 +20,6 @@ bool IsBlank(char c)
 char UpperLetter(char c)
 {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 void SetHelpSet(StartOptions& options, std::string_view path)
@@ -137,8 +127,8 @@ std::optional<std::string> LocalPathOfFileUrl(std::string_view url)
         }
         if (i + 2 >= rest.size())
             return std::nullopt;
-        const int high = HexValue(rest[i + 1]);
-        const int low = HexValue(rest[i + 2]);
+        const int high = rtf::HexValue(static_cast<unsigned char>(rest[i + 1]));
+        const int low = rtf::HexValue(static_cast<unsigned char>(rest[i + 2]));
         if (high < 0 || low < 0 || (high == 0 && low == 0))
             return std::nullopt;
         path.push_back(static_cast<char>(high * 16 + low));

@@ -168,7 +168,7 @@ const ByteTable& CodePageCache::SingleByte(int codePage)
             return *table;
     }
     auto table = std::make_unique<ByteTable>(kCp1252);
-    if (codePage == kSymbolFontCodePage || codePage == kWingdingsFontCodePage) {
+    if (IsSymbolFontCodePage(codePage)) {
         const SymbolFont font = codePage == kSymbolFontCodePage ? SymbolFont::Symbol : SymbolFont::Wingdings;
         for (int b = 0; b < 0x100; ++b)
             (*table)[b] = SymbolFontUnit(font, static_cast<unsigned char>(b));

@@ -59,12 +59,7 @@ class MetafileHandler : public QObject, public QTextObjectInterface
     QSizeF intrinsicSize(QTextDocument* doc, int, const QTextFormat& format) override
     {
         const QTextImageFormat f = format.toImageFormat();
-        QSizeF size(f.width(), f.height());
-        // The layout of a print copy runs in the printer's units: the size given is at 96 dpi.
-        if (doc && doc->documentLayout())
-            if (const QPaintDevice* device = doc->documentLayout()->paintDevice())
-                size *= device->logicalDpiY() / 96.0;
-        return size;
+        return SizeOnLayoutDevice(doc, QSizeF(f.width(), f.height()));
     }
 
     void drawObject(QPainter* painter, const QRectF& rect, QTextDocument*, int,
@@ -272,6 +267,14 @@ void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const Ric
 bool IsPictureFormat(const QTextFormat& format)
 {
     return format.isImageFormat() || format.objectType() == kMetafileObjectType;
+}
+
+QSizeF SizeOnLayoutDevice(const QTextDocument* document, QSizeF sizeAt96Dpi)
+{
+    if (document && document->documentLayout())
+        if (const QPaintDevice* device = document->documentLayout()->paintDevice())
+            sizeAt96Dpi *= device->logicalDpiY() / 96.0;
+    return sizeAt96Dpi;
 }
 
 } // namespace mirelda

@@ -9,6 +9,7 @@
 
 #include "core/richtext/document.h"
 
+#include <QSizeF>
 #include <QTextFormat>
 
 class QTextCharFormat;
@@ -27,5 +28,9 @@ void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const Ric
 
 // Whether a character format is one of the pictures inserted above.
 bool IsPictureFormat(const QTextFormat& format);
+
+// The size of a drawn object given at 96 dpi, in the units `document` is laid out in: the
+// layout of a print copy runs in the printer's.
+QSizeF SizeOnLayoutDevice(const QTextDocument* document, QSizeF sizeAt96Dpi);
 
 } // namespace mirelda

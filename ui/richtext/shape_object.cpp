@@ -72,12 +72,8 @@ class TextBoxHandler : public QObject, public QTextObjectInterface
 
     QSizeF intrinsicSize(QTextDocument* doc, int, const QTextFormat& format) override
     {
-        QSizeF size(format.doubleProperty(QTextFormat::ImageWidth),
-                    format.doubleProperty(QTextFormat::ImageHeight));
-        if (doc && doc->documentLayout())
-            if (const QPaintDevice* device = doc->documentLayout()->paintDevice())
-                size *= device->logicalDpiY() / 96.0;
-        return size;
+        return SizeOnLayoutDevice(doc, QSizeF(format.doubleProperty(QTextFormat::ImageWidth),
+                                              format.doubleProperty(QTextFormat::ImageHeight)));
     }
 
     void drawObject(QPainter* painter, const QRectF& rect, QTextDocument*, int,
