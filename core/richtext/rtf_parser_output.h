@@ -196,18 +196,14 @@ template <bool Rich> std::int32_t Parser<Rich>::ListPictureOf(const ParaState& p
     return -1;
 }
 
-// The \listpicture pictures, each read as a picture of its own document.
+// The \listpicture pictures, each read as a picture of its own document (within the depth
+// and copy bounds of every sub-document).
 template <bool Rich> void Parser<Rich>::ReadListPictures()
 {
     if constexpr (Rich) {
         for (std::size_t i = extra_.doc.listPictures.size(); i < extra_.listTable.pictures.size(); ++i) {
-            const std::string_view group = extra_.listTable.pictures[i];
-            std::string document = "{\\rtf1 ";
-            document.append(group);
-            document += '}';
-            Parser<true> reader(document);
-            reader.Run();
-            auto& pictures = reader.Extra().doc.pictures;
+            RichDocument read = ReadSubDocument(extra_.listTable.pictures[i]);
+            auto& pictures = read.pictures;
             RichPicture picture = pictures.empty() ? RichPicture{} : std::move(pictures.front());
             picture.position = 0;
             extra_.doc.listPictures.push_back(std::move(picture));

@@ -4,6 +4,7 @@
 #include "core/search/data_window.h"
 #include "core/store/binary_file.h"
 #include "core/store/cp1252.h"
+#include "core/store/help_set.h"
 
 #include <unicode/uchar.h>
 
@@ -86,14 +87,13 @@ unsigned char FoldByte(unsigned char b)
     return b < 0x20 ? ' ' : FoldedCp1252(false)[b];
 }
 
+// What the list shows: a pop-up's caption, also for a title that is only '#' and a caption.
 std::string_view CaptionOf(std::string_view title)
 {
-    constexpr std::string_view kPopupPrefix = "#POPUP:";
-    if (title.starts_with(kPopupPrefix))
-        return title.substr(kPopupPrefix.size());
-    if (title.starts_with('#'))
-        return title.substr(1);
-    return title;
+    std::string_view caption = PopupCaption(title);
+    if (caption.size() == title.size() && caption.starts_with('#'))
+        caption.remove_prefix(1);
+    return caption;
 }
 
 // The typed text folded as the titles are, its words one space apart; false when a character
