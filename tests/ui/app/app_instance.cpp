@@ -287,7 +287,7 @@ class AppInstanceTest : public QObject
         Viewer show({dSwitch_, QStringLiteral("/P:2")});
         QVERIFY(show.Ends());
         QCOMPARE(show.process.exitCode(), 0);
-        QVERIFY(first.WaitForLine(QStringLiteral("article 2 "), 0));
+        QVERIFY(first.WaitForLine(QStringLiteral("article 2 ")));
         Viewer close({dSwitch_, QStringLiteral("/F")});
         QVERIFY(close.Ends());
         QVERIFY(first.Ends(5000));
