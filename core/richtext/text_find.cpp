@@ -103,4 +103,16 @@ std::int32_t FindText(std::u16string_view text, std::u16string_view what, std::i
     return -1;
 }
 
+std::vector<std::pair<std::int32_t, std::int32_t>> FindAllText(std::u16string_view text,
+                                                               std::u16string_view what, bool matchCase,
+                                                               bool wholeWord, std::size_t limit)
+{
+    std::vector<std::pair<std::int32_t, std::int32_t>> found;
+    const auto length = static_cast<std::int32_t>(what.size());
+    for (std::int32_t at = FindText(text, what, 0, matchCase, wholeWord); at >= 0 && found.size() < limit;
+         at = FindText(text, what, at + 1, matchCase, wholeWord))
+        found.emplace_back(at, at + length);
+    return found;
+}
+
 } // namespace mirelda

@@ -2,8 +2,11 @@
 // Forward find in a model's text, as the rich-edit control's find with the match-case and
 // whole-word options. The one implementation behind the view, the search engine and the tool.
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace mirelda {
 
@@ -17,5 +20,12 @@ namespace mirelda {
 // Paragraph marks and hidden text are ordinary units: an occurrence may span them.
 std::int32_t FindText(std::u16string_view text, std::u16string_view what, std::int32_t from, bool matchCase,
                       bool wholeWord);
+
+// Every occurrence as FindText finds them one after the other, each search starting one unit
+// after the last one found (so that "Next" lands on each of them): [first, end) in order, at
+// most `limit` of them.
+std::vector<std::pair<std::int32_t, std::int32_t>> FindAllText(std::u16string_view text,
+                                                               std::u16string_view what, bool matchCase,
+                                                               bool wholeWord, std::size_t limit);
 
 } // namespace mirelda

@@ -2,7 +2,7 @@
 // SetRichText: the one way the program replaces a text control's content with RTF.
 
 #include "core/richtext/document.h"
-#include "ui/richtext/position_map.h"
+#include "core/view/position_map.h"
 
 #include <string>
 #include <string_view>

@@ -10,7 +10,7 @@
 // (long_words.h).
 
 #include "core/richtext/document.h"
-#include "ui/richtext/position_map.h"
+#include "core/view/position_map.h"
 
 #include <QChar>
 

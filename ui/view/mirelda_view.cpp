@@ -4,6 +4,8 @@
 #include "core/richtext/rtf_reader.h"
 #include "core/richtext/text_find.h"
 #include "core/store/cp1252.h"
+#include "core/view/copied_text.h"
+#include "core/view/link_focus.h"
 #include "core/view/text_zoom.h"
 #include "ui/richtext/text_document_builder.h"
 #include "ui/view/book_printer.h"
@@ -32,7 +34,6 @@
 #include <QtMath>
 
 #include <algorithm>
-#include <limits>
 
 namespace {
 
@@ -99,17 +100,11 @@ const QString kViewDescription =
                    "Ctrl+Entrée : suivre le lien ; Ctrl+plus et Ctrl+moins : taille du texte.");
 
 // Enough to show where a word occurs; a one-letter search in a huge article stops there.
-constexpr int kMaxHighlights = 10000;
+constexpr std::size_t kMaxHighlights = 10000;
 
 // Room between the view's frame and the text, besides the document's own 4 pixels: outside
 // the viewport, so that no position, hit test or layout changes with it.
 constexpr int kTextMargin = 6;
-
-// The position just past a link: a stored `last` of the largest position has none.
-std::int32_t EndOf(const mirelda::LinkRecord& link)
-{
-    return link.last < std::numeric_limits<std::int32_t>::max() ? link.last + 1 : link.last;
-}
 
 } // namespace
 
@@ -356,43 +351,19 @@ QMimeData* CMireldaView::createMimeDataFromSelection() const
     auto* data = new QMimeData;
     if (rich && rich->hasHtml())
         data->setHtml(rich->html());
-    const auto size = static_cast<std::int32_t>(content_.text.size());
-    const std::int32_t first = std::clamp(selectionStart(), 0, size);
-    const std::int32_t end = std::clamp(selectionEnd(), first, std::max(0, size - 1));
-    QString text;
-    std::size_t span = 0;
-    for (std::int32_t p = first; p < end; ++p) {
-        const auto& hidden = content_.hidden;
-        while (span < hidden.size() && hidden[span].first + hidden[span].length <= p)
-            ++span;
-        if (span < hidden.size() && hidden[span].first <= p)
-            continue;
-        const char16_t c = content_.text[static_cast<std::size_t>(p)];
-        if (c == u'\r' || c == u'\v')
-            text += QLatin1Char('\n');
-        else if (c == u'\u00A0')
-            text += QLatin1Char(' ');
-        else
-            text += QChar(c);
-    }
-    data->setText(text);
+    data->setText(QString::fromStdU16String(
+        mirelda::CopiedText(content_.text, content_.hidden, selectionStart(), selectionEnd())));
     return data;
 }
 
 int CMireldaView::HighlightOccurrences(const QString& text, bool matchCase, bool wholeWord)
 {
-    const std::u16string what = text.toStdU16String();
-    hits_.clear();
     currentHit_ = -1;
     hitsText_ = text;
     hitsMatchCase_ = matchCase;
     hitsWholeWord_ = wholeWord;
-    const auto length = static_cast<std::int32_t>(what.size());
     // One further each time, as FindNextInArticle goes: "&Suivant" then lands on each of them.
-    for (std::int32_t at = mirelda::FindText(content_.text, what, 0, matchCase, wholeWord);
-         at >= 0 && hits_.size() < std::size_t{kMaxHighlights};
-         at = mirelda::FindText(content_.text, what, at + 1, matchCase, wholeWord))
-        hits_.emplace_back(at, at + length);
+    hits_ = mirelda::FindAllText(content_.text, text.toStdU16String(), matchCase, wholeWord, kMaxHighlights);
     updateExtraSelections();
     emit findCountChanged(0, static_cast<int>(hits_.size()));
     return static_cast<int>(hits_.size());
@@ -428,26 +399,11 @@ const mirelda::LinkRecord* CMireldaView::focusedLink() const
 
 void CMireldaView::FocusNextLink(bool forward)
 {
-    // Text order; a range the text does not show (hidden, or past its end) cannot be reached.
     const auto& records = links_.records();
-    std::vector<int> order;
-    for (int i = 0; i < static_cast<int>(records.size()); ++i) {
-        const mirelda::LinkRecord& r = records[i];
-        if (r.first <= r.last && documentPosition(r.first) < documentPosition(EndOf(r)))
-            order.push_back(i);
-    }
-    if (order.empty())
+    const int next = mirelda::NextFocusedLink(records, content_.map, focusedLink_, forward);
+    if (next < 0)
         return;
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return std::pair(records[a].first, records[a].last) < std::pair(records[b].first, records[b].last);
-    });
-    auto at = std::find(order.begin(), order.end(), focusedLink_);
-    if (at == order.end())
-        focusedLink_ = forward ? order.front() : order.back();
-    else if (forward)
-        focusedLink_ = ++at == order.end() ? order.front() : *at;
-    else
-        focusedLink_ = at == order.begin() ? order.back() : *(at - 1);
+    focusedLink_ = next;
 
     const mirelda::LinkRecord& link = records[focusedLink_];
     const QRect first = characterRect(link.first);
@@ -481,7 +437,7 @@ void CMireldaView::announceLinkFocus()
     if (const mirelda::LinkRecord* link = focusedLink()) {
         QTextCursor c(document());
         c.setPosition(documentPosition(link->first));
-        c.setPosition(documentPosition(EndOf(*link)), QTextCursor::KeepAnchor);
+        c.setPosition(documentPosition(mirelda::LinkEnd(*link)), QTextCursor::KeepAnchor);
         description = QStringLiteral("Lien : %1").arg(c.selectedText());
     }
     if (description == accessibleDescription())
@@ -521,7 +477,7 @@ void CMireldaView::updateExtraSelections()
         QTextCharFormat focus;
         focus.setBackground(palette().highlight());
         focus.setForeground(palette().highlightedText());
-        add(link->first, EndOf(*link), focus);
+        add(link->first, mirelda::LinkEnd(*link), focus);
     }
     setExtraSelections(selections);
 }

@@ -65,5 +65,16 @@ TEST(TextFind, runsAcrossParagraphMarksAndBreaks)
     EXPECT_EQ(Find(u"a\tb", u"A\tB"), 0);
 }
 
+TEST(TextFind, findAll_overlappingOccurrencesInOrderUpToTheLimit)
+{
+    using Hits = std::vector<std::pair<std::int32_t, std::int32_t>>;
+    EXPECT_EQ(FindAllText(u"aaaa", u"aa", false, false, 100), (Hits{{0, 2}, {1, 3}, {2, 4}}));
+    EXPECT_EQ(FindAllText(u"Mot mot MOTS", u"mot", false, true, 100), (Hits{{0, 3}, {4, 7}}));
+    EXPECT_EQ(FindAllText(u"Mot mot MOTS", u"mot", true, false, 100), (Hits{{4, 7}}));
+    EXPECT_EQ(FindAllText(u"a a a a", u"a", false, false, 2), (Hits{{0, 1}, {2, 3}}));
+    EXPECT_TRUE(FindAllText(u"abc", u"", false, false, 100).empty());
+    EXPECT_TRUE(FindAllText(u"abc", u"x", false, false, 100).empty());
+}
+
 } // namespace
 } // namespace mirelda

@@ -3,9 +3,9 @@
 // pictures and lists come through.
 
 #include "core/richtext/rtf_reader.h"
+#include "core/view/position_map.h"
 #include "ui/richtext/picture_object.h"
 #include "ui/richtext/picture_painter.h"
-#include "ui/richtext/position_map.h"
 #include "ui/richtext/set_rich_text.h"
 #include "ui/richtext/shape_object.h"
 #include "ui/richtext/table_plan.h"
@@ -154,7 +154,6 @@ class RichTextAdapterTest : public QObject
 {
     Q_OBJECT
   private slots:
-    void positionMap_translatesAroundHiddenSpans();
     void everySample_documentMatchesModelCharacterByCharacter_data();
     void everySample_documentMatchesModelCharacterByCharacter();
     void hiddenText_leftOutAndCountedInModel_data();
@@ -183,45 +182,6 @@ class RichTextAdapterTest : public QObject
     void shapes_drawnFloatingInPlaceOfTheirFallback();
     void nestedTables_drawnInsideTheirCells();
 };
-
-void RichTextAdapterTest::positionMap_translatesAroundHiddenSpans()
-{
-    // Model 0..14: [0,2) hidden, [5,9) hidden, 12 a cell's tab; the document has a cell
-    // boundary of its own at 6.
-    PositionMap map;
-    map.addShown(2, 0, 3);  // 2 3 4 -> 0 1 2
-    map.addShown(9, 3, 3);  // 9 10 11 -> 3 4 5
-    map.addShown(13, 7, 2); // 13 14 -> 7 8
-    map.finish(15, 9);
-    QVERIFY(!map.identity());
-    const std::vector<std::pair<int, int>> shown = {{2, 0}, {4, 2}, {9, 3}, {11, 5}, {13, 7}, {14, 8}};
-    for (auto [model, doc] : shown) {
-        QCOMPARE(map.toDocument(model), doc);
-        QCOMPARE(map.toModel(doc), model);
-    }
-    // Left-out model positions go to the next shown character; as a range's end, to just
-    // after the last one before them, so that a range never reaches into the next cell.
-    QCOMPARE(map.toDocument(0), 0);
-    QCOMPARE(map.toDocument(5), 3);
-    QCOMPARE(map.toDocument(12), 7);
-    QCOMPARE(map.toDocumentEnd(12), 6);
-    QCOMPARE(map.toDocumentEnd(13), 6);
-    QCOMPARE(map.toDocumentEnd(11), 5);
-    // The document's own character goes to the next shown model character, or ends a range
-    // after the last one before it.
-    QCOMPARE(map.toModel(6), 13);
-    QCOMPARE(map.toModelEnd(6), 12);
-    QCOMPARE(map.toModelEnd(7), 12);
-
-    const PositionMap identity;
-    QVERIFY(identity.identity());
-    QCOMPARE(identity.toDocument(7), 7);
-    QCOMPARE(identity.toModel(7), 7);
-    PositionMap same;
-    same.addShown(0, 0, 5);
-    same.finish(5, 5);
-    QVERIFY(same.identity());
-}
 
 void RichTextAdapterTest::everySample_documentMatchesModelCharacterByCharacter_data()
 {

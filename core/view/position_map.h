@@ -4,6 +4,7 @@
 // that end table rows); the document has positions the model does not (the boundaries of
 // tables and cells, list numbers it draws as text). Without either both are the identity.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -31,6 +32,11 @@ class PositionMap
     std::int32_t toModel(std::int32_t documentPosition) const;
     // The end of a document range, as toDocumentEnd the other way.
     std::int32_t toModelEnd(std::int32_t documentPosition) const;
+
+    // Whether the document shows any character of the model range [first, end): not when the
+    // range is empty, wholly left out, or only the document's end. A map never finished (the
+    // empty document's) shows nothing.
+    bool showsAny(std::int32_t first, std::int32_t end) const;
 
     bool identity() const { return identity_; }
 

@@ -1,4 +1,4 @@
-#include "ui/richtext/position_map.h"
+#include "core/view/position_map.h"
 
 #include <algorithm>
 
@@ -87,6 +87,16 @@ std::int32_t PositionMap::toModelEnd(std::int32_t documentPosition) const
         return toModel(documentPosition);
     const Segment& s = segments_[i];
     return s.model + std::min(documentPosition - s.document, s.length);
+}
+
+bool PositionMap::showsAny(std::int32_t first, std::int32_t end) const
+{
+    // Positions past the document's last character stand for that character.
+    const std::int32_t last = std::max(0, documentLength_ - 1);
+    const auto shown = [&](std::int32_t model) {
+        return std::clamp(toDocument(std::max(0, model)), 0, last);
+    };
+    return first < end && shown(first) < shown(end);
 }
 
 } // namespace mirelda
