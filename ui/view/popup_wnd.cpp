@@ -3,6 +3,7 @@
 #include "core/store/cp1252.h"
 #include "core/store/help_set.h"
 #include "core/view/popup_geometry.h"
+#include "ui/richtext/document_copy.h"
 #include "ui/richtext/set_rich_text.h"
 #include "ui/view/text_size.h"
 
@@ -156,7 +157,7 @@ void CPopupWnd::FitToText()
     const QRect area = screenArea();
     const mirelda::PixelRect screen{area.x(), area.y(), area.x() + area.width(), area.y() + area.height()};
     // Measured on a copy: the control relays its own document out whenever it is resized.
-    std::unique_ptr<QTextDocument> probe(text_->document()->clone());
+    const std::unique_ptr<QTextDocument> probe = mirelda::CopyWithDrawnObjects(*text_->document());
     const int border = 2 * text_->frameWidth();
     const mirelda::PixelSize size = mirelda::PopupSizeForText(screen, [&](std::int32_t width) {
         probe->setTextWidth(std::max(width - border, 1));

@@ -115,6 +115,18 @@ class PopupWndTest : public QObject
         QVERIFY(p->height() - 30 >= (screen_.width() - 25) / 3);
     }
 
+    void fitToText_drawnObjectsMeasureTheirSize()
+    {
+        // A text box 200 pixels square (3000 twips) in the line: its handler gives its size, in
+        // the measuring copy as in the control.
+        const std::string box = Rtf("{\\shp{\\*\\shpinst\\shpleft0\\shptop0\\shpright3000\\shpbottom3000"
+                                    "{\\sp{\\sn fPseudoInline}{\\sv 1}}{\\shptxt x}}}\\par");
+        QPointer<CPopupWnd> p = CPopupWnd::ShowPopup("#POPUP:Boite", box, QPoint(0, 0));
+        QVERIFY2(p->width() - 20 >= 200 && p->height() - 30 >= 200,
+                 qPrintable(QStringLiteral("%1 x %2").arg(p->width()).arg(p->height())));
+        QTRY_COMPARE(p->textControl()->verticalScrollBar()->maximum(), 0);
+    }
+
     void placeNearPoint_eachRegionAndCentred_data()
     {
         QTest::addColumn<QPoint>("click"); // from the screen's top-left corner
