@@ -1,106 +1,36 @@
 #include "ui/view/mirelda_view.h"
 
 #include "core/lists/navigator.h"
-#include "core/richtext/rtf_reader.h"
-#include "core/richtext/text_find.h"
 #include "core/store/cp1252.h"
 #include "core/view/copied_text.h"
-#include "core/view/link_focus.h"
 #include "core/view/text_zoom.h"
-#include "ui/richtext/text_document_builder.h"
-#include "ui/view/book_printer.h"
+#include "ui/view/printing.h"
+#include "ui/view/text_lines.h"
 #include "ui/view/text_size.h"
 #include "ui/view/view_host.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QCursor>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
-#include <QTextTable>
-#include <QWheelEvent>
 #include <QtMath>
 
 #include <algorithm>
 
 namespace {
 
-// Where a block's layout sits in the document: a table cell's block is laid out relative to
-// its cell, so its own layout position says nothing about the document.
-QPointF Origin(const QTextBlock& block)
-{
-    return block.document()->documentLayout()->blockBoundingRect(block).topLeft();
-}
-
-struct LineRef
-{
-    QTextBlock block;
-    int line = -1; // index in block.layout(), -1 when the document has no line at all
-};
-
-// The line that shows document height `y`: the first line whose bottom lies below it, so
-// that a point in the space between paragraphs belongs to the line that follows, and a
-// point below the text to the last line.
-LineRef LineAtY(const QTextDocument& doc, qreal y)
-{
-    QAbstractTextDocumentLayout* layout = doc.documentLayout();
-    int pos = layout->hitTest(QPointF(0, y), Qt::FuzzyHit);
-    QTextBlock block = doc.findBlock(std::max(0, pos));
-    if (!block.isValid())
-        block = doc.firstBlock();
-    while (block.isValid() && block.previous().isValid() && layout->blockBoundingRect(block).top() > y)
-        block = block.previous();
-    LineRef last;
-    for (; block.isValid(); block = block.next()) {
-        const QTextLayout* tl = block.layout();
-        if (!tl || !block.isVisible())
-            continue;
-        const qreal top = Origin(block).y();
-        for (int i = 0; i < tl->lineCount(); ++i) {
-            last = {block, i};
-            if (top + tl->lineAt(i).rect().bottom() > y)
-                return last;
-        }
-    }
-    return last;
-}
-
-qreal LineTop(const LineRef& ref)
-{
-    return Origin(ref.block).y() + ref.block.layout()->lineAt(ref.line).y();
-}
-
-// The line after or before `ref`, across paragraphs; line -1 when there is none.
-LineRef NextLine(LineRef ref, int step)
-{
-    ref.line += step;
-    while (ref.block.isValid() && (ref.line < 0 || ref.line >= ref.block.layout()->lineCount())) {
-        ref.block = step > 0 ? ref.block.next() : ref.block.previous();
-        if (!ref.block.isValid() || !ref.block.layout())
-            return {};
-        ref.line = step > 0 ? 0 : ref.block.layout()->lineCount() - 1;
-    }
-    return ref.block.isValid() ? ref : LineRef{};
-}
-
-const QString kViewDescription =
-    QStringLiteral("Texte de l'article courant. Ctrl+Tab et Ctrl+Maj+Tab : lien suivant ou précédent ; "
-                   "Ctrl+Entrée : suivre le lien ; Ctrl+plus et Ctrl+moins : taille du texte.");
-
-// Enough to show where a word occurs; a one-letter search in a huge article stops there.
-constexpr std::size_t kMaxHighlights = 10000;
+using mirelda::BlockOrigin;
+using mirelda::LineAtY;
+using mirelda::LineRef;
 
 // Room between the view's frame and the text, besides the document's own 4 pixels: outside
 // the viewport, so that no position, hit test or layout changes with it.
@@ -126,7 +56,7 @@ CMireldaView::CMireldaView(ViewHost& host, mirelda::Navigator& navigator, QWidge
     setAutoFillBackground(true);
     content_.text = std::u16string(1, u'\r');
     setAccessibleName(QStringLiteral("Article"));
-    setAccessibleDescription(kViewDescription);
+    setAccessibleDescription(viewDescription());
     zoom_ = SavedTextZoom();
 }
 
@@ -209,7 +139,7 @@ void CMireldaView::ScrollToPosition(std::int32_t position)
     const QTextLine line = layout->lineForTextPosition(at - block.position());
     if (!line.isValid())
         return;
-    verticalScrollBar()->setValue(qCeil(Origin(block).y() + line.y()));
+    verticalScrollBar()->setValue(qCeil(BlockOrigin(block).y() + line.y()));
 }
 
 std::int32_t CMireldaView::positionAt(QPoint viewportPoint) const
@@ -227,7 +157,7 @@ std::int32_t CMireldaView::positionAt(QPoint viewportPoint) const
     if (hit >= 0 && (atHit.currentTable() || QTextCursor(ref.block).currentTable())) {
         ref.block = atHit.block();
         const QTextLayout* tl = ref.block.layout();
-        const qreal top = Origin(ref.block).y();
+        const qreal top = BlockOrigin(ref.block).y();
         ref.line = tl && tl->lineCount() > 0 ? tl->lineCount() - 1 : -1;
         for (int i = 0; tl && i < tl->lineCount(); ++i) {
             if (top + tl->lineAt(i).rect().bottom() > point.y()) {
@@ -240,7 +170,7 @@ std::int32_t CMireldaView::positionAt(QPoint viewportPoint) const
     }
     const QTextLayout* layout = ref.block.layout();
     const QTextLine line = layout->lineAt(ref.line);
-    int inBlock = line.xToCursor(point.x() - Origin(ref.block).x(), QTextLine::CursorOnCharacter);
+    int inBlock = line.xToCursor(point.x() - BlockOrigin(ref.block).x(), QTextLine::CursorOnCharacter);
     // Past the end of a wrapped line the point is over that line's last character, not over
     // the first character of the next line.
     const int lineEnd = line.textStart() + line.textLength();
@@ -266,7 +196,7 @@ QRect CMireldaView::characterRect(std::int32_t position) const
     qreal x2 = inBlock < lineEnd ? line.cursorToX(inBlock + 1) : x1;
     if (qFuzzyCompare(x1, x2))
         x2 = x1 + 4; // a paragraph mark: a narrow box after the text
-    const QPointF origin = Origin(block);
+    const QPointF origin = BlockOrigin(block);
     const QRectF r(origin.x() + std::min(x1, x2), origin.y() + line.y(), std::abs(x2 - x1), line.height());
     return r.translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value()).toRect();
 }
@@ -311,31 +241,6 @@ void CMireldaView::setSelection(std::int32_t first, std::int32_t end)
     lastFind_ = {true, docFirst, docEnd, first, end};
 }
 
-std::int32_t CMireldaView::FindInArticle(const QString& text, bool matchCase, bool wholeWord)
-{
-    HighlightOccurrences(text, matchCase, wholeWord);
-    setSelection(0, 0);
-    return FindNextInArticle(text, matchCase, wholeWord);
-}
-
-std::int32_t CMireldaView::FindNextInArticle(const QString& text, bool matchCase, bool wholeWord)
-{
-    const std::u16string what = text.toStdU16String();
-    std::int32_t from = selectionStart();
-    if (selectionEnd() != from)
-        ++from;
-    const std::int32_t found = mirelda::FindText(content_.text, what, from, matchCase, wholeWord);
-    if (found < 0)
-        return -1;
-    // The string may have changed since the last find: the highlights follow it.
-    if (text != hitsText_ || matchCase != hitsMatchCase_ || wholeWord != hitsWholeWord_ || hits_.empty())
-        HighlightOccurrences(text, matchCase, wholeWord);
-    setSelection(found, found + static_cast<std::int32_t>(what.size()));
-    ensureCursorVisible();
-    markCurrentHighlight(found);
-    return found;
-}
-
 void CMireldaView::SelectAll()
 {
     setSelection(0, static_cast<std::int32_t>(content_.text.size()));
@@ -354,132 +259,6 @@ QMimeData* CMireldaView::createMimeDataFromSelection() const
     data->setText(QString::fromStdU16String(
         mirelda::CopiedText(content_.text, content_.hidden, selectionStart(), selectionEnd())));
     return data;
-}
-
-int CMireldaView::HighlightOccurrences(const QString& text, bool matchCase, bool wholeWord)
-{
-    currentHit_ = -1;
-    hitsText_ = text;
-    hitsMatchCase_ = matchCase;
-    hitsWholeWord_ = wholeWord;
-    // One further each time, as FindNextInArticle goes: "&Suivant" then lands on each of them.
-    hits_ = mirelda::FindAllText(content_.text, text.toStdU16String(), matchCase, wholeWord, kMaxHighlights);
-    updateExtraSelections();
-    emit findCountChanged(0, static_cast<int>(hits_.size()));
-    return static_cast<int>(hits_.size());
-}
-
-void CMireldaView::clearHighlights()
-{
-    const bool had = !hits_.empty();
-    hits_.clear();
-    currentHit_ = -1;
-    hitsText_.clear();
-    updateExtraSelections();
-    if (had)
-        emit findCountChanged(0, 0);
-}
-
-void CMireldaView::markCurrentHighlight(std::int32_t found)
-{
-    const auto at = std::lower_bound(hits_.begin(), hits_.end(), std::pair(found, std::int32_t{0}));
-    currentHit_ = at != hits_.end() && at->first == found ? static_cast<int>(at - hits_.begin()) : -1;
-    updateExtraSelections();
-    emit findCountChanged(currentHit_ + 1, static_cast<int>(hits_.size()));
-}
-
-// ---- Keyboard access to links -------------------------------------------------------------
-
-const mirelda::LinkRecord* CMireldaView::focusedLink() const
-{
-    const auto& records = links_.records();
-    return focusedLink_ >= 0 && focusedLink_ < static_cast<int>(records.size()) ? &records[focusedLink_]
-                                                                                : nullptr;
-}
-
-void CMireldaView::FocusNextLink(bool forward)
-{
-    const auto& records = links_.records();
-    const int next = mirelda::NextFocusedLink(records, content_.map, focusedLink_, forward);
-    if (next < 0)
-        return;
-    focusedLink_ = next;
-
-    const mirelda::LinkRecord& link = records[focusedLink_];
-    const QRect first = characterRect(link.first);
-    const QRect last = characterRect(link.last);
-    if (first.top() < 0 || last.bottom() > viewport()->height())
-        ScrollToPosition(link.first);
-    updateExtraSelections();
-    announceLinkFocus();
-}
-
-bool CMireldaView::FollowFocusedLink()
-{
-    const mirelda::LinkRecord* link = focusedLink();
-    if (!link)
-        return false;
-    // The pop-up opens beside the link, as it does beside the click.
-    const mirelda::LinkRecord chosen = *link;
-    followLink(chosen, viewport()->mapToGlobal(characterRect(chosen.first).center()));
-    return true;
-}
-
-void CMireldaView::followLink(const mirelda::LinkRecord& link, QPoint screenPoint)
-{
-    lastLinkClick_ = screenPoint;
-    navigator_.ShowArticle(link.target, 0);
-}
-
-void CMireldaView::announceLinkFocus()
-{
-    QString description = kViewDescription;
-    if (const mirelda::LinkRecord* link = focusedLink()) {
-        QTextCursor c(document());
-        c.setPosition(documentPosition(link->first));
-        c.setPosition(documentPosition(mirelda::LinkEnd(*link)), QTextCursor::KeepAnchor);
-        description = QStringLiteral("Lien : %1").arg(c.selectedText());
-    }
-    if (description == accessibleDescription())
-        return;
-    setAccessibleDescription(description);
-    QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&changed);
-    if (hasFocus() && focusedLink()) {
-        QAccessibleEvent focus(this, QAccessible::Focus);
-        QAccessible::updateAccessibility(&focus);
-    }
-}
-
-void CMireldaView::updateExtraSelections()
-{
-    QList<QTextEdit::ExtraSelection> selections;
-    const auto add = [&](std::int32_t first, std::int32_t end, const QTextCharFormat& format) {
-        QTextEdit::ExtraSelection selection;
-        selection.cursor = QTextCursor(document());
-        selection.cursor.setPosition(documentPosition(first));
-        selection.cursor.setPosition(documentPosition(end), QTextCursor::KeepAnchor);
-        selection.format = format;
-        selections.append(selection);
-    };
-    QTextCharFormat hit;
-    hit.setBackground(QColor(255, 230, 90));
-    hit.setForeground(QColor(Qt::black));
-    for (const auto& [first, end] : hits_)
-        add(first, end, hit);
-    if (currentHit_ >= 0 && currentHit_ < static_cast<int>(hits_.size())) {
-        // The occurrence found last stands out from the others, whichever window is active.
-        QTextCharFormat current = hit;
-        current.setBackground(QColor(255, 150, 50));
-        add(hits_[currentHit_].first, hits_[currentHit_].second, current);
-    }
-    if (const mirelda::LinkRecord* link = focusedLink()) {
-        QTextCharFormat focus;
-        focus.setBackground(palette().highlight());
-        focus.setForeground(palette().highlightedText());
-        add(link->first, mirelda::LinkEnd(*link), focus);
-    }
-    setExtraSelections(selections);
 }
 
 // ---- Text size ----------------------------------------------------------------------------
@@ -509,134 +288,6 @@ bool CMireldaView::event(QEvent* e)
         return true;
     }
     return QTextEdit::event(e);
-}
-
-void CMireldaView::keyPressEvent(QKeyEvent* e)
-{
-    if (!handleComfortKey(e))
-        HandleNavigationKey(e->key());
-    // Never passed on: typing does nothing in the view.
-    e->accept();
-}
-
-bool CMireldaView::HandleNavigationKey(int key)
-{
-    QScrollBar* v = verticalScrollBar();
-    QScrollBar* h = horizontalScrollBar();
-    switch (key) {
-    case Qt::Key_Escape:
-        host_.minimizeMainWindow();
-        break;
-    case Qt::Key_PageUp:
-        v->triggerAction(QAbstractSlider::SliderPageStepSub);
-        break;
-    case Qt::Key_PageDown:
-        v->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        break;
-    case Qt::Key_End:
-        v->triggerAction(QAbstractSlider::SliderToMaximum);
-        h->triggerAction(QAbstractSlider::SliderToMinimum);
-        break;
-    case Qt::Key_Home:
-        v->triggerAction(QAbstractSlider::SliderToMinimum);
-        h->triggerAction(QAbstractSlider::SliderToMinimum);
-        break;
-    case Qt::Key_Left:
-        h->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        break;
-    case Qt::Key_Up:
-        scrollOneLine(-1);
-        break;
-    case Qt::Key_Right:
-        h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        break;
-    case Qt::Key_Down:
-        scrollOneLine(1);
-        break;
-    default:
-        return false;
-    }
-    return true;
-}
-
-bool CMireldaView::handleComfortKey(QKeyEvent* e)
-{
-    // Only with Ctrl: plain Tab, Enter and the rest do nothing in the view.
-    if (!(e->modifiers() & Qt::ControlModifier))
-        return false;
-    switch (e->key()) {
-    case Qt::Key_Tab:
-        FocusNextLink(!(e->modifiers() & Qt::ShiftModifier));
-        return true;
-    case Qt::Key_Backtab:
-        FocusNextLink(false);
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        FollowFocusedLink();
-        return true;
-    case Qt::Key_Plus:
-    case Qt::Key_Equal:
-        setTextZoom(mirelda::StepTextZoom(zoom_, 1));
-        return true;
-    case Qt::Key_Minus:
-        setTextZoom(mirelda::StepTextZoom(zoom_, -1));
-        return true;
-    case Qt::Key_0:
-        setTextZoom(mirelda::kNormalTextZoom);
-        return true;
-    default:
-        return false;
-    }
-}
-
-void CMireldaView::wheelEvent(QWheelEvent* e)
-{
-    if (!(e->modifiers() & Qt::ControlModifier)) {
-        wheelSteps_ = 0;
-        QTextEdit::wheelEvent(e);
-        return;
-    }
-    // One size step per notch (120 eighths of a degree), however the wheel delivers them.
-    wheelSteps_ += e->angleDelta().y();
-    for (; wheelSteps_ >= 120; wheelSteps_ -= 120)
-        setTextZoom(mirelda::StepTextZoom(zoom_, 1));
-    for (; wheelSteps_ <= -120; wheelSteps_ += 120)
-        setTextZoom(mirelda::StepTextZoom(zoom_, -1));
-    e->accept();
-}
-
-void CMireldaView::scrollOneLine(int step)
-{
-    // One text line, whatever its height: the next line (or the previous one, or the top of a
-    // line shown only in part) becomes the first visible line.
-    QScrollBar* v = verticalScrollBar();
-    const LineRef first = LineAtY(*document(), v->value());
-    if (first.line < 0)
-        return;
-    if (step < 0 && LineTop(first) < v->value()) {
-        v->setValue(qFloor(LineTop(first)));
-        return;
-    }
-    const LineRef target = NextLine(first, step);
-    if (target.line >= 0)
-        v->setValue(qCeil(LineTop(target)));
-}
-
-void CMireldaView::keyReleaseEvent(QKeyEvent* e)
-{
-    e->accept();
-}
-
-void CMireldaView::inputMethodEvent(QInputMethodEvent* e)
-{
-    e->accept();
-}
-
-bool CMireldaView::focusNextPrevChild(bool)
-{
-    // Tab is a key like any other here: it neither types nor moves the focus.
-    return false;
 }
 
 void CMireldaView::focusInEvent(QFocusEvent* e)
@@ -689,24 +340,9 @@ void CMireldaView::contextMenuEvent(QContextMenuEvent* e)
 
 std::unique_ptr<QTextDocument> CMireldaView::printDocument(const QPrinter& printer) const
 {
-    auto doc = std::make_unique<QTextDocument>();
-    doc->setDefaultFont(font()); // the view's document may be shown at another text size
-    mirelda::BuildTextDocument(mirelda::ReadRtf(articleRtf_), *doc, printer.logicalDpiX());
     const QTextCursor selection = textCursor();
-    if (printer.printRange() == QPrinter::Selection && selection.hasSelection()) {
-        // Built from the same text, the document has the view's positions.
-        QTextCursor c(doc.get());
-        c.beginEditBlock();
-        c.setPosition(std::min(selection.selectionEnd(), doc->characterCount() - 1));
-        c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-        c.removeSelectedText();
-        c.setPosition(0);
-        c.setPosition(std::min(selection.selectionStart(), doc->characterCount() - 1),
-                      QTextCursor::KeepAnchor);
-        c.removeSelectedText();
-        c.endEditBlock();
-    }
-    return doc;
+    return ArticlePrintout(articleRtf_, font(), printer, selection.selectionStart(),
+                           selection.selectionEnd());
 }
 
 void CMireldaView::printArticle(QPrinter* printer) const
@@ -717,13 +353,8 @@ void CMireldaView::printArticle(QPrinter* printer) const
 
 void CMireldaView::FilePrint()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, this);
-    if (textCursor().hasSelection())
-        dialog.setOption(QAbstractPrintDialog::PrintSelection);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    printArticle(&printer);
+    PrintThroughDialog(this, textCursor().hasSelection(), {},
+                       [this](QPrinter& printer) { printArticle(&printer); });
 }
 
 void CMireldaView::FilePrintDirect()
@@ -734,25 +365,23 @@ void CMireldaView::FilePrintDirect()
 
 void CMireldaView::FilePrintPreview()
 {
-    QPrintPreviewDialog preview(this);
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* printer) { printArticle(printer); });
-    preview.exec();
+    PrintPreview(this, nullptr, [this](QPrinter& printer) { printArticle(&printer); });
+}
+
+void CMireldaView::printBook(QPrinter& printer, const std::vector<std::int32_t>& articles,
+                             const QString& documentTitle)
+{
+    auto printed =
+        PrintBook(printer, host_.articleIndex(), host_.dataFile(), articles, font(), documentTitle);
+    if (!printed.ok())
+        host_.ReportFileError(printed.error());
 }
 
 void CMireldaView::FilePrintBook(const std::vector<std::int32_t>& articles, const QString& documentTitle,
                                  const QString& bookTitle)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    // The print dialog makes the name of a file to print to from the printer's name.
-    printer.setDocName(BookFileName(bookTitle));
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    auto printed =
-        PrintBook(printer, host_.articleIndex(), host_.dataFile(), articles, font(), documentTitle);
-    if (!printed.ok())
-        host_.ReportFileError(printed.error());
+    PrintThroughDialog(this, false, BookFileName(bookTitle),
+                       [&](QPrinter& printer) { printBook(printer, articles, documentTitle); });
 }
 
 void CMireldaView::FilePrintBookPreview(const std::vector<std::int32_t>& articles,
@@ -760,13 +389,5 @@ void CMireldaView::FilePrintBookPreview(const std::vector<std::int32_t>& article
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(BookFileName(bookTitle));
-    QPrintPreviewDialog preview(&printer, this);
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [this, &articles, &documentTitle](QPrinter* target) {
-                auto printed = PrintBook(*target, host_.articleIndex(), host_.dataFile(), articles, font(),
-                                         documentTitle);
-                if (!printed.ok())
-                    host_.ReportFileError(printed.error());
-            });
-    preview.exec();
+    PrintPreview(this, &printer, [&](QPrinter& target) { printBook(target, articles, documentTitle); });
 }

@@ -7,6 +7,9 @@
 // Every position at this class's interface (FirstVisiblePosition, ScrollToPosition, find
 // results, selections, link hit tests) is in the rich-text model's numbering, hidden text
 // included, whatever the QTextDocument leaves out.
+//
+// mirelda_view.cpp holds display, positions, hit tests and selection; view_find.cpp find and
+// highlights, view_links.cpp link focus, view_keys.cpp the keys; printing.h does the printing.
 
 #include "core/store/help_set.h"
 #include "ui/richtext/set_rich_text.h"
@@ -145,6 +148,9 @@ class CMireldaView : public QTextEdit
     QMimeData* createMimeDataFromSelection() const override;
 
   private:
+    static QString viewDescription(); // what a screen reader says of the view
+    void printBook(QPrinter& printer, const std::vector<std::int32_t>& articles,
+                   const QString& documentTitle);
     void updateLinkCursor(QPoint viewportPoint);
     void followLink(const mirelda::LinkRecord& link, QPoint screenPoint);
     bool handleComfortKey(QKeyEvent* e);

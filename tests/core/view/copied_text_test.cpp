@@ -20,8 +20,8 @@ TEST(CopiedText, rangeOutsideTheTextCopiesWhatLiesInside)
     const std::u16string text = u"abc\r";
     EXPECT_EQ(CopiedText(text, {}, -5, 2), u"ab");
     EXPECT_EQ(CopiedText(text, {}, 2, 1), u"");
-    EXPECT_EQ(CopiedText(text, {}, 4, 4), u"");   // at the very end
-    EXPECT_EQ(CopiedText(text, {}, 9, 12), u"");  // past it
+    EXPECT_EQ(CopiedText(text, {}, 4, 4), u"");  // at the very end
+    EXPECT_EQ(CopiedText(text, {}, 9, 12), u""); // past it
     EXPECT_EQ(CopiedText(u"", {}, 0, 3), u"");
     EXPECT_EQ(CopiedText(text, {{0, 100}}, 0, 4), u"");
 }

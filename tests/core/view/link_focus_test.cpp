@@ -22,8 +22,8 @@ TEST(LinkFocus, textOrderWrappingPastLinksTheDocumentDoesNotShow)
 {
     const PositionMap map = TwentyWithHidden();
     // File order is not text order; [5, 7] is hidden, [19, 19] only the final mark.
-    const std::vector<LinkRecord> links = {
-        {10, 12, 1, 0}, {0, 2, 2, 0}, {5, 7, 3, 0}, {10, 11, 4, 0}, {19, 19, 5, 0}, {3, 2, 6, 0}};
+    const std::vector<LinkRecord> links = {{10, 12, 1, 0}, {0, 2, 2, 0},   {5, 7, 3, 0},
+                                           {10, 11, 4, 0}, {19, 19, 5, 0}, {3, 2, 6, 0}};
     std::vector<int> forward;
     int at = -1;
     for (int i = 0; i < 4; ++i)

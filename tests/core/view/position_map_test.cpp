@@ -57,11 +57,11 @@ TEST(PositionMap, showsAnyOnlyOfRangesWithAShownCharacterBeforeTheDocumentsEnd)
 {
     const PositionMap map = HiddenSpansAndACell();
     EXPECT_TRUE(map.showsAny(2, 3));
-    EXPECT_TRUE(map.showsAny(0, 3));   // starts hidden, reaches shown text
-    EXPECT_FALSE(map.showsAny(5, 9));  // wholly hidden
-    EXPECT_FALSE(map.showsAny(0, 2));  // wholly hidden
+    EXPECT_TRUE(map.showsAny(0, 3));    // starts hidden, reaches shown text
+    EXPECT_FALSE(map.showsAny(5, 9));   // wholly hidden
+    EXPECT_FALSE(map.showsAny(0, 2));   // wholly hidden
     EXPECT_FALSE(map.showsAny(12, 13)); // the cell's tab, which the document leaves out
-    EXPECT_FALSE(map.showsAny(3, 3));  // empty
+    EXPECT_FALSE(map.showsAny(3, 3));   // empty
     EXPECT_FALSE(map.showsAny(14, 15)); // only the document's last character
     EXPECT_FALSE(map.showsAny(40, 50)); // past the end
 

@@ -8,8 +8,8 @@
 #include "core/lists/navigator.h"
 #include "core/store/help_set.h"
 #include "core/view/text_zoom.h"
-#include "ui/view/book_printer.h"
 #include "ui/view/popup_wnd.h"
+#include "ui/view/printing.h"
 #include "ui/view/text_size.h"
 #include "ui/view/view_host.h"
 

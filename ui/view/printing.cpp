@@ -1,4 +1,4 @@
-#include "ui/view/book_printer.h"
+#include "ui/view/printing.h"
 
 #include "core/richtext/rtf_reader.h"
 #include "core/store/cp1252.h"
@@ -7,6 +7,8 @@
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -49,6 +51,54 @@ void DrawPageNumber(QPainter& painter, const QTextDocument& doc, QSizeF page, qr
 }
 
 } // namespace
+
+std::unique_ptr<QTextDocument> ArticlePrintout(std::string_view rtf, const QFont& font,
+                                               const QPrinter& printer, int selectionStart, int selectionEnd)
+{
+    auto doc = std::make_unique<QTextDocument>();
+    doc->setDefaultFont(font);
+    mirelda::BuildTextDocument(mirelda::ReadRtf(rtf), *doc, printer.logicalDpiX());
+    if (printer.printRange() == QPrinter::Selection && selectionStart != selectionEnd) {
+        // Built from the same text, the document has the view's positions.
+        QTextCursor c(doc.get());
+        c.beginEditBlock();
+        c.setPosition(std::min(std::max(selectionStart, selectionEnd), doc->characterCount() - 1));
+        c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+        c.setPosition(0);
+        c.setPosition(std::min(std::min(selectionStart, selectionEnd), doc->characterCount() - 1),
+                      QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+        c.endEditBlock();
+    }
+    return doc;
+}
+
+void PrintThroughDialog(QWidget* parent, bool offerSelection, const QString& docName, const PrintOnto& print)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    // The print dialog makes the name of a file to print to from the printer's name.
+    if (!docName.isEmpty())
+        printer.setDocName(docName);
+    QPrintDialog dialog(&printer, parent);
+    if (offerSelection)
+        dialog.setOption(QAbstractPrintDialog::PrintSelection);
+    if (dialog.exec() == QDialog::Accepted)
+        print(printer);
+}
+
+void PrintPreview(QWidget* parent, QPrinter* printer, const PrintOnto& print)
+{
+    std::unique_ptr<QPrintPreviewDialog> preview =
+        printer ? std::make_unique<QPrintPreviewDialog>(printer, parent)
+                : std::make_unique<QPrintPreviewDialog>(parent);
+    QObject::connect(preview.get(), &QPrintPreviewDialog::paintRequested, preview.get(),
+                     [&print](QPrinter* target) {
+                         if (target)
+                             print(*target);
+                     });
+    preview->exec();
+}
 
 bool BeginsWithTitle(const QTextDocument& doc, const QString& title)
 {
