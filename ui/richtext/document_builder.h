@@ -1,0 +1,180 @@
+#pragma once
+// The builder behind BuildTextDocument, shared by its files: text_document_builder.cpp runs it
+// (the text, pictures and shapes), text_document_formats.cpp makes the character and paragraph
+// formats, text_document_tables.cpp steers the cursor through tables, text_document_lists.cpp
+// numbers lists. Nothing outside those files includes this.
+
+#include "core/richtext/document.h"
+#include "core/view/position_map.h"
+#include "ui/richtext/long_words.h"
+#include "ui/richtext/table_plan.h"
+
+#include <QString>
+#include <QTextBlock>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QTextDocument;
+class QTextTable;
+
+namespace mirelda::build {
+
+// Lengths in the model are twips; the document lays out in pixels at 96 per inch.
+inline constexpr double kTwipsPerPixel = 15.0;
+inline constexpr double kTwipsPerInch = 1440.0;
+inline constexpr double kScreenDpi = 96.0;
+
+// No indent, spacing or tab stop reaches beyond this (about 50 inches): a damaged number
+// must not make a page of absurd size.
+inline constexpr double kMaxInches = 52.0;
+inline constexpr double kMaxLength = kMaxInches * kScreenDpi;
+
+// Tables inside cells are drawn to this depth (the reader keeps no deeper ones).
+inline constexpr std::int32_t kMaxNestedDepth = 16;
+
+inline double Pixels(double twips)
+{
+    return std::clamp(twips / kTwipsPerPixel, -kMaxLength, kMaxLength);
+}
+
+// A horizontal margin or indent at `dpi`: the layout leaves these as they are on any device.
+inline double DevicePixels(double twips, double dpi)
+{
+    return std::clamp(twips * dpi / kTwipsPerInch, -kMaxInches * dpi, kMaxInches * dpi);
+}
+
+inline QString ToQString(const std::u16string& s)
+{
+    return QString::fromStdU16String(s);
+}
+
+class DocumentBuilder
+{
+  public:
+    DocumentBuilder(const RichDocument& model, QTextDocument& doc, double dpiX)
+        : model_(model), doc_(doc), cursor_(&doc), dpiX_(dpiX)
+    {
+    }
+
+    PositionMap Run();
+
+  private:
+    // A block of the document and the model paragraph whose format it takes.
+    struct Entry
+    {
+        QTextBlock block;
+        const RichParagraph* paragraph = nullptr;
+        QTextCharFormat markFormat;
+        const RichTableRow* row = nullptr; // set for a table cell's block
+        int textCell = 0;
+        const CellParagraphBreak* ending = nullptr; // the \par in the cell that ends the block
+    };
+    // Where the model's table structure steers the cursor.
+    // The Nested kinds steer into tables inside cells; a nested cell's tab stays shown at the
+    // end of its cell, so they consume no character.
+    enum class EventKind {
+        TableStart,
+        CellEnd,
+        RowEnd,
+        ParagraphBreak,
+        NestedStart,
+        NestedCellEnd,
+        NestedRowEnd
+    };
+    struct Event
+    {
+        std::int32_t position = 0;
+        EventKind kind = EventKind::TableStart;
+        std::size_t table = 0;
+        std::size_t row = 0;                                // index in the planned table
+        int textCell = 0;                                   // CellEnd: the text cell that ends here
+        const CellParagraphBreak* paragraphBreak = nullptr; // ParagraphBreak
+        int order = 0;                                      // among events at one position
+    };
+    // A planned table inside a cell: its rows' definitions as a document of their own, so
+    // that it is planned and formatted as any table.
+    struct NestedTable
+    {
+        std::int32_t depth = 2;
+        std::vector<std::size_t> rows; // into RichDocument::nestedRows, one per planned row
+        RichDocument definitions;      // colours, and the rows as table rows
+        PlannedTable plan;
+    };
+    struct OpenNested
+    {
+        std::size_t table = 0;
+        QTextTable* frame = nullptr;
+        std::size_t row = 0;
+        int column = -1;
+        Entry outer; // the block format of the cell it lies in
+    };
+    // A stretch of a run, shown or left out.
+    struct Piece
+    {
+        std::int32_t start = 0;
+        std::int32_t end = 0;
+        const CharFormat* format = nullptr;
+        bool replaced = false; // the fallback of a drawn shape
+    };
+
+    // The text, pictures and shapes (text_document_builder.cpp).
+    void Flush(std::int32_t from, std::int32_t to, const QTextCharFormat& format);
+    void InsertPicture(std::int32_t position, const QTextCharFormat& format);
+    const RichParagraph* ParagraphOfMark(std::int32_t mark) const;
+    std::vector<Piece> Pieces() const;
+    void PlanShapes();
+    void InsertShapesAt(std::int32_t position, bool floatingOnly = false);
+
+    // Formats (text_document_formats.cpp).
+    QTextCharFormat CharFormatOf(const CharFormat& f) const;
+    QTextBlockFormat BlockFormatOf(const ParagraphFormat& f) const;
+    QTextBlockFormat CellBlockFormat(const ParagraphFormat& f, const Entry& entry) const;
+
+    // Tables (text_document_tables.cpp).
+    void PlanEvents();
+    void PlanNestedTables();
+    void HandleEvent(const Event& event);
+    void HandleNestedEvent(const Event& event);
+    void EnterCell(std::size_t table, std::size_t row, int textCell);
+    void EnterNestedCell(OpenNested& open, std::size_t row, int textCell);
+    void BreakCellParagraph(std::int32_t position, const CellParagraphBreak& ending,
+                            const QTextCharFormat& format);
+
+    // Lists (text_document_lists.cpp).
+    void PlanDrawnNumbers();
+    void StartBlock(std::int32_t paragraphStart);
+    void ApplyParagraphFormats();
+
+    const RichDocument& model_;
+    QTextDocument& doc_;
+    QTextCursor cursor_;
+    const double dpiX_;
+    PositionMap map_;
+    std::vector<Entry> entries_;
+    QTextCharFormat lastFormat_;
+    std::size_t nextPicture_ = 0;
+    int pictureCount_ = 0;
+    std::vector<PlannedTable> tables_;
+    std::vector<Event> events_;
+    std::vector<NestedTable> nestedTables_;
+    std::vector<OpenNested> nestedOpen_;                            // innermost last
+    std::vector<std::pair<std::int32_t, const RichShape*>> shapes_; // where each is drawn
+    std::size_t nextShape_ = 0;
+    QTextTable* table_ = nullptr; // the table being filled
+    int cellRow_ = -1;            // its cell the cursor is in
+    int cellColumn_ = -1;
+    // Numbered paragraphs whose number a QTextList cannot show (it counts from 1): their
+    // number is drawn as text in front of the paragraph.
+    std::vector<bool> drawnNumber_;
+    LongWordBreaker longWords_;
+};
+
+} // namespace mirelda::build

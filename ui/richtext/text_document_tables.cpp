@@ -1,0 +1,270 @@
+// Tables: where the model's table structure steers the cursor, tables inside cells included.
+#include "ui/richtext/document_builder.h"
+
+#include <QTextDocument>
+#include <QTextTable>
+
+namespace mirelda::build {
+
+void DocumentBuilder::PlanEvents()
+{
+    tables_ = PlanTables(model_);
+    for (std::size_t t = 0; t < tables_.size(); ++t) {
+        const PlannedTable& table = tables_[t];
+        for (std::size_t r = 0; r < table.rows.size(); ++r) {
+            const RichTableRow& row = model_.tableRows[table.rows[r].row];
+            if (r == 0)
+                events_.push_back({row.start, EventKind::TableStart, t, 0, 0, nullptr, 0});
+            for (std::size_t k = 0; k < row.separators.size(); ++k)
+                events_.push_back(
+                    {row.separators[k], EventKind::CellEnd, t, r, static_cast<int>(k), nullptr, 100});
+            for (const CellParagraphBreak& b : row.paragraphBreaks)
+                events_.push_back({b.position, EventKind::ParagraphBreak, t, r, 0, &b, 100});
+            events_.push_back({row.mark, EventKind::RowEnd, t, r, 0, nullptr, 100});
+        }
+    }
+    PlanNestedTables();
+    // A row's paragraph breaks lie among its cell ends; a break at the row's start stays
+    // after the table's start. At one position, nested rows end (innermost first), then a
+    // table starts, then nested tables start (outermost first), then the rest.
+    std::stable_sort(events_.begin(), events_.end(), [](const Event& a, const Event& b) {
+        return a.position != b.position ? a.position < b.position : a.order < b.order;
+    });
+}
+
+void DocumentBuilder::PlanNestedTables()
+{
+    const auto& rows = model_.nestedRows;
+    std::vector<std::vector<std::size_t>> groups; // rows that follow each other at one depth
+    std::vector<std::int32_t> groupDepth;
+    std::vector<std::ptrdiff_t> current(static_cast<std::size_t>(kMaxNestedDepth + 1), -1);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const RichNestedRow& row = rows[i];
+        if (row.depth < 2 || row.depth > kMaxNestedDepth || row.end <= row.start)
+            continue;
+        const auto depth = static_cast<std::size_t>(row.depth);
+        for (std::size_t d = depth + 1; d < current.size(); ++d)
+            current[d] = -1;
+        const std::ptrdiff_t open = current[depth];
+        if (open >= 0 && rows[groups[static_cast<std::size_t>(open)].back()].end == row.start) {
+            groups[static_cast<std::size_t>(open)].push_back(i);
+            continue;
+        }
+        current[depth] = static_cast<std::ptrdiff_t>(groups.size());
+        groups.push_back({i});
+        groupDepth.push_back(row.depth);
+    }
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        RichDocument definitions;
+        definitions.colors = model_.colors;
+        for (std::size_t k = 0; k < groups[g].size(); ++k) {
+            const RichNestedRow& row = rows[groups[g][k]];
+            RichTableRow table = row.definition;
+            // Planned as consecutive rows with as many text cells as the row has.
+            table.start = static_cast<std::int32_t>(2 * k);
+            table.mark = table.start + 1;
+            const bool lastHasTab = !row.separators.empty() && row.separators.back() + 1 == row.end;
+            const std::size_t textCells = row.separators.size() + (lastHasTab ? 0 : 1);
+            table.separators.assign(std::max<std::size_t>(textCells, 1) - 1, 0);
+            definitions.tableRows.push_back(std::move(table));
+        }
+        std::vector<PlannedTable> plans = PlanTables(definitions);
+        for (PlannedTable& plan : plans) {
+            NestedTable nested;
+            nested.depth = groupDepth[g];
+            for (const PlannedRow& planned : plan.rows)
+                nested.rows.push_back(groups[g][planned.row]);
+            nested.definitions.colors = model_.colors;
+            nested.definitions.tableRows = definitions.tableRows;
+            nested.plan = std::move(plan);
+            nestedTables_.push_back(std::move(nested));
+        }
+    }
+    for (std::size_t t = 0; t < nestedTables_.size(); ++t) {
+        const NestedTable& table = nestedTables_[t];
+        for (std::size_t r = 0; r < table.rows.size(); ++r) {
+            const RichNestedRow& row = rows[table.rows[r]];
+            if (r == 0)
+                events_.push_back({row.start, EventKind::NestedStart, t, 0, 0, nullptr, 10 + table.depth});
+            const int textCells = static_cast<int>(table.plan.rows[r].cellOfTextCell.size());
+            for (std::size_t k = 0; k < row.separators.size(); ++k) {
+                if (static_cast<int>(k) + 1 < textCells)
+                    events_.push_back({row.separators[k] + 1, EventKind::NestedCellEnd, t, r,
+                                       static_cast<int>(k), nullptr, -10 + 0});
+            }
+            events_.push_back({row.end, EventKind::NestedRowEnd, t, r, 0, nullptr, -20 - table.depth});
+        }
+    }
+}
+
+void DocumentBuilder::EnterCell(std::size_t table, std::size_t row, int textCell)
+{
+    const PlannedRow& planned = tables_[table].rows[row];
+    const int index = planned.cellOfTextCell[static_cast<std::size_t>(
+        std::clamp(textCell, 0, static_cast<int>(planned.cellOfTextCell.size()) - 1))];
+    const int column = planned.cells[static_cast<std::size_t>(index)].column;
+    if (cellRow_ == static_cast<int>(row) && cellColumn_ == column)
+        return; // merged cells: the next one's text follows in the same cell
+    cellRow_ = static_cast<int>(row);
+    cellColumn_ = column;
+    if (planned.cells[static_cast<std::size_t>(index)].rowSpan == 0) {
+        // Merged into the cell above: what it holds (usually nothing) follows that cell's text,
+        // which keeps its own paragraph format.
+        cursor_.setPosition(table_->cellAt(cellRow_, column).lastCursorPosition().position());
+        return;
+    }
+    cursor_.setPosition(table_->cellAt(cellRow_, column).firstCursorPosition().position());
+    const RichTableRow& model = model_.tableRows[planned.row];
+    entries_.push_back({cursor_.block(), ParagraphOfMark(model.mark), lastFormat_, &model, textCell});
+}
+
+// A \par inside a cell: its one position becomes a block separator in the cell, so that each
+// of the cell's paragraphs gets its own format.
+void DocumentBuilder::BreakCellParagraph(std::int32_t position, const CellParagraphBreak& ending,
+                                 const QTextCharFormat& format)
+{
+    Entry next;
+    if (!entries_.empty() && entries_.back().row && entries_.back().block == cursor_.block()) {
+        entries_.back().ending = &ending;
+        next = entries_.back();
+        next.ending = nullptr;
+    }
+    map_.addShown(position, cursor_.position(), 1);
+    cursor_.insertBlock();
+    if (next.row) {
+        next.block = cursor_.block();
+        next.markFormat = format;
+        entries_.push_back(next);
+    }
+}
+
+void DocumentBuilder::EnterNestedCell(OpenNested& open, std::size_t row, int textCell)
+{
+    const NestedTable& table = nestedTables_[open.table];
+    const PlannedRow& planned = table.plan.rows[row];
+    if (planned.cellOfTextCell.empty() || planned.cells.empty())
+        return;
+    const int index = planned.cellOfTextCell[static_cast<std::size_t>(
+        std::clamp(textCell, 0, static_cast<int>(planned.cellOfTextCell.size()) - 1))];
+    const int column = planned.cells[static_cast<std::size_t>(index)].column;
+    if (open.row == row && open.column == column)
+        return;
+    open.row = row;
+    open.column = column;
+    cursor_.setPosition(open.frame->cellAt(static_cast<int>(row), column).firstCursorPosition().position());
+    const RichNestedRow& model = model_.nestedRows[table.rows[row]];
+    entries_.push_back({cursor_.block(), open.outer.paragraph, lastFormat_, &model.definition, textCell});
+}
+
+void DocumentBuilder::HandleNestedEvent(const Event& event)
+{
+    const NestedTable& table = nestedTables_[event.table];
+    if (event.kind == EventKind::NestedStart) {
+        // Only inside a cell, and inside its parent table.
+        if (!table_ || static_cast<std::int32_t>(nestedOpen_.size()) + 2 != table.depth)
+            return;
+        if (cursor_.positionInBlock() != 0)
+            cursor_.insertBlock(); // a document-only break: a table starts a block
+        OpenNested open;
+        open.table = event.table;
+        if (!entries_.empty() && entries_.back().row)
+            open.outer = entries_.back();
+        const PlannedTable& plan = table.plan;
+        const auto rows = static_cast<int>(plan.rows.size());
+        const auto columns = static_cast<int>(plan.edges.size()) - 1;
+        QTextTableFormat format = TableFormatOf(table.definitions, plan);
+        // Its cells' edges count from the cell that holds it, not from the text margin.
+        format.setLeftMargin(0);
+        open.frame = cursor_.insertTable(rows, columns, format);
+        for (std::size_t r = 0; r < plan.rows.size(); ++r) {
+            const auto& cells = plan.rows[r].cells;
+            for (std::size_t c = 0; c < cells.size(); ++c) {
+                if (cells[c].span > 1)
+                    open.frame->mergeCells(static_cast<int>(r), cells[c].column, 1, cells[c].span);
+                open.frame->cellAt(static_cast<int>(r), cells[c].column)
+                    .setFormat(CellFormatOf(table.definitions, plan, r, c));
+            }
+        }
+        open.row = plan.rows.size(); // no cell entered yet
+        nestedOpen_.push_back(open);
+        EnterNestedCell(nestedOpen_.back(), 0, 0);
+        return;
+    }
+    if (nestedOpen_.empty() || nestedOpen_.back().table != event.table)
+        return; // a table that could not be drawn, or one already closed
+    OpenNested& open = nestedOpen_.back();
+    if (event.kind == EventKind::NestedCellEnd) {
+        EnterNestedCell(open, event.row, event.textCell + 1);
+        return;
+    }
+    if (event.row + 1 < table.rows.size()) {
+        EnterNestedCell(open, event.row + 1, 0);
+        return;
+    }
+    cursor_.setPosition(open.frame->lastPosition() + 1);
+    Entry after = open.outer;
+    nestedOpen_.pop_back();
+    if (after.row) {
+        after.block = cursor_.block();
+        after.ending = nullptr;
+        entries_.push_back(after);
+    }
+}
+
+void DocumentBuilder::HandleEvent(const Event& event)
+{
+    if (event.kind == EventKind::NestedStart || event.kind == EventKind::NestedCellEnd ||
+        event.kind == EventKind::NestedRowEnd) {
+        HandleNestedEvent(event);
+        return;
+    }
+    if (event.kind != EventKind::ParagraphBreak)
+        nestedOpen_.clear(); // an outer cell ends whatever it held
+    const PlannedTable& table = tables_[event.table];
+    if (event.kind != EventKind::TableStart && !table_)
+        return; // a table always opens first; never steer into nothing
+    switch (event.kind) {
+    case EventKind::TableStart: {
+        if (cursor_.positionInBlock() != 0)
+            cursor_.insertBlock(); // a document-only break: a table starts a block
+        const auto rows = static_cast<int>(table.rows.size());
+        const auto columns = static_cast<int>(table.edges.size()) - 1;
+        table_ = cursor_.insertTable(rows, columns, TableFormatOf(model_, table));
+        for (std::size_t r = 0; r < table.rows.size(); ++r) {
+            const auto& cells = table.rows[r].cells;
+            for (std::size_t c = 0; c < cells.size(); ++c) {
+                if (cells[c].rowSpan == 0)
+                    continue; // covered by the cell above, which holds its format
+                if (cells[c].span > 1 || cells[c].rowSpan > 1)
+                    table_->mergeCells(static_cast<int>(r), cells[c].column, cells[c].rowSpan, cells[c].span);
+                table_->cellAt(static_cast<int>(r), cells[c].column)
+                    .setFormat(CellFormatOf(model_, table, r, c));
+            }
+        }
+        cellRow_ = cellColumn_ = -1;
+        EnterCell(event.table, 0, 0);
+        break;
+    }
+    case EventKind::CellEnd:
+        EnterCell(event.table, event.row, event.textCell + 1);
+        break;
+    case EventKind::RowEnd:
+        if (event.row + 1 < table.rows.size()) {
+            EnterCell(event.table, event.row + 1, 0);
+        } else {
+            cursor_.setPosition(table_->lastPosition() + 1);
+            table_ = nullptr;
+            cellRow_ = cellColumn_ = -1;
+            StartBlock(model_.tableRows[table.rows[event.row].row].mark + 1);
+        }
+        break;
+    case EventKind::ParagraphBreak:
+        break; // Run() breaks the block, knowing whether it is shown
+    case EventKind::NestedStart:
+    case EventKind::NestedCellEnd:
+    case EventKind::NestedRowEnd:
+        break; // HandleNestedEvent's
+    }
+}
+
+} // namespace mirelda::build
