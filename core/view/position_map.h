@@ -1,8 +1,9 @@
 #pragma once
-// Translates between the rich-text model's positions and the QTextDocument's. The model counts
-// characters the document leaves out (hidden text, the tabs between table cells, the marks
-// that end table rows); the document has positions the model does not (the boundaries of
-// tables and cells, list numbers it draws as text). Without either both are the identity.
+// Translates between the rich-text model's positions and those of the document a view builds
+// from it to show the article. The model counts characters the document leaves out (hidden
+// text, the tabs between table cells, the marks that end table rows); the document has
+// positions the model does not (the boundaries of tables and cells, list numbers it draws as
+// text). Without either both are the identity.
 
 #include <cstddef>
 #include <cstdint>

@@ -121,7 +121,7 @@ void DocumentBuilder::EnterCell(std::size_t table, std::size_t row, int textCell
 // A \par inside a cell: its one position becomes a block separator in the cell, so that each
 // of the cell's paragraphs gets its own format.
 void DocumentBuilder::BreakCellParagraph(std::int32_t position, const CellParagraphBreak& ending,
-                                 const QTextCharFormat& format)
+                                         const QTextCharFormat& format)
 {
     Entry next;
     if (!entries_.empty() && entries_.back().row && entries_.back().block == cursor_.block()) {
