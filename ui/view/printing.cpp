@@ -15,6 +15,8 @@
 #include <QTextDocument>
 #include <QTextFrame>
 
+#include <algorithm>
+
 namespace {
 
 // The article's document with its title as a first block of its own, bold and larger.
