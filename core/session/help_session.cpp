@@ -57,8 +57,8 @@ void HelpSession::LoadIndex()
         ReportFileError(index.error()); // the index stays empty: every article is missing
     // A part record at its end: a damaged index, or a file that only has an index's name.
     if (!problems.empty())
-        ReportFileError(
-            {FileErrorKind::Malformed, problems.front().path, problems.front().offset, problems.front().message});
+        ReportFileError({FileErrorKind::Malformed, problems.front().path, problems.front().offset,
+                         problems.front().message});
 }
 
 bool HelpSession::ShowStartArticle()
@@ -224,7 +224,8 @@ bool HelpSession::ScratchHoldsChanges() const
 {
     std::error_code ec;
     const std::filesystem::path& scratch = userFiles_.scratch;
-    return std::filesystem::is_regular_file(scratch, ec) && std::filesystem::file_size(scratch, ec) > 0 && !ec;
+    return std::filesystem::is_regular_file(scratch, ec) && std::filesystem::file_size(scratch, ec) > 0 &&
+           !ec;
 }
 
 void HelpSession::SaveUserFiles()

@@ -51,7 +51,10 @@ struct Heard : HelpSessionObserver
     void BookmarkInserted(std::size_t row) override { bookmarkInserted.push_back(row); }
     void BookmarkRemoved(std::size_t row) override { bookmarkRemoved.push_back(row); }
     void BookmarksNotSaved() override { ++bookmarksNotSaved; }
-    void AnnotationShown(std::int32_t a, const std::string& text) override { annotations.emplace_back(a, text); }
+    void AnnotationShown(std::int32_t a, const std::string& text) override
+    {
+        annotations.emplace_back(a, text);
+    }
     void Reloaded() override { ++reloaded; }
 };
 
@@ -80,7 +83,8 @@ class HelpSessionTest : public ::testing::Test
     {
         std::vector<ArticleSource> articles;
         for (const std::int32_t n : numbers)
-            articles.push_back({n, "Article n\xb0" + std::to_string(n), "{\\rtf1 texte " + std::to_string(n) + "}", {}});
+            articles.push_back(
+                {n, "Article n\xb0" + std::to_string(n), "{\\rtf1 texte " + std::to_string(n) + "}", {}});
         ASSERT_TRUE(WriteArticleFiles(files.pgh, files.pgd, files.pgl, articles));
     }
 
