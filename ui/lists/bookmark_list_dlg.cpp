@@ -80,7 +80,8 @@ void CBookmarkListDlg::BookmarkRemoved(std::size_t row)
 
 void CBookmarkListDlg::BookmarksNotSaved()
 {
-    const QString path = QFile::decodeName(QByteArray::fromStdString(session_.userFiles().bookmarks.string()));
+    const QString path =
+        QFile::decodeName(QByteArray::fromStdString(session_.userFiles().bookmarks.string()));
     host().ShowMessage(QStringLiteral("Impossible d'enregistrer les signets dans le fichier %1.").arg(path),
                        QMessageBox::Warning);
 }

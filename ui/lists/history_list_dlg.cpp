@@ -32,7 +32,8 @@ void CHistoryListDlg::ShowSelected()
 {
     const int row = SelectedRow();
     // Copied: showing the entry records it, which changes the history under the pointer.
-    const mirelda::HistoryEntry* entry = row < 0 ? nullptr : session_.history().EntryAt(static_cast<std::size_t>(row));
+    const mirelda::HistoryEntry* entry =
+        row < 0 ? nullptr : session_.history().EntryAt(static_cast<std::size_t>(row));
     if (!entry)
         return;
     const mirelda::HistoryEntry chosen = *entry;

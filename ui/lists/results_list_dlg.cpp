@@ -34,8 +34,8 @@ void CResultsListDlg::AddItem(std::int32_t article, std::string_view name)
 {
     const std::string bytes(name);
     const std::size_t at = session_.listOrder().InsertPosition(
-        static_cast<std::size_t>(GetCount()), [this](std::size_t i) { return GetItemName(static_cast<int>(i)); },
-        bytes);
+        static_cast<std::size_t>(GetCount()),
+        [this](std::size_t i) { return GetItemName(static_cast<int>(i)); }, bytes);
     InsertRow(static_cast<int>(at), bytes, article);
     const int n = GetCount();
     const QString count =

@@ -153,10 +153,8 @@ bool CTreeBar::Create(QMainWindow* frame)
     connect(tree_->verticalScrollBar(), &QScrollBar::valueChanged, this, &CTreeBar::FitColumnSoon);
 
     // The title filter above the tree: Ctrl+K anywhere in the frame, "/" in the tree.
-    filter_ = new CTitleFilterBox(client(), tree_, [this](std::int32_t article) {
-        emit articleChosen(article);
-        return true;
-    });
+    filter_ = new CTitleFilterBox(client(), tree_);
+    connect(filter_, &CTitleFilterBox::articleChosen, this, &CTreeBar::articleChosen);
     auto* findTitle = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), frame);
     connect(findTitle, &QShortcut::activated, this, [this] {
         show();
