@@ -51,12 +51,17 @@ void CMainFrame::ReloadHelpSet()
     watcher_->MarkLoaded();
     treeBar_->ResetTitles(); // its build reads the index on a worker: ended before the index changes
     session_.Reload(position);
+    ProcessProbe::Report(QStringLiteral("reloaded %1 %2").arg(session_.currentArticle()).arg(position));
+    reloading_ = false;
+    emit helpSetReloaded();
+}
+
+void CMainFrame::Reloaded()
+{
+    // The tree and the commands follow the files the session has just read.
     LoadTree();
     SelectTreeArticle(session_.currentArticle());
     UpdateCommands();
     statusBar()->showMessage(
         QStringLiteral("Le jeu d'aide a été rechargé : ses fichiers ont changé sur le disque."), 10000);
-    ProcessProbe::Report(QStringLiteral("reloaded %1 %2").arg(session_.currentArticle()).arg(position));
-    reloading_ = false;
-    emit helpSetReloaded();
 }

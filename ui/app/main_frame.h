@@ -131,6 +131,7 @@ class CMainFrame : public QMainWindow,
     void ArticleShown(std::int32_t article) override;
     void HistoryEntryAdded(std::int32_t article) override;
     void AnnotationShown(std::int32_t article, const std::string& text) override;
+    void Reloaded() override; // frame_reload.cpp
 
     void NoteActiveWindow(QWindow* window);
     // frame_reload.cpp

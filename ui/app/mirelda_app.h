@@ -63,7 +63,6 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     QMessageBox::StandardButton ShowMessage(const QString& text, QMessageBox::Icon icon,
                                             QMessageBox::StandardButtons buttons = QMessageBox::Ok) override;
 
-    const mirelda::StartOptions& options() const { return options_; }
     // The open help set, from a successful InitInstance on.
     mirelda::HelpSession& session() const { return *session_; }
     CMainFrame* mainFrame() const { return frame_.get(); }
@@ -96,10 +95,10 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     CResultsListDlg* resultsWindow() const { return resultsWindow_; }
     CBookmarkListDlg* bookmarkWindow() const { return bookmarkWindow_; }
 
-    // --- ListHost (ShowMessage above serves it too) -------------------------------------------
+    // --- ListHost (app_search.cpp; ShowMessage above serves it too) --------------------------
     std::optional<QPoint> HighlightInArticle(const QString& text, bool matchCase, bool wholeWord) override;
 
-    // --- SearchHost (ShowMessage above serves both) ------------------------------------------
+    // --- SearchHost (app_search.cpp; ShowMessage above serves both) --------------------------
     void SearchArticles(const ArticleSearchRequest& request,
                         std::function<void(SearchOutcome)> done) override;
     bool searchRunning() const;
