@@ -22,19 +22,21 @@
 bool CMainFrame::CreateBars()
 {
     // The tree bar, docked only on the left.
-    CTreeBar::Host host;
-    host.ShowArticle = [this](std::int32_t article) { return navigator_.ShowArticle(article, 0); };
-    host.ShowMessage = [this](const QString& text) { app_.ShowMessage(text, QMessageBox::NoIcon); };
-    host.minimizeMainWindow = [this] { minimizeMainWindow(); };
-    host.PrintBook = [this](const std::vector<std::int32_t>& articles, const QString& title, bool preview) {
-        // The printout's title names the help set and the book.
-        const QString documentTitle = app_.HelpTitle() + QStringLiteral(" - ") + title;
-        if (preview)
-            view_->FilePrintBookPreview(articles, documentTitle, title);
-        else
-            view_->FilePrintBook(articles, documentTitle, title);
-    };
-    treeBar_ = new CTreeBar(std::move(host), this);
+    treeBar_ = new CTreeBar(this);
+    connect(treeBar_, &CTreeBar::articleChosen, this,
+            [this](std::int32_t article) { session_.ShowArticle(article, 0); });
+    connect(treeBar_, &CTreeBar::messageRequested, this,
+            [this](const QString& text) { app_.ShowMessage(text, QMessageBox::NoIcon); });
+    connect(treeBar_, &CTreeBar::minimizeRequested, this, &CMainFrame::minimizeMainWindow);
+    connect(treeBar_, &CTreeBar::printBookRequested, this,
+            [this](const std::vector<std::int32_t>& articles, const QString& title, bool preview) {
+                // The printout's title names the help set and the book.
+                const QString documentTitle = app_.HelpTitle() + QStringLiteral(" - ") + title;
+                if (preview)
+                    view_->FilePrintBookPreview(articles, documentTitle, title);
+                else
+                    view_->FilePrintBook(articles, documentTitle, title);
+            });
     if (!treeBar_->Create(this))
         return false;
     treeBar_->setAllowedAreas(Qt::LeftDockWidgetArea);
@@ -43,10 +45,11 @@ bool CMainFrame::CreateBars()
     SetCommandHandler(mirelda::cmd::kSynchronise, [this] { Synchronise(); });
 
     // The annotation bar, docked only at the bottom, hidden on every run.
-    CAnnotationBar::Host notesHost;
-    notesHost.ShowMessage = [this](const QString& text) { app_.ShowMessage(text, QMessageBox::Warning); };
-    notesHost.showStatus = [this](const QString& text) { statusBar()->showMessage(text, 5000); };
-    annotationBar_ = new CAnnotationBar(app_.userFiles(), std::move(notesHost), this);
+    annotationBar_ = new CAnnotationBar(session_, this);
+    connect(annotationBar_, &CAnnotationBar::messageRequested, this,
+            [this](const QString& text) { app_.ShowMessage(text, QMessageBox::Warning); });
+    connect(annotationBar_, &CAnnotationBar::statusRequested, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 5000); });
     if (!annotationBar_->Create(this))
         return false;
     annotationBar_->setAllowedAreas(Qt::BottomDockWidgetArea);
@@ -98,8 +101,8 @@ void CMainFrame::LoadTree()
         if (!treeBar_->treeLoaded())
             loading->show();
     });
-    treeBar_->StartBuildTitles(articleIndex(), files_.pgd);
-    treeBar_->StartLoadTree(files_.fic, [this, loading](const CTreeBar::LoadResult& loaded) {
+    treeBar_->StartBuildTitles(session_.index(), session_.files().pgd);
+    treeBar_->StartLoadTree(session_.files().fic, [this, loading](const CTreeBar::LoadResult& loaded) {
         statusBar()->removeWidget(loading);
         loading->deleteLater();
         if (!loaded.ok())
@@ -122,24 +125,9 @@ void CMainFrame::ShowPopup(const std::string& title, const std::string& rtf)
     CPopupWnd::ShowPopup(title, rtf, view_->lastLinkClickPoint(), this); // the pop-up owns itself
 }
 
-bool CMainFrame::StoreAnnotation(std::int32_t article)
-{
-    return annotationBar_->StoreAnnotation(article);
-}
-
-bool CMainFrame::ShowAnnotation(std::int32_t article)
-{
-    return annotationBar_->ShowAnnotation(article);
-}
-
 bool CMainFrame::AnnotationEditEmpty() const
 {
     return annotationBar_->IsEmpty();
-}
-
-void CMainFrame::SaveAnnotations()
-{
-    annotationBar_->SaveAnnotations();
 }
 
 void CMainFrame::ApplyBarWidth()

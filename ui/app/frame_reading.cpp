@@ -115,7 +115,7 @@ void CMainFrame::FocusNextPane(bool forward)
 
 void CMainFrame::Synchronise()
 {
-    SelectTreeArticle(navigator_.currentArticle());
+    SelectTreeArticle(session_.currentArticle());
     // From the menu by mouse or the toolbar the reader goes on in the article; from the
     // keyboard the next keys are meant for the entry just selected.
     if (static_cast<InputKindWatch*>(inputKind_)->keyboard() && treeBar_ && treeBar_->tree())

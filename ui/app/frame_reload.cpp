@@ -12,7 +12,8 @@
 
 void CMainFrame::WatchHelpSet()
 {
-    watcher_ = new CHelpSetWatcher({files_.pgh, files_.pgd, files_.pgl, files_.fic}, this);
+    const mirelda::HelpSetFiles& files = session_.files();
+    watcher_ = new CHelpSetWatcher({files.pgh, files.pgd, files.pgl, files.fic}, this);
     connect(watcher_, &CHelpSetWatcher::filesReplaced, this, &CMainFrame::ReloadHelpSet);
 }
 
@@ -20,8 +21,9 @@ bool CMainFrame::ReloadInsteadOfReporting(const mirelda::FileError& error)
 {
     if (!loaded_ || !watcher_)
         return false;
-    const bool helpSetFile = error.path == files_.pgh.string() || error.path == files_.pgd.string() ||
-                             error.path == files_.pgl.string() || error.path == files_.fic.string();
+    const mirelda::HelpSetFiles& files = session_.files();
+    const bool helpSetFile = error.path == files.pgh.string() || error.path == files.pgd.string() ||
+                             error.path == files.pgl.string() || error.path == files.fic.string();
     if (!helpSetFile || !watcher_->ChangedSinceLoad())
         return false;
     watcher_->CheckSoon();
@@ -42,36 +44,24 @@ void CMainFrame::ReloadHelpSet()
         return;
     }
     reloading_ = true;
-    const std::int32_t article = navigator_.currentArticle();
+    const std::int32_t article = session_.currentArticle();
     const std::int32_t position = article != 0 ? view_->FirstVisiblePosition() : 0;
 
     // Files that change again while they are read are read again after this.
     watcher_->MarkLoaded();
-    treeBar_->ResetTitles(); // its build reads index_ on a worker: ended before index_ changes
-    auto index = mirelda::LoadArticleIndex(files_.pgh);
-    if (index) {
-        index_ = std::move(*index);
-        switch (navigator_.ShowCurrentAgain(position)) {
-        case mirelda::Navigator::Refresh::Shown:
-        case mirelda::Navigator::Refresh::Failed: // said once; the old text stays until good files come
-            break;
-        case mirelda::Navigator::Refresh::Gone:
-            if (article != 1)
-                navigator_.ShowArticle(1, 0);
-            else
-                ShowMissingArticle(1);
-            break;
-        }
-    } else {
-        index_ = {}; // as at start: every article is missing until good files come
-        ReportFileError(index.error());
-    }
+    treeBar_->ResetTitles(); // its build reads the index on a worker: ended before the index changes
+    session_.Reload(position);
+    ProcessProbe::Report(QStringLiteral("reloaded %1 %2").arg(session_.currentArticle()).arg(position));
+    reloading_ = false;
+    emit helpSetReloaded();
+}
+
+void CMainFrame::Reloaded()
+{
+    // The tree and the commands follow the files the session has just read.
     LoadTree();
-    SelectTreeArticle(navigator_.currentArticle());
+    SelectTreeArticle(session_.currentArticle());
     UpdateCommands();
     statusBar()->showMessage(
         QStringLiteral("Le jeu d'aide a été rechargé : ses fichiers ont changé sur le disque."), 10000);
-    ProcessProbe::Report(QStringLiteral("reloaded %1 %2").arg(navigator_.currentArticle()).arg(position));
-    reloading_ = false;
-    emit helpSetReloaded();
 }

@@ -22,18 +22,18 @@
 
 #include <algorithm>
 
-CMainFrame::CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasStartArticle,
-                       std::int32_t startArticle, QWidget* parent)
-    : QMainWindow(parent), app_(app), files_(std::move(files)), hasStartArticle_(hasStartArticle),
-      startArticle_(startArticle), navigator_(*this, index_, files_.pgd, files_.pgl)
+CMainFrame::CMainFrame(CMireldaApp& app, mirelda::HelpSession& session, QWidget* parent)
+    : QMainWindow(parent), app_(app), session_(session)
 {
+    session_.SetDisplay(this);
+    session_.AddObserver(*this);
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(app_.HelpTitle());
     setWindowIcon(CMireldaApp::ApplicationIcon());
     RestoreWindowGeometry(*this);
     setAcceptDrops(true);
 
-    view_ = new CMireldaView(*this, navigator_, this);
+    view_ = new CMireldaView(*this, session_.navigator(), this);
     setCentralWidget(view_);
 
     // Creation order: toolbar, status bar, then the bars (tree bar, annotation bar).
@@ -52,6 +52,8 @@ CMainFrame::CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasSt
 
 CMainFrame::~CMainFrame()
 {
+    session_.RemoveObserver(*this);
+    session_.SetDisplay(nullptr);
     disconnect(activeWindowWatch_);
     // Children die after this body, when the members they could reach through signals and
     // event filters are gone already: cut those ties first.
@@ -65,7 +67,7 @@ CMainFrame::~CMainFrame()
         if (bar)
             bar->disconnect(this);
     if (treeBar_)
-        treeBar_->StopBuildTitles(); // it reads index_, which goes before the bar
+        treeBar_->StopBuildTitles(); // it reads the session's index
     for (QMenu* menu : findChildren<QMenu*>())
         menu->disconnect(this);
 }
@@ -89,23 +91,13 @@ void CMainFrame::LoadHelpSet()
         return;
     loaded_ = true;
     watcher_->MarkLoaded();
-    std::vector<mirelda::FileProblem> problems;
-    if (auto index = mirelda::LoadArticleIndex(files_.pgh, &problems))
-        index_ = std::move(*index);
-    else
-        ReportFileError(index.error()); // the index stays empty: every article is missing
-    // A part record at its end: a damaged index, or a file that only has an index's name.
-    if (!problems.empty())
-        ReportFileError({mirelda::FileErrorKind::Malformed, problems.front().path, problems.front().offset,
-                         problems.front().message});
-    const bool startShown = hasStartArticle_ && navigator_.ShowArticle(startArticle_, 0);
-    if (!startShown && !navigator_.readFailed()) // a failed read ends the operation
-        navigator_.ShowArticle(1, 0);
+    session_.LoadIndex();
+    const bool startShown = session_.ShowStartArticle();
     // The tree is read on a worker thread once the first article is up, so that nothing
     // that grows with the help set delays it; the start article's selection waits for it.
     LoadTree();
     if (startShown)
-        SelectTreeArticle(startArticle_);
+        SelectTreeArticle(session_.options().startArticle);
     UpdateCommands();
     emit helpSetLoadedChanged();
 }
@@ -114,8 +106,7 @@ void CMainFrame::ShowArticleRequest(std::int32_t article)
 {
     LoadHelpSet();   // a request that overtakes the posted load must still find an index
     ReloadHelpSet(); // files replaced a moment ago: the article asked for is in the new ones
-    if (!navigator_.ShowArticle(article, 0) && !navigator_.readFailed())
-        navigator_.ShowArticle(1, 0);
+    session_.ShowArticleOrFirst(article);
 }
 
 void CMainFrame::ActivateFrame()
@@ -173,18 +164,6 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     emit closed();
 }
 
-void CMainFrame::SaveUserFiles()
-{
-    StoreArticleAnnotation(navigator_.currentArticle());
-    // A reader who wrote no annotation, with no annotation file yet, gets none.
-    const mirelda::UserFiles& files = app_.userFiles();
-    std::error_code ec;
-    if (!annotationBar_->store().Articles().empty() || std::filesystem::exists(files.annotations, ec) ||
-        std::filesystem::exists(files.scratch, ec))
-        SaveAnnotations();
-    app_.SaveBookmarks();
-}
-
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
 {
     const QList<QUrl> urls = event->mimeData()->urls();
@@ -230,7 +209,7 @@ void CMainFrame::RecalcLayout()
     ApplyBarWidth();
 }
 
-// --- NavigationHost ------------------------------------------------------------------------
+// --- ArticleDisplay ------------------------------------------------------------------------
 
 std::int32_t CMainFrame::FirstVisiblePosition() const
 {
@@ -250,22 +229,6 @@ void CMainFrame::ScrollToPosition(std::int32_t position)
 void CMainFrame::ShowArticleLinks(mirelda::LinkTable links)
 {
     view_->ShowArticleLinks(std::move(links));
-}
-
-void CMainFrame::StoreArticleAnnotation(std::int32_t article)
-{
-    if (article != 0)
-        StoreAnnotation(article);
-}
-
-void CMainFrame::ShowArticleAnnotation(std::int32_t article)
-{
-    UpdateAnnotationButton(ShowAnnotation(article));
-}
-
-std::u16string CMainFrame::HelpTitle() const
-{
-    return app_.HelpTitle().toStdU16String();
 }
 
 void CMainFrame::SetCaption(const std::u16string& caption)
@@ -288,10 +251,22 @@ void CMainFrame::EndWait()
     QApplication::restoreOverrideCursor();
 }
 
+// --- HelpSessionObserver -------------------------------------------------------------------
+
 void CMainFrame::ArticleShown(std::int32_t article)
 {
     ProcessProbe::Report(QStringLiteral("article %1 %2").arg(article).arg(windowTitle()));
     emit articleShown(article);
+}
+
+void CMainFrame::HistoryEntryAdded(std::int32_t)
+{
+    UpdateCommands(); // "Article précédent" follows the history's length
+}
+
+void CMainFrame::AnnotationShown(std::int32_t, const std::string& text)
+{
+    UpdateAnnotationButton(!text.empty());
 }
 
 // --- ViewHost ------------------------------------------------------------------------------

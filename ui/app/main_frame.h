@@ -1,20 +1,18 @@
 #pragma once
 // The viewer's only top-level window: toolbar, status bar, the docked contents tree (left)
-// and annotation bar (bottom), and the article view in the middle. It owns the article
-// index and the navigator over it, loads the help set once just after it is first shown,
+// and annotation bar (bottom), and the article view in the middle. It shows the help
+// session's articles, has the session load the help set once just after it is first shown,
 // answers the show-article request of a second start, and runs the close sequence that
-// writes the user's files. It shows what the navigator asks for in its windows.
+// writes the user's files.
 //
 // The file is split by concern: main_frame.cpp (creation, load, keys, close sequence,
-// ViewHost, NavigationHost), frame_commands.cpp (command routing and update passes),
+// ViewHost, ArticleDisplay), frame_commands.cpp (command routing and update passes),
 // frame_menus.cpp (menus, toolbar and status bar built from the command table),
 // frame_bars.cpp (the docked bars and the pop-up), frame_reload.cpp (reading the help set
 // again when its files are replaced), frame_reading.cpp (moving between the panes from the
 // keyboard, the text size commands, the size and find panes).
 
-#include "core/app/help_set_location.h"
-#include "core/lists/navigator.h"
-#include "core/store/help_set.h"
+#include "core/session/help_session.h"
 #include "ui/view/view_host.h"
 
 #include <QHash>
@@ -38,18 +36,18 @@ class QMenu;
 class QToolBar;
 class QWindow;
 
-class CMainFrame : public QMainWindow, public ViewHost, private mirelda::NavigationHost
+class CMainFrame : public QMainWindow,
+                   public ViewHost,
+                   private mirelda::ArticleDisplay,
+                   private mirelda::HelpSessionObserver
 {
     Q_OBJECT
   public:
-    // `files` are the help set's four files; `startArticle` is the P switch (or none).
-    CMainFrame(CMireldaApp& app, mirelda::HelpSetFiles files, bool hasStartArticle, std::int32_t startArticle,
-               QWidget* parent = nullptr);
+    CMainFrame(CMireldaApp& app, mirelda::HelpSession& session, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     CMireldaView* view() const { return view_; }
-    // Every article shown goes through it; it owns the history.
-    mirelda::Navigator& navigator() { return navigator_; }
+    mirelda::HelpSession& session() const { return session_; }
     QToolBar* toolBar() const { return toolBar_; }
     bool helpSetLoaded() const { return loaded_; }
     // False when a bar could not be made: the start-up then ends.
@@ -76,7 +74,8 @@ class CMainFrame : public QMainWindow, public ViewHost, private mirelda::Navigat
     void ShowArticleRequest(std::int32_t article);
     // The help-set load; runs once (later calls do nothing). Normally posted by the first show.
     void LoadHelpSet();
-    // frame_reload.cpp: reads the index, links and tree again after the files were replaced,
+    // frame_reload.cpp: has the session read the files again after they were replaced, and the
+    // tree too,
     // and shows the current article again at the same place (article 1 when it is gone).
     // History, bookmarks and annotations stay. Waits while a nested event loop (a box, a
     // search, printing) may still use the index.
@@ -91,14 +90,14 @@ class CMainFrame : public QMainWindow, public ViewHost, private mirelda::Navigat
     void ActivateFrame();
     // What the close sequence writes (the current annotation, the annotations, the
     // bookmarks), in its order; also asked by the session manager, without closing.
-    void SaveUserFiles();
+    void SaveUserFiles() { session_.SaveUserFiles(); }
 
     // --- ViewHost -------------------------------------------------------------------------
-    const mirelda::ArticleIndex& articleIndex() const override { return index_; }
-    std::filesystem::path dataFile() const override { return files_.pgd; }
+    const mirelda::ArticleIndex& articleIndex() const override { return session_.index(); }
+    std::filesystem::path dataFile() const override { return session_.files().pgd; }
     void minimizeMainWindow() override;
     QMenu* viewContextMenu() override { return contextMenu_; }
-    // The file-error message, for the view, the navigator and the rest of the program.
+    // The file-error message, for the view, the session and the rest of the program.
     void ReportFileError(const mirelda::FileError& error) override;
 
   signals:
@@ -118,20 +117,21 @@ class CMainFrame : public QMainWindow, public ViewHost, private mirelda::Navigat
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // --- NavigationHost (the view, the annotation bar, the caption, the pop-up) ----------
+    // --- ArticleDisplay (the view, the caption, the pop-up) -----------------------------
     std::int32_t FirstVisiblePosition() const override;
     void ShowArticleText(std::string rtf) override;
     void ScrollToPosition(std::int32_t position) override;
     void ShowArticleLinks(mirelda::LinkTable links) override;
-    void StoreArticleAnnotation(std::int32_t article) override;
-    void ShowArticleAnnotation(std::int32_t article) override;
-    std::u16string HelpTitle() const override;
     void SetCaption(const std::u16string& caption) override;
     void ShowPopup(const std::string& title, const std::string& rtf) override; // frame_bars.cpp
     void ShowMissingArticle(std::int32_t number) override;
     void BeginWait() override;
     void EndWait() override;
+    // --- HelpSessionObserver --------------------------------------------------------------
     void ArticleShown(std::int32_t article) override;
+    void HistoryEntryAdded(std::int32_t article) override;
+    void AnnotationShown(std::int32_t article, const std::string& text) override;
+    void Reloaded() override; // frame_reload.cpp
 
     void NoteActiveWindow(QWindow* window);
     // frame_reload.cpp
@@ -148,10 +148,7 @@ class CMainFrame : public QMainWindow, public ViewHost, private mirelda::Navigat
     bool CreateBars(); // false: a bar could not be made, the frame is unusable
     void LoadTree();
     void SelectTreeArticle(std::int32_t article);
-    bool StoreAnnotation(std::int32_t article);
-    bool ShowAnnotation(std::int32_t article);
     bool AnnotationEditEmpty() const;
-    void SaveAnnotations();
     void ApplyBarWidth();
     void ApplyBarHeight();
     void ToggleAnnotationBar();
@@ -166,12 +163,7 @@ class CMainFrame : public QMainWindow, public ViewHost, private mirelda::Navigat
     void ShowFindCount(int current, int total);
 
     CMireldaApp& app_;
-    mirelda::HelpSetFiles files_;
-    bool hasStartArticle_;
-    std::int32_t startArticle_;
-
-    mirelda::ArticleIndex index_;
-    mirelda::Navigator navigator_;
+    mirelda::HelpSession& session_;
     // The docked bars (see frame_bars.cpp).
     CAnnotationBar* annotationBar_ = nullptr;
     CTreeBar* treeBar_ = nullptr;

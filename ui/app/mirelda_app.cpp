@@ -4,6 +4,7 @@
 #include "core/app/help_set_identity.h"
 #include "core/app/help_set_problem.h"
 #include "core/app/help_title.h"
+#include "core/store/cp1252.h"
 #include "ui/app/about_dialog.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/process_probe.h"
@@ -11,7 +12,6 @@
 #include "ui/app/single_instance.h"
 #include "ui/app/termination_signals.h"
 #include "ui/lists/bookmark_name_dlg.h"
-#include "ui/lists/list_dlg.h"
 #include "ui/notes/annotation_bar.h"
 #include "ui/notes/annotation_edit.h"
 #include "ui/search/article_search.h"
@@ -97,6 +97,7 @@ CMireldaApp::~CMireldaApp()
     // first (it reads the frame's index).
     search_.reset();
     frame_.reset();
+    session_.reset();
     instance_.reset();
     if (qtTranslator_)
         QCoreApplication::removeTranslator(qtTranslator_.get());
@@ -151,8 +152,7 @@ bool CMireldaApp::InitInstance()
         exitCode_ = 1;
         return false;
     }
-    files_ = mirelda::ResolveHelpSetFiles(options_.helpSetBase);
-    userFiles_ = mirelda::ResolveUserFiles(
+    const mirelda::UserFiles userFiles = mirelda::ResolveUserFiles(
         options_.helpSetBase, mirelda::UserDataHome(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
 
     // Hand over to a running viewer of the same class; a close request (/F) never opens a window.
@@ -169,12 +169,12 @@ bool CMireldaApp::InitInstance()
     case CSingleInstance::Outcome::First:
         starting_ = true;
         CRecentHelpSetsMenu::Remember(QFile::decodeName(QByteArray::fromStdString(options_.helpSetBase)));
-        if (!mirelda::AdoptFilesBeside(userFiles_))
+        if (!mirelda::AdoptFilesBeside(userFiles))
             ShowMessage(
                 QStringLiteral("Vos signets et annotations de cette aide, à côté d'elle, n'ont pas pu être "
                                "copiés dans %1 : ils restent où ils sont, et ceux de cette séance seront "
                                "gardés dans ce dossier.")
-                    .arg(QFile::decodeName(QByteArray::fromStdString(userFiles_.folder.native()))),
+                    .arg(QFile::decodeName(QByteArray::fromStdString(userFiles.folder.native()))),
                 QMessageBox::Warning);
         if (!instance_->isListening())
             ShowMessage(
@@ -197,8 +197,15 @@ bool CMireldaApp::InitInstance()
         return false;
     }
 
+    // Under the C locale ICU sorts in POSIX code-point order, capitals first; the lists ignore
+    // case whatever the locale, so the root order stands in for it there.
+    const bool posix = QLocale::system().name() == QLatin1String("C");
+    session_ =
+        std::make_unique<mirelda::HelpSession>(options_, mirelda::ResolveHelpSetFiles(options_.helpSetBase),
+                                               userFiles, posix ? std::string("root") : std::string());
+
     // The frame and its view, shown; the frame posts itself the help-set load.
-    frame_ = std::make_unique<CMainFrame>(*this, files_, options_.hasStartArticle, options_.startArticle);
+    frame_ = std::make_unique<CMainFrame>(*this, *session_);
     if (!frame_->created()) {
         frame_.reset();
         exitCode_ = 1;
@@ -212,6 +219,10 @@ bool CMireldaApp::InitInstance()
 
     // The modeless windows: search dialog, history, results and bookmarks.
     CreateModelessWindows();
+    // The user's files, and what the user is told of them: the annotations, then the bookmarks.
+    const mirelda::HelpSession::UserFilesReport opened = session_->OpenUserFiles();
+    frame_->annotationBar()->ReportLoad(opened.annotations);
+    bookmarkWindow_->ReportLoad(opened.bookmarks);
 
     instance_->SetHandler([this](const mirelda::InstanceRequest& r) { HandleInstanceRequest(r); });
 #ifndef QT_NO_SESSIONMANAGER
@@ -296,9 +307,8 @@ void CMireldaApp::ReportGeometry()
 void CMireldaApp::CreateModelessWindows()
 {
     // Created hidden, owned by the main window, in this order: the search dialog, then the
-    // history (mode 1), search-results (mode 2) and bookmark (mode 3) list windows; creating
-    // the bookmark window loads the bookmarks. Each command shows and hides its window and
-    // carries the check.
+    // history, search-results and bookmark list windows. Each command shows and hides its
+    // window and carries the check.
     using namespace mirelda::cmd;
     searchDialog_ = new CSearchDlg(*this, frame_.get());
     searchDialog_->Create();
@@ -313,32 +323,12 @@ void CMireldaApp::CreateModelessWindows()
     connect(searchDialog_, &CSearchDlg::searchTextChanged, frame_.get(), &CMainFrame::UpdateCommands);
     // "&Suivant" follows the article shown (its hits go with it).
     connect(frame_.get(), &CMainFrame::articleShown, searchDialog_, &CSearchDlg::UpdateControls);
-    // Under the C locale ICU sorts in POSIX code-point order, capitals first; the lists ignore
-    // case whatever the locale, so the root order stands in for it there.
-    const bool posix = QLocale::system().name() == QLatin1String("C");
-    listOrder_ = std::make_unique<mirelda::ListOrder>(posix ? std::string("root") : std::string());
-    const std::pair<QPointer<CListDlg>*, int> lists[] = {{&historyWindow_, CListDlg::HistoryMode},
-                                                         {&resultsWindow_, CListDlg::ResultsMode},
-                                                         {&bookmarkWindow_, CListDlg::BookmarksMode}};
-    const int commands[] = {kHistory, kSearchResults, kBookmarkList};
-    for (int i = 0; i < 3; ++i) {
-        auto* window = new CListDlg(*this, frame_.get());
-        window->Create(lists[i].second);
-        *lists[i].first = window;
-        frame_->RegisterToggleWindow(commands[i], window);
-    }
-    // The history window mirrors the history.
-    mirelda::History::Observer mirror;
-    mirror.InsertTop = [this](std::int32_t article) {
-        if (historyWindow_)
-            historyWindow_->InsertTop(article);
-        frame_->UpdateCommands(); // "Article précédent" follows the history's length
-    };
-    mirror.RemoveTop = [this] {
-        if (historyWindow_)
-            historyWindow_->RemoveTop();
-    };
-    frame_->navigator().history().SetObserver(std::move(mirror));
+    historyWindow_ = new CHistoryListDlg(*this, *session_, frame_.get());
+    frame_->RegisterToggleWindow(kHistory, historyWindow_);
+    resultsWindow_ = new CResultsListDlg(*this, *session_, frame_.get());
+    frame_->RegisterToggleWindow(kSearchResults, resultsWindow_);
+    bookmarkWindow_ = new CBookmarkListDlg(*this, *session_, frame_.get());
+    frame_->RegisterToggleWindow(kBookmarkList, bookmarkWindow_);
     frame_->SetCommandHandler(kDefineBookmark, [this] { DefineBookmark(); });
 }
 
@@ -356,109 +346,8 @@ void CMireldaApp::DefineBookmark()
 
 void CMireldaApp::AddBookmark(const QString& name)
 {
-    if (!bookmarkWindow_ || !frame_ || frame_->view()->currentArticle() == 0)
-        return;
-    bookmarkWindow_->AddItem(frame_->view()->currentArticle(), name);
-    SaveBookmarks();
-}
-
-void CMireldaApp::SaveBookmarks()
-{
-    // A bookmark file that exists but could not be read is left alone: writing the list
-    // over it would lose every bookmark it holds.
-    const mirelda::BookmarkStore* bookmarks = bookmarkWindow_ ? bookmarkWindow_->bookmarks() : nullptr;
-    if (!bookmarks || bookmarks->keepsFile())
-        return;
-    // No bookmark and no file: nothing to keep, no file to make.
-    std::error_code ec;
-    if (bookmarks->list().empty() && !std::filesystem::exists(userFiles_.bookmarks, ec))
-        return;
-    mirelda::Status prepared = mirelda::PrepareUserFileFolder(userFiles_);
-    mirelda::Status saved = prepared.ok() ? bookmarks->Save() : prepared;
-    if (!saved.ok()) {
-        const QString path = QFile::decodeName(QByteArray::fromStdString(userFiles_.bookmarks.string()));
-        ShowMessage(QStringLiteral("Impossible d'enregistrer les signets dans le fichier %1.").arg(path),
-                    QMessageBox::Warning);
-    }
-}
-
-const mirelda::History& CMireldaApp::history() const
-{
-    static const mirelda::History kEmpty;
-    return frame_ ? frame_->navigator().history() : kEmpty;
-}
-
-const mirelda::ArticleIndex& CMireldaApp::articleIndex() const
-{
-    static const mirelda::ArticleIndex kEmpty;
-    return frame_ ? frame_->articleIndex() : kEmpty;
-}
-
-std::optional<QPoint> CMireldaApp::HighlightInArticle(const QString& text, bool matchCase, bool wholeWord)
-{
-    if (!frame_)
-        return std::nullopt;
-    CMireldaView* view = frame_->view();
-    view->HighlightOccurrences(text, matchCase, wholeWord);
-    const std::int32_t found = view->FindInArticle(text, matchCase, wholeWord);
-    resultHighlighted_ = view->highlights().empty() ? 0 : view->currentArticle();
-    if (searchDialog_)
-        searchDialog_->UpdateControls(); // the article now has hits to move through
-    if (found < 0)
-        return std::nullopt;
-    return view->viewport()->mapToGlobal(view->characterRect(found).topLeft());
-}
-
-void CMireldaApp::SearchArticles(const ArticleSearchRequest& request, std::function<void(SearchOutcome)> done)
-{
-    if (!frame_ || !resultsWindow_) {
-        done(SearchOutcome::Failed);
-        return;
-    }
-    if (!search_)
-        search_ = std::make_unique<CArticleSearch>();
-    const bool started =
-        search_->Start(*resultsWindow_, frame_->articleIndex(), files_.pgd, request,
-                       [this, done](const mirelda::Result<bool>& listed, bool stopped) {
-                           if (stopped)
-                               return done(SearchOutcome::Stopped);
-                           if (!listed.ok()) {
-                               ReportFileError(listed.error());
-                               return done(SearchOutcome::Failed);
-                           }
-                           done(*listed ? SearchOutcome::Found : SearchOutcome::NothingFound);
-                       });
-    if (!started)
-        done(SearchOutcome::Stopped); // one search at a time: this one never ran
-}
-
-bool CMireldaApp::searchRunning() const
-{
-    return search_ && search_->running();
-}
-
-std::int32_t CMireldaApp::FindInArticle(const QString& text, bool matchCase, bool wholeWord)
-{
-    return frame_ ? frame_->view()->FindInArticle(text, matchCase, wholeWord) : -1;
-}
-
-std::int32_t CMireldaApp::FindNextInArticle(const QString& text, bool matchCase, bool wholeWord)
-{
-    return frame_ ? frame_->view()->FindNextInArticle(text, matchCase, wholeWord) : -1;
-}
-
-bool CMireldaApp::articleHasHighlights() const
-{
-    // The hits of a search result, not those a find in the current article leaves: only the
-    // former make "&Suivant" usable in the all-articles scope.
-    return frame_ && resultHighlighted_ != 0 && frame_->view()->currentArticle() == resultHighlighted_ &&
-           !frame_->view()->highlights().empty();
-}
-
-void CMireldaApp::ReportFileError(const mirelda::FileError& error)
-{
-    if (frame_)
-        frame_->ReportFileError(error);
+    if (session_)
+        session_->AddBookmark(mirelda::EncodeCp1252(name.toStdU16String()));
 }
 
 void CMireldaApp::WireCommands()
@@ -466,7 +355,7 @@ void CMireldaApp::WireCommands()
     using namespace mirelda::cmd;
     frame_->SetCommandHandler(kAbout, [this] { ShowAbout(); });
     frame_->SetCommandHandler(kHomePage, [this] { GoToArticle(1, 0); });
-    frame_->SetCommandHandler(kPreviousArticle, [this] { frame_->navigator().GoBack(); });
+    frame_->SetCommandHandler(kPreviousArticle, [this] { session_->GoBack(); });
     frame_->SetCommandHandler(kOpen, [this] { ChooseHelpSet(); });
     // The recent help sets, right after "Ouvrir une aide...".
     QAction* open = frame_->action(kOpen);
@@ -480,8 +369,7 @@ void CMireldaApp::WireCommands()
         menu->insertMenu(at < items.size() ? items[at] : nullptr, recent);
         connect(menu, &QMenu::aboutToShow, recent, &CRecentHelpSetsMenu::Refill);
     }
-    frame_->SetUpdateRule(kPreviousArticle,
-                          [this](QAction& a) { a.setEnabled(frame_->navigator().history().CanGoBack()); });
+    frame_->SetUpdateRule(kPreviousArticle, [this](QAction& a) { a.setEnabled(session_->CanGoBack()); });
 }
 
 void CMireldaApp::ShowAbout()
@@ -558,5 +446,5 @@ QMessageBox::StandardButton CMireldaApp::ShowMessage(const QString& text, QMessa
 
 bool CMireldaApp::GoToArticle(std::int32_t article, std::int32_t position)
 {
-    return frame_ && frame_->navigator().ShowArticle(article, position);
+    return session_ && session_->ShowArticle(article, position);
 }

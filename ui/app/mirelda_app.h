@@ -1,15 +1,17 @@
 #pragma once
-// The application object: owns the QApplication's life, the start-up values, the main frame
-// and the modeless windows, and handles the viewer's global commands.
+// The application object: owns the QApplication's life, the start-up values, the help
+// session, the main frame and the modeless windows; it starts, hands over to a running
+// viewer, and quits, and answers the viewer's global commands.
 //
 // main() builds it, runs InitInstance(), then the event loop, then ExitInstance() (Run()).
 
 #include "core/app/command_line.h"
-#include "core/app/help_set_location.h"
 #include "core/app/instance_request.h"
-#include "core/lists/list_order.h"
-#include "ui/lists/list_dlg.h"
+#include "core/session/help_session.h"
+#include "ui/lists/bookmark_list_dlg.h"
+#include "ui/lists/history_list_dlg.h"
 #include "ui/lists/list_host.h"
+#include "ui/lists/results_list_dlg.h"
 #include "ui/search/search_dlg.h"
 #include "ui/search/search_host.h"
 
@@ -27,7 +29,6 @@
 #include <vector>
 
 class CArticleSearch;
-class CListDlg;
 class CMainFrame;
 class CSingleInstance;
 class CTerminationSignals;
@@ -62,19 +63,18 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     QMessageBox::StandardButton ShowMessage(const QString& text, QMessageBox::Icon icon,
                                             QMessageBox::StandardButtons buttons = QMessageBox::Ok) override;
 
-    const mirelda::StartOptions& options() const { return options_; }
-    const mirelda::UserFiles& userFiles() const { return userFiles_; }
+    // The open help set, from a successful InitInstance on.
+    mirelda::HelpSession& session() const { return *session_; }
     CMainFrame* mainFrame() const { return frame_.get(); }
 
     int exitCode() const { return exitCode_; }
 
-    // Writes the bookmark file, at close and at every change of the bookmarks, so that a
-    // run that is killed loses none.
-    void SaveBookmarks();
     // "Définir signet": names a bookmark on the current article.
     void DefineBookmark();
-    // Adds a bookmark with that name on the current article and writes the bookmark file.
+    // Adds a bookmark with that name on the current article; the session writes the file.
     void AddBookmark(const QString& name);
+    // Shows the article at the reading position; false when it is not valid or does not exist.
+    bool GoToArticle(std::int32_t article, std::int32_t position);
     // The end of the session (SIGTERM, SIGHUP, SIGINT): the close sequence, then the end.
     void EndSession();
 
@@ -91,24 +91,14 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     void SetViewerProgram(const QString& program) { viewerProgram_ = program; }
 
     CSearchDlg* searchDialog() const { return searchDialog_; }
-    CListDlg* historyWindow() const { return historyWindow_; }
-    CListDlg* resultsWindow() const { return resultsWindow_; }
-    CListDlg* bookmarkWindow() const { return bookmarkWindow_; }
+    CHistoryListDlg* historyWindow() const { return historyWindow_; }
+    CResultsListDlg* resultsWindow() const { return resultsWindow_; }
+    CBookmarkListDlg* bookmarkWindow() const { return bookmarkWindow_; }
 
-    // --- ListHost ---------------------------------------------------------------------------
-    const mirelda::ArticleIndex& articleIndex() const override;
-    std::filesystem::path dataFile() const override { return files_.pgd; }
-    // The main frame's navigator's (empty before the frame exists).
-    const mirelda::History& history() const override;
-    const mirelda::ListOrder& listOrder() const override { return *listOrder_; }
-    std::filesystem::path bookmarkFile() const override { return userFiles_.bookmarks; }
-    // Has the navigator show the article; false when it is not valid or does not exist.
-    bool GoToArticle(std::int32_t article, std::int32_t position) override;
+    // --- ListHost (app_search.cpp; ShowMessage above serves it too) --------------------------
     std::optional<QPoint> HighlightInArticle(const QString& text, bool matchCase, bool wholeWord) override;
-    void ReportFileError(const mirelda::FileError& error) override;
-    void bookmarksChanged() override { SaveBookmarks(); }
 
-    // --- SearchHost (ShowMessage above serves both) ------------------------------------------
+    // --- SearchHost (app_search.cpp; ShowMessage above serves both) --------------------------
     void SearchArticles(const ArticleSearchRequest& request,
                         std::function<void(SearchOutcome)> done) override;
     bool searchRunning() const;
@@ -132,18 +122,15 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     int exitCode_ = 0; // of a start that ends in InitInstance: 1 when it failed
     std::vector<std::string> arguments_;
     mirelda::StartOptions options_;
-    mirelda::HelpSetFiles files_;
-    mirelda::UserFiles userFiles_;
     QString viewerProgram_;
 
-    std::unique_ptr<mirelda::ListOrder> listOrder_;
     // The modeless windows, owned by the main window, in this order: the search dialog, then
     // the history, search-results and bookmark list windows.
     QPointer<CSearchDlg> searchDialog_;
     std::int32_t resultHighlighted_ = 0; // the article last opened from the search results
-    QPointer<CListDlg> historyWindow_;
-    QPointer<CListDlg> resultsWindow_;
-    QPointer<CListDlg> bookmarkWindow_;
+    QPointer<CHistoryListDlg> historyWindow_;
+    QPointer<CResultsListDlg> resultsWindow_;
+    QPointer<CBookmarkListDlg> bookmarkWindow_;
 
     // Warnings of the start-up (a file that cannot be read...) wait for the event loop: a
     // box shown while the windows are still being made would run the posted load early.
@@ -153,6 +140,8 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     std::unique_ptr<QTranslator> qtTranslator_;
     std::unique_ptr<CTerminationSignals> terminationSignals_;
     std::unique_ptr<CSingleInstance> instance_;
+    // Before the frame, so that it goes after the windows that observe it.
+    std::unique_ptr<mirelda::HelpSession> session_;
     std::unique_ptr<CMainFrame> frame_;
     // After the frame, so that it goes first: its scan reads the frame's article index.
     std::unique_ptr<CArticleSearch> search_;

@@ -11,8 +11,7 @@
 #include <QTimer>
 
 #include <filesystem>
-#include <system_error>
-#include <utility>
+#include <set>
 
 namespace {
 
@@ -35,22 +34,19 @@ QString ArticleList(const std::set<std::int32_t>& articles)
     return numbers.join(QStringLiteral(", ")) + QStringLiteral(" et ") + last;
 }
 
-bool HoldsSomething(const std::filesystem::path& path)
-{
-    std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) > 0 && !ec;
-}
-
 } // namespace
 
-CAnnotationBar::CAnnotationBar(mirelda::UserFiles files, Host host, QWidget* parent)
-    : CDlgBar(parent), files_(std::move(files)), host_(std::move(host)),
-      store_(files_.annotations, files_.scratch)
+CAnnotationBar::CAnnotationBar(mirelda::HelpSession& session, QWidget* parent)
+    : CDlgBar(parent), session_(session)
 {
     setObjectName(QStringLiteral("annotationBar"));
+    session_.AddObserver(*this);
 }
 
-CAnnotationBar::~CAnnotationBar() = default;
+CAnnotationBar::~CAnnotationBar()
+{
+    session_.RemoveObserver(*this);
+}
 
 bool CAnnotationBar::Create(QMainWindow* frame)
 {
@@ -68,6 +64,9 @@ bool CAnnotationBar::Create(QMainWindow* frame)
 
     edit_ = new CAnnotationEdit(client());
     edit_->setGeometry(du.Rect(28, 1, 69, 24));
+    // The session keeps what is typed, and stores it when another article is shown.
+    connect(edit_, &QPlainTextEdit::textChanged, this,
+            [this] { session_.SetAnnotationDraft(edit_->TextCp1252()); });
     connect(edit_, &QPlainTextEdit::textChanged, this, &CAnnotationBar::textChanged);
     idleWrite_ = new QTimer(this);
     idleWrite_->setSingleShot(true);
@@ -85,7 +84,6 @@ bool CAnnotationBar::Create(QMainWindow* frame)
     strip_ = CSplitterStrip::Create(client(), this, kStripId, mirelda::StripOrientation::Horizontal,
                                     mirelda::bars::kInitialAnnotationHeight);
 
-    ReportLoad(store_.LoadIndex());
     ApplyHeight();
     return true;
 }
@@ -104,31 +102,32 @@ void CAnnotationBar::ReportLoad(const mirelda::AnnotationStore::LoadReport& repo
     if (report.savedDamage && !report.savedKept)
         notes << QStringLiteral("Le fichier d'annotations « %1 » est endommagé : les annotations lues avant "
                                 "l'endroit endommagé sont gardées.")
-                     .arg(Path(files_.annotations));
-    if (!notes.isEmpty() && host_.showStatus)
-        host_.showStatus(notes.join(QLatin1Char(' ')));
+                     .arg(Path(session_.userFiles().annotations));
+    if (!notes.isEmpty())
+        emit statusRequested(notes.join(QLatin1Char(' ')));
     // A file that cannot be read, or cannot be kept aside before it is rewritten, holds notes
     // that this run must not destroy: the user has to know where this run's notes go.
-    if (report.savedKept && host_.ShowMessage) {
+    if (report.savedKept) {
         const QString what =
             report.savedDamage
                 ? QStringLiteral("Le fichier d'annotations « %1 » est endommagé et aucune copie "
                                  "n'a pu en être gardée.")
                 : QStringLiteral("Impossible de lire le fichier d'annotations « %1 ».");
-        host_.ShowMessage(
-            what.arg(Path(files_.annotations)) +
+        emit messageRequested(
+            what.arg(Path(session_.userFiles().annotations)) +
             QStringLiteral(" Il ne sera pas remplacé : les annotations modifiées pendant cette "
                            "séance seront gardées dans « %1 » et reprises au prochain démarrage.")
-                .arg(Path(files_.scratch)));
+                .arg(Path(session_.userFiles().scratch)));
     }
     // Told once here; the changes that then cannot go to it only show in the status bar.
-    if (report.scratchKept && host_.ShowMessage) {
+    if (report.scratchKept) {
         scratchFailureTold_ = true;
-        host_.ShowMessage(QStringLiteral("Impossible d'utiliser le fichier « %1 » : ce n'est pas un fichier "
-                                         "ordinaire à vous. Il ne sera ni lu ni remplacé ; les annotations "
-                                         "modifiées pendant cette séance seront gardées en mémoire et "
-                                         "enregistrées à la fermeture.")
-                              .arg(Path(files_.scratch)));
+        emit messageRequested(
+            QStringLiteral("Impossible d'utiliser le fichier « %1 » : ce n'est pas un fichier "
+                           "ordinaire à vous. Il ne sera ni lu ni remplacé ; les annotations "
+                           "modifiées pendant cette séance seront gardées en mémoire et "
+                           "enregistrées à la fermeture.")
+                .arg(Path(session_.userFiles().scratch)));
     }
 }
 
@@ -143,77 +142,69 @@ void CAnnotationBar::StoreShown()
 
 bool CAnnotationBar::ShowAnnotation(std::int32_t article)
 {
-    const std::string text = store_.ShowAnnotation(article);
-    edit_->SetTextCp1252(mirelda::ToEditLineEnds(text));
+    return session_.ShowAnnotation(article);
+}
+
+void CAnnotationBar::AnnotationShown(std::int32_t article, const std::string& text)
+{
+    if (!edit_)
+        return; // not built yet
+    edit_->SetTextCp1252(text);
     idleWrite_->stop(); // nothing typed yet
     shownArticle_ = article;
     edit_->setReadOnly(article <= 0);
-    return !text.empty();
 }
 
 bool CAnnotationBar::StoreAnnotation(std::int32_t article)
 {
-    if (article == 0)
-        return true;
     if (article == shownArticle_)
         idleWrite_->stop();
-    (void)mirelda::PrepareUserFileFolder(files_); // a failure shows in the append below
-    const mirelda::Status stored = store_.StoreAnnotation(article, edit_->TextCp1252());
-    if (stored) {
-        memoryOnly_.erase(article);
-        return true;
-    }
-    memoryOnly_.insert(article);
+    return session_.StoreAnnotation(article);
+}
+
+void CAnnotationBar::AnnotationNotStored(std::int32_t article)
+{
     const QString text =
         QStringLiteral("Impossible d'écrire l'annotation de l'article %1 dans « %2 ». Elle est "
                        "gardée en mémoire et sera enregistrée à la fermeture du programme.")
             .arg(article)
-            .arg(Path(files_.scratch));
+            .arg(Path(session_.userFiles().scratch));
     // Said once in a box; after that the status bar is enough.
-    if (!scratchFailureTold_ && host_.ShowMessage) {
+    if (!scratchFailureTold_) {
         scratchFailureTold_ = true;
-        host_.ShowMessage(text);
-    } else if (host_.showStatus) {
-        host_.showStatus(text);
+        emit messageRequested(text);
+    } else {
+        emit statusRequested(text);
     }
-    return false;
 }
 
-bool CAnnotationBar::SaveAnnotations()
+void CAnnotationBar::AnnotationsNotSaved()
 {
-    mirelda::Status saved = mirelda::PrepareUserFileFolder(files_);
-    if (saved)
-        saved = store_.SaveAnnotations();
-    if (saved) {
-        memoryOnly_.clear();
-        return true;
-    }
-    if (host_.ShowMessage)
-        host_.ShowMessage(SaveFailureText());
-    return false;
+    emit messageRequested(SaveFailureText());
 }
 
 QString CAnnotationBar::SaveFailureText() const
 {
-    QString text =
-        QStringLiteral("Impossible d'enregistrer les annotations dans « %1 ».").arg(Path(files_.annotations));
-    const bool inScratch = HoldsSomething(files_.scratch);
+    QString text = QStringLiteral("Impossible d'enregistrer les annotations dans « %1 ».")
+                       .arg(Path(session_.userFiles().annotations));
+    const bool inScratch = session_.ScratchHoldsChanges();
+    const std::set<std::int32_t>& memoryOnly = session_.memoryOnlyAnnotations();
     if (inScratch)
         text +=
             QStringLiteral("\nLes modifications de cette séance restent dans « %1 » et seront reprises au "
                            "prochain démarrage.")
-                .arg(Path(files_.scratch));
-    if (memoryOnly_.size() == 1)
+                .arg(Path(session_.userFiles().scratch));
+    if (memoryOnly.size() == 1)
         text += QStringLiteral(
                     "\nLa modification de l'annotation de l'article %1 n'a pu être écrite nulle part : "
                     "elle sera perdue.")
-                    .arg(ArticleList(memoryOnly_));
-    else if (memoryOnly_.size() > 1)
+                    .arg(ArticleList(memoryOnly));
+    else if (memoryOnly.size() > 1)
         text +=
             QStringLiteral("\nLes modifications des annotations des articles %1 n'ont pu être écrites nulle "
                            "part : elles seront perdues.")
-                .arg(ArticleList(memoryOnly_));
-    if (!inScratch && memoryOnly_.empty())
+                .arg(ArticleList(memoryOnly));
+    if (!inScratch && memoryOnly.empty())
         text += QStringLiteral("\nLes annotations déjà enregistrées restent inchangées.");
     return text;
 }

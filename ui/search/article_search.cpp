@@ -1,7 +1,7 @@
 #include "ui/search/article_search.h"
 
 #include "core/search/search_engine.h"
-#include "ui/lists/list_dlg.h"
+#include "ui/lists/results_list_dlg.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -15,7 +15,7 @@ namespace {
 class ResultsWindowSink : public mirelda::SearchResultsSink
 {
   public:
-    ResultsWindowSink(CListDlg& window, const ArticleSearchRequest& request)
+    ResultsWindowSink(CResultsListDlg& window, const ArticleSearchRequest& request)
         : window_(window), request_(request)
     {
     }
@@ -32,7 +32,7 @@ class ResultsWindowSink : public mirelda::SearchResultsSink
     void Show() override { window_.Show(); }
 
   private:
-    CListDlg& window_;
+    CResultsListDlg& window_;
     const ArticleSearchRequest& request_;
 };
 
@@ -72,7 +72,7 @@ CArticleSearch::~CArticleSearch()
         QGuiApplication::restoreOverrideCursor();
 }
 
-bool CArticleSearch::Start(CListDlg& results, const mirelda::ArticleIndex& index,
+bool CArticleSearch::Start(CResultsListDlg& results, const mirelda::ArticleIndex& index,
                            const std::filesystem::path& dataFile, const ArticleSearchRequest& request,
                            Done done)
 {

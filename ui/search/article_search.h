@@ -28,7 +28,7 @@
 #include <memory>
 #include <optional>
 
-class CListDlg;
+class CResultsListDlg;
 class QProgressDialog;
 
 class CArticleSearch : public QObject
@@ -45,8 +45,8 @@ class CArticleSearch : public QObject
 
     // Starts a search; false (and `done` never called) while another one runs. `index` must
     // outlive the search (this object's life at most).
-    bool Start(CListDlg& results, const mirelda::ArticleIndex& index, const std::filesystem::path& dataFile,
-               const ArticleSearchRequest& request, Done done);
+    bool Start(CResultsListDlg& results, const mirelda::ArticleIndex& index,
+               const std::filesystem::path& dataFile, const ArticleSearchRequest& request, Done done);
     bool running() const { return running_; }
     // Asks the scan to end now; `done` comes with `stopped`.
     void Stop() { stop_ = true; }
@@ -63,6 +63,6 @@ class CArticleSearch : public QObject
     std::shared_ptr<Scan> scan_;
     std::unique_ptr<QProgressDialog> progress_;
     QTimer poll_;
-    QPointer<CListDlg> results_;
+    QPointer<CResultsListDlg> results_;
     Done callback_;
 };

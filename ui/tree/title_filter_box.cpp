@@ -66,8 +66,7 @@ class TitleListModel : public QAbstractListModel
     const std::vector<std::uint32_t>* entries_ = &kNone;
 };
 
-CTitleFilterBox::CTitleFilterBox(QWidget* parent, QWidget* tree, std::function<bool(std::int32_t)> open)
-    : QLineEdit(parent), tree_(tree), open_(std::move(open))
+CTitleFilterBox::CTitleFilterBox(QWidget* parent, QWidget* tree) : QLineEdit(parent), tree_(tree)
 {
     setObjectName(QStringLiteral("titleFilter"));
     setPlaceholderText(QStringLiteral("Titres (Ctrl+K)"));
@@ -157,8 +156,8 @@ void CTitleFilterBox::Refilter()
 void CTitleFilterBox::OpenRow(int row)
 {
     const std::int32_t article = model_->ArticleAt(row);
-    if (article != 0 && open_)
-        open_(article);
+    if (article != 0)
+        emit articleChosen(article);
 }
 
 void CTitleFilterBox::keyPressEvent(QKeyEvent* event)

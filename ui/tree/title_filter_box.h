@@ -17,7 +17,6 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <memory>
 
 class QListView;
@@ -27,8 +26,8 @@ class CTitleFilterBox : public QLineEdit
 {
     Q_OBJECT
   public:
-    // `tree` is what the list stands in for; `open` shows an article (true when shown).
-    CTitleFilterBox(QWidget* parent, QWidget* tree, std::function<bool(std::int32_t article)> open);
+    // `tree` is what the list stands in for.
+    CTitleFilterBox(QWidget* parent, QWidget* tree);
     ~CTitleFilterBox() override;
 
     // Reads the titles in the background; `index` must outlive this box.
@@ -47,6 +46,10 @@ class CTitleFilterBox : public QLineEdit
     // Escape: the box emptied, the tree shown again with the focus.
     void Dismiss();
 
+  signals:
+    // A title was opened: its article is to be shown.
+    void articleChosen(std::int32_t article);
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -56,7 +59,6 @@ class CTitleFilterBox : public QLineEdit
     void OpenRow(int row);
 
     QWidget* tree_;
-    std::function<bool(std::int32_t)> open_;
     QListView* results_ = nullptr;
     TitleListModel* model_ = nullptr;
     std::unique_ptr<mirelda::TitleFilter> filter_;

@@ -15,6 +15,7 @@
 #include <QListView>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -87,8 +88,7 @@ class ContentsTreeView : public QTreeView
 
 } // namespace
 
-CTreeBar::CTreeBar(Host host, QWidget* parent)
-    : CDlgBar(parent), host_(std::move(host)), model_(new CContentsTreeModel(this))
+CTreeBar::CTreeBar(QWidget* parent) : CDlgBar(parent), model_(new CContentsTreeModel(this))
 {
     setObjectName(QStringLiteral("treeBar"));
 }
@@ -153,9 +153,8 @@ bool CTreeBar::Create(QMainWindow* frame)
     connect(tree_->verticalScrollBar(), &QScrollBar::valueChanged, this, &CTreeBar::FitColumnSoon);
 
     // The title filter above the tree: Ctrl+K anywhere in the frame, "/" in the tree.
-    filter_ = new CTitleFilterBox(client(), tree_, [this](std::int32_t article) {
-        return host_.ShowArticle && host_.ShowArticle(article);
-    });
+    filter_ = new CTitleFilterBox(client(), tree_);
+    connect(filter_, &CTitleFilterBox::articleChosen, this, &CTreeBar::articleChosen);
     auto* findTitle = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), frame);
     connect(findTitle, &QShortcut::activated, this, [this] {
         show();
@@ -164,8 +163,8 @@ bool CTreeBar::Create(QMainWindow* frame)
 
     strip_ = CSplitterStrip::Create(client(), this, kStripId, mirelda::StripOrientation::Vertical,
                                     mirelda::bars::kInitialTreeFraction);
-    if (!strip_ && host_.ShowMessage)
-        host_.ShowMessage(QStringLiteral("Error creating staticbar"));
+    if (!strip_)
+        emit messageRequested(QStringLiteral("Error creating staticbar"));
 
     LoadImages();
     ClientResized(client()->size());
@@ -278,7 +277,8 @@ std::vector<std::int32_t> CTreeBar::BookArticlesOf(const QModelIndex& item) cons
 void CTreeBar::ShowBookMenu(const QModelIndex& item, QPoint viewportPos)
 {
     // Only a book has something to print as a whole: a page gets no menu.
-    if (!host_.PrintBook || !item.isValid() || ArticleOf(item) != 0)
+    if (!isSignalConnected(QMetaMethod::fromSignal(&CTreeBar::printBookRequested)) || !item.isValid() ||
+        ArticleOf(item) != 0)
         return;
     const QPersistentModelIndex book(item);
     QMenu menu(tree_);
@@ -290,7 +290,7 @@ void CTreeBar::ShowBookMenu(const QModelIndex& item, QPoint viewportPos)
     // The tree may have changed while the menu was open: walk it now.
     const std::vector<std::int32_t> articles = BookArticlesOf(book);
     if (!articles.empty())
-        host_.PrintBook(articles, book.data().toString(), chosen == preview);
+        emit printBookRequested(articles, book.data().toString(), chosen == preview);
 }
 
 bool CTreeBar::OpenItem(const QModelIndex& item)
@@ -298,9 +298,10 @@ bool CTreeBar::OpenItem(const QModelIndex& item)
     if (!item.isValid())
         return false;
     const std::int32_t article = ArticleOf(item);
-    if (article == 0 || !host_.ShowArticle)
+    if (article == 0)
         return false;
-    return host_.ShowArticle(article);
+    emit articleChosen(article);
+    return true;
 }
 
 void CTreeBar::SelectArticle(std::int32_t article)
@@ -357,8 +358,8 @@ bool CTreeBar::TreeKeyPressed(int key)
         OpenItem(current);
         return false; // the tree still sees it (selection, incremental search)
     case Qt::Key_Escape:
-        if (host_.minimizeMainWindow)
-            host_.minimizeMainWindow();
+        if (isSignalConnected(QMetaMethod::fromSignal(&CTreeBar::minimizeRequested)))
+            emit minimizeRequested();
         else
             window()->showMinimized();
         return true;

@@ -33,24 +33,10 @@ class CTreeBar : public CDlgBar
 {
     Q_OBJECT
   public:
-    struct Host
-    {
-        // The navigator's ShowArticle(article, 0); its result.
-        std::function<bool(std::int32_t article)> ShowArticle;
-        // A message box with an OK button, captioned with the help set's title.
-        std::function<void(const QString& text)> ShowMessage;
-        // Escape in the tree.
-        std::function<void()> minimizeMainWindow;
-        // "&Imprimer le livre..." (preview false) or "Aperçu du livre" on a book: its pages'
-        // articles in tree order, and its title. Without it the tree has no context menu.
-        std::function<void(const std::vector<std::int32_t>& articles, const QString& title, bool preview)>
-            PrintBook;
-    };
-
     static constexpr int kStripId = 104;
     static constexpr int kImageCount = 15;
 
-    explicit CTreeBar(Host host, QWidget* parent = nullptr);
+    explicit CTreeBar(QWidget* parent = nullptr);
     ~CTreeBar() override;
 
     // Builds the bar for `frame`: the tree, its images and the strip (a strip that cannot be
@@ -70,7 +56,7 @@ class CTreeBar : public CDlgBar
     void StopLoadTree() { stopLoad_ = true; }
     bool treeLoaded() const { return !loader_.joinable(); }
 
-    // Shows the article of `item`; false for no item, a book, or an article not shown.
+    // Asks for the article of `item` (articleChosen); false for no item or a book.
     bool OpenItem(const QModelIndex& item);
     // Selects the first entry that opens `article`, expanding its ancestors and scrolling to
     // it, without opening it. Nothing changes when no entry opens it.
@@ -102,6 +88,17 @@ class CTreeBar : public CDlgBar
     // SplitterStripHost
     void ApplyStripValue() override { ApplyWidth(); }
 
+  signals:
+    // A page was opened (click, Enter, the title filter): the article to show.
+    void articleChosen(std::int32_t article);
+    // A message box with an OK button, captioned with the help set's title.
+    void messageRequested(const QString& text);
+    // Escape in the tree.
+    void minimizeRequested();
+    // "&Imprimer le livre..." (preview false) or "Aperçu du livre" on a book: its pages'
+    // articles in tree order, and its title. Without a receiver the tree has no context menu.
+    void printBookRequested(const std::vector<std::int32_t>& articles, const QString& title, bool preview);
+
   protected:
     void ClientResized(QSize size) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -115,7 +112,6 @@ class CTreeBar : public CDlgBar
     void ShowBookMenu(const QModelIndex& item, QPoint viewportPos);
     void ShowCutTitle(QHelpEvent* help);
 
-    Host host_;
     QTreeView* tree_ = nullptr;
     CContentsTreeModel* model_ = nullptr;
     CSplitterStrip* strip_ = nullptr;

@@ -6,7 +6,6 @@
 #include "core/app/command_table.h"
 #include "ui/app/lock_panes.h"
 #include "ui/app/main_frame.h"
-#include "ui/lists/list_dlg.h"
 #include "ui/search/search_dlg.h"
 #include "ui/view/mirelda_view.h"
 
@@ -221,7 +220,7 @@ class AppCommandsTest : public QObject
         // "Article précédent" needs two history entries.
         CMireldaApp& app = *viewer_->app;
         QVERIFY(app.GoToArticle(1, 0));
-        QCOMPARE(app.history().size(), std::size_t{1});
+        QCOMPARE(app.session().history().size(), std::size_t{1});
         QVERIFY(!frame_->action(mirelda::cmd::kPreviousArticle)->isEnabled());
         QVERIFY(app.GoToArticle(2, 0));
         QVERIFY(frame_->action(mirelda::cmd::kPreviousArticle)->isEnabled());
@@ -242,12 +241,12 @@ class AppCommandsTest : public QObject
     {
         CMireldaApp& app = *viewer_->app;
         QVERIFY(app.GoToArticle(3, 0));
-        const std::size_t before = app.history().size();
+        const std::size_t before = app.session().history().size();
         frame_->action(mirelda::cmd::kHomePage)->trigger();
         QCOMPARE(frame_->view()->currentArticle(), 1);
-        QCOMPARE(app.history().size(), before + 1);
+        QCOMPARE(app.session().history().size(), before + 1);
         frame_->action(mirelda::cmd::kHomePage)->trigger();
-        QCOMPARE(app.history().size(), before + 1);
+        QCOMPARE(app.session().history().size(), before + 1);
     }
 
     void barToggles_hideAndShowAndCarryTheCheck()
@@ -328,7 +327,7 @@ class AppCommandsTest : public QObject
     {
         CMireldaApp& app = *viewer_->app;
         const int before = app.historyWindow()->GetCount();
-        QCOMPARE(static_cast<std::size_t>(before), app.history().size());
+        QCOMPARE(static_cast<std::size_t>(before), app.session().history().size());
         QVERIFY(app.GoToArticle(4, 0));
         QCOMPARE(app.historyWindow()->GetCount(), before + 1);
         QCOMPARE(app.historyWindow()->GetItemText(0), QStringLiteral("Article 4"));

@@ -12,7 +12,6 @@
 #include "ui/app/main_frame.h"
 #include "ui/app/recent_help_sets_menu.h"
 #include "ui/app/single_instance.h"
-#include "ui/lists/list_dlg.h"
 #include "ui/notes/annotation_bar.h"
 #include "ui/notes/annotation_edit.h"
 #include "ui/tree/tree_bar.h"

@@ -14,7 +14,7 @@
 #include "core/notes/annotation_store.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/single_instance.h"
-#include "ui/lists/list_dlg.h"
+#include "ui/lists/bookmark_list_dlg.h"
 #include "ui/search/search_dlg.h"
 
 #include <QDeadlineTimer>

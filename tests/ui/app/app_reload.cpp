@@ -8,7 +8,6 @@
 
 #include "core/lists/bookmark_store.h"
 #include "ui/app/main_frame.h"
-#include "ui/lists/list_dlg.h"
 #include "ui/tree/title_filter_box.h"
 #include "ui/tree/tree_bar.h"
 #include "ui/view/mirelda_view.h"
@@ -106,8 +105,8 @@ class AppReloadTest : public QObject
                  qPrintable(frame->windowTitle()));
         QCOMPARE(frame->view()->currentArticle(), 2);
         QCOMPARE(frame->view()->FirstVisiblePosition(), place);
-        QCOMPARE(frame->navigator().history().size(), std::size_t{2});
-        QCOMPARE(viewer.app->bookmarkWindow()->bookmarks()->list().size(), std::size_t{1});
+        QCOMPARE(viewer.app->session().history().size(), std::size_t{2});
+        QCOMPARE(viewer.app->session().bookmarks().list().size(), std::size_t{1});
         QVERIFY(frame->statusBar()->currentMessage().contains(QStringLiteral("rechargé")));
         // The titles found as one types are the new set's, read again after the reload.
         CTitleFilterBox* titles = frame->treeBar()->titleFilter();
@@ -120,8 +119,8 @@ class AppReloadTest : public QObject
         QVERIFY(Build(sources, base, QByteArray(), "Autre"));
         QTRY_COMPARE_WITH_TIMEOUT(reloads.count(), 2, kReloadWaitMs);
         QCOMPARE(frame->view()->currentArticle(), 1);
-        QCOMPARE(frame->navigator().history().size(), std::size_t{3});
-        QCOMPARE(viewer.app->bookmarkWindow()->bookmarks()->list().size(), std::size_t{1});
+        QCOMPARE(viewer.app->session().history().size(), std::size_t{3});
+        QCOMPARE(viewer.app->session().bookmarks().list().size(), std::size_t{1});
         QVERIFY2(boxes.seen.isEmpty(), qPrintable(boxes.CaptionsAndTexts().join(u'\n')));
     }
 

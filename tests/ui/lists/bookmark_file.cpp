@@ -8,7 +8,7 @@
 #include "core/app/command_table.h"
 #include "core/lists/bookmarks.h"
 #include "ui/app/main_frame.h"
-#include "ui/lists/list_dlg.h"
+#include "ui/lists/bookmark_list_dlg.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -101,11 +101,11 @@ class BookmarkFileTest : public QObject
         InProcessViewer viewer({QStringLiteral("/D:") + base_});
         QVERIFY(viewer.app->InitInstance());
         QTRY_VERIFY(viewer.app->mainFrame()->helpSetLoaded());
-        CListDlg* window = viewer.app->bookmarkWindow();
+        CBookmarkListDlg* window = viewer.app->bookmarkWindow();
         QCOMPARE(Lines(window),
                  (QStringList{QStringLiteral("alpha"), QStringLiteral("Beta"), QStringLiteral("Beta"),
                               QStringLiteral("Déjà vu"), QStringLiteral("Zeta")}));
-        QCOMPARE(window->bookmarks()->list().items(), expected);
+        QCOMPARE(viewer.app->session().bookmarks().list().items(), expected);
     }
 
     void emptyNamesAndZeroCount_loadAsWritten()
@@ -114,8 +114,7 @@ class BookmarkFileTest : public QObject
         {
             InProcessViewer viewer({QStringLiteral("/D:") + base_});
             QVERIFY(viewer.app->InitInstance());
-            CListDlg* window = viewer.app->bookmarkWindow();
-            QCOMPARE(window->bookmarks()->list().items(),
+            QCOMPARE(viewer.app->session().bookmarks().list().items(),
                      (std::vector<mirelda::Bookmark>{{"", 3}, {"b", 2}}));
             Quit(viewer.app->mainFrame());
         }
@@ -140,7 +139,7 @@ class BookmarkFileTest : public QObject
         MessageAnswerer answerer;
         InProcessViewer viewer({QStringLiteral("/D:") + base_});
         QVERIFY(viewer.app->InitInstance());
-        QCOMPARE(viewer.app->bookmarkWindow()->bookmarks()->list().items(),
+        QCOMPARE(viewer.app->session().bookmarks().list().items(),
                  (std::vector<mirelda::Bookmark>{{"deux", 2}, {"un", 1}}));
         QTRY_COMPARE(answerer.seen.size(), 1); // once the event loop runs
         QVERIFY(answerer.seen[0].text.contains(QStringLiteral("endommagé : seuls les 2 premiers")));

@@ -6,7 +6,9 @@
 
 #include "core/app/command_table.h"
 #include "ui/app/main_frame.h"
-#include "ui/lists/list_dlg.h"
+#include "ui/lists/bookmark_list_dlg.h"
+#include "ui/lists/history_list_dlg.h"
+#include "ui/lists/results_list_dlg.h"
 #include "ui/view/mirelda_view.h"
 
 #include <QAction>
@@ -144,7 +146,7 @@ class ListWindowsTest : public QObject
         CListDlg* window = app_->historyWindow();
         QVERIFY(app_->GoToArticle(1, 0));
         const int before = window->GetCount();
-        QCOMPARE(static_cast<std::size_t>(before), app_->history().size());
+        QCOMPARE(static_cast<std::size_t>(before), app_->session().history().size());
 
         // A, B, A: three entries, newest at the top.
         QVERIFY(app_->GoToArticle(2, 0));
@@ -163,7 +165,7 @@ class ListWindowsTest : public QObject
         QCOMPARE(Lines(window).mid(0, 3),
                  (QStringList{QStringLiteral("Article 3"), QStringLiteral("Article 2"),
                               QStringLiteral("Généralités")}));
-        QCOMPARE(static_cast<std::size_t>(window->GetCount()), app_->history().size());
+        QCOMPARE(static_cast<std::size_t>(window->GetCount()), app_->session().history().size());
     }
 
     void goingBack_restoresTheLineTheUserLeft()
@@ -200,12 +202,12 @@ class ListWindowsTest : public QObject
         frame_->action(mirelda::cmd::kHistory)->trigger();
         QVERIFY(window->isVisible());
         QVERIFY(QTest::qWaitForWindowExposed(window));
-        const std::size_t size = app_->history().size();
+        const std::size_t size = app_->session().history().size();
         DoubleClickRow(window, 2);
         QCOMPARE(view->currentArticle(), 5);
         QCOMPARE(view->FirstVisiblePosition(), left);
         // Reached through the history window, it is a visit like any other.
-        QCOMPARE(app_->history().size(), size + 1);
+        QCOMPARE(app_->session().history().size(), size + 1);
         QCOMPARE(window->GetItemText(0), QStringLiteral("Article long"));
         window->hide();
     }
@@ -247,7 +249,7 @@ class ListWindowsTest : public QObject
 
     void results_captionsCountsAndOrder()
     {
-        CListDlg* window = app_->resultsWindow();
+        CResultsListDlg* window = app_->resultsWindow();
         window->SetSearch(QStringLiteral("article"), false, false);
         // The caption changes with the first entry, not with the request.
         QCOMPARE(window->windowTitle(), QStringLiteral("Résultats de la recherche"));
@@ -276,7 +278,7 @@ class ListWindowsTest : public QObject
 
     void results_openSelectsTheFirstOccurrenceAndMovesAway()
     {
-        CListDlg* window = app_->resultsWindow();
+        CResultsListDlg* window = app_->resultsWindow();
         CMireldaView* view = frame_->view();
         QVERIFY(app_->GoToArticle(1, 0));
         window->SetSearch(QStringLiteral("ARTICLE"), true, false); // matches nothing: case counts
@@ -314,7 +316,7 @@ class ListWindowsTest : public QObject
 
     void bookmarks_defineRenameDeleteAndButtons()
     {
-        CListDlg* window = app_->bookmarkWindow();
+        CBookmarkListDlg* window = app_->bookmarkWindow();
         CMireldaView* view = frame_->view();
         while (window->GetCount() > 0) { // a clean list for this test
             List(window)->setCurrentRow(0);
@@ -407,7 +409,7 @@ class ListWindowsTest : public QObject
 
     void bookmarks_emptyAndBlankNamesAreEntriesLikeAnyOther()
     {
-        CListDlg* window = app_->bookmarkWindow();
+        CBookmarkListDlg* window = app_->bookmarkWindow();
         QListWidget* list = List(window);
         while (window->GetCount() > 0) {
             list->setCurrentRow(0);
@@ -464,7 +466,8 @@ class ListWindowsTest : public QObject
 
     void bookmarkWindow_layoutKeepsTheButtonsOnTheBottomEdge()
     {
-        for (CListDlg* window : {app_->bookmarkWindow(), app_->historyWindow()}) {
+        for (CListDlg* window : {static_cast<CListDlg*>(app_->bookmarkWindow()),
+                                 static_cast<CListDlg*>(app_->historyWindow())}) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
             window->resize(400, 300);
@@ -474,7 +477,7 @@ class ListWindowsTest : public QObject
             QCOMPARE(show->geometry().bottom(), 300 - 2); // its bottom edge 1 pixel above the client's
             QCOMPARE(list->geometry().topLeft(), QPoint(1, 1));
             QCOMPARE(list->width(), 400 - 2);
-            if (window->mode() == CListDlg::BookmarksMode)
+            if (window == app_->bookmarkWindow())
                 QCOMPARE(list->height(), 300 - show->height() - 5);
             else
                 QCOMPARE(list->height(), 300 - 2);

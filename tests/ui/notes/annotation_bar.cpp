@@ -31,6 +31,7 @@ using mirelda::test::ReadFile;
 struct Frame
 {
     QMainWindow window;
+    std::unique_ptr<mirelda::HelpSession> session; // outlives the bar
     std::unique_ptr<CAnnotationBar> bar;
     QStringList messages;
     QStringList statuses;
@@ -42,12 +43,16 @@ struct Frame
         files.annotations = FsPath(folder + QStringLiteral("/GUIDE.NOT"));
         files.scratch = FsPath(folder + QStringLiteral("/GUIDE.NO$"));
         files.folder = FsPath(folder);
-        CAnnotationBar::Host host;
-        host.ShowMessage = [this](const QString& t) { messages << t; };
-        host.showStatus = [this](const QString& t) { statuses << t; };
-        bar = std::make_unique<CAnnotationBar>(files, host, &window);
+        session =
+            std::make_unique<mirelda::HelpSession>(mirelda::StartOptions{}, mirelda::HelpSetFiles{}, files);
+        bar = std::make_unique<CAnnotationBar>(*session, &window);
+        QObject::connect(bar.get(), &CAnnotationBar::messageRequested,
+                         [this](const QString& t) { messages << t; });
+        QObject::connect(bar.get(), &CAnnotationBar::statusRequested,
+                         [this](const QString& t) { statuses << t; });
         if (bar->Create(&window))
             window.addDockWidget(Qt::BottomDockWidgetArea, bar.get());
+        bar->ReportLoad(session->OpenUserFiles().annotations);
         window.setCorner(Qt::BottomLeftCorner, Qt::BottomDockWidgetArea);
         window.resize(600, 400);
     }

@@ -7,7 +7,7 @@
 
 #include "core/app/command_table.h"
 #include "ui/app/main_frame.h"
-#include "ui/lists/list_dlg.h"
+#include "ui/lists/results_list_dlg.h"
 #include "ui/search/article_search.h"
 #include "ui/search/search_dlg.h"
 #include "ui/view/mirelda_view.h"
@@ -437,7 +437,7 @@ class SearchDialogTest : public QObject
     void allArticles_hidesTheDialogAndShowsTheResults()
     {
         QVERIFY(app_->GoToArticle(4, 0));
-        CListDlg* results = app_->resultsWindow();
+        CResultsListDlg* results = app_->resultsWindow();
         results->hide();
         reset(true);
         MessageAnswerer answers;
@@ -486,7 +486,7 @@ class SearchDialogTest : public QObject
         MessageAnswerer answers;
         type(QStringLiteral("maison"));
         search();
-        CListDlg* results = app_->resultsWindow();
+        CResultsListDlg* results = app_->resultsWindow();
         QVERIFY(QTest::qWaitForWindowExposed(results));
         QListWidget* list = results->findChild<QListWidget*>(QStringLiteral("articleList"));
         const QPoint accueil = list->visualItemRect(list->item(0)).center();
@@ -536,7 +536,7 @@ class SearchDialogTest : public QObject
 
     void allArticles_nothingFoundKeepsTheDialogAndEmptiesTheResults()
     {
-        CListDlg* results = app_->resultsWindow();
+        CResultsListDlg* results = app_->resultsWindow();
         reset(true);
         type(QStringLiteral("maison"));
         search();
@@ -563,7 +563,7 @@ class SearchDialogTest : public QObject
 
     void allArticles_ignoringAccents_keptInTheSettings()
     {
-        CListDlg* results = app_->resultsWindow();
+        CResultsListDlg* results = app_->resultsWindow();
         QSettings(QStringLiteral("mirelda"), QStringLiteral("mirelda")).remove(QStringLiteral("search"));
         reset(true);
         QVERIFY(!ignoreAccents()->isChecked()); // off unless the user ticked it

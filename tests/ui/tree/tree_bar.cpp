@@ -46,20 +46,17 @@ struct Frame
     {
         view = new QTextEdit(&window);
         window.setCentralWidget(view);
-        CTreeBar::Host host;
-        host.ShowArticle = [this](std::int32_t a) {
-            shown << a;
-            return true;
-        };
-        host.ShowMessage = [this](const QString& t) { messages << t; };
-        host.minimizeMainWindow = [this] { ++minimized; };
-        host.PrintBook = [this](const std::vector<std::int32_t>& articles, const QString& title,
-                                bool preview) {
-            printed.push_back(articles);
-            bookTitles << title;
-            previews << preview;
-        };
-        bar = std::make_unique<CTreeBar>(host, &window);
+        bar = std::make_unique<CTreeBar>(&window);
+        QObject::connect(bar.get(), &CTreeBar::articleChosen, [this](std::int32_t a) { shown << a; });
+        QObject::connect(bar.get(), &CTreeBar::messageRequested, [this](const QString& t) { messages << t; });
+        QObject::connect(bar.get(), &CTreeBar::minimizeRequested, [this] { ++minimized; });
+        QObject::connect(
+            bar.get(), &CTreeBar::printBookRequested,
+            [this](const std::vector<std::int32_t>& articles, const QString& title, bool preview) {
+                printed.push_back(articles);
+                bookTitles << title;
+                previews << preview;
+            });
         if (bar->Create(&window))
             window.addDockWidget(Qt::LeftDockWidgetArea, bar.get());
         window.resize(800, 600);
@@ -482,7 +479,7 @@ class TreeBarTest : public QObject
         QCOMPARE(f.bar->features(), QDockWidget::NoDockWidgetFeatures);
         QVERIFY(f.bar->titleBarWidget());
         QCOMPARE(f.window.dockWidgetArea(f.bar.get()), Qt::LeftDockWidgetArea);
-        CTreeBar orphan(CTreeBar::Host{});
+        CTreeBar orphan;
         QVERIFY(!orphan.Create(nullptr));
     }
 };

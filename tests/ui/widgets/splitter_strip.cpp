@@ -58,7 +58,7 @@ struct Frame
     Frame()
     {
         window.setCentralWidget(new QTextEdit(&window));
-        tree = new CTreeBar(CTreeBar::Host{}, &window);
+        tree = new CTreeBar(&window);
         tree->Create(&window);
         window.addDockWidget(Qt::LeftDockWidgetArea, tree);
         bottom = new BottomBar;

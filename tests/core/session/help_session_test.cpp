@@ -1,0 +1,250 @@
+// A whole reading session without a window: open a help set, read, go back, bookmark,
+// annotate, close and save, open again and find it all; and what the windows are told.
+
+#include "core/session/help_session.h"
+
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace mirelda {
+namespace {
+
+using test::TempDir;
+namespace fs = std::filesystem;
+
+// What a main window would have shown.
+struct ShownArticles : ArticleDisplay
+{
+    std::vector<std::string> texts;
+    std::u16string caption;
+    std::vector<std::int32_t> missing;
+    std::vector<FileError> errors;
+    int waits = 0;
+
+    std::int32_t FirstVisiblePosition() const override { return 0; }
+    void ShowArticleText(std::string rtf) override { texts.push_back(std::move(rtf)); }
+    void ScrollToPosition(std::int32_t) override {}
+    void ShowArticleLinks(LinkTable) override {}
+    void SetCaption(const std::u16string& text) override { caption = text; }
+    void ShowPopup(const std::string&, const std::string&) override {}
+    void ShowMissingArticle(std::int32_t number) override { missing.push_back(number); }
+    void ReportFileError(const FileError& error) override { errors.push_back(error); }
+    void BeginWait() override { ++waits; }
+    void EndWait() override { --waits; }
+};
+
+// What the list windows, the annotation bar and the frame would have heard.
+struct Heard : HelpSessionObserver
+{
+    std::vector<std::int32_t> shown, historyAdded;
+    int historyRemoved = 0, bookmarksNotSaved = 0, reloaded = 0;
+    std::vector<std::size_t> bookmarkInserted, bookmarkRemoved;
+    std::vector<std::pair<std::int32_t, std::string>> annotations;
+
+    void ArticleShown(std::int32_t a) override { shown.push_back(a); }
+    void HistoryEntryAdded(std::int32_t a) override { historyAdded.push_back(a); }
+    void HistoryEntryRemoved() override { ++historyRemoved; }
+    void BookmarkInserted(std::size_t row) override { bookmarkInserted.push_back(row); }
+    void BookmarkRemoved(std::size_t row) override { bookmarkRemoved.push_back(row); }
+    void BookmarksNotSaved() override { ++bookmarksNotSaved; }
+    void AnnotationShown(std::int32_t a, const std::string& text) override
+    {
+        annotations.emplace_back(a, text);
+    }
+    void Reloaded() override { ++reloaded; }
+};
+
+class HelpSessionTest : public ::testing::Test
+{
+  protected:
+    TempDir dir;
+    HelpSetFiles files;
+    UserFiles user;
+
+    void SetUp() override
+    {
+        files.pgh = dir / "GUIDE.PGH";
+        files.pgd = dir / "GUIDE.PGD";
+        files.pgl = dir / "GUIDE.PGL";
+        files.fic = dir / "GUIDE.FIC";
+        fs::create_directory(dir / "user");
+        user.folder = dir / "user";
+        user.bookmarks = user.folder / "GUIDE.SIG";
+        user.annotations = user.folder / "GUIDE.NOT";
+        user.scratch = user.folder / "GUIDE.NO$";
+        WriteHelpSet({1, 2, 3});
+    }
+
+    void WriteHelpSet(const std::vector<std::int32_t>& numbers)
+    {
+        std::vector<ArticleSource> articles;
+        for (const std::int32_t n : numbers)
+            articles.push_back(
+                {n, "Article n\xb0" + std::to_string(n), "{\\rtf1 texte " + std::to_string(n) + "}", {}});
+        ASSERT_TRUE(WriteArticleFiles(files.pgh, files.pgd, files.pgl, articles));
+    }
+
+    std::unique_ptr<HelpSession> Open(ShownArticles& display, Heard& heard, std::int32_t startArticle = 0)
+    {
+        StartOptions options;
+        options.helpSetBase = (dir / "GUIDE").string();
+        options.hasStartArticle = startArticle != 0;
+        options.startArticle = startArticle;
+        auto session = std::make_unique<HelpSession>(options, files, user, "root");
+        session->SetDisplay(&display);
+        session->AddObserver(heard);
+        return session;
+    }
+};
+
+TEST_F(HelpSessionTest, wholeReadingSession_bookmarkAndNoteFoundAfterReopening)
+{
+    {
+        ShownArticles display;
+        Heard heard;
+        auto session = Open(display, heard, 2);
+        const HelpSession::UserFilesReport opened = session->OpenUserFiles();
+        EXPECT_EQ(opened.bookmarks, BookmarkStore::Found::NoFile);
+        EXPECT_EQ(opened.annotations.recovered, 0u);
+        session->LoadIndex();
+        EXPECT_TRUE(session->ShowStartArticle());
+        EXPECT_EQ(session->currentArticle(), 2);
+        ASSERT_EQ(display.texts.size(), 1u);
+        EXPECT_EQ(display.texts.back(), "{\\rtf1 texte 2}");
+        EXPECT_NE(display.caption.find(u"Article n\u00b02"), std::u16string::npos);
+        EXPECT_EQ(session->ArticleTitle(3), "Article n\xb0"
+                                            "3");
+        EXPECT_EQ(session->ArticleTitle(42), "Article 42");
+
+        // A note typed on article 2 is kept when the reader moves on, in .NO$ until close.
+        session->SetAnnotationDraft("note sur deux\nsuite");
+        EXPECT_TRUE(session->ShowArticle(3, 0));
+        EXPECT_TRUE(fs::exists(user.scratch));
+        EXPECT_TRUE(session->AddBookmark("Signet trois"));
+        EXPECT_TRUE(fs::exists(user.bookmarks)); // written at once, not only at close
+        EXPECT_EQ(heard.bookmarkInserted, std::vector<std::size_t>{0});
+
+        // Back on article 2: its note is shown again.
+        EXPECT_TRUE(session->CanGoBack());
+        EXPECT_TRUE(session->GoBack());
+        EXPECT_EQ(session->currentArticle(), 2);
+        ASSERT_FALSE(heard.annotations.empty());
+        EXPECT_EQ(heard.annotations.back(), std::make_pair(2, std::string("note sur deux\nsuite")));
+        EXPECT_EQ(heard.shown, (std::vector<std::int32_t>{2, 3, 2}));
+        EXPECT_EQ(heard.historyAdded, (std::vector<std::int32_t>{2, 3, 2}));
+        EXPECT_EQ(heard.historyRemoved, 2);
+        EXPECT_EQ(session->history().size(), 1u);
+
+        // A missing article is said, and article 1 shown instead.
+        EXPECT_FALSE(session->ShowArticleOrFirst(99));
+        EXPECT_EQ(display.missing, std::vector<std::int32_t>{99});
+        EXPECT_EQ(session->currentArticle(), 1);
+        EXPECT_EQ(display.waits, 0);
+        EXPECT_TRUE(display.errors.empty());
+
+        session->SaveUserFiles(); // the close sequence
+        EXPECT_TRUE(fs::exists(user.annotations));
+        EXPECT_FALSE(fs::exists(user.scratch));
+    }
+    ShownArticles display;
+    Heard heard;
+    auto session = Open(display, heard);
+    const HelpSession::UserFilesReport opened = session->OpenUserFiles();
+    EXPECT_EQ(opened.bookmarks, BookmarkStore::Found::Read);
+    EXPECT_EQ(heard.bookmarkInserted, std::vector<std::size_t>{0}); // the window fills itself
+    ASSERT_EQ(session->bookmarks().list().size(), 1u);
+    EXPECT_EQ(session->bookmarks().list().at(0), (Bookmark{"Signet trois", 3}));
+    session->LoadIndex();
+    EXPECT_FALSE(session->ShowStartArticle()); // no start article: article 1
+    EXPECT_EQ(session->currentArticle(), 1);
+    EXPECT_TRUE(session->ShowAnnotation(2));
+    EXPECT_EQ(heard.annotations.back().second, "note sur deux\nsuite");
+
+    // Renamed and removed: the file follows each change.
+    session->RenameBookmark(0, "Autre nom");
+    EXPECT_EQ(heard.bookmarkRemoved, std::vector<std::size_t>{0});
+    EXPECT_NE(test::ReadFile(user.bookmarks).find("Autre nom"), std::string::npos);
+    session->RemoveBookmark(0);
+    EXPECT_EQ(test::ReadFile(user.bookmarks), std::string(4, '\0'));
+}
+
+TEST_F(HelpSessionTest, missingStartArticle_showsArticleOneAndSaysItOnce)
+{
+    ShownArticles display;
+    Heard heard;
+    auto session = Open(display, heard, 42);
+    session->LoadIndex();
+    EXPECT_FALSE(session->ShowStartArticle());
+    EXPECT_EQ(session->currentArticle(), 1);
+    EXPECT_EQ(display.missing, std::vector<std::int32_t>{42});
+
+    // Without article 1 either (a second start asking for it): said once.
+    WriteHelpSet({2});
+    ShownArticles other;
+    auto again = Open(other, heard);
+    again->LoadIndex();
+    EXPECT_FALSE(again->ShowArticleOrFirst(1));
+    EXPECT_EQ(other.missing, std::vector<std::int32_t>{1});
+    EXPECT_EQ(again->currentArticle(), 0);
+}
+
+TEST_F(HelpSessionTest, reload_currentArticleGone_showsArticleOneAndKeepsHistory)
+{
+    ShownArticles display;
+    Heard heard;
+    auto session = Open(display, heard, 3);
+    session->LoadIndex();
+    ASSERT_TRUE(session->ShowStartArticle());
+    WriteHelpSet({1, 2});
+    session->Reload(0);
+    EXPECT_EQ(session->currentArticle(), 1);
+    EXPECT_EQ(session->history().size(), 2u);
+    EXPECT_EQ(heard.reloaded, 1);
+
+    // Unreadable files: every article is missing until good ones come; nothing is lost.
+    fs::remove(files.pgh);
+    session->Reload(0);
+    ASSERT_EQ(display.errors.size(), 1u);
+    EXPECT_EQ(display.errors.front().kind, FileErrorKind::CannotOpen);
+    EXPECT_EQ(session->index().size(), 0u);
+    EXPECT_EQ(session->ArticleTitle(2), "Article 2");
+}
+
+TEST_F(HelpSessionTest, userFilesCannotBeWritten_observersAreTold)
+{
+    // The folder of the user's files is a plain file: nothing can be written under it.
+    fs::remove_all(user.folder);
+    test::WriteFile(user.folder, "x");
+    ShownArticles display;
+    Heard heard;
+    auto session = Open(display, heard, 2);
+    session->OpenUserFiles();
+    session->LoadIndex();
+    ASSERT_TRUE(session->ShowStartArticle());
+    EXPECT_TRUE(session->AddBookmark("Signet"));
+    EXPECT_EQ(heard.bookmarksNotSaved, 1);
+    EXPECT_EQ(session->bookmarks().list().size(), 1u); // kept in memory
+
+    struct NotStored : HelpSessionObserver
+    {
+        std::vector<std::int32_t> articles;
+        int notSaved = 0;
+        void AnnotationNotStored(std::int32_t a) override { articles.push_back(a); }
+        void AnnotationsNotSaved() override { ++notSaved; }
+    } notes;
+    session->AddObserver(notes);
+    session->SetAnnotationDraft("perdue ?");
+    EXPECT_FALSE(session->StoreAnnotation(2));
+    EXPECT_EQ(notes.articles, std::vector<std::int32_t>{2});
+    EXPECT_EQ(session->memoryOnlyAnnotations(), std::set<std::int32_t>{2});
+    EXPECT_FALSE(session->SaveAnnotations());
+    EXPECT_EQ(notes.notSaved, 1);
+    session->RemoveObserver(notes);
+}
+
+} // namespace
+} // namespace mirelda
