@@ -195,4 +195,4 @@ class BookmarkFileTest : public QObject
 };
 
 QTEST_MAIN(BookmarkFileTest)
-#include "bookmark_file.moc"
+#include "bookmark_file_test.moc"
