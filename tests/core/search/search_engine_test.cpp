@@ -2,8 +2,10 @@
 
 #include "core/search/search_engine.h"
 
+#include "core/search/title_filter.h"
 #include "core/store/binary_file.h"
 #include "core/store/help_set.h"
+#include "tests/support/file_faults.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
@@ -287,6 +289,20 @@ TEST(SearchArticles, damagedRecords_endTheSearchWithAnError)
     hits = FindMatchingArticles(set.index(), set.pgd(), Request("un"));
     ASSERT_FALSE(hits.ok());
     EXPECT_EQ(hits.error().kind, FileErrorKind::CannotOpen);
+}
+
+TEST(SearchArticles, dataFileTheSystemRefuses_isReportedByTheSearchAndTheTitleList)
+{
+    // What a plain user meets on a file they may not read; root never does.
+    HelpSet set({{1, "Un", Rtf("a"), {}}});
+    test::RefusedFileOperation refused(FileOperation::OpenForReading, set.pgd());
+    auto hits = FindMatchingArticles(set.index(), set.pgd(), Request("un"));
+    ASSERT_FALSE(hits.ok());
+    EXPECT_EQ(hits.error().kind, FileErrorKind::CannotOpen);
+    EXPECT_EQ(hits.error().path, set.pgd().string());
+    auto titles = LoadTitles(set.index(), set.pgd());
+    ASSERT_FALSE(titles.ok());
+    EXPECT_EQ(titles.error().kind, FileErrorKind::CannotOpen);
 }
 
 TEST(SearchArticles, textsBeyondAnArticlesSize_areRefusedUnread)
