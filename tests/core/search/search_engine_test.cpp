@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace mirelda {
 namespace {
 
@@ -303,6 +305,19 @@ TEST(SearchArticles, dataFileTheSystemRefuses_isReportedByTheSearchAndTheTitleLi
     auto titles = LoadTitles(set.index(), set.pgd());
     ASSERT_FALSE(titles.ok());
     EXPECT_EQ(titles.error().kind, FileErrorKind::CannotOpen);
+}
+
+TEST(SearchArticles, fifoInTheDataFilesPlace_isRefusedWithoutWaitingForAWriter)
+{
+    HelpSet set({{1, "Un", Rtf("a"), {}}});
+    std::filesystem::remove(set.pgd());
+    ASSERT_EQ(::mkfifo(set.pgd().c_str(), 0600), 0);
+    auto hits = FindMatchingArticles(set.index(), set.pgd(), Request("un"));
+    ASSERT_FALSE(hits.ok());
+    EXPECT_EQ(hits.error().message, "is a FIFO, not a regular file");
+    auto article = ReadArticle(set.pgd(), *set.index().FindArticle(1));
+    ASSERT_FALSE(article.ok());
+    EXPECT_EQ(article.error().message, "is a FIFO, not a regular file");
 }
 
 TEST(SearchArticles, textsBeyondAnArticlesSize_areRefusedUnread)
