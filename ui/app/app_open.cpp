@@ -10,6 +10,7 @@
 #include "ui/app/mirelda_app.h"
 #include "ui/app/process_probe.h"
 #include "ui/app/recent_help_sets_menu.h"
+#include "ui/widgets/qt_path.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -21,12 +22,12 @@ namespace {
 
 std::filesystem::path ToFsPath(const QString& path)
 {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
+    return ToPath(path);
 }
 
 QString FromFsPath(const std::filesystem::path& path)
 {
-    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+    return ToQString(path);
 }
 
 QStringList Lines(const std::vector<std::string>& lines)

@@ -5,6 +5,7 @@
 #include "ui/lists/bookmark_name_dlg.h"
 #include "ui/lists/list_host.h"
 #include "ui/widgets/dialog_units.h"
+#include "ui/widgets/qt_path.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -28,7 +29,7 @@ QString Decode(std::string_view bytes)
 
 QString PathText(const std::filesystem::path& path)
 {
-    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+    return ToQString(path);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "core/view/bar_geometry.h"
 #include "ui/notes/annotation_edit.h"
 #include "ui/widgets/dialog_units.h"
+#include "ui/widgets/qt_path.h"
 
 #include <QFile>
 #include <QIcon>
@@ -20,7 +21,7 @@ constexpr int kIconSize = 32;
 
 QString Path(const std::filesystem::path& path)
 {
-    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+    return ToQString(path);
 }
 
 // "12", "12 et 30", "12, 30 et 41".
