@@ -228,9 +228,8 @@ struct RichExtra
     bool cellsCarried = false;
     // Picture bullets: the list levels that show one, and the lists of the \lsN numbers.
     ListTablePictures listTable;
-    std::vector<std::pair<std::int32_t, std::int32_t>> listOverrides; // (\ls, \listid)
-    std::unordered_map<std::int32_t, std::int32_t> listOfOverride;    // \ls to \listid
-    std::unordered_map<std::int64_t, std::int32_t> pictureOfLevel;    // (\listid, level) to picture
+    std::unordered_map<std::int32_t, std::int32_t> listOfOverride; // \ls to \listid
+    std::unordered_map<std::int64_t, std::int32_t> pictureOfLevel; // (\listid, level) to picture
     // The next cell's \clpadl, t, r, b as written, and whether \clpadf* gave them in twips.
     std::array<std::int32_t, 4> cellPadding{};
     std::array<bool, 4> cellPaddingInTwips{};

@@ -118,8 +118,11 @@ template <bool Rich> void Parser<Rich>::PeekSkippedGroup(Kw kw) requires Rich
     const Dest dest = Top().dest;
     if (kw == Kw::k_picprop && dest == Dest::Picture) {
         RichPicture& pic = extra_.doc.pictures[extra_.picture];
-        pic.flipHorizontal = ShapePropertyFlag(ShapePropertyValue(p_, end_, "fFlipH"));
-        pic.flipVertical = ShapePropertyFlag(ShapePropertyValue(p_, end_, "fFlipV"));
+        static constexpr std::array<std::string_view, 2> kFlips{"fFlipH", "fFlipV"};
+        std::array<std::string_view, 2> flips{};
+        ShapePropertyValues(p_, end_, kFlips, flips);
+        pic.flipHorizontal = ShapePropertyFlag(flips[0]);
+        pic.flipVertical = ShapePropertyFlag(flips[1]);
     } else if (kw == Kw::k_listtable && dest == Dest::Text) {
         ScanListTable(p_, end_, extra_.listTable);
         ReadListPictures();
@@ -128,9 +131,7 @@ template <bool Rich> void Parser<Rich>::PeekSkippedGroup(Kw kw) requires Rich
                 extra_.pictureOfLevel.emplace(std::int64_t{level.listId} * 16 + level.level, level.picture);
         }
     } else if (kw == Kw::k_listoverridetable && dest == Dest::Text) {
-        ScanListOverrides(p_, end_, extra_.listOverrides);
-        for (const auto& [ls, listId] : extra_.listOverrides)
-            extra_.listOfOverride.emplace(ls, listId);
+        ScanListOverrides(p_, end_, extra_.listOfOverride);
     }
 }
 
