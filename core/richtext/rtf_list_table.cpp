@@ -125,7 +125,7 @@ void ScanListTable(const unsigned char* p, const unsigned char* end, ListTablePi
 }
 
 void ScanListOverrides(const unsigned char* p, const unsigned char* end,
-                       std::vector<std::pair<std::int32_t, std::int32_t>>& out)
+                       std::unordered_map<std::int32_t, std::int32_t>& out)
 {
     std::size_t depth = 1;
     std::int32_t ls = 0, listId = 0;
@@ -138,7 +138,7 @@ void ScanListOverrides(const unsigned char* p, const unsigned char* end,
                 ls = listId = 0;
         } else if (t.kind == Token::Close) {
             if (depth == 2 && ls != 0)
-                out.emplace_back(ls, listId);
+                out.emplace(ls, listId);
             if (--depth == 0)
                 return;
         } else if (depth == 2 && t.word == "ls") {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace mirelda::rtf {
@@ -31,8 +32,8 @@ struct ListTablePictures
 void ScanListTable(const unsigned char* p, const unsigned char* end, ListTablePictures& out);
 
 // \listoverride groups of the \listoverridetable whose content starts at `p`: for each, its
-// \lsN and \listidN, appended as pairs (ls, listId).
+// \lsN and \listidN, added as ls -> listId (the first group of an \lsN counts).
 void ScanListOverrides(const unsigned char* p, const unsigned char* end,
-                       std::vector<std::pair<std::int32_t, std::int32_t>>& out);
+                       std::unordered_map<std::int32_t, std::int32_t>& out);
 
 } // namespace mirelda::rtf

@@ -19,11 +19,14 @@
 // text is kept, their formatting words are ignored and any destination in them is skipped.
 // Skipped groups are consumed by a lexical scan that pushes nothing. Every emitted unit
 // consumes at least one input byte, except the final paragraph mark.
+//
+// The members are defined in rtf_parser_*.cpp and rtf_reader.cpp, each file explicitly
+// instantiating what it defines for the readers that use it: the rich reader's own members
+// (`requires Rich`) for Parser<true> only, the others for both.
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -33,11 +36,8 @@
 
 #include "core/richtext/code_page.h"
 #include "core/richtext/document.h"
-#include "core/richtext/picture_signature.h"
 #include "core/richtext/rtf_keywords.h"
-#include "core/richtext/rtf_lexer.h"
 #include "core/richtext/rtf_list_table.h"
-#include "core/richtext/rtf_shape_property.h"
 
 namespace mirelda::rtf {
 
@@ -228,9 +228,8 @@ struct RichExtra
     bool cellsCarried = false;
     // Picture bullets: the list levels that show one, and the lists of the \lsN numbers.
     ListTablePictures listTable;
-    std::vector<std::pair<std::int32_t, std::int32_t>> listOverrides; // (\ls, \listid)
-    std::unordered_map<std::int32_t, std::int32_t> listOfOverride;    // \ls to \listid
-    std::unordered_map<std::int64_t, std::int32_t> pictureOfLevel;    // (\listid, level) to picture
+    std::unordered_map<std::int32_t, std::int32_t> listOfOverride; // \ls to \listid
+    std::unordered_map<std::int64_t, std::int32_t> pictureOfLevel; // (\listid, level) to picture
     // The next cell's \clpadl, t, r, b as written, and whether \clpadf* gave them in twips.
     std::array<std::int32_t, 4> cellPadding{};
     std::array<bool, 4> cellPaddingInTwips{};
@@ -307,19 +306,17 @@ template <bool Rich> class Parser
     // Where the next character will land: after a pending cell tab, if any.
     std::int32_t NextPosition() const { return Position() + (pendingCellTab_ ? 1 : 0); }
 
+    // The driving loop (rtf_parser_loop.cpp)
     void RunPlainText();
     void NoteOffsets(const unsigned char* token, std::size_t before, bool plain);
     void TextByte();
     void ControlSequence();
-    void Word(Kw kw, bool has, std::int32_t value);
-    void OverflowWord(Kw kw, bool has, std::int32_t value, bool star);
-    bool CharacterWord(Kw kw);
     void OpenGroup();
     void CloseGroup();
     void SkipRestOfGroup();
     void Finish();
 
-    // Characters
+    // Characters (rtf_parser_loop.cpp)
     void Put(char16_t unit);
     void Byte8(unsigned char byte);
     void FlushPending();
@@ -328,52 +325,77 @@ template <bool Rich> class Parser
     void EmitMark(bool rowEnd);
     void Append(char16_t unit);
     void AppendAscii(const unsigned char* from, const unsigned char* to);
-    void CheckRun();
-    void CheckRun(const CharFormat& format);
+    void CheckRun() requires Rich;
+    void CheckRun(const CharFormat& format) requires Rich;
     void Paragraph(Kw kw);
     void Cell(bool nested);
     void Row();
     void Picture();
-    void Binary(std::int32_t count);
     void UnicodeWord(bool has, std::int32_t value);
 
-    // State
+    // Control words, by what they act on (rtf_parser_words.cpp)
+    void Word(Kw kw, bool has, std::int32_t value);
+    void OverflowWord(Kw kw, bool has, std::int32_t value, bool star);
+    bool DocumentWordInRichDestination(Kw kw);
+    void PeekSkippedGroup(Kw kw) requires Rich;
+    bool DocumentWord(Kw kw, bool has, std::int32_t value);
+    bool DestinationWord(Kw kw);
+    bool EnterRichDestination(Kw kw) requires Rich;
+    bool CharacterWord(Kw kw);
+    bool WordOfDestination(Kw kw, bool has, std::int32_t value);
+    void FormattingWord(Kw kw, bool has, std::int32_t value);
+    void Binary(std::int32_t count);
+
+    // Fonts and code pages (rtf_parser_words.cpp)
     std::int32_t CurrentCodePage();
     void SetFont(std::int32_t number);
     void BeginFont(std::int32_t number);
     void CommitFont();
     void FontWord(Kw kw, std::int32_t value);
-    void CharWord(Kw kw, bool has, std::int32_t value);
-    void ParaWord(Kw kw, bool has, std::int32_t value);
-    bool TableWord(Kw kw, bool has, std::int32_t value);
-    void NumberingWord(Kw kw, bool has, std::int32_t value);
-    void PictureWord(Kw kw, std::int32_t value);
-    std::int32_t ColorIndex(std::int32_t value) const;
-    void AddTab(std::int32_t position, TabKind kind);
 
-    // Rich output
-    void AddParagraph(std::int32_t mark, bool rowEnd);
-    ListMarker MakeMarker(const ParaState& para);
-    void FinishPicture();
-    void ReadListPictures();
-    std::int32_t ListPictureOf(const ParaState& para) const;
-    void FinishField(FieldState& field);
-    void FinishRuns();
+    // Character, paragraph, numbering, colour and picture words (rtf_parser_formatting.cpp)
+    void CharWord(Kw kw, bool has, std::int32_t value) requires Rich;
+    void ParaWord(Kw kw, bool has, std::int32_t value) requires Rich;
+    void AddTab(std::int32_t position, TabKind kind) requires Rich;
+    void NumberingWord(Kw kw, bool has, std::int32_t value) requires Rich;
+    void ColorWord(Kw kw, std::int32_t value) requires Rich;
+    std::int32_t ColorIndex(std::int32_t value) const requires Rich;
+    void PictureWord(Kw kw, std::int32_t value) requires Rich;
 
-    // Shapes and nested tables (rtf_parser_shapes.h)
-    bool ShapeDestination(Kw kw, bool star);
-    void ShapeWord(Kw kw, bool has, std::int32_t value);
-    void ShapeProperty(std::string_view value);
-    void ShapeGroupClosed(std::size_t depth);
-    void FinishShape();
-    std::string_view RestOfGroup();
-    RichDocument ReadSubDocument(std::string_view body);
-    std::int32_t TableDepth() const;
-    void NoteTableDepth();
-    void OpenNestedRows(std::int32_t depth);
-    void CloseNestedRows(std::int32_t depth);
-    void EndNestedRow(std::int32_t depth);
-    void NoteNestedSeparator();
+    // Tables: row and cell definitions, borders, nested rows (rtf_parser_formatting.cpp)
+    bool TableWord(Kw kw, std::int32_t value) requires Rich;
+    bool RowWord(Kw kw, std::int32_t value) requires Rich;
+    void StartRowDefinition() requires Rich;
+    void EndCellDefinition(std::int32_t edge) requires Rich;
+    bool CellWord(Kw kw, std::int32_t value) requires Rich;
+    bool BorderWord(Kw kw, std::int32_t value) requires Rich;
+    CellBorder* CurrentBorder() requires Rich;
+    std::int32_t TableDepth() const requires Rich;
+    void NoteTableDepth() requires Rich;
+    void OpenNestedRows(std::int32_t depth) requires Rich;
+    void CloseNestedRows(std::int32_t depth) requires Rich;
+    void EndNestedRow(std::int32_t depth) requires Rich;
+    void NoteNestedSeparator() requires Rich;
+
+    // What the rich reader builds (rtf_parser_output.cpp)
+    void AddParagraph(std::int32_t mark, bool rowEnd) requires Rich;
+    ListMarker MakeMarker(const ParaState& para) requires Rich;
+    void FinishPicture() requires Rich;
+    void ReadListPictures() requires Rich;
+    std::int32_t ListPictureOf(const ParaState& para) const requires Rich;
+    void FinishField(FieldState& field) requires Rich;
+    void FinishRuns() requires Rich;
+
+    // Shapes and text boxes (rtf_parser_output.cpp)
+    bool ShapeDestination(Kw kw, bool star) requires Rich;
+    void ShapeWord(Kw kw, std::int32_t value) requires Rich;
+    void ShapeProperty(std::string_view value) requires Rich;
+    void ShapeGroupClosed(std::size_t depth) requires Rich;
+    void FinishShape() requires Rich;
+    std::string_view RestOfGroup() requires Rich;
+
+    // A text box, a shape's picture or a picture bullet (rtf_reader.cpp)
+    RichDocument ReadSubDocument(std::string_view body) requires Rich;
 
     const unsigned char* p_;
     const unsigned char* end_;
@@ -406,10 +428,7 @@ template <bool Rich> class Parser
     [[no_unique_address]] std::conditional_t<Rich, RichExtra, NoExtra> extra_;
 };
 
-} // namespace mirelda::rtf
+// The document a rich parser has read, its fonts' code pages resolved.
+RichDocument TakeDocument(Parser<true>& parser);
 
-// The member definitions, in three parts.
-#include "core/richtext/rtf_parser_loop.h"
-#include "core/richtext/rtf_parser_output.h"
-#include "core/richtext/rtf_parser_shapes.h"
-#include "core/richtext/rtf_parser_words.h"
+} // namespace mirelda::rtf

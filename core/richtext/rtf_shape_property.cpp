@@ -7,11 +7,14 @@
 
 namespace mirelda::rtf {
 
-std::string_view ShapePropertyValue(const unsigned char* p, const unsigned char* end, std::string_view name)
+void ShapePropertyValues(const unsigned char* p, const unsigned char* end,
+                         std::span<const std::string_view> names, std::span<std::string_view> values)
 {
     std::size_t depth = 1;
-    bool named = false; // the last \sn was `name`
-    while (p < end) {
+    std::size_t named = names.size(); // the index of the last \sn's name, if one of `names`
+    std::size_t found = 0;
+    std::fill(values.begin(), values.end(), std::string_view());
+    while (p < end && found < names.size()) {
         const unsigned char c = *p++;
         if (c == '{') {
             ++depth;
@@ -50,12 +53,13 @@ std::string_view ShapePropertyValue(const unsigned char* p, const unsigned char*
             s.remove_prefix(1);
         while (!s.empty() && s.back() == ' ')
             s.remove_suffix(1);
-        if (letters == "sn")
-            named = s == name;
-        else if (named)
-            return s;
+        if (letters == "sn") {
+            named = static_cast<std::size_t>(std::find(names.begin(), names.end(), s) - names.begin());
+        } else if (named < names.size() && values[named].data() == nullptr) { // the first value counts
+            values[named] = s;
+            ++found;
+        }
     }
-    return {};
 }
 
 bool ShapePropertyFlag(std::string_view value)

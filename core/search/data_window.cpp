@@ -1,6 +1,7 @@
 #include "core/search/data_window.h"
 
 #include "core/store/file_faults.h"
+#include "core/store/regular_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -69,15 +70,13 @@ Result<DataWindow> DataWindow::Open(const std::filesystem::path& path, bool mapp
     w.path_ = path.string();
     if (!FileOperationAllowed(FileOperation::OpenForReading, path)) // as every reader of the store asks
         return FileError{FileErrorKind::CannotOpen, w.path_, 0, "cannot open the file"};
-    // Not blocking: a FIFO in the help set's place must not hang the search.
-    w.fd_ = ::open(w.path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (w.fd_ < 0)
-        return FileError{FileErrorKind::CannotOpen, w.path_, 0, "cannot open the file"};
     struct stat info
     {
     };
-    if (::fstat(w.fd_, &info) != 0 || !S_ISREG(info.st_mode))
-        return FileError{FileErrorKind::ReadFailed, w.path_, 0, "not a regular file"};
+    w.fd_ = OpenRegularFile(path, O_RDONLY, info); // a FIFO in the help set's place must not hang the search
+    if (w.fd_ < 0)
+        return FileError{FileErrorKind::CannotOpen, w.path_, 0,
+                         info.st_mode != 0 ? NotRegularFileReason(info.st_mode) : "cannot open the file"};
     w.size_ = static_cast<std::uint64_t>(info.st_size);
     if (mapped && w.size_ > 0) {
         void* map = ::mmap(nullptr, w.size_, PROT_READ, MAP_PRIVATE, w.fd_, 0);

@@ -5,6 +5,7 @@
 #include "core/search/accent_fold.h"
 #include "core/search/data_window.h"
 #include "core/search/rtf_prefilter.h"
+#include "core/store/article_record.h"
 #include "core/store/binary_file.h"
 #include "core/store/cp1252.h"
 #include "core/store/file_faults.h"
@@ -94,50 +95,41 @@ Outcome TestArticle(DataWindow& data, Matcher& matcher, const SearchRequest& req
                     const ArticleEntry& entry, std::uint64_t readUntil, std::string& title,
                     std::optional<FileError>& error)
 {
-    const auto article = [&] { return "article " + std::to_string(entry.number); };
-    bool truncated = false;
-    const std::uint64_t at = entry.textOffset;
-    const char* p = data.Fetch(at, 4, readUntil, truncated);
-    if (!p) {
-        error = data.Error(truncated, at, article() + ": data record at " + Hex(at));
+    class WindowBytes final : public RecordBytes
+    {
+      public:
+        WindowBytes(DataWindow& data, std::uint64_t readUntil) : data_(data), readUntil_(readUntil) {}
+        std::uint64_t size() const override { return data_.size(); }
+        const std::string& path() const override { return data_.path(); }
+        const char* Fetch(std::uint64_t offset, std::uint64_t count) override
+        {
+            bool truncated = false;
+            return data_.Fetch(offset, count, readUntil_, truncated);
+        }
+
+      private:
+        DataWindow& data_;
+        std::uint64_t readUntil_;
+    } bytes(data, readUntil);
+    ArticleRecord record(bytes, entry);
+    auto titleBytes = record.Title();
+    if (!titleBytes) {
+        error = titleBytes.error();
         return Outcome::Error;
     }
-    const std::uint32_t titleLength = LoadU32(p);
-    if (titleLength > kMaxArticleTitleBytes && data.Holds(at + 4, titleLength)) {
-        error = data.TooLong(at, article() + ": title of " + std::to_string(titleLength) + " bytes");
-        return Outcome::Error;
-    }
-    p = data.Fetch(at + 4, titleLength, readUntil, truncated);
-    if (!p) {
-        error = data.Error(truncated, at, article() + ": title of " + std::to_string(titleLength) + " bytes");
-        return Outcome::Error;
-    }
-    title.assign(p, titleLength);
+    title.assign(*titleBytes);
     if (IsPopupTitle(title))
         return Outcome::NoMatch;
     if (matcher.TitleMatches(title))
         return Outcome::Match;
     if (!request.inText)
         return Outcome::NoMatch;
-
-    const std::uint64_t lengthAt = at + 4 + titleLength;
-    p = data.Fetch(lengthAt, 4, readUntil, truncated);
-    if (!p) {
-        error = data.Error(truncated, lengthAt, article() + ": text length");
+    auto text = record.Text();
+    if (!text) {
+        error = text.error();
         return Outcome::Error;
     }
-    const std::uint32_t textLength = LoadU32(p);
-    if (textLength > kMaxArticleTextBytes && data.Holds(lengthAt + 4, textLength)) {
-        error = data.TooLong(lengthAt, article() + ": text of " + std::to_string(textLength) + " bytes");
-        return Outcome::Error;
-    }
-    p = data.Fetch(lengthAt + 4, textLength, readUntil, truncated);
-    if (!p) {
-        error =
-            data.Error(truncated, lengthAt, article() + ": text of " + std::to_string(textLength) + " bytes");
-        return Outcome::Error;
-    }
-    return matcher.TextMatches(std::string_view(p, textLength)) ? Outcome::Match : Outcome::NoMatch;
+    return matcher.TextMatches(*text) ? Outcome::Match : Outcome::NoMatch;
 }
 
 // Entries are taken in blocks of consecutive enumeration order; each block is read in

@@ -1,6 +1,7 @@
 #include "core/store/binary_file.h"
 
 #include "core/store/file_faults.h"
+#include "core/store/regular_file.h"
 
 #include <cerrno>
 #include <charconv>
@@ -115,24 +116,17 @@ Result<std::uint64_t> OpenForReading(std::ifstream& stream, const std::filesyste
     if (!FileOperationAllowed(FileOperation::OpenForReading, path))
         return FileError{FileErrorKind::CannotOpen, path.string(), 0,
                          std::string("cannot open: ") + std::strerror(EACCES)};
-    // Opened first without waiting and looked at: opening a FIFO for reading would wait for a
-    // writer forever, and a device is no help file.
-    const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | (links == Links::DoNotFollow ? O_NOFOLLOW : 0);
-    const int fd = ::open(path.c_str(), flags);
-    if (fd < 0) {
-        const int error = errno;
-        return FileError{FileErrorKind::CannotOpen, path.string(), 0,
-                         error == ELOOP && links == Links::DoNotFollow
-                             ? std::string("is a symbolic link")
-                             : std::string("cannot open: ") + std::strerror(error)};
-    }
     struct stat st
     {
     };
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    const int fd = OpenRegularFile(path, O_RDONLY | (links == Links::DoNotFollow ? O_NOFOLLOW : 0), st);
+    if (fd < 0) {
+        const int error = errno;
         return FileError{FileErrorKind::CannotOpen, path.string(), 0,
-                         S_ISDIR(st.st_mode) ? "is a folder, not a file" : "is not a regular file"};
+                         st.st_mode != 0 ? std::string(NotRegularFileReason(st.st_mode))
+                         : error == ELOOP && links == Links::DoNotFollow
+                             ? std::string("is a symbolic link")
+                             : std::string("cannot open: ") + std::strerror(error)};
     }
     // The stream is opened on that very file, whatever has been put at the path since.
     stream.open("/proc/self/fd/" + std::to_string(fd), std::ios::binary);

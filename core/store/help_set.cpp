@@ -1,5 +1,6 @@
 #include "core/store/help_set.h"
 
+#include "core/store/article_record.h"
 #include "core/store/binary_file.h"
 
 #include <algorithm>
@@ -170,35 +171,38 @@ Result<ArticleDataReader> ArticleDataReader::Open(const std::filesystem::path& p
 
 namespace {
 
-// The record's title; leaves `in` just after it.
-Result<std::string> ReadTitleField(BinaryReader& in, const ArticleEntry& entry)
+// A record's bytes read from a stream, each field into the one buffer.
+class StreamRecordBytes final : public RecordBytes
 {
-    in.Seek(entry.textOffset);
-    if (in.remaining() < 4)
-        return in.Error(FileErrorKind::Truncated, entry.textOffset,
-                        "article " + std::to_string(entry.number) + ": data record at " +
-                            Hex(entry.textOffset) + " lies past the end of the file");
-    auto title = in.ReadLengthPrefixed(kMaxArticleTitleBytes);
-    if (!title) {
-        FileError error = title.error();
-        error.message = "article " + std::to_string(entry.number) + ": title " + error.message;
-        return error;
+  public:
+    explicit StreamRecordBytes(BinaryReader in) : in_(std::move(in)) {}
+    std::uint64_t size() const override { return in_.size(); }
+    const std::string& path() const override { return in_.path(); }
+    const char* Fetch(std::uint64_t offset, std::uint64_t count) override
+    {
+        buffer_.resize(count);
+        in_.Seek(offset);
+        return in_.ReadExact(buffer_.data(), count) ? buffer_.data() : nullptr;
     }
-    return title;
-}
+    // The bytes last fetched, without a copy.
+    std::string TakeLast() { return std::move(buffer_); }
+
+  private:
+    BinaryReader in_;
+    std::string buffer_;
+};
 
 Result<Article> ReadRecord(BinaryReader in, const ArticleEntry& entry)
 {
-    auto title = ReadTitleField(in, entry);
+    StreamRecordBytes bytes(std::move(in));
+    ArticleRecord record(bytes, entry);
+    auto title = record.Title();
     if (!title)
         return title.error();
-    auto text = in.ReadLengthPrefixed(kMaxArticleTextBytes);
-    if (!text) {
-        FileError error = text.error();
-        error.message = "article " + std::to_string(entry.number) + ": text " + error.message;
-        return error;
-    }
-    return Article{std::move(*title), std::move(*text)};
+    std::string titleText(*title);
+    if (auto text = record.Text(); !text)
+        return text.error();
+    return Article{std::move(titleText), bytes.TakeLast()};
 }
 
 } // namespace
@@ -216,8 +220,11 @@ Result<Article> ParseArticle(std::string_view pgdBytes, const std::string& name,
 
 Result<std::string> ArticleDataReader::ReadTitle(const ArticleEntry& entry)
 {
-    BinaryReader in(file_, size_, path_.string());
-    return ReadTitleField(in, entry);
+    StreamRecordBytes bytes(BinaryReader(file_, size_, path_.string()));
+    auto title = ArticleRecord(bytes, entry).Title();
+    if (!title)
+        return title.error();
+    return std::string(*title);
 }
 
 Result<Article> ReadArticle(const std::filesystem::path& pgdPath, const ArticleEntry& entry)

@@ -1,5 +1,7 @@
 #include "core/store/user_file.h"
 
+#include "core/store/regular_file.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -18,19 +20,6 @@ FileError Unusable(const fs::path& path, std::string why)
     return FileError{FileErrorKind::CannotOpen, path.string(), 0, std::move(why)};
 }
 
-const char* KindName(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return "is a folder, not a file";
-    if (S_ISFIFO(mode))
-        return "is a FIFO, not a regular file";
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return "is a device, not a regular file";
-    if (S_ISSOCK(mode))
-        return "is a socket, not a regular file";
-    return "is not a regular file";
-}
-
 } // namespace
 
 Result<UserFilePlace> LocateUserFile(const fs::path& path)
@@ -46,7 +35,7 @@ Result<UserFilePlace> LocateUserFile(const fs::path& path)
     if (S_ISREG(entry.st_mode))
         return UserFilePlace{path, true};
     if (!S_ISLNK(entry.st_mode))
-        return Unusable(path, KindName(entry.st_mode));
+        return Unusable(path, NotRegularFileReason(entry.st_mode));
     if (entry.st_uid != ::geteuid())
         return Unusable(path, "is a symbolic link made by another user");
     struct stat target
@@ -55,8 +44,8 @@ Result<UserFilePlace> LocateUserFile(const fs::path& path)
     if (::stat(path.c_str(), &target) != 0)
         return Unusable(path, std::string("is a symbolic link to nothing: ") + std::strerror(errno));
     if (!S_ISREG(target.st_mode))
-        return Unusable(path,
-                        std::string("is a symbolic link to something that ") + KindName(target.st_mode));
+        return Unusable(path, std::string("is a symbolic link to something that ") +
+                                  NotRegularFileReason(target.st_mode));
     if (target.st_uid != ::geteuid())
         return Unusable(path, "is a symbolic link to another user's file");
     std::error_code ec;
@@ -68,26 +57,19 @@ Result<UserFilePlace> LocateUserFile(const fs::path& path)
 
 Result<int> OpenUserFile(const fs::path& file, int flags)
 {
-    int fd = ::open(file.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        if (errno == ELOOP)
-            return Unusable(file, "has become a symbolic link");
-        if (errno == ENXIO)
-            return Unusable(file, KindName(S_IFIFO)); // a FIFO nobody reads, opened for writing
-        return Unusable(file, std::string("cannot open: ") + std::strerror(errno));
-    }
     struct stat st
     {
     };
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int error = errno;
-        const mode_t mode = st.st_mode;
-        ::close(fd);
-        return Unusable(file, mode != 0 ? KindName(mode) : std::strerror(error));
-    }
-    // Reads and writes of a regular file never wait anyway; the flag only mattered for the open.
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
+    const int fd = OpenRegularFile(file, flags | O_NOFOLLOW, st);
+    if (fd >= 0)
+        return fd;
+    if (st.st_mode != 0)
+        return Unusable(file, NotRegularFileReason(st.st_mode));
+    if (errno == ELOOP)
+        return Unusable(file, "has become a symbolic link");
+    if (errno == ENXIO)
+        return Unusable(file, NotRegularFileReason(S_IFIFO)); // a FIFO nobody reads, opened for writing
+    return Unusable(file, std::string("cannot open: ") + std::strerror(errno));
 }
 
 } // namespace mirelda

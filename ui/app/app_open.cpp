@@ -10,24 +10,14 @@
 #include "ui/app/mirelda_app.h"
 #include "ui/app/process_probe.h"
 #include "ui/app/recent_help_sets_menu.h"
+#include "ui/widgets/qt_path.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProcess>
 
 namespace {
-
-std::filesystem::path ToFsPath(const QString& path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
-QString FromFsPath(const std::filesystem::path& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path.native()));
-}
 
 QStringList Lines(const std::vector<std::string>& lines)
 {
@@ -42,7 +32,7 @@ QStringList Lines(const std::vector<std::string>& lines)
 void CMireldaApp::ChooseHelpSet()
 {
     // The folder of the help set shown, where the next one often lies.
-    const QString folder = FromFsPath(mirelda::StripHelpSetExtension(options_.helpSetBase).parent_path());
+    const QString folder = ToQString(mirelda::StripHelpSetExtension(options_.helpSetBase).parent_path());
     // Bracket patterns: the extension in any case, in Qt's dialog and in the desktop's.
     const QString path = QFileDialog::getOpenFileName(
         frame_.get(), QStringLiteral("Ouvrir une aide"), folder,
@@ -55,7 +45,7 @@ void CMireldaApp::ChooseHelpSet()
 
 void CMireldaApp::OpenHelpSet(const QString& path)
 {
-    const std::filesystem::path given = ToFsPath(path);
+    const std::filesystem::path given = ToPath(path);
     const std::vector<std::string> problems = mirelda::DescribeHelpSetProblem(given);
     if (!problems.empty()) {
         ShowMessage(QStringLiteral("Impossible d'ouvrir cette aide.\n\n") +
@@ -88,7 +78,7 @@ void CMireldaApp::OpenDroppedFiles(const QStringList& paths)
     // The four files of one help set may come together; anything else is refused.
     std::filesystem::path identity;
     for (const QString& path : paths) {
-        const std::filesystem::path file = ToFsPath(path);
+        const std::filesystem::path file = ToPath(path);
         const bool helpSetFile = mirelda::StripHelpSetExtension(file) != file;
         if (!helpSetFile) {
             ShowMessage(QStringLiteral("« %1 » n'est pas un fichier d'aide : déposez l'un des fichiers .PGH, "

@@ -1,16 +1,9 @@
 #include "ui/app/help_set_watcher.h"
 
+#include "ui/widgets/qt_path.h"
+
 #include <QFile>
 #include <QStringList>
-
-namespace {
-
-QString ToQString(const std::filesystem::path& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path.string()));
-}
-
-} // namespace
 
 CHelpSetWatcher::CHelpSetWatcher(std::vector<std::filesystem::path> files, QObject* parent)
     : QObject(parent), files_(std::move(files)), loaded_(mirelda::StampFiles(files_))

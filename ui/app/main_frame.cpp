@@ -7,6 +7,7 @@
 #include "ui/notes/annotation_bar.h"
 #include "ui/tree/tree_bar.h"
 #include "ui/view/mirelda_view.h"
+#include "ui/widgets/qt_path.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -280,7 +281,7 @@ void CMainFrame::ReportFileError(const mirelda::FileError& error)
 {
     if (ReloadInsteadOfReporting(error))
         return;
-    const QString path = QString::fromStdString(error.path);
+    const QString path = ToQString(error.path);
     QString text;
     switch (error.kind) {
     case mirelda::FileErrorKind::CannotOpen:

@@ -16,6 +16,7 @@
 #include "ui/notes/annotation_edit.h"
 #include "ui/search/article_search.h"
 #include "ui/view/mirelda_view.h"
+#include "ui/widgets/qt_path.h"
 
 #include <QAction>
 #include <QApplication>
@@ -40,11 +41,6 @@
 #endif
 
 namespace {
-
-std::filesystem::path ToPath(const QString& path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
 
 const char kUsage[] =
     "Utilisation : mirelda [/D:JEU | FICHIER] [/P:N] [/F]\n"
@@ -168,13 +164,13 @@ bool CMireldaApp::InitInstance()
     switch (instance_->Start(request, !options_.closeRunning)) {
     case CSingleInstance::Outcome::First:
         starting_ = true;
-        CRecentHelpSetsMenu::Remember(QFile::decodeName(QByteArray::fromStdString(options_.helpSetBase)));
+        CRecentHelpSetsMenu::Remember(ToQString(options_.helpSetBase));
         if (!mirelda::AdoptFilesBeside(userFiles))
             ShowMessage(
                 QStringLiteral("Vos signets et annotations de cette aide, à côté d'elle, n'ont pas pu être "
                                "copiés dans %1 : ils restent où ils sont, et ceux de cette séance seront "
                                "gardés dans ce dossier.")
-                    .arg(QFile::decodeName(QByteArray::fromStdString(userFiles.folder.native()))),
+                    .arg(ToQString(userFiles.folder)),
                 QMessageBox::Warning);
         if (!instance_->isListening())
             ShowMessage(
@@ -186,7 +182,7 @@ bool CMireldaApp::InitInstance()
         break;
     case CSingleInstance::Outcome::HandedOver:
         if (!options_.closeRunning)
-            CRecentHelpSetsMenu::Remember(QFile::decodeName(QByteArray::fromStdString(options_.helpSetBase)));
+            CRecentHelpSetsMenu::Remember(ToQString(options_.helpSetBase));
         return false;
     case CSingleInstance::Outcome::NoneRunning:
         return false;

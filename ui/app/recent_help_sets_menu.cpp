@@ -2,19 +2,18 @@
 
 #include "core/app/help_set_identity.h"
 #include "core/app/recent_help_sets.h"
+#include "ui/widgets/qt_path.h"
+#include "ui/widgets/settings.h"
 
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
 
 #include <string>
 #include <vector>
 
 namespace {
 
-const QString kOrganisation = QStringLiteral("mirelda");
-const QString kApplication = QStringLiteral("mirelda");
 const QString kKey = QStringLiteral("recent/helpSets");
 
 std::vector<std::string> ToBytes(const QStringList& list)
@@ -45,16 +44,15 @@ CRecentHelpSetsMenu::CRecentHelpSetsMenu(OpenCallback open, QWidget* parent)
 
 void CRecentHelpSetsMenu::Remember(const QString& helpSetPath)
 {
-    QSettings settings(kOrganisation, kApplication);
-    const std::string identity =
-        mirelda::HelpSetIdentity(QFile::encodeName(helpSetPath).toStdString()).native();
+    QSettings settings = MireldaSettings();
+    const std::string identity = mirelda::HelpSetIdentity(ToPath(helpSetPath)).native();
     settings.setValue(
         kKey, FromBytes(mirelda::AddRecentHelpSet(ToBytes(settings.value(kKey).toStringList()), identity)));
 }
 
 QStringList CRecentHelpSetsMenu::Entries()
 {
-    QSettings settings(kOrganisation, kApplication);
+    QSettings settings = MireldaSettings();
     const QStringList kept = settings.value(kKey).toStringList();
     const QStringList existing = FromBytes(mirelda::ExistingRecentHelpSets(ToBytes(kept)));
     if (existing != kept)

@@ -1,19 +1,17 @@
 #include "ui/app/window_geometry.h"
 
 #include "core/app/window_fit.h"
+#include "ui/widgets/settings.h"
 
 #include <QGuiApplication>
 #include <QRect>
 #include <QScreen>
-#include <QSettings>
 #include <QWidget>
 
 #include <algorithm>
 
 namespace {
 
-const QString kOrganisation = QStringLiteral("mirelda");
-const QString kApplication = QStringLiteral("mirelda");
 const QString kGeometryKey = QStringLiteral("window/geometry");
 const QString kMaximizedKey = QStringLiteral("window/maximized");
 
@@ -26,7 +24,7 @@ mirelda::WindowRect ToWindowRect(const QRect& rect)
 
 void RestoreWindowGeometry(QWidget& window)
 {
-    const QSettings settings(kOrganisation, kApplication);
+    const QSettings settings = MireldaSettings();
     const QRect saved = settings.value(kGeometryKey).toRect();
     // The screen that held the window's middle, if it is still there; else the primary one.
     QScreen* screen = saved.isValid() ? QGuiApplication::screenAt(saved.center()) : nullptr;
@@ -65,7 +63,7 @@ void KeepFrameOnScreen(QWidget& window)
 
 void SaveWindowGeometry(const QWidget& window)
 {
-    QSettings settings(kOrganisation, kApplication);
+    QSettings settings = MireldaSettings();
     // The place it takes again when it is no longer maximised.
     settings.setValue(kGeometryKey, window.normalGeometry());
     settings.setValue(kMaximizedKey, window.isMaximized());

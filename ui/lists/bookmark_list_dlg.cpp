@@ -3,8 +3,8 @@
 #include "core/store/cp1252.h"
 #include "ui/lists/bookmark_name_dlg.h"
 #include "ui/lists/list_host.h"
+#include "ui/widgets/qt_path.h"
 
-#include <QFile>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -28,7 +28,7 @@ CBookmarkListDlg::~CBookmarkListDlg()
 
 QString CBookmarkListDlg::PathText() const
 {
-    return QFile::decodeName(QByteArray::fromStdString(session_.bookmarks().path().string()));
+    return ToQString(session_.bookmarks().path());
 }
 
 void CBookmarkListDlg::ReportLoad(mirelda::BookmarkStore::Found found)
@@ -80,8 +80,7 @@ void CBookmarkListDlg::BookmarkRemoved(std::size_t row)
 
 void CBookmarkListDlg::BookmarksNotSaved()
 {
-    const QString path =
-        QFile::decodeName(QByteArray::fromStdString(session_.userFiles().bookmarks.string()));
+    const QString path = ToQString(session_.userFiles().bookmarks);
     host().ShowMessage(QStringLiteral("Impossible d'enregistrer les signets dans le fichier %1.").arg(path),
                        QMessageBox::Warning);
 }

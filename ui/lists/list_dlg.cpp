@@ -2,6 +2,7 @@
 
 #include "core/store/cp1252.h"
 #include "ui/widgets/dialog_units.h"
+#include "ui/widgets/qt_path.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -3,8 +3,8 @@
 #include "core/view/bar_geometry.h"
 #include "ui/notes/annotation_edit.h"
 #include "ui/widgets/dialog_units.h"
+#include "ui/widgets/qt_path.h"
 
-#include <QFile>
 #include <QIcon>
 #include <QLabel>
 #include <QMainWindow>
@@ -16,11 +16,6 @@
 namespace {
 
 constexpr int kIconSize = 32;
-
-QString Path(const std::filesystem::path& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path.string()));
-}
 
 // "12", "12 et 30", "12, 30 et 41".
 QString ArticleList(const std::set<std::int32_t>& articles)
@@ -102,7 +97,7 @@ void CAnnotationBar::ReportLoad(const mirelda::AnnotationStore::LoadReport& repo
     if (report.savedDamage && !report.savedKept)
         notes << QStringLiteral("Le fichier d'annotations « %1 » est endommagé : les annotations lues avant "
                                 "l'endroit endommagé sont gardées.")
-                     .arg(Path(session_.userFiles().annotations));
+                     .arg(ToQString(session_.userFiles().annotations));
     if (!notes.isEmpty())
         emit statusRequested(notes.join(QLatin1Char(' ')));
     // A file that cannot be read, or cannot be kept aside before it is rewritten, holds notes
@@ -114,10 +109,10 @@ void CAnnotationBar::ReportLoad(const mirelda::AnnotationStore::LoadReport& repo
                                  "n'a pu en être gardée.")
                 : QStringLiteral("Impossible de lire le fichier d'annotations « %1 ».");
         emit messageRequested(
-            what.arg(Path(session_.userFiles().annotations)) +
+            what.arg(ToQString(session_.userFiles().annotations)) +
             QStringLiteral(" Il ne sera pas remplacé : les annotations modifiées pendant cette "
                            "séance seront gardées dans « %1 » et reprises au prochain démarrage.")
-                .arg(Path(session_.userFiles().scratch)));
+                .arg(ToQString(session_.userFiles().scratch)));
     }
     // Told once here; the changes that then cannot go to it only show in the status bar.
     if (report.scratchKept) {
@@ -127,7 +122,7 @@ void CAnnotationBar::ReportLoad(const mirelda::AnnotationStore::LoadReport& repo
                            "ordinaire à vous. Il ne sera ni lu ni remplacé ; les annotations "
                            "modifiées pendant cette séance seront gardées en mémoire et "
                            "enregistrées à la fermeture.")
-                .arg(Path(session_.userFiles().scratch)));
+                .arg(ToQString(session_.userFiles().scratch)));
     }
 }
 
@@ -168,7 +163,7 @@ void CAnnotationBar::AnnotationNotStored(std::int32_t article)
         QStringLiteral("Impossible d'écrire l'annotation de l'article %1 dans « %2 ». Elle est "
                        "gardée en mémoire et sera enregistrée à la fermeture du programme.")
             .arg(article)
-            .arg(Path(session_.userFiles().scratch));
+            .arg(ToQString(session_.userFiles().scratch));
     // Said once in a box; after that the status bar is enough.
     if (!scratchFailureTold_) {
         scratchFailureTold_ = true;
@@ -186,14 +181,14 @@ void CAnnotationBar::AnnotationsNotSaved()
 QString CAnnotationBar::SaveFailureText() const
 {
     QString text = QStringLiteral("Impossible d'enregistrer les annotations dans « %1 ».")
-                       .arg(Path(session_.userFiles().annotations));
+                       .arg(ToQString(session_.userFiles().annotations));
     const bool inScratch = session_.ScratchHoldsChanges();
     const std::set<std::int32_t>& memoryOnly = session_.memoryOnlyAnnotations();
     if (inScratch)
         text +=
             QStringLiteral("\nLes modifications de cette séance restent dans « %1 » et seront reprises au "
                            "prochain démarrage.")
-                .arg(Path(session_.userFiles().scratch));
+                .arg(ToQString(session_.userFiles().scratch));
     if (memoryOnly.size() == 1)
         text += QStringLiteral(
                     "\nLa modification de l'annotation de l'article %1 n'a pu être écrite nulle part : "

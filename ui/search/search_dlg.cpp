@@ -2,6 +2,7 @@
 
 #include "ui/search/search_host.h"
 #include "ui/widgets/dialog_units.h"
+#include "ui/widgets/settings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,7 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSettings>
 #include <QShortcut>
 #include <QSignalBlocker>
 
@@ -24,11 +24,6 @@ const QString kNotFoundAll = QStringLiteral("La chaîne recherchée n'a pu être
 const QString kNotFoundCurrent = QStringLiteral("Le texte recherché est introuvable.");
 const QString kNoMore = QStringLiteral("La recherche est terminée.");
 const QString kIgnoreAccentsKey = QStringLiteral("search/ignoreAccents");
-
-QSettings UserSettings()
-{
-    return QSettings(QStringLiteral("mirelda"), QStringLiteral("mirelda"));
-}
 
 } // namespace
 
@@ -71,7 +66,7 @@ CSearchDlg::CSearchDlg(SearchHost& host, QWidget* mainWindow)
     ignoreAccents_ = new QCheckBox(QStringLiteral("Ignorer les &accents"), this);
     ignoreAccents_->setObjectName(QStringLiteral("ignoreAccents"));
     connect(ignoreAccents_, &QCheckBox::toggled, this,
-            [](bool on) { UserSettings().setValue(kIgnoreAccentsKey, on); });
+            [](bool on) { MireldaSettings().setValue(kIgnoreAccentsKey, on); });
 
     search_ = new QPushButton(QStringLiteral("&Chercher"), this);
     search_->setObjectName(QStringLiteral("searchButton"));
@@ -141,7 +136,7 @@ void CSearchDlg::Create()
     wholeWord_->setChecked(false);
     inTitle_->setChecked(true);
     inText_->setChecked(true);
-    ignoreAccents_->setChecked(UserSettings().value(kIgnoreAccentsKey, false).toBool());
+    ignoreAccents_->setChecked(MireldaSettings().value(kIgnoreAccentsKey, false).toBool());
     UpdateControls();
 }
 

@@ -2,8 +2,8 @@
 
 #include "core/view/text_zoom.h"
 #include "ui/richtext/layout_zoom.h"
+#include "ui/widgets/settings.h"
 
-#include <QSettings>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -12,8 +12,6 @@
 
 namespace {
 
-const QString kOrganisation = QStringLiteral("mirelda");
-const QString kApplication = QStringLiteral("mirelda");
 const QString kKey = QStringLiteral("view/textSize");
 
 // The size a format had when the document was built, kept in the format itself so that
@@ -38,13 +36,13 @@ bool Scale(QTextCharFormat& format, double factor)
 
 int SavedTextZoom()
 {
-    const QSettings settings(kOrganisation, kApplication);
+    const QSettings settings = MireldaSettings();
     return mirelda::ValidTextZoom(settings.value(kKey, mirelda::kNormalTextZoom).toInt());
 }
 
 void SaveTextZoom(int percent)
 {
-    QSettings settings(kOrganisation, kApplication);
+    QSettings settings = MireldaSettings();
     settings.setValue(kKey, mirelda::ValidTextZoom(percent));
 }
 

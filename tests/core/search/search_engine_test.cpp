@@ -2,8 +2,10 @@
 
 #include "core/search/search_engine.h"
 
+#include "core/search/title_filter.h"
 #include "core/store/binary_file.h"
 #include "core/store/help_set.h"
+#include "tests/support/file_faults.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
@@ -14,6 +16,8 @@
 #include <set>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace mirelda {
 namespace {
@@ -287,6 +291,33 @@ TEST(SearchArticles, damagedRecords_endTheSearchWithAnError)
     hits = FindMatchingArticles(set.index(), set.pgd(), Request("un"));
     ASSERT_FALSE(hits.ok());
     EXPECT_EQ(hits.error().kind, FileErrorKind::CannotOpen);
+}
+
+TEST(SearchArticles, dataFileTheSystemRefuses_isReportedByTheSearchAndTheTitleList)
+{
+    // What a plain user meets on a file they may not read; root never does.
+    HelpSet set({{1, "Un", Rtf("a"), {}}});
+    test::RefusedFileOperation refused(FileOperation::OpenForReading, set.pgd());
+    auto hits = FindMatchingArticles(set.index(), set.pgd(), Request("un"));
+    ASSERT_FALSE(hits.ok());
+    EXPECT_EQ(hits.error().kind, FileErrorKind::CannotOpen);
+    EXPECT_EQ(hits.error().path, set.pgd().string());
+    auto titles = LoadTitles(set.index(), set.pgd());
+    ASSERT_FALSE(titles.ok());
+    EXPECT_EQ(titles.error().kind, FileErrorKind::CannotOpen);
+}
+
+TEST(SearchArticles, fifoInTheDataFilesPlace_isRefusedWithoutWaitingForAWriter)
+{
+    HelpSet set({{1, "Un", Rtf("a"), {}}});
+    std::filesystem::remove(set.pgd());
+    ASSERT_EQ(::mkfifo(set.pgd().c_str(), 0600), 0);
+    auto hits = FindMatchingArticles(set.index(), set.pgd(), Request("un"));
+    ASSERT_FALSE(hits.ok());
+    EXPECT_EQ(hits.error().message, "is a FIFO, not a regular file");
+    auto article = ReadArticle(set.pgd(), *set.index().FindArticle(1));
+    ASSERT_FALSE(article.ok());
+    EXPECT_EQ(article.error().message, "is a FIFO, not a regular file");
 }
 
 TEST(SearchArticles, textsBeyondAnArticlesSize_areRefusedUnread)

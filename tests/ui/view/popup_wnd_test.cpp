@@ -223,4 +223,4 @@ class PopupWndTest : public QObject
 };
 
 QTEST_MAIN(PopupWndTest)
-#include "popup_wnd.moc"
+#include "popup_wnd_test.moc"

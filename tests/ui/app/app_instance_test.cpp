@@ -786,4 +786,4 @@ class AppInstanceTest : public QObject
 };
 
 QTEST_MAIN(AppInstanceTest)
-#include "app_instance.moc"
+#include "app_instance_test.moc"

@@ -306,4 +306,4 @@ class AnnotationBarTest : public QObject
 };
 
 QTEST_MAIN(AnnotationBarTest)
-#include "annotation_bar.moc"
+#include "annotation_bar_test.moc"

@@ -605,7 +605,7 @@ class SearchDialogTest : public QObject
     void allArticles_readErrorIsReportedAndEndsTheSearch()
     {
         // A data file that cannot be read (one replaced since the load would be read again
-        // instead, see app_reload.cpp).
+        // instead, see app_reload_test.cpp).
         reset(true);
         MessageAnswerer answers;
         type(QStringLiteral("maison"));
@@ -663,4 +663,4 @@ class SearchDialogTest : public QObject
 };
 
 QTEST_MAIN(SearchDialogTest)
-#include "search_dialog.moc"
+#include "search_dialog_test.moc"

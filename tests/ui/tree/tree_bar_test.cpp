@@ -3,9 +3,9 @@
 
 #define QTEST_QPA_MOUSE_HANDLING // mouse events go through the window, as a user's would
 
-#include "ui/tree/tree_bar.h"
 #include "core/tree/contents_file.h"
 #include "ui/tree/title_filter_box.h"
+#include "ui/tree/tree_bar.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -485,4 +485,4 @@ class TreeBarTest : public QObject
 };
 
 QTEST_MAIN(TreeBarTest)
-#include "tree_bar.moc"
+#include "tree_bar_test.moc"

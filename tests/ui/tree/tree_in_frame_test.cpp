@@ -155,4 +155,4 @@ class TreeInFrameTest : public QObject
 };
 
 QTEST_MAIN(TreeInFrameTest)
-#include "tree_in_frame.moc"
+#include "tree_in_frame_test.moc"

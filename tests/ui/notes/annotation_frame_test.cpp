@@ -232,4 +232,4 @@ class AnnotationFrameTest : public QObject
 };
 
 QTEST_MAIN(AnnotationFrameTest)
-#include "annotation_frame.moc"
+#include "annotation_frame_test.moc"

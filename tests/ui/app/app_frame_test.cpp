@@ -522,7 +522,7 @@ class AppFrameTest : public QObject
         QVERIFY(viewer.app->InitInstance());
         QTRY_VERIFY(viewer.app->mainFrame()->helpSetLoaded());
         // A link file that cannot be read (a file replaced since the load would be read again
-        // instead, see app_reload.cpp).
+        // instead, see app_reload_test.cpp).
         mirelda::test::RefusedFileOperation refused(
             mirelda::FileOperation::OpenForReading,
             QFile::encodeName(base + QStringLiteral(".PGL")).toStdString());
@@ -718,4 +718,4 @@ class AppFrameTest : public QObject
 };
 
 QTEST_MAIN(AppFrameTest)
-#include "app_frame.moc"
+#include "app_frame_test.moc"

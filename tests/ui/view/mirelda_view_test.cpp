@@ -4,10 +4,10 @@
 
 #define QTEST_QPA_MOUSE_HANDLING // mouse events go through the window, as a user's would
 
-#include "ui/view/mirelda_view.h"
 #include "core/lists/navigator.h"
 #include "core/store/help_set.h"
 #include "core/view/text_zoom.h"
+#include "ui/view/mirelda_view.h"
 #include "ui/view/popup_wnd.h"
 #include "ui/view/printing.h"
 #include "ui/view/text_size.h"
@@ -925,4 +925,4 @@ void MireldaViewTest::table_linksFindCopyAndScrollInModelNumbering()
 }
 
 QTEST_MAIN(MireldaViewTest)
-#include "mirelda_view.moc"
+#include "mirelda_view_test.moc"

@@ -167,4 +167,4 @@ class AppReloadTest : public QObject
 };
 
 QTEST_MAIN(AppReloadTest)
-#include "app_reload.moc"
+#include "app_reload_test.moc"

@@ -494,4 +494,4 @@ class ListWindowsTest : public QObject
 };
 
 QTEST_MAIN(ListWindowsTest)
-#include "list_windows.moc"
+#include "list_windows_test.moc"

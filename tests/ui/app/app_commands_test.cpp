@@ -367,4 +367,4 @@ class AppCommandsTest : public QObject
 };
 
 QTEST_MAIN(AppCommandsTest)
-#include "app_commands.moc"
+#include "app_commands_test.moc"

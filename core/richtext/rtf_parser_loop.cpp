@@ -1,8 +1,11 @@
-#pragma once
-// The parser's driving loop: bytes, groups, skipping and emitted characters. Internal to core/richtext;
-// included by rtf_parser.h only.
+// The parser's driving loop: bytes, groups, skipping and emitted characters. Internal to
+// core/richtext.
 
 #include "core/richtext/rtf_parser.h"
+
+#include <cstring>
+
+#include "core/richtext/rtf_lexer.h"
 
 namespace mirelda::rtf {
 
@@ -549,24 +552,22 @@ template <bool Rich> void Parser<Rich>::AppendAscii(const unsigned char* from, c
         out[i] = from[i];
 }
 
-template <bool Rich> void Parser<Rich>::CheckRun()
+template <bool Rich> void Parser<Rich>::CheckRun() requires Rich
 {
     if constexpr (Rich)
         CheckRun(Top().rich.chars);
 }
 
-template <bool Rich> void Parser<Rich>::CheckRun(const CharFormat& format)
+template <bool Rich> void Parser<Rich>::CheckRun(const CharFormat& format) requires Rich
 {
-    if constexpr (Rich) {
-        if (format == extra_.runFormat)
-            return;
-        const std::int32_t here = Position();
-        if (here > extra_.runStart) {
-            extra_.doc.runs.push_back({extra_.runStart, here - extra_.runStart, extra_.runFormat});
-        }
-        extra_.runStart = here;
-        extra_.runFormat = format;
+    if (format == extra_.runFormat)
+        return;
+    const std::int32_t here = Position();
+    if (here > extra_.runStart) {
+        extra_.doc.runs.push_back({extra_.runStart, here - extra_.runStart, extra_.runFormat});
     }
+    extra_.runStart = here;
+    extra_.runFormat = format;
 }
 
 template <bool Rich> void Parser<Rich>::Paragraph(Kw kw)
@@ -656,5 +657,53 @@ template <bool Rich> void Parser<Rich>::Picture()
         SkipRestOfGroup();
     }
 }
+
+// For the readers that use them.
+template void Parser<true>::Run();
+template void Parser<false>::Run();
+template void Parser<true>::NoteOffsets(const unsigned char*, std::size_t, bool);
+template void Parser<false>::NoteOffsets(const unsigned char*, std::size_t, bool);
+template void Parser<true>::RunPlainText();
+template void Parser<false>::RunPlainText();
+template void Parser<true>::TextByte();
+template void Parser<false>::TextByte();
+template void Parser<true>::ControlSequence();
+template void Parser<false>::ControlSequence();
+template void Parser<true>::OpenGroup();
+template void Parser<false>::OpenGroup();
+template void Parser<true>::CloseGroup();
+template void Parser<false>::CloseGroup();
+template void Parser<true>::SkipRestOfGroup();
+template void Parser<false>::SkipRestOfGroup();
+template void Parser<true>::Finish();
+template void Parser<false>::Finish();
+template void Parser<true>::UnicodeWord(bool, std::int32_t);
+template void Parser<false>::UnicodeWord(bool, std::int32_t);
+template void Parser<true>::Put(char16_t);
+template void Parser<false>::Put(char16_t);
+template void Parser<true>::Byte8(unsigned char);
+template void Parser<false>::Byte8(unsigned char);
+template void Parser<true>::FlushPending();
+template void Parser<false>::FlushPending();
+template void Parser<true>::EmitUnit(char16_t);
+template void Parser<false>::EmitUnit(char16_t);
+template void Parser<true>::EmitPendingCellTab();
+template void Parser<false>::EmitPendingCellTab();
+template void Parser<true>::EmitMark(bool);
+template void Parser<false>::EmitMark(bool);
+template void Parser<true>::Append(char16_t);
+template void Parser<false>::Append(char16_t);
+template void Parser<true>::AppendAscii(const unsigned char*, const unsigned char*);
+template void Parser<false>::AppendAscii(const unsigned char*, const unsigned char*);
+template void Parser<true>::CheckRun();
+template void Parser<true>::CheckRun(const CharFormat&);
+template void Parser<true>::Paragraph(Kw);
+template void Parser<false>::Paragraph(Kw);
+template void Parser<true>::Cell(bool);
+template void Parser<false>::Cell(bool);
+template void Parser<true>::Row();
+template void Parser<false>::Row();
+template void Parser<true>::Picture();
+template void Parser<false>::Picture();
 
 } // namespace mirelda::rtf

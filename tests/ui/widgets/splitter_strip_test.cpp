@@ -4,10 +4,10 @@
 
 #define QTEST_QPA_MOUSE_HANDLING // mouse events go through the window, as a user's would
 
-#include "ui/widgets/splitter_strip.h"
 #include "core/view/bar_geometry.h"
 #include "ui/tree/tree_bar.h"
 #include "ui/widgets/dlg_bar.h"
+#include "ui/widgets/splitter_strip.h"
 
 #include <QLayout>
 #include <QMainWindow>
@@ -250,4 +250,4 @@ class SplitterStripTest : public QObject
 };
 
 QTEST_MAIN(SplitterStripTest)
-#include "splitter_strip.moc"
+#include "splitter_strip_test.moc"

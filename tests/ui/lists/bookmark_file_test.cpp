@@ -194,4 +194,4 @@ class BookmarkFileTest : public QObject
 };
 
 QTEST_MAIN(BookmarkFileTest)
-#include "bookmark_file.moc"
+#include "bookmark_file_test.moc"

@@ -1078,4 +1078,4 @@ void RichTextAdapterTest::nestedTables_drawnInsideTheirCells()
     QCOMPARE(depth, 3);
 }
 
-#include "richtext_adapter.moc"
+#include "richtext_adapter_test.moc"

@@ -1,0 +1,13 @@
+#include "ui/widgets/qt_path.h"
+
+#include <QFile>
+
+QString ToQString(const std::filesystem::path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
+std::filesystem::path ToPath(const QString& path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}

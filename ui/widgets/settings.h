@@ -1,0 +1,7 @@
+#pragma once
+// Where the viewer keeps what it remembers between sessions (window place, text size, recent
+// help sets, search options): one settings file for every window.
+
+#include <QSettings>
+
+QSettings MireldaSettings();
