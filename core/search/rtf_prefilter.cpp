@@ -74,6 +74,16 @@ bool SymbolFontGives(unsigned char byte, char16_t unit, bool matchCase)
     return false;
 }
 
+// The forms of a candidate, one bit each in the VBMI scan's byte classes.
+enum ClassBit : unsigned char {
+    kQuoteForm = 1,    // "\\'" and a hex digit 0-7
+    kUnicodeForm = 2,  // "\\u" and the first digit of a first-unit byte's value, or 0
+    kAnsiCpgForm = 4,  // "\\an"
+    kCpgForm = 8,      // "\\cp"
+    kCharsetForm = 16, // "\\fc"
+    kLiteralForm = 32, // a first-unit byte, then one that gives the second unit or ends the run
+};
+
 bool IsRtf(std::string_view rtf)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(rtf.data());
@@ -127,6 +137,29 @@ RtfPrefilter::RtfPrefilter(std::u16string_view what, bool matchCase) : matchCase
     startByte_ = firstByte_;
     startByte_['\\'] = true;
     active_ = true;
+
+    // The same positions as Candidates64 below, as three byte classes.
+    auto& [at0, at1, at2] = classes_;
+    at0['\\'] = kQuoteForm | kUnicodeForm | kAnsiCpgForm | kCpgForm | kCharsetForm;
+    at1['\''] = kQuoteForm;
+    at1['u'] = kUnicodeForm;
+    at1['a'] = kAnsiCpgForm;
+    at1['c'] = kCpgForm;
+    at1['f'] = kCharsetForm;
+    for (unsigned char b = '0'; b <= '7'; ++b)
+        at2[b] |= kQuoteForm;
+    for (const unsigned char b : {unicodeDigits_[0], unicodeDigits_[1], static_cast<unsigned char>('0')})
+        at2[b] |= kUnicodeForm;
+    at2['n'] |= kAnsiCpgForm;
+    at2['p'] |= kCpgForm;
+    at2['c'] |= kCharsetForm;
+    for (std::size_t b = 0; b < 0x80; ++b) {
+        if (firstByte_[b])
+            at0[b] |= kLiteralForm;
+        if (anySecond_ || !rtf::kBytes.plainText[b] || b == secondVariants_[0] || b == secondVariants_[1])
+            at1[b] |= kLiteralForm;
+        at2[b] |= kLiteralForm;
+    }
 }
 
 // A literal first unit at p: the bytes after it either match the string on, or end the
@@ -319,6 +352,26 @@ __attribute__((target("avx512bw"))) inline std::uint64_t Candidates64(const unsi
     return escape | literal;
 }
 
+// Sixty-four at a time through byte-table lookups, where the processor has AVX-512 VBMI: each
+// of the three bytes at a position gives the set of candidate forms it allows (a 128-entry
+// table, indexed by the byte's low seven bits), and a position is a candidate when the three
+// sets meet. A byte from 0x80 looks up its low seven bits, which may only add positions,
+// except as the second byte of a literal, where it ends the plain-text run: it is set apart.
+__attribute__((target("avx512bw,avx512vbmi"))) inline std::uint64_t
+CandidatesLookup64(const unsigned char* p, const __m512i (&tables)[6])
+{
+    const __m512i v0 = _mm512_loadu_si512(p);
+    const __m512i v1 = _mm512_loadu_si512(p + 1);
+    const __m512i v2 = _mm512_loadu_si512(p + 2);
+    const __m512i c0 = _mm512_permutex2var_epi8(tables[0], v0, tables[1]);
+    const __m512i c1 =
+        _mm512_mask_blend_epi8(_mm512_movepi8_mask(v1), _mm512_permutex2var_epi8(tables[2], v1, tables[3]),
+                               _mm512_set1_epi8(kLiteralForm));
+    const __m512i c2 = _mm512_permutex2var_epi8(tables[4], v2, tables[5]);
+    const __m512i common = _mm512_ternarylogic_epi32(c0, c1, c2, 0x80); // c0 & c1 & c2
+    return _mm512_test_epi8_mask(common, common);
+}
+
 #endif
 
 } // namespace
@@ -343,9 +396,11 @@ bool RtfPrefilter::ScanFrom(const unsigned char* p, const unsigned char* end) co
 RtfPrefilter::Width RtfPrefilter::WidestWidth()
 {
 #if defined(__x86_64__)
-    static const Width width = __builtin_cpu_supports("avx512bw") ? Width::k64
-                               : __builtin_cpu_supports("avx2")   ? Width::k32
-                                                                  : Width::k16;
+    static const Width width = __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw")
+                                   ? Width::k64Lookup
+                               : __builtin_cpu_supports("avx512bw") ? Width::k64
+                               : __builtin_cpu_supports("avx2")     ? Width::k32
+                                                                    : Width::k16;
     return width;
 #else
     return Width::k16;
@@ -370,7 +425,10 @@ bool RtfPrefilter::MayContain(std::string_view rtf, Width width) const
     const unsigned char* end = p + rtf.size();
 #if defined(__x86_64__)
     // Each step reads two bytes past the positions it tests: it stops that far from the end.
-    if (width == Width::k64) {
+    if (width == Width::k64Lookup) {
+        if (ScanVbmi(p, end))
+            return true;
+    } else if (width == Width::k64) {
         if (ScanAvx512(p, end))
             return true;
     } else if (width == Width::k32) {
@@ -425,6 +483,27 @@ __attribute__((target("avx512bw"))) bool RtfPrefilter::ScanAvx512(const unsigned
     while (end - p >= 66) {
         std::uint64_t mask = 0;
         while (end - p >= 66 && (mask = Candidates64(p, k)) == 0)
+            p += 64;
+        for (; mask != 0; mask &= mask - 1) {
+            if (At(p + __builtin_ctzll(mask), end))
+                return true;
+        }
+        if (end - p >= 66)
+            p += 64;
+    }
+    return false;
+}
+
+__attribute__((target("avx512bw,avx512vbmi"))) bool RtfPrefilter::ScanVbmi(const unsigned char*& p,
+                                                                           const unsigned char* end) const
+{
+    __m512i tables[6];
+    const std::array<unsigned char, 128>* const sources[] = {&classes_.at0, &classes_.at1, &classes_.at2};
+    for (std::size_t i = 0; i < 6; ++i)
+        tables[i] = _mm512_load_si512(sources[i / 2]->data() + 64 * (i % 2));
+    while (end - p >= 66) {
+        std::uint64_t mask = 0;
+        while (end - p >= 66 && (mask = CandidatesLookup64(p, tables)) == 0)
             p += 64;
         for (; mask != 0; mask &= mask - 1) {
             if (At(p + __builtin_ctzll(mask), end))
