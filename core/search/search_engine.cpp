@@ -10,6 +10,7 @@
 #include "core/store/file_faults.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -35,10 +36,14 @@ class Matcher
             // A title can hold the string only when Windows-1252 has a byte for each folded unit.
             titleWhat_ = EncodeCp1252(what16_);
             titleCanMatch_ = DecodeCp1252(titleWhat_) == what16_;
-            titleFold_ = &FoldedCp1252(request.matchCase);
+            titleFold_ = FoldedCp1252(request.matchCase);
+            foldTitles_ = true;
         } else {
             titleWhat_ = request.matchCase ? request.text : UpperCp1252(request.text);
             titleCanMatch_ = request.textUtf16.empty() || DecodeCp1252(request.text) == request.textUtf16;
+            foldTitles_ = !request.matchCase;
+            for (std::size_t b = 0; b < titleFold_.size(); ++b)
+                titleFold_[b] = static_cast<unsigned char>(UpperCp1252(static_cast<char>(b)));
         }
     }
 
@@ -46,11 +51,11 @@ class Matcher
     {
         if (!request_.inTitle || !titleCanMatch_)
             return false;
-        if (request_.matchCase && !titleFold_)
+        if (!foldTitles_)
             return title.find(titleWhat_) != std::string_view::npos;
-        foldedTitle_.assign(title);
-        for (char& c : foldedTitle_)
-            c = titleFold_ ? static_cast<char>((*titleFold_)[static_cast<unsigned char>(c)]) : UpperCp1252(c);
+        foldedTitle_.resize(title.size());
+        for (std::size_t i = 0; i < title.size(); ++i)
+            foldedTitle_[i] = static_cast<char>(titleFold_[static_cast<unsigned char>(title[i])]);
         return foldedTitle_.find(titleWhat_) != std::string::npos;
     }
 
@@ -77,7 +82,8 @@ class Matcher
     RtfPrefilter prefilter_;
     std::string titleWhat_;
     bool titleCanMatch_ = true; // a Windows-1252 title cannot hold a character the code page lacks
-    const std::array<unsigned char, 256>* titleFold_ = nullptr; // with accents ignored
+    bool foldTitles_ = false;   // titles are compared through titleFold_ (byte by byte)
+    std::array<unsigned char, 256> titleFold_{};
     std::string foldedTitle_;
 };
 
