@@ -254,6 +254,41 @@ struct Lane
     }
 };
 
+// The entries of `order` from `first` on, with their places, in increasing offset order;
+// equal offsets keep their enumeration order. A radix sort on the offsets (three passes of
+// eleven bits, a pass skipped when every entry has the same digit there): at 700 000 entries a
+// comparison sort costs more than a tenth of the whole search, all of it before the sweep.
+std::vector<Visit> InFileOrder(const std::vector<const ArticleEntry*>& order, std::size_t first)
+{
+    // Offset in the high half, place in the low half (the index has fewer than 2^32 entries).
+    const std::size_t n = order.size() - first;
+    std::vector<std::uint64_t> keys(n);
+    for (std::size_t i = 0; i < n; ++i)
+        keys[i] = std::uint64_t{order[first + i]->textOffset} << 32 | (first + i);
+    constexpr unsigned kDigitBits = 11;
+    constexpr std::uint64_t kDigitMask = (std::uint64_t{1} << kDigitBits) - 1;
+    std::vector<std::uint64_t> sorted(n);
+    for (unsigned shift = 32; shift < 64 && n > 0; shift += kDigitBits) {
+        std::array<std::size_t, kDigitMask + 1> next{};
+        for (const std::uint64_t key : keys)
+            ++next[(key >> shift) & kDigitMask];
+        if (next[(keys[0] >> shift) & kDigitMask] == n)
+            continue;
+        std::size_t at = 0;
+        for (std::size_t& count : next)
+            at += std::exchange(count, at);
+        for (const std::uint64_t key : keys)
+            sorted[next[(key >> shift) & kDigitMask]++] = key;
+        keys.swap(sorted);
+    }
+    std::vector<Visit> visits(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto place = static_cast<std::size_t>(keys[i] & 0xFFFFFFFFu);
+        visits[i] = {order[place], place};
+    }
+    return visits;
+}
+
 } // namespace
 
 Result<std::vector<SearchHit>> FindMatchingArticles(const ArticleIndex& index,
@@ -343,13 +378,7 @@ Result<std::vector<SearchHit>> FindMatchingArticles(const ArticleIndex& index,
 
     // Phase two: the rest in file order, in stretches that each lane reads straight through;
     // then the matches and the first error are taken back in enumeration order.
-    std::vector<Visit> rest;
-    rest.reserve(order.size() - first);
-    for (std::size_t i = first; i < order.size(); ++i)
-        rest.push_back({order[i], i});
-    std::stable_sort(rest.begin(), rest.end(), [](const Visit& a, const Visit& b) {
-        return a.entry->textOffset < b.entry->textOffset;
-    });
+    const std::vector<Visit> rest = InFileOrder(order, first);
     for (std::size_t at = 0; at < rest.size();) {
         if (stopped(first + at))
             return std::vector<SearchHit>{};
