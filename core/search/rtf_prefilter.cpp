@@ -51,12 +51,16 @@ const std::array<bool, 128>& ReachedFromNonAscii()
 
 // `p` at the backslash: the control word `word` (letters only, then no letter) with its
 // parameter, read as the reader reads it.
-bool WordAt(const unsigned char* p, const unsigned char* end, std::string_view word, std::int32_t& value)
+// (A template, so that the comparison has a constant length: every font of every article's font
+// table comes here.)
+template <std::size_t N>
+bool WordAt(const unsigned char* p, const unsigned char* end, const char (&word)[N], std::int32_t& value)
 {
+    constexpr std::size_t kLength = N - 1;
     const unsigned char* w = p + 1;
-    if (static_cast<std::size_t>(end - w) < word.size() || std::memcmp(w, word.data(), word.size()) != 0)
+    if (static_cast<std::size_t>(end - w) < kLength || std::memcmp(w, word, kLength) != 0)
         return false;
-    w += word.size();
+    w += kLength;
     if (w < end && rtf::kBytes.letter[*w])
         return false;
     bool has = false;
@@ -208,9 +212,12 @@ bool RtfPrefilter::EscapeAt(const unsigned char* p, const unsigned char* end) co
         return Fold(unit, matchCase_) == what_[0];
     }
     case 'a':
-        return WordAt(p, end, "ansicpg", value) && rtf::IsMultiByteCodePage(rtf::SupportedCodePage(value));
+        // A code page that is not multi-byte stays so once supported (1252 or itself): the
+        // table search of SupportedCodePage is left for the rare multi-byte one.
+        return WordAt(p, end, "ansicpg", value) && rtf::IsMultiByteCodePage(value) &&
+               rtf::IsMultiByteCodePage(rtf::SupportedCodePage(value));
     case 'c':
-        return WordAt(p, end, "cpg", value) && value > 0 &&
+        return WordAt(p, end, "cpg", value) && value > 0 && rtf::IsMultiByteCodePage(value) &&
                rtf::IsMultiByteCodePage(rtf::SupportedCodePage(value));
     case 'f':
         return WordAt(p, end, "fcharset", value) &&
@@ -501,6 +508,8 @@ __attribute__((target("avx512bw,avx512vbmi"))) bool RtfPrefilter::ScanVbmi(const
     const std::array<unsigned char, 128>* const sources[] = {&classes_.at0, &classes_.at1, &classes_.at2};
     for (std::size_t i = 0; i < 6; ++i)
         tables[i] = _mm512_load_si512(sources[i / 2]->data() + 64 * (i % 2));
+    if (end - p < 66)
+        return false;
     while (end - p >= 66) {
         std::uint64_t mask = 0;
         while (end - p >= 66 && (mask = CandidatesLookup64(p, tables)) == 0)
@@ -512,6 +521,18 @@ __attribute__((target("avx512bw,avx512vbmi"))) bool RtfPrefilter::ScanVbmi(const
         if (end - p >= 66)
             p += 64;
     }
+    // The rest but its last two positions in one more step, ending at the text's end: it
+    // goes back over positions already tested, which it leaves out.
+    const unsigned char* last = end - 66;
+    const auto done = static_cast<unsigned>(p - last);
+    if (done < 64) {
+        for (std::uint64_t mask = CandidatesLookup64(last, tables) >> done << done; mask != 0;
+             mask &= mask - 1) {
+            if (At(last + __builtin_ctzll(mask), end))
+                return true;
+        }
+    }
+    p = std::max(p, end - 2);
     return false;
 }
 #endif
