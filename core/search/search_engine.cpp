@@ -162,6 +162,9 @@ constexpr std::size_t kStopCheck = 32;
 constexpr double kSweepMargin = 4.0;
 // Entries each lane reads in one stretch of the sweep (progress is reported between them).
 constexpr std::size_t kSweepStretch = 16384;
+// Entries a lane takes at a time within a stretch: the lanes take pieces until none is left,
+// so that both end together even when one runs slower (another program on its core).
+constexpr std::size_t kSweepPiece = 1024;
 
 // One thread's share: its own view of the file, its own matcher, the outcomes of one block.
 struct Lane
@@ -376,19 +379,23 @@ Result<std::vector<SearchHit>> FindMatchingArticles(const ArticleIndex& index,
     if (first >= order.size())
         return hits;
 
-    // Phase two: the rest in file order, in stretches that each lane reads straight through;
-    // then the matches and the first error are taken back in enumeration order.
+    // Phase two: the rest in file order, in stretches that the lanes read piece by piece, each
+    // piece straight through; then the matches and the first error are taken back in
+    // enumeration order.
     const std::vector<Visit> rest = InFileOrder(order, first);
     for (std::size_t at = 0; at < rest.size();) {
         if (stopped(first + at))
             return std::vector<SearchHit>{};
-        // The lanes share each stretch evenly, the last one included.
-        const std::size_t share = (std::min(kSweepStretch * kLanes, rest.size() - at) + kLanes - 1) / kLanes;
+        const std::size_t stretch = std::min(kSweepStretch * kLanes, rest.size() - at);
+        std::atomic<std::size_t> nextPiece{0};
         onLanes([&](std::size_t lane) {
-            const std::size_t from = std::min(rest.size(), at + lane * share);
-            lanes[lane]->Sweep(request, rest.data() + from, std::min(share, rest.size() - from), stop);
+            for (std::size_t from; (from = nextPiece.fetch_add(kSweepPiece)) < stretch;) {
+                if (!lanes[lane]->Sweep(request, rest.data() + at + from,
+                                        std::min(kSweepPiece, stretch - from), stop))
+                    return;
+            }
         });
-        at += share * kLanes;
+        at += stretch;
         if (stop && stop->load()) {
             control->stopped = true;
             return std::vector<SearchHit>{};
