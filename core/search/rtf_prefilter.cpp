@@ -78,15 +78,24 @@ bool SymbolFontGives(unsigned char byte, char16_t unit, bool matchCase)
     return false;
 }
 
-// The forms of a candidate, one bit each in the VBMI scan's byte classes.
+// The forms of a candidate, one bit each in the VBMI scan's byte classes. A code page word
+// (\\ansicpg, \\cpg, \\fcharset) is found by the letter that ends it and the digit after:
+// a multi-byte value has three digits or more and starts with a digit of its own, perhaps
+// after zeros, so that the "\\fcharset0 " and "\\ansicpg1252" of every header are no
+// candidates; the word itself is then looked for behind that letter.
 enum ClassBit : unsigned char {
-    kQuoteForm = 1,    // "\\'" and a hex digit 0-7
-    kUnicodeForm = 2,  // "\\u" and the first digit of a first-unit byte's value, or 0
-    kAnsiCpgForm = 4,  // "\\an"
-    kCpgForm = 8,      // "\\cp"
-    kCharsetForm = 16, // "\\fc"
-    kLiteralForm = 32, // a first-unit byte, then one that gives the second unit or ends the run
+    kQuoteForm = 1,        // "\\'" and a hex digit 0-7
+    kUnicodeForm = 2,      // "\\u" and the first digit of a first-unit byte's value, or 0
+    kCodePageForm = 4,     // 'g' and the first digit of a multi-byte code page
+    kCharsetForm = 8,      // 't' and the first digit of a multi-byte character set
+    kLeadingZeroForm = 16, // 'g' or 't', '0' and a digit
+    kLiteralForm = 32,     // a first-unit byte, then one that gives the second unit or ends the run
 };
+
+char LeadingDigit(int value)
+{
+    return std::to_string(value)[0];
+}
 
 bool IsRtf(std::string_view rtf)
 {
@@ -142,27 +151,37 @@ RtfPrefilter::RtfPrefilter(std::u16string_view what, bool matchCase) : matchCase
     startByte_['\\'] = true;
     active_ = true;
 
-    // The same positions as Candidates64 below, as three byte classes.
+    // The positions of Candidates64 below as three byte classes, code page words aside.
     auto& [at0, at1, at2] = classes_;
-    at0['\\'] = kQuoteForm | kUnicodeForm | kAnsiCpgForm | kCpgForm | kCharsetForm;
+    at0['\\'] = kQuoteForm | kUnicodeForm;
     at1['\''] = kQuoteForm;
     at1['u'] = kUnicodeForm;
-    at1['a'] = kAnsiCpgForm;
-    at1['c'] = kCpgForm;
-    at1['f'] = kCharsetForm;
     for (unsigned char b = '0'; b <= '7'; ++b)
         at2[b] |= kQuoteForm;
     for (const unsigned char b : {unicodeDigits_[0], unicodeDigits_[1], static_cast<unsigned char>('0')})
         at2[b] |= kUnicodeForm;
-    at2['n'] |= kAnsiCpgForm;
-    at2['p'] |= kCpgForm;
-    at2['c'] |= kCharsetForm;
+    at0['g'] |= kCodePageForm | kLeadingZeroForm;
+    at0['t'] |= kCharsetForm | kLeadingZeroForm;
+    at1['0'] |= kLeadingZeroForm;
+    for (const int codePage : rtf::kMultiByteCodePages) {
+        at1[static_cast<unsigned char>(LeadingDigit(codePage))] |= kCodePageForm;
+        lookupUsable_ = lookupUsable_ && codePage >= 100;
+    }
+    // A \fcharset value is clamped to 0-255 (a larger one reads as 255, a negative one as 0).
+    for (int charset = 0; charset <= 255; ++charset) {
+        if (!rtf::IsMultiByteCodePage(rtf::CodePageOfCharset(charset)))
+            continue;
+        at1[static_cast<unsigned char>(LeadingDigit(charset))] |= kCharsetForm;
+        lookupUsable_ = lookupUsable_ && charset >= 100 && charset < 255;
+    }
     for (std::size_t b = 0; b < 0x80; ++b) {
         if (firstByte_[b])
             at0[b] |= kLiteralForm;
         if (anySecond_ || !rtf::kBytes.plainText[b] || b == secondVariants_[0] || b == secondVariants_[1])
             at1[b] |= kLiteralForm;
-        at2[b] |= kLiteralForm;
+        at2[b] |= kLiteralForm | kCodePageForm | kCharsetForm;
+        if (b >= '0' && b <= '9')
+            at2[b] |= kLeadingZeroForm;
     }
 }
 
@@ -391,6 +410,25 @@ bool RtfPrefilter::At(const unsigned char* p, const unsigned char* end) const
     return firstByte_[b] && LiteralAt(p, end);
 }
 
+bool RtfPrefilter::LookupAt(const unsigned char* p, const unsigned char* begin,
+                            const unsigned char* end) const
+{
+    if (*p == '\\')
+        return EscapeAt(p, end);
+    if (firstByte_[*p] && LiteralAt(p, end))
+        return true;
+    // The last letter of a code page word: its backslash lies behind, within the text.
+    const auto endsWord = [&](std::string_view word) {
+        return static_cast<std::size_t>(p - begin) >= word.size() - 1 &&
+               std::memcmp(p - (word.size() - 1), word.data(), word.size()) == 0;
+    };
+    if (*p == 'g')
+        return (endsWord("\\ansicpg") && EscapeAt(p - 7, end)) || (endsWord("\\cpg") && EscapeAt(p - 3, end));
+    if (*p == 't')
+        return endsWord("\\fcharset") && EscapeAt(p - 8, end);
+    return false;
+}
+
 bool RtfPrefilter::ScanFrom(const unsigned char* p, const unsigned char* end) const
 {
     for (; p < end; ++p) {
@@ -422,6 +460,8 @@ bool RtfPrefilter::MayContain(std::string_view rtf) const
 bool RtfPrefilter::MayContain(std::string_view rtf, Width width) const
 {
     width = std::min(width, WidestWidth());
+    if (width == Width::k64Lookup && !lookupUsable_)
+        width = Width::k64;
     if (symbolFontReach_)
         width = Width::k16;
     if (!active_)
@@ -510,12 +550,13 @@ __attribute__((target("avx512bw,avx512vbmi"))) bool RtfPrefilter::ScanVbmi(const
         tables[i] = _mm512_load_si512(sources[i / 2]->data() + 64 * (i % 2));
     if (end - p < 66)
         return false;
+    const unsigned char* const begin = p;
     while (end - p >= 66) {
         std::uint64_t mask = 0;
         while (end - p >= 66 && (mask = CandidatesLookup64(p, tables)) == 0)
             p += 64;
         for (; mask != 0; mask &= mask - 1) {
-            if (At(p + __builtin_ctzll(mask), end))
+            if (LookupAt(p + __builtin_ctzll(mask), begin, end))
                 return true;
         }
         if (end - p >= 66)
@@ -528,7 +569,7 @@ __attribute__((target("avx512bw,avx512vbmi"))) bool RtfPrefilter::ScanVbmi(const
     if (done < 64) {
         for (std::uint64_t mask = CandidatesLookup64(last, tables) >> done << done; mask != 0;
              mask &= mask - 1) {
-            if (At(last + __builtin_ctzll(mask), end))
+            if (LookupAt(last + __builtin_ctzll(mask), begin, end))
                 return true;
         }
     }

@@ -59,6 +59,8 @@ class RtfPrefilter
     bool ScanAvx512(const unsigned char*& p, const unsigned char* end) const;
     bool ScanVbmi(const unsigned char*& p, const unsigned char* end) const;
     bool At(const unsigned char* p, const unsigned char* end) const;
+    // At for the VBMI scan's candidates, which include the last letter of code page words.
+    bool LookupAt(const unsigned char* p, const unsigned char* begin, const unsigned char* end) const;
     bool LiteralAt(const unsigned char* p, const unsigned char* end) const;
     bool EscapeAt(const unsigned char* p, const unsigned char* end) const;
 
@@ -88,6 +90,9 @@ class RtfPrefilter
         alignas(64) std::array<unsigned char, 128> at2{};
     };
     ClassTables classes_;
+    // Whether every multi-byte code page and character set has three digits or more, none
+    // reached by clamping: otherwise the code page words are left to the AVX-512BW scan.
+    bool lookupUsable_ = true;
 };
 
 } // namespace mirelda

@@ -185,7 +185,9 @@ TEST(RtfPrefilter, randomDocuments_neverRejectATextThatHoldsTheString)
                                              "\xe9",
                                              "\\ansicpg936 ",
                                              "\\fcharset128 ",
-                                             "\\cpg950 "};
+                                             "\\cpg950 ",
+                                             "\\cpg0949 ",
+                                             "\\fcharset1 "};
     int kept = 0, rejected = 0;
     for (int round = 0; round < 20000; ++round) {
         std::string body;
