@@ -3,9 +3,9 @@
 # counts given) under a scratch folder and prints, for each, the time of `mirelda-tool info`,
 # the viewer's first article and peak memory (after its tree has loaded), the time of
 # `mirelda-tool search WORD` next to `grep -ci WORD BASE.PGD` and `rg -c -i -a WORD BASE.PGD`
-# run on the same file in the same run (page cache warm, median of RUNS runs), and the title
-# filter's slowest keystroke (bench/title_filter_keystrokes). The 700 000-article set is about
-# 3.8 GB.
+# run on the same file in the same run (page cache warm, the three in turn, median of RUNS
+# rounds), and the title filter's slowest keystroke (bench/title_filter_keystrokes). The
+# 700 000-article set is about 3.8 GB.
 #
 #   bench/measure_scale.sh [-r RUNS] [-d SCRATCH_DIR] [-w WORD] [-k] [-s] [COUNT...]
 #     -k keeps the generated sets (they are deleted at the end otherwise)
@@ -42,18 +42,28 @@ if [[ $searchOnly == 0 || -z ${MIRELDA_BENCH_BUILD:-} ]]; then
 fi
 mkdir -p "$scratch"
 
-# Median wall time of a command, in seconds, its output read and dropped.
-median_time() {
+# Median wall time of each command, in seconds, their output read and dropped; the commands are
+# given separated by "--" and run in turn, RUNS rounds, so that a change of the machine's load
+# during the measure weighs on each alike. Prints the medians on one line.
+median_times() {
     python3 - "$runs" "$@" <<'PY'
 import statistics, subprocess, sys, time
-runs = int(sys.argv[1]); command = sys.argv[2:]
-times = []
+runs = int(sys.argv[1])
+commands, current = [], []
+for arg in sys.argv[2:] + ["--"]:
+    if arg == "--":
+        commands.append(current)
+        current = []
+    else:
+        current.append(arg)
+times = [[] for _ in commands]
 for _ in range(runs):
-    start = time.monotonic()
-    # Output to a pipe, not /dev/null: grep stops at the first match when it sees /dev/null.
-    subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-    times.append(time.monotonic() - start)
-print(f"{statistics.median(times):.3f}")
+    for command, measured in zip(commands, times):
+        start = time.monotonic()
+        # Output to a pipe, not /dev/null: grep stops at the first match when it sees /dev/null.
+        subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        measured.append(time.monotonic() - start)
+print(" ".join(f"{statistics.median(t):.4f}" for t in times))
 PY
 }
 
@@ -64,9 +74,9 @@ for count in "${counts[@]}"; do
         echo "generating $count articles in $base..."
         "$build/bench/generate_help_set" "$base" "$count" >/dev/null
     fi
-    size=$(du -b "$base.PGD" | cut -f1)
+    size=$(stat -L -c %s "$base.PGD")
     cat "$base".* >/dev/null  # into the page cache
-    info=$(median_time "$build/mirelda-tool" info "$base")
+    info=$(median_times "$build/mirelda-tool" info "$base")
     shown=-; peak=-
     if [[ $searchOnly == 0 ]]; then
         viewer=$(python3 "$top/bench/measure_startup.py" --runs "$runs" --settle 5 --label "$count" \
@@ -74,9 +84,8 @@ for count in "${counts[@]}"; do
         shown=$(sed -E 's/.*first article shown ([0-9.]+) ms.*/\1/' <<<"$viewer")
         peak=$(sed -E 's/.*VmHWM ([0-9.]+) MiB.*/\1/' <<<"$viewer")
     fi
-    search=$(median_time "$build/mirelda-tool" search "$base" "$word")
-    grep_time=$(median_time grep -ci "$word" "$base.PGD")
-    rg_time=$(median_time rg -c -i -a "$word" "$base.PGD")
+    read -r search grep_time rg_time < <(median_times "$build/mirelda-tool" search "$base" "$word" -- \
+        grep -ci "$word" "$base.PGD" -- rg -c -i -a "$word" "$base.PGD")
     keystroke=$("$build/bench/title_filter_keystrokes" "$base" |
         sed -nE 's/^slowest keystroke: ([0-9.]+) ms \(processor time ([0-9.]+) ms\)/\1 ms (processor \2)/p')
     rows+=("$(printf '| %s (%s MB) | %s s | %s ms | %s MiB | %s s | %s s | %s s | %.2f× | %s |' "$count" \

@@ -115,7 +115,8 @@ int CodePageOfCharset(int charset)
 
 bool IsMultiByteCodePage(int codePage)
 {
-    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
+    return std::find(kMultiByteCodePages.begin(), kMultiByteCodePages.end(), codePage) !=
+           kMultiByteCodePages.end();
 }
 
 int FontCodePage(std::u16string_view name, int charset, int cpg, int documentCodePage)

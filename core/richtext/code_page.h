@@ -26,6 +26,8 @@ int SupportedCodePage(int codePage);
 // The code page of a font's \fcharset, or 0 for "the document's" (ANSI default, unknown).
 int CodePageOfCharset(int charset);
 
+// The multi-byte code pages the reader knows (a byte from 0x80 may combine with the next).
+inline constexpr std::array<int, 4> kMultiByteCodePages = {932, 936, 949, 950};
 bool IsMultiByteCodePage(int codePage);
 
 // The bytes of Symbol and Wingdings text, read as the symbols the fonts draw: code pages of

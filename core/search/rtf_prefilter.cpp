@@ -51,12 +51,16 @@ const std::array<bool, 128>& ReachedFromNonAscii()
 
 // `p` at the backslash: the control word `word` (letters only, then no letter) with its
 // parameter, read as the reader reads it.
-bool WordAt(const unsigned char* p, const unsigned char* end, std::string_view word, std::int32_t& value)
+// (A template, so that the comparison has a constant length: every font of every article's font
+// table comes here.)
+template <std::size_t N>
+bool WordAt(const unsigned char* p, const unsigned char* end, const char (&word)[N], std::int32_t& value)
 {
+    constexpr std::size_t kLength = N - 1;
     const unsigned char* w = p + 1;
-    if (static_cast<std::size_t>(end - w) < word.size() || std::memcmp(w, word.data(), word.size()) != 0)
+    if (static_cast<std::size_t>(end - w) < kLength || std::memcmp(w, word, kLength) != 0)
         return false;
-    w += word.size();
+    w += kLength;
     if (w < end && rtf::kBytes.letter[*w])
         return false;
     bool has = false;
@@ -72,6 +76,25 @@ bool SymbolFontGives(unsigned char byte, char16_t unit, bool matchCase)
             return true;
     }
     return false;
+}
+
+// The forms of a candidate, one bit each in the VBMI scan's byte classes. A code page word
+// (\\ansicpg, \\cpg, \\fcharset) is found by the letter that ends it and the digit after:
+// a multi-byte value has three digits or more and starts with a digit of its own, perhaps
+// after zeros, so that the "\\fcharset0 " and "\\ansicpg1252" of every header are no
+// candidates; the word itself is then looked for behind that letter.
+enum ClassBit : unsigned char {
+    kQuoteForm = 1,        // "\\'" and a hex digit 0-7
+    kUnicodeForm = 2,      // "\\u" and the first digit of a first-unit byte's value, or 0
+    kCodePageForm = 4,     // 'g' and the first digit of a multi-byte code page
+    kCharsetForm = 8,      // 't' and the first digit of a multi-byte character set
+    kLeadingZeroForm = 16, // 'g' or 't', '0' and a digit
+    kLiteralForm = 32,     // a first-unit byte, then one that gives the second unit or ends the run
+};
+
+char LeadingDigit(int value)
+{
+    return std::to_string(value)[0];
 }
 
 bool IsRtf(std::string_view rtf)
@@ -127,6 +150,39 @@ RtfPrefilter::RtfPrefilter(std::u16string_view what, bool matchCase) : matchCase
     startByte_ = firstByte_;
     startByte_['\\'] = true;
     active_ = true;
+
+    // The positions of Candidates64 below as three byte classes, code page words aside.
+    auto& [at0, at1, at2] = classes_;
+    at0['\\'] = kQuoteForm | kUnicodeForm;
+    at1['\''] = kQuoteForm;
+    at1['u'] = kUnicodeForm;
+    for (unsigned char b = '0'; b <= '7'; ++b)
+        at2[b] |= kQuoteForm;
+    for (const unsigned char b : {unicodeDigits_[0], unicodeDigits_[1], static_cast<unsigned char>('0')})
+        at2[b] |= kUnicodeForm;
+    at0['g'] |= kCodePageForm | kLeadingZeroForm;
+    at0['t'] |= kCharsetForm | kLeadingZeroForm;
+    at1['0'] |= kLeadingZeroForm;
+    for (const int codePage : rtf::kMultiByteCodePages) {
+        at1[static_cast<unsigned char>(LeadingDigit(codePage))] |= kCodePageForm;
+        lookupUsable_ = lookupUsable_ && codePage >= 100;
+    }
+    // A \fcharset value is clamped to 0-255 (a larger one reads as 255, a negative one as 0).
+    for (int charset = 0; charset <= 255; ++charset) {
+        if (!rtf::IsMultiByteCodePage(rtf::CodePageOfCharset(charset)))
+            continue;
+        at1[static_cast<unsigned char>(LeadingDigit(charset))] |= kCharsetForm;
+        lookupUsable_ = lookupUsable_ && charset >= 100 && charset < 255;
+    }
+    for (std::size_t b = 0; b < 0x80; ++b) {
+        if (firstByte_[b])
+            at0[b] |= kLiteralForm;
+        if (anySecond_ || !rtf::kBytes.plainText[b] || b == secondVariants_[0] || b == secondVariants_[1])
+            at1[b] |= kLiteralForm;
+        at2[b] |= kLiteralForm | kCodePageForm | kCharsetForm;
+        if (b >= '0' && b <= '9')
+            at2[b] |= kLeadingZeroForm;
+    }
 }
 
 // A literal first unit at p: the bytes after it either match the string on, or end the
@@ -175,9 +231,12 @@ bool RtfPrefilter::EscapeAt(const unsigned char* p, const unsigned char* end) co
         return Fold(unit, matchCase_) == what_[0];
     }
     case 'a':
-        return WordAt(p, end, "ansicpg", value) && rtf::IsMultiByteCodePage(rtf::SupportedCodePage(value));
+        // A code page that is not multi-byte stays so once supported (1252 or itself): the
+        // table search of SupportedCodePage is left for the rare multi-byte one.
+        return WordAt(p, end, "ansicpg", value) && rtf::IsMultiByteCodePage(value) &&
+               rtf::IsMultiByteCodePage(rtf::SupportedCodePage(value));
     case 'c':
-        return WordAt(p, end, "cpg", value) && value > 0 &&
+        return WordAt(p, end, "cpg", value) && value > 0 && rtf::IsMultiByteCodePage(value) &&
                rtf::IsMultiByteCodePage(rtf::SupportedCodePage(value));
     case 'f':
         return WordAt(p, end, "fcharset", value) &&
@@ -319,6 +378,26 @@ __attribute__((target("avx512bw"))) inline std::uint64_t Candidates64(const unsi
     return escape | literal;
 }
 
+// Sixty-four at a time through byte-table lookups, where the processor has AVX-512 VBMI: each
+// of the three bytes at a position gives the set of candidate forms it allows (a 128-entry
+// table, indexed by the byte's low seven bits), and a position is a candidate when the three
+// sets meet. A byte from 0x80 looks up its low seven bits, which may only add positions,
+// except as the second byte of a literal, where it ends the plain-text run: it is set apart.
+__attribute__((target("avx512bw,avx512vbmi"))) inline std::uint64_t
+CandidatesLookup64(const unsigned char* p, const __m512i (&tables)[6])
+{
+    const __m512i v0 = _mm512_loadu_si512(p);
+    const __m512i v1 = _mm512_loadu_si512(p + 1);
+    const __m512i v2 = _mm512_loadu_si512(p + 2);
+    const __m512i c0 = _mm512_permutex2var_epi8(tables[0], v0, tables[1]);
+    const __m512i c1 =
+        _mm512_mask_blend_epi8(_mm512_movepi8_mask(v1), _mm512_permutex2var_epi8(tables[2], v1, tables[3]),
+                               _mm512_set1_epi8(kLiteralForm));
+    const __m512i c2 = _mm512_permutex2var_epi8(tables[4], v2, tables[5]);
+    const __m512i common = _mm512_ternarylogic_epi32(c0, c1, c2, 0x80); // c0 & c1 & c2
+    return _mm512_test_epi8_mask(common, common);
+}
+
 #endif
 
 } // namespace
@@ -329,6 +408,25 @@ bool RtfPrefilter::At(const unsigned char* p, const unsigned char* end) const
     if (b == '\\')
         return EscapeAt(p, end);
     return firstByte_[b] && LiteralAt(p, end);
+}
+
+bool RtfPrefilter::LookupAt(const unsigned char* p, const unsigned char* begin,
+                            const unsigned char* end) const
+{
+    if (*p == '\\')
+        return EscapeAt(p, end);
+    if (firstByte_[*p] && LiteralAt(p, end))
+        return true;
+    // The last letter of a code page word: its backslash lies behind, within the text.
+    const auto endsWord = [&](std::string_view word) {
+        return static_cast<std::size_t>(p - begin) >= word.size() - 1 &&
+               std::memcmp(p - (word.size() - 1), word.data(), word.size()) == 0;
+    };
+    if (*p == 'g')
+        return (endsWord("\\ansicpg") && EscapeAt(p - 7, end)) || (endsWord("\\cpg") && EscapeAt(p - 3, end));
+    if (*p == 't')
+        return endsWord("\\fcharset") && EscapeAt(p - 8, end);
+    return false;
 }
 
 bool RtfPrefilter::ScanFrom(const unsigned char* p, const unsigned char* end) const
@@ -343,9 +441,11 @@ bool RtfPrefilter::ScanFrom(const unsigned char* p, const unsigned char* end) co
 RtfPrefilter::Width RtfPrefilter::WidestWidth()
 {
 #if defined(__x86_64__)
-    static const Width width = __builtin_cpu_supports("avx512bw") ? Width::k64
-                               : __builtin_cpu_supports("avx2")   ? Width::k32
-                                                                  : Width::k16;
+    static const Width width = __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw")
+                                   ? Width::k64Lookup
+                               : __builtin_cpu_supports("avx512bw") ? Width::k64
+                               : __builtin_cpu_supports("avx2")     ? Width::k32
+                                                                    : Width::k16;
     return width;
 #else
     return Width::k16;
@@ -360,6 +460,8 @@ bool RtfPrefilter::MayContain(std::string_view rtf) const
 bool RtfPrefilter::MayContain(std::string_view rtf, Width width) const
 {
     width = std::min(width, WidestWidth());
+    if (width == Width::k64Lookup && !lookupUsable_)
+        width = Width::k64;
     if (symbolFontReach_)
         width = Width::k16;
     if (!active_)
@@ -370,7 +472,10 @@ bool RtfPrefilter::MayContain(std::string_view rtf, Width width) const
     const unsigned char* end = p + rtf.size();
 #if defined(__x86_64__)
     // Each step reads two bytes past the positions it tests: it stops that far from the end.
-    if (width == Width::k64) {
+    if (width == Width::k64Lookup) {
+        if (ScanVbmi(p, end))
+            return true;
+    } else if (width == Width::k64) {
         if (ScanAvx512(p, end))
             return true;
     } else if (width == Width::k32) {
@@ -433,6 +538,42 @@ __attribute__((target("avx512bw"))) bool RtfPrefilter::ScanAvx512(const unsigned
         if (end - p >= 66)
             p += 64;
     }
+    return false;
+}
+
+__attribute__((target("avx512bw,avx512vbmi"))) bool RtfPrefilter::ScanVbmi(const unsigned char*& p,
+                                                                           const unsigned char* end) const
+{
+    __m512i tables[6];
+    const std::array<unsigned char, 128>* const sources[] = {&classes_.at0, &classes_.at1, &classes_.at2};
+    for (std::size_t i = 0; i < 6; ++i)
+        tables[i] = _mm512_load_si512(sources[i / 2]->data() + 64 * (i % 2));
+    if (end - p < 66)
+        return false;
+    const unsigned char* const begin = p;
+    while (end - p >= 66) {
+        std::uint64_t mask = 0;
+        while (end - p >= 66 && (mask = CandidatesLookup64(p, tables)) == 0)
+            p += 64;
+        for (; mask != 0; mask &= mask - 1) {
+            if (LookupAt(p + __builtin_ctzll(mask), begin, end))
+                return true;
+        }
+        if (end - p >= 66)
+            p += 64;
+    }
+    // The rest but its last two positions in one more step, ending at the text's end: it
+    // goes back over positions already tested, which it leaves out.
+    const unsigned char* last = end - 66;
+    const auto done = static_cast<unsigned>(p - last);
+    if (done < 64) {
+        for (std::uint64_t mask = CandidatesLookup64(last, tables) >> done << done; mask != 0;
+             mask &= mask - 1) {
+            if (LookupAt(last + __builtin_ctzll(mask), begin, end))
+                return true;
+        }
+    }
+    p = std::max(p, end - 2);
     return false;
 }
 #endif

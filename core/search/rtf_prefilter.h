@@ -37,9 +37,10 @@ class RtfPrefilter
     // False only when the text of `rtf` certainly does not hold the string.
     bool MayContain(std::string_view rtf) const;
 
-    // The vector widths a scan can use (SSE2, AVX2, AVX-512BW); MayContain takes the widest
+    // The vector scans (SSE2, AVX2, AVX-512BW, and AVX-512 VBMI, which classifies each byte
+    // through one table lookup instead of a dozen comparisons); MayContain takes the last one
     // the processor has.
-    enum class Width : std::uint8_t { k16, k32, k64 };
+    enum class Width : std::uint8_t { k16, k32, k64, k64Lookup };
     static Width WidestWidth();
     // MayContain with vectors of at most that width (each width gives the same answer).
     bool MayContain(std::string_view rtf, Width width) const;
@@ -56,7 +57,10 @@ class RtfPrefilter
     // `p` is left where the byte loop must go on.
     bool ScanAvx2(const unsigned char*& p, const unsigned char* end) const;
     bool ScanAvx512(const unsigned char*& p, const unsigned char* end) const;
+    bool ScanVbmi(const unsigned char*& p, const unsigned char* end) const;
     bool At(const unsigned char* p, const unsigned char* end) const;
+    // At for the VBMI scan's candidates, which include the last letter of code page words.
+    bool LookupAt(const unsigned char* p, const unsigned char* begin, const unsigned char* end) const;
     bool LiteralAt(const unsigned char* p, const unsigned char* end) const;
     bool EscapeAt(const unsigned char* p, const unsigned char* end) const;
 
@@ -76,6 +80,19 @@ class RtfPrefilter
     // codes, or the second through another byte: the two narrowings above do not hold then,
     // and the sixteen-byte scan, which has neither, serves.
     bool symbolFontReach_ = false;
+    // For the VBMI scan: what each ASCII byte allows at a candidate's first, second and third
+    // byte, one bit per form (ClassBit in the source); a candidate is a position where
+    // the three bytes share a bit.
+    struct ClassTables
+    {
+        alignas(64) std::array<unsigned char, 128> at0{};
+        alignas(64) std::array<unsigned char, 128> at1{};
+        alignas(64) std::array<unsigned char, 128> at2{};
+    };
+    ClassTables classes_;
+    // Whether every multi-byte code page and character set has three digits or more, none
+    // reached by clamping: otherwise the code page words are left to the AVX-512BW scan.
+    bool lookupUsable_ = true;
 };
 
 } // namespace mirelda

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,6 +53,12 @@ class ArticleIndex
     ArticleIndex& operator=(ArticleIndex&& other) noexcept;
 
     void Insert(const ArticleEntry& entry);
+    // Inserts each entry in turn, as above, fetching the table's memory for the entries a few
+    // places ahead while the current one goes in (a file's index is inserted in batches).
+    void Insert(std::span<const ArticleEntry> entries);
+    // Room for `count` entries (at most kReserveLimit) without the table growing again.
+    static constexpr std::size_t kReserveLimit = std::size_t{1} << 22;
+    void Reserve(std::size_t count);
     const ArticleEntry* FindArticle(std::int32_t number) const;
     std::size_t size() const { return count_; }
     bool empty() const { return count_ == 0; }
@@ -70,7 +77,8 @@ class ArticleIndex
     std::size_t HomeOf(std::int32_t number) const;
     // The table position holding `number`, or the empty position where it would go.
     std::size_t Probe(std::int32_t number) const;
-    void GrowTable();
+    // Doubles the table, or makes it 2^bits positions when `bits` is larger.
+    void GrowTable(unsigned bits = 0);
 
     // Entries live in blocks, numbered (slot) in order of first insertion, so that lookups
     // walk compact memory; pointers stay stable.

@@ -181,7 +181,13 @@ TEST(RtfPrefilter, randomDocuments_neverRejectATextThatHoldsTheString)
                                              "1a",
                                              "\\u61489 ",
                                              "\\u61637 ",
-                                             "\\'3?"};
+                                             "\\'3?",
+                                             "\xe9",
+                                             "\\ansicpg936 ",
+                                             "\\fcharset128 ",
+                                             "\\cpg950 ",
+                                             "\\cpg0949 ",
+                                             "\\fcharset1 "};
     int kept = 0, rejected = 0;
     for (int round = 0; round < 20000; ++round) {
         std::string body;
@@ -206,7 +212,8 @@ TEST(RtfPrefilter, randomDocuments_neverRejectATextThatHoldsTheString)
         const RtfPrefilter filter(what, matchCase);
         const bool may = filter.MayContain(rtf);
         ASSERT_EQ(may, filter.MayContainByteByByte(rtf)) << rtf;
-        for (const auto width : {RtfPrefilter::Width::k16, RtfPrefilter::Width::k32})
+        for (const auto width : {RtfPrefilter::Width::k16, RtfPrefilter::Width::k32, RtfPrefilter::Width::k64,
+                                 RtfPrefilter::Width::k64Lookup})
             ASSERT_EQ(filter.MayContain(rtf, width), may) << rtf;
         if (FindText(text, what, 0, matchCase, false) >= 0) {
             ASSERT_TRUE(may) << rtf << " / " << Utf16ToUtf8(what);

@@ -136,16 +136,25 @@ TEST(ArticleIndex, behavesLikeSeventeenChainsOnRandomInput)
                     n = n * 16 * ArticleIndex::kBucketCount + n % 16; // bucket 0 whatever n is
                 return static_cast<std::int32_t>(n);
             };
+            std::vector<ArticleEntry> all;
             for (std::size_t i = 0; i < count; ++i) {
                 const ArticleEntry e{draw(), static_cast<std::uint32_t>(i),
                                      static_cast<std::uint32_t>(random()),
                                      static_cast<std::uint32_t>(random() % 9)};
                 index.Insert(e);
                 reference.Insert(e);
+                all.push_back(e);
             }
             std::vector<ArticleEntry> enumerated;
             index.ForEach([&](const ArticleEntry& e) { enumerated.push_back(e); });
             ASSERT_EQ(enumerated, reference.Enumeration()) << count << " " << range;
+            // The file reader's way: room made first, then the records in one batch.
+            ArticleIndex batched;
+            batched.Reserve(count / (range % 3 + 1)); // too little room, at times
+            batched.Insert(all);
+            std::vector<ArticleEntry> batchEnumerated;
+            batched.ForEach([&](const ArticleEntry& e) { batchEnumerated.push_back(e); });
+            ASSERT_EQ(batchEnumerated, enumerated) << count << " " << range;
             EXPECT_EQ(index.size(), enumerated.size());
             for (std::size_t i = 0; i < 2000; ++i) {
                 const std::int32_t n = draw();
