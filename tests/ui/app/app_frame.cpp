@@ -643,9 +643,10 @@ class AppFrameTest : public QObject
         // The recent list, under "Ouvrir une aide...": newest first, gone ones dropped.
         auto* recent = frame->findChild<CRecentHelpSetsMenu*>();
         QVERIFY(recent);
-        const QList<QAction*> article = frame->menuBar()->actions().first()->menu()->actions();
+        QMenu* articleMenu = frame->menuBar()->actions().first()->menu();
+        const QList<QAction*> article = articleMenu->actions();
         QCOMPARE(article.indexOf(recent->menuAction()), article.indexOf(open) + 1);
-        recent->Refill();
+        emit articleMenu->aboutToShow(); // filled as the Article menu opens
         QCOMPARE(recent->actions().size(), 2);
         QVERIFY(recent->actions()[0]->text().startsWith(QStringLiteral("&1 QUILMO (")));
         QVERIFY(recent->actions()[1]->text().startsWith(QStringLiteral("&2 MILDA (")));
