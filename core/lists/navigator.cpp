@@ -44,20 +44,13 @@ bool Navigator::ShowArticle(std::int32_t number, std::int32_t topPosition)
     }
     const ArticleEntry entry = *found;
 
-    Article article;
-    {
-        WaitScope wait(host_);
-        auto read = ReadArticle(dataFile_, entry);
-        if (!read.ok()) {
-            host_.ReportFileError(read.error());
-            readFailed_ = true;
-            return false;
-        }
-        article = std::move(read.value());
+    std::optional<Article> article = Read(entry);
+    if (!article) {
+        readFailed_ = true;
+        return false;
     }
-
-    if (IsPopupTitle(article.title)) {
-        host_.ShowPopup(article.title, article.text);
+    if (IsPopupTitle(article->title)) {
+        host_.ShowPopup(article->title, article->text);
         return true;
     }
 
@@ -69,12 +62,28 @@ bool Navigator::ShowArticle(std::int32_t number, std::int32_t topPosition)
     if (current_ != 0)
         history_.UpdateHeadPosition(current_, host_.FirstVisiblePosition());
     current_ = number;
-    title_ = std::move(article.title);
+    SetTitle(std::move(article->title));
     history_.RecordArticle(number, 0);
-    host_.SetCaption(host_.HelpTitle() + u" - " + DecodeCp1252(title_));
 
-    ShowText(entry, std::move(article.text), topPosition);
+    ShowText(entry, std::move(article->text), topPosition);
     return true;
+}
+
+std::optional<Article> Navigator::Read(const ArticleEntry& entry)
+{
+    WaitScope wait(host_);
+    auto read = ReadArticle(dataFile_, entry);
+    if (!read.ok()) {
+        host_.ReportFileError(read.error());
+        return std::nullopt;
+    }
+    return std::move(read.value());
+}
+
+void Navigator::SetTitle(std::string title)
+{
+    title_ = std::move(title);
+    host_.SetCaption(host_.HelpTitle() + u" - " + DecodeCp1252(title_));
 }
 
 void Navigator::ShowText(const ArticleEntry& entry, std::string text, std::int32_t topPosition)
@@ -102,16 +111,13 @@ Navigator::Refresh Navigator::ShowCurrentAgain(std::int32_t topPosition)
     const ArticleEntry entry = *found;
     entry_ = entry;
     WaitScope wait(host_);
-    auto read = ReadArticle(dataFile_, entry);
-    if (!read.ok()) {
-        host_.ReportFileError(read.error());
+    std::optional<Article> article = Read(entry);
+    if (!article)
         return Refresh::Failed;
-    }
-    if (IsPopupTitle(read->title))
+    if (IsPopupTitle(article->title))
         return Refresh::Gone;
-    title_ = std::move(read->title);
-    host_.SetCaption(host_.HelpTitle() + u" - " + DecodeCp1252(title_));
-    ShowText(entry, std::move(read->text), topPosition);
+    SetTitle(std::move(article->title));
+    ShowText(entry, std::move(article->text), topPosition);
     return Refresh::Shown;
 }
 

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace mirelda {
@@ -91,6 +92,10 @@ class Navigator
     const History& history() const { return history_; }
 
   private:
+    // The entry's article read under the busy cursor; nothing when the read failed (reported).
+    std::optional<Article> Read(const ArticleEntry& entry);
+    // The current article's title, and the caption made of it.
+    void SetTitle(std::string title);
     // The text of the article just made current, its position and its links.
     void ShowText(const ArticleEntry& entry, std::string text, std::int32_t topPosition);
 

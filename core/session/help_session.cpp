@@ -228,6 +228,25 @@ bool HelpSession::ScratchHoldsChanges() const
            !ec;
 }
 
+// --- search over all articles --------------------------------------------------------------
+
+std::optional<Result<std::vector<SearchHit>>>
+HelpSession::SearchArticles(const SearchRequest& request, const std::atomic<bool>& stop,
+                            const SearchProgress& progress) const
+{
+    SearchControl control;
+    control.stopRequested = &stop;
+    if (progress)
+        control.progress = [&progress](std::size_t done, std::size_t total) {
+            progress(done, total);
+            return true; // `stop` alone stops the scan
+        };
+    auto hits = FindMatchingArticles(index_, files_.pgd, request, &control);
+    if (control.stopped)
+        return std::nullopt;
+    return hits;
+}
+
 void HelpSession::SaveUserFiles()
 {
     StoreArticleAnnotation(navigator_.currentArticle());

@@ -13,11 +13,15 @@
 #include "core/lists/list_order.h"
 #include "core/lists/navigator.h"
 #include "core/notes/annotation_store.h"
+#include "core/search/search_engine.h"
 #include "core/store/help_set.h"
 #include "core/store/result.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -113,6 +117,7 @@ class HelpSession : private NavigationHost
     std::string ArticleTitle(std::int32_t article);
     // The help set's files replaced: the index read again and the current article shown
     // again at `position` (article 1 when it is gone). History, bookmarks and annotations stay.
+    // Not while a SearchArticles runs.
     void Reload(std::int32_t position);
 
     // --- bookmarks (names Windows-1252); every change writes the bookmark file -------------
@@ -137,6 +142,17 @@ class HelpSession : private NavigationHost
     const std::set<std::int32_t>& memoryOnlyAnnotations() const { return memoryOnly_; }
     // .NO$ holds changes that the next start will take back.
     bool ScratchHoldsChanges() const;
+
+    // --- search over all articles ------------------------------------------------------------
+    // The articles of the index as it is now that match `request` (FindMatchingArticles over
+    // the session's index and data file), or the read error that ended the scan; nothing when
+    // `stop` ended it first. Meant for a worker thread while this one goes on: it only reads
+    // the session, and Reload, which replaces the index, must wait until it has returned.
+    // `progress` hears, on the searching thread, how many articles are done of how many.
+    using SearchProgress = std::function<void(std::size_t done, std::size_t total)>;
+    std::optional<Result<std::vector<SearchHit>>> SearchArticles(const SearchRequest& request,
+                                                                 const std::atomic<bool>& stop,
+                                                                 const SearchProgress& progress = {}) const;
 
     // The close sequence's writes, in order: the annotation shown, the annotations (unless
     // there are none and never were), the bookmarks. Also run without closing.

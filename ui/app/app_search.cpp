@@ -29,17 +29,16 @@ void CMireldaApp::SearchArticles(const ArticleSearchRequest& request, std::funct
     }
     if (!search_)
         search_ = std::make_unique<CArticleSearch>();
-    const bool started =
-        search_->Start(*resultsWindow_, session_->index(), session_->files().pgd, request,
-                       [this, done](const mirelda::Result<bool>& listed, bool stopped) {
-                           if (stopped)
-                               return done(SearchOutcome::Stopped);
-                           if (!listed.ok()) {
-                               frame_->ReportFileError(listed.error());
-                               return done(SearchOutcome::Failed);
-                           }
-                           done(*listed ? SearchOutcome::Found : SearchOutcome::NothingFound);
-                       });
+    const bool started = search_->Start(
+        *resultsWindow_, *session_, request, [this, done](const mirelda::Result<bool>& listed, bool stopped) {
+            if (stopped)
+                return done(SearchOutcome::Stopped);
+            if (!listed.ok()) {
+                frame_->ReportFileError(listed.error());
+                return done(SearchOutcome::Failed);
+            }
+            done(*listed ? SearchOutcome::Found : SearchOutcome::NothingFound);
+        });
     if (!started)
         done(SearchOutcome::Stopped); // one search at a time: this one never ran
 }

@@ -34,7 +34,7 @@ CMainFrame::CMainFrame(CMireldaApp& app, mirelda::HelpSession& session, QWidget*
     RestoreWindowGeometry(*this);
     setAcceptDrops(true);
 
-    view_ = new CMireldaView(*this, session_.navigator(), this);
+    view_ = new CMireldaView(*this, session_, this);
     setCentralWidget(view_);
 
     // Creation order: toolbar, status bar, then the bars (tree bar, annotation bar).

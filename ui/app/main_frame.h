@@ -93,8 +93,6 @@ class CMainFrame : public QMainWindow,
     void SaveUserFiles() { session_.SaveUserFiles(); }
 
     // --- ViewHost -------------------------------------------------------------------------
-    const mirelda::ArticleIndex& articleIndex() const override { return session_.index(); }
-    std::filesystem::path dataFile() const override { return session_.files().pgd; }
     void minimizeMainWindow() override;
     QMenu* viewContextMenu() override { return contextMenu_; }
     // The file-error message, for the view, the session and the rest of the program.

@@ -359,11 +359,10 @@ void CMireldaApp::WireCommands()
         auto* menu = qobject_cast<QMenu*>(holder);
         if (!menu || menu == frame_->viewContextMenu())
             continue;
-        auto* recent = new CRecentHelpSetsMenu([this](const QString& path) { OpenHelpSet(path); }, menu);
+        auto* recent = new CRecentHelpSetsMenu([this](const QString& path) { OpenHelpSet(path); }, *menu);
         const QList<QAction*> items = menu->actions();
         const qsizetype at = items.indexOf(open) + 1;
         menu->insertMenu(at < items.size() ? items[at] : nullptr, recent);
-        connect(menu, &QMenu::aboutToShow, recent, &CRecentHelpSetsMenu::Refill);
     }
     frame_->SetUpdateRule(kPreviousArticle, [this](QAction& a) { a.setEnabled(session_->CanGoBack()); });
 }

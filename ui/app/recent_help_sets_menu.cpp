@@ -34,12 +34,11 @@ QStringList FromBytes(const std::vector<std::string>& bytes)
 
 } // namespace
 
-CRecentHelpSetsMenu::CRecentHelpSetsMenu(OpenCallback open, QWidget* parent)
-    : QMenu(QStringLiteral("Aides &récentes"), parent), open_(std::move(open))
+CRecentHelpSetsMenu::CRecentHelpSetsMenu(OpenCallback open, QMenu& owner)
+    : QMenu(QStringLiteral("Aides &récentes"), &owner), open_(std::move(open))
 {
     setObjectName(QStringLiteral("recentHelpSets"));
-    connect(this, &QMenu::aboutToShow, this, &CRecentHelpSetsMenu::Refill);
-    Refill();
+    connect(&owner, &QMenu::aboutToShow, this, &CRecentHelpSetsMenu::Refill);
 }
 
 void CRecentHelpSetsMenu::Remember(const QString& helpSetPath)

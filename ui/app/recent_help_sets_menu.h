@@ -1,7 +1,8 @@
 #pragma once
 // "Aides récentes", under the Article menu: the help sets opened last, newest first, kept in
-// the settings (key recent/helpSets). Entries whose help set is gone are dropped each time
-// the menu opens; choosing one hands its path to the open callback.
+// the settings (key recent/helpSets). The menu is filled each time the menu that holds it
+// opens, once, so that it is disabled when empty before the reader reaches it; entries whose
+// help set is gone are dropped then. Choosing one hands its path to the open callback.
 
 #include <QMenu>
 #include <QString>
@@ -14,7 +15,8 @@ class CRecentHelpSetsMenu : public QMenu
     Q_OBJECT
   public:
     using OpenCallback = std::function<void(const QString& path)>;
-    CRecentHelpSetsMenu(OpenCallback open, QWidget* parent = nullptr);
+    // A submenu of `owner`, which the caller inserts where it belongs.
+    CRecentHelpSetsMenu(OpenCallback open, QMenu& owner);
 
     // Puts the help set (any of its paths) first in the kept list.
     static void Remember(const QString& helpSetPath);

@@ -1,6 +1,7 @@
 #include "ui/search/article_search.h"
 
 #include "core/search/search_engine.h"
+#include "core/session/help_session.h"
 #include "ui/lists/results_list_dlg.h"
 
 #include <QApplication>
@@ -72,9 +73,8 @@ CArticleSearch::~CArticleSearch()
         QGuiApplication::restoreOverrideCursor();
 }
 
-bool CArticleSearch::Start(CResultsListDlg& results, const mirelda::ArticleIndex& index,
-                           const std::filesystem::path& dataFile, const ArticleSearchRequest& request,
-                           Done done)
+bool CArticleSearch::Start(CResultsListDlg& results, const mirelda::HelpSession& session,
+                           const ArticleSearchRequest& request, Done done)
 {
     if (running_)
         return false;
@@ -95,17 +95,12 @@ bool CArticleSearch::Start(CResultsListDlg& results, const mirelda::ArticleIndex
     scan_->request.ignoreAccents = request.ignoreAccents;
     mirelda::SetSearchText(scan_->request, request.text.toStdU16String());
 
-    watcher_.setFuture(QtConcurrent::run([this, scan = scan_, &index, dataFile] {
-        mirelda::SearchControl control;
-        control.stopRequested = &stop_;
-        control.progress = [this](std::size_t done, std::size_t total) {
-            done_ = done;
-            total_ = total;
-            return !stop_.load();
-        };
-        auto hits = mirelda::FindMatchingArticles(index, dataFile, scan->request, &control);
-        if (!control.stopped)
-            scan->hits.emplace(std::move(hits));
+    watcher_.setFuture(QtConcurrent::run([this, scan = scan_, &session] {
+        scan->hits =
+            session.SearchArticles(scan->request, stop_, [this](std::size_t done, std::size_t total) {
+                done_ = done;
+                total_ = total;
+            });
         return scan;
     }));
 

@@ -8,12 +8,12 @@
 // handed it for the texts either, so such a search finds nothing rather than looking for the
 // string with "?" in place of those characters.
 //
-// The scan runs on a worker thread (Qt's thread pool) that touches only the core's objects;
-// this thread goes on with its own event loop, and hears of the end through a future watcher.
+// The scan is the session's (HelpSession::SearchArticles), run on a worker thread (Qt's thread
+// pool) that touches only the core's objects; this thread goes on with its own event loop,
+// hears of the end through a future watcher and puts the results into the window.
 // Past half a second a progress dialog offers "&Arrêter" (Escape too). The application's quit
 // stops the scan at once, as does destroying this object, which waits for the worker.
 
-#include "core/store/help_set.h"
 #include "core/store/result.h"
 #include "ui/search/search_host.h"
 
@@ -23,10 +23,13 @@
 #include <QTimer>
 
 #include <atomic>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
+
+namespace mirelda {
+class HelpSession;
+}
 
 class CResultsListDlg;
 class QProgressDialog;
@@ -43,10 +46,10 @@ class CArticleSearch : public QObject
     explicit CArticleSearch(QObject* parent = nullptr);
     ~CArticleSearch() override;
 
-    // Starts a search; false (and `done` never called) while another one runs. `index` must
-    // outlive the search (this object's life at most).
-    bool Start(CResultsListDlg& results, const mirelda::ArticleIndex& index,
-               const std::filesystem::path& dataFile, const ArticleSearchRequest& request, Done done);
+    // Starts a search; false (and `done` never called) while another one runs. `session`
+    // must outlive the search (this object's life at most) and not be reloaded while running().
+    bool Start(CResultsListDlg& results, const mirelda::HelpSession& session,
+               const ArticleSearchRequest& request, Done done);
     bool running() const { return running_; }
     // Asks the scan to end now; `done` comes with `stopped`.
     void Stop() { stop_ = true; }

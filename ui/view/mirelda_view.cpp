@@ -1,6 +1,6 @@
 #include "ui/view/mirelda_view.h"
 
-#include "core/lists/navigator.h"
+#include "core/session/help_session.h"
 #include "core/store/cp1252.h"
 #include "core/view/copied_text.h"
 #include "core/view/text_zoom.h"
@@ -38,8 +38,8 @@ constexpr int kTextMargin = 6;
 
 } // namespace
 
-CMireldaView::CMireldaView(ViewHost& host, mirelda::Navigator& navigator, QWidget* parent)
-    : QTextEdit(parent), host_(host), navigator_(navigator)
+CMireldaView::CMireldaView(ViewHost& host, mirelda::HelpSession& session, QWidget* parent)
+    : QTextEdit(parent), host_(host), session_(session)
 {
     setObjectName(QStringLiteral("articleView"));
     setReadOnly(true);
@@ -96,12 +96,12 @@ void CMireldaView::ShowMissingArticle(std::int32_t number)
 
 std::int32_t CMireldaView::currentArticle() const
 {
-    return navigator_.currentArticle();
+    return session_.currentArticle();
 }
 
 QString CMireldaView::currentTitle() const
 {
-    return QString::fromStdU16String(mirelda::DecodeCp1252(navigator_.currentTitle()));
+    return QString::fromStdU16String(mirelda::DecodeCp1252(session_.navigator().currentTitle()));
 }
 
 // ---- Positions ----------------------------------------------------------------------------
@@ -372,7 +372,7 @@ void CMireldaView::printBook(QPrinter& printer, const std::vector<std::int32_t>&
                              const QString& documentTitle)
 {
     auto printed =
-        PrintBook(printer, host_.articleIndex(), host_.dataFile(), articles, font(), documentTitle);
+        PrintBook(printer, session_.index(), session_.files().pgd, articles, font(), documentTitle);
     if (!printed.ok())
         host_.ReportFileError(printed.error());
 }

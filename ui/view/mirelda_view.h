@@ -1,8 +1,8 @@
 #pragma once
-// The article view: the read-only rich-text view that shows the navigator's current article
+// The article view: the read-only rich-text view that shows the session's current article
 // and turns the ranges of its link table into hyperlinks. A click on a link goes to the
-// navigator, which decides what is shown; the view shows the text and links it is given and
-// reports where the reader is.
+// session, which decides what is shown; the view shows the text and links it is given and
+// reports where the reader is. A book is printed from the session's index and data file.
 //
 // Every position at this class's interface (FirstVisiblePosition, ScrollToPosition, find
 // results, selections, link hit tests) is in the rich-text model's numbering, hidden text
@@ -25,7 +25,7 @@
 #include <vector>
 
 namespace mirelda {
-class Navigator;
+class HelpSession;
 }
 
 class QMimeData;
@@ -37,10 +37,10 @@ class CMireldaView : public QTextEdit
 {
     Q_OBJECT
   public:
-    CMireldaView(ViewHost& host, mirelda::Navigator& navigator, QWidget* parent = nullptr);
+    CMireldaView(ViewHost& host, mirelda::HelpSession& session, QWidget* parent = nullptr);
     ~CMireldaView() override;
 
-    // What the navigator shows (see NavigationHost). The new text starts at its first line,
+    // What the session shows (see ArticleDisplay). The new text starts at its first line,
     // without the old text's search hits, link focus and find state.
     void ShowArticleText(std::string rtf);
     void ShowArticleLinks(mirelda::LinkTable links);
@@ -100,7 +100,7 @@ class CMireldaView : public QTextEdit
     // The rectangle of the character at a model position, in viewport coordinates.
     QRect characterRect(std::int32_t position) const;
 
-    // The navigator's current article (0 before the first one) and its decoded title.
+    // The session's current article (0 before the first one) and its decoded title.
     std::int32_t currentArticle() const;
     QString currentTitle() const;
     const mirelda::LinkTable& linkTable() const { return links_; }
@@ -163,7 +163,7 @@ class CMireldaView : public QTextEdit
     std::int32_t modelPosition(int documentPosition) const;
 
     ViewHost& host_;
-    mirelda::Navigator& navigator_;
+    mirelda::HelpSession& session_;
     mirelda::LinkTable links_;
     mirelda::LoadedRichText content_;
     std::string articleRtf_; // the current article's text, for printing

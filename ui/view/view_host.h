@@ -1,12 +1,10 @@
 #pragma once
-// What the article view needs from the rest of the program. The main frame implements it;
-// the view never reaches the frame, the application or the bars in any other way. What the
-// view shows comes from the navigator (core/lists/navigator.h).
+// What the article view needs from the main window: what only a window can give. The main
+// frame implements it; the view never reaches the frame, the application or the bars in any
+// other way. What the view shows, and the help set it prints from, come from the session
+// (core/session/help_session.h).
 
-#include "core/store/help_set.h"
 #include "core/store/result.h"
-
-#include <filesystem>
 
 class QMenu;
 
@@ -15,17 +13,13 @@ class ViewHost
   public:
     virtual ~ViewHost() = default;
 
-    // The index of the open help set (empty before the deferred load) and its .PGD, for
-    // printing a book.
-    virtual const mirelda::ArticleIndex& articleIndex() const = 0;
-    virtual std::filesystem::path dataFile() const = 0;
-
     virtual void minimizeMainWindow() = 0;
 
     // The view's context menu, its actions wired to the frame's commands; may be
     // null while the commands do not exist yet. The view only shows it.
     virtual QMenu* viewContextMenu() = 0;
 
-    // A file read failed: show the file-error message.
+    // A file read failed: show the file-error message (or read the help set again, when its
+    // files were replaced).
     virtual void ReportFileError(const mirelda::FileError& error) = 0;
 };

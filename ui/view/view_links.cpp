@@ -1,7 +1,7 @@
 // CMireldaView: keyboard access to links and following them.
 #include "ui/view/mirelda_view.h"
 
-#include "core/lists/navigator.h"
+#include "core/session/help_session.h"
 #include "core/view/link_focus.h"
 
 #include <QAccessible>
@@ -60,7 +60,7 @@ bool CMireldaView::FollowFocusedLink()
 void CMireldaView::followLink(const mirelda::LinkRecord& link, QPoint screenPoint)
 {
     lastLinkClick_ = screenPoint;
-    navigator_.ShowArticle(link.target, 0);
+    session_.ShowArticle(link.target, 0);
 }
 
 void CMireldaView::announceLinkFocus()

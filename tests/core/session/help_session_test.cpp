@@ -1,5 +1,5 @@
 // A whole reading session without a window: open a help set, read, go back, bookmark,
-// annotate, close and save, open again and find it all; and what the windows are told.
+// annotate, search, close and save, open again and find it all; and what the windows are told.
 
 #include "core/session/help_session.h"
 
@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 
 namespace mirelda {
@@ -138,6 +139,20 @@ TEST_F(HelpSessionTest, wholeReadingSession_bookmarkAndNoteFoundAfterReopening)
         EXPECT_EQ(heard.historyAdded, (std::vector<std::int32_t>{2, 3, 2}));
         EXPECT_EQ(heard.historyRemoved, 2);
         EXPECT_EQ(session->history().size(), 1u);
+
+        // The search over all articles, as the search window runs it on its worker.
+        SearchRequest search;
+        search.text = "texte 3";
+        std::atomic<bool> stop{false};
+        std::size_t total = 0;
+        const auto found =
+            session->SearchArticles(search, stop, [&total](std::size_t, std::size_t all) { total = all; });
+        ASSERT_TRUE(found && found->ok());
+        EXPECT_EQ(**found, (std::vector<SearchHit>{{3, "Article n\xb0"
+                                                       "3"}}));
+        EXPECT_EQ(total, 3u);
+        stop = true; // the quit, or "Arrêter"
+        EXPECT_FALSE(session->SearchArticles(search, stop).has_value());
 
         // A missing article is said, and article 1 shown instead.
         EXPECT_FALSE(session->ShowArticleOrFirst(99));

@@ -8,6 +8,7 @@
 #include "core/app/help_set_identity.h"
 #include "core/lists/bookmarks.h"
 #include "core/notes/annotation_store.h"
+#include "core/session/help_session.h"
 #include "tests/support/file_faults.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/recent_help_sets_menu.h"
@@ -67,7 +68,7 @@ class AppFrameTest : public QObject
         QTRY_COMPARE(loads.count(), 1);
         QCOMPARE(frame->view()->currentArticle(), 1);
         QCOMPARE(frame->windowTitle(), QStringLiteral("Aide Mildane - Généralités"));
-        QCOMPARE(frame->articleIndex().size(), std::size_t{6});
+        QCOMPARE(frame->session().index().size(), std::size_t{6});
 
         QVERIFY(viewer.app->GoToArticle(3, 0));
         frame->showMinimized();
@@ -642,9 +643,10 @@ class AppFrameTest : public QObject
         // The recent list, under "Ouvrir une aide...": newest first, gone ones dropped.
         auto* recent = frame->findChild<CRecentHelpSetsMenu*>();
         QVERIFY(recent);
-        const QList<QAction*> article = frame->menuBar()->actions().first()->menu()->actions();
+        QMenu* articleMenu = frame->menuBar()->actions().first()->menu();
+        const QList<QAction*> article = articleMenu->actions();
         QCOMPARE(article.indexOf(recent->menuAction()), article.indexOf(open) + 1);
-        recent->Refill();
+        emit articleMenu->aboutToShow(); // filled as the Article menu opens
         QCOMPARE(recent->actions().size(), 2);
         QVERIFY(recent->actions()[0]->text().startsWith(QStringLiteral("&1 QUILMO (")));
         QVERIFY(recent->actions()[1]->text().startsWith(QStringLiteral("&2 MILDA (")));

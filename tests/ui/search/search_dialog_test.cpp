@@ -6,6 +6,7 @@
 #include "tests/support/file_faults.h"
 
 #include "core/app/command_table.h"
+#include "core/session/help_session.h"
 #include "ui/app/main_frame.h"
 #include "ui/lists/results_list_dlg.h"
 #include "ui/search/article_search.h"
@@ -638,11 +639,15 @@ class SearchDialogTest : public QObject
         QVERIFY(mirelda::WriteArticleFiles(base.string() + ".PGH", base.string() + ".PGD",
                                            base.string() + ".PGL", articles)
                     .ok());
-        auto index = mirelda::LoadArticleIndex(base.string() + ".PGH");
-        QVERIFY(index.ok());
+        mirelda::HelpSetFiles files;
+        files.pgh = base.string() + ".PGH";
+        files.pgd = base.string() + ".PGD";
+        mirelda::HelpSession session({}, files, {});
+        session.LoadIndex();
+        QCOMPARE(session.index().size(), 200u);
         CArticleSearch search;
         std::optional<bool> stopped;
-        QVERIFY(search.Start(*app_->resultsWindow(), *index, base.string() + ".PGD",
+        QVERIFY(search.Start(*app_->resultsWindow(), session,
                              {QStringLiteral("introuvable"), false, false, false, true, true},
                              [&stopped](const mirelda::Result<bool>&, bool s) { stopped = s; }));
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);

@@ -1,10 +1,10 @@
-// The article view on a real help set, driven by the navigator: what it shows of each
+// The article view on a real help set, driven by the session: what it shows of each
 // article, links under the mouse, keys, scrolling to a saved position and find, all in the
 // model's numbering.
 
 #define QTEST_QPA_MOUSE_HANDLING // mouse events go through the window, as a user's would
 
-#include "core/lists/navigator.h"
+#include "core/session/help_session.h"
 #include "core/store/help_set.h"
 #include "core/view/text_zoom.h"
 #include "ui/view/mirelda_view.h"
@@ -43,12 +43,11 @@ using namespace mirelda;
 
 namespace {
 
-// Stands for the main frame: shows in the view what the navigator asks for, as the frame
+// Stands for the main frame: shows in the view what the session asks for, as the frame
 // does, and records the rest.
-class RecordingHost : public ViewHost, public NavigationHost
+class RecordingHost : public ViewHost, public ArticleDisplay, public HelpSessionObserver
 {
   public:
-    ArticleIndex index;
     std::filesystem::path pgd, pgl;
     QString caption;
     QStringList calls;
@@ -58,8 +57,6 @@ class RecordingHost : public ViewHost, public NavigationHost
     CMireldaView* view = nullptr;
     QMenu* menu = nullptr;
 
-    const ArticleIndex& articleIndex() const override { return index; }
-    std::filesystem::path dataFile() const override { return pgd; }
     void minimizeMainWindow() override { ++minimized; }
     QMenu* viewContextMenu() override { return menu; }
     void ReportFileError(const FileError& e) override
@@ -71,9 +68,10 @@ class RecordingHost : public ViewHost, public NavigationHost
     void ShowArticleText(std::string rtf) override { view->ShowArticleText(std::move(rtf)); }
     void ScrollToPosition(std::int32_t position) override { view->ScrollToPosition(position); }
     void ShowArticleLinks(LinkTable links) override { view->ShowArticleLinks(std::move(links)); }
-    void StoreArticleAnnotation(std::int32_t a) override { calls << QStringLiteral("store %1").arg(a); }
-    void ShowArticleAnnotation(std::int32_t a) override { calls << QStringLiteral("show %1").arg(a); }
-    std::u16string HelpTitle() const override { return u"Aide Test"; }
+    void AnnotationShown(std::int32_t a, const std::string&) override
+    {
+        calls << QStringLiteral("show %1").arg(a);
+    }
     void SetCaption(const std::u16string& c) override { caption = QString::fromStdU16String(c); }
     void ShowPopup(const std::string& title, const std::string&) override
     {
@@ -203,7 +201,8 @@ class MireldaViewTest : public QObject
     QTemporaryDir dir;
     QTemporaryDir settingsDir;
     RecordingHost host;
-    std::unique_ptr<Navigator> navigator;
+    std::unique_ptr<HelpSession> session;
+    Navigator* navigator = nullptr;
     std::unique_ptr<CMireldaView> view;
 };
 
@@ -223,11 +222,19 @@ void MireldaViewTest::init()
     host.pgl = base.string() + ".PGL";
     const std::filesystem::path pgh = base.string() + ".PGH";
     QVERIFY(WriteArticleFiles(pgh, host.pgd, host.pgl, Articles()).ok());
-    auto index = LoadArticleIndex(pgh);
-    QVERIFY(index.ok());
-    host.index = std::move(index.value());
-    navigator = std::make_unique<Navigator>(host, host.index, host.pgd, host.pgl);
-    view = std::make_unique<CMireldaView>(host, *navigator);
+    StartOptions options;
+    options.helpSetBase = "MILDANE"; // the caption prefix "Aide Mildane"
+    HelpSetFiles files;
+    files.pgh = pgh;
+    files.pgd = host.pgd;
+    files.pgl = host.pgl;
+    session = std::make_unique<HelpSession>(options, files, UserFiles{});
+    session->LoadIndex();
+    QCOMPARE(session->index().size(), Articles().size());
+    session->SetDisplay(&host);
+    session->AddObserver(host);
+    navigator = &session->navigator();
+    view = std::make_unique<CMireldaView>(host, *session);
     host.view = view.get();
     view->resize(400, 300);
     view->show();
@@ -239,7 +246,8 @@ void MireldaViewTest::cleanup()
     SaveTextZoom(100);
     host.view = nullptr;
     view.reset();
-    navigator.reset();
+    navigator = nullptr;
+    session.reset();
 }
 
 void MireldaViewTest::showArticle_zeroAndNegative_falseWithoutMessage()
@@ -255,9 +263,8 @@ void MireldaViewTest::showArticle_zeroAndNegative_falseWithoutMessage()
 void MireldaViewTest::showArticle_ordinary_callsHostInOrderAndSetsCaption()
 {
     QVERIFY(navigator->ShowArticle(1, 0));
-    QCOMPARE(host.calls, (QStringList{QStringLiteral("store 0"), QStringLiteral("show 1"),
-                                      QStringLiteral("shown 1 0123")}));
-    QCOMPARE(host.caption, QStringLiteral("Aide Test - Généralités"));
+    QCOMPARE(host.calls, (QStringList{QStringLiteral("show 1"), QStringLiteral("shown 1 0123")}));
+    QCOMPARE(host.caption, QStringLiteral("Aide Mildane - Généralités"));
     QCOMPARE(view->currentTitle(), QStringLiteral("Généralités"));
     QCOMPARE(navigator->currentTitle(), std::string("G\xE9n\xE9ralit\xE9s"));
     QCOMPARE(view->linkTable().records().size(), 3u);
@@ -265,11 +272,10 @@ void MireldaViewTest::showArticle_ordinary_callsHostInOrderAndSetsCaption()
 
     host.calls.clear();
     QVERIFY(navigator->ShowArticle(2, 0));
-    QCOMPARE(host.calls, (QStringList{QStringLiteral("store 1"), QStringLiteral("show 2"),
-                                      QStringLiteral("shown 2 Para")}));
+    QCOMPARE(host.calls, (QStringList{QStringLiteral("show 2"), QStringLiteral("shown 2 Para")}));
     QCOMPARE(navigator->history().size(), 2u);
     QCOMPARE(*navigator->history().EntryAt(1), (HistoryEntry{1, 0}));
-    QCOMPARE(host.caption, QStringLiteral("Aide Test - Second"));
+    QCOMPARE(host.caption, QStringLiteral("Aide Mildane - Second"));
     QVERIFY(view->linkTable().empty());
     QCOMPARE(navigator->currentEntry().number, 2);
 }
@@ -320,7 +326,7 @@ void MireldaViewTest::showArticle_popup_leavesCurrentArticleAlone()
     QCOMPARE(host.popupTitle, std::string("#POPUP:Glossaire"));
     QCOMPARE(view->currentArticle(), 1);
     QCOMPARE(view->document(), doc);
-    QCOMPARE(host.caption, QStringLiteral("Aide Test - Généralités"));
+    QCOMPARE(host.caption, QStringLiteral("Aide Mildane - Généralités"));
     QCOMPARE(view->linkTable().records().size(), 3u);
     host.calls.clear();
     QVERIFY(navigator->ShowArticle(1, 0));
@@ -618,7 +624,7 @@ void MireldaViewTest::textSize_stepsBoundsWheelPositionsAndRestart()
     // The next start reads the size back; the pop-ups take it too.
     QCOMPARE(view->textZoom(), 250);
     view.reset();
-    view = std::make_unique<CMireldaView>(host, *navigator);
+    view = std::make_unique<CMireldaView>(host, *session);
     host.view = view.get();
     QCOMPARE(view->textZoom(), 250);
     QVERIFY(navigator->ShowArticle(1, 0));
@@ -678,7 +684,7 @@ void MireldaViewTest::printBook_articlesInOrderOnNewPagesWithoutPopups()
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(dir.filePath(name));
-        auto printed = PrintBook(printer, host.index, host.pgd, articles, view->font());
+        auto printed = PrintBook(printer, session->index(), host.pgd, articles, view->font());
         return printed.ok() ? printed.value() : BookPrintout{};
     };
     // Two short articles and a pop-up: one page each, the pop-up left out, in the book's order.
@@ -721,8 +727,8 @@ void MireldaViewTest::printBook_numbersPagesTitlesOnceAndNamesTheDocument()
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(dir.filePath(QStringLiteral("recorded.pdf")));
         printer.setDocName(QStringLiteral("Tableau.pdf"));
-        const auto printed = PrintBook(printer, host.index, host.pgd, {article}, view->font(),
-                                       QStringLiteral("Aide Test - Livre"));
+        const auto printed = PrintBook(printer, session->index(), host.pgd, {article}, view->font(),
+                                       QStringLiteral("Aide Mildane - Livre"));
         // The name print dialogs make a file name from comes back after the printout.
         [&] { QCOMPARE(printer.docName(), QStringLiteral("Tableau.pdf")); }();
         return printed.ok() && printed->pages == 1 ? printer.recorder.texts.join(QLatin1Char('|'))
@@ -738,14 +744,14 @@ void MireldaViewTest::printBook_numbersPagesTitlesOnceAndNamesTheDocument()
     printer.setOutputFormat(QPrinter::PdfFormat);
     const QString pdf = dir.filePath(QStringLiteral("book.pdf"));
     printer.setOutputFileName(pdf);
-    const auto printed = PrintBook(printer, host.index, host.pgd, {1, 2, 6}, view->font(),
-                                   QStringLiteral("Aide Test - Généralités"));
+    const auto printed = PrintBook(printer, session->index(), host.pgd, {1, 2, 6}, view->font(),
+                                   QStringLiteral("Aide Mildane - Généralités"));
     QVERIFY(printed.ok());
     QVERIFY(printed->pages >= 5);
     // The document title, as the PDF's Title: UTF-16 big-endian after its byte order mark.
     QFile file(pdf);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const QString title = QStringLiteral("Aide Test - Généralités");
+    const QString title = QStringLiteral("Aide Mildane - Généralités");
     QByteArray utf16("\xFE\xFF");
     for (const QChar c : title)
         utf16 += char(c.unicode() >> 8), utf16 += char(c.unicode() & 0xFF);
@@ -864,7 +870,7 @@ void MireldaViewTest::fileErrors_reportedThroughHost()
     QVERIFY(!navigator->ShowArticle(1, 0));
     QCOMPARE(host.calls, QStringList{QStringLiteral("error ") + QString::fromStdString(host.pgd.string())});
     QCOMPARE(view->currentArticle(), 5);
-    QCOMPARE(host.caption, QStringLiteral("Aide Test - Caché"));
+    QCOMPARE(host.caption, QStringLiteral("Aide Mildane - Caché"));
 }
 
 void MireldaViewTest::copy_givesTheShownSelection()
