@@ -33,6 +33,8 @@
 #include <string>
 #include <vector>
 
+using namespace mirelda::ui;
+
 namespace {
 
 using namespace mirelda;

@@ -35,6 +35,8 @@
 #include <map>
 #include <string>
 
+using namespace mirelda::ui;
+
 namespace {
 
 using namespace mirelda;

@@ -32,7 +32,7 @@ void ShowArticle(std::string_view rtf)
 {
     const mirelda::RichDocument model = mirelda::ReadRtf(rtf);
     QTextDocument doc;
-    const mirelda::PositionMap map = mirelda::BuildTextDocument(model, doc);
+    const mirelda::PositionMap map = mirelda::ui::BuildTextDocument(model, doc);
     const auto modelSize = static_cast<std::int32_t>(model.text.size());
     const int documentSize = doc.characterCount();
     for (std::int32_t p = 0; p < modelSize; ++p) {
@@ -56,7 +56,7 @@ void DrawPicture(std::optional<mirelda::picture::Metafile> metafile)
     if (!metafile)
         return;
     std::int64_t budget = 4LL * 1024 * 1024;
-    const mirelda::DrawnPicture drawn(std::move(metafile->list), budget);
+    const mirelda::ui::DrawnPicture drawn(std::move(metafile->list), budget);
     QImage image = Canvas(160, 120);
     QPainter painter(&image);
     drawn.Paint(painter, QRectF(0, 0, 160, 120), QRectF(0, 0, 160, 120));
@@ -99,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     default: {
         std::int64_t budget = 4LL * 1024 * 1024;
-        (void)mirelda::DecodeImage(rest, data[1] % 2 ? "JPEG" : "PNG", budget);
+        (void)mirelda::ui::DecodeImage(rest, data[1] % 2 ? "JPEG" : "PNG", budget);
         break;
     }
     }

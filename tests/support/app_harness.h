@@ -19,6 +19,8 @@
 
 namespace apptest {
 
+using namespace mirelda::ui;
+
 inline std::string Rtf(const std::string& body)
 {
     return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 " + body + "}";

@@ -13,6 +13,8 @@
 #define MIRELDA_VERSION "0.1.0"
 #endif
 
+namespace mirelda::ui {
+
 CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("aboutDialog"));
@@ -45,3 +47,5 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
     setLayout(layout);
     setSizeGripEnabled(false);
 }
+
+} // namespace mirelda::ui

@@ -3,9 +3,13 @@
 
 #include <QDialog>
 
+namespace mirelda::ui {
+
 class CAboutDialog : public QDialog
 {
     Q_OBJECT
   public:
     explicit CAboutDialog(QWidget* parent = nullptr);
 };
+
+} // namespace mirelda::ui

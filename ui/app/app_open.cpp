@@ -17,6 +17,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
+namespace mirelda::ui {
+
 namespace {
 
 QStringList Lines(const std::vector<std::string>& lines)
@@ -98,3 +100,5 @@ void CMireldaApp::OpenDroppedFiles(const QStringList& paths)
     if (!paths.isEmpty())
         OpenHelpSet(paths.front());
 }
+
+} // namespace mirelda::ui

@@ -6,6 +6,8 @@
 #include "ui/search/article_search.h"
 #include "ui/view/mirelda_view.h"
 
+namespace mirelda::ui {
+
 std::optional<QPoint> CMireldaApp::HighlightInArticle(const QString& text, bool matchCase, bool wholeWord)
 {
     if (!frame_)
@@ -65,3 +67,5 @@ bool CMireldaApp::articleHasHighlights() const
     return frame_ && resultHighlighted_ != 0 && frame_->view()->currentArticle() == resultHighlighted_ &&
            !frame_->view()->highlights().empty();
 }
+
+} // namespace mirelda::ui

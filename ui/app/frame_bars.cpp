@@ -19,6 +19,8 @@
 #include <QStatusBar>
 #include <QTimer>
 
+namespace mirelda::ui {
+
 bool CMainFrame::CreateBars()
 {
     // The tree bar, docked only on the left.
@@ -154,3 +156,5 @@ void CMainFrame::ToggleAnnotationBar()
     else if (hadFocus)
         view_->setFocus(Qt::OtherFocusReason);
 }
+
+} // namespace mirelda::ui

@@ -10,6 +10,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+namespace mirelda::ui {
+
 void CMainFrame::SetCommandHandler(int id, std::function<void()> handler)
 {
     if (handler)
@@ -104,3 +106,5 @@ void CMainFrame::WireFrameCommands()
     }
     SetCommandHandler(kExit, [this] { close(); });
 }
+
+} // namespace mirelda::ui

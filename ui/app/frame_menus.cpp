@@ -10,6 +10,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+namespace mirelda::ui {
+
 namespace {
 
 QString Text(std::string_view utf8)
@@ -132,3 +134,5 @@ void CMainFrame::UpdateAnnotationButton(bool present)
     annotationImageShown_ = present;
     actions_.value(mirelda::cmd::kAnnotation)->setIcon(present ? annotationImage_ : normalImage_);
 }
+
+} // namespace mirelda::ui

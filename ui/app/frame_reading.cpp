@@ -17,6 +17,8 @@
 #include <QStatusBar>
 #include <QTreeView>
 
+namespace mirelda::ui {
+
 namespace {
 
 // Remembers whether the last input the user gave was a key or a mouse button, so that a
@@ -139,3 +141,5 @@ void CMainFrame::ShowFindCount(int current, int total)
                                          : QStringLiteral("%1 occurrences").arg(total));
     findCountPane_->show();
 }
+
+} // namespace mirelda::ui

@@ -10,6 +10,8 @@
 #include <QStatusBar>
 #include <QThread>
 
+namespace mirelda::ui {
+
 void CMainFrame::WatchHelpSet()
 {
     const mirelda::HelpSetFiles& files = session_.files();
@@ -65,3 +67,5 @@ void CMainFrame::Reloaded()
     statusBar()->showMessage(
         QStringLiteral("Le jeu d'aide a été rechargé : ses fichiers ont changé sur le disque."), 10000);
 }
+
+} // namespace mirelda::ui

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QStringList>
 
+namespace mirelda::ui {
+
 CHelpSetWatcher::CHelpSetWatcher(std::vector<std::filesystem::path> files, QObject* parent)
     : QObject(parent), files_(std::move(files)), loaded_(mirelda::StampFiles(files_))
 {
@@ -63,3 +65,5 @@ void CHelpSetWatcher::Settled()
     if (ChangedSinceLoad())
         emit filesReplaced();
 }
+
+} // namespace mirelda::ui

@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <vector>
 
+namespace mirelda::ui {
+
 class CHelpSetWatcher : public QObject
 {
     Q_OBJECT
@@ -48,3 +50,5 @@ class CHelpSetWatcher : public QObject
     QTimer settle_;
     QElapsedTimer waiting_; // since the first event of the current wait
 };
+
+} // namespace mirelda::ui

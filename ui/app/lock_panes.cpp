@@ -10,6 +10,8 @@
 #include <QStatusBar>
 #include <QTimer>
 
+namespace mirelda::ui {
+
 namespace {
 
 const QString kLedsFolder = QStringLiteral("/sys/class/leds");
@@ -81,3 +83,5 @@ bool CLockPanes::eventFilter(QObject* watched, QEvent* event)
     }
     return QObject::eventFilter(watched, event);
 }
+
+} // namespace mirelda::ui

@@ -13,6 +13,8 @@
 class QLabel;
 class QStatusBar;
 
+namespace mirelda::ui {
+
 class CLockPanes : public QObject
 {
     Q_OBJECT
@@ -37,3 +39,5 @@ class CLockPanes : public QObject
     std::array<QLabel*, 3> panes_{};
     bool known_ = false;
 };
+
+} // namespace mirelda::ui

@@ -1,5 +1,7 @@
 #include "ui/app/mirelda_app.h"
 
+using namespace mirelda::ui;
+
 int main(int argc, char* argv[])
 {
     if (const auto code = CMireldaApp::HandleLongOptions(argc, argv))

@@ -23,6 +23,8 @@
 
 #include <algorithm>
 
+namespace mirelda::ui {
+
 CMainFrame::CMainFrame(CMireldaApp& app, mirelda::HelpSession& session, QWidget* parent)
     : QMainWindow(parent), app_(app), session_(session)
 {
@@ -300,3 +302,5 @@ void CMainFrame::ReportFileError(const mirelda::FileError& error)
     }
     app_.ShowMessage(text, QMessageBox::Warning);
 }
+
+} // namespace mirelda::ui

@@ -24,17 +24,20 @@
 #include <functional>
 #include <unordered_map>
 
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+class QWindow;
+
+namespace mirelda::ui {
+
 class CMireldaApp;
 class CMireldaView;
 class CAnnotationBar;
 class CHelpSetWatcher;
 class CLockPanes;
 class CTreeBar;
-class QAction;
-class QLabel;
-class QMenu;
-class QToolBar;
-class QWindow;
 
 class CMainFrame : public QMainWindow,
                    public ViewHost,
@@ -195,3 +198,5 @@ class CMainFrame : public QMainWindow,
     bool loaded_ = false;
     bool closeSequenceDone_ = false;
 };
+
+} // namespace mirelda::ui

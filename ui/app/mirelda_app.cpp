@@ -40,6 +40,8 @@
 #define MIRELDA_VERSION "0.1.0"
 #endif
 
+namespace mirelda::ui {
+
 namespace {
 
 const char kUsage[] =
@@ -443,3 +445,5 @@ bool CMireldaApp::GoToArticle(std::int32_t article, std::int32_t position)
 {
     return session_ && session_->ShowArticle(article, position);
 }
+
+} // namespace mirelda::ui

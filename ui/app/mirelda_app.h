@@ -28,12 +28,15 @@
 #include <string>
 #include <vector>
 
+class QApplication;
+class QTranslator;
+
+namespace mirelda::ui {
+
 class CArticleSearch;
 class CMainFrame;
 class CSingleInstance;
 class CTerminationSignals;
-class QApplication;
-class QTranslator;
 
 class CMireldaApp : public QObject, public ListHost, public SearchHost
 {
@@ -146,3 +149,5 @@ class CMireldaApp : public QObject, public ListHost, public SearchHost
     // After the frame, so that it goes first: its scan reads the frame's article index.
     std::unique_ptr<CArticleSearch> search_;
 };
+
+} // namespace mirelda::ui

@@ -10,6 +10,8 @@
 #include <memory>
 #include <unistd.h>
 
+namespace mirelda::ui {
+
 namespace {
 
 class MessageBoxAnswerer : public QObject
@@ -86,3 +88,5 @@ void SetCommandHandler(std::function<void(const QString& line)> handler)
 }
 
 } // namespace ProcessProbe
+
+} // namespace mirelda::ui

@@ -15,6 +15,8 @@
 
 class QApplication;
 
+namespace mirelda::ui {
+
 namespace ProcessProbe {
 
 bool Enabled();
@@ -23,3 +25,5 @@ void Install(QApplication& application); // the message-box answerer, when enabl
 void SetCommandHandler(std::function<void(const QString& line)> handler); // nothing when disabled
 
 } // namespace ProcessProbe
+
+} // namespace mirelda::ui

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace mirelda::ui {
+
 namespace {
 
 const QString kKey = QStringLiteral("recent/helpSets");
@@ -79,3 +81,5 @@ void CRecentHelpSetsMenu::Refill()
     }
     menuAction()->setEnabled(!entries.isEmpty());
 }
+
+} // namespace mirelda::ui

@@ -10,6 +10,8 @@
 
 #include <functional>
 
+namespace mirelda::ui {
+
 class CRecentHelpSetsMenu : public QMenu
 {
     Q_OBJECT
@@ -29,3 +31,5 @@ class CRecentHelpSetsMenu : public QMenu
   private:
     OpenCallback open_;
 };
+
+} // namespace mirelda::ui

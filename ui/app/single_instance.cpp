@@ -17,6 +17,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+namespace mirelda::ui {
+
 using mirelda::InstanceRequest;
 
 namespace {
@@ -395,3 +397,5 @@ void CSingleInstance::Drop(QLocalSocket* socket)
     --connections_;
     socket->deleteLater();
 }
+
+} // namespace mirelda::ui

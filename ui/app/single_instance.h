@@ -27,6 +27,8 @@
 class QLocalSocket;
 class QSocketNotifier;
 
+namespace mirelda::ui {
+
 class CSingleInstance : public QObject
 {
     Q_OBJECT
@@ -93,3 +95,5 @@ class CSingleInstance : public QObject
     Handler handler_;
     QString error_;
 };
+
+} // namespace mirelda::ui

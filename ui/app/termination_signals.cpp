@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+namespace mirelda::ui {
+
 namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
@@ -65,3 +67,5 @@ void CTerminationSignals::Read()
     while (::read(pipeFds[0], &byte, 1) == 1)
         emit terminationRequested(byte);
 }
+
+} // namespace mirelda::ui

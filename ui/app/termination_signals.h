@@ -10,6 +10,8 @@
 
 class QSocketNotifier;
 
+namespace mirelda::ui {
+
 class CTerminationSignals : public QObject
 {
     Q_OBJECT
@@ -26,3 +28,5 @@ class CTerminationSignals : public QObject
 
     QSocketNotifier* notifier_ = nullptr;
 };
+
+} // namespace mirelda::ui

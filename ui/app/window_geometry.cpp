@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+namespace mirelda::ui {
+
 namespace {
 
 const QString kGeometryKey = QStringLiteral("window/geometry");
@@ -68,3 +70,5 @@ void SaveWindowGeometry(const QWidget& window)
     settings.setValue(kGeometryKey, window.normalGeometry());
     settings.setValue(kMaximizedKey, window.isMaximized());
 }
+
+} // namespace mirelda::ui

@@ -8,6 +8,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+namespace mirelda::ui {
+
 CBookmarkListDlg::CBookmarkListDlg(ListHost& host, mirelda::HelpSession& session, QWidget* mainWindow)
     : CListDlg(host, mainWindow, 125, QStringLiteral("Liste des signets"), true), session_(session)
 {
@@ -162,3 +164,5 @@ void CBookmarkListDlg::UpdateButtons()
     for (QPushButton* b : {showButton(), deleteButton(), renameButton()})
         b->setEnabled(enable);
 }
+
+} // namespace mirelda::ui

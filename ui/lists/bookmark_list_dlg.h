@@ -7,6 +7,8 @@
 #include "core/session/help_session.h"
 #include "ui/lists/list_dlg.h"
 
+namespace mirelda::ui {
+
 class CBookmarkListDlg : public CListDlg, private mirelda::HelpSessionObserver
 {
     Q_OBJECT
@@ -36,3 +38,5 @@ class CBookmarkListDlg : public CListDlg, private mirelda::HelpSessionObserver
 
     mirelda::HelpSession& session_;
 };
+
+} // namespace mirelda::ui

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace mirelda::ui {
+
 CBookmarkNameDlg::CBookmarkNameDlg(const QString& caption, const QString& name, QWidget* parent)
     : QDialog(parent)
 {
@@ -41,3 +43,5 @@ QString CBookmarkNameDlg::name() const
 {
     return edit_->text();
 }
+
+} // namespace mirelda::ui

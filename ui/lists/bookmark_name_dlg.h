@@ -10,6 +10,8 @@
 
 class QLineEdit;
 
+namespace mirelda::ui {
+
 class CBookmarkNameDlg : public QDialog
 {
     Q_OBJECT
@@ -21,3 +23,5 @@ class CBookmarkNameDlg : public QDialog
   private:
     QLineEdit* edit_ = nullptr;
 };
+
+} // namespace mirelda::ui

@@ -2,6 +2,8 @@
 
 #include <QListWidget>
 
+namespace mirelda::ui {
+
 CHistoryListDlg::CHistoryListDlg(ListHost& host, mirelda::HelpSession& session, QWidget* mainWindow)
     : CListDlg(host, mainWindow, 75, QStringLiteral("Historique des articles consultés"), false),
       session_(session)
@@ -39,3 +41,5 @@ void CHistoryListDlg::ShowSelected()
     const mirelda::HistoryEntry chosen = *entry;
     session_.ShowArticle(chosen.article, chosen.position);
 }
+
+} // namespace mirelda::ui

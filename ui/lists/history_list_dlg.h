@@ -5,6 +5,8 @@
 #include "core/session/help_session.h"
 #include "ui/lists/list_dlg.h"
 
+namespace mirelda::ui {
+
 class CHistoryListDlg : public CListDlg, private mirelda::HelpSessionObserver
 {
     Q_OBJECT
@@ -21,3 +23,5 @@ class CHistoryListDlg : public CListDlg, private mirelda::HelpSessionObserver
 
     mirelda::HelpSession& session_;
 };
+
+} // namespace mirelda::ui

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <string_view>
 
+namespace mirelda::ui {
+
 namespace {
 
 constexpr int kArticleRole = Qt::UserRole;
@@ -148,3 +150,5 @@ void CListDlg::changeEvent(QEvent* event)
     if (event->type() == QEvent::ActivationChange && parentWidget())
         QApplication::alert(parentWidget()->window(), 300);
 }
+
+} // namespace mirelda::ui

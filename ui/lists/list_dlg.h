@@ -13,9 +13,12 @@
 #include <optional>
 #include <string>
 
-class ListHost;
 class QListWidget;
 class QPushButton;
+
+namespace mirelda::ui {
+
+class ListHost;
 
 class CListDlg : public QDialog
 {
@@ -62,3 +65,5 @@ class CListDlg : public QDialog
     QPushButton* show_ = nullptr;
     QPushButton* delete_ = nullptr;
 };
+
+} // namespace mirelda::ui

@@ -9,6 +9,8 @@
 
 #include <optional>
 
+namespace mirelda::ui {
+
 class ListHost
 {
   public:
@@ -23,3 +25,5 @@ class ListHost
     ShowMessage(const QString& text, QMessageBox::Icon icon,
                 QMessageBox::StandardButtons buttons = QMessageBox::Ok) = 0;
 };
+
+} // namespace mirelda::ui

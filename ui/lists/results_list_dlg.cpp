@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+namespace mirelda::ui {
+
 CResultsListDlg::CResultsListDlg(ListHost& host, mirelda::HelpSession& session, QWidget* mainWindow)
     : CListDlg(host, mainWindow, 100, QStringLiteral("Résultats de la recherche"), false), session_(session)
 {
@@ -87,3 +89,5 @@ void CResultsListDlg::MoveAwayFrom(const QPoint& point)
     if (QPoint(to.x, to.y) != window.topLeft())
         move(to.x, to.y);
 }
+
+} // namespace mirelda::ui

@@ -13,6 +13,8 @@ namespace mirelda {
 class HelpSession;
 }
 
+namespace mirelda::ui {
+
 class CResultsListDlg : public CListDlg
 {
     Q_OBJECT
@@ -37,3 +39,5 @@ class CResultsListDlg : public CListDlg
     bool searchMatchCase_ = false;
     bool searchWholeWord_ = false;
 };
+
+} // namespace mirelda::ui

@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <set>
 
+namespace mirelda::ui {
+
 namespace {
 
 constexpr int kIconSize = 32;
@@ -233,3 +235,5 @@ void CAnnotationBar::ClientResized(QSize size)
         strip_->setValue(static_cast<float>(height()));
     }
 }
+
+} // namespace mirelda::ui

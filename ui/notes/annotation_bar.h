@@ -19,9 +19,12 @@
 
 #include <cstdint>
 
-class CAnnotationEdit;
 class QLabel;
 class QTimer;
+
+namespace mirelda::ui {
+
+class CAnnotationEdit;
 
 class CAnnotationBar : public CDlgBar, private mirelda::HelpSessionObserver
 {
@@ -90,3 +93,5 @@ class CAnnotationBar : public CDlgBar, private mirelda::HelpSessionObserver
     QTimer* idleWrite_ = nullptr;
     bool scratchFailureTold_ = false;
 };
+
+} // namespace mirelda::ui

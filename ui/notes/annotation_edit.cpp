@@ -8,6 +8,8 @@
 #include <QKeyEvent>
 #include <QMimeData>
 
+namespace mirelda::ui {
+
 CAnnotationEdit::CAnnotationEdit(QWidget* parent) : QPlainTextEdit(parent)
 {
     setObjectName(QStringLiteral("annotationEdit"));
@@ -80,3 +82,5 @@ void CAnnotationEdit::insertFromMimeData(const QMimeData* source)
     plain.setText(Representable1252(source->text()));
     QPlainTextEdit::insertFromMimeData(&plain);
 }
+
+} // namespace mirelda::ui

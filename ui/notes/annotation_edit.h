@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+namespace mirelda::ui {
+
 class CAnnotationEdit : public QPlainTextEdit
 {
     Q_OBJECT
@@ -39,3 +41,5 @@ class CAnnotationEdit : public QPlainTextEdit
     void inputMethodEvent(QInputMethodEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
 };
+
+} // namespace mirelda::ui

@@ -25,7 +25,7 @@
 class QTextDocument;
 class QTextTable;
 
-namespace mirelda::build {
+namespace mirelda::ui::build {
 
 // Lengths in the model are twips; the document lays out in pixels at 96 per inch.
 inline constexpr double kTwipsPerPixel = 15.0;
@@ -177,4 +177,4 @@ class DocumentBuilder
     LongWordBreaker longWords_;
 };
 
-} // namespace mirelda::build
+} // namespace mirelda::ui::build

@@ -7,7 +7,7 @@
 #include <QTextDocument>
 #include <QTextObjectInterface>
 
-namespace mirelda {
+namespace mirelda::ui {
 
 std::unique_ptr<QTextDocument> CopyWithDrawnObjects(const QTextDocument& source)
 {
@@ -20,4 +20,4 @@ std::unique_ptr<QTextDocument> CopyWithDrawnObjects(const QTextDocument& source)
     return copy;
 }
 
-} // namespace mirelda
+} // namespace mirelda::ui

@@ -5,11 +5,11 @@
 
 class QTextDocument;
 
-namespace mirelda {
+namespace mirelda::ui {
 
 // QTextDocument::clone() copies the text and its formats but not the handlers registered on
 // the layout, so the drawn objects (metafiles, text boxes) would measure nothing in it. The
 // copy shares the original's handlers, which it must not outlive.
 std::unique_ptr<QTextDocument> CopyWithDrawnObjects(const QTextDocument& source);
 
-} // namespace mirelda
+} // namespace mirelda::ui

@@ -8,7 +8,7 @@
 
 #include <initializer_list>
 
-namespace mirelda {
+namespace mirelda::ui {
 
 namespace {
 
@@ -114,4 +114,4 @@ void ScaleLayoutLengths(QTextDocument& doc, double factor)
     cursor.endEditBlock();
 }
 
-} // namespace mirelda
+} // namespace mirelda::ui

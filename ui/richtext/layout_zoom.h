@@ -5,11 +5,11 @@
 
 class QTextDocument;
 
-namespace mirelda {
+namespace mirelda::ui {
 
 // Sets every such length of `doc` to `factor` times the length it was built with. The built
 // lengths are kept in the formats themselves, so that it may be called again with another
 // factor; 1 restores them. Changes no text and no position.
 void ScaleLayoutLengths(QTextDocument& doc, double factor);
 
-} // namespace mirelda
+} // namespace mirelda::ui

@@ -1,6 +1,6 @@
 #include "ui/richtext/long_words.h"
 
-namespace mirelda {
+namespace mirelda::ui {
 
 namespace {
 
@@ -37,4 +37,4 @@ std::vector<qsizetype> LongWordBreaker::BreaksIn(const QString& text, int docume
     return breaks;
 }
 
-} // namespace mirelda
+} // namespace mirelda::ui

@@ -11,7 +11,7 @@
 
 #include <vector>
 
-namespace mirelda {
+namespace mirelda::ui {
 
 inline constexpr qsizetype kLongestUnbrokenWord = 2000;
 inline constexpr QChar kWordBreak = QChar(0x200B);
@@ -30,4 +30,4 @@ class LongWordBreaker
     qsizetype end_ = -1; // where the previous call's text, with its breaks, ended
 };
 
-} // namespace mirelda
+} // namespace mirelda::ui

@@ -21,7 +21,7 @@
 #include <memory>
 #include <vector>
 
-namespace mirelda {
+namespace mirelda::ui {
 
 namespace {
 
@@ -277,6 +277,6 @@ QSizeF SizeOnLayoutDevice(const QTextDocument* document, QSizeF sizeAt96Dpi)
     return sizeAt96Dpi;
 }
 
-} // namespace mirelda
+} // namespace mirelda::ui
 
 #include "picture_object.moc"

@@ -16,7 +16,7 @@ class QTextCharFormat;
 class QTextCursor;
 class QTextDocument;
 
-namespace mirelda {
+namespace mirelda::ui {
 
 // The object type of a drawn metafile.
 inline constexpr int kMetafileObjectType = QTextFormat::UserObject + 1;
@@ -33,4 +33,4 @@ bool IsPictureFormat(const QTextFormat& format);
 // layout of a print copy runs in the printer's.
 QSizeF SizeOnLayoutDevice(const QTextDocument* document, QSizeF sizeAt96Dpi);
 
-} // namespace mirelda
+} // namespace mirelda::ui

@@ -20,7 +20,7 @@
 #include <cstdlib>
 #include <optional>
 
-namespace mirelda {
+namespace mirelda::ui {
 
 namespace {
 
@@ -370,4 +370,4 @@ void DrawnPicture::Paint(QPainter& painter, const QRectF& target, const QRectF& 
     painter.restore();
 }
 
-} // namespace mirelda
+} // namespace mirelda::ui

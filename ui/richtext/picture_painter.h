@@ -16,7 +16,7 @@
 
 class QPainter;
 
-namespace mirelda {
+namespace mirelda::ui {
 
 // Decodes `bytes` as an image of `format` ("BMP", "PNG", ...) when its pixels fit in
 // `pixelBudget`, which then loses them, and it is no JPEG whose scans would cost its decoder
@@ -42,4 +42,4 @@ class DrawnPicture
     mutable std::vector<std::optional<QPainterPath>> clips_;
 };
 
-} // namespace mirelda
+} // namespace mirelda::ui

@@ -7,7 +7,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
-namespace mirelda {
+namespace mirelda::ui {
 
 LoadedRichText SetRichText(QTextEdit& target, std::string_view rtf)
 {
@@ -33,4 +33,4 @@ LoadedRichText SetRichText(QTextEdit& target, std::string_view rtf)
     return loaded;
 }
 
-} // namespace mirelda
+} // namespace mirelda::ui

@@ -10,7 +10,7 @@
 
 class QTextEdit;
 
-namespace mirelda {
+namespace mirelda::ui {
 
 // What a control holds after SetRichText, in the model's numbering.
 struct LoadedRichText
@@ -24,4 +24,4 @@ struct LoadedRichText
 // intermediate state. The document is built apart and swapped in.
 LoadedRichText SetRichText(QTextEdit& target, std::string_view rtf);
 
-} // namespace mirelda
+} // namespace mirelda::ui

@@ -18,7 +18,7 @@
 #include <memory>
 #include <vector>
 
-namespace mirelda {
+namespace mirelda::ui {
 
 namespace {
 
@@ -280,6 +280,6 @@ bool IsShapeCharacter(const QTextDocument& document, int position)
     return cursor.charFormat().boolProperty(kShapeProperty);
 }
 
-} // namespace mirelda
+} // namespace mirelda::ui
 
 #include "shape_object.moc"

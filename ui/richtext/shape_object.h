@@ -16,7 +16,7 @@ class QTextCharFormat;
 class QTextCursor;
 class QTextDocument;
 
-namespace mirelda {
+namespace mirelda::ui {
 
 // The object type of a drawn text box.
 inline constexpr int kTextBoxObjectType = QTextFormat::UserObject + 2;
@@ -33,4 +33,4 @@ void InsertShape(QTextDocument& document, QTextCursor& cursor, const RichShape& 
 // Whether the document's character at `position` belongs to a drawn shape.
 bool IsShapeCharacter(const QTextDocument& document, int position);
 
-} // namespace mirelda
+} // namespace mirelda::ui

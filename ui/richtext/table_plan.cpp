@@ -7,7 +7,7 @@
 #include <iterator>
 #include <map>
 
-namespace mirelda {
+namespace mirelda::ui {
 
 namespace {
 
@@ -353,4 +353,4 @@ QTextTableCellFormat CellFormatOf(const RichDocument& model, const PlannedTable&
     return format;
 }
 
-} // namespace mirelda
+} // namespace mirelda::ui

@@ -14,7 +14,7 @@
 #include <optional>
 #include <vector>
 
-namespace mirelda {
+namespace mirelda::ui {
 
 // One cell of the document's table.
 struct PlannedCell
@@ -65,4 +65,4 @@ QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& ta
 QTextTableCellFormat CellFormatOf(const RichDocument& model, const PlannedTable& table, std::size_t rowIndex,
                                   std::size_t cellIndex);
 
-} // namespace mirelda
+} // namespace mirelda::ui

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <optional>
 
-namespace mirelda::build {
+namespace mirelda::ui::build {
 
 namespace {
 
@@ -237,9 +237,9 @@ void DocumentBuilder::InsertShapesAt(std::int32_t position, bool floatingOnly)
     }
 }
 
-} // namespace mirelda::build
+} // namespace mirelda::ui::build
 
-namespace mirelda {
+namespace mirelda::ui {
 
 QChar DocumentCharacter(char16_t modelCharacter)
 {
@@ -259,4 +259,4 @@ PositionMap BuildTextDocument(const RichDocument& model, QTextDocument& target, 
     return map;
 }
 
-} // namespace mirelda
+} // namespace mirelda::ui

@@ -16,7 +16,7 @@
 
 class QTextDocument;
 
-namespace mirelda {
+namespace mirelda::ui {
 
 // Fills `target`, which must be empty (a new document). Edits run in one block, without undo.
 //
@@ -29,4 +29,4 @@ PositionMap BuildTextDocument(const RichDocument& model, QTextDocument& target, 
 // The character the document holds for a shown model character.
 QChar DocumentCharacter(char16_t modelCharacter);
 
-} // namespace mirelda
+} // namespace mirelda::ui

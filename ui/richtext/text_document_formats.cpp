@@ -8,7 +8,7 @@
 
 #include <cmath>
 
-namespace mirelda::build {
+namespace mirelda::ui::build {
 
 namespace {
 
@@ -192,4 +192,4 @@ QTextBlockFormat DocumentBuilder::CellBlockFormat(const ParagraphFormat& f, cons
     return out;
 }
 
-} // namespace mirelda::build
+} // namespace mirelda::ui::build

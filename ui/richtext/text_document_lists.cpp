@@ -9,7 +9,7 @@
 
 #include <map>
 
-namespace mirelda::build {
+namespace mirelda::ui::build {
 
 namespace {
 
@@ -198,4 +198,4 @@ void DocumentBuilder::ApplyParagraphFormats()
     }
 }
 
-} // namespace mirelda::build
+} // namespace mirelda::ui::build

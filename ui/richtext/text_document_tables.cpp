@@ -4,7 +4,7 @@
 #include <QTextDocument>
 #include <QTextTable>
 
-namespace mirelda::build {
+namespace mirelda::ui::build {
 
 void DocumentBuilder::PlanEvents()
 {
@@ -267,4 +267,4 @@ void DocumentBuilder::HandleEvent(const Event& event)
     }
 }
 
-} // namespace mirelda::build
+} // namespace mirelda::ui::build

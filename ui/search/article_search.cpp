@@ -10,6 +10,8 @@
 #include <QProgressDialog>
 #include <QtConcurrent/QtConcurrentRun>
 
+namespace mirelda::ui {
+
 namespace {
 
 // The results window as the engine sees it; the request it stores is the one typed.
@@ -135,3 +137,5 @@ void CArticleSearch::Finished()
     if (done)
         done(listed, false);
 }
+
+} // namespace mirelda::ui

@@ -31,8 +31,11 @@ namespace mirelda {
 class HelpSession;
 }
 
-class CResultsListDlg;
 class QProgressDialog;
+
+namespace mirelda::ui {
+
+class CResultsListDlg;
 
 class CArticleSearch : public QObject
 {
@@ -69,3 +72,5 @@ class CArticleSearch : public QObject
     QPointer<CResultsListDlg> results_;
     Done callback_;
 };
+
+} // namespace mirelda::ui

@@ -18,6 +18,8 @@
 #include <cstdint>
 #include <initializer_list>
 
+namespace mirelda::ui {
+
 namespace {
 
 const QString kNotFoundAll = QStringLiteral("La chaîne recherchée n'a pu être trouvée.");
@@ -266,3 +268,5 @@ void CSearchDlg::Message(const QString& text)
 {
     host_.ShowMessage(text, QMessageBox::NoIcon, QMessageBox::Ok);
 }
+
+} // namespace mirelda::ui

@@ -22,6 +22,9 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
+
+namespace mirelda::ui {
+
 class SearchHost;
 
 class CSearchDlg : public QDialog
@@ -85,3 +88,5 @@ class CSearchDlg : public QDialog
     QPushButton* next_ = nullptr;
     QPushButton* cancel_ = nullptr;
 };
+
+} // namespace mirelda::ui

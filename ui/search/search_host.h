@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <functional>
 
+namespace mirelda::ui {
+
 struct ArticleSearchRequest
 {
     QString text;
@@ -48,3 +50,5 @@ class SearchHost
     ShowMessage(const QString& text, QMessageBox::Icon icon,
                 QMessageBox::StandardButtons buttons = QMessageBox::Ok) = 0;
 };
+
+} // namespace mirelda::ui

@@ -4,6 +4,8 @@
 
 #include <limits>
 
+namespace mirelda::ui {
+
 using mirelda::ContentsTree;
 
 CContentsTreeModel::CContentsTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
@@ -92,3 +94,5 @@ Qt::ItemFlags CContentsTreeModel::flags(const QModelIndex& index) const
 {
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
+
+} // namespace mirelda::ui

@@ -9,6 +9,8 @@
 #include <QIcon>
 #include <QVector>
 
+namespace mirelda::ui {
+
 class CContentsTreeModel : public QAbstractItemModel
 {
     Q_OBJECT
@@ -39,3 +41,5 @@ class CContentsTreeModel : public QAbstractItemModel
     mirelda::FlatContentsTree tree_;
     QVector<QIcon> images_;
 };
+
+} // namespace mirelda::ui

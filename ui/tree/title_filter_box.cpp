@@ -12,6 +12,9 @@
 #include <vector>
 
 // The titles found, as the list shows them; it makes nothing per entry.
+
+namespace mirelda::ui {
+
 class TitleListModel : public QAbstractListModel
 {
   public:
@@ -196,3 +199,5 @@ bool CTitleFilterBox::eventFilter(QObject* watched, QEvent* event)
     }
     return QLineEdit::eventFilter(watched, event);
 }
+
+} // namespace mirelda::ui

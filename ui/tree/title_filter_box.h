@@ -20,6 +20,9 @@
 #include <memory>
 
 class QListView;
+
+namespace mirelda::ui {
+
 class TitleListModel;
 
 class CTitleFilterBox : public QLineEdit
@@ -66,3 +69,5 @@ class CTitleFilterBox : public QLineEdit
     std::unique_ptr<QFutureWatcher<std::shared_ptr<mirelda::TitleFilter>>> build_;
     std::atomic<bool> stopBuild_{false};
 };
+
+} // namespace mirelda::ui

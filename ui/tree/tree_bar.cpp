@@ -30,6 +30,8 @@
 
 #include <memory>
 
+namespace mirelda::ui {
+
 namespace {
 
 constexpr int kImageSize = 16;
@@ -461,3 +463,5 @@ void CTreeBar::ClientResized(QSize size)
     if (strip_)
         strip_->Reposition();
 }
+
+} // namespace mirelda::ui

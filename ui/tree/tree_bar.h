@@ -25,9 +25,12 @@
 #include <thread>
 #include <vector>
 
-class CTitleFilterBox;
 class QHelpEvent;
 class QTreeView;
+
+namespace mirelda::ui {
+
+class CTitleFilterBox;
 
 class CTreeBar : public CDlgBar
 {
@@ -121,3 +124,5 @@ class CTreeBar : public CDlgBar
     std::int32_t pendingSelect_ = 0;
     bool fitPending_ = false;
 };
+
+} // namespace mirelda::ui

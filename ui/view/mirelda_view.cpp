@@ -26,11 +26,13 @@
 
 #include <algorithm>
 
+namespace mirelda::ui {
+
 namespace {
 
-using mirelda::BlockOrigin;
-using mirelda::LineAtY;
-using mirelda::LineRef;
+using mirelda::ui::BlockOrigin;
+using mirelda::ui::LineAtY;
+using mirelda::ui::LineRef;
 
 // Room between the view's frame and the text, besides the document's own 4 pixels: outside
 // the viewport, so that no position, hit test or layout changes with it.
@@ -70,7 +72,7 @@ void CMireldaView::ShowArticleText(std::string rtf)
     // document that holds them does.
     focusedLink_ = -1;
     clearHighlights();
-    content_ = mirelda::SetRichText(*this, rtf);
+    content_ = mirelda::ui::SetRichText(*this, rtf);
     if (zoom_ != 100)
         ApplyTextZoom(*document(), zoom_);
     articleRtf_ = std::move(rtf);
@@ -391,3 +393,5 @@ void CMireldaView::FilePrintBookPreview(const std::vector<std::int32_t>& article
     printer.setDocName(BookFileName(bookTitle));
     PrintPreview(this, &printer, [&](QPrinter& target) { printBook(target, articles, documentTitle); });
 }
+
+} // namespace mirelda::ui

@@ -31,6 +31,9 @@ class HelpSession;
 class QMimeData;
 class QPrinter;
 class QTextDocument;
+
+namespace mirelda::ui {
+
 class ViewHost;
 
 class CMireldaView : public QTextEdit
@@ -165,7 +168,7 @@ class CMireldaView : public QTextEdit
     ViewHost& host_;
     mirelda::HelpSession& session_;
     mirelda::LinkTable links_;
-    mirelda::LoadedRichText content_;
+    mirelda::ui::LoadedRichText content_;
     std::string articleRtf_; // the current article's text, for printing
     QPoint lastLinkClick_;
     std::vector<std::pair<std::int32_t, std::int32_t>> hits_;
@@ -188,3 +191,5 @@ class CMireldaView : public QTextEdit
         std::int32_t modelEnd = 0;
     } lastFind_;
 };
+
+} // namespace mirelda::ui

@@ -23,6 +23,8 @@
 #include <cmath>
 #include <memory>
 
+namespace mirelda::ui {
+
 namespace {
 
 // The frame allowances of the sizing rule, as margins around the text (see the constructor).
@@ -136,7 +138,7 @@ bool CPopupWnd::CreatePopup(std::string_view titleCp1252, std::string_view rtf, 
 {
     click_ = clickScreen;
     setWindowTitle(QString::fromStdU16String(mirelda::DecodeCp1252(mirelda::PopupCaption(titleCp1252))));
-    mirelda::SetRichText(*text_, rtf);
+    mirelda::ui::SetRichText(*text_, rtf);
     text_->document()->setUndoRedoEnabled(false);
     if (const int zoom = SavedTextZoom(); zoom != 100)
         ApplyTextZoom(*text_->document(), zoom); // the reader's size, as in the view
@@ -157,7 +159,7 @@ void CPopupWnd::FitToText()
     const QRect area = screenArea();
     const mirelda::PixelRect screen{area.x(), area.y(), area.x() + area.width(), area.y() + area.height()};
     // Measured on a copy: the control relays its own document out whenever it is resized.
-    const std::unique_ptr<QTextDocument> probe = mirelda::CopyWithDrawnObjects(*text_->document());
+    const std::unique_ptr<QTextDocument> probe = mirelda::ui::CopyWithDrawnObjects(*text_->document());
     const int border = 2 * text_->frameWidth();
     const mirelda::PixelSize size = mirelda::PopupSizeForText(screen, [&](std::int32_t width) {
         probe->setTextWidth(std::max(width - border, 1));
@@ -248,3 +250,5 @@ bool CPopupWnd::eventFilter(QObject* watched, QEvent* event)
     }
     return QWidget::eventFilter(watched, event);
 }
+
+} // namespace mirelda::ui

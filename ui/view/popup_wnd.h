@@ -16,6 +16,8 @@
 
 class QTextEdit;
 
+namespace mirelda::ui {
+
 class CPopupWnd : public QWidget
 {
     Q_OBJECT
@@ -64,3 +66,5 @@ class CPopupWnd : public QWidget
     bool closing_ = false;
     QElapsedTimer opened_;
 };
+
+} // namespace mirelda::ui

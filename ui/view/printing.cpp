@@ -17,6 +17,8 @@
 
 #include <algorithm>
 
+namespace mirelda::ui {
+
 namespace {
 
 // The article's document with its title as a first block of its own, bold and larger.
@@ -59,7 +61,7 @@ std::unique_ptr<QTextDocument> ArticlePrintout(std::string_view rtf, const QFont
 {
     auto doc = std::make_unique<QTextDocument>();
     doc->setDefaultFont(font);
-    mirelda::BuildTextDocument(mirelda::ReadRtf(rtf), *doc, printer.logicalDpiX());
+    mirelda::ui::BuildTextDocument(mirelda::ReadRtf(rtf), *doc, printer.logicalDpiX());
     if (printer.printRange() == QPrinter::Selection && selectionStart != selectionEnd) {
         // Built from the same text, the document has the view's positions.
         QTextCursor c(doc.get());
@@ -171,7 +173,7 @@ mirelda::Result<BookPrintout> PrintBook(QPrinter& printer, const mirelda::Articl
 
         QTextDocument doc;
         doc.setDefaultFont(font);
-        mirelda::BuildTextDocument(mirelda::ReadRtf(article.text), doc, printer.logicalDpiX());
+        mirelda::ui::BuildTextDocument(mirelda::ReadRtf(article.text), doc, printer.logicalDpiX());
         const QString title = QString::fromStdU16String(mirelda::DecodeCp1252(article.title));
         if (!BeginsWithTitle(doc, title))
             AddTitle(doc, title, font);
@@ -195,3 +197,5 @@ mirelda::Result<BookPrintout> PrintBook(QPrinter& printer, const mirelda::Articl
     }
     return out;
 }
+
+} // namespace mirelda::ui

@@ -27,6 +27,9 @@ class QWidget;
 // The article `rtf` built for `printer` in `font` (the view's, whatever text size it shows);
 // only [selectionStart, selectionEnd) when the printer's range is the selection and that range
 // is not empty. The selection is in positions of a document built from the same text.
+
+namespace mirelda::ui {
+
 std::unique_ptr<QTextDocument> ArticlePrintout(std::string_view rtf, const QFont& font,
                                                const QPrinter& printer, int selectionStart, int selectionEnd);
 
@@ -63,3 +66,5 @@ bool BeginsWithTitle(const QTextDocument& doc, const QString& title);
 // A file name (no folder) for a printout of `title`: the title, without the characters a file
 // name cannot hold, and ".pdf"; "livre.pdf" for a title that leaves nothing.
 QString BookFileName(const QString& title);
+
+} // namespace mirelda::ui

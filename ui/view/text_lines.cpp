@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-namespace mirelda {
+namespace mirelda::ui {
 
 QPointF BlockOrigin(const QTextBlock& block)
 {
@@ -54,4 +54,4 @@ LineRef NextLine(LineRef ref, int step)
     return ref.block.isValid() ? ref : LineRef{};
 }
 
-} // namespace mirelda
+} // namespace mirelda::ui

@@ -7,7 +7,7 @@
 
 class QTextDocument;
 
-namespace mirelda {
+namespace mirelda::ui {
 
 // Where a block's layout sits in the document: a table cell's block is laid out relative to
 // its cell, so its own layout position says nothing about the document.
@@ -30,4 +30,4 @@ qreal LineTop(const LineRef& ref);
 // The line after (`step` 1) or before (-1) `ref`, across paragraphs; line -1 when there is none.
 LineRef NextLine(LineRef ref, int step);
 
-} // namespace mirelda
+} // namespace mirelda::ui

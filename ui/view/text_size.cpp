@@ -10,6 +10,8 @@
 
 #include <vector>
 
+namespace mirelda::ui {
+
 namespace {
 
 const QString kKey = QStringLiteral("view/textSize");
@@ -51,7 +53,7 @@ void ApplyTextZoom(QTextDocument& doc, int percent)
     const double factor = mirelda::ValidTextZoom(percent) / 100.0;
     // The layout first: a cell's format is also its first paragraph's mark, whose character
     // size the pass below sets from the format as it then is.
-    mirelda::ScaleLayoutLengths(doc, factor);
+    mirelda::ui::ScaleLayoutLengths(doc, factor);
     QFont font = doc.defaultFont();
     QVariant builtDefault = doc.property(kBuiltDefaultFont);
     if (!builtDefault.isValid() && font.pointSizeF() > 0) {
@@ -95,3 +97,5 @@ void ApplyTextZoom(QTextDocument& doc, int percent)
     }
     cursor.endEditBlock();
 }
+
+} // namespace mirelda::ui

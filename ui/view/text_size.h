@@ -6,6 +6,9 @@
 class QTextDocument;
 
 // The size saved by the last run, in percent (a usable step; 100 when none was saved).
+
+namespace mirelda::ui {
+
 int SavedTextZoom();
 void SaveTextZoom(int percent);
 
@@ -14,3 +17,5 @@ void SaveTextZoom(int percent);
 // table columns: see ScaleLayoutLengths). May be called again with another size; 100
 // restores the built sizes.
 void ApplyTextZoom(QTextDocument& doc, int percent);
+
+} // namespace mirelda::ui

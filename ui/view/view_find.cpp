@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+namespace mirelda::ui {
+
 namespace {
 
 // Enough to show where a word occurs; a one-letter search in a huge article stops there.
@@ -104,3 +106,5 @@ void CMireldaView::updateExtraSelections()
     }
     setExtraSelections(selections);
 }
+
+} // namespace mirelda::ui

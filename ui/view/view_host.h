@@ -8,6 +8,8 @@
 
 class QMenu;
 
+namespace mirelda::ui {
+
 class ViewHost
 {
   public:
@@ -23,3 +25,5 @@ class ViewHost
     // files were replaced).
     virtual void ReportFileError(const mirelda::FileError& error) = 0;
 };
+
+} // namespace mirelda::ui

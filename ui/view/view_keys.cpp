@@ -10,12 +10,14 @@
 #include <QWheelEvent>
 #include <QtMath>
 
+namespace mirelda::ui {
+
 namespace {
 
-using mirelda::LineAtY;
-using mirelda::LineRef;
-using mirelda::LineTop;
-using mirelda::NextLine;
+using mirelda::ui::LineAtY;
+using mirelda::ui::LineRef;
+using mirelda::ui::LineTop;
+using mirelda::ui::NextLine;
 
 } // namespace
 
@@ -146,3 +148,5 @@ bool CMireldaView::focusNextPrevChild(bool)
     // Tab is a key like any other here: it neither types nor moves the focus.
     return false;
 }
+
+} // namespace mirelda::ui

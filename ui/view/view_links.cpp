@@ -9,6 +9,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+namespace mirelda::ui {
+
 namespace {
 
 const QString kViewDescription =
@@ -82,3 +84,5 @@ void CMireldaView::announceLinkFocus()
         QAccessible::updateAccessibility(&focus);
     }
 }
+
+} // namespace mirelda::ui

@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QString>
 
+namespace mirelda::ui {
+
 DialogUnits::DialogUnits(const QFont& font)
 {
     const QFontMetrics fm(font);
@@ -20,3 +22,5 @@ int DialogUnits::Y(int units) const
 {
     return qRound(units * y_);
 }
+
+} // namespace mirelda::ui

@@ -9,6 +9,8 @@
 
 class QFont;
 
+namespace mirelda::ui {
+
 class DialogUnits
 {
   public:
@@ -29,3 +31,5 @@ class DialogUnits
     double x_ = 6.0 / 4.0;  // pixels per horizontal unit
     double y_ = 13.0 / 8.0; // pixels per vertical unit
 };
+
+} // namespace mirelda::ui

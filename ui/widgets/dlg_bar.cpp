@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QResizeEvent>
 
+namespace mirelda::ui {
+
 namespace {
 
 // Takes the dock widget's title bar's place, and no room.
@@ -126,3 +128,5 @@ void CDlgBar::mouseDoubleClickEvent(QMouseEvent* event)
 {
     event->accept();
 }
+
+} // namespace mirelda::ui

@@ -25,6 +25,8 @@
 
 class QMainWindow;
 
+namespace mirelda::ui {
+
 class CDlgBar : public QDockWidget, public SplitterStripHost
 {
     Q_OBJECT
@@ -72,3 +74,5 @@ class CDlgBar : public QDockWidget, public SplitterStripHost
     QSize docked_;
     std::function<void()> recalcLayout_;
 };
+
+} // namespace mirelda::ui

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+namespace mirelda::ui {
+
 QString ToQString(const std::filesystem::path& path)
 {
     return QFile::decodeName(QByteArray::fromStdString(path.native()));
@@ -11,3 +13,5 @@ std::filesystem::path ToPath(const QString& path)
 {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
+
+} // namespace mirelda::ui

@@ -6,5 +6,9 @@
 
 #include <filesystem>
 
+namespace mirelda::ui {
+
 QString ToQString(const std::filesystem::path& path);
 std::filesystem::path ToPath(const QString& path);
+
+} // namespace mirelda::ui

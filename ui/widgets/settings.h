@@ -4,4 +4,8 @@
 
 #include <QSettings>
 
+namespace mirelda::ui {
+
 QSettings MireldaSettings();
+
+} // namespace mirelda::ui

@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QRubberBand>
 
+namespace mirelda::ui {
+
 using mirelda::PixelPoint;
 using mirelda::PixelRect;
 using mirelda::StripOrientation;
@@ -167,3 +169,5 @@ void CSplitterStrip::mouseReleaseEvent(QMouseEvent* event)
     host_->ApplyStripValue();
     host_->RecalcFrameLayout();
 }
+
+} // namespace mirelda::ui

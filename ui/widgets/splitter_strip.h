@@ -25,6 +25,9 @@
 class QRubberBand;
 
 // What a strip asks of the bar that carries it and of the frame around that bar.
+
+namespace mirelda::ui {
+
 class SplitterStripHost
 {
   public:
@@ -93,3 +96,5 @@ class CSplitterStrip : public QWidget
     QPoint last_; // global position where the outline was last drawn
     QPointer<QRubberBand> outline_;
 };
+
+} // namespace mirelda::ui

@@ -21,6 +21,8 @@
 
 #include <optional>
 
+using namespace mirelda::ui;
+
 using apptest::InProcessViewer;
 
 namespace {

@@ -34,6 +34,8 @@
 #include <QToolBar>
 #include <QTreeView>
 
+using namespace mirelda::ui;
+
 using apptest::InProcessViewer;
 using mirelda::test::MessageAnswerer;
 

@@ -36,6 +36,8 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace mirelda::ui;
+
 namespace {
 
 const QString kProgram = QStringLiteral(MIRELDA_BINARY_DIR "/mirelda");

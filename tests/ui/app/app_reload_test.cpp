@@ -18,6 +18,8 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 
+using namespace mirelda::ui;
+
 using apptest::InProcessViewer;
 using apptest::ViewerProcess;
 using mirelda::test::MessageAnswerer;

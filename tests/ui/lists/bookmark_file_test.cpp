@@ -16,6 +16,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+using namespace mirelda::ui;
+
 using apptest::InProcessViewer;
 using mirelda::test::MessageAnswerer;
 

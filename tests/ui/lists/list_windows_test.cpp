@@ -19,6 +19,8 @@
 
 #include <functional>
 
+using namespace mirelda::ui;
+
 using apptest::InProcessViewer;
 
 namespace {

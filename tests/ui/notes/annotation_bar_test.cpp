@@ -22,6 +22,8 @@
 #include <fstream>
 #include <memory>
 
+using namespace mirelda::ui;
+
 namespace {
 
 using mirelda::test::FsPath;

@@ -18,6 +18,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+using namespace mirelda::ui;
+
 using apptest::InProcessViewer;
 using mirelda::test::MessageAnswerer;
 

@@ -31,6 +31,8 @@
 
 #include <set>
 
+using namespace mirelda::ui;
+
 using namespace mirelda;
 
 namespace {

@@ -32,6 +32,8 @@
 #include <optional>
 #include <string>
 
+using namespace mirelda::ui;
+
 using apptest::InProcessViewer;
 using apptest::Rtf;
 using mirelda::test::MessageAnswerer;

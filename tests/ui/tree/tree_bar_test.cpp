@@ -25,6 +25,8 @@
 #include <memory>
 #include <optional>
 
+using namespace mirelda::ui;
+
 using mirelda::ContentsRecord;
 
 namespace {

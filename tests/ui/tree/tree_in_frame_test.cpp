@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTreeView>
 
+using namespace mirelda::ui;
+
 using apptest::InProcessViewer;
 
 class TreeInFrameTest : public QObject

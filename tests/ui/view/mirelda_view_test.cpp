@@ -39,6 +39,8 @@
 
 #include <memory>
 
+using namespace mirelda::ui;
+
 using namespace mirelda;
 
 namespace {

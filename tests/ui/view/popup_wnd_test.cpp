@@ -18,6 +18,8 @@
 #include <cmath>
 #include <string>
 
+using namespace mirelda::ui;
+
 namespace {
 
 std::string Rtf(const std::string& body)

@@ -16,6 +16,8 @@
 #include <QTextEdit>
 #include <QtTest>
 
+using namespace mirelda::ui;
+
 namespace {
 
 // A bar docked at the bottom whose height is its strip's value, at least 46 pixels: what
