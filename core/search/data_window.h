@@ -6,6 +6,7 @@
 // kept, never read again. Nothing is read past the file's measured size, and nothing is
 // allocated beyond what the file holds.
 
+#include "core/store/article_record.h"
 #include "core/store/result.h"
 
 #include <cstdint>
@@ -65,5 +66,23 @@ class DataWindow
 // shrank since it was mapped), leaves work at the fault and returns false. work must hold
 // nothing that cannot be abandoned there (memory it allocated is lost, nothing else).
 bool GuardMappedReads(const std::function<void()>& work);
+
+// A window's bytes for an ArticleRecord: each read goes on up to `readUntil`.
+class WindowRecordBytes final : public RecordBytes
+{
+  public:
+    WindowRecordBytes(DataWindow& data, std::uint64_t readUntil) : data_(data), readUntil_(readUntil) {}
+    std::uint64_t size() const override { return data_.size(); }
+    const std::string& path() const override { return data_.path(); }
+    const char* Fetch(std::uint64_t offset, std::uint64_t count) override
+    {
+        bool truncated = false;
+        return data_.Fetch(offset, count, readUntil_, truncated);
+    }
+
+  private:
+    DataWindow& data_;
+    std::uint64_t readUntil_;
+};
 
 } // namespace mirelda

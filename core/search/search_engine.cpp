@@ -101,22 +101,7 @@ Outcome TestArticle(DataWindow& data, Matcher& matcher, const SearchRequest& req
                     const ArticleEntry& entry, std::uint64_t readUntil, std::string& title,
                     std::optional<FileError>& error)
 {
-    class WindowBytes final : public RecordBytes
-    {
-      public:
-        WindowBytes(DataWindow& data, std::uint64_t readUntil) : data_(data), readUntil_(readUntil) {}
-        std::uint64_t size() const override { return data_.size(); }
-        const std::string& path() const override { return data_.path(); }
-        const char* Fetch(std::uint64_t offset, std::uint64_t count) override
-        {
-            bool truncated = false;
-            return data_.Fetch(offset, count, readUntil_, truncated);
-        }
-
-      private:
-        DataWindow& data_;
-        std::uint64_t readUntil_;
-    } bytes(data, readUntil);
+    WindowRecordBytes bytes(data, readUntil);
     ArticleRecord record(bytes, entry);
     auto titleBytes = record.Title();
     if (!titleBytes) {

@@ -2,7 +2,6 @@
 
 #include "core/search/accent_fold.h"
 #include "core/search/data_window.h"
-#include "core/store/binary_file.h"
 #include "core/store/cp1252.h"
 #include "core/store/help_set.h"
 
@@ -159,19 +158,15 @@ Result<std::vector<TitleRecord>> LoadTitles(const ArticleIndex& index, const std
             break;
         }
         const ArticleEntry& e = *entries[byOffset[k]];
-        bool truncated = false;
-        const char* p = data.Fetch(e.textOffset, 4, e.textOffset + kReadAhead, truncated);
-        const std::uint32_t length = p ? LoadU32(p) : 0;
-        if (p)
-            p = data.Fetch(e.textOffset + 4, std::min<std::uint32_t>(length, kTitleLimit),
-                           e.textOffset + kReadAhead, truncated);
-        if (!p) {
+        WindowRecordBytes bytes(data, e.textOffset + kReadAhead);
+        auto title = ArticleRecord(bytes, e).Title();
+        if (!title) {
             ++failed;
             continue;
         }
         // Records may share their bytes: a bound per title keeps the whole bounded by the
         // index's size, whatever the titles' lengths.
-        titles[byOffset[k]].assign(p, std::min<std::uint32_t>(length, kTitleLimit));
+        titles[byOffset[k]] = title->substr(0, kTitleLimit);
         total += titles[byOffset[k]].size() + 1;
         read[byOffset[k]] = true;
     }

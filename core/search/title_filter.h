@@ -35,7 +35,8 @@ struct TitleRecord
 };
 
 // Every article's title (its first 1024 bytes), in the index's enumeration order. A record
-// whose title cannot be read, or that comes after 256 MiB of titles (records may share their
+// whose title cannot be read (ArticleRecord: past the end of the file, or longer than an
+// article's title may be), or that comes after 256 MiB of titles (records may share their
 // bytes), is left out and counted in `unreadable`; a missing file is an error. A stop request
 // ends the reading early with what was read.
 Result<std::vector<TitleRecord>> LoadTitles(const ArticleIndex& index, const std::filesystem::path& pgdPath,

@@ -1,6 +1,7 @@
 #pragma once
 // One open help set and what the reader does with it: its files, the article index, the
-// navigator and its history, the bookmarks, the annotations and the list order. The windows
+// navigator and its history, the bookmarks, the annotations, the list order, and the contents
+// tree and title finder (HelpContents, made on workers and handed over). The windows
 // hold a reference to it, call its operations and observe it; none of them owns any of this.
 //
 // The session shows articles through one ArticleDisplay (the main window and its view) and
@@ -14,6 +15,7 @@
 #include "core/lists/navigator.h"
 #include "core/notes/annotation_store.h"
 #include "core/search/search_engine.h"
+#include "core/session/help_contents.h"
 #include "core/store/help_set.h"
 #include "core/store/result.h"
 
@@ -168,6 +170,9 @@ class HelpSession : private NavigationHost
     const ListOrder& listOrder() const { return listOrder_; }
     const BookmarkStore& bookmarks() const { return bookmarks_; }
     const AnnotationStore& annotations() const { return annotations_; }
+    // The contents tree and the title finder, made off this thread and handed over here by
+    // the windows that show them (from files().fic, and index() with files().pgd).
+    HelpContents& contents() { return contents_; }
 
   private:
     // NavigationHost: the display's parts forwarded, the annotations and the caption here.
@@ -202,6 +207,7 @@ class HelpSession : private NavigationHost
     Navigator navigator_;
     BookmarkStore bookmarks_;
     AnnotationStore annotations_;
+    HelpContents contents_;
     std::string draft_;
     std::set<std::int32_t> memoryOnly_;
     ArticleDisplay* display_ = nullptr;

@@ -24,7 +24,7 @@ namespace mirelda::ui {
 bool CMainFrame::CreateBars()
 {
     // The tree bar, docked only on the left.
-    treeBar_ = new CTreeBar(this);
+    treeBar_ = new CTreeBar(session_.contents(), this);
     connect(treeBar_, &CTreeBar::articleChosen, this,
             [this](std::int32_t article) { session_.ShowArticle(article, 0); });
     connect(treeBar_, &CTreeBar::messageRequested, this,

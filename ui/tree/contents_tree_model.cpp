@@ -8,30 +8,33 @@ namespace mirelda::ui {
 
 using mirelda::ContentsTree;
 
-CContentsTreeModel::CContentsTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
+CContentsTreeModel::CContentsTreeModel(mirelda::HelpContents& contents, QObject* parent)
+    : QAbstractItemModel(parent), contents_(contents)
+{
+}
 
 void CContentsTreeModel::Adopt(mirelda::FlatContentsTree tree)
 {
     beginResetModel();
-    tree_ = std::move(tree);
-    tree_.Finish();
+    tree.Finish();
+    contents_.AdoptTree(std::move(tree));
     endResetModel();
 }
 
 void CContentsTreeModel::SetImage(const QModelIndex& index, int image)
 {
     const ContentsTree::Item item = ItemOf(index);
-    if (!tree_.contains(item) || tree_.ImageOf(item) == image)
+    if (!tree().contains(item) || tree().ImageOf(item) == image)
         return;
-    tree_.SetImage(item, image);
+    mutableTree().SetImage(item, image);
     emit dataChanged(index, index, {Qt::DecorationRole, kImageRole});
 }
 
 QModelIndex CContentsTreeModel::IndexOf(ContentsTree::Item item) const
 {
-    if (!tree_.contains(item))
+    if (!tree().contains(item))
         return {};
-    return createIndex(static_cast<int>(tree_.RowOf(item)), 0, static_cast<quintptr>(item));
+    return createIndex(static_cast<int>(tree().RowOf(item)), 0, static_cast<quintptr>(item));
 }
 
 ContentsTree::Item CContentsTreeModel::ItemOf(const QModelIndex& index)
@@ -43,13 +46,13 @@ QModelIndex CContentsTreeModel::index(int row, int column, const QModelIndex& pa
 {
     if (row < 0 || column != 0)
         return {};
-    const ContentsTree::Item child = tree_.ChildAt(ItemOf(parent), static_cast<std::size_t>(row));
+    const ContentsTree::Item child = tree().ChildAt(ItemOf(parent), static_cast<std::size_t>(row));
     return child == ContentsTree::kNone ? QModelIndex() : createIndex(row, 0, static_cast<quintptr>(child));
 }
 
 QModelIndex CContentsTreeModel::parent(const QModelIndex& child) const
 {
-    return IndexOf(tree_.ParentOf(ItemOf(child)));
+    return IndexOf(tree().ParentOf(ItemOf(child)));
 }
 
 int CContentsTreeModel::rowCount(const QModelIndex& parent) const
@@ -58,7 +61,7 @@ int CContentsTreeModel::rowCount(const QModelIndex& parent) const
         return 0;
     // A view counts rows in int: a larger level shows its first two thousand million.
     return static_cast<int>(
-        std::min<std::size_t>(tree_.ChildCount(ItemOf(parent)), std::numeric_limits<int>::max()));
+        std::min<std::size_t>(tree().ChildCount(ItemOf(parent)), std::numeric_limits<int>::max()));
 }
 
 int CContentsTreeModel::columnCount(const QModelIndex&) const
@@ -74,17 +77,17 @@ bool CContentsTreeModel::hasChildren(const QModelIndex& parent) const
 QVariant CContentsTreeModel::data(const QModelIndex& index, int role) const
 {
     const ContentsTree::Item item = ItemOf(index);
-    if (!tree_.contains(item))
+    if (!tree().contains(item))
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return QString::fromStdU16String(mirelda::DecodeCp1252(tree_.TitleOf(item)));
+        return QString::fromStdU16String(mirelda::DecodeCp1252(tree().TitleOf(item)));
     case Qt::DecorationRole: {
-        const int image = tree_.ImageOf(item);
+        const int image = tree().ImageOf(item);
         return image >= 0 && image < images_.size() ? QVariant(images_[image]) : QVariant();
     }
     case kImageRole:
-        return tree_.ImageOf(item);
+        return tree().ImageOf(item);
     default:
         return {};
     }

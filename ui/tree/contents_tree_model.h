@@ -1,9 +1,9 @@
 #pragma once
-// The item model of the contents tree: a view over the core's flat tree. Nothing is made per
-// entry; an index is the entry's item number, and titles and icons are produced only for the
-// rows the view asks about.
+// The item model of the contents tree: a view over the help set's flat tree, which the
+// session's HelpContents holds. Nothing is made per entry; an index is the entry's item number, and titles
+// and icons are produced only for the rows the view asks about.
 
-#include "core/tree/flat_contents_tree.h"
+#include "core/session/help_contents.h"
 
 #include <QAbstractItemModel>
 #include <QIcon>
@@ -17,11 +17,12 @@ class CContentsTreeModel : public QAbstractItemModel
   public:
     static constexpr int kImageRole = Qt::UserRole + 1; // the image index in the 15-image list
 
-    explicit CContentsTreeModel(QObject* parent = nullptr);
+    // `contents` must outlive the model.
+    explicit CContentsTreeModel(mirelda::HelpContents& contents, QObject* parent = nullptr);
 
-    // Takes a whole loaded tree in place of the current one.
+    // Hands a whole loaded tree to the contents, in place of the one shown.
     void Adopt(mirelda::FlatContentsTree tree);
-    const mirelda::FlatContentsTree& tree() const { return tree_; }
+    const mirelda::FlatContentsTree& tree() const { return contents_.tree(); }
 
     void SetImages(QVector<QIcon> images) { images_ = std::move(images); }
     void SetImage(const QModelIndex& index, int image);
@@ -38,7 +39,9 @@ class CContentsTreeModel : public QAbstractItemModel
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
   private:
-    mirelda::FlatContentsTree tree_;
+    mirelda::FlatContentsTree& mutableTree() { return contents_.tree(); }
+
+    mirelda::HelpContents& contents_;
     QVector<QIcon> images_;
 };
 

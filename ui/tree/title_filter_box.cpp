@@ -69,7 +69,8 @@ class TitleListModel : public QAbstractListModel
     const std::vector<std::uint32_t>* entries_ = &kNone;
 };
 
-CTitleFilterBox::CTitleFilterBox(QWidget* parent, QWidget* tree) : QLineEdit(parent), tree_(tree)
+CTitleFilterBox::CTitleFilterBox(mirelda::HelpContents& contents, QWidget* parent, QWidget* tree)
+    : QLineEdit(parent), tree_(tree), contents_(contents)
 {
     setObjectName(QStringLiteral("titleFilter"));
     setPlaceholderText(QStringLiteral("Titres (Ctrl+K)"));
@@ -98,7 +99,7 @@ CTitleFilterBox::~CTitleFilterBox()
 
 void CTitleFilterBox::StopBuild()
 {
-    stopBuild_ = true; // the build reads the frame's index: it ends before the index does
+    stopBuild_ = true; // the build reads the session's index: it ends before the index changes
     if (build_) {
         build_->disconnect(this);
         build_->waitForFinished();
@@ -110,24 +111,23 @@ void CTitleFilterBox::Reset()
     StopBuild();
     build_.reset();
     stopBuild_ = false;
-    filter_.reset();
+    contents_.DropTitles();
     Refilter();
 }
 
 void CTitleFilterBox::StartBuild(const mirelda::ArticleIndex& index, const std::filesystem::path& pgdPath)
 {
-    if ((build_ && build_->isRunning()) || filter_)
+    if ((build_ && build_->isRunning()) || contents_.titles())
         return;
-    build_ = std::make_unique<QFutureWatcher<std::shared_ptr<mirelda::TitleFilter>>>();
+    build_ = std::make_unique<QFutureWatcher<mirelda::TitleFilter>>();
     connect(build_.get(), &QFutureWatcherBase::finished, this, [this] {
-        filter_ = std::make_unique<mirelda::TitleFilter>(std::move(*build_->result()));
+        mirelda::TitleFilter titles = build_->future().takeResult();
+        build_.release()->deleteLater(); // this lambda belongs to it; its future is spent
+        contents_.AdoptTitles(std::move(titles));
         Refilter();
     });
-    build_->setFuture(QtConcurrent::run([this, &index, pgdPath] {
-        // An unreadable file leaves the filter empty: the tree is still there.
-        auto titles = mirelda::LoadTitles(index, pgdPath, nullptr, &stopBuild_);
-        return std::make_shared<mirelda::TitleFilter>(titles.ok() ? std::move(*titles)
-                                                                  : std::vector<mirelda::TitleRecord>{});
+    build_->setFuture(QtConcurrent::run([&index, pgdPath, stop = &stopBuild_] {
+        return mirelda::HelpContents::BuildTitles(index, pgdPath, stop);
     }));
 }
 
@@ -147,7 +147,8 @@ void CTitleFilterBox::Dismiss()
 void CTitleFilterBox::Refilter()
 {
     const bool typed = !text().trimmed().isEmpty();
-    model_->Show(filter_.get(), typed && filter_ ? &filter_->Find(text().toStdU16String()) : nullptr);
+    mirelda::TitleFilter* titles = contents_.titles();
+    model_->Show(titles, typed && titles ? &titles->Find(text().toStdU16String()) : nullptr);
     if (model_->rowCount() > 0)
         results_->setCurrentIndex(model_->index(0));
     // The tree keeps its expanded books, selection and scroll position while hidden.

@@ -6,9 +6,10 @@
 // Pop-up articles are listed in italics.
 //
 // The titles are read and folded on Qt's thread pool (StartBuild, once the first article is
-// shown); each keystroke then filters them on this thread (core TitleFilter).
+// shown) and handed to the session's HelpContents, which keeps them; each keystroke then
+// filters them on this thread (core TitleFilter).
 
-#include "core/search/title_filter.h"
+#include "core/session/help_contents.h"
 #include "core/store/help_set.h"
 
 #include <QFutureWatcher>
@@ -29,17 +30,18 @@ class CTitleFilterBox : public QLineEdit
 {
     Q_OBJECT
   public:
-    // `tree` is what the list stands in for.
-    CTitleFilterBox(QWidget* parent, QWidget* tree);
+    // `tree` is what the list stands in for; `contents` (the session's) must outlive the box.
+    CTitleFilterBox(mirelda::HelpContents& contents, QWidget* parent, QWidget* tree);
     ~CTitleFilterBox() override;
 
-    // Reads the titles in the background; `index` must outlive this box.
+    // Reads the titles in the background for the contents, unless they are there or being
+    // read; `index` must not change until StopBuild or Reset.
     void StartBuild(const mirelda::ArticleIndex& index, const std::filesystem::path& pgdPath);
-    bool ready() const { return filter_ != nullptr; }
+    bool ready() const { return contents_.titles() != nullptr; }
     // Ends a build under way and waits for it (before the index goes).
     void StopBuild();
-    // The help set was read again: the titles read before are dropped, and StartBuild reads
-    // the new ones.
+    // The help set was read again: the titles read before are dropped from the contents, and
+    // StartBuild reads the new ones.
     void Reset();
 
     // The list of matching titles, placed by the bar over the tree's rectangle.
@@ -64,9 +66,10 @@ class CTitleFilterBox : public QLineEdit
     QWidget* tree_;
     QListView* results_ = nullptr;
     TitleListModel* model_ = nullptr;
-    std::unique_ptr<mirelda::TitleFilter> filter_;
-    // One watcher a build, so that a dropped build's pending signals go with its watcher.
-    std::unique_ptr<QFutureWatcher<std::shared_ptr<mirelda::TitleFilter>>> build_;
+    mirelda::HelpContents& contents_;
+    // One watcher a build, from StartBuild until its titles are in the contents, so that a
+    // dropped build's pending signals go with its watcher.
+    std::unique_ptr<QFutureWatcher<mirelda::TitleFilter>> build_;
     std::atomic<bool> stopBuild_{false};
 };
 

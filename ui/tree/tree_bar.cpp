@@ -27,6 +27,7 @@
 #include <QToolTip>
 #include <QTreeView>
 #include <QVector>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <memory>
 
@@ -47,18 +48,6 @@ int ImageAfterToggle(int image, bool expanded)
     if (!expanded && image >= kOpenBookOffset && image < kOpenBookOffset + kBookImageCount)
         return image - kOpenBookOffset;
     return image;
-}
-
-// The .FIC's entries in `tree`, ready to be shown (on any thread: core objects only).
-CTreeBar::LoadResult ReadTree(const std::filesystem::path& ficPath, mirelda::FlatContentsTree& tree,
-                              const std::atomic<bool>* stop)
-{
-    auto report = mirelda::LoadTree(
-        ficPath, tree,
-        [&tree](mirelda::ContentsTree::Item item, std::int32_t article) { tree.SetArticle(item, article); },
-        stop);
-    tree.Finish();
-    return report;
 }
 
 // The classic style joins every item to the one above with a dotted line, the very first
@@ -90,7 +79,8 @@ class ContentsTreeView : public QTreeView
 
 } // namespace
 
-CTreeBar::CTreeBar(QWidget* parent) : CDlgBar(parent), model_(new CContentsTreeModel(this))
+CTreeBar::CTreeBar(mirelda::HelpContents& contents, QWidget* parent)
+    : CDlgBar(parent), model_(new CContentsTreeModel(contents, this)), contents_(contents)
 {
     setObjectName(QStringLiteral("treeBar"));
 }
@@ -98,8 +88,10 @@ CTreeBar::CTreeBar(QWidget* parent) : CDlgBar(parent), model_(new CContentsTreeM
 CTreeBar::~CTreeBar()
 {
     stopLoad_ = true; // a bar closed while loading waits for no more than a record
-    if (loader_.joinable())
-        loader_.join();
+    if (load_) {
+        load_->disconnect(this);
+        load_->waitForFinished();
+    }
 }
 
 bool CTreeBar::Create(QMainWindow* frame)
@@ -155,7 +147,7 @@ bool CTreeBar::Create(QMainWindow* frame)
     connect(tree_->verticalScrollBar(), &QScrollBar::valueChanged, this, &CTreeBar::FitColumnSoon);
 
     // The title filter above the tree: Ctrl+K anywhere in the frame, "/" in the tree.
-    filter_ = new CTitleFilterBox(client(), tree_);
+    filter_ = new CTitleFilterBox(contents_, client(), tree_);
     connect(filter_, &CTitleFilterBox::articleChosen, this, &CTreeBar::articleChosen);
     auto* findTitle = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), frame);
     connect(findTitle, &QShortcut::activated, this, [this] {
@@ -208,33 +200,29 @@ float CTreeBar::fraction() const
 
 CTreeBar::LoadResult CTreeBar::LoadTree(const std::filesystem::path& ficPath)
 {
-    mirelda::FlatContentsTree tree;
-    LoadResult report = ReadTree(ficPath, tree, nullptr);
-    model_->Adopt(std::move(tree));
-    return report;
+    mirelda::HelpContents::TreeRead read = mirelda::HelpContents::ReadTree(ficPath);
+    model_->Adopt(std::move(read.tree));
+    return std::move(read.report);
 }
 
 void CTreeBar::StartLoadTree(const std::filesystem::path& ficPath,
                              std::function<void(const LoadResult&)> done)
 {
-    if (loader_.joinable())
+    if (load_)
         return; // a load is under way
     stopLoad_ = false;
-    loader_ = std::thread([this, ficPath, done = std::move(done)] {
-        auto tree = std::make_shared<mirelda::FlatContentsTree>();
-        auto report = std::make_shared<LoadResult>(ReadTree(ficPath, *tree, &stopLoad_));
-        // Delivered on the bar's thread, and dropped if the bar is gone by then.
-        QMetaObject::invokeMethod(
-            this,
-            [this, tree, report, done] {
-                loader_.join();
-                model_->Adopt(std::move(*tree));
-                TreeLoaded();
-                if (done)
-                    done(*report);
-            },
-            Qt::QueuedConnection);
+    load_ = std::make_unique<QFutureWatcher<mirelda::HelpContents::TreeRead>>();
+    // Delivered on the bar's thread; a bar closed first waits for the read and drops it.
+    connect(load_.get(), &QFutureWatcherBase::finished, this, [this, done = std::move(done)] {
+        mirelda::HelpContents::TreeRead read = load_->future().takeResult();
+        load_.release()->deleteLater(); // this lambda belongs to it
+        model_->Adopt(std::move(read.tree));
+        TreeLoaded();
+        if (done)
+            done(read.report);
     });
+    load_->setFuture(QtConcurrent::run(
+        [ficPath, stop = &stopLoad_] { return mirelda::HelpContents::ReadTree(ficPath, stop); }));
 }
 
 void CTreeBar::StartBuildTitles(const mirelda::ArticleIndex& index, const std::filesystem::path& pgdPath)
@@ -310,7 +298,7 @@ void CTreeBar::SelectArticle(std::int32_t article)
 {
     if (!tree_ || article == 0)
         return;
-    if (loader_.joinable()) {
+    if (load_) {
         pendingSelect_ = article;
         return;
     }

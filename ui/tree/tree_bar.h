@@ -3,26 +3,28 @@
 // help set's .FIC, opened by double click, Enter or space, and resized with the splitter
 // strip along its right edge as a fraction of the frame's width.
 //
-// The entries live in the core's flat tree behind an item model: the view asks only for the
-// rows it shows, so a tree of any size costs nothing until it is looked at, and the file can
-// be read on a worker thread while the window goes on.
+// The entries live in the core's flat tree, which the help session's HelpContents holds,
+// behind an item model: the view asks only for the rows it shows, so a tree of any size costs
+// nothing until it is looked at, and the file can be read on Qt's thread pool while the
+// window goes on.
 //
 // The bar reaches the rest of the program only through the Host it is given: it never
 // reads the frame's article view or the application object itself.
 
+#include "core/session/help_contents.h"
 #include "core/store/help_set.h"
 #include "core/store/result.h"
-#include "core/tree/contents_file.h"
 #include "ui/tree/contents_tree_model.h"
 #include "ui/widgets/dlg_bar.h"
 
+#include <QFutureWatcher>
 #include <QModelIndex>
 
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <thread>
+#include <memory>
 #include <vector>
 
 class QHelpEvent;
@@ -39,7 +41,8 @@ class CTreeBar : public CDlgBar
     static constexpr int kStripId = 104;
     static constexpr int kImageCount = 15;
 
-    explicit CTreeBar(QWidget* parent = nullptr);
+    // `contents` (the session's) must outlive the bar.
+    explicit CTreeBar(mirelda::HelpContents& contents, QWidget* parent = nullptr);
     ~CTreeBar() override;
 
     // Builds the bar for `frame`: the tree, its images and the strip (a strip that cannot be
@@ -48,16 +51,17 @@ class CTreeBar : public CDlgBar
     bool Create(QMainWindow* frame);
 
     using LoadResult = mirelda::Result<mirelda::TreeLoadReport>;
-    // Fills the tree with the .FIC's entries, on this thread.
+    // Fills the contents' tree with the .FIC's entries, on this thread.
     LoadResult LoadTree(const std::filesystem::path& ficPath);
-    // The same on a worker thread that touches only core objects; the tree is filled and
-    // `done` called on this thread when the file has been read. A SelectArticle asked for
-    // meanwhile is carried out then.
+    // The same on Qt's thread pool (HelpContents::ReadTree); the tree is handed to the
+    // contents and shown, and `done` called, on this thread when the file has been read. A
+    // SelectArticle asked for meanwhile is carried out then. Nothing happens while a load is
+    // under way.
     void StartLoadTree(const std::filesystem::path& ficPath, std::function<void(const LoadResult&)> done);
     // Asks a running StartLoadTree to end soon: `done` still comes, with `stopped` reported
     // and the entries read so far in the tree.
     void StopLoadTree() { stopLoad_ = true; }
-    bool treeLoaded() const { return !loader_.joinable(); }
+    bool treeLoaded() const { return !load_; }
 
     // Asks for the article of `item` (articleChosen); false for no item or a book.
     bool OpenItem(const QModelIndex& item);
@@ -67,8 +71,8 @@ class CTreeBar : public CDlgBar
     // The docked width: the strip's fraction of the frame's client width, at least 10.
     void ApplyWidth();
 
-    // Reads the titles for the filter box above the tree, in the background; `index` must
-    // outlive the bar.
+    // Reads the titles for the filter box above the tree, in the background, for the
+    // contents; `index` must not change until StopBuildTitles or ResetTitles.
     void StartBuildTitles(const mirelda::ArticleIndex& index, const std::filesystem::path& pgdPath);
     void StopBuildTitles();
     // The help set was read again: its titles are read again at the next StartBuildTitles.
@@ -119,7 +123,9 @@ class CTreeBar : public CDlgBar
     CContentsTreeModel* model_ = nullptr;
     CSplitterStrip* strip_ = nullptr;
     CTitleFilterBox* filter_ = nullptr;
-    std::thread loader_; // joinable from StartLoadTree until its tree is in the model
+    mirelda::HelpContents& contents_;
+    // From StartLoadTree until its tree is in the model; one watcher a load.
+    std::unique_ptr<QFutureWatcher<mirelda::HelpContents::TreeRead>> load_;
     std::atomic<bool> stopLoad_{false};
     std::int32_t pendingSelect_ = 0;
     bool fitPending_ = false;

@@ -83,19 +83,28 @@ TEST(LoadTitles, boundsEachTitle_andLeavesOutRecordsThatCannotBeRead)
         WriteArticleFiles(path(".PGH"), path(".PGD"), path(".PGL"),
                           {{1, "Accueil", "{\\rtf1 x}", {}}, {2, std::string(3000, 'a'), "{\\rtf1 y}", {}}})
             .ok());
-    // A third entry whose record lies past the end of the .PGD.
+    // A third entry whose record lies past the end of the .PGD, and a fourth whose title is
+    // longer than a title may be, all of it there.
+    std::string pgd = test::ReadFile(path(".PGD"));
+    const auto longAt = static_cast<std::uint32_t>(pgd.size());
+    StoreU32(pgd, kMaxArticleTitleBytes + 1);
+    pgd.append(kMaxArticleTitleBytes + 1, 'b');
+    StoreU32(pgd, 0);
+    test::WriteFile(path(".PGD"), pgd);
     std::string pgh = test::ReadFile(path(".PGH"));
-    StoreU32(pgh, 3);
-    StoreU32(pgh, 0x7FFFFFF0u);
-    StoreU32(pgh, 0);
-    StoreU32(pgh, 0);
+    for (const std::uint32_t at : {0x7FFFFFF0u, longAt}) {
+        StoreU32(pgh, at == longAt ? 4 : 3);
+        StoreU32(pgh, at);
+        StoreU32(pgh, 0);
+        StoreU32(pgh, 0);
+    }
     test::WriteFile(path(".PGH"), pgh);
     auto index = LoadArticleIndex(path(".PGH"));
     ASSERT_TRUE(index.ok());
     std::size_t unreadable = 0;
     auto titles = LoadTitles(*index, path(".PGD"), &unreadable);
     ASSERT_TRUE(titles.ok());
-    EXPECT_EQ(unreadable, 1u);
+    EXPECT_EQ(unreadable, 2u);
     ASSERT_EQ(titles->size(), 2u);
     for (const TitleRecord& r : *titles)
         EXPECT_EQ(r.title, r.number == 1 ? "Accueil" : std::string(1024, 'a'));

@@ -2,6 +2,7 @@
 // annotate, search, close and save, open again and find it all; and what the windows are told.
 
 #include "core/session/help_session.h"
+#include "core/tree/contents_file.h"
 
 #include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
@@ -227,6 +228,37 @@ TEST_F(HelpSessionTest, reload_currentArticleGone_showsArticleOneAndKeepsHistory
     EXPECT_EQ(display.errors.front().kind, FileErrorKind::CannotOpen);
     EXPECT_EQ(session->index().size(), 0u);
     EXPECT_EQ(session->ArticleTitle(2), "Article 2");
+}
+
+TEST_F(HelpSessionTest, contentsTreeAndTitles_madeOffTheSessionThenHandedToIt)
+{
+    ShownArticles display;
+    Heard heard;
+    auto session = Open(display, heard);
+    session->LoadIndex();
+    ASSERT_TRUE(WriteContentsFile(files.fic, {{"B0", "Livre", "0", 0, 0, 0}, {"P2", "Page", "B0", 2, 0, 0}}));
+
+    HelpContents::TreeRead read = HelpContents::ReadTree(session->files().fic);
+    ASSERT_TRUE(read.report.ok());
+    EXPECT_EQ(read.report->entries, 2u);
+    session->contents().AdoptTree(std::move(read.tree));
+    const FlatContentsTree& tree = session->contents().tree();
+    const ContentsTree::Item page = tree.FindArticle(2);
+    ASSERT_NE(page, ContentsTree::kNone);
+    EXPECT_EQ(tree.ChildAt(tree.ParentOf(page), 0), page); // finished: ready to be shown
+    EXPECT_FALSE(HelpContents::ReadTree(dir / "NONE.FIC").report.ok());
+
+    EXPECT_EQ(session->contents().titles(), nullptr);
+    session->contents().AdoptTitles(HelpContents::BuildTitles(session->index(), session->files().pgd));
+    ASSERT_NE(session->contents().titles(), nullptr);
+    TitleFilter& titles = *session->contents().titles();
+    const std::vector<std::uint32_t> found = titles.Find(u"article 3");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(titles.number(found[0]), 3);
+    session->contents().DropTitles();
+    EXPECT_EQ(session->contents().titles(), nullptr);
+    // A data file that cannot be read leaves the finder empty, not missing.
+    EXPECT_EQ(HelpContents::BuildTitles(session->index(), dir / "NONE.PGD").size(), 0u);
 }
 
 TEST_F(HelpSessionTest, userFilesCannotBeWritten_observersAreTold)

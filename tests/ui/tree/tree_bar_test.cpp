@@ -34,6 +34,7 @@ namespace {
 // The frame around the bar: records what the bar asks of it.
 struct Frame
 {
+    mirelda::HelpContents contents; // the session's, which outlives the bar
     QMainWindow window;
     QTextEdit* view = nullptr;
     std::unique_ptr<CTreeBar> bar;
@@ -48,7 +49,7 @@ struct Frame
     {
         view = new QTextEdit(&window);
         window.setCentralWidget(view);
-        bar = std::make_unique<CTreeBar>(&window);
+        bar = std::make_unique<CTreeBar>(contents, &window);
         QObject::connect(bar.get(), &CTreeBar::articleChosen, [this](std::int32_t a) { shown << a; });
         QObject::connect(bar.get(), &CTreeBar::messageRequested, [this](const QString& t) { messages << t; });
         QObject::connect(bar.get(), &CTreeBar::minimizeRequested, [this] { ++minimized; });
@@ -481,7 +482,7 @@ class TreeBarTest : public QObject
         QCOMPARE(f.bar->features(), QDockWidget::NoDockWidgetFeatures);
         QVERIFY(f.bar->titleBarWidget());
         QCOMPARE(f.window.dockWidgetArea(f.bar.get()), Qt::LeftDockWidgetArea);
-        CTreeBar orphan;
+        CTreeBar orphan(f.contents);
         QVERIFY(!orphan.Create(nullptr));
     }
 };

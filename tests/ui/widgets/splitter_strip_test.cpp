@@ -52,6 +52,7 @@ class BottomBar : public CDlgBar
 
 struct Frame
 {
+    mirelda::HelpContents contents; // outlives the bar, which the window owns
     QMainWindow window;
     CTreeBar* tree = nullptr;
     BottomBar* bottom = nullptr;
@@ -60,7 +61,7 @@ struct Frame
     Frame()
     {
         window.setCentralWidget(new QTextEdit(&window));
-        tree = new CTreeBar(&window);
+        tree = new CTreeBar(contents, &window);
         tree->Create(&window);
         window.addDockWidget(Qt::LeftDockWidgetArea, tree);
         bottom = new BottomBar;
