@@ -5,9 +5,10 @@
 // numbers lists. Nothing outside those files includes this.
 
 #include "core/richtext/document.h"
+#include "core/richtext/table_plan.h"
 #include "core/view/position_map.h"
 #include "ui/richtext/long_words.h"
-#include "ui/richtext/table_plan.h"
+#include "ui/richtext/table_format.h"
 
 #include <QString>
 #include <QTextBlock>
