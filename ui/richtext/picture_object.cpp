@@ -2,6 +2,7 @@
 
 #include "core/picture/dib.h"
 #include "core/picture/metafile.h"
+#include "core/richtext/units.h"
 #include "ui/richtext/picture_painter.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -25,7 +26,6 @@ namespace mirelda::ui {
 
 namespace {
 
-constexpr double kTwipsPerPixel = 15.0;
 // No picture is laid out larger than this, whatever its goal size says.
 constexpr double kMaxPictureSide = 8000.0;
 constexpr int kPictureIndex = QTextFormat::UserProperty + 0x4D50;

@@ -1,5 +1,7 @@
 #include "ui/richtext/table_format.h"
 
+#include "core/richtext/units.h"
+
 #include <QBrush>
 #include <QColor>
 
@@ -9,13 +11,6 @@
 namespace mirelda::ui {
 
 namespace {
-
-constexpr double kTwipsPerPixel = 15.0;
-
-double Pixels(double twips)
-{
-    return twips / kTwipsPerPixel;
-}
 
 QColor ColorOf(const RichDocument& model, std::int32_t index)
 {
@@ -30,7 +25,7 @@ void SetBorder(QTextTableCellFormat& format, int side, const CellBorder& border,
     double width = 0;
     auto style = QTextFrameFormat::BorderStyle_None;
     if (border.style != BorderStyle::None) {
-        width = std::max(1.0, Pixels(border.width));
+        width = std::max(1.0, TwipsToPixels(border.width));
         switch (border.style) {
         case BorderStyle::Thick:
             width *= 2;
@@ -115,12 +110,13 @@ QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& ta
         break;
     default:
         format.setAlignment(Qt::AlignLeft);
-        format.setLeftMargin(std::max(0.0, Pixels(table.edges.front())));
+        format.setLeftMargin(std::max(0.0, TwipsToPixels(table.edges.front())));
         break;
     }
     QList<QTextLength> widths;
     for (std::size_t i = 0; i + 1 < table.edges.size(); ++i)
-        widths.append(QTextLength(QTextLength::FixedLength, Pixels(table.edges[i + 1] - table.edges[i])));
+        widths.append(
+            QTextLength(QTextLength::FixedLength, TwipsToPixels(table.edges[i + 1] - table.edges[i])));
     format.setColumnWidthConstraints(widths);
     return format;
 }
@@ -132,21 +128,21 @@ QTextTableCellFormat CellFormatOf(const RichDocument& model, const PlannedTable&
     const RichTableRow& row = model.tableRows[planned.row];
     const PlannedCell& placed = planned.cells[cellIndex];
     QTextTableCellFormat format;
-    format.setLeftPadding(Pixels(row.paddingLeft >= 0 ? row.paddingLeft : row.gap));
-    format.setRightPadding(Pixels(row.paddingRight >= 0 ? row.paddingRight : row.gap));
+    format.setLeftPadding(TwipsToPixels(row.paddingLeft >= 0 ? row.paddingLeft : row.gap));
+    format.setRightPadding(TwipsToPixels(row.paddingRight >= 0 ? row.paddingRight : row.gap));
     format.setTopPadding(0);
     format.setBottomPadding(0);
     if (placed.definition < 0)
         return format;
     const TableCell& cell = row.cells[static_cast<std::size_t>(placed.definition)];
     if (cell.paddingLeft >= 0)
-        format.setLeftPadding(Pixels(cell.paddingLeft));
+        format.setLeftPadding(TwipsToPixels(cell.paddingLeft));
     if (cell.paddingTop >= 0)
-        format.setTopPadding(Pixels(cell.paddingTop));
+        format.setTopPadding(TwipsToPixels(cell.paddingTop));
     if (cell.paddingRight >= 0)
-        format.setRightPadding(Pixels(cell.paddingRight));
+        format.setRightPadding(TwipsToPixels(cell.paddingRight));
     if (cell.paddingBottom >= 0)
-        format.setBottomPadding(Pixels(cell.paddingBottom));
+        format.setBottomPadding(TwipsToPixels(cell.paddingBottom));
     const PlannedBorders borders = BordersOf(model, table, rowIndex, cellIndex);
     SetBorder(format, 0, borders.top, model);
     SetBorder(format, 1, borders.left, model);
