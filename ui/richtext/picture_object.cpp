@@ -2,6 +2,7 @@
 
 #include "core/picture/dib.h"
 #include "core/picture/metafile.h"
+#include "core/picture/rich_picture.h"
 #include "core/richtext/units.h"
 #include "ui/richtext/picture_painter.h"
 
@@ -163,21 +164,6 @@ QImage DecodeBitmap(QTextDocument& document, const RichPicture& picture)
     return Decode(document, *bmp, "BMP");
 }
 
-std::optional<picture::Metafile> ReadMetafile(const RichPicture& picture)
-{
-    if (picture.kind == PictureKind::Wmf)
-        return picture::ReadWmf(picture.bytes, picture.mappingMode);
-    if (picture.kind == PictureKind::Emf)
-        return picture::ReadEmf(picture.bytes);
-    return std::nullopt;
-}
-
-// The share of the whole picture a crop of `crop` twips cuts off a side `full` twips long.
-double CropShare(double crop, double full)
-{
-    return full > 0 ? std::clamp(crop / full, 0.0, 0.45) : 0.0;
-}
-
 } // namespace
 
 void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const RichPicture* picture,
@@ -187,7 +173,7 @@ void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const Ric
     std::optional<picture::Metafile> metafile;
     if (picture && !picture->bytes.empty()) {
         if (picture->kind == PictureKind::Wmf || picture->kind == PictureKind::Emf)
-            metafile = ReadMetafile(*picture);
+            metafile = picture::ReadMetafile(*picture);
         else
             image = DecodeBitmap(document, *picture);
     }
@@ -221,10 +207,10 @@ void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const Ric
     }
     double cropL = 0, cropT = 0, cropR = 0, cropB = 0;
     if (picture) {
-        cropL = CropShare(picture->cropLeft, fullW);
-        cropT = CropShare(picture->cropTop, fullH);
-        cropR = CropShare(picture->cropRight, fullW);
-        cropB = CropShare(picture->cropBottom, fullH);
+        cropL = picture::CropShare(picture->cropLeft, fullW);
+        cropT = picture::CropShare(picture->cropTop, fullH);
+        cropR = picture::CropShare(picture->cropRight, fullW);
+        cropB = picture::CropShare(picture->cropBottom, fullH);
     }
     const double scaleX = picture ? std::clamp(picture->scaleX, 1, 1000) / 100.0 : 1.0;
     const double scaleY = picture ? std::clamp(picture->scaleY, 1, 1000) / 100.0 : 1.0;

@@ -10,6 +10,7 @@
 #include "core/picture/dib.h"
 #include "core/picture/jpeg_scans.h"
 #include "core/picture/metafile.h"
+#include "core/picture/rich_picture.h"
 
 namespace mirelda {
 namespace {
@@ -169,6 +170,25 @@ TEST(Picture, wmf_framedByItsFirstWindowWithUnknownRecordsSkipped)
 }
 
 // META_PATBLT is 0x061D: its six parameter words give the high byte.
+TEST(Picture, documentPicture_metafileReadByItsKindAndCropAsAShare)
+{
+    Wmf w;
+    w.Record(0x041B, {190, 300, 180, 150});
+    RichPicture picture;
+    picture.bytes = w.File();
+    picture.kind = PictureKind::Wmf;
+    EXPECT_TRUE(OnlyShape(ReadMetafile(picture)));
+    picture.kind = PictureKind::Emf; // the same bytes are no EMF
+    EXPECT_FALSE(ReadMetafile(picture));
+    picture.kind = PictureKind::Png;
+    EXPECT_FALSE(ReadMetafile(picture));
+
+    EXPECT_DOUBLE_EQ(CropShare(360, 1440), 0.25);
+    EXPECT_DOUBLE_EQ(CropShare(1440, 1440), 0.45); // some of the picture always shows
+    EXPECT_DOUBLE_EQ(CropShare(-360, 1440), 0.0);
+    EXPECT_DOUBLE_EQ(CropShare(360, 0), 0.0);
+}
+
 TEST(Picture, wmf_patBltFillsWithTheBrush)
 {
     Wmf w;
