@@ -3,7 +3,6 @@
 #include "core/picture/dib.h"
 #include "core/picture/metafile.h"
 #include "core/picture/rich_picture.h"
-#include "core/richtext/units.h"
 #include "ui/richtext/picture_painter.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -27,11 +26,7 @@ namespace mirelda::ui {
 
 namespace {
 
-// No picture is laid out larger than this, whatever its goal size says.
-constexpr double kMaxPictureSide = 8000.0;
 constexpr int kPictureIndex = QTextFormat::UserProperty + 0x4D50;
-// Two pixels at 96 per inch, in 0.01 mm.
-constexpr std::int32_t kMinMetafileHundredthsMm = 53;
 
 // A metafile as laid out: the drawing and the share of each side its crop cuts off.
 struct MetafileEntry
@@ -178,46 +173,12 @@ void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const Ric
             image = DecodeBitmap(document, *picture);
     }
 
-    // The whole picture's size in twips: its goal size, else its own.
-    double fullW = 0, fullH = 0;
-    if (picture && picture->goalWidth > 0 && picture->goalHeight > 0) {
-        fullW = picture->goalWidth;
-        fullH = picture->goalHeight;
-    } else if (!image.isNull()) {
-        fullW = image.width() * kTwipsPerPixel;
-        fullH = image.height() * kTwipsPerPixel;
-    } else if (metafile && picture->kind == PictureKind::Wmf && picture->pixelWidth > 0 &&
-               picture->pixelHeight > 0 &&
-               std::max(picture->pixelWidth, picture->pixelHeight) >= kMinMetafileHundredthsMm) {
-        // A metafile's \picw and \pich are in 0.01 mm. A size that would leave it under two
-        // pixels either way (\picw1\pich2) hides it: the data's own size is taken instead.
-        fullW = picture->pixelWidth * 1440.0 / 2540.0;
-        fullH = picture->pixelHeight * 1440.0 / 2540.0;
-    } else if (metafile && metafile->naturalWidth > 0 && metafile->naturalHeight > 0) {
-        fullW = metafile->naturalWidth * 1440.0 / 2540.0;
-        fullH = metafile->naturalHeight * 1440.0 / 2540.0;
-    } else if (metafile) {
-        fullW = std::abs(metafile->list.width) * kTwipsPerPixel;
-        fullH = std::abs(metafile->list.height) * kTwipsPerPixel;
-    } else if (picture && picture->pixelWidth > 0 && picture->pixelHeight > 0) {
-        fullW = picture->pixelWidth * kTwipsPerPixel;
-        fullH = picture->pixelHeight * kTwipsPerPixel;
-    } else {
-        fullW = fullH = 32 * kTwipsPerPixel;
-    }
-    double cropL = 0, cropT = 0, cropR = 0, cropB = 0;
-    if (picture) {
-        cropL = picture::CropShare(picture->cropLeft, fullW);
-        cropT = picture::CropShare(picture->cropTop, fullH);
-        cropR = picture::CropShare(picture->cropRight, fullW);
-        cropB = picture::CropShare(picture->cropBottom, fullH);
-    }
-    const double scaleX = picture ? std::clamp(picture->scaleX, 1, 1000) / 100.0 : 1.0;
-    const double scaleY = picture ? std::clamp(picture->scaleY, 1, 1000) / 100.0 : 1.0;
-    const double width =
-        std::clamp(fullW * (1 - cropL - cropR) * scaleX / kTwipsPerPixel, 1.0, kMaxPictureSide);
-    const double height =
-        std::clamp(fullH * (1 - cropT - cropB) * scaleY / kTwipsPerPixel, 1.0, kMaxPictureSide);
+    const picture::PictureLayout layout =
+        picture::LayOutPicture(picture, image.isNull() ? 0 : image.width(),
+                               image.isNull() ? 0 : image.height(), metafile ? &*metafile : nullptr);
+    const double cropL = layout.cropLeft, cropT = layout.cropTop, cropR = layout.cropRight,
+                 cropB = layout.cropBottom;
+    const double width = layout.width, height = layout.height;
 
     QTextImageFormat imageFormat;
     imageFormat.merge(format);

@@ -189,6 +189,45 @@ TEST(Picture, documentPicture_metafileReadByItsKindAndCropAsAShare)
     EXPECT_DOUBLE_EQ(CropShare(360, 0), 0.0);
 }
 
+TEST(Picture, documentPicture_laidOutAtItsGoalElseItsOwnSize)
+{
+    RichPicture picture;
+    picture.kind = PictureKind::Png;
+    picture.goalWidth = 1500; // 100 x 200 pixels
+    picture.goalHeight = 3000;
+    picture.cropLeft = 300;
+    picture.scaleY = 50;
+    PictureLayout layout = LayOutPicture(&picture, 10, 10, nullptr);
+    EXPECT_DOUBLE_EQ(layout.cropLeft, 0.2);
+    EXPECT_DOUBLE_EQ(layout.width, 80);
+    EXPECT_DOUBLE_EQ(layout.height, 100);
+    picture.goalWidth = 2'000'000;
+    EXPECT_DOUBLE_EQ(LayOutPicture(&picture, 10, 10, nullptr).width, kMaxPictureSide);
+
+    picture = {};
+    picture.kind = PictureKind::Png;
+    EXPECT_DOUBLE_EQ(LayOutPicture(&picture, 40, 30, nullptr).width, 40); // the bitmap's pixels
+    EXPECT_DOUBLE_EQ(LayOutPicture(nullptr, 0, 0, nullptr).height, 32);   // a placeholder
+
+    // A WMF's \picw and \pich are 0.01 mm; sizes that would hide it give way to the data's.
+    Wmf w;
+    w.Record(0x020C, {-50, 400}).Record(0x041B, {-40, 300, -10, 150});
+    picture.kind = PictureKind::Wmf;
+    picture.bytes = w.File();
+    picture.pixelWidth = 2540;
+    picture.pixelHeight = 1270;
+    const std::optional<Metafile> m = ReadMetafile(picture);
+    ASSERT_TRUE(m);
+    layout = LayOutPicture(&picture, 0, 0, &*m);
+    EXPECT_DOUBLE_EQ(layout.width, 96);
+    EXPECT_DOUBLE_EQ(layout.height, 48);
+    picture.pixelWidth = 1;
+    picture.pixelHeight = 2;
+    layout = LayOutPicture(&picture, 0, 0, &*m);
+    EXPECT_DOUBLE_EQ(layout.width, 400);
+    EXPECT_DOUBLE_EQ(layout.height, 50);
+}
+
 TEST(Picture, wmf_patBltFillsWithTheBrush)
 {
     Wmf w;
