@@ -18,7 +18,6 @@
 #include <QVariant>
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
