@@ -13,6 +13,17 @@ constexpr std::int32_t kMaxTwips = 52 * 1440; // no table reaches beyond 52 inch
 constexpr std::int32_t kMinCellTwips = 30;    // a damaged row's cells stay visible
 constexpr std::int32_t kDefaultCellTwips = 1440;
 
+// The colour at `index`, channels from 0 to 1; nothing for an automatic or missing colour.
+std::optional<CellFill> ColorOf(const RichDocument& model, std::int32_t index)
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= model.colors.size())
+        return std::nullopt;
+    const RichColor& c = model.colors[static_cast<std::size_t>(index)];
+    if (c.automatic)
+        return std::nullopt;
+    return CellFill{c.red / 255.0, c.green / 255.0, c.blue / 255.0};
+}
+
 // The cells of one row before the rows are put together: their edges, and for each the
 // definition it takes its format from.
 struct RowCells
@@ -213,6 +224,18 @@ PlannedBorders BordersOf(const RichDocument& model, const PlannedTable& table, s
             Either(cell.left, firstCell ? row.left : row.vertical),
             Either(cell.bottom, lastRow ? row.bottom : row.horizontal),
             Either(row.cells[last].right, lastCell ? row.right : row.vertical)};
+}
+
+std::optional<CellFill> FillOf(const RichDocument& model, const TableCell& cell)
+{
+    if (cell.background < 0 && cell.shading <= 0)
+        return std::nullopt;
+    const CellFill background = ColorOf(model, cell.background).value_or(CellFill{1, 1, 1});
+    const CellFill pattern = ColorOf(model, cell.pattern).value_or(CellFill{0, 0, 0});
+    const double s = std::clamp(cell.shading, 0, 10000) / 10000.0;
+    return CellFill{background.red * (1 - s) + pattern.red * s,
+                    background.green * (1 - s) + pattern.green * s,
+                    background.blue * (1 - s) + pattern.blue * s};
 }
 
 } // namespace mirelda

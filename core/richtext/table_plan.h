@@ -70,4 +70,12 @@ struct PlannedBorders
 PlannedBorders BordersOf(const RichDocument& model, const PlannedTable& table, std::size_t rowIndex,
                          std::size_t cellIndex);
 
+// A cell's fill, each channel from 0 to 1: the pattern colour (automatic: black) laid over the
+// background (automatic: white) at the shading's strength; nothing for a cell with neither.
+struct CellFill
+{
+    double red = 0, green = 0, blue = 0;
+};
+std::optional<CellFill> FillOf(const RichDocument& model, const TableCell& cell);
+
 } // namespace mirelda

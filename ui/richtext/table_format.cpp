@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 namespace mirelda::ui {
 
@@ -73,23 +74,6 @@ void SetBorder(QTextTableCellFormat& format, int side, const CellBorder& border,
     }
 }
 
-// The cell's fill: the pattern colour laid over the background at the shading's strength.
-QColor Shading(const RichDocument& model, const TableCell& cell)
-{
-    if (cell.background < 0 && cell.shading <= 0)
-        return {};
-    QColor background = ColorOf(model, cell.background);
-    if (!background.isValid())
-        background = Qt::white;
-    QColor pattern = ColorOf(model, cell.pattern);
-    if (!pattern.isValid())
-        pattern = Qt::black;
-    const double s = std::clamp(cell.shading, 0, 10000) / 10000.0;
-    return QColor::fromRgbF(static_cast<float>(background.redF() * (1 - s) + pattern.redF() * s),
-                            static_cast<float>(background.greenF() * (1 - s) + pattern.greenF() * s),
-                            static_cast<float>(background.blueF() * (1 - s) + pattern.blueF() * s));
-}
-
 } // namespace
 
 QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& table)
@@ -148,8 +132,9 @@ QTextTableCellFormat CellFormatOf(const RichDocument& model, const PlannedTable&
     SetBorder(format, 1, borders.left, model);
     SetBorder(format, 2, borders.bottom, model);
     SetBorder(format, 3, borders.right, model);
-    if (const QColor fill = Shading(model, cell); fill.isValid())
-        format.setBackground(fill);
+    if (const std::optional<CellFill> fill = FillOf(model, cell))
+        format.setBackground(QColor::fromRgbF(static_cast<float>(fill->red), static_cast<float>(fill->green),
+                                              static_cast<float>(fill->blue)));
     if (cell.vertical == CellAlignment::Center)
         format.setVerticalAlignment(QTextCharFormat::AlignMiddle);
     else if (cell.vertical == CellAlignment::Bottom)

@@ -93,6 +93,27 @@ TEST(TablePlan, bordersAreTheCellsOwnElseTheRowsOuterOrInnerOnes)
     EXPECT_EQ(last.right.style, BorderStyle::Single);
 }
 
+TEST(TablePlan, fillsLayThePatternOverTheBackgroundAtTheShadingsStrength)
+{
+    const RichDocument doc = Read(Rtf("{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+                                      "\\trowd\\clcbpat1\\clcfpat2\\clshdng2500\\cellx1000"
+                                      "\\clshdng5000\\cellx2000\\cellx3000"
+                                      "\\intbl a\\cell b\\cell c\\cell\\row\\pard"));
+    ASSERT_EQ(doc.tableRows.size(), 1u);
+    const std::vector<TableCell>& cells = doc.tableRows[0].cells;
+    ASSERT_EQ(cells.size(), 3u);
+    const std::optional<CellFill> mixed = FillOf(doc, cells[0]);
+    ASSERT_TRUE(mixed);
+    EXPECT_DOUBLE_EQ(mixed->red, 0.75);
+    EXPECT_DOUBLE_EQ(mixed->green, 0);
+    EXPECT_DOUBLE_EQ(mixed->blue, 0.25);
+    const std::optional<CellFill> grey = FillOf(doc, cells[1]); // automatic: black over white
+    ASSERT_TRUE(grey);
+    EXPECT_DOUBLE_EQ(grey->red, 0.5);
+    EXPECT_DOUBLE_EQ(grey->blue, 0.5);
+    EXPECT_FALSE(FillOf(doc, cells[2]));
+}
+
 TEST(TablePlan, tablesPastTheirBoundsAreSplitOrLeftToTheText)
 {
     std::string body;
