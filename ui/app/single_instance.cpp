@@ -1,5 +1,7 @@
 #include "ui/app/single_instance.h"
 
+#include "core/app/peer_credentials.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
@@ -32,15 +34,6 @@ constexpr int kAcceptsPerWakeUp = 64; // the interface keeps its turn during a f
 QString Errno(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// The peer of a connected local socket runs as this process's user.
-bool PeerIsThisUser(int fd)
-{
-    ucred credentials{};
-    socklen_t length = sizeof credentials;
-    return fd >= 0 && ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) == 0 &&
-           credentials.uid == ::getuid();
 }
 
 // A folder that is this user's and nobody else's: owned by the user, mode 0700.

@@ -5,9 +5,11 @@
 // numbers lists. Nothing outside those files includes this.
 
 #include "core/richtext/document.h"
+#include "core/richtext/table_plan.h"
+#include "core/richtext/units.h"
 #include "core/view/position_map.h"
 #include "ui/richtext/long_words.h"
-#include "ui/richtext/table_plan.h"
+#include "ui/richtext/table_format.h"
 
 #include <QString>
 #include <QTextBlock>
@@ -28,7 +30,6 @@ class QTextTable;
 namespace mirelda::ui::build {
 
 // Lengths in the model are twips; the document lays out in pixels at 96 per inch.
-inline constexpr double kTwipsPerPixel = 15.0;
 inline constexpr double kTwipsPerInch = 1440.0;
 inline constexpr double kScreenDpi = 96.0;
 
@@ -42,7 +43,7 @@ inline constexpr std::int32_t kMaxNestedDepth = 16;
 
 inline double Pixels(double twips)
 {
-    return std::clamp(twips / kTwipsPerPixel, -kMaxLength, kMaxLength);
+    return std::clamp(TwipsToPixels(twips), -kMaxLength, kMaxLength);
 }
 
 // A horizontal margin or indent at `dpi`: the layout leaves these as they are on any device.

@@ -2,6 +2,7 @@
 
 #include "core/picture/dib.h"
 #include "core/picture/metafile.h"
+#include "core/picture/rich_picture.h"
 #include "ui/richtext/picture_painter.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -17,7 +18,6 @@
 #include <QVariant>
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -25,12 +25,7 @@ namespace mirelda::ui {
 
 namespace {
 
-constexpr double kTwipsPerPixel = 15.0;
-// No picture is laid out larger than this, whatever its goal size says.
-constexpr double kMaxPictureSide = 8000.0;
 constexpr int kPictureIndex = QTextFormat::UserProperty + 0x4D50;
-// Two pixels at 96 per inch, in 0.01 mm.
-constexpr std::int32_t kMinMetafileHundredthsMm = 53;
 
 // A metafile as laid out: the drawing and the share of each side its crop cuts off.
 struct MetafileEntry
@@ -163,21 +158,6 @@ QImage DecodeBitmap(QTextDocument& document, const RichPicture& picture)
     return Decode(document, *bmp, "BMP");
 }
 
-std::optional<picture::Metafile> ReadMetafile(const RichPicture& picture)
-{
-    if (picture.kind == PictureKind::Wmf)
-        return picture::ReadWmf(picture.bytes, picture.mappingMode);
-    if (picture.kind == PictureKind::Emf)
-        return picture::ReadEmf(picture.bytes);
-    return std::nullopt;
-}
-
-// The share of the whole picture a crop of `crop` twips cuts off a side `full` twips long.
-double CropShare(double crop, double full)
-{
-    return full > 0 ? std::clamp(crop / full, 0.0, 0.45) : 0.0;
-}
-
 } // namespace
 
 void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const RichPicture* picture,
@@ -187,51 +167,17 @@ void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const Ric
     std::optional<picture::Metafile> metafile;
     if (picture && !picture->bytes.empty()) {
         if (picture->kind == PictureKind::Wmf || picture->kind == PictureKind::Emf)
-            metafile = ReadMetafile(*picture);
+            metafile = picture::ReadMetafile(*picture);
         else
             image = DecodeBitmap(document, *picture);
     }
 
-    // The whole picture's size in twips: its goal size, else its own.
-    double fullW = 0, fullH = 0;
-    if (picture && picture->goalWidth > 0 && picture->goalHeight > 0) {
-        fullW = picture->goalWidth;
-        fullH = picture->goalHeight;
-    } else if (!image.isNull()) {
-        fullW = image.width() * kTwipsPerPixel;
-        fullH = image.height() * kTwipsPerPixel;
-    } else if (metafile && picture->kind == PictureKind::Wmf && picture->pixelWidth > 0 &&
-               picture->pixelHeight > 0 &&
-               std::max(picture->pixelWidth, picture->pixelHeight) >= kMinMetafileHundredthsMm) {
-        // A metafile's \picw and \pich are in 0.01 mm. A size that would leave it under two
-        // pixels either way (\picw1\pich2) hides it: the data's own size is taken instead.
-        fullW = picture->pixelWidth * 1440.0 / 2540.0;
-        fullH = picture->pixelHeight * 1440.0 / 2540.0;
-    } else if (metafile && metafile->naturalWidth > 0 && metafile->naturalHeight > 0) {
-        fullW = metafile->naturalWidth * 1440.0 / 2540.0;
-        fullH = metafile->naturalHeight * 1440.0 / 2540.0;
-    } else if (metafile) {
-        fullW = std::abs(metafile->list.width) * kTwipsPerPixel;
-        fullH = std::abs(metafile->list.height) * kTwipsPerPixel;
-    } else if (picture && picture->pixelWidth > 0 && picture->pixelHeight > 0) {
-        fullW = picture->pixelWidth * kTwipsPerPixel;
-        fullH = picture->pixelHeight * kTwipsPerPixel;
-    } else {
-        fullW = fullH = 32 * kTwipsPerPixel;
-    }
-    double cropL = 0, cropT = 0, cropR = 0, cropB = 0;
-    if (picture) {
-        cropL = CropShare(picture->cropLeft, fullW);
-        cropT = CropShare(picture->cropTop, fullH);
-        cropR = CropShare(picture->cropRight, fullW);
-        cropB = CropShare(picture->cropBottom, fullH);
-    }
-    const double scaleX = picture ? std::clamp(picture->scaleX, 1, 1000) / 100.0 : 1.0;
-    const double scaleY = picture ? std::clamp(picture->scaleY, 1, 1000) / 100.0 : 1.0;
-    const double width =
-        std::clamp(fullW * (1 - cropL - cropR) * scaleX / kTwipsPerPixel, 1.0, kMaxPictureSide);
-    const double height =
-        std::clamp(fullH * (1 - cropT - cropB) * scaleY / kTwipsPerPixel, 1.0, kMaxPictureSide);
+    const picture::PictureLayout layout =
+        picture::LayOutPicture(picture, image.isNull() ? 0 : image.width(),
+                               image.isNull() ? 0 : image.height(), metafile ? &*metafile : nullptr);
+    const double cropL = layout.cropLeft, cropT = layout.cropTop, cropR = layout.cropRight,
+                 cropB = layout.cropBottom;
+    const double width = layout.width, height = layout.height;
 
     QTextImageFormat imageFormat;
     imageFormat.merge(format);

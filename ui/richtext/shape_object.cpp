@@ -1,5 +1,6 @@
 #include "ui/richtext/shape_object.h"
 
+#include "core/richtext/units.h"
 #include "ui/richtext/picture_object.h"
 #include "ui/richtext/text_document_builder.h"
 
@@ -22,7 +23,6 @@ namespace mirelda::ui {
 
 namespace {
 
-constexpr double kTwipsPerPixel = 15.0;
 constexpr double kMaxSide = 4000.0;   // pixels: no shape is drawn larger, whatever it says
 constexpr double kMaxOffset = 1500.0; // pixels: nor further from its anchor
 // Where the text of a page-relative shape starts, and the width a floating shape's right edge
@@ -34,11 +34,6 @@ constexpr double kBoxPaddingX = 144.0 / kTwipsPerPixel;
 constexpr double kBoxPaddingY = 72.0 / kTwipsPerPixel;
 constexpr int kShapeProperty = QTextFormat::UserProperty + 0x4D53;
 constexpr int kTextBoxIndex = QTextFormat::UserProperty + 0x4D54;
-
-double Pixels(double twips)
-{
-    return twips / kTwipsPerPixel;
-}
 
 QColor ColorOf(std::int32_t bgr)
 {
@@ -121,7 +116,7 @@ TextBoxHandler& HandlerOf(QTextDocument& document)
 
 double Side(double twips)
 {
-    return std::clamp(Pixels(twips), 1.0, kMaxSide);
+    return std::clamp(TwipsToPixels(twips), 1.0, kMaxSide);
 }
 
 // A picture at the shape's size (the box is the author's last word on it).
@@ -237,22 +232,22 @@ void InsertShape(QTextDocument& document, QTextCursor& cursor, const RichShape& 
                          (shape.horizontalAlign == 0 && (left + right) / 2 > kTextWidthTwips / 2);
     if (shape.wrap == ShapeWrap::TopAndBottom) {
         frame.setPosition(QTextFrameFormat::InFlow);
-        frame.setLeftMargin(std::clamp(Pixels(left), 0.0, kMaxOffset));
+        frame.setLeftMargin(std::clamp(TwipsToPixels(left), 0.0, kMaxOffset));
     } else if (toRight) {
         frame.setPosition(QTextFrameFormat::FloatRight);
         if (shape.horizontalAlign == 0)
-            frame.setRightMargin(std::clamp(Pixels(kTextWidthTwips - right), 0.0, kMaxOffset));
+            frame.setRightMargin(std::clamp(TwipsToPixels(kTextWidthTwips - right), 0.0, kMaxOffset));
     } else {
         frame.setPosition(QTextFrameFormat::FloatLeft);
         if (shape.horizontalAlign == 0)
-            frame.setLeftMargin(std::clamp(Pixels(left), 0.0, kMaxOffset));
+            frame.setLeftMargin(std::clamp(TwipsToPixels(left), 0.0, kMaxOffset));
         else if (shape.horizontalAlign == 2) // centred in the usual text width
-            frame.setLeftMargin(std::clamp((Pixels(kTextWidthTwips) - width) / 2, 0.0, kMaxOffset));
+            frame.setLeftMargin(std::clamp((TwipsToPixels(kTextWidthTwips) - width) / 2, 0.0, kMaxOffset));
     }
     // Down: its offset from the paragraph; one measured from the page or margin cannot be
     // placed in a view without pages, so it stays at its paragraph.
     if (shape.verticalFrom == ShapeReference::Paragraph)
-        frame.setTopMargin(std::clamp(Pixels(shape.top), 0.0, kMaxOffset));
+        frame.setTopMargin(std::clamp(TwipsToPixels(shape.top), 0.0, kMaxOffset));
     frame.setWidth(QTextLength(QTextLength::FixedLength, width));
     QTextFrame* inserted = cursor.insertFrame(frame);
     // A frame put at the start of a block leaves that block empty before it: no line of its own.

@@ -10,6 +10,7 @@
 #include "core/picture/dib.h"
 #include "core/picture/jpeg_scans.h"
 #include "core/picture/metafile.h"
+#include "core/picture/rich_picture.h"
 
 namespace mirelda {
 namespace {
@@ -169,6 +170,64 @@ TEST(Picture, wmf_framedByItsFirstWindowWithUnknownRecordsSkipped)
 }
 
 // META_PATBLT is 0x061D: its six parameter words give the high byte.
+TEST(Picture, documentPicture_metafileReadByItsKindAndCropAsAShare)
+{
+    Wmf w;
+    w.Record(0x041B, {190, 300, 180, 150});
+    RichPicture picture;
+    picture.bytes = w.File();
+    picture.kind = PictureKind::Wmf;
+    EXPECT_TRUE(OnlyShape(ReadMetafile(picture)));
+    picture.kind = PictureKind::Emf; // the same bytes are no EMF
+    EXPECT_FALSE(ReadMetafile(picture));
+    picture.kind = PictureKind::Png;
+    EXPECT_FALSE(ReadMetafile(picture));
+
+    EXPECT_DOUBLE_EQ(CropShare(360, 1440), 0.25);
+    EXPECT_DOUBLE_EQ(CropShare(1440, 1440), 0.45); // some of the picture always shows
+    EXPECT_DOUBLE_EQ(CropShare(-360, 1440), 0.0);
+    EXPECT_DOUBLE_EQ(CropShare(360, 0), 0.0);
+}
+
+TEST(Picture, documentPicture_laidOutAtItsGoalElseItsOwnSize)
+{
+    RichPicture picture;
+    picture.kind = PictureKind::Png;
+    picture.goalWidth = 1500; // 100 x 200 pixels
+    picture.goalHeight = 3000;
+    picture.cropLeft = 300;
+    picture.scaleY = 50;
+    PictureLayout layout = LayOutPicture(&picture, 10, 10, nullptr);
+    EXPECT_DOUBLE_EQ(layout.cropLeft, 0.2);
+    EXPECT_DOUBLE_EQ(layout.width, 80);
+    EXPECT_DOUBLE_EQ(layout.height, 100);
+    picture.goalWidth = 2'000'000;
+    EXPECT_DOUBLE_EQ(LayOutPicture(&picture, 10, 10, nullptr).width, kMaxPictureSide);
+
+    picture = {};
+    picture.kind = PictureKind::Png;
+    EXPECT_DOUBLE_EQ(LayOutPicture(&picture, 40, 30, nullptr).width, 40); // the bitmap's pixels
+    EXPECT_DOUBLE_EQ(LayOutPicture(nullptr, 0, 0, nullptr).height, 32);   // a placeholder
+
+    // A WMF's \picw and \pich are 0.01 mm; sizes that would hide it give way to the data's.
+    Wmf w;
+    w.Record(0x020C, {-50, 400}).Record(0x041B, {-40, 300, -10, 150});
+    picture.kind = PictureKind::Wmf;
+    picture.bytes = w.File();
+    picture.pixelWidth = 2540;
+    picture.pixelHeight = 1270;
+    const std::optional<Metafile> m = ReadMetafile(picture);
+    ASSERT_TRUE(m);
+    layout = LayOutPicture(&picture, 0, 0, &*m);
+    EXPECT_DOUBLE_EQ(layout.width, 96);
+    EXPECT_DOUBLE_EQ(layout.height, 48);
+    picture.pixelWidth = 1;
+    picture.pixelHeight = 2;
+    layout = LayOutPicture(&picture, 0, 0, &*m);
+    EXPECT_DOUBLE_EQ(layout.width, 400);
+    EXPECT_DOUBLE_EQ(layout.height, 50);
+}
+
 TEST(Picture, wmf_patBltFillsWithTheBrush)
 {
     Wmf w;

@@ -3,12 +3,12 @@
 // pictures and lists come through.
 
 #include "core/richtext/rtf_reader.h"
+#include "core/richtext/table_plan.h"
 #include "core/view/position_map.h"
 #include "ui/richtext/picture_object.h"
 #include "ui/richtext/picture_painter.h"
 #include "ui/richtext/set_rich_text.h"
 #include "ui/richtext/shape_object.h"
-#include "ui/richtext/table_plan.h"
 #include "ui/richtext/text_document_builder.h"
 
 #include <QAbstractTextDocumentLayout>

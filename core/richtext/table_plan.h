@@ -1,20 +1,17 @@
 #pragma once
-// How the model's table rows become QTextTables: consecutive rows that start at the same place
+// How the model's table rows become the displayed tables: consecutive rows that start at the same place
 // share one table whose columns are every cell edge of those rows, so that rows with other
 // cells still line up; a cell spans the columns between its edges, and horizontally merged
 // cells are one cell. The model's numbering is untouched: its cells only say where text goes.
 
 #include "core/richtext/document.h"
 
-#include <QTextTableCellFormat>
-#include <QTextTableFormat>
-
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-namespace mirelda::ui {
+namespace mirelda {
 
 // One cell of the document's table.
 struct PlannedCell
@@ -60,9 +57,25 @@ inline constexpr std::size_t kMaxDocumentTableCells = 10000;
 // its separators and its mark as the tab and paragraph mark they are in the model.
 std::optional<RichDocument> WithTablesBounded(const RichDocument& model);
 
-// Formats for the table and for one of its cells, lengths in pixels at 96 per inch.
-QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& table);
-QTextTableCellFormat CellFormatOf(const RichDocument& model, const PlannedTable& table, std::size_t rowIndex,
-                                  std::size_t cellIndex);
+// The borders one planned cell shows, each side its own border or else the row's for that
+// side (outer or inner); a merged cell's right side is its last part's. The cell must be one
+// the row defines (definition >= 0).
+struct PlannedBorders
+{
+    CellBorder top;
+    CellBorder left;
+    CellBorder bottom;
+    CellBorder right;
+};
+PlannedBorders BordersOf(const RichDocument& model, const PlannedTable& table, std::size_t rowIndex,
+                         std::size_t cellIndex);
 
-} // namespace mirelda::ui
+// A cell's fill, each channel from 0 to 1: the pattern colour (automatic: black) laid over the
+// background (automatic: white) at the shading's strength; nothing for a cell with neither.
+struct CellFill
+{
+    double red = 0, green = 0, blue = 0;
+};
+std::optional<CellFill> FillOf(const RichDocument& model, const TableCell& cell);
+
+} // namespace mirelda

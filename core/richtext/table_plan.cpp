@@ -1,13 +1,10 @@
-#include "ui/richtext/table_plan.h"
-
-#include <QBrush>
-#include <QColor>
+#include "core/richtext/table_plan.h"
 
 #include <algorithm>
 #include <iterator>
 #include <map>
 
-namespace mirelda::ui {
+namespace mirelda {
 
 namespace {
 
@@ -15,19 +12,16 @@ constexpr int kMaxColumns = kMaxTableColumns;
 constexpr std::int32_t kMaxTwips = 52 * 1440; // no table reaches beyond 52 inches
 constexpr std::int32_t kMinCellTwips = 30;    // a damaged row's cells stay visible
 constexpr std::int32_t kDefaultCellTwips = 1440;
-constexpr double kTwipsPerPixel = 15.0;
 
-double Pixels(double twips)
-{
-    return twips / kTwipsPerPixel;
-}
-
-QColor ColorOf(const RichDocument& model, std::int32_t index)
+// The colour at `index`, channels from 0 to 1; nothing for an automatic or missing colour.
+std::optional<CellFill> ColorOf(const RichDocument& model, std::int32_t index)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= model.colors.size())
-        return {};
+        return std::nullopt;
     const RichColor& c = model.colors[static_cast<std::size_t>(index)];
-    return c.automatic ? QColor() : QColor(c.red, c.green, c.blue);
+    if (c.automatic)
+        return std::nullopt;
+    return CellFill{c.red / 255.0, c.green / 255.0, c.blue / 255.0};
 }
 
 // The cells of one row before the rows are put together: their edges, and for each the
@@ -79,79 +73,9 @@ RowCells CellsOf(const RichTableRow& row)
     return out;
 }
 
-void SetBorder(QTextTableCellFormat& format, int side, const CellBorder& border, const RichDocument& model)
-{
-    double width = 0;
-    auto style = QTextFrameFormat::BorderStyle_None;
-    if (border.style != BorderStyle::None) {
-        width = std::max(1.0, Pixels(border.width));
-        switch (border.style) {
-        case BorderStyle::Thick:
-            width *= 2;
-            style = QTextFrameFormat::BorderStyle_Solid;
-            break;
-        case BorderStyle::Double:
-            width = std::max(3.0, width * 3);
-            style = QTextFrameFormat::BorderStyle_Double;
-            break;
-        case BorderStyle::Dotted:
-            style = QTextFrameFormat::BorderStyle_Dotted;
-            break;
-        case BorderStyle::Dashed:
-            style = QTextFrameFormat::BorderStyle_Dashed;
-            break;
-        default:
-            style = QTextFrameFormat::BorderStyle_Solid;
-            break;
-        }
-        width = std::min(width, 20.0);
-    }
-    QColor color = ColorOf(model, border.color);
-    const QBrush brush(color.isValid() ? color : QColor(Qt::black));
-    switch (side) {
-    case 0:
-        format.setTopBorder(width);
-        format.setTopBorderStyle(style);
-        format.setTopBorderBrush(brush);
-        break;
-    case 1:
-        format.setLeftBorder(width);
-        format.setLeftBorderStyle(style);
-        format.setLeftBorderBrush(brush);
-        break;
-    case 2:
-        format.setBottomBorder(width);
-        format.setBottomBorderStyle(style);
-        format.setBottomBorderBrush(brush);
-        break;
-    default:
-        format.setRightBorder(width);
-        format.setRightBorderStyle(style);
-        format.setRightBorderBrush(brush);
-        break;
-    }
-}
-
 const CellBorder& Either(const CellBorder& own, const CellBorder& row)
 {
     return own.style != BorderStyle::None ? own : row;
-}
-
-// The cell's fill: the pattern colour laid over the background at the shading's strength.
-QColor Shading(const RichDocument& model, const TableCell& cell)
-{
-    if (cell.background < 0 && cell.shading <= 0)
-        return {};
-    QColor background = ColorOf(model, cell.background);
-    if (!background.isValid())
-        background = Qt::white;
-    QColor pattern = ColorOf(model, cell.pattern);
-    if (!pattern.isValid())
-        pattern = Qt::black;
-    const double s = std::clamp(cell.shading, 0, 10000) / 10000.0;
-    return QColor::fromRgbF(static_cast<float>(background.redF() * (1 - s) + pattern.redF() * s),
-                            static_cast<float>(background.greenF() * (1 - s) + pattern.greenF() * s),
-                            static_cast<float>(background.blueF() * (1 - s) + pattern.blueF() * s));
 }
 
 // A \clvmrg cell joins the cell above it when that one starts or continues a vertical merge
@@ -282,57 +206,13 @@ std::optional<RichDocument> WithTablesBounded(const RichDocument& model)
     return out;
 }
 
-QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& table)
-{
-    QTextTableFormat format;
-    format.setBorderCollapse(true);
-    format.setBorder(0);
-    format.setCellSpacing(0);
-    format.setCellPadding(0);
-    format.setMargin(0);
-    const RichTableRow& first = model.tableRows[table.rows.front().row];
-    switch (first.alignment) {
-    case Alignment::Center:
-        format.setAlignment(Qt::AlignHCenter);
-        break;
-    case Alignment::Right:
-        format.setAlignment(Qt::AlignRight);
-        break;
-    default:
-        format.setAlignment(Qt::AlignLeft);
-        format.setLeftMargin(std::max(0.0, Pixels(table.edges.front())));
-        break;
-    }
-    QList<QTextLength> widths;
-    for (std::size_t i = 0; i + 1 < table.edges.size(); ++i)
-        widths.append(QTextLength(QTextLength::FixedLength, Pixels(table.edges[i + 1] - table.edges[i])));
-    format.setColumnWidthConstraints(widths);
-    return format;
-}
-
-QTextTableCellFormat CellFormatOf(const RichDocument& model, const PlannedTable& table, std::size_t rowIndex,
-                                  std::size_t cellIndex)
+PlannedBorders BordersOf(const RichDocument& model, const PlannedTable& table, std::size_t rowIndex,
+                         std::size_t cellIndex)
 {
     const PlannedRow& planned = table.rows[rowIndex];
     const RichTableRow& row = model.tableRows[planned.row];
     const PlannedCell& placed = planned.cells[cellIndex];
-    QTextTableCellFormat format;
-    format.setLeftPadding(Pixels(row.paddingLeft >= 0 ? row.paddingLeft : row.gap));
-    format.setRightPadding(Pixels(row.paddingRight >= 0 ? row.paddingRight : row.gap));
-    format.setTopPadding(0);
-    format.setBottomPadding(0);
-    if (placed.definition < 0)
-        return format;
     const TableCell& cell = row.cells[static_cast<std::size_t>(placed.definition)];
-    if (cell.paddingLeft >= 0)
-        format.setLeftPadding(Pixels(cell.paddingLeft));
-    if (cell.paddingTop >= 0)
-        format.setTopPadding(Pixels(cell.paddingTop));
-    if (cell.paddingRight >= 0)
-        format.setRightPadding(Pixels(cell.paddingRight));
-    if (cell.paddingBottom >= 0)
-        format.setBottomPadding(Pixels(cell.paddingBottom));
-    // A merged cell's right side is its last part's.
     std::size_t last = static_cast<std::size_t>(placed.definition);
     while (last + 1 < row.cells.size() && row.cells[last + 1].merged)
         ++last;
@@ -340,17 +220,22 @@ QTextTableCellFormat CellFormatOf(const RichDocument& model, const PlannedTable&
     const bool lastRow = rowIndex + 1 == table.rows.size();
     const bool firstCell = cellIndex == 0;
     const bool lastCell = cellIndex + 1 == planned.cells.size();
-    SetBorder(format, 0, Either(cell.top, firstRow ? row.top : row.horizontal), model);
-    SetBorder(format, 1, Either(cell.left, firstCell ? row.left : row.vertical), model);
-    SetBorder(format, 2, Either(cell.bottom, lastRow ? row.bottom : row.horizontal), model);
-    SetBorder(format, 3, Either(row.cells[last].right, lastCell ? row.right : row.vertical), model);
-    if (const QColor fill = Shading(model, cell); fill.isValid())
-        format.setBackground(fill);
-    if (cell.vertical == CellAlignment::Center)
-        format.setVerticalAlignment(QTextCharFormat::AlignMiddle);
-    else if (cell.vertical == CellAlignment::Bottom)
-        format.setVerticalAlignment(QTextCharFormat::AlignBottom);
-    return format;
+    return {Either(cell.top, firstRow ? row.top : row.horizontal),
+            Either(cell.left, firstCell ? row.left : row.vertical),
+            Either(cell.bottom, lastRow ? row.bottom : row.horizontal),
+            Either(row.cells[last].right, lastCell ? row.right : row.vertical)};
 }
 
-} // namespace mirelda::ui
+std::optional<CellFill> FillOf(const RichDocument& model, const TableCell& cell)
+{
+    if (cell.background < 0 && cell.shading <= 0)
+        return std::nullopt;
+    const CellFill background = ColorOf(model, cell.background).value_or(CellFill{1, 1, 1});
+    const CellFill pattern = ColorOf(model, cell.pattern).value_or(CellFill{0, 0, 0});
+    const double s = std::clamp(cell.shading, 0, 10000) / 10000.0;
+    return CellFill{background.red * (1 - s) + pattern.red * s,
+                    background.green * (1 - s) + pattern.green * s,
+                    background.blue * (1 - s) + pattern.blue * s};
+}
+
+} // namespace mirelda

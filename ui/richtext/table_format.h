@@ -1,0 +1,19 @@
+#pragma once
+// The Qt formats of a planned table (see core/richtext/table_plan.h) and of its cells.
+
+#include "core/richtext/document.h"
+#include "core/richtext/table_plan.h"
+
+#include <QTextTableCellFormat>
+#include <QTextTableFormat>
+
+#include <cstddef>
+
+namespace mirelda::ui {
+
+// Formats for the table and for one of its cells, lengths in pixels at 96 per inch.
+QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& table);
+QTextTableCellFormat CellFormatOf(const RichDocument& model, const PlannedTable& table, std::size_t rowIndex,
+                                  std::size_t cellIndex);
+
+} // namespace mirelda::ui
