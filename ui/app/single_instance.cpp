@@ -1,8 +1,9 @@
 #include "ui/app/single_instance.h"
 
 #include "core/app/peer_credentials.h"
+#include "core/app/runtime_folder.h"
+#include "ui/widgets/qt_path.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -10,6 +11,7 @@
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
+#include <QVariant>
 
 #include <cerrno>
 #include <cstring>
@@ -36,71 +38,14 @@ QString Errno(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// A folder that is this user's and nobody else's: owned by the user, mode 0700.
-bool IsPrivateFolder(const QByteArray& path)
-{
-    struct stat st
-    {
-    };
-    return ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
-           (st.st_mode & 07777) == 0700;
-}
-
-// <base>/mirelda-runtime, created 0700 when missing, made 0700 when it is the user's with other
-// rights; empty (and `why` set) when it cannot be made or belongs to someone else.
-QByteArray OwnRuntimeFolderUnder(const QByteArray& base, QString& why)
-{
-    if (!base.startsWith('/'))
-        return {};
-    // The base itself (~/.cache) is the user's; only what is created under it is made private.
-    if (!QDir().mkpath(QFile::decodeName(base))) {
-        why = QFile::decodeName(base) + QStringLiteral(" : impossible de créer le dossier");
-        return {};
-    }
-    const QByteArray folder = base + "/mirelda-runtime";
-    if (::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST) {
-        why = QFile::decodeName(folder) + QStringLiteral(" : ") + Errno(errno);
-        return {};
-    }
-    struct stat st
-    {
-    };
-    if (::lstat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
-        why = QFile::decodeName(folder) + QStringLiteral(" n'est pas un dossier à vous");
-        return {};
-    }
-    if ((st.st_mode & 07777) != 0700 && ::chmod(folder.constData(), 0700) != 0) {
-        why = QFile::decodeName(folder) + QStringLiteral(" : ") + Errno(errno);
-        return {};
-    }
-    return folder;
-}
-
 } // namespace
 
 QString CSingleInstance::RuntimeFolder(QString* why)
 {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (runtime.startsWith('/') && IsPrivateFolder(runtime))
-        return QFile::decodeName(runtime);
-    // Never the shared temporary folder: anyone could take the socket's name there first.
-    const QByteArray home = qgetenv("HOME");
-    auto under = [&home](const char* variable, const char* fallback) {
-        QByteArray value = qgetenv(variable);
-        if (!value.startsWith('/') && home.startsWith('/'))
-            value = home + fallback;
-        return value;
-    };
-    QString reason = QStringLiteral("aucun dossier personnel");
-    for (const QByteArray& base :
-         {under("XDG_CACHE_HOME", "/.cache"), under("XDG_DATA_HOME", "/.local/share")}) {
-        const QByteArray folder = OwnRuntimeFolderUnder(base, reason);
-        if (!folder.isEmpty())
-            return QFile::decodeName(folder);
-    }
+    const mirelda::RuntimeFolder runtime = mirelda::PrivateRuntimeFolder();
     if (why)
-        *why = QStringLiteral("pas de dossier privé pour le socket (%1)").arg(reason);
-    return {};
+        *why = QString::fromStdString(runtime.why);
+    return runtime.folder.empty() ? QString() : ToQString(runtime.folder);
 }
 
 CSingleInstance::CSingleInstance(const QString& windowClassName, QObject* parent)
