@@ -1,5 +1,7 @@
 #include "core/richtext/table_plan.h"
 
+#include "core/richtext/units.h"
+
 #include <algorithm>
 #include <iterator>
 #include <map>
@@ -224,6 +226,18 @@ PlannedBorders BordersOf(const RichDocument& model, const PlannedTable& table, s
             Either(cell.left, firstCell ? row.left : row.vertical),
             Either(cell.bottom, lastRow ? row.bottom : row.horizontal),
             Either(row.cells[last].right, lastCell ? row.right : row.vertical)};
+}
+
+double BorderPixels(const CellBorder& border)
+{
+    if (border.style == BorderStyle::None)
+        return 0;
+    double width = std::max(1.0, TwipsToPixels(border.width));
+    if (border.style == BorderStyle::Thick)
+        width *= 2;
+    else if (border.style == BorderStyle::Double)
+        width = std::max(3.0, width * 3);
+    return std::min(width, 20.0);
 }
 
 std::optional<CellFill> FillOf(const RichDocument& model, const TableCell& cell)

@@ -70,6 +70,11 @@ struct PlannedBorders
 PlannedBorders BordersOf(const RichDocument& model, const PlannedTable& table, std::size_t rowIndex,
                          std::size_t cellIndex);
 
+// How wide a border is drawn, in pixels: none for no border; else its width, at least 1 pixel,
+// doubled for a thick one, three times (at least 3) for a double one so that both lines and the
+// gap show; never more than 20, whatever the file says.
+double BorderPixels(const CellBorder& border);
+
 // A cell's fill, each channel from 0 to 1: the pattern colour (automatic: black) laid over the
 // background (automatic: white) at the shading's strength; nothing for a cell with neither.
 struct CellFill

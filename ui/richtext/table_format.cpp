@@ -23,30 +23,23 @@ QColor ColorOf(const RichDocument& model, std::int32_t index)
 
 void SetBorder(QTextTableCellFormat& format, int side, const CellBorder& border, const RichDocument& model)
 {
-    double width = 0;
+    const double width = BorderPixels(border);
     auto style = QTextFrameFormat::BorderStyle_None;
-    if (border.style != BorderStyle::None) {
-        width = std::max(1.0, TwipsToPixels(border.width));
-        switch (border.style) {
-        case BorderStyle::Thick:
-            width *= 2;
-            style = QTextFrameFormat::BorderStyle_Solid;
-            break;
-        case BorderStyle::Double:
-            width = std::max(3.0, width * 3);
-            style = QTextFrameFormat::BorderStyle_Double;
-            break;
-        case BorderStyle::Dotted:
-            style = QTextFrameFormat::BorderStyle_Dotted;
-            break;
-        case BorderStyle::Dashed:
-            style = QTextFrameFormat::BorderStyle_Dashed;
-            break;
-        default:
-            style = QTextFrameFormat::BorderStyle_Solid;
-            break;
-        }
-        width = std::min(width, 20.0);
+    switch (border.style) {
+    case BorderStyle::None:
+        break;
+    case BorderStyle::Double:
+        style = QTextFrameFormat::BorderStyle_Double;
+        break;
+    case BorderStyle::Dotted:
+        style = QTextFrameFormat::BorderStyle_Dotted;
+        break;
+    case BorderStyle::Dashed:
+        style = QTextFrameFormat::BorderStyle_Dashed;
+        break;
+    default:
+        style = QTextFrameFormat::BorderStyle_Solid;
+        break;
     }
     QColor color = ColorOf(model, border.color);
     const QBrush brush(color.isValid() ? color : QColor(Qt::black));

@@ -93,6 +93,23 @@ TEST(TablePlan, bordersAreTheCellsOwnElseTheRowsOuterOrInnerOnes)
     EXPECT_EQ(last.right.style, BorderStyle::Single);
 }
 
+// Widths in twips: 15 is one pixel.
+TEST(TablePlan, bordersAreAtLeastOnePixelWideWiderByStyleAndAtMostTwenty)
+{
+    const auto pixels = [](BorderStyle style, std::int32_t width) {
+        return BorderPixels({style, width, -1});
+    };
+    EXPECT_EQ(pixels(BorderStyle::None, 60), 0);
+    EXPECT_EQ(pixels(BorderStyle::Single, 0), 1); // the thinnest line still shows
+    EXPECT_EQ(pixels(BorderStyle::Dotted, 45), 3);
+    EXPECT_EQ(pixels(BorderStyle::Thick, 0), 2);
+    EXPECT_EQ(pixels(BorderStyle::Thick, 30), 4);
+    EXPECT_EQ(pixels(BorderStyle::Double, 0), 3); // room for two lines and the gap
+    EXPECT_EQ(pixels(BorderStyle::Double, 30), 6);
+    EXPECT_EQ(pixels(BorderStyle::Thick, 250), 20); // 2 x 16.7, bounded
+    EXPECT_EQ(pixels(BorderStyle::Single, 1 << 30), 20);
+}
+
 TEST(TablePlan, fillsLayThePatternOverTheBackgroundAtTheShadingsStrength)
 {
     const RichDocument doc = Read(Rtf("{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
