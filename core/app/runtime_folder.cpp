@@ -61,7 +61,8 @@ RuntimeFolder PrivateRuntimeFolder()
         return value ? value : "";
     };
     std::string reason = "aucun dossier personnel";
-    for (const std::string& base : {under("XDG_CACHE_HOME", "/.cache"), under("XDG_DATA_HOME", "/.local/share")}) {
+    for (const std::string& base :
+         {under("XDG_CACHE_HOME", "/.cache"), under("XDG_DATA_HOME", "/.local/share")}) {
         RuntimeFolder own = OwnRuntimeFolderUnder(base);
         if (!own.folder.empty())
             return own;
