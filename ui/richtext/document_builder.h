@@ -29,28 +29,8 @@ class QTextTable;
 
 namespace mirelda::ui::build {
 
-// Lengths in the model are twips; the document lays out in pixels at 96 per inch.
-inline constexpr double kTwipsPerInch = 1440.0;
-inline constexpr double kScreenDpi = 96.0;
-
-// No indent, spacing or tab stop reaches beyond this (about 50 inches): a damaged number
-// must not make a page of absurd size.
-inline constexpr double kMaxInches = 52.0;
-inline constexpr double kMaxLength = kMaxInches * kScreenDpi;
-
 // Tables inside cells are drawn to this depth (the reader keeps no deeper ones).
 inline constexpr std::int32_t kMaxNestedDepth = 16;
-
-inline double Pixels(double twips)
-{
-    return std::clamp(TwipsToPixels(twips), -kMaxLength, kMaxLength);
-}
-
-// A horizontal margin or indent at `dpi`: the layout leaves these as they are on any device.
-inline double DevicePixels(double twips, double dpi)
-{
-    return std::clamp(twips * dpi / kTwipsPerInch, -kMaxInches * dpi, kMaxInches * dpi);
-}
 
 inline QString ToQString(const std::u16string& s)
 {

@@ -250,7 +250,7 @@ QChar DocumentCharacter(char16_t modelCharacter)
 PositionMap BuildTextDocument(const RichDocument& model, QTextDocument& target, double deviceDpiX)
 {
     if (!(deviceDpiX >= 1.0 && deviceDpiX <= 100000.0))
-        deviceDpiX = build::kScreenDpi;
+        deviceDpiX = kScreenDpi;
     const bool undo = target.isUndoRedoEnabled();
     target.setUndoRedoEnabled(false);
     const std::optional<RichDocument> bounded = WithTablesBounded(model);
