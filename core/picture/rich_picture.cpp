@@ -76,4 +76,22 @@ PictureLayout LayOutPicture(const RichPicture* picture, int bitmapWidth, int bit
             std::clamp(fullH * (1 - cropT - cropB) * scaleY / kTwipsPerPixel, 1.0, kMaxPictureSide)};
 }
 
+std::optional<PictureRect> CroppedPart(const PictureLayout& layout, double width, double height)
+{
+    if (layout.cropLeft + layout.cropTop + layout.cropRight + layout.cropBottom <= 0)
+        return std::nullopt;
+    return PictureRect{width * layout.cropLeft, height * layout.cropTop,
+                       width * (1 - layout.cropLeft - layout.cropRight),
+                       height * (1 - layout.cropTop - layout.cropBottom)};
+}
+
+PictureRect WholePicture(const PictureLayout& layout, const PictureRect& shown)
+{
+    // Each crop share is at most 0.45, so some of the picture always shows.
+    const double wholeWidth = shown.width / (1 - layout.cropLeft - layout.cropRight);
+    const double wholeHeight = shown.height / (1 - layout.cropTop - layout.cropBottom);
+    return {shown.x - layout.cropLeft * wholeWidth, shown.y - layout.cropTop * wholeHeight, wholeWidth,
+            wholeHeight};
+}
+
 } // namespace mirelda::picture

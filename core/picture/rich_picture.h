@@ -35,4 +35,17 @@ struct PictureLayout
 PictureLayout LayOutPicture(const RichPicture* picture, int bitmapWidth, int bitmapHeight,
                             const Metafile* metafile);
 
+struct PictureRect
+{
+    double x = 0, y = 0, width = 0, height = 0;
+};
+
+// The part of a bitmap `width` by `height` pixels that `layout`'s crop leaves; nothing when
+// nothing is cropped.
+std::optional<PictureRect> CroppedPart(const PictureLayout& layout, double width, double height);
+
+// Where the whole picture lies when the part its crop leaves is shown in `shown`: a metafile is
+// played into that rectangle and clipped to `shown`.
+PictureRect WholePicture(const PictureLayout& layout, const PictureRect& shown);
+
 } // namespace mirelda::picture

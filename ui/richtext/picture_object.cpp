@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace mirelda::ui {
@@ -31,7 +32,7 @@ constexpr int kPictureIndex = QTextFormat::UserProperty + 0x4D50;
 struct MetafileEntry
 {
     DrawnPicture drawing;
-    double cropLeft = 0, cropTop = 0, cropRight = 0, cropBottom = 0;
+    picture::PictureLayout layout;
     bool flipHorizontal = false, flipVertical = false;
 };
 
@@ -65,9 +66,9 @@ class MetafileHandler : public QObject, public QTextObjectInterface
             return;
         const MetafileEntry& e = *entries_[static_cast<std::size_t>(index)];
         // The whole picture, of which the rectangle shows the part the crop leaves.
-        const double shownW = 1 - e.cropLeft - e.cropRight, shownH = 1 - e.cropTop - e.cropBottom;
-        const double fullW = rect.width() / shownW, fullH = rect.height() / shownH;
-        const QRectF full(rect.left() - e.cropLeft * fullW, rect.top() - e.cropTop * fullH, fullW, fullH);
+        const picture::PictureRect whole =
+            picture::WholePicture(e.layout, {rect.left(), rect.top(), rect.width(), rect.height()});
+        const QRectF full(whole.x, whole.y, whole.width, whole.height);
         if (!e.flipHorizontal && !e.flipVertical) {
             e.drawing.Paint(*painter, full, rect);
             return;
@@ -175,8 +176,6 @@ void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const Ric
     const picture::PictureLayout layout =
         picture::LayOutPicture(picture, image.isNull() ? 0 : image.width(),
                                image.isNull() ? 0 : image.height(), metafile ? &*metafile : nullptr);
-    const double cropL = layout.cropLeft, cropT = layout.cropTop, cropR = layout.cropRight,
-                 cropB = layout.cropBottom;
     const double width = layout.width, height = layout.height;
 
     QTextImageFormat imageFormat;
@@ -186,8 +185,8 @@ void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const Ric
     if (metafile) {
         std::int64_t budget = PixelBudget(document);
         auto entry = std::make_unique<MetafileEntry>(
-            MetafileEntry{DrawnPicture(std::move(metafile->list), budget), cropL, cropT, cropR, cropB,
-                          picture->flipHorizontal, picture->flipVertical});
+            MetafileEntry{DrawnPicture(std::move(metafile->list), budget), layout, picture->flipHorizontal,
+                          picture->flipVertical});
         SetPixelBudget(document, budget);
         imageFormat.setObjectType(kMetafileObjectType);
         imageFormat.setProperty(kPictureIndex, HandlerOf(document).Add(std::move(entry)));
@@ -197,10 +196,9 @@ void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const Ric
     if (image.isNull()) {
         image = PlaceholderImage(static_cast<int>(std::min(width, 256.0)),
                                  static_cast<int>(std::min(height, 256.0)));
-    } else if (cropL + cropT + cropR + cropB > 0) {
-        image = image.copy(QRectF(image.width() * cropL, image.height() * cropT,
-                                  image.width() * (1 - cropL - cropR), image.height() * (1 - cropT - cropB))
-                               .toRect());
+    } else if (const std::optional<picture::PictureRect> part =
+                   picture::CroppedPart(layout, image.width(), image.height())) {
+        image = image.copy(QRectF(part->x, part->y, part->width, part->height).toRect());
     }
     if (picture && (picture->flipHorizontal || picture->flipVertical))
         image = image.mirrored(picture->flipHorizontal, picture->flipVertical);

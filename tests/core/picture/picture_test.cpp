@@ -228,6 +228,30 @@ TEST(Picture, documentPicture_laidOutAtItsGoalElseItsOwnSize)
     EXPECT_DOUBLE_EQ(layout.height, 50);
 }
 
+// A bitmap is cut to what its crop leaves; a metafile is played into the whole picture around
+// the shown rectangle, so that the same part shows.
+TEST(Picture, documentPicture_cropCutsTheBitmapAndPlacesTheWholeMetafile)
+{
+    PictureLayout layout;
+    EXPECT_FALSE(CroppedPart(layout, 100, 50));
+    layout.cropLeft = 0.2;
+    layout.cropTop = 0.1;
+    layout.cropRight = 0.3;
+    layout.cropBottom = 0.4;
+    const std::optional<PictureRect> part = CroppedPart(layout, 100, 50);
+    ASSERT_TRUE(part);
+    EXPECT_DOUBLE_EQ(part->x, 20);
+    EXPECT_DOUBLE_EQ(part->y, 5);
+    EXPECT_DOUBLE_EQ(part->width, 50);
+    EXPECT_DOUBLE_EQ(part->height, 25);
+
+    const PictureRect whole = WholePicture(layout, {10, 20, 50, 25});
+    EXPECT_DOUBLE_EQ(whole.x, -10);
+    EXPECT_DOUBLE_EQ(whole.y, 15);
+    EXPECT_DOUBLE_EQ(whole.width, 100);
+    EXPECT_DOUBLE_EQ(whole.height, 50);
+}
+
 TEST(Picture, wmf_patBltFillsWithTheBrush)
 {
     Wmf w;
