@@ -43,9 +43,11 @@ QString Errno(int error)
 QString CSingleInstance::RuntimeFolder(QString* why)
 {
     const mirelda::RuntimeFolder runtime = mirelda::PrivateRuntimeFolder();
+    if (!runtime.folder.empty())
+        return ToQString(runtime.folder);
     if (why)
         *why = QString::fromStdString(runtime.why);
-    return runtime.folder.empty() ? QString() : ToQString(runtime.folder);
+    return {};
 }
 
 CSingleInstance::CSingleInstance(const QString& windowClassName, QObject* parent)
