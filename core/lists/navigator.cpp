@@ -110,12 +110,12 @@ Navigator::Refresh Navigator::ShowCurrentAgain(std::int32_t topPosition)
         return Refresh::Gone;
     const ArticleEntry entry = *found;
     entry_ = entry;
-    WaitScope wait(host_);
     std::optional<Article> article = Read(entry);
     if (!article)
         return Refresh::Failed;
     if (IsPopupTitle(article->title))
         return Refresh::Gone;
+    WaitScope wait(host_); // as for ShowArticle: the read had its own
     SetTitle(std::move(article->title));
     ShowText(entry, std::move(article->text), topPosition);
     return Refresh::Shown;

@@ -10,9 +10,8 @@ namespace mirelda {
 
 namespace {
 
-constexpr int kMaxColumns = kMaxTableColumns;
-constexpr std::int32_t kMaxTwips = 52 * 1440; // no table reaches beyond 52 inches
-constexpr std::int32_t kMinCellTwips = 30;    // a damaged row's cells stay visible
+constexpr auto kMaxTwips = static_cast<std::int32_t>(kMaxInches * kTwipsPerInch); // no table is wider
+constexpr std::int32_t kMinCellTwips = 30; // a damaged row's cells stay visible
 constexpr std::int32_t kDefaultCellTwips = 1440;
 
 // The colour at `index`, channels from 0 to 1; nothing for an automatic or missing colour.
@@ -39,7 +38,7 @@ RowCells CellsOf(const RichTableRow& row)
 {
     const int textCells = static_cast<int>(row.separators.size()) + 1;
     const int defined = static_cast<int>(row.cells.size());
-    const int count = std::min(std::max(textCells, defined), kMaxColumns);
+    const int count = std::min(std::max(textCells, defined), kMaxTableColumns);
     std::vector<std::int32_t> right(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         // Past the widest table, cells keep their least width, so that none is lost.
@@ -145,7 +144,7 @@ std::vector<PlannedTable> PlanTables(const RichDocument& model)
         if (joins) {
             std::set_union(tables.back().edges.begin(), tables.back().edges.end(), cells.edges.begin(),
                            cells.edges.end(), std::back_inserter(edges));
-            joins = static_cast<int>(edges.size()) - 1 <= kMaxColumns;
+            joins = static_cast<int>(edges.size()) - 1 <= kMaxTableColumns;
         }
         if (!joins) {
             if (!tables.empty())
@@ -164,7 +163,7 @@ std::vector<PlannedTable> PlanTables(const RichDocument& model)
 
 std::optional<RichDocument> WithTablesBounded(const RichDocument& model)
 {
-    const auto tooLong = [](const RichTableRow& row) { return row.separators.size() >= kMaxColumns; };
+    const auto tooLong = [](const RichTableRow& row) { return row.separators.size() >= kMaxTableColumns; };
     std::size_t cells = 0;
     for (const RichTableRow& row : model.tableRows)
         cells += row.separators.size() + 1;
@@ -184,10 +183,10 @@ std::optional<RichDocument> WithTablesBounded(const RichDocument& model)
             keep(row);
             continue;
         }
-        // Each part: kMaxColumns text cells, the last part what remains.
+        // Each part: kMaxTableColumns text cells, the last part what remains.
         const std::size_t textCells = row.separators.size() + 1;
-        for (std::size_t first = 0; first < textCells; first += kMaxColumns) {
-            const std::size_t end = std::min(first + kMaxColumns, textCells); // text cells [first, end)
+        for (std::size_t first = 0; first < textCells; first += kMaxTableColumns) {
+            const std::size_t end = std::min(first + kMaxTableColumns, textCells); // text cells [first, end)
             RichTableRow part = row;
             part.start = first == 0 ? row.start : row.separators[first - 1] + 1;
             part.mark = end == textCells ? row.mark : row.separators[end - 1];

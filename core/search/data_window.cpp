@@ -178,9 +178,4 @@ FileError DataWindow::Error(bool truncated, std::uint64_t offset, std::string me
     return FileError{FileErrorKind::ReadFailed, path_, offset, std::move(message) + " could not be read"};
 }
 
-FileError DataWindow::TooLong(std::uint64_t offset, std::string message) const
-{
-    return FileError{FileErrorKind::Malformed, path_, offset, std::move(message) + " is more than allowed"};
-}
-
 } // namespace mirelda

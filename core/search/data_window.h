@@ -41,15 +41,7 @@ class DataWindow
     // of the file (`truncated` set) or the system fails to read them.
     const char* Fetch(std::uint64_t offset, std::uint64_t count, std::uint64_t readUntil, bool& truncated);
 
-    // Whether the file holds `count` bytes at `offset`.
-    bool Holds(std::uint64_t offset, std::uint64_t count) const
-    {
-        return offset <= size_ && count <= size_ - offset;
-    }
-
     FileError Error(bool truncated, std::uint64_t offset, std::string message) const;
-    // A length the bytes are there for but no article may have (see help_set.h).
-    FileError TooLong(std::uint64_t offset, std::string message) const;
 
   private:
     std::string path_;

@@ -229,7 +229,6 @@ TitleFilter::TitleFilter(std::vector<TitleRecord> titles)
         }
         bytes_.push_back(all);
         wordStarts_.push_back(starts);
-        firstBytes_.push_back(folded[i].empty() ? '\0' : folded[i][0]);
     }
     starts_.push_back(static_cast<std::uint32_t>(captions_.size()));
     // The lists a Find fills, their memory taken now (on the building thread) rather than at
@@ -313,9 +312,9 @@ const std::vector<std::uint32_t>& TitleFilter::Find(std::u16string_view typed)
             for (std::uint32_t entry = 0; entry < size(); ++entry) {
                 if ((bytes_[entry] & bit) == 0)
                     continue;
-                keep(entry, static_cast<unsigned char>(firstBytes_[entry]) == letter ? kStarts
-                            : (wordStarts_[entry] & bit) != 0                        ? kWordStarts
-                                                                                     : kAnywhere);
+                keep(entry, static_cast<unsigned char>(folded_[starts_[entry]]) == letter ? kStarts
+                            : (wordStarts_[entry] & bit) != 0                             ? kWordStarts
+                                                                                          : kAnywhere);
             }
         } else {
             // The occurrences of the longest word, found in one pass over the folded buffer,

@@ -73,7 +73,6 @@ class TitleFilter
     std::vector<bool> popup_;
     std::vector<std::uint64_t> bytes_;      // signature of each title's bytes
     std::vector<std::uint64_t> wordStarts_; // of the bytes that start its words
-    std::string firstBytes_;                // each folded title's first byte (0 if none)
 
     // Recent Finds that kept few titles (in entry order), so that a text that starts with one
     // of theirs looks only at those.

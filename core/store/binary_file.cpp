@@ -89,16 +89,12 @@ Result<std::string> BinaryReader::ReadBytes(std::uint64_t length)
     return bytes;
 }
 
-Result<std::string> BinaryReader::ReadLengthPrefixed(std::uint64_t limit)
+Result<std::string> BinaryReader::ReadLengthPrefixed()
 {
     const std::uint64_t at = pos_;
     auto length = ReadU32();
     if (!length)
         return length.error();
-    if (*length > limit && *length <= remaining())
-        return Error(FileErrorKind::Malformed, at,
-                     "length " + std::to_string(*length) + " is more than the " + std::to_string(limit) +
-                         " bytes allowed");
     auto bytes = ReadBytes(*length);
     if (!bytes) {
         FileError error = bytes.error();
@@ -110,9 +106,6 @@ Result<std::string> BinaryReader::ReadLengthPrefixed(std::uint64_t limit)
 
 Result<std::uint64_t> OpenForReading(std::ifstream& stream, const std::filesystem::path& path, Links links)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        return FileError{FileErrorKind::CannotOpen, path.string(), 0, "is a folder, not a file"};
     if (!FileOperationAllowed(FileOperation::OpenForReading, path))
         return FileError{FileErrorKind::CannotOpen, path.string(), 0,
                          std::string("cannot open: ") + std::strerror(EACCES)};

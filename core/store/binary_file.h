@@ -40,9 +40,8 @@ class BinaryReader
     Status ReadExact(void* dest, std::size_t count);
     // A string of exactly `length` bytes, allocated only once the bytes are known to be there.
     Result<std::string> ReadBytes(std::uint64_t length);
-    // u32 length, then that many bytes; a length past the end of the file is Truncated, one
-    // above `limit` (the bytes are there but no reader expects so many) Malformed.
-    Result<std::string> ReadLengthPrefixed(std::uint64_t limit = UINT64_MAX);
+    // u32 length, then that many bytes; a length past the end of the file is Truncated.
+    Result<std::string> ReadLengthPrefixed();
 
     // The errors this reader produces, for callers that detect damage of their own.
     FileError Error(FileErrorKind kind, std::uint64_t offset, std::string message) const;

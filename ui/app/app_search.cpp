@@ -13,7 +13,6 @@ std::optional<QPoint> CMireldaApp::HighlightInArticle(const QString& text, bool 
     if (!frame_)
         return std::nullopt;
     CMireldaView* view = frame_->view();
-    view->HighlightOccurrences(text, matchCase, wholeWord);
     const std::int32_t found = view->FindInArticle(text, matchCase, wholeWord);
     resultHighlighted_ = view->highlights().empty() ? 0 : view->currentArticle();
     if (searchDialog_)

@@ -6,7 +6,6 @@
 #include "ui/widgets/settings.h"
 
 #include <QAction>
-#include <QFile>
 #include <QFileInfo>
 
 #include <string>
@@ -22,7 +21,7 @@ std::vector<std::string> ToBytes(const QStringList& list)
 {
     std::vector<std::string> bytes;
     for (const QString& entry : list)
-        bytes.push_back(QFile::encodeName(entry).toStdString());
+        bytes.push_back(ToPath(entry).native());
     return bytes;
 }
 
@@ -30,7 +29,7 @@ QStringList FromBytes(const std::vector<std::string>& bytes)
 {
     QStringList list;
     for (const std::string& entry : bytes)
-        list << QFile::decodeName(QByteArray::fromStdString(entry));
+        list << ToQString(std::filesystem::path(entry));
     return list;
 }
 

@@ -82,7 +82,7 @@ void CBookmarkListDlg::BookmarkRemoved(std::size_t row)
 
 void CBookmarkListDlg::BookmarksNotSaved()
 {
-    const QString path = ToQString(session_.userFiles().bookmarks);
+    const QString path = PathText();
     host().ShowMessage(QStringLiteral("Impossible d'enregistrer les signets dans le fichier %1.").arg(path),
                        QMessageBox::Warning);
 }

@@ -11,8 +11,6 @@
 
 namespace mirelda::ui {
 
-namespace {
-
 QColor ColorOf(const RichDocument& model, std::int32_t index)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= model.colors.size())
@@ -20,6 +18,8 @@ QColor ColorOf(const RichDocument& model, std::int32_t index)
     const RichColor& c = model.colors[static_cast<std::size_t>(index)];
     return c.automatic ? QColor() : QColor(c.red, c.green, c.blue);
 }
+
+namespace {
 
 void SetBorder(QTextTableCellFormat& format, int side, const CellBorder& border, const RichDocument& model)
 {

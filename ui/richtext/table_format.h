@@ -4,6 +4,7 @@
 #include "core/richtext/document.h"
 #include "core/richtext/table_plan.h"
 
+#include <QColor>
 #include <QTextTableCellFormat>
 #include <QTextTableFormat>
 
@@ -12,6 +13,9 @@
 namespace mirelda::ui {
 
 // Formats for the table and for one of its cells, lengths in pixels at 96 per inch.
+// Entry `index` of the document's colour table; invalid when out of range or automatic.
+QColor ColorOf(const RichDocument& model, std::int32_t index);
+
 QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& table);
 QTextTableCellFormat CellFormatOf(const RichDocument& model, const PlannedTable& table, std::size_t rowIndex,
                                   std::size_t cellIndex);

@@ -50,16 +50,6 @@ QTextCharFormat::UnderlineStyle UnderlineStyleOf(UnderlineKind kind)
     }
 }
 
-QColor ColorOf(const RichDocument& model, std::int32_t index)
-{
-    if (index < 0 || static_cast<std::size_t>(index) >= model.colors.size())
-        return {};
-    const RichColor& c = model.colors[static_cast<std::size_t>(index)];
-    if (c.automatic)
-        return {};
-    return QColor(c.red, c.green, c.blue);
-}
-
 } // namespace
 
 QTextCharFormat DocumentBuilder::CharFormatOf(const CharFormat& f) const
