@@ -4,7 +4,11 @@
 #include "core/store/atomic_file.h"
 #include "core/store/file_faults.h"
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <memory>
+#include <thread>
 #include <utility>
 
 #include <sys/wait.h>
@@ -28,6 +32,32 @@ class RefusedFileOperation
     ~RefusedFileOperation() { SetFileFaultHook({}); }
     RefusedFileOperation(const RefusedFileOperation&) = delete;
     RefusedFileOperation& operator=(const RefusedFileOperation&) = delete;
+};
+
+// Work handed to another thread is held at its first file opened for reading until Release():
+// a test can then do something before that work surely begins, however loaded the machine.
+class HeldWorkerOpens
+{
+  public:
+    HeldWorkerOpens()
+    {
+        SetFileFaultHook([released = released_, owner = std::this_thread::get_id()](
+                             FileOperation op, const std::filesystem::path&) {
+            if (op == FileOperation::OpenForReading && std::this_thread::get_id() != owner)
+                while (!released->load())
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return true;
+        });
+    }
+    // Release() first: whatever waits on the hook must be done with it before it goes.
+    ~HeldWorkerOpens() { SetFileFaultHook({}); }
+    HeldWorkerOpens(const HeldWorkerOpens&) = delete;
+    HeldWorkerOpens& operator=(const HeldWorkerOpens&) = delete;
+
+    void Release() { released_->store(true); }
+
+  private:
+    std::shared_ptr<std::atomic<bool>> released_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 // A real crash: `write(hook)` runs in a child process that dies at once, no destructor run,

@@ -647,6 +647,8 @@ class SearchDialogTest : public QObject
         mirelda::HelpSession session({}, files, {});
         session.LoadIndex();
         QCOMPARE(session.index().size(), 200u);
+        // The scan is held at its data file until the quit has been asked for.
+        mirelda::test::HeldWorkerOpens held;
         CArticleSearch search;
         std::optional<bool> stopped;
         QVERIFY(search.Start(*app_->resultsWindow(), session,
@@ -654,6 +656,7 @@ class SearchDialogTest : public QObject
                              [&stopped](const mirelda::Result<bool>&, bool s) { stopped = s; }));
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         QCoreApplication::exec(); // returns at once; its aboutToQuit stops the scan
+        held.Release();
         QTRY_VERIFY(stopped.has_value());
         QVERIFY(*stopped);
         QVERIFY(!search.running());
