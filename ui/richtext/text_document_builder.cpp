@@ -120,7 +120,7 @@ PositionMap DocumentBuilder::Run()
                     pending = p + 1;
                 }
                 if (event.kind == EventKind::ParagraphBreak) {
-                    if (!hidden && table_)
+                    if (!hidden && table_.frame)
                         BreakCellParagraph(p, *event.paragraphBreak, format);
                     else if (!hidden)
                         pending = p; // no cell to break: shown as the line break it is
