@@ -40,8 +40,10 @@ inline QString ToQString(const std::u16string& s)
 class DocumentBuilder
 {
   public:
-    DocumentBuilder(const RichDocument& model, QTextDocument& doc, double dpiX)
-        : model_(model), doc_(doc), cursor_(&doc), dpiX_(dpiX)
+    // `tables`: the document whose table rows and colours the tables are planned from: `model`
+    // itself, or its tables bounded (BoundedTables), in the same numbering.
+    DocumentBuilder(const RichDocument& model, const RichDocument& tables, QTextDocument& doc, double dpiX)
+        : model_(model), tableModel_(tables), doc_(doc), cursor_(&doc), dpiX_(dpiX)
     {
     }
 
@@ -146,6 +148,7 @@ class DocumentBuilder
     void ApplyParagraphFormats();
 
     const RichDocument& model_;
+    const RichDocument& tableModel_;
     QTextDocument& doc_;
     QTextCursor cursor_;
     const double dpiX_;

@@ -8,11 +8,11 @@ namespace mirelda::ui::build {
 
 void DocumentBuilder::PlanEvents()
 {
-    tables_ = PlanTables(model_);
+    tables_ = PlanTables(tableModel_);
     for (std::size_t t = 0; t < tables_.size(); ++t) {
         const PlannedTable& table = tables_[t];
         for (std::size_t r = 0; r < table.rows.size(); ++r) {
-            const RichTableRow& row = model_.tableRows[table.rows[r].row];
+            const RichTableRow& row = tableModel_.tableRows[table.rows[r].row];
             if (r == 0)
                 events_.push_back({row.start, EventKind::TableStart, t, 0, 0, nullptr, 0});
             for (std::size_t k = 0; k < row.separators.size(); ++k)
@@ -162,7 +162,7 @@ void DocumentBuilder::EnterCell(std::size_t row, int textCell)
 {
     if (!EnterTableCell(table_, row, textCell))
         return;
-    const RichTableRow& model = model_.tableRows[table_.plan->rows[row].row];
+    const RichTableRow& model = tableModel_.tableRows[table_.plan->rows[row].row];
     entries_.push_back({cursor_.block(), ParagraphOfMark(model.mark), lastFormat_, &model, textCell});
 }
 
@@ -245,7 +245,7 @@ void DocumentBuilder::HandleEvent(const Event& event)
         return; // a table always opens first; never steer into nothing, nor into another
     switch (event.kind) {
     case EventKind::TableStart:
-        table_ = InsertTable(model_, table, false);
+        table_ = InsertTable(tableModel_, table, false);
         EnterCell(0, 0);
         break;
     case EventKind::CellEnd:
@@ -256,7 +256,7 @@ void DocumentBuilder::HandleEvent(const Event& event)
             EnterCell(event.row + 1, 0);
         } else {
             LeaveTable(table_);
-            StartBlock(model_.tableRows[table.rows[event.row].row].mark + 1);
+            StartBlock(tableModel_.tableRows[table.rows[event.row].row].mark + 1);
         }
         break;
     case EventKind::ParagraphBreak:
