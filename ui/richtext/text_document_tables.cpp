@@ -54,20 +54,33 @@ void DocumentBuilder::PlanNestedTables()
         groups.push_back({i});
         groupDepth.push_back(row.depth);
     }
+    // Tables inside cells share the document's bound on table cells with the top-level ones:
+    // past it, their rows are left to the text, where their cells' tabs already show.
+    std::size_t cells = 0;
+    for (const RichTableRow& row : tableModel_.tableRows)
+        cells += row.separators.size() + 1;
     for (std::size_t g = 0; g < groups.size(); ++g) {
         RichDocument definitions;
         definitions.colors = model_.colors;
         for (std::size_t k = 0; k < groups[g].size(); ++k) {
             const RichNestedRow& row = rows[groups[g][k]];
+            const bool lastHasTab = !row.separators.empty() && row.separators.back() + 1 == row.end;
+            const std::size_t textCells =
+                std::max<std::size_t>(row.separators.size() + (lastHasTab ? 0 : 1), 1);
+            cells += textCells;
+            if (cells > kMaxDocumentTableCells) {
+                groups[g].resize(k); // and every row after: the bound stays passed
+                break;
+            }
             RichTableRow table = row.definition;
             // Planned as consecutive rows with as many text cells as the row has.
             table.start = static_cast<std::int32_t>(2 * k);
             table.mark = table.start + 1;
-            const bool lastHasTab = !row.separators.empty() && row.separators.back() + 1 == row.end;
-            const std::size_t textCells = row.separators.size() + (lastHasTab ? 0 : 1);
-            table.separators.assign(std::max<std::size_t>(textCells, 1) - 1, 0);
+            table.separators.assign(textCells - 1, 0);
             definitions.tableRows.push_back(std::move(table));
         }
+        if (definitions.tableRows.empty())
+            continue;
         std::vector<PlannedTable> plans = PlanTables(definitions);
         for (PlannedTable& plan : plans) {
             NestedTable nested;

@@ -722,6 +722,27 @@ void RichTextAdapterTest::tables_cellsPastTheDocumentsBoundShowAsText()
     QCOMPARE(doc.characterAt(map.toDocument(last.separators[0])), QChar(u'\t'));
     QCOMPARE(map.toModel(map.toDocument(last.separators[0])), last.separators[0]);
     QCOMPARE(text.next().text(), QStringLiteral("after"));
+
+    // Tables inside cells share the bound: with the outer cell, 199 rows of 50 fit; the rows
+    // after show in the outer cell, their cells' tabs as they are.
+    QByteArray nestedBody = "\\trowd\\cellx9000\\pard\\intbl\\itap2 ";
+    for (int r = 0; r <= 200; ++r) {
+        for (int c = 0; c < 50; ++c)
+            nestedBody += "c" + QByteArray::number(c) + "\\nestcell ";
+        nestedBody += "{\\*\\nesttableprops\\trowd\\cellx1000\\nestrow}";
+    }
+    const RichDocument nested = ReadRtf(Rtf(nestedBody + "\\pard\\intbl\\itap1 \\cell\\row"));
+    QCOMPARE(nested.nestedRows.size(), 201u);
+    QTextDocument nestedDoc;
+    const PositionMap nestedMap = BuildTextDocument(nested, nestedDoc);
+    QCOMPARE(Compare(nested, nestedDoc, nestedMap), QString());
+    QTextCursor c(&nestedDoc);
+    c.setPosition(nestedMap.toDocument(nested.nestedRows.front().start));
+    QTextTable* inner = c.currentTable();
+    QVERIFY(inner && inner->parentFrame() != nestedDoc.rootFrame());
+    QCOMPARE(inner->rows(), 199);
+    c.setPosition(nestedMap.toDocument(nested.nestedRows[199].start));
+    QCOMPARE(c.currentTable(), qobject_cast<QTextTable*>(inner->parentFrame()));
 }
 
 void RichTextAdapterTest::longWords_getBreaksOutsideTheNumbering()
