@@ -46,6 +46,9 @@ std::vector<PlannedTable> PlanTables(const RichDocument& model);
 // Qt lays a table out at some tens of microseconds a cell: the cells the tables of one
 // document may hold in all. No help article comes near; past it, rows are left to the text.
 inline constexpr std::size_t kMaxDocumentTableCells = 10000;
+// A cell of a table inside a cell costs Qt about three times as much to lay out: it counts as
+// this many against the bound.
+inline constexpr std::size_t kNestedCellCost = 3;
 
 // The tables of `model` within bounds, as a document of its colours and table rows alone (what
 // tables are planned and formatted from); nothing when they already are within bounds:

@@ -54,8 +54,9 @@ void DocumentBuilder::PlanNestedTables()
         groups.push_back({i});
         groupDepth.push_back(row.depth);
     }
-    // Tables inside cells share the document's bound on table cells with the top-level ones:
-    // past it, their rows are left to the text, where their cells' tabs already show.
+    // Tables inside cells share the document's bound on table cells with the top-level ones,
+    // each of their cells counting kNestedCellCost: past it, their rows are left to the text,
+    // where their cells' tabs already show.
     std::size_t cells = 0;
     for (const RichTableRow& row : tableModel_.tableRows)
         cells += row.separators.size() + 1;
@@ -67,7 +68,7 @@ void DocumentBuilder::PlanNestedTables()
             const bool lastHasTab = !row.separators.empty() && row.separators.back() + 1 == row.end;
             const std::size_t textCells =
                 std::max<std::size_t>(row.separators.size() + (lastHasTab ? 0 : 1), 1);
-            cells += textCells;
+            cells += textCells * kNestedCellCost;
             if (cells > kMaxDocumentTableCells) {
                 groups[g].resize(k); // and every row after: the bound stays passed
                 break;
@@ -82,14 +83,18 @@ void DocumentBuilder::PlanNestedTables()
         if (definitions.tableRows.empty())
             continue;
         std::vector<PlannedTable> plans = PlanTables(definitions);
-        for (PlannedTable& plan : plans) {
+        for (std::size_t p = 0; p < plans.size(); ++p) {
             NestedTable nested;
             nested.depth = groupDepth[g];
-            for (const PlannedRow& planned : plan.rows)
+            for (const PlannedRow& planned : plans[p].rows)
                 nested.rows.push_back(groups[g][planned.row]);
+            // Each keeps the group's rows, which its plan numbers; the last takes them over.
             nested.definitions.colors = model_.colors;
-            nested.definitions.tableRows = definitions.tableRows;
-            nested.plan = std::move(plan);
+            if (p + 1 < plans.size())
+                nested.definitions.tableRows = definitions.tableRows;
+            else
+                nested.definitions.tableRows = std::move(definitions.tableRows);
+            nested.plan = std::move(plans[p]);
             nestedTables_.push_back(std::move(nested));
         }
     }
