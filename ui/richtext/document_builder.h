@@ -96,7 +96,6 @@ class DocumentBuilder
     struct OpenTable
     {
         QTextTable* frame = nullptr;
-        const RichDocument* definitions = nullptr; // its rows' definitions and the colours
         const PlannedTable* plan = nullptr;
         int row = -1; // its cell the cursor is in
         int column = -1;

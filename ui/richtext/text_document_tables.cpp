@@ -127,7 +127,6 @@ DocumentBuilder::OpenTable DocumentBuilder::InsertTable(const RichDocument& defi
     if (nested)
         format.setLeftMargin(0); // its cells' edges count from the cell that holds it
     OpenTable table;
-    table.definitions = &definitions;
     table.plan = &plan;
     table.frame = cursor_.insertTable(static_cast<int>(plan.rows.size()),
                                       static_cast<int>(plan.edges.size()) - 1, format);
