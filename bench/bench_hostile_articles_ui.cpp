@@ -3,6 +3,7 @@
 // within a second. Each case is a reproducer of a stall the viewer once had:
 //   wmf_pens     400 dashed lines of the widest pen a WMF can ask for
 //   table_row    one table row of 20 000 cells
+//   nested_rows  a table cell holding 1 MB of nested rows, 64 cells each
 //   jpeg_scans   a progressive JPEG of 2 000 scans
 //   long_word    a word of 400 000 characters
 //   plain_1mb    a well-formed article of 1 MB, for comparison
@@ -134,6 +135,15 @@ std::string Article(const std::string& name)
             body += "c" + std::to_string(i) + "\\cell ";
         return Rtf(body + "\\row\\pard\\par");
     }
+    if (name == "nested_rows") {
+        std::string body = "\\trowd\\cellx9000\\pard\\intbl\\itap2 ";
+        while (body.size() < 1000000) {
+            for (int i = 0; i < 64; ++i)
+                body += "c" + std::to_string(i) + "\\nestcell ";
+            body += "{\\*\\nesttableprops\\trowd\\cellx1000\\nestrow}";
+        }
+        return Rtf(body + "\\pard\\intbl\\itap1 \\cell\\row\\pard\\par");
+    }
     if (name == "jpeg_scans")
         return Rtf("{\\pict\\jpegblip " + Hex(ManyScanJpeg()) + "}\\par");
     if (name == "long_word")
@@ -222,7 +232,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    for (const char* name : {"wmf_pens", "table_row", "jpeg_scans", "long_word", "plain_1mb"})
+    for (const char* name : {"wmf_pens", "table_row", "nested_rows", "jpeg_scans", "long_word", "plain_1mb"})
         benchmark::RegisterBenchmark((std::string("show/") + name).c_str(), BM_Show, std::string(name))
             ->Unit(benchmark::kMillisecond)
             ->Iterations(3);

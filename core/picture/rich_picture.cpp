@@ -30,11 +30,15 @@ double CropShare(double crop, double full)
 }
 
 PictureLayout LayOutPicture(const RichPicture* picture, int bitmapWidth, int bitmapHeight,
-                            const Metafile* metafile)
+                            const Metafile* metafile, const std::optional<PictureBox>& box)
 {
+    const bool boxed = box && box->width > 0 && box->height > 0;
     // The whole picture's size in twips: its goal size, else its own.
     double fullW = 0, fullH = 0;
-    if (picture && picture->goalWidth > 0 && picture->goalHeight > 0) {
+    if (boxed) {
+        fullW = box->width;
+        fullH = box->height;
+    } else if (picture && picture->goalWidth > 0 && picture->goalHeight > 0) {
         fullW = picture->goalWidth;
         fullH = picture->goalHeight;
     } else if (bitmapWidth > 0 && bitmapHeight > 0) {
@@ -66,8 +70,8 @@ PictureLayout LayOutPicture(const RichPicture* picture, int bitmapWidth, int bit
         cropR = CropShare(picture->cropRight, fullW);
         cropB = CropShare(picture->cropBottom, fullH);
     }
-    const double scaleX = picture ? std::clamp(picture->scaleX, 1, 1000) / 100.0 : 1.0;
-    const double scaleY = picture ? std::clamp(picture->scaleY, 1, 1000) / 100.0 : 1.0;
+    const double scaleX = picture && !boxed ? std::clamp(picture->scaleX, 1, 1000) / 100.0 : 1.0;
+    const double scaleY = picture && !boxed ? std::clamp(picture->scaleY, 1, 1000) / 100.0 : 1.0;
     return {cropL,
             cropT,
             cropR,

@@ -28,12 +28,21 @@ struct PictureLayout
     double width = 0, height = 0;
 };
 
+// A size, in twips, that a picture is shown at in place of its goal size and scale: the box of
+// the shape that holds it.
+struct PictureBox
+{
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
 // The whole picture is its goal size, else its own: the decoded bitmap's (`bitmapWidth` and
 // `bitmapHeight` pixels, 0 when there is none), a WMF's \picw and \pich, the metafile's own
 // size or frame, the \picw and \pich of a bitmap that could not be decoded, else 32 pixels.
 // `picture` null: a placeholder; `metafile`: the picture's metafile as read, null when none.
+// A `box` of some width and height is the goal size instead, at 100 % either way.
 PictureLayout LayOutPicture(const RichPicture* picture, int bitmapWidth, int bitmapHeight,
-                            const Metafile* metafile);
+                            const Metafile* metafile, const std::optional<PictureBox>& box = std::nullopt);
 
 struct PictureRect
 {

@@ -161,7 +161,7 @@ std::vector<PlannedTable> PlanTables(const RichDocument& model)
     return tables;
 }
 
-std::optional<RichDocument> WithTablesBounded(const RichDocument& model)
+std::optional<RichDocument> BoundedTables(const RichDocument& model)
 {
     const auto tooLong = [](const RichTableRow& row) { return row.separators.size() >= kMaxTableColumns; };
     std::size_t cells = 0;
@@ -170,8 +170,8 @@ std::optional<RichDocument> WithTablesBounded(const RichDocument& model)
     if (cells <= kMaxDocumentTableCells &&
         std::none_of(model.tableRows.begin(), model.tableRows.end(), tooLong))
         return std::nullopt;
-    RichDocument out = model;
-    out.tableRows.clear();
+    RichDocument out; // not the text, runs, pictures...: their copy would be of no use
+    out.colors = model.colors;
     cells = 0;
     const auto keep = [&](RichTableRow row) {
         cells += row.separators.size() + 1;

@@ -46,8 +46,12 @@ std::vector<PlannedTable> PlanTables(const RichDocument& model);
 // Qt lays a table out at some tens of microseconds a cell: the cells the tables of one
 // document may hold in all. No help article comes near; past it, rows are left to the text.
 inline constexpr std::size_t kMaxDocumentTableCells = 10000;
+// A cell of a table inside a cell costs Qt about three times as much to lay out: it counts as
+// this many against the bound.
+inline constexpr std::size_t kNestedCellCost = 3;
 
-// A copy of `model` whose tables stay within bounds; nothing when they already are:
+// The tables of `model` within bounds, as a document of its colours and table rows alone (what
+// tables are planned and formatted from); nothing when they already are within bounds:
 //  - a row of more text cells than kMaxTableColumns goes on over rows of its own,
 //    kMaxTableColumns cells each, in the same columns, so that every cell keeps its own cell;
 //  - once the tables hold kMaxDocumentTableCells cells, the rows after are no table rows: their
@@ -55,7 +59,7 @@ inline constexpr std::size_t kMaxDocumentTableCells = 10000;
 // The numbering is untouched: a row that goes on ends at the separator after its last cell
 // (the document, as for any separator, shows nothing there), and a row left to the text shows
 // its separators and its mark as the tab and paragraph mark they are in the model.
-std::optional<RichDocument> WithTablesBounded(const RichDocument& model);
+std::optional<RichDocument> BoundedTables(const RichDocument& model);
 
 // The borders one planned cell shows, each side its own border or else the row's for that
 // side (outer or inner); a merged cell's right side is its last part's. The cell must be one

@@ -40,8 +40,10 @@ inline QString ToQString(const std::u16string& s)
 class DocumentBuilder
 {
   public:
-    DocumentBuilder(const RichDocument& model, QTextDocument& doc, double dpiX)
-        : model_(model), doc_(doc), cursor_(&doc), dpiX_(dpiX)
+    // `tables`: the document whose table rows and colours the tables are planned from: `model`
+    // itself, or its tables bounded (BoundedTables), in the same numbering.
+    DocumentBuilder(const RichDocument& model, const RichDocument& tables, QTextDocument& doc, double dpiX)
+        : model_(model), tableModel_(tables), doc_(doc), cursor_(&doc), dpiX_(dpiX)
     {
     }
 
@@ -89,12 +91,19 @@ class DocumentBuilder
         RichDocument definitions;      // colours, and the rows as table rows
         PlannedTable plan;
     };
+    // A table being filled, at the top level or inside a cell: both are inserted and steered
+    // through by the same steps, so that a nested table shows what it would at the top.
+    struct OpenTable
+    {
+        QTextTable* frame = nullptr;
+        const PlannedTable* plan = nullptr;
+        int row = -1; // its cell the cursor is in
+        int column = -1;
+    };
     struct OpenNested
     {
         std::size_t table = 0;
-        QTextTable* frame = nullptr;
-        std::size_t row = 0;
-        int column = -1;
+        OpenTable open;
         Entry outer; // the block format of the cell it lies in
     };
     // A stretch of a run, shown or left out.
@@ -124,8 +133,11 @@ class DocumentBuilder
     void PlanNestedTables();
     void HandleEvent(const Event& event);
     void HandleNestedEvent(const Event& event);
-    void EnterCell(std::size_t table, std::size_t row, int textCell);
-    void EnterNestedCell(OpenNested& open, std::size_t row, int textCell);
+    OpenTable InsertTable(const RichDocument& definitions, const PlannedTable& plan, bool nested);
+    bool EnterTableCell(OpenTable& table, std::size_t row, int textCell);
+    void LeaveTable(OpenTable& table);
+    void EnterCell(std::size_t row, int textCell);
+    void EnterNestedCell(OpenNested& nested, std::size_t row, int textCell);
     void BreakCellParagraph(std::int32_t position, const CellParagraphBreak& ending,
                             const QTextCharFormat& format);
 
@@ -135,6 +147,7 @@ class DocumentBuilder
     void ApplyParagraphFormats();
 
     const RichDocument& model_;
+    const RichDocument& tableModel_;
     QTextDocument& doc_;
     QTextCursor cursor_;
     const double dpiX_;
@@ -149,9 +162,7 @@ class DocumentBuilder
     std::vector<OpenNested> nestedOpen_;                            // innermost last
     std::vector<std::pair<std::int32_t, const RichShape*>> shapes_; // where each is drawn
     std::size_t nextShape_ = 0;
-    QTextTable* table_ = nullptr; // the table being filled
-    int cellRow_ = -1;            // its cell the cursor is in
-    int cellColumn_ = -1;
+    OpenTable table_; // the top-level table being filled, if any
     // Numbered paragraphs whose number a QTextList cannot show (it counts from 1): their
     // number is drawn as text in front of the paragraph.
     std::vector<bool> drawnNumber_;

@@ -162,7 +162,8 @@ QImage DecodeBitmap(QTextDocument& document, const RichPicture& picture)
 } // namespace
 
 void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const RichPicture* picture,
-                         const QTextCharFormat& format, int serial)
+                         const QTextCharFormat& format, int serial,
+                         const std::optional<picture::PictureBox>& box)
 {
     QImage image;
     std::optional<picture::Metafile> metafile;
@@ -175,7 +176,7 @@ void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const Ric
 
     const picture::PictureLayout layout =
         picture::LayOutPicture(picture, image.isNull() ? 0 : image.width(),
-                               image.isNull() ? 0 : image.height(), metafile ? &*metafile : nullptr);
+                               image.isNull() ? 0 : image.height(), metafile ? &*metafile : nullptr, box);
     const double width = layout.width, height = layout.height;
 
     QTextImageFormat imageFormat;

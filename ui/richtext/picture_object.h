@@ -7,10 +7,13 @@
 // picture that cannot be decoded is a grey crossed placeholder. Each is laid out at its goal
 // size (scaled, cropped), else at its own size.
 
+#include "core/picture/rich_picture.h"
 #include "core/richtext/document.h"
 
 #include <QSizeF>
 #include <QTextFormat>
+
+#include <optional>
 
 class QTextCharFormat;
 class QTextCursor;
@@ -22,9 +25,11 @@ namespace mirelda::ui {
 inline constexpr int kMetafileObjectType = QTextFormat::UserObject + 1;
 
 // Inserts `picture` (nullptr: a placeholder) at `cursor` with the character format `format`;
-// `serial` names its image resource, unique within the document.
+// `serial` names its image resource, unique within the document. A `box` is the size it is
+// shown at instead of its own goal size (see picture::LayOutPicture).
 void InsertPictureObject(QTextDocument& document, QTextCursor& cursor, const RichPicture* picture,
-                         const QTextCharFormat& format, int serial);
+                         const QTextCharFormat& format, int serial,
+                         const std::optional<picture::PictureBox>& box = std::nullopt);
 
 // Whether a character format is one of the pictures inserted above.
 bool IsPictureFormat(const QTextFormat& format);

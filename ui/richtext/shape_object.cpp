@@ -123,13 +123,11 @@ double Side(double twips)
 void InsertPicture(QTextDocument& document, QTextCursor& cursor, const RichShape& shape, double width,
                    double height, const QTextCharFormat& format, int& serial)
 {
-    RichPicture picture = shape.picture.front();
-    if (width > 1 && height > 1) {
-        picture.goalWidth = static_cast<std::int32_t>(width * kTwipsPerPixel);
-        picture.goalHeight = static_cast<std::int32_t>(height * kTwipsPerPixel);
-        picture.scaleX = picture.scaleY = 100;
-    }
-    InsertPictureObject(document, cursor, &picture, format, serial++);
+    std::optional<picture::PictureBox> box;
+    if (width > 1 && height > 1)
+        box = picture::PictureBox{static_cast<std::int32_t>(width * kTwipsPerPixel),
+                                  static_cast<std::int32_t>(height * kTwipsPerPixel)};
+    InsertPictureObject(document, cursor, &shape.picture.front(), format, serial++, box);
 }
 
 void InsertTextBox(QTextDocument& document, QTextCursor& cursor, const RichShape& shape, double width,

@@ -120,7 +120,7 @@ PositionMap DocumentBuilder::Run()
                     pending = p + 1;
                 }
                 if (event.kind == EventKind::ParagraphBreak) {
-                    if (!hidden && table_)
+                    if (!hidden && table_.frame)
                         BreakCellParagraph(p, *event.paragraphBreak, format);
                     else if (!hidden)
                         pending = p; // no cell to break: shown as the line break it is
@@ -253,8 +253,8 @@ PositionMap BuildTextDocument(const RichDocument& model, QTextDocument& target, 
         deviceDpiX = kScreenDpi;
     const bool undo = target.isUndoRedoEnabled();
     target.setUndoRedoEnabled(false);
-    const std::optional<RichDocument> bounded = WithTablesBounded(model);
-    PositionMap map = build::DocumentBuilder(bounded ? *bounded : model, target, deviceDpiX).Run();
+    const std::optional<RichDocument> bounded = BoundedTables(model);
+    PositionMap map = build::DocumentBuilder(model, bounded ? *bounded : model, target, deviceDpiX).Run();
     target.setUndoRedoEnabled(undo);
     return map;
 }

@@ -8,11 +8,11 @@ namespace mirelda::ui::build {
 
 void DocumentBuilder::PlanEvents()
 {
-    tables_ = PlanTables(model_);
+    tables_ = PlanTables(tableModel_);
     for (std::size_t t = 0; t < tables_.size(); ++t) {
         const PlannedTable& table = tables_[t];
         for (std::size_t r = 0; r < table.rows.size(); ++r) {
-            const RichTableRow& row = model_.tableRows[table.rows[r].row];
+            const RichTableRow& row = tableModel_.tableRows[table.rows[r].row];
             if (r == 0)
                 events_.push_back({row.start, EventKind::TableStart, t, 0, 0, nullptr, 0});
             for (std::size_t k = 0; k < row.separators.size(); ++k)
@@ -54,29 +54,47 @@ void DocumentBuilder::PlanNestedTables()
         groups.push_back({i});
         groupDepth.push_back(row.depth);
     }
+    // Tables inside cells share the document's bound on table cells with the top-level ones,
+    // each of their cells counting kNestedCellCost: past it, their rows are left to the text,
+    // where their cells' tabs already show.
+    std::size_t cells = 0;
+    for (const RichTableRow& row : tableModel_.tableRows)
+        cells += row.separators.size() + 1;
     for (std::size_t g = 0; g < groups.size(); ++g) {
         RichDocument definitions;
         definitions.colors = model_.colors;
         for (std::size_t k = 0; k < groups[g].size(); ++k) {
             const RichNestedRow& row = rows[groups[g][k]];
+            const bool lastHasTab = !row.separators.empty() && row.separators.back() + 1 == row.end;
+            const std::size_t textCells =
+                std::max<std::size_t>(row.separators.size() + (lastHasTab ? 0 : 1), 1);
+            cells += textCells * kNestedCellCost;
+            if (cells > kMaxDocumentTableCells) {
+                groups[g].resize(k); // and every row after: the bound stays passed
+                break;
+            }
             RichTableRow table = row.definition;
             // Planned as consecutive rows with as many text cells as the row has.
             table.start = static_cast<std::int32_t>(2 * k);
             table.mark = table.start + 1;
-            const bool lastHasTab = !row.separators.empty() && row.separators.back() + 1 == row.end;
-            const std::size_t textCells = row.separators.size() + (lastHasTab ? 0 : 1);
-            table.separators.assign(std::max<std::size_t>(textCells, 1) - 1, 0);
+            table.separators.assign(textCells - 1, 0);
             definitions.tableRows.push_back(std::move(table));
         }
+        if (definitions.tableRows.empty())
+            continue;
         std::vector<PlannedTable> plans = PlanTables(definitions);
-        for (PlannedTable& plan : plans) {
+        for (std::size_t p = 0; p < plans.size(); ++p) {
             NestedTable nested;
             nested.depth = groupDepth[g];
-            for (const PlannedRow& planned : plan.rows)
+            for (const PlannedRow& planned : plans[p].rows)
                 nested.rows.push_back(groups[g][planned.row]);
+            // Each keeps the group's rows, which its plan numbers; the last takes them over.
             nested.definitions.colors = model_.colors;
-            nested.definitions.tableRows = definitions.tableRows;
-            nested.plan = std::move(plan);
+            if (p + 1 < plans.size())
+                nested.definitions.tableRows = definitions.tableRows;
+            else
+                nested.definitions.tableRows = std::move(definitions.tableRows);
+            nested.plan = std::move(plans[p]);
             nestedTables_.push_back(std::move(nested));
         }
     }
@@ -97,24 +115,71 @@ void DocumentBuilder::PlanNestedTables()
     }
 }
 
-void DocumentBuilder::EnterCell(std::size_t table, std::size_t row, int textCell)
+// Inserts a planned table at the cursor: its columns, its merged cells (across and down), and
+// each cell's borders, fill and margins. A covered cell keeps no format of its own: the
+// merged cell holds it.
+DocumentBuilder::OpenTable DocumentBuilder::InsertTable(const RichDocument& definitions,
+                                                        const PlannedTable& plan, bool nested)
 {
-    const PlannedRow& planned = tables_[table].rows[row];
+    if (cursor_.positionInBlock() != 0)
+        cursor_.insertBlock(); // a document-only break: a table starts a block
+    QTextTableFormat format = TableFormatOf(definitions, plan);
+    if (nested)
+        format.setLeftMargin(0); // its cells' edges count from the cell that holds it
+    OpenTable table;
+    table.plan = &plan;
+    table.frame = cursor_.insertTable(static_cast<int>(plan.rows.size()),
+                                      static_cast<int>(plan.edges.size()) - 1, format);
+    for (std::size_t r = 0; r < plan.rows.size(); ++r) {
+        const auto& cells = plan.rows[r].cells;
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            if (cells[c].rowSpan == 0)
+                continue; // covered by the cell above, which holds its format
+            if (cells[c].span > 1 || cells[c].rowSpan > 1)
+                table.frame->mergeCells(static_cast<int>(r), cells[c].column, cells[c].rowSpan,
+                                        cells[c].span);
+            table.frame->cellAt(static_cast<int>(r), cells[c].column)
+                .setFormat(CellFormatOf(definitions, plan, r, c));
+        }
+    }
+    return table;
+}
+
+// Puts the cursor where the text of a row's text cell goes; true when that starts a cell,
+// whose first block then takes the text cell's format.
+bool DocumentBuilder::EnterTableCell(OpenTable& table, std::size_t row, int textCell)
+{
+    const PlannedRow& planned = table.plan->rows[row];
+    if (planned.cellOfTextCell.empty() || planned.cells.empty())
+        return false;
     const int index = planned.cellOfTextCell[static_cast<std::size_t>(
         std::clamp(textCell, 0, static_cast<int>(planned.cellOfTextCell.size()) - 1))];
-    const int column = planned.cells[static_cast<std::size_t>(index)].column;
-    if (cellRow_ == static_cast<int>(row) && cellColumn_ == column)
-        return; // merged cells: the next one's text follows in the same cell
-    cellRow_ = static_cast<int>(row);
-    cellColumn_ = column;
-    if (planned.cells[static_cast<std::size_t>(index)].rowSpan == 0) {
-        // Merged into the cell above: what it holds (usually nothing) follows that cell's text,
-        // which keeps its own paragraph format.
-        cursor_.setPosition(table_->cellAt(cellRow_, column).lastCursorPosition().position());
-        return;
+    const PlannedCell& cell = planned.cells[static_cast<std::size_t>(index)];
+    if (table.row == static_cast<int>(row) && table.column == cell.column)
+        return false; // merged cells: the next one's text follows in the same cell
+    table.row = static_cast<int>(row);
+    table.column = cell.column;
+    if (cell.rowSpan == 0) {
+        // Merged into the cell above, whose text lies before cells already filled: what it
+        // holds (usually nothing, or a nested cell's tab) follows the text before it, where the
+        // cursor is, so that the document keeps the model's order.
+        return false;
     }
-    cursor_.setPosition(table_->cellAt(cellRow_, column).firstCursorPosition().position());
-    const RichTableRow& model = model_.tableRows[planned.row];
+    cursor_.setPosition(table.frame->cellAt(table.row, cell.column).firstCursorPosition().position());
+    return true;
+}
+
+void DocumentBuilder::LeaveTable(OpenTable& table)
+{
+    cursor_.setPosition(table.frame->lastPosition() + 1);
+    table = OpenTable();
+}
+
+void DocumentBuilder::EnterCell(std::size_t row, int textCell)
+{
+    if (!EnterTableCell(table_, row, textCell))
+        return;
+    const RichTableRow& model = tableModel_.tableRows[table_.plan->rows[row].row];
     entries_.push_back({cursor_.block(), ParagraphOfMark(model.mark), lastFormat_, &model, textCell});
 }
 
@@ -138,22 +203,12 @@ void DocumentBuilder::BreakCellParagraph(std::int32_t position, const CellParagr
     }
 }
 
-void DocumentBuilder::EnterNestedCell(OpenNested& open, std::size_t row, int textCell)
+void DocumentBuilder::EnterNestedCell(OpenNested& nested, std::size_t row, int textCell)
 {
-    const NestedTable& table = nestedTables_[open.table];
-    const PlannedRow& planned = table.plan.rows[row];
-    if (planned.cellOfTextCell.empty() || planned.cells.empty())
+    if (!EnterTableCell(nested.open, row, textCell))
         return;
-    const int index = planned.cellOfTextCell[static_cast<std::size_t>(
-        std::clamp(textCell, 0, static_cast<int>(planned.cellOfTextCell.size()) - 1))];
-    const int column = planned.cells[static_cast<std::size_t>(index)].column;
-    if (open.row == row && open.column == column)
-        return;
-    open.row = row;
-    open.column = column;
-    cursor_.setPosition(open.frame->cellAt(static_cast<int>(row), column).firstCursorPosition().position());
-    const RichNestedRow& model = model_.nestedRows[table.rows[row]];
-    entries_.push_back({cursor_.block(), open.outer.paragraph, lastFormat_, &model.definition, textCell});
+    const RichNestedRow& model = model_.nestedRows[nestedTables_[nested.table].rows[row]];
+    entries_.push_back({cursor_.block(), nested.outer.paragraph, lastFormat_, &model.definition, textCell});
 }
 
 void DocumentBuilder::HandleNestedEvent(const Event& event)
@@ -161,48 +216,30 @@ void DocumentBuilder::HandleNestedEvent(const Event& event)
     const NestedTable& table = nestedTables_[event.table];
     if (event.kind == EventKind::NestedStart) {
         // Only inside a cell, and inside its parent table.
-        if (!table_ || static_cast<std::int32_t>(nestedOpen_.size()) + 2 != table.depth)
+        if (!table_.frame || static_cast<std::int32_t>(nestedOpen_.size()) + 2 != table.depth)
             return;
-        if (cursor_.positionInBlock() != 0)
-            cursor_.insertBlock(); // a document-only break: a table starts a block
-        OpenNested open;
-        open.table = event.table;
+        OpenNested nested;
+        nested.table = event.table;
         if (!entries_.empty() && entries_.back().row)
-            open.outer = entries_.back();
-        const PlannedTable& plan = table.plan;
-        const auto rows = static_cast<int>(plan.rows.size());
-        const auto columns = static_cast<int>(plan.edges.size()) - 1;
-        QTextTableFormat format = TableFormatOf(table.definitions, plan);
-        // Its cells' edges count from the cell that holds it, not from the text margin.
-        format.setLeftMargin(0);
-        open.frame = cursor_.insertTable(rows, columns, format);
-        for (std::size_t r = 0; r < plan.rows.size(); ++r) {
-            const auto& cells = plan.rows[r].cells;
-            for (std::size_t c = 0; c < cells.size(); ++c) {
-                if (cells[c].span > 1)
-                    open.frame->mergeCells(static_cast<int>(r), cells[c].column, 1, cells[c].span);
-                open.frame->cellAt(static_cast<int>(r), cells[c].column)
-                    .setFormat(CellFormatOf(table.definitions, plan, r, c));
-            }
-        }
-        open.row = plan.rows.size(); // no cell entered yet
-        nestedOpen_.push_back(open);
+            nested.outer = entries_.back();
+        nested.open = InsertTable(table.definitions, table.plan, true);
+        nestedOpen_.push_back(nested);
         EnterNestedCell(nestedOpen_.back(), 0, 0);
         return;
     }
     if (nestedOpen_.empty() || nestedOpen_.back().table != event.table)
         return; // a table that could not be drawn, or one already closed
-    OpenNested& open = nestedOpen_.back();
+    OpenNested& nested = nestedOpen_.back();
     if (event.kind == EventKind::NestedCellEnd) {
-        EnterNestedCell(open, event.row, event.textCell + 1);
+        EnterNestedCell(nested, event.row, event.textCell + 1);
         return;
     }
     if (event.row + 1 < table.rows.size()) {
-        EnterNestedCell(open, event.row + 1, 0);
+        EnterNestedCell(nested, event.row + 1, 0);
         return;
     }
-    cursor_.setPosition(open.frame->lastPosition() + 1);
-    Entry after = open.outer;
+    LeaveTable(nested.open);
+    Entry after = nested.outer;
     nestedOpen_.pop_back();
     if (after.row) {
         after.block = cursor_.block();
@@ -221,41 +258,22 @@ void DocumentBuilder::HandleEvent(const Event& event)
     if (event.kind != EventKind::ParagraphBreak)
         nestedOpen_.clear(); // an outer cell ends whatever it held
     const PlannedTable& table = tables_[event.table];
-    if (event.kind != EventKind::TableStart && !table_)
-        return; // a table always opens first; never steer into nothing
+    if (event.kind != EventKind::TableStart && table_.plan != &table)
+        return; // a table always opens first; never steer into nothing, nor into another
     switch (event.kind) {
-    case EventKind::TableStart: {
-        if (cursor_.positionInBlock() != 0)
-            cursor_.insertBlock(); // a document-only break: a table starts a block
-        const auto rows = static_cast<int>(table.rows.size());
-        const auto columns = static_cast<int>(table.edges.size()) - 1;
-        table_ = cursor_.insertTable(rows, columns, TableFormatOf(model_, table));
-        for (std::size_t r = 0; r < table.rows.size(); ++r) {
-            const auto& cells = table.rows[r].cells;
-            for (std::size_t c = 0; c < cells.size(); ++c) {
-                if (cells[c].rowSpan == 0)
-                    continue; // covered by the cell above, which holds its format
-                if (cells[c].span > 1 || cells[c].rowSpan > 1)
-                    table_->mergeCells(static_cast<int>(r), cells[c].column, cells[c].rowSpan, cells[c].span);
-                table_->cellAt(static_cast<int>(r), cells[c].column)
-                    .setFormat(CellFormatOf(model_, table, r, c));
-            }
-        }
-        cellRow_ = cellColumn_ = -1;
-        EnterCell(event.table, 0, 0);
+    case EventKind::TableStart:
+        table_ = InsertTable(tableModel_, table, false);
+        EnterCell(0, 0);
         break;
-    }
     case EventKind::CellEnd:
-        EnterCell(event.table, event.row, event.textCell + 1);
+        EnterCell(event.row, event.textCell + 1);
         break;
     case EventKind::RowEnd:
         if (event.row + 1 < table.rows.size()) {
-            EnterCell(event.table, event.row + 1, 0);
+            EnterCell(event.row + 1, 0);
         } else {
-            cursor_.setPosition(table_->lastPosition() + 1);
-            table_ = nullptr;
-            cellRow_ = cellColumn_ = -1;
-            StartBlock(model_.tableRows[table.rows[event.row].row].mark + 1);
+            LeaveTable(table_);
+            StartBlock(tableModel_.tableRows[table.rows[event.row].row].mark + 1);
         }
         break;
     case EventKind::ParagraphBreak:

@@ -201,6 +201,11 @@ TEST(Picture, documentPicture_laidOutAtItsGoalElseItsOwnSize)
     EXPECT_DOUBLE_EQ(layout.cropLeft, 0.2);
     EXPECT_DOUBLE_EQ(layout.width, 80);
     EXPECT_DOUBLE_EQ(layout.height, 100);
+    // A shape's box is the goal size, at 100 %: the crop is a share of it.
+    layout = LayOutPicture(&picture, 10, 10, nullptr, PictureBox{3000, 1500});
+    EXPECT_DOUBLE_EQ(layout.cropLeft, 0.1);
+    EXPECT_DOUBLE_EQ(layout.width, 180);
+    EXPECT_DOUBLE_EQ(layout.height, 100);
     picture.goalWidth = 2'000'000;
     EXPECT_DOUBLE_EQ(LayOutPicture(&picture, 10, 10, nullptr).width, kMaxPictureSide);
 

@@ -141,14 +141,16 @@ TEST(TablePlan, tablesPastTheirBoundsAreSplitOrLeftToTheText)
         body += "\\row ";
     };
     addRow(3);
-    EXPECT_FALSE(WithTablesBounded(Read(Rtf(body + "\\pard"))));
+    EXPECT_FALSE(BoundedTables(Read(Rtf(body + "\\pard"))));
 
-    // A row of 70 text cells goes on over a second row of the 6 left; the numbering stays.
+    // A row of 70 text cells goes on over a second row of the 6 left; the numbering stays, and
+    // the colours come along for the cells' fills and borders.
     addRow(kMaxTableColumns + 6);
-    const RichDocument wide = Read(Rtf(body + "\\pard"));
-    const std::optional<RichDocument> split = WithTablesBounded(wide);
+    const RichDocument wide = Read(Rtf("{\\colortbl;\\red255\\green0\\blue0;}" + body + "\\pard"));
+    const std::optional<RichDocument> split = BoundedTables(wide);
     ASSERT_TRUE(split);
-    EXPECT_EQ(split->text, wide.text);
+    ASSERT_EQ(split->colors.size(), 2u);
+    EXPECT_EQ(split->colors[1].red, 255);
     ASSERT_EQ(split->tableRows.size(), 3u);
     const RichTableRow& whole = wide.tableRows[1];
     EXPECT_EQ(split->tableRows[1].start, whole.start);
@@ -163,7 +165,7 @@ TEST(TablePlan, tablesPastTheirBoundsAreSplitOrLeftToTheText)
     const std::size_t rows = kMaxDocumentTableCells / 50 + 1;
     for (std::size_t r = 0; r < rows; ++r)
         addRow(50);
-    const std::optional<RichDocument> bounded = WithTablesBounded(Read(Rtf(body + "\\pard")));
+    const std::optional<RichDocument> bounded = BoundedTables(Read(Rtf(body + "\\pard")));
     ASSERT_TRUE(bounded);
     EXPECT_EQ(bounded->tableRows.size(), rows - 1);
 }

@@ -183,6 +183,7 @@ class RichTextAdapterTest : public QObject
     void pictures_jpegOfAbsurdlyManyScansIsNotDecoded();
     void shapes_drawnFloatingInPlaceOfTheirFallback();
     void nestedTables_drawnInsideTheirCells();
+    void nestedTables_mergeAndSpanAsAtTheTop();
 };
 
 void RichTextAdapterTest::everySample_documentMatchesModelCharacterByCharacter_data()
@@ -721,6 +722,30 @@ void RichTextAdapterTest::tables_cellsPastTheDocumentsBoundShowAsText()
     QCOMPARE(doc.characterAt(map.toDocument(last.separators[0])), QChar(u'\t'));
     QCOMPARE(map.toModel(map.toDocument(last.separators[0])), last.separators[0]);
     QCOMPARE(text.next().text(), QStringLiteral("after"));
+
+    // Tables inside cells share the bound, each of their cells counting kNestedCellCost: the
+    // rows that fit with the outer cell make the table; the rows after show in the outer cell,
+    // their cells' tabs as they are.
+    QByteArray nestedBody = "\\trowd\\cellx9000\\pard\\intbl\\itap2 ";
+    for (int r = 0; r <= 200; ++r) {
+        for (int c = 0; c < 50; ++c)
+            nestedBody += "c" + QByteArray::number(c) + "\\nestcell ";
+        nestedBody += "{\\*\\nesttableprops\\trowd\\cellx1000\\nestrow}";
+    }
+    const RichDocument nested = ReadRtf(Rtf(nestedBody + "\\pard\\intbl\\itap1 \\cell\\row"));
+    QCOMPARE(nested.nestedRows.size(), 201u);
+    QTextDocument nestedDoc;
+    const PositionMap nestedMap = BuildTextDocument(nested, nestedDoc);
+    QCOMPARE(Compare(nested, nestedDoc, nestedMap), QString());
+    QTextCursor c(&nestedDoc);
+    c.setPosition(nestedMap.toDocument(nested.nestedRows.front().start));
+    QTextTable* inner = c.currentTable();
+    QVERIFY(inner && inner->parentFrame() != nestedDoc.rootFrame());
+    const auto fit = static_cast<int>((kMaxDocumentTableCells - 1) / (50 * kNestedCellCost));
+    QVERIFY(fit > 1 && fit < 200);
+    QCOMPARE(inner->rows(), fit);
+    c.setPosition(nestedMap.toDocument(nested.nestedRows[static_cast<std::size_t>(fit)].start));
+    QCOMPARE(c.currentTable(), qobject_cast<QTextTable*>(inner->parentFrame()));
 }
 
 void RichTextAdapterTest::longWords_getBreaksOutsideTheNumbering()
@@ -1078,6 +1103,72 @@ void RichTextAdapterTest::nestedTables_drawnInsideTheirCells()
          frame = frame->childFrames().first())
         ++depth;
     QCOMPARE(depth, 3);
+}
+
+// A table inside a cell, two and three deep, shows what it would show at the top level: a cell
+// merged over two rows, a cell over two columns, and the same widths, borders and fills. What
+// a covered cell holds follows the text before it, in the model's order.
+void RichTextAdapterTest::nestedTables_mergeAndSpanAsAtTheTop()
+{
+    const QByteArray first = "\\clvmgf\\clcbpat1\\clbrdrb\\brdrs\\brdrw30\\cellx1500\\clcbpat2\\cellx4500";
+    const QByteArray second = "\\clvmrg\\cellx1500\\cellx3000\\clbrdrt\\brdrdb\\cellx4500";
+    const RichDocument top = ReadRtf(Rtf("\\trowd\\trgaph60" + first +
+                                         "\\pard\\intbl haut\\cell large\\cell\\row"
+                                         "\\trowd\\trgaph60" +
+                                         second + "\\pard\\intbl dessous\\cell bas1\\cell bas2\\cell\\row"));
+    QTextDocument topDoc;
+    const PositionMap topMap = BuildTextDocument(top, topDoc);
+    QCOMPARE(Compare(top, topDoc, topMap), QString());
+    QTextCursor topCursor(&topDoc);
+    topCursor.setPosition(topMap.toDocument(static_cast<std::int32_t>(top.text.find(u"haut"))));
+    const QTextTable* expected = topCursor.currentTable();
+    QVERIFY(expected);
+    for (const int depth : {2, 3}) {
+        const QByteArray itap = "\\pard\\intbl\\itap" + QByteArray::number(depth) + ' ';
+        QByteArray body = itap + "haut\\nestcell large\\nestcell{\\*\\nesttableprops\\trowd\\trgaph60" +
+                          first + "\\nestrow}" + itap +
+                          "\\nestcell bas1\\nestcell bas2\\nestcell"
+                          "{\\*\\nesttableprops\\trowd\\trgaph60" +
+                          second + "\\nestrow}";
+        if (depth == 3)
+            body += "\\pard\\intbl\\itap2\\nestcell{\\*\\nesttableprops\\trowd\\cellx7000\\nestrow}";
+        const RichDocument model =
+            ReadRtf(Rtf("\\trowd\\cellx8000" + body + "\\pard\\intbl\\itap1 \\cell\\row"));
+        QTextDocument doc;
+        const PositionMap map = BuildTextDocument(model, doc);
+        QCOMPARE(Compare(model, doc, map), QString());
+        QTextCursor c(&doc);
+        c.setPosition(map.toDocument(static_cast<std::int32_t>(model.text.find(u"haut"))));
+        QTextTable* inner = c.currentTable();
+        QVERIFY(inner);
+        int depthFound = 0;
+        for (QTextFrame* frame = inner; frame; frame = frame->parentFrame())
+            ++depthFound;
+        QCOMPARE(depthFound, depth + 1); // the root frame too
+        QCOMPARE(inner->rows(), 2);
+        QCOMPARE(inner->columns(), 3);
+        QCOMPARE(inner->cellAt(0, 0).rowSpan(), 2);
+        QCOMPARE(inner->cellAt(1, 0).row(), 0);
+        QCOMPARE(inner->cellAt(0, 1).columnSpan(), 2);
+        c.setPosition(inner->cellAt(0, 1).firstCursorPosition().position());
+        c.setPosition(inner->cellAt(0, 1).lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        QCOMPARE(c.selectedText(), QStringLiteral("large\t\t")); // the covered cell's tab
+        QCOMPARE(inner->format().columnWidthConstraints(), expected->format().columnWidthConstraints());
+        for (int r = 0; r < 2; ++r) {
+            for (int col = 0; col < 3; ++col) {
+                const QTextTableCell got = inner->cellAt(r, col);
+                const QTextTableCell want = expected->cellAt(r, col);
+                QCOMPARE(got.rowSpan(), want.rowSpan());
+                QCOMPARE(got.columnSpan(), want.columnSpan());
+                const QTextTableCellFormat g = got.format().toTableCellFormat();
+                const QTextTableCellFormat w = want.format().toTableCellFormat();
+                QCOMPARE(g.background(), w.background());
+                QCOMPARE(g.topBorder(), w.topBorder());
+                QCOMPARE(g.bottomBorder(), w.bottomBorder());
+                QCOMPARE(g.leftPadding(), w.leftPadding());
+            }
+        }
+    }
 }
 
 #include "richtext_adapter_test.moc"
