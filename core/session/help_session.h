@@ -119,7 +119,7 @@ class HelpSession : private NavigationHost
     std::string ArticleTitle(std::int32_t article);
     // The help set's files replaced: the index read again and the current article shown
     // again at `position` (article 1 when it is gone). History, bookmarks and annotations stay.
-    // Not while a SearchArticles runs.
+    // The index is told of as LoadIndex tells of it. Not while a SearchArticles runs.
     void Reload(std::int32_t position);
 
     // --- bookmarks (names Windows-1252); every change writes the bookmark file -------------
@@ -190,6 +190,11 @@ class HelpSession : private NavigationHost
     void BeginWait() override;
     void EndWait() override;
     void ArticleShown(std::int32_t article) override;
+
+    // Reads the article index into index_, empty when it cannot be read; tells the display
+    // what could not be read, and of a damaged index that was read in part. False when it
+    // could not be read.
+    bool ReadIndex();
 
     template <class Call> void Notify(Call call)
     {

@@ -208,7 +208,7 @@ TEST_F(HelpSessionTest, missingStartArticle_showsArticleOneAndSaysItOnce)
     EXPECT_EQ(again->currentArticle(), 0);
 }
 
-TEST_F(HelpSessionTest, reload_currentArticleGone_showsArticleOneAndKeepsHistory)
+TEST_F(HelpSessionTest, reload_currentArticleGoneOrIndexDamaged_showsArticleOneAndSaysWhatIsWrong)
 {
     ShownArticles display;
     Heard heard;
@@ -220,6 +220,17 @@ TEST_F(HelpSessionTest, reload_currentArticleGone_showsArticleOneAndKeepsHistory
     EXPECT_EQ(session->currentArticle(), 1);
     EXPECT_EQ(session->history().size(), 2u);
     EXPECT_EQ(heard.reloaded, 1);
+    EXPECT_TRUE(display.errors.empty());
+
+    // A damaged index is said once, as at start; the records before the damage are read.
+    test::WriteFile(files.pgh, test::ReadFile(files.pgh) + std::string(7, '\x01'));
+    session->Reload(0);
+    ASSERT_EQ(display.errors.size(), 1u);
+    EXPECT_EQ(display.errors.front().kind, FileErrorKind::Malformed);
+    EXPECT_EQ(display.errors.front().path, files.pgh.string());
+    EXPECT_EQ(session->currentArticle(), 1);
+    EXPECT_EQ(session->index().size(), 2u);
+    display.errors.clear();
 
     // Unreadable files: every article is missing until good ones come; nothing is lost.
     fs::remove(files.pgh);
