@@ -321,7 +321,7 @@ void CMireldaApp::CreateModelessWindows()
     });
     frame_->SetUpdateRule(
         kFindNext, [this](QAction& a) { a.setEnabled(searchDialog_ && searchDialog_->hasSearchText()); });
-    connect(searchDialog_, &CSearchDlg::searchTextChanged, frame_.get(), &CMainFrame::UpdateCommands);
+    connect(searchDialog_, &CSearchDlg::hasSearchTextChanged, frame_.get(), &CMainFrame::UpdateCommands);
     // "&Suivant" follows the article shown (its hits go with it).
     connect(frame_.get(), &CMainFrame::articleShown, searchDialog_, &CSearchDlg::UpdateControls);
     historyWindow_ = new CHistoryListDlg(*this, *session_, frame_.get());
