@@ -188,10 +188,30 @@ void HelpSession::SaveBookmarks()
 
 // --- annotations ---------------------------------------------------------------------------
 
+void HelpSession::SetAnnotationDraft(std::string text)
+{
+    draft_ = std::move(text);
+    draftChanged_ = false;
+}
+
+void HelpSession::SetAnnotationDraftSource(std::function<std::string()> source)
+{
+    CurrentDraft(); // what the old source holds is the draft until the next change
+    draftSource_ = std::move(source);
+}
+
+const std::string& HelpSession::CurrentDraft()
+{
+    if (draftChanged_ && draftSource_)
+        draft_ = draftSource_();
+    draftChanged_ = false;
+    return draft_;
+}
+
 bool HelpSession::ShowAnnotation(std::int32_t article)
 {
     const std::string text = annotations_.ShowAnnotation(article);
-    draft_ = ToEditLineEnds(text);
+    SetAnnotationDraft(ToEditLineEnds(text));
     const std::string shown = draft_; // an observer may set the draft while it is told
     Notify([article, &shown](HelpSessionObserver& o) { o.AnnotationShown(article, shown); });
     return !text.empty();
@@ -202,7 +222,7 @@ bool HelpSession::StoreAnnotation(std::int32_t article)
     if (article == 0)
         return true;
     (void)PrepareUserFileFolder(userFiles_); // a failure shows in the append below
-    if (annotations_.StoreAnnotation(article, draft_)) {
+    if (annotations_.StoreAnnotation(article, CurrentDraft())) {
         memoryOnly_.erase(article);
         return true;
     }

@@ -241,6 +241,47 @@ TEST_F(HelpSessionTest, reload_currentArticleGoneOrIndexDamaged_showsArticleOneA
     EXPECT_EQ(session->ArticleTitle(2), "Article 2");
 }
 
+TEST_F(HelpSessionTest, annotationDraft_askedOfItsEditorOnlyWhenKept)
+{
+    {
+        ShownArticles display;
+        Heard heard;
+        auto session = Open(display, heard);
+        session->LoadIndex();
+        ASSERT_FALSE(session->ShowStartArticle());
+        // Typing only marks the draft changed: the editor's text is taken when it is kept.
+        std::string typed;
+        int asked = 0;
+        session->SetAnnotationDraftSource([&] {
+            ++asked;
+            return typed;
+        });
+        for (const char* text : {"n", "no", "note"}) {
+            typed = text;
+            session->AnnotationDraftChanged();
+        }
+        EXPECT_EQ(asked, 0);
+        ASSERT_TRUE(session->ShowArticle(2, 0));
+        EXPECT_EQ(asked, 1);
+        EXPECT_TRUE(fs::exists(user.scratch)); // in .NO$ as soon as the reader moved on
+        // An editor that goes away hands its last text over; close saves it.
+        typed = "autre";
+        session->AnnotationDraftChanged();
+        session->SetAnnotationDraftSource(nullptr);
+        EXPECT_EQ(asked, 2);
+        session->SaveUserFiles();
+    }
+    ShownArticles display;
+    Heard heard;
+    auto session = Open(display, heard);
+    session->OpenUserFiles();
+    session->LoadIndex();
+    ASSERT_FALSE(session->ShowStartArticle());
+    ASSERT_TRUE(session->ShowArticle(2, 0));
+    EXPECT_EQ(heard.annotations,
+              (std::vector<std::pair<std::int32_t, std::string>>{{1, "note"}, {2, "autre"}}));
+}
+
 TEST_F(HelpSessionTest, contentsTreeAndTitles_madeOffTheSessionThenHandedToIt)
 {
     ShownArticles display;
