@@ -33,22 +33,29 @@ fs::path CanonicalFolder(const fs::path& folder)
 
 fs::path HelpSetIdentity(const fs::path& given)
 {
-    const HelpSetFiles files = ResolveHelpSetFiles(given);
+    return HelpSetIdentity(ResolveHelpSetFiles(given));
+}
+
+fs::path HelpSetIdentity(const HelpSetFiles& files)
+{
     if (std::find(files.missing.begin(), files.missing.end(), files.pgd) == files.missing.end()) {
         std::error_code ec;
         const fs::path data = fs::canonical(files.pgd, ec);
         if (!ec)
             return StripHelpSetExtension(data);
     }
-    const fs::path base = StripHelpSetExtension(given);
-    return CanonicalFolder(base.parent_path()) / base.filename();
+    return CanonicalFolder(files.base.parent_path()) / files.base.filename();
 }
 
 std::string InstanceKey(const fs::path& given)
 {
+    return InstanceKeyOfIdentity(HelpSetIdentity(given));
+}
+
+std::string InstanceKeyOfIdentity(const fs::path& identity)
+{
     char key[17];
-    std::snprintf(key, sizeof key, "%016llx",
-                  static_cast<unsigned long long>(StableHash(HelpSetIdentity(given).native())));
+    std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(StableHash(identity.native())));
     return key;
 }
 

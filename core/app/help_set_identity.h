@@ -2,6 +2,8 @@
 // Which help set a path names, whatever way it was spelled: the identity behind the
 // single-instance key ("one viewer per help set") and the recent list.
 
+#include "core/app/help_set_location.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -20,9 +22,13 @@ std::filesystem::path CanonicalFolder(const std::filesystem::path& folder);
 // the same), otherwise its canonical folder joined with the base name as given. Any of the
 // four files or the base may be given.
 std::filesystem::path HelpSetIdentity(const std::filesystem::path& given);
+// The same for a help set already resolved.
+std::filesystem::path HelpSetIdentity(const HelpSetFiles& files);
 
 // The single-instance key: sixteen hexadecimal digits of HelpSetIdentity's hash, so that two
 // help sets never share a viewer and one help set never gets two.
 std::string InstanceKey(const std::filesystem::path& given);
+// The key of a help set's identity (HelpSetIdentity's answer).
+std::string InstanceKeyOfIdentity(const std::filesystem::path& identity);
 
 } // namespace mirelda

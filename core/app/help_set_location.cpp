@@ -128,6 +128,7 @@ HelpSetFiles ResolveHelpSetFiles(const fs::path& given)
     const std::string baseText = base.native();
     const std::string stem = base.filename().native();
     HelpSetFiles files;
+    files.base = base;
     std::vector<std::string> names; // the folder's listing, read only when needed
     bool listed = false;
 
@@ -218,17 +219,26 @@ bool MayKeepUserFilesBeside(const fs::path& folder, const std::vector<fs::path>&
 
 UserFiles ResolveUserFiles(const fs::path& given, const fs::path& dataHome)
 {
-    const UserFiles beside = ResolveUserFiles(given, dataHome, true);
-    const bool allowed =
-        MayKeepUserFilesBeside(beside.folder, {beside.bookmarks, beside.annotations, beside.scratch},
-                               SystemFolders(std::getenv("XDG_DATA_DIRS")), ::geteuid());
-    return allowed ? beside : ResolveUserFiles(given, dataHome, false);
+    return ResolveUserFiles(ResolveHelpSetFiles(given), dataHome);
 }
 
 UserFiles ResolveUserFiles(const fs::path& given, const fs::path& dataHome, bool besideAllowed)
 {
-    const fs::path base = StripHelpSetExtension(given);
-    const HelpSetFiles helpSet = ResolveHelpSetFiles(base);
+    return ResolveUserFiles(ResolveHelpSetFiles(given), dataHome, besideAllowed);
+}
+
+UserFiles ResolveUserFiles(const HelpSetFiles& helpSet, const fs::path& dataHome)
+{
+    const UserFiles beside = ResolveUserFiles(helpSet, dataHome, true);
+    const bool allowed =
+        MayKeepUserFilesBeside(beside.folder, {beside.bookmarks, beside.annotations, beside.scratch},
+                               SystemFolders(std::getenv("XDG_DATA_DIRS")), ::geteuid());
+    return allowed ? beside : ResolveUserFiles(helpSet, dataHome, false);
+}
+
+UserFiles ResolveUserFiles(const HelpSetFiles& helpSet, const fs::path& dataHome, bool besideAllowed)
+{
+    const fs::path& base = helpSet.base;
 
     // The extension case of the help set's own files: all lower-case gives lower-case.
     bool lowerCase = false;

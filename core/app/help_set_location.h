@@ -31,6 +31,7 @@ std::filesystem::path FindDefaultHelpSet(const std::filesystem::path& programDir
 
 struct HelpSetFiles
 {
+    std::filesystem::path base; // without a help-set extension, as given
     std::filesystem::path fic, pgh, pgd, pgl;
     // The files that were not found, by their upper-case name; their members above hold
     // that same name so that opening them reports a sensible path.
@@ -38,7 +39,8 @@ struct HelpSetFiles
     bool complete() const { return missing.empty(); }
 };
 
-// `base` may be given with or without an extension (GUIDE or GUIDE.PGD).
+// `base` may be given with or without an extension (GUIDE or GUIDE.PGD). Each file costs up
+// to two stats and the folder may be listed: a start resolves once and passes the result on.
 HelpSetFiles ResolveHelpSetFiles(const std::filesystem::path& base);
 
 // True when at least one of the four files is missing (an empty base misses them all).
@@ -83,6 +85,10 @@ bool MayKeepUserFilesBeside(const std::filesystem::path& folder,
 UserFiles ResolveUserFiles(const std::filesystem::path& base, const std::filesystem::path& dataHome);
 // The same with the answer given (ResolveUserFiles asks MayKeepUserFilesBeside).
 UserFiles ResolveUserFiles(const std::filesystem::path& base, const std::filesystem::path& dataHome,
+                           bool besideAllowed);
+// The same for a help set already resolved.
+UserFiles ResolveUserFiles(const HelpSetFiles& helpSet, const std::filesystem::path& dataHome);
+UserFiles ResolveUserFiles(const HelpSetFiles& helpSet, const std::filesystem::path& dataHome,
                            bool besideAllowed);
 
 // When the files are kept in the data folder and none of them is there yet, copies there

@@ -24,10 +24,14 @@ std::string Quoted(const fs::path& path)
 
 std::vector<std::string> DescribeHelpSetProblem(const fs::path& given)
 {
+    return DescribeHelpSetProblem(given, ResolveHelpSetFiles(given));
+}
+
+std::vector<std::string> DescribeHelpSetProblem(const fs::path& given, const HelpSetFiles& files)
+{
     if (given.empty())
         return {"Aucune aide n'a été indiquée, et aucune n'a été trouvée à côté du programme ni dans "
                 "son dossier de données."};
-    const HelpSetFiles files = ResolveHelpSetFiles(given);
     std::vector<std::string> lines;
     std::error_code ec;
     const fs::file_status link = fs::symlink_status(given, ec);

@@ -50,15 +50,24 @@ HelpSession::UserFilesReport HelpSession::OpenUserFiles()
 
 void HelpSession::LoadIndex()
 {
+    ReadIndex();
+}
+
+bool HelpSession::ReadIndex()
+{
     std::vector<FileProblem> problems;
-    if (auto index = LoadArticleIndex(files_.pgh, &problems))
-        index_ = std::move(*index);
-    else
-        ReportFileError(index.error()); // the index stays empty: every article is missing
+    auto index = LoadArticleIndex(files_.pgh, &problems);
+    if (!index) {
+        index_ = {}; // every article is missing until good files come
+        ReportFileError(index.error());
+        return false;
+    }
+    index_ = std::move(*index);
     // A part record at its end: a damaged index, or a file that only has an index's name.
     if (!problems.empty())
         ReportFileError({FileErrorKind::Malformed, problems.front().path, problems.front().offset,
                          problems.front().message});
+    return true;
 }
 
 bool HelpSession::ShowStartArticle()
@@ -113,9 +122,7 @@ std::string HelpSession::ArticleTitle(std::int32_t article)
 void HelpSession::Reload(std::int32_t position)
 {
     const std::int32_t article = navigator_.currentArticle();
-    auto index = LoadArticleIndex(files_.pgh);
-    if (index) {
-        index_ = std::move(*index);
+    if (ReadIndex()) {
         switch (navigator_.ShowCurrentAgain(position)) {
         case Navigator::Refresh::Shown:
         case Navigator::Refresh::Failed: // said once; the old text stays until good files come
@@ -127,9 +134,6 @@ void HelpSession::Reload(std::int32_t position)
                 ShowMissingArticle(1);
             break;
         }
-    } else {
-        index_ = {}; // as at start: every article is missing until good files come
-        ReportFileError(index.error());
     }
     Notify([](HelpSessionObserver& o) { o.Reloaded(); });
 }
@@ -184,10 +188,30 @@ void HelpSession::SaveBookmarks()
 
 // --- annotations ---------------------------------------------------------------------------
 
+void HelpSession::SetAnnotationDraft(std::string text)
+{
+    draft_ = std::move(text);
+    draftChanged_ = false;
+}
+
+void HelpSession::SetAnnotationDraftSource(std::function<std::string()> source)
+{
+    CurrentDraft(); // what the old source holds is the draft until the next change
+    draftSource_ = std::move(source);
+}
+
+const std::string& HelpSession::CurrentDraft()
+{
+    if (draftChanged_ && draftSource_)
+        draft_ = draftSource_();
+    draftChanged_ = false;
+    return draft_;
+}
+
 bool HelpSession::ShowAnnotation(std::int32_t article)
 {
     const std::string text = annotations_.ShowAnnotation(article);
-    draft_ = ToEditLineEnds(text);
+    SetAnnotationDraft(ToEditLineEnds(text));
     const std::string shown = draft_; // an observer may set the draft while it is told
     Notify([article, &shown](HelpSessionObserver& o) { o.AnnotationShown(article, shown); });
     return !text.empty();
@@ -198,7 +222,7 @@ bool HelpSession::StoreAnnotation(std::int32_t article)
     if (article == 0)
         return true;
     (void)PrepareUserFileFolder(userFiles_); // a failure shows in the append below
-    if (annotations_.StoreAnnotation(article, draft_)) {
+    if (annotations_.StoreAnnotation(article, CurrentDraft())) {
         memoryOnly_.erase(article);
         return true;
     }

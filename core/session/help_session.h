@@ -119,7 +119,7 @@ class HelpSession : private NavigationHost
     std::string ArticleTitle(std::int32_t article);
     // The help set's files replaced: the index read again and the current article shown
     // again at `position` (article 1 when it is gone). History, bookmarks and annotations stay.
-    // Not while a SearchArticles runs.
+    // The index is told of as LoadIndex tells of it. Not while a SearchArticles runs.
     void Reload(std::int32_t position);
 
     // --- bookmarks (names Windows-1252); every change writes the bookmark file -------------
@@ -132,7 +132,14 @@ class HelpSession : private NavigationHost
 
     // --- annotations (Windows-1252, edit line ends) ------------------------------------------
     // The text the user is typing for the annotation shown; kept when another article is shown.
-    void SetAnnotationDraft(std::string text) { draft_ = std::move(text); }
+    void SetAnnotationDraft(std::string text);
+    // The editor the user types the draft in, asked for its text (Windows-1252, edit line
+    // ends) only when the draft is needed, after AnnotationDraftChanged: encoding the whole
+    // note at each keystroke would be wasted. Replacing or detaching (null) it first takes
+    // the text it still holds.
+    void SetAnnotationDraftSource(std::function<std::string()> source);
+    // The source's text changed since the draft was last taken from it.
+    void AnnotationDraftChanged() { draftChanged_ = true; }
     // The article's annotation becomes the one shown; true when it has one.
     bool ShowAnnotation(std::int32_t article);
     // Keeps the draft as the article's annotation when it changed. False when .NO$ could not
@@ -191,6 +198,13 @@ class HelpSession : private NavigationHost
     void EndWait() override;
     void ArticleShown(std::int32_t article) override;
 
+    // Reads the article index into index_, empty when it cannot be read; tells the display
+    // what could not be read, and of a damaged index that was read in part. False when it
+    // could not be read.
+    bool ReadIndex();
+    // draft_, taken from the source first when it changed there.
+    const std::string& CurrentDraft();
+
     template <class Call> void Notify(Call call)
     {
         // A copy: an observer may come or go while it is told.
@@ -209,6 +223,8 @@ class HelpSession : private NavigationHost
     AnnotationStore annotations_;
     HelpContents contents_;
     std::string draft_;
+    std::function<std::string()> draftSource_;
+    bool draftChanged_ = false; // draftSource_ holds a text that draft_ does not have yet
     std::set<std::int32_t> memoryOnly_;
     ArticleDisplay* display_ = nullptr;
     std::vector<HelpSessionObserver*> observers_;

@@ -48,15 +48,17 @@ void CMireldaApp::ChooseHelpSet()
 void CMireldaApp::OpenHelpSet(const QString& path)
 {
     const std::filesystem::path given = ToPath(path);
-    const std::vector<std::string> problems = mirelda::DescribeHelpSetProblem(given);
+    const mirelda::HelpSetFiles files = mirelda::ResolveHelpSetFiles(given);
+    const std::vector<std::string> problems = mirelda::DescribeHelpSetProblem(given, files);
     if (!problems.empty()) {
         ShowMessage(QStringLiteral("Impossible d'ouvrir cette aide.\n\n") +
                         Lines(problems).join(QLatin1Char('\n')),
                     QMessageBox::Warning);
         return;
     }
-    CRecentHelpSetsMenu::Remember(path);
-    if (mirelda::HelpSetIdentity(given) == mirelda::HelpSetIdentity(options_.helpSetBase)) {
+    const std::filesystem::path identity = mirelda::HelpSetIdentity(files);
+    CRecentHelpSetsMenu::Remember(identity);
+    if (identity == mirelda::HelpSetIdentity(options_.helpSetBase)) {
         if (frame_)
             frame_->ActivateFrame(); // already shown here
         return;

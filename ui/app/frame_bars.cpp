@@ -123,8 +123,9 @@ void CMainFrame::SelectTreeArticle(std::int32_t article)
 
 void CMainFrame::ShowPopup(const std::string& title, const std::string& rtf)
 {
-    // Beside the link that was clicked (or chosen from the keyboard).
-    CPopupWnd::ShowPopup(title, rtf, view_->lastLinkClickPoint(), this); // the pop-up owns itself
+    // Beside the link that was clicked (or chosen from the keyboard), at the size the view shows.
+    CPopupWnd::ShowPopup(title, rtf, view_->lastLinkClickPoint(), this,
+                         view_->textZoom()); // the pop-up owns itself
 }
 
 bool CMainFrame::AnnotationEditEmpty() const

@@ -16,7 +16,7 @@ void CMainFrame::WatchHelpSet()
 {
     const mirelda::HelpSetFiles& files = session_.files();
     watcher_ = new CHelpSetWatcher({files.pgh, files.pgd, files.pgl, files.fic}, this);
-    connect(watcher_, &CHelpSetWatcher::filesReplaced, this, &CMainFrame::ReloadHelpSet);
+    connect(watcher_, &CHelpSetWatcher::filesSettled, this, &CMainFrame::ReloadHelpSet);
 }
 
 bool CMainFrame::ReloadInsteadOfReporting(const mirelda::FileError& error)
@@ -34,7 +34,11 @@ bool CMainFrame::ReloadInsteadOfReporting(const mirelda::FileError& error)
 
 void CMainFrame::ReloadHelpSet()
 {
-    if (!loaded_ || !watcher_->ChangedSinceLoad())
+    if (!loaded_)
+        return;
+    // Stamped once: the same stamps say that the files changed and what is now read.
+    std::optional<std::vector<mirelda::FileStamp>> replaced = watcher_->ReplacedFiles();
+    if (!replaced)
         return;
     // A box or a print runs its own event loop over the index and the files, a search reads
     // them on a worker: replacing them under it would pull the ground from under its feet. So
@@ -50,7 +54,7 @@ void CMainFrame::ReloadHelpSet()
     const std::int32_t position = article != 0 ? view_->FirstVisiblePosition() : 0;
 
     // Files that change again while they are read are read again after this.
-    watcher_->MarkLoaded();
+    watcher_->MarkLoaded(std::move(*replaced));
     treeBar_->ResetTitles(); // its build reads the index on a worker: ended before the index changes
     session_.Reload(position);
     ProcessProbe::Report(QStringLiteral("reloaded %1 %2").arg(session_.currentArticle()).arg(position));

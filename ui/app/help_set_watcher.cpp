@@ -8,7 +8,7 @@
 namespace mirelda::ui {
 
 CHelpSetWatcher::CHelpSetWatcher(std::vector<std::filesystem::path> files, QObject* parent)
-    : QObject(parent), files_(std::move(files)), loaded_(mirelda::StampFiles(files_))
+    : QObject(parent), files_(std::move(files))
 {
     settle_.setSingleShot(true);
     settle_.setInterval(kSettleMs);
@@ -39,15 +39,20 @@ void CHelpSetWatcher::Watch()
         watcher_.addPaths(missing);
 }
 
-void CHelpSetWatcher::MarkLoaded()
+void CHelpSetWatcher::MarkLoaded(std::vector<mirelda::FileStamp> stamps)
 {
-    loaded_ = mirelda::StampFiles(files_);
+    loaded_ = std::move(stamps);
     Watch();
 }
 
-bool CHelpSetWatcher::ChangedSinceLoad() const
+std::optional<std::vector<mirelda::FileStamp>> CHelpSetWatcher::ReplacedFiles() const
 {
-    return mirelda::StampFiles(files_) != loaded_;
+    if (!loaded_)
+        return std::nullopt; // nothing read yet: nothing to read again
+    std::vector<mirelda::FileStamp> now = mirelda::StampFiles(files_);
+    if (now == *loaded_)
+        return std::nullopt;
+    return now;
 }
 
 void CHelpSetWatcher::CheckSoon()
@@ -62,8 +67,7 @@ void CHelpSetWatcher::CheckSoon()
 void CHelpSetWatcher::Settled()
 {
     Watch();
-    if (ChangedSinceLoad())
-        emit filesReplaced();
+    emit filesSettled();
 }
 
 } // namespace mirelda::ui

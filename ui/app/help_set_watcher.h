@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 namespace mirelda::ui {
@@ -30,22 +31,27 @@ class CHelpSetWatcher : public QObject
     CHelpSetWatcher(std::vector<std::filesystem::path> files, QObject* parent = nullptr);
 
     // The files are about to be read: what is on disk now is what the frame holds.
-    void MarkLoaded();
-    // Whether a file was replaced, changed or removed since MarkLoaded.
-    bool ChangedSinceLoad() const;
+    void MarkLoaded() { MarkLoaded(mirelda::StampFiles(files_)); }
+    // The same with the stamps ReplacedFiles has just taken (the files are not looked at again).
+    void MarkLoaded(std::vector<mirelda::FileStamp> stamps);
+    // The files' stamps now when one was replaced, changed or removed since MarkLoaded;
+    // nothing when none was, or before the first MarkLoaded.
+    std::optional<std::vector<mirelda::FileStamp>> ReplacedFiles() const;
+    bool ChangedSinceLoad() const { return ReplacedFiles().has_value(); }
     // Looks again once the files have been quiet for kSettleMs (a read found them changed).
     void CheckSoon();
 
   signals:
-    // The files differ from those loaded and have been quiet for kSettleMs.
-    void filesReplaced();
+    // The files or their folders changed and have been quiet for kSettleMs. Whether the files
+    // differ from those loaded is for the receiver to ask (ReplacedFiles), once.
+    void filesSettled();
 
   private:
     void Watch();
     void Settled();
 
     std::vector<std::filesystem::path> files_;
-    std::vector<mirelda::FileStamp> loaded_;
+    std::optional<std::vector<mirelda::FileStamp>> loaded_; // none before the first load
     QFileSystemWatcher watcher_;
     QTimer settle_;
     QElapsedTimer waiting_; // since the first event of the current wait

@@ -144,14 +144,18 @@ bool CMireldaApp::InitInstance()
     }
 
     // All four files, readable, or nothing. This comes before the single-instance test, so
-    // that a start with a bad help set says so even while a viewer runs.
-    if (const auto problems = mirelda::DescribeHelpSetProblem(options_.helpSetBase); !problems.empty()) {
+    // that a start with a bad help set says so even while a viewer runs. The files are
+    // looked for once; what follows works from what was found.
+    mirelda::HelpSetFiles helpSetFiles = mirelda::ResolveHelpSetFiles(options_.helpSetBase);
+    if (const auto problems = mirelda::DescribeHelpSetProblem(options_.helpSetBase, helpSetFiles);
+        !problems.empty()) {
         ShowStartFailure(problems);
         exitCode_ = 1;
         return false;
     }
     const mirelda::UserFiles userFiles = mirelda::ResolveUserFiles(
-        options_.helpSetBase, mirelda::UserDataHome(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
+        helpSetFiles, mirelda::UserDataHome(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
+    const std::filesystem::path identity = mirelda::HelpSetIdentity(helpSetFiles);
 
     // Hand over to a running viewer of the same class; a close request (/F) never opens a window.
     using Kind = mirelda::InstanceRequest::Kind;
@@ -162,11 +166,11 @@ bool CMireldaApp::InitInstance()
         request = {Kind::Show, options_.startArticle};
     // One viewer per help set, however its path was written.
     instance_ =
-        std::make_unique<CSingleInstance>(QString::fromStdString(mirelda::InstanceKey(options_.helpSetBase)));
+        std::make_unique<CSingleInstance>(QString::fromStdString(mirelda::InstanceKeyOfIdentity(identity)));
     switch (instance_->Start(request, !options_.closeRunning)) {
     case CSingleInstance::Outcome::First:
         starting_ = true;
-        CRecentHelpSetsMenu::Remember(ToQString(options_.helpSetBase));
+        CRecentHelpSetsMenu::Remember(identity);
         if (!mirelda::AdoptFilesBeside(userFiles))
             ShowMessage(
                 QStringLiteral("Vos signets et annotations de cette aide, à côté d'elle, n'ont pas pu être "
@@ -184,7 +188,7 @@ bool CMireldaApp::InitInstance()
         break;
     case CSingleInstance::Outcome::HandedOver:
         if (!options_.closeRunning)
-            CRecentHelpSetsMenu::Remember(ToQString(options_.helpSetBase));
+            CRecentHelpSetsMenu::Remember(identity);
         return false;
     case CSingleInstance::Outcome::NoneRunning:
         return false;
@@ -198,9 +202,8 @@ bool CMireldaApp::InitInstance()
     // Under the C locale ICU sorts in POSIX code-point order, capitals first; the lists ignore
     // case whatever the locale, so the root order stands in for it there.
     const bool posix = QLocale::system().name() == QLatin1String("C");
-    session_ =
-        std::make_unique<mirelda::HelpSession>(options_, mirelda::ResolveHelpSetFiles(options_.helpSetBase),
-                                               userFiles, posix ? std::string("root") : std::string());
+    session_ = std::make_unique<mirelda::HelpSession>(options_, std::move(helpSetFiles), userFiles,
+                                                      posix ? std::string("root") : std::string());
 
     // The frame and its view, shown; the frame posts itself the help-set load.
     frame_ = std::make_unique<CMainFrame>(*this, *session_);
@@ -318,7 +321,7 @@ void CMireldaApp::CreateModelessWindows()
     });
     frame_->SetUpdateRule(
         kFindNext, [this](QAction& a) { a.setEnabled(searchDialog_ && searchDialog_->hasSearchText()); });
-    connect(searchDialog_, &CSearchDlg::searchTextChanged, frame_.get(), &CMainFrame::UpdateCommands);
+    connect(searchDialog_, &CSearchDlg::hasSearchTextChanged, frame_.get(), &CMainFrame::UpdateCommands);
     // "&Suivant" follows the article shown (its hits go with it).
     connect(frame_.get(), &CMainFrame::articleShown, searchDialog_, &CSearchDlg::UpdateControls);
     historyWindow_ = new CHistoryListDlg(*this, *session_, frame_.get());

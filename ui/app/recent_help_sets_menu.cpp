@@ -1,6 +1,5 @@
 #include "ui/app/recent_help_sets_menu.h"
 
-#include "core/app/help_set_identity.h"
 #include "core/app/recent_help_sets.h"
 #include "ui/widgets/qt_path.h"
 #include "ui/widgets/settings.h"
@@ -42,12 +41,11 @@ CRecentHelpSetsMenu::CRecentHelpSetsMenu(OpenCallback open, QMenu& owner)
     connect(&owner, &QMenu::aboutToShow, this, &CRecentHelpSetsMenu::Refill);
 }
 
-void CRecentHelpSetsMenu::Remember(const QString& helpSetPath)
+void CRecentHelpSetsMenu::Remember(const std::filesystem::path& identity)
 {
     QSettings settings = MireldaSettings();
-    const std::string identity = mirelda::HelpSetIdentity(ToPath(helpSetPath)).native();
-    settings.setValue(
-        kKey, FromBytes(mirelda::AddRecentHelpSet(ToBytes(settings.value(kKey).toStringList()), identity)));
+    settings.setValue(kKey, FromBytes(mirelda::AddRecentHelpSet(ToBytes(settings.value(kKey).toStringList()),
+                                                                identity.native())));
 }
 
 QStringList CRecentHelpSetsMenu::Entries()

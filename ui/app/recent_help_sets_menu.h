@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <filesystem>
 #include <functional>
 
 namespace mirelda::ui {
@@ -20,8 +21,8 @@ class CRecentHelpSetsMenu : public QMenu
     // A submenu of `owner`, which the caller inserts where it belongs.
     CRecentHelpSetsMenu(OpenCallback open, QMenu& owner);
 
-    // Puts the help set (any of its paths) first in the kept list.
-    static void Remember(const QString& helpSetPath);
+    // Puts the help set (its HelpSetIdentity) first in the kept list.
+    static void Remember(const std::filesystem::path& identity);
     // The kept list, gone help sets left out (and dropped from the settings).
     static QStringList Entries();
 

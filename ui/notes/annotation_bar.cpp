@@ -42,6 +42,7 @@ CAnnotationBar::CAnnotationBar(mirelda::HelpSession& session, QWidget* parent)
 
 CAnnotationBar::~CAnnotationBar()
 {
+    session_.SetAnnotationDraftSource(nullptr); // the session takes the text typed last
     session_.RemoveObserver(*this);
 }
 
@@ -61,9 +62,10 @@ bool CAnnotationBar::Create(QMainWindow* frame)
 
     edit_ = new CAnnotationEdit(client());
     edit_->setGeometry(du.Rect(28, 1, 69, 24));
-    // The session keeps what is typed, and stores it when another article is shown.
-    connect(edit_, &QPlainTextEdit::textChanged, this,
-            [this] { session_.SetAnnotationDraft(edit_->TextCp1252()); });
+    // The session keeps what is typed, and stores it when another article is shown; it asks
+    // the edit for the text only then.
+    session_.SetAnnotationDraftSource([this] { return edit_->TextCp1252(); });
+    connect(edit_, &QPlainTextEdit::textChanged, this, [this] { session_.AnnotationDraftChanged(); });
     connect(edit_, &QPlainTextEdit::textChanged, this, &CAnnotationBar::textChanged);
     idleWrite_ = new QTimer(this);
     idleWrite_->setSingleShot(true);

@@ -84,7 +84,12 @@ CSearchDlg::CSearchDlg(SearchHost& host, QWidget* mainWindow)
     // Typing leaves the list entry chosen before; choosing one from the list copies it in.
     connect(combo_->lineEdit(), &QLineEdit::textEdited, this, [this] { chosenEntry_ = -1; });
     connect(combo_, &QComboBox::editTextChanged, this, &CSearchDlg::UpdateControls);
-    connect(combo_, &QComboBox::editTextChanged, this, &CSearchDlg::searchTextChanged);
+    connect(combo_, &QComboBox::editTextChanged, this, [this] {
+        if (hasSearchText() == hadSearchText_)
+            return;
+        hadSearchText_ = !hadSearchText_;
+        emit hasSearchTextChanged();
+    });
     // The main window's F3 does not reach this window: the dialog has its own.
     auto* findNext = new QShortcut(QKeySequence(Qt::Key_F3), this);
     connect(findNext, &QShortcut::activated, this, &CSearchDlg::FindNextFromKey);

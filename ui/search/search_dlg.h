@@ -54,7 +54,9 @@ class CSearchDlg : public QDialog
     QStringList history() const;
 
   signals:
-    void searchTextChanged(); // whether F3 can find something may have changed
+    // The search string became empty or stopped being empty: whether F3 can find something
+    // changed. Not at every keystroke: the main window updates its commands on it.
+    void hasSearchTextChanged();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -73,6 +75,7 @@ class CSearchDlg : public QDialog
     // The list entry the user last chose, until the edit field is typed into: what the list
     // control calls its current selection.
     int chosenEntry_ = -1;
+    bool hadSearchText_ = false; // at the last hasSearchTextChanged
 
     QLabel* label_ = nullptr;
     QComboBox* combo_ = nullptr;

@@ -75,11 +75,11 @@ void TrimTail(QTextDocument& doc)
 } // namespace
 
 CPopupWnd* CPopupWnd::ShowPopup(std::string_view titleCp1252, std::string_view rtf, QPoint clickScreen,
-                                QWidget* owner)
+                                QWidget* owner, int textZoom)
 {
     HiddenCursor hidden;
     auto* popup = new CPopupWnd(owner);
-    popup->CreatePopup(titleCp1252, rtf, clickScreen);
+    popup->CreatePopup(titleCp1252, rtf, clickScreen, textZoom);
     popup->FitToText();
     popup->PlaceNearPoint();
     popup->show();
@@ -134,14 +134,15 @@ CPopupWnd::CPopupWnd(QWidget* owner)
 
 CPopupWnd::~CPopupWnd() = default;
 
-bool CPopupWnd::CreatePopup(std::string_view titleCp1252, std::string_view rtf, QPoint clickScreen)
+bool CPopupWnd::CreatePopup(std::string_view titleCp1252, std::string_view rtf, QPoint clickScreen,
+                            int textZoom)
 {
     click_ = clickScreen;
     setWindowTitle(QString::fromStdU16String(mirelda::DecodeCp1252(mirelda::PopupCaption(titleCp1252))));
     mirelda::ui::SetRichText(*text_, rtf);
     text_->document()->setUndoRedoEnabled(false);
-    if (const int zoom = SavedTextZoom(); zoom != 100)
-        ApplyTextZoom(*text_->document(), zoom); // the reader's size, as in the view
+    if (textZoom != mirelda::kNormalTextZoom)
+        ApplyTextZoom(*text_->document(), textZoom); // the reader's size, as in the view
     TrimTail(*text_->document());
     return true;
 }

@@ -7,6 +7,8 @@
 // Each pop-up is made for one article and deletes itself when it closes; nothing keeps a
 // pointer to it.
 
+#include "core/view/text_zoom.h"
+
 #include <QElapsedTimer>
 #include <QPoint>
 #include <QWidget>
@@ -24,16 +26,17 @@ class CPopupWnd : public QWidget
   public:
     // Opens a pop-up for an article: `titleCp1252` as stored (its caption drops "#POPUP:"),
     // `rtf` its text, `clickScreen` the last link click point. The mouse cursor is hidden
-    // while the window is made. `owner` is the main window. Returns the pop-up, which
-    // belongs to itself.
+    // while the window is made. `owner` is the main window, `textZoom` the text size it shows
+    // (percent). Returns the pop-up, which belongs to itself.
     static CPopupWnd* ShowPopup(std::string_view titleCp1252, std::string_view rtf, QPoint clickScreen,
-                                QWidget* owner = nullptr);
+                                QWidget* owner = nullptr, int textZoom = mirelda::kNormalTextZoom);
 
     explicit CPopupWnd(QWidget* owner = nullptr);
     ~CPopupWnd() override;
 
-    // Sets the caption and the text; the window is still hidden.
-    bool CreatePopup(std::string_view titleCp1252, std::string_view rtf, QPoint clickScreen);
+    // Sets the caption and the text, at `textZoom` percent; the window is still hidden.
+    bool CreatePopup(std::string_view titleCp1252, std::string_view rtf, QPoint clickScreen,
+                     int textZoom = mirelda::kNormalTextZoom);
     // Sizes the window to its text: widths tried from the screen's width down by 25 until
     // the text is a third as high as it is wide.
     void FitToText();

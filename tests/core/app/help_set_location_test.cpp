@@ -98,6 +98,7 @@ TEST(ResolveHelpSetFiles, baseGivenWithAnyHelpSetExtension)
     EXPECT_FALSE(HelpSetFileMissing(dir.path() / "GUIDE.PGD"));
     EXPECT_FALSE(HelpSetFileMissing(dir.path() / "GUIDE.pgl"));
     EXPECT_EQ(ResolveHelpSetFiles(dir.path() / "GUIDE.fic").pgh, dir.path() / "GUIDE.PGH");
+    EXPECT_EQ(ResolveHelpSetFiles(dir.path() / "GUIDE.fic").base, base); // what the rest works from
     EXPECT_EQ(StripHelpSetExtension("a/b.c"), fs::path("a/b.c"));
     EXPECT_EQ(StripHelpSetExtension("GUIDE.Pgd"), fs::path("GUIDE"));
 }

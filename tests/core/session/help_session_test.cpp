@@ -208,7 +208,7 @@ TEST_F(HelpSessionTest, missingStartArticle_showsArticleOneAndSaysItOnce)
     EXPECT_EQ(again->currentArticle(), 0);
 }
 
-TEST_F(HelpSessionTest, reload_currentArticleGone_showsArticleOneAndKeepsHistory)
+TEST_F(HelpSessionTest, reload_currentArticleGoneOrIndexDamaged_showsArticleOneAndSaysWhatIsWrong)
 {
     ShownArticles display;
     Heard heard;
@@ -220,6 +220,17 @@ TEST_F(HelpSessionTest, reload_currentArticleGone_showsArticleOneAndKeepsHistory
     EXPECT_EQ(session->currentArticle(), 1);
     EXPECT_EQ(session->history().size(), 2u);
     EXPECT_EQ(heard.reloaded, 1);
+    EXPECT_TRUE(display.errors.empty());
+
+    // A damaged index is said once, as at start; the records before the damage are read.
+    test::WriteFile(files.pgh, test::ReadFile(files.pgh) + std::string(7, '\x01'));
+    session->Reload(0);
+    ASSERT_EQ(display.errors.size(), 1u);
+    EXPECT_EQ(display.errors.front().kind, FileErrorKind::Malformed);
+    EXPECT_EQ(display.errors.front().path, files.pgh.string());
+    EXPECT_EQ(session->currentArticle(), 1);
+    EXPECT_EQ(session->index().size(), 2u);
+    display.errors.clear();
 
     // Unreadable files: every article is missing until good ones come; nothing is lost.
     fs::remove(files.pgh);
@@ -228,6 +239,47 @@ TEST_F(HelpSessionTest, reload_currentArticleGone_showsArticleOneAndKeepsHistory
     EXPECT_EQ(display.errors.front().kind, FileErrorKind::CannotOpen);
     EXPECT_EQ(session->index().size(), 0u);
     EXPECT_EQ(session->ArticleTitle(2), "Article 2");
+}
+
+TEST_F(HelpSessionTest, annotationDraft_askedOfItsEditorOnlyWhenKept)
+{
+    {
+        ShownArticles display;
+        Heard heard;
+        auto session = Open(display, heard);
+        session->LoadIndex();
+        ASSERT_FALSE(session->ShowStartArticle());
+        // Typing only marks the draft changed: the editor's text is taken when it is kept.
+        std::string typed;
+        int asked = 0;
+        session->SetAnnotationDraftSource([&] {
+            ++asked;
+            return typed;
+        });
+        for (const char* text : {"n", "no", "note"}) {
+            typed = text;
+            session->AnnotationDraftChanged();
+        }
+        EXPECT_EQ(asked, 0);
+        ASSERT_TRUE(session->ShowArticle(2, 0));
+        EXPECT_EQ(asked, 1);
+        EXPECT_TRUE(fs::exists(user.scratch)); // in .NO$ as soon as the reader moved on
+        // An editor that goes away hands its last text over; close saves it.
+        typed = "autre";
+        session->AnnotationDraftChanged();
+        session->SetAnnotationDraftSource(nullptr);
+        EXPECT_EQ(asked, 2);
+        session->SaveUserFiles();
+    }
+    ShownArticles display;
+    Heard heard;
+    auto session = Open(display, heard);
+    session->OpenUserFiles();
+    session->LoadIndex();
+    ASSERT_FALSE(session->ShowStartArticle());
+    ASSERT_TRUE(session->ShowArticle(2, 0));
+    EXPECT_EQ(heard.annotations,
+              (std::vector<std::pair<std::int32_t, std::string>>{{1, "note"}, {2, "autre"}}));
 }
 
 TEST_F(HelpSessionTest, contentsTreeAndTitles_madeOffTheSessionThenHandedToIt)

@@ -17,6 +17,8 @@
 #include "ui/notes/annotation_edit.h"
 #include "ui/tree/tree_bar.h"
 #include "ui/view/mirelda_view.h"
+#include "ui/view/popup_wnd.h"
+#include "ui/widgets/settings.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -31,6 +33,8 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextEdit>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -237,6 +241,19 @@ class AppFrameTest : public QObject
         QCOMPARE(view->textZoom(), 50);
         QVERIFY(!smaller->isEnabled());
         QCOMPARE(pane->text(), QStringLiteral("Texte : 50\u00a0%"));
+
+        // A pop-up takes the size shown, not the one last saved (by this viewer or another).
+        MireldaSettings().setValue(QStringLiteral("view/textSize"), 100);
+        const auto sizeAtStart = [](QTextDocument* doc) {
+            QTextCursor c(doc);
+            c.setPosition(1);
+            return c.charFormat().fontPointSize();
+        };
+        QVERIFY(viewer.app->GoToArticle(9, 0)); // "#POPUP:Glossaire"
+        auto* popup = frame->findChild<CPopupWnd*>();
+        QVERIFY(popup);
+        QCOMPARE(sizeAtStart(popup->textControl()->document()), sizeAtStart(view->document()));
+        popup->ClosePopup();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
         QTRY_VERIFY(QApplication::activePopupWidget());
         QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_N); // "Taille &normale du texte"

@@ -623,7 +623,7 @@ void MireldaViewTest::textSize_stepsBoundsWheelPositionsAndRestart()
     printer.setOutputFileName(dir.filePath(QStringLiteral("zoom.pdf")));
     QCOMPARE(SizeAt(*view->printDocument(printer), 0), 10.0);
 
-    // The next start reads the size back; the pop-ups take it too.
+    // The next start reads the size back; a pop-up takes the one the view shows.
     QCOMPARE(view->textZoom(), 250);
     view.reset();
     view = std::make_unique<CMireldaView>(host, *session);
@@ -632,7 +632,7 @@ void MireldaViewTest::textSize_stepsBoundsWheelPositionsAndRestart()
     QVERIFY(navigator->ShowArticle(1, 0));
     QCOMPARE(SizeAt(*view->document(), 0), 25.0);
     CPopupWnd popup;
-    popup.CreatePopup("#POPUP:Note", Rtf("Une note.\\par"), {});
+    popup.CreatePopup("#POPUP:Note", Rtf("Une note.\\par"), {}, view->textZoom());
     QCOMPARE(SizeAt(*popup.textControl()->document(), 0), 25.0);
     QCOMPARE(QSettings(QStringLiteral("mirelda"), QStringLiteral("mirelda"))
                  .value(QStringLiteral("view/textSize"))
