@@ -80,22 +80,28 @@ bool SymbolFontGives(unsigned char byte, char16_t unit, bool matchCase)
 }
 
 // Every unit a byte can stand for in text, whatever single-byte code page or symbol font it is
-// read in: what \'hh may give (multi-byte code pages are not judged at all).
-const std::array<std::u16string, 256>& UnitsOfByte()
+// read in, folded as the find compares (index 1: case kept), each list in increasing order:
+// what \'hh may give (multi-byte code pages are not judged at all). Made on first use only:
+// most searches never need it.
+const std::array<std::u16string, 256>& FoldedUnitsOfByte(bool matchCase)
 {
-    static const auto table = [] {
-        auto t = std::make_unique<std::array<std::u16string, 256>>();
+    static const auto tables = [] {
+        auto t = std::make_unique<std::array<std::array<std::u16string, 256>, 2>>();
         rtf::CodePageCache cache;
         for (const int codePage : rtf::SingleByteCodePages()) {
             const rtf::ByteTable& units = cache.SingleByte(codePage);
-            for (std::size_t b = 0; b < units.size(); ++b) {
-                if ((*t)[b].find(units[b]) == std::u16string::npos)
-                    (*t)[b].push_back(units[b]);
+            for (int mode = 0; mode < 2; ++mode) {
+                for (std::size_t b = 0; b < units.size(); ++b) {
+                    std::u16string& list = (*t)[mode][b];
+                    const char16_t folded = Fold(units[b], mode == 1);
+                    if (list.find(folded) == std::u16string::npos)
+                        list.insert(std::lower_bound(list.begin(), list.end(), folded), folded);
+                }
             }
         }
         return t;
     }();
-    return *table;
+    return (*tables)[matchCase ? 1 : 0];
 }
 
 // The forms of a candidate, one bit each in the VBMI scan's byte classes. A code page word
@@ -186,6 +192,11 @@ RtfPrefilter::RtfPrefilter(std::u16string_view what, bool matchCase) : matchCase
                            (what_.size() > 1 && Fold(byte, matchCase) != what_[1] &&
                             SymbolFontGives(byte, what_[1], matchCase));
     }
+    for (std::size_t b = 0; b < symbolFontUnits_.size(); ++b) {
+        const auto byte = static_cast<unsigned char>(b);
+        symbolFontUnits_[b] = {Fold(rtf::SymbolFontUnit(rtf::SymbolFont::Symbol, byte), matchCase),
+                               Fold(rtf::SymbolFontUnit(rtf::SymbolFont::Wingdings, byte), matchCase)};
+    }
     startByte_ = firstByte_;
     startByte_['\\'] = true;
     active_ = true;
@@ -257,7 +268,7 @@ bool RtfPrefilter::LiteralAt(const unsigned char* p, const unsigned char* end) c
         }
         // Plain-text bytes are ASCII: their upper case needs no table.
         const char16_t unit = !matchCase_ && b >= 'a' && b <= 'z' ? static_cast<char16_t>(b - 32) : b;
-        if (unit != what_[j] && !SymbolFontGives(b, what_[j], matchCase_))
+        if (unit != what_[j] && symbolFontUnits_[b][0] != what_[j] && symbolFontUnits_[b][1] != what_[j])
             return false;
     }
     return true;
@@ -268,11 +279,8 @@ bool RtfPrefilter::LiteralAt(const unsigned char* p, const unsigned char* end) c
 // goes on).
 bool RtfPrefilter::ByteMayGive(unsigned char byte, char16_t unit) const
 {
-    for (const char16_t read : UnitsOfByte()[byte]) {
-        if (read < 0x20 || Fold(read, matchCase_) == unit)
-            return true;
-    }
-    return false;
+    const std::u16string& units = FoldedUnitsOfByte(matchCase_)[byte];
+    return units.front() < 0x20 || std::binary_search(units.begin(), units.end(), unit);
 }
 
 // A backslash at p, right after plain text that matched the string up to `unit`: false when it

@@ -76,6 +76,8 @@ class RtfPrefilter
     std::array<bool, 256> firstByte_{};       // literal bytes that give the first unit
     std::array<bool, 256> startByte_{};       // firstByte_ plus '\\'
     std::array<unsigned char, 2> variants_{}; // the bytes of firstByte_ (one twice if alone)
+    // What Symbol and Wingdings draw for each ASCII byte, folded: for the bytes after the first.
+    std::array<std::array<char16_t, 2>, 128> symbolFontUnits_{};
     // For the vector scans: the plain-text bytes that give the second unit (0 when none does:
     // 0 never continues a run), whether any byte may follow (a one-unit string), and the
     // first digit N can start with in a \uN that gives the first unit (a leading 0 aside).
