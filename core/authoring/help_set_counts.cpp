@@ -1,8 +1,16 @@
 #include "core/authoring/help_set_counts.h"
 
+#include "core/search/data_window.h"
+#include "core/store/article_record.h"
 #include "core/store/binary_file.h"
 #include "core/store/help_set.h"
 #include "core/tree/contents_file.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+#include <utility>
+#include <vector>
 
 namespace mirelda::authoring {
 
@@ -13,14 +21,31 @@ Result<HelpSetCounts> CountHelpSet(const HelpSetFiles& files)
         return index.error();
     HelpSetCounts counts;
     counts.articles = index->size();
-    if (auto data = ArticleDataReader::Open(files.pgd)) {
-        index->ForEach([&](const ArticleEntry& entry) {
-            auto title = data->ReadTitle(entry);
+    if (auto data = DataWindow::Open(files.pgd)) {
+        // The titles are read as the viewer reads them, in increasing offset order through one
+        // window, a few hundred bytes each; their errors are then put back in enumeration order.
+        std::vector<const ArticleEntry*> entries;
+        entries.reserve(index->size());
+        index->ForEach([&](const ArticleEntry& entry) { entries.push_back(&entry); });
+        std::vector<std::uint32_t> byOffset(entries.size());
+        std::iota(byOffset.begin(), byOffset.end(), 0u);
+        std::stable_sort(byOffset.begin(), byOffset.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return entries[a]->textOffset < entries[b]->textOffset;
+        });
+        std::vector<std::pair<std::uint32_t, FileError>> unreadable;
+        for (const std::uint32_t place : byOffset) {
+            const ArticleEntry& entry = *entries[place];
+            WindowRecordBytes bytes(*data, entry.textOffset + kTitleReadAhead);
+            auto title = ArticleRecord(bytes, entry).Title();
             if (!title)
-                counts.errors.push_back(title.error());
+                unreadable.emplace_back(place, title.error());
             else if (IsPopupTitle(*title))
                 ++counts.popups;
-        });
+        }
+        std::sort(unreadable.begin(), unreadable.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto& [place, error] : unreadable)
+            counts.errors.push_back(std::move(error));
     } else {
         counts.errors.push_back(data.error());
     }

@@ -119,6 +119,18 @@ bool IsMultiByteCodePage(int codePage)
            kMultiByteCodePages.end();
 }
 
+std::vector<int> SingleByteCodePages()
+{
+    std::vector<int> pages;
+    for (const Known& k : kKnown) {
+        if (!IsMultiByteCodePage(k.codePage))
+            pages.push_back(k.codePage);
+    }
+    pages.push_back(kSymbolFontCodePage);
+    pages.push_back(kWingdingsFontCodePage);
+    return pages;
+}
+
 int FontCodePage(std::u16string_view name, int charset, int cpg, int documentCodePage)
 {
     switch (SymbolFontOf(name)) {

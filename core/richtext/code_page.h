@@ -40,6 +40,10 @@ inline bool IsSymbolFontCodePage(int codePage)
     return codePage == kSymbolFontCodePage || codePage == kWingdingsFontCodePage;
 }
 
+// Every single-byte code page text can be read in: the supported ones that are not
+// multi-byte, and the symbol fonts' own.
+std::vector<int> SingleByteCodePages();
+
 // The code page a font's bytes are read in: a symbol font's own, else \cpgN (cpg > 0), else
 // its \fcharset's, else the document's.
 int FontCodePage(std::u16string_view name, int charset, int cpg, int documentCodePage);

@@ -59,6 +59,10 @@ class DataWindow
 // nothing that cannot be abandoned there (memory it allocated is lost, nothing else).
 bool GuardMappedReads(const std::function<void()>& work);
 
+// How far to read from a record's start for its title alone: long enough for most titles, so
+// that one read per title leaves the texts between them unread.
+inline constexpr std::uint64_t kTitleReadAhead = 4 + 252;
+
 // A window's bytes for an ArticleRecord: each read goes on up to `readUntil`.
 class WindowRecordBytes final : public RecordBytes
 {

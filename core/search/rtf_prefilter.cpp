@@ -1,6 +1,7 @@
 #include "core/search/rtf_prefilter.h"
 
 #include "core/richtext/code_page.h"
+#include "core/richtext/document.h"
 #include "core/richtext/rtf_lexer.h"
 #include "core/richtext/symbol_font.h"
 
@@ -78,6 +79,31 @@ bool SymbolFontGives(unsigned char byte, char16_t unit, bool matchCase)
     return false;
 }
 
+// Every unit a byte can stand for in text, whatever single-byte code page or symbol font it is
+// read in, folded as the find compares (index 1: case kept), each list in increasing order:
+// what \'hh may give (multi-byte code pages are not judged at all). Made on first use only:
+// most searches never need it.
+const std::array<std::u16string, 256>& FoldedUnitsOfByte(bool matchCase)
+{
+    static const auto tables = [] {
+        auto t = std::make_unique<std::array<std::array<std::u16string, 256>, 2>>();
+        rtf::CodePageCache cache;
+        for (const int codePage : rtf::SingleByteCodePages()) {
+            const rtf::ByteTable& units = cache.SingleByte(codePage);
+            for (int mode = 0; mode < 2; ++mode) {
+                for (std::size_t b = 0; b < units.size(); ++b) {
+                    std::u16string& list = (*t)[mode][b];
+                    const char16_t folded = Fold(units[b], mode == 1);
+                    if (list.find(folded) == std::u16string::npos)
+                        list.insert(std::lower_bound(list.begin(), list.end(), folded), folded);
+                }
+            }
+        }
+        return t;
+    }();
+    return (*tables)[matchCase ? 1 : 0];
+}
+
 // The forms of a candidate, one bit each in the VBMI scan's byte classes. A code page word
 // (\\ansicpg, \\cpg, \\fcharset) is found by the letter that ends it and the digit after:
 // a multi-byte value has three digits or more and starts with a digit of its own, perhaps
@@ -101,6 +127,25 @@ bool IsRtf(std::string_view rtf)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(rtf.data());
     return rtf::FindRtfStart(p, p + rtf.size()) != nullptr; // as the reader decides
+}
+
+// `p` at a backslash: the length of a control word that only changes the format of the text
+// (its font, which may be a symbol font, included), or 0. The reader reads these words and
+// gives no unit for them, unless a "\\*" before makes them skip their group.
+std::size_t FormatWordLength(const unsigned char* p, const unsigned char* end)
+{
+    const unsigned char* q = p + 1;
+    while (q < end && rtf::kBytes.letter[*q])
+        ++q;
+    const std::string_view letters(reinterpret_cast<const char*>(p + 1), static_cast<std::size_t>(q - p - 1));
+    static constexpr std::string_view kFormatWords[] = {"b", "i",  "ul", "uldb", "ulnone",
+                                                        "v", "cf", "fs", "f",    "plain"};
+    if (std::find(std::begin(kFormatWords), std::end(kFormatWords), letters) == std::end(kFormatWords))
+        return 0;
+    bool has = false;
+    std::int32_t value = 0;
+    rtf::ReadParameter(q, end, has, value);
+    return static_cast<std::size_t>(q - p);
 }
 
 } // namespace
@@ -147,6 +192,11 @@ RtfPrefilter::RtfPrefilter(std::u16string_view what, bool matchCase) : matchCase
                            (what_.size() > 1 && Fold(byte, matchCase) != what_[1] &&
                             SymbolFontGives(byte, what_[1], matchCase));
     }
+    for (std::size_t b = 0; b < symbolFontUnits_.size(); ++b) {
+        const auto byte = static_cast<unsigned char>(b);
+        symbolFontUnits_[b] = {Fold(rtf::SymbolFontUnit(rtf::SymbolFont::Symbol, byte), matchCase),
+                               Fold(rtf::SymbolFontUnit(rtf::SymbolFont::Wingdings, byte), matchCase)};
+    }
     startByte_ = firstByte_;
     startByte_['\\'] = true;
     active_ = true;
@@ -186,21 +236,83 @@ RtfPrefilter::RtfPrefilter(std::u16string_view what, bool matchCase) : matchCase
 }
 
 // A literal first unit at p: the bytes after it either match the string on, or end the
-// plain-text run before a mismatch.
+// plain-text run before a mismatch, or with a character or escape that may give the next
+// unit. Passed over on the way, as the reader gives no unit for them: CR and LF, braces (a
+// group opened or closed in the text is text too, as no word leads back to the text from
+// another destination; the last one adds the final paragraph mark), and format words once a
+// brace or another word has cleared any "\\*".
 bool RtfPrefilter::LiteralAt(const unsigned char* p, const unsigned char* end) const
 {
-    for (std::size_t j = 1; j < what_.size(); ++j) {
-        if (p + j >= end)
+    const unsigned char* q = p + 1;
+    bool starCleared = false;
+    for (std::size_t j = 1; j < what_.size(); ++j, ++q) {
+        std::size_t word = 0;
+        for (; q < end; ++q) {
+            if (*q == '{' || *q == '}') {
+                if (*q == '}' && what_[j] == kParagraphMark)
+                    return true; // the brace that ends the document adds the final mark
+                starCleared = true;
+            } else if (*q == '\\' && starCleared && (word = FormatWordLength(q, end)) > 0) {
+                q += word - 1;
+            } else if (*q != '\r' && *q != '\n') {
+                break;
+            }
+        }
+        if (q >= end)
             return true;
-        const unsigned char b = p[j];
-        if (!rtf::kBytes.plainText[b]) // the plain-text run ends
-            return true;
+        const unsigned char b = *q;
+        if (!rtf::kBytes.plainText[b]) { // the plain-text run ends
+            if (b == '\\')
+                return EscapeMayGive(q, end, what_[j]);
+            return b < 0x80 || ByteMayGive(b, what_[j]);
+        }
         // Plain-text bytes are ASCII: their upper case needs no table.
         const char16_t unit = !matchCase_ && b >= 'a' && b <= 'z' ? static_cast<char16_t>(b - 32) : b;
-        if (unit != what_[j] && !SymbolFontGives(b, what_[j], matchCase_))
+        if (unit != what_[j] && symbolFontUnits_[b][0] != what_[j] && symbolFontUnits_[b][1] != what_[j])
             return false;
     }
     return true;
+}
+
+// Whether a byte from 0x20, read as text (raw or as \'hh), can give `unit`: its character in
+// some single-byte code page or symbol font (a control character gives nothing, and the text
+// goes on).
+bool RtfPrefilter::ByteMayGive(unsigned char byte, char16_t unit) const
+{
+    const std::u16string& units = FoldedUnitsOfByte(matchCase_)[byte];
+    return units.front() < 0x20 || std::binary_search(units.begin(), units.end(), unit);
+}
+
+// A backslash at p, right after plain text that matched the string up to `unit`: false when it
+// is a \'hh or \uN that cannot give `unit`. The reader turns each into one unit there (no \uN
+// fallback is pending after plain text): \'hh the byte's character in the current code page or
+// symbol font, \uN its unit, a symbol font's private-use code the symbol; a control character
+// then shows nothing, and the text goes on. Other escapes may give nothing too: true.
+bool RtfPrefilter::EscapeMayGive(const unsigned char* p, const unsigned char* end, char16_t unit) const
+{
+    if (end - p < 2)
+        return true;
+    if (p[1] == 'u') {
+        std::int32_t value = 0;
+        if (!WordAt(p, end, "u", value))
+            return true;
+        char16_t read = u'\uFFFD';
+        if (value >= -32768 && value < 0)
+            read = static_cast<char16_t>(value + 65536);
+        else if (value >= 0 && value <= 0xFFFF)
+            read = static_cast<char16_t>(value);
+        if (read >= 0xF020 && read <= 0xF0FF && SymbolFontGives(read & 0xFF, unit, matchCase_))
+            return true;
+        return read < 0x20 || Fold(read, matchCase_) == unit;
+    }
+    if (p[1] != '\'' || end - p < 4)
+        return true;
+    const int high = rtf::HexValue(p[2]), low = rtf::HexValue(p[3]);
+    if (high < 0 || low < 0)
+        return true;
+    const int byte = high * 16 + low;
+    // A control character, or a damaged escape that takes the next byte: true.
+    return byte < 0x20 || ByteMayGive(static_cast<unsigned char>(byte), unit);
 }
 
 // A backslash at p: an escape that can give the first unit, or a code page we do not judge.

@@ -8,7 +8,11 @@
 //   - a literal byte of c (or its other case) in a run of plain ASCII text, where the reader
 //     turns each byte into one unit; the next byte then either ends the run (it is '\\', '{',
 //     '}', a control byte or a byte >= 0x80) or becomes the next unit, so it must be the
-//     next character of the string;
+//     next character of the string; CR, LF, braces and the words that only set the format
+//     give no unit and are passed over; a run that ends at \'hh, \uN or a byte >= 0x80 goes
+//     on with that one unit (or none, for a control character), so it must stand for the
+//     next character: \uN's unit, or the byte's character in one of the single-byte code
+//     pages or symbol fonts;
 //   - \'hh, when the byte hh decodes to c: in every single-byte code page the reader knows,
 //     bytes below 0x80 are ASCII and bytes from 0x80 decode to no ASCII letter or digit;
 //   - in Symbol or Wingdings text, a byte (literal, \'hh or \uN's private-use U+F0hh) reads
@@ -63,6 +67,8 @@ class RtfPrefilter
     bool LookupAt(const unsigned char* p, const unsigned char* begin, const unsigned char* end) const;
     bool LiteralAt(const unsigned char* p, const unsigned char* end) const;
     bool EscapeAt(const unsigned char* p, const unsigned char* end) const;
+    bool EscapeMayGive(const unsigned char* p, const unsigned char* end, char16_t unit) const;
+    bool ByteMayGive(unsigned char byte, char16_t unit) const;
 
     bool active_ = false;
     std::u16string what_; // folded to upper case unless matchCase
@@ -70,6 +76,8 @@ class RtfPrefilter
     std::array<bool, 256> firstByte_{};       // literal bytes that give the first unit
     std::array<bool, 256> startByte_{};       // firstByte_ plus '\\'
     std::array<unsigned char, 2> variants_{}; // the bytes of firstByte_ (one twice if alone)
+    // What Symbol and Wingdings draw for each ASCII byte, folded: for the bytes after the first.
+    std::array<std::array<char16_t, 2>, 128> symbolFontUnits_{};
     // For the vector scans: the plain-text bytes that give the second unit (0 when none does:
     // 0 never continues a run), whether any byte may follow (a one-unit string), and the
     // first digit N can start with in a \uN that gives the first unit (a leading 0 aside).

@@ -147,8 +147,6 @@ Result<std::vector<TitleRecord>> LoadTitles(const ArticleIndex& index, const std
     std::vector<std::string> titles(entries.size());
     std::vector<bool> read(entries.size(), false);
     std::size_t failed = 0;
-    // One read per title, long enough for most titles: the texts between them stay unread.
-    constexpr std::uint64_t kReadAhead = 4 + 252;
     std::uint64_t total = 0;
     for (std::size_t k = 0; k < byOffset.size(); ++k) {
         if (stop && k % 1024 == 0 && stop->load(std::memory_order_relaxed))
@@ -158,7 +156,7 @@ Result<std::vector<TitleRecord>> LoadTitles(const ArticleIndex& index, const std
             break;
         }
         const ArticleEntry& e = *entries[byOffset[k]];
-        WindowRecordBytes bytes(data, e.textOffset + kReadAhead);
+        WindowRecordBytes bytes(data, e.textOffset + kTitleReadAhead);
         auto title = ArticleRecord(bytes, e).Title();
         if (!title) {
             ++failed;

@@ -65,6 +65,25 @@ TEST_F(ToolCommands, info_countsArticlesPopupsLinksAndTreeEntries)
     EXPECT_EQ(run.err, "");
 }
 
+TEST_F(ToolCommands, info_reportsEachUnreadableTitleInEnumerationOrder_andCountsTheRest)
+{
+    // The data file ends where article 3's record starts: the titles of 3 and 4 run past it.
+    auto index = LoadArticleIndex(Base() + ".PGH");
+    ASSERT_TRUE(index.ok());
+    const std::uint64_t third = index->FindArticle(3)->textOffset;
+    const std::uint64_t fourth = index->FindArticle(4)->textOffset;
+    ASSERT_LT(third, fourth);
+    fs::resize_file(Base() + ".PGD", third);
+    const ToolRun run = Run({"info", Base()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "articles\t4\npopups\t0\nlinks\t3\ntree\t4\n");
+    const auto lines = Lines(run.err);
+    ASSERT_EQ(lines.size(), 2u) << run.err;
+    // Article 4 comes first in the index's enumeration order, though last in the file.
+    EXPECT_NE(lines[0].find(std::to_string(fourth)), std::string::npos) << run.err;
+    EXPECT_NE(lines[1].find(std::to_string(third)), std::string::npos) << run.err;
+}
+
 TEST_F(ToolCommands, index_listsEntriesInEnumerationOrder)
 {
     const ToolRun run = Run({"index", Base()});

@@ -39,7 +39,7 @@ TEST(RtfPrefilter, everyWayOfWritingTheFirstCharacter_isKept)
     }
     // Kept without holding it: a literal x that ends a run of plain text, or one in a
     // destination that is not shown.
-    for (const char* body : {"deux\\par ylo", "{\\b deux} \\'e9t\\'e9s", "{\\*\\bkmkstart xylo}"}) {
+    for (const char* body : {"deux\\par ylo", "{\\b deux}\\tab ylo", "{\\*\\bkmkstart xylo}"}) {
         ASSERT_FALSE(Finds(Rtf(body), u"xylo", false)) << body;
         EXPECT_TRUE(filter.MayContain(Rtf(body))) << body;
     }
@@ -48,8 +48,8 @@ TEST(RtfPrefilter, everyWayOfWritingTheFirstCharacter_isKept)
 TEST(RtfPrefilter, textsWithoutTheString_areRejected)
 {
     const RtfPrefilter filter(u"xylo", false);
-    for (const char* body : {"un exemple de texte", "{\\b deu}s \\'e9t\\'e9s", "\\u233?t\\u233?",
-                             "xyl ophone", "{\\*\\bkmkstart lo}", "xyz"})
+    for (const char* body : {"un exemple de texte", "{\\b deu}s \\'e9t\\'e9s", "{\\b deux} \\'e9t\\'e9s",
+                             "\\u233?t\\u233?", "xyl ophone", "{\\*\\bkmkstart lo}", "xyz"})
         EXPECT_FALSE(filter.MayContain(Rtf(body))) << body;
     EXPECT_FALSE(RtfPrefilter(u"Xylo", true).MayContain(Rtf("la xylo")));
     // "{\\urtf" is RTF to the reader, and so to the filter.
@@ -83,6 +83,54 @@ TEST(RtfPrefilter, symbolFontText_isJudgedAsTheSymbolsItShows)
     EXPECT_FALSE(RtfPrefilter(u"7\u03B3", false).MayContain(literal));
     ASSERT_TRUE(Finds(escaped, u"7\u03B2", false));
     EXPECT_TRUE(RtfPrefilter(u"7\u03B2", false).MayContain(escaped));
+}
+
+// Plain text that matches up to a \'hh goes on with the byte's character, in whatever code
+// page or symbol font the text is in: an article is rejected only when no reading of the byte
+// gives the next character of the string.
+TEST(RtfPrefilter, escapeAfterMatchingText_isJudgedByTheCharactersItCanStandFor)
+{
+    struct Case
+    {
+        std::string rtf;
+        std::u16string what;
+        bool matchCase;
+        bool found;
+    };
+    const std::string cyrillic = "{\\rtf1\\ansi\\ansicpg1251 ";
+    const std::string turkish = "{\\rtf1\\ansi\\ansicpg1254 ";
+    const std::string symbol = "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}\\f1 ";
+    const Case cases[] = {
+        {Rtf("la fen\\'eatre"), u"fenetre", false, false},
+        {Rtf("la fen\\'eatre"), u"fenetre", true, false},
+        {Rtf("la fen\\'eatre"), u"FEN\u00CATRE", false, true},
+        {Rtf("la fen\\'eatre"), u"fen\u00EAtre", true, true},
+        {Rtf("la fen\\'65tre"), u"fenetre", true, true},  // \'65 is e itself
+        {Rtf("la fen\\'1fetre"), u"fenetre", true, true}, // a control character reads as nothing
+        {Rtf("la fen\\u234\\'eatre"), u"fenetre", false, false},
+        {Rtf("la fen\\u69?tre"), u"fenetre", false, true},
+        {Rtf("la fe\r\nn\r\n\\'eatre"), u"fenetre", false, false}, // CR and LF read as nothing
+        {Rtf("la fe\r\nnetre"), u"fenetre", true, true},
+        {Rtf("{\\uldb na\\'eff}{\\v cible}"), u"fetre", false, false}, // braces and format words
+        {Rtf("{\\uldb na\\'eff}{\\v\\cf1 etre}"), u"fetre", false, true},
+        {Rtf("na\\'eff\\v etre"), u"fetre", false, true},      // a pending \* is not ruled out
+        {Rtf("fen\xeatre"), u"fenetre", false, false},         // a raw byte reads as \'hh does
+        {cyrillic + "fen\\'eatre}", u"fenetre", false, false}, // \'ea is U+043A there
+        {cyrillic + "fen\\'catre}", u"fen\u043Atre", false, true},
+        {cyrillic + "fen\\'catre}", u"fen\u043Atre", true, false},
+        {turkish + "f\\'fdn}", u"fin", false, true}, // dotless i's upper case is I
+        {turkish + "f\\'fdn}", u"fin", true, false},
+        {symbol + "fen\\'eatre}", u"fenetre", false, false},
+        {symbol + "7\\'a3}", u"7\u2264", true, true}, // Symbol draws U+2264 at 0xA3
+        {symbol + "7\\u61603 x}", u"7\u2264", true, true},
+    };
+    for (const Case& c : cases) {
+        const std::string label = c.rtf + " / " + Utf16ToUtf8(c.what) + (c.matchCase ? " (case)" : "");
+        ASSERT_EQ(Finds(c.rtf, c.what, c.matchCase), c.found) << label;
+        const RtfPrefilter filter(c.what, c.matchCase);
+        ASSERT_TRUE(filter.active()) << label;
+        EXPECT_EQ(filter.MayContain(c.rtf), c.found) << label;
+    }
 }
 
 // The proof leans on the code pages: in each single-byte one, a byte decodes to an ASCII
@@ -187,7 +235,22 @@ TEST(RtfPrefilter, randomDocuments_neverRejectATextThatHoldsTheString)
                                              "\\fcharset128 ",
                                              "\\cpg950 ",
                                              "\\cpg0949 ",
-                                             "\\fcharset1 "};
+                                             "\\fcharset1 ",
+                                             "fen",
+                                             "\\'ea",
+                                             "\\'ca",
+                                             "\\'fd",
+                                             "\\'65",
+                                             "\\'1f",
+                                             "{\\f3 ",
+                                             "{\\f4 ",
+                                             "\\u234?",
+                                             "\\u101?",
+                                             "\\u61603 ",
+                                             "\\v ",
+                                             "\\cf1",
+                                             "\\*",
+                                             "\\plain "};
     int kept = 0, rejected = 0;
     for (int round = 0; round < 20000; ++round) {
         std::string body;
@@ -197,9 +260,10 @@ TEST(RtfPrefilter, randomDocuments_neverRejectATextThatHoldsTheString)
             body += pieces[rng() % pieces.size()];
         // Symbol and Wingdings text reads as the symbols the fonts draw (a Greek letter for an
         // ASCII one).
-        const std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}"
-                                "{\\f2\\fcharset2 Wingdings;}}" +
-                                body + "}";
+        const std::string rtf =
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}"
+            "{\\f2\\fcharset2 Wingdings;}{\\f3\\fcharset204 Cyr;}{\\f4\\fcharset162 Tr;}}" +
+            body + "}";
         const std::u16string text = ExtractPlainText(rtf);
         std::u16string what;
         if (rng() % 4 == 0 || text.size() < 2) {
