@@ -148,6 +148,16 @@ std::size_t FormatWordLength(const unsigned char* p, const unsigned char* end)
     return static_cast<std::size_t>(q - p);
 }
 
+// The unit a \uN stands for: negative values are the signed form Word writes above 0x7FFF.
+char16_t UnitOfUnicodeWord(std::int32_t value)
+{
+    if (value >= -32768 && value < 0)
+        return static_cast<char16_t>(value + 65536);
+    if (value >= 0 && value <= 0xFFFF)
+        return static_cast<char16_t>(value);
+    return u'\uFFFD';
+}
+
 } // namespace
 
 RtfPrefilter::RtfPrefilter(std::u16string_view what, bool matchCase) : matchCase_(matchCase)
@@ -296,11 +306,7 @@ bool RtfPrefilter::EscapeMayGive(const unsigned char* p, const unsigned char* en
         std::int32_t value = 0;
         if (!WordAt(p, end, "u", value))
             return true;
-        char16_t read = u'\uFFFD';
-        if (value >= -32768 && value < 0)
-            read = static_cast<char16_t>(value + 65536);
-        else if (value >= 0 && value <= 0xFFFF)
-            read = static_cast<char16_t>(value);
+        const char16_t read = UnitOfUnicodeWord(value);
         if (read >= 0xF020 && read <= 0xF0FF && SymbolFontGives(read & 0xFF, unit, matchCase_))
             return true;
         return read < 0x20 || Fold(read, matchCase_) == unit;
@@ -333,11 +339,7 @@ bool RtfPrefilter::EscapeAt(const unsigned char* p, const unsigned char* end) co
     case 'u': {
         if (!WordAt(p, end, "u", value))
             return false;
-        char16_t unit = u'\uFFFD';
-        if (value >= -32768 && value < 0)
-            unit = static_cast<char16_t>(value + 65536);
-        else if (value >= 0 && value <= 0xFFFF)
-            unit = static_cast<char16_t>(value);
+        const char16_t unit = UnitOfUnicodeWord(value);
         if (unit >= 0xF020 && unit <= 0xF0FF && SymbolFontGives(unit & 0xFF, what_[0], matchCase_))
             return true; // a symbol font's private-use code reads as its symbol
         return Fold(unit, matchCase_) == what_[0];
