@@ -5,6 +5,7 @@
 #include "core/richtext/rtf_reader.h"
 #include "core/richtext/table_plan.h"
 #include "core/view/position_map.h"
+#include "ui/richtext/font_line_height.h"
 #include "ui/richtext/picture_object.h"
 #include "ui/richtext/picture_painter.h"
 #include "ui/richtext/set_rich_text.h"
@@ -163,6 +164,7 @@ class RichTextAdapterTest : public QObject
     void damagedInput_stillAgrees_data();
     void damagedInput_stillAgrees();
     void formats_reachTheDocument();
+    void lineSpacing_pitchFollowsTheFontAndTheMultiple();
     void pictures_oneObjectCharacterEach();
     void pictures_drawnInTheirColoursOnEveryDevice_data();
     void pictures_drawnInTheirColoursOnEveryDevice();
@@ -356,6 +358,44 @@ void RichTextAdapterTest::formats_reachTheDocument()
     const QTextBlockFormat second = doc.firstBlock().next().blockFormat();
     QCOMPARE(second.tabPositions().size(), 1);
     QCOMPARE(second.tabPositions().first().position, 192.0);
+}
+
+// Word's default Calibri 11 pt, each spacing a paragraph of eight lines: single lines are as
+// tall as the font means them (Qt drew Calibri's lines a fifth taller, its line gap twice),
+// multiples are that many single lines, an exact height is that height, an at-least height the
+// larger of it and a single line. No font is assumed: whatever Calibri resolves to is measured.
+void RichTextAdapterTest::lineSpacing_pitchFollowsTheFontAndTheMultiple()
+{
+    const auto pitch = [](const QByteArray& spacing, qreal* intended = nullptr) {
+        QByteArray body =
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Calibri;}}\\pard\\f0\\fs22" + spacing + " ";
+        for (int i = 0; i < 8; ++i)
+            body += "line\\line ";
+        const RichDocument model = ReadRtf((body + "\\par}").toStdString());
+        QTextDocument doc;
+        BuildTextDocument(model, doc);
+        doc.setTextWidth(600);
+        doc.documentLayout()->documentSize();
+        const QTextLayout* layout = doc.firstBlock().layout();
+        if (intended)
+            *intended = LineHeightOf(doc.firstBlock().begin().fragment().charFormat().font().resolve(
+                                         doc.defaultFont()))
+                            .intended;
+        return layout->lineCount() < 8 ? 0.0 : (layout->lineAt(7).y() - layout->lineAt(0).y()) / 7;
+    };
+    qreal intended = 0;
+    const qreal single = pitch("", &intended);
+    QVERIFY2(qAbs(single - intended) <= 1, qPrintable(QStringLiteral("%1 %2").arg(single).arg(intended)));
+    const auto near = [&](qreal got, qreal expected) {
+        return qAbs(got - expected) <= 1 ? QString()
+                                         : QStringLiteral("%1, expected %2").arg(got).arg(expected);
+    };
+    QCOMPARE(near(pitch("\\sl259\\slmult1"), single * 259 / 240), QString());
+    QCOMPARE(near(pitch("\\sl360\\slmult1"), single * 1.5), QString());
+    QCOMPARE(near(pitch("\\sl480\\slmult1"), single * 2), QString());
+    QCOMPARE(near(pitch("\\sl-300\\slmult0"), 20), QString());
+    QCOMPARE(near(pitch("\\sl300\\slmult0"), std::max(20.0, single)), QString());
+    QCOMPARE(near(pitch("\\sl600\\slmult0"), 40), QString());
 }
 
 void RichTextAdapterTest::pictures_oneObjectCharacterEach()
