@@ -6,6 +6,7 @@
 #include "core/richtext/table_plan.h"
 #include "core/view/position_map.h"
 #include "ui/richtext/font_line_height.h"
+#include "ui/richtext/layout_zoom.h"
 #include "ui/richtext/picture_object.h"
 #include "ui/richtext/picture_painter.h"
 #include "ui/richtext/set_rich_text.h"
@@ -174,6 +175,7 @@ class RichTextAdapterTest : public QObject
     void tables_cellsShadedBorderedAndInColumns_data();
     void tables_cellsShadedBorderedAndInColumns();
     void tables_cellParagraphsKeepTheirOwnFormat();
+    void tables_pulledLeftByTheGapAsFarAsTheMarginAllows();
     void setRichText_replacesContentAndOldDocument();
     void wordDocuments_keepFontFamiliesAndSymbols();
     void tables_verticalMergesPaddingAndPageBreaksInCells();
@@ -700,6 +702,61 @@ void RichTextAdapterTest::tables_cellParagraphsKeepTheirOwnFormat()
     const qreal step = place(11).y() - place(6).y();
     QVERIFY2(place(6).y() - place(0).y() >= step + 19,
              qPrintable(QString::number(place(6).y() - place(0).y())));
+}
+
+// Word's \\trleft of minus the gap: the cells' text lines up with the paragraph above, the
+// table's border in the document's margin; where the margin is narrower than the gap the
+// table starts at the document's edge, never left of it, at any zoom. The second cell stays
+// where its edge says.
+void RichTextAdapterTest::tables_pulledLeftByTheGapAsFarAsTheMarginAllows()
+{
+    const RichDocument model =
+        ReadRtf(Rtf("\\pard before\\par\\trowd\\trgaph108\\trleft-108\\clbrdrl\\brdrs"
+                    "\\cellx3000\\cellx6000\\intbl A\\cell B\\cell\\row\\pard after\\par"));
+    const qreal gap = 108 / 15.0;
+    for (const qreal margin : {4.0, 12.0}) {
+        for (const qreal zoom : {1.0, 2.0}) {
+            QTextDocument doc;
+            doc.setDocumentMargin(margin);
+            const PositionMap map = BuildTextDocument(model, doc);
+            QCOMPARE(Compare(model, doc, map), QString());
+            if (zoom != 1)
+                ScaleLayoutLengths(doc, zoom);
+            doc.setTextWidth(800);
+            const auto x = [&](std::int32_t p) {
+                const QTextBlock block = doc.findBlock(map.toDocument(p));
+                const QTextLine line =
+                    block.layout()->lineForTextPosition(map.toDocument(p) - block.position());
+                return doc.documentLayout()->blockBoundingRect(block).left() +
+                       line.cursorToX(map.toDocument(p) - block.position());
+            };
+            // The table's left border: the first dark pixel across A's line.
+            const QTextBlock a = doc.findBlock(map.toDocument(7));
+            const QRectF aRect = doc.documentLayout()->blockBoundingRect(a);
+            QImage image(820, int(aRect.bottom()) + 4, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            {
+                QPainter painter(&image);
+                doc.drawContents(&painter);
+            }
+            int border = 0;
+            while (border < 100 && image.pixelColor(border, int(aRect.center().y())).lightness() > 80)
+                ++border;
+            const QString where = QStringLiteral("margin %1 zoom %2: border at %3, A at %4, before at %5")
+                                      .arg(margin)
+                                      .arg(zoom)
+                                      .arg(border)
+                                      .arg(x(7))
+                                      .arg(x(0));
+            QVERIFY2(qAbs(border - std::max(0.0, margin - gap * zoom)) <= 1, qPrintable(where));
+            // The cell's text starts past the border and the gap: where the paragraph's does when
+            // the margin holds the gap.
+            QVERIFY2(x(7) - border >= gap * zoom && x(7) - border < gap * zoom + 3, qPrintable(where));
+            if (margin >= gap * zoom)
+                QVERIFY2(qAbs(x(7) - x(0)) < 2, qPrintable(where));
+            QVERIFY2(qAbs(x(9) - (margin + (3000 + 108) * zoom / 15.0)) < 2, qPrintable(where));
+        }
+    }
 }
 
 void RichTextAdapterTest::tables_rowOfManyCellsGoesOnInTheSameColumns()
