@@ -170,7 +170,8 @@ class DocumentBuilder
     // number is drawn as text in front of the paragraph.
     std::vector<bool> drawnNumber_;
     LongWordBreaker longWords_;
-    QHash<QString, FontLineHeight> lineHeights_; // by QFont::key()
+    QHash<QString, FontLineHeight> lineHeights_;   // by QFont::key()
+    QHash<int, FontLineHeight> formatLineHeights_; // by the document's character format index
 };
 
 } // namespace mirelda::ui::build

@@ -192,19 +192,23 @@ void DocumentBuilder::FitLineHeight(QTextBlockFormat& format, const QTextBlock& 
         type != QTextBlockFormat::MinimumHeight)
         return;
     FontLineHeight tallest;
-    const auto consider = [&](const QTextCharFormat& chars) {
-        const QFont font = chars.font().resolve(doc_.defaultFont());
-        const QString key = font.key();
-        auto it = lineHeights_.find(key);
-        if (it == lineHeights_.end())
-            it = lineHeights_.insert(key, LineHeightOf(font));
-        if (it->drawn > tallest.drawn)
-            tallest = *it;
+    const auto consider = [&](int formatIndex, const QTextCharFormat& chars) {
+        auto known = formatLineHeights_.find(formatIndex);
+        if (known == formatLineHeights_.end()) {
+            const QFont font = chars.font().resolve(doc_.defaultFont());
+            const QString key = font.key();
+            auto it = lineHeights_.find(key);
+            if (it == lineHeights_.end())
+                it = lineHeights_.insert(key, LineHeightOf(font));
+            known = formatLineHeights_.insert(formatIndex, *it);
+        }
+        if (known->drawn > tallest.drawn)
+            tallest = *known;
     };
     for (auto it = block.begin(); !it.atEnd(); ++it)
-        consider(it.fragment().charFormat());
-    if (block.length() <= 1)
-        consider(block.charFormat()); // an empty block's line is in its own format
+        consider(it.fragment().charFormatIndex(), it.fragment().charFormat());
+    if (block.length() <= 1) // an empty block's line is in its own format
+        consider(block.charFormatIndex(), block.charFormat());
     if (tallest.drawn <= 0 || std::abs(tallest.intended - tallest.drawn) < 0.05)
         return;
     const double scale = tallest.intended / tallest.drawn;
