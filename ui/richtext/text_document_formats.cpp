@@ -184,7 +184,8 @@ QTextBlockFormat DocumentBuilder::CellBlockFormat(const ParagraphFormat& f, cons
 
 // Qt sizes a line by its tallest font, but some fonts it draws taller than they mean
 // (font_line_height.h): the block's line height is scaled to what its tallest font means,
-// single, multiple or at least so much alike. An exact height needs no font.
+// single, multiple or at least so much alike, but never below what a picture in it needs. An
+// exact height needs no font.
 void DocumentBuilder::FitLineHeight(QTextBlockFormat& format, const QTextBlock& block)
 {
     const int type = format.lineHeightType();
@@ -211,7 +212,13 @@ void DocumentBuilder::FitLineHeight(QTextBlockFormat& format, const QTextBlock& 
         consider(block.charFormatIndex(), block.charFormat());
     if (tallest.drawn <= 0 || std::abs(tallest.intended - tallest.drawn) < 0.05)
         return;
-    const double scale = tallest.intended / tallest.drawn;
+    double scale = tallest.intended / tallest.drawn;
+    // A picture's line is as tall as the picture: scaled down, it would cover the line above.
+    if (scale < 1 && block.text().contains(QChar::ObjectReplacementCharacter)) {
+        if (type == QTextBlockFormat::MinimumHeight)
+            return;
+        scale = 1;
+    }
     if (type == QTextBlockFormat::MinimumHeight) {
         const double least = format.lineHeight();
         if (tallest.drawn <= least)

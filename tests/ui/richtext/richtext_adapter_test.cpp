@@ -365,7 +365,8 @@ void RichTextAdapterTest::formats_reachTheDocument()
 // Word's default Calibri 11 pt, each spacing a paragraph of eight lines: single lines are as
 // tall as the font means them (Qt drew Calibri's lines a fifth taller, its line gap twice),
 // multiples are that many single lines, an exact height is that height, an at-least height the
-// larger of it and a single line. No font is assumed: whatever Calibri resolves to is measured.
+// larger of it and a single line; a picture keeps its whole line. No font is assumed: whatever
+// Calibri resolves to is measured.
 void RichTextAdapterTest::lineSpacing_pitchFollowsTheFontAndTheMultiple()
 {
     const auto pitch = [](const QByteArray& spacing, qreal* intended = nullptr) {
@@ -398,6 +399,18 @@ void RichTextAdapterTest::lineSpacing_pitchFollowsTheFontAndTheMultiple()
     QCOMPARE(near(pitch("\\sl-300\\slmult0"), 20), QString());
     QCOMPARE(near(pitch("\\sl300\\slmult0"), std::max(20.0, single)), QString());
     QCOMPARE(near(pitch("\\sl600\\slmult0"), 40), QString());
+    // A picture taller than the text keeps its whole line: the next line starts below it.
+    const RichDocument model = ReadRtf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss "
+                                       "Calibri;}}\\pard\\f0\\fs22 a{\\pict\\pngblip\\picwgoal900"
+                                       "\\pichgoal900 " +
+                                       PngHex().toStdString() + "}\\line b\\par}");
+    QTextDocument doc;
+    BuildTextDocument(model, doc);
+    doc.setTextWidth(600);
+    doc.documentLayout()->documentSize();
+    const QTextLayout* layout = doc.firstBlock().layout();
+    QCOMPARE(layout->lineCount(), 2);
+    QVERIFY2(layout->lineAt(1).y() >= 60, qPrintable(QString::number(layout->lineAt(1).y())));
 }
 
 void RichTextAdapterTest::pictures_oneObjectCharacterEach()
