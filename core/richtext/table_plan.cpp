@@ -49,11 +49,10 @@ RowCells CellsOf(const RichTableRow& row)
         right[static_cast<std::size_t>(i)] =
             std::max(std::clamp(want, -kMaxTwips, kMaxTwips), before + kMinCellTwips);
     }
-    // A row pulled left of the margin (the usual \trleft of minus the gap) starts at the
-    // margin: its first cell is narrower, the others keep their edges.
-    std::int32_t left = std::clamp(row.origin, -kMaxTwips, kMaxTwips);
-    if (left < 0)
-        left = std::min(0, right[0] - kMinCellTwips);
+    // A row pulled left of the margin (the usual \trleft of minus the gap, so that the cells'
+    // text lines up with the paragraphs) keeps its edge: how far left it may be drawn is the
+    // display's to say.
+    const std::int32_t left = std::clamp(row.origin, -kMaxTwips, kMaxTwips);
 
     RowCells out;
     out.edges.push_back(left);

@@ -8,9 +8,11 @@
 #include "core/richtext/table_plan.h"
 #include "core/richtext/units.h"
 #include "core/view/position_map.h"
+#include "ui/richtext/font_line_height.h"
 #include "ui/richtext/long_words.h"
 #include "ui/richtext/table_format.h"
 
+#include <QHash>
 #include <QString>
 #include <QTextBlock>
 #include <QTextBlockFormat>
@@ -127,6 +129,7 @@ class DocumentBuilder
     QTextCharFormat CharFormatOf(const CharFormat& f) const;
     QTextBlockFormat BlockFormatOf(const ParagraphFormat& f) const;
     QTextBlockFormat CellBlockFormat(const ParagraphFormat& f, const Entry& entry) const;
+    void FitLineHeight(QTextBlockFormat& format, const QTextBlock& block);
 
     // Tables (text_document_tables.cpp).
     void PlanEvents();
@@ -167,6 +170,8 @@ class DocumentBuilder
     // number is drawn as text in front of the paragraph.
     std::vector<bool> drawnNumber_;
     LongWordBreaker longWords_;
+    QHash<QString, FontLineHeight> lineHeights_;   // by QFont::key()
+    QHash<int, FontLineHeight> formatLineHeights_; // by the document's character format index
 };
 
 } // namespace mirelda::ui::build

@@ -6,6 +6,7 @@
 #include <QTextFrame>
 #include <QTextTable>
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace mirelda::ui {
@@ -64,17 +65,28 @@ void ScaleTable(QTextTable& table, double factor)
                   QTextFormat::FrameBottomMargin, QTextFormat::TableCellPadding,
                   QTextFormat::TableCellSpacing},
                  factor);
+    QList<QTextLength> widths;
     if (const QVariant built = Built(format, QTextFormat::TableColumnWidthConstraints); built.isValid()) {
         // Kept as the format keeps it (a list of variants): read back through a format.
         QTextTableFormat original;
         original.setProperty(QTextFormat::TableColumnWidthConstraints, built);
-        QList<QTextLength> widths;
         for (const QTextLength& width : original.columnWidthConstraints())
             widths.append(width.type() == QTextLength::FixedLength
                               ? QTextLength(QTextLength::FixedLength, width.rawValue() * factor)
                               : width);
-        format.setColumnWidthConstraints(widths);
     }
+    // A table pulled left into the document's margin stays inside it, whatever the zoom: its
+    // first column keeps its right edge.
+    const double room = table.document()->rootFrame()->frameFormat().leftMargin();
+    if (table.parentFrame() == table.document()->rootFrame() && format.leftMargin() < -room) {
+        const double over = -room - format.leftMargin();
+        format.setLeftMargin(-room);
+        if (!widths.isEmpty() && widths.front().type() == QTextLength::FixedLength)
+            widths.front() =
+                QTextLength(QTextLength::FixedLength, std::max(widths.front().rawValue() - over, 2.0));
+    }
+    if (!widths.isEmpty())
+        format.setColumnWidthConstraints(widths);
     table.setFormat(format);
     for (int row = 0; row < table.rows(); ++row) {
         for (int column = 0; column < table.columns(); ++column) {

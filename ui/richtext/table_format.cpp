@@ -69,7 +69,7 @@ void SetBorder(QTextTableCellFormat& format, int side, const CellBorder& border,
 
 } // namespace
 
-QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& table)
+QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& table, double leftRoom)
 {
     QTextTableFormat format;
     format.setBorderCollapse(true);
@@ -78,6 +78,10 @@ QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& ta
     format.setCellPadding(0);
     format.setMargin(0);
     const RichTableRow& first = model.tableRows[table.rows.front().row];
+    QList<QTextLength> widths;
+    for (std::size_t i = 0; i + 1 < table.edges.size(); ++i)
+        widths.append(
+            QTextLength(QTextLength::FixedLength, TwipsToPixels(table.edges[i + 1] - table.edges[i])));
     switch (first.alignment) {
     case Alignment::Center:
         format.setAlignment(Qt::AlignHCenter);
@@ -85,15 +89,21 @@ QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& ta
     case Alignment::Right:
         format.setAlignment(Qt::AlignRight);
         break;
-    default:
+    default: {
         format.setAlignment(Qt::AlignLeft);
-        format.setLeftMargin(std::max(0.0, TwipsToPixels(table.edges.front())));
+        const double wanted = TwipsToPixels(table.edges.front());
+        const double left = std::max(wanted, -std::max(leftRoom, 0.0));
+        format.setLeftMargin(left);
+        if (left > wanted && !widths.isEmpty()) {
+            // Its first column keeps its right edge; a row lying wholly left of the room moves
+            // right instead, its first column kept visible.
+            const double full = widths.front().rawValue();
+            widths.front() =
+                QTextLength(QTextLength::FixedLength, std::max(full - (left - wanted), std::min(full, 2.0)));
+        }
         break;
     }
-    QList<QTextLength> widths;
-    for (std::size_t i = 0; i + 1 < table.edges.size(); ++i)
-        widths.append(
-            QTextLength(QTextLength::FixedLength, TwipsToPixels(table.edges[i + 1] - table.edges[i])));
+    }
     format.setColumnWidthConstraints(widths);
     return format;
 }

@@ -16,7 +16,10 @@ namespace mirelda::ui {
 // Entry `index` of the document's colour table; invalid when out of range or automatic.
 QColor ColorOf(const RichDocument& model, std::int32_t index);
 
-QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& table);
+// `leftRoom`: how far left of the text's edge a table may reach (the document's margin at the
+// top level, none inside a cell); a table pulled further left starts there, its first column
+// narrower.
+QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& table, double leftRoom);
 QTextTableCellFormat CellFormatOf(const RichDocument& model, const PlannedTable& table, std::size_t rowIndex,
                                   std::size_t cellIndex);
 

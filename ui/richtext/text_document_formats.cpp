@@ -182,4 +182,53 @@ QTextBlockFormat DocumentBuilder::CellBlockFormat(const ParagraphFormat& f, cons
     return out;
 }
 
+// Qt sizes a line by its tallest font, but some fonts it draws taller than they mean
+// (font_line_height.h): the block's line height is scaled to what its tallest font means,
+// single, multiple or at least so much alike, but never below what a picture in it needs. An
+// exact height needs no font.
+void DocumentBuilder::FitLineHeight(QTextBlockFormat& format, const QTextBlock& block)
+{
+    const int type = format.lineHeightType();
+    if (type != QTextBlockFormat::SingleHeight && type != QTextBlockFormat::ProportionalHeight &&
+        type != QTextBlockFormat::MinimumHeight)
+        return;
+    FontLineHeight tallest;
+    const auto consider = [&](int formatIndex, const QTextCharFormat& chars) {
+        auto known = formatLineHeights_.find(formatIndex);
+        if (known == formatLineHeights_.end()) {
+            const QFont font = chars.font().resolve(doc_.defaultFont());
+            const QString key = font.key();
+            auto it = lineHeights_.find(key);
+            if (it == lineHeights_.end())
+                it = lineHeights_.insert(key, LineHeightOf(font));
+            known = formatLineHeights_.insert(formatIndex, *it);
+        }
+        if (known->drawn > tallest.drawn)
+            tallest = *known;
+    };
+    for (auto it = block.begin(); !it.atEnd(); ++it)
+        consider(it.fragment().charFormatIndex(), it.fragment().charFormat());
+    if (block.length() <= 1) // an empty block's line is in its own format
+        consider(block.charFormatIndex(), block.charFormat());
+    if (tallest.drawn <= 0 || std::abs(tallest.intended - tallest.drawn) < 0.05)
+        return;
+    double scale = tallest.intended / tallest.drawn;
+    // A picture's line is as tall as the picture: scaled down, it would cover the line above.
+    if (scale < 1 && block.text().contains(QChar::ObjectReplacementCharacter)) {
+        if (type == QTextBlockFormat::MinimumHeight)
+            return;
+        scale = 1;
+    }
+    if (type == QTextBlockFormat::MinimumHeight) {
+        const double least = format.lineHeight();
+        if (tallest.drawn <= least)
+            return; // the least height wins over the font's line either way
+        format.setLineHeight(100.0 * std::max(scale, least / tallest.drawn),
+                             QTextBlockFormat::ProportionalHeight);
+        return;
+    }
+    const double percent = type == QTextBlockFormat::ProportionalHeight ? format.lineHeight() : 100.0;
+    format.setLineHeight(percent * scale, QTextBlockFormat::ProportionalHeight);
+}
+
 } // namespace mirelda::ui::build

@@ -132,8 +132,11 @@ void DocumentBuilder::ApplyParagraphFormats()
             // A cell's first block starts with the cell's own boundary, which holds the
             // cell's format: merge, never replace.
             c.mergeBlockCharFormat(entry.markFormat);
-            if (paragraph)
-                c.setBlockFormat(CellBlockFormat(paragraph->format, entry));
+            if (paragraph) {
+                QTextBlockFormat cellFormat = CellBlockFormat(paragraph->format, entry);
+                FitLineHeight(cellFormat, entry.block);
+                c.setBlockFormat(cellFormat);
+            }
             bullets = nullptr;
             continue;
         }
@@ -160,6 +163,7 @@ void DocumentBuilder::ApplyParagraphFormats()
                 blockFormat.setTabPositions(
                     {QTextOption::Tab(Pixels(-double(paragraph->format.firstIndent)), QTextOption::LeftTab)});
         }
+        FitLineHeight(blockFormat, entry.block);
         c.setBlockFormat(blockFormat);
         if (marker.kind != ListKind::Bullet)
             bullets = nullptr;

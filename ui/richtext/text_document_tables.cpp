@@ -2,6 +2,7 @@
 #include "ui/richtext/document_builder.h"
 
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextTable>
 
 namespace mirelda::ui::build {
@@ -123,9 +124,12 @@ DocumentBuilder::OpenTable DocumentBuilder::InsertTable(const RichDocument& defi
 {
     if (cursor_.positionInBlock() != 0)
         cursor_.insertBlock(); // a document-only break: a table starts a block
-    QTextTableFormat format = TableFormatOf(definitions, plan);
+    // A table pulled left may reach into the document's margin; one inside a cell stays in it,
+    // its cells' edges counting from the cell that holds it.
+    QTextTableFormat format =
+        TableFormatOf(definitions, plan, nested ? 0.0 : doc_.rootFrame()->frameFormat().leftMargin());
     if (nested)
-        format.setLeftMargin(0); // its cells' edges count from the cell that holds it
+        format.setLeftMargin(0);
     OpenTable table;
     table.plan = &plan;
     table.frame = cursor_.insertTable(static_cast<int>(plan.rows.size()),

@@ -33,12 +33,13 @@ TEST(TablePlan, rowsThatFollowAtTheSameOriginShareColumnsAtEveryEdge)
 {
     // Rows 1 and 2 share a table of three columns; the horizontally merged cells of row 2 are
     // one cell holding both their text cells; row 3 starts elsewhere, and
-    // row 4 follows a paragraph: each begins a table of its own.
+    // row 4 follows a paragraph: each begins a table of its own. Row 4, pulled left of the
+    // margin, keeps its edge there.
     const RichDocument doc =
         Read(Rtf("\\trowd\\cellx1000\\cellx2000\\intbl a\\cell b\\cell\\row"
                  "\\trowd\\clmgf\\cellx500\\clmrg\\cellx1500\\cellx2000\\intbl c\\cell \\cell d\\cell\\row"
                  "\\trowd\\trleft500\\cellx1500\\intbl f\\cell\\row"
-                 "\\pard g\\par\\trowd\\trleft500\\cellx1500\\intbl h\\cell\\row\\pard"));
+                 "\\pard g\\par\\trowd\\trleft-108\\cellx1500\\intbl h\\cell\\row\\pard"));
     ASSERT_EQ(doc.tableRows.size(), 4u);
     const std::vector<PlannedTable> tables = PlanTables(doc);
     ASSERT_EQ(tables.size(), 3u);
@@ -50,6 +51,7 @@ TEST(TablePlan, rowsThatFollowAtTheSameOriginShareColumnsAtEveryEdge)
     EXPECT_EQ(tables[1].edges, (std::vector<std::int32_t>{500, 1500}));
     EXPECT_EQ(tables[1].rows.front().row, 2u);
     EXPECT_EQ(tables[2].rows.front().row, 3u);
+    EXPECT_EQ(tables[2].edges, (std::vector<std::int32_t>{-108, 1500}));
 }
 
 TEST(TablePlan, verticalMergesJoinTheCellAboveOverTheSameColumns)

@@ -5,6 +5,8 @@
 #include "core/richtext/rtf_reader.h"
 #include "core/richtext/table_plan.h"
 #include "core/view/position_map.h"
+#include "ui/richtext/font_line_height.h"
+#include "ui/richtext/layout_zoom.h"
 #include "ui/richtext/picture_object.h"
 #include "ui/richtext/picture_painter.h"
 #include "ui/richtext/set_rich_text.h"
@@ -163,6 +165,7 @@ class RichTextAdapterTest : public QObject
     void damagedInput_stillAgrees_data();
     void damagedInput_stillAgrees();
     void formats_reachTheDocument();
+    void lineSpacing_pitchFollowsTheFontAndTheMultiple();
     void pictures_oneObjectCharacterEach();
     void pictures_drawnInTheirColoursOnEveryDevice_data();
     void pictures_drawnInTheirColoursOnEveryDevice();
@@ -172,6 +175,7 @@ class RichTextAdapterTest : public QObject
     void tables_cellsShadedBorderedAndInColumns_data();
     void tables_cellsShadedBorderedAndInColumns();
     void tables_cellParagraphsKeepTheirOwnFormat();
+    void tables_pulledLeftByTheGapAsFarAsTheMarginAllows();
     void setRichText_replacesContentAndOldDocument();
     void wordDocuments_keepFontFamiliesAndSymbols();
     void tables_verticalMergesPaddingAndPageBreaksInCells();
@@ -356,6 +360,57 @@ void RichTextAdapterTest::formats_reachTheDocument()
     const QTextBlockFormat second = doc.firstBlock().next().blockFormat();
     QCOMPARE(second.tabPositions().size(), 1);
     QCOMPARE(second.tabPositions().first().position, 192.0);
+}
+
+// Word's default Calibri 11 pt, each spacing a paragraph of eight lines: single lines are as
+// tall as the font means them (Qt drew Calibri's lines a fifth taller, its line gap twice),
+// multiples are that many single lines, an exact height is that height, an at-least height the
+// larger of it and a single line; a picture keeps its whole line. No font is assumed: whatever
+// Calibri resolves to is measured.
+void RichTextAdapterTest::lineSpacing_pitchFollowsTheFontAndTheMultiple()
+{
+    const auto pitch = [](const QByteArray& spacing, qreal* intended = nullptr) {
+        QByteArray body =
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Calibri;}}\\pard\\f0\\fs22" + spacing + " ";
+        for (int i = 0; i < 8; ++i)
+            body += "line\\line ";
+        const RichDocument model = ReadRtf((body + "\\par}").toStdString());
+        QTextDocument doc;
+        BuildTextDocument(model, doc);
+        doc.setTextWidth(600);
+        doc.documentLayout()->documentSize();
+        const QTextLayout* layout = doc.firstBlock().layout();
+        if (intended)
+            *intended = LineHeightOf(doc.firstBlock().begin().fragment().charFormat().font().resolve(
+                                         doc.defaultFont()))
+                            .intended;
+        return layout->lineCount() < 8 ? 0.0 : (layout->lineAt(7).y() - layout->lineAt(0).y()) / 7;
+    };
+    qreal intended = 0;
+    const qreal single = pitch("", &intended);
+    QVERIFY2(qAbs(single - intended) <= 1, qPrintable(QStringLiteral("%1 %2").arg(single).arg(intended)));
+    const auto near = [&](qreal got, qreal expected) {
+        return qAbs(got - expected) <= 1 ? QString()
+                                         : QStringLiteral("%1, expected %2").arg(got).arg(expected);
+    };
+    QCOMPARE(near(pitch("\\sl259\\slmult1"), single * 259 / 240), QString());
+    QCOMPARE(near(pitch("\\sl360\\slmult1"), single * 1.5), QString());
+    QCOMPARE(near(pitch("\\sl480\\slmult1"), single * 2), QString());
+    QCOMPARE(near(pitch("\\sl-300\\slmult0"), 20), QString());
+    QCOMPARE(near(pitch("\\sl300\\slmult0"), std::max(20.0, single)), QString());
+    QCOMPARE(near(pitch("\\sl600\\slmult0"), 40), QString());
+    // A picture taller than the text keeps its whole line: the next line starts below it.
+    const RichDocument model = ReadRtf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss "
+                                       "Calibri;}}\\pard\\f0\\fs22 a{\\pict\\pngblip\\picwgoal900"
+                                       "\\pichgoal900 " +
+                                       PngHex().toStdString() + "}\\line b\\par}");
+    QTextDocument doc;
+    BuildTextDocument(model, doc);
+    doc.setTextWidth(600);
+    doc.documentLayout()->documentSize();
+    const QTextLayout* layout = doc.firstBlock().layout();
+    QCOMPARE(layout->lineCount(), 2);
+    QVERIFY2(layout->lineAt(1).y() >= 60, qPrintable(QString::number(layout->lineAt(1).y())));
 }
 
 void RichTextAdapterTest::pictures_oneObjectCharacterEach()
@@ -660,6 +715,61 @@ void RichTextAdapterTest::tables_cellParagraphsKeepTheirOwnFormat()
     const qreal step = place(11).y() - place(6).y();
     QVERIFY2(place(6).y() - place(0).y() >= step + 19,
              qPrintable(QString::number(place(6).y() - place(0).y())));
+}
+
+// Word's \\trleft of minus the gap: the cells' text lines up with the paragraph above, the
+// table's border in the document's margin; where the margin is narrower than the gap the
+// table starts at the document's edge, never left of it, at any zoom. The second cell stays
+// where its edge says.
+void RichTextAdapterTest::tables_pulledLeftByTheGapAsFarAsTheMarginAllows()
+{
+    const RichDocument model =
+        ReadRtf(Rtf("\\pard before\\par\\trowd\\trgaph108\\trleft-108\\clbrdrl\\brdrs"
+                    "\\cellx3000\\cellx6000\\intbl A\\cell B\\cell\\row\\pard after\\par"));
+    const qreal gap = 108 / 15.0;
+    for (const qreal margin : {4.0, 12.0}) {
+        for (const qreal zoom : {1.0, 2.0}) {
+            QTextDocument doc;
+            doc.setDocumentMargin(margin);
+            const PositionMap map = BuildTextDocument(model, doc);
+            QCOMPARE(Compare(model, doc, map), QString());
+            if (zoom != 1)
+                ScaleLayoutLengths(doc, zoom);
+            doc.setTextWidth(800);
+            const auto x = [&](std::int32_t p) {
+                const QTextBlock block = doc.findBlock(map.toDocument(p));
+                const QTextLine line =
+                    block.layout()->lineForTextPosition(map.toDocument(p) - block.position());
+                return doc.documentLayout()->blockBoundingRect(block).left() +
+                       line.cursorToX(map.toDocument(p) - block.position());
+            };
+            // The table's left border: the first dark pixel across A's line.
+            const QTextBlock a = doc.findBlock(map.toDocument(7));
+            const QRectF aRect = doc.documentLayout()->blockBoundingRect(a);
+            QImage image(820, int(aRect.bottom()) + 4, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            {
+                QPainter painter(&image);
+                doc.drawContents(&painter);
+            }
+            int border = 0;
+            while (border < 100 && image.pixelColor(border, int(aRect.center().y())).lightness() > 80)
+                ++border;
+            const QString where = QStringLiteral("margin %1 zoom %2: border at %3, A at %4, before at %5")
+                                      .arg(margin)
+                                      .arg(zoom)
+                                      .arg(border)
+                                      .arg(x(7))
+                                      .arg(x(0));
+            QVERIFY2(qAbs(border - std::max(0.0, margin - gap * zoom)) <= 1, qPrintable(where));
+            // The cell's text starts past the border and the gap: where the paragraph's does when
+            // the margin holds the gap.
+            QVERIFY2(x(7) - border >= gap * zoom && x(7) - border < gap * zoom + 3, qPrintable(where));
+            if (margin >= gap * zoom)
+                QVERIFY2(qAbs(x(7) - x(0)) < 2, qPrintable(where));
+            QVERIFY2(qAbs(x(9) - (margin + (3000 + 108) * zoom / 15.0)) < 2, qPrintable(where));
+        }
+    }
 }
 
 void RichTextAdapterTest::tables_rowOfManyCellsGoesOnInTheSameColumns()
