@@ -28,9 +28,19 @@ LineRef LineAtY(const QTextDocument& doc, qreal y)
         if (!tl || !block.isVisible())
             continue;
         const qreal top = BlockOrigin(block).y();
+        const QTextBlock next = block.next();
         for (int i = 0; i < tl->lineCount(); ++i) {
             last = {block, i};
-            if (top + tl->lineAt(i).rect().bottom() > y)
+            const qreal lineTop = top + tl->lineAt(i).y();
+            // Lines set closer than the font's own height (a proportional spacing under 100 %)
+            // overlap: a line ends where the next one below it begins.
+            qreal bottom = top + tl->lineAt(i).rect().bottom();
+            const qreal nextTop = i + 1 < tl->lineCount() ? top + tl->lineAt(i + 1).y()
+                                  : next.isValid()        ? layout->blockBoundingRect(next).top()
+                                                          : bottom;
+            if (nextTop > lineTop)
+                bottom = std::min(bottom, nextTop);
+            if (bottom > y)
                 return last;
         }
     }
