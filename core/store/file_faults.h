@@ -16,7 +16,8 @@ enum class FileOperation {
 };
 
 // Returning false makes the operation on that path fail as the system would refuse it
-// (permission denied). Process-wide; an empty hook allows everything.
+// (permission denied). Process-wide; an empty hook allows everything. It may be set while other
+// threads open files: a call already inside the old hook finishes with it.
 using FileFaultHook = std::function<bool(FileOperation, const std::filesystem::path&)>;
 void SetFileFaultHook(FileFaultHook hook);
 bool FileOperationAllowed(FileOperation operation, const std::filesystem::path& path);
