@@ -1,12 +1,13 @@
 #include "ui/richtext/layout_zoom.h"
 
+#include "ui/richtext/table_format.h"
+
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
 
-#include <algorithm>
 #include <initializer_list>
 
 namespace mirelda::ui {
@@ -75,16 +76,10 @@ void ScaleTable(QTextTable& table, double factor)
                               ? QTextLength(QTextLength::FixedLength, width.rawValue() * factor)
                               : width);
     }
-    // A table pulled left into the document's margin stays inside it, whatever the zoom: its
-    // first column keeps its right edge.
-    const double room = table.document()->rootFrame()->frameFormat().leftMargin();
-    if (table.parentFrame() == table.document()->rootFrame() && format.leftMargin() < -room) {
-        const double over = -room - format.leftMargin();
-        format.setLeftMargin(-room);
-        if (!widths.isEmpty() && widths.front().type() == QTextLength::FixedLength)
-            widths.front() =
-                QTextLength(QTextLength::FixedLength, std::max(widths.front().rawValue() - over, 2.0));
-    }
+    // A table pulled left into the document's margin stays inside it, whatever the zoom.
+    if (const QTextFrame* root = table.document()->rootFrame(); table.parentFrame() == root)
+        format.setLeftMargin(
+            LeftMarginWithinRoom(format.leftMargin(), root->frameFormat().leftMargin(), widths));
     if (!widths.isEmpty())
         format.setColumnWidthConstraints(widths);
     table.setFormat(format);

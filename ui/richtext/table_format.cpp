@@ -69,6 +69,18 @@ void SetBorder(QTextTableCellFormat& format, int side, const CellBorder& border,
 
 } // namespace
 
+double LeftMarginWithinRoom(double wanted, double room, QList<QTextLength>& widths)
+{
+    const double left = std::max(wanted, -std::max(room, 0.0));
+    if (left > wanted && !widths.isEmpty() && widths.front().type() == QTextLength::FixedLength) {
+        // A row lying wholly left of the room moves right instead, its first column kept visible.
+        const double full = widths.front().rawValue();
+        widths.front() =
+            QTextLength(QTextLength::FixedLength, std::max(full - (left - wanted), std::min(full, 2.0)));
+    }
+    return left;
+}
+
 QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& table, double leftRoom)
 {
     QTextTableFormat format;
@@ -89,20 +101,10 @@ QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& ta
     case Alignment::Right:
         format.setAlignment(Qt::AlignRight);
         break;
-    default: {
+    default:
         format.setAlignment(Qt::AlignLeft);
-        const double wanted = TwipsToPixels(table.edges.front());
-        const double left = std::max(wanted, -std::max(leftRoom, 0.0));
-        format.setLeftMargin(left);
-        if (left > wanted && !widths.isEmpty()) {
-            // Its first column keeps its right edge; a row lying wholly left of the room moves
-            // right instead, its first column kept visible.
-            const double full = widths.front().rawValue();
-            widths.front() =
-                QTextLength(QTextLength::FixedLength, std::max(full - (left - wanted), std::min(full, 2.0)));
-        }
+        format.setLeftMargin(LeftMarginWithinRoom(TwipsToPixels(table.edges.front()), leftRoom, widths));
         break;
-    }
     }
     format.setColumnWidthConstraints(widths);
     return format;

@@ -23,4 +23,9 @@ QTextTableFormat TableFormatOf(const RichDocument& model, const PlannedTable& ta
 QTextTableCellFormat CellFormatOf(const RichDocument& model, const PlannedTable& table, std::size_t rowIndex,
                                   std::size_t cellIndex);
 
+// The left margin of a table that wants to start `wanted` pixels from the text's edge, and may
+// reach `room` pixels left of it: past that it starts there, and its first column (`widths`
+// front, when fixed) keeps its right edge. Built and zoomed tables keep to the same rule.
+double LeftMarginWithinRoom(double wanted, double room, QList<QTextLength>& widths);
+
 } // namespace mirelda::ui
