@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -27,11 +26,7 @@ Result<HelpSetCounts> CountHelpSet(const HelpSetFiles& files)
         std::vector<const ArticleEntry*> entries;
         entries.reserve(index->size());
         index->ForEach([&](const ArticleEntry& entry) { entries.push_back(&entry); });
-        std::vector<std::uint32_t> byOffset(entries.size());
-        std::iota(byOffset.begin(), byOffset.end(), 0u);
-        std::stable_sort(byOffset.begin(), byOffset.end(), [&](std::uint32_t a, std::uint32_t b) {
-            return entries[a]->textOffset < entries[b]->textOffset;
-        });
+        const std::vector<std::uint32_t> byOffset = OffsetOrder(entries);
         std::vector<std::pair<std::uint32_t, FileError>> unreadable;
         for (const std::uint32_t place : byOffset) {
             const ArticleEntry& entry = *entries[place];

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <numeric>
 #include <utility>
 
 #include <csetjmp>
@@ -176,6 +177,16 @@ FileError DataWindow::Error(bool truncated, std::uint64_t offset, std::string me
         return FileError{FileErrorKind::Truncated, path_, offset,
                          std::move(message) + " runs past the end of the file"};
     return FileError{FileErrorKind::ReadFailed, path_, offset, std::move(message) + " could not be read"};
+}
+
+std::vector<std::uint32_t> OffsetOrder(const std::vector<const ArticleEntry*>& entries)
+{
+    std::vector<std::uint32_t> order(entries.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return entries[a]->textOffset < entries[b]->textOffset;
+    });
+    return order;
 }
 
 } // namespace mirelda

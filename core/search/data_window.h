@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace mirelda {
 
@@ -58,6 +59,10 @@ class DataWindow
 // shrank since it was mapped), leaves work at the fault and returns false. work must hold
 // nothing that cannot be abandoned there (memory it allocated is lost, nothing else).
 bool GuardMappedReads(const std::function<void()>& work);
+
+// The places of `entries` in increasing record offset, ties in their order: visited so, their
+// records are read through one window in few reads.
+std::vector<std::uint32_t> OffsetOrder(const std::vector<const ArticleEntry*>& entries);
 
 // How far to read from a record's start for its title alone: long enough for most titles, so
 // that one read per title leaves the texts between them unread.

@@ -139,11 +139,7 @@ Result<std::vector<TitleRecord>> LoadTitles(const ArticleIndex& index, const std
     entries.reserve(index.size());
     index.ForEach([&](const ArticleEntry& e) { entries.push_back(&e); });
     // Read in increasing offset order, so that the window reads each stretch of the file once.
-    std::vector<std::uint32_t> byOffset(entries.size());
-    std::iota(byOffset.begin(), byOffset.end(), 0u);
-    std::stable_sort(byOffset.begin(), byOffset.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return entries[a]->textOffset < entries[b]->textOffset;
-    });
+    const std::vector<std::uint32_t> byOffset = OffsetOrder(entries);
     std::vector<std::string> titles(entries.size());
     std::vector<bool> read(entries.size(), false);
     std::size_t failed = 0;
