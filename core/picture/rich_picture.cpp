@@ -33,7 +33,7 @@ PictureLayout LayOutPicture(const RichPicture* picture, int bitmapWidth, int bit
                             const Metafile* metafile, const std::optional<PictureBox>& box)
 {
     const bool boxed = box && box->width > 0 && box->height > 0;
-    // The whole picture's size in twips: its goal size, else its own.
+    // The whole picture's size in twips: its shape's box, else its goal size, else its own.
     double fullW = 0, fullH = 0;
     if (boxed) {
         fullW = box->width;

@@ -5,7 +5,7 @@
 // metafile becomes an object that a handler registered on the document's layout draws with
 // QPainter into the object's rectangle, so that it stays sharp on any screen and on paper; a
 // picture that cannot be decoded is a grey crossed placeholder. Each is laid out at its goal
-// size (scaled, cropped), else at its own size.
+// size (scaled, cropped), else at its own size; a shape's picture at the shape's box.
 
 #include "core/picture/rich_picture.h"
 #include "core/richtext/document.h"
