@@ -49,7 +49,7 @@ class HeldWorkerOpens
             return true;
         });
     }
-    // Release() first: whatever waits on the hook must be done with it before it goes.
+    // Release() first: a worker still held would wait for ever.
     ~HeldWorkerOpens() { SetFileFaultHook({}); }
     HeldWorkerOpens(const HeldWorkerOpens&) = delete;
     HeldWorkerOpens& operator=(const HeldWorkerOpens&) = delete;

@@ -4,10 +4,11 @@
 // splitter strip along its top edge. Hidden at start; the "Annotation" command shows and hides it.
 //
 // The annotations are the help session's: the bar shows the one of the article the session
-// shows, and the session takes what the user types as its draft (asking the edit for it only
-// when it keeps it), which it keeps when another article is shown and when the frame closes. The draft is
-// also stored about a second after the typing stops and when the edit loses the focus, so that a run that is
-// killed loses at most the last second of typing (.NO$ is taken back at the next start).
+// shows; what the user types is the session's draft, which the session asks the edit for only
+// when it stores it: when another article is shown and when the frame closes. The draft is
+// also stored about a second after the typing stops and when the edit loses the focus, so that
+// a run that is killed loses at most the last second of typing (.NO$ is taken back at the next
+// start).
 // Whatever cannot be written is said to the user in French (messageRequested,
 // statusRequested); the session keeps it (in .NO$, or in memory) until a save succeeds.
 
