@@ -193,6 +193,7 @@ void DocumentBuilder::FitLineHeight(QTextBlockFormat& format, const QTextBlock& 
         type != QTextBlockFormat::MinimumHeight)
         return;
     FontLineHeight tallest;
+    double shortest = 0; // drawn, of the block's smallest font
     const auto consider = [&](int formatIndex, const QTextCharFormat& chars) {
         auto known = formatLineHeights_.find(formatIndex);
         if (known == formatLineHeights_.end()) {
@@ -205,6 +206,8 @@ void DocumentBuilder::FitLineHeight(QTextBlockFormat& format, const QTextBlock& 
         }
         if (known->drawn > tallest.drawn)
             tallest = *known;
+        if (known->drawn > 0 && (shortest == 0 || known->drawn < shortest))
+            shortest = known->drawn;
     };
     for (auto it = block.begin(); !it.atEnd(); ++it)
         consider(it.fragment().charFormatIndex(), it.fragment().charFormat());
@@ -220,12 +223,12 @@ void DocumentBuilder::FitLineHeight(QTextBlockFormat& format, const QTextBlock& 
         scale = 1;
     }
     if (type == QTextBlockFormat::MinimumHeight) {
-        const double least = format.lineHeight();
-        if (tallest.drawn <= least)
-            return; // the least height wins over the font's line either way
-        format.setLineHeight(100.0 * std::max(scale, least / tallest.drawn),
-                             QTextBlockFormat::ProportionalHeight);
-        return;
+        // Every line is scaled alike, each from its own font's height: a line of the smallest
+        // font alone must still come to the least height.
+        const double factor = std::max(scale, format.lineHeight() / shortest);
+        if (factor < 1)
+            format.setLineHeight(100.0 * factor, QTextBlockFormat::ProportionalHeight);
+        return; // otherwise the least height or Qt's own line wins either way
     }
     const double percent = type == QTextBlockFormat::ProportionalHeight ? format.lineHeight() : 100.0;
     format.setLineHeight(percent * scale, QTextBlockFormat::ProportionalHeight);

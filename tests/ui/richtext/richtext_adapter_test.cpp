@@ -399,6 +399,18 @@ void RichTextAdapterTest::lineSpacing_pitchFollowsTheFontAndTheMultiple()
     QCOMPARE(near(pitch("\\sl-300\\slmult0"), 20), QString());
     QCOMPARE(near(pitch("\\sl300\\slmult0"), std::max(20.0, single)), QString());
     QCOMPARE(near(pitch("\\sl600\\slmult0"), 40), QString());
+    // An at-least height holds for every line, one of a bigger font in the paragraph or not.
+    {
+        const RichDocument mixed = ReadRtf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Calibri;}}\\pard\\f0"
+                                           "\\fs22\\sl300\\slmult0 {\\fs60 A}\\line b\\line c\\line d\\par}");
+        QTextDocument doc;
+        BuildTextDocument(mixed, doc);
+        doc.setTextWidth(600);
+        doc.documentLayout()->documentSize();
+        const QTextLayout* layout = doc.firstBlock().layout();
+        QCOMPARE(layout->lineCount(), 4);
+        QCOMPARE(near(std::min(layout->lineAt(3).y() - layout->lineAt(2).y(), 20.0), 20), QString());
+    }
     // A picture taller than the text keeps its whole line: the next line starts below it.
     const RichDocument model = ReadRtf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss "
                                        "Calibri;}}\\pard\\f0\\fs22 a{\\pict\\pngblip\\picwgoal900"
