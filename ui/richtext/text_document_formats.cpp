@@ -183,16 +183,17 @@ QTextBlockFormat DocumentBuilder::CellBlockFormat(const ParagraphFormat& f, cons
 }
 
 // Qt sizes a line by its tallest font, but some fonts it draws taller than they mean
-// (font_line_height.h): the block's line height is scaled to what its tallest font means,
-// single, multiple or at least so much alike, but never below what a picture in it needs. An
-// exact height needs no font.
+// (font_line_height.h). Every line of a block is scaled alike, each from its own tallest font:
+// by as much as the block's fonts all allow, so that no line comes out shorter than its font
+// means; single, multiple or at least so much alike, but never below what a picture in it
+// needs. An exact height needs no font.
 void DocumentBuilder::FitLineHeight(QTextBlockFormat& format, const QTextBlock& block)
 {
     const int type = format.lineHeightType();
     if (type != QTextBlockFormat::SingleHeight && type != QTextBlockFormat::ProportionalHeight &&
         type != QTextBlockFormat::MinimumHeight)
         return;
-    FontLineHeight tallest;
+    double scale = 0;    // the largest of the fonts' intended to drawn heights
     double shortest = 0; // drawn, of the block's smallest font
     const auto consider = [&](int formatIndex, const QTextCharFormat& chars) {
         auto known = formatLineHeights_.find(formatIndex);
@@ -204,18 +205,18 @@ void DocumentBuilder::FitLineHeight(QTextBlockFormat& format, const QTextBlock& 
                 it = lineHeights_.insert(key, LineHeightOf(font));
             known = formatLineHeights_.insert(formatIndex, *it);
         }
-        if (known->drawn > tallest.drawn)
-            tallest = *known;
-        if (known->drawn > 0 && (shortest == 0 || known->drawn < shortest))
+        if (known->drawn <= 0)
+            return;
+        scale = std::max(scale, known->intended / known->drawn);
+        if (shortest == 0 || known->drawn < shortest)
             shortest = known->drawn;
     };
     for (auto it = block.begin(); !it.atEnd(); ++it)
         consider(it.fragment().charFormatIndex(), it.fragment().charFormat());
     if (block.length() <= 1) // an empty block's line is in its own format
         consider(block.charFormatIndex(), block.charFormat());
-    if (tallest.drawn <= 0 || std::abs(tallest.intended - tallest.drawn) < 0.05)
+    if (shortest <= 0 || std::abs(scale - 1) < 0.002)
         return;
-    double scale = tallest.intended / tallest.drawn;
     // A picture's line is as tall as the picture: scaled down, it would cover the line above.
     if (scale < 1 && block.text().contains(QChar::ObjectReplacementCharacter)) {
         if (type == QTextBlockFormat::MinimumHeight)
@@ -223,8 +224,7 @@ void DocumentBuilder::FitLineHeight(QTextBlockFormat& format, const QTextBlock& 
         scale = 1;
     }
     if (type == QTextBlockFormat::MinimumHeight) {
-        // Every line is scaled alike, each from its own font's height: a line of the smallest
-        // font alone must still come to the least height.
+        // A line of the smallest font alone must still come to the least height.
         const double factor = std::max(scale, format.lineHeight() / shortest);
         if (factor < 1)
             format.setLineHeight(100.0 * factor, QTextBlockFormat::ProportionalHeight);

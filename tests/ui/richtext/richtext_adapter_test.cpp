@@ -399,17 +399,32 @@ void RichTextAdapterTest::lineSpacing_pitchFollowsTheFontAndTheMultiple()
     QCOMPARE(near(pitch("\\sl-300\\slmult0"), 20), QString());
     QCOMPARE(near(pitch("\\sl300\\slmult0"), std::max(20.0, single)), QString());
     QCOMPARE(near(pitch("\\sl600\\slmult0"), 40), QString());
-    // An at-least height holds for every line, one of a bigger font in the paragraph or not.
-    {
-        const RichDocument mixed = ReadRtf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Calibri;}}\\pard\\f0"
-                                           "\\fs22\\sl300\\slmult0 {\\fs60 A}\\line b\\line c\\line d\\par}");
+    // Every line is as tall as its own font means, one of a bigger font or of another family in
+    // the paragraph or not; an at-least height holds for every line.
+    for (const QByteArray& spacing : {QByteArray(), QByteArray("\\sl300\\slmult0")}) {
+        const RichDocument mixed =
+            ReadRtf(("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Calibri;}{\\f1\\fmodern Courier New;}}"
+                     "\\pard\\f0\\fs22" +
+                     spacing + " {\\fs60 A}\\line b\\line c\\line {\\f1 d\\line e}\\par}")
+                        .toStdString());
         QTextDocument doc;
         BuildTextDocument(mixed, doc);
         doc.setTextWidth(600);
         doc.documentLayout()->documentSize();
         const QTextLayout* layout = doc.firstBlock().layout();
-        QCOMPARE(layout->lineCount(), 4);
-        QCOMPARE(near(std::min(layout->lineAt(3).y() - layout->lineAt(2).y(), 20.0), 20), QString());
+        QCOMPARE(layout->lineCount(), 5);
+        const qreal least = spacing.isEmpty() ? 0.0 : 20.0;
+        const auto meant = [&](int line) {
+            const QTextBlock block = doc.firstBlock();
+            const int at = block.position() + layout->lineAt(line).textStart();
+            QTextCursor c(&doc);
+            c.setPosition(at + 1);
+            return std::max(least, LineHeightOf(c.charFormat().font().resolve(doc.defaultFont())).intended);
+        };
+        for (const int line : {1, 3}) {
+            const qreal pitch = layout->lineAt(line + 1).y() - layout->lineAt(line).y();
+            QCOMPARE(near(std::min(pitch, meant(line)), meant(line)), QString());
+        }
     }
     // A picture taller than the text keeps its whole line: the next line starts below it.
     const RichDocument model = ReadRtf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss "
