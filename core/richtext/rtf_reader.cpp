@@ -1,5 +1,6 @@
 #include "core/richtext/rtf_reader.h"
 
+#include "core/richtext/article_height.h"
 #include "core/richtext/rtf_parser.h"
 
 namespace mirelda {
@@ -13,7 +14,9 @@ RichDocument ReadRtf(std::string_view rtf, std::vector<std::uint32_t>* positionO
 {
     rtf::Parser<true> parser(rtf, positionOffsets);
     parser.Run();
-    return rtf::TakeDocument(parser);
+    RichDocument doc = rtf::TakeDocument(parser);
+    BoundArticleHeight(doc);
+    return doc;
 }
 
 namespace rtf {
