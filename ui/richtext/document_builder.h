@@ -167,6 +167,8 @@ class DocumentBuilder
     // number is drawn as text in front of the paragraph.
     std::vector<bool> drawnNumber_;
     LongWordBreaker longWords_;
+    int tabsBlock_ = -1; // the block whose shown tabs tabsInBlock_ counts (its position)
+    int tabsInBlock_ = 0;
 };
 
 } // namespace mirelda::ui::build
