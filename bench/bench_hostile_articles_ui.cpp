@@ -8,6 +8,7 @@
 //   long_word    a word of 400 000 characters
 //   huge_spacing 1 800 paragraphs spaced 1 000 000 twips before and after (48 KB)
 //   huge_font    "ab cd " 10 000 times at 1 638 pt (60 KB)
+//   deep_nested  a table cell holding 800 rows of one cell six tables deep (56 KB)
 //   many_tabs    one paragraph of 2 500 lines "ab\tab cd\tab ef\tab gh\line" (73 KB)
 //   plain_1mb    a well-formed article of 1 MB, for comparison
 // and, as references, what Qt's own JPEG decoder makes of the JPEG and what the picture painter
@@ -161,6 +162,12 @@ std::string Article(const std::string& name)
             body += "ab cd ";
         return Rtf(body);
     }
+    if (name == "deep_nested") {
+        std::string body = "\\trowd\\cellx9000";
+        for (int i = 0; i < 800; ++i)
+            body += "\\pard\\intbl\\itap6 x\\nestcell{\\*\\nesttableprops\\trowd\\cellx100\\nestrow}";
+        return Rtf(body + "\\pard\\intbl\\itap1 \\cell\\row\\pard\\par");
+    }
     if (name == "many_tabs") {
         std::string body = "\\pard";
         for (int i = 1; i <= 32; ++i)
@@ -256,7 +263,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     for (const char* name : {"wmf_pens", "table_row", "nested_rows", "jpeg_scans", "long_word",
-                             "huge_spacing", "huge_font", "many_tabs", "plain_1mb"})
+                             "huge_spacing", "huge_font", "many_tabs", "deep_nested", "plain_1mb"})
         benchmark::RegisterBenchmark((std::string("show/") + name).c_str(), BM_Show, std::string(name))
             ->Unit(benchmark::kMillisecond)
             ->Iterations(3);

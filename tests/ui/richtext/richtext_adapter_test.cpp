@@ -755,6 +755,23 @@ void RichTextAdapterTest::tables_cellsPastTheDocumentsBoundShowAsText()
     QCOMPARE(inner->rows(), fit);
     c.setPosition(nestedMap.toDocument(nested.nestedRows[static_cast<std::size_t>(fit)].start));
     QCOMPARE(c.currentTable(), qobject_cast<QTextTable*>(inner->parentFrame()));
+
+    // Each level deeper counts twice as much again: rows of one cell at depth 4.
+    QByteArray deepBody = "\\trowd\\cellx9000";
+    for (int r = 0; r < 1000; ++r)
+        deepBody += "\\pard\\intbl\\itap4 x\\nestcell{\\*\\nesttableprops\\trowd\\cellx100\\nestrow}";
+    const RichDocument deep = ReadRtf(Rtf(deepBody + "\\pard\\intbl\\itap1 \\cell\\row"));
+    QCOMPARE(deep.nestedRows.size(), 1002u); // a row at depths 2 and 3 holds them
+    QCOMPARE(deep.nestedRows[2].depth, 4);
+    QTextDocument deepDoc;
+    const PositionMap deepMap = BuildTextDocument(deep, deepDoc);
+    c = QTextCursor(&deepDoc);
+    c.setPosition(deepMap.toDocument(deep.nestedRows[2].start));
+    QVERIFY(c.currentTable());
+    QCOMPARE(NestedCellCost(4), 4 * kNestedCellCost);
+    const std::size_t outer = 1 + NestedCellCost(2) + NestedCellCost(3);
+    QCOMPARE(c.currentTable()->rows(),
+             static_cast<int>((kMaxDocumentTableCells - outer) / NestedCellCost(4)));
 }
 
 void RichTextAdapterTest::manyTabs_pastTheBoundAreSpacesInTheDocumentOnly()
