@@ -4,7 +4,8 @@
 // huge paragraph spacing, huge fonts or tall pictures would freeze the view. The lengths an
 // article adds beyond ordinary text are summed in reading order; past the budget the rest of
 // the article is shown plainly: no paragraph spacing or line spacing, text at most 24 pt,
-// automatic row heights, pictures one line tall. The text and its numbering never change.
+// automatic row heights, pictures one line tall. The text and its numbering never change. A
+// text box, laid out as a document of its own, is bounded as one.
 #include "core/richtext/document.h"
 
 namespace mirelda {

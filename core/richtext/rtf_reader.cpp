@@ -14,9 +14,7 @@ RichDocument ReadRtf(std::string_view rtf, std::vector<std::uint32_t>* positionO
 {
     rtf::Parser<true> parser(rtf, positionOffsets);
     parser.Run();
-    RichDocument doc = rtf::TakeDocument(parser);
-    BoundArticleHeight(doc);
-    return doc;
+    return rtf::TakeDocument(parser);
 }
 
 namespace rtf {
@@ -36,6 +34,8 @@ RichDocument TakeDocument(Parser<true>& parser)
     // Inner fields end first; keep the links in position order.
     std::stable_sort(doc.hyperlinks.begin(), doc.hyperlinks.end(),
                      [](const RichHyperlink& a, const RichHyperlink& b) { return a.first < b.first; });
+    // A text box is laid out as a document of its own: it gets its own bound.
+    BoundArticleHeight(doc);
     return doc;
 }
 

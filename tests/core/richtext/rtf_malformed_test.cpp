@@ -200,6 +200,14 @@ TEST(RtfMalformed, hugeHeights_areBoundedOverTheArticle)
     ASSERT_EQ(tall.pictures.size(), 1000u);
     EXPECT_EQ(tall.pictures.front().goalHeight, 1000000);
     EXPECT_EQ(tall.pictures.back().goalHeight, 360);
+
+    // A text box is a document of its own, bounded as one.
+    const RichDocument box =
+        Read("{\\rtf1{\\shp{\\*\\shpinst{\\shptxt " + Repeat("\\sb1000000 a\\par ", 2000) + "}}}}");
+    ASSERT_EQ(box.shapes.size(), 1u);
+    ASSERT_EQ(box.shapes[0].text.size(), 1u);
+    EXPECT_EQ(box.shapes[0].text[0].paragraphs.front().format.spaceBefore, 1000000);
+    EXPECT_EQ(box.shapes[0].text[0].paragraphs.back().format.spaceBefore, 0);
 }
 
 TEST(RtfMalformed, secondColourTable_isIgnored)
