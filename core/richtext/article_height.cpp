@@ -58,6 +58,8 @@ double PictureHeight(const RichPicture& p)
 std::int32_t FirstPositionOverHeightBudget(const RichDocument& doc)
 {
     const auto size = static_cast<std::int32_t>(doc.text.size());
+    if (doc.paragraphs.empty())
+        return size; // not a document the reader made: nothing to lay out by paragraph
     double spent = 0;
     std::size_t paragraph = 0, run = 0, row = 0, nested = 0, picture = 0, cellBreak = 0;
     for (std::int32_t p = 0; p < size; ++p) {
