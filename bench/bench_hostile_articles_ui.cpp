@@ -6,6 +6,10 @@
 //   nested_rows  a table cell holding 1 MB of nested rows, 64 cells each
 //   jpeg_scans   a progressive JPEG of 2 000 scans
 //   long_word    a word of 400 000 characters
+//   huge_spacing 1 800 paragraphs spaced 1 000 000 twips before and after (48 KB)
+//   huge_font    "ab cd " 10 000 times at 1 638 pt (60 KB)
+//   deep_nested  a table cell holding 800 rows of one cell six tables deep (56 KB)
+//   many_tabs    one paragraph of 2 500 lines "ab\tab cd\tab ef\tab gh\line" (73 KB)
 //   plain_1mb    a well-formed article of 1 MB, for comparison
 // and, as references, what Qt's own JPEG decoder makes of the JPEG and what the picture painter
 // makes of the lines with their pens as the file asks.
@@ -146,6 +150,32 @@ std::string Article(const std::string& name)
     }
     if (name == "jpeg_scans")
         return Rtf("{\\pict\\jpegblip " + Hex(ManyScanJpeg()) + "}\\par");
+    if (name == "huge_spacing") {
+        std::string body;
+        for (int i = 0; i < 1800; ++i)
+            body += "\\sb1000000\\sa1000000 a\\par ";
+        return Rtf(body);
+    }
+    if (name == "huge_font") {
+        std::string body = "\\fs3276 ";
+        for (int i = 0; i < 10000; ++i)
+            body += "ab cd ";
+        return Rtf(body);
+    }
+    if (name == "deep_nested") {
+        std::string body = "\\trowd\\cellx9000";
+        for (int i = 0; i < 800; ++i)
+            body += "\\pard\\intbl\\itap6 x\\nestcell{\\*\\nesttableprops\\trowd\\cellx100\\nestrow}";
+        return Rtf(body + "\\pard\\intbl\\itap1 \\cell\\row\\pard\\par");
+    }
+    if (name == "many_tabs") {
+        std::string body = "\\pard";
+        for (int i = 1; i <= 32; ++i)
+            body += "\\tx" + std::to_string(i * 100);
+        for (int i = 0; i < 2500; ++i)
+            body += " ab\\tab cd\\tab ef\\tab gh\\line";
+        return Rtf(body + "\\par");
+    }
     if (name == "long_word")
         return Rtf(std::string(400000, 'x') + "\\par");
     std::string body; // plain_1mb
@@ -232,7 +262,8 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    for (const char* name : {"wmf_pens", "table_row", "nested_rows", "jpeg_scans", "long_word", "plain_1mb"})
+    for (const char* name : {"wmf_pens", "table_row", "nested_rows", "jpeg_scans", "long_word",
+                             "huge_spacing", "huge_font", "many_tabs", "deep_nested", "plain_1mb"})
         benchmark::RegisterBenchmark((std::string("show/") + name).c_str(), BM_Show, std::string(name))
             ->Unit(benchmark::kMillisecond)
             ->Iterations(3);

@@ -1,5 +1,6 @@
 #include "core/richtext/rtf_reader.h"
 
+#include "core/richtext/article_height.h"
 #include "core/richtext/rtf_parser.h"
 
 namespace mirelda {
@@ -33,6 +34,8 @@ RichDocument TakeDocument(Parser<true>& parser)
     // Inner fields end first; keep the links in position order.
     std::stable_sort(doc.hyperlinks.begin(), doc.hyperlinks.end(),
                      [](const RichHyperlink& a, const RichHyperlink& b) { return a.first < b.first; });
+    // A text box is laid out as a document of its own: it gets its own bound.
+    BoundArticleHeight(doc);
     return doc;
 }
 

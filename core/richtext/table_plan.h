@@ -49,6 +49,12 @@ inline constexpr std::size_t kMaxDocumentTableCells = 10000;
 // A cell of a table inside a cell costs Qt about three times as much to lay out: it counts as
 // this many against the bound.
 inline constexpr std::size_t kNestedCellCost = 3;
+// And each level deeper about twice as much again (a table at depth 6 about 15 times one at
+// depth 2): a cell at `depth` (2 or more) counts this many.
+constexpr std::size_t NestedCellCost(std::int32_t depth)
+{
+    return kNestedCellCost << (depth <= 2 ? 0 : depth >= 12 ? 10 : depth - 2);
+}
 
 // The tables of `model` within bounds, as a document of its colours and table rows alone (what
 // tables are planned and formatted from); nothing when they already are within bounds:

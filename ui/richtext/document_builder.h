@@ -172,6 +172,8 @@ class DocumentBuilder
     LongWordBreaker longWords_;
     QHash<QString, FontLineHeight> lineHeights_;   // by QFont::key()
     QHash<int, FontLineHeight> formatLineHeights_; // by the document's character format index
+    int tabsBlock_ = -1; // the block whose shown tabs tabsInBlock_ counts (its position)
+    int tabsInBlock_ = 0;
 };
 
 } // namespace mirelda::ui::build

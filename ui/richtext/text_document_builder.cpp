@@ -40,8 +40,14 @@ void DocumentBuilder::Flush(std::int32_t from, std::int32_t to, const QTextCharF
         return;
     QString chunk(to - from, Qt::Uninitialized);
     QChar* out = chunk.data();
-    for (std::int32_t p = from; p < to; ++p)
-        *out++ = ShownCharacter(model_.text[static_cast<std::size_t>(p)]);
+    if (const int block = cursor_.block().position(); block != tabsBlock_) {
+        tabsBlock_ = block;
+        tabsInBlock_ = 0;
+    }
+    for (std::int32_t p = from; p < to; ++p) {
+        const char16_t c = model_.text[static_cast<std::size_t>(p)];
+        *out++ = c == kTab && ++tabsInBlock_ > kMaxTabsPerBlock ? QChar(QChar::Space) : ShownCharacter(c);
+    }
     qsizetype done = 0;
     for (const qsizetype at : longWords_.BreaksIn(chunk, cursor_.position())) {
         map_.addShown(from + static_cast<std::int32_t>(done), cursor_.position(),

@@ -8,6 +8,10 @@
 // translates positions both ways. The final paragraph mark is the document's last block
 // separator. A word too long for the layout gets document-only break opportunities
 // (long_words.h).
+//
+// Qt lays out each tab of a block by going over the block's earlier ones: a block of thousands
+// of tabs costs seconds. Past kMaxTabsPerBlock tabs in one block, a tab is shown as a space
+// (the model, its numbering and the copied text keep the tab).
 
 #include "core/richtext/document.h"
 #include "core/view/position_map.h"
@@ -17,6 +21,8 @@
 class QTextDocument;
 
 namespace mirelda::ui {
+
+inline constexpr int kMaxTabsPerBlock = 512;
 
 // Fills `target`, which must be empty (a new document). Edits run in one block, without undo.
 //

@@ -56,7 +56,7 @@ void DocumentBuilder::PlanNestedTables()
         groupDepth.push_back(row.depth);
     }
     // Tables inside cells share the document's bound on table cells with the top-level ones,
-    // each of their cells counting kNestedCellCost: past it, their rows are left to the text,
+    // each of their cells counting NestedCellCost of its depth: past it, their rows are left to the text,
     // where their cells' tabs already show.
     std::size_t cells = 0;
     for (const RichTableRow& row : tableModel_.tableRows)
@@ -69,7 +69,7 @@ void DocumentBuilder::PlanNestedTables()
             const bool lastHasTab = !row.separators.empty() && row.separators.back() + 1 == row.end;
             const std::size_t textCells =
                 std::max<std::size_t>(row.separators.size() + (lastHasTab ? 0 : 1), 1);
-            cells += textCells * kNestedCellCost;
+            cells += textCells * NestedCellCost(row.depth);
             if (cells > kMaxDocumentTableCells) {
                 groups[g].resize(k); // and every row after: the bound stays passed
                 break;

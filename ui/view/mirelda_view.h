@@ -34,6 +34,11 @@ class QTextDocument;
 
 namespace mirelda::ui {
 
+// Qt paints each highlight of a paragraph on its own, whether it is on screen or not: a
+// one-letter search in a long paragraph made every repaint take a second. Past this many in
+// one paragraph the occurrences are counted and found, not coloured (the current one is).
+inline constexpr int kMaxHighlightsPerParagraph = 256;
+
 class ViewHost;
 
 class CMireldaView : public QTextEdit

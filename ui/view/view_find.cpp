@@ -5,6 +5,7 @@
 #include "core/view/link_focus.h"
 
 #include <QColor>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -90,8 +91,14 @@ void CMireldaView::updateExtraSelections()
     QTextCharFormat hit;
     hit.setBackground(QColor(255, 230, 90));
     hit.setForeground(QColor(Qt::black));
-    for (const auto& [first, end] : hits_)
-        add(first, end, hit);
+    int block = -1, inBlock = 0;
+    for (const auto& [first, end] : hits_) {
+        const int at = document()->findBlock(documentPosition(first)).blockNumber();
+        inBlock = at == block ? inBlock + 1 : 1;
+        block = at;
+        if (inBlock <= kMaxHighlightsPerParagraph)
+            add(first, end, hit);
+    }
     if (currentHit_ >= 0 && currentHit_ < static_cast<int>(hits_.size())) {
         // The occurrence found last stands out from the others, whichever window is active.
         QTextCharFormat current = hit;

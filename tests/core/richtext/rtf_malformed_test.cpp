@@ -169,6 +169,47 @@ TEST(RtfMalformed, deepShapesAndTables_areBounded)
     EXPECT_EQ(Read("{\\rtf1 a\\par{\\shp{\\*\\shpinst{\\shptxt x}}}}").shapes.at(0).anchor, 1);
 }
 
+// Huge spacing, fonts and pictures, a few bytes each, would make the view's layout stall past
+// its height limit: past the budget the rest is shown plainly, its text and numbering kept.
+TEST(RtfMalformed, hugeHeights_areBoundedOverTheArticle)
+{
+    const std::string spaced = "{\\rtf1" + Repeat("\\sb1000000\\sa1000000\\sl-20000 a\\par ", 2000) + "}";
+    const RichDocument spacing = Read(spaced);
+    ASSERT_EQ(spacing.paragraphs.size(), 2000u);
+    EXPECT_EQ(spacing.paragraphs.front().format.spaceBefore, 1000000);
+    EXPECT_EQ(spacing.paragraphs.back().format.spaceBefore, 0);
+    EXPECT_EQ(spacing.paragraphs.back().format.lineSpacing, 0);
+    std::size_t spacedParagraphs = 0;
+    for (const RichParagraph& p : spacing.paragraphs)
+        spacedParagraphs += p.format.spaceAfter > 0 ? 1 : 0;
+    EXPECT_GT(spacedParagraphs, 50u);
+    EXPECT_LT(spacedParagraphs, 200u);
+
+    const RichDocument big = Read("{\\rtf1\\fs3276 " + Repeat("ab ", 5000) + "{\\fs20 c}}");
+    EXPECT_EQ(big.text, TextOf("{\\rtf1 " + Repeat("ab ", 5000) + "c}"));
+    // The huge text up to the budget, the rest at most 24 pt, the 10 pt "c", the final mark.
+    ASSERT_EQ(big.runs.size(), 4u);
+    EXPECT_EQ(big.runs[0].format.halfPoints, 3276);
+    EXPECT_GT(big.runs[0].length, 100);
+    EXPECT_EQ(big.runs[1].format.halfPoints, 48);
+    EXPECT_EQ(big.runs[2].format.halfPoints, 20);
+    EXPECT_EQ(big.runs[3].format.halfPoints, 48);
+
+    const RichDocument tall =
+        Read("{\\rtf1" + Repeat("{\\pict\\pngblip\\picwgoal100\\pichgoal1000000 00}", 1000) + "}");
+    ASSERT_EQ(tall.pictures.size(), 1000u);
+    EXPECT_EQ(tall.pictures.front().goalHeight, 1000000);
+    EXPECT_EQ(tall.pictures.back().goalHeight, 360);
+
+    // A text box is a document of its own, bounded as one.
+    const RichDocument box =
+        Read("{\\rtf1{\\shp{\\*\\shpinst{\\shptxt " + Repeat("\\sb1000000 a\\par ", 2000) + "}}}}");
+    ASSERT_EQ(box.shapes.size(), 1u);
+    ASSERT_EQ(box.shapes[0].text.size(), 1u);
+    EXPECT_EQ(box.shapes[0].text[0].paragraphs.front().format.spaceBefore, 1000000);
+    EXPECT_EQ(box.shapes[0].text[0].paragraphs.back().format.spaceBefore, 0);
+}
+
 TEST(RtfMalformed, secondColourTable_isIgnored)
 {
     // Runs already point into the first table; a shorter second one must not strand them.

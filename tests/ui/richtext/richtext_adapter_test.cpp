@@ -88,6 +88,7 @@ QString Compare(const RichDocument& model, const QTextDocument& doc, const Posit
             breaks.insert(b.position);
     std::vector<std::int32_t> modelOf(static_cast<std::size_t>(doc.characterCount()), -1);
     int previous = -1;
+    int tabsBlock = -1, tabsInBlock = 0;
     for (std::int32_t p = 0; p < size; ++p) {
         const int d = map.toDocument(p);
         if (leftOut[static_cast<std::size_t>(p)])
@@ -100,7 +101,14 @@ QString Compare(const RichDocument& model, const QTextDocument& doc, const Posit
                 .arg(map.toModel(d))
                 .arg(p);
         const QChar got = doc.characterAt(d);
-        if (got != Expected(model.text[static_cast<std::size_t>(p)], breaks.count(p) != 0))
+        if (const int block = doc.findBlock(d).blockNumber(); block != tabsBlock) {
+            tabsBlock = block;
+            tabsInBlock = 0;
+        }
+        // Past the bound a block shows its tabs as spaces.
+        const bool spacedTab = model.text[static_cast<std::size_t>(p)] == u'\t' &&
+                               ++tabsInBlock > kMaxTabsPerBlock && got == QChar(QChar::Space);
+        if (!spacedTab && got != Expected(model.text[static_cast<std::size_t>(p)], breaks.count(p) != 0))
             return QStringLiteral("model %1: document has U+%2, model U+%3")
                 .arg(p)
                 .arg(got.unicode(), 4, 16, QLatin1Char('0'))
@@ -184,6 +192,7 @@ class RichTextAdapterTest : public QObject
     void tables_rowOfManyCellsGoesOnInTheSameColumns();
     void tables_cellsPastTheDocumentsBoundShowAsText();
     void longWords_getBreaksOutsideTheNumbering();
+    void manyTabs_pastTheBoundAreSpacesInTheDocumentOnly();
     void pictures_jpegOfAbsurdlyManyScansIsNotDecoded();
     void shapes_drawnFloatingInPlaceOfTheirFallback();
     void nestedTables_drawnInsideTheirCells();
@@ -883,6 +892,45 @@ void RichTextAdapterTest::tables_cellsPastTheDocumentsBoundShowAsText()
     QCOMPARE(inner->rows(), fit);
     c.setPosition(nestedMap.toDocument(nested.nestedRows[static_cast<std::size_t>(fit)].start));
     QCOMPARE(c.currentTable(), qobject_cast<QTextTable*>(inner->parentFrame()));
+
+    // Each level deeper counts twice as much again: rows of one cell at depth 4.
+    QByteArray deepBody = "\\trowd\\cellx9000";
+    for (int r = 0; r < 1000; ++r)
+        deepBody += "\\pard\\intbl\\itap4 x\\nestcell{\\*\\nesttableprops\\trowd\\cellx100\\nestrow}";
+    const RichDocument deep = ReadRtf(Rtf(deepBody + "\\pard\\intbl\\itap1 \\cell\\row"));
+    QCOMPARE(deep.nestedRows.size(), 1002u); // a row at depths 2 and 3 holds them
+    QCOMPARE(deep.nestedRows[2].depth, 4);
+    QTextDocument deepDoc;
+    const PositionMap deepMap = BuildTextDocument(deep, deepDoc);
+    c = QTextCursor(&deepDoc);
+    c.setPosition(deepMap.toDocument(deep.nestedRows[2].start));
+    QVERIFY(c.currentTable());
+    QCOMPARE(NestedCellCost(4), 4 * kNestedCellCost);
+    const std::size_t outer = 1 + NestedCellCost(2) + NestedCellCost(3);
+    QCOMPARE(c.currentTable()->rows(),
+             static_cast<int>((kMaxDocumentTableCells - outer) / NestedCellCost(4)));
+}
+
+void RichTextAdapterTest::manyTabs_pastTheBoundAreSpacesInTheDocumentOnly()
+{
+    // Two paragraphs of kMaxTabsPerBlock + 100 tabs, the first with line breaks among them:
+    // each block shows kMaxTabsPerBlock tabs, the rest as spaces, at the model's positions.
+    QByteArray body;
+    for (int i = 0; i < kMaxTabsPerBlock + 100; ++i)
+        body += i % 3 == 0 ? "\\tab x\\line " : "\\tab ";
+    body += "\\par ";
+    body += QByteArray("\\tab ").repeated(kMaxTabsPerBlock + 100);
+    const RichDocument model = ReadRtf(Rtf(body));
+    QTextDocument doc;
+    const PositionMap map = BuildTextDocument(model, doc);
+    QCOMPARE(doc.characterCount(), static_cast<int>(model.text.size()));
+    const QTextBlock first = doc.begin();
+    QCOMPARE(first.text().count(QLatin1Char('\t')), kMaxTabsPerBlock);
+    QCOMPARE(first.next().text().count(QLatin1Char('\t')), kMaxTabsPerBlock);
+    QCOMPARE(first.next().text().count(QLatin1Char(' ')), 100);
+    QCOMPARE(doc.characterAt(map.toDocument(static_cast<std::int32_t>(model.text.size()) - 2)),
+             QChar(QChar::Space));
+    QCOMPARE(model.text[model.text.size() - 2], u'\t');
 }
 
 void RichTextAdapterTest::longWords_getBreaksOutsideTheNumbering()

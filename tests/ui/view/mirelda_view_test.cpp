@@ -182,6 +182,7 @@ class MireldaViewTest : public QObject
     void find_firstThenNextThenNothing();
     void find_options_andHiddenText();
     void highlights_everyOccurrenceUntilAnotherArticle();
+    void highlights_boundedInOneParagraph();
     void linkKeys_ctrlTabInTextOrder_ctrlReturnFollowsAsAClick();
     void linkKeys_rangesPastTheTextClampedOnLoad();
     void textSize_stepsBoundsWheelPositionsAndRestart();
@@ -490,6 +491,27 @@ void MireldaViewTest::find_options_andHiddenText()
     view->SelectAll();
     QCOMPARE(view->selectionStart(), 0);
     QCOMPARE(view->selectionEnd(), static_cast<std::int32_t>(view->articleText().size()));
+}
+
+void MireldaViewTest::highlights_boundedInOneParagraph()
+{
+    // Two paragraphs of 300 "a": each colours kMaxHighlightsPerParagraph of its own, and every
+    // occurrence is counted; the current one past the bound is coloured too.
+    std::string rtf = "{\\rtf1 ";
+    for (int p = 0; p < 2; ++p) {
+        for (int i = 0; i < 300; ++i)
+            rtf += "a ";
+        rtf += "\\par ";
+    }
+    view->ShowArticleText(rtf + "}");
+    QCOMPARE(view->HighlightOccurrences(QStringLiteral("a"), false, false), 600);
+    QCOMPARE(view->extraSelections().size(), 2 * kMaxHighlightsPerParagraph);
+    QCOMPARE(view->extraSelections().back().cursor.selectionStart(),
+             601 + 2 * (kMaxHighlightsPerParagraph - 1));
+    view->setSelection(2 * 299 - 1, 2 * 299 - 1);
+    QCOMPARE(view->FindNextInArticle(QStringLiteral("a"), false, false), 2 * 299);
+    QCOMPARE(view->extraSelections().size(), 2 * kMaxHighlightsPerParagraph + 1);
+    QCOMPARE(view->extraSelections().back().cursor.selectionStart(), 2 * 299);
 }
 
 void MireldaViewTest::highlights_everyOccurrenceUntilAnotherArticle()
