@@ -49,8 +49,12 @@ class HeldWorkerOpens
             return true;
         });
     }
-    // Release() first: a worker still held would wait for ever.
-    ~HeldWorkerOpens() { SetFileFaultHook({}); }
+    // A worker still held is let go: nothing waits for ever on a test that failed early.
+    ~HeldWorkerOpens()
+    {
+        Release();
+        SetFileFaultHook({});
+    }
     HeldWorkerOpens(const HeldWorkerOpens&) = delete;
     HeldWorkerOpens& operator=(const HeldWorkerOpens&) = delete;
 

@@ -648,8 +648,8 @@ class SearchDialogTest : public QObject
         session.LoadIndex();
         QCOMPARE(session.index().size(), 200u);
         // The scan is held at its data file until the quit has been asked for.
+        CArticleSearch search; // ends after `held` has let its worker go
         mirelda::test::HeldWorkerOpens held;
-        CArticleSearch search;
         std::optional<bool> stopped;
         QVERIFY(search.Start(*app_->resultsWindow(), session,
                              {QStringLiteral("introuvable"), false, false, false, true, true},
